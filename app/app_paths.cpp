@@ -1,0 +1,49 @@
+#include "app/app_paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace sarvo {
+
+namespace {
+QString withSlash(QString path)
+{
+    path = QDir::fromNativeSeparators(path);
+    if (!path.endsWith('/'))
+        path += '/';
+    return path;
+}
+} // namespace
+
+QString ResolveAppPath(const QString& executableFolder)
+{
+    const QString home = qEnvironmentVariable("SARVOTEX_HOME");
+    if (!home.isEmpty()) {
+        QDir().mkpath(home);
+        return withSlash(QDir(home).absolutePath());
+    }
+    const QFileInfo exe(executableFolder);
+    if (exe.isDir() && exe.isWritable())
+        return withSlash(exe.absoluteFilePath());
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return withSlash(data);
+}
+
+void ProvideShippedFiles(const QString& appPath, const QString& executableFolder)
+{
+    const QString source = withSlash(executableFolder);
+    if (QDir(source) == QDir(appPath))
+        return;
+    for (const char* name : {"Lang.db"}) {
+        const QString target = appPath + QString::fromLatin1(name);
+        if (!QFileInfo::exists(target) && QFileInfo::exists(source + QString::fromLatin1(name))) {
+            QFile::copy(source + QString::fromLatin1(name), target);
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        }
+    }
+}
+
+} // namespace sarvo

@@ -1,0 +1,37 @@
+#pragma once
+// Handles, paths and window flags of the running program.
+
+#include <QString>
+
+namespace sarvo {
+
+struct AppState {
+    // Qt SQL connection names; empty while the database is not open.
+    QString MainDb;
+    QString LangDb;
+    bool MainDbReadOnly = false;
+    bool LangDbReadOnly = false;
+
+    QString AppPath;  // the program folder, always ending in "/"
+    QString IniFile;  // AppPath + "Sarvotex.ini"
+    QString HelpFile;
+    QString ErrHelpFile;
+    QString VersionString;
+    QString InputAnswer; // answer of the last question window or machine-list choice
+
+    bool ResultShown = false;
+    bool GraphShown = false;
+    bool AnaGraphShown = false;
+    bool CaseInfoShown = false;
+    bool ViewShown = false;
+    bool BasicShown = false;
+    bool MeasureShown = false;
+
+    bool MeasureSaved = false;
+    bool BatchRunning = false;
+
+    // Set when the user cancels a wait; the gauge windows and the drive search read it.
+    bool WaitAbort = false;
+};
+
+} // namespace sarvo

@@ -1,0 +1,41 @@
+#pragma once
+// Dates of the open case and of file headers. Times are naive local times, held as QDateTime in
+// UTC so that no daylight-saving gap can shift or invalidate a test time.
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+namespace sarvo {
+
+// The one text form of HdrDate and of "General Date": "yyyy-MM-dd HH:mm:ss" (the time part is
+// left out at midnight, as the general form does).
+QString GeneralDateText(const QDateTime& when);
+// "Short Date": "yyyy-MM-dd".
+QString ShortDateText(const QDateTime& when);
+
+// Reads the date (and time) forms that file headers and the settings hold: ISO
+// (yyyy-MM-dd[ HH:mm[:ss]] or with "T"), dd.MM.yyyy, M/d/yyyy with optional AM/PM, d-MMM-yyyy,
+// each with an optional time; two-digit years 00-29 are 2000-2029, 30-99 are 1930-1999.
+std::optional<QDateTime> ParseDateText(const QString& text);
+
+// ParseDateText; a year below 1980 gets the same month and day 100 years later. An unreadable
+// text raises error 13 (type mismatch).
+QDateTime DateFix1980(const QString& text);
+
+// Stamp "dd?MM?yyyy???HH?mm?ss": fixed character positions; out-of-range parts roll over as date
+// arithmetic does; any failure gives the current date and time.
+QDateTime ParseFixedDateTime(const QString& stamp);
+
+// True when the text reads as a time of day (h:mm, h:mm:ss, optionally AM/PM).
+bool IsTimeText(const QString& text);
+
+// "M/d/yyyy h:m:s" without leading zeros, for date literals of database queries;
+// an invalid date gives "01/01/1900".
+QString DateToSqlText(const QDateTime& when);
+
+// Now, as a naive local time.
+QDateTime NaiveNow();
+
+} // namespace sarvo

@@ -1,0 +1,75 @@
+#pragma once
+// The language database (Lang.db): every text the user sees is written in English in the code
+// and translated when it is shown. Table Languages (Form, English, one column per language),
+// LangMemo (Form, Tag, one column per language) for long control texts, Errors (ErrNo, one column
+// per language) for device error texts. A text looked up and not found is added with its English
+// key, ready for a translator. Nothing here ever shows a message.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+namespace sarvo {
+
+constexpr const char* kLangDbConnection = "LangDb";
+constexpr const char* kLangDbFileName = "Lang.db";
+
+// Texts longer than a key column holds are never keys: they are not found and not added.
+constexpr int kMaxKeyLength = 255;
+
+// The language database on one Qt SQL connection.
+class LanguageDb {
+public:
+    explicit LanguageDb(QString connectionName) : connection_(std::move(connectionName)) {}
+
+    // Opens the file writable, or read-only when it cannot be written. False when it cannot be
+    // opened at all or holds no table Languages.
+    bool open(const QString& path, bool* readOnly = nullptr);
+    void close();
+    bool isOpen() const;
+
+    // The language columns of table Languages (every column but Form), as the database holds them.
+    QStringList languages() const;
+    // The column of the language when it is one, else nullopt. Hostile names never reach SQL.
+    std::optional<QString> languageColumn(const QString& language) const;
+
+    // (form, english) in Languages: the row's column for language. nullopt when the row is
+    // missing, the language is not a column, or the cell is Null. found tells whether the row exists.
+    std::optional<QString> lookup(const QString& form, const QString& english, const QString& language,
+                                  bool* found = nullptr) const;
+    // Adds (form, english) with empty language columns; false when it cannot (read-only database).
+    bool addKey(const QString& form, const QString& english) const;
+    // (form, tag) in LangMemo.
+    std::optional<QString> lookupMemo(const QString& form, const QString& tag, const QString& language) const;
+    // ErrNo in Errors.
+    std::optional<QString> lookupError(int number, const QString& language) const;
+
+    const QString& connectionName() const { return connection_; }
+
+private:
+    QString connection_;
+    mutable QStringList columns_; // the columns of Languages, read once per open
+};
+
+// The program's language database (on app().State.LangDb).
+LanguageDb& languageDb();
+
+// Translate(text): the text in the current language; added to Languages under "Message" when
+// missing; unchanged when there is no database, no such language or no translation yet.
+QString Translate(const QString& text);
+// The same under another translation group (a window's Tag).
+QString TranslateIn(const QString& form, const QString& text);
+
+// The text of a device error number in the current language; the standard English message when
+// the database has none.
+QString GetErrorText(int16_t errNo);
+
+// Opens AppPath + "Lang.db" into app().State.LangDb; creates it from the shipped SQL when the file
+// is missing. Raises AppError when it cannot be opened at all.
+void OpenLanguageDatabase();
+void CloseLanguageDatabase();
+
+} // namespace sarvo

@@ -1,0 +1,67 @@
+#pragma once
+// A Prompts implementation that records every message and answers from a script.
+
+#include "app/prompts.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+
+namespace sarvo::test {
+
+class ScriptedPrompts : public Prompts {
+public:
+    struct Message {
+        QString title;
+        QString text;
+        MessageIcon icon;
+    };
+
+    ScriptedPrompts() { setPrompts(this); }
+    ~ScriptedPrompts() override { setPrompts(nullptr); }
+
+    void message(const QString& title, const QString& text, MessageIcon icon) override
+    {
+        messages.push_back({title, text, icon});
+    }
+    bool askYesNo(const QString& title, const QString& text) override
+    {
+        questions.push_back(text);
+        if (yesNoAnswers.empty())
+            return false;
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return answer;
+    }
+    std::optional<QString> askText(const QString&, const QString& prompt, const QString&) override
+    {
+        questions.push_back(prompt);
+        if (textAnswers.empty())
+            return std::nullopt;
+        auto answer = textAnswers.front();
+        textAnswers.pop_front();
+        return answer;
+    }
+    QString chooseOpenFile(const QString&, const QString&, const QStringList&) override { return nextFile(); }
+    QString chooseSaveFile(const QString&, const QString&, const QStringList&) override { return nextFile(); }
+
+    std::deque<Message> messages;
+    QStringList questions;
+    std::deque<bool> yesNoAnswers;
+    std::deque<std::optional<QString>> textAnswers;
+    std::deque<QString> fileAnswers;
+
+private:
+    QString nextFile()
+    {
+        if (fileAnswers.empty())
+            return {};
+        QString f = fileAnswers.front();
+        fileAnswers.pop_front();
+        return f;
+    }
+};
+
+} // namespace sarvo::test
