@@ -14,6 +14,7 @@ struct AppState {
 
     QString AppPath;  // the program folder, always ending in "/"
     QString IniFile;  // AppPath + "Sarvotex.ini"
+    bool IniUnreadable = false; // the settings file exists but could not be read: never overwrite it
     QString HelpFile;
     QString ErrHelpFile;
     QString VersionString;

@@ -22,6 +22,12 @@ QString quoteIdentifier(const QString& name)
     return '"' + QString(name).replace('"', "\"\"") + '"';
 }
 
+// Keys are texts, never Null: an unset caption is the empty text.
+QString key(const QString& text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 bool usableKey(const QString& text)
 {
     return text.size() <= kMaxKeyLength;
@@ -34,7 +40,10 @@ bool LanguageDb::open(const QString& path, bool* readOnly)
     close();
     if (!QFileInfo::exists(path))
         return false;
-    const bool writable = QFileInfo(path).isWritable();
+    // A file without write permission is opened read-only, also for root, whom the file system
+    // would let write anyway: the missing write bit is the user's "read-only" mark.
+    const QFileInfo info(path);
+    const bool writable = info.isWritable() && info.permission(QFileDevice::WriteOwner);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection_);
         db.setDatabaseName(path);
@@ -112,8 +121,8 @@ std::optional<QString> LanguageDb::lookup(const QString& form, const QString& en
     QSqlQuery query(QSqlDatabase::database(connection_, false));
     query.prepare(QStringLiteral("SELECT %1 FROM Languages WHERE Form = ? AND English = ?")
                       .arg(column ? quoteIdentifier(*column) : QStringLiteral("NULL")));
-    query.addBindValue(form);
-    query.addBindValue(english);
+    query.addBindValue(key(form));
+    query.addBindValue(key(english));
     if (!query.exec() || !query.next())
         return std::nullopt;
     if (found)
@@ -130,8 +139,8 @@ bool LanguageDb::addKey(const QString& form, const QString& english) const
         return false;
     QSqlQuery query(QSqlDatabase::database(connection_, false));
     query.prepare("INSERT INTO Languages (Form, English) VALUES (?, ?)");
-    query.addBindValue(form);
-    query.addBindValue(english);
+    query.addBindValue(key(form));
+    query.addBindValue(key(english));
     return query.exec();
 }
 
@@ -144,8 +153,8 @@ std::optional<QString> LanguageDb::lookupMemo(const QString& form, const QString
         return std::nullopt;
     QSqlQuery query(QSqlDatabase::database(connection_, false));
     query.prepare(QStringLiteral("SELECT %1 FROM LangMemo WHERE Form = ? AND Tag = ?").arg(quoteIdentifier(*column)));
-    query.addBindValue(form);
-    query.addBindValue(tag);
+    query.addBindValue(key(form));
+    query.addBindValue(key(tag));
     if (!query.exec() || !query.next() || query.value(0).isNull())
         return std::nullopt;
     return query.value(0).toString();

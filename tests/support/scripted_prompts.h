@@ -40,7 +40,7 @@ public:
         questions.push_back(prompt);
         if (textAnswers.empty())
             return std::nullopt;
-        auto answer = textAnswers.front();
+        std::optional<QString> answer(std::move(textAnswers.front()));
         textAnswers.pop_front();
         return answer;
     }

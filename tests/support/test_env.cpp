@@ -48,7 +48,7 @@ void AppTest::openFixtureLanguageDb(const QList<QStringList>& rows)
         "CREATE TABLE LangMemo (Form TEXT NOT NULL COLLATE NOCASE, Tag TEXT NOT NULL COLLATE NOCASE,"
         " English TEXT, German TEXT, Japanese TEXT, PRIMARY KEY (Form, Tag));\n"
         "CREATE TABLE Errors (ErrNo INTEGER PRIMARY KEY, English TEXT, German TEXT, Japanese TEXT);\n");
-    auto quoted = [](const QString& s) { return "'" + QString(s).replace("'", "''") + "'"; };
+    auto quoted = [](const QString& s) -> QString { return "'" + QString(s).replace("'", "''") + "'"; };
     for (const QStringList& row : rows)
         script += QStringLiteral("INSERT INTO Languages (Form, English, German) VALUES (%1, %2, %3);\n")
                       .arg(quoted(row.value(0)), quoted(row.value(1)), quoted(row.value(2)));
