@@ -5,6 +5,7 @@
 // until then (and in tests) a plain recorder keeps the states, so the logic runs without windows.
 
 #include <QHash>
+#include <QList>
 #include <QString>
 
 namespace sarvo {
@@ -28,6 +29,13 @@ public:
 
     // The unit state changed: the open windows that show values in display units refresh.
     virtual void unitsChanged() = 0;
+
+    // The progress window of a long computation: the main window is disabled from open to close,
+    // whether the window is shown or not (a batch import computes without showing it).
+    virtual void progressOpen(bool show) = 0;
+    // Sets the meter (0..100) and lets pending events run.
+    virtual void progressSet(int percent) = 0;
+    virtual void progressClose() = 0;
 };
 
 // Keeps the states it is told, so that logic and tests can read them back.
@@ -43,6 +51,14 @@ public:
     void setToolbarVisible(bool visible) override { toolbarVisible_ = visible; }
     void setBusy(bool busy) override { busyDepth_ += busy ? 1 : -1; }
     void unitsChanged() override { ++unitsChangedCount_; }
+    void progressOpen(bool show) override
+    {
+        progressOpen_ = true;
+        progressShown_ = show;
+        progressSteps_.clear();
+    }
+    void progressSet(int percent) override { progressSteps_.push_back(percent); }
+    void progressClose() override { progressOpen_ = false; }
 
     bool menuEnabled(const QString& name) const { return enabled_.value(name, true); }
     bool menuVisible(const QString& name) const { return visible_.value(name, true); }
@@ -50,6 +66,9 @@ public:
     QString statusText(const QString& key) const { return status_.value(key); }
     int busyDepth() const { return busyDepth_; }
     int unitsChangedCount() const { return unitsChangedCount_; }
+    bool progressIsOpen() const { return progressOpen_; }
+    bool progressShown() const { return progressShown_; }
+    const QList<int>& progressSteps() const { return progressSteps_; }
 
 private:
     QHash<QString, bool> enabled_, checked_, visible_, buttons_;
@@ -57,11 +76,25 @@ private:
     bool toolbarVisible_ = true;
     int busyDepth_ = 0;
     int unitsChangedCount_ = 0;
+    bool progressOpen_ = false;
+    bool progressShown_ = false;
+    QList<int> progressSteps_;
 };
 
 AppShell& shell();
 // Installs s (not owned); nullptr restores the recorder.
 void setShell(AppShell* s);
+
+// The progress window for the lifetime of the object: closed on every path, so the main window is
+// always enabled again.
+class ProgressScope {
+public:
+    explicit ProgressScope(bool show) { shell().progressOpen(show); }
+    ~ProgressScope() { shell().progressClose(); }
+    void setPercent(int percent) { shell().progressSet(percent); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+};
 
 // Hourglass for the lifetime of the object.
 class BusyCursor {

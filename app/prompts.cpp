@@ -1,5 +1,7 @@
 #include "app/prompts.h"
 
+#include "app/app_context.h"
+
 #include <QDebug>
 
 namespace sarvo {
@@ -35,6 +37,14 @@ Prompts& prompts()
 void setPrompts(Prompts* p)
 {
     g_installed = p;
+}
+
+QString AskInput(const QString& prompt)
+{
+    QString& answer = app().State.InputAnswer;
+    answer.clear();
+    answer = prompts().askText(QStringLiteral("Sarvotrenk Analysis"), prompt, QString()).value_or(QString());
+    return answer;
 }
 
 } // namespace sarvo

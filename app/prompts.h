@@ -33,4 +33,9 @@ Prompts& prompts();
 // Installs p (not owned); nullptr restores the fallback.
 void setPrompts(Prompts* p);
 
+// Asks for one line of text with an already translated prompt. The answer is also kept in
+// app().State.InputAnswer: the typed text after OK, the empty text after Cancel or any other way
+// of closing the question (never the previous answer).
+QString AskInput(const QString& prompt);
+
 } // namespace sarvo

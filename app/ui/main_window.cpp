@@ -100,4 +100,19 @@ void MainWindow::unitsChanged()
     // The windows that show values in display units register here as they arrive.
 }
 
+void MainWindow::progressOpen(bool show)
+{
+    setEnabled(false);
+}
+
+void MainWindow::progressSet(int percent)
+{
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::progressClose()
+{
+    setEnabled(true);
+}
+
 } // namespace sarvo

@@ -29,6 +29,9 @@ public:
     void setToolbarVisible(bool visible) override;
     void setBusy(bool busy) override;
     void unitsChanged() override;
+    void progressOpen(bool show) override;
+    void progressSet(int percent) override;
+    void progressClose() override;
 
 private:
     QAction* action(const QString& name) const;

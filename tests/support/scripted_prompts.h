@@ -38,10 +38,11 @@ public:
     std::optional<QString> askText(const QString&, const QString& prompt, const QString&) override
     {
         questions.push_back(prompt);
-        if (textAnswers.empty())
+        if (textAnswers.isEmpty())
             return std::nullopt;
-        std::optional<QString> answer(std::move(textAnswers.front()));
-        textAnswers.pop_front();
+        const QString answer = textAnswers.takeFirst();
+        if (answer.isNull())
+            return std::nullopt;
         return answer;
     }
     QString chooseOpenFile(const QString&, const QString&, const QStringList&) override { return nextFile(); }
@@ -50,7 +51,7 @@ public:
     std::deque<Message> messages;
     QStringList questions;
     std::deque<bool> yesNoAnswers;
-    std::deque<std::optional<QString>> textAnswers;
+    QStringList textAnswers; // a null QString() answers Cancel
     std::deque<QString> fileAnswers;
 
 private:
