@@ -94,6 +94,11 @@ struct CircleResult {
     double MinPos = 0;      // degrees
     double CentreH = 0;     // µm
     double CentreV = 0;     // µm
+    // Where the two extremes lie: run (1..7) and point index within that run.
+    int16_t MaxRun = 0;
+    int16_t MaxPoint = 0;
+    int16_t MinRun = 0;
+    int16_t MinPoint = 0;
 };
 
 constexpr int kRunSlots = 8; // runs 1 to 7; index 0 exists and stays unused

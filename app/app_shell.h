@@ -18,6 +18,7 @@ public:
     virtual void setMenuChecked(const QString& name, bool checked) = 0;
     virtual void setMenuVisible(const QString& name, bool visible) = 0;
     virtual bool isMenuChecked(const QString& name) const = 0;
+    virtual void setMenuText(const QString& name, const QString& text) = 0;
     virtual void setButtonEnabled(const QString& key, bool enabled) = 0;
     virtual void setStatusText(const QString& key, const QString& text) = 0;
 
@@ -45,6 +46,7 @@ public:
     void setMenuChecked(const QString& name, bool checked) override { checked_[name] = checked; }
     void setMenuVisible(const QString& name, bool visible) override { visible_[name] = visible; }
     bool isMenuChecked(const QString& name) const override { return checked_.value(name, false); }
+    void setMenuText(const QString& name, const QString& text) override { texts_[name] = text; }
     void setButtonEnabled(const QString& key, bool enabled) override { buttons_[key] = enabled; }
     void setStatusText(const QString& key, const QString& text) override { status_[key] = text; }
     bool toolbarVisible() const override { return toolbarVisible_; }
@@ -64,6 +66,7 @@ public:
     bool menuVisible(const QString& name) const { return visible_.value(name, true); }
     bool buttonEnabled(const QString& key) const { return buttons_.value(key, true); }
     QString statusText(const QString& key) const { return status_.value(key); }
+    QString menuText(const QString& name) const { return texts_.value(name); }
     int busyDepth() const { return busyDepth_; }
     int unitsChangedCount() const { return unitsChangedCount_; }
     bool progressIsOpen() const { return progressOpen_; }
@@ -72,7 +75,7 @@ public:
 
 private:
     QHash<QString, bool> enabled_, checked_, visible_, buttons_;
-    QHash<QString, QString> status_;
+    QHash<QString, QString> status_, texts_;
     bool toolbarVisible_ = true;
     int busyDepth_ = 0;
     int unitsChangedCount_ = 0;

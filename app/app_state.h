@@ -29,6 +29,10 @@ struct AppState {
     bool MeasureShown = false;
 
     bool MeasureSaved = false;
+    // A captured case is in memory that was never saved: leaving the program asks first.
+    bool CaptureUnsaved = false;
+    // The program's title, the main window's translated caption.
+    QString AppTitle;
     bool BatchRunning = false;
 
     // Set when the user cancels a wait; the gauge windows and the drive search read it.

@@ -1,16 +1,13 @@
 // Sarvotex: the double-ball-bar analysis program.
-#include "app/app_context.h"
-#include "app/app_error.h"
-#include "app/app_paths.h"
-#include "app/language_db.h"
-#include "app/settings.h"
-#include "app/trig_tables.h"
+#include "app/help.h"
+#include "app/prompts.h"
+#include "app/ui/help_window.h"
 #include "app/ui/main_window.h"
 #include "app/ui/qt_prompts.h"
-#include "app/ui/translate_form.h"
-#include "app/units.h"
+#include "app/ui/startup.h"
 
 #include <QApplication>
+#include <QDir>
 
 using namespace sarvo;
 
@@ -19,37 +16,28 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     application.setApplicationName("Sarvotex");
     application.setOrganizationName("Sarvotex");
+    application.setApplicationVersion(QString("%1.%2.%3")
+                                          .arg(SARVOTEX_VERSION_MAJOR)
+                                          .arg(SARVOTEX_VERSION_MINOR)
+                                          .arg(SARVOTEX_VERSION_PATCH));
 
-    AppState& state = app().State;
-    state.VersionString = QString("%1.%2.%3").arg(SARVOTEX_VERSION_MAJOR).arg(SARVOTEX_VERSION_MINOR).arg(SARVOTEX_VERSION_PATCH);
+    StartOptions options;
+    options.programFolder = QCoreApplication::applicationDirPath();
+    options.startFolder = QDir::currentPath();
+    // The whole command line is one measurement file (or an Optodyne folder and its files).
+    options.commandLine = QCoreApplication::arguments().mid(1).join(' ');
 
     MainWindow main;
     QtPrompts qtPrompts(&main);
     setPrompts(&qtPrompts);
-    setShell(&main);
-    main.show();
+    HtmlHelpSystem htmlHelp(&main);
+    setHelpSystem(&htmlHelp);
 
-    RunTrapped("Starting", [&] {
-        state.AppPath = ResolveAppPath(QCoreApplication::applicationDirPath());
-        state.IniFile = state.AppPath + "Sarvotex.ini";
-        ProvideShippedFiles(state.AppPath, QCoreApplication::applicationDirPath());
-        gsReadIni();
-        try {
-            OpenLanguageDatabase();
-        } catch (const AppError& error) {
-            ReportError("Starting", error);
-        }
-        // Units and tables are set whether or not the language database opened.
-        SetUnits();
-        InitTrigTables();
-        TranslateForm(main);
-    });
-
+    StartApplication(main, options);
     const int code = application.exec();
+    main.shutdown();
 
-    WriteIni();
-    CloseLanguageDatabase();
-    setShell(nullptr);
+    setHelpSystem(nullptr);
     setPrompts(nullptr);
     return code;
 }

@@ -21,7 +21,7 @@ public:
     }
     std::optional<QString> askText(const QString&, const QString&, const QString&) override { return std::nullopt; }
     QString chooseOpenFile(const QString&, const QString&, const QStringList&) override { return {}; }
-    QString chooseSaveFile(const QString&, const QString&, const QStringList&) override { return {}; }
+    QString chooseSaveFile(const QString&, const QString&, const QStringList&, QString*) override { return {}; }
 };
 
 LogPrompts g_fallback;

@@ -22,9 +22,11 @@ public:
     // A line of text; nullopt when the user cancels.
     virtual std::optional<QString> askText(const QString& title, const QString& prompt,
                                            const QString& initial) = 0;
-    // File dialogs; an empty text when the user cancels.
+    // File dialogs; an empty text when the user cancels. The save dialog asks before overwriting;
+    // selectedFilter, when given, holds the filter preselected and receives the one chosen.
     virtual QString chooseOpenFile(const QString& title, const QString& folder, const QStringList& filters) = 0;
-    virtual QString chooseSaveFile(const QString& title, const QString& folder, const QStringList& filters) = 0;
+    virtual QString chooseSaveFile(const QString& title, const QString& folder, const QStringList& filters,
+                                   QString* selectedFilter = nullptr) = 0;
 };
 
 // The installed implementation. Until one is installed, messages go to the log and every

@@ -1,8 +1,10 @@
 #include "app/ui/qt_prompts.h"
 
+#include "app/ui/input_window.h"
+
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
+#include <QWidget>
 
 namespace sarvo {
 
@@ -34,11 +36,9 @@ bool QtPrompts::askYesNo(const QString& title, const QString& text)
 
 std::optional<QString> QtPrompts::askText(const QString& title, const QString& prompt, const QString& initial)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, initial, &ok);
-    if (!ok)
-        return std::nullopt;
-    return text;
+    // The question window carries the main window's caption; without one, the caller's title.
+    const QString caption = parent_ ? parent_->window()->windowTitle() : title;
+    return InputFrm::ask(parent_, caption, prompt, initial);
 }
 
 QString QtPrompts::chooseOpenFile(const QString& title, const QString& folder, const QStringList& filters)
@@ -46,9 +46,10 @@ QString QtPrompts::chooseOpenFile(const QString& title, const QString& folder, c
     return QFileDialog::getOpenFileName(parent_, title, folder, filters.join(";;"));
 }
 
-QString QtPrompts::chooseSaveFile(const QString& title, const QString& folder, const QStringList& filters)
+QString QtPrompts::chooseSaveFile(const QString& title, const QString& folder, const QStringList& filters,
+                                  QString* selectedFilter)
 {
-    return QFileDialog::getSaveFileName(parent_, title, folder, filters.join(";;"));
+    return QFileDialog::getSaveFileName(parent_, title, folder, filters.join(";;"), selectedFilter);
 }
 
 } // namespace sarvo

@@ -16,7 +16,8 @@ public:
     bool askYesNo(const QString& title, const QString& text) override;
     std::optional<QString> askText(const QString& title, const QString& prompt, const QString& initial) override;
     QString chooseOpenFile(const QString& title, const QString& folder, const QStringList& filters) override;
-    QString chooseSaveFile(const QString& title, const QString& folder, const QStringList& filters) override;
+    QString chooseSaveFile(const QString& title, const QString& folder, const QStringList& filters,
+                           QString* selectedFilter = nullptr) override;
 
 private:
     QWidget* parent_;

@@ -46,13 +46,19 @@ public:
         return answer;
     }
     QString chooseOpenFile(const QString&, const QString&, const QStringList&) override { return nextFile(); }
-    QString chooseSaveFile(const QString&, const QString&, const QStringList&) override { return nextFile(); }
+    QString chooseSaveFile(const QString&, const QString&, const QStringList& filters, QString* selectedFilter) override
+    {
+        if (selectedFilter && !filterAnswers.isEmpty())
+            *selectedFilter = filters.value(filterAnswers.takeFirst());
+        return nextFile();
+    }
 
     std::deque<Message> messages;
     QStringList questions;
     std::deque<bool> yesNoAnswers;
     QStringList textAnswers; // a null QString() answers Cancel
     std::deque<QString> fileAnswers;
+    QList<int> filterAnswers; // index of the filter chosen in the next save dialog
 
 private:
     QString nextFile()

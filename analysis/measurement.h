@@ -1,0 +1,39 @@
+#pragma once
+// The measurement stage of the analysis chain, run right after CalcLSC (analysis/circle_fit.h):
+// ISO 230-4 values, re-centring of the readings on the mean least-squares circle, circularity and
+// the minimum-zone circle.
+//
+// CalcMeasurement traps nothing itself: an error of the re-centring goes to the caller. The
+// stages it calls trap their own errors, report them with "Formulae(<name>)" and return false,
+// so the chain goes on with its next step; fields already written keep their new values.
+
+#include "analysis/run_geometry.h"
+#include "app/case.h"
+
+namespace sarvo {
+
+// In this order: CalcISOF (which runs CalcISOH and CalcISOG first), re-centring of every run
+// about the mean least-squares centre onto LscResult.Radius, CalcCircularity, CalcMZC over all
+// runs into MzcResult, and IsoGb. A case without runs is left as it is.
+void CalcMeasurement(Case& c);
+
+// Largest and smallest reading over all runs (µm) with their angles, run and point (the first
+// point wins a tie), and their difference as LscResult.Circularity.
+bool CalcCircularity(Case& c);
+
+// ISO 230-4 F per run: the largest and smallest deviation from TestRadius, about the run's own
+// least-squares centre on a full circle and about the pivot on a partial arc; 0 for an
+// uncalibrated bar. Runs CalcISOH and CalcISOG first.
+bool CalcISOF(Case& c);
+bool CalcISOF(Case& c, PointTrig& trig);
+
+// ISO 230-4 G per run: the minimum-zone width of the run alone.
+bool CalcISOG(Case& c);
+bool CalcISOG(Case& c, PointTrig& trig);
+
+// ISO 230-4 H: for exactly two runs in opposite directions, the largest difference between the
+// runs at the same angle (about their common centre on a full circle); 0 otherwise.
+bool CalcISOH(Case& c);
+bool CalcISOH(Case& c, PointTrig& trig);
+
+} // namespace sarvo

@@ -1,0 +1,48 @@
+#pragma once
+// The analysis's view of the runs of a case: checked run bounds and the cosine and sine of
+// every point angle, computed once per call and shared by every pass over the same geometry.
+
+#include "app/case.h"
+
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace sarvo {
+
+// RunCount, checked against 0..7 (error 9 otherwise).
+int CheckedRunCount(const CaseData& data);
+
+// RunTargets(run), with run checked against 1..7 and the count against 0..8001 (error 9).
+int CheckedTargets(const CaseData& data, int run);
+
+// The readings of one run: points 0..RunTargets(run) - 1, checked as above.
+std::span<double> RunReadings(CaseData& data, int run);
+std::span<const double> RunReadings(const CaseData& data, int run);
+
+// cos and sin of the n point angles start + j * sweep / n (degrees, with the program's pi).
+struct RunTrig {
+    std::vector<double> cos;
+    std::vector<double> sin;
+    int size() const { return static_cast<int>(cos.size()); }
+};
+
+// The point-angle tables of one arc, one per point count met. References stay valid for the
+// lifetime of the cache.
+class PointTrig {
+public:
+    PointTrig(int startAngle, int sweepAngle) : start_(startAngle), sweep_(sweepAngle) {}
+    explicit PointTrig(const CaseData& data) : PointTrig(data.StartAngle, data.SweepAngle) {}
+
+    const RunTrig& forCount(int n);
+
+    int startAngle() const { return start_; }
+    int sweepAngle() const { return sweep_; }
+
+private:
+    int start_;
+    int sweep_;
+    std::vector<std::unique_ptr<RunTrig>> tables_;
+};
+
+} // namespace sarvo

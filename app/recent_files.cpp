@@ -1,0 +1,53 @@
+#include "app/recent_files.h"
+
+#include "app/app_context.h"
+#include "app/app_shell.h"
+#include "app/settings.h"
+
+namespace sarvo {
+
+void AddRecentFile(Settings& s, const QString& text, int32_t id)
+{
+    int k = kRecentListed; // the slot that receives the entry pushed off the list
+    for (int i = 0; i < kRecentListed; ++i) {
+        if (s.RecentFile[static_cast<std::size_t>(i)] == text && s.RecentID[static_cast<std::size_t>(i)] == id) {
+            k = i;
+            break;
+        }
+    }
+    for (int j = k; j >= 1; --j) {
+        s.RecentFile[static_cast<std::size_t>(j)] = s.RecentFile[static_cast<std::size_t>(j - 1)];
+        s.RecentID[static_cast<std::size_t>(j)] = s.RecentID[static_cast<std::size_t>(j - 1)];
+    }
+    s.RecentFile[0] = text;
+    s.RecentID[0] = id;
+    ShowRecentFiles(s);
+}
+
+void ShowRecentFiles(const Settings& s)
+{
+    for (int i = 0; i < kRecentListed; ++i) {
+        const QString name = QString("MRecent(%1)").arg(i);
+        const QString& entry = s.RecentFile[static_cast<std::size_t>(i)];
+        if (entry.isEmpty()) {
+            shell().setMenuVisible(name, false);
+            continue;
+        }
+        // A "&" in a path is shown as itself, not as an access key.
+        shell().setMenuText(name, QString("&%1 ").arg(i + 1) + QString(entry).replace('&', "&&"));
+        shell().setMenuEnabled(name, true);
+        shell().setMenuVisible(name, true);
+    }
+}
+
+void AddRecentFile(const QString& text, int32_t id)
+{
+    AddRecentFile(app().Settings, text, id);
+}
+
+void ShowRecentFiles()
+{
+    ShowRecentFiles(app().Settings);
+}
+
+} // namespace sarvo

@@ -1,0 +1,38 @@
+#pragma once
+// Start-up and shutdown of the program around its main window.
+
+#include <QString>
+
+namespace sarvo {
+
+class MainWindow;
+
+struct StartOptions {
+    QString programFolder; // where the program and its shipped files are
+    QString startFolder;   // the current folder when the program was started
+    QString commandLine;   // the arguments joined by blanks: one measurement file (or Optodyne set)
+    bool showWindows = true;
+};
+
+// Installs the frame's handlers (after-load step, window refresh) and the main window as the
+// program's shell, then runs the start-up steps in order. Each step is guarded on its own: a
+// failing step is reported with "Starting" and the others still run.
+void StartApplication(MainWindow& main, const StartOptions& options);
+
+// Registers the frame's own windows: the splash "frmFirst" and the about window "frmAbout".
+void RegisterFrameWindows(MainWindow& main);
+
+// Writes the settings, closes the databases and the help windows. Never reports anything.
+void ShutdownApplication();
+
+// True when the program may close: a captured case that was never saved asks first.
+bool ConfirmLeaving();
+
+// The open windows that show values in display units take the new unit state.
+void RefreshUnitDisplays();
+
+// The command-line text as a file to open: a relative name is taken from the start folder (for an
+// Optodyne set, whose first token is the folder, that folder).
+QString CommandLineFile(const QString& commandLine, const QString& startFolder);
+
+} // namespace sarvo

@@ -1,0 +1,119 @@
+// The first analysis stage on the largest case the program holds: 7 runs of 8001 points, run
+// back and forth, with a set-up offset, harmonics and noise. Goals (median, CI-class machine):
+// CalcLSC + CalcMeasurement at most 10 ms, CalcMZC over all points at most 6 ms.
+#include "analysis/circle_fit.h"
+#include "analysis/measurement.h"
+#include "analysis/min_zone.h"
+#include "app/kelvox_binding.h"
+#include "app/trig_tables.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+
+using namespace sarvo;
+
+namespace {
+
+Case MeasuredCase(int runs, int points)
+{
+    SetKelvoxLibraryPath(QStringLiteral(SARVOTEX_KELVOX_DIR));
+    std::mt19937 rng(2024);
+    std::normal_distribution<double> noise(0, 0.0004);
+    Case c;
+    CaseData& d = c.Data;
+    d.RunCount = static_cast<int16_t>(runs);
+    d.StartAngle = -45;
+    d.SweepAngle = 360;
+    d.StopAngle = 315;
+    d.TestRadius = 150;
+    d.BallBarLength = 150;
+    d.Calibrated = true;
+    d.Dynamic = true;
+    d.MaxTargets = static_cast<int16_t>(points);
+    c.Header[HdrGaugeExp] = "11.5";
+    c.Header[HdrMachineExp] = "11.7";
+    const double ex = 0.018, ey = -0.027;
+    for (int r = 1; r <= runs; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        d.RunTargets[i] = static_cast<int16_t>(points);
+        d.RunDirection[i] = static_cast<int16_t>(r % 2 ? 1 : -1);
+        d.GaugeTemp[i] = 20.4;
+        d.MachineTemp[i] = 21.1;
+        const double lag = (r % 2 ? 0.0 : 0.0012);
+        for (int j = 0; j < points; ++j) {
+            const double t = (d.StartAngle + static_cast<double>(j) * d.SweepAngle / points) * kPi12 / 180;
+            const double shape = 0.003 * std::cos(2 * t + 0.3) + 0.0015 * std::cos(3 * t - 1.1)
+                + 0.0008 * std::cos(7 * t) + lag + noise(rng);
+            const double rho = 150.002 + shape;
+            d.Readings(r, j) = std::hypot(ex + rho * std::cos(t), ey + rho * std::sin(t)) - 150;
+        }
+    }
+    return c;
+}
+
+Settings BaseSettings()
+{
+    Settings s;
+    s.BaseTemperature = 20;
+    return s;
+}
+
+void BM_CalcLSCAndMeasurement(benchmark::State& state)
+{
+    const Case original = MeasuredCase(static_cast<int>(state.range(0)), 8001);
+    const Settings s = BaseSettings();
+    Case c = original;
+    for (auto _ : state) {
+        state.PauseTiming();
+        c.Data.Readings = original.Data.Readings;
+        state.ResumeTiming();
+        CalcLSC(c, s);
+        CalcMeasurement(c);
+    }
+    benchmark::DoNotOptimize(c.Results.Iso.IsoGb);
+}
+BENCHMARK(BM_CalcLSCAndMeasurement)->Arg(7)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void BM_CalcLSC(benchmark::State& state)
+{
+    const Case original = MeasuredCase(7, 8001);
+    const Settings s = BaseSettings();
+    Case c = original;
+    for (auto _ : state) {
+        state.PauseTiming();
+        c.Data.Readings = original.Data.Readings;
+        state.ResumeTiming();
+        CalcLSC(c, s);
+    }
+    benchmark::DoNotOptimize(c.Results.LscResult.Radius);
+}
+BENCHMARK(BM_CalcLSC)->Unit(benchmark::kMillisecond);
+
+// The zone of all 56007 points after the chain, as the error-model fit runs it again.
+void BM_CalcMZCAllPoints(benchmark::State& state)
+{
+    Case c = MeasuredCase(7, 8001);
+    CalcLSC(c, BaseSettings());
+    CalcMeasurement(c);
+    CircleResult zone;
+    for (auto _ : state)
+        CalcMZC(c, zone, 1, 7);
+    benchmark::DoNotOptimize(zone.Circularity);
+}
+BENCHMARK(BM_CalcMZCAllPoints)->Unit(benchmark::kMillisecond);
+
+// G of one run: its points about the pivot, the centre still 30 µm away.
+void BM_CalcMZCOneRun(benchmark::State& state)
+{
+    Case c = MeasuredCase(7, 8001);
+    CalcLSC(c, BaseSettings());
+    CircleResult zone;
+    for (auto _ : state)
+        CalcMZC(c, zone, 3, 3);
+    benchmark::DoNotOptimize(zone.Circularity);
+}
+BENCHMARK(BM_CalcMZCOneRun)->Unit(benchmark::kMillisecond);
+
+} // namespace

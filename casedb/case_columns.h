@@ -1,0 +1,184 @@
+#pragma once
+// Every table and column of the case database with its type, in the order a save writes them.
+// The upgrade adds what a file lacks from this list, and the save and the load name their
+// columns through the constants below, so one spelling serves every statement (quoted names are
+// case-sensitive on some engines). data/schema.sql creates the same tables; a test keeps the two
+// in step.
+
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+
+#include <span>
+
+namespace sarvo::casedb {
+
+inline constexpr char kCaseDbFileName[] = "Sarvotex.db";
+
+// The types of the original file format; SqlType() gives the declared type of each.
+enum class FieldType {
+    AutoNumber, // integer key the engine assigns
+    Long,       // 32-bit integer
+    Integer,    // 16-bit integer
+    Single,     // stored as a double, rounded through float before it is bound
+    Double,
+    YesNo,      // 0 or 1; any non-zero value reads as true (old files hold -1)
+    DateTime,   // fixed-width local time text, see DbDateText
+    Text,       // at most `size` characters, cut by the writer
+};
+
+struct Column {
+    const char* name;
+    FieldType type;
+    int size = 0;          // characters, Text only
+    bool required = false; // part of a key: a table without it is not a case table
+};
+
+struct Table {
+    const char* name;
+    std::span<const Column> columns;
+};
+
+namespace tbl {
+inline constexpr char Measure[] = "Measure";
+inline constexpr char Reliability[] = "Reliability";
+inline constexpr char Targets[] = "Targets";
+inline constexpr char Direction[] = "Direction";
+inline constexpr char Machines[] = "Machines";
+} // namespace tbl
+
+namespace col {
+// Measure (and, where the name recurs, the other tables).
+inline constexpr char Meas_ID[] = "Meas_ID";
+inline constexpr char Machine[] = "Machine";
+inline constexpr char Name[] = "Name";
+inline constexpr char Date[] = "Date";
+inline constexpr char Filename[] = "Filename";
+inline constexpr char By[] = "By";
+inline constexpr char Radius[] = "Radius";
+inline constexpr char Length[] = "Length";
+inline constexpr char Plane[] = "Plane";
+inline constexpr char Feedrate[] = "Feedrate";
+inline constexpr char StatDyn[] = "Stat/Dyn";
+inline constexpr char MaxTargets[] = "MaxTargets";
+inline constexpr char Sampling[] = "Sampling";
+inline constexpr char Customer[] = "Customer";
+inline constexpr char Comment[] = "Comment";
+inline constexpr char Calibrated[] = "Calibrated";
+inline constexpr char Option[] = "Option";
+inline constexpr char OrigX[] = "OrigX";
+inline constexpr char OrigY[] = "OrigY";
+inline constexpr char OrigZ[] = "OrigZ";
+inline constexpr char GaugeExp[] = "GaugeExp";
+inline constexpr char MachineExp[] = "MachineExp";
+inline constexpr char StartAngle[] = "StartAngle";
+inline constexpr char StopAngle[] = "StopAngle";
+inline constexpr char Calced[] = "Calced";
+inline constexpr char CentreOffV[] = "CentreOffV";
+inline constexpr char CentreOffH[] = "CentreOffH";
+inline constexpr char Circularity[] = "Circularity";
+inline constexpr char CircMax[] = "CircMax";
+inline constexpr char CircMaxPoint[] = "CircMaxPoint";
+inline constexpr char CircMin[] = "CircMin";
+inline constexpr char CircMinPoint[] = "CircMinPoint";
+inline constexpr char LSCRadius[] = "LSCRadius";
+inline constexpr char MZCCentreOffV[] = "MZCCentreOffV";
+inline constexpr char MZCCentreOffH[] = "MZCCentreOffH";
+inline constexpr char MZClarity[] = "MZClarity";
+inline constexpr char MZCMax[] = "MZCMax";
+inline constexpr char MZCMaxPoint[] = "MZCMaxPoint";
+inline constexpr char MZCMin[] = "MZCMin";
+inline constexpr char MZCMinPoint[] = "MZCMinPoint";
+inline constexpr char MZCRadius[] = "MZCRadius";
+inline constexpr char IsoH[] = "IsoH";
+inline constexpr char IsoGb[] = "IsoGb";
+inline constexpr char IsoD[] = "IsoD";
+inline constexpr char Squareness[] = "Squareness";
+inline constexpr char ScaleH[] = "ScaleH";
+inline constexpr char ScaleV[] = "ScaleV";
+inline constexpr char Scale[] = "Scale";
+inline constexpr char Back0[] = "Back0";
+inline constexpr char Back90[] = "Back90";
+inline constexpr char Back180[] = "Back180";
+inline constexpr char Back270[] = "Back270";
+inline constexpr char StraightH[] = "StraightH";
+inline constexpr char StraightV[] = "StraightV";
+inline constexpr char SpikeH[] = "SpikeH";
+inline constexpr char SpikeV[] = "SpikeV";
+inline constexpr char PlayH[] = "PlayH";
+inline constexpr char PlayV[] = "PlayV";
+inline constexpr char SlipH[] = "SlipH";
+inline constexpr char SlipV[] = "SlipV";
+inline constexpr char ServoH[] = "ServoH";
+inline constexpr char ServoV[] = "ServoV";
+inline constexpr char CyclicH[] = "CyclicH";
+inline constexpr char CyclicV[] = "CyclicV";
+inline constexpr char PitchH[] = "PitchH";
+inline constexpr char PitchV[] = "PitchV";
+inline constexpr char PhaseH[] = "PhaseH";
+inline constexpr char PhaseV[] = "PhaseV";
+inline constexpr char Random[] = "Random";
+inline constexpr char PolarVibration[] = "PolarVibration";
+inline constexpr char VibrationAngle[] = "VibrationAngle";
+inline constexpr char ProfileH0[] = "ProfileH0";
+inline constexpr char ProfileH1[] = "ProfileH1";
+inline constexpr char ProfileH2[] = "ProfileH2";
+inline constexpr char ProfileH3[] = "ProfileH3";
+inline constexpr char ProfileH4[] = "ProfileH4";
+inline constexpr char ProfileV0[] = "ProfileV0";
+inline constexpr char ProfileV1[] = "ProfileV1";
+inline constexpr char ProfileV2[] = "ProfileV2";
+inline constexpr char ProfileV3[] = "ProfileV3";
+inline constexpr char ProfileV4[] = "ProfileV4";
+inline constexpr char DimCount[] = "DimCount";
+inline constexpr char MeasuredFeedrateAverage[] = "MeasuredFeedrateAverage";
+inline constexpr char EquipmentManufacturer[] = "EquipmentManufacturer";
+inline constexpr char EquipmentModel[] = "EquipmentModel";
+inline constexpr char EquipmentSerial[] = "EquipmentSerial";
+inline constexpr char ScaleFactor[] = "ScaleFactor";
+// Targets.
+inline constexpr char ID[] = "ID";
+inline constexpr char Dim[] = "Dim";
+inline constexpr char Meas[] = "Meas";
+// Direction.
+inline constexpr char Direction[] = "Direction";
+inline constexpr char MeasuredTargets[] = "MeasuredTargets";
+inline constexpr char GaugeTemp[] = "GaugeTemp";
+inline constexpr char MacTemp[] = "MacTemp";
+inline constexpr char IsoG[] = "IsoG";
+inline constexpr char IsoFmin[] = "IsoFmin";
+inline constexpr char IsoFmax[] = "IsoFmax";
+inline constexpr char MeasuredFeedrate[] = "MeasuredFeedrate";
+} // namespace col
+
+// Measure, Reliability, Targets, Direction, Machines.
+std::span<const Table> CaseTables();
+const Table& MeasureTable();
+const Table& ReliabilityTable();
+const Table& TargetsTable();
+const Table& DirectionTable();
+const Table& MachinesTable();
+
+// The table of that name (exact spelling), or nullptr.
+const Table* FindTable(const QString& name);
+// The column of that name in the table (exact spelling), or nullptr.
+const Column* FindColumn(const Table& table, const QString& name);
+
+// "ProfileH" or "ProfileV" followed by the index 0..4.
+const char* ProfileHColumn(int index);
+const char* ProfileVColumn(int index);
+
+// The declared type of a column: INTEGER, SMALLINT, REAL, DOUBLE PRECISION, VARCHAR(n).
+QString SqlType(const Column& column);
+
+// A name in double quotes, inner quotes doubled: safe for any table or column name
+// ("Stat/Dyn" has a slash, "By" is a keyword).
+QString QuoteName(const QString& name);
+
+// The stored form of a test date: "yyyy-MM-dd HH:mm:ss", local wall-clock time to the second,
+// so that equal times compare equal and text order is time order.
+QString DbDateText(const QDateTime& when);
+// The stored text back as a date; an invalid QDateTime for Null or an unreadable text.
+QDateTime DbDateFromValue(const QVariant& value);
+
+} // namespace sarvo::casedb

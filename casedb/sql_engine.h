@@ -1,0 +1,32 @@
+#pragma once
+// What the case store asks of the database engine beyond portable SQL: driver, connection
+// options, catalogue queries and the start of a write transaction. Everything SQLite-specific
+// stands here, so that another engine is a change of this one file.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+namespace sarvo::casedb::engine {
+
+QString DriverName();
+
+// Options for QSqlDatabase::setConnectOptions.
+QString ConnectOptions(bool readOnly);
+
+// Statements run once on every new connection, before anything else.
+QStringList SessionStatements(bool readOnly);
+
+// The tables and the indexes that the database holds. Reading the catalogue is the first real
+// read of the file, so a damaged file fails here: AppError.
+QStringList ListTables(QSqlDatabase& db);
+QStringList ListIndexes(QSqlDatabase& db);
+
+// Starts a write transaction that takes the write lock at once, so that two programs writing
+// the same file wait for each other instead of failing half-way.
+QString BeginWriteStatement();
+
+// Whether two table or column names name the same thing to the engine.
+bool SameName(const QString& a, const QString& b);
+
+} // namespace sarvo::casedb::engine

@@ -1,0 +1,313 @@
+// Bringing an older case database up to date: every missing column is added with its type in
+// one transaction, the rows stay as they were, a second run changes nothing, and a failure or a
+// read-only file leaves the file untouched.
+
+#include "app/app_context.h"
+#include "casedb/case_db.h"
+#include "casedb/case_store.h"
+#include "tests/casedb/casedb_fixture.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace sarvo::test {
+namespace {
+
+using namespace sarvo::casedb;
+
+// The columns that later versions of the format added, with the types they were added with.
+const QList<std::pair<QString, QString>> kLaterColumns = {
+    {"Measure.MeasuredFeedrateAverage", "REAL"},
+    {"Direction.MeasuredFeedrate", "REAL"},
+    {"Measure.PlayH", "DOUBLE PRECISION"},
+    {"Measure.PlayV", "DOUBLE PRECISION"},
+    {"Measure.Option", "INTEGER"},
+    {"Measure.IsoH", "DOUBLE PRECISION"},
+    {"Direction.IsoG", "DOUBLE PRECISION"},
+    {"Direction.IsoFmin", "DOUBLE PRECISION"},
+    {"Direction.IsoFmax", "DOUBLE PRECISION"},
+    {"Measure.IsoGb", "DOUBLE PRECISION"},
+    {"Measure.IsoD", "DOUBLE PRECISION"},
+    {"Measure.EquipmentManufacturer", "VARCHAR(50)"},
+    {"Measure.EquipmentModel", "VARCHAR(50)"},
+    {"Measure.EquipmentSerial", "VARCHAR(50)"},
+    {"Measure.ScaleFactor", "DOUBLE PRECISION"},
+};
+
+QSet<QString> laterColumnNames()
+{
+    QSet<QString> names;
+    for (const auto& [name, type] : kLaterColumns)
+        names.insert(name);
+    return names;
+}
+
+// The most columns the engine allows in one table.
+int engineColumnLimit()
+{
+    const QString name = "limit-probe";
+    int limit = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+        db.setDatabaseName(":memory:");
+        db.open();
+        QSqlQuery query(db);
+        auto fits = [&](int count) {
+            QStringList columns;
+            for (int i = 0; i < count; ++i)
+                columns << QStringLiteral("c%1").arg(i);
+            const bool ok = query.exec("CREATE TABLE probe (" + columns.join(", ") + ")");
+            query.exec("DROP TABLE IF EXISTS probe");
+            return ok;
+        };
+        int low = 1, high = 40000; // fits(low), !fits(high)
+        while (high - low > 1) {
+            const int middle = (low + high) / 2;
+            (fits(middle) ? low : high) = middle;
+        }
+        limit = low;
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return limit;
+}
+
+class UpgradingTheCaseDatabase : public CaseDbTest {
+protected:
+    // Every row of a table in the given columns, in the order of the rows.
+    QList<QVariantList> snapshot(Inspector& file, const QString& table, const QStringList& columns)
+    {
+        QStringList quoted;
+        for (const QString& column : columns)
+            quoted << QuoteName(column);
+        return file.rows("SELECT " + quoted.join(", ") + " FROM " + QuoteName(table) + " ORDER BY rowid");
+    }
+
+    struct Snapshot {
+        QMap<QString, QStringList> columns;
+        QMap<QString, QList<QVariantList>> rows;
+    };
+    Snapshot takeSnapshot()
+    {
+        Inspector file(dbPath());
+        Snapshot s;
+        for (const Table& table : CaseTables()) {
+            const QStringList names = file.columnNames(table.name);
+            if (names.isEmpty())
+                continue;
+            s.columns[table.name] = names;
+            s.rows[table.name] = snapshot(file, table.name, names);
+        }
+        return s;
+    }
+    void expectRowsKept(const Snapshot& before)
+    {
+        Inspector file(dbPath());
+        for (auto it = before.columns.cbegin(); it != before.columns.cend(); ++it) {
+            EXPECT_EQ(snapshot(file, it.key(), it.value()), before.rows.value(it.key())) << it.key().toStdString();
+            const int rowCount = before.rows.value(it.key()).size();
+            for (const QString& column : file.columnNames(it.key())) {
+                if (it.value().contains(column))
+                    continue;
+                const QVariant nulls = file.value("SELECT count(*) FROM " + QuoteName(it.key()) + " WHERE " +
+                                                  QuoteName(column) + " IS NULL");
+                EXPECT_EQ(nulls.toInt(), rowCount) << "added column " << column.toStdString() << " holds values";
+            }
+        }
+    }
+    int schemaVersion()
+    {
+        Inspector file(dbPath());
+        return file.schemaVersion();
+    }
+    QString declaredType(const QString& qualified)
+    {
+        Inspector file(dbPath());
+        const QString table = qualified.section('.', 0, 0);
+        const QString column = qualified.section('.', 1);
+        for (const auto& [name, type] : file.columns(table)) {
+            if (name == column)
+                return type;
+        }
+        return {};
+    }
+};
+
+TEST_F(UpgradingTheCaseDatabase, ACurrentFileGainsNothing)
+{
+    openDB();
+    const int version = schemaVersion();
+    CheckDbFields();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(schemaVersion(), version);
+    EXPECT_TRUE(mainCaseStore()->upgradeSchema().isEmpty());
+}
+
+TEST_F(UpgradingTheCaseDatabase, AnOldFileGainsEveryLaterColumnWithItsTypeAndKeepsItsRows)
+{
+    writeOldDatabase(laterColumnNames());
+    addSampleCases();
+    const Snapshot before = takeSnapshot();
+    ASSERT_EQ(before.rows.value("Targets").size(), 30);
+
+    openDB();
+    ASSERT_FALSE(app().State.MainDbReadOnly);
+    const auto gap = mainCaseStore()->missingSchema();
+    EXPECT_EQ(gap.columns.size(), kLaterColumns.size());
+    CheckDbFields();
+    EXPECT_TRUE(prompts.messages.empty());
+
+    for (const auto& [column, type] : kLaterColumns)
+        EXPECT_EQ(declaredType(column), type) << column.toStdString();
+    expectRowsKept(before);
+    EXPECT_TRUE(mainCaseStore()->missingSchema().isEmpty());
+
+    // A second start changes nothing.
+    const int version = schemaVersion();
+    const Snapshot after = takeSnapshot();
+    closeDB();
+    openDB();
+    CheckDbFields();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(schemaVersion(), version);
+    expectRowsKept(after);
+}
+
+TEST_F(UpgradingTheCaseDatabase, EveryMissingColumnIsAddedEvenWhenOthersOfItsGroupExist)
+{
+    // IsoH without the per-run ISO values, a maker without model and serial, PlayH without PlayV.
+    writeOldDatabase({"Direction.IsoG", "Direction.IsoFmin", "Direction.IsoFmax", "Measure.EquipmentModel",
+                      "Measure.EquipmentSerial", "Measure.PlayV", "Reliability.VibrationAngle"});
+    addSampleCases();
+    const Snapshot before = takeSnapshot();
+    openDB();
+    const QStringList added = mainCaseStore()->upgradeSchema();
+    EXPECT_EQ(QSet<QString>(added.begin(), added.end()),
+              (QSet<QString>{"Direction.IsoG", "Direction.IsoFmin", "Direction.IsoFmax", "Measure.EquipmentModel",
+                             "Measure.EquipmentSerial", "Measure.PlayV", "Reliability.VibrationAngle",
+                             "index Measure_Machine_Plane_Date", "index Measure_Name_Date", "index Measure_Date",
+                             "index Targets_Meas_ID_Dim"}));
+    EXPECT_EQ(declaredType("Direction.IsoG"), "DOUBLE PRECISION");
+    EXPECT_EQ(declaredType("Measure.EquipmentModel"), "VARCHAR(50)");
+    EXPECT_EQ(declaredType("Reliability.VibrationAngle"), "SMALLINT");
+    expectRowsKept(before);
+}
+
+TEST_F(UpgradingTheCaseDatabase, MissingTablesAndIndexesAreCreated)
+{
+    writeOldDatabase({}, {"Machines"});
+    addSampleCases();
+    const Snapshot before = takeSnapshot();
+    openDB();
+    CheckDbFields();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(mainCaseStore()->missingSchema().isEmpty());
+    QSqlQuery query(QSqlDatabase::database(app().State.MainDb, false));
+    EXPECT_TRUE(query.exec("INSERT INTO \"Machines\" (\"Name\") VALUES ('Mill 3')"));
+    EXPECT_FALSE(query.exec("INSERT INTO \"Machines\" (\"Name\") VALUES ('Mill 3')")); // the key holds
+    expectRowsKept(before);
+}
+
+TEST_F(UpgradingTheCaseDatabase, NamesDifferingOnlyInCaseAreTheSameColumn)
+{
+    writeOldDatabase({"Measure.PlayH", "Measure.PlayV"});
+    {
+        Inspector file(dbPath(), true);
+        file.exec("ALTER TABLE \"Measure\" ADD COLUMN \"playh\" DOUBLE PRECISION");
+        file.exec("ALTER TABLE \"Measure\" ADD COLUMN \"PLAYV\" DOUBLE PRECISION");
+    }
+    openDB();
+    const auto gap = mainCaseStore()->missingSchema();
+    EXPECT_TRUE(gap.columns.isEmpty()) << gap.describe().join(", ").toStdString();
+    CheckDbFields();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(mainCaseStore()->hasColumn("Measure", "PlayH"));
+}
+
+TEST_F(UpgradingTheCaseDatabase, AReadOnlyOldFileIsReportedOnceAndLeftAlone)
+{
+    writeOldDatabase({"Measure.PlayH", "Measure.PlayV", "Direction.MeasuredFeedrate"});
+    addSampleCases();
+    makeFileReadOnly(dbPath());
+    const QByteArray before = dbBytes();
+    openDB();
+    ASSERT_TRUE(app().State.MainDbReadOnly);
+    EXPECT_TRUE(prompts.messages.empty());
+    CheckDbFields();
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(reportsAt("Checking database fields"), 1);
+    EXPECT_FALSE(mainCaseStore()->hasColumn("Measure", "PlayH"));
+    EXPECT_TRUE(mainCaseStore()->hasColumn("Measure", "Machine"));
+    closeDB();
+    EXPECT_EQ(dbBytes(), before);
+}
+
+TEST_F(UpgradingTheCaseDatabase, AReadOnlyCurrentFileIsNotReported)
+{
+    openDB();
+    closeDB();
+    makeFileReadOnly(dbPath());
+    openDB();
+    ASSERT_TRUE(app().State.MainDbReadOnly);
+    CheckDbFields();
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(UpgradingTheCaseDatabase, AFailedAdditionAddsNothingAndLeavesNoLock)
+{
+    // Direction one column short of the engine's limit: its first addition fits, the second cannot,
+    // after the additions to Measure have run.
+    const int limit = engineColumnLimit();
+    ASSERT_GT(limit, 20);
+    const QSet<QString> omitted = {"Measure.PlayH", "Measure.PlayV", "Direction.IsoG", "Direction.IsoFmin",
+                                   "Direction.IsoFmax", "Direction.MeasuredFeedrate"};
+    const int directionColumns = int(DirectionTable().columns.size()) - 4;
+    writeOldDatabase(omitted, {}, {{"Direction", limit - 1 - directionColumns}});
+    {
+        Inspector file(dbPath());
+        ASSERT_EQ(file.columnNames("Direction").size(), limit - 1);
+    }
+    addSampleCases();
+    const Snapshot before = takeSnapshot();
+    const int version = schemaVersion();
+
+    openDB();
+    CheckDbFields();
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(reportsAt("Checking database fields"), 1);
+    EXPECT_FALSE(mainCaseStore()->hasColumn("Measure", "PlayH"));
+    EXPECT_FALSE(mainCaseStore()->hasColumn("Direction", "IsoG"));
+    EXPECT_EQ(schemaVersion(), version);
+    expectRowsKept(before);
+
+    // Another program can take the write lock at once: the failed upgrade holds nothing.
+    Inspector other(dbPath(), true);
+    QSqlQuery query(other.db);
+    EXPECT_TRUE(query.exec("BEGIN IMMEDIATE")) << query.lastError().text().toStdString();
+    query.exec("ROLLBACK");
+    // And the program's own connection writes normally again.
+    QSqlQuery own(QSqlDatabase::database(app().State.MainDb, false));
+    EXPECT_TRUE(own.exec("INSERT INTO \"Machines\" (\"Name\") VALUES ('Mill 3')"));
+}
+
+TEST_F(UpgradingTheCaseDatabase, ATableWithoutItsKeyIsReportedAndNothingIsAdded)
+{
+    writeOldDatabase({"Targets.Dim", "Measure.PlayH"});
+    openDB();
+    ASSERT_NE(mainCaseStore(), nullptr);
+    const int version = schemaVersion();
+    CheckDbFields();
+    EXPECT_EQ(reportsAt("Checking database fields"), 1);
+    EXPECT_FALSE(mainCaseStore()->hasColumn("Measure", "PlayH"));
+    EXPECT_EQ(schemaVersion(), version);
+}
+
+TEST_F(UpgradingTheCaseDatabase, WithoutADatabaseTheUpgradeIsReported)
+{
+    CheckDbFields();
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(reportsAt("Checking database fields"), 1);
+}
+
+} // namespace
+} // namespace sarvo::test
