@@ -144,7 +144,8 @@ bool LanguageDb::addKey(const QString& form, const QString& english) const
     return query.exec();
 }
 
-std::optional<QString> LanguageDb::lookupMemo(const QString& form, const QString& tag, const QString& language) const
+std::optional<QString> LanguageDb::languageCell(const QString& table, const QString& where,
+                                                const QVariantList& keys, const QString& language) const
 {
     if (!isOpen())
         return std::nullopt;
@@ -152,27 +153,22 @@ std::optional<QString> LanguageDb::lookupMemo(const QString& form, const QString
     if (!column)
         return std::nullopt;
     QSqlQuery query(QSqlDatabase::database(connection_, false));
-    query.prepare(QStringLiteral("SELECT %1 FROM LangMemo WHERE Form = ? AND Tag = ?").arg(quoteIdentifier(*column)));
-    query.addBindValue(key(form));
-    query.addBindValue(key(tag));
+    query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(quoteIdentifier(*column), table, where));
+    for (const QVariant& k : keys)
+        query.addBindValue(k);
     if (!query.exec() || !query.next() || query.value(0).isNull())
         return std::nullopt;
     return query.value(0).toString();
 }
 
+std::optional<QString> LanguageDb::lookupMemo(const QString& form, const QString& tag, const QString& language) const
+{
+    return languageCell("LangMemo", "Form = ? AND Tag = ?", {key(form), key(tag)}, language);
+}
+
 std::optional<QString> LanguageDb::lookupError(int number, const QString& language) const
 {
-    if (!isOpen())
-        return std::nullopt;
-    const auto column = languageColumn(language);
-    if (!column)
-        return std::nullopt;
-    QSqlQuery query(QSqlDatabase::database(connection_, false));
-    query.prepare(QStringLiteral("SELECT %1 FROM Errors WHERE ErrNo = ?").arg(quoteIdentifier(*column)));
-    query.addBindValue(number);
-    if (!query.exec() || !query.next() || query.value(0).isNull())
-        return std::nullopt;
-    return query.value(0).toString();
+    return languageCell("Errors", "ErrNo = ?", {number}, language);
 }
 
 LanguageDb& languageDb()

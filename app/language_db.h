@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <cstdint>
 #include <optional>
@@ -50,6 +51,10 @@ public:
     const QString& connectionName() const { return connection_; }
 
 private:
+    // The current language's cell of the one row of table that matches where (bound keys).
+    std::optional<QString> languageCell(const QString& table, const QString& where, const QVariantList& keys,
+                                        const QString& language) const;
+
     QString connection_;
     mutable QStringList columns_; // the columns of Languages, read once per open
 };

@@ -4,6 +4,7 @@
 #include "app/help.h"
 #include "app/ini_file.h"
 #include "app/language_db.h"
+#include "app/sql_script.h"
 #include "app/program_services.h"
 #include "app/recent_files.h"
 #include "app/trig_tables.h"
@@ -18,6 +19,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QToolBar>
 
@@ -415,4 +418,50 @@ TEST(HelpPages, TheHtmlPageStandsInForTheHelpFileWhateverTheCase)
     page.close();
     EXPECT_EQ(HelpPagePath(folder.path() + "/EngAna.hlp"), folder.path() + "/engana.HTML");
     EXPECT_EQ(HelpPagePath(folder.path() + "/EngErr.hlp"), QString());
+}
+
+TEST_F(MainWindowTest, AnOldCaseDatabaseIsUpgradedAtStartAndLeftAloneAfterwards)
+{
+    // An old file: the case table without the later fields, with one stored case.
+    ASSERT_EQ(CreateDatabaseFromScript(path("Sarvotex.db"),
+                                       "CREATE TABLE \"Measure\" (\"Meas_ID\" INTEGER PRIMARY KEY AUTOINCREMENT,"
+                                       " \"Machine\" VARCHAR(255), \"Name\" VARCHAR(255), \"Plane\" VARCHAR(30),"
+                                       " \"Circularity\" DOUBLE PRECISION);\n"
+                                       "INSERT INTO \"Measure\" (\"Machine\", \"Name\", \"Plane\", \"Circularity\")"
+                                       " VALUES ('Mill 3', 'Acceptance', 'xy', 12.5);\n"),
+              QString());
+    const auto columns = [this] {
+        QStringList names;
+        const QString connection = "inspect";
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection);
+            db.setDatabaseName(path("Sarvotex.db"));
+            db.open();
+            QSqlQuery q(db);
+            q.exec("PRAGMA table_info(\"Measure\")");
+            while (q.next())
+                names << q.value(1).toString();
+            q.exec("SELECT \"Machine\", \"Circularity\" FROM \"Measure\"");
+            q.next();
+            names << q.value(0).toString() + "=" + q.value(1).toString();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(connection);
+        return names;
+    };
+    start();
+    EXPECT_TRUE(prompts.messages.empty());
+    main->shutdown();
+    main.reset();
+    const QStringList upgraded = columns();
+    EXPECT_TRUE(upgraded.contains("PlayH"));
+    EXPECT_TRUE(upgraded.contains("EquipmentSerial"));
+    EXPECT_TRUE(upgraded.contains("Mill 3=12.5")); // the stored case is intact
+    const QByteArray afterFirst = readFile("Sarvotex.db");
+
+    ResetAppContext();
+    start();
+    main->shutdown();
+    EXPECT_EQ(columns(), upgraded);
+    EXPECT_EQ(readFile("Sarvotex.db"), afterFirst);
 }
