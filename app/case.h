@@ -112,6 +112,9 @@ struct CaseData {
     int16_t PointsPerRun = 0;
     int32_t SamplingInterval = 0; // ms per point
     double ZeroOffset = 0;        // mm
+    // The gauge scale factor the case was measured with. Reading a file sets this, never the
+    // gauge's own setting (Settings::ScaleFactor), which only the configuration changes.
+    double ScaleFactor = 1.0;
 
     // Empties the readings and the per-run arrays, as the measurement window does when it opens.
     void clearRuns();

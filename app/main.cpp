@@ -5,6 +5,8 @@
 #include "app/ui/main_window.h"
 #include "app/ui/qt_prompts.h"
 #include "app/ui/startup.h"
+#include "files/file_services.h"
+#include "files/ui/open_file_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,6 +35,8 @@ int main(int argc, char** argv)
     HtmlHelpSystem htmlHelp(&main);
     setHelpSystem(&htmlHelp);
 
+    InstallFileServices();
+    RegisterFileWindows();
     StartApplication(main, options);
     const int code = application.exec();
     main.shutdown();

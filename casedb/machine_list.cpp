@@ -1,0 +1,87 @@
+#include "casedb/machine_list.h"
+
+#include "app/app_context.h"
+#include "app/app_error.h"
+#include "app/language_db.h"
+#include "casedb/case_db.h"
+#include "casedb/case_store.h"
+#include "casedb/sql_error.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace sarvo {
+
+namespace casedb {
+
+namespace {
+QSqlQuery run(const CaseStore& store, const QString& sql, const QVariantList& values = {})
+{
+    if (!store.isOpen())
+        throw AppError(kDatabaseNotOpen, StandardErrorText(kDatabaseNotOpen));
+    QSqlQuery query(store.database());
+    if (!query.prepare(sql))
+        throw SqlFailure(query.lastError());
+    for (const QVariant& v : values)
+        query.addBindValue(v);
+    if (!query.exec())
+        throw SqlFailure(query.lastError());
+    return query;
+}
+} // namespace
+
+QStringList MachineNames(const CaseStore& store)
+{
+    QSqlQuery query = run(store, QStringLiteral(R"(SELECT "Name" FROM "Machines" ORDER BY "Name")"));
+    QStringList names;
+    while (query.next())
+        names << query.value(0).toString();
+    return names;
+}
+
+bool MachineExists(const CaseStore& store, const QString& name)
+{
+    QSqlQuery query = run(store, QStringLiteral(R"(SELECT 1 FROM "Machines" WHERE "Name" = ?)"), {name});
+    return query.next();
+}
+
+void AddMachine(const CaseStore& store, const QString& name)
+{
+    if (name.trimmed().isEmpty())
+        throw AppError::invalidCall(Translate("A machine needs a name."));
+    CaseStore::WriteTransaction transaction(store);
+    // The key refuses a name already listed.
+    run(store, QStringLiteral(R"(INSERT INTO "Machines" ("Name") VALUES (?))"), {name});
+    transaction.commit();
+}
+
+} // namespace casedb
+
+namespace {
+MachineChooser& chooser()
+{
+    static MachineChooser c;
+    return c;
+}
+} // namespace
+
+void SetMachineChooser(MachineChooser c)
+{
+    chooser() = std::move(c);
+}
+
+void CheckForMachine(QString& machineName)
+{
+    RunTrapped(QStringLiteral("CheckForMachine(Reni)"), [&] {
+        const casedb::CaseStore* store = mainCaseStore();
+        if (!store)
+            throw AppError(casedb::kDatabaseNotOpen, StandardErrorText(casedb::kDatabaseNotOpen));
+        if (casedb::MachineExists(*store, machineName))
+            return;
+        const QString answer = chooser() ? chooser()(machineName) : QString();
+        app().State.InputAnswer = answer;
+        machineName = answer;
+    });
+}
+
+} // namespace sarvo

@@ -1,0 +1,33 @@
+#pragma once
+// The machine list of the case database (table Machines) and the check that every measurement
+// file reader makes on the machine name its file carries: a known name passes, an unknown one is
+// put to the user, who names the known machine it stands for or adds it.
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace sarvo {
+
+namespace casedb {
+class CaseStore;
+
+// Every machine, in the order of the table's key.
+QStringList MachineNames(const CaseStore& store);
+bool MachineExists(const CaseStore& store, const QString& name);
+// Adds a machine; raises AppError for an empty name, a name already listed or a read-only store.
+void AddMachine(const CaseStore& store, const QString& name);
+} // namespace casedb
+
+// The answer for an unknown name: the machine chosen or added, or "" when none was chosen.
+using MachineChooser = std::function<QString(const QString& name)>;
+// The machine-list window installs itself here; until then an unknown name finds no machine.
+void SetMachineChooser(MachineChooser chooser);
+
+// Checks the name against the program's case database. An unknown name becomes the chooser's
+// answer (also kept in app().State.InputAnswer). A failure (no database) is reported with
+// "CheckForMachine(Reni)" and leaves the name as it was.
+void CheckForMachine(QString& machineName);
+
+} // namespace sarvo

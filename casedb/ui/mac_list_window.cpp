@@ -1,0 +1,171 @@
+#include "casedb/ui/mac_list_window.h"
+
+#include "app/app_context.h"
+#include "app/app_error.h"
+#include "app/app_shell.h"
+#include "app/ui/form_utilities.h"
+#include "app/ui/translate_form.h"
+#include "casedb/case_db.h"
+#include "casedb/machine_list.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace sarvo {
+
+MacList::MacList(QWidget* parent)
+    : QDialog(parent)
+    , txtMachine_(new QLineEdit)
+    , lstMachine_(new QListWidget)
+    , ok_(new QPushButton(QStringLiteral("&OK")))
+    , cancel_(new QPushButton(QStringLiteral("&Cancel")))
+    , new_(new QPushButton(QStringLiteral("&New")))
+{
+    BusyCursor busy;
+    setObjectName(QStringLiteral("MacList"));
+    setWindowTitle(QStringLiteral("Machines"));
+
+    txtMachine_->setObjectName(QStringLiteral("TxtMachine"));
+    lstMachine_->setObjectName(QStringLiteral("LstMachine"));
+    lstMachine_->setSelectionMode(QAbstractItemView::SingleSelection);
+    ok_->setObjectName(QStringLiteral("cmdClose"));
+    cancel_->setObjectName(QStringLiteral("CmdCancel"));
+    new_->setObjectName(QStringLiteral("CmdNew"));
+    ok_->setDefault(true);
+    auto* title = new QLabel(QStringLiteral("is same as:"));
+    title->setObjectName(QStringLiteral("LblMacTitle"));
+
+    auto* namePanel = new QFrame;
+    namePanel->setFrameShape(QFrame::StyledPanel);
+    auto* nameLayout = new QVBoxLayout(namePanel);
+    nameLayout->addWidget(txtMachine_);
+    auto* listPanel = new QFrame;
+    listPanel->setFrameShape(QFrame::StyledPanel);
+    auto* listLayout = new QVBoxLayout(listPanel);
+    listLayout->addWidget(lstMachine_);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(namePanel);
+    left->addWidget(title);
+    left->addWidget(listPanel, 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    buttons->addWidget(new_);
+    buttons->addStretch();
+    auto* outer = new QHBoxLayout(this);
+    outer->addLayout(left, 1);
+    outer->addLayout(buttons);
+    resize(380, 300);
+
+    connect(ok_, &QPushButton::clicked, this, &MacList::okClicked);
+    connect(cancel_, &QPushButton::clicked, this, &MacList::cancelClicked);
+    connect(new_, &QPushButton::clicked, this, &MacList::newClicked);
+    connect(lstMachine_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        if (item && item->isSelected())
+            okClicked();
+    });
+
+    RunTrapped(QStringLiteral("Loading machine list"), [this] { fillMachineList(); });
+    CenterForm(*this);
+    TranslateForm(*this);
+}
+
+void MacList::setMachineName(const QString& name)
+{
+    txtMachine_->setText(name);
+}
+
+QString MacList::answer() const
+{
+    const QList<QListWidgetItem*> selected = lstMachine_->selectedItems();
+    return selected.isEmpty() ? QString() : selected.front()->text();
+}
+
+void MacList::fillMachineList()
+{
+    lstMachine_->clear();
+    const casedb::CaseStore* store = mainCaseStore();
+    if (!store)
+        throw AppError(91, StandardErrorText(91));
+    lstMachine_->addItems(casedb::MachineNames(*store));
+}
+
+void MacList::done(int result)
+{
+    // However the window closes, the close box included, the answer is the selected row.
+    answer_ = answer();
+    app().State.InputAnswer = answer_;
+    QDialog::done(result);
+}
+
+void MacList::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+    QDialog::changeEvent(event);
+}
+
+void MacList::okClicked()
+{
+    accept();
+}
+
+void MacList::cancelClicked()
+{
+    lstMachine_->clearSelection();
+    reject();
+}
+
+void MacList::newClicked()
+{
+    const QString name = txtMachine_->text();
+    if (name.trimmed().isEmpty()) {
+        QApplication::beep();
+        txtMachine_->setFocus();
+        return;
+    }
+    const bool added = RunTrapped(QStringLiteral("Adding a machine"), [&] {
+        const casedb::CaseStore* store = mainCaseStore();
+        if (!store)
+            throw AppError(91, StandardErrorText(91));
+        casedb::AddMachine(*store, name);
+    });
+    if (!added)
+        return;
+    auto* item = new QListWidgetItem(name, lstMachine_);
+    lstMachine_->setCurrentItem(item);
+    item->setSelected(true);
+    okClicked();
+}
+
+QString ChooseMachine(const QString& name, QWidget* parent)
+{
+    if (!parent)
+        parent = QApplication::activeWindow();
+    // Readers ask while the hourglass is up; the choice itself is the user's to make.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    QString answer;
+    {
+        MacList window(parent);
+        window.setMachineName(name);
+        window.exec();
+        answer = window.answer();
+    }
+    QApplication::restoreOverrideCursor();
+    return answer;
+}
+
+void InstallMachineListWindow()
+{
+    SetMachineChooser([](const QString& name) { return ChooseMachine(name); });
+}
+
+} // namespace sarvo

@@ -1,0 +1,218 @@
+#include "files/dispatch.h"
+
+#include "app/app_context.h"
+#include "app/app_shell.h"
+#include "app/dates.h"
+#include "app/language_db.h"
+#include "app/program_services.h"
+#include "app/utilities.h"
+#include "files/dbb_reader.h"
+#include "files/rtb_reader.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+namespace sarvo::files {
+
+namespace {
+
+struct TypeInfo {
+    const char* text;
+    const char* pattern;
+};
+
+constexpr TypeInfo kTypes[kFileTypeCount] = {
+    {"Brintovale (*.brv)", "*.brv"},
+    {"Renishaw (*.rtb)", "*.rtb"},
+    {"Renishaw (*.b5r)", "*.b5r"},
+    {"Heidenhain (*.dbb)", "*.dbb"},
+    {"Contisure (*g.*)", "???????g.??"},
+    {"2-D measurement (*.2d2)", "*.2d2"},
+};
+
+QHash<int, MeasurementReader>& readers()
+{
+    static QHash<int, MeasurementReader> table = [] {
+        QHash<int, MeasurementReader> t;
+        t.insert(int(ReaderKind::Rtb), [](Case& c, const QString&, const ReadContext& ctx) { return ReadRtb(c, ctx); });
+        t.insert(int(ReaderKind::Dbb),
+                 [](Case& c, const QString& file, const ReadContext& ctx) { return ReadDbbFiles(c, file, ctx); });
+        return t;
+    }();
+    return table;
+}
+
+TwoDCaseLister& twoDLister()
+{
+    static TwoDCaseLister lister;
+    return lister;
+}
+
+QString stripQuotes(const QString& text)
+{
+    if (text.size() >= 2 && text.startsWith(u'"'))
+        return text.mid(1, text.size() - 2);
+    return text;
+}
+
+} // namespace
+
+QString FileTypeText(FileType type)
+{
+    return QString::fromLatin1(kTypes[int(type)].text);
+}
+
+QString FileTypePattern(FileType type)
+{
+    return QString::fromLatin1(kTypes[int(type)].pattern);
+}
+
+FileType PreselectedFileType(const QString& defaultExtension)
+{
+    const QString ext = defaultExtension.toLower();
+    if (ext == u"brv")
+        return FileType::Brv;
+    if (ext == u"rtb")
+        return FileType::Rtb;
+    if (ext == u"dbb")
+        return FileType::Dbb;
+    if (ext == u"2d2")
+        return FileType::TwoD;
+    return FileType::B5r;
+}
+
+QString ExtensionOf(const QString& path)
+{
+    return path.right(3).toLower();
+}
+
+bool MeetsContiSureRule(const QString& path)
+{
+    const qsizetype nameStart = PathOfFile(path).size();
+    const qsizetype dot = path.indexOf(u'.', nameStart);
+    if (dot <= nameStart)
+        return false;
+    return path[dot - 1].toLower() == u'g' && ExtensionOf(path) != u"rtb";
+}
+
+ReaderKind ChooseReader(const QString& path, Caller caller)
+{
+    const QString ext = ExtensionOf(path);
+    if (ext == u"dbb")
+        return ReaderKind::Dbb;
+    if (ext == u"brv")
+        return ReaderKind::Brv;
+    if (ext == u"rtb")
+        return ReaderKind::Rtb;
+    if (ext == u"b5r")
+        return ReaderKind::B5r;
+    if (ext == u"2d2")
+        return ReaderKind::TwoD;
+    if (MeetsContiSureRule(path))
+        return ReaderKind::ContiSure;
+    return caller == Caller::Program ? ReaderKind::Rtb : ReaderKind::Unknown;
+}
+
+std::optional<TwoDForm> Parse2dForm(const QString& text, QString* error)
+{
+    auto fail = [&](const QString& reason) -> std::optional<TwoDForm> {
+        if (error)
+            *error = reason;
+        return std::nullopt;
+    };
+    const qsizetype separator = std::max(text.lastIndexOf(u'/'), text.lastIndexOf(u'\\'));
+    if (separator < 0)
+        return fail(Translate("The 2-D case names no folder."));
+    const QString rest = text.mid(separator + 1);
+    if (!rest.startsWith(u' '))
+        return fail(Translate("The folder of a 2-D case must be followed by a blank and the file names."));
+    const QStringList names = rest.mid(1).split(u' ');
+    if (names.size() > 4)
+        return fail(Translate("A 2-D case names at most four files."));
+    if (names.front().isEmpty())
+        return fail(Translate("A 2-D case names its first file."));
+    TwoDForm form;
+    form.folder = text.left(separator + 1);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        form.names[static_cast<std::size_t>(i)] = names[i];
+    return form;
+}
+
+void RegisterMeasurementReader(ReaderKind kind, MeasurementReader reader)
+{
+    readers().insert(int(kind), std::move(reader));
+}
+
+ReadResult ReadInto(Case& target, const QString& fileText, ReaderKind kind, const ReadContext& ctx)
+{
+    const auto reader = readers().constFind(int(kind));
+    if (reader == readers().cend() || !*reader)
+        return ReadResult::refused(fileText + "\r\n" + Translate("Files of this type cannot be read yet."),
+                                   MessageIcon::Critical);
+    if (kind == ReaderKind::TwoD) {
+        QString reason;
+        if (!Parse2dForm(fileText, &reason))
+            return ReadResult::refused(fileText + "\r\n" + reason, MessageIcon::Critical);
+    }
+    try {
+        Case scratch = target;
+        scratch.Header[HdrFilename] = fileText;
+        ReadResult result = (*reader)(scratch, fileText, ctx);
+        if (result.ok())
+            target = std::move(scratch);
+        return result;
+    } catch (...) {
+        return ReadResult::error(QStringLiteral("Reading file"), AppError::fromException(std::current_exception()));
+    }
+}
+
+void RegisterTwoDCaseLister(TwoDCaseLister lister)
+{
+    twoDLister() = std::move(lister);
+}
+
+QList<TwoDCase> ListTwoDCases(const QString& folder, const QStringList& paths)
+{
+    if (twoDLister())
+        return twoDLister()(folder, paths);
+    QList<TwoDCase> cases;
+    for (const QString& path : paths) {
+        const QString name = FileNameOfPath(path);
+        cases.append({name + " " + GeneralDateText(QFileInfo(path).lastModified()), folder + " " + name});
+    }
+    return cases;
+}
+
+bool OpenMeasurementFile(const QString& commandText, const ReadContext& ctx)
+{
+    if (commandText.isEmpty())
+        return false;
+    // A quoted name from the command line.
+    const QString text = stripQuotes(commandText);
+    app().Settings.DefaultExtension = text.right(3);
+    ReadResult result;
+    {
+        BusyCursor busy;
+        result = ReadInto(app().OpenCase, text, ChooseReader(text, Caller::Program), ctx);
+    }
+    ReportReadResult(result);
+    AfterFileRead(result.ok(), text);
+    return result.ok();
+}
+
+ReadResult ReadChosenFile(const QString& fileText, FileType type, const ReadContext& ctx)
+{
+    BusyCursor busy;
+    if (type == FileType::TwoD) {
+        ReadResult result = ReadInto(app().OpenCase, fileText, ReaderKind::TwoD, ctx);
+        app().Settings.DefaultExtension = QStringLiteral("2d2");
+        return result;
+    }
+    app().Settings.DefaultExtension = fileText.right(3);
+    const ReaderKind kind = ChooseReader(fileText, Caller::Window);
+    if (kind == ReaderKind::Unknown)
+        return ReadResult::refused(fileText + "\r\n" + Translate("File format not recognized!"), MessageIcon::Critical);
+    return ReadInto(app().OpenCase, fileText, kind, ctx);
+}
+
+} // namespace sarvo::files

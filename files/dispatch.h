@@ -1,0 +1,80 @@
+#pragma once
+// Which reader a measurement file goes to, and the read itself: into a scratch copy of the open
+// case that the program adopts only when the read succeeded.
+
+#include "app/case.h"
+#include "files/read_context.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace sarvo::files {
+
+// The types of the open-file window, by list index.
+enum class FileType { Brv = 0, Rtb = 1, B5r = 2, Dbb = 3, ContiSure = 4, TwoD = 5 };
+inline constexpr int kFileTypeCount = 6;
+inline constexpr int kMaxListedFiles = 511;
+
+QString FileTypeText(FileType type);    // "Renishaw (*.rtb)"
+QString FileTypePattern(FileType type); // "*.rtb"
+// The type preselected for the DefaultExtension setting (compared in lower case).
+FileType PreselectedFileType(const QString& defaultExtension);
+
+enum class ReaderKind { Dbb, Brv, Rtb, B5r, ContiSure, TwoD, Unknown };
+
+// The last three characters of the path, in lower case.
+QString ExtensionOf(const QString& path);
+// The stem of the file name (not the folder) ends in "g" before its first ".", and the file is
+// no .rtb file.
+bool MeetsContiSureRule(const QString& path);
+
+// The program's command line and recent list read an unknown extension as .rtb (the program
+// writes .rtb content under other names); the window refuses it.
+enum class Caller { Program, Window };
+// Known extensions come first, so "testg.2d2" is a 2-D file and not a ContiSure set.
+ReaderKind ChooseReader(const QString& path, Caller caller);
+
+// The 2-D case form: a folder (ending at its last separator), a blank, then one to four file
+// names separated by single blanks; a name may be empty except the first. Names go to the file
+// slots (direction 0, rotation 1), (1, 1), (0, 2), (1, 2).
+struct TwoDForm {
+    QString folder; // with its trailing separator
+    std::array<QString, 4> names;
+};
+// nullopt with the reason in error for anything else.
+std::optional<TwoDForm> Parse2dForm(const QString& text, QString* error = nullptr);
+
+// A reader: fills the scratch case from the file (or, for 2-D cases, the form) named by the text.
+using MeasurementReader = std::function<ReadResult(Case& scratch, const QString& fileText, const ReadContext& ctx)>;
+// The readers of this library are registered from the start; the other formats add theirs.
+void RegisterMeasurementReader(ReaderKind kind, MeasurementReader reader);
+
+// Reads with the reader of kind into a scratch copy of target and adopts it only on success; on
+// failure target is left exactly as it was.
+ReadResult ReadInto(Case& target, const QString& fileText, ReaderKind kind, const ReadContext& ctx);
+
+// The 2-D cases of a folder for the window: each with its list text and the form that reads it.
+struct TwoDCase {
+    QString text;
+    QString form;
+};
+using TwoDCaseLister = std::function<QList<TwoDCase>(const QString& folder, const QStringList& paths)>;
+// Until the Optodyne matching is registered, each file is a case of its own.
+void RegisterTwoDCaseLister(TwoDCaseLister lister);
+QList<TwoDCase> ListTwoDCases(const QString& folder, const QStringList& paths);
+
+// The program's reads, on app(): the command line and the recent list. Sets DefaultExtension,
+// reports a failure, runs AfterFileRead; true when the case was read. An empty text does nothing.
+bool OpenMeasurementFile(const QString& commandText, const ReadContext& ctx);
+
+// The open-file window's read of a listed file (types 0..4) or 2-D form (type 5). Sets
+// DefaultExtension and adopts the case on success; an unknown extension is refused with a
+// message. The caller reports the failure and runs AfterFileRead.
+ReadResult ReadChosenFile(const QString& fileText, FileType type, const ReadContext& ctx);
+
+} // namespace sarvo::files

@@ -1,0 +1,89 @@
+#include "files/read_context.h"
+
+#include "app/dates.h"
+#include "app/language_db.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace sarvo::files {
+
+ReadResult ReadResult::error(const QString& location, const AppError& e)
+{
+    ReadResult r;
+    r.kind = Kind::Error;
+    r.location = location;
+    r.number = e.number();
+    r.message = e.description();
+    return r;
+}
+
+ReadResult ReadResult::refused(const QString& text, MessageIcon icon)
+{
+    ReadResult r;
+    r.kind = Kind::Message;
+    r.message = text;
+    r.icon = icon;
+    return r;
+}
+
+ReadResult ReadResult::cancelled()
+{
+    ReadResult r;
+    r.kind = Kind::Cancelled;
+    return r;
+}
+
+void ReportReadResult(const ReadResult& result)
+{
+    switch (result.kind) {
+    case ReadResult::Kind::Error:
+        ReportError(result.location, AppError(result.number, result.message));
+        break;
+    case ReadResult::Kind::Message:
+        prompts().message(QString(), result.message, result.icon);
+        break;
+    case ReadResult::Kind::Ok:
+    case ReadResult::Kind::Cancelled:
+        break;
+    }
+}
+
+QByteArray DiskFiles::read(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        throw AppError::fileNotFound(path);
+    if (info.size() > kMaxMeasurementFileSize)
+        throw AppError(AppError::kOutOfMemory, Translate("The file is too large for a measurement file."));
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw AppError(70, StandardErrorText(70) + ": " + path);
+    // Read at most one byte past the limit: a file that grows meanwhile is still refused.
+    QByteArray bytes = f.read(kMaxMeasurementFileSize + 1);
+    if (bytes.size() > kMaxMeasurementFileSize)
+        throw AppError(AppError::kOutOfMemory, Translate("The file is too large for a measurement file."));
+    return bytes;
+}
+
+QByteArray MemoryFiles::read(const QString& path)
+{
+    const auto it = files.constFind(path);
+    if (it == files.cend())
+        throw AppError::fileNotFound(path);
+    return *it;
+}
+
+QDateTime ReadContext::currentTime() const
+{
+    return now ? now() : NaiveNow();
+}
+
+QByteArray ReadContext::read(const QString& path) const
+{
+    if (!files)
+        throw AppError::fileNotFound(path);
+    return files->read(path);
+}
+
+} // namespace sarvo::files

@@ -1,0 +1,142 @@
+#include "files/reader_support.h"
+
+#include "app/language_db.h"
+#include "app/number_format.h"
+#include "app/utilities.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace sarvo::files {
+
+namespace {
+constexpr int kInvalidFileFormat = 321;
+constexpr int kInputPastEnd = 62;
+constexpr double kPi = 3.14159265359; // as every angle of the program converts
+
+QString outOfRange(const QString& name)
+{
+    return Translate("The value of \"%1\" is out of range.").arg(name);
+}
+} // namespace
+
+AppError FormatError(const QString& reason)
+{
+    return AppError(kInvalidFileFormat, reason);
+}
+
+AppError ShortFileError(const QString& reason)
+{
+    return AppError(kInputPastEnd, reason);
+}
+
+double FiniteValue(double value, const QString& name)
+{
+    if (!std::isfinite(value))
+        throw AppError(AppError::kOverflow, outOfRange(name));
+    return value;
+}
+
+double PositiveValue(double value, const QString& name)
+{
+    if (!std::isfinite(value) || value <= 0.0)
+        throw FormatError(Translate("The value of \"%1\" must be a positive number.").arg(name));
+    return value;
+}
+
+double LengthValue(double value, const QString& name)
+{
+    constexpr double kLongestMm = 100000.0;
+    PositiveValue(value, name);
+    if (value > kLongestMm)
+        throw AppError(AppError::kOverflow, outOfRange(name));
+    return value;
+}
+
+float SingleValue(double value, const QString& name)
+{
+    if (!std::isfinite(value) || std::fabs(value) > double(std::numeric_limits<float>::max()))
+        throw AppError(AppError::kOverflow, outOfRange(name));
+    return static_cast<float>(value);
+}
+
+int16_t WholeInt16(double value, const QString& name)
+{
+    const double r = std::nearbyint(value);
+    if (!std::isfinite(r) || r < std::numeric_limits<int16_t>::min() || r > std::numeric_limits<int16_t>::max())
+        throw AppError(AppError::kOverflow, outOfRange(name));
+    return static_cast<int16_t>(r);
+}
+
+int64_t WholeInt64(double value, const QString& name)
+{
+    const double r = std::nearbyint(value);
+    // Well inside the 64-bit range, so that sums of counts cannot overflow either.
+    constexpr double kLimit = 1.0e15;
+    if (!std::isfinite(r) || std::fabs(r) > kLimit)
+        throw AppError(AppError::kOverflow, outOfRange(name));
+    return static_cast<int64_t>(r);
+}
+
+Thinning ThinSamples(int64_t samples, int maxPoints)
+{
+    Thinning t;
+    const int64_t limit = std::max(1, maxPoints);
+    if (samples > limit)
+        t.factor = samples / limit + 1;
+    t.points = samples / t.factor;
+    return t;
+}
+
+int RunPointLimit(int maxPoints)
+{
+    return std::clamp(maxPoints, 1, kMaxPointIndex);
+}
+
+void CheckRunPoints(int64_t points, int maxPoints, int run)
+{
+    if (points < kMinRunPoints)
+        throw FormatError(Translate("Run %1 has fewer than three points.").arg(run));
+    if (points > RunPointLimit(maxPoints))
+        throw FormatError(Translate("Run %1 has more points than a run can hold.").arg(run));
+}
+
+void SetCheckedAngles(CaseData& d, int64_t start, int64_t stop)
+{
+    if (start < -360 || stop > 720 || stop - start < 1)
+        throw FormatError(Translate("The measured arc %1 to %2 degrees lies outside -360 to 720 degrees.")
+                              .arg(start)
+                              .arg(stop));
+    d.StartAngle = static_cast<int16_t>(start);
+    d.StopAngle = static_cast<int16_t>(stop);
+    d.SweepAngle = static_cast<int16_t>(stop - start);
+}
+
+QString SamplingRateText(const Case& c)
+{
+    const CaseData& d = c.Data;
+    const double feedrate = LeadingNumber(c.Header[HdrFeedrate]); // mm/min
+    if (!(feedrate > 0.0))
+        throw FormatError(Translate("A dynamic test needs a positive feedrate."));
+    const double arc = (double(d.SweepAngle) / 360.0) * 2.0 * kPi * d.TestRadius; // mm
+    const double seconds = arc / (feedrate / 60.0);
+    const double rate = double(d.MaxTargets) / seconds;
+    return FormatNumber(FiniteValue(rate, QStringLiteral("Sample Rate")), QStringLiteral("###0.0###"), QLocale::c());
+}
+
+QString FixedText(double value, const char* pattern)
+{
+    return FormatNumber(value, QString::fromLatin1(pattern), QLocale::c());
+}
+
+void ResetRuns(Case& c)
+{
+    c.Data.clearRuns();
+    c.Data.MeasuredFeedrateAverage = 0;
+    c.Results.ResultsValid = false;
+}
+
+} // namespace sarvo::files

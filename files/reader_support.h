@@ -1,0 +1,63 @@
+#pragma once
+// What the readers of every format share: checked numbers with messages that name the value, the
+// point thinning, the angle rules and the derived header texts.
+
+#include "app/app_error.h"
+#include "app/case.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace sarvo::files {
+
+// The file does not hold what its format promises (321, "Invalid file format", with the reason).
+AppError FormatError(const QString& reason);
+// The file ends before what it announced (62).
+AppError ShortFileError(const QString& reason);
+
+// Checked conversions; the name goes into the message of a value out of range.
+double FiniteValue(double value, const QString& name);
+double PositiveValue(double value, const QString& name);
+float SingleValue(double value, const QString& name);
+int16_t WholeInt16(double value, const QString& name); // rounded, halves to even
+int64_t WholeInt64(double value, const QString& name); // rounded, halves to even
+// A radius or bar length in mm: positive, and no more than a machine tool can hold (100 m).
+double LengthValue(double value, const QString& name);
+
+// Point thinning: a run of more samples than maxPoints keeps samples / f points, each the mean of
+// f consecutive samples, with f = whole part of (samples / maxPoints + 1).
+struct Thinning {
+    int64_t factor = 1;
+    int64_t points = 0;
+};
+Thinning ThinSamples(int64_t samples, int maxPoints);
+
+// The most points a run may keep: maxPoints, never above the readings table. A run needs three
+// points at least for its circle.
+int RunPointLimit(int maxPoints);
+inline constexpr int kMinRunPoints = 3;
+// Raises unless 3 <= points <= RunPointLimit(maxPoints).
+void CheckRunPoints(int64_t points, int maxPoints, int run);
+
+// The arc every case must lie in: -360 <= start <= stop <= 720 with a sweep of at least one degree,
+// the degree range of the analysis tables. Sets StartAngle, StopAngle and SweepAngle.
+void SetCheckedAngles(CaseData& d, int64_t start, int64_t stop);
+
+// Sampling rate in Hz of a dynamic case: MaxTargets points over the arc at the feedrate of
+// HdrFeedrate, "###0.0###". The feedrate must be positive.
+QString SamplingRateText(const Case& c);
+
+// "###0.000#" of the bar length and similar fixed forms, always with ".".
+QString FixedText(double value, const char* pattern);
+
+// A full read starts from empty runs: readings, per-run values, counts and the results flag.
+void ResetRuns(Case& c);
+
+// 1 stays counter-clockwise (+1); any other code is clockwise (-1), its samples stored reversed.
+inline int16_t DirectionOfCode(int64_t code)
+{
+    return code == 1 ? int16_t(1) : int16_t(-1);
+}
+
+} // namespace sarvo::files

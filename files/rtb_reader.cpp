@@ -1,0 +1,320 @@
+#include "files/rtb_reader.h"
+
+#include "app/dates.h"
+#include "app/language_db.h"
+#include "app/number_format.h"
+#include "app/utilities.h"
+#include "files/reader_support.h"
+#include "files/text_items.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <array>
+
+namespace sarvo::files {
+
+namespace {
+
+constexpr int kHeaderItems = 24;        // the classic header window
+constexpr int kMarkerSearchItems = 200; // a header split by commas still ends at its marker
+constexpr int kBlockItems = 5000;       // key lines of one run block before its points
+
+bool isDataMarker(QStringView item)
+{
+    const QStringView t = item.trimmed();
+    return t == u"DATA::" || t == u"DATA ::";
+}
+
+bool isPointMarker(QStringView item)
+{
+    return item.startsWith(u"Point Raw-data");
+}
+
+// The value of the first item that is the key followed by ":" (blanks may stand between them),
+// less one blank after the colon. Anchored, so that "Machine" never finds "Machine Exp Coeff".
+std::optional<QString> keyValue(const QList<QStringView>& items, QStringView key)
+{
+    for (QStringView item : items) {
+        if (!item.startsWith(key))
+            continue;
+        qsizetype i = key.size();
+        while (i < item.size() && item[i] == u' ')
+            ++i;
+        if (i >= item.size() || item[i] != u':')
+            continue;
+        ++i;
+        if (i < item.size() && item[i] == u' ')
+            ++i;
+        return item.mid(i).toString();
+    }
+    return std::nullopt;
+}
+
+QString valueOr(const QList<QStringView>& items, QStringView key, const QString& fallback)
+{
+    return keyValue(items, key).value_or(fallback);
+}
+
+// "14:05 Jan 05 2000" as the writer puts it, else any form the common date reader knows.
+// A year before 1980 is taken a century later, as with every old file date.
+std::optional<QDateTime> parseRtbDate(const QString& text)
+{
+    static const QRegularExpression written(QStringLiteral(
+        R"(^\s*([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?\s+([A-Za-z]{3})[A-Za-z]*\.?\s+([0-9]{1,2}),?\s+([0-9]{2}|[0-9]{4})\s*$)"));
+    static constexpr std::array<const char*, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
+                                                            "jul", "aug", "sep", "oct", "nov", "dec"};
+    QString dateText = text.trimmed();
+    const auto m = written.match(dateText);
+    if (m.hasMatch()) {
+        int month = 0;
+        for (std::size_t i = 0; i < kMonths.size(); ++i) {
+            if (m.captured(4).compare(QLatin1String(kMonths[i]), Qt::CaseInsensitive) == 0)
+                month = int(i) + 1;
+        }
+        if (month == 0)
+            return std::nullopt;
+        const QString seconds = m.capturedLength(3) > 0 ? m.captured(3) : QStringLiteral("0");
+        dateText = QStringLiteral("%1.%2.%3 %4:%5:%6")
+                       .arg(m.captured(5))
+                       .arg(month)
+                       .arg(m.captured(6), m.captured(1), m.captured(2), seconds);
+    }
+    try {
+        return DateFix1980(dateText);
+    } catch (const AppError&) {
+        return std::nullopt;
+    }
+}
+
+struct RtbFile {
+    QString text;               // the file, one character per byte
+    QList<QStringView> header;  // header items, views into text
+    qsizetype dataStart = 0;    // where the first run block begins
+};
+
+RtbFile loadRtb(const Case& c, const ReadContext& ctx)
+{
+    RtbFile f;
+    f.text = DecodeBytes(ctx.read(c.Header[HdrFilename]));
+    ItemReader reader(f.text);
+    qsizetype afterWindow = -1;
+    bool marker = false;
+    while (f.header.size() < kMarkerSearchItems) {
+        const auto item = reader.next();
+        if (!item)
+            break;
+        f.header.append(*item);
+        if (f.header.size() == kHeaderItems)
+            afterWindow = reader.position();
+        if (isDataMarker(*item)) {
+            marker = true;
+            break;
+        }
+    }
+    if (!marker && afterWindow >= 0) {
+        f.header.resize(kHeaderItems);
+        reader.seek(afterWindow);
+    }
+    f.dataStart = reader.position();
+    return f;
+}
+
+struct HeaderFacts {
+    int64_t declaredSamples = 0; // the header's points per run before thinning
+};
+
+HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
+{
+    const QList<QStringView>& items = f.header;
+    CaseHeader& h = c.Header;
+    CaseData& d = c.Data;
+    HeaderFacts facts;
+
+    const QString radiusText = valueOr(items, u"Radius", QStringLiteral("150"));
+    d.TestRadius = LengthValue(StrToDbl(radiusText), QStringLiteral("Radius"));
+    d.BallBarLength = SingleValue(LengthValue(StrToDbl(valueOr(items, u"Length", radiusText)), QStringLiteral("Length")),
+                                  QStringLiteral("Length"));
+
+    int64_t start = WholeInt16(StrToDbl(valueOr(items, u"Data Start", QStringLiteral("0"))), QStringLiteral("Data Start"));
+    int64_t stop = WholeInt16(StrToDbl(valueOr(items, u"Data End", QStringLiteral("360"))), QStringLiteral("Data End"));
+    if (stop < start)
+        std::swap(start, stop);
+    else if (stop == start)
+        start -= 360; // equal angles mean a full circle
+    if (start >= 360) {
+        start -= 360;
+        stop -= 360;
+    }
+    if (start < -360) {
+        start += 360;
+        stop += 360;
+    }
+    SetCheckedAngles(d, start, stop);
+
+    // Written as "Ang over", documented as "Ang Over": both are the overshoot.
+    const QString overshoot = keyValue(items, u"Ang Over").value_or(valueOr(items, u"Ang over", QStringLiteral("180")));
+    d.OvershootAngle = SingleValue(StrToDbl(overshoot), QStringLiteral("Ang Over"));
+
+    QString machine = valueOr(items, u"Machine", QStringLiteral("None"));
+    if (machine == u"None")
+        machine = valueOr(items, u"Name", QStringLiteral("Simulator"));
+    h[HdrMachine] = OemToAnsi(machine);
+
+    const QString dateText = OemToAnsi(valueOr(items, u"Date", QString()));
+    const auto date = dateText.trimmed().isEmpty() ? std::nullopt : parseRtbDate(dateText);
+    d.TestDate = date ? *date : ctx.currentTime();
+    h[HdrDate] = GeneralDateText(d.TestDate);
+
+    h[HdrBy] = OemToAnsi(valueOr(items, u"By", QStringLiteral(" ")));
+    h[HdrLength] = FixedText(d.BallBarLength, "###0.000#");
+
+    // Anything but the three planes is left for the user to set.
+    const QString plane = valueOr(items, u"Plane", QStringLiteral("xy")).trimmed().toLower();
+    h[HdrPlane] = (plane == u"xy" || plane == u"xz" || plane == u"yz") ? plane : QString();
+
+    const double feedrate = FiniteValue(StrToDbl(valueOr(items, u"Feedrate", QStringLiteral("400"))), QStringLiteral("Feedrate"));
+    h[HdrFeedrate] = FixedText(feedrate, "#####0");
+
+    d.Dynamic = valueOr(items, u"Stat/Dyn", QStringLiteral("D")).startsWith(u'D');
+    h[HdrStatDyn] = d.Dynamic ? QStringLiteral("D") : QStringLiteral("S");
+    d.Calibrated = valueOr(items, u"Cal Len", QStringLiteral("U")) == u"C";
+    d.OptionFlag = false;
+    d.ScaleFactor = 1.0; // the file carries none: the case's own, not the gauge's setting
+
+    const QString targetsDefault = d.Dynamic ? QStringLiteral("360") : QStringLiteral("8");
+    facts.declaredSamples = WholeInt64(StrToDbl(valueOr(items, u"Max Targets", targetsDefault)), QStringLiteral("Max Targets"));
+    if (facts.declaredSamples < 1)
+        throw FormatError(Translate("The value of \"%1\" must be a positive number.").arg(QStringLiteral("Max Targets")));
+    const Thinning thinned = ThinSamples(facts.declaredSamples, ctx.maxPoints);
+    d.MaxTargets = static_cast<int16_t>(std::min<int64_t>(thinned.points, RunPointLimit(ctx.maxPoints)));
+    h[HdrMaxTargets] = QString::number(d.MaxTargets);
+    h[HdrSampling] = d.Dynamic ? SamplingRateText(c) : QString();
+
+    for (int slot : {HdrCustomer, HdrComment, HdrOrigX, HdrOrigY, HdrOrigZ, HdrName})
+        h[slot].clear();
+    const double gaugeExp = FiniteValue(StrToDbl(valueOr(items, u"Gauge Exp Coeff", QStringLiteral("0"))), QStringLiteral("Gauge Exp Coeff"));
+    const double machineExp = FiniteValue(StrToDbl(valueOr(items, u"Machine Exp Coeff", QStringLiteral("0"))), QStringLiteral("Machine Exp Coeff"));
+    h[HdrGaugeExp] = FixedText(gaugeExp, "###0.00####");
+    h[HdrMachineExp] = FixedText(machineExp, "###0.00####");
+    h[HdrEquipmentManufacturer] = QStringLiteral("Renishaw");
+    h[HdrEquipmentModel] = QStringLiteral("QC10");
+    h[HdrEquipmentSerial] = OemToAnsi(valueOr(items, u"Serial Number", QString()));
+    return facts;
+}
+
+// A point line is the index, blanks and the reading; a line without a blank is the reading.
+double pointValue(QStringView item)
+{
+    const qsizetype blank = item.indexOf(u' ');
+    const auto value = LeadingValue(blank < 0 ? item : item.mid(blank + 1));
+    if (!value)
+        throw AppError(AppError::kOverflow, Translate("A point value is out of range."));
+    return *value;
+}
+
+void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadContext& ctx)
+{
+    CaseData& d = c.Data;
+    ItemReader reader(f.text);
+    reader.seek(f.dataStart);
+    const Thinning headerThinning = ThinSamples(facts.declaredSamples, ctx.maxPoints);
+    const QString countDefault = QString::number(headerThinning.points * headerThinning.factor);
+
+    int run = 0;
+    QList<QStringView> block;
+    while (run < kMaxRuns) {
+        block.clear();
+        bool points = false;
+        while (const auto item = reader.next()) {
+            if (block.size() >= kBlockItems)
+                throw FormatError(Translate("A run block holds more than %1 lines before its points.").arg(kBlockItems));
+            block.append(*item);
+            if (isPointMarker(*item)) {
+                points = true;
+                break;
+            }
+        }
+        if (!points)
+            break;
+        ++run;
+        const auto r = static_cast<std::size_t>(run);
+
+        const int16_t direction = WholeInt16(StrToDbl(valueOr(block, u"Direction", QStringLiteral("1"))), QStringLiteral("Direction"));
+        d.RunDirection[r] = direction < 0 ? int16_t(-1) : int16_t(1);
+
+        const int64_t samples = WholeInt64(StrToDbl(valueOr(block, u"Data-count", countDefault)), QStringLiteral("Data-count"));
+        if (samples < 1)
+            throw FormatError(Translate("Run %1 has no points.").arg(run));
+        const Thinning t = ThinSamples(samples, ctx.maxPoints);
+        CheckRunPoints(t.points, ctx.maxPoints, run);
+        const int count = static_cast<int>(t.points);
+        d.RunTargets[r] = static_cast<int16_t>(count);
+
+        const auto temperature = [&](QStringView key) {
+            const auto text = keyValue(block, key);
+            return text ? FiniteValue(StrToDbl(*text), key.toString()) : ctx.baseTemperature;
+        };
+        d.GaugeTemp[r] = temperature(u"Gauge Temperature");
+        d.MachineTemp[r] = temperature(u"Machine Temperature");
+
+        for (int p = 0; p < count; ++p) {
+            double sum = 0;
+            for (int64_t k = 0; k < t.factor; ++k) {
+                const auto item = reader.next();
+                if (!item)
+                    throw ShortFileError(Translate("The file ends inside the points of run %1.").arg(run));
+                sum += pointValue(*item);
+            }
+            const double mean = FiniteValue(sum / double(t.factor), QStringLiteral("Point Raw-data"));
+            d.Readings(run, d.RunDirection[r] > 0 ? p : count - 1 - p) = mean;
+        }
+    }
+    if (run == 0)
+        throw FormatError(Translate("The file holds no run."));
+
+    d.RunCount = static_cast<int16_t>(run);
+    d.MaxTargets = *std::max_element(d.RunTargets.begin() + 1, d.RunTargets.begin() + 1 + run);
+    c.Header[HdrMaxTargets] = QString::number(d.MaxTargets);
+    d.AngleStep = d.Dynamic ? double(d.SweepAngle) / double(d.MaxTargets) : 45.0;
+    c.Header[HdrSampling] = d.Dynamic ? SamplingRateText(c) : QString();
+}
+
+} // namespace
+
+ReadResult ReadRtbHeader(Case& c, const ReadContext& ctx)
+{
+    try {
+        const RtbFile f = loadRtb(c, ctx);
+        applyHeader(c, f, ctx);
+        return ReadResult::success();
+    } catch (...) {
+        return ReadResult::error(QString::fromLatin1(kRtbHeaderLocation), AppError::fromException(std::current_exception()));
+    }
+}
+
+ReadResult ReadRtb(Case& c, const ReadContext& ctx)
+{
+    ResetRuns(c);
+    RtbFile f;
+    HeaderFacts facts;
+    try {
+        f = loadRtb(c, ctx);
+        facts = applyHeader(c, f, ctx);
+    } catch (...) {
+        return ReadResult::error(QString::fromLatin1(kRtbHeaderLocation), AppError::fromException(std::current_exception()));
+    }
+    try {
+        readRuns(c, f, facts, ctx);
+    } catch (...) {
+        return ReadResult::error(QString::fromLatin1(kRtbLocation), AppError::fromException(std::current_exception()));
+    }
+    // Asked last, so that a file that cannot be read asks nothing and adds no machine.
+    const QString machine = ctx.machineFor(c.Header[HdrMachine]);
+    if (machine.isEmpty())
+        return ReadResult::cancelled();
+    c.Header[HdrMachine] = machine;
+    return ReadResult::success();
+}
+
+} // namespace sarvo::files

@@ -1,0 +1,53 @@
+#pragma once
+// The text measurement files (.rtb, text .dbb) are sequences of input items, and their numbers
+// come in two kinds: values that must be numbers, and values read as far as they look like one.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace sarvo::files {
+
+// Input items: an item ends at a comma or a line end (CR LF, LF or a lone CR); blanks before it
+// are skipped; an empty line is an empty item. An item that begins with a double quote runs to
+// the closing quote (or the line end), commas included, and the rest of its field is dropped.
+// Items are views into the text, which must outlive the reader.
+class ItemReader {
+public:
+    explicit ItemReader(QStringView text) : text_(text) {}
+
+    // The next item; nullopt at the end of the text.
+    std::optional<QStringView> next();
+    bool atEnd() const { return pos_ >= text_.size(); }
+
+    // Where the next item starts, to come back to it.
+    qsizetype position() const { return pos_; }
+    void seek(qsizetype position) { pos_ = position; }
+
+private:
+    bool isLineEnd(qsizetype i) const;
+    void skipDelimiter();
+
+    QStringView text_;
+    qsizetype pos_ = 0;
+};
+
+// One character per byte, as the OEM text of .rtb files is handled before OemToAnsi.
+QString DecodeBytes(const QByteArray& bytes);
+// UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+QString DecodeUtf8Or1252(const QByteArray& bytes);
+
+// A value that must be a number: blanks around it, an optional sign, "." or "," as the decimal
+// separator, an optional exponent; nothing else. nullopt for anything else and for values out of
+// the double range.
+std::optional<double> ParseNumber(QStringView text);
+
+// The leading number of a text, as a plain numeric reading takes it: blanks skipped, a sign,
+// digits with "." as the decimal point and an optional exponent; reading stops at the first
+// character that does not belong to the number. No number gives 0; nullopt when the number is
+// beyond the double range.
+std::optional<double> LeadingValue(QStringView text);
+
+} // namespace sarvo::files

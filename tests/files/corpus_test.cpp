@@ -1,0 +1,95 @@
+// Every sample and every file the writer makes of them, through every reader at every points
+// limit the settings allow: a read either keeps every rule of a case or fails with a message and
+// leaves the case as it was. The fuzz targets check the same on generated input.
+#include "files/dbb_reader.h"
+#include "files/dispatch.h"
+#include "files/rtb_reader.h"
+#include "files/rtb_writer.h"
+#include "tests/files/case_invariants.h"
+#include "tests/files/files_test_util.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace sarvo::test {
+namespace {
+
+QList<std::pair<QString, QByteArray>> corpus()
+{
+    QList<std::pair<QString, QByteArray>> inputs;
+    const QDir data(QStringLiteral(SARVOTEX_TEST_DATA));
+    for (const QString& name : data.entryList(QDir::Files, QDir::Name)) {
+        if (!name.endsWith(".golden"))
+            inputs.append({name, DataBytes(name)});
+    }
+    // The writer's files of every sample that reads.
+    const qsizetype samples = inputs.size();
+    for (qsizetype i = 0; i < samples; ++i) {
+        files::MemoryFiles mem;
+        mem.files.insert("/c/" + inputs[i].first, inputs[i].second);
+        const files::ReadContext ctx = MemoryContext(mem);
+        Case c;
+        c.Header[HdrFilename] = "/c/" + inputs[i].first;
+        const bool rtb = inputs[i].first.endsWith(".rtb");
+        const bool ok = rtb ? files::ReadRtb(c, ctx).ok() : files::ReadDbbFiles(c, c.Header[HdrFilename], ctx).ok();
+        if (ok)
+            inputs.append({inputs[i].first + ".written.rtb", files::RtbFileBytes(c, {})});
+    }
+    return inputs;
+}
+
+TEST(CorpusTest, EveryReaderKeepsTheRulesOrFailsCleanly)
+{
+    const auto inputs = corpus();
+    ASSERT_GE(inputs.size(), 12);
+    const std::pair<files::ReaderKind, const char*> readers[] = {{files::ReaderKind::Rtb, "x.rtb"},
+                                                                 {files::ReaderKind::Dbb, "x.dbb"}};
+    int successes = 0;
+    for (const auto& [name, bytes] : inputs) {
+        for (int maxPoints : {1, 7, 500, 2500, 8000}) {
+            for (const auto& [kind, fileName] : readers) {
+                files::MemoryFiles mem;
+                mem.files.insert(QString("/c/") + fileName, bytes);
+                const files::ReadContext ctx = MemoryContext(mem, maxPoints);
+                Case target;
+                target.Header[HdrMachine] = "Before";
+                target.Data.Readings(3, 3) = 1.5;
+                const Case before = target;
+                const files::ReadResult r = files::ReadInto(target, QString("/c/") + fileName, kind, ctx);
+                const std::string where = name.toStdString() + " at " + std::to_string(maxPoints) + " as " + fileName;
+                if (r.ok()) {
+                    ++successes;
+                    EXPECT_EQ(FullInvariantFailure(target, maxPoints), QString()) << where;
+                } else {
+                    EXPECT_FALSE(r.message.isEmpty()) << where;
+                    EXPECT_EQ(target.Header, before.Header) << where;
+                    EXPECT_EQ(target.Data.Readings, before.Data.Readings) << where;
+                }
+            }
+        }
+    }
+    EXPECT_GT(successes, 20);
+}
+
+TEST(CorpusTest, HeaderReadsKeepTheHeaderRulesAndLeaveTheReadings)
+{
+    for (const auto& [name, bytes] : corpus()) {
+        files::MemoryFiles mem;
+        mem.files.insert("/c/h", bytes);
+        const files::ReadContext ctx = MemoryContext(mem);
+        for (int variant = 0; variant < 2; ++variant) {
+            Case c;
+            c.Header[HdrFilename] = "/c/h";
+            c.Data.Readings(1, 1) = 2.5;
+            const files::ReadResult r = variant == 0 ? files::ReadRtbHeader(c, ctx) : files::ReadDbbHeader(c, ctx);
+            if (r.ok()) {
+                EXPECT_EQ(HeaderInvariantFailure(c), QString()) << name.toStdString();
+            }
+            EXPECT_EQ(c.Data.Readings(1, 1), 2.5) << name.toStdString();
+        }
+    }
+}
+
+} // namespace
+} // namespace sarvo::test

@@ -1,0 +1,71 @@
+#pragma once
+// Shared ground of the reader fuzz targets: the points limit the first input byte picks, an
+// in-memory read context, and the stop on a broken rule.
+
+#include "app/case.h"
+#include "files/read_context.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace sarvo::fuzz {
+
+// The limits the settings allow, from the smallest to the largest.
+inline int PickMaxPoints(uint8_t byte)
+{
+    static constexpr int kLimits[] = {1, 7, 500, 2500, 8000};
+    return kLimits[byte % 5];
+}
+
+inline files::ReadContext Context(files::MemoryFiles& files, int maxPoints)
+{
+    files::ReadContext ctx;
+    ctx.maxPoints = maxPoints;
+    ctx.baseTemperature = 20;
+    ctx.now = [] { return QDateTime(QDate(2024, 6, 1), QTime(12, 0), Qt::UTC); };
+    ctx.resolveMachine = [](const QString& name) { return name; };
+    ctx.files = &files;
+    return ctx;
+}
+
+inline QByteArray Bytes(const uint8_t* data, size_t size)
+{
+    return QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+}
+
+[[noreturn]] inline void Broken(const char* rule, const QString& detail = {})
+{
+    std::fprintf(stderr, "rule broken: %s %s\n", rule, qPrintable(detail));
+    std::abort();
+}
+
+inline void Require(bool holds, const char* rule, const QString& detail = {})
+{
+    if (!holds)
+        Broken(rule, detail);
+}
+
+inline bool SameReadings(const Case& a, const Case& b)
+{
+    constexpr std::size_t bytes = sizeof(double) * kRunSlots * kPointSlots;
+    return std::memcmp(a.Data.Readings.row(0), b.Data.Readings.row(0), bytes) == 0;
+}
+
+// A failed read names its failure and leaves the target as it was.
+inline void RequireCleanFailure(const files::ReadResult& r, const Case& target, const Case& before)
+{
+    if (r.kind == files::ReadResult::Kind::Error)
+        Require(!r.location.isEmpty() && !r.message.isEmpty(), "an error has a location and a message");
+    if (r.kind == files::ReadResult::Kind::Message)
+        Require(!r.message.isEmpty(), "a refusal has a message");
+    Require(target.Header == before.Header, "a failed read keeps the header");
+    Require(SameReadings(target, before), "a failed read keeps the readings");
+    Require(target.Data.RunCount == before.Data.RunCount, "a failed read keeps the run count");
+}
+
+} // namespace sarvo::fuzz

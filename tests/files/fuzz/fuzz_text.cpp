@@ -1,0 +1,63 @@
+// The text helpers the readers and the dispatcher stand on: the 2-D form, the reader choice, the
+// input items, number and date readings, and the 6-byte reals.
+#include "app/dates.h"
+#include "app/utilities.h"
+#include "files/dbb_reader.h"
+#include "files/dispatch.h"
+#include "files/text_items.h"
+#include "tests/files/fuzz/fuzz_support.h"
+
+#include <cmath>
+
+using namespace sarvo;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes = fuzz::Bytes(data, size);
+    const QString text = files::DecodeUtf8Or1252(bytes);
+
+    QString why;
+    if (const auto form = files::Parse2dForm(text, &why)) {
+        fuzz::Require(!form->names[0].isEmpty(), "a 2-D form names its first file");
+        fuzz::Require(text.startsWith(form->folder), "the folder starts the form");
+    } else {
+        fuzz::Require(!why.isEmpty(), "a refused 2-D form says why");
+    }
+    const files::ReaderKind program = files::ChooseReader(text, files::Caller::Program);
+    const files::ReaderKind window = files::ChooseReader(text, files::Caller::Window);
+    fuzz::Require(program != files::ReaderKind::Unknown, "the program always picks a reader");
+    fuzz::Require(window == program || (window == files::ReaderKind::Unknown && program == files::ReaderKind::Rtb),
+                  "the window differs only in refusing");
+    files::MeetsContiSureRule(text);
+    files::PreselectedFileType(text);
+
+    files::ItemReader reader(text);
+    int items = 0;
+    qsizetype last = -1;
+    while (const auto item = reader.next()) {
+        fuzz::Require(reader.position() > last, "the reader moves on");
+        last = reader.position();
+        fuzz::Require(item->isEmpty() || (item->data() >= text.data() && item->data() + item->size() <= text.data() + text.size()),
+                      "an item lies inside the text");
+        if (const auto v = files::ParseNumber(*item))
+            fuzz::Require(std::isfinite(*v), "a parsed number is finite");
+        if (const auto v = files::LeadingValue(*item))
+            fuzz::Require(std::isfinite(*v), "a leading value is finite");
+        fuzz::Require(std::isfinite(StrToDbl(item->toString())), "StrToDbl is finite");
+        if (++items > 64)
+            break;
+    }
+
+    if (const auto date = ParseDateText(text))
+        fuzz::Require(date->isValid(), "a parsed date is valid");
+    fuzz::Require(ParseFixedDateTime(text).isValid(), "a fixed stamp always gives a time");
+    try {
+        fuzz::Require(DateFix1980(text).isValid(), "DateFix1980 gives a valid date");
+    } catch (const AppError&) {
+    }
+    for (size_t i = 0; i + files::kReal6Size <= size && i < 256; ++i)
+        fuzz::Require(std::isfinite(files::Real48ToDouble(QByteArrayView(bytes.constData() + i, files::kReal6Size))),
+                      "a 6-byte real is finite");
+    files::IsBinaryDbb(text, bytes);
+    return 0;
+}

@@ -1,0 +1,181 @@
+// The open-file window driven offscreen: the type preselected by the last extension, the file
+// list, a read that succeeds and closes the window, and reads that fail and keep it open.
+#include "files/ui/open_file_window.h"
+
+#include "app/app_context.h"
+#include "app/program_services.h"
+#include "app/ui/window_registry.h"
+#include "casedb/case_db.h"
+#include "casedb/machine_list.h"
+#include "tests/files/files_test_util.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace sarvo::test {
+namespace {
+
+class OpenFileWindowTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        openDB();
+        SetMachineChooser([](const QString& name) { return name; });
+        services().afterFileRead = [this](bool ok, const QString& name) { afterLoads.append({ok, name}); };
+        services().showResults = [this] { ++resultsShown; };
+        app().Settings.MaxPoints = 2500;
+        folder = path("data/");
+        QDir().mkpath(folder);
+        QDir().mkpath(folder + "sub");
+        writeFile("data/good.rtb", DataBytes("rtb_dynamic_both.rtb"));
+        writeFile("data/broken.rtb", MakeRtb({}, {}));
+        writeFile("data/ab.defgg.xy", "not a measurement");
+        writeFile("data/abcdefgg.01", "contisure");
+        writeFile("data/run.dbb", DataBytes("dbb_text_ccw.dbb"));
+        app().Settings.DataPath = folder;
+        app().OpenCase.Header[HdrMachine] = "Previous";
+    }
+    void TearDown() override
+    {
+        services() = ProgramServices{};
+        SetMachineChooser({});
+        closeDB();
+        AppTest::TearDown();
+    }
+    QStringList entries(const OpenFileWindow& w) const
+    {
+        QStringList names;
+        for (int i = 0; i < w.caseList()->count(); ++i)
+            names << w.caseList()->item(i)->text().section(' ', 0, 0);
+        return names;
+    }
+    void select(OpenFileWindow& w, const QString& name)
+    {
+        for (int i = 0; i < w.caseList()->count(); ++i) {
+            if (w.caseList()->item(i)->text().startsWith(name + ' '))
+                w.caseList()->item(i)->setSelected(true);
+        }
+    }
+
+    QString folder;
+    QList<std::pair<bool, QString>> afterLoads;
+    int resultsShown = 0;
+};
+
+TEST_F(OpenFileWindowTest, TheLastExtensionPreselectsTheType)
+{
+    const std::pair<const char*, files::FileType> cases[] = {
+        {"dbb", files::FileType::Dbb}, {"RTB", files::FileType::Rtb}, {"2d2", files::FileType::TwoD},
+        {"brv", files::FileType::Brv}, {".xy", files::FileType::B5r}};
+    for (const auto& [ext, type] : cases) {
+        app().Settings.DefaultExtension = ext;
+        OpenFileWindow w;
+        EXPECT_EQ(w.fileType(), type) << ext;
+        EXPECT_EQ(w.typeList()->count(), files::kFileTypeCount);
+    }
+}
+
+TEST_F(OpenFileWindowTest, ListsTheFilesOfTheTypeInTheFolder)
+{
+    app().Settings.DefaultExtension = "rtb";
+    OpenFileWindow w;
+    EXPECT_EQ(w.folder(), folder);
+    EXPECT_EQ(entries(w), (QStringList{"broken.rtb", "good.rtb"}));
+    EXPECT_FALSE(w.okButton()->isEnabled());
+    select(w, "good.rtb");
+    EXPECT_TRUE(w.okButton()->isEnabled());
+
+    w.setFileType(files::FileType::ContiSure);
+    EXPECT_EQ(entries(w), (QStringList{"ab.defgg.xy", "abcdefgg.01"}));
+    w.setFileType(files::FileType::Dbb);
+    EXPECT_EQ(entries(w), QStringList{"run.dbb"});
+
+    // Subfolders are listed for moving about; a refresh in the visible window keeps the folder.
+    EXPECT_TRUE(w.folderList()->findItems("sub", Qt::MatchExactly).size() == 1);
+    app().Settings.DataPath.clear();
+    w.show();
+    w.setFolder(folder + "sub");
+    EXPECT_EQ(app().Settings.DataPath, folder + "sub/");
+    EXPECT_TRUE(entries(w).isEmpty());
+}
+
+TEST_F(OpenFileWindowTest, AtMost511FilesAreListed)
+{
+    QDir().mkpath(folder + "many");
+    for (int i = 0; i < 520; ++i)
+        writeFile(QString("data/many/f%1.dbb").arg(i, 3, 10, QChar('0')), "x");
+    app().Settings.DefaultExtension = "dbb";
+    app().Settings.DataPath = folder + "many";
+    OpenFileWindow w;
+    EXPECT_EQ(w.caseList()->count(), 511);
+}
+
+TEST_F(OpenFileWindowTest, ASuccessfulReadClosesTheWindowAndShowsTheResults)
+{
+    app().Settings.DefaultExtension = "rtb";
+    OpenFileWindow w;
+    w.show();
+    select(w, "good.rtb");
+    w.okButton()->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Mill 1");
+    EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{true, folder + "good.rtb"}}));
+    EXPECT_EQ(resultsShown, 1);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(OpenFileWindowTest, AFailedReadKeepsTheWindowOpenAndTheCase)
+{
+    app().Settings.DefaultExtension = "rtb";
+    OpenFileWindow w;
+    w.show();
+    select(w, "broken.rtb");
+    w.okButton()->click();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Previous");
+    EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{false, folder + "broken.rtb"}}));
+    EXPECT_EQ(resultsShown, 0);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+
+    // Another choice in the same window then succeeds.
+    w.caseList()->clearSelection();
+    select(w, "good.rtb");
+    w.okButton()->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(resultsShown, 1);
+}
+
+TEST_F(OpenFileWindowTest, AnUnknownTypeIsRefusedWithTheMessage)
+{
+    app().Settings.DefaultExtension = "rtb";
+    OpenFileWindow w;
+    w.show();
+    w.setFileType(files::FileType::ContiSure);
+    select(w, "ab.defgg.xy");
+    w.okButton()->click();
+    EXPECT_TRUE(w.isVisible());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, folder + "ab.defgg.xy\r\nFile format not recognized!");
+    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{false, folder + "ab.defgg.xy"}}));
+    EXPECT_EQ(app().Settings.DefaultExtension, ".xy");
+    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Previous");
+}
+
+TEST_F(OpenFileWindowTest, TheFrameOpensTheWindowByName)
+{
+    RegisterFileWindows();
+    EXPECT_TRUE(windows().isRegistered("frmOpenfile"));
+    QWidget* w = windows().ensureLoaded("frmOpenfile");
+    ASSERT_NE(qobject_cast<OpenFileWindow*>(w), nullptr);
+    windows().unload("frmOpenfile");
+}
+
+} // namespace
+} // namespace sarvo::test

@@ -1,0 +1,301 @@
+// The .rtb reader: the hand-written samples to exact values, and the rules of the format.
+#include "files/rtb_reader.h"
+
+#include "tests/files/files_test_util.h"
+
+#include <gtest/gtest.h>
+
+namespace sarvo::test {
+namespace {
+
+using files::ReadResult;
+
+class RtbReaderTest : public ::testing::Test {
+protected:
+    ReadResult read(const QByteArray& bytes, int maxPoints = 2500)
+    {
+        files.files.insert("/m/test.rtb", bytes);
+        ctx = MemoryContext(files, maxPoints);
+        c.Header[HdrFilename] = "/m/test.rtb";
+        return files::ReadRtb(c, ctx);
+    }
+
+    files::MemoryFiles files;
+    files::ReadContext ctx;
+    Case c;
+};
+
+// The samples' every field is checked against their golden files (dump_test.cpp); here the rules.
+
+TEST_F(RtbReaderTest, AnglesAreSwappedWrappedOnceAndKeptInTheAnalysisRange)
+{
+    struct Case_ {
+        const char* start;
+        const char* stop;
+        int wantStart;
+        int wantStop;
+    };
+    for (const Case_& k : {Case_{"400", "760", 40, 400}, Case_{"300", "0", 0, 300}, Case_{"-400", "-100", -40, 260},
+                           Case_{"90.5", "450.5", 90, 450}}) {
+        c = Case{};
+        ASSERT_TRUE(read(MakeRtb({{"Data Start", k.start}, {"Data End", k.stop}}, {{1, RampValues(8)}})).ok()) << k.start;
+        EXPECT_EQ(c.Data.StartAngle, k.wantStart) << k.start;
+        EXPECT_EQ(c.Data.StopAngle, k.wantStop) << k.start;
+        EXPECT_EQ(c.Data.SweepAngle, k.wantStop - k.wantStart);
+    }
+    // A single wrap cannot bring these into -360..720: refused, never an index past the tables.
+    for (const auto& [start, stop] : {std::pair{"1000", "1360"}, std::pair{"-800", "-700"}, std::pair{"0", "1100"},
+                                      std::pair{"40000", "0"}}) {
+        c = Case{};
+        const ReadResult r = read(MakeRtb({{"Data Start", start}, {"Data End", stop}}, {{1, RampValues(8)}}));
+        EXPECT_FALSE(r.ok()) << start;
+        EXPECT_EQ(r.location, files::kRtbHeaderLocation);
+    }
+}
+
+TEST_F(RtbReaderTest, ThinningAveragesConsecutiveSamples)
+{
+    // 1800 samples with 500 points allowed: f = 4, 450 points, each the mean of four.
+    QStringList values;
+    for (int k = 0; k < 1800; ++k)
+        values << QString::number((k % 4) * 0.001 + (k / 4) * 0.00001, 'f', 5);
+    ASSERT_TRUE(read(MakeRtb({{"Max Targets", "1800"}}, {{1, values}}), 500).ok());
+    EXPECT_EQ(c.Data.RunTargets[1], 450);
+    EXPECT_EQ(c.Data.MaxTargets, 450);
+    EXPECT_EQ(c.Header[HdrMaxTargets], "450");
+    EXPECT_DOUBLE_EQ(c.Data.Readings(1, 0), 0.0015);
+    EXPECT_DOUBLE_EQ(c.Data.Readings(1, 449), 0.0015 + 449 * 0.00001);
+}
+
+TEST_F(RtbReaderTest, ARunLongerThanItsHeaderSaysStaysWithinTheLimit)
+{
+    // The header announces 360, the run brings 1800: the run's own count sets its thinning.
+    ASSERT_TRUE(read(MakeRtb({{"Max Targets", "360"}}, {{1, RampValues(1800, 0.00001)}, {-1, RampValues(360)}}), 500).ok());
+    EXPECT_EQ(c.Data.RunTargets[1], 450);
+    EXPECT_EQ(c.Data.RunTargets[2], 360);
+    EXPECT_EQ(c.Data.MaxTargets, 450); // the largest run
+    EXPECT_EQ(c.Data.AngleStep, 360.0 / 450.0);
+}
+
+TEST_F(RtbReaderTest, DirectionsAreStoredAsPlusOrMinusOne)
+{
+    const QStringList abc = {"0.00100", "0.00200", "0.00300"};
+    ASSERT_TRUE(read(MakeRtb({}, {{-1, abc}, {0, abc}, {2, abc}, {-7, abc}})).ok());
+    const CaseData& d = c.Data;
+    EXPECT_EQ(d.RunDirection[1], -1);
+    EXPECT_EQ(d.Readings(1, 0), 0.003); // c, b, a
+    EXPECT_EQ(d.Readings(1, 2), 0.001);
+    EXPECT_EQ(d.RunDirection[2], 1); // 0 reads forward, as before, but as +1
+    EXPECT_EQ(d.Readings(2, 0), 0.001);
+    EXPECT_EQ(d.RunDirection[3], 1);
+    EXPECT_EQ(d.RunDirection[4], -1);
+}
+
+TEST_F(RtbReaderTest, AnEighthRunIsNotRead)
+{
+    QList<RtbRun> runs;
+    for (int r = 0; r < 8; ++r)
+        runs.append({r % 2 ? -1 : 1, RampValues(8, 0.001 * (r + 1))});
+    ASSERT_TRUE(read(MakeRtb({}, runs)).ok());
+    EXPECT_EQ(c.Data.RunCount, 7);
+    EXPECT_EQ(c.Data.Readings(7, 0), 0.007);
+}
+
+TEST_F(RtbReaderTest, MissingOrShortDataFailsWithAClearMessage)
+{
+    // No run at all: no longer a success with nothing to analyse.
+    ReadResult r = read(MakeRtb({}, {}));
+    EXPECT_EQ(r.kind, ReadResult::Kind::Error);
+    EXPECT_EQ(r.location, files::kRtbLocation);
+    EXPECT_TRUE(r.message.contains("no run")) << r.message.toStdString();
+
+    // Data-count promises more points than the file holds.
+    c = Case{};
+    r = read(MakeRtb({}, {{1, RampValues(5), {"Direction: 1", "Data-count: 10"}}}));
+    EXPECT_EQ(r.number, 62);
+    EXPECT_EQ(r.location, files::kRtbLocation);
+
+    // Fewer than three points cannot give a circle.
+    c = Case{};
+    r = read(MakeRtb({}, {{1, RampValues(2)}}));
+    EXPECT_FALSE(r.ok());
+    EXPECT_TRUE(r.message.contains("three")) << r.message.toStdString();
+
+    // Negative and absurd counts.
+    for (const char* count : {"-5", "0", "1e300"}) {
+        c = Case{};
+        r = read(MakeRtb({}, {{1, RampValues(8), {"Direction: 1", QString("Data-count: ") + count}}}));
+        EXPECT_FALSE(r.ok()) << count;
+    }
+
+    // A missing file.
+    c = Case{};
+    c.Header[HdrFilename] = "/m/none.rtb";
+    r = files::ReadRtb(c, ctx);
+    EXPECT_EQ(r.number, 53);
+    EXPECT_EQ(r.location, files::kRtbHeaderLocation);
+}
+
+TEST_F(RtbReaderTest, ABlockOfEndlessKeyLinesIsRefused)
+{
+    QStringList lines(5001, "Sample Rate: 0");
+    ReadResult r = read(MakeRtb({}, {{1, RampValues(8), lines}}));
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.location, files::kRtbLocation);
+}
+
+TEST_F(RtbReaderTest, PointValuesReadAsFarAsTheyAreNumbers)
+{
+    ASSERT_TRUE(read(MakeRtb({}, {{1, {"0.00100", "junk", "-0.00200xyz"}}})).ok());
+    EXPECT_EQ(c.Data.Readings(1, 0), 0.001);
+    EXPECT_EQ(c.Data.Readings(1, 1), 0.0);
+    EXPECT_EQ(c.Data.Readings(1, 2), -0.002);
+    c = Case{};
+    EXPECT_EQ(read(MakeRtb({}, {{1, {"0.001", "1e999", "0.002"}}})).number, AppError::kOverflow);
+}
+
+TEST_F(RtbReaderTest, KeysAreMatchedAtTheStartOfTheirLine)
+{
+    // Without a Machine line, "Machine Exp Coeff" is no machine: the Name fallback applies.
+    ASSERT_TRUE(read(MakeRtb({{"Machine", QString()}, {"Machine Exp Coeff", "2.5"}}, {{1, RampValues(8)}})).ok());
+    EXPECT_EQ(c.Header[HdrMachine], "Simulator");
+    EXPECT_EQ(c.Header[HdrMachineExp], "2.50");
+    // "Machine: Plane 5" names a machine and not the plane.
+    c = Case{};
+    ASSERT_TRUE(read(MakeRtb({{"Machine", "Plane 5"}, {"Plane", "YZ"}}, {{1, RampValues(8)}})).ok());
+    EXPECT_EQ(c.Header[HdrMachine], "Plane 5");
+    EXPECT_EQ(c.Header[HdrPlane], "yz");
+    // An unknown plane is left for the user to set.
+    c = Case{};
+    ASSERT_TRUE(read(MakeRtb({{"Plane", "AB"}}, {{1, RampValues(8)}})).ok());
+    EXPECT_EQ(c.Header[HdrPlane], "");
+}
+
+TEST_F(RtbReaderTest, CommasInValuesAndDosCharacters)
+{
+    // Unquoted, the comma splits the line; quoted, the line comes whole.
+    ASSERT_TRUE(read(MakeRtb({{"Machine", "Mill, left"}}, {{1, RampValues(8)}})).ok());
+    EXPECT_EQ(c.Header[HdrMachine], "Mill");
+    EXPECT_EQ(c.Data.MaxTargets, 8);
+    c = Case{};
+    QByteArray quoted = MakeRtb({}, {{1, RampValues(8)}});
+    quoted.replace("Machine: Mill 1", "\"Machine: Mill, left\"");
+    ASSERT_TRUE(read(quoted).ok());
+    EXPECT_EQ(c.Header[HdrMachine], "Mill, left");
+    // Machine and operator are in the DOS code page: 0x81 is "ü", 0x99 "Ö".
+    c = Case{};
+    QByteArray oem = MakeRtb({}, {{1, RampValues(8)}});
+    oem.replace("Machine: Mill 1", "Machine: M\x81hle").replace("By: Joe", "By: \x99zil");
+    ASSERT_TRUE(read(oem).ok());
+    EXPECT_EQ(c.Header[HdrMachine], QString::fromUtf8("Mühle"));
+    EXPECT_EQ(c.Header[HdrBy], QString::fromUtf8("Özil"));
+}
+
+TEST_F(RtbReaderTest, DatesFallBackToNowNeverToThePreviousCase)
+{
+    c.Data.TestDate = QDateTime(QDate(1999, 9, 9), QTime(9, 9), Qt::UTC);
+    ASSERT_TRUE(read(MakeRtb({{"Date", "not a date"}}, {{1, RampValues(8)}})).ok());
+    EXPECT_EQ(c.Data.TestDate, FixedNow());
+    EXPECT_EQ(c.Header[HdrDate], "2024-06-01 12:00:00");
+    c = Case{};
+    ASSERT_TRUE(read(MakeRtb({{"Date", QString()}}, {{1, RampValues(8)}})).ok());
+    EXPECT_EQ(c.Data.TestDate, FixedNow());
+    // A year before 1980 is a year of this century.
+    c = Case{};
+    ASSERT_TRUE(read(MakeRtb({{"Date", "08:15 Feb 03 1975"}}, {{1, RampValues(8)}})).ok());
+    EXPECT_EQ(c.Header[HdrDate], "2075-02-03 08:15:00");
+    // Other forms the common date reader knows.
+    c = Case{};
+    ASSERT_TRUE(read(MakeRtb({{"Date", "2010-07-04 10:11:12"}}, {{1, RampValues(8)}})).ok());
+    EXPECT_EQ(c.Header[HdrDate], "2010-07-04 10:11:12");
+}
+
+TEST_F(RtbReaderTest, NumbersThatWouldDivideByZeroOrOverflowAreRefused)
+{
+    const QList<QList<std::pair<QString, QString>>> bad = {
+        {{"Radius", "0"}},         {{"Radius", "-150"}},       {{"Length", "0"}},
+        {{"Feedrate", "0"}},       {{"Feedrate", "-5"}},       {{"Max Targets", "0"}},
+        {{"Ang over", "1E300"}},   {{"Data Start", "99999"}},  {{"Radius", "1E9"}},
+    };
+    for (const auto& overrides : bad) {
+        c = Case{};
+        const ReadResult r = read(MakeRtb(overrides, {{1, RampValues(8)}}));
+        EXPECT_FALSE(r.ok()) << overrides.front().first.toStdString() << "=" << overrides.front().second.toStdString();
+        EXPECT_EQ(r.location, files::kRtbHeaderLocation);
+        EXPECT_FALSE(r.message.isEmpty());
+    }
+    // A static test needs no feedrate.
+    c = Case{};
+    EXPECT_TRUE(read(MakeRtb({{"Feedrate", "0"}, {"Stat/Dyn", "S"}}, {{1, RampValues(8)}})).ok());
+}
+
+TEST_F(RtbReaderTest, TheMachineIsAskedOnlyForAReadableFile)
+{
+    QStringList asked;
+    files.files.insert("/m/test.rtb", MakeRtb({}, {{1, RampValues(8)}}));
+    ctx = MemoryContext(files);
+    ctx.resolveMachine = [&](const QString& name) {
+        asked << name;
+        return QStringLiteral("Known Mill");
+    };
+    c.Header[HdrFilename] = "/m/test.rtb";
+    ASSERT_TRUE(files::ReadRtb(c, ctx).ok());
+    EXPECT_EQ(asked, QStringList{"Mill 1"});
+    EXPECT_EQ(c.Header[HdrMachine], "Known Mill");
+
+    // No machine chosen: the read ends without a further message.
+    ctx.resolveMachine = [](const QString&) { return QString(); };
+    EXPECT_EQ(files::ReadRtb(c, ctx).kind, ReadResult::Kind::Cancelled);
+
+    // A broken file asks nothing.
+    asked.clear();
+    ctx.resolveMachine = [&](const QString& name) {
+        asked << name;
+        return name;
+    };
+    files.files.insert("/m/test.rtb", MakeRtb({}, {}));
+    EXPECT_FALSE(files::ReadRtb(c, ctx).ok());
+    EXPECT_TRUE(asked.isEmpty());
+}
+
+TEST_F(RtbReaderTest, HeaderOnlyLeavesRunsAndReadingsAlone)
+{
+    c.Data.RunCount = 3;
+    c.Data.Readings(1, 0) = 4.5;
+    c.Data.RunTargets[1] = 100;
+    files.files.insert("/m/test.rtb", DataBytes("rtb_dynamic_both.rtb"));
+    ctx = MemoryContext(files);
+    c.Header[HdrFilename] = "/m/test.rtb";
+    ASSERT_TRUE(files::ReadRtbHeader(c, ctx).ok());
+    EXPECT_EQ(c.Header[HdrPlane], "xy");
+    EXPECT_EQ(c.Header[HdrFeedrate], "1000");
+    EXPECT_EQ(c.Header[HdrStatDyn], "D");
+    EXPECT_EQ(c.Data.MaxTargets, 12);
+    EXPECT_EQ(c.Data.RunCount, 3);
+    EXPECT_EQ(c.Data.Readings(1, 0), 4.5);
+    EXPECT_EQ(c.Data.RunTargets[1], 100);
+}
+
+TEST_F(RtbReaderTest, AHeaderSplitByCommasStillEndsAtItsMarker)
+{
+    // The comma pushes "Max Targets" past the 24th item; the header still runs to "DATA::".
+    files.files.insert("/m/test.rtb", MakeRtb({{"By", "Joe, Ann"}, {"Max Targets", "4000"}}, {{1, RampValues(8)}}));
+    ctx = MemoryContext(files, 8000);
+    c.Header[HdrFilename] = "/m/test.rtb";
+    ASSERT_TRUE(files::ReadRtbHeader(c, ctx).ok());
+    EXPECT_EQ(c.Header[HdrBy], "Joe");
+    EXPECT_EQ(c.Data.MaxTargets, 4000);
+    // In the full read the header's count is only the default; the run holds 8 points.
+    ASSERT_TRUE(files::ReadRtb(c, ctx).ok());
+    EXPECT_EQ(c.Data.MaxTargets, 8);
+}
+
+TEST_F(RtbReaderTest, TheCaseTakesItsOwnScaleFactorNotThePreviousCasesOne)
+{
+    c.Data.ScaleFactor = 1.25; // left from an earlier case
+    ASSERT_TRUE(read(MakeRtb({}, {{1, RampValues(8)}})).ok());
+    EXPECT_EQ(c.Data.ScaleFactor, 1.0);
+}
+
+} // namespace
+} // namespace sarvo::test

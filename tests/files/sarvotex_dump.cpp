@@ -1,0 +1,294 @@
+// sarvotex-dump: opens measurement files as the program's command line does (dispatch by type,
+// reader, after-load analysis, error-model fit) with no window, in a temporary program folder,
+// accepting the machine name each file carries, and prints every field of the open case and its
+// results, one "name = value" a line. A failed read prints its message and ends with status 1.
+//
+//   sarvotex-dump [--no-analysis] FILE [FILE...]
+//
+// A .dbb measurement takes the files after it as its further runs, as answers to its "more
+// files?" question; any other file is a case of its own. --no-analysis prints the case as read.
+
+#include "analysis/circle_fit.h"
+#include "analysis/measurement.h"
+#include "app/app_context.h"
+#include "app/dates.h"
+#include "app/program_services.h"
+#include "app/prompts.h"
+#include "app/settings.h"
+#include "casedb/case_db.h"
+#include "casedb/machine_list.h"
+#include "files/dispatch.h"
+#include "files/file_services.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <charconv>
+#include <cstdio>
+#include <deque>
+#include <string>
+
+using namespace sarvo;
+
+namespace {
+
+// The error-model fit joins the chain here once it is built; until then ErrorValues and
+// ErrorReliability print as the analysis left them.
+void FitErrorModel(Case&) {}
+
+// Messages go to stderr; the "more files?" question is answered from the remaining arguments.
+class DumpPrompts : public Prompts {
+public:
+    void message(const QString&, const QString& text, MessageIcon) override
+    {
+        failures << text;
+        std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+    }
+    bool askYesNo(const QString&, const QString&) override { return !pending.empty(); }
+    std::optional<QString> askText(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    QString chooseOpenFile(const QString&, const QString&, const QStringList&) override
+    {
+        if (pending.empty())
+            return {};
+        QString f = pending.front();
+        pending.pop_front();
+        return f;
+    }
+    QString chooseSaveFile(const QString&, const QString&, const QStringList&, QString*) override { return {}; }
+
+    std::deque<QString> pending;
+    QStringList failures;
+};
+
+std::string shortest(double v)
+{
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, v);
+    return error == std::errc() ? std::string(buffer, end) : std::string("?");
+}
+
+std::string shortest(float v)
+{
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, v);
+    return error == std::errc() ? std::string(buffer, end) : std::string("?");
+}
+
+QString quoted(const QString& s)
+{
+    QString out = QStringLiteral("\"");
+    for (QChar c : s) {
+        if (c == u'"' || c == u'\\')
+            out += u'\\';
+        if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else
+            out += c;
+    }
+    return out + u'"';
+}
+
+void line(const QString& name, const std::string& value)
+{
+    std::printf("%s = %s\n", qUtf8Printable(name), value.c_str());
+}
+void line(const QString& name, double v) { line(name, shortest(v)); }
+void line(const QString& name, float v) { line(name, shortest(v)); }
+void line(const QString& name, int v) { line(name, std::to_string(v)); }
+void line(const QString& name, bool v) { line(name, std::string(v ? "true" : "false")); }
+void line(const QString& name, const QString& v) { line(name, quoted(v).toStdString()); }
+
+QString at(const char* name, int i) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i); }
+
+void printHeader(const CaseHeader& h)
+{
+    static const std::pair<const char*, int> kSlots[] = {
+        {"HdrFilename", HdrFilename}, {"HdrMachine", HdrMachine}, {"HdrDate", HdrDate}, {"HdrBy", HdrBy},
+        {"HdrLength", HdrLength}, {"HdrPlane", HdrPlane}, {"HdrFeedrate", HdrFeedrate}, {"HdrStatDyn", HdrStatDyn},
+        {"HdrMaxTargets", HdrMaxTargets}, {"HdrSampling", HdrSampling}, {"HdrCustomer", HdrCustomer},
+        {"HdrName", HdrName}, {"HdrComment", HdrComment}, {"HdrOrigX", HdrOrigX}, {"HdrOrigY", HdrOrigY},
+        {"HdrOrigZ", HdrOrigZ}, {"HdrGaugeExp", HdrGaugeExp}, {"HdrMachineExp", HdrMachineExp},
+        {"HdrEquipmentManufacturer", HdrEquipmentManufacturer}, {"HdrEquipmentModel", HdrEquipmentModel},
+        {"HdrEquipmentSerial", HdrEquipmentSerial}};
+    for (const auto& [name, slot] : kSlots)
+        line(QLatin1String(name), h[slot]);
+}
+
+void printData(const CaseData& d)
+{
+    line("RunCount", int(d.RunCount));
+    for (int r = 1; r <= d.RunCount; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        line(at("RunDirection", r), int(d.RunDirection[i]));
+        line(at("RunTargets", r), int(d.RunTargets[i]));
+        line(at("MachineTemp", r), d.MachineTemp[i]);
+        line(at("GaugeTemp", r), d.GaugeTemp[i]);
+        line(at("RunFeedrate", r), d.RunFeedrate[i]);
+    }
+    for (int r = 1; r <= d.RunCount; ++r) {
+        for (int j = 0; j < d.RunTargets[static_cast<std::size_t>(r)]; ++j)
+            line(QStringLiteral("Readings(%1,%2)").arg(r).arg(j), d.Readings(r, j));
+    }
+    line("MeasuredFeedrateAverage", d.MeasuredFeedrateAverage);
+    line("Dynamic", d.Dynamic);
+    line("Calibrated", d.Calibrated);
+    line("OptionFlag", d.OptionFlag);
+    line("StartAngle", int(d.StartAngle));
+    line("StopAngle", int(d.StopAngle));
+    line("SweepAngle", int(d.SweepAngle));
+    line("AngleStep", d.AngleStep);
+    line("TestDate", GeneralDateText(d.TestDate));
+    line("TestRadius", d.TestRadius);
+    line("MaxTargets", int(d.MaxTargets));
+    line("BallBarLength", d.BallBarLength);
+    line("OvershootAngle", d.OvershootAngle);
+    line("PointsPerRun", int(d.PointsPerRun));
+    line("SamplingInterval", int(d.SamplingInterval));
+    line("ZeroOffset", d.ZeroOffset);
+}
+
+void printParams(const char* prefix, const ErrorParams& p)
+{
+    const QString base = QLatin1String(prefix) + u'.';
+    const std::pair<const char*, double> values[] = {
+        {"Back0", p.Back0}, {"Back90", p.Back90}, {"Back180", p.Back180}, {"Back270", p.Back270},
+        {"BacklashBaseA", p.BacklashBaseA}, {"BacklashBaseB", p.BacklashBaseB}, {"PlayH", p.PlayH},
+        {"PlayV", p.PlayV}, {"ScaleH", p.ScaleH}, {"ScaleV", p.ScaleV}, {"CyclicH", p.CyclicH},
+        {"CyclicV", p.CyclicV}, {"PitchH", p.PitchH}, {"PitchV", p.PitchV}, {"PhaseH", p.PhaseH},
+        {"PhaseV", p.PhaseV}, {"ServoH", p.ServoH}, {"ServoV", p.ServoV}, {"SlipH", p.SlipH},
+        {"SlipV", p.SlipV}, {"SpikeH", p.SpikeH}, {"SpikeV", p.SpikeV}, {"Squareness", p.Squareness},
+        {"StraightH", p.StraightH}, {"StraightV", p.StraightV}, {"Random", p.Random},
+        {"PolarVibration", p.PolarVibration}};
+    for (const auto& [name, value] : values)
+        line(base + QLatin1String(name), value);
+    line(base + "VibrationAngle", int(p.VibrationAngle));
+    line(base + "CentreH", p.CentreH);
+    line(base + "CentreV", p.CentreV);
+}
+
+void printCircle(const char* prefix, const CircleResult& c)
+{
+    const QString base = QLatin1String(prefix) + u'.';
+    line(base + "Circularity", c.Circularity);
+    line(base + "Radius", c.Radius);
+    line(base + "Max", c.Max);
+    line(base + "MaxPos", c.MaxPos);
+    line(base + "Min", c.Min);
+    line(base + "MinPos", c.MinPos);
+    line(base + "CentreH", c.CentreH);
+    line(base + "CentreV", c.CentreV);
+    line(base + "MaxRun", int(c.MaxRun));
+    line(base + "MaxPoint", int(c.MaxPoint));
+    line(base + "MinRun", int(c.MinRun));
+    line(base + "MinPoint", int(c.MinPoint));
+}
+
+void printResults(const Case& c)
+{
+    const AnalysisResults& r = c.Results;
+    printParams("ErrorValues", r.ErrorValues);
+    printParams("ErrorReliability", r.ErrorReliability);
+    printCircle("LscResult", r.LscResult);
+    printCircle("MzcResult", r.MzcResult);
+    line("IsoH", r.Iso.IsoH);
+    line("IsoD", r.Iso.IsoD);
+    line("IsoGb", r.Iso.IsoGb);
+    for (int run = 1; run <= c.Data.RunCount; ++run) {
+        const auto i = static_cast<std::size_t>(run);
+        line(at("IsoG", run), r.Iso.IsoG[i]);
+        line(at("IsoFmax", run), r.Iso.IsoFmax[i]);
+        line(at("IsoFmin", run), r.Iso.IsoFmin[i]);
+    }
+    for (int i = 0; i < kProfileSize; ++i)
+        line(at("ProfileH", i), r.ProfileH[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < kProfileSize; ++i)
+        line(at("ProfileV", i), r.ProfileV[static_cast<std::size_t>(i)]);
+    const int lines = std::clamp(int(r.Spectrum[0]), 0, kSpectrumSize - 1);
+    line("Spectrum(0)", r.Spectrum[0]);
+    for (int i = 1; i <= lines; ++i)
+        line(at("Spectrum", i), r.Spectrum[static_cast<std::size_t>(i)]);
+    line("AnalysisCurveCount", int(r.AnalysisCurveCount));
+    line("AnalysisStep", int(r.AnalysisStep));
+    for (int t = 1; t <= std::min<int>(r.AnalysisCurveCount, AnalysisCurveTable::kTraces); ++t) {
+        line(at("AnalysisCurveDir", t), int(r.AnalysisCurveDir[static_cast<std::size_t>(t)]));
+        for (int deg = AnalysisCurveTable::kFirstDegree; deg <= AnalysisCurveTable::kLastDegree; ++deg)
+            line(QStringLiteral("AnalysisCurve(%1,%2)").arg(t - 1).arg(deg), r.AnalysisCurve(t - 1, deg));
+    }
+    for (int i = 0; i < kInfluenceSize - 1; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        line(at("InfluenceValue", i), r.InfluenceValue[k]);
+        line(at("InfluenceOrder", i), int(r.InfluenceOrder[k]));
+        line(at("InfluenceName", i), r.InfluenceName[k]);
+    }
+    line("ResultsValid", r.ResultsValid);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const bool analyse = !args.removeAll(QStringLiteral("--no-analysis"));
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] FILE [FILE...]\n");
+        return 2;
+    }
+
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 2;
+    AppContext& a = app();
+    a.State.AppPath = QDir(home.path()).absolutePath() + "/";
+    a.State.IniFile = a.State.AppPath + "Sarvotex.ini";
+    DumpPrompts prompts;
+    setPrompts(&prompts);
+    gsReadIni();
+    openDB();
+    SetMachineChooser([](const QString& name) { return name; });
+    InstallFileServices();
+    services().afterFileRead = [analyse](bool ok, const QString&) {
+        if (!ok || !analyse)
+            return;
+        CalcLSC(app().OpenCase, app().Settings);
+        CalcMeasurement(app().OpenCase);
+    };
+
+    for (const QString& arg : args)
+        prompts.pending.push_back(QFileInfo(arg).absoluteFilePath());
+    int status = 0;
+    bool first = true;
+    while (!prompts.pending.empty()) {
+        const QString file = prompts.pending.front();
+        prompts.pending.pop_front();
+        a.OpenCase = Case{};
+        prompts.failures.clear();
+        bool ok = false;
+        try {
+            ok = OpenMeasurementFile(file);
+            if (ok && analyse)
+                FitErrorModel(a.OpenCase);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            ok = false;
+        }
+        if (!ok) {
+            status = 1;
+            continue;
+        }
+        if (!first)
+            std::printf("\n");
+        first = false;
+        printHeader(a.OpenCase.Header);
+        printData(a.OpenCase.Data);
+        if (analyse)
+            printResults(a.OpenCase);
+    }
+    closeDB();
+    setPrompts(nullptr);
+    return status;
+}
