@@ -9,6 +9,7 @@ packages=(
   libpugixml-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev
   poppler-utils fonts-liberation socat xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 missing=()
