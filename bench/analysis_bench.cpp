@@ -1,7 +1,9 @@
-// The first analysis stage on the largest case the program holds: 7 runs of 8001 points, run
-// back and forth, with a set-up offset, harmonics and noise. Goals (median, CI-class machine):
-// CalcLSC + CalcMeasurement at most 10 ms, CalcMZC over all points at most 6 ms.
+// The analysis on the largest case the program holds: 7 runs of 8001 points, run back and
+// forth, with a set-up offset, harmonics and noise. Goals (median, CI-class machine):
+// CalcLSC + CalcMeasurement at most 10 ms, CalcMZC over all points at most 6 ms, the whole chain
+// with the error-model fit (CalcLSC, CalcMeasurement, CalcErrors) at most 25 ms.
 #include "analysis/circle_fit.h"
+#include "analysis/error_model.h"
 #include "analysis/measurement.h"
 #include "analysis/min_zone.h"
 #include "app/kelvox_binding.h"
@@ -115,5 +117,67 @@ void BM_CalcMZCOneRun(benchmark::State& state)
     benchmark::DoNotOptimize(zone.Circularity);
 }
 BENCHMARK(BM_CalcMZCOneRun)->Unit(benchmark::kMillisecond);
+
+// The largest case with the header fields the fit reads, a 10 mm screw on the horizontal axis
+// and a 5 mm one on the vertical, so that both cyclic pairs enter the fit (18 columns, 16002 rows).
+Case FitCase()
+{
+    Case c = MeasuredCase(7, 8001);
+    CaseData& d = c.Data;
+    d.AngleStep = static_cast<double>(d.SweepAngle) / d.MaxTargets;
+    c.Header[HdrFeedrate] = "2000";
+    c.Header[HdrPlane] = "xy";
+    for (int r = 1; r <= d.RunCount; ++r)
+        for (int j = 0; j < d.RunTargets[static_cast<std::size_t>(r)]; ++j) {
+            const double t = (d.StartAngle + static_cast<double>(j) * d.SweepAngle / d.MaxTargets) * kPi12 / 180;
+            const double x = std::cos(t), y = std::sin(t);
+            d.Readings(r, j) += 0.002 * x * std::sin(2 * M_PI * 15 * x) + 0.0015 * y * std::sin(2 * M_PI * 30 * y);
+        }
+    return c;
+}
+
+Settings FitSettings()
+{
+    Settings s = BaseSettings();
+    s.ReliabilitySetting = 5;
+    return s;
+}
+
+// The whole chain after a read: the first stage, then the error-model fit with its pitch search,
+// spikes, spectrum and vibration.
+void BM_FullChain(benchmark::State& state)
+{
+    const Case original = FitCase();
+    const Settings s = FitSettings();
+    Case c = original;
+    for (auto _ : state) {
+        state.PauseTiming();
+        c.Data.Readings = original.Data.Readings;
+        c.Results.ResultsValid = false;
+        state.ResumeTiming();
+        CalcLSC(c, s);
+        CalcMeasurement(c);
+        CalcErrors(c, s);
+    }
+    if (!c.Results.ResultsValid || c.Results.ErrorValues.PitchH != 10 || c.Results.ErrorValues.PitchV != 5)
+        state.SkipWithError("the fit did not complete with both pitches");
+    benchmark::DoNotOptimize(c.Results.ErrorValues.Back0);
+}
+BENCHMARK(BM_FullChain)->Unit(benchmark::kMillisecond);
+
+// The fit alone, as the results window runs it on the analysed case.
+void BM_CalcErrors(benchmark::State& state)
+{
+    Case c = FitCase();
+    const Settings s = FitSettings();
+    CalcLSC(c, s);
+    CalcMeasurement(c);
+    for (auto _ : state)
+        CalcErrors(c, s);
+    if (!c.Results.ResultsValid)
+        state.SkipWithError("the fit did not complete");
+    benchmark::DoNotOptimize(c.Results.ErrorValues.Back0);
+}
+BENCHMARK(BM_CalcErrors)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "app/ui/startup.h"
 
+#include "analysis/error_model.h"
+#include "analysis/influence.h"
 #include "app/app_context.h"
 #include "app/app_error.h"
 #include "app/app_paths.h"
@@ -73,12 +75,30 @@ void RegisterFrameWindows(MainWindow& main)
     windows().registerWindow("frmAbout", [](QWidget* parent) { return new frmAbout(parent); }, false);
 }
 
+void InstallFrameServices()
+{
+    services().afterFileRead = [](bool ok, const QString& name) { RunAfterFileRead(ok, name); };
+    // Until the results window is installed, showing results still brings the case's results up
+    // to date: the fit when it has not run for this case, and the ranking of the influences.
+    if (!services().showResults) {
+        services().showResults = [] {
+            RunTrapped("Preparing results", [] {
+                Case& c = app().OpenCase;
+                if (!c.Results.ResultsValid)
+                    CalcErrors(c, app().Settings);
+                SetInfluence(c);
+                windows().show("result");
+            });
+        };
+    }
+}
+
 void StartApplication(MainWindow& main, const StartOptions& options)
 {
     AppContext& a = app();
     setShell(&main);
     RegisterFrameWindows(main);
-    services().afterFileRead = [](bool ok, const QString& name) { RunAfterFileRead(ok, name); };
+    InstallFrameServices();
 
     // 2. The version: major.minor.revision.
     a.State.VersionString = QCoreApplication::applicationVersion();

@@ -19,6 +19,10 @@ struct StartOptions {
 // failing step is reported with "Starting" and the others still run.
 void StartApplication(MainWindow& main, const StartOptions& options);
 
+// Installs the frame's handlers: the after-load step, and the results of a case brought up to
+// date (fit and ranking) where no results window has installed its own.
+void InstallFrameServices();
+
 // Registers the frame's own windows: the splash "frmFirst" and the about window "frmAbout".
 void RegisterFrameWindows(MainWindow& main);
 

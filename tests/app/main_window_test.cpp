@@ -465,3 +465,25 @@ TEST_F(MainWindowTest, AnOldCaseDatabaseIsUpgradedAtStartAndLeftAloneAfterwards)
     EXPECT_EQ(columns(), upgraded);
     EXPECT_EQ(readFile("Sarvotex.db"), afterFirst);
 }
+
+TEST_F(MainWindowTest, ShowingResultsRunsTheFitOnceAndEnablesSavingAndPrinting)
+{
+    services().showResults = nullptr; // no results window yet: the frame's own handler
+    start();
+    loadCircle();
+    RunAfterFileRead(true, "/data/circle.rtb");
+    EXPECT_FALSE(app().OpenCase.Results.ResultsValid);
+    main->action("MResult")->trigger();
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
+    EXPECT_TRUE(app().OpenCase.Results.ResultsValid);
+    EXPECT_TRUE(enabled("MSave"));
+    EXPECT_TRUE(enabled("MPrint"));
+    EXPECT_TRUE(main->action("button:SaveDb")->isEnabled());
+    EXPECT_FALSE(app().OpenCase.Results.InfluenceName[0].isEmpty());
+    EXPECT_TRUE(main->isEnabled()); // the progress window gave the frame back
+
+    // A second showing does not fit again: the fit's results stay as they are.
+    app().OpenCase.Results.ErrorValues.Back0 = 123.0;
+    main->action("MResult")->trigger();
+    EXPECT_EQ(app().OpenCase.Results.ErrorValues.Back0, 123.0);
+}

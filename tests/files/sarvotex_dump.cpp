@@ -30,13 +30,19 @@
 #include <deque>
 #include <string>
 
+#include "analysis/error_model.h"
+#include "analysis/influence.h"
+
 using namespace sarvo;
 
 namespace {
 
-// The error-model fit joins the chain here once it is built; until then ErrorValues and
-// ErrorReliability print as the analysis left them.
-void FitErrorModel(Case&) {}
+// What the results window runs before it shows a case: the error-model fit and the ranking.
+void FitErrorModel(Case& c)
+{
+    CalcErrors(c, app().Settings);
+    SetInfluence(c);
+}
 
 // Messages go to stderr; the "more files?" question is answered from the remaining arguments.
 class DumpPrompts : public Prompts {

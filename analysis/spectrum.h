@@ -1,0 +1,33 @@
+#pragma once
+// Spectrum and vibration of a dynamic case: run 1 is high-pass filtered (cut-off wavelength
+// about 4 mm along the path), its first samples are transformed, and the local scatter of the
+// filtered signal gives the stick-slip, random and directional vibration.
+
+#include "app/case.h"
+
+#include <span>
+#include <vector>
+
+namespace sarvo {
+
+// Fills Spectrum from run 1 (element 0: the line count L = N/2 - 1, N the largest power of two
+// not above the run's points, at most 256; element k: 1000 x the magnitude of transform line k,
+// unnormalised, so a sine of amplitude A mm on line k reads about 1000 x A x N / 2), clears the
+// elements above L, then runs CalcVibration. A run 1 of fewer than two points gives an empty
+// spectrum and zero vibration results. Reports a failure with "Formulae(CalcSpectrum)" and
+// returns false.
+bool CalcSpectrum(Case& c);
+
+// First-order high-pass filter, bilinear: y(0) = 0 and
+// y(i) = (x(i) - x(i-1) + (1 - k) y(i-1)) / (1 + k) for i = 1..n-1; k = 5 R / n sets the cut-off.
+// Reports a failure with "Formulae(HighPassOld)" and returns false.
+bool HighPassOld(std::vector<float>& y, std::span<const float> x, float k);
+
+// From the filtered run 1: the local three-sigma scatter (21 samples) at every whole degree of
+// the arc, averaged 15 degrees past the reversals of each axis (SlipH, SlipV) and away from the
+// axis directions (Random); the largest scatter of opposite directions gives PolarVibration and
+// VibrationAngle when it exceeds twice Random. Values in µm. Reports a failure with
+// "Formulae(CalcVibration)" and returns false.
+bool CalcVibration(Case& c, std::span<const float> y);
+
+} // namespace sarvo
