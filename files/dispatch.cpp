@@ -157,6 +157,9 @@ ReadResult ReadInto(Case& target, const QString& fileText, ReaderKind kind, cons
     try {
         Case scratch = target;
         scratch.Header[HdrFilename] = fileText;
+        // Nothing the previous case's analysis found belongs to the new one (uncertainties,
+        // profiles, spectrum, model traces would otherwise reach storage and graphs).
+        scratch.Results = AnalysisResults{};
         ReadResult result = (*reader)(scratch, fileText, ctx);
         if (result.ok())
             target = std::move(scratch);

@@ -138,8 +138,16 @@ protected:
 
 TEST_F(OpenFileTest, ASuccessfulReadIsAdoptedAndHandedToTheAfterLoadStep)
 {
+    // Results of the previous case that no step of a file read recomputes.
+    app().OpenCase.Results.ErrorReliability.PitchH = 3;
+    app().OpenCase.Results.ProfileH[2] = 100;
+    app().OpenCase.Results.Spectrum[5] = 1;
     const QString file = writeFile("good.rtb", DataBytes("rtb_dynamic_both.rtb"));
     EXPECT_TRUE(files::OpenMeasurementFile(file, ctx));
+    const double leftPitch = app().OpenCase.Results.ErrorReliability.PitchH;
+    EXPECT_EQ(leftPitch, 0.0);
+    EXPECT_EQ(app().OpenCase.Results.ProfileH[2], 0.0f);
+    EXPECT_EQ(app().OpenCase.Results.Spectrum[5], 0.0f);
     EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Mill 1");
     EXPECT_EQ(app().OpenCase.Header[HdrFilename], file);
     EXPECT_EQ(app().OpenCase.Data.RunCount, 2);
