@@ -261,21 +261,9 @@ RunFacts applyBinaryHeader(Case& c, const QByteArray& bytes, int counter, const 
     RunFacts facts;
 
     setRadius(c, real6At(bytes, 45));
-    int64_t start = WholeInt16(real6At(bytes, 63), QStringLiteral("start angle"));
-    int64_t stop = WholeInt16(real6At(bytes, 69), QStringLiteral("stop angle"));
-    if (stop < start)
-        std::swap(start, stop);
-    else if (stop == start)
-        start -= 360; // equal angles mean a full circle
-    if (start >= 360) {
-        start -= 360;
-        stop -= 360;
-    }
-    if (start < -360) {
-        start += 360;
-        stop += 360;
-    }
-    SetCheckedAngles(d, start, stop);
+    const int64_t start = WholeInt16(real6At(bytes, 63), QStringLiteral("start angle"));
+    const int64_t stop = WholeInt16(real6At(bytes, 69), QStringLiteral("stop angle"));
+    SetArcFromHeader(d, start, stop);
 
     h[HdrMachine] = QStringLiteral("Heidenhain"); // the file names no machine
 
@@ -446,7 +434,10 @@ ReadResult ReadDbbBinaryHeader(Case& c, const ReadContext& ctx)
     return readHeaderOnly(c, ctx, nullptr, Variant::Binary);
 }
 
-ReadResult ReadDbbHeader(Case& c, const ReadContext& ctx)
+// The case's file and its variant, for the callers that let the contents decide; a file that
+// cannot be read is reported under the header location.
+template <class Read>
+ReadResult withFileVariant(Case& c, const ReadContext& ctx, Read read)
 {
     QByteArray bytes;
     try {
@@ -454,8 +445,12 @@ ReadResult ReadDbbHeader(Case& c, const ReadContext& ctx)
     } catch (...) {
         return errorAt(kDbbTextHeaderLocation);
     }
-    const Variant variant = IsBinaryDbb(c.Header[HdrFilename], bytes) ? Variant::Binary : Variant::Text;
-    return readHeaderOnly(c, ctx, &bytes, variant);
+    return read(&bytes, IsBinaryDbb(c.Header[HdrFilename], bytes) ? Variant::Binary : Variant::Text);
+}
+
+ReadResult ReadDbbHeader(Case& c, const ReadContext& ctx)
+{
+    return withFileVariant(c, ctx, [&](const QByteArray* bytes, Variant v) { return readHeaderOnly(c, ctx, bytes, v); });
 }
 
 ReadResult ReadDbbText(Case& c, int16_t& runCounter, const ReadContext& ctx)
@@ -470,14 +465,8 @@ ReadResult ReadDbbBinary(Case& c, int16_t& runCounter, const ReadContext& ctx)
 
 ReadResult ReadDbbData(Case& c, int16_t& runCounter, const ReadContext& ctx)
 {
-    QByteArray bytes;
-    try {
-        bytes = ctx.read(c.Header[HdrFilename]);
-    } catch (...) {
-        return errorAt(kDbbTextHeaderLocation);
-    }
-    const Variant variant = IsBinaryDbb(c.Header[HdrFilename], bytes) ? Variant::Binary : Variant::Text;
-    return readRun(c, runCounter, ctx, &bytes, variant);
+    return withFileVariant(c, ctx,
+                           [&](const QByteArray* bytes, Variant v) { return readRun(c, runCounter, ctx, bytes, v); });
 }
 
 ReadResult ReadDbbFiles(Case& c, const QString& firstFile, const ReadContext& ctx)

@@ -115,6 +115,23 @@ void SetCheckedAngles(CaseData& d, int64_t start, int64_t stop)
     d.SweepAngle = static_cast<int16_t>(stop - start);
 }
 
+void SetArcFromHeader(CaseData& d, int64_t start, int64_t stop)
+{
+    if (stop < start)
+        std::swap(start, stop);
+    else if (stop == start)
+        start -= 360; // equal angles mean a full circle
+    if (start >= 360) {
+        start -= 360;
+        stop -= 360;
+    }
+    if (start < -360) {
+        start += 360;
+        stop += 360;
+    }
+    SetCheckedAngles(d, start, stop);
+}
+
 QString SamplingRateText(const Case& c)
 {
     const CaseData& d = c.Data;

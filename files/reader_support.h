@@ -44,6 +44,10 @@ void CheckRunPoints(int64_t points, int maxPoints, int run);
 // the degree range of the analysis tables. Sets StartAngle, StopAngle and SweepAngle.
 void SetCheckedAngles(CaseData& d, int64_t start, int64_t stop);
 
+// The arc as a file header gives it: swapped when given the other way round, equal angles meaning
+// a full circle, then wrapped by one turn into -360..359 at the start, and checked as above.
+void SetArcFromHeader(CaseData& d, int64_t start, int64_t stop);
+
 // Sampling rate in Hz of a dynamic case: MaxTargets points over the arc at the feedrate of
 // HdrFeedrate, "###0.0###". The feedrate must be positive.
 QString SamplingRateText(const Case& c);

@@ -136,21 +136,9 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
     d.BallBarLength = SingleValue(LengthValue(StrToDbl(valueOr(items, u"Length", radiusText)), QStringLiteral("Length")),
                                   QStringLiteral("Length"));
 
-    int64_t start = WholeInt16(StrToDbl(valueOr(items, u"Data Start", QStringLiteral("0"))), QStringLiteral("Data Start"));
-    int64_t stop = WholeInt16(StrToDbl(valueOr(items, u"Data End", QStringLiteral("360"))), QStringLiteral("Data End"));
-    if (stop < start)
-        std::swap(start, stop);
-    else if (stop == start)
-        start -= 360; // equal angles mean a full circle
-    if (start >= 360) {
-        start -= 360;
-        stop -= 360;
-    }
-    if (start < -360) {
-        start += 360;
-        stop += 360;
-    }
-    SetCheckedAngles(d, start, stop);
+    const int64_t start = WholeInt16(StrToDbl(valueOr(items, u"Data Start", QStringLiteral("0"))), QStringLiteral("Data Start"));
+    const int64_t stop = WholeInt16(StrToDbl(valueOr(items, u"Data End", QStringLiteral("360"))), QStringLiteral("Data End"));
+    SetArcFromHeader(d, start, stop);
 
     // Written as "Ang over", documented as "Ang Over": both are the overshoot.
     const QString overshoot = keyValue(items, u"Ang Over").value_or(valueOr(items, u"Ang over", QStringLiteral("180")));
