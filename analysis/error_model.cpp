@@ -6,7 +6,7 @@
 #include "analysis/min_zone.h"
 #include "analysis/pitch_search.h"
 #include "analysis/run_geometry.h"
-#include "analysis/spectrum.h"
+#include "analysis/vibration.h"
 #include "app/app_context.h"
 #include "app/app_shell.h"
 #include "app/checked_math.h"

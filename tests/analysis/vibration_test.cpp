@@ -1,5 +1,5 @@
 // Spectrum of run 1 and the vibration results from its local scatter.
-#include "analysis/spectrum.h"
+#include "analysis/vibration.h"
 #include "tests/analysis/analysis_test_util.h"
 #include "tests/support/test_env.h"
 

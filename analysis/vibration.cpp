@@ -1,4 +1,4 @@
-#include "analysis/spectrum.h"
+#include "analysis/vibration.h"
 
 #include "analysis/run_geometry.h"
 #include "app/checked_math.h"
