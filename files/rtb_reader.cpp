@@ -191,11 +191,27 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
     return facts;
 }
 
-// A point line is the index, blanks and the reading; a line without a blank is the reading.
-double pointValue(QStringView item)
+// A point line is the index, blanks or tabs and the reading; a line without either is the
+// reading. A line that holds no reading is a damaged file: taking it as 0 would shift every later
+// point of the run by one place.
+double pointValue(QStringView item, int run)
 {
-    const qsizetype blank = item.indexOf(u' ');
-    const auto value = LeadingValue(blank < 0 ? item : item.mid(blank + 1));
+    const QStringView line = item.trimmed();
+    qsizetype split = 0;
+    while (split < line.size() && line[split] != u' ' && line[split] != u'\t')
+        ++split;
+    const QStringView text = (split < line.size() ? line.mid(split + 1) : line).trimmed();
+    const auto startsNumber = [&text] {
+        qsizetype i = 0;
+        if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+            ++i;
+        if (i < text.size() && text[i] == u'.')
+            ++i;
+        return i < text.size() && text[i].isDigit() && text[i].unicode() < 128;
+    };
+    if (!startsNumber())
+        throw FormatError(Translate("A sample of run %1 is not a number.").arg(run));
+    const auto value = LeadingValue(text);
     if (!value)
         throw AppError(AppError::kOverflow, Translate("A point value is out of range."));
     return *value;
@@ -250,9 +266,10 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
             double sum = 0;
             for (int64_t k = 0; k < t.factor; ++k) {
                 const auto item = reader.next();
-                if (!item)
+                // A blank line or the end mark where a point should be: the run is cut short.
+                if (!item || item->trimmed().isEmpty() || item->trimmed().startsWith(u"EOF::"))
                     throw ShortFileError(Translate("The file ends inside the points of run %1.").arg(run));
-                sum += pointValue(*item);
+                sum += pointValue(*item, run);
             }
             const double mean = FiniteValue(sum / double(t.factor), QStringLiteral("Point Raw-data"));
             d.Readings(run, d.RunDirection[r] > 0 ? p : count - 1 - p) = mean;

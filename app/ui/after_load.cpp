@@ -15,17 +15,14 @@ void RunAfterFileRead(bool ok, const QString& name)
     for (const char* window : {"result", "frmGraph", "frmAnaGraph"})
         windows().unload(window);
 
-    // Whatever follows, the previous case's fit can no longer be saved or printed.
-    for (const char* item : {"MSave", "MPrint"})
+    // Whatever follows, the previous case's results can no longer be saved, printed or shown:
+    // the commands come back only once the new case's analysis has run.
+    for (const char* item : {"MResult", "MSave", "MSaveToFile", "MPrint", "MGraph"})
         shell().setMenuEnabled(item, false);
-    for (const char* key : {"SaveDb", "Print"})
+    for (const char* key : {"Result", "SaveDb", "Print", "Graph"})
         shell().setButtonEnabled(key, false);
 
     if (!ok) {
-        for (const char* item : {"MResult", "MSaveToFile", "MGraph"})
-            shell().setMenuEnabled(item, false);
-        for (const char* key : {"Result", "Graph"})
-            shell().setButtonEnabled(key, false);
         windows().unload("Basic");
         return;
     }

@@ -74,18 +74,22 @@ bool WindowRegistry::showModal(const QString& name)
     return true;
 }
 
-void WindowRegistry::unload(const QString& name)
+bool WindowRegistry::unload(const QString& name)
 {
-    QPointer<QWidget> w = instances_.take(name);
-    loadOrder_.removeAll(name);
+    QPointer<QWidget> w = loaded(name);
     if (!w)
-        return;
+        return true;
     QWidget* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
-    w->close();
+    // A window may refuse to close (unsaved work): it then stays loaded.
+    if (!w->close())
+        return false;
+    instances_.remove(name);
+    loadOrder_.removeAll(name);
     if (w)
         delete w.data();
     if (sub)
         sub->deleteLater();
+    return true;
 }
 
 QStringList WindowRegistry::loadedNames() const

@@ -39,8 +39,8 @@ public:
     bool show(const QString& name);
     // Shows it modally and returns when it closes; false when there is no such window.
     bool showModal(const QString& name);
-    // Closes and deletes it when it is loaded.
-    void unload(const QString& name);
+    // Closes and deletes it when it is loaded; false when the window refused to close.
+    bool unload(const QString& name);
 
     // Loaded windows in the order they were loaded.
     QStringList loadedNames() const;

@@ -16,6 +16,7 @@
 #include "tests/support/test_env.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -486,4 +487,32 @@ TEST_F(MainWindowTest, ShowingResultsRunsTheFitOnceAndEnablesSavingAndPrinting)
     app().OpenCase.Results.ErrorValues.Back0 = 123.0;
     main->action("MResult")->trigger();
     EXPECT_EQ(app().OpenCase.Results.ErrorValues.Back0, 123.0);
+}
+
+TEST_F(MainWindowTest, AWindowThatRefusesToCloseStaysLoaded)
+{
+    start();
+    struct Unsaved : QWidget {
+        void closeEvent(QCloseEvent* e) override { e->ignore(); }
+    };
+    windows().registerWindow("frmMeasure", [](QWidget*) { return new Unsaved; }, false);
+    windows().show("frmMeasure");
+    EXPECT_FALSE(windows().unload("frmMeasure"));
+    EXPECT_TRUE(windows().isLoaded("frmMeasure"));
+    delete windows().loaded("frmMeasure");
+    EXPECT_FALSE(windows().isLoaded("frmMeasure"));
+}
+
+TEST_F(MainWindowTest, AReadWhoseAnalysisFailsLeavesNoCaseCommandEnabled)
+{
+    start();
+    loadCircle();
+    RunAfterFileRead(true, "/data/circle.rtb");
+    ASSERT_TRUE(enabled("MSaveToFile"));
+    // A case that reads but cannot be fitted (no points in its runs).
+    app().OpenCase.Data.RunTargets[1] = 0;
+    app().OpenCase.Data.RunTargets[2] = 0;
+    EXPECT_THROW(RunAfterFileRead(true, "/data/empty.rtb"), AppError);
+    for (const char* item : {"MResult", "MSave", "MSaveToFile", "MPrint", "MGraph"})
+        EXPECT_FALSE(enabled(item)) << item;
 }

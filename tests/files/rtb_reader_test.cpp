@@ -146,10 +146,14 @@ TEST_F(RtbReaderTest, ABlockOfEndlessKeyLinesIsRefused)
 
 TEST_F(RtbReaderTest, PointValuesReadAsFarAsTheyAreNumbers)
 {
-    ASSERT_TRUE(read(MakeRtb({}, {{1, {"0.00100", "junk", "-0.00200xyz"}}})).ok());
+    ASSERT_TRUE(read(MakeRtb({}, {{1, {"0.00100", ".5", "-0.00200xyz"}}})).ok());
     EXPECT_EQ(c.Data.Readings(1, 0), 0.001);
-    EXPECT_EQ(c.Data.Readings(1, 1), 0.0);
+    EXPECT_EQ(c.Data.Readings(1, 1), 0.5);
     EXPECT_EQ(c.Data.Readings(1, 2), -0.002);
+    c = Case{};
+    const ReadResult junk = read(MakeRtb({}, {{1, {"0.00100", "junk", "0.002"}}}));
+    EXPECT_FALSE(junk.ok());
+    EXPECT_TRUE(junk.message.contains("not a number")) << junk.message.toStdString();
     c = Case{};
     EXPECT_EQ(read(MakeRtb({}, {{1, {"0.001", "1e999", "0.002"}}})).number, AppError::kOverflow);
 }
@@ -295,6 +299,27 @@ TEST_F(RtbReaderTest, TheCaseTakesItsOwnScaleFactorNotThePreviousCasesOne)
     c.Data.ScaleFactor = 1.25; // left from an earlier case
     ASSERT_TRUE(read(MakeRtb({}, {{1, RampValues(8)}})).ok());
     EXPECT_EQ(c.Data.ScaleFactor, 1.0);
+}
+
+TEST_F(RtbReaderTest, PointLinesWithoutAReadingAreRefusedAndTabsSeparateTheIndex)
+{
+    // A line that lost its reading must not become 0 mm and shift the rest of the run.
+    for (const char* damaged : {"", "abc", "3  x0.5", "3\tjunk"}) {
+        c = Case{};
+        QByteArray bytes = MakeRtb({}, {{1, RampValues(8)}});
+        bytes.replace("3  0.00400", damaged);
+        const ReadResult r = read(bytes);
+        EXPECT_FALSE(r.ok()) << damaged;
+    }
+    // "index<TAB>value": the value is the reading, not the index.
+    c = Case{};
+    QByteArray tabbed = MakeRtb({}, {{1, RampValues(8)}});
+    for (int k = 0; k < 8; ++k)
+        tabbed.replace(QString("%1  %2").arg(k).arg(0.001 * (k + 1), 0, 'f', 5).toLatin1(),
+                       QString("%1\t%2").arg(k).arg(0.001 * (k + 1), 0, 'f', 5).toLatin1());
+    ASSERT_TRUE(read(tabbed).ok());
+    for (int k = 0; k < 8; ++k)
+        EXPECT_DOUBLE_EQ(c.Data.Readings(1, k), 0.001 * (k + 1)) << k;
 }
 
 } // namespace
