@@ -716,6 +716,8 @@ void CalcErrors(Case& c, const Settings& s)
 {
     ProgressScope progress(!app().State.BatchRunning);
     BusyCursor busy;
+    // A fit that fails half way leaves part new and part old values: never valid.
+    c.Results.ResultsValid = false;
     RunTrapped(QStringLiteral("Calculating errors"), [&] { FitErrorModel(c, s, progress); });
 }
 

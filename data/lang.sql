@@ -213,3 +213,4 @@ INSERT INTO Languages (Form, English, German) VALUES ('MacList', 'is same as:', 
 INSERT INTO Languages (Form, English, German) VALUES ('MacList', '&OK', '&OK');
 INSERT INTO Languages (Form, English, German) VALUES ('MacList', '&Cancel', '&Abbrechen');
 INSERT INTO Languages (Form, English, German) VALUES ('MacList', '&New', '&Neu');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A static run holds one point every 45 degrees: %1 points do not fit an arc of %2 degrees.', 'Ein statischer Lauf hat alle 45 Grad einen Punkt: %1 Punkte passen nicht zu einem Bogen von %2 Grad.');

@@ -281,6 +281,18 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
     d.RunCount = static_cast<int16_t>(run);
     d.MaxTargets = *std::max_element(d.RunTargets.begin() + 1, d.RunTargets.begin() + 1 + run);
     c.Header[HdrMaxTargets] = QString::number(d.MaxTargets);
+    // Every stage places point j at start + j x sweep / points; the static model also steps by
+    // 45 degrees, so a static run must hold exactly one point every 45 degrees of its arc.
+    if (!d.Dynamic) {
+        for (int r = 1; r <= run; ++r) {
+            const int points = d.RunTargets[static_cast<std::size_t>(r)];
+            if (d.SweepAngle % 45 != 0 || points != d.SweepAngle / 45)
+                throw FormatError(Translate("A static run holds one point every 45 degrees: %1 points do not fit an arc "
+                                            "of %2 degrees.")
+                                      .arg(points)
+                                      .arg(d.SweepAngle));
+        }
+    }
     d.AngleStep = d.Dynamic ? double(d.SweepAngle) / double(d.MaxTargets) : 45.0;
     c.Header[HdrSampling] = d.Dynamic ? SamplingRateText(c) : QString();
 }

@@ -372,6 +372,7 @@ TEST_F(ErrorModel, FailuresAreReportedWithoutNaNResults)
     // A servo column without a programmed feedrate.
     Case noFeed = TraceCase(DynamicErrors(), {});
     noFeed.Header[HdrFeedrate] = "";
+    noFeed.Results.ResultsValid = true; // an earlier fit of the same case must not stay valid
     AnalyseAndFit(noFeed);
     ASSERT_EQ(prompts.messages.size(), 2u);
     for (const Case* c : {&singular, &noFeed}) {

@@ -322,5 +322,21 @@ TEST_F(RtbReaderTest, PointLinesWithoutAReadingAreRefusedAndTabsSeparateTheIndex
         EXPECT_DOUBLE_EQ(c.Data.Readings(1, k), 0.001 * (k + 1)) << k;
 }
 
+TEST_F(RtbReaderTest, AStaticRunHoldsOnePointEvery45Degrees)
+{
+    // Twelve points over a full circle would be fitted at 45-degree rows while every other stage
+    // places them 30 degrees apart: refused, not silently misfitted.
+    const ReadResult twelve = read(MakeRtb({{"Stat/Dyn", "S"}, {"Max Targets", "12"}}, {{1, RampValues(12)}}));
+    EXPECT_FALSE(twelve.ok());
+    EXPECT_TRUE(twelve.message.contains("45 degrees")) << twelve.message.toStdString();
+    c = Case{};
+    ASSERT_TRUE(read(MakeRtb({{"Stat/Dyn", "S"}, {"Max Targets", "8"}}, {{1, RampValues(8)}, {-1, RampValues(8)}})).ok());
+    EXPECT_EQ(c.Data.AngleStep, 45.0);
+    c = Case{};
+    EXPECT_TRUE(read(MakeRtb({{"Stat/Dyn", "S"}, {"Data End", "180"}, {"Max Targets", "4"}}, {{1, RampValues(4)}})).ok());
+    c = Case{};
+    EXPECT_FALSE(read(MakeRtb({{"Stat/Dyn", "S"}, {"Data End", "180"}, {"Max Targets", "5"}}, {{1, RampValues(5)}})).ok());
+}
+
 } // namespace
 } // namespace sarvo::test
