@@ -52,7 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     d.Calibrated = p.ConsumeBool();
     // A start of 360 or more is read as the same arc one turn lower.
     d.StartAngle = p.ConsumeIntegralInRange<int16_t>(-360, 359);
-    d.StopAngle = p.ConsumeIntegralInRange<int16_t>(static_cast<int16_t>(d.StartAngle + 1), 720);
+    // A static run holds one point every 45 degrees of its arc.
+    const int staticPoints = p.ConsumeIntegralInRange<int>(3, (720 - d.StartAngle) / 45);
+    d.StopAngle = d.Dynamic ? p.ConsumeIntegralInRange<int16_t>(static_cast<int16_t>(d.StartAngle + 1), 720)
+                            : static_cast<int16_t>(d.StartAngle + 45 * staticPoints);
     d.SweepAngle = static_cast<int16_t>(d.StopAngle - d.StartAngle);
     d.TestRadius = p.ConsumeIntegralInRange<int>(1, 5000000) / 1000.0;
     d.BallBarLength = static_cast<float>(p.ConsumeIntegralInRange<int>(1, 500000) / 100.0);
@@ -69,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     d.RunCount = p.ConsumeIntegralInRange<int16_t>(1, 7);
     for (int r = 1; r <= d.RunCount; ++r) {
         d.RunDirection[r] = p.ConsumeBool() ? 1 : -1;
-        d.RunTargets[r] = p.ConsumeIntegralInRange<int16_t>(3, 40);
+        d.RunTargets[r] = d.Dynamic ? p.ConsumeIntegralInRange<int16_t>(3, 40) : static_cast<int16_t>(staticPoints);
         d.GaugeTemp[r] = p.ConsumeIntegralInRange<int>(-5000, 6000) / 100.0;
         d.MachineTemp[r] = p.ConsumeIntegralInRange<int>(-5000, 6000) / 100.0;
         for (int j = 0; j < d.RunTargets[r]; ++j)
