@@ -32,7 +32,7 @@ struct AppState {
     // A captured case is in memory that was never saved: leaving the program asks first.
     bool CaptureUnsaved = false;
     // The program's title, the main window's translated caption.
-    QString AppTitle;
+    QString AppTitle = QStringLiteral("Sarvotrenk Analysis");
     bool BatchRunning = false;
 
     // Set when the user cancels a wait; the gauge windows and the drive search read it.

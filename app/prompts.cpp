@@ -43,7 +43,7 @@ QString AskInput(const QString& prompt)
 {
     QString& answer = app().State.InputAnswer;
     answer.clear();
-    answer = prompts().askText(QStringLiteral("Sarvotrenk Analysis"), prompt, QString()).value_or(QString());
+    answer = prompts().askText(app().State.AppTitle, prompt, QString()).value_or(QString());
     return answer;
 }
 

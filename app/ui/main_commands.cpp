@@ -29,11 +29,6 @@ namespace {
 const QStringList kCaseMenus = {"MResult", "MSave", "MSaveToFile", "MPrint", "MGraph", "MSimuGraph", "MSimuShow"};
 const QStringList kCaseButtons = {"Result", "SaveDb", "Print", "Graph"};
 
-QString appTitle()
-{
-    return app().State.AppTitle.isEmpty() ? QStringLiteral("Sarvotrenk Analysis") : app().State.AppTitle;
-}
-
 // Opens a window with the hourglass shown while it loads.
 void showBusy(const QString& name, bool modal)
 {
@@ -93,7 +88,7 @@ void CmdOpenFromDatabase()
 void CmdSaveToDatabase()
 {
     if (app().OpenCase.Header[HdrPlane].isEmpty()) {
-        prompts().message(appTitle(), Translate("Set the plane first, please."), MessageIcon::None);
+        prompts().message(app().State.AppTitle, Translate("Set the plane first, please."), MessageIcon::None);
         return;
     }
     showBusy("frmSession", false);

@@ -19,14 +19,6 @@
 
 namespace sarvo {
 
-namespace {
-// Runs a command; an error it does not trap itself is reported instead of reaching the event loop.
-void guarded(const QString& location, const std::function<void()>& command)
-{
-    RunTrapped(location, command);
-}
-} // namespace
-
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
     , mdiArea_(new QMdiArea(this))
@@ -63,7 +55,7 @@ QAction* MainWindow::addCommand(QMenu* menu, const QString& name, const QString&
         // The commands set their check marks themselves; undo Qt's own toggle first.
         if (a->isCheckable())
             a->setChecked(!checked);
-        guarded(name, command);
+        RunTrapped(name, command); // no error reaches the event loop
     });
     return a;
 }
@@ -198,7 +190,7 @@ void MainWindow::createToolBar()
         QAction* a = toolBar_->addAction(style()->standardIcon(b.icon), QString());
         a->setObjectName(QString("button:") + b.key);
         a->setToolTip(b.toolTip);
-        connect(a, &QAction::triggered, this, [key = QString(b.key), command = b.command] { guarded(key, command); });
+        connect(a, &QAction::triggered, this, [key = QString(b.key), command = b.command] { RunTrapped(key, command); });
     }
     // No case is open at start.
     for (const char* key : {"SaveDb", "Print", "Graph", "Result"})

@@ -128,7 +128,6 @@ void StartApplication(MainWindow& main, const StartOptions& options)
         if (QWidget* splash = windows().loaded("frmFirst"))
             TranslateForm(*splash);
         TranslateForm(main);
-        a.State.AppTitle = main.windowTitle();
     });
     // 12-14. Upgrade of the case database, the tables, the recent list.
     step(CheckDbFields);
@@ -171,7 +170,7 @@ bool ConfirmLeaving()
 {
     if (!app().State.CaptureUnsaved)
         return true;
-    return prompts().askYesNo(app().State.AppTitle.isEmpty() ? QStringLiteral("Sarvotrenk Analysis") : app().State.AppTitle,
+    return prompts().askYesNo(app().State.AppTitle,
                               Translate("The measurement has not been saved. Leave the program all the same?"));
 }
 
