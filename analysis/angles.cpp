@@ -1,6 +1,6 @@
 #include "analysis/angles.h"
 
-#include "app/trig_tables.h"
+#include "analysis/trig_tables.h"
 
 #include <cmath>
 

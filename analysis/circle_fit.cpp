@@ -1,8 +1,8 @@
 #include "analysis/circle_fit.h"
 
-#include "app/checked_math.h"
-#include "app/kelvox_binding.h"
-#include "app/utilities.h"
+#include "core/checked_math.h"
+#include "analysis/kelvox_binding.h"
+#include "core/utilities.h"
 
 #include <array>
 #include <cmath>

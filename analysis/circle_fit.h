@@ -8,8 +8,8 @@
 // Readings already rewritten stay rewritten.
 
 #include "analysis/run_geometry.h"
-#include "app/case.h"
-#include "app/settings.h"
+#include "core/case.h"
+#include "core/settings.h"
 
 #include <span>
 

@@ -7,18 +7,17 @@
 #include "analysis/pitch_search.h"
 #include "analysis/run_geometry.h"
 #include "analysis/vibration.h"
-#include "app/app_context.h"
-#include "app/app_shell.h"
-#include "app/checked_math.h"
-#include "app/kelvox_binding.h"
-#include "app/program_services.h"
-#include "app/trig_tables.h"
-#include "app/utilities.h"
+#include "core/progress.h"
+#include "core/checked_math.h"
+#include "analysis/kelvox_binding.h"
+#include "analysis/trig_tables.h"
+#include "core/utilities.h"
 
 #include <QString>
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -294,40 +293,28 @@ void DetectSpikes(Case& c, double sigma)
         ev.SpikeV = 0.01;
 }
 
-// ---- The fit ----------------------------------------------------------------------------------
+// ---- Solving ----------------------------------------------------------------------------------
 
-void FitErrorModel(Case& c, const Settings& settings, ProgressScope& progress)
+// The least-squares solution of the averaged rows: the design matrix, its left inverse, the
+// coefficients K with their three-sigma uncertainties U, and the scatter of one averaged point.
+struct ModelFit {
+    ModelColumns col;
+    int m = 0; // columns
+    int n = 0; // rows
+    std::span<const float> X; // the design matrix: valid until the next fit on this thread
+    std::array<double, kModelColumns> K{};
+    std::array<double, kModelColumns> U{};
+    double sigma = 0;
+};
+
+// nullopt when the design matrix could not be built (already reported).
+std::optional<ModelFit> SolveModel(const Case& c, const Settings& settings, const Averaged& averaged,
+                                   Progress& progress)
 {
-    CaseData& d = c.Data;
-    AnalysisResults& res = c.Results;
-    ErrorParams& ev = res.ErrorValues;
-    ErrorParams& er = res.ErrorReliability;
-
-    progress.setPercent(0);
-    // Nothing this fit does not estimate may survive from an earlier case into storage.
-    er = ErrorParams{};
-    res.ProfileH.fill(0.0f);
-    res.ProfileV.fill(0.0f);
-
-    const int targets = d.MaxTargets;
-    if (targets < 1 || targets > kPointSlots)
-        throw AppError::invalidCall(QStringLiteral("The case holds no points to fit the error model to"));
-    const double feed = static_cast<float>(LeadingNumber(c.Header[HdrFeedrate]) / 60.0); // mm/s
-
-    const Averaged averaged = AverageRuns(d);
+    const ErrorParams& ev = c.Results.ErrorValues;
     const std::vector<float>& y = averaged.y;
     const int direction = averaged.direction;
     const int n = static_cast<int>(y.size());
-    progress.setPercent(5);
-
-    if (d.Dynamic) {
-        GetPitchFit(c, &progress);
-    } else {
-        ev.CyclicH = ev.CyclicV = 0;
-        ev.PitchH = ev.PitchV = 0;
-        ev.PhaseH = ev.PhaseV = 0;
-    }
-    progress.setPercent(25);
 
     // The two large work matrices (about 1 MB each at 8001 points) stay allocated between fits:
     // faulting in fresh pages for them on every fit cost milliseconds.
@@ -336,7 +323,7 @@ void FitErrorModel(Case& c, const Settings& settings, ProgressScope& progress)
     const std::span<float> X(xBuffer);
     ModelColumns col;
     if (!CalcMatrix(c, direction, X, col, ev.PitchH, ev.PitchV))
-        return; // already reported
+        return std::nullopt; // already reported
     const int m = col.Count;
     progress.setPercent(40);
 
@@ -381,9 +368,32 @@ void FitErrorModel(Case& c, const Settings& settings, ProgressScope& progress)
         CheckedFinite(K[static_cast<std::size_t>(i)]);
     progress.setPercent(80);
 
+    ModelFit fit;
+    fit.col = col;
+    fit.m = m;
+    fit.n = n;
+    fit.X = X;
+    fit.K = K;
+    fit.U = U;
+    fit.sigma = sigma;
+    return fit;
+}
+
+// ---- Mapping ----------------------------------------------------------------------------------
+
+// The coefficients become the machine's error parameters and their uncertainties.
+void MapCoefficients(Case& c, const ModelFit& fit)
+{
+    const CaseData& d = c.Data;
+    AnalysisResults& res = c.Results;
+    ErrorParams& ev = res.ErrorValues;
+    ErrorParams& er = res.ErrorReliability;
+    const ModelColumns& col = fit.col;
+    const double feed = static_cast<float>(LeadingNumber(c.Header[HdrFeedrate]) / 60.0); // mm/s
+
     // Coefficients to error parameters. An absent optional term (index 0) contributes nothing.
-    auto k = [&](int column) { return K[static_cast<std::size_t>(column)]; };
-    auto u = [&](int column) { return U[static_cast<std::size_t>(column)]; };
+    auto k = [&](int column) { return fit.K[static_cast<std::size_t>(column)]; };
+    auto u = [&](int column) { return fit.U[static_cast<std::size_t>(column)]; };
     const double R = res.LscResult.Radius;
     if (R == 0.0)
         throw AppError::divisionByZero();
@@ -489,6 +499,15 @@ void FitErrorModel(Case& c, const Settings& settings, ProgressScope& progress)
         ev.PlayV = -ev.PlayV;
     }
 
+}
+
+// With the option flag the fitted scale mismatch leaves the readings, the circularity and the
+// minimum zone; it no longer takes part in the model traces.
+void RemoveScaleMismatch(Case& c, ModelFit& fit)
+{
+    CaseData& d = c.Data;
+    AnalysisResults& res = c.Results;
+    const double k0 = fit.K[0];
     const int runs = CheckedRunCount(d);
     if (d.OptionFlag) {
         // The fitted scale mismatch leaves the readings (each point at its own angle), the
@@ -502,11 +521,22 @@ void FitErrorModel(Case& c, const Settings& settings, ProgressScope& progress)
                 readings[j] -= (1.0 - 2.0 * s * s) * k0;
             }
         }
-        K[0] = 0;
+        fit.K[0] = 0;
         CalcCircularity(c);
         CalcMZC(c, res.MzcResult, 1, runs);
     }
+}
 
+// ---- Traces -----------------------------------------------------------------------------------
+
+void TraceModel(Case& c, const ModelFit& fit, int direction)
+{
+    const CaseData& d = c.Data;
+    AnalysisResults& res = c.Results;
+    const int targets = d.MaxTargets;
+    const int m = fit.m, n = fit.n;
+    const auto& K = fit.K;
+    const std::span<const float> X = fit.X;
     // Model traces at whole degrees (every 45 degrees for a static case).
     res.AnalysisCurve.clear();
     res.AnalysisCurveCount = 0;
@@ -536,6 +566,50 @@ void FitErrorModel(Case& c, const Settings& settings, ProgressScope& progress)
         res.AnalysisCurveDir[static_cast<std::size_t>(count)] = -1;
         trace(count - 1, direction == 0 ? targets : 0);
     }
+
+}
+
+// ---- The fit ----------------------------------------------------------------------------------
+
+// Averaging, the pitch search, solving, mapping and traces, then the spikes and the spectrum.
+void FitErrorModel(Case& c, const Settings& settings, Progress& progress)
+{
+    CaseData& d = c.Data;
+    AnalysisResults& res = c.Results;
+    ErrorParams& ev = res.ErrorValues;
+    ErrorParams& er = res.ErrorReliability;
+
+    progress.setPercent(0);
+    // Nothing this fit does not estimate may survive from an earlier case into storage.
+    er = ErrorParams{};
+    res.ProfileH.fill(0.0f);
+    res.ProfileV.fill(0.0f);
+
+    const int targets = d.MaxTargets;
+    if (targets < 1 || targets > kPointSlots)
+        throw AppError::invalidCall(QStringLiteral("The case holds no points to fit the error model to"));
+
+    const Averaged averaged = AverageRuns(d);
+    const int direction = averaged.direction;
+    progress.setPercent(5);
+
+    if (d.Dynamic) {
+        GetPitchFit(c, &progress);
+    } else {
+        ev.CyclicH = ev.CyclicV = 0;
+        ev.PitchH = ev.PitchV = 0;
+        ev.PhaseH = ev.PhaseV = 0;
+    }
+    progress.setPercent(25);
+
+    const std::optional<ModelFit> solved = SolveModel(c, settings, averaged, progress);
+    if (!solved)
+        return;
+    ModelFit fit = *solved;
+    const double sigma = fit.sigma;
+    MapCoefficients(c, fit);
+    RemoveScaleMismatch(c, fit);
+    TraceModel(c, fit, direction);
     progress.setPercent(90);
 
     ev.SpikeH = ev.SpikeV = 0;
@@ -555,14 +629,6 @@ void FitErrorModel(Case& c, const Settings& settings, ProgressScope& progress)
     }
 
     res.ResultsValid = true;
-    AppShell& main = shell();
-    for (const char* item : {"MSave", "MSaveToFile", "MPrint", "MSimuGraph", "MSimuShow"})
-        main.setMenuEnabled(QString::fromLatin1(item), true);
-    main.setButtonEnabled(QStringLiteral("SaveDb"), true);
-    main.setButtonEnabled(QStringLiteral("Print"), true);
-
-    if (app().State.GraphShown && main.isMenuChecked(QStringLiteral("MSimuShow")))
-        DrawGraph(QStringLiteral("frmGraph"));
 }
 
 } // namespace
@@ -712,13 +778,13 @@ float GetResidual(std::span<const float> P, std::span<const float> X, std::span<
     return result;
 }
 
-void CalcErrors(Case& c, const Settings& s)
+bool CalcErrors(Case& c, const Settings& s, Progress& progress)
 {
-    ProgressScope progress(!app().State.BatchRunning);
     BusyCursor busy;
     // A fit that fails half way leaves part new and part old values: never valid.
     c.Results.ResultsValid = false;
     RunTrapped(QStringLiteral("Calculating errors"), [&] { FitErrorModel(c, s, progress); });
+    return c.Results.ResultsValid;
 }
 
 } // namespace sarvo

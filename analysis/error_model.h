@@ -7,8 +7,9 @@
 //
 // Runs after the chain CalcLSC, CalcMeasurement (analysis/circle_fit.h, analysis/measurement.h).
 
-#include "app/case.h"
-#include "app/settings.h"
+#include "core/case.h"
+#include "core/progress.h"
+#include "core/settings.h"
 
 #include <span>
 
@@ -59,13 +60,12 @@ bool CalcMatrix(const Case& c, int direction, std::span<float> X, ModelColumns& 
 float GetResidual(std::span<const float> P, std::span<const float> X, std::span<const float> y, int m, int n);
 
 // The whole fit of the case (location text "Calculating errors"): error parameters and their
-// uncertainties, pitches, model traces, spikes, spectrum and vibration, then ResultsValid and
-// the commands that need results. The progress window is open for the duration (shown unless
-// a batch import runs). On a failure the message is shown, the remaining steps are skipped and
-// ResultsValid keeps its state; the fields written so far keep their new values.
+// uncertainties, pitches, model traces, spikes, spectrum and vibration, then ResultsValid, which
+// is returned. Progress goes to progress. On a failure the message is shown, the remaining steps
+// are skipped and ResultsValid stays false; the fields written so far keep their new values.
 //
 // At its start the fit clears every uncertainty and the axis profiles: a new fit never carries
 // the previous case's values.
-void CalcErrors(Case& c, const Settings& s);
+bool CalcErrors(Case& c, const Settings& s, Progress& progress);
 
 } // namespace sarvo

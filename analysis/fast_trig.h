@@ -5,7 +5,7 @@
 // after the C library's AVX-512 block copies have left the upper vector halves dirty, which on
 // current Xeons made the fit's trigonometry five to ten times dearer.
 
-#include "app/trig_tables.h"
+#include "analysis/trig_tables.h"
 
 namespace sarvo {
 

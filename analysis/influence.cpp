@@ -1,9 +1,9 @@
 #include "analysis/influence.h"
 
-#include "app/checked_math.h"
-#include "app/language_db.h"
-#include "app/trig_tables.h"
-#include "app/utilities.h"
+#include "core/checked_math.h"
+#include "core/language_db.h"
+#include "analysis/trig_tables.h"
+#include "core/utilities.h"
 
 #include <QString>
 

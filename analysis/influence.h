@@ -2,7 +2,7 @@
 // Ranking of the error influences for the Pareto chart of the results window: twenty comparable
 // magnitudes (µm at the test radius), their order largest first and their translated names.
 
-#include "app/case.h"
+#include "core/case.h"
 
 namespace sarvo {
 

@@ -3,7 +3,7 @@
 #include "analysis/angles.h"
 #include "analysis/circle_fit.h"
 #include "analysis/min_zone.h"
-#include "app/checked_math.h"
+#include "core/checked_math.h"
 
 #include <QString>
 

@@ -8,7 +8,7 @@
 // so the chain goes on with its next step; fields already written keep their new values.
 
 #include "analysis/run_geometry.h"
-#include "app/case.h"
+#include "core/case.h"
 
 namespace sarvo {
 

@@ -1,7 +1,7 @@
 #include "analysis/min_zone.h"
 
 #include "analysis/angles.h"
-#include "app/checked_math.h"
+#include "core/checked_math.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 // stops when its steps get small often ends microns too wide on this non-smooth objective.
 
 #include "analysis/run_geometry.h"
-#include "app/case.h"
+#include "core/case.h"
 
 #include <span>
 

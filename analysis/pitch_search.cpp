@@ -4,8 +4,8 @@
 #include "analysis/error_model.h"
 #include "analysis/fast_trig.h"
 #include "analysis/run_geometry.h"
-#include "app/checked_math.h"
-#include "app/kelvox_binding.h"
+#include "core/checked_math.h"
+#include "analysis/kelvox_binding.h"
 
 #include <QString>
 
@@ -263,7 +263,7 @@ bool GetPitchPrep(const CaseData& d, std::span<const PitchSegment> segments, std
     });
 }
 
-bool GetPitchFit(Case& c, ProgressScope* progress)
+bool GetPitchFit(Case& c, Progress* progress)
 {
     ErrorParams& ev = c.Results.ErrorValues;
     // Every axis starts without a pitch: a failure or an axis without segments never keeps the

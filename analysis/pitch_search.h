@@ -4,8 +4,8 @@
 // axis, so the samples there carry its screw error; a pitch is fitted as a cyclic error of that
 // period in the axis position, after the circle, ovality and reversal steps have been removed.
 
-#include "app/app_shell.h"
-#include "app/case.h"
+#include "core/progress.h"
+#include "core/case.h"
 
 #include <array>
 #include <span>
@@ -45,6 +45,6 @@ bool GetPitchPrep(const CaseData& d, std::span<const PitchSegment> segments, std
 // segments hold too few samples for the model. The pitches are 0 from the start, so a failure
 // never leaves the previous case's. Updates the progress meter when given one (10, 15, 20).
 // Reports a failure with "Formulae(GetPitchFit)" and returns false.
-bool GetPitchFit(Case& c, ProgressScope* progress = nullptr);
+bool GetPitchFit(Case& c, Progress* progress = nullptr);
 
 } // namespace sarvo

@@ -1,7 +1,7 @@
 #include "analysis/run_geometry.h"
 
 #include "analysis/angles.h"
-#include "app/trig_tables.h"
+#include "analysis/trig_tables.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // The analysis's view of the runs of a case: checked run bounds and the cosine and sine of
 // every point angle, computed once per call and shared by every pass over the same geometry.
 
-#include "app/case.h"
+#include "core/case.h"
 
 #include <memory>
 #include <span>

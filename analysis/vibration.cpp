@@ -1,9 +1,9 @@
 #include "analysis/vibration.h"
 
 #include "analysis/run_geometry.h"
-#include "app/checked_math.h"
-#include "app/kelvox_binding.h"
-#include "app/trig_tables.h"
+#include "core/checked_math.h"
+#include "analysis/kelvox_binding.h"
+#include "analysis/trig_tables.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // about 4 mm along the path), its first samples are transformed, and the local scatter of the
 // filtered signal gives the stick-slip, random and directional vibration.
 
-#include "app/case.h"
+#include "core/case.h"
 
 #include <span>
 #include <vector>

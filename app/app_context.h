@@ -4,9 +4,12 @@
 // argument, so tests and the batch import can work on a copy.
 
 #include "app/app_state.h"
-#include "app/case.h"
-#include "app/settings.h"
-#include "app/units.h"
+#include "core/case.h"
+#include "core/settings.h"
+#include "casedb/case_store.h"
+#include "core/units.h"
+
+#include <memory>
 
 namespace sarvo {
 
@@ -15,6 +18,8 @@ struct AppContext {
     sarvo::Settings Settings;
     sarvo::AppState State;
     sarvo::UnitState Units;
+    // The case database behind State.MainDb; empty while none is open.
+    std::unique_ptr<casedb::CaseStore> CaseDb;
 };
 
 AppContext& app();

@@ -1,12 +1,16 @@
 #pragma once
-// What the logic asks of the main window: menu items by control name ("MMetric", "MPoint(2)"),
-// toolbar buttons by key, status panels by key, the busy cursor, and the refresh of the windows
-// that show values in display units. The program installs the main window's implementation;
-// until then (and in tests) a plain recorder keeps the states, so the logic runs without windows.
+// What the program's commands ask of the main window: menu items by command, toolbar buttons,
+// status panels, the progress window, and the refresh of the windows that show values in
+// display units. The program installs the main window's implementation; until then (and in
+// tests) a plain recorder keeps the states.
 
-#include <QHash>
+#include "app/commands.h"
+#include "core/progress.h"
+
 #include <QList>
 #include <QString>
+
+#include <map>
 
 namespace sarvo {
 
@@ -14,19 +18,16 @@ class AppShell {
 public:
     virtual ~AppShell() = default;
 
-    virtual void setMenuEnabled(const QString& name, bool enabled) = 0;
-    virtual void setMenuChecked(const QString& name, bool checked) = 0;
-    virtual void setMenuVisible(const QString& name, bool visible) = 0;
-    virtual bool isMenuChecked(const QString& name) const = 0;
-    virtual void setMenuText(const QString& name, const QString& text) = 0;
-    virtual void setButtonEnabled(const QString& key, bool enabled) = 0;
-    virtual void setStatusText(const QString& key, const QString& text) = 0;
+    virtual void setMenuEnabled(CommandId id, bool enabled) = 0;
+    virtual void setMenuChecked(CommandId id, bool checked) = 0;
+    virtual void setMenuVisible(CommandId id, bool visible) = 0;
+    virtual bool isMenuChecked(CommandId id) const = 0;
+    virtual void setMenuText(CommandId id, const QString& text) = 0;
+    virtual void setButtonEnabled(ButtonId id, bool enabled) = 0;
+    virtual void setStatusText(StatusPanel panel, const QString& text) = 0;
 
     virtual bool toolbarVisible() const = 0;
     virtual void setToolbarVisible(bool visible) = 0;
-
-    // Hourglass on or off; calls nest.
-    virtual void setBusy(bool busy) = 0;
 
     // The unit state changed: the open windows that show values in display units refresh.
     virtual void unitsChanged() = 0;
@@ -39,19 +40,19 @@ public:
     virtual void progressClose() = 0;
 };
 
-// Keeps the states it is told, so that logic and tests can read them back.
+// Keeps the states it is told, so that the commands and tests can read them back. Every menu
+// item and button starts enabled, visible and unchecked.
 class RecordingShell : public AppShell {
 public:
-    void setMenuEnabled(const QString& name, bool enabled) override { enabled_[name] = enabled; }
-    void setMenuChecked(const QString& name, bool checked) override { checked_[name] = checked; }
-    void setMenuVisible(const QString& name, bool visible) override { visible_[name] = visible; }
-    bool isMenuChecked(const QString& name) const override { return checked_.value(name, false); }
-    void setMenuText(const QString& name, const QString& text) override { texts_[name] = text; }
-    void setButtonEnabled(const QString& key, bool enabled) override { buttons_[key] = enabled; }
-    void setStatusText(const QString& key, const QString& text) override { status_[key] = text; }
+    void setMenuEnabled(CommandId id, bool enabled) override { enabled_[id] = enabled; }
+    void setMenuChecked(CommandId id, bool checked) override { checked_[id] = checked; }
+    void setMenuVisible(CommandId id, bool visible) override { visible_[id] = visible; }
+    bool isMenuChecked(CommandId id) const override { return valueOf(checked_, id, false); }
+    void setMenuText(CommandId id, const QString& text) override { texts_[id] = text; }
+    void setButtonEnabled(ButtonId id, bool enabled) override { buttons_[id] = enabled; }
+    void setStatusText(StatusPanel panel, const QString& text) override { status_[panel] = text; }
     bool toolbarVisible() const override { return toolbarVisible_; }
     void setToolbarVisible(bool visible) override { toolbarVisible_ = visible; }
-    void setBusy(bool busy) override { busyDepth_ += busy ? 1 : -1; }
     void unitsChanged() override { ++unitsChangedCount_; }
     void progressOpen(bool show) override
     {
@@ -62,22 +63,29 @@ public:
     void progressSet(int percent) override { progressSteps_.push_back(percent); }
     void progressClose() override { progressOpen_ = false; }
 
-    bool menuEnabled(const QString& name) const { return enabled_.value(name, true); }
-    bool menuVisible(const QString& name) const { return visible_.value(name, true); }
-    bool buttonEnabled(const QString& key) const { return buttons_.value(key, true); }
-    QString statusText(const QString& key) const { return status_.value(key); }
-    QString menuText(const QString& name) const { return texts_.value(name); }
-    int busyDepth() const { return busyDepth_; }
+    bool menuEnabled(CommandId id) const { return valueOf(enabled_, id, true); }
+    bool menuVisible(CommandId id) const { return valueOf(visible_, id, true); }
+    bool buttonEnabled(ButtonId id) const { return valueOf(buttons_, id, true); }
+    QString statusText(StatusPanel panel) const { return valueOf(status_, panel); }
+    QString menuText(CommandId id) const { return valueOf(texts_, id); }
     int unitsChangedCount() const { return unitsChangedCount_; }
     bool progressIsOpen() const { return progressOpen_; }
     bool progressShown() const { return progressShown_; }
     const QList<int>& progressSteps() const { return progressSteps_; }
 
 private:
-    QHash<QString, bool> enabled_, checked_, visible_, buttons_;
-    QHash<QString, QString> status_, texts_;
+    template <class Key, class Value>
+    static Value valueOf(const std::map<Key, Value>& map, Key key, Value fallback = {})
+    {
+        const auto it = map.find(key);
+        return it == map.end() ? fallback : it->second;
+    }
+
+    std::map<CommandId, bool> enabled_, checked_, visible_;
+    std::map<ButtonId, bool> buttons_;
+    std::map<StatusPanel, QString> status_;
+    std::map<CommandId, QString> texts_;
     bool toolbarVisible_ = true;
-    int busyDepth_ = 0;
     int unitsChangedCount_ = 0;
     bool progressOpen_ = false;
     bool progressShown_ = false;
@@ -90,22 +98,13 @@ void setShell(AppShell* s);
 
 // The progress window for the lifetime of the object: closed on every path, so the main window is
 // always enabled again.
-class ProgressScope {
+class ProgressScope : public Progress {
 public:
     explicit ProgressScope(bool show) { shell().progressOpen(show); }
-    ~ProgressScope() { shell().progressClose(); }
-    void setPercent(int percent) { shell().progressSet(percent); }
+    ~ProgressScope() override { shell().progressClose(); }
+    void setPercent(int percent) override { shell().progressSet(percent); }
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;
-};
-
-// Hourglass for the lifetime of the object.
-class BusyCursor {
-public:
-    BusyCursor() { shell().setBusy(true); }
-    ~BusyCursor() { shell().setBusy(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 } // namespace sarvo

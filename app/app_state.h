@@ -28,6 +28,12 @@ struct AppState {
     bool BasicShown = false;
     bool MeasureShown = false;
 
+    // The open case was read or loaded and analysed: its commands are on.
+    bool CaseOpen = false;
+    // A new measurement is being set up or captured: the commands that would replace the case
+    // wait until its windows close.
+    bool NewMeasurementOpen = false;
+
     bool MeasureSaved = false;
     // A captured case is in memory that was never saved: leaving the program asks first.
     bool CaptureUnsaved = false;

@@ -1,12 +1,11 @@
 // Sarvotex: the double-ball-bar analysis program.
-#include "app/help.h"
-#include "app/prompts.h"
-#include "app/ui/help_window.h"
-#include "app/ui/main_window.h"
-#include "app/ui/qt_prompts.h"
-#include "app/ui/startup.h"
-#include "files/file_services.h"
-#include "files/ui/open_file_window.h"
+#include "core/help.h"
+#include "core/prompts.h"
+#include "gui/help_window.h"
+#include "app/main_window.h"
+#include "gui/qt_prompts.h"
+#include "app/startup.h"
+#include "app/file_commands.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,7 +35,6 @@ int main(int argc, char** argv)
     setHelpSystem(&htmlHelp);
 
     InstallFileServices();
-    RegisterFileWindows();
     StartApplication(main, options);
     const int code = application.exec();
     main.shutdown();

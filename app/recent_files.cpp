@@ -1,8 +1,7 @@
 #include "app/recent_files.h"
 
-#include "app/app_context.h"
 #include "app/app_shell.h"
-#include "app/settings.h"
+#include "core/settings.h"
 
 namespace sarvo {
 
@@ -27,7 +26,7 @@ void AddRecentFile(Settings& s, const QString& text, int32_t id)
 void ShowRecentFiles(const Settings& s)
 {
     for (int i = 0; i < kRecentListed; ++i) {
-        const QString name = QString("MRecent(%1)").arg(i);
+        const CommandId name = RecentCommand(i);
         const QString& entry = s.RecentFile[static_cast<std::size_t>(i)];
         if (entry.isEmpty()) {
             shell().setMenuVisible(name, false);
@@ -35,19 +34,8 @@ void ShowRecentFiles(const Settings& s)
         }
         // A "&" in a path is shown as itself, not as an access key.
         shell().setMenuText(name, QString("&%1 ").arg(i + 1) + QString(entry).replace('&', "&&"));
-        shell().setMenuEnabled(name, true);
         shell().setMenuVisible(name, true);
     }
-}
-
-void AddRecentFile(const QString& text, int32_t id)
-{
-    AddRecentFile(app().Settings, text, id);
-}
-
-void ShowRecentFiles()
-{
-    ShowRecentFiles(app().Settings);
 }
 
 } // namespace sarvo

@@ -15,8 +15,4 @@ void AddRecentFile(Settings& settings, const QString& text, int32_t id);
 // Sets the four menu items from the list: "&<n> text", hidden when empty.
 void ShowRecentFiles(const Settings& settings);
 
-// The same on the program's settings.
-void AddRecentFile(const QString& text, int32_t id);
-void ShowRecentFiles();
-
 } // namespace sarvo

@@ -6,8 +6,9 @@
 #include "analysis/error_model.h"
 #include "analysis/measurement.h"
 #include "analysis/min_zone.h"
-#include "app/kelvox_binding.h"
-#include "app/trig_tables.h"
+#include "analysis/kelvox_binding.h"
+#include "analysis/trig_tables.h"
+#include "core/progress.h"
 
 #include <benchmark/benchmark.h>
 
@@ -67,6 +68,7 @@ void BM_CalcLSCAndMeasurement(benchmark::State& state)
     const Case original = MeasuredCase(static_cast<int>(state.range(0)), 8001);
     const Settings s = BaseSettings();
     Case c = original;
+    NoProgress none;
     for (auto _ : state) {
         state.PauseTiming();
         c.Data.Readings = original.Data.Readings;
@@ -83,6 +85,7 @@ void BM_CalcLSC(benchmark::State& state)
     const Case original = MeasuredCase(7, 8001);
     const Settings s = BaseSettings();
     Case c = original;
+    NoProgress none;
     for (auto _ : state) {
         state.PauseTiming();
         c.Data.Readings = original.Data.Readings;
@@ -150,6 +153,7 @@ void BM_FullChain(benchmark::State& state)
     const Case original = FitCase();
     const Settings s = FitSettings();
     Case c = original;
+    NoProgress none;
     for (auto _ : state) {
         state.PauseTiming();
         c.Data.Readings = original.Data.Readings;
@@ -157,7 +161,7 @@ void BM_FullChain(benchmark::State& state)
         state.ResumeTiming();
         CalcLSC(c, s);
         CalcMeasurement(c);
-        CalcErrors(c, s);
+        CalcErrors(c, s, none);
     }
     if (!c.Results.ResultsValid || c.Results.ErrorValues.PitchH != 10 || c.Results.ErrorValues.PitchV != 5)
         state.SkipWithError("the fit did not complete with both pitches");
@@ -172,8 +176,9 @@ void BM_CalcErrors(benchmark::State& state)
     const Settings s = FitSettings();
     CalcLSC(c, s);
     CalcMeasurement(c);
+    NoProgress none;
     for (auto _ : state)
-        CalcErrors(c, s);
+        CalcErrors(c, s, none);
     if (!c.Results.ResultsValid)
         state.SkipWithError("the fit did not complete");
     benchmark::DoNotOptimize(c.Results.ErrorValues.Back0);

@@ -1,6 +1,6 @@
 // The number reading and formatting that every file reader and display runs per value.
-#include "app/number_format.h"
-#include "app/utilities.h"
+#include "core/number_format.h"
+#include "core/utilities.h"
 
 #include <benchmark/benchmark.h>
 

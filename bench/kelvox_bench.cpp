@@ -1,6 +1,6 @@
 // The computation library's kernels at the sizes the analysis uses them: the error model's
 // 18 unknowns over two runs of 8001 points, the 256-point spectrum and a full dynamic trace.
-#include "app/trig_tables.h"
+#include "analysis/trig_tables.h"
 #include "kelvox/kelvox.h"
 
 #include <benchmark/benchmark.h>

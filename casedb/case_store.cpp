@@ -1,6 +1,6 @@
 #include "casedb/case_store.h"
 
-#include "app/sql_script.h"
+#include "core/sql_script.h"
 #include "casedb/case_columns.h"
 #include "casedb/sql_engine.h"
 #include "casedb/sql_error.h"

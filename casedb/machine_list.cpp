@@ -1,9 +1,7 @@
 #include "casedb/machine_list.h"
 
-#include "app/app_context.h"
-#include "app/app_error.h"
-#include "app/language_db.h"
-#include "casedb/case_db.h"
+#include "core/app_error.h"
+#include "core/language_db.h"
 #include "casedb/case_store.h"
 #include "casedb/sql_error.h"
 
@@ -57,31 +55,20 @@ void AddMachine(const CaseStore& store, const QString& name)
 
 } // namespace casedb
 
-namespace {
-MachineChooser& chooser()
+std::optional<QString> CheckForMachine(const casedb::CaseStore* store, QString& machineName,
+                                       const MachineChooser& chooser)
 {
-    static MachineChooser c;
-    return c;
-}
-} // namespace
-
-void SetMachineChooser(MachineChooser c)
-{
-    chooser() = std::move(c);
-}
-
-void CheckForMachine(QString& machineName)
-{
+    std::optional<QString> asked;
     RunTrapped(QStringLiteral("CheckForMachine(Reni)"), [&] {
-        const casedb::CaseStore* store = mainCaseStore();
         if (!store)
             throw AppError(casedb::kDatabaseNotOpen, StandardErrorText(casedb::kDatabaseNotOpen));
         if (casedb::MachineExists(*store, machineName))
             return;
-        const QString answer = chooser() ? chooser()(machineName) : QString();
-        app().State.InputAnswer = answer;
+        const QString answer = chooser ? chooser(machineName) : QString();
+        asked = answer;
         machineName = answer;
     });
+    return asked;
 }
 
 } // namespace sarvo

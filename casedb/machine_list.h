@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace sarvo {
 
@@ -22,12 +23,11 @@ void AddMachine(const CaseStore& store, const QString& name);
 
 // The answer for an unknown name: the machine chosen or added, or "" when none was chosen.
 using MachineChooser = std::function<QString(const QString& name)>;
-// The machine-list window installs itself here; until then an unknown name finds no machine.
-void SetMachineChooser(MachineChooser chooser);
 
-// Checks the name against the program's case database. An unknown name becomes the chooser's
-// answer (also kept in app().State.InputAnswer). A failure (no database) is reported with
-// "CheckForMachine(Reni)" and leaves the name as it was.
-void CheckForMachine(QString& machineName);
+// Checks the name against the case database. An unknown name becomes the chooser's answer
+// (without a chooser, no machine), which is also returned; a known name returns nullopt. A
+// failure (no database) is reported with "CheckForMachine(Reni)" and leaves the name as it was.
+std::optional<QString> CheckForMachine(const casedb::CaseStore* store, QString& machineName,
+                                       const MachineChooser& chooser);
 
 } // namespace sarvo

@@ -2,7 +2,7 @@
 // Database failures as run-time errors: the engine's own error number when it gives one, and
 // its message as the description, so that the common error report shows what went wrong.
 
-#include "app/app_error.h"
+#include "core/app_error.h"
 
 #include <QSqlError>
 

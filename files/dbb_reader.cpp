@@ -1,8 +1,8 @@
 #include "files/dbb_reader.h"
 
-#include "app/dates.h"
-#include "app/language_db.h"
-#include "app/utilities.h"
+#include "core/dates.h"
+#include "core/language_db.h"
+#include "core/utilities.h"
 #include "files/reader_support.h"
 #include "files/text_items.h"
 

@@ -3,7 +3,7 @@
 // comma-separated items and a binary file of fixed byte positions with 6-byte reals. Several
 // files form one measurement when they cover the same sector.
 
-#include "app/case.h"
+#include "core/case.h"
 #include "files/read_context.h"
 
 #include <QByteArray>

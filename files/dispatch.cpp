@@ -1,11 +1,9 @@
 #include "files/dispatch.h"
 
-#include "app/app_context.h"
-#include "app/app_shell.h"
-#include "app/dates.h"
-#include "app/language_db.h"
-#include "app/program_services.h"
-#include "app/utilities.h"
+#include "core/progress.h"
+#include "core/dates.h"
+#include "core/language_db.h"
+#include "core/utilities.h"
 #include "files/dbb_reader.h"
 #include "files/rtb_reader.h"
 
@@ -186,36 +184,32 @@ QList<TwoDCase> ListTwoDCases(const QString& folder, const QStringList& paths)
     return cases;
 }
 
-bool OpenMeasurementFile(const QString& commandText, const ReadContext& ctx)
+QString CommandLineFileName(const QString& commandText)
 {
-    if (commandText.isEmpty())
-        return false;
-    // A quoted name from the command line.
-    const QString text = stripQuotes(commandText);
-    app().Settings.DefaultExtension = text.right(3);
-    ReadResult result;
-    {
-        BusyCursor busy;
-        result = ReadInto(app().OpenCase, text, ChooseReader(text, Caller::Program), ctx);
-    }
-    ReportReadResult(result);
-    AfterFileRead(result.ok(), text);
-    return result.ok();
+    return stripQuotes(commandText);
 }
 
-ReadResult ReadChosenFile(const QString& fileText, FileType type, const ReadContext& ctx)
+ReadResult ReadCommandLineFile(const QString& fileText, Case& openCase, Settings& settings, const ReadContext& ctx)
+{
+    settings.DefaultExtension = fileText.right(3);
+    BusyCursor busy;
+    return ReadInto(openCase, fileText, ChooseReader(fileText, Caller::Program), ctx);
+}
+
+ReadResult ReadChosenFile(const QString& fileText, FileType type, Case& openCase, Settings& settings,
+                          const ReadContext& ctx)
 {
     BusyCursor busy;
     if (type == FileType::TwoD) {
-        ReadResult result = ReadInto(app().OpenCase, fileText, ReaderKind::TwoD, ctx);
-        app().Settings.DefaultExtension = QStringLiteral("2d2");
+        ReadResult result = ReadInto(openCase, fileText, ReaderKind::TwoD, ctx);
+        settings.DefaultExtension = QStringLiteral("2d2");
         return result;
     }
-    app().Settings.DefaultExtension = fileText.right(3);
+    settings.DefaultExtension = fileText.right(3);
     const ReaderKind kind = ChooseReader(fileText, Caller::Window);
     if (kind == ReaderKind::Unknown)
         return ReadResult::refused(fileText + "\r\n" + Translate("File format not recognized!"), MessageIcon::Critical);
-    return ReadInto(app().OpenCase, fileText, kind, ctx);
+    return ReadInto(openCase, fileText, kind, ctx);
 }
 
 } // namespace sarvo::files

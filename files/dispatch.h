@@ -2,7 +2,8 @@
 // Which reader a measurement file goes to, and the read itself: into a scratch copy of the open
 // case that the program adopts only when the read succeeded.
 
-#include "app/case.h"
+#include "core/case.h"
+#include "core/settings.h"
 #include "files/read_context.h"
 
 #include <QList>
@@ -68,13 +69,17 @@ using TwoDCaseLister = std::function<QList<TwoDCase>(const QString& folder, cons
 void RegisterTwoDCaseLister(TwoDCaseLister lister);
 QList<TwoDCase> ListTwoDCases(const QString& folder, const QStringList& paths);
 
-// The program's reads, on app(): the command line and the recent list. Sets DefaultExtension,
-// reports a failure, runs AfterFileRead; true when the case was read. An empty text does nothing.
-bool OpenMeasurementFile(const QString& commandText, const ReadContext& ctx);
+// The file named by a command-line or recent-list text (surrounding quotes removed).
+QString CommandLineFileName(const QString& commandText);
+
+// The read of the command line and the recent list into openCase. Sets DefaultExtension and
+// adopts the case on success. The caller reports the failure and runs the after-load step.
+ReadResult ReadCommandLineFile(const QString& fileText, Case& openCase, Settings& settings, const ReadContext& ctx);
 
 // The open-file window's read of a listed file (types 0..4) or 2-D form (type 5). Sets
 // DefaultExtension and adopts the case on success; an unknown extension is refused with a
-// message. The caller reports the failure and runs AfterFileRead.
-ReadResult ReadChosenFile(const QString& fileText, FileType type, const ReadContext& ctx);
+// message. The caller reports the failure and runs the after-load step.
+ReadResult ReadChosenFile(const QString& fileText, FileType type, Case& openCase, Settings& settings,
+                          const ReadContext& ctx);
 
 } // namespace sarvo::files

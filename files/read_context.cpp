@@ -1,10 +1,13 @@
 #include "files/read_context.h"
 
-#include "app/dates.h"
-#include "app/language_db.h"
+#include "core/case.h"
+#include "core/dates.h"
+#include "core/language_db.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace sarvo::files {
 
@@ -72,6 +75,16 @@ QByteArray MemoryFiles::read(const QString& path)
     if (it == files.cend())
         throw AppError::fileNotFound(path);
     return *it;
+}
+
+ReadContext ReadContext::fromSettings(const Settings& settings)
+{
+    constexpr int kDefaultMaxPoints = 2500;
+    ReadContext ctx;
+    ctx.maxPoints = settings.MaxPoints > 0 ? std::min(settings.MaxPoints, int32_t(kMaxPointIndex)) : kDefaultMaxPoints;
+    ctx.baseTemperature = settings.BaseTemperature;
+    ctx.now = [] { return NaiveNow(); };
+    return ctx;
 }
 
 QDateTime ReadContext::currentTime() const

@@ -3,8 +3,9 @@
 // are plain logic: every question (the machine, "more files?", the file dialog) and every file
 // access goes through the context, so the same code runs in the program, in tests and in fuzzers.
 
-#include "app/app_error.h"
-#include "app/prompts.h"
+#include "core/app_error.h"
+#include "core/prompts.h"
+#include "core/settings.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -71,6 +72,9 @@ struct ReadContext {
     // Tells the user of a failure that does not end the whole read (a later file of a set).
     std::function<void(const ReadResult&)> report;
     FileProvider* files = nullptr;
+
+    // The limits the settings set: the most points a run keeps and the base temperature.
+    static ReadContext fromSettings(const Settings& settings);
 
     QDateTime currentTime() const;
     QString machineFor(const QString& name) const { return resolveMachine ? resolveMachine(name) : name; }

@@ -1,8 +1,8 @@
 #include "files/reader_support.h"
 
-#include "app/language_db.h"
-#include "app/number_format.h"
-#include "app/utilities.h"
+#include "core/language_db.h"
+#include "core/number_format.h"
+#include "core/utilities.h"
 
 #include <QLocale>
 

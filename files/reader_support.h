@@ -2,8 +2,8 @@
 // What the readers of every format share: checked numbers with messages that name the value, the
 // point thinning, the angle rules and the derived header texts.
 
-#include "app/app_error.h"
-#include "app/case.h"
+#include "core/app_error.h"
+#include "core/case.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "files/rtb_reader.h"
 
-#include "app/dates.h"
-#include "app/language_db.h"
-#include "app/number_format.h"
-#include "app/utilities.h"
+#include "core/dates.h"
+#include "core/language_db.h"
+#include "core/number_format.h"
+#include "core/utilities.h"
 #include "files/reader_support.h"
 #include "files/text_items.h"
 

@@ -4,7 +4,7 @@
 // "Point Raw-data:". The file named in HdrFilename is read into the case given, which the
 // caller adopts only when the read succeeded.
 
-#include "app/case.h"
+#include "core/case.h"
 #include "files/read_context.h"
 
 namespace sarvo::files {

@@ -1,9 +1,9 @@
 #include "files/rtb_writer.h"
 
 #include "analysis/circle_fit.h"
-#include "app/app_error.h"
-#include "app/app_shell.h"
-#include "app/utilities.h"
+#include "core/app_error.h"
+#include "core/progress.h"
+#include "core/utilities.h"
 
 #include <QSaveFile>
 

@@ -2,8 +2,8 @@
 // Writer of the Renishaw .rtb text file: the case as it stands, read back by ReadRtb with the same
 // runs, directions, angles, overshoot and expansion coefficients.
 
-#include "app/case.h"
-#include "app/settings.h"
+#include "core/case.h"
+#include "core/settings.h"
 
 #include <QByteArray>
 #include <QString>

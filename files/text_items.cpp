@@ -1,6 +1,6 @@
 #include "files/text_items.h"
 
-#include "app/utilities.h"
+#include "core/utilities.h"
 
 #include <QStringDecoder>
 

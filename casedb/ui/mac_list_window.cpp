@@ -1,11 +1,10 @@
 #include "casedb/ui/mac_list_window.h"
 
-#include "app/app_context.h"
-#include "app/app_error.h"
-#include "app/app_shell.h"
-#include "app/ui/form_utilities.h"
-#include "app/ui/translate_form.h"
-#include "casedb/case_db.h"
+#include "core/app_error.h"
+#include "core/progress.h"
+#include "gui/form_utilities.h"
+#include "gui/translate_form.h"
+#include "casedb/case_store.h"
 #include "casedb/machine_list.h"
 
 #include <QApplication>
@@ -20,13 +19,14 @@
 
 namespace sarvo {
 
-MacList::MacList(QWidget* parent)
+MacList::MacList(const casedb::CaseStore* store, QWidget* parent)
     : QDialog(parent)
     , txtMachine_(new QLineEdit)
     , lstMachine_(new QListWidget)
     , ok_(new QPushButton(QStringLiteral("&OK")))
     , cancel_(new QPushButton(QStringLiteral("&Cancel")))
     , new_(new QPushButton(QStringLiteral("&New")))
+    , store_(store)
 {
     BusyCursor busy;
     setObjectName(QStringLiteral("MacList"));
@@ -92,17 +92,15 @@ QString MacList::answer() const
 void MacList::fillMachineList()
 {
     lstMachine_->clear();
-    const casedb::CaseStore* store = mainCaseStore();
-    if (!store)
+    if (!store_)
         throw AppError(91, StandardErrorText(91));
-    lstMachine_->addItems(casedb::MachineNames(*store));
+    lstMachine_->addItems(casedb::MachineNames(*store_));
 }
 
 void MacList::done(int result)
 {
     // However the window closes, the close box included, the answer is the selected row.
     answer_ = answer();
-    app().State.InputAnswer = answer_;
     QDialog::done(result);
 }
 
@@ -133,10 +131,9 @@ void MacList::newClicked()
         return;
     }
     const bool added = RunTrapped(QStringLiteral("Adding a machine"), [&] {
-        const casedb::CaseStore* store = mainCaseStore();
-        if (!store)
+        if (!store_)
             throw AppError(91, StandardErrorText(91));
-        casedb::AddMachine(*store, name);
+        casedb::AddMachine(*store_, name);
     });
     if (!added)
         return;
@@ -146,7 +143,7 @@ void MacList::newClicked()
     okClicked();
 }
 
-QString ChooseMachine(const QString& name, QWidget* parent)
+QString ChooseMachine(const casedb::CaseStore* store, const QString& name, QWidget* parent)
 {
     if (!parent)
         parent = QApplication::activeWindow();
@@ -154,18 +151,13 @@ QString ChooseMachine(const QString& name, QWidget* parent)
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     QString answer;
     {
-        MacList window(parent);
+        MacList window(store, parent);
         window.setMachineName(name);
         window.exec();
         answer = window.answer();
     }
     QApplication::restoreOverrideCursor();
     return answer;
-}
-
-void InstallMachineListWindow()
-{
-    SetMachineChooser([](const QString& name) { return ChooseMachine(name); });
 }
 
 } // namespace sarvo

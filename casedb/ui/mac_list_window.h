@@ -11,15 +11,19 @@ class QPushButton;
 
 namespace sarvo {
 
+namespace casedb {
+class CaseStore;
+}
+
 class MacList : public QDialog {
     Q_OBJECT
 public:
-    explicit MacList(QWidget* parent = nullptr);
+    explicit MacList(const casedb::CaseStore* store, QWidget* parent = nullptr);
 
     void setMachineName(const QString& name);
     // The machine chosen: the selected row, or "" when none is selected.
     QString answer() const;
-    // Reloads the list from the program's case database.
+    // Reloads the list from the case database.
     void fillMachineList();
 
     QLineEdit* machineBox() const { return txtMachine_; }
@@ -40,12 +44,11 @@ private:
     QPushButton* cancel_;
     QPushButton* new_;
     QString answer_;
+    const casedb::CaseStore* store_;
 };
 
-// Shows the window modally for the name; the machine chosen or added, or "".
-QString ChooseMachine(const QString& name, QWidget* parent = nullptr);
-
-// Makes the window the answer of every machine check (SetMachineChooser).
-void InstallMachineListWindow();
+// Shows the window modally for the name over the store's machines; the machine chosen or
+// added, or "".
+QString ChooseMachine(const casedb::CaseStore* store, const QString& name, QWidget* parent = nullptr);
 
 } // namespace sarvo

@@ -1,15 +1,11 @@
 #include "files/ui/open_file_window.h"
 
-#include "app/app_context.h"
-#include "app/app_error.h"
-#include "app/app_shell.h"
-#include "app/dates.h"
-#include "app/program_services.h"
-#include "app/ui/form_utilities.h"
-#include "app/ui/translate_form.h"
-#include "app/ui/window_registry.h"
-#include "casedb/ui/mac_list_window.h"
-#include "files/file_services.h"
+#include "core/app_error.h"
+#include "core/progress.h"
+#include "core/dates.h"
+#include "gui/program_services.h"
+#include "gui/form_utilities.h"
+#include "gui/translate_form.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -41,7 +37,7 @@ QLabel* label(const char* text, const char* name)
 
 } // namespace
 
-OpenFileWindow::OpenFileWindow(QWidget* parent)
+OpenFileWindow::OpenFileWindow(Settings& settings, const Case& openCase, ChosenFileReader read, QWidget* parent)
     : QDialog(parent)
     , txtFolder_(new QLineEdit)
     , lstDir_(new QListWidget)
@@ -49,6 +45,9 @@ OpenFileWindow::OpenFileWindow(QWidget* parent)
     , lstCase_(new QListWidget)
     , ok_(new QPushButton(QStringLiteral("&OK")))
     , cancel_(new QPushButton(QStringLiteral("&Cancel")))
+    , settings_(settings)
+    , openCase_(openCase)
+    , read_(std::move(read))
 {
     BusyCursor busy;
     setObjectName(QStringLiteral("frmOpenfile"));
@@ -85,7 +84,7 @@ OpenFileWindow::OpenFileWindow(QWidget* parent)
     CenterForm(*this);
 
     RunTrapped(QStringLiteral("Loading form"), [this] {
-        const QString dataPath = app().Settings.DataPath;
+        const QString dataPath = settings_.DataPath;
         if (!dataPath.isEmpty() && QFileInfo(dataPath).isDir())
             folder_ = withSeparator(QDir(dataPath).absolutePath());
         else
@@ -94,7 +93,7 @@ OpenFileWindow::OpenFileWindow(QWidget* parent)
         fillFolderList();
         for (int i = 0; i < files::kFileTypeCount; ++i)
             cmbFiletype_->addItem(files::FileTypeText(files::FileType(i)));
-        cmbFiletype_->setCurrentIndex(int(files::PreselectedFileType(app().Settings.DefaultExtension)));
+        cmbFiletype_->setCurrentIndex(int(files::PreselectedFileType(settings_.DefaultExtension)));
         refreshFileList();
     });
 
@@ -171,7 +170,7 @@ void OpenFileWindow::refreshFileList()
     });
     selectionChanged();
     if (isVisible())
-        app().Settings.DataPath = folder_;
+        settings_.DataPath = folder_;
 }
 
 // Names in the pattern without regard to case, at most 511, in name order.
@@ -219,23 +218,15 @@ void OpenFileWindow::openSelected()
         const QString text = type == files::FileType::TwoD ? twoDCases_.value(index).form : fileNames_.value(index);
         if (text.isEmpty())
             return;
-        const files::ReadContext ctx = files::ProgramReadContext();
-        const files::ReadResult result = files::ReadChosenFile(text, type, ctx);
+        const files::ReadResult result = read_(text, type);
         files::ReportReadResult(result);
         // A failed read keeps the window open for another choice.
         if (result.ok())
             accept();
-        AfterFileRead(result.ok(), result.ok() ? app().OpenCase.Header[HdrFilename] : text);
+        AfterFileRead(result.ok(), result.ok() ? openCase_.Header[HdrFilename] : text);
         if (result.ok())
             ShowResults();
     });
-}
-
-void RegisterFileWindows()
-{
-    windows().registerWindow(
-        QStringLiteral("frmOpenfile"), [](QWidget* parent) -> QWidget* { return new OpenFileWindow(parent); }, false);
-    InstallMachineListWindow();
 }
 
 } // namespace sarvo

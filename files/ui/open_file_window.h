@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -16,10 +18,15 @@ class QPushButton;
 
 namespace sarvo {
 
+// Reads the chosen file or 2-D form into the open case.
+using ChosenFileReader = std::function<files::ReadResult(const QString& fileText, files::FileType type)>;
+
 class OpenFileWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit OpenFileWindow(QWidget* parent = nullptr);
+    // The folder and type come from settings (DataPath, DefaultExtension); the folder listed
+    // last is kept there.
+    OpenFileWindow(Settings& settings, const Case& openCase, ChosenFileReader read, QWidget* parent = nullptr);
 
     // The folder listed, always ending in "/"; a folder that does not exist is ignored.
     QString folder() const { return folder_; }
@@ -56,10 +63,9 @@ private:
     QString folder_;
     QStringList fileNames_;      // the listed files, full paths; the entries hold their index
     QList<files::TwoDCase> twoDCases_;
+    Settings& settings_;
+    const Case& openCase_;
+    ChosenFileReader read_;
 };
-
-// Registers the open-file window with the frame ("frmOpenfile", shown modal by the open command)
-// and makes the machine-list window answer the readers' machine checks.
-void RegisterFileWindows();
 
 } // namespace sarvo

@@ -3,9 +3,9 @@
 // from the bar's geometry, a double-precision least-squares circle (Eigen) and a brute-force
 // minimum-zone search on a refined grid.
 
-#include "app/case.h"
-#include "app/settings.h"
-#include "app/trig_tables.h"
+#include "core/case.h"
+#include "core/settings.h"
+#include "analysis/trig_tables.h"
 
 #include <Eigen/Dense>
 

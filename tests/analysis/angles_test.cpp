@@ -1,6 +1,6 @@
 // The angle helpers of the analysis.
 #include "analysis/angles.h"
-#include "app/trig_tables.h"
+#include "analysis/trig_tables.h"
 
 #include <gtest/gtest.h>
 

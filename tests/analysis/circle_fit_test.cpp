@@ -2,7 +2,7 @@
 // ball bar's geometry.
 #include "analysis/circle_fit.h"
 #include "tests/analysis/analysis_test_util.h"
-#include "tests/support/test_env.h"
+#include "tests/support/core_test.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ using namespace sarvo::test;
 
 namespace {
 
-class CircleFit : public AppTest {};
+class CircleFit : public CoreTest {};
 
 std::vector<double> PointAngles(const CaseData& d, int run)
 {

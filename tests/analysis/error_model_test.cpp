@@ -1,13 +1,13 @@
 // The error-model fit: round trips through the model traces of known machine errors, the
 // linearity of the fit, the column rules, the plane and scale rules, and its failures.
 #include "analysis/error_model.h"
-#include "app/app_context.h"
-#include "app/program_services.h"
+#include "core/progress.h"
 #include "tests/analysis/model_case_util.h"
-#include "tests/support/test_env.h"
+#include "tests/support/core_test.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace sarvo;
@@ -15,7 +15,7 @@ using namespace sarvo::test;
 
 namespace {
 
-class ErrorModel : public AppTest {};
+class ErrorModel : public CoreTest {};
 
 // Dynamic errors of every term the fit separates, with two screw errors of known pitch and phase.
 ErrorParams DynamicErrors()
@@ -68,7 +68,7 @@ TEST_F(ErrorModel, DynamicTracesOfKnownErrorsFitBackToThem)
 {
     const ErrorParams p = DynamicErrors();
     Case c = TraceCase(p, {.directions = {1, -1, 1, -1}});
-    AnalyseAndFit(c);
+    EXPECT_TRUE(AnalyseAndFit(c));
     ASSERT_TRUE(prompts.messages.empty());
     ASSERT_TRUE(c.Results.ResultsValid);
     ErrorParams want = p;
@@ -146,9 +146,10 @@ TEST_F(ErrorModel, FitIsLinearInTheReadings)
     for (int r = 1; r <= 2; ++r)
         for (int j = 0; j < 360; ++j)
             sum.Data.Readings(r, j) = a.Data.Readings(r, j) + 0.5 * b.Data.Readings(r, j);
+    NoProgress none;
     for (Case* c : {&a, &b, &sum}) {
         c->Results.LscResult.Radius = 150;
-        CalcErrors(*c, FitSettings());
+        CalcErrors(*c, FitSettings(), none);
     }
     ASSERT_TRUE(prompts.messages.empty());
     const ErrorParams &ea = a.Results.ErrorValues, &eb = b.Results.ErrorValues, &es = sum.Results.ErrorValues;
@@ -313,67 +314,58 @@ TEST_F(ErrorModel, RunsOfDifferentLengthsAverageOnTheCommonGrid)
     EXPECT_NEAR(mixed.StraightH, equal.StraightH, 0.05);
 }
 
-// The fit's progress, the commands it enables and the redraw of the combined graph; a new fit
-// clears what it does not estimate.
-TEST_F(ErrorModel, ProgressCommandsAndClearedFields)
+// The fit reports its progress as it goes, up to 100 when it completes; a new fit clears what it
+// does not estimate.
+TEST_F(ErrorModel, ProgressAndClearedFields)
 {
-    int redraws = 0;
-    services().drawGraph = [&](const QString& window) { redraws += window == "frmGraph"; };
-    for (const char* item : {"MSave", "MSaveToFile", "MPrint", "MSimuGraph", "MSimuShow"})
-        recordingShell.setMenuEnabled(item, false);
-    recordingShell.setButtonEnabled("SaveDb", false);
-    recordingShell.setMenuChecked("MSimuShow", true);
-    app().State.GraphShown = true;
+    QList<int> steps;
+    ProgressFunction progress([&](int percent) { steps.push_back(percent); });
+    auto expectRising = [&] {
+        ASSERT_FALSE(steps.isEmpty());
+        EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end())) << testing::PrintToString(steps);
+        EXPECT_GE(steps.front(), 0);
+        EXPECT_LE(steps.back(), 100);
+    };
 
     Case c = TraceCase(DynamicErrors(), {});
     for (double* field : {&c.Results.ErrorReliability.PitchH, &c.Results.ErrorReliability.SlipH,
                           &c.Results.ErrorReliability.Random, &c.Results.ErrorReliability.CentreH})
         *field = 7;
     c.Results.ProfileH[2] = 100;
-    AnalyseAndFit(c);
-    EXPECT_EQ(recordingShell.progressSteps(),
-              QList<int>({0, 5, 10, 15, 20, 25, 40, 60, 65, 70, 75, 80, 90, 95, 100}));
-    EXPECT_TRUE(recordingShell.progressShown());
-    EXPECT_FALSE(recordingShell.progressIsOpen());
-    EXPECT_EQ(recordingShell.busyDepth(), 0);
-    for (const char* item : {"MSave", "MSaveToFile", "MPrint", "MSimuGraph", "MSimuShow"})
-        EXPECT_TRUE(recordingShell.menuEnabled(item)) << item;
-    EXPECT_TRUE(recordingShell.buttonEnabled("SaveDb"));
-    EXPECT_EQ(redraws, 1);
+    EXPECT_TRUE(AnalyseAndFit(c, progress));
+    expectRising();
+    EXPECT_EQ(steps.back(), 100);
+    EXPECT_EQ(busyDepth(), 0);
     const ErrorParams& u = c.Results.ErrorReliability;
     EXPECT_EQ(u.PitchH + u.SlipH + u.Random + u.CentreH, 0);
     EXPECT_GT(u.Back0, 0);
     EXPECT_EQ(c.Results.ProfileH[2], 0);
 
-    // A batch import computes without showing the window; a static case stops at 95 and has no
-    // spectrum, vibration or cyclic uncertainty.
-    app().State.BatchRunning = true;
-    recordingShell.setMenuChecked("MSimuShow", false);
+    // A static case has no spectrum, vibration or cyclic uncertainty.
+    steps.clear();
     Case s = TraceCase({}, {.dynamic = false});
     s.Results.Spectrum.fill(3);
     s.Results.ErrorValues.Random = 4;
     s.Results.ErrorReliability.CyclicH = 1;
-    AnalyseAndFit(s);
-    EXPECT_FALSE(recordingShell.progressShown());
-    EXPECT_EQ(recordingShell.progressSteps().back(), 95);
+    EXPECT_TRUE(AnalyseAndFit(s, progress));
+    expectRising();
     EXPECT_EQ(s.Results.Spectrum[1] + s.Results.Spectrum[0], 0.0f);
     EXPECT_EQ(s.Results.ErrorValues.Random + s.Results.ErrorReliability.CyclicH, 0);
-    EXPECT_EQ(redraws, 1);
-    services().drawGraph = nullptr;
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
-// Failures are reported once with the fit's location; no result becomes NaN, the results stay
-// invalid and the progress window closes.
+// Failures are reported once with the fit's location; no result becomes NaN and the results stay
+// invalid.
 TEST_F(ErrorModel, FailuresAreReportedWithoutNaNResults)
 {
     // An arc outside the reversal signs the model knows leaves its backlash column empty.
     Case singular = TraceCase({}, {.start = -300, .sweep = 100, .directions = {1}});
-    AnalyseAndFit(singular);
+    EXPECT_FALSE(AnalyseAndFit(singular));
     // A servo column without a programmed feedrate.
     Case noFeed = TraceCase(DynamicErrors(), {});
     noFeed.Header[HdrFeedrate] = "";
     noFeed.Results.ResultsValid = true; // an earlier fit of the same case must not stay valid
-    AnalyseAndFit(noFeed);
+    EXPECT_FALSE(AnalyseAndFit(noFeed));
     ASSERT_EQ(prompts.messages.size(), 2u);
     for (const Case* c : {&singular, &noFeed}) {
         EXPECT_FALSE(c->Results.ResultsValid);
@@ -381,6 +373,5 @@ TEST_F(ErrorModel, FailuresAreReportedWithoutNaNResults)
     }
     EXPECT_TRUE(prompts.messages[0].text.contains("Calculating errors"));
     EXPECT_TRUE(prompts.messages[1].text.startsWith("11:"));
-    EXPECT_FALSE(recordingShell.progressIsOpen());
-    EXPECT_EQ(recordingShell.busyDepth(), 0);
+    EXPECT_EQ(busyDepth(), 0);
 }

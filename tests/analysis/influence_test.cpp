@@ -1,9 +1,8 @@
 // Ranking of the error influences: magnitudes at the test radius, the exchange-sort order and
 // the translated names.
 #include "analysis/influence.h"
-#include "app/app_context.h"
-#include "app/language_db.h"
-#include "tests/support/test_env.h"
+#include "core/language_db.h"
+#include "tests/support/core_test.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +14,7 @@ using namespace sarvo::test;
 
 namespace {
 
-class Influence : public AppTest {};
+class Influence : public CoreTest {};
 
 Case RankedCase()
 {
@@ -87,8 +86,8 @@ TEST_F(Influence, ExchangeSortOrder)
 // Names are translated and carry the plane's axis letters: German from the shipped texts.
 TEST_F(Influence, NamesAreTranslatedWithThePlaneLetters)
 {
-    app().Settings.Language = "German";
-    OpenLanguageDatabase();
+    SetTextLanguage("German");
+    OpenLanguageDatabase(appPath);
     Case c = RankedCase();
     c.Header[HdrPlane] = "yz";
     ASSERT_TRUE(SetInfluence(c));
@@ -100,7 +99,7 @@ TEST_F(Influence, NamesAreTranslatedWithThePlaneLetters)
                                 "Squareness", "Straightness", "Vibration", "Dir. Vibration"})
         EXPECT_NE(Translate(english), QString::fromLatin1(english)) << english;
 
-    app().Settings.Language = "English";
+    SetTextLanguage("English");
     c.Header[HdrPlane] = "x";
     ASSERT_TRUE(SetInfluence(c));
     EXPECT_EQ(n[InfPlayH], "Lateral Play x");

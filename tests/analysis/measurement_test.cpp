@@ -4,7 +4,7 @@
 #include "analysis/circle_fit.h"
 #include "analysis/measurement.h"
 #include "tests/analysis/analysis_test_util.h"
-#include "tests/support/test_env.h"
+#include "tests/support/core_test.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ using namespace sarvo::test;
 
 namespace {
 
-class Measurement : public AppTest {};
+class Measurement : public CoreTest {};
 
 constexpr double kPath = 150.002; // mm: run 1 runs 2 µm outside the 150 mm test circle
 constexpr double kLobe = 0.004;   // mm: amplitude of the three-lobe trace of both runs

@@ -3,7 +3,7 @@
 #include "analysis/measurement.h"
 #include "analysis/min_zone.h"
 #include "tests/analysis/analysis_test_util.h"
-#include "tests/support/test_env.h"
+#include "tests/support/core_test.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ using namespace sarvo::test;
 
 namespace {
 
-class MinZone : public AppTest {};
+class MinZone : public CoreTest {};
 
 // Points of a trace about the centre (ex, ey): radius + shape along the parametric angle.
 struct PointSet {

@@ -5,8 +5,9 @@
 #include "analysis/circle_fit.h"
 #include "analysis/error_model.h"
 #include "analysis/measurement.h"
-#include "app/kelvox_binding.h"
-#include "app/trig_tables.h"
+#include "analysis/kelvox_binding.h"
+#include "analysis/trig_tables.h"
+#include "core/progress.h"
 #include "tests/analysis/analysis_test_util.h"
 
 #include <vector>
@@ -70,12 +71,18 @@ inline Settings FitSettings()
     return s;
 }
 
-// The analysis chain after a read, then the fit.
-inline void AnalyseAndFit(Case& c, const Settings& s = FitSettings())
+// The analysis chain after a read, then the fit; true when its results are valid.
+inline bool AnalyseAndFit(Case& c, Progress& progress, const Settings& s = FitSettings())
 {
     CalcLSC(c, s);
     CalcMeasurement(c);
-    CalcErrors(c, s);
+    return CalcErrors(c, s, progress);
+}
+
+inline bool AnalyseAndFit(Case& c, const Settings& s = FitSettings())
+{
+    NoProgress none;
+    return AnalyseAndFit(c, none, s);
 }
 
 } // namespace sarvo::test

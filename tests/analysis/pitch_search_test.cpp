@@ -4,7 +4,7 @@
 #include "analysis/fast_trig.h"
 #include "analysis/pitch_search.h"
 #include "tests/analysis/analysis_test_util.h"
-#include "tests/support/test_env.h"
+#include "tests/support/core_test.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ using namespace sarvo::test;
 
 namespace {
 
-class PitchSearch : public AppTest {};
+class PitchSearch : public CoreTest {};
 
 // One counter-clockwise run at the given number of points over the arc.
 Case RunCase(int start, int sweep, int points, std::function<double(double)> shape = {})

@@ -1,7 +1,7 @@
 // Spectrum of run 1 and the vibration results from its local scatter.
 #include "analysis/vibration.h"
 #include "tests/analysis/analysis_test_util.h"
-#include "tests/support/test_env.h"
+#include "tests/support/core_test.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ using namespace sarvo::test;
 
 namespace {
 
-class Spectrum : public AppTest {};
+class Spectrum : public CoreTest {};
 
 // Run 1 of n points over the full circle, radius 150, reading f(index, angle in degrees).
 Case RunOf(int n, const std::function<double(int, double)>& f)

@@ -1,18 +1,20 @@
 // The main window driven as the program runs it: start-up and shutdown in a temporary program
 // folder, the case commands after good and bad reads, the recent list, and save to file.
 #include "app/app_context.h"
-#include "app/help.h"
-#include "app/ini_file.h"
-#include "app/language_db.h"
-#include "app/sql_script.h"
-#include "app/program_services.h"
+#include "core/help.h"
+#include "core/ini_file.h"
+#include "core/language_db.h"
+#include "core/sql_script.h"
+#include "gui/program_services.h"
 #include "app/recent_files.h"
-#include "app/trig_tables.h"
-#include "app/ui/after_load.h"
-#include "app/ui/main_commands.h"
-#include "app/ui/main_window.h"
-#include "app/ui/startup.h"
-#include "app/ui/window_registry.h"
+#include "analysis/trig_tables.h"
+#include "app/after_load.h"
+#include "app/case_commands.h"
+#include "gui/window_views.h"
+#include "app/main_commands.h"
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "gui/window_registry.h"
 #include "tests/support/test_env.h"
 
 #include <QAction>
@@ -22,7 +24,6 @@
 #include <QLabel>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTabWidget>
 #include <QToolBar>
 
 #include <cmath>
@@ -77,6 +78,16 @@ protected:
         start();
     }
     bool enabled(const QString& name) { return main->action(name)->isEnabled(); }
+    // Plain windows standing in for those that later subsystems bring, so that their commands
+    // are on as they will be.
+    void registerStandIns()
+    {
+        for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph, WindowId::NewCase,
+                            WindowId::Session, WindowId::DbLoad, WindowId::Batch, WindowId::History,
+                            WindowId::Language, WindowId::Configure, WindowId::Print})
+            windows().registerWindow(id, [](QWidget*) { return new QWidget; }, true);
+        UpdateCaseCommands();
+    }
     QString stored(const QString& section, const QString& key)
     {
         return IniFile(app().State.IniFile).get(section, key, "<missing>");
@@ -121,8 +132,8 @@ TEST_F(MainWindowTest, FirstStartGivesDefaultsAndTheExitWritesEveryKey)
     EXPECT_EQ(app().State.AppPath, QDir(dir.path()).absolutePath() + "/");
     EXPECT_FALSE(app().State.LangDb.isEmpty()); // created from the shipped texts
     EXPECT_EQ(app().Units.SmallFactor, 1.0);
-    EXPECT_TRUE(main->isMenuChecked("MMetric"));
-    EXPECT_TRUE(main->isMenuChecked("MPoint(4)"));
+    EXPECT_TRUE(main->isMenuChecked(CommandId::Metric));
+    EXPECT_TRUE(main->isMenuChecked(MaxPointsCommand(4)));
     EXPECT_EQ(app().State.HelpFile, "EngAna.hlp");
     for (const char* item : {"MResult", "MSave", "MSaveToFile", "MPrint", "MGraph", "MSimuGraph", "MSimuShow"})
         EXPECT_FALSE(enabled(item)) << item;
@@ -143,7 +154,7 @@ TEST_F(MainWindowTest, ADamagedLanguageDatabaseIsReportedOnceAndTheProgramStillW
     EXPECT_TRUE(app().State.LangDb.isEmpty());
     // Units, tables and the recent list are set all the same.
     EXPECT_NEAR(app().Units.LargeFactor, 1 / 25.4, 1e-15);
-    EXPECT_TRUE(main->isMenuChecked("MInches"));
+    EXPECT_TRUE(main->isMenuChecked(CommandId::Inches));
     EXPECT_EQ(CosTab(0), 1.0f);
     EXPECT_TRUE(main->action("MRecent(0)")->isVisible());
     EXPECT_EQ(main->action("MRecent(0)")->text(), "&1 /data/a.rtb");
@@ -159,10 +170,37 @@ TEST_F(MainWindowTest, ARelativeCommandLineNameIsTakenFromTheStartFolder)
     EXPECT_EQ(CommandLineFile("C:\\data\\a.rtb", "/start"), "C:\\data\\a.rtb");
 }
 
+TEST_F(MainWindowTest, CommandsWhoseWindowIsNotBuiltAreDisabledAndNewMeasurementLocksNothing)
+{
+    start();
+    for (const char* item : {"MNew", "MOpenDB", "MSave", "MBatch", "MPrint", "MHistory", "MLanguage", "MConfigure",
+                             "MGraph", "MResult", "MSimuGraph", "MSimuShow"})
+        EXPECT_FALSE(enabled(item)) << item;
+    for (const char* button : {"button:New", "button:OpenDb", "button:SaveDb", "button:Print", "button:Trend"})
+        EXPECT_FALSE(main->action(button)->isEnabled()) << button;
+    EXPECT_TRUE(enabled("MOpen"));
+    EXPECT_TRUE(main->action("button:OpenFile")->isEnabled());
+
+    // Even when reached, the command without its window leaves every other command as it was.
+    app().Settings.RecentFile[0] = "/data/a.rtb";
+    ShowRecentFiles(app().Settings);
+    CmdNewMeasurement();
+    for (const char* item : {"MOpen", "MRecent(0)", "MExit"})
+        EXPECT_TRUE(enabled(item)) << item;
+    EXPECT_TRUE(main->action("button:OpenFile")->isEnabled());
+    EXPECT_FALSE(app().State.NewMeasurementOpen);
+
+    // A window that arrives switches its command on.
+    windows().registerWindow(WindowId::History, [](QWidget*) { return new QWidget; }, true);
+    UpdateCaseCommands();
+    EXPECT_TRUE(enabled("MHistory"));
+    EXPECT_TRUE(main->action("button:Trend")->isEnabled());
+}
+
 TEST_F(MainWindowTest, CaseCommandsAfterAGoodAndAFailedRead)
 {
     start();
-    main->setMenuEnabled("MSimuGraph", true); // left over from an earlier fit
+    registerStandIns();
     loadCircle();
     RunAfterFileRead(true, "/data/circle.rtb");
     EXPECT_TRUE(enabled("MResult"));
@@ -178,17 +216,22 @@ TEST_F(MainWindowTest, CaseCommandsAfterAGoodAndAFailedRead)
     EXPECT_EQ(basicInfoShown, 1);
     EXPECT_GT(app().OpenCase.Results.LscResult.Radius, 149.9);
 
-    // A fit enabled saving and printing; a failed read takes every case command away but leaves
-    // the result graph and combine items as they were.
-    main->setMenuEnabled("MSave", true);
-    main->setMenuEnabled("MPrint", true);
-    main->setMenuEnabled("MSimuGraph", true);
+    // A fit enables saving, printing and the model graphs; a failed read leaves the open case,
+    // its windows and every command as they were.
+    app().OpenCase.Results.ResultsValid = true;
+    UpdateCaseCommands();
+    windows().show(WindowId::Graph);
     RunAfterFileRead(false, "/data/broken.rtb");
-    for (const char* item : {"MResult", "MSave", "MSaveToFile", "MPrint", "MGraph"})
-        EXPECT_FALSE(enabled(item)) << item;
-    EXPECT_TRUE(enabled("MSimuGraph"));
-    EXPECT_FALSE(main->action("button:Graph")->isEnabled());
+    for (const char* item : {"MResult", "MSave", "MSaveToFile", "MPrint", "MGraph", "MSimuGraph", "MSimuShow"})
+        EXPECT_TRUE(enabled(item)) << item;
+    for (const char* button : {"button:Graph", "button:Result", "button:SaveDb", "button:Print"})
+        EXPECT_TRUE(main->action(button)->isEnabled()) << button;
+    EXPECT_TRUE(windows().isLoaded(WindowId::Graph));
     EXPECT_EQ(app().Settings.RecentFile[0], "/data/circle.rtb");
+
+    // The next good read starts the new case without the old one's results and windows.
+    RunAfterFileRead(true, "/data/circle 2.rtb");
+    EXPECT_FALSE(windows().isLoaded(WindowId::Graph));
 }
 
 TEST_F(MainWindowTest, ReopeningARecentEntryShowsResultsOnlyWhenTheReadSucceeded)
@@ -220,15 +263,15 @@ TEST_F(MainWindowTest, MaxPointsMenuAndAHiddenToolbarSurviveARestart)
     start();
     main->action("MPoint(1)")->trigger();
     EXPECT_EQ(app().Settings.MaxPoints, 1000);
-    EXPECT_TRUE(main->isMenuChecked("MPoint(1)"));
-    EXPECT_FALSE(main->isMenuChecked("MPoint(4)"));
+    EXPECT_TRUE(main->isMenuChecked(MaxPointsCommand(1)));
+    EXPECT_FALSE(main->isMenuChecked(MaxPointsCommand(4)));
     main->action("MToolbar")->trigger();
     EXPECT_TRUE(main->toolBar()->isHidden());
     restart();
     EXPECT_EQ(app().Settings.MaxPoints, 1000);
-    EXPECT_TRUE(main->isMenuChecked("MPoint(1)"));
+    EXPECT_TRUE(main->isMenuChecked(MaxPointsCommand(1)));
     EXPECT_TRUE(main->toolBar()->isHidden());
-    EXPECT_FALSE(main->isMenuChecked("MToolbar"));
+    EXPECT_FALSE(main->isMenuChecked(CommandId::Toolbar));
 }
 
 TEST_F(MainWindowTest, UnitsMenuSwitchesTheDisplay)
@@ -236,8 +279,8 @@ TEST_F(MainWindowTest, UnitsMenuSwitchesTheDisplay)
     start();
     main->action("MInches")->trigger();
     EXPECT_TRUE(app().Settings.UnitsInch);
-    EXPECT_TRUE(main->isMenuChecked("MInches"));
-    EXPECT_FALSE(main->isMenuChecked("MMetric"));
+    EXPECT_TRUE(main->isMenuChecked(CommandId::Inches));
+    EXPECT_FALSE(main->isMenuChecked(CommandId::Metric));
     main->action("MMetric")->trigger();
     EXPECT_EQ(app().Units.SmallFactor, 1.0);
 }
@@ -288,19 +331,27 @@ TEST_F(MainWindowTest, SaveToDatabaseNeedsAPlane)
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::None);
 }
 
-TEST_F(MainWindowTest, NewMeasurementDisablesTheCaseAndOpenCommands)
+TEST_F(MainWindowTest, NewMeasurementDisablesTheCaseAndOpenCommandsUntilItsWindowsClose)
 {
     start();
+    registerStandIns();
     app().Settings.RecentFile[0] = "/data/a.rtb";
-    ShowRecentFiles();
+    ShowRecentFiles(app().Settings);
+    app().State.CaseOpen = true;
     app().OpenCase.Results.ResultsValid = true;
     CmdNewMeasurement();
     EXPECT_FALSE(app().OpenCase.Results.ResultsValid);
     for (const char* item : {"MResult", "MSave", "MNew", "MOpen", "MOpenDB", "MBatch", "MConfigure", "MRecent(0)"})
         EXPECT_FALSE(enabled(item)) << item;
     EXPECT_FALSE(main->action("button:OpenFile")->isEnabled());
-    ShowRecentFiles();
-    EXPECT_TRUE(enabled("MRecent(0)"));
+    EXPECT_TRUE(windows().isLoaded(WindowId::NewCase));
+    ShowRecentFiles(app().Settings); // the list changing does not switch its entries on
+    EXPECT_FALSE(enabled("MRecent(0)"));
+
+    app().State.NewMeasurementOpen = false; // as the measurement windows do when they close
+    UpdateCaseCommands();
+    for (const char* item : {"MNew", "MOpen", "MOpenDB", "MRecent(0)", "MResult"})
+        EXPECT_TRUE(enabled(item)) << item;
 }
 
 TEST_F(MainWindowTest, LeavingWithAnUnsavedCaptureAsksFirst)
@@ -321,17 +372,17 @@ TEST_F(MainWindowTest, ArrangePlacesTheGraphsInTheirHalves)
     start();
     main->resize(1000, 700);
     main->show();
-    windows().registerWindow("frmGraph", [](QWidget*) { return new QWidget; }, true);
-    windows().registerWindow("result", [](QWidget*) { return new QWidget; }, true);
-    windows().show("result");
-    windows().show("frmGraph");
+    windows().registerWindow(WindowId::Graph, [](QWidget*) { return new QWidget; }, true);
+    windows().registerWindow(WindowId::Results, [](QWidget*) { return new QWidget; }, true);
+    windows().show(WindowId::Results);
+    windows().show(WindowId::Graph);
     CmdArrange(*main);
-    QWidget* graph = windows().loaded("frmGraph")->parentWidget();
+    QWidget* graph = windows().loaded(WindowId::Graph)->parentWidget();
     const QSize area = main->mdiArea()->viewport()->size();
     EXPECT_EQ(graph->geometry(), QRect(area.width() / 2, 0, area.width() / 2, area.height()));
-    windows().unload("frmGraph");
-    windows().unload("result");
-    EXPECT_FALSE(windows().isLoaded("frmGraph"));
+    windows().unload(WindowId::Graph);
+    windows().unload(WindowId::Results);
+    EXPECT_FALSE(windows().isLoaded(WindowId::Graph));
 }
 
 TEST_F(MainWindowTest, TheShippedTextsTranslateTheFrameIntoGerman)
@@ -385,24 +436,15 @@ TEST_F(MainWindowTest, HelpCommandsNameTheFileAndTheContext)
     main->action("MHow")->trigger();
     main->action("MInfo")->trigger(); // no results window: context 0
 
-    // The results window's current tab names the error types shown, as its frame's tag.
-    windows().registerWindow("result", [](QWidget*) {
-        auto* w = new QWidget;
-        auto* tabs = new QTabWidget(w);
-        tabs->setObjectName("tabResult");
-        for (int t = 0; t < 2; ++t) {
-            auto* frame = new QWidget;
-            frame->setObjectName(QString("frmType(%1)").arg(t));
-            frame->setProperty("tag", QString::number(1000 + t));
-            tabs->addTab(frame, QString::number(t));
-        }
-        tabs->setCurrentIndex(1);
-        return w;
-    }, true);
-    windows().ensureLoaded("result");
+    // The results window names the context of the error types it shows.
+    struct Results : QWidget, HelpContextSource {
+        int helpContext() const override { return 1001; }
+    };
+    windows().registerWindow(WindowId::Results, [](QWidget*) { return new Results; }, true);
+    windows().ensureLoaded(WindowId::Results);
     app().State.ResultShown = true;
     main->action("MInfo")->trigger();
-    windows().unload("result");
+    windows().unload(WindowId::Results);
     main->shutdown();
     setHelpSystem(nullptr);
 
@@ -471,6 +513,7 @@ TEST_F(MainWindowTest, ShowingResultsRunsTheFitOnceAndEnablesSavingAndPrinting)
 {
     services().showResults = nullptr; // no results window yet: the frame's own handler
     start();
+    registerStandIns();
     loadCircle();
     RunAfterFileRead(true, "/data/circle.rtb");
     EXPECT_FALSE(app().OpenCase.Results.ResultsValid);
@@ -495,12 +538,12 @@ TEST_F(MainWindowTest, AWindowThatRefusesToCloseStaysLoaded)
     struct Unsaved : QWidget {
         void closeEvent(QCloseEvent* e) override { e->ignore(); }
     };
-    windows().registerWindow("frmMeasure", [](QWidget*) { return new Unsaved; }, false);
-    windows().show("frmMeasure");
-    EXPECT_FALSE(windows().unload("frmMeasure"));
-    EXPECT_TRUE(windows().isLoaded("frmMeasure"));
-    delete windows().loaded("frmMeasure");
-    EXPECT_FALSE(windows().isLoaded("frmMeasure"));
+    windows().registerWindow(WindowId::Measure, [](QWidget*) { return new Unsaved; }, false);
+    windows().show(WindowId::Measure);
+    EXPECT_FALSE(windows().unload(WindowId::Measure));
+    EXPECT_TRUE(windows().isLoaded(WindowId::Measure));
+    delete windows().loaded(WindowId::Measure);
+    EXPECT_FALSE(windows().isLoaded(WindowId::Measure));
 }
 
 TEST_F(MainWindowTest, AReadWhoseAnalysisFailsLeavesNoCaseCommandEnabled)

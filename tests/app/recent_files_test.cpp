@@ -18,7 +18,7 @@ protected:
     void fill()
     {
         for (const char* f : {"/d/a.rtb", "/d/b.rtb", "/d/c.rtb", "/d/e.rtb"})
-            AddRecentFile(f, 0);
+            AddRecentFile(app().Settings, f, 0);
         // e, c, b, a
     }
 };
@@ -26,28 +26,28 @@ protected:
 TEST_F(RecentFiles, OpeningEntryTwoMovesItToTheTop)
 {
     fill();
-    AddRecentFile("/d/b.rtb", 0);
+    AddRecentFile(app().Settings, "/d/b.rtb", 0);
     EXPECT_EQ(list(), QStringList({"/d/b.rtb", "/d/e.rtb", "/d/c.rtb", "/d/a.rtb"}));
 }
 
 TEST_F(RecentFiles, AFifthFilePushesTheLastOffAndTheSameFileTwiceChangesNothing)
 {
     fill();
-    AddRecentFile("/d/f.rtb", 0);
+    AddRecentFile(app().Settings, "/d/f.rtb", 0);
     EXPECT_EQ(list(), QStringList({"/d/f.rtb", "/d/e.rtb", "/d/c.rtb", "/d/b.rtb"}));
     EXPECT_EQ(app().Settings.RecentFile[4], "/d/a.rtb"); // the slot that takes the entry falling off
-    AddRecentFile("/d/f.rtb", 0);
+    AddRecentFile(app().Settings, "/d/f.rtb", 0);
     EXPECT_EQ(list(), QStringList({"/d/f.rtb", "/d/e.rtb", "/d/c.rtb", "/d/b.rtb"}));
 }
 
 TEST_F(RecentFiles, FileAndDatabaseCaseWithTheSameTextAreDifferentEntries)
 {
-    AddRecentFile("Session 1 xy 1000 mm/min", 0);
-    AddRecentFile("Session 1 xy 1000 mm/min", 17);
+    AddRecentFile(app().Settings, "Session 1 xy 1000 mm/min", 0);
+    AddRecentFile(app().Settings, "Session 1 xy 1000 mm/min", 17);
     EXPECT_EQ(app().Settings.RecentID[0], 17);
     EXPECT_EQ(app().Settings.RecentID[1], 0);
     EXPECT_EQ(app().Settings.RecentFile[1], "Session 1 xy 1000 mm/min");
-    AddRecentFile("session 1 xy 1000 mm/min", 17); // exact comparison: another entry
+    AddRecentFile(app().Settings, "session 1 xy 1000 mm/min", 17); // exact comparison: another entry
     EXPECT_EQ(app().Settings.RecentFile[2], "Session 1 xy 1000 mm/min");
 }
 
@@ -55,12 +55,10 @@ TEST_F(RecentFiles, MenuItemsShowAcceleratorsHideEmptyEntriesAndEscapeAmpersands
 {
     app().Settings.RecentFile[0] = "/data/R&D/run.rtb";
     app().Settings.RecentFile[2] = "/data/third.rtb";
-    recordingShell.setMenuEnabled("MRecent(2)", false); // as after "New measurement"
-    ShowRecentFiles();
-    EXPECT_EQ(recordingShell.menuText("MRecent(0)"), "&1 /data/R&&D/run.rtb");
-    EXPECT_TRUE(recordingShell.menuVisible("MRecent(0)"));
-    EXPECT_FALSE(recordingShell.menuVisible("MRecent(1)"));
-    EXPECT_EQ(recordingShell.menuText("MRecent(2)"), "&3 /data/third.rtb");
-    EXPECT_TRUE(recordingShell.menuEnabled("MRecent(2)"));
-    EXPECT_FALSE(recordingShell.menuVisible("MRecent(3)"));
+    ShowRecentFiles(app().Settings);
+    EXPECT_EQ(recordingShell.menuText(RecentCommand(0)), "&1 /data/R&&D/run.rtb");
+    EXPECT_TRUE(recordingShell.menuVisible(RecentCommand(0)));
+    EXPECT_FALSE(recordingShell.menuVisible(RecentCommand(1)));
+    EXPECT_EQ(recordingShell.menuText(RecentCommand(2)), "&3 /data/third.rtb");
+    EXPECT_FALSE(recordingShell.menuVisible(RecentCommand(3)));
 }

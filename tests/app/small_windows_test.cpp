@@ -1,11 +1,12 @@
-#include "app/ui/about_window.h"
-#include "app/ui/input_window.h"
-#include "app/ui/progress_window.h"
-#include "app/ui/qt_prompts.h"
-#include "app/ui/splash_window.h"
-#include "app/ui/translate_form.h"
+#include "app/about_window.h"
+#include "gui/input_window.h"
+#include "gui/progress_window.h"
+#include "gui/qt_prompts.h"
+#include "app/splash_window.h"
+#include "gui/translate_form.h"
 
-#include "app/language_db.h"
+#include "core/language_db.h"
+#include "app/program_state.h"
 #include "tests/support/test_env.h"
 
 #include <QApplication>
@@ -98,7 +99,7 @@ protected:
                                {"Input", "&Cancel", "&Abbrechen"},
                                {"Input", "Kysymys", "Frage"},
                                {"Input", "Name of the new session?", "Name der neuen Sitzung?"}});
-        app().Settings.Language = "German";
+        SetTextLanguage("German");
         main.setWindowTitle("Sarvotrenk Analyse");
         setPrompts(&qtPrompts);
     }
@@ -314,7 +315,7 @@ TEST_F(SmallWindowsProgress, TranslatedUnderItsTag)
 {
     openFixtureLanguageDb({{"Wait", "Sarvotrenk", "Sarvotrenk"},
                            {"Wait", "One moment, please...", "Einen Moment bitte..."}});
-    app().Settings.Language = "German";
+    SetTextLanguage("German");
     WaitForm form(&main);
     EXPECT_EQ(form.findChild<QLabel*>("Label1")->text(), "Einen Moment bitte...");
     EXPECT_EQ(form.windowTitle(), "Sarvotrenk");
@@ -330,7 +331,7 @@ protected:
         openFixtureLanguageDb({{"About", "C&opyright", "&Urheberrecht"},
                                {"About", "&Limitation of liability", "&Haftungsausschluss"},
                                {"About", "&Close", "&Schließen"}});
-        app().Settings.Language = "German";
+        SetTextLanguage("German");
     }
 };
 
@@ -343,7 +344,7 @@ TEST_F(SmallWindowsAbout, TabCaptionsFollowTheTranslatedLabels)
     EXPECT_EQ(about.tabs()->currentIndex(), 0);
     EXPECT_EQ(about.closeButton()->text(), QString::fromUtf8("&Schließen"));
     EXPECT_EQ(about.versionLabel()->text(), "4.7.12");
-    EXPECT_EQ(recordingShell.busyDepth(), 0);
+    EXPECT_EQ(busyDepth(), 0);
 
     // A later change of a label's language reaches its tab.
     about.typeLabel(1)->setText("&Limitation of liability");
@@ -353,7 +354,7 @@ TEST_F(SmallWindowsAbout, TabCaptionsFollowTheTranslatedLabels)
 
 TEST_F(SmallWindowsAbout, EnglishCaptionsStayWhenTheLanguageIsEnglish)
 {
-    app().Settings.Language = "English";
+    SetTextLanguage("English");
     frmAbout about;
     EXPECT_EQ(about.tabs()->tabText(0), "C&opyright");
     EXPECT_EQ(about.tabs()->tabText(1), "&Limitation of liability");
@@ -427,7 +428,7 @@ TEST_F(SmallWindowsTest, SplashShowsTheVersionAndEnablesTheMainWindowWhenItGoes)
 TEST_F(SmallWindowsTest, SplashIsTranslatedUnderItsOwnName)
 {
     openFixtureLanguageDb({{"frmFirst", "Windows Version:", "Version:"}});
-    app().Settings.Language = "German";
+    SetTextLanguage("German");
     frmFirst splash;
     splash.load();
     TranslateForm(splash);

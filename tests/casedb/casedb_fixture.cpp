@@ -1,7 +1,6 @@
 #include "tests/casedb/casedb_fixture.h"
 
-#include "app/sql_script.h"
-#include "casedb/case_db.h"
+#include "core/sql_script.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -91,11 +90,11 @@ int Inspector::schemaVersion()
 
 void CaseDbTest::TearDown()
 {
-    closeDB();
+    store.close();
     for (const auto& [file, permissions] : restore_)
         QFile::setPermissions(file, permissions);
     restore_.clear();
-    AppTest::TearDown();
+    CoreTest::TearDown();
 }
 
 void CaseDbTest::makeFileReadOnly(const QString& file)
@@ -107,19 +106,9 @@ void CaseDbTest::makeFileReadOnly(const QString& file)
 
 void CaseDbTest::makeFolderReadOnly()
 {
-    QString folder = app().State.AppPath;
+    QString folder = appPath;
     folder.chop(1);
     makeFileReadOnly(folder);
-}
-
-int CaseDbTest::reportsAt(const QString& location) const
-{
-    int count = 0;
-    for (const auto& message : prompts.messages) {
-        if (message.text.endsWith("\r\n" + location + "."))
-            ++count;
-    }
-    return count;
 }
 
 void CaseDbTest::writeOldDatabase(const QSet<QString>& omit, const QSet<QString>& omitTables,

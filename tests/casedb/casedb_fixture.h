@@ -1,10 +1,13 @@
 #pragma once
-// Shared ground of the case database tests: a program folder per test, an inspecting connection
-// of its own on a database file, and old-format files written from a list of the fields they lack.
+// Shared ground of the case database tests: a program folder per test with the store under test
+// on its case database file, an inspecting connection of its own on a database file, and
+// old-format files written from a list of the fields they lack.
 
 #include "casedb/case_columns.h"
-#include "tests/support/test_env.h"
+#include "casedb/case_store.h"
+#include "tests/support/core_test.h"
 
+#include <QFile>
 #include <QMap>
 #include <QSet>
 #include <QSqlDatabase>
@@ -15,7 +18,7 @@
 
 namespace sarvo::test {
 
-// A connection of the test's own on a database file, apart from the program's.
+// A connection of the test's own on a database file, apart from the store's.
 class Inspector {
 public:
     explicit Inspector(const QString& path, bool writable = false);
@@ -40,20 +43,20 @@ private:
     QString name_;
 };
 
-class CaseDbTest : public AppTest {
+class CaseDbTest : public CoreTest {
 protected:
     void TearDown() override;
 
     QString dbPath() const { return path(QString::fromLatin1(casedb::kCaseDbFileName)); }
     QByteArray dbBytes() const { return readFile(QString::fromLatin1(casedb::kCaseDbFileName)); }
 
+    // Whether a connection of the store's name is left.
+    bool storeConnected() const { return QSqlDatabase::contains(store.connectionName()); }
+
     // Takes the owner's write permission from the file or the program folder; given back at the
     // end of the test.
     void makeFileReadOnly(const QString& file);
     void makeFolderReadOnly();
-
-    // Messages whose text ends in the location given, as ReportError words it.
-    int reportsAt(const QString& location) const;
 
     // An older case database at dbPath(): the current tables without the columns named
     // "Table.Column" in omit, without the tables in omitTables, and without any index; a table in
@@ -62,6 +65,10 @@ protected:
                           const QMap<QString, int>& spareColumns = {});
     // Two cases with readings, runs and uncertainties, written into the columns the file has.
     void addSampleCases();
+
+    // The store under test, opened on dbPath() by each test as the program opens its case
+    // database; closed at the end of the test.
+    casedb::CaseStore store{QStringLiteral("casedb-test")};
 
 private:
     QList<std::pair<QString, QFile::Permissions>> restore_;

@@ -2,9 +2,8 @@
 // references hold, case numbers are never reused, and the queries of the browser, the trend and
 // the loader find an index.
 
-#include "app/sql_script.h"
+#include "core/sql_script.h"
 #include "casedb/case_columns.h"
-#include "casedb/case_db.h"
 #include "casedb/case_store.h"
 #include "tests/casedb/casedb_fixture.h"
 
@@ -105,7 +104,6 @@ TEST_F(CaseSchema, KeysAndRequiredColumnsAgree)
 
 TEST_F(CaseSchema, CaseNumbersAreNeverGivenTwiceAndRemovalTakesEveryRowOfTheCase)
 {
-    CaseStore store("schema-test");
     store.open(dbPath());
     ASSERT_FALSE(store.isReadOnly());
     QSqlQuery query(store.database());

@@ -2,11 +2,11 @@
 // one transaction, the rows stay as they were, a second run changes nothing, and a failure or a
 // read-only file leaves the file untouched.
 
-#include "app/app_context.h"
-#include "casedb/case_db.h"
 #include "casedb/case_store.h"
+#include "casedb/sql_error.h"
 #include "tests/casedb/casedb_fixture.h"
 
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -135,12 +135,12 @@ protected:
 
 TEST_F(UpgradingTheCaseDatabase, ACurrentFileGainsNothing)
 {
-    openDB();
+    store.open(dbPath());
     const int version = schemaVersion();
-    CheckDbFields();
+    EXPECT_TRUE(store.upgradeSchema().isEmpty());
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(schemaVersion(), version);
-    EXPECT_TRUE(mainCaseStore()->upgradeSchema().isEmpty());
+    EXPECT_TRUE(store.upgradeSchema().isEmpty());
 }
 
 TEST_F(UpgradingTheCaseDatabase, AnOldFileGainsEveryLaterColumnWithItsTypeAndKeepsItsRows)
@@ -150,25 +150,24 @@ TEST_F(UpgradingTheCaseDatabase, AnOldFileGainsEveryLaterColumnWithItsTypeAndKee
     const Snapshot before = takeSnapshot();
     ASSERT_EQ(before.rows.value("Targets").size(), 30);
 
-    openDB();
-    ASSERT_FALSE(app().State.MainDbReadOnly);
-    const auto gap = mainCaseStore()->missingSchema();
+    store.open(dbPath());
+    ASSERT_FALSE(store.isReadOnly());
+    const auto gap = store.missingSchema();
     EXPECT_EQ(gap.columns.size(), kLaterColumns.size());
-    CheckDbFields();
+    EXPECT_NO_THROW(store.upgradeSchema());
     EXPECT_TRUE(prompts.messages.empty());
 
     for (const auto& [column, type] : kLaterColumns)
         EXPECT_EQ(declaredType(column), type) << column.toStdString();
     expectRowsKept(before);
-    EXPECT_TRUE(mainCaseStore()->missingSchema().isEmpty());
+    EXPECT_TRUE(store.missingSchema().isEmpty());
 
     // A second start changes nothing.
     const int version = schemaVersion();
     const Snapshot after = takeSnapshot();
-    closeDB();
-    openDB();
-    CheckDbFields();
-    EXPECT_TRUE(prompts.messages.empty());
+    store.close();
+    store.open(dbPath());
+    EXPECT_TRUE(store.upgradeSchema().isEmpty());
     EXPECT_EQ(schemaVersion(), version);
     expectRowsKept(after);
 }
@@ -180,8 +179,8 @@ TEST_F(UpgradingTheCaseDatabase, EveryMissingColumnIsAddedEvenWhenOthersOfItsGro
                       "Measure.EquipmentSerial", "Measure.PlayV", "Reliability.VibrationAngle"});
     addSampleCases();
     const Snapshot before = takeSnapshot();
-    openDB();
-    const QStringList added = mainCaseStore()->upgradeSchema();
+    store.open(dbPath());
+    const QStringList added = store.upgradeSchema();
     EXPECT_EQ(QSet<QString>(added.begin(), added.end()),
               (QSet<QString>{"Direction.IsoG", "Direction.IsoFmin", "Direction.IsoFmax", "Measure.EquipmentModel",
                              "Measure.EquipmentSerial", "Measure.PlayV", "Reliability.VibrationAngle",
@@ -198,11 +197,10 @@ TEST_F(UpgradingTheCaseDatabase, MissingTablesAndIndexesAreCreated)
     writeOldDatabase({}, {"Machines"});
     addSampleCases();
     const Snapshot before = takeSnapshot();
-    openDB();
-    CheckDbFields();
-    EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_TRUE(mainCaseStore()->missingSchema().isEmpty());
-    QSqlQuery query(QSqlDatabase::database(app().State.MainDb, false));
+    store.open(dbPath());
+    EXPECT_NO_THROW(store.upgradeSchema());
+    EXPECT_TRUE(store.missingSchema().isEmpty());
+    QSqlQuery query(store.database());
     EXPECT_TRUE(query.exec("INSERT INTO \"Machines\" (\"Name\") VALUES ('Mill 3')"));
     EXPECT_FALSE(query.exec("INSERT INTO \"Machines\" (\"Name\") VALUES ('Mill 3')")); // the key holds
     expectRowsKept(before);
@@ -216,41 +214,46 @@ TEST_F(UpgradingTheCaseDatabase, NamesDifferingOnlyInCaseAreTheSameColumn)
         file.exec("ALTER TABLE \"Measure\" ADD COLUMN \"playh\" DOUBLE PRECISION");
         file.exec("ALTER TABLE \"Measure\" ADD COLUMN \"PLAYV\" DOUBLE PRECISION");
     }
-    openDB();
-    const auto gap = mainCaseStore()->missingSchema();
+    store.open(dbPath());
+    const auto gap = store.missingSchema();
     EXPECT_TRUE(gap.columns.isEmpty()) << gap.describe().join(", ").toStdString();
-    CheckDbFields();
-    EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_TRUE(mainCaseStore()->hasColumn("Measure", "PlayH"));
+    EXPECT_NO_THROW(store.upgradeSchema());
+    EXPECT_TRUE(store.hasColumn("Measure", "PlayH"));
 }
 
-TEST_F(UpgradingTheCaseDatabase, AReadOnlyOldFileIsReportedOnceAndLeftAlone)
+TEST_F(UpgradingTheCaseDatabase, AReadOnlyOldFileIsRefusedAndLeftAlone)
 {
     writeOldDatabase({"Measure.PlayH", "Measure.PlayV", "Direction.MeasuredFeedrate"});
     addSampleCases();
     makeFileReadOnly(dbPath());
     const QByteArray before = dbBytes();
-    openDB();
-    ASSERT_TRUE(app().State.MainDbReadOnly);
+    store.open(dbPath());
+    ASSERT_TRUE(store.isReadOnly());
+    try {
+        store.upgradeSchema();
+        ADD_FAILURE() << "a read-only store took an upgrade";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), kDatabaseReadOnly);
+        // What it lacks is named.
+        EXPECT_TRUE(e.description().contains("Measure.PlayH")) << e.description().toStdString();
+    }
     EXPECT_TRUE(prompts.messages.empty());
-    CheckDbFields();
-    EXPECT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(reportsAt("Checking database fields"), 1);
-    EXPECT_FALSE(mainCaseStore()->hasColumn("Measure", "PlayH"));
-    EXPECT_TRUE(mainCaseStore()->hasColumn("Measure", "Machine"));
-    closeDB();
+    EXPECT_FALSE(store.hasColumn("Measure", "PlayH"));
+    EXPECT_TRUE(store.hasColumn("Measure", "Machine"));
+    store.close();
     EXPECT_EQ(dbBytes(), before);
 }
 
-TEST_F(UpgradingTheCaseDatabase, AReadOnlyCurrentFileIsNotReported)
+TEST_F(UpgradingTheCaseDatabase, AReadOnlyCurrentFileIsNotRefused)
 {
-    openDB();
-    closeDB();
+    store.open(dbPath());
+    store.close();
     makeFileReadOnly(dbPath());
-    openDB();
-    ASSERT_TRUE(app().State.MainDbReadOnly);
-    CheckDbFields();
-    EXPECT_TRUE(prompts.messages.empty());
+    store.open(dbPath());
+    ASSERT_TRUE(store.isReadOnly());
+    QStringList added;
+    EXPECT_NO_THROW(added = store.upgradeSchema());
+    EXPECT_TRUE(added.isEmpty());
 }
 
 TEST_F(UpgradingTheCaseDatabase, AFailedAdditionAddsNothingAndLeavesNoLock)
@@ -271,12 +274,10 @@ TEST_F(UpgradingTheCaseDatabase, AFailedAdditionAddsNothingAndLeavesNoLock)
     const Snapshot before = takeSnapshot();
     const int version = schemaVersion();
 
-    openDB();
-    CheckDbFields();
-    EXPECT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(reportsAt("Checking database fields"), 1);
-    EXPECT_FALSE(mainCaseStore()->hasColumn("Measure", "PlayH"));
-    EXPECT_FALSE(mainCaseStore()->hasColumn("Direction", "IsoG"));
+    store.open(dbPath());
+    EXPECT_THROW(store.upgradeSchema(), AppError);
+    EXPECT_FALSE(store.hasColumn("Measure", "PlayH"));
+    EXPECT_FALSE(store.hasColumn("Direction", "IsoG"));
     EXPECT_EQ(schemaVersion(), version);
     expectRowsKept(before);
 
@@ -285,28 +286,36 @@ TEST_F(UpgradingTheCaseDatabase, AFailedAdditionAddsNothingAndLeavesNoLock)
     QSqlQuery query(other.db);
     EXPECT_TRUE(query.exec("BEGIN IMMEDIATE")) << query.lastError().text().toStdString();
     query.exec("ROLLBACK");
-    // And the program's own connection writes normally again.
-    QSqlQuery own(QSqlDatabase::database(app().State.MainDb, false));
+    // And the store's own connection writes normally again.
+    QSqlQuery own(store.database());
     EXPECT_TRUE(own.exec("INSERT INTO \"Machines\" (\"Name\") VALUES ('Mill 3')"));
 }
 
-TEST_F(UpgradingTheCaseDatabase, ATableWithoutItsKeyIsReportedAndNothingIsAdded)
+TEST_F(UpgradingTheCaseDatabase, ATableWithoutItsKeyIsRefusedAndNothingIsAdded)
 {
     writeOldDatabase({"Targets.Dim", "Measure.PlayH"});
-    openDB();
-    ASSERT_NE(mainCaseStore(), nullptr);
+    store.open(dbPath());
+    ASSERT_TRUE(store.isOpen());
     const int version = schemaVersion();
-    CheckDbFields();
-    EXPECT_EQ(reportsAt("Checking database fields"), 1);
-    EXPECT_FALSE(mainCaseStore()->hasColumn("Measure", "PlayH"));
+    try {
+        store.upgradeSchema();
+        ADD_FAILURE() << "upgraded a table without its key";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), kNotACaseDatabase);
+    }
+    EXPECT_FALSE(store.hasColumn("Measure", "PlayH"));
     EXPECT_EQ(schemaVersion(), version);
 }
 
-TEST_F(UpgradingTheCaseDatabase, WithoutADatabaseTheUpgradeIsReported)
+TEST_F(UpgradingTheCaseDatabase, WithoutADatabaseTheUpgradeIsRefused)
 {
-    CheckDbFields();
-    EXPECT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(reportsAt("Checking database fields"), 1);
+    try {
+        store.upgradeSchema();
+        ADD_FAILURE() << "upgraded a closed store";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), kDatabaseNotOpen);
+    }
+    EXPECT_FALSE(QFileInfo::exists(dbPath()));
 }
 
 } // namespace

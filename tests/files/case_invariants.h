@@ -2,7 +2,7 @@
 // What every successful read must leave in the case, whatever the file held. Shared by the corpus
 // test and the fuzz targets; an empty text means the case keeps every rule.
 
-#include "app/case.h"
+#include "core/case.h"
 
 #include <QString>
 

@@ -1,12 +1,11 @@
-// Choosing the reader by file name, the 2-D case form, and the program's read into the open case:
-// adopted on success, untouched on failure, always followed by the after-load step.
+// Choosing the reader by file name, the 2-D case form, and the reads of the command line and the
+// open-file window into the open case: adopted on success, untouched on failure.
 #include "files/dispatch.h"
 
-#include "app/app_context.h"
-#include "app/program_services.h"
-#include "casedb/case_db.h"
+#include "casedb/case_columns.h"
+#include "casedb/case_store.h"
 #include "casedb/machine_list.h"
-#include "files/file_services.h"
+#include "files/rtb_writer.h"
 #include "tests/files/files_test_util.h"
 
 #include <QDir>
@@ -93,17 +92,16 @@ TEST(TwoDFormTest, FolderToItsLastSeparatorThenOneToFourNames)
     }
 }
 
-class OpenFileTest : public AppTest {
+class OpenFileTest : public CoreTest {
 protected:
     void SetUp() override
     {
-        AppTest::SetUp();
-        services().afterFileRead = [this](bool ok, const QString& name) { afterLoads.append({ok, name}); };
-        ctx = MemoryContext(disk_);
+        CoreTest::SetUp();
+        ctx = MemoryContext(memory);
         ctx.files = &disk;
-        app().Settings.DefaultExtension = "b5r";
+        settings.DefaultExtension = "b5r";
         // A previous case that a failed read must leave exactly as it was.
-        Case& c = app().OpenCase;
+        Case& c = openCase;
         c.Header[HdrMachine] = "Previous";
         c.Header[HdrFilename] = "/old.rtb";
         c.Data.RunCount = 1;
@@ -112,103 +110,110 @@ protected:
         c.Results.LscResult.Circularity = 12.5;
         before = c;
     }
-    void TearDown() override
-    {
-        services() = ProgramServices{};
-        SetMachineChooser({});
-        closeDB();
-        AppTest::TearDown();
-    }
     void expectUnchanged()
     {
-        const Case& c = app().OpenCase;
+        const Case& c = openCase;
         EXPECT_EQ(c.Header, before.Header);
         EXPECT_EQ(c.Data.Readings, before.Data.Readings);
         EXPECT_EQ(c.Data.RunCount, before.Data.RunCount);
         EXPECT_EQ(c.Data.RunTargets, before.Data.RunTargets);
         EXPECT_EQ(c.Results.LscResult.Circularity, before.Results.LscResult.Circularity);
     }
+    // The read of a command-line text, as the program makes it.
+    files::ReadResult readCommandLine(const QString& commandText)
+    {
+        return files::ReadCommandLineFile(files::CommandLineFileName(commandText), openCase, settings, ctx);
+    }
 
-    files::MemoryFiles disk_;
+    files::MemoryFiles memory;
     files::DiskFiles disk;
     files::ReadContext ctx;
+    Settings settings;
+    Case openCase;
     Case before;
-    QList<std::pair<bool, QString>> afterLoads;
 };
 
-TEST_F(OpenFileTest, ASuccessfulReadIsAdoptedAndHandedToTheAfterLoadStep)
+TEST_F(OpenFileTest, ASuccessfulReadIsAdoptedWithNothingOfThePreviousResults)
 {
     // Results of the previous case that no step of a file read recomputes.
-    app().OpenCase.Results.ErrorReliability.PitchH = 3;
-    app().OpenCase.Results.ProfileH[2] = 100;
-    app().OpenCase.Results.Spectrum[5] = 1;
+    openCase.Results.ErrorReliability.PitchH = 3;
+    openCase.Results.ProfileH[2] = 100;
+    openCase.Results.Spectrum[5] = 1;
+    int busyWhileReading = 0;
+    ctx.resolveMachine = [&](const QString& name) {
+        busyWhileReading = busyDepth();
+        return name;
+    };
     const QString file = writeFile("good.rtb", DataBytes("rtb_dynamic_both.rtb"));
-    EXPECT_TRUE(files::OpenMeasurementFile(file, ctx));
-    const double leftPitch = app().OpenCase.Results.ErrorReliability.PitchH;
+    const files::ReadResult r = readCommandLine(file);
+    EXPECT_TRUE(r.ok()) << r.message.toStdString();
+    const double leftPitch = openCase.Results.ErrorReliability.PitchH;
     EXPECT_EQ(leftPitch, 0.0);
-    EXPECT_EQ(app().OpenCase.Results.ProfileH[2], 0.0f);
-    EXPECT_EQ(app().OpenCase.Results.Spectrum[5], 0.0f);
-    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Mill 1");
-    EXPECT_EQ(app().OpenCase.Header[HdrFilename], file);
-    EXPECT_EQ(app().OpenCase.Data.RunCount, 2);
-    EXPECT_EQ(app().Settings.DefaultExtension, "rtb");
-    EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{true, file}}));
+    EXPECT_EQ(openCase.Results.ProfileH[2], 0.0f);
+    EXPECT_EQ(openCase.Results.Spectrum[5], 0.0f);
+    EXPECT_EQ(openCase.Header[HdrMachine], "Mill 1");
+    EXPECT_EQ(openCase.Header[HdrFilename], file);
+    EXPECT_EQ(openCase.Data.RunCount, 2);
+    EXPECT_EQ(settings.DefaultExtension, "rtb");
     EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(recordingShell.busyDepth(), 0);
+    // The read runs under the busy indicator, and takes it down again.
+    EXPECT_EQ(busyWhileReading, 1);
+    EXPECT_EQ(busyDepth(), 0);
 }
 
 TEST_F(OpenFileTest, AFailedReadLeavesTheOpenCaseExactlyAsItWas)
 {
     const QString broken = writeFile("broken.rtb", MakeRtb({{"Radius", "0"}}, {{1, RampValues(8)}}));
-    EXPECT_FALSE(files::OpenMeasurementFile(broken, ctx));
+    files::ReadResult r = readCommandLine(broken);
+    EXPECT_FALSE(r.ok());
     expectUnchanged();
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_TRUE(prompts.messages[0].text.contains("Reading header4"));
-    EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{false, broken}}));
+    EXPECT_EQ(r.kind, files::ReadResult::Kind::Error);
+    EXPECT_EQ(r.location, "Reading header4");
+    // The caller tells the user.
+    EXPECT_TRUE(prompts.messages.empty());
     // The extension is remembered whatever the outcome.
-    EXPECT_EQ(app().Settings.DefaultExtension, "rtb");
+    EXPECT_EQ(settings.DefaultExtension, "rtb");
 
     // A file that is not there, a file that yields no run.
-    prompts.messages.clear();
-    EXPECT_FALSE(files::OpenMeasurementFile(path("missing.dbb"), ctx));
+    r = readCommandLine(path("missing.dbb"));
+    EXPECT_EQ(r.kind, files::ReadResult::Kind::Error);
+    EXPECT_FALSE(r.message.isEmpty());
     expectUnchanged();
-    EXPECT_EQ(prompts.messages.size(), 1u);
     const QString empty = writeFile("empty.rtb", MakeRtb({}, {}));
-    EXPECT_FALSE(files::OpenMeasurementFile(empty, ctx));
+    r = readCommandLine(empty);
+    EXPECT_FALSE(r.ok());
+    EXPECT_FALSE(r.message.isEmpty());
     expectUnchanged();
-}
-
-TEST_F(OpenFileTest, AnEmptyNameDoesNothing)
-{
-    EXPECT_FALSE(files::OpenMeasurementFile(QString(), ctx));
-    EXPECT_EQ(app().Settings.DefaultExtension, "b5r");
-    EXPECT_TRUE(afterLoads.isEmpty());
-    expectUnchanged();
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST_F(OpenFileTest, TheProgramReadsOtherNamesAsRtbAndAcceptsAQuotedName)
 {
     const QString text = writeFile("RUN.TXT", DataBytes("rtb_static.rtb"));
-    EXPECT_TRUE(files::OpenMeasurementFile(text, ctx));
-    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Mill 2");
-    EXPECT_EQ(app().Settings.DefaultExtension, "TXT");
+    EXPECT_TRUE(readCommandLine(text).ok());
+    EXPECT_EQ(openCase.Header[HdrMachine], "Mill 2");
+    EXPECT_EQ(settings.DefaultExtension, "TXT");
 
     const QString dbb = writeFile("quoted.dbb", DataBytes("dbb_text_ccw.dbb"));
-    EXPECT_TRUE(files::OpenMeasurementFile('"' + dbb + '"', ctx));
-    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Mill 3");
-    EXPECT_EQ(app().OpenCase.Header[HdrFilename], dbb);
+    EXPECT_EQ(files::CommandLineFileName('"' + dbb + '"'), dbb);
+    EXPECT_EQ(files::CommandLineFileName(dbb), dbb);
+    EXPECT_TRUE(readCommandLine('"' + dbb + '"').ok());
+    EXPECT_EQ(openCase.Header[HdrMachine], "Mill 3");
+    EXPECT_EQ(openCase.Header[HdrFilename], dbb);
 }
 
 TEST_F(OpenFileTest, FormatsWithoutAReaderAndBadTwoDFormsAreRefusedWithAMessage)
 {
-    EXPECT_FALSE(files::OpenMeasurementFile(path("case.brv"), ctx));
+    files::ReadResult r = readCommandLine(path("case.brv"));
+    EXPECT_FALSE(r.ok());
     expectUnchanged();
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(r.kind, files::ReadResult::Kind::Message);
+    EXPECT_EQ(r.icon, MessageIcon::Critical);
+    EXPECT_FALSE(r.message.isEmpty());
 
-    prompts.messages.clear();
-    EXPECT_FALSE(files::OpenMeasurementFile("nofolder.2d2", ctx));
-    ASSERT_EQ(prompts.messages.size(), 1u);
+    r = readCommandLine("nofolder.2d2");
+    EXPECT_EQ(r.kind, files::ReadResult::Kind::Message);
+    EXPECT_FALSE(r.message.isEmpty());
     expectUnchanged();
 
     // A reader registered later is found by the same dispatch.
@@ -216,63 +221,54 @@ TEST_F(OpenFileTest, FormatsWithoutAReaderAndBadTwoDFormsAreRefusedWithAMessage)
         c.Header[HdrComment] = form;
         return files::ReadResult::success();
     });
-    EXPECT_TRUE(files::OpenMeasurementFile("/opto/ a.2d2 b.2d2", ctx));
-    EXPECT_EQ(app().OpenCase.Header[HdrComment], "/opto/ a.2d2 b.2d2");
+    EXPECT_TRUE(readCommandLine("/opto/ a.2d2 b.2d2").ok());
+    EXPECT_EQ(openCase.Header[HdrComment], "/opto/ a.2d2 b.2d2");
     files::RegisterMeasurementReader(ReaderKind::TwoD, {});
 }
 
 TEST_F(OpenFileTest, TheWindowRefusesAnUnknownTypeAndRemembersTheExtension)
 {
-    const files::ReadResult r = files::ReadChosenFile("/x/ab.defgg.xy", files::FileType::ContiSure, ctx);
+    const files::ReadResult r =
+        files::ReadChosenFile("/x/ab.defgg.xy", files::FileType::ContiSure, openCase, settings, ctx);
     EXPECT_EQ(r.kind, files::ReadResult::Kind::Message);
     EXPECT_EQ(r.icon, MessageIcon::Critical);
     EXPECT_EQ(r.message, "/x/ab.defgg.xy\r\nFile format not recognized!");
-    EXPECT_EQ(app().Settings.DefaultExtension, ".xy");
+    EXPECT_EQ(settings.DefaultExtension, ".xy");
     expectUnchanged();
 }
 
-TEST_F(OpenFileTest, InstalledServicesReadThroughTheMachineCheckAndSave)
+TEST_F(OpenFileTest, TheMachineCheckAgainstTheCaseDatabaseNamesTheMachineTheWriterKeeps)
 {
-    openDB();
-    ASSERT_NE(mainCaseStore(), nullptr);
+    casedb::CaseStore store("dispatch-test");
+    store.open(path(casedb::kCaseDbFileName));
+    ASSERT_TRUE(store.isOpen());
     QStringList asked;
-    SetMachineChooser([&](const QString& name) {
-        asked << name;
-        return QStringLiteral("Mill A");
-    });
-    InstallFileServices();
-    app().Settings.MaxPoints = 2500;
+    QString choice = "Mill A";
+    ctx.resolveMachine = [&](const QString& name) {
+        QString machine = name;
+        CheckForMachine(&store, machine, [&](const QString& unknown) {
+            asked << unknown;
+            return choice;
+        });
+        return machine;
+    };
+    settings.MaxPoints = 2500;
     const QString file = writeFile("good.rtb", DataBytes("rtb_dynamic_both.rtb"));
-    EXPECT_TRUE(OpenMeasurementFile(file));
+    EXPECT_TRUE(readCommandLine(file).ok());
     EXPECT_EQ(asked, QStringList{"Mill 1"});
-    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Mill A");
-    EXPECT_EQ(app().State.InputAnswer, "Mill A");
+    EXPECT_EQ(openCase.Header[HdrMachine], "Mill A");
 
-    ASSERT_TRUE(SaveRtb(path("saved.rtb")));
+    ASSERT_TRUE(files::SaveRtb(openCase, settings, path("saved.rtb")));
     EXPECT_TRUE(readFile("saved.rtb").contains("Machine: Mill A\r\n"));
 
     // No machine chosen: nothing is read and nothing more is said.
-    SetMachineChooser([](const QString&) { return QString(); });
-    const Case kept = app().OpenCase;
-    EXPECT_FALSE(OpenMeasurementFile(writeFile("other.rtb", DataBytes("rtb_static.rtb"))));
-    EXPECT_EQ(app().OpenCase.Header, kept.Header);
+    choice.clear();
+    const Case kept = openCase;
+    const files::ReadResult r = readCommandLine(writeFile("other.rtb", DataBytes("rtb_static.rtb")));
+    EXPECT_EQ(r.kind, files::ReadResult::Kind::Cancelled);
+    EXPECT_EQ(openCase.Header, kept.Header);
+    files::ReportReadResult(r);
     EXPECT_TRUE(prompts.messages.empty());
-}
-
-TEST_F(OpenFileTest, TheProgramsDbbReadAsksForMoreFilesThroughThePrompts)
-{
-    openDB();
-    SetMachineChooser([](const QString& name) { return name; });
-    const QString first = writeFile("1.dbb", DataBytes("dbb_text_ccw.dbb"));
-    const QString second = writeFile("2.dbb", DataBytes("dbb_text_ccw.dbb"));
-    prompts.yesNoAnswers = {true, false};
-    prompts.fileAnswers = {second};
-    const files::ReadContext programCtx = files::ProgramReadContext();
-    EXPECT_TRUE(files::OpenMeasurementFile(first, programCtx));
-    EXPECT_EQ(app().OpenCase.Data.RunCount, 2);
-    EXPECT_EQ(prompts.questions,
-              (QStringList{"Do you want to read more files to this measurement?",
-                           "Do you want to read more files to this measurement?"}));
 }
 
 } // namespace

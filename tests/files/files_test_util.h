@@ -2,9 +2,9 @@
 // Shared ground of the measurement-file tests: the hand-written samples, an in-memory read
 // context, and small builders of .rtb and .dbb contents after the format descriptions.
 
-#include "app/case.h"
+#include "core/case.h"
 #include "files/read_context.h"
-#include "tests/support/test_env.h"
+#include "tests/support/core_test.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,12 +1,9 @@
-// The open-file window driven offscreen: the type preselected by the last extension, the file
-// list, a read that succeeds and closes the window, and reads that fail and keep it open.
+// The open-file window driven offscreen over settings and a case of the test's own: the type
+// preselected by the last extension, the file list, a read that succeeds and closes the window,
+// and reads that fail and keep it open.
 #include "files/ui/open_file_window.h"
 
-#include "app/app_context.h"
-#include "app/program_services.h"
-#include "app/ui/window_registry.h"
-#include "casedb/case_db.h"
-#include "casedb/machine_list.h"
+#include "gui/program_services.h"
 #include "tests/files/files_test_util.h"
 
 #include <QComboBox>
@@ -16,19 +13,19 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace sarvo::test {
 namespace {
 
-class OpenFileWindowTest : public AppTest {
+class OpenFileWindowTest : public CoreTest {
 protected:
     void SetUp() override
     {
-        AppTest::SetUp();
-        openDB();
-        SetMachineChooser([](const QString& name) { return name; });
+        CoreTest::SetUp();
         services().afterFileRead = [this](bool ok, const QString& name) { afterLoads.append({ok, name}); };
         services().showResults = [this] { ++resultsShown; };
-        app().Settings.MaxPoints = 2500;
+        settings.MaxPoints = 2500;
         folder = path("data/");
         QDir().mkpath(folder);
         QDir().mkpath(folder + "sub");
@@ -37,15 +34,25 @@ protected:
         writeFile("data/ab.defgg.xy", "not a measurement");
         writeFile("data/abcdefgg.01", "contisure");
         writeFile("data/run.dbb", DataBytes("dbb_text_ccw.dbb"));
-        app().Settings.DataPath = folder;
-        app().OpenCase.Header[HdrMachine] = "Previous";
+        settings.DataPath = folder;
+        openCase.Header[HdrMachine] = "Previous";
     }
     void TearDown() override
     {
         services() = ProgramServices{};
-        SetMachineChooser({});
-        closeDB();
-        AppTest::TearDown();
+        CoreTest::TearDown();
+    }
+    // The window over the test's settings and case, reading from the disk with every machine name
+    // accepted, as the program's read does.
+    std::unique_ptr<OpenFileWindow> makeWindow()
+    {
+        auto read = [this](const QString& text, files::FileType type) {
+            files::ReadContext ctx = files::ReadContext::fromSettings(settings);
+            ctx.files = &disk;
+            ctx.resolveMachine = [](const QString& name) { return name; };
+            return files::ReadChosenFile(text, type, openCase, settings, ctx);
+        };
+        return std::make_unique<OpenFileWindow>(settings, openCase, read);
     }
     QStringList entries(const OpenFileWindow& w) const
     {
@@ -62,6 +69,9 @@ protected:
         }
     }
 
+    Settings settings;
+    Case openCase;
+    files::DiskFiles disk;
     QString folder;
     QList<std::pair<bool, QString>> afterLoads;
     int resultsShown = 0;
@@ -73,8 +83,9 @@ TEST_F(OpenFileWindowTest, TheLastExtensionPreselectsTheType)
         {"dbb", files::FileType::Dbb}, {"RTB", files::FileType::Rtb}, {"2d2", files::FileType::TwoD},
         {"brv", files::FileType::Brv}, {".xy", files::FileType::B5r}};
     for (const auto& [ext, type] : cases) {
-        app().Settings.DefaultExtension = ext;
-        OpenFileWindow w;
+        settings.DefaultExtension = ext;
+        const auto window = makeWindow();
+        OpenFileWindow& w = *window;
         EXPECT_EQ(w.fileType(), type) << ext;
         EXPECT_EQ(w.typeList()->count(), files::kFileTypeCount);
     }
@@ -82,8 +93,9 @@ TEST_F(OpenFileWindowTest, TheLastExtensionPreselectsTheType)
 
 TEST_F(OpenFileWindowTest, ListsTheFilesOfTheTypeInTheFolder)
 {
-    app().Settings.DefaultExtension = "rtb";
-    OpenFileWindow w;
+    settings.DefaultExtension = "rtb";
+    const auto window = makeWindow();
+    OpenFileWindow& w = *window;
     EXPECT_EQ(w.folder(), folder);
     EXPECT_EQ(entries(w), (QStringList{"broken.rtb", "good.rtb"}));
     EXPECT_FALSE(w.okButton()->isEnabled());
@@ -97,10 +109,10 @@ TEST_F(OpenFileWindowTest, ListsTheFilesOfTheTypeInTheFolder)
 
     // Subfolders are listed for moving about; a refresh in the visible window keeps the folder.
     EXPECT_TRUE(w.folderList()->findItems("sub", Qt::MatchExactly).size() == 1);
-    app().Settings.DataPath.clear();
+    settings.DataPath.clear();
     w.show();
     w.setFolder(folder + "sub");
-    EXPECT_EQ(app().Settings.DataPath, folder + "sub/");
+    EXPECT_EQ(settings.DataPath, folder + "sub/");
     EXPECT_TRUE(entries(w).isEmpty());
 }
 
@@ -109,22 +121,24 @@ TEST_F(OpenFileWindowTest, AtMost511FilesAreListed)
     QDir().mkpath(folder + "many");
     for (int i = 0; i < 520; ++i)
         writeFile(QString("data/many/f%1.dbb").arg(i, 3, 10, QChar('0')), "x");
-    app().Settings.DefaultExtension = "dbb";
-    app().Settings.DataPath = folder + "many";
-    OpenFileWindow w;
+    settings.DefaultExtension = "dbb";
+    settings.DataPath = folder + "many";
+    const auto window = makeWindow();
+    OpenFileWindow& w = *window;
     EXPECT_EQ(w.caseList()->count(), 511);
 }
 
 TEST_F(OpenFileWindowTest, ASuccessfulReadClosesTheWindowAndShowsTheResults)
 {
-    app().Settings.DefaultExtension = "rtb";
-    OpenFileWindow w;
+    settings.DefaultExtension = "rtb";
+    const auto window = makeWindow();
+    OpenFileWindow& w = *window;
     w.show();
     select(w, "good.rtb");
     w.okButton()->click();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.result(), QDialog::Accepted);
-    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Mill 1");
+    EXPECT_EQ(openCase.Header[HdrMachine], "Mill 1");
     EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{true, folder + "good.rtb"}}));
     EXPECT_EQ(resultsShown, 1);
     EXPECT_TRUE(prompts.messages.empty());
@@ -132,13 +146,14 @@ TEST_F(OpenFileWindowTest, ASuccessfulReadClosesTheWindowAndShowsTheResults)
 
 TEST_F(OpenFileWindowTest, AFailedReadKeepsTheWindowOpenAndTheCase)
 {
-    app().Settings.DefaultExtension = "rtb";
-    OpenFileWindow w;
+    settings.DefaultExtension = "rtb";
+    const auto window = makeWindow();
+    OpenFileWindow& w = *window;
     w.show();
     select(w, "broken.rtb");
     w.okButton()->click();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Previous");
+    EXPECT_EQ(openCase.Header[HdrMachine], "Previous");
     EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{false, folder + "broken.rtb"}}));
     EXPECT_EQ(resultsShown, 0);
     ASSERT_EQ(prompts.messages.size(), 1u);
@@ -153,8 +168,9 @@ TEST_F(OpenFileWindowTest, AFailedReadKeepsTheWindowOpenAndTheCase)
 
 TEST_F(OpenFileWindowTest, AnUnknownTypeIsRefusedWithTheMessage)
 {
-    app().Settings.DefaultExtension = "rtb";
-    OpenFileWindow w;
+    settings.DefaultExtension = "rtb";
+    const auto window = makeWindow();
+    OpenFileWindow& w = *window;
     w.show();
     w.setFileType(files::FileType::ContiSure);
     select(w, "ab.defgg.xy");
@@ -164,17 +180,8 @@ TEST_F(OpenFileWindowTest, AnUnknownTypeIsRefusedWithTheMessage)
     EXPECT_EQ(prompts.messages[0].text, folder + "ab.defgg.xy\r\nFile format not recognized!");
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Critical);
     EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{false, folder + "ab.defgg.xy"}}));
-    EXPECT_EQ(app().Settings.DefaultExtension, ".xy");
-    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Previous");
-}
-
-TEST_F(OpenFileWindowTest, TheFrameOpensTheWindowByName)
-{
-    RegisterFileWindows();
-    EXPECT_TRUE(windows().isRegistered("frmOpenfile"));
-    QWidget* w = windows().ensureLoaded("frmOpenfile");
-    ASSERT_NE(qobject_cast<OpenFileWindow*>(w), nullptr);
-    windows().unload("frmOpenfile");
+    EXPECT_EQ(settings.DefaultExtension, ".xy");
+    EXPECT_EQ(openCase.Header[HdrMachine], "Previous");
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "files/rtb_reader.h"
 #include "files/rtb_writer.h"
 
-#include "app/utilities.h"
+#include "core/utilities.h"
 
 #include "tests/files/files_test_util.h"
 
@@ -17,7 +17,7 @@ namespace {
 
 using files::ReadResult;
 
-class RtbWriterTest : public AppTest {
+class RtbWriterTest : public CoreTest {
 protected:
     // Reads bytes as an .rtb file.
     Case readBack(const QByteArray& bytes, int maxPoints = 8000)
@@ -201,17 +201,18 @@ TEST_F(RtbWriterTest, WritingChangesNothingInTheCase)
 
 TEST_F(RtbWriterTest, SaveRtbReplacesTheFileWholeOrReportsTheFailure)
 {
-    app().Settings.SerialNumber = "S1";
+    Settings settings;
+    settings.SerialNumber = "S1";
     const QString target = path("out.rtb");
     writeFile("out.rtb", "old contents");
-    ASSERT_TRUE(files::SaveRtb(captured(), app().Settings, target));
+    ASSERT_TRUE(files::SaveRtb(captured(), settings, target));
     const QByteArray saved = readFile("out.rtb");
     EXPECT_TRUE(saved.startsWith("HEADER::\r\n"));
     EXPECT_TRUE(saved.endsWith("EOF::\r\n"));
     EXPECT_TRUE(saved.contains("Serial Number: S1\r\n"));
-    EXPECT_EQ(recordingShell.busyDepth(), 0);
+    EXPECT_EQ(busyDepth(), 0);
 
-    EXPECT_FALSE(files::SaveRtb(captured(), app().Settings, path("no/such/folder/out.rtb")));
+    EXPECT_FALSE(files::SaveRtb(captured(), settings, path("no/such/folder/out.rtb")));
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_TRUE(prompts.messages[0].text.contains("Saving to rtb-file"));
     EXPECT_FALSE(QFile::exists(path("no/such/folder/out.rtb")));

@@ -1,7 +1,8 @@
 // sarvotex-dump: opens measurement files as the program's command line does (dispatch by type,
-// reader, after-load analysis, error-model fit) with no window, in a temporary program folder,
-// accepting the machine name each file carries, and prints every field of the open case and its
-// results, one "name = value" a line. A failed read prints its message and ends with status 1.
+// reader, after-load analysis, error-model fit) with no window, with the settings of the program
+// folder $SARVOTEX_HOME (else of a fresh one), accepting the machine name each file carries, and
+// prints every field of the open case and its results, one "name = value" a line. A failed read
+// prints its message and ends with status 1.
 //
 //   sarvotex-dump [--no-analysis] FILE [FILE...]
 //
@@ -10,15 +11,10 @@
 
 #include "analysis/circle_fit.h"
 #include "analysis/measurement.h"
-#include "app/app_context.h"
-#include "app/dates.h"
-#include "app/program_services.h"
-#include "app/prompts.h"
-#include "app/settings.h"
-#include "casedb/case_db.h"
-#include "casedb/machine_list.h"
+#include "core/dates.h"
+#include "core/prompts.h"
+#include "core/settings.h"
 #include "files/dispatch.h"
-#include "files/file_services.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -37,10 +33,14 @@ using namespace sarvo;
 
 namespace {
 
-// What the results window runs before it shows a case: the error-model fit and the ranking.
-void FitErrorModel(Case& c)
+// The program's analysis of a case it read (the after-load stages), then what the results
+// window runs before it shows it: the error-model fit and the ranking.
+void Analyse(Case& c, const Settings& settings)
 {
-    CalcErrors(c, app().Settings);
+    CalcLSC(c, settings);
+    CalcMeasurement(c);
+    NoProgress progress;
+    CalcErrors(c, settings, progress);
     SetInfluence(c);
 }
 
@@ -245,24 +245,32 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    QTemporaryDir home;
-    if (!home.isValid())
+    // The program folder's settings when one is named, as the program reads them at start-up
+    // (never written back); else the defaults of a fresh folder.
+    QTemporaryDir fresh;
+    const QString homeSetting = qEnvironmentVariable("SARVOTEX_HOME");
+    const QString home = homeSetting.isEmpty() ? fresh.path() : homeSetting;
+    if (home.isEmpty())
         return 2;
-    AppContext& a = app();
-    a.State.AppPath = QDir(home.path()).absolutePath() + "/";
-    a.State.IniFile = a.State.AppPath + "Sarvotex.ini";
+    const QString appPath = QDir(home).absolutePath() + "/";
+    Settings settings;
+    Case openCase;
     DumpPrompts prompts;
     setPrompts(&prompts);
-    gsReadIni();
-    openDB();
-    SetMachineChooser([](const QString& name) { return name; });
-    InstallFileServices();
-    services().afterFileRead = [analyse](bool ok, const QString&) {
-        if (!ok || !analyse)
-            return;
-        CalcLSC(app().OpenCase, app().Settings);
-        CalcMeasurement(app().OpenCase);
+    ReadSettings(settings, openCase, appPath, appPath + "Sarvotex.ini");
+
+    files::DiskFiles disk;
+    files::ReadContext ctx = files::ReadContext::fromSettings(settings);
+    ctx.files = &disk;
+    ctx.resolveMachine = [](const QString& name) { return name; };
+    ctx.moreFiles = [&prompts](const QString&) -> QString {
+        if (prompts.pending.empty())
+            return {};
+        QString next = prompts.pending.front();
+        prompts.pending.pop_front();
+        return next;
     };
+    ctx.report = [](const files::ReadResult& r) { files::ReportReadResult(r); };
 
     for (const QString& arg : args)
         prompts.pending.push_back(QFileInfo(arg).absoluteFilePath());
@@ -271,13 +279,15 @@ int main(int argc, char** argv)
     while (!prompts.pending.empty()) {
         const QString file = prompts.pending.front();
         prompts.pending.pop_front();
-        a.OpenCase = Case{};
+        openCase = Case{};
         prompts.failures.clear();
         bool ok = false;
         try {
-            ok = OpenMeasurementFile(file);
+            const files::ReadResult result = files::ReadCommandLineFile(file, openCase, settings, ctx);
+            files::ReportReadResult(result);
+            ok = result.ok();
             if (ok && analyse)
-                FitErrorModel(a.OpenCase);
+                Analyse(openCase, settings);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "%s\n", e.what());
             ok = false;
@@ -289,12 +299,11 @@ int main(int argc, char** argv)
         if (!first)
             std::printf("\n");
         first = false;
-        printHeader(a.OpenCase.Header);
-        printData(a.OpenCase.Data);
+        printHeader(openCase.Header);
+        printData(openCase.Data);
         if (analyse)
-            printResults(a.OpenCase);
+            printResults(openCase);
     }
-    closeDB();
     setPrompts(nullptr);
     return status;
 }

@@ -1,11 +1,11 @@
 // The program's binding of libkelvox.so: lazy binding by name, the run-time errors of a missing
 // library or export as the calling procedure reports them, and a later call binding again.
-#include "app/app_error.h"
-#include "app/kelvox_binding.h"
-#include "app/trig_tables.h"
+#include "core/app_error.h"
+#include "analysis/kelvox_binding.h"
+#include "analysis/trig_tables.h"
 #include "kelvox/kelvox.h"
 #include "tests/kelvox/kelvox_test_util.h"
-#include "tests/support/test_env.h"
+#include "tests/support/core_test.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,12 +25,12 @@ namespace {
 const QString kLibraryDir = QStringLiteral(KELVOX_TEST_LIBRARY_DIR);
 const QString kForeignDir = QStringLiteral(KELVOX_TEST_FOREIGN_LIBRARY_DIR);
 
-class KelvoxBinding : public sarvo::test::AppTest {
+class KelvoxBinding : public sarvo::test::CoreTest {
 protected:
     void TearDown() override
     {
         SetKelvoxLibraryPath(QString());
-        AppTest::TearDown();
+        CoreTest::TearDown();
     }
 
     // The error number a call raises, 0 if none.

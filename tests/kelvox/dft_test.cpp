@@ -1,6 +1,6 @@
 // Dft through the export of libkelvox.so, against the exact transform and against a plain
 // double-precision recursion with the same whole-degree twiddles.
-#include "app/trig_tables.h"
+#include "analysis/trig_tables.h"
 #include "kelvox/kelvox.h"
 #include "tests/kelvox/kelvox_test_util.h"
 

@@ -1,6 +1,6 @@
 // CalcDBB: the model traces, term by term against the error model evaluated in double with its own
 // trigonometry, plus the limits that keep every write inside the caller's array.
-#include "app/trig_tables.h"
+#include "analysis/trig_tables.h"
 #include "kelvox/kelvox.h"
 #include "kelvox/kernels.h"
 #include "tests/kelvox/kelvox_test_util.h"

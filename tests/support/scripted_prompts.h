@@ -1,7 +1,7 @@
 #pragma once
 // A Prompts implementation that records every message and answers from a script.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 
 #include <QString>
 #include <QStringList>

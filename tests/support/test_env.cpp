@@ -1,62 +1,31 @@
 #include "tests/support/test_env.h"
 
-#include "app/language_db.h"
-#include "app/sql_script.h"
-
-#include <QDir>
-#include <QFile>
+#include "core/language_db.h"
+#include "gui/window_registry.h"
 
 namespace sarvo::test {
 
 void AppTest::SetUp()
 {
+    CoreTest::SetUp();
     ResetAppContext();
     setShell(&recordingShell);
-    ASSERT_TRUE(dir.isValid());
-    app().State.AppPath = QDir(dir.path()).absolutePath() + "/";
-    app().State.IniFile = app().State.AppPath + "Sarvotex.ini";
+    app().State.AppPath = appPath;
+    app().State.IniFile = iniFile;
 }
 
 void AppTest::TearDown()
 {
-    CloseLanguageDatabase();
+    windows().reset();
     setShell(nullptr);
     ResetAppContext();
-}
-
-QString AppTest::writeFile(const QString& name, const QByteArray& bytes) const
-{
-    QFile f(path(name));
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-    return f.fileName();
-}
-
-QByteArray AppTest::readFile(const QString& name) const
-{
-    QFile f(path(name));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+    CoreTest::TearDown();
 }
 
 void AppTest::openFixtureLanguageDb(const QList<QStringList>& rows)
 {
-    QString script = QStringLiteral(
-        "CREATE TABLE Languages (Form TEXT NOT NULL COLLATE NOCASE, English TEXT NOT NULL COLLATE NOCASE,"
-        " German TEXT, Japanese TEXT, PRIMARY KEY (Form, English));\n"
-        "CREATE TABLE LangMemo (Form TEXT NOT NULL COLLATE NOCASE, Tag TEXT NOT NULL COLLATE NOCASE,"
-        " English TEXT, German TEXT, Japanese TEXT, PRIMARY KEY (Form, Tag));\n"
-        "CREATE TABLE Errors (ErrNo INTEGER PRIMARY KEY, English TEXT, German TEXT, Japanese TEXT);\n");
-    auto quoted = [](const QString& s) -> QString { return "'" + QString(s).replace("'", "''") + "'"; };
-    for (const QStringList& row : rows)
-        script += QStringLiteral("INSERT INTO Languages (Form, English, German) VALUES (%1, %2, %3);\n")
-                      .arg(quoted(row.value(0)), quoted(row.value(1)), quoted(row.value(2)));
-    const QString file = path(kLangDbFileName);
-    QFile::remove(file);
-    ASSERT_EQ(CreateDatabaseFromScript(file, script), QString());
-    OpenLanguageDatabase();
-    ASSERT_FALSE(app().State.LangDb.isEmpty());
+    CoreTest::openFixtureLanguageDb(rows);
+    app().State.LangDb = languageDb().connectionName();
 }
 
 } // namespace sarvo::test

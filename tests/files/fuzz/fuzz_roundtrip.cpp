@@ -1,7 +1,7 @@
 // The .rtb writer and reader agree: a case built from the input is written, read back with the
 // same runs, directions, points, angles, overshoot and coefficients, and the second generation of
 // the file is byte for byte the first.
-#include "app/utilities.h"
+#include "core/utilities.h"
 #include "files/rtb_reader.h"
 #include "files/rtb_writer.h"
 #include "tests/files/fuzz/fuzz_support.h"

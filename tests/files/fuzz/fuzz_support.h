@@ -2,7 +2,7 @@
 // Shared ground of the reader fuzz targets: the points limit the first input byte picks, an
 // in-memory read context, and the stop on a broken rule.
 
-#include "app/case.h"
+#include "core/case.h"
 #include "files/read_context.h"
 
 #include <QByteArray>

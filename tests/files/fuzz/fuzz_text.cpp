@@ -1,7 +1,7 @@
 // The text helpers the readers and the dispatcher stand on: the 2-D form, the reader choice, the
 // input items, number and date readings, and the 6-byte reals.
-#include "app/dates.h"
-#include "app/utilities.h"
+#include "core/dates.h"
+#include "core/utilities.h"
 #include "files/dbb_reader.h"
 #include "files/dispatch.h"
 #include "files/text_items.h"

@@ -1,0 +1,181 @@
+#include "analysis/kelvox_binding.h"
+
+#include "core/app_error.h"
+#include "kelvox/kelvox.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibrary>
+
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+namespace sarvo {
+
+// The record crosses as bytes: both declarations must agree on every offset.
+static_assert(sizeof(ErrorParams) == sizeof(KelvoxErrorParams));
+static_assert(offsetof(ErrorParams, Back0) == offsetof(KelvoxErrorParams, Back0));
+static_assert(offsetof(ErrorParams, Back90) == offsetof(KelvoxErrorParams, Back90));
+static_assert(offsetof(ErrorParams, Back180) == offsetof(KelvoxErrorParams, Back180));
+static_assert(offsetof(ErrorParams, Back270) == offsetof(KelvoxErrorParams, Back270));
+static_assert(offsetof(ErrorParams, BacklashBaseA) == offsetof(KelvoxErrorParams, BacklashBaseA));
+static_assert(offsetof(ErrorParams, BacklashBaseB) == offsetof(KelvoxErrorParams, BacklashBaseB));
+static_assert(offsetof(ErrorParams, PlayH) == offsetof(KelvoxErrorParams, PlayH));
+static_assert(offsetof(ErrorParams, PlayV) == offsetof(KelvoxErrorParams, PlayV));
+static_assert(offsetof(ErrorParams, ScaleH) == offsetof(KelvoxErrorParams, ScaleH));
+static_assert(offsetof(ErrorParams, ScaleV) == offsetof(KelvoxErrorParams, ScaleV));
+static_assert(offsetof(ErrorParams, CyclicH) == offsetof(KelvoxErrorParams, CyclicH));
+static_assert(offsetof(ErrorParams, CyclicV) == offsetof(KelvoxErrorParams, CyclicV));
+static_assert(offsetof(ErrorParams, PitchH) == offsetof(KelvoxErrorParams, PitchH));
+static_assert(offsetof(ErrorParams, PitchV) == offsetof(KelvoxErrorParams, PitchV));
+static_assert(offsetof(ErrorParams, PhaseH) == offsetof(KelvoxErrorParams, PhaseH));
+static_assert(offsetof(ErrorParams, PhaseV) == offsetof(KelvoxErrorParams, PhaseV));
+static_assert(offsetof(ErrorParams, ServoH) == offsetof(KelvoxErrorParams, ServoH));
+static_assert(offsetof(ErrorParams, ServoV) == offsetof(KelvoxErrorParams, ServoV));
+static_assert(offsetof(ErrorParams, SlipH) == offsetof(KelvoxErrorParams, SlipH));
+static_assert(offsetof(ErrorParams, SlipV) == offsetof(KelvoxErrorParams, SlipV));
+static_assert(offsetof(ErrorParams, SpikeH) == offsetof(KelvoxErrorParams, SpikeH));
+static_assert(offsetof(ErrorParams, SpikeV) == offsetof(KelvoxErrorParams, SpikeV));
+static_assert(offsetof(ErrorParams, Squareness) == offsetof(KelvoxErrorParams, Squareness));
+static_assert(offsetof(ErrorParams, StraightH) == offsetof(KelvoxErrorParams, StraightH));
+static_assert(offsetof(ErrorParams, StraightV) == offsetof(KelvoxErrorParams, StraightV));
+static_assert(offsetof(ErrorParams, Random) == offsetof(KelvoxErrorParams, Random));
+static_assert(offsetof(ErrorParams, PolarVibration) == offsetof(KelvoxErrorParams, PolarVibration));
+static_assert(offsetof(ErrorParams, VibrationAngle) == offsetof(KelvoxErrorParams, VibrationAngle));
+static_assert(offsetof(ErrorParams, Padding) == offsetof(KelvoxErrorParams, Padding));
+static_assert(offsetof(ErrorParams, CentreH) == offsetof(KelvoxErrorParams, CentreH));
+static_assert(offsetof(ErrorParams, CentreV) == offsetof(KelvoxErrorParams, CentreV));
+
+namespace {
+
+enum class Export { CalcInv, CalcPinv, Dft, CalcDBB, CalcInnerPly, Count };
+
+constexpr std::array<const char*, static_cast<int>(Export::Count)> kExportNames = {
+    "CalcInv", "CalcPinv", "Dft", "CalcDBB", "CalcInnerPly"};
+
+constexpr int kLoadLibraryError = 48;
+constexpr int kFunctionNotFoundError = 453;
+
+class Binding {
+public:
+    static Binding& instance()
+    {
+        static Binding binding;
+        return binding;
+    }
+
+    void setPath(const QString& path)
+    {
+        std::lock_guard lock(mutex_);
+        path_ = path;
+        // The old library stays mapped: a caller may still hold one of its entries.
+        library_.reset();
+        entries_.fill(nullptr);
+    }
+
+    QString libraryFile() const
+    {
+        std::lock_guard lock(mutex_);
+        return resolveFile();
+    }
+
+    // The bound entry, binding it first if needed; throws the run-time error of the failure.
+    QFunctionPointer entry(Export which)
+    {
+        std::lock_guard lock(mutex_);
+        QFunctionPointer& slot = entries_[static_cast<std::size_t>(which)];
+        if (slot)
+            return slot;
+        if (!library_) {
+            auto library = std::make_unique<QLibrary>(resolveFile());
+            // Every symbol resolved now and nothing exported to later libraries.
+            library->setLoadHints(QLibrary::ResolveAllSymbolsHint);
+            if (!library->load())
+                throw AppError(kLoadLibraryError,
+                               StandardErrorText(kLoadLibraryError) + ": " + library->fileName());
+            library_ = std::move(library);
+        }
+        const char* name = kExportNames[static_cast<std::size_t>(which)];
+        QFunctionPointer function = library_->resolve(name);
+        if (!function)
+            throw AppError(kFunctionNotFoundError,
+                           StandardErrorText(kFunctionNotFoundError) + ": " + QString::fromLatin1(name));
+        slot = function;
+        return slot;
+    }
+
+private:
+    // By absolute path only: never the working folder or the loader's search path.
+    QString resolveFile() const
+    {
+        if (path_.isEmpty())
+            return QCoreApplication::applicationDirPath() + "/" + kKelvoxLibraryName;
+        const QFileInfo info(path_);
+        if (info.isDir())
+            return info.absoluteFilePath() + "/" + kKelvoxLibraryName;
+        return info.absoluteFilePath();
+    }
+
+    mutable std::mutex mutex_;
+    QString path_;
+    std::unique_ptr<QLibrary> library_;
+    std::array<QFunctionPointer, static_cast<int>(Export::Count)> entries_{};
+};
+
+template <class Function>
+Function bound(Export which)
+{
+    return reinterpret_cast<Function>(Binding::instance().entry(which));
+}
+
+} // namespace
+
+void KelvoxCalcInv(float* A, int32_t M)
+{
+    bound<decltype(&::CalcInv)>(Export::CalcInv)(A, M);
+}
+
+void KelvoxCalcPinv(float* P, const float* X, int32_t M, int32_t N)
+{
+    bound<decltype(&::CalcPinv)>(Export::CalcPinv)(P, X, M, N);
+}
+
+void KelvoxCalcInnerPly(float* G, const float* X, int32_t M, int32_t N)
+{
+    bound<decltype(&::CalcInnerPly)>(Export::CalcInnerPly)(G, X, M, N);
+}
+
+void KelvoxDft(const float* x, float* X, int32_t N, const float* cos0, const float* sin0)
+{
+    bound<decltype(&::Dft)>(Export::Dft)(x, X, N, cos0, sin0);
+}
+
+void KelvoxCalcDBB(float* trace0, int32_t dynamic, double R, double F, const ErrorParams* params,
+                   const float* cos0, const float* sin0, int32_t first, int32_t end, int32_t step,
+                   const float* profH, const float* profV)
+{
+    const auto function = bound<decltype(&::CalcDBB)>(Export::CalcDBB);
+    // The library receives a copy of the record, never the program's own.
+    KelvoxErrorParams copy;
+    const KelvoxErrorParams* passed = nullptr;
+    if (params != nullptr) {
+        std::memcpy(&copy, params, sizeof copy);
+        passed = &copy;
+    }
+    function(trace0, dynamic, R, F, passed, cos0, sin0, first, end, step, profH, profV);
+}
+
+void SetKelvoxLibraryPath(const QString& path)
+{
+    Binding::instance().setPath(path);
+}
+
+QString KelvoxLibraryFile()
+{
+    return Binding::instance().libraryFile();
+}
+
+} // namespace sarvo

@@ -1,0 +1,281 @@
+#include "app/main_commands.h"
+
+#include "analysis/circle_fit.h"
+#include "analysis/measurement.h"
+#include "app/app_context.h"
+#include "core/app_error.h"
+#include "app/app_shell.h"
+#include "core/help.h"
+#include "core/language_db.h"
+#include "gui/program_services.h"
+#include "core/prompts.h"
+#include "core/settings.h"
+#include "gui/form_utilities.h"
+#include "app/main_window.h"
+#include "gui/window_registry.h"
+#include "gui/window_views.h"
+#include "core/units.h"
+#include "app/case_commands.h"
+#include "app/program_state.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace sarvo {
+
+namespace {
+
+// Opens a window with the hourglass shown while it loads.
+void showBusy(WindowId id, bool modal)
+{
+    BusyCursor busy;
+    if (modal)
+        windows().showModal(id);
+    else
+        windows().show(id);
+}
+
+// The frame a window is placed by: its MDI sub-window, or the window itself.
+QWidget* placeable(QWidget* w)
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget()))
+        return sub;
+    return w;
+}
+
+} // namespace
+
+int MaxPointsOfItem(int item)
+{
+    static constexpr int values[] = {500, 1000, 2000, 4000, 8000};
+    return values[std::clamp(item, 0, 4)];
+}
+
+void CmdNewMeasurement()
+{
+    // Without its window the command is disabled; never leave the program waiting for a window
+    // that cannot open.
+    if (!windows().isRegistered(WindowId::NewCase))
+        return;
+    BusyCursor busy;
+    for (WindowId id : {WindowId::CaseInfo, WindowId::Batch, WindowId::Configure, WindowId::DbLoad})
+        windows().unload(id);
+    app().OpenCase.Results.ResultsValid = false;
+    // The case-information dialog and the measurement window clear this when they close.
+    app().State.NewMeasurementOpen = true;
+    UpdateCaseCommands();
+    windows().show(WindowId::NewCase);
+}
+
+void CmdOpenFromFile()
+{
+    windows().showModal(WindowId::OpenFile);
+}
+
+void CmdOpenFromDatabase()
+{
+    showBusy(WindowId::DbLoad, true);
+}
+
+void CmdSaveToDatabase()
+{
+    if (app().OpenCase.Header[HdrPlane].isEmpty()) {
+        prompts().message(app().State.AppTitle, Translate("Set the plane first, please."), MessageIcon::None);
+        return;
+    }
+    showBusy(WindowId::Session, false);
+}
+
+void CmdSaveToFile()
+{
+    Case& c = app().OpenCase;
+    // The readings leave this command exactly as they entered it, whether a file was written, the
+    // dialog was cancelled or a writer failed: the writers see the readings as they were read.
+    const ReadingsTable entered = c.Data.Readings;
+    RunTrapped("Saving to file", [&] {
+        const double shift = c.Results.LscResult.Radius - c.Data.TestRadius;
+        for (int r = 1; r <= c.Data.RunCount; ++r)
+            for (int j = 0; j < c.Data.RunTargets[static_cast<std::size_t>(r)]; ++j)
+                c.Data.Readings(r, j) += shift;
+        RemoveTempCompensation(c, app().Settings);
+
+        const QStringList filters = {"Brintovale (*.brv)", "Renishaw (*.rtb)", "Text (*.txt)"};
+        for (;;) {
+            QString filter = filters[1];
+            QString name = prompts().chooseSaveFile(Translate("Save case to file"), app().Settings.DataPath, filters, &filter);
+            if (name.isEmpty())
+                break; // Cancel ends the command without a message
+            const QString suffix = filter == filters[0] ? "brv" : filter == filters[2] ? "txt" : "rtb";
+            if (QFileInfo(name).suffix().isEmpty())
+                name += "." + suffix;
+            // A text file gets the .rtb contents under its own name.
+            const bool saved = filter == filters[0] ? SaveBrvFile(name) : SaveRtb(name);
+            if (saved)
+                break;
+        }
+    });
+    c.Data.Readings = entered;
+}
+
+void CmdBatch()
+{
+    showBusy(WindowId::Batch, false);
+}
+
+void CmdPrint()
+{
+    windows().showModal(WindowId::Print);
+}
+
+void CmdReopenRecent(int index)
+{
+    const auto i = static_cast<std::size_t>(std::clamp(index, 0, kRecentListed - 1));
+    RunTrapped("Retrieving recent case", [i] {
+        if (app().State.MeasureShown)
+            windows().unload(WindowId::Measure);
+        const Settings& s = app().Settings;
+        const bool ok = s.RecentID[i] != 0 ? LoadCaseFromDb(s.RecentID[i]) : OpenMeasurementFile(s.RecentFile[i]);
+        // A case that failed to read or load is never fitted, so it can never be saved.
+        if (ok)
+            ShowResults();
+    });
+}
+
+void CmdGraph()
+{
+    windows().show(WindowId::Graph);
+}
+
+void CmdResults()
+{
+    ShowResults();
+}
+
+void CmdResultGraph()
+{
+    auto* graph = dynamic_cast<GraphView*>(windows().ensureLoaded(WindowId::Graph));
+    auto* analysis = dynamic_cast<GraphView*>(windows().ensureLoaded(WindowId::AnalysisGraph));
+    if (graph && analysis)
+        analysis->setViewOptions(graph->viewOptions());
+    windows().show(WindowId::AnalysisGraph);
+}
+
+void CmdTrend()
+{
+    showBusy(WindowId::History, false);
+}
+
+void CmdCombine()
+{
+    const bool combined = !shell().isMenuChecked(CommandId::Combine);
+    shell().setMenuChecked(CommandId::Combine, combined);
+    if (QWidget* graph = windows().ensureLoaded(WindowId::Graph)) {
+        auto* view = dynamic_cast<GraphView*>(graph);
+        if (view)
+            view->setDrawingSuspended(true);
+        QWidget* frame = placeable(graph);
+        if (combined)
+            frame->showMaximized();
+        else
+            frame->showNormal();
+        if (view)
+            view->setDrawingSuspended(false);
+    }
+    DrawGraph(WindowId::Graph);
+}
+
+void CmdToolbar()
+{
+    const bool visible = !shell().isMenuChecked(CommandId::Toolbar);
+    shell().setMenuChecked(CommandId::Toolbar, visible);
+    shell().setToolbarVisible(visible);
+}
+
+void CmdMaxPoints(int item)
+{
+    app().Settings.MaxPoints = MaxPointsOfItem(item);
+    ShowMaxPointsItem(app().Settings.MaxPoints);
+}
+
+void CmdUnits(bool inch)
+{
+    app().Settings.UnitsInch = inch;
+    SetUnits();
+}
+
+void CmdLanguage()
+{
+    showBusy(WindowId::Language, true);
+}
+
+void CmdConfigure()
+{
+    showBusy(WindowId::Configure, false);
+}
+
+void CmdArrange(MainWindow& main)
+{
+    QMdiArea* area = main.mdiArea();
+    const auto width = [area] { return area->viewport()->width(); };
+    const auto height = [area] { return area->viewport()->height(); };
+    const QList<WindowId> ids = windows().loadedWindows(); // taken once
+    for (const WindowId id : ids) {
+        QWidget* w = windows().loaded(id);
+        if (!w)
+            continue;
+        QWidget* frame = placeable(w);
+        frame->showNormal();
+        QCoreApplication::processEvents();
+        if (id == WindowId::CaseInfo) {
+            frame->move(0, 0);
+        } else if (id == WindowId::Graph) {
+            frame->setGeometry(width() / 2, 0, width() / 2, height());
+        } else if (id == WindowId::AnalysisGraph) {
+            frame->setGeometry(0, 0, width() / 2, height());
+        } else if (id == WindowId::HistoryGraph) {
+            frame->setGeometry(0, height() / 2, width(), height() / 2);
+        } else {
+            CenterForm(*w); // the results, trend and every other window
+        }
+    }
+}
+
+void CmdHelpContents()
+{
+    BusyCursor busy;
+    help().showContext(app().State.AppPath + app().State.HelpFile, 0);
+}
+
+void CmdHelpOnHelp()
+{
+    help().helpOnHelp();
+}
+
+void CmdErrorTypesHelp()
+{
+    BusyCursor busy;
+    int context = 0;
+    if (app().State.ResultShown) {
+        if (auto* result = dynamic_cast<HelpContextSource*>(windows().loaded(WindowId::Results)))
+            context = result->helpContext();
+    }
+    help().showContext(app().State.AppPath + app().State.ErrHelpFile, context);
+}
+
+void CmdHelpForActiveWindow(MainWindow& main)
+{
+    BusyCursor busy;
+    int context = main.property("helpContext").toInt();
+    if (QMdiSubWindow* active = main.mdiArea()->activeSubWindow(); active && active->widget())
+        context = active->widget()->property("helpContext").toInt();
+    help().showContext(app().State.AppPath + app().State.HelpFile, context);
+}
+
+void CmdAbout()
+{
+    showBusy(WindowId::About, true);
+}
+
+} // namespace sarvo

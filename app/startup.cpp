@@ -1,0 +1,193 @@
+#include "app/startup.h"
+
+#include "analysis/error_model.h"
+#include "analysis/influence.h"
+#include "app/app_context.h"
+#include "core/app_error.h"
+#include "app/app_paths.h"
+#include "core/help.h"
+#include "core/language_db.h"
+#include "core/number_format.h"
+#include "gui/program_services.h"
+#include "core/prompts.h"
+#include "app/recent_files.h"
+#include "core/settings.h"
+#include "app/program_state.h"
+#include "app/fit_command.h"
+#include "app/case_commands.h"
+#include "app/file_commands.h"
+#include "analysis/trig_tables.h"
+#include "app/about_window.h"
+#include "app/after_load.h"
+#include "app/main_window.h"
+#include "app/splash_window.h"
+#include "gui/translate_form.h"
+#include "gui/window_registry.h"
+#include "gui/window_views.h"
+#include "core/units.h"
+#include "core/utilities.h"
+#include "app/program_db.h"
+
+#include <QApplication>
+#include <QDir>
+
+namespace sarvo {
+
+namespace {
+
+// One start-up step: a failure is reported and the start-up goes on.
+void step(const std::function<void()>& fn)
+{
+    RunTrapped("Starting", fn);
+}
+
+} // namespace
+
+QString CommandLineFile(const QString& commandLine, const QString& startFolder)
+{
+    const QString text = commandLine.trimmed();
+    if (text.isEmpty() || startFolder.isEmpty())
+        return text;
+    const QString unix = QDir::fromNativeSeparators(text);
+    if (QDir::isAbsolutePath(unix) || (unix.size() > 1 && unix[1] == ':'))
+        return text;
+    return QDir(startFolder).absolutePath() + "/" + text;
+}
+
+void RegisterFrameWindows(MainWindow& main)
+{
+    windows().registerWindow(
+        WindowId::Splash,
+        [&main](QWidget*) {
+            auto* splash = new frmFirst(&main);
+            splash->load();
+            return splash;
+        },
+        false);
+    windows().registerWindow(WindowId::About, [](QWidget* parent) { return new frmAbout(parent); }, false);
+    RegisterFileWindows();
+}
+
+void InstallFrameServices()
+{
+    services().afterFileRead = [](bool ok, const QString& name) { RunAfterFileRead(ok, name); };
+    // Until the results window is installed, showing results still brings the case's results up
+    // to date: the fit when it has not run for this case, and the ranking of the influences.
+    if (!services().showResults) {
+        services().showResults = [] {
+            RunTrapped("Preparing results", [] {
+                Case& c = app().OpenCase;
+                if (!c.Results.ResultsValid)
+                    RunErrorFit(c);
+                SetInfluence(c);
+                windows().show(WindowId::Results);
+            });
+        };
+    }
+}
+
+void StartApplication(MainWindow& main, const StartOptions& options)
+{
+    AppContext& a = app();
+    setShell(&main);
+    SetBusyHandler([&main](bool busy) { main.setBusy(busy); });
+    RegisterFrameWindows(main);
+    InstallFrameServices();
+
+    // 2. The version: major.minor.revision.
+    a.State.VersionString = QCoreApplication::applicationVersion();
+
+    // 3. The frame and the splash, painted before the slower steps.
+    if (options.showWindows) {
+        main.show();
+        windows().show(WindowId::Splash);
+        QCoreApplication::processEvents();
+    }
+
+    // 4-6. The program folder, the settings file, the current folder.
+    step([&] {
+        a.State.AppPath = ResolveAppPath(options.programFolder);
+        a.State.IniFile = a.State.AppPath + "Sarvotex.ini";
+        ProvideShippedFiles(a.State.AppPath, options.programFolder);
+        QDir::setCurrent(a.State.AppPath);
+    });
+    // 7-8. Settings and the case database report their own failures.
+    step(gsReadIni);
+    step(openDB);
+    // 9. The language database: writable, else read-only; every later step runs without it too.
+    step([&] {
+        a.State.LangDbReadOnly = OpenLanguageDatabase(a.State.AppPath);
+        a.State.LangDb = languageDb().connectionName();
+    });
+    // 10-11. Units (always set, also without texts) and the translated splash and frame.
+    step(SetUnits);
+    step([&] {
+        if (QWidget* splash = windows().loaded(WindowId::Splash))
+            TranslateForm(*splash);
+        TranslateForm(main);
+    });
+    // 12-14. Upgrade of the case database, the tables, the recent list.
+    step(CheckDbFields);
+    step(InitTrigTables);
+    step([] { ShowRecentFiles(app().Settings); });
+    step(UpdateCaseCommands);
+    // 15. A measurement file named on the command line; the results window is not opened.
+    if (!options.commandLine.trimmed().isEmpty())
+        step([&] { OpenMeasurementFile(CommandLineFile(options.commandLine, options.startFolder)); });
+    // 16-18. Help files in the current language, the program's title.
+    a.State.HelpFile = Translate("ENGANA.HLP");
+    a.State.ErrHelpFile = Translate("ENGERR.HLP");
+    a.State.AppTitle = main.windowTitle();
+    // 19-20.
+    windows().unload(WindowId::Splash);
+    main.setEnabled(true);
+    main.setBusy(false);
+}
+
+void ShutdownApplication()
+{
+    AppContext& a = app();
+    // Nothing here reports: a failing step is skipped.
+    try {
+        WriteIni();
+    } catch (...) {
+    }
+    try {
+        closeDB();
+    } catch (...) {
+    }
+    try {
+        CloseLanguageDatabase();
+        a.State.LangDb.clear();
+        a.State.LangDbReadOnly = false;
+    } catch (...) {
+    }
+    help().quit(a.State.AppPath + a.State.HelpFile);
+    help().quit(a.State.AppPath + a.State.ErrHelpFile);
+}
+
+bool ConfirmLeaving()
+{
+    if (!app().State.CaptureUnsaved)
+        return true;
+    return prompts().askYesNo(app().State.AppTitle,
+                              Translate("The measurement has not been saved. Leave the program all the same?"));
+}
+
+void RefreshUnitDisplays()
+{
+    const AppState& s = app().State;
+    if (s.CaseInfoShown)
+        ShowBasicInfo();
+    if (s.ResultShown)
+        ShowResults();
+    // The graph and measurement windows show the scale and feedrate in display units.
+    for (const WindowId id : windows().loadedWindows()) {
+        if (id == WindowId::CaseInfo || id == WindowId::Results)
+            continue;
+        if (auto* display = dynamic_cast<UnitsDisplay*>(windows().loaded(id)))
+            display->refreshUnits();
+    }
+}
+
+} // namespace sarvo

@@ -1,0 +1,131 @@
+#pragma once
+// The open case: the measurement in work, as text (CaseHeader) and as numbers (CaseData), with
+// the analysis results that belong to it. Sources overwrite the fields they know; there is no
+// reset between cases, so consumers stop at RunCount and RunTargets.
+
+#include "core/results.h"
+#include "core/app_error.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace sarvo {
+
+enum HeaderSlot : int {
+    HdrFilename = 0,
+    HdrMachine = 1,
+    HdrDate = 2,
+    HdrBy = 3,
+    HdrLength = 4,
+    HdrPlane = 5,
+    HdrFeedrate = 6,
+    HdrStatDyn = 7,
+    HdrMaxTargets = 8,
+    HdrSampling = 9,
+    HdrCustomer = 10,
+    HdrName = 11,
+    HdrComment = 12,
+    HdrOrigX = 14,
+    HdrOrigY = 15,
+    HdrOrigZ = 16,
+    HdrGaugeExp = 17,
+    HdrMachineExp = 18,
+    HdrEquipmentManufacturer = 22,
+    HdrEquipmentModel = 23,
+    HdrEquipmentSerial = 24,
+};
+
+constexpr int kHeaderSlots = 31;   // slots 0..30
+constexpr int kMaxRuns = 7;        // runs 1..7; row 0 exists and stays empty
+constexpr int kMaxPointIndex = 8000;
+constexpr int kPointSlots = kMaxPointIndex + 1;
+
+// 31 text slots; an index outside 0..30 raises error 9.
+class CaseHeader {
+public:
+    QString& operator[](int slot) { return slots_[checked(slot)]; }
+    const QString& operator[](int slot) const { return slots_[checked(slot)]; }
+    bool operator==(const CaseHeader&) const = default;
+
+private:
+    static std::size_t checked(int slot)
+    {
+        if (slot < 0 || slot >= kHeaderSlots)
+            throw AppError::subscriptOutOfRange();
+        return static_cast<std::size_t>(slot);
+    }
+    std::array<QString, kHeaderSlots> slots_;
+};
+
+// Radial deviations in mm by run 0..7 and point 0..8000. Every index is checked (error 9);
+// row() gives the contiguous points of one run for the computation library.
+class ReadingsTable {
+public:
+    ReadingsTable() : values_(static_cast<std::size_t>(kRunSlots) * kPointSlots, 0.0) {}
+
+    double& operator()(int run, int point) { return values_[index(run, point)]; }
+    double operator()(int run, int point) const { return values_[index(run, point)]; }
+
+    double* row(int run) { return &values_[index(run, 0)]; }
+    const double* row(int run) const { return &values_[index(run, 0)]; }
+
+    void clear() { std::fill(values_.begin(), values_.end(), 0.0); }
+    bool operator==(const ReadingsTable&) const = default;
+
+private:
+    static std::size_t index(int run, int point)
+    {
+        if (run < 0 || run >= kRunSlots || point < 0 || point >= kPointSlots)
+            throw AppError::subscriptOutOfRange();
+        return static_cast<std::size_t>(run) * kPointSlots + static_cast<std::size_t>(point);
+    }
+    std::vector<double> values_;
+};
+
+struct CaseData {
+    ReadingsTable Readings;
+    int16_t RunCount = 0;
+    std::array<int16_t, kRunSlots> RunDirection{}; // +1 counter-clockwise, -1 clockwise
+    std::array<int16_t, kRunSlots> RunTargets{};   // points of the run
+    std::array<double, kRunSlots> MachineTemp{};   // Celsius
+    std::array<double, kRunSlots> GaugeTemp{};     // Celsius
+    std::array<float, kRunSlots> RunFeedrate{};    // mm/min, measured
+    float MeasuredFeedrateAverage = 0;
+    bool Dynamic = false;
+    bool Calibrated = false;
+    bool OptionFlag = false;
+    int16_t StartAngle = 0; // whole degrees
+    int16_t StopAngle = 0;
+    int16_t SweepAngle = 0;
+    double AngleStep = 0;   // degrees between consecutive points
+    QDateTime TestDate;     // naive local time, held as UTC so no DST gap can invalidate it
+    double TestRadius = 0;  // mm
+    int16_t MaxTargets = 0;
+    // Also the settings value "Ball Bar Length": a loaded case changes the next measurement's
+    // default, and the settings file receives it at exit.
+    float BallBarLength = 0;
+    float OvershootAngle = 0;
+    int16_t PointsPerRun = 0;
+    int32_t SamplingInterval = 0; // ms per point
+    double ZeroOffset = 0;        // mm
+    // The gauge scale factor the case was measured with. Reading a file sets this, never the
+    // gauge's own setting (Settings::ScaleFactor), which only the configuration changes.
+    double ScaleFactor = 1.0;
+
+    // Empties the readings and the per-run arrays, as the measurement window does when it opens.
+    void clearRuns();
+};
+
+// One measurement with its analysis results: the open case of the program, or a scratch copy
+// that a reader fills and the program adopts only when the read succeeded.
+struct Case {
+    CaseHeader Header;
+    CaseData Data;
+    AnalysisResults Results;
+};
+
+} // namespace sarvo

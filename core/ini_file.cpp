@@ -1,0 +1,198 @@
+#include "core/ini_file.h"
+
+#include "core/utilities.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace sarvo {
+
+namespace {
+
+QString unquote(QString value)
+{
+    value = value.trimmed();
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+    return value;
+}
+
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// A value is one line: line breaks inside it would make new keys.
+QString oneLine(QString value)
+{
+    value.replace("\r\n", " ");
+    value.replace('\r', ' ');
+    value.replace('\n', ' ');
+    return value;
+}
+
+QString decode(const QByteArray& bytes)
+{
+    QByteArray body = bytes;
+    if (body.startsWith("\xEF\xBB\xBF"))
+        body.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(body);
+    if (!utf8.hasError())
+        return text;
+    return DecodeWindows1252(body); // files written by the old program
+}
+
+} // namespace
+
+IniDocument::LoadStatus IniDocument::load(const QString& path)
+{
+    lines_.clear();
+    crlf_ = false;
+    QFile file(path);
+    if (!file.exists())
+        return LoadStatus::Missing;
+    if (!file.open(QIODevice::ReadOnly))
+        return LoadStatus::Unreadable;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return LoadStatus::Unreadable;
+    parse(decode(bytes));
+    return LoadStatus::Loaded;
+}
+
+void IniDocument::parse(const QString& text)
+{
+    lines_.clear();
+    crlf_ = text.contains("\r\n");
+    QString section;
+    QStringList raw = text.split('\n');
+    if (!raw.isEmpty() && raw.back().isEmpty())
+        raw.removeLast(); // the final line end
+    for (QString line : raw) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        Line entry;
+        entry.raw = line;
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith('[')) {
+            const qsizetype close = trimmed.indexOf(']');
+            section = (close > 0 ? trimmed.mid(1, close - 1) : trimmed.mid(1)).trimmed();
+            entry.isSection = true;
+        } else if (const qsizetype eq = line.indexOf('='); eq >= 0 && !trimmed.startsWith(';')) {
+            entry.key = line.left(eq).trimmed();
+        }
+        entry.section = section;
+        lines_.push_back(entry);
+    }
+}
+
+int IniDocument::findSection(const QString& section) const
+{
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].isSection && sameName(lines_[i].section, section))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int IniDocument::findKey(const QString& section, const QString& key) const
+{
+    const int start = findSection(section);
+    if (start < 0)
+        return -1;
+    for (std::size_t i = static_cast<std::size_t>(start) + 1; i < lines_.size() && !lines_[i].isSection; ++i) {
+        if (!lines_[i].key.isEmpty() && sameName(lines_[i].key, key))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::optional<QString> IniDocument::value(const QString& section, const QString& key) const
+{
+    const int i = findKey(section, key);
+    if (i < 0)
+        return std::nullopt;
+    const QString& raw = lines_[static_cast<std::size_t>(i)].raw;
+    return unquote(raw.mid(raw.indexOf('=') + 1));
+}
+
+void IniDocument::setValue(const QString& section, const QString& key, const QString& value)
+{
+    const QString text = oneLine(value);
+    if (const int i = findKey(section, key); i >= 0) {
+        Line& line = lines_[static_cast<std::size_t>(i)];
+        line.raw = line.key + "=" + text;
+        return;
+    }
+    Line entry;
+    entry.key = key;
+    entry.raw = key + "=" + text;
+    const int start = findSection(section);
+    if (start < 0) {
+        if (!lines_.empty() && !lines_.back().raw.trimmed().isEmpty())
+            lines_.push_back(Line{QString(), lines_.back().section, QString(), false});
+        lines_.push_back(Line{"[" + section + "]", section, QString(), true});
+        entry.section = section;
+        lines_.push_back(entry);
+        return;
+    }
+    // After the section's last key, so blank lines and comments before the next section stay there.
+    std::size_t insertAt = static_cast<std::size_t>(start) + 1;
+    for (std::size_t i = insertAt; i < lines_.size() && !lines_[i].isSection; ++i) {
+        if (!lines_[i].raw.trimmed().isEmpty())
+            insertAt = i + 1;
+    }
+    entry.section = lines_[static_cast<std::size_t>(start)].section;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+}
+
+QString IniDocument::text() const
+{
+    const QString eol = crlf_ ? "\r\n" : "\n";
+    QString out;
+    for (const Line& line : lines_)
+        out += line.raw + eol;
+    return out;
+}
+
+bool IniDocument::save(const QString& path) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(text().toUtf8());
+    return file.commit();
+}
+
+QString IniFile::get(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    IniDocument doc;
+    if (doc.load(path_) != IniDocument::LoadStatus::Loaded)
+        return defaultValue;
+    return doc.value(section, key).value_or(defaultValue);
+}
+
+bool IniFile::set(const QString& section, const QString& key, const QString& value) const
+{
+    return setMany({{{section, key}, value}});
+}
+
+bool IniFile::setMany(const std::vector<Entry>& entries) const
+{
+    IniDocument doc;
+    if (doc.load(path_) == IniDocument::LoadStatus::Unreadable)
+        return false; // never replace a file we could not read
+    for (const Entry& e : entries)
+        doc.setValue(e.first.first, e.first.second, e.second);
+    return doc.save(path_);
+}
+
+QString getIni(const QString& section, const QString& key, const QString& defaultValue, const QString& path)
+{
+    return IniFile(path).get(section, key, defaultValue);
+}
+
+} // namespace sarvo

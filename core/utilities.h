@@ -1,0 +1,62 @@
+#pragma once
+// Small free functions that every subsystem calls: number reading, paths, hexadecimal input,
+// header lines, the fixed-format number text, the pause and the program-file search.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+
+namespace sarvo {
+
+// Locale-free number of a text typed by the user or read from a file: "." or "," as decimal
+// separator, "-" at either end, an uppercase "E" exponent. Empty or unreadable text gives 0;
+// the result is never infinite or NaN.
+double StrToDbl(const QString& text);
+
+// The leading number of a text: blanks skipped, an optional sign, digits, "." as the only
+// decimal point; no number gives 0. The exponent is not read.
+double LeadingNumber(const QString& text);
+
+// "C8000" and "&hC8000" alike; up to four digits read as a signed 16-bit value; failure gives 0.
+int32_t HexToLong(const QString& text);
+// Upper-case hexadecimal without prefix; a 16-bit value is written as its 16-bit pattern.
+QString HexText16(int16_t value);
+QString HexText32(int32_t value);
+
+// Paths: "/" and "\" both separate folders (old files and stored names hold "\").
+QString PathOfFile(const QString& path);     // up to and including the last separator
+QString FileNameOfPath(const QString& path); // after the last separator
+
+// The value of the first of lines 1..24 (element 0 is not looked at) that contains key
+// (case-sensitive): the text after the line's first ":", less one blank when there is one.
+QString HeaderValue(const QString& key, const QString& defaultValue, const QStringList& lines);
+
+// The number with five decimals and "." as separator, as the measurement files hold it.
+QString NumToText5(double value);
+
+// Waits the given seconds while the event loop keeps running (timer based, no busy loop).
+void PauseSeconds(double seconds);
+
+// Full path of the first file at or below folder whose name contains fileName (without regard
+// to case), or "". Folders are listed completely before their subfolders are entered; symbolic
+// links to folders are not followed and unreadable folders are skipped. Between two subfolders
+// pending events run and aborted() is asked; true ends the search with "".
+QString SearchDirectory(const QString& folder, const QString& fileName,
+                        const std::function<bool()>& aborted = {});
+
+// The search over the places a program file may lie: the program folder, then the home folder;
+// aborted() (the user's cancel of a wait) ends it with "".
+QString FindFileOnDrives(const QString& fileName, const QString& programFolder,
+                         const std::function<bool()>& aborted = {});
+
+// Conversion between the Windows code page and the DOS code page (850) of old text files.
+// Texts hold one character per byte; the length never changes.
+QString AnsiToOem(const QString& text);
+QString OemToAnsi(const QString& text);
+
+// Windows-1252 bytes to text, for settings and text files that are not UTF-8.
+QString DecodeWindows1252(const QByteArray& bytes);
+
+} // namespace sarvo

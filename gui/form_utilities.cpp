@@ -1,0 +1,217 @@
+#include "gui/form_utilities.h"
+
+#include "core/app_error.h"
+#include "core/ini_file.h"
+#include "core/language_db.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+namespace sarvo {
+
+namespace {
+
+// The sub-window that frames an MDI child (or the sub-window itself); null for other windows.
+QMdiSubWindow* subWindowOf(QWidget& widget)
+{
+    for (QWidget* w = &widget; w; w = w->parentWidget()) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w))
+            return sub;
+        if (w->isWindow())
+            break;
+    }
+    return nullptr;
+}
+
+// The widget whose position is the window's place: the sub-window of an MDI child, else the
+// top-level window itself.
+QWidget& placedWidget(QWidget& window)
+{
+    if (QMdiSubWindow* sub = subWindowOf(window))
+        return *sub;
+    return *window.window();
+}
+
+QScreen* screenOf(const QWidget& window)
+{
+    QScreen* screen = window.screen();
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+// Places of old files were stored in twips and may lie far beyond today's screens.
+void bringBackIntoView(QWidget& placed)
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(&placed)) {
+        QMdiArea* area = sub->mdiArea();
+        if (!area || sub->geometry().intersects(area->viewport()->rect()))
+            return;
+        sub->move(0, 0);
+        return;
+    }
+    const QRect place = placed.frameGeometry();
+    const auto screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return;
+    for (const QScreen* screen : screens) {
+        if (screen->geometry().intersects(place))
+            return;
+    }
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    placed.resize(std::min(placed.width(), available.width()), std::min(placed.height(), available.height()));
+    placed.move(available.topLeft());
+}
+
+QString placeKey(const QWidget& window, const char* part)
+{
+    return window.windowTitle() + u' ' + QLatin1String(part);
+}
+
+} // namespace
+
+void CenterForm(QWidget& window)
+{
+    if (QMdiSubWindow* sub = subWindowOf(window)) {
+        QMdiArea* area = sub->mdiArea();
+        if (!area)
+            return;
+        const QSize client = area->viewport()->size();
+        // A child larger than the client area keeps its title bar reachable.
+        sub->move(std::max(0, (client.width() - sub->width()) / 2),
+                  std::max(0, (client.height() - sub->height()) / 2));
+        return;
+    }
+    QWidget* top = window.window();
+    const QScreen* screen = screenOf(*top);
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QSize size = top->frameGeometry().size();
+    top->move(available.x() + std::max(0, (available.width() - size.width()) / 2),
+              available.y() + std::max(0, (available.height() - size.height()) / 2));
+}
+
+void LoadFormPlace(QWidget& window, const QString& iniFile)
+{
+    const QString location = QStringLiteral("Reading the position of form");
+    const IniFile ini(iniFile);
+    const QString section = Translate(QStringLiteral("Places"));
+    QWidget& placed = placedWidget(window);
+
+    // A stored value must be a whole number that fits the old 16-bit field.
+    auto read = [&](const char* part, int defaultValue) -> std::optional<int> {
+        const QString text = ini.get(section, placeKey(window, part), QString::number(defaultValue)).trimmed();
+        bool ok = false;
+        const qlonglong value = text.toLongLong(&ok);
+        if (ok && value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max())
+            return int(value);
+        static const QRegularExpression wholeNumber(QStringLiteral(R"(^[+-]?[0-9]+$)"));
+        ReportError(location, wholeNumber.match(text).hasMatch() ? AppError::overflow() : AppError::typeMismatch());
+        return std::nullopt;
+    };
+
+    [&] {
+        const auto top = read("top", 0);
+        if (!top)
+            return;
+        placed.move(placed.x(), *top);
+        const auto left = read("left", 0);
+        if (!left)
+            return;
+        placed.move(*left, placed.y());
+        const auto height = read("height", placed.height());
+        if (!height)
+            return;
+        placed.resize(placed.width(), *height);
+        const auto width = read("width", placed.width());
+        if (!width)
+            return;
+        placed.resize(*width, placed.height());
+    }();
+    bringBackIntoView(placed);
+}
+
+void SaveFormPlace(const QWidget& window, const QString& iniFile)
+{
+    QWidget& placed = placedWidget(const_cast<QWidget&>(window));
+    if (placed.isMinimized() || placed.isMaximized())
+        return;
+    const IniFile ini(iniFile);
+    const QString section = Translate(QStringLiteral("Places"));
+    const std::pair<const char*, int> values[] = {
+        {"top", placed.y()}, {"left", placed.x()}, {"height", placed.height()}, {"width", placed.width()}};
+    for (const auto& [part, value] : values) {
+        if (!ini.set(section, placeKey(window, part), QString::number(value))) {
+            ReportError(QStringLiteral("Writing the position of form"),
+                        AppError(75, StandardErrorText(75)));
+            return;
+        }
+    }
+}
+
+void ListSelectText(QWidget& listOrCombo, const QString& text)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(&listOrCombo)) {
+        for (int i = 0; i < combo->count(); ++i) {
+            if (combo->itemText(i) == text) {
+                combo->setCurrentIndex(i);
+                return;
+            }
+        }
+    } else if (auto* list = qobject_cast<QListWidget*>(&listOrCombo)) {
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->text() == text) {
+                list->setCurrentRow(i);
+                return;
+            }
+        }
+    }
+}
+
+namespace {
+// QWidget::focusNextChild is protected; a member pointer taken through a derived class reaches it
+// for any widget without an ill-formed cast.
+struct FocusAccess : QWidget {
+    using QWidget::focusNextChild;
+};
+} // namespace
+
+void EnterAsTab(int& keyCode, QWidget& window)
+{
+    constexpr int kOldEnterCode = 13;
+    if (keyCode != Qt::Key_Return && keyCode != Qt::Key_Enter && keyCode != kOldEnterCode)
+        return;
+    QWidget* from = QApplication::focusWidget();
+    if (!from || (from != &window && !window.isAncestorOf(from)))
+        from = window.focusWidget() ? window.focusWidget() : &window;
+    bool (QWidget::*next)() = &FocusAccess::focusNextChild;
+    (from->*next)();
+    keyCode = 0;
+}
+
+void SetPrinterFont(QFont& printerFont)
+{
+    const QStringList families = QFontDatabase::families();
+    for (const char* wanted : {"Arial", "Liberation Sans"}) {
+        for (const QString& family : families) {
+            if (family.contains(QLatin1String(wanted), Qt::CaseSensitive)) {
+                printerFont.setFamily(family);
+                return;
+            }
+        }
+    }
+}
+
+} // namespace sarvo

@@ -1,0 +1,30 @@
+#pragma once
+// Window helpers shared by every window: placement, stored positions, list selection by text,
+// Enter as Tab and the printer font.
+
+class QWidget;
+class QString;
+class QFont;
+
+namespace sarvo {
+
+// Centres an MDI child in the main window's client area, any other window on its screen.
+void CenterForm(QWidget& window);
+
+// Restores / stores top, left, height and width under the translated section "Places", keyed by
+// the window's caption. A stored place off every screen is moved back onto the screen.
+void LoadFormPlace(QWidget& window, const QString& iniFile);
+void SaveFormPlace(const QWidget& window, const QString& iniFile);
+
+// Selects the first entry of a combo or list box equal to text (case-sensitive); no equal entry
+// leaves the control unchanged.
+void ListSelectText(QWidget& listOrCombo, const QString& text);
+
+// Enter moves the focus to the next control and is swallowed (keyCode becomes 0).
+void EnterAsTab(int& keyCode, QWidget& window);
+
+// The first font family containing "Arial" (on Linux the metric-compatible "Liberation Sans"
+// stands in for it); no such family leaves the font unchanged.
+void SetPrinterFont(QFont& printerFont);
+
+} // namespace sarvo

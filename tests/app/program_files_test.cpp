@@ -1,0 +1,587 @@
+// The program's ties of the case database and the measurement files to the open case: the case
+// database opened with the "ReadOnly" panel and reported failures, its upgrade at start-up, the
+// machine check through the machine-list window, the reads of the command line and the recent
+// list with their report and after-load step, the installed services and the open-file window.
+#include "app/app_context.h"
+#include "app/file_commands.h"
+#include "app/program_db.h"
+#include "casedb/case_columns.h"
+#include "casedb/case_store.h"
+#include "casedb/machine_list.h"
+#include "casedb/ui/mac_list_window.h"
+#include "core/sql_script.h"
+#include "files/ui/open_file_window.h"
+#include "gui/program_services.h"
+#include "gui/window_registry.h"
+#include "tests/support/test_env.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace sarvo::test {
+namespace {
+
+using casedb::kCaseDbFileName;
+
+// A hand-written sample of tests/data, the folder beside this one.
+QByteArray SampleBytes(const QString& name)
+{
+    QFile f(QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath("../data/" + name));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << qPrintable(f.fileName());
+    return f.readAll();
+}
+
+// What every test here shares: the program's case database file, write permissions taken away
+// and given back, the reports by location, and the answers given to the machine-list window.
+class ProgramTest : public AppTest {
+protected:
+    void TearDown() override
+    {
+        timers_.clear();
+        closeDB();
+        for (const auto& [file, permissions] : restore_)
+            QFile::setPermissions(file, permissions);
+        restore_.clear();
+        services() = ProgramServices{};
+        AppTest::TearDown();
+    }
+
+    QString dbPath() const { return path(QString::fromLatin1(kCaseDbFileName)); }
+    QByteArray dbBytes() const { return readFile(QString::fromLatin1(kCaseDbFileName)); }
+
+    void makeFileReadOnly(const QString& file)
+    {
+        const auto before = QFile::permissions(file);
+        restore_.push_back({file, before});
+        ASSERT_TRUE(QFile::setPermissions(
+            file, before & ~(QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther)));
+    }
+    void makeFolderReadOnly()
+    {
+        QString folder = app().State.AppPath;
+        folder.chop(1);
+        makeFileReadOnly(folder);
+    }
+
+    // Messages whose text ends in the location given, as ReportError words it.
+    int reportsAt(const QString& location) const
+    {
+        int count = 0;
+        for (const auto& message : prompts.messages) {
+            if (message.text.endsWith("\r\n" + location + "."))
+                ++count;
+        }
+        return count;
+    }
+
+    // Answers the next machine-list window once it is up: selects the row with the text given
+    // (none for ""), then closes the window so. The name the window shows is added to asked.
+    enum class Close { Ok, Cancel, CloseBox };
+    void answerMachineList(const QString& row, Close how = Close::Ok)
+    {
+        auto timer = std::make_unique<QTimer>();
+        QTimer* t = timer.get();
+        t->setInterval(5);
+        QObject::connect(t, &QTimer::timeout, [this, t, row, how] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* window = qobject_cast<MacList*>(top);
+                if (!window || !window->isVisible())
+                    continue;
+                t->stop();
+                asked << window->machineBox()->text();
+                for (int i = 0; i < window->machineList()->count(); ++i) {
+                    if (window->machineList()->item(i)->text() == row)
+                        window->machineList()->item(i)->setSelected(true);
+                }
+                if (how == Close::Ok)
+                    window->findChild<QPushButton*>("cmdClose")->click();
+                else if (how == Close::Cancel)
+                    window->findChild<QPushButton*>("CmdCancel")->click();
+                else
+                    window->close();
+                return;
+            }
+        });
+        t->start();
+        timers_.push_back(std::move(timer));
+    }
+
+    // The names the machine-list window was shown for.
+    QStringList asked;
+
+private:
+    QList<std::pair<QString, QFile::Permissions>> restore_;
+    std::vector<std::unique_ptr<QTimer>> timers_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The program's case database.
+
+class ProgramCaseDatabase : public ProgramTest {
+protected:
+    // A write through the program's connection.
+    bool addMachine(const QString& name)
+    {
+        QSqlQuery query(QSqlDatabase::database(app().State.MainDb, false));
+        query.prepare("INSERT INTO \"Machines\" (\"Name\") VALUES (?)");
+        query.addBindValue(name);
+        return query.exec();
+    }
+    QStringList machines()
+    {
+        QStringList names;
+        QSqlQuery query(QSqlDatabase::database(app().State.MainDb, false));
+        if (query.exec("SELECT \"Name\" FROM \"Machines\" ORDER BY \"Name\"")) {
+            while (query.next())
+                names << query.value(0).toString();
+        }
+        return names;
+    }
+    QStringList mainConnections() const
+    {
+        return QSqlDatabase::connectionNames().filter(QRegularExpression("^MainDb"));
+    }
+    // An older file: the current schema without the column named, which a later version added.
+    void writeFileWithout(const QString& table, const QString& column)
+    {
+        openDB();
+        closeDB();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old-file");
+            db.setDatabaseName(dbPath());
+            ASSERT_TRUE(db.open());
+            QSqlQuery query(db);
+            EXPECT_TRUE(query.exec("ALTER TABLE \"" + table + "\" DROP COLUMN \"" + column + "\""));
+            query.finish();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("old-file");
+    }
+};
+
+TEST_F(ProgramCaseDatabase, AMissingFileIsBuiltAndOpenedForWritingWithoutThePanel)
+{
+    ASSERT_FALSE(QFileInfo::exists(dbPath()));
+    openDB();
+    EXPECT_TRUE(prompts.messages.empty());
+    ASSERT_FALSE(app().State.MainDb.isEmpty());
+    EXPECT_FALSE(app().State.MainDbReadOnly);
+    EXPECT_TRUE(recordingShell.statusText(StatusPanel::ReadOnly).isEmpty());
+    ASSERT_NE(mainCaseStore(), nullptr);
+    EXPECT_EQ(mainCaseStore()->connectionName(), app().State.MainDb);
+    EXPECT_TRUE(mainCaseStore()->missingSchema().isEmpty());
+    EXPECT_TRUE(addMachine("Mill 3"));
+    EXPECT_EQ(QDir(app().State.AppPath).entryList(QDir::Files), QStringList{kCaseDbFileName});
+}
+
+TEST_F(ProgramCaseDatabase, ReopeningKeepsTheRowsAndReplacesTheConnection)
+{
+    openDB();
+    ASSERT_TRUE(addMachine("Mill 3"));
+    const QString first = app().State.MainDb;
+    openDB();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_NE(app().State.MainDb, first);
+    EXPECT_EQ(mainConnections(), QStringList{app().State.MainDb});
+    EXPECT_EQ(machines(), QStringList{"Mill 3"});
+    closeDB();
+    EXPECT_TRUE(app().State.MainDb.isEmpty());
+    EXPECT_EQ(mainCaseStore(), nullptr);
+    EXPECT_TRUE(mainConnections().isEmpty());
+}
+
+TEST_F(ProgramCaseDatabase, AFileWithoutWritePermissionOpensReadOnlyWithThePanel)
+{
+    openDB();
+    ASSERT_TRUE(addMachine("Mill 3"));
+    closeDB();
+    makeFileReadOnly(dbPath());
+    const QByteArray before = dbBytes();
+
+    openDB();
+    EXPECT_TRUE(prompts.messages.empty()); // the panel is the only sign
+    ASSERT_FALSE(app().State.MainDb.isEmpty());
+    EXPECT_TRUE(app().State.MainDbReadOnly);
+    EXPECT_FALSE(recordingShell.statusText(StatusPanel::ReadOnly).isEmpty());
+    EXPECT_EQ(machines(), QStringList{"Mill 3"});
+    EXPECT_FALSE(addMachine("Lathe"));
+    closeDB();
+    EXPECT_FALSE(app().State.MainDbReadOnly);
+    EXPECT_EQ(dbBytes(), before);
+
+    // The decision is taken anew at each opening, and the panel follows it.
+    QFile::setPermissions(dbPath(), QFile::permissions(dbPath()) | QFile::WriteOwner);
+    openDB();
+    EXPECT_FALSE(app().State.MainDbReadOnly);
+    EXPECT_TRUE(recordingShell.statusText(StatusPanel::ReadOnly).isEmpty());
+    EXPECT_TRUE(addMachine("Lathe"));
+}
+
+TEST_F(ProgramCaseDatabase, AFolderThatTakesNoNewFilesShowsThePanel)
+{
+    openDB();
+    closeDB();
+    makeFolderReadOnly();
+    openDB();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(app().State.MainDbReadOnly);
+    EXPECT_FALSE(recordingShell.statusText(StatusPanel::ReadOnly).isEmpty());
+    EXPECT_FALSE(addMachine("Lathe"));
+}
+
+TEST_F(ProgramCaseDatabase, AMissingFileThatCannotBeBuiltIsReportedOnce)
+{
+    makeFolderReadOnly();
+    openDB();
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(reportsAt("openDB "), 1);
+    EXPECT_TRUE(app().State.MainDb.isEmpty());
+    EXPECT_EQ(mainCaseStore(), nullptr);
+    EXPECT_FALSE(QFileInfo::exists(dbPath()));
+    EXPECT_TRUE(mainConnections().isEmpty());
+}
+
+TEST_F(ProgramCaseDatabase, ADamagedFileIsReportedAndLeftAsItIs)
+{
+    QByteArray junk;
+    for (int i = 0; i < 64; ++i)
+        junk += "not a database, just a damaged file ";
+    writeFile(kCaseDbFileName, junk);
+    openDB();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(reportsAt("openDB "), 1);
+    // The engine's own word for it reaches the user.
+    EXPECT_TRUE(prompts.messages.front().text.contains("not a database")) << prompts.messages.front().text.toStdString();
+    EXPECT_TRUE(app().State.MainDb.isEmpty());
+    EXPECT_FALSE(app().State.MainDbReadOnly);
+    EXPECT_TRUE(recordingShell.statusText(StatusPanel::ReadOnly).isEmpty());
+    EXPECT_EQ(dbBytes(), junk);
+    EXPECT_TRUE(mainConnections().isEmpty());
+}
+
+TEST_F(ProgramCaseDatabase, AnotherProgramsDatabaseIsReportedAndLeftAsItIs)
+{
+    ASSERT_EQ(CreateDatabaseFromScript(dbPath(), "CREATE TABLE Languages (Form TEXT, English TEXT);"), QString());
+    const QByteArray before = dbBytes();
+    openDB();
+    EXPECT_EQ(reportsAt("openDB "), 1);
+    EXPECT_TRUE(app().State.MainDb.isEmpty());
+    EXPECT_EQ(mainCaseStore(), nullptr);
+    EXPECT_EQ(dbBytes(), before);
+}
+
+TEST_F(ProgramCaseDatabase, AFailedReopenKeepsTheWorkingConnection)
+{
+    openDB();
+    ASSERT_TRUE(addMachine("Mill 3"));
+    const QString working = app().State.MainDb;
+    // The file is replaced by a damaged one; the open connection still reads the old file.
+    const QString damaged = writeFile("damaged.db", QByteArray(4096, 'x'));
+    ASSERT_TRUE(QFile::remove(dbPath()));
+    ASSERT_TRUE(QFile::rename(damaged, dbPath()));
+    openDB();
+    EXPECT_EQ(reportsAt("openDB "), 1);
+    EXPECT_EQ(app().State.MainDb, working);
+    EXPECT_FALSE(app().State.MainDbReadOnly);
+    EXPECT_NE(mainCaseStore(), nullptr);
+    EXPECT_EQ(machines(), QStringList{"Mill 3"});
+    EXPECT_EQ(mainConnections(), QStringList{working});
+}
+
+TEST_F(ProgramCaseDatabase, ACurrentFileIsNotReportedWritableOrReadOnly)
+{
+    openDB();
+    CheckDbFields();
+    EXPECT_TRUE(prompts.messages.empty());
+    closeDB();
+    makeFileReadOnly(dbPath());
+    openDB();
+    ASSERT_TRUE(app().State.MainDbReadOnly);
+    CheckDbFields();
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ProgramCaseDatabase, AnOldFileGainsItsMissingColumnsWithoutAWord)
+{
+    writeFileWithout("Measure", "PlayH");
+    openDB();
+    ASSERT_NE(mainCaseStore(), nullptr);
+    ASSERT_FALSE(mainCaseStore()->hasColumn("Measure", "PlayH"));
+    CheckDbFields();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(mainCaseStore()->hasColumn("Measure", "PlayH"));
+    EXPECT_TRUE(mainCaseStore()->missingSchema().isEmpty());
+}
+
+TEST_F(ProgramCaseDatabase, AReadOnlyOldFileIsReportedOnceAndLeftAlone)
+{
+    writeFileWithout("Measure", "PlayH");
+    makeFileReadOnly(dbPath());
+    const QByteArray before = dbBytes();
+    openDB();
+    ASSERT_TRUE(app().State.MainDbReadOnly);
+    EXPECT_TRUE(prompts.messages.empty());
+    CheckDbFields();
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(reportsAt("Checking database fields"), 1);
+    EXPECT_FALSE(mainCaseStore()->hasColumn("Measure", "PlayH"));
+    EXPECT_TRUE(mainCaseStore()->hasColumn("Measure", "Machine"));
+    closeDB();
+    EXPECT_EQ(dbBytes(), before);
+}
+
+TEST_F(ProgramCaseDatabase, ATableWithoutItsKeyIsReportedAndNothingIsAdded)
+{
+    ASSERT_EQ(CreateDatabaseFromScript(dbPath(), "CREATE TABLE \"Measure\" (\"Machine\" VARCHAR(50));"), QString());
+    openDB();
+    ASSERT_NE(mainCaseStore(), nullptr);
+    CheckDbFields();
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(reportsAt("Checking database fields"), 1);
+    EXPECT_FALSE(mainCaseStore()->hasColumn("Measure", "PlayH"));
+    EXPECT_FALSE(mainCaseStore()->database().tables().contains("Machines"));
+}
+
+TEST_F(ProgramCaseDatabase, WithoutADatabaseTheUpgradeIsReported)
+{
+    CheckDbFields();
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(reportsAt("Checking database fields"), 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The program's machine check: the machine-list window over the program's case database, its
+// answer kept in InputAnswer.
+
+class ProgramMachineCheck : public ProgramTest {
+protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        openDB();
+        ASSERT_NE(mainCaseStore(), nullptr);
+        for (const char* name : {"Mill 2", "Lathe", "Mill 10"})
+            casedb::AddMachine(*mainCaseStore(), name);
+    }
+};
+
+TEST_F(ProgramMachineCheck, AKnownNamePassesAndTheWindowsAnswerIsKept)
+{
+    app().State.InputAnswer = "earlier";
+    answerMachineList("Mill 10");
+    QString name = "Mill 2";
+    CheckProgramMachine(name);
+    EXPECT_EQ(name, "Mill 2");
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_EQ(app().State.InputAnswer, "earlier");
+
+    // The window that stayed unanswered serves the next unknown name.
+    name = "MILL 2"; // the key compares letters exactly
+    CheckProgramMachine(name);
+    EXPECT_EQ(asked, QStringList{"MILL 2"});
+    EXPECT_EQ(name, "Mill 10");
+    EXPECT_EQ(app().State.InputAnswer, "Mill 10");
+}
+
+TEST_F(ProgramMachineCheck, CancelAndTheCloseBoxAnswerAsTheWindowSays)
+{
+    app().State.InputAnswer = "earlier";
+    answerMachineList("Lathe", Close::Cancel);
+    QString name = "Unknown";
+    CheckProgramMachine(name);
+    EXPECT_EQ(asked, QStringList{"Unknown"});
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(app().State.InputAnswer, "");
+
+    // The close box with a row selected answers that row.
+    answerMachineList("Mill 10", Close::CloseBox);
+    name = "Other";
+    CheckProgramMachine(name);
+    EXPECT_EQ(name, "Mill 10");
+    EXPECT_EQ(app().State.InputAnswer, "Mill 10");
+
+    // And without one, no machine.
+    answerMachineList("", Close::CloseBox);
+    name = "Third";
+    CheckProgramMachine(name);
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(app().State.InputAnswer, "");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ProgramMachineCheck, WithoutADatabaseTheCheckReportsAndKeepsTheName)
+{
+    closeDB();
+    app().State.InputAnswer = "earlier";
+    QString name = "Mill 9";
+    CheckProgramMachine(name);
+    EXPECT_EQ(name, "Mill 9");
+    EXPECT_EQ(reportsAt("CheckForMachine(Reni)"), 1);
+    EXPECT_EQ(app().State.InputAnswer, "earlier");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The reads of the command line and the recent list into the open case.
+
+class ProgramFileRead : public ProgramTest {
+protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        services().afterFileRead = [this](bool ok, const QString& name) { afterLoads.append({ok, name}); };
+        ctx.maxPoints = 2500;
+        ctx.baseTemperature = 20;
+        ctx.resolveMachine = [](const QString& name) { return name; };
+        ctx.files = &disk;
+        app().Settings.DefaultExtension = "b5r";
+        // A previous case that a failed read must leave exactly as it was.
+        Case& c = app().OpenCase;
+        c.Header[HdrMachine] = "Previous";
+        c.Header[HdrFilename] = "/old.rtb";
+        c.Data.RunCount = 1;
+        c.Data.RunTargets[1] = 4;
+        c.Data.Readings(1, 2) = 0.25;
+        c.Results.LscResult.Circularity = 12.5;
+        before = c;
+    }
+    void expectUnchanged()
+    {
+        const Case& c = app().OpenCase;
+        EXPECT_EQ(c.Header, before.Header);
+        EXPECT_EQ(c.Data.Readings, before.Data.Readings);
+        EXPECT_EQ(c.Data.RunCount, before.Data.RunCount);
+        EXPECT_EQ(c.Data.RunTargets, before.Data.RunTargets);
+        EXPECT_EQ(c.Results.LscResult.Circularity, before.Results.LscResult.Circularity);
+    }
+
+    files::DiskFiles disk;
+    files::ReadContext ctx;
+    Case before;
+    QList<std::pair<bool, QString>> afterLoads;
+};
+
+TEST_F(ProgramFileRead, ASuccessfulReadIsAdoptedAndHandedToTheAfterLoadStep)
+{
+    const QString file = writeFile("good.rtb", SampleBytes("rtb_dynamic_both.rtb"));
+    EXPECT_TRUE(OpenProgramFile(file, ctx));
+    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Mill 1");
+    EXPECT_EQ(app().OpenCase.Header[HdrFilename], file);
+    EXPECT_EQ(app().OpenCase.Data.RunCount, 2);
+    EXPECT_EQ(app().Settings.DefaultExtension, "rtb");
+    EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{true, file}}));
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(busyDepth(), 0);
+
+    // A quoted name reaches the after-load step without its quotes.
+    const QString dbb = writeFile("quoted.dbb", SampleBytes("dbb_text_ccw.dbb"));
+    EXPECT_TRUE(OpenProgramFile('"' + dbb + '"', ctx));
+    EXPECT_EQ(app().OpenCase.Header[HdrFilename], dbb);
+    EXPECT_EQ(afterLoads.value(1), (std::pair<bool, QString>{true, dbb}));
+    EXPECT_EQ(app().Settings.DefaultExtension, "dbb");
+}
+
+TEST_F(ProgramFileRead, AFailedReadIsReportedOnceAndLeavesTheOpenCaseAsItWas)
+{
+    // A radius of zero stops the read in the header.
+    const QString broken =
+        writeFile("broken.rtb", SampleBytes("rtb_dynamic_both.rtb").replace("Radius: 100.00000", "Radius: 0"));
+    EXPECT_FALSE(OpenProgramFile(broken, ctx));
+    expectUnchanged();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(reportsAt("Reading header4"), 1);
+    EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{false, broken}}));
+    // The extension is remembered whatever the outcome.
+    EXPECT_EQ(app().Settings.DefaultExtension, "rtb");
+
+    // A file that is not there.
+    prompts.messages.clear();
+    EXPECT_FALSE(OpenProgramFile(path("missing.dbb"), ctx));
+    expectUnchanged();
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(app().Settings.DefaultExtension, "dbb");
+}
+
+TEST_F(ProgramFileRead, AnEmptyNameDoesNothing)
+{
+    EXPECT_FALSE(OpenProgramFile(QString(), ctx));
+    EXPECT_EQ(app().Settings.DefaultExtension, "b5r");
+    EXPECT_TRUE(afterLoads.isEmpty());
+    EXPECT_TRUE(prompts.messages.empty());
+    expectUnchanged();
+}
+
+TEST_F(ProgramFileRead, InstalledServicesReadThroughTheMachineCheckAndSave)
+{
+    openDB();
+    ASSERT_NE(mainCaseStore(), nullptr);
+    casedb::AddMachine(*mainCaseStore(), "Mill A");
+    InstallFileServices();
+    app().Settings.MaxPoints = 2500;
+    const QString file = writeFile("good.rtb", SampleBytes("rtb_dynamic_both.rtb"));
+    answerMachineList("Mill A");
+    EXPECT_TRUE(OpenMeasurementFile(file));
+    EXPECT_EQ(asked, QStringList{"Mill 1"});
+    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Mill A");
+    EXPECT_EQ(app().State.InputAnswer, "Mill A");
+    EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{true, file}}));
+
+    ASSERT_TRUE(SaveRtb(path("saved.rtb")));
+    EXPECT_TRUE(readFile("saved.rtb").contains("Machine: Mill A\r\n"));
+
+    // No machine chosen: nothing is read and nothing more is said.
+    const Case kept = app().OpenCase;
+    answerMachineList("", Close::Cancel);
+    EXPECT_FALSE(OpenMeasurementFile(writeFile("other.rtb", SampleBytes("rtb_static.rtb"))));
+    EXPECT_EQ(asked, (QStringList{"Mill 1", "Mill 2"}));
+    EXPECT_EQ(app().OpenCase.Header, kept.Header);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ProgramFileRead, TheProgramsDbbReadAsksForMoreFilesThroughThePrompts)
+{
+    openDB();
+    ASSERT_NE(mainCaseStore(), nullptr);
+    casedb::AddMachine(*mainCaseStore(), "Mill 3");
+    const QString first = writeFile("1.dbb", SampleBytes("dbb_text_ccw.dbb"));
+    const QString second = writeFile("2.dbb", SampleBytes("dbb_text_ccw.dbb"));
+    prompts.yesNoAnswers = {true, false};
+    prompts.fileAnswers = {second};
+    app().Settings.MaxPoints = 2500;
+    const files::ReadContext programCtx = ProgramReadContext();
+    EXPECT_EQ(programCtx.maxPoints, 2500);
+    EXPECT_TRUE(OpenProgramFile(first, programCtx));
+    EXPECT_EQ(app().OpenCase.Data.RunCount, 2);
+    EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Mill 3");
+    EXPECT_EQ(prompts.questions,
+              (QStringList{"Do you want to read more files to this measurement?",
+                           "Do you want to read more files to this measurement?"}));
+    EXPECT_TRUE(asked.isEmpty());
+}
+
+TEST_F(ProgramFileRead, TheFrameOpensTheOpenFileWindowById)
+{
+    RegisterFileWindows();
+    EXPECT_TRUE(windows().isRegistered(WindowId::OpenFile));
+    QWidget* w = windows().ensureLoaded(WindowId::OpenFile);
+    ASSERT_NE(qobject_cast<OpenFileWindow*>(w), nullptr);
+    EXPECT_EQ(w->objectName(), "frmOpenfile");
+    EXPECT_TRUE(windows().unload(WindowId::OpenFile));
+    EXPECT_FALSE(windows().isLoaded(WindowId::OpenFile));
+}
+
+} // namespace
+} // namespace sarvo::test

@@ -1,0 +1,272 @@
+// The settings file as the program reads it at start-up and writes it at exit.
+#include "core/case.h"
+#include "core/ini_file.h"
+#include "core/settings.h"
+#include "tests/support/core_test.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+using namespace sarvo;
+using sarvo::test::CoreTest;
+
+class SettingsFile : public CoreTest {
+protected:
+    Settings& s() { return settings; }
+    QString stored(const QString& section, const QString& key) { return IniFile(iniFile).get(section, key, "<missing>"); }
+    void writeIni(const QByteArray& text) { writeFile("Sarvotex.ini", text); }
+    SettingsReadResult read() { return ReadSettings(settings, openCase, appPath, iniFile); }
+    bool write() { return WriteSettings(settings, openCase, iniFile); }
+
+    Settings settings;
+    Case openCase;
+};
+
+TEST_F(SettingsFile, FirstStartGivesEveryDefaultAndExitWritesEveryKey)
+{
+    const SettingsReadResult result = read();
+    EXPECT_TRUE(result.fileReadable);
+    EXPECT_TRUE(result.badKeys.isEmpty());
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(s().Language, "English");
+    EXPECT_FALSE(s().UnitsInch);
+    EXPECT_EQ(s().FaultTreePath, appPath + "trezel.exe");
+    EXPECT_EQ(s().GraphScale, 10.0);
+    EXPECT_TRUE(s().ToolbarVisible);
+    EXPECT_EQ(s().DefaultExtension, "rtb");
+    EXPECT_EQ(s().MaxPoints, 2500);
+    EXPECT_EQ(s().Calibration.CalibratorCount, 0);
+    EXPECT_EQ(s().SerialNumber, "123456789");
+    EXPECT_EQ(s().GaugeExpCoeff, 11.5);
+    EXPECT_EQ(s().TemperatureUnits, "Celsius");
+    EXPECT_EQ(s().ScaleFactor, 1.0);
+    EXPECT_EQ(s().StaticMeasurements, 10);
+    EXPECT_EQ(s().ReliabilitySetting, 5.0f);
+    EXPECT_EQ(s().MaxGraphUpdate, 10);
+    EXPECT_EQ(s().BallBarType, 0);
+    EXPECT_EQ(s().CommPort, "COM1");
+    EXPECT_TRUE(s().AutoDetect);
+    EXPECT_EQ(s().BaseAddress, 819200);
+    EXPECT_EQ(s().IoAddress, 816);
+    EXPECT_EQ(s().IrqNumber, 12);
+    EXPECT_EQ(s().AxisNumber, 1);
+    EXPECT_EQ(openCase.Data.BallBarLength, 150.0f);
+    EXPECT_EQ(s().DefaultTestRadius, 150.0f);
+    EXPECT_EQ(s().BaseTemperature, 20.0);
+
+    EXPECT_TRUE(write());
+    EXPECT_EQ(stored("Universal", "Units"), "0");
+    EXPECT_EQ(stored("Graph", "Grid"), "10");
+    EXPECT_EQ(stored("Others", "Toolbar"), "True");
+    EXPECT_EQ(stored("Others", "Maximum points"), "2500");
+    EXPECT_EQ(stored("Configure", "Gauge Exp Coeff."), "11.5");
+    EXPECT_EQ(stored("Configure", "Scale Factor"), "1.0");
+    EXPECT_EQ(stored("Configure", "Reliability"), "5.0");
+    EXPECT_EQ(stored("Configure", "Max. Graph Update (ms)"), "10.0");
+    EXPECT_EQ(stored("Configure", "Static Measurements"), "10");
+    EXPECT_EQ(stored("Configure", "Base Address"), "C8000");
+    EXPECT_EQ(stored("Configure", "I/O Address"), "330");
+    EXPECT_EQ(stored("Configure", "AutoDetect"), "True");
+    EXPECT_EQ(stored("Default", "Ball Bar Length"), "150.0");
+    EXPECT_EQ(stored("Default", "Measured By"), "");
+    EXPECT_EQ(stored("Recent File List", "ID 3"), "0");
+    EXPECT_EQ(stored("Format", "Metric small format"), "<missing>"); // never written
+    EXPECT_EQ(stored("Calibrator", "Length 0"), "<missing>");
+
+    // What was written reads back to the same settings.
+    Settings again;
+    Case againCase;
+    ReadSettings(again, againCase, appPath, iniFile);
+    EXPECT_EQ(again.GaugeExpCoeff, s().GaugeExpCoeff);
+    EXPECT_EQ(again.ScaleFactor, s().ScaleFactor);
+    EXPECT_EQ(again.IoAddress, s().IoAddress);
+    EXPECT_EQ(again.FaultTreePath, s().FaultTreePath);
+    EXPECT_EQ(again.ToolbarVisible, s().ToolbarVisible);
+    EXPECT_EQ(againCase.Data.BallBarLength, openCase.Data.BallBarLength);
+}
+
+TEST_F(SettingsFile, NumbersReadWhateverTheDecimalSeparator)
+{
+    writeIni("[Universal]\nUnits=1\n[Graph]\nGrid=12,5\n"
+             "[Configure]\nGauge Exp Coeff.=11,5\nMax. Graph Update (ms)=10.0\nBall Bar Type=3\n"
+             "Reliability=2,5\nI/O Address=&HFFFF\nBase Address=D0000\n"
+             "[Default]\nBall Bar Length=100,25\nBase Temperature=20.5\n");
+    read();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(s().UnitsInch);
+    EXPECT_EQ(s().GraphScale, 12.5);
+    EXPECT_EQ(s().GaugeExpCoeff, 11.5);
+    EXPECT_EQ(s().MaxGraphUpdate, 10);
+    EXPECT_EQ(s().BallBarType, 3);
+    EXPECT_EQ(s().ReliabilitySetting, 2.5f);
+    EXPECT_EQ(s().IoAddress, -1);
+    EXPECT_EQ(s().BaseAddress, 0xD0000);
+    EXPECT_EQ(openCase.Data.BallBarLength, 100.25f);
+    EXPECT_EQ(s().BaseTemperature, 20.5);
+
+    write();
+    EXPECT_EQ(stored("Universal", "Units"), "-1"); // 1 means inch and is written as the true value
+    EXPECT_EQ(stored("Graph", "Grid"), "12.5");   // always with "."
+    EXPECT_EQ(stored("Configure", "I/O Address"), "FFFF");
+    EXPECT_EQ(stored("Default", "Ball Bar Length"), "100.25");
+}
+
+TEST_F(SettingsFile, ABadValueTakesItsDefaultReportsOnceAndReadingGoesOn)
+{
+    writeIni("[Others]\nToolbar=maybe\nMaximum points=4000\n"
+             "[Configure]\nAutoDetect=sometimes\nSerial Number=SN-77\nBall Bar Type=9\n"
+             "[Universal]\nUnits=99999\n");
+    const SettingsReadResult result = read();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.endsWith("gsReadIni(RENI)."));
+    EXPECT_TRUE(result.fileReadable);
+    EXPECT_EQ(QSet<QString>(result.badKeys.begin(), result.badKeys.end()),
+              QSet<QString>({"Others/Toolbar", "Configure/AutoDetect", "Configure/Ball Bar Type", "Universal/Units"}));
+    EXPECT_TRUE(s().ToolbarVisible);                // default True
+    EXPECT_TRUE(s().AutoDetect);                    // default True
+    EXPECT_FALSE(s().UnitsInch);                    // overflow: default 0
+    EXPECT_EQ(s().BallBarType, 0);                  // no such gauge: default
+    EXPECT_EQ(s().MaxPoints, 4000);                 // read after the bad value
+    EXPECT_EQ(s().SerialNumber, "SN-77");
+}
+
+TEST_F(SettingsFile, ValuesThatWouldBreakCapturesAreCorrected)
+{
+    writeIni("[Configure]\nScale Factor=0\nStatic Measurements=0\n[Others]\nMaximum points=0\n");
+    read();
+    EXPECT_EQ(s().ScaleFactor, 1.0);
+    EXPECT_EQ(s().StaticMeasurements, 10);
+    EXPECT_EQ(s().MaxPoints, 1);
+    writeIni("[Others]\nMaximum points=9000\n");
+    read();
+    EXPECT_EQ(s().MaxPoints, 8000);
+}
+
+TEST(MaxPoints, ClampedAndTheMenuItemOfTheClampedValue)
+{
+    EXPECT_EQ(SetMaxPoints(500), 500);
+    EXPECT_EQ(SetMaxPoints(2500), 2500);
+    EXPECT_EQ(SetMaxPoints(8000), 8000);
+    EXPECT_EQ(SetMaxPoints(9000), 8000);
+    EXPECT_EQ(SetMaxPoints(0), 1);
+    EXPECT_EQ(SetMaxPoints(-7), 1);
+    EXPECT_EQ(MaxPointsItem(500), 0);
+    EXPECT_EQ(MaxPointsItem(1000), 1);
+    EXPECT_EQ(MaxPointsItem(2000), 2);
+    EXPECT_EQ(MaxPointsItem(4000), 3);
+    // Every value not listed is shown as the last item.
+    EXPECT_EQ(MaxPointsItem(8000), 4);
+    EXPECT_EQ(MaxPointsItem(2500), 4);
+    EXPECT_EQ(MaxPointsItem(SetMaxPoints(0)), 4);
+}
+
+TEST_F(SettingsFile, CalibrationTableEndsAtTheFirstZeroLength)
+{
+    writeIni("[Calibrator]\nLength 0=150\nOffset 0=0,0125\nCalibrated 0=-1\n"
+             "Length 2=300\n");
+    read();
+    const CalibrationTable& t = s().Calibration;
+    EXPECT_EQ(t.CalibratorCount, 1);
+    EXPECT_EQ(t.NominalLength[0], 150.0);
+    EXPECT_EQ(t.CalibratorLength[0], 150.0); // defaults to the entry's length
+    EXPECT_EQ(t.LengthOffset[0], 0.0125);
+    EXPECT_EQ(t.LengthCalibrated[0], -1);
+    EXPECT_EQ(t.NominalLength[1], 0.0);
+    EXPECT_EQ(t.NominalLength[2], 0.0); // beyond the end: never read
+
+    // Entries at and above the count stay in the file as they were.
+    s().Calibration.CalibratorLength[0] = 149.9995;
+    write();
+    EXPECT_EQ(stored("Calibrator", "Calibrator Length 0"), "149.9995");
+    EXPECT_EQ(stored("Calibrator", "Length 2"), "300");
+}
+
+TEST_F(SettingsFile, NewCalibrationEntriesAreWrittenLengthCalibratedCalibratorOffset)
+{
+    read();
+    CalibrationTable& t = s().Calibration;
+    t.CalibratorCount = 1;
+    t.NominalLength[0] = 200;
+    t.CalibratorLength[0] = 200.001;
+    t.LengthOffset[0] = -0.002;
+    t.LengthCalibrated[0] = 1;
+    write();
+    const QString text = QString::fromUtf8(readFile("Sarvotex.ini"));
+    const auto pos = [&](const char* key) { return text.indexOf("\n" + QString::fromLatin1(key)); };
+    ASSERT_GE(pos("Length 0="), 0);
+    EXPECT_LT(pos("Length 0="), pos("Calibrated 0="));
+    EXPECT_LT(pos("Calibrated 0="), pos("Calibrator Length 0="));
+    EXPECT_LT(pos("Calibrator Length 0="), pos("Offset 0="));
+    EXPECT_EQ(stored("Calibrator", "Length 0"), "200.0");
+    EXPECT_EQ(stored("Calibrator", "Calibrator Length 0"), "200.001");
+    EXPECT_EQ(stored("Calibrator", "Offset 0"), "-0.002");
+    EXPECT_EQ(stored("Calibrator", "Calibrated 0"), "1");
+}
+
+TEST_F(SettingsFile, AllElevenCalibrationEntries)
+{
+    QByteArray ini = "[Calibrator]\n";
+    for (int i = 0; i < 11; ++i)
+        ini += QString("Length %1=%2\n").arg(i).arg(100 + i * 50).toUtf8();
+    writeIni(ini);
+    read();
+    EXPECT_EQ(s().Calibration.CalibratorCount, 11);
+    EXPECT_EQ(s().Calibration.NominalLength[10], 600.0);
+}
+
+TEST_F(SettingsFile, LongValuesAreNotCut)
+{
+    const QString longPath = "/data/" + QString(300, 'x') + "/run.rtb";
+    writeIni("[Recent File List]\nFile 0=" + longPath.toUtf8() + "\nID 0=42\n");
+    read();
+    EXPECT_EQ(s().RecentFile[0], longPath);
+    EXPECT_EQ(s().RecentID[0], 42);
+    write();
+    EXPECT_EQ(stored("Recent File List", "File 0"), longPath);
+}
+
+TEST_F(SettingsFile, KeysWrittenWhileTheProgramRunsSurviveTheExit)
+{
+    writeIni("[Universal]\nLanguage=English\n; kept\n[Places]\nResults top=10\n");
+    read();
+    IniFile(iniFile).set("BasicInput", "Customer", "ACME");
+    s().Language = "German";
+    write();
+    EXPECT_EQ(stored("BasicInput", "Customer"), "ACME");
+    EXPECT_EQ(stored("Places", "Results top"), "10");
+    EXPECT_EQ(stored("Universal", "Language"), "German");
+    EXPECT_TRUE(QString::fromUtf8(readFile("Sarvotex.ini")).contains("; kept\n"));
+}
+
+// The program keeps such a file from being overwritten (its WriteIni skips it): the reading tells.
+TEST_F(SettingsFile, AFileThatCannotBeReadIsReportedAndGivesTheDefaults)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Sarvotex.ini"));
+    const SettingsReadResult result = read();
+    EXPECT_FALSE(result.fileReadable);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.endsWith("gsReadIni(RENI)."));
+    EXPECT_EQ(s().MaxPoints, 2500); // defaults all the same
+    EXPECT_EQ(s().SerialNumber, "123456789");
+    EXPECT_TRUE(QFileInfo(iniFile).isDir());
+}
+
+TEST_F(SettingsFile, AFailedWriteIsReported)
+{
+    Settings settings;
+    Case c;
+    EXPECT_FALSE(WriteSettings(settings, c, path("no/such/folder/Sarvotex.ini")));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.endsWith("Writing ini-file."));
+}
+
+TEST_F(SettingsFile, TheToolbarStateIsReadAndWritten)
+{
+    writeIni("[Others]\nToolbar=False\n");
+    read();
+    EXPECT_FALSE(s().ToolbarVisible);
+    s().ToolbarVisible = true;
+    write();
+    EXPECT_EQ(stored("Others", "Toolbar"), "True");
+}

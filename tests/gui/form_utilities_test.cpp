@@ -1,0 +1,269 @@
+#include "gui/form_utilities.h"
+
+#include "core/ini_file.h"
+#include "core/language_db.h"
+#include "tests/support/core_test.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+namespace sarvo {
+namespace {
+
+QRect available()
+{
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+TEST(FormUtilitiesCenter, TopLevelWindowOnItsScreen)
+{
+    QWidget window;
+    window.resize(300, 200);
+    window.move(available().topLeft() + QPoint(7, 9));
+    CenterForm(window);
+    const QRect frame = window.frameGeometry();
+    EXPECT_LE(std::abs(frame.center().x() - available().center().x()), 1);
+    EXPECT_LE(std::abs(frame.center().y() - available().center().y()), 1);
+
+    // A control centres the window it lies in.
+    QLineEdit* edit = new QLineEdit(&window);
+    window.move(available().topLeft());
+    CenterForm(*edit);
+    EXPECT_LE(std::abs(window.frameGeometry().center().x() - available().center().x()), 1);
+}
+
+TEST(FormUtilitiesCenter, MdiChildInTheClientArea)
+{
+    QMdiArea area;
+    area.resize(640, 480);
+    area.show();
+    auto* child = new QWidget;
+    QMdiSubWindow* sub = area.addSubWindow(child);
+    sub->resize(200, 100);
+    sub->move(5, 5);
+    CenterForm(*child);
+    const QSize client = area.viewport()->size();
+    EXPECT_EQ(sub->pos(), QPoint((client.width() - 200) / 2, (client.height() - 100) / 2));
+
+    sub->resize(client.width() + 100, 50);
+    CenterForm(*sub);
+    EXPECT_EQ(sub->pos(), QPoint(0, (client.height() - 50) / 2));
+}
+
+class FormUtilitiesPlace : public test::CoreTest {
+protected:
+    QString section = QStringLiteral("Places");
+    QString stored(const QString& key) const
+    {
+        return IniFile(iniFile).get(section, key, QStringLiteral("<none>"));
+    }
+    void store(const QString& key, const QString& value) const
+    {
+        ASSERT_TRUE(IniFile(iniFile).set(section, key, value));
+    }
+};
+
+TEST_F(FormUtilitiesPlace, SavedPlaceIsRestored)
+{
+    const QPoint origin = available().topLeft();
+    QWidget saved;
+    saved.setWindowTitle("Results");
+    saved.setGeometry(QRect(origin + QPoint(40, 30), QSize(320, 240)));
+    SaveFormPlace(saved, iniFile);
+    EXPECT_EQ(stored("Results top"), QString::number(saved.y()));
+    EXPECT_EQ(stored("Results width"), QString::number(saved.width()));
+
+    QWidget restored;
+    restored.setWindowTitle("Results");
+    restored.resize(100, 100);
+    LoadFormPlace(restored, iniFile);
+    EXPECT_EQ(restored.pos(), saved.pos());
+    EXPECT_EQ(restored.size(), saved.size());
+    EXPECT_TRUE(prompts.messages.empty());
+
+    QWidget other;
+    other.setWindowTitle("Graph");
+    other.resize(150, 120);
+    LoadFormPlace(other, iniFile);
+    EXPECT_EQ(other.pos(), QPoint(0, 0));
+    EXPECT_EQ(other.size(), QSize(150, 120));
+}
+
+TEST_F(FormUtilitiesPlace, MinimisedOrMaximisedWindowsAreNotStored)
+{
+    QWidget window;
+    window.setWindowTitle("Trend");
+    window.setWindowState(Qt::WindowMaximized);
+    SaveFormPlace(window, iniFile);
+    window.setWindowState(Qt::WindowMinimized);
+    SaveFormPlace(window, iniFile);
+    EXPECT_EQ(stored("Trend top"), "<none>");
+    EXPECT_EQ(stored("Trend height"), "<none>");
+}
+
+TEST_F(FormUtilitiesPlace, BadValueIsReportedAndStopsLoading)
+{
+    const QPoint origin = available().topLeft();
+    store("Config top", QString::number(origin.y() + 20));
+    store("Config left", "12.5x");
+    store("Config height", "300");
+    QWidget window;
+    window.setWindowTitle("Config");
+    window.setGeometry(QRect(origin + QPoint(1, 2), QSize(200, 100)));
+    LoadFormPlace(window, iniFile);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.startsWith("13:"));
+    EXPECT_TRUE(prompts.messages[0].text.contains("Reading the position of form"));
+    EXPECT_EQ(window.pos(), origin + QPoint(1, 20));
+    EXPECT_EQ(window.size(), QSize(200, 100));
+
+    prompts.messages.clear();
+    store("Config left", "10");
+    store("Config height", "40000");
+    LoadFormPlace(window, iniFile);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.startsWith("6:"));
+    EXPECT_EQ(window.x(), 10);
+    EXPECT_EQ(window.height(), 100);
+}
+
+TEST_F(FormUtilitiesPlace, PlaceOffEveryScreenComesBack)
+{
+    // Old files stored twips: far beyond any screen.
+    store("Old top", "30000");
+    store("Old left", "-30000");
+    store("Old height", "6000");
+    store("Old width", "9000");
+    QWidget window;
+    window.setWindowTitle("Old");
+    LoadFormPlace(window, iniFile);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(window.pos(), available().topLeft());
+    EXPECT_LE(window.width(), available().width());
+    EXPECT_LE(window.height(), available().height());
+}
+
+TEST_F(FormUtilitiesPlace, SectionIsTranslatedAndWriteFailureReported)
+{
+    openFixtureLanguageDb();
+    QSqlQuery insert(QSqlDatabase::database(languageDb().connectionName()));
+    ASSERT_TRUE(insert.prepare("INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Places', ?)"));
+    insert.addBindValue(QString::fromUtf8("Plätze"));
+    ASSERT_TRUE(insert.exec());
+    SetTextLanguage("German");
+    section = QString::fromUtf8("Plätze");
+    QWidget window;
+    window.setWindowTitle("Results");
+    window.setGeometry(QRect(available().topLeft() + QPoint(3, 4), QSize(210, 110)));
+    SaveFormPlace(window, iniFile);
+    EXPECT_EQ(stored("Results height"), "110");
+
+    iniFile = path("missing folder/Sarvotex.ini");
+    SaveFormPlace(window, iniFile);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.contains("Writing the position of form"));
+}
+
+TEST_F(FormUtilitiesPlace, MdiChildPlaceIsItsSubWindow)
+{
+    QMdiArea area;
+    area.resize(640, 480);
+    area.show();
+    auto* child = new QWidget;
+    child->setWindowTitle("Case");
+    QMdiSubWindow* sub = area.addSubWindow(child);
+    sub->setGeometry(30, 20, 250, 150);
+    SaveFormPlace(*child, iniFile);
+    EXPECT_EQ(stored("Case left"), "30");
+
+    sub->setGeometry(0, 0, 100, 100);
+    LoadFormPlace(*child, iniFile);
+    EXPECT_EQ(sub->geometry(), QRect(30, 20, 250, 150));
+
+    store("Case top", "5000");
+    LoadFormPlace(*child, iniFile);
+    EXPECT_EQ(sub->pos(), QPoint(0, 0));
+}
+
+TEST(FormUtilitiesList, SelectsFirstEqualEntry)
+{
+    QComboBox combo;
+    combo.addItems({"mm", "inch", "Inch", "inch"});
+    int changes = 0;
+    QObject::connect(&combo, &QComboBox::currentIndexChanged, [&] { ++changes; });
+    for (const char* text : {"inch", "INCH", "in"})
+        ListSelectText(combo, text);
+    EXPECT_EQ(combo.currentIndex(), 1);
+    EXPECT_EQ(changes, 1);
+
+    QListWidget list;
+    list.addItems({"X", "Y", "Z"});
+    int rowChanges = 0;
+    QObject::connect(&list, &QListWidget::currentRowChanged, [&] { ++rowChanges; });
+    ListSelectText(list, "Z");
+    ListSelectText(list, "z");
+    EXPECT_EQ(list.currentRow(), 2);
+    EXPECT_EQ(rowChanges, 1);
+}
+
+TEST(FormUtilitiesKeys, EnterMovesToTheNextControl)
+{
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    QLineEdit* edits[3];
+    for (auto*& e : edits)
+        layout->addWidget(e = new QLineEdit);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    edits[0]->setFocus();
+    ASSERT_EQ(window.focusWidget(), edits[0]);
+
+    // Each form of Enter moves on and is swallowed; focus wraps round at the end.
+    for (int enter : {int(Qt::Key_Return), int(Qt::Key_Enter), 13}) {
+        int key = enter;
+        EnterAsTab(key, window);
+        EXPECT_EQ(key, 0);
+    }
+    EXPECT_EQ(window.focusWidget(), edits[0]);
+    int key = Qt::Key_Return;
+    EnterAsTab(key, window);
+    EXPECT_EQ(window.focusWidget(), edits[1]);
+
+    for (int other : {int(Qt::Key_Tab), int(Qt::Key_A), 9, 27}) {
+        key = other;
+        EnterAsTab(key, window);
+        EXPECT_EQ(key, other);
+        EXPECT_EQ(window.focusWidget(), edits[1]);
+    }
+}
+
+TEST(FormUtilitiesFont, ArialOrItsStandIn)
+{
+    QFont font(QStringLiteral("DejaVu Serif"), 11);
+    font.setBold(true);
+    SetPrinterFont(font);
+    EXPECT_EQ(font.pointSize(), 11);
+    EXPECT_TRUE(font.bold());
+    const QStringList families = QFontDatabase::families();
+    if (std::any_of(families.begin(), families.end(), [](const QString& f) { return f.contains("Arial"); }))
+        EXPECT_TRUE(font.family().contains("Arial"));
+    else if (families.contains("Liberation Sans")) // fonts-liberation, installed with the program
+        EXPECT_EQ(font.family(), "Liberation Sans");
+    else
+        EXPECT_EQ(font.family(), "DejaVu Serif");
+}
+
+} // namespace
+} // namespace sarvo

@@ -1,0 +1,153 @@
+// The translation of a whole window: captions, tool tips, menus and toolbar under the window's
+// tag, the long-text fallback of tagged labels, and the keys a pass adds.
+#include "core/language_db.h"
+#include "gui/translate_form.h"
+#include "tests/support/core_test.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QToolBar>
+
+#include <optional>
+
+using namespace sarvo;
+using sarvo::test::CoreTest;
+
+class WindowTranslation : public CoreTest {
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        openFixtureLanguageDb({{"Demo", "&Close", "&Schließen"},
+                               {"Demo", "Close the window", "Fenster schließen"},
+                               {"Demo", "Demo window", "Testfenster"},
+                               {"Demo", "&File", "&Datei"},
+                               {"Demo", "E&xit", "&Beenden"},
+                               {"Demo", "Open", "Öffnen"},
+                               {"Demo", "Open a file", "Datei öffnen"}});
+        exec("INSERT INTO LangMemo (Form, Tag, English, German) VALUES ('Demo', 'Limit', 'long', 'Lange Haftungsklausel')");
+        SetTextLanguage("German");
+    }
+    void exec(const QString& sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+        ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
+    }
+    // The row (form, english) and whether its German cell is Null.
+    std::optional<QVariant> row(const QString& form, const QString& english)
+    {
+        QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+        q.prepare("SELECT German FROM Languages WHERE Form = ? AND English = ?");
+        q.addBindValue(form);
+        q.addBindValue(english);
+        if (!q.exec() || !q.next())
+            return std::nullopt;
+        return q.value(0);
+    }
+    int rowCount(const QString& table)
+    {
+        QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+        q.exec("SELECT COUNT(*) FROM " + table);
+        q.next();
+        return q.value(0).toInt();
+    }
+};
+
+TEST_F(WindowTranslation, CaptionsToolTipsMenusAndToolbarUnderTheWindowsTag)
+{
+    QMainWindow window;
+    window.setProperty("tag", "Demo");
+    window.setWindowTitle("Demo window");
+    auto* close = new QPushButton("&Close", &window);
+    close->setToolTip("Close the window");
+    auto* unknown = new QLabel("Radius", &window);
+    auto* edit = new QLineEdit(&window);
+    edit->setToolTip("Open a file");
+    QMenu* file = window.menuBar()->addMenu("&File");
+    QAction* exit = file->addAction("E&xit");
+    QToolBar* bar = window.addToolBar("tools");
+    QAction* open = bar->addAction("Open");
+    open->setToolTip("Open a file");
+    QAction* recent = file->addAction("/data/run.rtb");
+    recent->setProperty("noTranslate", true);
+
+    TranslateForm(window);
+
+    EXPECT_EQ(window.windowTitle(), "Testfenster");
+    EXPECT_EQ(close->text(), QString::fromUtf8("&Schließen"));
+    EXPECT_EQ(close->toolTip(), QString::fromUtf8("Fenster schließen"));
+    EXPECT_EQ(unknown->text(), "Radius");
+    EXPECT_TRUE(row("Demo", "Radius").has_value()); // added under the window's group
+    EXPECT_EQ(edit->toolTip(), QString::fromUtf8("Datei öffnen"));
+    EXPECT_EQ(file->title(), "&Datei");
+    EXPECT_EQ(exit->text(), "&Beenden");
+    EXPECT_EQ(open->text(), QString::fromUtf8("Öffnen"));
+    EXPECT_EQ(open->toolTip(), QString::fromUtf8("Datei öffnen"));
+    EXPECT_EQ(recent->text(), "/data/run.rtb");
+    EXPECT_FALSE(row("Demo", "/data/run.rtb").has_value());
+    EXPECT_FALSE(row("Message", "Radius").has_value());
+}
+
+TEST_F(WindowTranslation, TaggedLabelsFallBackToLangMemoAndAddNothing)
+{
+    QWidget window;
+    window.setProperty("tag", "Demo");
+    auto* liability = new QLabel(QString(601, 'L'), &window);
+    liability->setProperty("tag", "Limit");
+    auto* other = new QLabel("Some caption", &window);
+    other->setProperty("tag", "NoSuchMemo");
+    const int before = rowCount("Languages");
+
+    TranslateForm(window);
+
+    EXPECT_EQ(liability->text(), "Lange Haftungsklausel");
+    EXPECT_EQ(other->text(), "Some caption");
+    // Only the window's empty caption is added as a key; the tagged labels add nothing.
+    EXPECT_EQ(rowCount("Languages"), before + 1);
+    EXPECT_TRUE(row("Demo", "").has_value());
+}
+
+TEST_F(WindowTranslation, ChildWindowsAreLeftToThemselvesAndASecondPassAddsTranslatedKeys)
+{
+    QMainWindow window;
+    window.setProperty("tag", "Demo");
+    auto* area = new QMdiArea(&window);
+    window.setCentralWidget(area);
+    auto* child = new QWidget;
+    child->setProperty("tag", "Child");
+    auto* childButton = new QPushButton("&Close", child);
+    area->addSubWindow(child);
+    auto* groupBox = new QGroupBox("&File", &window);
+
+    TranslateForm(window);
+    EXPECT_EQ(childButton->text(), "&Close");
+    EXPECT_EQ(groupBox->title(), "&Datei");
+
+    // A window translated twice looks its translated captions up as English keys.
+    TranslateForm(window);
+    EXPECT_EQ(groupBox->title(), "&Datei");
+    EXPECT_TRUE(row("Demo", "&Datei").has_value());
+}
+
+TEST_F(WindowTranslation, UnknownLanguageStillAddsMissingKeys)
+{
+    SetTextLanguage("Klingon");
+    QWidget window;
+    window.setProperty("tag", "Demo");
+    window.setWindowTitle("Demo window");
+    auto* close = new QPushButton("&Close", &window);
+    new QLabel("Brand new", &window);
+    TranslateForm(window);
+    EXPECT_EQ(window.windowTitle(), "Demo window");
+    EXPECT_EQ(close->text(), "&Close");
+    EXPECT_TRUE(row("Demo", "Brand new").has_value());
+}

@@ -1,0 +1,65 @@
+#include "tests/support/core_test.h"
+
+#include "core/language_db.h"
+#include "core/progress.h"
+#include "core/sql_script.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace sarvo::test {
+
+void CoreTest::SetUp()
+{
+    ASSERT_TRUE(dir.isValid());
+    appPath = QDir(dir.path()).absolutePath() + "/";
+    iniFile = appPath + "Sarvotex.ini";
+    setPrompts(&prompts);
+    SetBusyHandler([this](bool busy) { busyDepth_ += busy ? 1 : -1; });
+    SetTextLanguage(QString());
+}
+
+void CoreTest::TearDown()
+{
+    CloseLanguageDatabase();
+    SetTextLanguage(QString());
+    SetBusyHandler({});
+    setPrompts(nullptr);
+}
+
+QString CoreTest::writeFile(const QString& name, const QByteArray& bytes) const
+{
+    QFile f(path(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+    return f.fileName();
+}
+
+QByteArray CoreTest::readFile(const QString& name) const
+{
+    QFile f(path(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void CoreTest::openFixtureLanguageDb(const QList<QStringList>& rows)
+{
+    QString script = QStringLiteral(
+        "CREATE TABLE Languages (Form TEXT NOT NULL COLLATE NOCASE, English TEXT NOT NULL COLLATE NOCASE,"
+        " German TEXT, Japanese TEXT, PRIMARY KEY (Form, English));\n"
+        "CREATE TABLE LangMemo (Form TEXT NOT NULL COLLATE NOCASE, Tag TEXT NOT NULL COLLATE NOCASE,"
+        " English TEXT, German TEXT, Japanese TEXT, PRIMARY KEY (Form, Tag));\n"
+        "CREATE TABLE Errors (ErrNo INTEGER PRIMARY KEY, English TEXT, German TEXT, Japanese TEXT);\n");
+    auto quoted = [](const QString& s) -> QString { return "'" + QString(s).replace("'", "''") + "'"; };
+    for (const QStringList& row : rows)
+        script += QStringLiteral("INSERT INTO Languages (Form, English, German) VALUES (%1, %2, %3);\n")
+                      .arg(quoted(row.value(0)), quoted(row.value(1)), quoted(row.value(2)));
+    const QString file = path(kLangDbFileName);
+    QFile::remove(file);
+    ASSERT_EQ(CreateDatabaseFromScript(file, script), QString());
+    OpenLanguageDatabase(appPath);
+    ASSERT_TRUE(languageDb().isOpen());
+}
+
+} // namespace sarvo::test
