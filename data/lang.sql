@@ -113,9 +113,9 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Preparing form
 
 -- The small common windows.
 INSERT INTO Languages (Form, English, German) VALUES ('frmFirst', 'Sarvotrenk Analysis Software', 'Sarvotrenk Analyse-Software');
-INSERT INTO Languages (Form, English, German) VALUES ('frmFirst', 'Windows Version:', 'Version:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmFirst', 'Version:', 'Version:');
 INSERT INTO Languages (Form, English, German) VALUES ('About', 'Sarvotrenk Analysis', 'Sarvotrenk Analyse');
-INSERT INTO Languages (Form, English, German) VALUES ('About', 'Windows Version: ', 'Version: ');
+INSERT INTO Languages (Form, English, German) VALUES ('About', 'Version: ', 'Version: ');
 INSERT INTO Languages (Form, English, German) VALUES ('About', 'C&opyright', 'C&opyright');
 INSERT INTO Languages (Form, English, German) VALUES ('About', '&Limitation of liability', '&Haftungsbeschränkung');
 INSERT INTO Languages (Form, English, German) VALUES ('About', '&Close', '&Schließen');

@@ -426,16 +426,44 @@ TEST_F(SmallWindowsTest, SplashShowsTheVersionAndEnablesTheMainWindowWhenItGoes)
 
 TEST_F(SmallWindowsTest, SplashIsTranslatedUnderItsOwnName)
 {
-    openFixtureLanguageDb({{"frmFirst", "Windows Version:", "Version:"}});
+    openFixtureLanguageDb({{"frmFirst", "Version:", "Programmversion:"}});
     app().Settings.Language = "German";
     frmFirst splash;
     splash.load();
     TranslateForm(splash);
-    EXPECT_EQ(splash.findChild<QLabel*>("lblItem1")->text(), "Version:");
+    EXPECT_EQ(splash.findChild<QLabel*>("lblItem1")->text(), "Programmversion:");
     // The version is not a caption to translate.
     EXPECT_EQ(splash.versionLabel()->text(), "4.7.12");
     EXPECT_EQ(languageRows("frmFirst", "4.7.12"), 0);
     EXPECT_EQ(languageRows("frmFirst", "Sarvotrenk Analysis Software"), 1);
+}
+
+TEST_F(SmallWindowsTest, VersionCaptionsNameNoOtherSystemAndTheShippedTextsTranslateThem)
+{
+    OpenLanguageDatabase(); // created from the shipped texts
+    for (const char* language : {"English", "German"}) {
+        SCOPED_TRACE(language);
+        app().Settings.Language = language;
+        frmFirst splash;
+        splash.load();
+        TranslateForm(splash);
+        frmAbout about;
+        const std::pair<QString, QLabel*> captions[] = {{"frmFirst", splash.findChild<QLabel*>("lblItem1")},
+                                                        {"About", about.findChild<QLabel*>("LblLogo1")}};
+        for (const auto& [form, label] : captions) {
+            SCOPED_TRACE(form.toStdString());
+            ASSERT_NE(label, nullptr);
+            EXPECT_FALSE(label->text().contains("Windows"));
+            EXPECT_TRUE(label->text().startsWith("Version:"));
+            // A shipped row with a text in this language, not a key the window had to add.
+            QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+            q.prepare(QString("SELECT 1 FROM Languages WHERE Form = ? AND %1 = ? AND German IS NOT NULL").arg(language));
+            q.addBindValue(form);
+            q.addBindValue(label->text());
+            ASSERT_TRUE(q.exec());
+            EXPECT_TRUE(q.next()) << label->text().toStdString();
+        }
+    }
 }
 
 } // namespace
