@@ -10,6 +10,7 @@
 #include "app/number_format.h"
 #include "app/program_services.h"
 #include "app/prompts.h"
+#include "app/qt_translations.h"
 #include "app/recent_files.h"
 #include "app/settings.h"
 #include "app/trig_tables.h"
@@ -119,6 +120,8 @@ void StartApplication(MainWindow& main, const StartOptions& options)
     });
     // 7-8. Settings and the case database report their own failures.
     step(gsReadIni);
+    // Qt's own buttons and dialogs speak the language just read, from the first message on.
+    step([&] { InstallQtTranslations(a.Settings.Language); });
     step(openDB);
     // 9. The language database: writable, else read-only; every later step runs without it too.
     step(OpenLanguageDatabase);

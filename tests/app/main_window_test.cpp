@@ -6,23 +6,29 @@
 #include "app/language_db.h"
 #include "app/sql_script.h"
 #include "app/program_services.h"
+#include "app/qt_translations.h"
 #include "app/recent_files.h"
 #include "app/trig_tables.h"
 #include "app/ui/after_load.h"
 #include "app/ui/main_commands.h"
 #include "app/ui/main_window.h"
+#include "app/ui/qt_prompts.h"
 #include "app/ui/startup.h"
 #include "app/ui/window_registry.h"
 #include "tests/support/test_env.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 
 #include <cmath>
@@ -53,6 +59,7 @@ protected:
     void TearDown() override
     {
         main.reset();
+        InstallQtTranslations({}); // Qt's texts back to English for the next test
         services() = ProgramServices();
         qputenv("SARVOTEX_HOME", previousHome);
         AppTest::TearDown();
@@ -347,6 +354,73 @@ TEST_F(MainWindowTest, TheShippedTextsTranslateTheFrameIntoGerman)
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Bitte zuerst die Ebene angeben.");
     EXPECT_EQ(prompts.messages[0].title, "Sarvotrenk Analyse");
+}
+
+namespace {
+// The captions of the Yes and No buttons ("Yes/No") of a question asked through the program's Qt
+// prompts, read while the question is up; the question is then answered No. A watchdog rejects a question
+// left open, so a broken question fails the test instead of hanging it.
+std::string yesNoCaptions(QWidget* parent)
+{
+    QStringList captions;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        for (QMessageBox::StandardButton which : {QMessageBox::Yes, QMessageBox::No}) {
+            if (QAbstractButton* button = box->button(which))
+                captions << button->text().remove('&');
+        }
+        box->reject();
+    });
+    poll.start();
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "question left open";
+            dialog->reject();
+        }
+    });
+    watchdog.start(8000);
+    QtPrompts qtPrompts(parent);
+    EXPECT_FALSE(qtPrompts.askYesNo("Sarvotex", "Go on?"));
+    return captions.join('/').toStdString();
+}
+} // namespace
+
+TEST_F(MainWindowTest, AGermanStartTranslatesQtsOwnButtonsAndALanguageChangeReplacesThem)
+{
+    writeFile("Sarvotex.ini", "[Universal]\nLanguage=German\n");
+    start();
+    EXPECT_EQ(yesNoCaptions(main.get()), "Ja/Nein");
+
+    // The language window's call: the German texts go, whatever the new language.
+    InstallQtTranslations("English"); // English is Qt's own: its catalogue may hold nothing to load
+    EXPECT_EQ(yesNoCaptions(main.get()), "Yes/No");
+    EXPECT_TRUE(InstallQtTranslations("german"));
+    EXPECT_EQ(yesNoCaptions(main.get()), "Ja/Nein");
+    EXPECT_FALSE(InstallQtTranslations("Klingon"));
+    EXPECT_EQ(yesNoCaptions(main.get()), "Yes/No");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(MainWindowTest, WithoutQtsCatalogueQtsOwnTextsStayEnglish)
+{
+    EXPECT_EQ(QtLocaleName("German"), "de");
+    EXPECT_EQ(QtLocaleName("JAPANESE"), "ja");
+    EXPECT_EQ(QtLocaleName("Germanic"), "");
+    EXPECT_EQ(QtLocaleName(""), "");
+
+    QTemporaryDir emptyFolder;
+    ASSERT_TRUE(InstallQtTranslations("German"));
+    EXPECT_FALSE(InstallQtTranslations("German", emptyFolder.path()));
+    QMainWindow parent;
+    EXPECT_EQ(yesNoCaptions(&parent), "Yes/No");
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST_F(MainWindowTest, AWriteProtectedCaseDatabaseOpensReadOnly)
