@@ -2,6 +2,8 @@
 // Window helpers shared by every window: placement, stored positions, list selection by text,
 // Enter as Tab and the printer font.
 
+#include <QRect>
+
 class QWidget;
 class QString;
 class QFont;
@@ -12,9 +14,15 @@ namespace sarvo {
 void CenterForm(QWidget& window);
 
 // Restores / stores top, left, height and width under the translated section "Places", keyed by
-// the window's caption. A stored place off every screen is moved back onto the screen.
+// the window's caption. A stored place that is not wholly on the available area of a screen is
+// moved and shrunk onto the screen it overlaps most (the primary one when it overlaps none).
 void LoadFormPlace(QWidget& window);
 void SaveFormPlace(const QWidget& window);
+// True when the settings file holds a place for the window.
+bool HasStoredPlace(const QWidget& window);
+
+// The place moved, and shrunk where it is larger, so that it lies wholly inside area.
+QRect ClampToArea(const QRect& place, const QRect& area);
 
 // Selects the first entry of a combo or list box equal to text (case-sensitive); no equal entry
 // leaves the control unchanged.

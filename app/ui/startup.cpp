@@ -16,6 +16,7 @@
 #include "app/trig_tables.h"
 #include "app/ui/about_window.h"
 #include "app/ui/after_load.h"
+#include "app/ui/form_utilities.h"
 #include "app/ui/main_window.h"
 #include "app/ui/splash_window.h"
 #include "app/ui/translate_form.h"
@@ -63,6 +64,16 @@ QString CommandLineFile(const QString& commandLine, const QString& startFolder)
     return QDir(startFolder).absolutePath() + "/" + text;
 }
 
+void PlaceMainWindow(QWidget& main)
+{
+    if (!HasStoredPlace(main)) {
+        main.setWindowState(main.windowState() | Qt::WindowMaximized);
+        return;
+    }
+    main.setWindowState(main.windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    LoadFormPlace(main);
+}
+
 void RegisterFrameWindows(MainWindow& main)
 {
     windows().registerWindow(
@@ -106,7 +117,8 @@ void StartApplication(MainWindow& main, const StartOptions& options)
 
     // 3. The frame and the splash, painted before the slower steps.
     if (options.showWindows) {
-        main.show();
+        // Maximised as on a first start; a place stored for the frame is taken once it is known.
+        main.showMaximized();
         windows().show("frmFirst");
         QCoreApplication::processEvents();
     }
@@ -132,6 +144,8 @@ void StartApplication(MainWindow& main, const StartOptions& options)
             TranslateForm(*splash);
         TranslateForm(main);
     });
+    // The place is keyed by the translated caption.
+    step([&] { PlaceMainWindow(main); });
     // 12-14. Upgrade of the case database, the tables, the recent list.
     step(CheckDbFields);
     step(InitTrigTables);

@@ -20,11 +20,14 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTabWidget>
@@ -73,7 +76,7 @@ protected:
         options.programFolder = programFolder.path();
         options.startFolder = startFolder;
         options.commandLine = commandLine;
-        options.showWindows = false;
+        options.showWindows = showWindows;
         StartApplication(*main, options);
     }
     void restart()
@@ -117,6 +120,7 @@ protected:
     std::unique_ptr<MainWindow> main;
     QStringList opened, savedFiles;
     bool readSucceeds = true;
+    bool showWindows = false; // the frame and the splash as the program shows them
     int resultsShown = 0, basicInfoShown = 0;
     double savedReadings = 0;
 };
@@ -421,6 +425,38 @@ TEST_F(MainWindowTest, WithoutQtsCatalogueQtsOwnTextsStayEnglish)
     QMainWindow parent;
     EXPECT_EQ(yesNoCaptions(&parent), "Yes/No");
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(MainWindowTest, TheFirstStartFillsTheScreenAndAStoredPlaceIsBroughtOntoIt)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    showWindows = true;
+    start();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main->isMaximized());
+    EXPECT_EQ(main->frameGeometry(), available);
+    main->shutdown();
+    main.reset();
+
+    // A place stored on a larger screen: reaching past this one, and taller than it.
+    ResetAppContext();
+    writeFile("Sarvotex.ini", QString("[Places]\nSarvotrenk Analysis top=%1\nSarvotrenk Analysis left=%2\n"
+                                      "Sarvotrenk Analysis height=%3\nSarvotrenk Analysis width=600\n")
+                                  .arg(available.y() - 40)
+                                  .arg(available.right() - 300)
+                                  .arg(available.height() + 500)
+                                  .toUtf8());
+    start();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_FALSE(main->isMaximized());
+    const QRect frame = main->frameGeometry();
+    EXPECT_TRUE(available.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+                                           << frame.height();
+    EXPECT_EQ(frame.right(), available.right());
+    EXPECT_EQ(frame.top(), available.top());
+    EXPECT_EQ(frame.height(), available.height());
+    EXPECT_EQ(main->width(), 600);
 }
 
 TEST_F(MainWindowTest, AWriteProtectedCaseDatabaseOpensReadOnly)
