@@ -123,6 +123,17 @@ void CenterForm(QWidget& window)
               available.y() + std::max(0, (available.height() - size.height()) / 2));
 }
 
+void CenterForm(QWidget& window, const QWidget& over)
+{
+    QWidget* top = window.window();
+    const QWidget* owner = over.window();
+    QRect place(QPoint(), top->frameGeometry().size());
+    place.moveCenter(owner->frameGeometry().center());
+    if (const QScreen* screen = screenOf(*owner))
+        place = ClampToArea(place, screen->availableGeometry());
+    top->move(place.topLeft());
+}
+
 void LoadFormPlace(QWidget& window)
 {
     const QString location = QStringLiteral("Reading the position of form");

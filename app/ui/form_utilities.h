@@ -12,6 +12,9 @@ namespace sarvo {
 
 // Centres an MDI child in the main window's client area, any other window on its screen.
 void CenterForm(QWidget& window);
+// Centres a top-level window on another one (the help window on the main window), kept on the
+// available area of the other's screen.
+void CenterForm(QWidget& window, const QWidget& over);
 
 // Restores / stores top, left, height and width under the translated section "Places", keyed by
 // the window's caption. A stored place that is not wholly on the available area of a screen is

@@ -43,6 +43,21 @@ TEST(FormUtilitiesCenter, TopLevelWindowOnItsScreen)
     EXPECT_LE(std::abs(window.frameGeometry().center().x() - available().center().x()), 1);
 }
 
+TEST(FormUtilitiesCenter, TopLevelWindowOnAnotherStaysOnTheScreen)
+{
+    QWidget owner;
+    owner.setGeometry(QRect(available().topLeft() + QPoint(250, 200), QSize(300, 240)));
+    QWidget window;
+    window.resize(200, 100);
+    CenterForm(window, owner);
+    EXPECT_LE((window.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 1);
+
+    // An owner in the corner: centred on it the window would stick out of the screen.
+    owner.setGeometry(QRect(available().topLeft(), QSize(100, 80)));
+    CenterForm(window, owner);
+    EXPECT_EQ(window.pos(), available().topLeft());
+}
+
 TEST(FormUtilitiesCenter, MdiChildInTheClientArea)
 {
     QMdiArea area;

@@ -1,4 +1,5 @@
 #include "app/ui/about_window.h"
+#include "app/ui/help_window.h"
 #include "app/ui/input_window.h"
 #include "app/ui/progress_window.h"
 #include "app/ui/qt_prompts.h"
@@ -9,14 +10,17 @@
 #include "tests/support/test_env.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTest>
 #include <QTimer>
 
@@ -394,6 +398,70 @@ TEST_F(SmallWindowsAbout, EscAndCloseButtonCloseTheModalWindow)
         EXPECT_TRUE(driven);
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
+}
+
+// ---- The help window ----
+
+class SmallWindowsHelp : public SmallWindowsTest {
+protected:
+    void SetUp() override
+    {
+        SmallWindowsTest::SetUp();
+        openFixtureLanguageDb({{"Help", "Help", "Hilfe"}, {"Help", "&Close", QString::fromUtf8("&Schließen")}});
+        app().Settings.Language = "German";
+        // Not maximised and off the screen's centre, so centred on it differs from centred on the screen.
+        main.setGeometry(QRect(available().topLeft() + QPoint(150, 100), QSize(600, 500)));
+        main.show();
+    }
+
+    static QRect available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+    QMainWindow main;
+    HtmlHelpSystem help{&main};
+};
+
+TEST_F(SmallWindowsHelp, OpensTranslatedAndCentredOnTheMainWindow)
+{
+    help.helpOnHelp();
+    HelpWindow* window = help.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_EQ(window->windowTitle(), "Hilfe");
+    EXPECT_EQ(window->closeButton()->text(), QString::fromUtf8("&Schließen"));
+    const QPoint offset = window->frameGeometry().center() - main.frameGeometry().center();
+    // The frame the window manager adds after showing may shift it by its width.
+    EXPECT_LE(offset.manhattanLength(), 4) << offset.x() << "," << offset.y();
+    EXPECT_TRUE(available().contains(window->frameGeometry()));
+
+    // Open again while shown, it stays where the user moved it.
+    window->move(window->pos() + QPoint(30, 20));
+    const QPoint moved = window->pos();
+    help.helpOnHelp();
+    EXPECT_EQ(window->pos(), moved);
+}
+
+TEST_F(SmallWindowsHelp, EscAndTheCloseButtonCloseItAndTheNextCallShowsItAgain)
+{
+    const std::pair<const char*, std::function<void(HelpWindow&)>> ways[] = {
+        {"Esc in the page", [](HelpWindow& w) { QTest::keyClick(w.browser(), Qt::Key_Escape); }},
+        {"Esc on the button",
+         [](HelpWindow& w) {
+             w.closeButton()->setFocus();
+             QTest::keyClick(w.closeButton(), Qt::Key_Escape);
+         }},
+        {"Close button", [](HelpWindow& w) { QTest::mouseClick(w.closeButton(), Qt::LeftButton); }},
+    };
+    for (const auto& [name, close] : ways) {
+        SCOPED_TRACE(name);
+        help.helpOnHelp();
+        HelpWindow* window = help.window();
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(window->isVisible());
+        close(*window);
+        EXPECT_FALSE(window->isVisible());
+    }
+    EXPECT_TRUE(main.isVisible());
 }
 
 // ---- The splash window ----
