@@ -30,6 +30,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 
 namespace sarvo {
 
@@ -39,6 +40,20 @@ namespace {
 void step(const std::function<void()>& fn)
 {
     RunTrapped("Starting", fn);
+}
+
+// Maximised, and its normal place is the whole available area too: without a window manager a
+// maximised window keeps its size.
+void maximise(QWidget& main)
+{
+    if (!main.isMaximized()) {
+        if (const QScreen* screen = main.screen()) {
+            const QRect area = screen->availableGeometry();
+            main.resize(area.size() - (main.frameGeometry().size() - main.size()));
+            main.move(area.topLeft());
+        }
+    }
+    main.setWindowState((main.windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
 }
 
 void setChildText(QWidget* window, const QString& name, const QString& text)
@@ -67,7 +82,7 @@ QString CommandLineFile(const QString& commandLine, const QString& startFolder)
 void PlaceMainWindow(QWidget& main)
 {
     if (!HasStoredPlace(main)) {
-        main.setWindowState(main.windowState() | Qt::WindowMaximized);
+        maximise(main);
         return;
     }
     main.setWindowState(main.windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
@@ -118,7 +133,8 @@ void StartApplication(MainWindow& main, const StartOptions& options)
     // 3. The frame and the splash, painted before the slower steps.
     if (options.showWindows) {
         // Maximised as on a first start; a place stored for the frame is taken once it is known.
-        main.showMaximized();
+        maximise(main);
+        main.show();
         windows().show("frmFirst");
         QCoreApplication::processEvents();
     }

@@ -435,6 +435,11 @@ TEST_F(MainWindowTest, TheFirstStartFillsTheScreenAndAStoredPlaceIsBroughtOntoIt
     QCoreApplication::processEvents();
     EXPECT_TRUE(main->isMaximized());
     EXPECT_EQ(main->frameGeometry(), available);
+    // Where no window manager maximises it (and so adds no frame), its normal place fills the area.
+    main->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->frameGeometry().topLeft(), available.topLeft());
+    EXPECT_EQ(main->size(), available.size());
     main->shutdown();
     main.reset();
 
