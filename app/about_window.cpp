@@ -78,7 +78,7 @@ frmAbout::frmAbout(QWidget* parent)
     product->setAlignment(Qt::AlignCenter);
     auto* versionRow = new QHBoxLayout;
     versionRow->addStretch();
-    versionRow->addWidget(makeLabel(QStringLiteral("LblLogo1"), QStringLiteral("Windows Version: ")));
+    versionRow->addWidget(makeLabel(QStringLiteral("LblLogo1"), QStringLiteral("Version: ")));
     versionRow->addWidget(version_);
     versionRow->addStretch();
     auto* topicLayout = new QVBoxLayout(topic);

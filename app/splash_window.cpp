@@ -116,7 +116,7 @@ frmFirst::frmFirst(QWidget* mainWindow)
     productFont.setBold(true);
     product->setFont(productFont);
     product->setAlignment(Qt::AlignCenter);
-    QLabel* versionCaption = makeLabel(QStringLiteral("lblItem1"), QStringLiteral("Windows Version:"));
+    QLabel* versionCaption = makeLabel(QStringLiteral("lblItem1"), QStringLiteral("Version:"));
     auto* versionRow = new QHBoxLayout;
     versionRow->addStretch();
     versionRow->addWidget(versionCaption);

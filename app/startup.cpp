@@ -27,9 +27,12 @@
 #include "core/units.h"
 #include "core/utilities.h"
 #include "app/program_db.h"
+#include "app/qt_translations.h"
+#include "gui/form_utilities.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 
 namespace sarvo {
 
@@ -39,6 +42,20 @@ namespace {
 void step(const std::function<void()>& fn)
 {
     RunTrapped("Starting", fn);
+}
+
+// Maximised, and its normal place is the whole available area too: without a window manager a
+// maximised window keeps its size.
+void maximise(QWidget& main)
+{
+    if (!main.isMaximized()) {
+        if (const QScreen* screen = main.screen()) {
+            const QRect area = screen->availableGeometry();
+            main.resize(area.size() - (main.frameGeometry().size() - main.size()));
+            main.move(area.topLeft());
+        }
+    }
+    main.setWindowState((main.windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
 }
 
 } // namespace
@@ -52,6 +69,16 @@ QString CommandLineFile(const QString& commandLine, const QString& startFolder)
     if (QDir::isAbsolutePath(unix) || (unix.size() > 1 && unix[1] == ':'))
         return text;
     return QDir(startFolder).absolutePath() + "/" + text;
+}
+
+void PlaceMainWindow(QWidget& main)
+{
+    if (!HasStoredPlace(main, app().State.IniFile)) {
+        maximise(main);
+        return;
+    }
+    main.setWindowState(main.windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    LoadFormPlace(main, app().State.IniFile);
 }
 
 void RegisterFrameWindows(MainWindow& main)
@@ -99,6 +126,8 @@ void StartApplication(MainWindow& main, const StartOptions& options)
 
     // 3. The frame and the splash, painted before the slower steps.
     if (options.showWindows) {
+        // Maximised as on a first start; a place stored for the frame is taken once it is known.
+        maximise(main);
         main.show();
         windows().show(WindowId::Splash);
         QCoreApplication::processEvents();
@@ -113,6 +142,8 @@ void StartApplication(MainWindow& main, const StartOptions& options)
     });
     // 7-8. Settings and the case database report their own failures.
     step(gsReadIni);
+    // Qt's own buttons and dialogs speak the language just read, from the first message on.
+    step([&] { InstallQtTranslations(a.Settings.Language); });
     step(openDB);
     // 9. The language database: writable, else read-only; every later step runs without it too.
     step([&] {
@@ -126,6 +157,8 @@ void StartApplication(MainWindow& main, const StartOptions& options)
             TranslateForm(*splash);
         TranslateForm(main);
     });
+    // The place is keyed by the translated caption.
+    step([&] { PlaceMainWindow(main); });
     // 12-14. Upgrade of the case database, the tables, the recent list.
     step(CheckDbFields);
     step(InitTrigTables);

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace sarvo {
 
 class MainWindow;
@@ -25,6 +27,10 @@ void InstallFrameServices();
 
 // Registers the frame's own windows: the splash "frmFirst" and the about window "frmAbout".
 void RegisterFrameWindows(MainWindow& main);
+
+// Maximises the main window unless the settings file holds a place for it; a stored place is
+// restored and brought onto the screen.
+void PlaceMainWindow(QWidget& main);
 
 // Writes the settings, closes the databases and the help windows. Never reports anything.
 void ShutdownApplication();

@@ -103,7 +103,6 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Saving to file
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Save case to file', 'Fall in Datei speichern');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Set the plane first, please.', 'Bitte zuerst die Ebene angeben.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The measurement has not been saved. Leave the program all the same?', 'Die Messung ist nicht gespeichert. Das Programm trotzdem beenden?');
-INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Help', 'Hilfe');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'How to use help', 'Hilfe verwenden');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Follow the underlined links to move between topics. Use the Back and Forward keys (Alt+Left, Alt+Right) to return to pages you have seen.', 'Folgen Sie den unterstrichenen Verweisen, um zwischen den Themen zu wechseln. Mit Alt+Links und Alt+Rechts kehren Sie zu bereits gesehenen Seiten zurück.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Read only', 'Schreibgeschützt');
@@ -113,12 +112,14 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Preparing form
 
 -- The small common windows.
 INSERT INTO Languages (Form, English, German) VALUES ('frmFirst', 'Sarvotrenk Analysis Software', 'Sarvotrenk Analyse-Software');
-INSERT INTO Languages (Form, English, German) VALUES ('frmFirst', 'Windows Version:', 'Version:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmFirst', 'Version:', 'Version:');
 INSERT INTO Languages (Form, English, German) VALUES ('About', 'Sarvotrenk Analysis', 'Sarvotrenk Analyse');
-INSERT INTO Languages (Form, English, German) VALUES ('About', 'Windows Version: ', 'Version: ');
+INSERT INTO Languages (Form, English, German) VALUES ('About', 'Version: ', 'Version: ');
 INSERT INTO Languages (Form, English, German) VALUES ('About', 'C&opyright', 'C&opyright');
 INSERT INTO Languages (Form, English, German) VALUES ('About', '&Limitation of liability', '&Haftungsbeschränkung');
 INSERT INTO Languages (Form, English, German) VALUES ('About', '&Close', '&Schließen');
+INSERT INTO Languages (Form, English, German) VALUES ('Help', 'Help', 'Hilfe');
+INSERT INTO Languages (Form, English, German) VALUES ('Help', '&Close', '&Schließen');
 INSERT INTO Languages (Form, English, German) VALUES ('Wait', 'Sarvotrenk', 'Sarvotrenk');
 INSERT INTO Languages (Form, English, German) VALUES ('Wait', 'One moment, please...', 'Einen Augenblick bitte...');
 INSERT INTO Languages (Form, English, German) VALUES ('Input', 'Kysymys', 'Frage');

@@ -51,7 +51,8 @@ QScreen* screenOf(const QWidget& window)
     return screen ? screen : QGuiApplication::primaryScreen();
 }
 
-// Places of old files were stored in twips and may lie far beyond today's screens.
+// Places of old files were stored in twips and may lie far beyond today's screens; others were
+// stored on a screen larger than today's.
 void bringBackIntoView(QWidget& placed)
 {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(&placed)) {
@@ -62,16 +63,25 @@ void bringBackIntoView(QWidget& placed)
         return;
     }
     const QRect place = placed.frameGeometry();
-    const auto screens = QGuiApplication::screens();
-    if (screens.isEmpty())
-        return;
-    for (const QScreen* screen : screens) {
-        if (screen->geometry().intersects(place))
-            return;
+    const QScreen* best = QGuiApplication::primaryScreen();
+    qint64 bestOverlap = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect overlap = screen->availableGeometry().intersected(place);
+        const qint64 size = overlap.isEmpty() ? 0 : qint64(overlap.width()) * overlap.height();
+        if (size > bestOverlap) {
+            bestOverlap = size;
+            best = screen;
+        }
     }
-    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    placed.resize(std::min(placed.width(), available.width()), std::min(placed.height(), available.height()));
-    placed.move(available.topLeft());
+    if (!best)
+        return;
+    const QRect clamped = ClampToArea(place, best->availableGeometry());
+    if (clamped == place)
+        return;
+    // The frame is placed, the client area sized: the frame's margins stay as they are.
+    placed.resize(placed.width() - (place.width() - clamped.width()),
+                  placed.height() - (place.height() - clamped.height()));
+    placed.move(clamped.topLeft());
 }
 
 QString placeKey(const QWidget& window, const char* part)
@@ -80,6 +90,15 @@ QString placeKey(const QWidget& window, const char* part)
 }
 
 } // namespace
+
+QRect ClampToArea(const QRect& place, const QRect& area)
+{
+    const int width = std::min(place.width(), area.width());
+    const int height = std::min(place.height(), area.height());
+    const int x = std::clamp(place.x(), area.x(), area.x() + area.width() - width);
+    const int y = std::clamp(place.y(), area.y(), area.y() + area.height() - height);
+    return QRect(x, y, width, height);
+}
 
 void CenterForm(QWidget& window)
 {
@@ -101,6 +120,17 @@ void CenterForm(QWidget& window)
     const QSize size = top->frameGeometry().size();
     top->move(available.x() + std::max(0, (available.width() - size.width()) / 2),
               available.y() + std::max(0, (available.height() - size.height()) / 2));
+}
+
+void CenterForm(QWidget& window, const QWidget& over)
+{
+    QWidget* top = window.window();
+    const QWidget* owner = over.window();
+    QRect place(QPoint(), top->frameGeometry().size());
+    place.moveCenter(owner->frameGeometry().center());
+    if (const QScreen* screen = screenOf(*owner))
+        place = ClampToArea(place, screen->availableGeometry());
+    top->move(place.topLeft());
 }
 
 void LoadFormPlace(QWidget& window, const QString& iniFile)
@@ -141,6 +171,13 @@ void LoadFormPlace(QWidget& window, const QString& iniFile)
         placed.resize(*width, placed.height());
     }();
     bringBackIntoView(placed);
+}
+
+bool HasStoredPlace(const QWidget& window, const QString& iniFile)
+{
+    IniDocument ini;
+    return ini.load(iniFile) == IniDocument::LoadStatus::Loaded
+        && ini.value(Translate(QStringLiteral("Places")), placeKey(window, "top")).has_value();
 }
 
 void SaveFormPlace(const QWidget& window, const QString& iniFile)

@@ -2,6 +2,8 @@
 // Window helpers shared by every window: placement, stored positions, list selection by text,
 // Enter as Tab and the printer font.
 
+#include <QRect>
+
 class QWidget;
 class QString;
 class QFont;
@@ -10,11 +12,20 @@ namespace sarvo {
 
 // Centres an MDI child in the main window's client area, any other window on its screen.
 void CenterForm(QWidget& window);
+// Centres a top-level window on another one (the help window on the main window), kept on the
+// available area of the other's screen.
+void CenterForm(QWidget& window, const QWidget& over);
 
 // Restores / stores top, left, height and width under the translated section "Places", keyed by
-// the window's caption. A stored place off every screen is moved back onto the screen.
+// the window's caption. A stored place that is not wholly on the available area of a screen is
+// moved and shrunk onto the screen it overlaps most (the primary one when it overlaps none).
 void LoadFormPlace(QWidget& window, const QString& iniFile);
 void SaveFormPlace(const QWidget& window, const QString& iniFile);
+// True when the settings file holds a place for the window.
+bool HasStoredPlace(const QWidget& window, const QString& iniFile);
+
+// The place moved, and shrunk where it is larger, so that it lies wholly inside area.
+QRect ClampToArea(const QRect& place, const QRect& area);
 
 // Selects the first entry of a combo or list box equal to text (case-sensitive); no equal entry
 // leaves the control unchanged.

@@ -1,28 +1,78 @@
 #include "gui/help_window.h"
 
 #include "core/language_db.h"
+#include "gui/form_utilities.h"
+#include "gui/translate_form.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace sarvo {
 
-HtmlHelpSystem::~HtmlHelpSystem()
+HelpWindow::HelpWindow(QWidget* owner)
+    : QWidget(owner, Qt::Window)
+    , browser_(new QTextBrowser)
+    , close_(new QPushButton(QStringLiteral("&Close")))
 {
-    delete browser_.data();
+    setObjectName(QStringLiteral("frmHelp"));
+    setProperty("tag", QStringLiteral("Help"));
+    // Closing only hides it: the next help call shows the same window.
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowTitle(QStringLiteral("Help"));
+
+    browser_->setObjectName(QStringLiteral("browser"));
+    close_->setObjectName(QStringLiteral("cmdClose"));
+    connect(close_, &QPushButton::clicked, this, &QWidget::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(close_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(browser_, 1);
+    layout->addLayout(buttons);
+    resize(640, 560);
+    TranslateForm(*this);
 }
 
-QTextBrowser* HtmlHelpSystem::ensureBrowser()
+void HelpWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (!browser_) {
-        browser_ = new QTextBrowser;
-        browser_->setAttribute(Qt::WA_DeleteOnClose, false);
-        browser_->setWindowTitle(Translate("Help"));
-        browser_->resize(640, 520);
+    if (event->key() == Qt::Key_Escape) {
+        close_->click();
+        event->accept();
+        return;
     }
-    return browser_;
+    QWidget::keyPressEvent(event);
+}
+
+HtmlHelpSystem::~HtmlHelpSystem()
+{
+    delete window_.data();
+}
+
+HelpWindow* HtmlHelpSystem::ensureWindow()
+{
+    if (!window_)
+        window_ = new HelpWindow(owner_);
+    return window_;
+}
+
+void HtmlHelpSystem::present()
+{
+    HelpWindow* w = ensureWindow();
+    if (!w->isVisible()) {
+        if (owner_)
+            CenterForm(*w, *owner_);
+        else
+            CenterForm(*w);
+    }
+    w->show();
+    w->raise();
+    w->activateWindow();
 }
 
 void HtmlHelpSystem::showContext(const QString& helpFile, int context)
@@ -32,7 +82,7 @@ void HtmlHelpSystem::showContext(const QString& helpFile, int context)
         page = HelpPagePath(QCoreApplication::applicationDirPath() + "/" + QFileInfo(helpFile).fileName());
     if (page.isEmpty())
         return; // a missing help file shows nothing, as a failed help call did
-    QTextBrowser* b = ensureBrowser();
+    QTextBrowser* b = ensureWindow()->browser();
     QUrl url = QUrl::fromLocalFile(page);
     if (context != 0)
         url.setFragment(QString::number(context));
@@ -40,26 +90,24 @@ void HtmlHelpSystem::showContext(const QString& helpFile, int context)
     if (context != 0)
         b->scrollToAnchor(QString::number(context));
     currentFile_ = helpFile;
-    b->show();
-    b->raise();
+    present();
 }
 
 void HtmlHelpSystem::helpOnHelp()
 {
-    QTextBrowser* b = ensureBrowser();
+    QTextBrowser* b = ensureWindow()->browser();
     b->setHtml("<h1>" + Translate("How to use help") + "</h1><p>"
                + Translate("Follow the underlined links to move between topics. Use the Back and Forward keys "
                            "(Alt+Left, Alt+Right) to return to pages you have seen.")
                + "</p>");
     currentFile_.clear();
-    b->show();
-    b->raise();
+    present();
 }
 
 void HtmlHelpSystem::quit(const QString& helpFile)
 {
-    if (browser_ && (helpFile.isEmpty() || helpFile.compare(currentFile_, Qt::CaseInsensitive) == 0))
-        browser_->close();
+    if (window_ && (helpFile.isEmpty() || helpFile.compare(currentFile_, Qt::CaseInsensitive) == 0))
+        window_->close();
 }
 
 } // namespace sarvo

@@ -1,14 +1,33 @@
 #pragma once
-// The help window: the HTML pages of the help files in one browser window.
+// The help window: the HTML pages of the help files in one browser window, centred on the main
+// window when it opens, with a Close button; Esc closes it too.
 
 #include "core/help.h"
 
 #include <QPointer>
+#include <QWidget>
 
-#include <QTextBrowser>
-class QWidget;
+class QPushButton;
+class QTextBrowser;
 
 namespace sarvo {
+
+class HelpWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Translated under the Tag "Help"; a window of its own over owner.
+    explicit HelpWindow(QWidget* owner = nullptr);
+
+    QTextBrowser* browser() const { return browser_; }
+    QPushButton* closeButton() const { return close_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QTextBrowser* browser_;
+    QPushButton* close_;
+};
 
 class HtmlHelpSystem : public HelpSystem {
 public:
@@ -19,13 +38,15 @@ public:
     void helpOnHelp() override;
     void quit(const QString& helpFile) override;
 
-    QTextBrowser* browser() const { return browser_.data(); }
+    HelpWindow* window() const { return window_.data(); }
 
 private:
-    QTextBrowser* ensureBrowser();
+    HelpWindow* ensureWindow();
+    // Shows the window, centred on the owner when it was not open.
+    void present();
 
     QWidget* owner_;
-    QPointer<QTextBrowser> browser_;
+    QPointer<HelpWindow> window_;
     QString currentFile_;
 };
 

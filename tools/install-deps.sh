@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev libgl-dev
+  qt6-translations-l10n
   libpugixml-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev
   poppler-utils fonts-liberation socat xvfb xauth

@@ -15,15 +15,24 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "gui/window_registry.h"
+#include "app/qt_translations.h"
+#include "gui/qt_prompts.h"
 #include "tests/support/test_env.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QToolBar>
 
 #include <cmath>
@@ -54,6 +63,7 @@ protected:
     void TearDown() override
     {
         main.reset();
+        InstallQtTranslations({}); // Qt's texts back to English for the next test
         services() = ProgramServices();
         qputenv("SARVOTEX_HOME", previousHome);
         AppTest::TearDown();
@@ -67,7 +77,7 @@ protected:
         options.programFolder = programFolder.path();
         options.startFolder = startFolder;
         options.commandLine = commandLine;
-        options.showWindows = false;
+        options.showWindows = showWindows;
         StartApplication(*main, options);
     }
     void restart()
@@ -121,6 +131,7 @@ protected:
     std::unique_ptr<MainWindow> main;
     QStringList opened, savedFiles;
     bool readSucceeds = true;
+    bool showWindows = false; // the frame and the splash as the program shows them
     int resultsShown = 0, basicInfoShown = 0;
     double savedReadings = 0;
 };
@@ -398,6 +409,110 @@ TEST_F(MainWindowTest, TheShippedTextsTranslateTheFrameIntoGerman)
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Bitte zuerst die Ebene angeben.");
     EXPECT_EQ(prompts.messages[0].title, "Sarvotrenk Analyse");
+}
+
+namespace {
+// The captions of the Yes and No buttons ("Yes/No") of a question asked through the program's Qt
+// prompts, read while the question is up; the question is then answered No. A watchdog rejects a question
+// left open, so a broken question fails the test instead of hanging it.
+std::string yesNoCaptions(QWidget* parent)
+{
+    QStringList captions;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        for (QMessageBox::StandardButton which : {QMessageBox::Yes, QMessageBox::No}) {
+            if (QAbstractButton* button = box->button(which))
+                captions << button->text().remove('&');
+        }
+        box->reject();
+    });
+    poll.start();
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "question left open";
+            dialog->reject();
+        }
+    });
+    watchdog.start(8000);
+    QtPrompts qtPrompts(parent);
+    EXPECT_FALSE(qtPrompts.askYesNo("Sarvotex", "Go on?"));
+    return captions.join('/').toStdString();
+}
+} // namespace
+
+TEST_F(MainWindowTest, AGermanStartTranslatesQtsOwnButtonsAndALanguageChangeReplacesThem)
+{
+    writeFile("Sarvotex.ini", "[Universal]\nLanguage=German\n");
+    start();
+    EXPECT_EQ(yesNoCaptions(main.get()), "Ja/Nein");
+
+    // The language window's call: the German texts go, whatever the new language.
+    InstallQtTranslations("English"); // English is Qt's own: its catalogue may hold nothing to load
+    EXPECT_EQ(yesNoCaptions(main.get()), "Yes/No");
+    EXPECT_TRUE(InstallQtTranslations("german"));
+    EXPECT_EQ(yesNoCaptions(main.get()), "Ja/Nein");
+    EXPECT_FALSE(InstallQtTranslations("Klingon"));
+    EXPECT_EQ(yesNoCaptions(main.get()), "Yes/No");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(MainWindowTest, WithoutQtsCatalogueQtsOwnTextsStayEnglish)
+{
+    EXPECT_EQ(QtLocaleName("German"), "de");
+    EXPECT_EQ(QtLocaleName("JAPANESE"), "ja");
+    EXPECT_EQ(QtLocaleName("Germanic"), "");
+    EXPECT_EQ(QtLocaleName(""), "");
+
+    QTemporaryDir emptyFolder;
+    ASSERT_TRUE(InstallQtTranslations("German"));
+    EXPECT_FALSE(InstallQtTranslations("German", emptyFolder.path()));
+    QMainWindow parent;
+    EXPECT_EQ(yesNoCaptions(&parent), "Yes/No");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(MainWindowTest, TheFirstStartFillsTheScreenAndAStoredPlaceIsBroughtOntoIt)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    showWindows = true;
+    start();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main->isMaximized());
+    EXPECT_EQ(main->frameGeometry(), available);
+    // Where no window manager maximises it (and so adds no frame), its normal place fills the area.
+    main->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->frameGeometry().topLeft(), available.topLeft());
+    EXPECT_EQ(main->size(), available.size());
+    main->shutdown();
+    main.reset();
+
+    // A place stored on a larger screen: reaching past this one, and taller than it.
+    ResetAppContext();
+    writeFile("Sarvotex.ini", QString("[Places]\nSarvotrenk Analysis top=%1\nSarvotrenk Analysis left=%2\n"
+                                      "Sarvotrenk Analysis height=%3\nSarvotrenk Analysis width=600\n")
+                                  .arg(available.y() - 40)
+                                  .arg(available.right() - 300)
+                                  .arg(available.height() + 500)
+                                  .toUtf8());
+    start();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_FALSE(main->isMaximized());
+    const QRect frame = main->frameGeometry();
+    EXPECT_TRUE(available.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+                                           << frame.height();
+    EXPECT_EQ(frame.right(), available.right());
+    EXPECT_EQ(frame.top(), available.top());
+    EXPECT_EQ(frame.height(), available.height());
+    EXPECT_EQ(main->width(), 600);
 }
 
 TEST_F(MainWindowTest, AWriteProtectedCaseDatabaseOpensReadOnly)

@@ -4,20 +4,24 @@
 #include "gui/qt_prompts.h"
 #include "app/splash_window.h"
 #include "gui/translate_form.h"
+#include "gui/help_window.h"
 
 #include "core/language_db.h"
 #include "app/program_state.h"
 #include "tests/support/test_env.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTest>
 #include <QTimer>
 
@@ -397,6 +401,70 @@ TEST_F(SmallWindowsAbout, EscAndCloseButtonCloseTheModalWindow)
     }
 }
 
+// ---- The help window ----
+
+class SmallWindowsHelp : public SmallWindowsTest {
+protected:
+    void SetUp() override
+    {
+        SmallWindowsTest::SetUp();
+        openFixtureLanguageDb({{"Help", "Help", "Hilfe"}, {"Help", "&Close", QString::fromUtf8("&Schließen")}});
+        SetTextLanguage("German");
+        // Not maximised and off the screen's centre, so centred on it differs from centred on the screen.
+        main.setGeometry(QRect(available().topLeft() + QPoint(150, 100), QSize(600, 500)));
+        main.show();
+    }
+
+    static QRect available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+    QMainWindow main;
+    HtmlHelpSystem help{&main};
+};
+
+TEST_F(SmallWindowsHelp, OpensTranslatedAndCentredOnTheMainWindow)
+{
+    help.helpOnHelp();
+    HelpWindow* window = help.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_EQ(window->windowTitle(), "Hilfe");
+    EXPECT_EQ(window->closeButton()->text(), QString::fromUtf8("&Schließen"));
+    const QPoint offset = window->frameGeometry().center() - main.frameGeometry().center();
+    // The frame the window manager adds after showing may shift it by its width.
+    EXPECT_LE(offset.manhattanLength(), 4) << offset.x() << "," << offset.y();
+    EXPECT_TRUE(available().contains(window->frameGeometry()));
+
+    // Open again while shown, it stays where the user moved it.
+    window->move(window->pos() + QPoint(30, 20));
+    const QPoint moved = window->pos();
+    help.helpOnHelp();
+    EXPECT_EQ(window->pos(), moved);
+}
+
+TEST_F(SmallWindowsHelp, EscAndTheCloseButtonCloseItAndTheNextCallShowsItAgain)
+{
+    const std::pair<const char*, std::function<void(HelpWindow&)>> ways[] = {
+        {"Esc in the page", [](HelpWindow& w) { QTest::keyClick(w.browser(), Qt::Key_Escape); }},
+        {"Esc on the button",
+         [](HelpWindow& w) {
+             w.closeButton()->setFocus();
+             QTest::keyClick(w.closeButton(), Qt::Key_Escape);
+         }},
+        {"Close button", [](HelpWindow& w) { QTest::mouseClick(w.closeButton(), Qt::LeftButton); }},
+    };
+    for (const auto& [name, close] : ways) {
+        SCOPED_TRACE(name);
+        help.helpOnHelp();
+        HelpWindow* window = help.window();
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(window->isVisible());
+        close(*window);
+        EXPECT_FALSE(window->isVisible());
+    }
+    EXPECT_TRUE(main.isVisible());
+}
+
 // ---- The splash window ----
 
 TEST_F(SmallWindowsTest, SplashShowsTheVersionAndEnablesTheMainWindowWhenItGoes)
@@ -427,16 +495,44 @@ TEST_F(SmallWindowsTest, SplashShowsTheVersionAndEnablesTheMainWindowWhenItGoes)
 
 TEST_F(SmallWindowsTest, SplashIsTranslatedUnderItsOwnName)
 {
-    openFixtureLanguageDb({{"frmFirst", "Windows Version:", "Version:"}});
+    openFixtureLanguageDb({{"frmFirst", "Version:", "Programmversion:"}});
     SetTextLanguage("German");
     frmFirst splash;
     splash.load();
     TranslateForm(splash);
-    EXPECT_EQ(splash.findChild<QLabel*>("lblItem1")->text(), "Version:");
+    EXPECT_EQ(splash.findChild<QLabel*>("lblItem1")->text(), "Programmversion:");
     // The version is not a caption to translate.
     EXPECT_EQ(splash.versionLabel()->text(), "4.7.12");
     EXPECT_EQ(languageRows("frmFirst", "4.7.12"), 0);
     EXPECT_EQ(languageRows("frmFirst", "Sarvotrenk Analysis Software"), 1);
+}
+
+TEST_F(SmallWindowsTest, VersionCaptionsNameNoOtherSystemAndTheShippedTextsTranslateThem)
+{
+    OpenLanguageDatabase(appPath); // created from the shipped texts
+    for (const char* language : {"English", "German"}) {
+        SCOPED_TRACE(language);
+        SetTextLanguage(language);
+        frmFirst splash;
+        splash.load();
+        TranslateForm(splash);
+        frmAbout about;
+        const std::pair<QString, QLabel*> captions[] = {{"frmFirst", splash.findChild<QLabel*>("lblItem1")},
+                                                        {"About", about.findChild<QLabel*>("LblLogo1")}};
+        for (const auto& [form, label] : captions) {
+            SCOPED_TRACE(form.toStdString());
+            ASSERT_NE(label, nullptr);
+            EXPECT_FALSE(label->text().contains("Windows"));
+            EXPECT_TRUE(label->text().startsWith("Version:"));
+            // A shipped row with a text in this language, not a key the window had to add.
+            QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+            q.prepare(QString("SELECT 1 FROM Languages WHERE Form = ? AND %1 = ? AND German IS NOT NULL").arg(language));
+            q.addBindValue(form);
+            q.addBindValue(label->text());
+            ASSERT_TRUE(q.exec());
+            EXPECT_TRUE(q.next()) << label->text().toStdString();
+        }
+    }
 }
 
 } // namespace

@@ -44,6 +44,21 @@ TEST(FormUtilitiesCenter, TopLevelWindowOnItsScreen)
     EXPECT_LE(std::abs(window.frameGeometry().center().x() - available().center().x()), 1);
 }
 
+TEST(FormUtilitiesCenter, TopLevelWindowOnAnotherStaysOnTheScreen)
+{
+    QWidget owner;
+    owner.setGeometry(QRect(available().topLeft() + QPoint(250, 200), QSize(300, 240)));
+    QWidget window;
+    window.resize(200, 100);
+    CenterForm(window, owner);
+    EXPECT_LE((window.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 1);
+
+    // An owner in the corner: centred on it the window would stick out of the screen.
+    owner.setGeometry(QRect(available().topLeft(), QSize(100, 80)));
+    CenterForm(window, owner);
+    EXPECT_EQ(window.pos(), available().topLeft());
+}
+
 TEST(FormUtilitiesCenter, MdiChildInTheClientArea)
 {
     QMdiArea area;
@@ -60,6 +75,27 @@ TEST(FormUtilitiesCenter, MdiChildInTheClientArea)
     sub->resize(client.width() + 100, 50);
     CenterForm(*sub);
     EXPECT_EQ(sub->pos(), QPoint(0, (client.height() - 50) / 2));
+}
+
+TEST(FormUtilitiesClamp, APlaceIsMovedAndShrunkOntoTheArea)
+{
+    const QRect screen(0, 0, 1600, 1000);
+    // Already inside: unchanged, also touching the edges.
+    EXPECT_EQ(ClampToArea(QRect(100, 50, 300, 200), screen), QRect(100, 50, 300, 200));
+    EXPECT_EQ(ClampToArea(screen, screen), screen);
+    // Reaching past each side: moved back inside, size kept.
+    EXPECT_EQ(ClampToArea(QRect(1500, 900, 300, 200), screen), QRect(1300, 800, 300, 200));
+    EXPECT_EQ(ClampToArea(QRect(-50, -20, 300, 200), screen), QRect(0, 0, 300, 200));
+    // Wholly off (old places in twips).
+    EXPECT_EQ(ClampToArea(QRect(-30000, 30000, 400, 300), screen), QRect(0, 700, 400, 300));
+    // Larger than the area: shrunk to it.
+    EXPECT_EQ(ClampToArea(QRect(-10, 10, 2000, 1200), screen), screen);
+    EXPECT_EQ(ClampToArea(QRect(200, 100, 500, 1400), screen), QRect(200, 0, 500, 1000));
+
+    // An area that does not start at the origin: a second screen, a panel at the top.
+    const QRect second(1600, 30, 1280, 994);
+    EXPECT_EQ(ClampToArea(QRect(100, 0, 500, 400), second), QRect(1600, 30, 500, 400));
+    EXPECT_EQ(ClampToArea(QRect(2800, 900, 500, 400), second), QRect(2380, 624, 500, 400));
 }
 
 class FormUtilitiesPlace : public test::CoreTest {
@@ -153,6 +189,24 @@ TEST_F(FormUtilitiesPlace, PlaceOffEveryScreenComesBack)
     EXPECT_EQ(window.pos(), available().topLeft());
     EXPECT_LE(window.width(), available().width());
     EXPECT_LE(window.height(), available().height());
+}
+
+TEST_F(FormUtilitiesPlace, PlaceReachingPastTheScreenIsMovedOntoItAndAnUnstoredOneIsNotThere)
+{
+    QWidget window;
+    window.setWindowTitle("Trend");
+    EXPECT_FALSE(HasStoredPlace(window, iniFile));
+    store("Trend top", QString::number(available().top() + 10));
+    EXPECT_TRUE(HasStoredPlace(window, iniFile));
+    store("Trend left", QString::number(available().right() - 100));
+    store("Trend height", "300");
+    store("Trend width", "400");
+    LoadFormPlace(window, iniFile);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(available().contains(window.frameGeometry()));
+    EXPECT_EQ(window.frameGeometry().right(), available().right());
+    EXPECT_EQ(window.y(), available().top() + 10);
+    EXPECT_EQ(window.size(), QSize(400, 300));
 }
 
 TEST_F(FormUtilitiesPlace, SectionIsTranslatedAndWriteFailureReported)
