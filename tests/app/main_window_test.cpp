@@ -17,6 +17,7 @@
 #include "gui/window_registry.h"
 #include "app/qt_translations.h"
 #include "gui/qt_prompts.h"
+#include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
 
 #include <QAbstractButton>
@@ -104,27 +105,7 @@ protected:
     }
 
     // A full circle of 360 points on the nominal radius with a known centre offset.
-    void loadCircle()
-    {
-        CaseData& d = app().OpenCase.Data;
-        d.RunCount = 2;
-        d.TestRadius = 150;
-        d.BallBarLength = 150;
-        d.StartAngle = 0;
-        d.StopAngle = 360;
-        d.SweepAngle = 360;
-        d.AngleStep = 1;
-        d.MaxTargets = 360;
-        for (int r = 1; r <= 2; ++r) {
-            d.RunTargets[static_cast<std::size_t>(r)] = 360;
-            d.RunDirection[static_cast<std::size_t>(r)] = r == 1 ? 1 : -1;
-            d.GaugeTemp[static_cast<std::size_t>(r)] = 20;
-            d.MachineTemp[static_cast<std::size_t>(r)] = 20;
-            for (int j = 0; j < 360; ++j)
-                d.Readings(r, j) = 0.002 * std::cos(j * kPi12 / 180.0) + 0.001 * std::sin(2 * j * kPi12 / 180.0);
-        }
-        app().OpenCase.Header[HdrPlane] = "xy";
-    }
+    void loadCircle() { test::FillTwoWayCircle(app().OpenCase); }
 
     QByteArray previousHome;
     QTemporaryDir programFolder;

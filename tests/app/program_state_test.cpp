@@ -13,6 +13,7 @@
 #include "core/language_db.h"
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
+#include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
 
 #include <QDir>
@@ -212,26 +213,7 @@ protected:
     void openAnalysedCircle()
     {
         Case& c = app().OpenCase;
-        CaseData& d = c.Data;
-        d.Dynamic = true;
-        d.RunCount = 2;
-        d.TestRadius = 150;
-        d.BallBarLength = 150;
-        d.StartAngle = 0;
-        d.StopAngle = 360;
-        d.SweepAngle = 360;
-        d.AngleStep = 1;
-        d.MaxTargets = 360;
-        for (int r = 1; r <= 2; ++r) {
-            const auto i = static_cast<std::size_t>(r);
-            d.RunTargets[i] = 360;
-            d.RunDirection[i] = r == 1 ? 1 : -1;
-            d.GaugeTemp[i] = 20;
-            d.MachineTemp[i] = 20;
-            for (int j = 0; j < 360; ++j)
-                d.Readings(r, j) = 0.002 * std::cos(j * M_PI / 180.0) + 0.001 * std::sin(2 * j * M_PI / 180.0);
-        }
-        c.Header[HdrPlane] = "xy";
+        test::FillTwoWayCircle(c, true);
         c.Header[HdrFeedrate] = "1000";
         CalcLSC(c, app().Settings);
         CalcMeasurement(c);

@@ -14,29 +14,9 @@ using sarvo::test::CoreTest;
 
 class Translation : public CoreTest {
 protected:
-    void exec(const QString& sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
-        ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
-    }
-    // The row (form, english) and whether its German cell is Null.
-    std::optional<QVariant> row(const QString& form, const QString& english)
-    {
-        QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
-        q.prepare("SELECT German FROM Languages WHERE Form = ? AND English = ?");
-        q.addBindValue(form);
-        q.addBindValue(english);
-        if (!q.exec() || !q.next())
-            return std::nullopt;
-        return q.value(0);
-    }
-    int rowCount(const QString& table)
-    {
-        QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
-        q.exec("SELECT COUNT(*) FROM " + table);
-        q.next();
-        return q.value(0).toInt();
-    }
+    static void exec(const QString& sql) { execLanguageSql(sql); }
+    static std::optional<QVariant> row(const QString& form, const QString& english) { return languageRow(form, english); }
+    static int rowCount(const QString& table) { return languageRowCount(table); }
 };
 
 TEST_F(Translation, WithoutADatabaseEveryTextComesBackUnchanged)

@@ -2,6 +2,9 @@
 // Shared ground of the measurement-file tests: the hand-written samples, an in-memory read
 // context, and small builders of .rtb and .dbb contents after the format descriptions.
 
+#include "casedb/case_columns.h"
+#include "casedb/case_store.h"
+#include "casedb/machine_list.h"
 #include "core/case.h"
 #include "files/read_context.h"
 #include "tests/support/core_test.h"
@@ -15,6 +18,26 @@
 #include <utility>
 
 namespace sarvo::test {
+
+// A case database in the test's folder that knows the machines "Mill 2", "Lathe" and "Mill 10".
+class MachineStoreTest : public CoreTest {
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        store.open(path(QString::fromLatin1(casedb::kCaseDbFileName)));
+        ASSERT_TRUE(store.isOpen());
+        for (const char* name : {"Mill 2", "Lathe", "Mill 10"})
+            casedb::AddMachine(store, name);
+    }
+    void TearDown() override
+    {
+        store.close();
+        CoreTest::TearDown();
+    }
+
+    casedb::CaseStore store{QStringLiteral("machine-store-test")};
+};
 
 // A sample of tests/data.
 QString DataFile(const QString& name);

@@ -5,38 +5,14 @@
 #include "casedb/case_columns.h"
 #include "casedb/case_store.h"
 #include "core/app_error.h"
-#include "tests/support/core_test.h"
+#include "tests/files/files_test_util.h"
 
 #include <gtest/gtest.h>
 
 namespace sarvo::test {
 namespace {
 
-class MachineListTest : public CoreTest {
-protected:
-    void SetUp() override
-    {
-        CoreTest::SetUp();
-        store.open(path(QString::fromLatin1(casedb::kCaseDbFileName)));
-        ASSERT_TRUE(store.isOpen());
-        for (const char* name : {"Mill 2", "Lathe", "Mill 10"})
-            casedb::AddMachine(store, name);
-    }
-    void TearDown() override
-    {
-        store.close();
-        CoreTest::TearDown();
-    }
-    int reportsAt(const QString& location) const
-    {
-        int n = 0;
-        for (const auto& m : prompts.messages)
-            n += m.text.contains(location) ? 1 : 0;
-        return n;
-    }
-
-    casedb::CaseStore store{QStringLiteral("machine-list-test")};
-};
+class MachineListTest : public MachineStoreTest {};
 
 TEST_F(MachineListTest, AKnownNamePassesAndAnUnknownOneTakesTheChoice)
 {

@@ -5,7 +5,7 @@
 #include "casedb/case_columns.h"
 #include "casedb/case_store.h"
 #include "casedb/machine_list.h"
-#include "tests/support/core_test.h"
+#include "tests/files/files_test_util.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,31 +16,7 @@
 namespace sarvo::test {
 namespace {
 
-class MachineListWindowTest : public CoreTest {
-protected:
-    void SetUp() override
-    {
-        CoreTest::SetUp();
-        store.open(path(QString::fromLatin1(casedb::kCaseDbFileName)));
-        ASSERT_TRUE(store.isOpen());
-        for (const char* name : {"Mill 2", "Lathe", "Mill 10"})
-            casedb::AddMachine(store, name);
-    }
-    void TearDown() override
-    {
-        store.close();
-        CoreTest::TearDown();
-    }
-    int reportsAt(const QString& location) const
-    {
-        int n = 0;
-        for (const auto& m : prompts.messages)
-            n += m.text.contains(location) ? 1 : 0;
-        return n;
-    }
-
-    casedb::CaseStore store{QStringLiteral("machine-window-test")};
-};
+class MachineListWindowTest : public MachineStoreTest {};
 
 TEST_F(MachineListWindowTest, WindowListsTheMachinesAndAnswersTheSelectedRow)
 {

@@ -37,29 +37,9 @@ protected:
         exec("INSERT INTO LangMemo (Form, Tag, English, German) VALUES ('Demo', 'Limit', 'long', 'Lange Haftungsklausel')");
         SetTextLanguage("German");
     }
-    void exec(const QString& sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
-        ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
-    }
-    // The row (form, english) and whether its German cell is Null.
-    std::optional<QVariant> row(const QString& form, const QString& english)
-    {
-        QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
-        q.prepare("SELECT German FROM Languages WHERE Form = ? AND English = ?");
-        q.addBindValue(form);
-        q.addBindValue(english);
-        if (!q.exec() || !q.next())
-            return std::nullopt;
-        return q.value(0);
-    }
-    int rowCount(const QString& table)
-    {
-        QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
-        q.exec("SELECT COUNT(*) FROM " + table);
-        q.next();
-        return q.value(0).toInt();
-    }
+    static void exec(const QString& sql) { execLanguageSql(sql); }
+    static std::optional<QVariant> row(const QString& form, const QString& english) { return languageRow(form, english); }
+    static int rowCount(const QString& table) { return languageRowCount(table); }
 };
 
 TEST_F(WindowTranslation, CaptionsToolTipsMenusAndToolbarUnderTheWindowsTag)

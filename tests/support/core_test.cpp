@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 namespace sarvo::test {
 
@@ -25,6 +27,39 @@ void CoreTest::TearDown()
     SetTextLanguage(QString());
     SetBusyHandler({});
     setPrompts(nullptr);
+}
+
+int CoreTest::reportsAt(const QString& location) const
+{
+    int n = 0;
+    for (const auto& m : prompts.messages)
+        n += m.text.contains(location) ? 1 : 0;
+    return n;
+}
+
+void CoreTest::execLanguageSql(const QString& sql)
+{
+    QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+    ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
+}
+
+std::optional<QVariant> CoreTest::languageRow(const QString& form, const QString& english)
+{
+    QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+    q.prepare("SELECT German FROM Languages WHERE Form = ? AND English = ?");
+    q.addBindValue(form);
+    q.addBindValue(english);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return q.value(0);
+}
+
+int CoreTest::languageRowCount(const QString& table)
+{
+    QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+    q.exec("SELECT COUNT(*) FROM " + table);
+    q.next();
+    return q.value(0).toInt();
 }
 
 QString CoreTest::writeFile(const QString& name, const QByteArray& bytes) const

@@ -6,9 +6,12 @@
 #include "tests/support/scripted_prompts.h"
 
 #include <QString>
+#include <QVariant>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace sarvo::test {
 
@@ -29,6 +32,14 @@ protected:
 
     // How many busy indicators are up now.
     int busyDepth() const { return busyDepth_; }
+    // How many messages so far name the location.
+    int reportsAt(const QString& location) const;
+
+    // The open language database: runs a statement, reads the German cell of the row (form,
+    // english) (nullopt when there is no such row), counts a table's rows.
+    static void execLanguageSql(const QString& sql);
+    static std::optional<QVariant> languageRow(const QString& form, const QString& english);
+    static int languageRowCount(const QString& table);
 
     QTemporaryDir dir;
     QString appPath; // ends in "/"
