@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace sarvo;
@@ -50,12 +51,7 @@ int ColumnCount(const Case& c, int direction)
 
 bool AllFinite(const ErrorParams& e)
 {
-    for (double v : {e.Back0, e.Back90, e.Back180, e.Back270, e.PlayH, e.PlayV, e.ScaleH, e.ScaleV, e.CyclicH,
-                     e.CyclicV, e.PitchH, e.PitchV, e.PhaseH, e.PhaseV, e.ServoH, e.ServoV, e.SlipH, e.SlipV,
-                     e.SpikeH, e.SpikeV, e.Squareness, e.StraightH, e.StraightV, e.Random, e.PolarVibration})
-        if (!std::isfinite(v))
-            return false;
-    return true;
+    return std::ranges::all_of(kErrorParamFields, [&](const ErrorParamField& f) { return std::isfinite(ErrorParamValue(e, f)); });
 }
 
 } // namespace

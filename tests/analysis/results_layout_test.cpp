@@ -1,47 +1,35 @@
-// The error-parameter record crosses into the computation library byte for byte.
+// Reading the packed error-parameter record through its field table, and the model-trace table.
 #include "analysis/results.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <string_view>
 
 using namespace sarvo;
 
-TEST(ErrorParamsLayout, NegativeVibrationAngleIsTwoBytesFollowedByZeros)
+// The uncertainties lie 236 bytes into the results, off the alignment of a double: every field
+// must still read as it was set, the angle as a signed 16-bit value.
+TEST(ErrorParamFields, ValuesReadByValueWhereverTheRecordLies)
 {
-    ErrorParams p;
-    p.PolarVibration = 1.0;
-    p.VibrationAngle = -5;
-    p.CentreH = 2.5;
-    unsigned char bytes[sizeof(ErrorParams)];
-    std::memcpy(bytes, &p, sizeof bytes);
-    EXPECT_EQ(bytes[216], 0xFB);
-    EXPECT_EQ(bytes[217], 0xFF);
-    EXPECT_EQ(bytes[218], 0x00);
-    EXPECT_EQ(bytes[219], 0x00);
-    double centre = 0;
-    std::memcpy(&centre, bytes + 220, sizeof centre);
-    EXPECT_EQ(centre, 2.5);
-}
-
-TEST(ErrorParamsLayout, FieldsSitWhereTheLibraryReadsThem)
-{
-    // A record written field by field must read back at the fixed offsets (little-endian doubles).
-    ErrorParams p;
-    p.Back0 = 1;
-    p.Squareness = 176;
-    p.PolarVibration = 208;
-    p.CentreV = 228;
-    const auto* raw = reinterpret_cast<const unsigned char*>(&p);
-    auto at = [raw](std::size_t offset) {
-        double v;
-        std::memcpy(&v, raw + offset, sizeof v);
-        return v;
+    auto field = [](std::string_view name) {
+        for (const ErrorParamField& f : kErrorParamFields) {
+            if (name == f.name)
+                return f;
+        }
+        ADD_FAILURE() << name;
+        return ErrorParamField{};
     };
-    EXPECT_EQ(at(0), 1.0);
-    EXPECT_EQ(at(176), 176.0);
-    EXPECT_EQ(at(208), 208.0);
-    EXPECT_EQ(at(228), 228.0);
+    AnalysisResults r;
+    r.ErrorReliability.Back0 = 1.5;
+    r.ErrorReliability.PolarVibration = -2.25;
+    r.ErrorReliability.VibrationAngle = -5;
+    r.ErrorReliability.CentreV = 0.125;
+    EXPECT_EQ(ErrorParamValue(r.ErrorReliability, field("Back0")), 1.5);
+    EXPECT_EQ(ErrorParamValue(r.ErrorReliability, field("PolarVibration")), -2.25);
+    EXPECT_EQ(ErrorParamValue(r.ErrorReliability, field("VibrationAngle")), -5.0);
+    EXPECT_EQ(ErrorParamValue(r.ErrorReliability, field("CentreH")), 0.0);
+    EXPECT_EQ(ErrorParamValue(r.ErrorReliability, field("CentreV")), 0.125);
+    EXPECT_EQ(ErrorParamValue(r.ErrorValues, field("CentreV")), 0.0);
 }
 
 TEST(AnalysisCurveTable, PairsPerDegreeAndCheckedBounds)

@@ -1,4 +1,4 @@
-// The open case: slot numbers, checked indexes and what a new source leaves behind.
+// The open case: checked indexes and what a new source leaves behind.
 #include "app/app_context.h"
 #include "app/case.h"
 
@@ -6,13 +6,8 @@
 
 using namespace sarvo;
 
-TEST(CaseHeader, SlotNumbersAreFixed)
+TEST(CaseHeader, SlotsOutsideZeroToThirtyAreRefused)
 {
-    EXPECT_EQ(HdrFilename, 0);
-    EXPECT_EQ(HdrComment, 12);
-    EXPECT_EQ(HdrOrigX, 14);
-    EXPECT_EQ(HdrMachineExp, 18);
-    EXPECT_EQ(HdrEquipmentSerial, 24);
     CaseHeader h;
     h[30] = "last";
     EXPECT_EQ(h[30], "last");
@@ -35,24 +30,6 @@ TEST(Readings, IndexesAreCheckedAndRowsContiguous)
     }
     EXPECT_THROW(c.Data.Readings(1, 8001), AppError);
     EXPECT_THROW(c.Data.Readings(1, -1), AppError);
-}
-
-TEST(Case, AScratchCopyLeavesTheOpenCaseAlone)
-{
-    Case open;
-    open.Header[HdrMachine] = "Mill 1";
-    open.Data.RunCount = 2;
-    open.Data.Readings(1, 0) = 0.001;
-    open.Results.ErrorValues.Back0 = 3;
-
-    Case scratch = open;
-    scratch.Header[HdrMachine] = "Lathe";
-    scratch.Data.Readings(1, 0) = 0.002;
-    scratch.Results.ErrorValues.Back0 = 4;
-
-    EXPECT_EQ(open.Header[HdrMachine], "Mill 1");
-    EXPECT_EQ(open.Data.Readings(1, 0), 0.001);
-    EXPECT_EQ(open.Results.ErrorValues.Back0, 3);
 }
 
 TEST(Case, ClearRunsEmptiesReadingsAndCountsOnly)
