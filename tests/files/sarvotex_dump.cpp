@@ -2,6 +2,8 @@
 // reader, after-load analysis, error-model fit) with no window, in a temporary program folder,
 // accepting the machine name each file carries, and prints every field of the open case and its
 // results, one "name = value" a line. A failed read prints its message and ends with status 1.
+// The settings are those of $SARVOTEX_HOME/Sarvotex.ini when SARVOTEX_HOME is set (read only,
+// never written), else those of a fresh program folder.
 //
 //   sarvotex-dump [--no-analysis] FILE [FILE...]
 //
@@ -244,7 +246,10 @@ int main(int argc, char** argv)
         return 2;
     AppContext& a = app();
     a.State.AppPath = QDir(home.path()).absolutePath() + "/";
-    a.State.IniFile = a.State.AppPath + "Sarvotex.ini";
+    // The databases stay in the temporary folder: the machine check must add nothing to the
+    // user's. Nothing here writes the settings back.
+    const QString programHome = qEnvironmentVariable("SARVOTEX_HOME");
+    a.State.IniFile = (programHome.isEmpty() ? a.State.AppPath : QDir(programHome).absolutePath() + "/") + "Sarvotex.ini";
     DumpPrompts prompts;
     setPrompts(&prompts);
     gsReadIni();
