@@ -463,24 +463,31 @@ void MapCoefficients(Case& c, const ModelFit& fit)
 
     // Cyclic errors: amplitude and phase of the sine/cosine pair.
     if (d.Dynamic) {
-        auto cyclic = [&](int t, double& amplitude, double& phase, double& uncertainty) {
-            if (!t) {
-                amplitude = 0;
-                uncertainty = 0;
-                return;
-            }
+        // The record's fields are packed: the terms come back by value, never through references.
+        struct Cyclic {
+            double amplitude, phase, uncertainty;
+        };
+        auto cyclic = [&](int t, double previousPhase) -> Cyclic {
+            if (!t)
+                return {0, previousPhase, 0};
             const double ks = k(t), kc = k(t + 1);
             const double a = std::sqrt(kc * kc + ks * ks);
-            amplitude = kStepMicrometres * a;
-            phase = AngleDeg(static_cast<float>(kc), static_cast<float>(ks));
+            double phase = AngleDeg(static_cast<float>(kc), static_cast<float>(ks));
             // Degrees, as the phase is: the sine coefficient's sign already lies in the angle.
             if (ks * CosDeg(phase) < 0)
                 phase -= 180.0;
             // A zero amplitude has no direction to be uncertain about.
-            uncertainty = a > 0 ? (std::fabs(kc * u(t + 1)) + std::fabs(ks * u(t))) / a * kStepMicrometres : 0.0;
+            const double uncertainty = a > 0 ? (std::fabs(kc * u(t + 1)) + std::fabs(ks * u(t))) / a * kStepMicrometres : 0.0;
+            return {kStepMicrometres * a, phase, uncertainty};
         };
-        cyclic(col.CyclicH, ev.CyclicH, ev.PhaseH, er.CyclicH);
-        cyclic(col.CyclicV, ev.CyclicV, ev.PhaseV, er.CyclicV);
+        const Cyclic h = cyclic(col.CyclicH, ev.PhaseH);
+        ev.CyclicH = h.amplitude;
+        ev.PhaseH = h.phase;
+        er.CyclicH = h.uncertainty;
+        const Cyclic v = cyclic(col.CyclicV, ev.PhaseV);
+        ev.CyclicV = v.amplitude;
+        ev.PhaseV = v.phase;
+        er.CyclicV = v.uncertainty;
     }
     if (ev.CyclicH < 1) {
         ev.PitchH = 0;
@@ -493,7 +500,9 @@ void MapCoefficients(Case& c, const ModelFit& fit)
 
     // In the XZ plane the vertical axis runs the other way round.
     if (c.Header[HdrPlane] == QLatin1String("xz")) {
-        std::swap(ev.Back90, ev.Back270);
+        const double back90 = ev.Back90; // no std::swap: it takes references to the packed fields
+        ev.Back90 = ev.Back270;
+        ev.Back270 = back90;
         ev.StraightH = -ev.StraightH;
         ev.PlayH = -ev.PlayH;
         ev.PlayV = -ev.PlayV;

@@ -12,42 +12,19 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <type_traits>
 
 namespace sarvo {
 
-// The record crosses as bytes: both declarations must agree on every offset.
+// The record crosses as bytes: the library's own declaration must agree with the program's
+// field by field, in offset, size and type.
 static_assert(sizeof(ErrorParams) == sizeof(KelvoxErrorParams));
-static_assert(offsetof(ErrorParams, Back0) == offsetof(KelvoxErrorParams, Back0));
-static_assert(offsetof(ErrorParams, Back90) == offsetof(KelvoxErrorParams, Back90));
-static_assert(offsetof(ErrorParams, Back180) == offsetof(KelvoxErrorParams, Back180));
-static_assert(offsetof(ErrorParams, Back270) == offsetof(KelvoxErrorParams, Back270));
-static_assert(offsetof(ErrorParams, BacklashBaseA) == offsetof(KelvoxErrorParams, BacklashBaseA));
-static_assert(offsetof(ErrorParams, BacklashBaseB) == offsetof(KelvoxErrorParams, BacklashBaseB));
-static_assert(offsetof(ErrorParams, PlayH) == offsetof(KelvoxErrorParams, PlayH));
-static_assert(offsetof(ErrorParams, PlayV) == offsetof(KelvoxErrorParams, PlayV));
-static_assert(offsetof(ErrorParams, ScaleH) == offsetof(KelvoxErrorParams, ScaleH));
-static_assert(offsetof(ErrorParams, ScaleV) == offsetof(KelvoxErrorParams, ScaleV));
-static_assert(offsetof(ErrorParams, CyclicH) == offsetof(KelvoxErrorParams, CyclicH));
-static_assert(offsetof(ErrorParams, CyclicV) == offsetof(KelvoxErrorParams, CyclicV));
-static_assert(offsetof(ErrorParams, PitchH) == offsetof(KelvoxErrorParams, PitchH));
-static_assert(offsetof(ErrorParams, PitchV) == offsetof(KelvoxErrorParams, PitchV));
-static_assert(offsetof(ErrorParams, PhaseH) == offsetof(KelvoxErrorParams, PhaseH));
-static_assert(offsetof(ErrorParams, PhaseV) == offsetof(KelvoxErrorParams, PhaseV));
-static_assert(offsetof(ErrorParams, ServoH) == offsetof(KelvoxErrorParams, ServoH));
-static_assert(offsetof(ErrorParams, ServoV) == offsetof(KelvoxErrorParams, ServoV));
-static_assert(offsetof(ErrorParams, SlipH) == offsetof(KelvoxErrorParams, SlipH));
-static_assert(offsetof(ErrorParams, SlipV) == offsetof(KelvoxErrorParams, SlipV));
-static_assert(offsetof(ErrorParams, SpikeH) == offsetof(KelvoxErrorParams, SpikeH));
-static_assert(offsetof(ErrorParams, SpikeV) == offsetof(KelvoxErrorParams, SpikeV));
-static_assert(offsetof(ErrorParams, Squareness) == offsetof(KelvoxErrorParams, Squareness));
-static_assert(offsetof(ErrorParams, StraightH) == offsetof(KelvoxErrorParams, StraightH));
-static_assert(offsetof(ErrorParams, StraightV) == offsetof(KelvoxErrorParams, StraightV));
-static_assert(offsetof(ErrorParams, Random) == offsetof(KelvoxErrorParams, Random));
-static_assert(offsetof(ErrorParams, PolarVibration) == offsetof(KelvoxErrorParams, PolarVibration));
-static_assert(offsetof(ErrorParams, VibrationAngle) == offsetof(KelvoxErrorParams, VibrationAngle));
-static_assert(offsetof(ErrorParams, Padding) == offsetof(KelvoxErrorParams, Padding));
-static_assert(offsetof(ErrorParams, CentreH) == offsetof(KelvoxErrorParams, CentreH));
-static_assert(offsetof(ErrorParams, CentreV) == offsetof(KelvoxErrorParams, CentreV));
+#define SARVOTEX_SAME_AS_KELVOX(member, ...) \
+    static_assert(offsetof(ErrorParams, member) == offsetof(KelvoxErrorParams, member), #member); \
+    static_assert(sizeof(ErrorParams::member) == sizeof(KelvoxErrorParams::member), #member); \
+    static_assert(std::is_same_v<decltype(ErrorParams::member), decltype(KelvoxErrorParams::member)>, #member);
+SARVOTEX_ERROR_PARAMS(SARVOTEX_SAME_AS_KELVOX, SARVOTEX_SAME_AS_KELVOX)
+#undef SARVOTEX_SAME_AS_KELVOX
 
 namespace {
 

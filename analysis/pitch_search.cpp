@@ -290,8 +290,14 @@ bool GetPitchFit(Case& c, Progress* progress)
             // Too few samples to tell the cyclic model from the trend: the axis has no pitch.
             const bool usable = n >= trend + kCyclicColumns && GetPitchPrep(d, segments, y);
             report(vertical ? 20 : 10);
-            if (usable)
-                (vertical ? ev.PitchV : ev.PitchH) = BestPitch(d, segments, y, vertical, radius, candidates);
+            if (usable) {
+                // Assigned by name: a packed field takes no reference.
+                const double pitch = BestPitch(d, segments, y, vertical, radius, candidates);
+                if (vertical)
+                    ev.PitchV = pitch;
+                else
+                    ev.PitchH = pitch;
+            }
             if (!vertical)
                 report(15);
         }

@@ -1,8 +1,12 @@
 #include "casedb/case_columns.h"
 
+#include "core/results.h"
+
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
+#include <string_view>
 
 namespace sarvo::casedb {
 
@@ -13,7 +17,41 @@ using T = FieldType;
 // Free texts that the format leaves unsized get the largest text of the original format.
 constexpr int kLongText = 255;
 
-constexpr Column kMeasure[] = {
+// How many error parameters a case stores; each must have a place of its own.
+constexpr auto kStoredParamCount = static_cast<std::size_t>(
+    std::ranges::count_if(kErrorParamFields, [](const ErrorParamField& f) { return f.column > 0; }));
+
+constexpr bool EachPlaceTakenOnce()
+{
+    for (std::size_t place = 1; place <= kStoredParamCount; ++place) {
+        if (std::ranges::count_if(kErrorParamFields, [&](const ErrorParamField& f) { return f.column == int(place); }) != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(EachPlaceTakenOnce(), "the stored parameters must take the places 1..n once each");
+
+// The stored error parameters in their stored order, named and typed after the ErrorParams table.
+constexpr auto kStoredParams = [] {
+    std::array<Column, kStoredParamCount> columns{};
+    for (const ErrorParamField& field : kErrorParamFields) {
+        if (field.column > 0)
+            columns[static_cast<std::size_t>(field.column - 1)] = Column{field.name, field.integer ? T::Integer : T::Double};
+    }
+    return columns;
+}();
+
+// The overall scale, no parameter of the record, follows ScaleV in the case row.
+constexpr std::size_t kScaleAfter = [] {
+    for (const ErrorParamField& field : kErrorParamFields) {
+        if (std::string_view(field.name) == "ScaleV")
+            return static_cast<std::size_t>(field.column);
+    }
+    return std::size_t(0);
+}();
+static_assert(kScaleAfter > 0, "ScaleV must be stored");
+
+constexpr Column kMeasureHead[] = {
     {col::Meas_ID, T::AutoNumber, 0, true},
     {col::Machine, T::Text, kLongText},
     {col::Name, T::Text, kLongText},
@@ -58,33 +96,9 @@ constexpr Column kMeasure[] = {
     {col::IsoH, T::Double},
     {col::IsoGb, T::Double},
     {col::IsoD, T::Double},
-    {col::Squareness, T::Double},
-    {col::ScaleH, T::Double},
-    {col::ScaleV, T::Double},
-    {col::Scale, T::Double},
-    {col::Back0, T::Double},
-    {col::Back90, T::Double},
-    {col::Back180, T::Double},
-    {col::Back270, T::Double},
-    {col::StraightH, T::Double},
-    {col::StraightV, T::Double},
-    {col::SpikeH, T::Double},
-    {col::SpikeV, T::Double},
-    {col::PlayH, T::Double},
-    {col::PlayV, T::Double},
-    {col::SlipH, T::Double},
-    {col::SlipV, T::Double},
-    {col::ServoH, T::Double},
-    {col::ServoV, T::Double},
-    {col::CyclicH, T::Double},
-    {col::CyclicV, T::Double},
-    {col::PitchH, T::Double},
-    {col::PitchV, T::Double},
-    {col::PhaseH, T::Double},
-    {col::PhaseV, T::Double},
-    {col::Random, T::Double},
-    {col::PolarVibration, T::Double},
-    {col::VibrationAngle, T::Integer},
+};
+
+constexpr Column kMeasureTail[] = {
     // The save writes the profile coefficients in pairs.
     {col::ProfileH0, T::Single},
     {col::ProfileV0, T::Single},
@@ -104,35 +118,24 @@ constexpr Column kMeasure[] = {
     {col::ScaleFactor, T::Double},
 };
 
-constexpr Column kReliability[] = {
-    {col::Meas_ID, T::Long, 0, true},
-    {col::Squareness, T::Double},
-    {col::ScaleH, T::Double},
-    {col::ScaleV, T::Double},
-    {col::Back0, T::Double},
-    {col::Back90, T::Double},
-    {col::Back180, T::Double},
-    {col::Back270, T::Double},
-    {col::StraightH, T::Double},
-    {col::StraightV, T::Double},
-    {col::SpikeH, T::Double},
-    {col::SpikeV, T::Double},
-    {col::PlayH, T::Double},
-    {col::PlayV, T::Double},
-    {col::SlipH, T::Double},
-    {col::SlipV, T::Double},
-    {col::ServoH, T::Double},
-    {col::ServoV, T::Double},
-    {col::CyclicH, T::Double},
-    {col::CyclicV, T::Double},
-    {col::PitchH, T::Double},
-    {col::PitchV, T::Double},
-    {col::PhaseH, T::Double},
-    {col::PhaseV, T::Double},
-    {col::Random, T::Double},
-    {col::PolarVibration, T::Double},
-    {col::VibrationAngle, T::Integer},
-};
+// The case row: its own columns, the stored error parameters with Scale among them, then the
+// profile and equipment columns.
+constexpr auto kMeasure = [] {
+    std::array<Column, std::size(kMeasureHead) + kStoredParamCount + 1 + std::size(kMeasureTail)> columns{};
+    auto out = std::ranges::copy(kMeasureHead, columns.begin()).out;
+    out = std::ranges::copy(kStoredParams.begin(), kStoredParams.begin() + kScaleAfter, out).out;
+    *out++ = Column{col::Scale, T::Double};
+    out = std::ranges::copy(kStoredParams.begin() + kScaleAfter, kStoredParams.end(), out).out;
+    std::ranges::copy(kMeasureTail, out);
+    return columns;
+}();
+
+constexpr auto kReliability = [] {
+    std::array<Column, 1 + kStoredParamCount> columns{};
+    columns[0] = Column{col::Meas_ID, T::Long, 0, true};
+    std::ranges::copy(kStoredParams, columns.begin() + 1);
+    return columns;
+}();
 
 constexpr Column kTargets[] = {
     {col::ID, T::AutoNumber, 0, true},

@@ -2,8 +2,9 @@
 // Every table and column of the case database with its type, in the order a save writes them.
 // The upgrade adds what a file lacks from this list, and the save and the load name their
 // columns through the constants below, so one spelling serves every statement (quoted names are
-// case-sensitive on some engines). data/schema.sql creates the same tables; a test keeps the two
-// in step.
+// case-sensitive on some engines). The error-parameter columns of Measure and Reliability come
+// from the ErrorParams table (SARVOTEX_ERROR_PARAMS) and carry its member names.
+// data/schema.sql creates the same tables; a test keeps the two in step.
 
 #include <QDateTime>
 #include <QString>
@@ -93,33 +94,7 @@ inline constexpr char MZCRadius[] = "MZCRadius";
 inline constexpr char IsoH[] = "IsoH";
 inline constexpr char IsoGb[] = "IsoGb";
 inline constexpr char IsoD[] = "IsoD";
-inline constexpr char Squareness[] = "Squareness";
-inline constexpr char ScaleH[] = "ScaleH";
-inline constexpr char ScaleV[] = "ScaleV";
 inline constexpr char Scale[] = "Scale";
-inline constexpr char Back0[] = "Back0";
-inline constexpr char Back90[] = "Back90";
-inline constexpr char Back180[] = "Back180";
-inline constexpr char Back270[] = "Back270";
-inline constexpr char StraightH[] = "StraightH";
-inline constexpr char StraightV[] = "StraightV";
-inline constexpr char SpikeH[] = "SpikeH";
-inline constexpr char SpikeV[] = "SpikeV";
-inline constexpr char PlayH[] = "PlayH";
-inline constexpr char PlayV[] = "PlayV";
-inline constexpr char SlipH[] = "SlipH";
-inline constexpr char SlipV[] = "SlipV";
-inline constexpr char ServoH[] = "ServoH";
-inline constexpr char ServoV[] = "ServoV";
-inline constexpr char CyclicH[] = "CyclicH";
-inline constexpr char CyclicV[] = "CyclicV";
-inline constexpr char PitchH[] = "PitchH";
-inline constexpr char PitchV[] = "PitchV";
-inline constexpr char PhaseH[] = "PhaseH";
-inline constexpr char PhaseV[] = "PhaseV";
-inline constexpr char Random[] = "Random";
-inline constexpr char PolarVibration[] = "PolarVibration";
-inline constexpr char VibrationAngle[] = "VibrationAngle";
 inline constexpr char ProfileH0[] = "ProfileH0";
 inline constexpr char ProfileH1[] = "ProfileH1";
 inline constexpr char ProfileH2[] = "ProfileH2";

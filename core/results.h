@@ -10,79 +10,103 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 namespace sarvo {
 
+// The fields of ErrorParams in record order: the one list from which the record, its layout
+// checks, the library's agreement with it, the case database's columns and every listing of the
+// parameters are made.
+//   FIELD(member, type, offset, unit, column)  a parameter
+//   FILLER(member, type, offset)               bytes that hold no parameter
+// The offsets are where the computation library reads the fields. column is the parameter's place
+// among the parameter columns of a stored case (Measure and Reliability), 1 first, as the original
+// file format orders them; 0 for a parameter that is not stored.
+#define SARVOTEX_ERROR_PARAMS(FIELD, FILLER) \
+    FIELD(Back0, double, 0, "µm", 4)           /* backlash step of the horizontal axis at 0 degrees */ \
+    FIELD(Back90, double, 8, "µm", 5)          /* vertical axis at 90 degrees */ \
+    FIELD(Back180, double, 16, "µm", 6) \
+    FIELD(Back270, double, 24, "µm", 7) \
+    FIELD(BacklashBaseA, double, 32, "µm", 0)  /* never set by the program */ \
+    FIELD(BacklashBaseB, double, 40, "µm", 0)  /* never set by the program */ \
+    FIELD(PlayH, double, 48, "µm", 12)         /* lateral play */ \
+    FIELD(PlayV, double, 56, "µm", 13) \
+    FIELD(ScaleH, double, 64, "µm/m", 2) \
+    FIELD(ScaleV, double, 72, "µm/m", 3) \
+    FIELD(CyclicH, double, 80, "µm", 18) \
+    FIELD(CyclicV, double, 88, "µm", 19) \
+    FIELD(PitchH, double, 96, "mm", 20)        /* 0 = none */ \
+    FIELD(PitchV, double, 104, "mm", 21) \
+    FIELD(PhaseH, double, 112, "degrees", 22) \
+    FIELD(PhaseV, double, 120, "degrees", 23) \
+    FIELD(ServoH, double, 128, "percent", 16)  /* 100 = matched */ \
+    FIELD(ServoV, double, 136, "percent", 17) \
+    FIELD(SlipH, double, 144, "µm", 14)        /* stick-slip */ \
+    FIELD(SlipV, double, 152, "µm", 15) \
+    FIELD(SpikeH, double, 160, "µm", 10)       /* reversal spike */ \
+    FIELD(SpikeV, double, 168, "µm", 11) \
+    FIELD(Squareness, double, 176, "arc seconds", 1) \
+    FIELD(StraightH, double, 184, "µm", 8) \
+    FIELD(StraightV, double, 192, "µm", 9) \
+    FIELD(Random, double, 200, "µm", 24)       /* random vibration */ \
+    FIELD(PolarVibration, double, 208, "µm", 25) \
+    FIELD(VibrationAngle, int16_t, 216, "degrees", 26) \
+    FILLER(Padding, int16_t, 218)              /* always 0: the library reads the angle's neighbourhood */ \
+    FIELD(CentreH, double, 220, "µm", 0)       /* mean of the per-run least-squares centres */ \
+    FIELD(CentreV, double, 228, "µm", 0)
+
 // Crosses into the computation library byte for byte: 27 doubles, a 16-bit angle with two zero
-// bytes after it, then the two centre offsets at 4-byte alignment. 236 bytes in all.
+// bytes after it, then the two centre offsets at 4-byte alignment. 236 bytes in all. Read its
+// fields by value only (no reference, pointer or pointer to member): most are not aligned for
+// their type.
 #pragma pack(push, 4)
 struct ErrorParams {
-    double Back0 = 0;           // µm, backlash step of the horizontal axis at 0 degrees
-    double Back90 = 0;          // µm, vertical axis at 90 degrees
-    double Back180 = 0;         // µm
-    double Back270 = 0;         // µm
-    double BacklashBaseA = 0;   // µm, never set by the program
-    double BacklashBaseB = 0;   // µm, never set by the program
-    double PlayH = 0;           // µm, lateral play
-    double PlayV = 0;
-    double ScaleH = 0;          // µm/m
-    double ScaleV = 0;
-    double CyclicH = 0;         // µm
-    double CyclicV = 0;
-    double PitchH = 0;          // mm, 0 = none
-    double PitchV = 0;
-    double PhaseH = 0;          // degrees
-    double PhaseV = 0;
-    double ServoH = 0;          // percent, 100 = matched
-    double ServoV = 0;
-    double SlipH = 0;           // µm, stick-slip
-    double SlipV = 0;
-    double SpikeH = 0;          // µm, reversal spike
-    double SpikeV = 0;
-    double Squareness = 0;      // arc seconds
-    double StraightH = 0;       // µm
-    double StraightV = 0;
-    double Random = 0;          // µm, random vibration
-    double PolarVibration = 0;  // µm
-    int16_t VibrationAngle = 0; // degrees
-    int16_t Padding = 0;        // always 0: the library reads the angle's neighbourhood
-    double CentreH = 0;         // µm, mean of the per-run least-squares centres
-    double CentreV = 0;
+#define SARVOTEX_ERROR_PARAM_MEMBER(member, type, ...) type member = 0;
+    SARVOTEX_ERROR_PARAMS(SARVOTEX_ERROR_PARAM_MEMBER, SARVOTEX_ERROR_PARAM_MEMBER)
+#undef SARVOTEX_ERROR_PARAM_MEMBER
 };
 #pragma pack(pop)
 
 static_assert(sizeof(ErrorParams) == 236, "ErrorParams must keep its 236-byte layout");
-static_assert(offsetof(ErrorParams, Back0) == 0);
-static_assert(offsetof(ErrorParams, Back90) == 8);
-static_assert(offsetof(ErrorParams, Back180) == 16);
-static_assert(offsetof(ErrorParams, Back270) == 24);
-static_assert(offsetof(ErrorParams, BacklashBaseA) == 32);
-static_assert(offsetof(ErrorParams, BacklashBaseB) == 40);
-static_assert(offsetof(ErrorParams, PlayH) == 48);
-static_assert(offsetof(ErrorParams, PlayV) == 56);
-static_assert(offsetof(ErrorParams, ScaleH) == 64);
-static_assert(offsetof(ErrorParams, ScaleV) == 72);
-static_assert(offsetof(ErrorParams, CyclicH) == 80);
-static_assert(offsetof(ErrorParams, CyclicV) == 88);
-static_assert(offsetof(ErrorParams, PitchH) == 96);
-static_assert(offsetof(ErrorParams, PitchV) == 104);
-static_assert(offsetof(ErrorParams, PhaseH) == 112);
-static_assert(offsetof(ErrorParams, PhaseV) == 120);
-static_assert(offsetof(ErrorParams, ServoH) == 128);
-static_assert(offsetof(ErrorParams, ServoV) == 136);
-static_assert(offsetof(ErrorParams, SlipH) == 144);
-static_assert(offsetof(ErrorParams, SlipV) == 152);
-static_assert(offsetof(ErrorParams, SpikeH) == 160);
-static_assert(offsetof(ErrorParams, SpikeV) == 168);
-static_assert(offsetof(ErrorParams, Squareness) == 176);
-static_assert(offsetof(ErrorParams, StraightH) == 184);
-static_assert(offsetof(ErrorParams, StraightV) == 192);
-static_assert(offsetof(ErrorParams, Random) == 200);
-static_assert(offsetof(ErrorParams, PolarVibration) == 208);
-static_assert(offsetof(ErrorParams, VibrationAngle) == 216);
-static_assert(offsetof(ErrorParams, Padding) == 218);
-static_assert(offsetof(ErrorParams, CentreH) == 220);
-static_assert(offsetof(ErrorParams, CentreV) == 228);
+#define SARVOTEX_ERROR_PARAM_AT(member, type, offset, ...) \
+    static_assert(offsetof(ErrorParams, member) == (offset), #member " has moved"); \
+    static_assert(std::is_same_v<type, double> || std::is_same_v<type, int16_t>, #member " must be double or int16_t");
+SARVOTEX_ERROR_PARAMS(SARVOTEX_ERROR_PARAM_AT, SARVOTEX_ERROR_PARAM_AT)
+#undef SARVOTEX_ERROR_PARAM_AT
+
+// One parameter of ErrorParams, for code that handles them all alike.
+struct ErrorParamField {
+    const char* name;   // the member's name, also its column in the case database
+    std::size_t offset; // in the record
+    bool integer;       // int16_t, else double
+    const char* unit;
+    int column;         // place among a stored case's parameter columns, 1 first; 0 = not stored
+};
+
+// The parameters in record order (the filler left out).
+inline constexpr ErrorParamField kErrorParamFields[] = {
+#define SARVOTEX_ERROR_PARAM_ENTRY(member, type, offset, unit, column) \
+    {#member, offset, std::is_same_v<type, int16_t>, unit, column},
+#define SARVOTEX_ERROR_PARAM_SKIP(...)
+    SARVOTEX_ERROR_PARAMS(SARVOTEX_ERROR_PARAM_ENTRY, SARVOTEX_ERROR_PARAM_SKIP)
+#undef SARVOTEX_ERROR_PARAM_ENTRY
+#undef SARVOTEX_ERROR_PARAM_SKIP
+};
+
+// The parameter's value, copied out of the record: no reference to the packed field is formed.
+inline double ErrorParamValue(const ErrorParams& p, const ErrorParamField& field)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&p) + field.offset;
+    if (field.integer) {
+        int16_t value = 0;
+        std::memcpy(&value, bytes, sizeof value);
+        return value;
+    }
+    double value = 0;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
 
 // One fitted circle: least squares or minimum zone.
 struct CircleResult {

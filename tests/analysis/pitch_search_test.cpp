@@ -143,14 +143,15 @@ TEST_F(PitchSearch, TiesKeepTheFirstCandidateAndFailuresLeaveNoPitch)
     for (int j = 0; j < 360; ++j)
         c.Data.Readings(1, j) = 0;
     ASSERT_TRUE(GetPitchFit(c));
-    EXPECT_EQ(c.Results.ErrorValues.PitchH, PitchConstants()[1]);
-    EXPECT_EQ(c.Results.ErrorValues.PitchV, PitchConstants()[1]);
+    // By value: gtest would bind references to the packed fields.
+    EXPECT_EQ(double(c.Results.ErrorValues.PitchH), PitchConstants()[1]);
+    EXPECT_EQ(double(c.Results.ErrorValues.PitchV), PitchConstants()[1]);
 
     c.Data.TestRadius = 0;
     c.Results.ErrorValues.PitchH = c.Results.ErrorValues.PitchV = 10;
     EXPECT_FALSE(GetPitchFit(c));
-    EXPECT_EQ(c.Results.ErrorValues.PitchH, 0);
-    EXPECT_EQ(c.Results.ErrorValues.PitchV, 0);
+    EXPECT_EQ(double(c.Results.ErrorValues.PitchH), 0);
+    EXPECT_EQ(double(c.Results.ErrorValues.PitchV), 0);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_TRUE(prompts.messages[0].text.contains("Formulae(GetPitchFit)"));
 }

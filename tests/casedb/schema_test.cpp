@@ -1,7 +1,8 @@
-// The tables that the shipped schema builds: the shared column list and the file agree, keys and
-// references hold, case numbers are never reused, and the queries of the browser, the trend and
-// the loader find an index.
+// The tables that the shipped schema builds: the shared column list, the error-parameter table
+// and the file agree, keys and references hold, case numbers are never reused, and the queries of
+// the browser, the trend and the loader find an index.
 
+#include "core/results.h"
 #include "core/sql_script.h"
 #include "casedb/case_columns.h"
 #include "casedb/case_store.h"
@@ -46,6 +47,44 @@ TEST_F(CaseSchema, TheFileHasExactlyTheListedColumnsWithTheirTypes)
     EXPECT_EQ(ReliabilityTable().columns.size(), 27u);
     EXPECT_EQ(file.value("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'").toInt(),
               int(CaseTables().size()));
+}
+
+// The error-parameter columns of the shipped file against the ErrorParams field table: named as
+// the members, SMALLINT for the angle and DOUBLE PRECISION for the rest, in the table's stored
+// order; Reliability holds nothing else after its key, and unstored fields have no column.
+TEST_F(CaseSchema, TheErrorParameterColumnsFollowTheFieldTable)
+{
+    Inspector file(dbPath());
+    QMap<int, std::pair<QString, QString>> byPlace;
+    QSet<QString> unstored;
+    for (const ErrorParamField& field : kErrorParamFields) {
+        if (field.column == 0) {
+            unstored.insert(field.name);
+            continue;
+        }
+        EXPECT_FALSE(byPlace.contains(field.column)) << field.name;
+        byPlace.insert(field.column, {field.name, field.integer ? "SMALLINT" : "DOUBLE PRECISION"});
+    }
+    const QList<std::pair<QString, QString>> params = byPlace.values();
+    ASSERT_FALSE(params.isEmpty());
+    EXPECT_EQ(byPlace.firstKey(), 1);
+    EXPECT_EQ(byPlace.lastKey(), params.size()); // no place left out
+
+    const QList<std::pair<QString, QString>> reliability = file.columns(tbl::Reliability);
+    ASSERT_FALSE(reliability.isEmpty());
+    EXPECT_EQ(reliability.front().first, col::Meas_ID);
+    EXPECT_EQ(reliability.mid(1), params);
+
+    QSet<QString> paramNames;
+    for (const auto& param : params)
+        paramNames.insert(param.first);
+    QList<std::pair<QString, QString>> inMeasure;
+    for (const auto& column : file.columns(tbl::Measure)) {
+        EXPECT_FALSE(unstored.contains(column.first)) << column.first.toStdString();
+        if (paramNames.contains(column.first))
+            inMeasure << column;
+    }
+    EXPECT_EQ(inMeasure, params);
 }
 
 TEST_F(CaseSchema, ColumnListIsConsistent)

@@ -1,5 +1,5 @@
 // sarvotex-dump on the hand-written samples: the case as read against golden files, the results
-// of the analysis chain by name, and the status of a failed read.
+// of the analysis chain by name, the settings of $SARVOTEX_HOME, and the status of a failed read.
 #include "tests/files/files_test_util.h"
 
 #include <QDir>
@@ -19,9 +19,16 @@ struct DumpRun {
     QString err;
 };
 
-DumpRun dump(const QStringList& args)
+// programHome: the SARVOTEX_HOME the dump sees; none by default, so that only the tests that
+// mean it read settings other than a fresh program folder's.
+DumpRun dump(const QStringList& args, const QString& programHome = {})
 {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("SARVOTEX_HOME"));
+    if (!programHome.isEmpty())
+        environment.insert(QStringLiteral("SARVOTEX_HOME"), programHome);
     QProcess p;
+    p.setProcessEnvironment(environment);
     p.start(QStringLiteral(SARVOTEX_DUMP), args);
     EXPECT_TRUE(p.waitForFinished(60000));
     DumpRun run;
@@ -80,6 +87,58 @@ TEST(DumpTest, TheAnalysedCasePrintsEveryResultByName)
     // A circle was fitted: the zone of two runs a few microns out of round.
     EXPECT_GT(values["LscResult.Circularity"].toDouble(), 0.0);
     EXPECT_EQ(values["HdrMachine"], "\"Mill 1\"");
+}
+
+// The value of one "name = value" line of a dump, empty when there is none.
+QString dumpedValue(const QString& out, const QString& name)
+{
+    for (const QString& text : out.split('\n')) {
+        if (text.startsWith(name + " = "))
+            return text.mid(name.size() + 3);
+    }
+    return {};
+}
+
+// A run of 8000 points keeps them all when the settings file of $SARVOTEX_HOME allows 8000 points
+// per run, and is thinned to at most the default 2500 without that file; the file is only read.
+TEST(DumpTest, TheProgramFoldersSettingsDecideHowManyPointsARunKeeps)
+{
+    QTemporaryDir dir;
+    const QString measurement = dir.filePath("long.rtb");
+    QStringList values;
+    for (int k = 0; k < 8000; ++k)
+        values << QString::number(0.001 * std::sin(k * 0.01), 'f', 5);
+    QFile f(measurement);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(MakeRtb({}, {RtbRun(1, values)}));
+    f.close();
+
+    QTemporaryDir programHome;
+    const QString ini = programHome.filePath("Sarvotex.ini");
+    const QByteArray settings = "[Others]\r\nMaximum points=8000\r\n";
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(settings);
+    file.close();
+
+    const DumpRun kept = dump({"--no-analysis", measurement}, programHome.path());
+    ASSERT_EQ(kept.status, 0) << kept.err.toStdString();
+    EXPECT_EQ(dumpedValue(kept.out, "RunTargets(1)").toInt(), 8000);
+    EXPECT_EQ(dumpedValue(kept.out, "MaxTargets").toInt(), 8000);
+    EXPECT_FALSE(dumpedValue(kept.out, "Readings(1,7999)").isEmpty());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), settings);
+    file.close();
+    EXPECT_EQ(QDir(programHome.path()).entryList(QDir::Files), QStringList{"Sarvotex.ini"});
+
+    for (const QString& home : {QString(), dir.path()}) { // none, and a folder without settings
+        const DumpRun thinned = dump({"--no-analysis", measurement}, home);
+        ASSERT_EQ(thinned.status, 0) << thinned.err.toStdString();
+        const int points = dumpedValue(thinned.out, "RunTargets(1)").toInt();
+        EXPECT_GT(points, 0);
+        EXPECT_LE(points, 2500);
+        EXPECT_EQ(dumpedValue(thinned.out, "MaxTargets").toInt(), points);
+    }
 }
 
 TEST(DumpTest, AFailedReadPrintsItsMessageAndEndsWithStatusOne)

@@ -157,23 +157,17 @@ void printData(const CaseData& d)
     line("ZeroOffset", d.ZeroOffset);
 }
 
+// Copied out field by field: most fields of the packed record are not aligned for a reference.
 void printParams(const char* prefix, const ErrorParams& p)
 {
     const QString base = QLatin1String(prefix) + u'.';
-    const std::pair<const char*, double> values[] = {
-        {"Back0", p.Back0}, {"Back90", p.Back90}, {"Back180", p.Back180}, {"Back270", p.Back270},
-        {"BacklashBaseA", p.BacklashBaseA}, {"BacklashBaseB", p.BacklashBaseB}, {"PlayH", p.PlayH},
-        {"PlayV", p.PlayV}, {"ScaleH", p.ScaleH}, {"ScaleV", p.ScaleV}, {"CyclicH", p.CyclicH},
-        {"CyclicV", p.CyclicV}, {"PitchH", p.PitchH}, {"PitchV", p.PitchV}, {"PhaseH", p.PhaseH},
-        {"PhaseV", p.PhaseV}, {"ServoH", p.ServoH}, {"ServoV", p.ServoV}, {"SlipH", p.SlipH},
-        {"SlipV", p.SlipV}, {"SpikeH", p.SpikeH}, {"SpikeV", p.SpikeV}, {"Squareness", p.Squareness},
-        {"StraightH", p.StraightH}, {"StraightV", p.StraightV}, {"Random", p.Random},
-        {"PolarVibration", p.PolarVibration}};
-    for (const auto& [name, value] : values)
-        line(base + QLatin1String(name), value);
-    line(base + "VibrationAngle", int(p.VibrationAngle));
-    line(base + "CentreH", p.CentreH);
-    line(base + "CentreV", p.CentreV);
+    for (const ErrorParamField& field : kErrorParamFields) {
+        const double value = ErrorParamValue(p, field);
+        if (field.integer)
+            line(base + QLatin1String(field.name), int(value));
+        else
+            line(base + QLatin1String(field.name), value);
+    }
 }
 
 void printCircle(const char* prefix, const CircleResult& c)

@@ -149,8 +149,8 @@ TEST_F(KelvoxBinding, EachFunctionReachesItsOwnExport)
 TEST_F(KelvoxBinding, CalcDBBReceivesTheProgramsRecordFieldByField)
 {
     SetKelvoxLibraryPath(kLibraryDir);
-    // Distinct values in every deterministic field; the library's record is filled by name, so
-    // any disagreement between the two layouts changes the traces.
+    // Distinct values in every deterministic field; the library's record is filled by name from
+    // the field table, so a record passed other than byte for byte changes the traces.
     ErrorParams values;
     values.Back0 = 3;
     values.Back90 = -4;
@@ -182,32 +182,9 @@ TEST_F(KelvoxBinding, CalcDBBReceivesTheProgramsRecordFieldByField)
 
     KelvoxErrorParams byName;
     std::memset(&byName, 0, sizeof byName);
-    byName.Back0 = values.Back0;
-    byName.Back90 = values.Back90;
-    byName.Back180 = values.Back180;
-    byName.Back270 = values.Back270;
-    byName.BacklashBaseA = values.BacklashBaseA;
-    byName.BacklashBaseB = values.BacklashBaseB;
-    byName.PlayH = values.PlayH;
-    byName.PlayV = values.PlayV;
-    byName.ScaleH = values.ScaleH;
-    byName.ScaleV = values.ScaleV;
-    byName.CyclicH = values.CyclicH;
-    byName.CyclicV = values.CyclicV;
-    byName.PitchH = values.PitchH;
-    byName.PitchV = values.PitchV;
-    byName.PhaseH = values.PhaseH;
-    byName.PhaseV = values.PhaseV;
-    byName.ServoH = values.ServoH;
-    byName.ServoV = values.ServoV;
-    byName.SpikeH = values.SpikeH;
-    byName.SpikeV = values.SpikeV;
-    byName.Squareness = values.Squareness;
-    byName.StraightH = values.StraightH;
-    byName.StraightV = values.StraightV;
-    byName.VibrationAngle = values.VibrationAngle;
-    byName.CentreH = values.CentreH;
-    byName.CentreV = values.CentreV;
+#define SARVOTEX_COPY_BY_NAME(member, ...) byName.member = values.member;
+    SARVOTEX_ERROR_PARAMS(SARVOTEX_COPY_BY_NAME, SARVOTEX_COPY_BY_NAME)
+#undef SARVOTEX_COPY_BY_NAME
 
     const float profH[5] = {0, 0, 100, 0, 0}, profV[5] = {0, 0, 100, 0, 0};
     AnalysisCurveTable viaBinding, direct;
