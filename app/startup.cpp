@@ -16,6 +16,7 @@
 #include "app/fit_command.h"
 #include "app/case_commands.h"
 #include "app/file_commands.h"
+#include "app/display_commands.h"
 #include "analysis/trig_tables.h"
 #include "app/about_window.h"
 #include "app/after_load.h"
@@ -93,24 +94,17 @@ void RegisterFrameWindows(MainWindow& main)
         false);
     windows().registerWindow(WindowId::About, [](QWidget* parent) { return new frmAbout(parent); }, false);
     RegisterFileWindows();
+    RegisterDisplayWindows();
 }
 
 void InstallFrameServices()
 {
     services().afterFileRead = [](bool ok, const QString& name) { RunAfterFileRead(ok, name); };
-    // Until the results window is installed, showing results still brings the case's results up
-    // to date: the fit when it has not run for this case, and the ranking of the influences.
-    if (!services().showResults) {
-        services().showResults = [] {
-            RunTrapped("Preparing results", [] {
-                Case& c = app().OpenCase;
-                if (!c.Results.ResultsValid)
-                    RunErrorFit(c);
-                SetInfluence(c);
-                windows().show(WindowId::Results);
-            });
-        };
-    }
+    // Tests install handlers of their own before the start.
+    if (!services().showResults)
+        services().showResults = ShowProgramResults;
+    if (!services().showBasicInfo)
+        services().showBasicInfo = ShowProgramCaseInfo;
 }
 
 void StartApplication(MainWindow& main, const StartOptions& options)

@@ -215,3 +215,35 @@ INSERT INTO Languages (Form, English, German) VALUES ('MacList', '&OK', '&OK');
 INSERT INTO Languages (Form, English, German) VALUES ('MacList', '&Cancel', '&Abbrechen');
 INSERT INTO Languages (Form, English, German) VALUES ('MacList', '&New', '&Neu');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A static run holds one point every 45 degrees: %1 points do not fit an arc of %2 degrees.', 'Ein statischer Lauf hat alle 45 Grad einen Punkt: %1 Punkte passen nicht zu einem Bogen von %2 Grad.');
+
+-- The results window's values: run directions, and the tab and frame captions of its pages
+-- (the hidden tab-caption labels carry the access keys; "All" serves both).
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'CW', 'UZS');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'CCW', 'GUZS');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'All', 'Alle');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'A&xis Spike ', '&Umkehrspitze ');
+INSERT INTO Languages (Form, English, German) VALUES ('result', '&Backlash', 'Umkehr&spiel');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'C&ircularity', '&Rundheit');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'C&yclic', '&Zyklisch');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'IS&O', 'IS&O');
+INSERT INTO Languages (Form, English, German) VALUES ('result', '&Lateral Play', 'Seitliches Spie&l');
+INSERT INTO Languages (Form, English, German) VALUES ('result', '&Scale', '&Maßstab');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'S&ervo', 'S&ervo');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'S&quareness', 'Rec&htwinkligkeit');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Stic&k Slip', 'Stic&k-Slip');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'S&traightness', '&Geradheit');
+INSERT INTO Languages (Form, English, German) VALUES ('result', '&Vibration', 'Sch&wingung');
+INSERT INTO Languages (Form, English, German) VALUES ('result', '&Pareto', '&Pareto');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Axis Spike', 'Umkehrspitze');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Backlash Step', 'Umkehrspiel');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Circularity', 'Rundheit');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Cyclic Error', 'Zyklischer Fehler');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Circularity according ISO 230-4', 'Rundheit nach ISO 230-4');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Lateral Play', 'Seitliches Spiel');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Scale Error', 'Maßstabsfehler');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Servo Response', 'Servoverhalten');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Squareness Error', 'Rechtwinkligkeitsfehler');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Stick Slip', 'Stick-Slip');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Straightness', 'Geradheit');
+INSERT INTO Languages (Form, English, German) VALUES ('result', 'Random Vibration', 'Zufällige Schwingung');
+INSERT INTO Languages (Form, English, German) VALUES ('result', ' The most important error sources', ' Die wichtigsten Fehlerquellen');

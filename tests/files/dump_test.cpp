@@ -2,7 +2,11 @@
 // of the analysis chain by name, the settings of $SARVOTEX_HOME, and the status of a failed read.
 #include "tests/files/files_test_util.h"
 
+#include "core/number_format.h"
+#include "core/sql_script.h"
+
 #include <QDir>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -20,13 +24,16 @@ struct DumpRun {
 };
 
 // programHome: the SARVOTEX_HOME the dump sees; none by default, so that only the tests that
-// mean it read settings other than a fresh program folder's.
-DumpRun dump(const QStringList& args, const QString& programHome = {})
+// mean it read settings other than a fresh program folder's. locale: LC_ALL of the dump, for
+// the tests that read numbers in the locale's form.
+DumpRun dump(const QStringList& args, const QString& programHome = {}, const QString& locale = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("SARVOTEX_HOME"));
     if (!programHome.isEmpty())
         environment.insert(QStringLiteral("SARVOTEX_HOME"), programHome);
+    if (!locale.isEmpty())
+        environment.insert(QStringLiteral("LC_ALL"), locale);
     QProcess p;
     p.setProcessEnvironment(environment);
     p.start(QStringLiteral(SARVOTEX_DUMP), args);
@@ -154,6 +161,218 @@ TEST(DumpTest, AFailedReadPrintsItsMessageAndEndsWithStatusOne)
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_TRUE(run.err.contains("The file holds no run.")) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("Reading RTB-File (Reni.ReadRtb)"));
+}
+
+// The results lines of a dump in their order: key (after "result.") and caption unquoted.
+struct ResultLines {
+    QStringList keys;
+    QHash<QString, QString> text;
+
+    QString operator[](const QString& key) const
+    {
+        EXPECT_TRUE(text.contains(key)) << "no result." << key.toStdString();
+        return text.value(key);
+    }
+    double number(const QString& key) const
+    {
+        bool ok = false;
+        const double v = (*this)[key].toDouble(&ok);
+        EXPECT_TRUE(ok) << key.toStdString() << " = " << (*this)[key].toStdString();
+        return v;
+    }
+};
+
+ResultLines resultLines(const QString& out)
+{
+    ResultLines lines;
+    static const QRegularExpression quoted(QStringLiteral("^result\\.(\\S+) = \"(.*)\"$"));
+    static const QRegularExpression page(QStringLiteral("^result\\.(Page\\([0-9]+\\)) = (on|off)$"));
+    for (const QString& text : out.split('\n')) {
+        if (!text.startsWith("result."))
+            continue;
+        auto m = quoted.match(text);
+        if (!m.hasMatch())
+            m = page.match(text);
+        EXPECT_TRUE(m.hasMatch()) << text.toStdString();
+        EXPECT_FALSE(lines.text.contains(m.captured(1))) << "twice: " << text.toStdString();
+        lines.keys << m.captured(1);
+        lines.text.insert(m.captured(1), QString(m.captured(2)).replace("\\\"", "\"").replace("\\\\", "\\"));
+    }
+    return lines;
+}
+
+// A program folder with a settings file, and the language database when given.
+QString writeProgramFolder(const QTemporaryDir& dir, const QByteArray& settings)
+{
+    QFile ini(dir.filePath("Sarvotex.ini"));
+    EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(settings);
+    return dir.path();
+}
+
+QString formatted(double value, const char* pattern)
+{
+    return FormatNumber(value, QString::fromLatin1(pattern), QLocale::c());
+}
+
+const QString kCLocale = QStringLiteral("C");
+
+// The results lines follow the case: the circle values formatted as the display formats say,
+// the run rows by direction, the unit captions of the test diameter, and the tab pages.
+TEST(DumpTest, ResultsPrintTheCaptionsOfTheResultsWindowAfterTheCase)
+{
+    const DumpRun run = dump({"--results", DataFile("rtb_dynamic_both.rtb")}, {}, kCLocale);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const ResultLines r = resultLines(run.out);
+    // After the case, the captions first, then the 14 pages in order.
+    EXPECT_GT(run.out.indexOf("\nresult."), run.out.indexOf("\nResultsValid = true"));
+    ASSERT_GE(r.keys.size(), 14);
+    EXPECT_EQ(r.keys.first(), "lblType(0)");
+    for (int p = 0; p < 14; ++p)
+        EXPECT_EQ(r.keys[r.keys.size() - 14 + p], QStringLiteral("Page(%1)").arg(p));
+    EXPECT_EQ(r.keys.filter(QRegularExpression("^Page")).size(), 14);
+
+    auto value = [&run](const char* name) { return dumpedValue(run.out, name).toDouble(); };
+    const QString circularity = formatted(value("LscResult.Circularity"), "####0");
+    for (const char* key : {"LblCirV(0)", "LblCirV(2)", "LblCirV(3)"})
+        EXPECT_EQ(r[key], circularity) << key;
+    EXPECT_EQ(r["LblCirV(1)"], formatted(value("MzcResult.Circularity"), "####0"));
+    EXPECT_EQ(r["LblBestR(0)"], formatted(value("LscResult.Radius"), "###0.##0"));
+    EXPECT_EQ(r["LblIsoGb"], formatted(value("IsoGb"), "####0"));
+    for (int run1 = 1; run1 <= 2; ++run1) {
+        const bool cw = dumpedValue(run.out, QStringLiteral("RunDirection(%1)").arg(run1)).toInt() < 0;
+        const QString direction = cw ? "CW" : "CCW";
+        EXPECT_EQ(r[QStringLiteral("LblRound(%1)").arg(run1 - 1)], QStringLiteral("%1.").arg(run1) + direction);
+        EXPECT_EQ(r[QStringLiteral("LblRoundServo(%1)").arg(run1 - 1)], QStringLiteral("%1.").arg(run1) + direction);
+    }
+    EXPECT_EQ(r["LblRound(2)"], ""); // two runs
+    EXPECT_EQ(r["LblUnit(0)"], "µm");
+    EXPECT_EQ(r["lblSqUnit(0)"], QStringLiteral("µm/%1mm").arg(std::lround(2 * value("TestRadius"))));
+    EXPECT_EQ(r["LblAxesH(0)"] + r["LblAxesV(0)"], dumpedValue(run.out, "HdrPlane").mid(1, 2));
+    EXPECT_EQ(r["lblType(5)"], "IS&O");
+    EXPECT_EQ(r["frmType(13)"], " The most important error sources");
+    for (int p = 0; p < 14; ++p)
+        EXPECT_EQ(r[QStringLiteral("Page(%1)").arg(p)], "on") << p; // dynamic, play and servo found
+
+    // --results analyses also when told not to; without it there are no results lines.
+    const DumpRun both = dump({"--no-analysis", "--results", DataFile("rtb_dynamic_both.rtb")}, {}, kCLocale);
+    EXPECT_EQ(both.out, run.out);
+    EXPECT_FALSE(dump({DataFile("rtb_dynamic_both.rtb")}).out.contains("result."));
+}
+
+TEST(DumpTest, ResultsOfAStaticCaseHaveNoDynamicPages)
+{
+    const DumpRun run = dump({"--results", DataFile("rtb_static.rtb")}, {}, kCLocale);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const ResultLines r = resultLines(run.out);
+    for (int p : {1, 4, 8, 10, 12})
+        EXPECT_EQ(r[QStringLiteral("Page(%1)").arg(p)], "off") << p;
+    for (int p : {0, 2, 3, 5, 7, 9, 11, 13})
+        EXPECT_EQ(r[QStringLiteral("Page(%1)").arg(p)], "on") << p;
+}
+
+// One clockwise run cannot be fitted: the circle values stand, the error model is blank.
+TEST(DumpTest, ResultsAfterAFailedFitShowTheCircleValuesOnly)
+{
+    const DumpRun run = dump({"--results", DataFile("heid_cw.dbb")}, {}, kCLocale);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    ASSERT_EQ(dumpedValue(run.out, "ResultsValid"), "false");
+    const ResultLines r = resultLines(run.out);
+    EXPECT_EQ(r["LblCirV(0)"], formatted(dumpedValue(run.out, "LscResult.Circularity").toDouble(), "####0"));
+    EXPECT_EQ(r["LblBestR(0)"], formatted(dumpedValue(run.out, "LscResult.Radius").toDouble(), "###0.##0"));
+    EXPECT_EQ(r["LblIsoG(0)"], formatted(dumpedValue(run.out, "IsoG(1)").toDouble(), "####0"));
+    for (const char* key : {"LblSqEr(0)", "LblSqEr(2)", "LblScEr", "LblScErH(0)", "LblBVal0", "LblBlashH", "LblServoH(0)",
+                            "LblRandom(0)", "LblPlayH(0)"})
+        EXPECT_EQ(r[key], "") << key;
+    EXPECT_EQ(r["Page(6)"], "off");
+    EXPECT_EQ(r["Page(8)"], "off");
+}
+
+// "Units" of the program folder's settings: the same case in inches is the metric one over 25400
+// (µm) and 25.4 (mm). The settings file is only read.
+TEST(DumpTest, ResultsInInchesAreTheMetricValuesConverted)
+{
+    const QByteArray formats = "[Format]\r\nMetric small format=0.000000\r\nMetric long format=0.000000\r\n"
+                               "Inch small format=0.0000000000\r\nInch long format=0.00000000\r\n";
+    QTemporaryDir metricHome, inchHome, inchDefaults;
+    const QByteArray inchSettings = "[Universal]\r\nUnits=-1\r\n" + formats;
+    const DumpRun metric = dump({"--results", DataFile("rtb_dynamic_both.rtb")}, writeProgramFolder(metricHome, formats), kCLocale);
+    const DumpRun inch = dump({"--results", DataFile("rtb_dynamic_both.rtb")}, writeProgramFolder(inchHome, inchSettings), kCLocale);
+    ASSERT_EQ(metric.status, 0) << metric.err.toStdString();
+    ASSERT_EQ(inch.status, 0) << inch.err.toStdString();
+    const ResultLines m = resultLines(metric.out), i = resultLines(inch.out);
+    EXPECT_EQ(m.keys, i.keys);
+    for (const char* key : {"LblCirV(0)", "LblCirV(1)", "LblCirMaV", "LblCentH(0)", "LblSqEr(0)", "LblScEr", "LblScErH(0)",
+                            "LblBVal0", "LblIsoGb", "lblIsoD"}) {
+        EXPECT_NEAR(i.number(key), m.number(key) / 25400, 1e-9) << key;
+        EXPECT_NE(m.number(key), 0) << key; // a real value, not a blank or zero on both sides
+    }
+    EXPECT_NEAR(i.number("LblBestR(0)"), m.number("LblBestR(0)") / 25.4, 1e-7);
+    EXPECT_EQ(i["LblSqEr(2)"], m["LblSqEr(2)"]); // arc seconds
+    EXPECT_EQ(m["lblSqUnit(0)"], "µm/200mm");    // a 100 mm radius
+    EXPECT_EQ(i["lblSqUnit(0)"], "in/7.9in");    // 7.874 in
+    EXPECT_EQ(i["LblUnit(40)"], "in");
+    EXPECT_EQ(i["lblMMUnit(5)"], "in");
+    QFile ini(QDir(inchHome.path()).filePath("Sarvotex.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ini.readAll(), inchSettings);
+    EXPECT_EQ(QDir(inchHome.path()).entryList(QDir::Files), QStringList{"Sarvotex.ini"});
+
+    // The inch formats of a fresh program.
+    const DumpRun plain = dump({"--results", DataFile("rtb_dynamic_both.rtb")},
+                               writeProgramFolder(inchDefaults, "[Universal]\r\nUnits=-1\r\n"), kCLocale);
+    const ResultLines p = resultLines(plain.out);
+    EXPECT_EQ(p["LblCirV(0)"], formatted(dumpedValue(plain.out, "LscResult.Circularity").toDouble() / 25400, "####0.####0"));
+    EXPECT_EQ(p["LblBestR(0)"], formatted(dumpedValue(plain.out, "LscResult.Radius").toDouble() / 25.4, "###0.####0"));
+}
+
+// "Language" of the program folder's settings, from its own language database, which stays as
+// it was: the dump looks texts up in a copy.
+TEST(DumpTest, ResultsInGermanFromTheProgramFoldersLanguageDatabase)
+{
+    QTemporaryDir home;
+    const QString langDb = QDir(home.path()).filePath("Lang.db");
+    // One text missing, so that looking it up adds it as a new key: to the copy, never to this file.
+    const QString missing = "DELETE FROM Languages WHERE Form = 'result' AND English = 'Servo Response';";
+    ASSERT_EQ(CreateDatabaseFromScript(langDb, ShippedScript("lang.sql") + "\n" + missing), QString());
+    QFile db(langDb);
+    ASSERT_TRUE(db.open(QIODevice::ReadOnly));
+    const QByteArray before = db.readAll();
+    db.close();
+
+    const DumpRun german = dump({"--results", DataFile("rtb_dynamic_both.rtb")},
+                                writeProgramFolder(home, "[Universal]\r\nLanguage=German\r\n"), kCLocale);
+    ASSERT_EQ(german.status, 0) << german.err.toStdString();
+    const ResultLines g = resultLines(german.out);
+    const bool firstCw = dumpedValue(german.out, "RunDirection(1)").toInt() < 0;
+    EXPECT_EQ(g["LblRound(0)"], firstCw ? "1.UZS" : "1.GUZS");
+    EXPECT_EQ(g["LblRound(1)"], firstCw ? "2.GUZS" : "2.UZS");
+    EXPECT_EQ(g["lblType(0)"], "Alle");
+    EXPECT_EQ(g["lblType(2)"], "Umkehr&spiel");
+    EXPECT_EQ(g["frmType(5)"], "Rundheit nach ISO 230-4");
+    EXPECT_EQ(g["frmType(13)"], " Die wichtigsten Fehlerquellen");
+    EXPECT_EQ(g["frmType(8)"], "Servo Response");
+    EXPECT_EQ(dumpedValue(german.out, "InfluenceName(0)"), "\"Umkehrspiel x+\"");
+    // Numbers and units are those of the English run.
+    const DumpRun english = dump({"--results", DataFile("rtb_dynamic_both.rtb")}, {}, kCLocale);
+    const ResultLines e = resultLines(english.out);
+    EXPECT_EQ(g.keys, e.keys);
+    EXPECT_EQ(e["LblRound(0)"], firstCw ? "1.CW" : "1.CCW");
+    EXPECT_EQ(g["LblCirV(0)"], e["LblCirV(0)"]);
+    EXPECT_EQ(g["lblSqUnit(0)"], e["lblSqUnit(0)"]);
+
+    ASSERT_TRUE(db.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(db.readAll() == before) << "the program folder's Lang.db changed";
+    db.close();
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList({"Lang.db", "Sarvotex.ini"}));
+
+    // Without a language database of its own the dump takes the shipped texts, and makes none.
+    QTemporaryDir bare;
+    const DumpRun shipped = dump({"--results", DataFile("rtb_dynamic_both.rtb")},
+                                 writeProgramFolder(bare, "[Universal]\r\nLanguage=German\r\n"), kCLocale);
+    ASSERT_EQ(shipped.status, 0) << shipped.err.toStdString();
+    EXPECT_EQ(resultLines(shipped.out)["lblType(2)"], "Umkehr&spiel");
+    EXPECT_EQ(QDir(bare.path()).entryList(QDir::Files), QStringList{"Sarvotex.ini"});
 }
 
 } // namespace

@@ -4,20 +4,28 @@
 // prints every field of the open case and its results, one "name = value" a line. A failed read
 // prints its message and ends with status 1.
 //
-//   sarvotex-dump [--no-analysis] FILE [FILE...]
+//   sarvotex-dump [--no-analysis] [--results] FILE [FILE...]
 //
 // A .dbb measurement takes the files after it as its further runs, as answers to its "more
 // files?" question; any other file is a case of its own. --no-analysis prints the case as read.
+// --results (which implies the analysis) adds what the results window shows: every caption as
+// result.<Control>(<index>) and the tab pages as result.Page(<n>) = on|off, in the units and the
+// language of the program folder's settings.
 
 #include "analysis/circle_fit.h"
 #include "analysis/measurement.h"
 #include "core/dates.h"
+#include "core/ini_file.h"
+#include "core/language_db.h"
 #include "core/prompts.h"
 #include "core/settings.h"
+#include "core/units.h"
+#include "display/results_view.h"
 #include "files/dispatch.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -227,15 +235,39 @@ void printResults(const Case& c)
     line("ResultsValid", r.ResultsValid);
 }
 
+void printResultsView(const display::ResultsView& view)
+{
+    for (const display::ResultCaption& c : view.captions)
+        line(QStringLiteral("result.") + display::ControlKey(c.control, c.index), c.text);
+    for (int page = 0; page < display::kResultPages; ++page)
+        line(at("result.Page", page), std::string(view.pageEnabled[static_cast<std::size_t>(page)] ? "on" : "off"));
+}
+
+// The program folder's language database, opened as a copy so that the texts the dump meets and
+// adds as new keys never reach the user's file; without one, a fresh one from the shipped SQL.
+void OpenLanguageCopy(const QString& appPath, const QString& scratchFolder)
+{
+    const QString own = appPath + QString::fromLatin1(kLangDbFileName);
+    const QString copy = scratchFolder + QString::fromLatin1(kLangDbFileName);
+    if (QFileInfo::exists(own) && QFile::copy(own, copy))
+        QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::WriteOwner);
+    try {
+        OpenLanguageDatabase(scratchFolder);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
-    const bool analyse = !args.removeAll(QStringLiteral("--no-analysis"));
+    const bool results = args.removeAll(QStringLiteral("--results")) > 0;
+    const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results;
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] FILE [FILE...]\n");
+        std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n");
         return 2;
     }
 
@@ -244,7 +276,8 @@ int main(int argc, char** argv)
     QTemporaryDir fresh;
     const QString homeSetting = qEnvironmentVariable("SARVOTEX_HOME");
     const QString home = homeSetting.isEmpty() ? fresh.path() : homeSetting;
-    if (home.isEmpty())
+    QTemporaryDir languageFolder;
+    if (home.isEmpty() || !languageFolder.isValid())
         return 2;
     const QString appPath = QDir(home).absolutePath() + "/";
     Settings settings;
@@ -252,6 +285,10 @@ int main(int argc, char** argv)
     DumpPrompts prompts;
     setPrompts(&prompts);
     ReadSettings(settings, openCase, appPath, appPath + "Sarvotex.ini");
+    OpenLanguageCopy(appPath, QDir(languageFolder.path()).absolutePath() + "/");
+    SetTextLanguage(settings.Language);
+    UnitState units;
+    ComputeUnits(units, settings, IniFile(appPath + "Sarvotex.ini"));
 
     files::DiskFiles disk;
     files::ReadContext ctx = files::ReadContext::fromSettings(settings);
@@ -297,7 +334,10 @@ int main(int argc, char** argv)
         printData(openCase.Data);
         if (analyse)
             printResults(openCase);
+        if (results)
+            printResultsView(display::BuildResultsView(openCase, units, settings));
     }
+    CloseLanguageDatabase();
     setPrompts(nullptr);
     return status;
 }

@@ -1,0 +1,90 @@
+#include "app/display_commands.h"
+
+#include "analysis/influence.h"
+#include "app/app_context.h"
+#include "app/case_commands.h"
+#include "app/fit_command.h"
+#include "core/app_error.h"
+#include "core/ini_file.h"
+#include "core/progress.h"
+#include "display/case_info.h"
+#include "display/results_view.h"
+#include "display/ui/case_info_panel.h"
+#include "display/ui/results_window.h"
+#include "gui/window_registry.h"
+
+#include <QCoreApplication>
+
+namespace sarvo {
+
+namespace {
+
+// The window flag follows the window's life: set when it is made, cleared when it goes.
+template <class Window>
+Window* flagged(Window* w, bool AppState::*flag)
+{
+    app().State.*flag = true;
+    QObject::connect(w, &QObject::destroyed, [flag] { app().State.*flag = false; });
+    return w;
+}
+
+// Closing the case view closes the case's windows, and its commands wait for the next case.
+void caseViewClosed()
+{
+    for (WindowId id : {WindowId::Graph, WindowId::AnalysisGraph, WindowId::Results})
+        windows().unload(id);
+    app().State.CaseInfoShown = false;
+    app().State.CaseOpen = false;
+    UpdateCaseCommands();
+}
+
+} // namespace
+
+void ShowProgramResults()
+{
+    RunTrapped(QStringLiteral("Preparing results"), [] {
+        BusyCursor busy;
+        Case& c = app().OpenCase;
+        if (!c.Results.ResultsValid)
+            RunErrorFit(c);
+        QCoreApplication::processEvents();
+        SetInfluence(c);
+        QWidget* loaded = windows().ensureLoaded(WindowId::Results);
+        if (auto* window = qobject_cast<display::ResultsWindow*>(loaded))
+            window->fill(display::BuildResultsView(c, app().Units, app().Settings));
+        windows().show(WindowId::Results);
+    });
+}
+
+void ShowProgramCaseInfo()
+{
+    RunTrapped(QStringLiteral("Loading form"), [] {
+        QWidget* loaded = windows().ensureLoaded(WindowId::CaseInfo);
+        if (auto* panel = qobject_cast<CaseInfoPanel*>(loaded)) {
+            const AppContext& a = app();
+            panel->fill(display::BuildCaseInfoView(a.OpenCase, a.Settings, a.Units, IniFile(a.State.IniFile)));
+        }
+        windows().show(WindowId::CaseInfo);
+    });
+}
+
+void RegisterDisplayWindows()
+{
+    windows().registerWindow(
+        WindowId::Results,
+        [](QWidget* parent) {
+            auto* window = new display::ResultsWindow(app().State.AppPath, app().State.ErrHelpFile, parent);
+            return flagged(window, &AppState::ResultShown);
+        },
+        true);
+    windows().registerWindow(
+        WindowId::CaseInfo,
+        [](QWidget* parent) {
+            auto* panel = new CaseInfoPanel(app().OpenCase, app().Units, parent);
+            QObject::connect(panel, &CaseInfoPanel::closed, [] { caseViewClosed(); });
+            return flagged(panel, &AppState::CaseInfoShown);
+        },
+        true);
+}
+
+} // namespace sarvo

@@ -1,0 +1,265 @@
+#include "display/ui/case_info_panel.h"
+
+#include "gui/translate_form.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <vector>
+
+namespace sarvo {
+
+namespace {
+
+QString indexed(const char* control, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(control)).arg(index);
+}
+
+QLabel* caption(const QString& text, const QString& name)
+{
+    auto* l = new QLabel(text);
+    l->setObjectName(name);
+    return l;
+}
+
+} // namespace
+
+CaseInfoPanel::CaseInfoPanel(Case& openCase, const UnitState& units, QWidget* parent)
+    : QWidget(parent)
+    , case_(openCase)
+    , units_(units)
+    , tabBase_(new QTabWidget)
+    , cmbInfo_(new QComboBox)
+    , txtBallbarName_(new QLineEdit)
+    , txtBallbarScaleFactor_(new QLineEdit)
+    , cmdClose_(new QPushButton(QStringLiteral("&Close")))
+{
+    setObjectName(QStringLiteral("Basic"));
+    setProperty("tag", QStringLiteral("Basic"));
+    setWindowTitle(QStringLiteral("Basic Information"));
+    tabBase_->setObjectName(QStringLiteral("tabBase"));
+    cmbInfo_->setObjectName(QStringLiteral("cmbInfo"));
+    cmbInfo_->addItems(display::CaseInfoPlanes());
+    // Nothing is chosen until a case names its plane.
+    cmbInfo_->setCurrentIndex(-1);
+    txtBallbarName_->setObjectName(QStringLiteral("txtBallbarName"));
+    txtBallbarScaleFactor_->setObjectName(QStringLiteral("txtBallbarScaleFactor"));
+    txtBallbarName_->setEnabled(false);
+    txtBallbarScaleFactor_->setEnabled(false);
+    cmdClose_->setObjectName(QStringLiteral("cmdClose"));
+
+    std::vector<QWidget*> tabOrder;
+    auto makeField = [this, &tabOrder](int i) {
+        auto* box = new QLineEdit;
+        box->setObjectName(indexed("txtInfo", i));
+        box->setMaxLength(display::CaseInfoFieldLimit(i));
+        const bool editable = display::IsCaseInfoFieldEditable(i);
+        box->setEnabled(editable);
+        if (editable)
+            connect(box, &QLineEdit::editingFinished, this, [this, i] { writeBack(i); });
+        txtInfo_[static_cast<std::size_t>(i)] = box;
+        tabOrder.push_back(box);
+        return box;
+    };
+    auto makeUnit = [](const QString& text, const char* control, int index) {
+        return caption(text, indexed(control, index));
+    };
+    // One label:field row, with a unit label after the field where it has one.
+    auto addRow = [&](QGridLayout* grid, const QString& label, int labelIndex, QWidget* box, QLabel* unit = nullptr) {
+        const int row = grid->rowCount();
+        grid->addWidget(caption(label, indexed("LblBasic", labelIndex)), row, 0);
+        grid->addWidget(box, row, 1);
+        if (unit)
+            grid->addWidget(unit, row, 2);
+    };
+    auto fieldRow = [&](QGridLayout* grid, int i, const QString& label, QLabel* unit = nullptr) {
+        addRow(grid, label, i, makeField(i), unit);
+    };
+
+    // Identity and test data.
+    auto* basics = new QWidget;
+    basics->setObjectName(QStringLiteral("fraBasics"));
+    auto* b = new QGridLayout(basics);
+    fieldRow(b, HdrFilename, QStringLiteral("File Name:"));
+    fieldRow(b, HdrMachine, QStringLiteral("Machine:"));
+    fieldRow(b, HdrDate, QStringLiteral("Date:"));
+    fieldRow(b, HdrBy, QStringLiteral("Measured By:"));
+    fieldRow(b, HdrCustomer, QStringLiteral("Customer:"));
+    fieldRow(b, HdrName, QStringLiteral("Measurement Session:"));
+    lblUnit_[2] = makeUnit(QStringLiteral("mm"), "LblUnit", 2);
+    fieldRow(b, HdrLength, QStringLiteral("Ball Bar Length:"), lblUnit_[2]);
+    addRow(b, QStringLiteral("Plane:"), HdrPlane, cmbInfo_);
+    tabOrder.push_back(cmbInfo_);
+    lblUnit_[4] = makeUnit(QStringLiteral("mm/min"), "LblUnit", 4);
+    fieldRow(b, HdrFeedrate, QStringLiteral("Feedrate:"), lblUnit_[4]);
+    fieldRow(b, HdrStatDyn, QStringLiteral("Capture Type:"));
+    fieldRow(b, HdrMaxTargets, QStringLiteral("Maximum Targets:"));
+    fieldRow(b, HdrSampling, QStringLiteral("Sampling Rate:"));
+    fieldRow(b, 20, QStringLiteral("Calibration:"));
+    fieldRow(b, HdrComment, QStringLiteral("Comment:"));
+    b->setColumnStretch(1, 1);
+    b->setRowStretch(b->rowCount(), 1);
+
+    // Origin, coefficients, temperatures and the ball bar.
+    auto* details = new QWidget;
+    details->setObjectName(QStringLiteral("fraDetails"));
+    auto* d = new QGridLayout(details);
+    lblUnit_[3] = makeUnit(QStringLiteral("mm"), "LblUnit", 3);
+    d->addWidget(caption(QStringLiteral("Origin of Measurement in Machine Coordinates:"), QStringLiteral("LblOrigin")),
+                 0, 0, 1, 2);
+    d->addWidget(lblUnit_[3], 0, 2);
+    fieldRow(d, HdrOrigX, QStringLiteral("x:"));
+    fieldRow(d, HdrOrigY, QStringLiteral("y:"));
+    fieldRow(d, HdrOrigZ, QStringLiteral("z:"));
+    const int coefficientRow = d->rowCount();
+    fieldRow(d, HdrGaugeExp, QStringLiteral("Gauge Expansion Coefficent:"));
+    fieldRow(d, HdrMachineExp, QStringLiteral("Machine Expansion Coefficent:"));
+    // The coefficients are ppm per degree: "ppm" over the degree, as a fraction beside both rows.
+    lblTempUnit_[3] = makeUnit(QStringLiteral("ppm"), "LblTempUnit", 3);
+    lblTempUnit_[2] = makeUnit(QStringLiteral("\u00B0C"), "LblTempUnit", 2);
+    auto* bar = new QFrame;
+    bar->setFrameShape(QFrame::HLine);
+    auto* perDegree = new QVBoxLayout;
+    perDegree->addWidget(lblTempUnit_[3], 0, Qt::AlignHCenter);
+    perDegree->addWidget(bar);
+    perDegree->addWidget(lblTempUnit_[2], 0, Qt::AlignHCenter);
+    d->addLayout(perDegree, coefficientRow, 2, 2, 1, Qt::AlignVCenter);
+    lblTempUnit_[0] = makeUnit(QStringLiteral("\u00B0C"), "LblTempUnit", 0);
+    lblTempUnit_[1] = makeUnit(QStringLiteral("\u00B0C"), "LblTempUnit", 1);
+    fieldRow(d, 21, QStringLiteral("Gauge Temperature:"), lblTempUnit_[0]);
+    fieldRow(d, 22, QStringLiteral("Machine Temperature:"), lblTempUnit_[1]);
+    const int ballbarRow = d->rowCount();
+    d->addWidget(caption(QStringLiteral("Ballbar Name:"), QStringLiteral("LblBallbarName")), ballbarRow, 0);
+    d->addWidget(txtBallbarName_, ballbarRow, 1);
+    d->addWidget(caption(QStringLiteral("Ballbar Scale Factor:"), QStringLiteral("LblBallbarScaleFactor")),
+                 ballbarRow + 1, 0);
+    d->addWidget(txtBallbarScaleFactor_, ballbarRow + 1, 1);
+    d->setColumnStretch(1, 1);
+    d->setRowStretch(d->rowCount(), 1);
+
+    tabBase_->addTab(basics, QStringLiteral("&Basics"));
+    tabBase_->addTab(details, QStringLiteral("&Details"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdClose_);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(tabBase_);
+    outer->addLayout(buttons);
+
+    tabOrder.push_back(cmdClose_);
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    connect(cmbInfo_, &QComboBox::activated, this, [this](int index) { display::WritePlaneChoice(case_, index); });
+    connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
+
+    TranslateForm(*this);
+}
+
+QLineEdit* CaseInfoPanel::field(int i) const
+{
+    if (i < 0 || i >= display::kCaseInfoFields)
+        return nullptr;
+    return txtInfo_[static_cast<std::size_t>(i)];
+}
+
+void CaseInfoPanel::fill(const display::CaseInfoView& view)
+{
+    for (int i = 0; i < display::kCaseInfoFields; ++i) {
+        if (QLineEdit* box = field(i)) {
+            box->setText(view.field(i)); // also clears the edited mark
+            box->setCursorPosition(0);   // a long path shows its beginning
+        }
+    }
+    if (view.planeIndex)
+        cmbInfo_->setCurrentIndex(*view.planeIndex);
+    txtBallbarName_->setText(view.ballbarName);
+    txtBallbarScaleFactor_->setText(view.ballbarScaleFactor);
+    for (int i = 2; i <= 4; ++i)
+        lblUnit_[static_cast<std::size_t>(i)]->setText(view.lblUnit[static_cast<std::size_t>(i)]);
+    for (int i = 0; i <= 2; ++i)
+        lblTempUnit_[static_cast<std::size_t>(i)]->setText(view.lblTempUnit[static_cast<std::size_t>(i)]);
+}
+
+void CaseInfoPanel::writeBack(int index)
+{
+    QLineEdit* box = field(index);
+    // Leaving a field the user did not change must not rewrite its slot (a shown origin is
+    // rounded, a shown path may be cut).
+    if (!box || !box->isModified())
+        return;
+    if (const std::optional<QString> shown = display::WriteBackField(case_, index, box->text(), units_))
+        box->setText(*shown);
+    else
+        box->setModified(false);
+}
+
+void CaseInfoPanel::writePendingEdits()
+{
+    for (int i = 0; i < display::kCaseInfoFields; ++i)
+        writeBack(i);
+}
+
+void CaseInfoPanel::restoreIfMaximized()
+{
+    QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!frame)
+        frame = this;
+    if (frame->isMaximized())
+        frame->showNormal();
+}
+
+void CaseInfoPanel::closeEvent(QCloseEvent* event)
+{
+    // Closing from the title bar leaves no focus change behind: an edit in progress still counts.
+    writePendingEdits();
+    QWidget::closeEvent(event);
+    if (event->isAccepted() && !closedSent_) {
+        closedSent_ = true;
+        Q_EMIT closed();
+    }
+}
+
+void CaseInfoPanel::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isWindow() && isActiveWindow())
+        restoreIfMaximized();
+    QWidget::changeEvent(event);
+}
+
+bool CaseInfoPanel::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ParentChange:
+        // In the main window's client area the frame is activated, not the panel; the area
+        // maximises a frame it activates only after this signal, so the restore waits for it.
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            connect(sub, &QMdiSubWindow::aboutToActivate, this, &CaseInfoPanel::restoreIfMaximized,
+                    Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+        break;
+    case QEvent::Show:
+        closedSent_ = false;
+        if (!placed_) {
+            placed_ = true;
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+                sub->move(0, 0);
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+} // namespace sarvo

@@ -1,0 +1,120 @@
+// The results window and the case-information panel as the program shows them: filled from the
+// open case, refilled in the new units, and the case view closing with its windows and commands.
+#include "analysis/circle_fit.h"
+#include "analysis/measurement.h"
+#include "app/app_context.h"
+#include "app/case_commands.h"
+#include "app/display_commands.h"
+#include "app/file_commands.h"
+#include "app/startup.h"
+#include "app/main_commands.h"
+#include "app/program_state.h"
+#include "core/number_format.h"
+#include "display/ui/case_info_panel.h"
+#include "display/ui/results_window.h"
+#include "gui/program_services.h"
+#include "gui/window_registry.h"
+#include "tests/support/sample_cases.h"
+#include "tests/support/test_env.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace sarvo;
+using sarvo::test::AppTest;
+
+namespace {
+
+class ProgramDisplay : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        services() = ProgramServices();
+        services().showResults = ShowProgramResults;
+        services().showBasicInfo = ShowProgramCaseInfo;
+        RegisterDisplayWindows();
+        RegisterFileWindows();
+        // The graphs come with their own subsystem: plain windows stand in for them.
+        for (WindowId id : {WindowId::Graph, WindowId::AnalysisGraph})
+            windows().registerWindow(id, [](QWidget*) { return new QWidget; }, false);
+        SetUnits();
+        Case& c = app().OpenCase;
+        test::FillTwoWayCircle(c, true);
+        c.Header[HdrFeedrate] = "1000";
+        c.Header[HdrMachine] = "Mill 3";
+        CalcLSC(c, app().Settings);
+        CalcMeasurement(c);
+        app().State.CaseOpen = true;
+        UpdateCaseCommands();
+    }
+    void TearDown() override
+    {
+        services() = ProgramServices();
+        AppTest::TearDown();
+    }
+    display::ResultsWindow* results() const
+    {
+        return qobject_cast<display::ResultsWindow*>(windows().loaded(WindowId::Results));
+    }
+    QString caption(const QString& key) const
+    {
+        auto* label = qobject_cast<QLabel*>(results()->control(key));
+        return label ? label->text() : QStringLiteral("<no label>");
+    }
+};
+
+} // namespace
+
+TEST_F(ProgramDisplay, ResultsAreFittedRankedAndShownAndTheUnitSwitchRefillsThem)
+{
+    ShowProgramResults();
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
+    ASSERT_NE(results(), nullptr);
+    EXPECT_TRUE(app().State.ResultShown);
+    EXPECT_TRUE(app().OpenCase.Results.ResultsValid);
+    EXPECT_FALSE(app().OpenCase.Results.InfluenceName[0].isEmpty());
+    const double circularity = app().OpenCase.Results.LscResult.Circularity;
+    ASSERT_GT(circularity, 0.5);
+    EXPECT_EQ(caption("LblCirV(2)"), FormatNumber(circularity, "####0"));
+    EXPECT_EQ(caption("LblUnit(0)"), QString::fromUtf8("µm"));
+
+    CmdUnits(true);
+    RefreshUnitDisplays(); // as the main window does when the units change
+    ASSERT_NE(results(), nullptr);
+    EXPECT_EQ(caption("LblCirV(2)"), FormatNumber(circularity / 25400.0, "####0.####0"));
+    EXPECT_EQ(caption("LblUnit(0)"), "in");
+
+    windows().unload(WindowId::Results);
+    EXPECT_FALSE(app().State.ResultShown);
+}
+
+TEST_F(ProgramDisplay, ThePanelShowsTheCaseAndClosingItClosesTheCaseViewAndItsCommands)
+{
+    ShowProgramCaseInfo();
+    auto* panel = qobject_cast<CaseInfoPanel*>(windows().loaded(WindowId::CaseInfo));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(app().State.CaseInfoShown);
+    EXPECT_EQ(panel->field(1)->text(), "Mill 3");
+    ShowProgramResults();
+    windows().show(WindowId::Graph);
+    windows().show(WindowId::AnalysisGraph);
+    EXPECT_TRUE(recordingShell.menuEnabled(CommandId::Results));
+    EXPECT_TRUE(recordingShell.menuEnabled(CommandId::SaveToFile));
+
+    panel->closeButton()->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph, WindowId::CaseInfo})
+        EXPECT_FALSE(windows().isLoaded(id)) << WindowName(id).toStdString();
+    EXPECT_FALSE(app().State.CaseInfoShown);
+    EXPECT_FALSE(app().State.ResultShown);
+    for (CommandId id : {CommandId::SaveToDatabase, CommandId::SaveToFile, CommandId::Results, CommandId::Graph,
+                         CommandId::Print, CommandId::Combine, CommandId::ResultGraph})
+        EXPECT_FALSE(recordingShell.menuEnabled(id)) << CommandName(id).toStdString();
+    for (ButtonId id : {ButtonId::SaveDb, ButtonId::Result, ButtonId::Graph, ButtonId::Print})
+        EXPECT_FALSE(recordingShell.buttonEnabled(id)) << ButtonKey(id).toStdString();
+    // Opening another file is still possible.
+    EXPECT_TRUE(recordingShell.menuEnabled(CommandId::OpenFromFile));
+}
