@@ -7,7 +7,7 @@
 #include "core/ini_file.h"
 #include "core/language_db.h"
 #include "core/utilities.h"
-#include "tests/support/core_test.h"
+#include "tests/display/display_test.h"
 
 #include <QLocale>
 
@@ -19,26 +19,8 @@ namespace {
 const QString kDegreeC = QStringLiteral("\u00B0C");
 const QString kDegreeF = QStringLiteral("\u00B0F");
 
-class CaseInfoTest : public test::CoreTest {
+class CaseInfoTest : public test::DisplayTest {
 protected:
-    void SetUp() override
-    {
-        CoreTest::SetUp();
-        saved_ = QLocale();
-        QLocale::setDefault(QLocale::c());
-        settings.TemperatureUnits = "Celsius";
-        useUnits(false);
-    }
-    void TearDown() override
-    {
-        QLocale::setDefault(saved_);
-        CoreTest::TearDown();
-    }
-    void useUnits(bool inch)
-    {
-        settings.UnitsInch = inch;
-        ComputeUnits(units, settings, IniFile(iniFile));
-    }
     CaseInfoView view() const { return BuildCaseInfoView(c, settings, units, IniFile(iniFile)); }
     void setGaugeTemps(std::initializer_list<double> temps)
     {
@@ -49,11 +31,6 @@ protected:
     }
 
     Case c;
-    Settings settings;
-    UnitState units;
-
-private:
-    QLocale saved_;
 };
 
 TEST_F(CaseInfoTest, TemperatureRangesOverTheRuns)

@@ -6,7 +6,7 @@
 #include "analysis/influence.h"
 #include "core/ini_file.h"
 #include "core/language_db.h"
-#include "tests/support/core_test.h"
+#include "tests/display/display_test.h"
 
 #include <QLocale>
 
@@ -150,26 +150,8 @@ std::vector<bool> PagesExcept(std::initializer_list<int> off)
     return on;
 }
 
-class ResultsViewTest : public CoreTest {
+class ResultsViewTest : public test::DisplayTest {
 protected:
-    void SetUp() override
-    {
-        CoreTest::SetUp();
-        saved_ = QLocale();
-        QLocale::setDefault(QLocale::c());
-        useUnits(false);
-    }
-    void TearDown() override
-    {
-        QLocale::setDefault(saved_);
-        CoreTest::TearDown();
-    }
-
-    void useUnits(bool inch)
-    {
-        settings.UnitsInch = inch;
-        ComputeUnits(units, settings, IniFile(iniFile));
-    }
     ResultsView build(const Case& c) const { return BuildResultsView(c, units, settings); }
 
     static QString text(const ResultsView& v, const char* control, int index = -1)
@@ -197,12 +179,6 @@ protected:
         EXPECT_TRUE(ok) << ControlKey(control, index).toStdString();
         return value;
     }
-
-    Settings settings;
-    UnitState units;
-
-private:
-    QLocale saved_;
 };
 
 // Squareness of 10 arc seconds per metre: tan(10" in radians) x 10^6 µm/m.
