@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -157,6 +158,35 @@ void DrawTitle(QPainter& painter, const QRectF& target, const Spacing& s, const 
                      Qt::AlignLeft | Qt::AlignVCenter, title);
 }
 
+// A text that fits the width, else its elided form; empty when not even the ellipsis fits.
+QString Fitted(const QFontMetricsF& fm, const QString& text, double width)
+{
+    if (fm.horizontalAdvance(text) <= width)
+        return text;
+    const QString elided = fm.elidedText(text, Qt::ElideRight, width);
+    return fm.horizontalAdvance(elided) <= width ? elided : QString();
+}
+
+// A bar's text in its column: the first line takes the words that fit (at least one), the second
+// the rest. Long influence names ("Maßstabsabweichung y") would otherwise run into the next bar's.
+std::vector<QString> LabelLines(const QFontMetricsF& fm, const QString& text, double width)
+{
+    const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+    if (words.isEmpty() || !(width > 0))
+        return {};
+    const auto fits = [&](const QString& line) { return fm.horizontalAdvance(line) <= width; };
+    qsizetype taken = 1;
+    while (taken < words.size() && fits(words.mid(0, taken + 1).join(u' ')))
+        ++taken;
+    std::vector<QString> lines;
+    for (const QString& line : {words.mid(0, taken).join(u' '), words.mid(taken).join(u' ')}) {
+        const QString fitted = Fitted(fm, line, width);
+        if (!fitted.isEmpty())
+            lines.push_back(fitted);
+    }
+    return lines;
+}
+
 } // namespace
 
 std::optional<int> BarChartGeometry::barAt(const QPointF& point) const
@@ -203,12 +233,17 @@ BarChartGeometry LayoutBarChart(const BarChart& chart, const QRectF& target, con
         return g;
     const double slot = g.plot.width() / double(n);
     const double zero = MapY(g.plot, g.axisMin, g.axisMax, 0);
+    // A little room on either side, so that the texts of neighbouring bars never touch.
+    const double pad = std::min(s.margin / 4, slot / 10);
     for (std::size_t i = 0; i < n; ++i) {
         const double x = g.plot.left() + slot * double(i);
         const double v = chart.values[i];
         const double y = std::isfinite(v) ? MapY(g.plot, g.axisMin, g.axisMax, v) : zero;
         g.bars.push_back(Between(x + slot * 0.2, std::min(y, zero), x + slot * 0.8, std::max(y, zero)));
-        g.labels.push_back(QRectF(x, g.plot.bottom() + s.margin / 2, slot, labelBand));
+        const QRectF label(x + pad, g.plot.bottom() + s.margin / 2, slot - 2 * pad, labelBand);
+        g.labels.push_back(label);
+        g.labelLines.push_back(i < chart.labels.size() ? LabelLines(fm, chart.labels[i], label.width())
+                                                       : std::vector<QString>());
     }
     return g;
 }
@@ -236,8 +271,11 @@ BarChartGeometry DrawBarChart(QPainter& painter, const BarChart& chart, const QR
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(g.plot);
     for (std::size_t i = 0; i < g.labels.size(); ++i) {
-        if (i < chart.labels.size())
-            painter.drawText(g.labels[i], Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, chart.labels[i]);
+        const std::vector<QString>& lines = g.labelLines[i];
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            const QRectF line(g.labels[i].left(), g.labels[i].top() + s.line * double(k), g.labels[i].width(), s.line);
+            painter.drawText(line, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, lines[k]);
+        }
     }
     DrawTitle(painter, target, s, chart.axisTitle);
     painter.restore();

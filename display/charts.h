@@ -31,7 +31,11 @@ struct BarChartGeometry {
     std::vector<double> ticks;   // the values with a tick and a label on the value axis
     int tickDecimals = 0;        // the decimals of their labels
     std::vector<QRectF> bars;    // one per value; a zero value gives a bar of zero height
-    std::vector<QRectF> labels;  // where each bar's text goes, under the plot
+    std::vector<QRectF> labels;  // where each bar's text goes, under the plot: inside the bar's
+                                 // column, clear of the neighbouring ones
+    // Each bar's text as drawn: wrapped at blanks onto at most two lines, each as wide as its
+    // label at most; what still does not fit is elided. Empty for a bar without a text.
+    std::vector<std::vector<QString>> labelLines;
 
     // The bar whose column holds the point: strictly between the bar's left and right edges,
     // from the top of the plot down to the bottom of its text. A short bar is as easy to hit as a

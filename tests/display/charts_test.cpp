@@ -1,12 +1,16 @@
-// The two charts drawn into images: where the bars stand and how tall, what a point hits, where
-// the spectrum's x labels go, and data without a range drawing an empty frame.
+// The two charts drawn into images: where the bars stand and how tall, what a point hits, long
+// bar texts kept in their columns, where the spectrum's x labels go, and data without a range
+// drawing an empty frame.
 #include "display/charts.h"
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -58,6 +62,11 @@ int RunOf(const QImage& image, int x, const QRectF& rect, QRgb colour)
     for (int y = int(rect.top()); y <= int(rect.bottom()) && y < image.height(); ++y)
         n += image.pixel(x, y) == colour ? 1 : 0;
     return n;
+}
+
+QRectF Between(double left, double top, double right, double bottom)
+{
+    return QRectF(QPointF(left, top), QPointF(std::max(left, right), std::max(top, bottom)));
 }
 
 BarChart FiveInfluences()
@@ -125,6 +134,88 @@ TEST(BarChart, APointHitsTheBarOfItsColumnAndNothingInTheGapsOnTheEdgesOrOutside
     EXPECT_EQ(g.barAt(QPointF(g.plot.right() - 1, y)), std::nullopt) << "right of the last bar";
     EXPECT_EQ(g.barAt(QPointF(g.bars[0].center().x(), g.plot.top() - 1)), std::nullopt) << "above the plot";
     EXPECT_EQ(g.barAt(QPointF(g.bars[0].center().x(), g.labels[0].bottom() + 1)), std::nullopt) << "under the texts";
+}
+
+// German influence names, some wider than a bar's column.
+BarChart LongGermanNames()
+{
+    BarChart chart;
+    chart.values = {40, 30, 20, 10, 5};
+    chart.labels = {"Maßstabsabweichung y", "Rechtwinkligkeit", "Gerichtete Schwingung", "Servo", "Umkehrspiel x+"};
+    chart.axisTitle = "µm";
+    return chart;
+}
+
+TEST(BarChart, LongTextsWrapAtBlanksOntoTwoLinesAndStayInTheirColumns)
+{
+    QFont font;
+    font.setPixelSize(12);
+    QImage probe = Blank(1, 1);
+    const QFontMetricsF fm(font, &probe);
+    const BarChart chart = LongGermanNames();
+    // Columns wide enough for either word of "Gerichtete Schwingung" but not for both, nor for
+    // "Maßstabsabweichung", whatever font the system gives.
+    const double column = std::max(fm.horizontalAdvance("Gerichtete"), fm.horizontalAdvance("Schwingung")) + 2;
+    ASSERT_GT(fm.horizontalAdvance("Gerichtete Schwingung"), column);
+    ASSERT_GT(fm.horizontalAdvance("Maßstabsabweichung"), column);
+    int width = 100;
+    while (width < 2000 && LayoutBarChart(chart, QRectF(0, 0, width, 242), font, &probe).labels.at(0).width() < column)
+        ++width;
+    QImage image = Blank(width, 242);
+    BarChartGeometry g;
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        g = DrawBarChart(painter, chart, QRectF(image.rect()));
+    }
+    ASSERT_EQ(g.labels.size(), 5u);
+    ASSERT_EQ(g.labelLines.size(), 5u);
+    ASSERT_GE(g.labels[0].width(), column);
+    ASSERT_LT(g.labels[0].width(), fm.horizontalAdvance("Gerichtete Schwingung"));
+
+    using Lines = std::vector<QString>;
+    EXPECT_EQ(g.labelLines[2], (Lines{"Gerichtete", "Schwingung"})) << "wrapped at the blank";
+    EXPECT_EQ(g.labelLines[3], (Lines{"Servo"})) << "a short text stays on one line";
+    ASSERT_EQ(g.labelLines[0].size(), 2u);
+    EXPECT_TRUE(g.labelLines[0][0].startsWith("Maß")) << g.labelLines[0][0].toStdString();
+    EXPECT_TRUE(g.labelLines[0][0].endsWith(u'…')) << "a word wider than its column is elided";
+    EXPECT_EQ(g.labelLines[0][1], "y");
+    EXPECT_EQ(g.labelLines[1].size(), 1u) << "a single word is never broken";
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_LE(g.labelLines[i].size(), 2u) << i;
+        for (const QString& line : g.labelLines[i]) {
+            EXPECT_FALSE(line.isEmpty()) << i;
+            EXPECT_LE(fm.horizontalAdvance(line), g.labels[i].width() + 1e-9) << i << " " << line.toStdString();
+        }
+        EXPECT_GT(g.bars[i].center().x(), g.labels[i].left()) << "each text under its own bar: " << i;
+        EXPECT_LT(g.bars[i].center().x(), g.labels[i].right()) << i;
+        if (i + 1 < 5) {
+            EXPECT_LT(g.labels[i].right(), g.labels[i + 1].left()) << "the texts " << i << " and " << i + 1 << " overlap";
+        }
+        // The second line still belongs to its bar.
+        EXPECT_EQ(g.barAt(QPointF(g.bars[i].center().x(), g.labels[i].bottom() - 1)), std::optional<int>(int(i))) << i;
+    }
+
+    // What was painted: ink in every text's rectangle and none beside them under the plot.
+    const auto inkIn = [&](const QRectF& r) {
+        for (int y = int(std::ceil(r.top())); y <= int(std::floor(r.bottom())) && y < image.height(); ++y) {
+            for (int x = int(std::ceil(r.left())); x <= int(std::floor(r.right())); ++x) {
+                if (image.pixel(x, y) != kWhite)
+                    return true;
+            }
+        }
+        return false;
+    };
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_TRUE(inkIn(g.labels[i])) << "text " << i << " is drawn";
+    const double top = g.labels[0].top() + 1;
+    const double bottom = g.labels[0].bottom();
+    std::vector<QRectF> besides{Between(g.plot.left() + 2, top, g.labels[0].left() - 1, bottom),
+                                Between(g.labels[4].right() + 1, top, g.plot.right() - 2, bottom)};
+    for (std::size_t i = 0; i + 1 < 5; ++i)
+        besides.push_back(Between(g.labels[i].right() + 1, top, g.labels[i + 1].left() - 1, bottom));
+    for (std::size_t i = 0; i < besides.size(); ++i)
+        EXPECT_FALSE(inkIn(besides[i])) << "ink between the texts, gap " << i;
 }
 
 TEST(BarChart, DataWithoutARangeDrawsAnEmptyFrame)
