@@ -2,6 +2,7 @@
 
 #include "analysis/influence.h"
 #include "app/app_context.h"
+#include "app/app_shell.h"
 #include "app/case_commands.h"
 #include "app/fit_command.h"
 #include "core/app_error.h"
@@ -10,10 +11,13 @@
 #include "display/case_info.h"
 #include "display/results_view.h"
 #include "display/ui/case_info_panel.h"
+#include "display/ui/graph_windows.h"
 #include "display/ui/results_window.h"
 #include "gui/window_registry.h"
 
 #include <QCoreApplication>
+#include <QMdiSubWindow>
+#include <QPushButton>
 
 namespace sarvo {
 
@@ -38,7 +42,57 @@ void caseViewClosed()
     UpdateCaseCommands();
 }
 
+// The graph windows' questions to the program: the combined display is the Combine item checked
+// while it is enabled; the two windows reach each other through the registry.
+class ProgramGraphHost : public display::GraphWindowHost {
+public:
+    bool combined() const override
+    {
+        const CommandStates states = CaseCommandStates(app().OpenCase, app().State,
+                                                       [](WindowId id) { return windows().isRegistered(id); });
+        return states[CommandId::Combine] && shell().isMenuChecked(CommandId::Combine);
+    }
+    void setCombined(bool on) override { shell().setMenuChecked(CommandId::Combine, on); }
+    void showCombinedOriginal() override
+    {
+        QWidget* graph = windows().ensureLoaded(WindowId::Graph);
+        if (!graph)
+            return;
+        windows().show(WindowId::Graph);
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(graph->parentWidget()))
+            sub->showMaximized();
+        else
+            graph->showMaximized();
+        redraw(WindowId::Graph);
+    }
+    void refreshAnalysisGraph() override { redraw(WindowId::AnalysisGraph); }
+    void syncAnalysisOptions(const GraphViewOptions& options) override
+    {
+        if (auto* analysis = dynamic_cast<GraphView*>(windows().loaded(WindowId::AnalysisGraph)))
+            analysis->setViewOptions(options);
+    }
+    void printGraph() override { windows().showModal(WindowId::Print); }
+    void originalGraphClosed() override { windows().unload(WindowId::AnalysisGraph); }
+
+    static void redraw(WindowId id)
+    {
+        if (auto* window = dynamic_cast<display::GraphWindow*>(windows().loaded(id)))
+            window->redraw();
+    }
+};
+
+ProgramGraphHost& graphHost()
+{
+    static ProgramGraphHost host;
+    return host;
+}
+
 } // namespace
+
+void DrawProgramGraph(WindowId window)
+{
+    ProgramGraphHost::redraw(window);
+}
 
 void ShowProgramResults()
 {
@@ -75,6 +129,22 @@ void RegisterDisplayWindows()
         [](QWidget* parent) {
             auto* window = new display::ResultsWindow(app().State.AppPath, app().State.ErrHelpFile, parent);
             return flagged(window, &AppState::ResultShown);
+        },
+        true);
+    windows().registerWindow(
+        WindowId::Graph,
+        [](QWidget* parent) {
+            auto* window = new display::OriginalGraphWindow(app().OpenCase, app().Settings, app().Units, graphHost(), parent);
+            // Printing comes with its own window.
+            window->printButton()->setEnabled(windows().isRegistered(WindowId::Print));
+            return flagged(window, &AppState::GraphShown);
+        },
+        true);
+    windows().registerWindow(
+        WindowId::AnalysisGraph,
+        [](QWidget* parent) {
+            auto* window = new display::AnalysisGraphWindow(app().OpenCase, app().Settings, app().Units, graphHost(), parent);
+            return flagged(window, &AppState::AnaGraphShown);
         },
         true);
     windows().registerWindow(

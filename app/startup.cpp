@@ -105,6 +105,8 @@ void InstallFrameServices()
         services().showResults = ShowProgramResults;
     if (!services().showBasicInfo)
         services().showBasicInfo = ShowProgramCaseInfo;
+    if (!services().drawGraph)
+        services().drawGraph = DrawProgramGraph;
 }
 
 void StartApplication(MainWindow& main, const StartOptions& options)

@@ -5,6 +5,8 @@
 #include "app/app_context.h"
 #include "app/case_commands.h"
 #include "app/display_commands.h"
+#include "app/fit_command.h"
+#include "display/graphs.h"
 #include "app/file_commands.h"
 #include "app/startup.h"
 #include "app/main_commands.h"
@@ -117,4 +119,50 @@ TEST_F(ProgramDisplay, ThePanelShowsTheCaseAndClosingItClosesTheCaseViewAndItsCo
         EXPECT_FALSE(recordingShell.buttonEnabled(id)) << ButtonKey(id).toStdString();
     // Opening another file is still possible.
     EXPECT_TRUE(recordingShell.menuEnabled(CommandId::OpenFromFile));
+}
+
+namespace {
+
+// The graph windows as they come with the program.
+class ProgramGraphs : public ProgramDisplay {
+protected:
+    void SetUp() override
+    {
+        ProgramDisplay::SetUp();
+        windows().reset();
+        RegisterDisplayWindows();
+        RegisterFileWindows();
+        services().drawGraph = DrawProgramGraph;
+        UpdateCaseCommands();
+    }
+};
+
+} // namespace
+
+TEST_F(ProgramGraphs, GraphAndResultGraphOpenAndCombineShowsTheModelOverTheRuns)
+{
+    EXPECT_TRUE(recordingShell.menuEnabled(CommandId::Graph));
+    EXPECT_FALSE(recordingShell.menuEnabled(CommandId::Combine)); // no model yet
+    CmdGraph();
+    QWidget* graph = windows().loaded(WindowId::Graph);
+    ASSERT_NE(graph, nullptr);
+    EXPECT_TRUE(app().State.GraphShown);
+    EXPECT_EQ(graph->windowTitle(), display::OriginalGraphCaption(false));
+
+    ASSERT_TRUE(RunErrorFit(app().OpenCase)); // the fit switches the model commands on
+    EXPECT_TRUE(recordingShell.menuEnabled(CommandId::Combine));
+    EXPECT_TRUE(recordingShell.menuEnabled(CommandId::ResultGraph));
+    CmdCombine();
+    EXPECT_TRUE(recordingShell.isMenuChecked(CommandId::Combine));
+    EXPECT_EQ(graph->windowTitle(), display::OriginalGraphCaption(true));
+
+    CmdResultGraph();
+    EXPECT_TRUE(app().State.AnaGraphShown);
+    // Closing the original graph takes the analysis graph with it.
+    CmdCombine(); // back to the runs alone
+    windows().unload(WindowId::Graph);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(app().State.GraphShown);
+    EXPECT_FALSE(windows().isLoaded(WindowId::AnalysisGraph));
+    EXPECT_FALSE(app().State.AnaGraphShown);
 }

@@ -6,13 +6,17 @@
 #include "core/sql_script.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QImage>
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace sarvo::test {
 namespace {
@@ -373,6 +377,196 @@ TEST(DumpTest, ResultsInGermanFromTheProgramFoldersLanguageDatabase)
     ASSERT_EQ(shipped.status, 0) << shipped.err.toStdString();
     EXPECT_EQ(resultLines(shipped.out)["lblType(2)"], "Umkehr&spiel");
     EXPECT_EQ(QDir(bare.path()).entryList(QDir::Files), QStringList{"Sarvotex.ini"});
+}
+
+// ---- --graph: the graph windows' pictures, offscreen
+
+struct GraphPicture {
+    int status = -1;
+    QString err;
+    QImage image;
+    bool written = false;
+};
+
+GraphPicture graphPicture(const QString& kind, const QString& sample, const QString& programHome = {})
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("graph.png");
+    const DumpRun run = dump({"--graph", kind, out, DataFile(sample)}, programHome);
+    GraphPicture p;
+    p.status = run.status;
+    p.err = run.err;
+    p.written = QFileInfo::exists(out);
+    p.image = QImage(out).convertToFormat(QImage::Format_RGB32);
+    return p;
+}
+
+constexpr QRgb kPureRed = 0xffff0000;
+constexpr QRgb kPureBlue = 0xff0000ff;
+constexpr QRgb kZoneGreen = 0xff008000;
+constexpr QRgb kNominalGrey = 0xffc0c0c0;
+
+bool IsTrace(QRgb pixel)
+{
+    return pixel == kPureRed || pixel == kPureBlue;
+}
+
+int Count(const QImage& image, QRgb colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixel(x, y) == colour ? 1 : 0;
+    }
+    return n;
+}
+
+// The analysed case as the dump prints it: the largest deviation of the runs and of the model
+// traces within the arc (mm), and the angle between points.
+struct Deviations {
+    double largest = 0;
+    double angleStep = 0;
+};
+
+Deviations deviationsOf(const QString& sample)
+{
+    const DumpRun run = dump({DataFile(sample)});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    Deviations d;
+    const int start = dumpedValue(run.out, "StartAngle").toInt();
+    const int stop = dumpedValue(run.out, "StopAngle").toInt();
+    d.angleStep = dumpedValue(run.out, "AngleStep").toDouble();
+    static const QRegularExpression value(QStringLiteral("^(Readings|AnalysisCurve)\\((\\d+),(-?\\d+)\\) = (.*)$"));
+    for (const QString& text : run.out.split('\n')) {
+        const auto m = value.match(text);
+        if (!m.hasMatch())
+            continue;
+        const int degree = m.captured(3).toInt();
+        if (m.captured(1) == "AnalysisCurve" && (degree < start || degree > stop))
+            continue;
+        d.largest = std::max(d.largest, std::abs(m.captured(4).toDouble()));
+    }
+    return d;
+}
+
+// Every graph kind of both samples: an 800 x 800 picture with both directions' traces (pure blue
+// and red) only where the graph puts them, the minimum-zone circles only on the mzc picture and
+// drawn over the polar one, and the combined picture the runs with the model traces over them.
+// At the settings' 10 µm per division a polar graph has k = 800 / 0.105 = 7619 pixels per mm
+// and its nominal circle a radius of 228.57 pixels; the linear graph 800 / 0.07 pixels per mm up
+// and the arc between 5 % margins, x from 36.4 to 763.6.
+TEST(DumpTest, GraphPicturesOfEveryKindShowTheTracesWhereTheyBelong)
+{
+    for (const char* sample : {"rtb_dynamic_both.rtb", "rtb_static.rtb"}) {
+        SCOPED_TRACE(sample);
+        const Deviations dev = deviationsOf(sample);
+        ASSERT_GT(dev.largest, 0);
+        ASSERT_LT(dev.largest, 0.03); // within the graph: no rescale
+        ASSERT_GT(dev.angleStep, 0);
+
+        std::map<QString, QImage> pictures;
+        for (const char* kind : {"polar", "linear", "mzc", "combined", "analysis"}) {
+            const GraphPicture p = graphPicture(kind, sample);
+            ASSERT_EQ(p.status, 0) << kind << p.err.toStdString();
+            ASSERT_EQ(p.image.size(), QSize(800, 800)) << kind;
+            EXPECT_GT(Count(p.image, kPureRed), 50) << kind;
+            EXPECT_GT(Count(p.image, kPureBlue), 50) << kind;
+            EXPECT_EQ(Count(p.image, kZoneGreen) > 0, QLatin1String(kind) == "mzc") << kind;
+            // The nominal circle's rim is some 1400 pixels long; text edges give a few greys too.
+            EXPECT_EQ(Count(p.image, kNominalGrey) > 700, QLatin1String(kind) != "linear") << kind;
+            pictures[kind] = p.image;
+        }
+
+        // Polar: about the nominal circle, no further out than the largest deviation, no further
+        // in than the chord between two points at the least radius sags.
+        const double k = 800 / 0.105;
+        const double outer = 228.571 + dev.largest * k + 3;
+        const double inner = (228.571 - dev.largest * k) * std::cos(dev.angleStep / 2 * M_PI / 180) - 3;
+        for (const char* kind : {"polar", "mzc", "combined", "analysis"}) {
+            const QImage& image = pictures[kind];
+            int stray = 0;
+            for (int y = 0; y < 800; ++y) {
+                for (int x = 0; x < 800; ++x) {
+                    const double r = std::hypot(x - 400, y - 400);
+                    stray += IsTrace(image.pixel(x, y)) && (r > outer || r < inner) ? 1 : 0;
+                }
+            }
+            EXPECT_EQ(stray, 0) << kind;
+        }
+        // Linear: about the zero line within the arc.
+        {
+            const QImage& image = pictures["linear"];
+            const double band = dev.largest * 800 / 0.07 + 3;
+            int stray = 0;
+            for (int y = 0; y < 800; ++y) {
+                for (int x = 0; x < 800; ++x)
+                    stray += IsTrace(image.pixel(x, y)) && (std::abs(y - 400) > band || x < 33 || x > 767) ? 1 : 0;
+            }
+            EXPECT_EQ(stray, 0);
+        }
+
+        // The circles over the polar graph change nothing else; the model traces go over the runs;
+        // the analysis picture is the combined one without the runs.
+        const QImage& polar = pictures["polar"];
+        const QImage& mzc = pictures["mzc"];
+        const QImage& combined = pictures["combined"];
+        const QImage& analysis = pictures["analysis"];
+        int changed = 0;
+        int runsLost = 0;
+        int modelLost = 0;
+        for (int y = 0; y < 800; ++y) {
+            for (int x = 0; x < 800; ++x) {
+                changed += mzc.pixel(x, y) != kZoneGreen && mzc.pixel(x, y) != polar.pixel(x, y) ? 1 : 0;
+                runsLost += IsTrace(polar.pixel(x, y)) && !IsTrace(combined.pixel(x, y)) ? 1 : 0;
+                modelLost += IsTrace(analysis.pixel(x, y)) && analysis.pixel(x, y) != combined.pixel(x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(changed, 0);
+        EXPECT_EQ(runsLost, 0);
+        EXPECT_EQ(modelLost, 0);
+        EXPECT_GT(Count(combined, kPureRed) + Count(combined, kPureBlue), Count(polar, kPureRed) + Count(polar, kPureBlue));
+        EXPECT_NE(analysis, polar);
+    }
+}
+
+// The graph scale is the program folder's "Grid": 5 µm per division spreads the traces away
+// from the nominal circle; a scale that cannot be drawn with is 10, as a fresh folder has it.
+TEST(DumpTest, GraphPicturesUseTheProgramFoldersGraphScale)
+{
+    const GraphPicture fresh = graphPicture("polar", "rtb_dynamic_both.rtb");
+    ASSERT_EQ(fresh.status, 0) << fresh.err.toStdString();
+    const auto spread = [](const QImage& image) {
+        double most = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (IsTrace(image.pixel(x, y)))
+                    most = std::max(most, std::abs(std::hypot(x - 400, y - 400) - 228.571));
+            }
+        }
+        return most;
+    };
+    QTemporaryDir fine;
+    const GraphPicture finer = graphPicture("polar", "rtb_dynamic_both.rtb", writeProgramFolder(fine, "[Graph]\r\nGrid=5\r\n"));
+    ASSERT_EQ(finer.status, 0) << finer.err.toStdString();
+    EXPECT_GT(spread(finer.image), 1.5 * spread(fresh.image));
+    for (const QByteArray& grid : {QByteArray("0"), QByteArray("-3")}) {
+        QTemporaryDir home;
+        const GraphPicture p = graphPicture("polar", "rtb_dynamic_both.rtb", writeProgramFolder(home, "[Graph]\r\nGrid=" + grid + "\r\n"));
+        ASSERT_EQ(p.status, 0) << p.err.toStdString();
+        EXPECT_EQ(p.image, fresh.image) << grid.constData();
+    }
+}
+
+TEST(DumpTest, AnUnknownGraphKindEndsWithStatusTwoAndWritesNothing)
+{
+    EXPECT_EQ(graphPicture("spiral", "rtb_static.rtb").status, 2);
+    EXPECT_FALSE(graphPicture("spiral", "rtb_static.rtb").written);
+    EXPECT_EQ(graphPicture("", "rtb_static.rtb").status, 2);
+    EXPECT_EQ(dump({"--graph", "polar"}).status, 2);
+    // A file that cannot be read has no picture.
+    const GraphPicture missing = graphPicture("polar", "no_such_file.rtb");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_FALSE(missing.written);
 }
 
 } // namespace

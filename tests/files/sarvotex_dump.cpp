@@ -11,6 +11,15 @@
 // --results (which implies the analysis) adds what the results window shows: every caption as
 // result.<Control>(<index>) and the tab pages as result.Page(<n>) = on|off, in the units and the
 // language of the program folder's settings.
+//
+//   sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]
+//
+// --graph draws, after reading and analysing, the picture a graph window shows of the case into
+// OUT.png, 800 x 800 pixels on white, at the settings' graph scale, and prints nothing: polar and
+// linear the measured runs, mzc the polar graph with the minimum-zone circles, combined the
+// polar graph with the runs and the model traces, analysis the model traces alone. An unknown
+// kind ends with status 2, a picture that cannot be drawn or written with status 1. Of several
+// cases the last one's picture stays.
 
 #include "analysis/circle_fit.h"
 #include "analysis/measurement.h"
@@ -20,6 +29,8 @@
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/units.h"
+#include "display/canvas.h"
+#include "display/graphs.h"
 #include "display/results_view.h"
 #include "files/dispatch.h"
 
@@ -27,11 +38,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <deque>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "analysis/error_model.h"
@@ -258,16 +276,90 @@ void OpenLanguageCopy(const QString& appPath, const QString& scratchFolder)
     }
 }
 
+// What each graph window's picture shows, by the kind named after --graph.
+std::optional<display::GraphRequest> GraphOfKind(const QString& kind)
+{
+    display::GraphRequest request;
+    if (kind == QLatin1String("polar"))
+        return request;
+    if (kind == QLatin1String("linear")) {
+        request.polar = false;
+        return request;
+    }
+    if (kind == QLatin1String("mzc")) {
+        request.showMzc = true;
+        return request;
+    }
+    if (kind == QLatin1String("combined")) {
+        request.showAnalysis = true;
+        return request;
+    }
+    if (kind == QLatin1String("analysis")) {
+        request.showMeasured = false;
+        request.showAnalysis = true;
+        return request;
+    }
+    return std::nullopt;
+}
+
+// The picture of the case as the graph window draws it, offscreen. Returns the exit status.
+int WriteGraph(const Case& c, const display::GraphRequest& request, const Settings& settings, const UnitState& units,
+               const QString& out)
+{
+    QImage image(800, 800, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    double scale = display::UsableGraphScale(settings.GraphScale);
+    try {
+        QPainter painter(&image);
+        display::PainterCanvas canvas(painter, QSizeF(image.size()));
+        display::DrawGraphPicture(canvas, c, scale, request, units, settings.UnitsInch);
+    } catch (const AppError& e) {
+        std::fprintf(stderr, "%s: %s\n", request.polar ? "Making polar graph" : "Making linear graph",
+                     qUtf8Printable(e.description()));
+        return 1;
+    }
+    if (!image.save(out, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qUtf8Printable(out));
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
+    // Text on a picture needs the window system's fonts: a GUI application, offscreen unless
+    // told otherwise, when a graph is asked for.
+    bool graphWanted = false;
+    for (int i = 1; i < argc; ++i)
+        graphWanted = graphWanted || std::strcmp(argv[i], "--graph") == 0;
+    if (graphWanted && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application;
+    if (graphWanted)
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        application = std::make_unique<QCoreApplication>(argc, argv);
+
     QStringList args = QCoreApplication::arguments().mid(1);
+    std::optional<display::GraphRequest> graph;
+    QString graphFile;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--graph")); at >= 0) {
+        if (at + 2 < args.size())
+            graph = GraphOfKind(args[at + 1]);
+        if (!graph) {
+            std::fprintf(stderr, "usage: sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n");
+            return 2;
+        }
+        graphFile = QFileInfo(args[at + 2]).absoluteFilePath();
+        args.remove(at, 3);
+    }
     const bool results = args.removeAll(QStringLiteral("--results")) > 0;
-    const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results;
+    const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph;
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n");
+        std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
+                             "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n");
         return 2;
     }
 
@@ -325,6 +417,10 @@ int main(int argc, char** argv)
         }
         if (!ok) {
             status = 1;
+            continue;
+        }
+        if (graph) {
+            status = std::max(status, WriteGraph(openCase, *graph, settings, units, graphFile));
             continue;
         }
         if (!first)
