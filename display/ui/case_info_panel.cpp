@@ -174,6 +174,16 @@ QLineEdit* CaseInfoPanel::field(int i) const
     return txtInfo_[static_cast<std::size_t>(i)];
 }
 
+CaseInfoPanel::~CaseInfoPanel()
+{
+    // The base class hides the panel while it is taken apart, and the focus leaving a field then
+    // finishes its edit: no write-back may reach the half-destroyed panel.
+    for (QLineEdit* box : txtInfo_) {
+        if (box)
+            box->disconnect(this);
+    }
+}
+
 void CaseInfoPanel::fill(const display::CaseInfoView& view)
 {
     for (int i = 0; i < display::kCaseInfoFields; ++i) {

@@ -22,6 +22,7 @@ class CaseInfoPanel : public QWidget {
 public:
     // The panel edits openCase; units convert a typed origin. Both must outlive the panel.
     CaseInfoPanel(Case& openCase, const UnitState& units, QWidget* parent = nullptr);
+    ~CaseInfoPanel() override;
 
     // Shows the view (BuildCaseInfoView of the case); a view without a plane match keeps the
     // plane selection. Edits in progress are discarded.
