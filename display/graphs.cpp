@@ -114,6 +114,60 @@ private:
     bool started_ = false;
 };
 
+// Where a point of a trace lands: its angle in degrees and its deviation in mm.
+using TracePoint = std::function<std::optional<QPointF>(double angle, double value)>;
+
+// The measured runs that pass the filter, width 2 in the colour of their direction, from point
+// firstPoint on (the polar graph draws to its first point once more, the linear graph does not),
+// closed back to the start when asked.
+void DrawRuns(Canvas& canvas, const CaseData& d, const GraphRequest& request, int filter, int firstPoint, bool closed,
+              const TracePoint& at)
+{
+    canvas.setDrawWidth(2);
+    for (int r = 1; r <= d.RunCount; ++r) {
+        const int direction = d.RunDirection[static_cast<std::size_t>(r)];
+        if (!Passes(direction, filter))
+            continue;
+        canvas.setDrawStyle(DrawStyle::Solid);
+        canvas.setForeColor(TraceColour(direction, request));
+        Trace trace(canvas);
+        const auto first = at(d.StartAngle, d.Readings(r, 0));
+        trace.start(first);
+        for (int p = firstPoint; p < d.RunTargets[static_cast<std::size_t>(r)]; ++p)
+            trace.to(at(Single(d.StartAngle + p * d.AngleStep), d.Readings(r, p)));
+        if (closed)
+            trace.to(first);
+    }
+}
+
+// The model traces that pass the filter, width 1, at every analysis step up to last; a value
+// beyond limit marks the outcome (the scale stays).
+void DrawModel(Canvas& canvas, const Case& c, const GraphRequest& request, int filter, int last, bool closed,
+               float limit, GraphOutcome& outcome, const TracePoint& at)
+{
+    const AnalysisResults& results = c.Results;
+    const int start = c.Data.StartAngle;
+    canvas.setDrawWidth(1);
+    for (int curve = 1; curve <= results.AnalysisCurveCount; ++curve) {
+        const int direction = results.AnalysisCurveDir[static_cast<std::size_t>(curve)];
+        if (!Passes(direction, filter))
+            continue;
+        canvas.setDrawStyle(DrawStyle::Solid);
+        canvas.setForeColor(TraceColour(direction, request));
+        Trace trace(canvas);
+        const auto first = at(start, results.AnalysisCurve(curve - 1, start));
+        trace.start(first);
+        for (int degree = start + results.AnalysisStep; degree <= last; degree += results.AnalysisStep) {
+            const float v = results.AnalysisCurve(curve - 1, degree);
+            if (std::abs(v) > limit)
+                outcome.modelClipped = true;
+            trace.to(at(degree, v));
+        }
+        if (closed)
+            trace.to(first);
+    }
+}
+
 AppError InvalidCase(const QString& text)
 {
     return AppError(AppError::kSubscriptOutOfRange, text);
@@ -236,53 +290,18 @@ void MakePolarGraph(Canvas& canvas, const Case& c, double graphScale, const Grap
         return;
     const bool closed = d.SweepAngle == 360;
 
-    if (request.showMeasured) {
-        canvas.setDrawWidth(2);
-        const auto at = [&](double v, double theta) {
+    if (request.showMeasured)
+        DrawRuns(canvas, d, request, filter, 0, closed, [&](double theta, double v) {
             const double rho = double(z) + v;
             return PixelPoint(cx + rho * CosDeg(theta) * k, cy - rho * SinDeg(theta) * k);
-        };
-        for (int r = 1; r <= d.RunCount; ++r) {
-            const int direction = d.RunDirection[static_cast<std::size_t>(r)];
-            if (!Passes(direction, filter))
-                continue;
-            canvas.setDrawStyle(DrawStyle::Solid);
-            canvas.setForeColor(TraceColour(direction, request));
-            Trace trace(canvas);
-            const auto first = at(d.Readings(r, 0), d.StartAngle);
-            trace.start(first);
-            for (int p = 0; p < d.RunTargets[static_cast<std::size_t>(r)]; ++p)
-                trace.to(at(d.Readings(r, p), p * d.AngleStep + d.StartAngle));
-            if (closed)
-                trace.to(first);
-        }
-    }
-
+        });
     if (request.showAnalysis) {
-        const AnalysisResults& results = c.Results;
-        canvas.setDrawWidth(1);
         const int last = closed ? d.StopAngle - 1 : d.StopAngle;
-        for (int curve = 1; curve <= results.AnalysisCurveCount; ++curve) {
-            const int direction = results.AnalysisCurveDir[static_cast<std::size_t>(curve)];
-            if (!Passes(direction, filter))
-                continue;
-            canvas.setDrawStyle(DrawStyle::Solid);
-            canvas.setForeColor(TraceColour(direction, request));
-            const auto at = [&](int degree) {
-                const float rho = z + results.AnalysisCurve(curve - 1, degree);
-                return PixelPoint(float(cx) + rho * CosTab(degree) * k, float(cy) - rho * SinTab(degree) * k);
-            };
-            Trace trace(canvas);
-            const auto first = at(d.StartAngle);
-            trace.start(first);
-            for (int degree = d.StartAngle + results.AnalysisStep; degree <= last; degree += results.AnalysisStep) {
-                trace.to(at(degree));
-                if (std::abs(results.AnalysisCurve(curve - 1, degree)) > z)
-                    outcome.modelClipped = true;
-            }
-            if (closed)
-                trace.to(first);
-        }
+        DrawModel(canvas, c, request, filter, last, closed, z, outcome, [&](double angle, double value) {
+            const int degree = int(angle);
+            const float rho = z + float(value);
+            return PixelPoint(float(cx) + rho * CosTab(degree) * k, float(cy) - rho * SinTab(degree) * k);
+        });
     }
 }
 
@@ -381,43 +400,11 @@ void MakeLinearGraph(Canvas& canvas, const Case& c, double graphScale, const Gra
     if (!traces)
         return;
 
-    if (request.showMeasured) {
-        canvas.setDrawWidth(2);
-        for (int r = 1; r <= d.RunCount; ++r) {
-            const int direction = d.RunDirection[static_cast<std::size_t>(r)];
-            if (!Passes(direction, filter))
-                continue;
-            canvas.setDrawStyle(DrawStyle::Solid);
-            canvas.setForeColor(TraceColour(direction, request));
-            Trace trace(canvas);
-            trace.start(ScalePoint(canvas, start, d.Readings(r, 0)));
-            for (int p = 1; p < d.RunTargets[static_cast<std::size_t>(r)]; ++p) {
-                const float x = Single(start + p * d.AngleStep);
-                trace.to(ScalePoint(canvas, x, d.Readings(r, p)));
-            }
-        }
-    }
-
-    if (request.showAnalysis) {
-        const AnalysisResults& results = c.Results;
-        canvas.setDrawWidth(1);
-        const int last = sweep == 360 ? stop - 1 : stop;
-        for (int curve = 1; curve <= results.AnalysisCurveCount; ++curve) {
-            const int direction = results.AnalysisCurveDir[static_cast<std::size_t>(curve)];
-            if (!Passes(direction, filter))
-                continue;
-            canvas.setDrawStyle(DrawStyle::Solid);
-            canvas.setForeColor(TraceColour(direction, request));
-            Trace trace(canvas);
-            trace.start(ScalePoint(canvas, start, results.AnalysisCurve(curve - 1, start)));
-            for (int degree = start + results.AnalysisStep; degree <= last; degree += results.AnalysisStep) {
-                const float v = results.AnalysisCurve(curve - 1, degree);
-                if (std::abs(v) > s3)
-                    outcome.modelClipped = true;
-                trace.to(ScalePoint(canvas, degree, v));
-            }
-        }
-    }
+    const TracePoint at = [&](double angle, double value) { return ScalePoint(canvas, Single(angle), value); };
+    if (request.showMeasured)
+        DrawRuns(canvas, d, request, filter, 1, false, at);
+    if (request.showAnalysis)
+        DrawModel(canvas, c, request, filter, sweep == 360 ? stop - 1 : stop, false, s3, outcome, at);
 }
 
 } // namespace
