@@ -20,8 +20,18 @@
 // polar graph with the runs and the model traces, analysis the model traces alone. An unknown
 // kind ends with status 2, a picture that cannot be drawn or written with status 1. Of several
 // cases the last one's picture stays.
+//
+//   sarvotex-dump --save-db SESSION FILE
+//
+// --save-db reads and analyses FILE and saves it under SESSION into the case database of the
+// program folder (Sarvotex.db, made from the shipped schema when missing), answering the
+// overwrite question with Yes, and prints "Saved" or "Overwritten" and "Meas_ID: N". A failed
+// save prints its message and ends with status 1.
 
 #include "analysis/circle_fit.h"
+#include "casedb/case_columns.h"
+#include "casedb/case_save.h"
+#include "casedb/case_store.h"
 #include "analysis/measurement.h"
 #include "core/dates.h"
 #include "core/ini_file.h"
@@ -325,6 +335,29 @@ int WriteGraph(const Case& c, const display::GraphRequest& request, const Settin
     return 0;
 }
 
+// Saves the case into the program folder's case database as the program's Save does, answering
+// an overwrite question with Yes; prints the stored case's number.
+int SaveToProgramDb(Case& c, const QString& session, const Settings& settings, const QString& appPath)
+{
+    casedb::CaseStore store(QStringLiteral("dump-save"));
+    try {
+        store.open(appPath + QString::fromLatin1(casedb::kCaseDbFileName));
+        store.upgradeSchema();
+    } catch (const AppError& e) {
+        ReportError(QStringLiteral("openDB "), e);
+        return 1;
+    }
+    c.Header[HdrName] = session;
+    const casedb::SaveResult saved =
+        casedb::SaveCase(store, c, session, [](const QString&) { return true; }, settings.ScaleFactor);
+    store.close();
+    if (saved.outcome != casedb::SaveOutcome::Saved && saved.outcome != casedb::SaveOutcome::Overwritten)
+        return 1;
+    std::printf("%s\nMeas_ID: %d\n", saved.outcome == casedb::SaveOutcome::Saved ? "Saved" : "Overwritten",
+                saved.measId);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -355,11 +388,22 @@ int main(int argc, char** argv)
         graphFile = QFileInfo(args[at + 2]).absoluteFilePath();
         args.remove(at, 3);
     }
+    // --save-db SESSION FILE: the one file is saved under SESSION instead of printed.
+    std::optional<QString> saveSession;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--save-db")); at >= 0) {
+        if (at != 0 || args.size() != 3 || graph) {
+            std::fprintf(stderr, "usage: sarvotex-dump --save-db SESSION FILE\n");
+            return 2;
+        }
+        saveSession = args[at + 1];
+        args.remove(at, 2);
+    }
     const bool results = args.removeAll(QStringLiteral("--results")) > 0;
     const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph;
     if (args.isEmpty()) {
         std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
-                             "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n");
+                             "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n"
+                             "       sarvotex-dump --save-db SESSION FILE\n");
         return 2;
     }
 
@@ -421,6 +465,10 @@ int main(int argc, char** argv)
         }
         if (graph) {
             status = std::max(status, WriteGraph(openCase, *graph, settings, units, graphFile));
+            continue;
+        }
+        if (saveSession) {
+            status = std::max(status, SaveToProgramDb(openCase, *saveSession, settings, appPath));
             continue;
         }
         if (!first)

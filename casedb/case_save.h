@@ -1,0 +1,59 @@
+#pragma once
+// Storing a case in the case database: the duplicate check, the overwrite question and the
+// writing of every table of the case in one write transaction, so that a failure or a killed
+// program leaves either the whole case or nothing.
+
+#include "casedb/case_store.h"
+#include "core/case.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace sarvo::casedb {
+
+// The location text under which a failed save is reported.
+inline constexpr char kSavingLocation[] = "Saving";
+
+enum class SaveOutcome {
+    Saved,       // a new case
+    Overwritten, // a stored case replaced in place (same Meas_ID)
+    Declined,    // the user kept the stored case: nothing written
+    Failed,      // reported under "Saving"; nothing written
+};
+
+struct SaveResult {
+    SaveOutcome outcome = SaveOutcome::Failed;
+    int measId = 0; // the stored case; 0 unless Saved or Overwritten
+};
+
+// Asked when the case is stored already with results; receives the translated question, returns
+// true to overwrite.
+using AskOverwrite = std::function<bool(const QString& question)>;
+
+// A stored case that the duplicate check found.
+struct StoredCaseMatch {
+    int measId = 0;
+    bool calced = false;
+};
+
+// The translated question "This case has already been saved. Do you want to overwrite?".
+QString OverwriteQuestion();
+
+// The stored case with the same machine, test date (to the second), bar length, plane, feedrate,
+// session and, when the case has one, file name, compared as they are stored: texts cut to
+// their column's size, empty texts as Null, numbers within 5e-6. Raises AppError on an engine
+// failure.
+std::optional<StoredCaseMatch> FindStoredCase(const CaseStore& store, const Case& snapshot,
+                                              const QString& session);
+
+// Stores the case under the session with scaleFactor (the gauge setting at the time of saving).
+// A stored case with results is overwritten only when askOverwrite says so; one without
+// results is overwritten without a question. An overwrite replaces the readings and runs too.
+// Failures (a read-only store among them) are reported under "Saving" and leave the file as it
+// was.
+SaveResult SaveCase(const CaseStore& store, const Case& snapshot, const QString& session,
+                    const AskOverwrite& askOverwrite, double scaleFactor);
+
+} // namespace sarvo::casedb
