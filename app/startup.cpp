@@ -15,6 +15,7 @@
 #include "app/program_state.h"
 #include "app/fit_command.h"
 #include "app/case_commands.h"
+#include "app/case_load_command.h"
 #include "app/file_commands.h"
 #include "app/display_commands.h"
 #include "analysis/trig_tables.h"
@@ -107,6 +108,7 @@ void InstallFrameServices()
         services().showBasicInfo = ShowProgramCaseInfo;
     if (!services().drawGraph)
         services().drawGraph = DrawProgramGraph;
+    InstallCaseLoadService();
 }
 
 void StartApplication(MainWindow& main, const StartOptions& options)

@@ -2,6 +2,8 @@
 // of the analysis chain by name, the settings of $SARVOTEX_HOME, and the status of a failed read.
 #include "tests/files/files_test_util.h"
 
+#include "casedb/case_columns.h"
+#include "casedb/case_store.h"
 #include "core/number_format.h"
 #include "core/sql_script.h"
 
@@ -11,6 +13,9 @@
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -567,6 +572,56 @@ TEST(DumpTest, AnUnknownGraphKindEndsWithStatusTwoAndWritesNothing)
     const GraphPicture missing = graphPicture("polar", "no_such_file.rtb");
     EXPECT_EQ(missing.status, 1);
     EXPECT_FALSE(missing.written);
+}
+
+// Two stored cases without results, written with plain statements: --load-db prints the one named
+// (last: the newer), and a case that is not stored ends with its report and status 1.
+TEST(DumpTest, AStoredCaseLoadsFromTheProgramFoldersDatabase)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString file = home.filePath(QString::fromLatin1(casedb::kCaseDbFileName));
+    {
+        casedb::CaseStore store(QStringLiteral("dump-test"));
+        store.open(file);
+        QSqlQuery q(store.database());
+        for (const char* session : {"Older", "Newer"}) {
+            ASSERT_TRUE(q.prepare("INSERT INTO \"Measure\" (\"Name\", \"Date\", \"Radius\", \"Length\", \"Plane\", \"Stat/Dyn\", "
+                                  "\"MaxTargets\", \"CentreOffV\", \"CentreOffH\", \"Circularity\", \"CircMax\", \"CircMaxPoint\", "
+                                  "\"CircMin\", \"CircMinPoint\", \"LSCRadius\", \"MZClarity\", \"MZCMax\", \"MZCMaxPoint\", \"MZCMin\", "
+                                  "\"MZCMinPoint\", \"MZCCentreOffH\", \"MZCCentreOffV\", \"MZCRadius\", \"DimCount\") "
+                                  "VALUES (?, '2004-03-07 09:05:03', 75, 150, 'xy', 'Static', 8, 0, 0, 0, 0, 0, 0, 0, 75, 0, 0, 0, 0, 0, 0, 0, 75, 1)"));
+            q.addBindValue(QString::fromLatin1(session));
+            ASSERT_TRUE(q.exec());
+            const QVariant id = q.lastInsertId();
+            ASSERT_TRUE(q.prepare("INSERT INTO \"Direction\" (\"Meas_ID\", \"Dim\", \"Direction\", \"MeasuredTargets\", \"GaugeTemp\", \"MacTemp\") "
+                                  "VALUES (?, 1, 1, 2, 20.5, 21.5)"));
+            q.addBindValue(id);
+            ASSERT_TRUE(q.exec());
+            for (double reading : {0.001, 0.002}) {
+                ASSERT_TRUE(q.prepare("INSERT INTO \"Targets\" (\"Meas_ID\", \"Dim\", \"Meas\") VALUES (?, 1, ?)"));
+                q.addBindValue(id);
+                q.addBindValue(reading);
+                ASSERT_TRUE(q.exec());
+            }
+        }
+        q.finish();
+        store.close();
+    }
+    const DumpRun last = dump({"--load-db", "last"}, home.path());
+    ASSERT_EQ(last.status, 0) << last.err.toStdString();
+    EXPECT_TRUE(last.out.contains("HdrName = \"Newer\"\n")) << last.out.toStdString();
+    EXPECT_TRUE(last.out.contains("HdrLength = \"150.000\"\n"));
+    EXPECT_TRUE(last.out.contains("RunTargets(1) = 2\n"));
+    EXPECT_TRUE(last.out.contains("MachineTemp(1) = 21.5\n"));
+    const DumpRun first = dump({"--load-db", "1"}, home.path());
+    ASSERT_EQ(first.status, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.contains("HdrName = \"Older\"\n"));
+    const DumpRun missing = dump({"--load-db", "3"}, home.path());
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.err.contains("Reading measuring")) << missing.err.toStdString();
+    EXPECT_TRUE(missing.out.isEmpty());
+    EXPECT_EQ(dump({"--load-db", "first"}, home.path()).status, 2);
 }
 
 } // namespace

@@ -27,12 +27,19 @@
 // program folder (Sarvotex.db, made from the shipped schema when missing), answering the
 // overwrite question with Yes, and prints "Saved" or "Overwritten" and "Meas_ID: N". A failed
 // save prints its message and ends with status 1.
+//   sarvotex-dump --load-db ID|last
+//
+// --load-db loads the stored case ID (last: the highest Meas_ID) from the case database
+// $SARVOTEX_HOME/Sarvotex.db, on a read-only connection of its own as the case browser does, and
+// prints it as a read and analysed case is printed. A failed load prints its report and ends with
+// status 1.
 
 #include "analysis/circle_fit.h"
 #include "casedb/case_columns.h"
 #include "casedb/case_save.h"
 #include "casedb/case_store.h"
 #include "analysis/measurement.h"
+#include "casedb/case_load.h"
 #include "core/dates.h"
 #include "core/ini_file.h"
 #include "core/language_db.h"
@@ -51,6 +58,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -358,6 +366,42 @@ int SaveToProgramDb(Case& c, const QString& session, const Settings& settings, c
     return 0;
 }
 
+// The Meas_ID named: a number, or "last" for the highest stored; 0 when there is none.
+int32_t StoredCaseId(const casedb::CaseStore& store, const QString& which)
+{
+    if (which != QLatin1String("last"))
+        return which.toInt();
+    QSqlQuery q(store.database());
+    if (!q.exec(QStringLiteral("SELECT max(%1) FROM %2")
+                    .arg(casedb::QuoteName(QLatin1String(casedb::col::Meas_ID)), casedb::QuoteName(QLatin1String(casedb::tbl::Measure))))
+        || !q.next())
+        return 0;
+    return q.value(0).toInt();
+}
+
+int LoadFromDb(const QString& which, const QString& appPath, Case& openCase, Settings& settings)
+{
+    casedb::CaseStore store(QStringLiteral("sarvotex-dump"));
+    int status = 0;
+    try {
+        store.open(appPath + QLatin1String(casedb::kCaseDbFileName), {.readOnly = true, .createWhenMissing = false});
+        const casedb::LoadResult r = casedb::LoadCase(store, StoredCaseId(store, which), openCase, settings);
+        if (r.ok) {
+            printHeader(openCase.Header);
+            printData(openCase.Data);
+            printResults(openCase);
+        } else {
+            ReportError(QLatin1String(casedb::kLoadCaseLocation), r.error());
+            status = 1;
+        }
+    } catch (const AppError& e) {
+        ReportError(QStringLiteral("openDB "), e);
+        status = 1;
+    }
+    store.close();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -398,12 +442,25 @@ int main(int argc, char** argv)
         saveSession = args[at + 1];
         args.remove(at, 2);
     }
+    QString loadDb;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--load-db")); at >= 0) {
+        const QString which = at + 1 < args.size() ? args[at + 1] : QString();
+        bool numeric = false;
+        which.toInt(&numeric);
+        if (args.size() != 2 || (which != QLatin1String("last") && !numeric) || qEnvironmentVariableIsEmpty("SARVOTEX_HOME")) {
+            std::fprintf(stderr, "usage: SARVOTEX_HOME=FOLDER sarvotex-dump --load-db ID|last\n");
+            return 2;
+        }
+        loadDb = which;
+        args.clear();
+    }
     const bool results = args.removeAll(QStringLiteral("--results")) > 0;
     const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph;
-    if (args.isEmpty()) {
+    if (args.isEmpty() && loadDb.isEmpty()) {
         std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
                              "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n"
-                             "       sarvotex-dump --save-db SESSION FILE\n");
+                             "       sarvotex-dump --save-db SESSION FILE\n"
+                             "       SARVOTEX_HOME=FOLDER sarvotex-dump --load-db ID|last\n");
         return 2;
     }
 
@@ -425,6 +482,13 @@ int main(int argc, char** argv)
     SetTextLanguage(settings.Language);
     UnitState units;
     ComputeUnits(units, settings, IniFile(appPath + "Sarvotex.ini"));
+
+    if (!loadDb.isEmpty()) {
+        const int status = LoadFromDb(loadDb, appPath, openCase, settings);
+        CloseLanguageDatabase();
+        setPrompts(nullptr);
+        return status;
+    }
 
     files::DiskFiles disk;
     files::ReadContext ctx = files::ReadContext::fromSettings(settings);

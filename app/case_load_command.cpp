@@ -1,0 +1,56 @@
+#include "app/case_load_command.h"
+
+#include "app/app_context.h"
+#include "app/case_commands.h"
+#include "app/program_db.h"
+#include "app/recent_files.h"
+#include "casedb/case_load.h"
+#include "casedb/sql_error.h"
+#include "core/progress.h"
+#include "gui/program_services.h"
+#include "gui/window_registry.h"
+
+namespace sarvo {
+
+bool LoadProgramCase(int32_t measId)
+{
+    BusyCursor busy;
+    AppContext& a = app();
+    const casedb::CaseStore* store = mainCaseStore();
+    if (!store) {
+        ReportError(casedb::kLoadCaseLocation,
+                    AppError(casedb::kDatabaseNotOpen, StandardErrorText(casedb::kDatabaseNotOpen)));
+        return false;
+    }
+    const casedb::LoadResult result = casedb::LoadCase(*store, measId, a.OpenCase, a.Settings);
+    if (!result.ok) {
+        ReportError(casedb::kLoadCaseLocation, result.error());
+        return false;
+    }
+
+    a.State.CaseOpen = true;
+    ShowBasicInfo();
+    if (result.withResults) {
+        // The stored results are current: the windows show them without a new fit.
+        if (a.State.ResultShown)
+            ShowResults();
+        if (a.State.GraphShown)
+            DrawGraph(WindowId::Graph);
+        if (a.State.AnaGraphShown)
+            DrawGraph(WindowId::AnalysisGraph);
+    } else {
+        for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph})
+            windows().unload(id);
+    }
+    UpdateCaseCommands();
+    AddRecentFile(a.Settings, casedb::LoadedCaseRecentText(a.OpenCase), measId);
+    return true;
+}
+
+void InstallCaseLoadService()
+{
+    if (!services().loadCaseFromDb)
+        services().loadCaseFromDb = LoadProgramCase;
+}
+
+} // namespace sarvo
