@@ -141,7 +141,9 @@ Values measureValues(const Case& c, const QString& session, double scaleFactor)
         else if (name == col::Feedrate) put(key.feedrate);
         else if (name == col::StatDyn) put(textValue(h[HdrStatDyn], 30));
         else if (name == col::MaxTargets) put(int(d.MaxTargets));
-        else if (name == col::Sampling) put(singleValue(StrToDbl(h[HdrSampling])));
+        // A static case has no sampling rate: Null, which loads back as the empty text.
+        else if (name == col::Sampling)
+            put(h[HdrSampling].trimmed().isEmpty() ? QVariant() : singleValue(StrToDbl(h[HdrSampling])));
         else if (name == col::Customer) put(textValue(h[HdrCustomer], 30));
         else if (name == col::Comment) put(textValue(h[HdrComment], 100));
         else if (name == col::Calibrated) put(d.Calibrated ? 1 : 0);

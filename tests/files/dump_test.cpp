@@ -626,3 +626,66 @@ TEST(DumpTest, AStoredCaseLoadsFromTheProgramFoldersDatabase)
 
 } // namespace
 } // namespace sarvo::test
+
+namespace sarvo::test {
+namespace {
+
+// "name = value" lines of a dump.
+std::map<QString, QString> DumpFields(const QString& out)
+{
+    std::map<QString, QString> fields;
+    for (const QString& line : out.split(u'\n')) {
+        const qsizetype at = line.indexOf(QStringLiteral(" = "));
+        if (at > 0)
+            fields[line.left(at)] = line.mid(at + 3);
+    }
+    return fields;
+}
+
+// Two printed values agree when equal, or as numbers to the single precision the database
+// stores readings and lengths in.
+bool SameStoredValue(QString a, QString b)
+{
+    if (a == b)
+        return true;
+    a.remove(u'"');
+    b.remove(u'"');
+    bool okA = false, okB = false;
+    const double x = a.toDouble(&okA), y = b.toDouble(&okB);
+    return okA && okB && std::abs(x - y) <= 2e-6 * std::max(1.0, std::abs(x));
+}
+
+} // namespace
+
+TEST(DumpTest, ACaseSavedAndLoadedBackPrintsTheSameStoredValues)
+{
+    QTemporaryDir home;
+    // What the database does not store: the extremes' run and point, the model traces and the
+    // spectrum (computed again on load), the ranking, the overshoot; the session is the one given.
+    const QRegularExpression notStored(QStringLiteral(
+        R"(^(AnalysisCurve|AnalysisStep|Spectrum|Influence|(Lsc|Mzc)Result\.(Max|Min)(Run|Point)$|OvershootAngle$|HdrName$))"));
+    for (const char* sample : {"rtb_dynamic_both.rtb", "rtb_static.rtb"}) {
+        SCOPED_TRACE(sample);
+        const DumpRun saved = dump({"--save-db", "Round trip", DataFile(sample)}, home.path());
+        ASSERT_EQ(saved.status, 0) << saved.err.toStdString();
+        const DumpRun read = dump({DataFile(sample)}, home.path());
+        const DumpRun loaded = dump({"--load-db", "last"}, home.path());
+        ASSERT_EQ(loaded.status, 0) << loaded.err.toStdString();
+        const auto before = DumpFields(read.out), after = DumpFields(loaded.out);
+        ASSERT_GT(before.size(), 100u);
+        EXPECT_EQ(after.at("HdrName"), "\"Round trip\"");
+        int compared = 0;
+        for (const auto& [name, value] : before) {
+            if (notStored.match(name).hasMatch())
+                continue;
+            ++compared;
+            const auto it = after.find(name);
+            ASSERT_NE(it, after.end()) << name.toStdString();
+            EXPECT_TRUE(SameStoredValue(value, it->second))
+                << name.toStdString() << ": " << value.toStdString() << " read, " << it->second.toStdString() << " loaded";
+        }
+        EXPECT_GT(compared, 100);
+    }
+}
+
+} // namespace sarvo::test
