@@ -346,3 +346,34 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Dynamic', 'Dyn
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Static', 'Statisch');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Calibrated', 'Kalibriert');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Non-Calibrated', 'Nicht kalibriert');
+
+-- The graph windows.
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', 'Original Measurement Graph', 'Grafik der Originalmessung');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', ' CW', ' UZS');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', ' CCW', ' GUZS');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', 'CW', 'UZS');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', 'CCW', 'GUZS');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', 'Both', 'Beide');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', '&Close', '&Schließen');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', '&Print', '&Drucken');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', '/div', '/Teil');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', 'Linear', 'Linear');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', 'Polar', 'Polar');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', 'MZC', 'MZC');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', 'Scale', 'Maßstab');
+INSERT INTO Languages (Form, English, German) VALUES ('frmGraph', 'Truncated!', 'Abgeschnitten!');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', 'Analysis Result Graph', 'Grafik des Analyseergebnisses');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', ' CW', ' UZS');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', ' CCW', ' GUZS');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', 'CW', 'UZS');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', 'CCW', 'GUZS');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', 'Both', 'Beide');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', '&Close', '&Schließen');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', 'C&ombine', '&Kombinieren');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', 'Linear', 'Linear');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', 'Polar', 'Polar');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', 'Truncated!', 'Abgeschnitten!');
+INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', 'µm/Grid', 'µm/Teil');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Original Measurement', 'Originalmessung');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Analysis Result', 'Analyseergebnis');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Graph', 'Grafik');

@@ -10,6 +10,7 @@
 #include "display/case_info.h"
 #include "display/results_view.h"
 #include "display/ui/case_info_panel.h"
+#include "display/ui/graph_windows.h"
 #include "display/ui/results_window.h"
 #include "tests/support/core_test.h"
 #include "tests/support/sample_cases.h"
@@ -125,4 +126,42 @@ TEST_F(ShippedLanguageTest, TheCaseInformationPanelAndItsViewHaveGermanForEveryT
 }
 
 } // namespace
+} // namespace sarvo
+
+namespace sarvo {
+namespace {
+
+class QuietGraphHost : public display::GraphWindowHost {
+public:
+    bool combined() const override { return combinedView; }
+    void setCombined(bool on) override { combinedView = on; }
+    void showCombinedOriginal() override {}
+    void refreshAnalysisGraph() override {}
+    void syncAnalysisOptions(const GraphViewOptions&) override {}
+    void printGraph() override {}
+    void originalGraphClosed() override {}
+    bool combinedView = false;
+};
+
+} // namespace
+
+TEST_F(ShippedLanguageTest, TheGraphWindowsHaveGermanForEveryText)
+{
+    Case c;
+    test::FillTwoWayCircle(c, true);
+    SetTextLanguage("German");
+    QuietGraphHost host;
+    for (const bool combined : {false, true}) {
+        host.combinedView = combined;
+        display::OriginalGraphWindow original(c, settings, units, host);
+        original.resize(600, 500);
+        original.redraw(); // the caption follows the combined display
+        display::AnalysisGraphWindow analysis(c, settings, units, host);
+        analysis.resize(600, 500);
+        analysis.redraw();
+    }
+    expectEverythingTranslated("frmGraph");
+    expectEverythingTranslated("frmAnaGraph");
+}
+
 } // namespace sarvo
