@@ -1,20 +1,21 @@
 #include "app/app_shell.h"
 
+#include "core/installed.h"
+
 namespace sarvo {
 
 namespace {
-RecordingShell g_fallback;
-AppShell* g_installed = nullptr;
+Installed<AppShell, RecordingShell> g_shell;
 } // namespace
 
 AppShell& shell()
 {
-    return g_installed ? *g_installed : g_fallback;
+    return g_shell.get();
 }
 
 void setShell(AppShell* s)
 {
-    g_installed = s;
+    g_shell.install(s);
 }
 
 } // namespace sarvo

@@ -1,7 +1,5 @@
 #include "app/startup.h"
 
-#include "analysis/error_model.h"
-#include "analysis/influence.h"
 #include "app/app_context.h"
 #include "core/app_error.h"
 #include "app/app_paths.h"

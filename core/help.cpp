@@ -1,5 +1,7 @@
 #include "core/help.h"
 
+#include "core/installed.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -12,18 +14,17 @@ public:
     void helpOnHelp() override {}
     void quit(const QString&) override {}
 };
-SilentHelp g_silent;
-HelpSystem* g_installed = nullptr;
+Installed<HelpSystem, SilentHelp> g_help;
 } // namespace
 
 HelpSystem& help()
 {
-    return g_installed ? *g_installed : g_silent;
+    return g_help.get();
 }
 
 void setHelpSystem(HelpSystem* h)
 {
-    g_installed = h;
+    g_help.install(h);
 }
 
 QString HelpPagePath(const QString& helpFile)

@@ -1,5 +1,7 @@
 #include "core/prompts.h"
 
+#include "core/installed.h"
+
 
 #include <QDebug>
 
@@ -23,19 +25,18 @@ public:
     QString chooseSaveFile(const QString&, const QString&, const QStringList&, QString*) override { return {}; }
 };
 
-LogPrompts g_fallback;
-Prompts* g_installed = nullptr;
+Installed<Prompts, LogPrompts> g_prompts;
 
 } // namespace
 
 Prompts& prompts()
 {
-    return g_installed ? *g_installed : g_fallback;
+    return g_prompts.get();
 }
 
 void setPrompts(Prompts* p)
 {
-    g_installed = p;
+    g_prompts.install(p);
 }
 
 QString AskInput(const QString& title, const QString& prompt)
