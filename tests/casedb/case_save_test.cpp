@@ -582,8 +582,9 @@ TEST_F(SavingACase, AProgramKilledMidSaveLeavesTheDatabaseIntact)
                   check.value("SELECT sum(\"MeasuredTargets\") FROM \"Direction\" WHERE \"Meas_ID\" = ?", {id}).toInt());
     }
     EXPECT_EQ(check.value("SELECT count(*) FROM \"Targets\" WHERE \"Meas_ID\" NOT IN (SELECT \"Meas_ID\" FROM \"Measure\")").toInt(), 0);
-    // The case being written when the child died is absent: only the first one landed.
-    EXPECT_EQ(check.value("SELECT count(*) FROM \"Measure\" WHERE \"Name\" = 'Killed'").toInt(), 1);
+    // What landed are whole cases only (above): the save the child died in left nothing. How
+    // many landed before the kill depends on how fast the child was; at least the first did.
+    EXPECT_GE(check.value("SELECT count(*) FROM \"Measure\" WHERE \"Name\" = 'Killed'").toInt(), 1);
 }
 
 // Several sarvotex-dump programs saving into the program folder's database at the same moment.
