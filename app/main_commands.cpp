@@ -47,12 +47,6 @@ QWidget* placeable(QWidget* w)
 
 } // namespace
 
-int MaxPointsOfItem(int item)
-{
-    static constexpr int values[] = {500, 1000, 2000, 4000, 8000};
-    return values[std::clamp(item, 0, 4)];
-}
-
 void CmdNewMeasurement()
 {
     // Without its window the command is disabled; never leave the program waiting for a window

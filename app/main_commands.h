@@ -32,7 +32,4 @@ void CmdErrorTypesHelp();
 void CmdHelpForActiveWindow(MainWindow& main);
 void CmdAbout();
 
-// The points per run of the "Max. number of points" items 0..4.
-int MaxPointsOfItem(int item);
-
 } // namespace sarvo

@@ -11,6 +11,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -216,14 +217,23 @@ int32_t SetMaxPoints(int32_t n)
     return std::clamp(n, int32_t(1), kMaxPointsLimit);
 }
 
+namespace {
+// The points per run of the "Max. number of points" items 0..4.
+constexpr int32_t kMaxPointsItems[] = {500, 1000, 2000, 4000, 8000};
+} // namespace
+
 int MaxPointsItem(int32_t n)
 {
-    static constexpr int32_t items[] = {500, 1000, 2000, 4000};
     for (int i = 0; i < 4; ++i) {
-        if (n == items[i])
+        if (n == kMaxPointsItems[i])
             return i;
     }
     return 4; // "8000 points" for every other value
+}
+
+int32_t MaxPointsOfItem(int item)
+{
+    return kMaxPointsItems[std::clamp(item, 0, 4)];
 }
 
 SettingsReadResult ReadSettings(Settings& settings, Case& openCase, const QString& appPath, const QString& iniPath)

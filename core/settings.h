@@ -68,6 +68,8 @@ struct Settings {
 int32_t SetMaxPoints(int32_t n);
 // The "Max. number of points" item (0..4) that stands for n: 4 for every value not listed.
 int MaxPointsItem(int32_t n);
+// The points per run of the item 0..4 (clamped).
+int32_t MaxPointsOfItem(int item);
 
 // The outcome of reading the settings file.
 struct SettingsReadResult {

@@ -159,6 +159,12 @@ TEST(MaxPoints, ClampedAndTheMenuItemOfTheClampedValue)
     EXPECT_EQ(MaxPointsItem(8000), 4);
     EXPECT_EQ(MaxPointsItem(2500), 4);
     EXPECT_EQ(MaxPointsItem(SetMaxPoints(0)), 4);
+    // The menu items give their own points back, and nothing outside the items.
+    for (int item = 0; item < 5; ++item)
+        EXPECT_EQ(MaxPointsItem(MaxPointsOfItem(item)), item);
+    EXPECT_EQ(MaxPointsOfItem(1), 1000);
+    EXPECT_EQ(MaxPointsOfItem(-3), 500);
+    EXPECT_EQ(MaxPointsOfItem(9), 8000);
 }
 
 TEST_F(SettingsFile, CalibrationTableEndsAtTheFirstZeroLength)
