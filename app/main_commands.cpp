@@ -17,6 +17,7 @@
 #include "core/units.h"
 #include "app/case_commands.h"
 #include "app/program_state.h"
+#include "app/fit_command.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -85,16 +86,9 @@ void CmdSaveToDatabase()
 void CmdSaveToFile()
 {
     Case& c = app().OpenCase;
-    // The readings leave this command exactly as they entered it, whether a file was written, the
-    // dialog was cancelled or a writer failed: the writers see the readings as they were read.
-    const ReadingsTable entered = c.Data.Readings;
+    // The writers take the readings as they were read (Data.ReadingsAsRead); the open readings
+    // stay analysed as they are.
     RunTrapped("Saving to file", [&] {
-        const double shift = c.Results.LscResult.Radius - c.Data.TestRadius;
-        for (int r = 1; r <= c.Data.RunCount; ++r)
-            for (int j = 0; j < c.Data.RunTargets[static_cast<std::size_t>(r)]; ++j)
-                c.Data.Readings(r, j) += shift;
-        RemoveTempCompensation(c, app().Settings);
-
         const QStringList filters = {"Brintovale (*.brv)", "Renishaw (*.rtb)", "Text (*.txt)"};
         for (;;) {
             QString filter = filters[1];
@@ -104,13 +98,23 @@ void CmdSaveToFile()
             const QString suffix = filter == filters[0] ? "brv" : filter == filters[2] ? "txt" : "rtb";
             if (QFileInfo(name).suffix().isEmpty())
                 name += "." + suffix;
-            // A text file gets the .rtb contents under its own name.
-            const bool saved = filter == filters[0] ? SaveBrvFile(name) : SaveRtb(name);
+            bool saved = false;
+            if (filter == filters[0]) {
+                // The own file carries the error model: fit it first when it is not current. The
+                // fit reads the analysed readings and changes none of them.
+                if (!c.Results.ResultsValid) {
+                    RunErrorFit(c);
+                    ShowBasicInfo();
+                }
+                saved = SaveBrvFile(name);
+            } else {
+                // A text file gets the .rtb contents under its own name.
+                saved = SaveRtb(name);
+            }
             if (saved)
                 break;
         }
     });
-    c.Data.Readings = entered;
 }
 
 void CmdBatch()

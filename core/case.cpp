@@ -5,6 +5,7 @@ namespace sarvo {
 void CaseData::clearRuns()
 {
     Readings.clear();
+    ReadingsAsRead.reset();
     RunDirection = {};
     RunTargets = {};
     MachineTemp = {};

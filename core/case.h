@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace sarvo {
@@ -115,6 +116,15 @@ struct CaseData {
     // The gauge scale factor the case was measured with. Reading a file sets this, never the
     // gauge's own setting (Settings::ScaleFactor), which only the configuration changes.
     double ScaleFactor = 1.0;
+    // The readings as the file gave them, before the analysis compensated and re-centred them in
+    // Readings: what a measurement file of the case holds. Empty for a case that holds only its
+    // analysed readings (one loaded from the case database). Shared, since cases are copied
+    // for every read and this table is never changed in place.
+    std::shared_ptr<const ReadingsTable> ReadingsAsRead;
+
+    // The readings a measurement file of the case is written with: as read where they are kept,
+    // otherwise the readings as they stand.
+    const ReadingsTable& ReadingsToSave() const { return ReadingsAsRead ? *ReadingsAsRead : Readings; }
 
     // Empties the readings and the per-run arrays, as the measurement window does when it opens.
     void clearRuns();

@@ -159,8 +159,10 @@ ReadResult ReadInto(Case& target, const QString& fileText, ReaderKind kind, cons
         // profiles, spectrum, model traces would otherwise reach storage and graphs).
         scratch.Results = AnalysisResults{};
         ReadResult result = (*reader)(scratch, fileText, ctx);
-        if (result.ok())
+        if (result.ok()) {
+            scratch.Data.ReadingsAsRead = std::make_shared<const ReadingsTable>(scratch.Data.Readings);
             target = std::move(scratch);
+        }
         return result;
     } catch (...) {
         return ReadResult::error(QStringLiteral("Reading file"), AppError::fromException(std::current_exception()));

@@ -112,6 +112,7 @@ QByteArray RtbFileBytes(const Case& c, const RtbDefaults& defaults)
     out.add(QStringLiteral("DATA::"));
 
     const double sampleRate = StrToDbl(h[HdrSampling]);
+    const ReadingsTable& readings = d.ReadingsToSave();
     for (int run = 1; run <= runs; ++run) {
         const auto r = static_cast<std::size_t>(run);
         const bool forward = d.RunDirection[r] >= 0;
@@ -120,7 +121,8 @@ QByteArray RtbFileBytes(const Case& c, const RtbDefaults& defaults)
         // points, no computation library) gets zeros rather than no file.
         LscCircle circle;
         try {
-            circle = CalcLSCRun(d, run, d.TestRadius);
+            circle = CalcLSCRun(std::span<const double>(readings.row(run), static_cast<std::size_t>(std::max(count, 0))),
+                                d.StartAngle, d.SweepAngle, d.TestRadius);
         } catch (const AppError&) {
             circle = {};
         }
@@ -134,7 +136,7 @@ QByteArray RtbFileBytes(const Case& c, const RtbDefaults& defaults)
         out.number("Machine Temperature: ", d.MachineTemp[r]);
         out.add(QStringLiteral("Point Raw-data:"));
         for (int k = 0; k < count; ++k)
-            out.add(QString::number(k) + QStringLiteral("  ") + NumToText5(d.Readings(run, forward ? k : count - 1 - k)));
+            out.add(QString::number(k) + QStringLiteral("  ") + NumToText5(readings(run, forward ? k : count - 1 - k)));
         out.add(QString());
     }
     out.add(QString());

@@ -56,7 +56,7 @@ protected:
         services().showResults = [this] { ++resultsShown; };
         services().showBasicInfo = [this] { ++basicInfoShown; };
         services().saveRtb = [this](const QString& name) {
-            savedReadings = app().OpenCase.Data.Readings(1, 10);
+            savedReadings = app().OpenCase.Data.ReadingsToSave()(1, 10);
             savedFiles << name;
             return true;
         };
@@ -281,9 +281,12 @@ TEST_F(MainWindowTest, SaveToFileLeavesTheReadingsBitIdentical)
 {
     start();
     loadCircle();
-    RunAfterFileRead(true, "/data/circle.rtb");
     app().Settings.Calibration = {};
-    app().OpenCase.Data.GaugeTemp[1] = 23.5; // a compensation that must be undone and redone
+    app().OpenCase.Data.GaugeTemp[1] = 23.5; // a compensation the analysis applies
+    // As a read leaves it: the readings as read kept beside the ones the analysis changes.
+    app().OpenCase.Data.ReadingsAsRead = std::make_shared<const ReadingsTable>(app().OpenCase.Data.Readings);
+    const double asRead = app().OpenCase.Data.Readings(1, 10);
+    RunAfterFileRead(true, "/data/circle.rtb");
     const ReadingsTable before = app().OpenCase.Data.Readings;
 
     // Cancelled.
@@ -291,12 +294,13 @@ TEST_F(MainWindowTest, SaveToFileLeavesTheReadingsBitIdentical)
     EXPECT_TRUE(app().OpenCase.Data.Readings == before);
     EXPECT_TRUE(savedFiles.isEmpty());
 
-    // Written as text: .rtb contents under a .txt name; the writer saw other readings than the
-    // analysed ones, and the open case is unchanged afterwards.
+    // Written as text: .rtb contents under a .txt name; the writer saw the readings as read, not
+    // the analysed ones, and the open case is unchanged afterwards.
     prompts.fileAnswers = {path("out")};
     prompts.filterAnswers = {2};
     CmdSaveToFile();
     EXPECT_EQ(savedFiles, QStringList({path("out.txt")}));
+    EXPECT_EQ(savedReadings, asRead);
     EXPECT_NE(savedReadings, before(1, 10));
     EXPECT_TRUE(app().OpenCase.Data.Readings == before);
 
