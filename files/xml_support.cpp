@@ -64,7 +64,10 @@ void AddXmlText(pugi::xml_node parent, const QString& text)
 pugi::xml_node AddXmlElement(pugi::xml_node parent, const char* name, const QString& value, const QString& indent)
 {
     pugi::xml_node element = parent.append_child(name);
-    AddXmlText(element, value);
+    // A reader turns every line end of a text into LF; written so, a value reads back as written.
+    QString text = value;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    AddXmlText(element, text);
     AddXmlText(parent, indent);
     return element;
 }
@@ -92,7 +95,10 @@ QStringView NextToken(QStringView& list)
 QByteArray XmlDocumentBytes(const pugi::xml_document& document)
 {
     std::ostringstream out;
-    document.save(out, "", pugi::format_raw, pugi::encoding_utf8);
+    for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
+        node.print(out, "", pugi::format_raw, pugi::encoding_utf8);
+        out << "\r\n";
+    }
     const std::string bytes = out.str();
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }

@@ -19,7 +19,8 @@ std::unique_ptr<pugi::xml_document> NewXmlDocument();
 
 // Appends an element with its value as the last child of parent, then the indent text after it
 // (also when either is empty). Control characters other than TAB, LF and CR, which XML cannot
-// carry, become blanks. Returns the new element.
+// carry, become blanks; line ends in the value (CR LF, CR) become LF, as any reader of the file
+// sees them. Returns the new element.
 pugi::xml_node AddXmlElement(pugi::xml_node parent, const char* name, const QString& value, const QString& indent);
 // Appends a text node (a white-space run of the layout).
 void AddXmlText(pugi::xml_node parent, const QString& text);
@@ -31,7 +32,8 @@ QString CommaToPoint(const QString& text);
 // LF or CR). An empty or all-blank list gives an empty token and is left empty.
 QStringView NextToken(QStringView& list);
 
-// The document as UTF-8 bytes, with the tree's own white space only (no indentation added).
+// The document as UTF-8 bytes: each top-level node (declaration, comment, root) on a line of its
+// own ending in CR LF; inside the root only the tree's own white space (no indentation added).
 QByteArray XmlDocumentBytes(const pugi::xml_document& document);
 
 // Loads the bytes into the document, keeping white-space-only texts (" " values survive).

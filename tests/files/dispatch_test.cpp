@@ -204,7 +204,7 @@ TEST_F(OpenFileTest, TheProgramReadsOtherNamesAsRtbAndAcceptsAQuotedName)
 
 TEST_F(OpenFileTest, FormatsWithoutAReaderAndBadTwoDFormsAreRefusedWithAMessage)
 {
-    files::ReadResult r = readCommandLine(path("case.brv"));
+    files::ReadResult r = readCommandLine(path("abcdefgg.01"));
     EXPECT_FALSE(r.ok());
     expectUnchanged();
     EXPECT_EQ(r.kind, files::ReadResult::Kind::Message);

@@ -1,0 +1,326 @@
+// Reader of the own .brv file. Most elements are looked up anywhere below their place and may be
+// missing; TEST_SPEC and each run's READINGS may not. Counts, angles and numbers are checked, so
+// that a damaged file fails with a message instead of a case the analysis cannot hold.
+#include "files/brv_file.h"
+
+#include "core/dates.h"
+#include "core/language_db.h"
+#include "core/number_format.h"
+#include "core/utilities.h"
+#include "files/reader_support.h"
+#include "files/xml_support.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace sarvo::files {
+
+namespace {
+
+struct BrvDocument {
+    std::unique_ptr<pugi::xml_document> xml = NewXmlDocument();
+    pugi::xml_node root;
+    pugi::xml_node spec;
+};
+
+// The file was not there: told under a location of its own, as the program always did.
+struct MissingFile {
+    AppError error;
+};
+
+BrvDocument loadBrv(const Case& c, const ReadContext& ctx)
+{
+    QByteArray bytes;
+    try {
+        bytes = ctx.read(c.Header[HdrFilename]);
+    } catch (const AppError& e) {
+        if (e.number() == AppError::kFileNotFound)
+            throw MissingFile{e};
+        throw;
+    }
+    BrvDocument doc;
+    LoadXmlDocument(*doc.xml, bytes);
+    doc.root = doc.xml->document_element();
+    doc.spec = SelectNode(doc.root, "child::TEST_SPEC");
+    if (!doc.spec)
+        throw FormatError(Translate("The file has no element \"%1\".").arg(QStringLiteral("TEST_SPEC")));
+    return doc;
+}
+
+std::optional<QString> textOf(pugi::xml_node context, const char* query)
+{
+    const pugi::xml_node node = SelectNode(context, query);
+    if (!node)
+        return std::nullopt;
+    return XmlText(node);
+}
+
+QString textOr(pugi::xml_node context, const char* query, const QString& fallback)
+{
+    return textOf(context, query).value_or(fallback);
+}
+
+// The element's name in messages: the last step of the query.
+QString nameOf(const char* query)
+{
+    const QString q = QString::fromLatin1(query);
+    return q.mid(q.lastIndexOf(u':') + 1);
+}
+
+double numberOr(pugi::xml_node context, const char* query, double fallback)
+{
+    const auto text = textOf(context, query);
+    return text ? FiniteValue(StrToDbl(*text), nameOf(query)) : fallback;
+}
+
+// A number slot as its shortest text, "." as separator; "0" when the element is missing.
+QString numberText(pugi::xml_node context, const char* query)
+{
+    return ShortestDecimal(numberOr(context, query, 0.0));
+}
+
+bool isExactlyTrue(const std::optional<QString>& text)
+{
+    return text && *text == u"true";
+}
+
+// A point count: a whole number of 16 bits that is not negative. Unlike the other numbers, text
+// that is no number is refused rather than read as 0.
+int16_t countValue(const QString& text)
+{
+    const QString name = QStringLiteral("TARGETS");
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok)
+        throw FormatError(Translate("The value of \"%1\" is not a number.").arg(name));
+    const int16_t count = WholeInt16(value, name);
+    if (count < 0)
+        throw FormatError(Translate("The value of \"%1\" must not be negative.").arg(name));
+    return count;
+}
+
+// A whole number from a few characters of the date stamp, as the integer conversion reads it.
+std::optional<int> stampPart(const QString& stamp, qsizetype start, qsizetype length)
+{
+    const QString part = stamp.mid(start, length).trimmed();
+    bool ok = false;
+    const int value = part.toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+// "yyyymmdd-hhmmss" by character positions. Parts out of range carry into the next larger one; a
+// date part that cannot be read gives no date, a time part that cannot be read the midnight.
+std::optional<QDateTime> stampDate(const QString& stamp)
+{
+    const auto year = stampPart(stamp, 0, 4);
+    const auto month = stampPart(stamp, 4, 2);
+    const auto day = stampPart(stamp, 6, 2);
+    if (!year || !month || !day)
+        return std::nullopt;
+    int y = *year;
+    if (y >= 0 && y < 30)
+        y += 2000;
+    else if (y >= 30 && y < 100)
+        y += 1900;
+    const QDate date = QDate(y, 1, 1).addMonths(*month - 1).addDays(*day - 1);
+    if (!date.isValid() || date.year() < 100 || date.year() > 9999)
+        return std::nullopt;
+    QDateTime when(date, QTime(0, 0), Qt::UTC);
+    const auto hour = stampPart(stamp, 9, 2);
+    const auto minute = stampPart(stamp, 11, 2);
+    const auto second = stampPart(stamp, 13, 2);
+    if (hour && minute && second)
+        when = when.addSecs(qint64(*hour) * 3600 + qint64(*minute) * 60 + *second);
+    if (!when.isValid())
+        return std::nullopt;
+    return when;
+}
+
+// The case information: everything a listing of files shows.
+void applyHeader(Case& c, const BrvDocument& doc, const ReadContext& ctx)
+{
+    CaseHeader& h = c.Header;
+    CaseData& d = c.Data;
+    const pugi::xml_node spec = doc.spec;
+    const pugi::xml_node root = doc.root;
+
+    h[HdrName] = textOr(spec, "child::SESSION", QString());
+    h[HdrCustomer] = textOr(spec, "child::CUSTOMER", QString());
+    d.TestRadius = LengthValue(numberOr(spec, "descendant::TEST_RADIUS", 150.0), QStringLiteral("TEST_RADIUS"));
+    const double length = numberOr(spec, "descendant::NOMINAL_LENGTH", d.TestRadius);
+    d.BallBarLength = SingleValue(LengthValue(length, QStringLiteral("NOMINAL_LENGTH")), QStringLiteral("NOMINAL_LENGTH"));
+
+    const int16_t start = WholeInt16(numberOr(spec, "descendant::START_ANGLE", 0.0), QStringLiteral("START_ANGLE"));
+    const int16_t stop = WholeInt16(numberOr(spec, "descendant::END_ANGLE", 360.0), QStringLiteral("END_ANGLE"));
+    SetArcFromHeader(d, start, stop);
+    d.OvershootAngle = SingleValue(numberOr(spec, "descendant::OVERSHOOT_ANGLE", 0.0), QStringLiteral("OVERSHOOT_ANGLE"));
+
+    h[HdrMachineExp] = numberText(spec, "child::MACH_EXP_COEFFICIENT");
+    h[HdrGaugeExp] = numberText(spec, "child::GAUGE_EXP_COEFFICIENT");
+    h[HdrOrigX] = numberText(spec, "child::MEASURE_ORIGIN_X");
+    h[HdrOrigY] = numberText(spec, "child::MEASURE_ORIGIN_Y");
+    h[HdrOrigZ] = numberText(spec, "child::MEASURE_ORIGIN_Z");
+    // Written in every run; the first counts. None or an empty one: no rate rather than the
+    // previous case's or 0.
+    const QString sampling = textOr(root, "descendant::SAMPLE_RATE", QString());
+    h[HdrSampling] = sampling.trimmed().isEmpty()
+                         ? QString()
+                         : ShortestDecimal(FiniteValue(StrToDbl(sampling), QStringLiteral("SAMPLE_RATE")));
+    h[HdrMachine] = textOr(root, "descendant::MACHINE_NAME", QStringLiteral("DefaultMachine"));
+
+    const auto stamp = textOf(root, "descendant::DATE");
+    const auto date = stamp ? stampDate(*stamp) : std::nullopt;
+    d.TestDate = date ? *date : ctx.currentTime();
+    h[HdrDate] = GeneralDateText(d.TestDate);
+
+    h[HdrBy] = textOr(root, "descendant::OPERATOR", QString());
+    h[HdrLength] = FixedText(d.BallBarLength, "###0.000#");
+    h[HdrPlane] = textOr(spec, "descendant::PLANE", QStringLiteral("xy")).toLower();
+    const auto feedrate = textOf(spec, "descendant::FEEDRATE");
+    h[HdrFeedrate] = feedrate ? FixedText(FiniteValue(StrToDbl(*feedrate), QStringLiteral("FEEDRATE")), "#####0")
+                              : QStringLiteral("400");
+    const auto dynamic = textOf(spec, "descendant::DYNAMIC");
+    d.Dynamic = !dynamic || *dynamic == u"true";
+    h[HdrStatDyn] = d.Dynamic ? QStringLiteral("D") : QStringLiteral("S");
+    if (!d.Dynamic)
+        h[HdrSampling].clear(); // a static test has no sampling rate
+    d.Calibrated = isExactlyTrue(textOf(root, "descendant::BALLBAR_CALIBRATED"));
+    d.OptionFlag = false;
+}
+
+struct RunElement {
+    pugi::xml_node node;
+    int16_t samples = 0; // the file's point count of the run
+};
+
+void readRuns(Case& c, const BrvDocument& doc, const ReadContext& ctx)
+{
+    CaseHeader& h = c.Header;
+    CaseData& d = c.Data;
+
+    // Every count of the document, also of runs beyond the seventh, sets the thinning; so does
+    // a run without a count of its own (500).
+    int64_t declared = 0;
+    for (const pugi::xpath_node& n : SelectNodes(doc.xml->root(), "descendant::TARGETS"))
+        declared = std::max<int64_t>(declared, countValue(XmlText(n.node())));
+    std::vector<RunElement> runs;
+    for (const pugi::xpath_node& n : SelectNodes(doc.xml->root(), "descendant::BALLBAR_RUN")) {
+        if (runs.size() == std::size_t(kMaxRuns))
+            break;
+        const auto count = textOf(n.node(), "child::TARGETS");
+        runs.push_back({n.node(), count ? countValue(*count) : int16_t(500)});
+        declared = std::max<int64_t>(declared, runs.back().samples);
+    }
+    if (runs.empty())
+        throw FormatError(Translate("The file holds no run."));
+    h[HdrMaxTargets] = QString::number(declared);
+    const int64_t factor = ThinSamples(declared, ctx.maxPoints).factor;
+
+    int run = 0;
+    for (const RunElement& element : runs) {
+        ++run;
+        const auto r = static_cast<std::size_t>(run);
+        const pugi::xml_node node = element.node;
+        // The file gives temperatures or none at all: 0 degrees then.
+        d.GaugeTemp[r] = numberOr(node, "child::GAUGE_TEMPERATURE", 0.0);
+        d.MachineTemp[r] = numberOr(node, "child::MACH_TEMPERATURE", 0.0);
+        const auto direction = textOf(node, "child::RUN_DIRECTION");
+        d.RunDirection[r] = !direction || *direction == u"CCW" ? int16_t(1) : int16_t(-1);
+        d.RunFeedrate[r] = SingleValue(numberOr(node, "child::MEASURED_FEEDRATE", 0.0), QStringLiteral("MEASURED_FEEDRATE"));
+        const auto list = textOf(node, "child::READINGS");
+        if (!list)
+            throw FormatError(Translate("Run %1 has no element \"%2\".").arg(run).arg(QStringLiteral("READINGS")));
+
+        const int64_t points = element.samples / factor;
+        CheckRunPoints(points, ctx.maxPoints, run);
+        const int count = static_cast<int>(points);
+        d.RunTargets[r] = static_cast<int16_t>(count);
+        // Values missing at the end of the list are 0; values beyond the count are not read.
+        QStringView rest(*list);
+        for (int p = 0; p < count; ++p) {
+            double sum = 0;
+            for (int64_t k = 0; k < factor; ++k)
+                sum += StrToDbl(NextToken(rest).toString());
+            const double mean = FiniteValue(sum / double(factor), QStringLiteral("READINGS"));
+            // Clockwise runs were written from their last point.
+            d.Readings(run, d.RunDirection[r] > 0 ? p : count - 1 - p) = mean;
+        }
+    }
+
+    d.RunCount = static_cast<int16_t>(run);
+    d.MaxTargets = *std::max_element(d.RunTargets.begin() + 1, d.RunTargets.begin() + 1 + run);
+    // Every stage places point j at start + j x sweep / points; the static model also steps by
+    // 45 degrees, so a static run must hold exactly one point every 45 degrees of its arc.
+    if (!d.Dynamic) {
+        for (int r = 1; r <= run; ++r) {
+            const int points = d.RunTargets[static_cast<std::size_t>(r)];
+            if (d.SweepAngle % 45 != 0 || points != d.SweepAngle / 45)
+                throw FormatError(Translate("A static run holds one point every 45 degrees: %1 points do not fit an arc "
+                                            "of %2 degrees.")
+                                      .arg(points)
+                                      .arg(d.SweepAngle));
+        }
+    }
+    d.MeasuredFeedrateAverage = SingleValue(numberOr(doc.xml->root(), "descendant::MEASURED_FEEDRATE_AVERAGE", 0.0),
+                                            QStringLiteral("MEASURED_FEEDRATE_AVERAGE"));
+    d.AngleStep = d.Dynamic ? double(d.SweepAngle) / double(d.MaxTargets) : 45.0;
+}
+
+void applyRest(Case& c, const BrvDocument& doc)
+{
+    CaseHeader& h = c.Header;
+    const pugi::xml_node spec = doc.spec;
+    h[HdrComment] = textOr(spec, "child::COMMENT", QString());
+    h[HdrEquipmentManufacturer] = textOr(spec, "child::BALLBAR_MANUFACTURER", QString());
+    h[HdrEquipmentModel] = textOr(spec, "child::BALLBAR_MODEL", QString());
+    h[HdrEquipmentSerial] = textOr(spec, "child::BALLBAR_SERIAL", QString());
+    // The case's own scale factor; the gauge's setting stays as it is.
+    const double scale = numberOr(spec, "child::BALLBAR_SCALE_FACTOR", 1.0);
+    c.Data.ScaleFactor = scale == 0.0 ? 1.0 : scale;
+}
+
+ReadResult missing(const MissingFile& m)
+{
+    return ReadResult::error(QStringLiteral("File not found!"), m.error);
+}
+
+} // namespace
+
+ReadResult ReadBrvHeader(Case& c, const ReadContext& ctx)
+{
+    try {
+        const BrvDocument doc = loadBrv(c, ctx);
+        applyHeader(c, doc, ctx);
+        return ReadResult::success();
+    } catch (const MissingFile& m) {
+        return missing(m);
+    } catch (...) {
+        return ReadResult::error(QString::fromLatin1(kBrvReadLocation), AppError::fromException(std::current_exception()));
+    }
+}
+
+ReadResult ReadBrvFile(Case& c, const ReadContext& ctx)
+{
+    try {
+        const BrvDocument doc = loadBrv(c, ctx);
+        ResetRuns(c);
+        applyHeader(c, doc, ctx);
+        applyRest(c, doc);
+        readRuns(c, doc, ctx);
+    } catch (const MissingFile& m) {
+        return missing(m);
+    } catch (...) {
+        return ReadResult::error(QString::fromLatin1(kBrvReadLocation), AppError::fromException(std::current_exception()));
+    }
+    // Asked last, so that a file that cannot be read asks nothing and adds no machine.
+    const QString machine = ctx.machineFor(c.Header[HdrMachine]);
+    if (machine.isEmpty())
+        return ReadResult::cancelled();
+    c.Header[HdrMachine] = machine;
+    return ReadResult::success();
+}
+
+} // namespace sarvo::files
