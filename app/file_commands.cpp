@@ -6,6 +6,7 @@
 #include "core/language_db.h"
 #include "core/prompts.h"
 #include "core/utilities.h"
+#include "files/brv_file.h"
 #include "files/rtb_writer.h"
 #include "files/ui/open_file_window.h"
 #include "gui/program_services.h"
@@ -58,6 +59,9 @@ void InstallFileServices()
     };
     services().saveRtb = [](const QString& fileName) {
         return files::SaveRtb(app().OpenCase, app().Settings, fileName);
+    };
+    services().saveBrvFile = [](const QString& fileName) {
+        return files::SaveBrvFile(app().OpenCase, app().State.VersionString, fileName);
     };
 }
 

@@ -18,7 +18,7 @@ files::ReadContext ProgramReadContext();
 bool OpenProgramFile(const QString& commandText, const files::ReadContext& ctx);
 
 // Installs services().openMeasurementFile (the command line and the recent list) and
-// services().saveRtb (Save case to file).
+// services().saveRtb and services().saveBrvFile (Save case to file).
 void InstallFileServices();
 
 // Registers the open-file window ("frmOpenfile", shown modal by the open command) over the open

@@ -2,7 +2,9 @@
 // database opened with the "ReadOnly" panel and reported failures, its upgrade at start-up, the
 // machine check through the machine-list window, the reads of the command line and the recent
 // list with their report and after-load step, the installed services and the open-file window.
+#include "app/after_load.h"
 #include "app/app_context.h"
+#include "app/main_commands.h"
 #include "app/file_commands.h"
 #include "app/program_db.h"
 #include "casedb/case_columns.h"
@@ -10,6 +12,7 @@
 #include "casedb/machine_list.h"
 #include "casedb/ui/mac_list_window.h"
 #include "core/sql_script.h"
+#include "files/dispatch.h"
 #include "files/ui/open_file_window.h"
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
@@ -548,6 +551,46 @@ TEST_F(ProgramFileRead, InstalledServicesReadThroughTheMachineCheckAndSave)
     EXPECT_FALSE(OpenMeasurementFile(writeFile("other.rtb", SampleBytes("rtb_static.rtb"))));
     EXPECT_EQ(asked, (QStringList{"Mill 1", "Mill 2"}));
     EXPECT_EQ(app().OpenCase.Header, kept.Header);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+// The lines of an .rtb file from "Key: " on, for comparing what a save kept.
+QStringList RtbLinesFrom(const QByteArray& bytes, const QString& firstKey)
+{
+    const QStringList lines = QString::fromLatin1(bytes).split("\r\n");
+    return lines.mid(std::max<qsizetype>(0, lines.indexOf(QRegularExpression("^" + QRegularExpression::escape(firstKey)))));
+}
+
+TEST_F(ProgramFileRead, SaveToFileWritesTheReadingsAsReadNotTheAnalysedOnes)
+{
+    InstallFileServices();
+    QFile example(QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath("../../data/examples/02_static_xy.rtb"));
+    ASSERT_TRUE(example.open(QIODevice::ReadOnly));
+    const QString file = writeFile("static.rtb", example.readAll());
+    ASSERT_TRUE(OpenProgramFile(file, ctx));
+    RunAfterFileRead(true, file); // the analysis shifts, compensates and re-centres the readings
+    const Case analysed = app().OpenCase;
+    ASSERT_NE(analysed.Data.Readings, *analysed.Data.ReadingsAsRead);
+
+    // As .rtb: every run block (its "Best X" included) and every point as in the file read.
+    prompts.fileAnswers = {path("again.rtb")};
+    prompts.filterAnswers = {1};
+    CmdSaveToFile();
+    EXPECT_EQ(RtbLinesFrom(readFile("again.rtb"), "DATA::"), RtbLinesFrom(readFile("static.rtb"), "DATA::"));
+
+    // As .brv: the error model is fitted first (the open readings stay as they are) and the file
+    // reads back with the readings as read.
+    prompts.fileAnswers = {path("again.brv")};
+    prompts.filterAnswers = {0};
+    CmdSaveToFile();
+    EXPECT_TRUE(app().OpenCase.Results.ResultsValid);
+    EXPECT_EQ(app().OpenCase.Data.Readings, analysed.Data.Readings);
+    Case back;
+    ASSERT_TRUE(files::ReadInto(back, path("again.brv"), files::ReaderKind::Brv, ctx).ok());
+    ASSERT_EQ(back.Data.RunCount, analysed.Data.RunCount);
+    for (int r = 1; r <= back.Data.RunCount; ++r)
+        for (int j = 0; j < back.Data.RunTargets[static_cast<std::size_t>(r)]; ++j)
+            EXPECT_NEAR(back.Data.Readings(r, j), (*analysed.Data.ReadingsAsRead)(r, j), 0.5e-5) << r << "," << j;
     EXPECT_TRUE(prompts.messages.empty());
 }
 

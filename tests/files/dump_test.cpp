@@ -8,6 +8,7 @@
 #include "core/sql_script.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLocale>
@@ -574,6 +575,95 @@ TEST(DumpTest, AnUnknownGraphKindEndsWithStatusTwoAndWritesNothing)
     EXPECT_FALSE(missing.written);
 }
 
+// "name = value" lines of a dump.
+std::map<QString, QString> DumpFields(const QString& out)
+{
+    std::map<QString, QString> fields;
+    for (const QString& line : out.split(u'\n')) {
+        const qsizetype at = line.indexOf(QStringLiteral(" = "));
+        if (at > 0)
+            fields[line.left(at)] = line.mid(at + 3);
+    }
+    return fields;
+}
+
+// The names whose values differ between two dumps (also those only one of them prints).
+QStringList DifferingFields(const QString& a, const QString& b)
+{
+    const std::map<QString, QString> fa = DumpFields(a), fb = DumpFields(b);
+    QStringList names;
+    for (const auto& [name, value] : fa) {
+        const auto other = fb.find(name);
+        if (other == fb.end() || other->second != value)
+            names << name;
+    }
+    for (const auto& [name, value] : fb) {
+        if (!fa.count(name))
+            names << name;
+    }
+    return names;
+}
+
+QByteArray ReadFileBytes(const QString& path)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << qPrintable(path);
+    return f.readAll();
+}
+
+QString ExampleFile(const QString& name)
+{
+    return QFileInfo(QStringLiteral(SARVOTEX_TEST_DATA "/../../data/examples/") + name).absoluteFilePath();
+}
+
+// --write saves as "Save case to file" does: an .rtb case written as .brv prints the same case
+// and results when read back, but for the header texts the own file writes in its normal form;
+// a .brv case written as .rtb keeps everything that format can hold.
+TEST(DumpTest, AFileWrittenInTheOtherFormatReadsBackAsTheSameCase)
+{
+    QTemporaryDir dir;
+    const QStringList normalised = {"HdrFilename", "HdrOrigX", "HdrOrigY", "HdrOrigZ", "HdrGaugeExp", "HdrMachineExp"};
+    const QStringList rtbCases = {DataFile("rtb_dynamic_both.rtb"), DataFile("rtb_static.rtb"),
+                                  ExampleFile("01_dynamic_xy_both_directions.rtb"), ExampleFile("02_static_xy.rtb")};
+    for (const QString& source : rtbCases) {
+        const QString brv = dir.filePath("case.brv");
+        ASSERT_EQ(dump({"--write", brv, source}).status, 0) << qPrintable(source);
+        const DumpRun original = dump({source});
+        const DumpRun back = dump({brv});
+        ASSERT_EQ(back.status, 0) << back.err.toStdString();
+        EXPECT_GT(DumpFields(back.out).count("Readings(1,0)"), 0u);
+        for (const QString& name : DifferingFields(original.out, back.out))
+            EXPECT_TRUE(normalised.contains(name)) << qPrintable(source) << ": " << qPrintable(name);
+
+        // Once its header texts are in their normal form, a file written again from the file it
+        // wrote comes out byte for byte the same up to the results.
+        const QString again = dir.filePath("again.brv"), third = dir.filePath("third.brv");
+        ASSERT_EQ(dump({"--write", again, brv}).status, 0);
+        ASSERT_EQ(dump({"--write", third, again}).status, 0);
+        auto runs = [](const QByteArray& bytes) { return bytes.left(bytes.indexOf("<ANALYSIS>")); };
+        EXPECT_EQ(runs(ReadFileBytes(third)), runs(ReadFileBytes(again))) << qPrintable(source);
+        EXPECT_TRUE(runs(ReadFileBytes(third)).contains("</RUN_RESULT>"));
+    }
+
+    // The other way: what .rtb has no place for is lost, the date keeps its minute.
+    const QStringList lost = {"HdrFilename",   "HdrDate",       "TestDate",       "HdrCustomer",
+                              "HdrName",       "HdrComment",    "HdrOrigX",       "HdrOrigY",
+                              "HdrOrigZ",      "HdrGaugeExp",   "HdrMachineExp",  "HdrEquipmentManufacturer",
+                              "HdrEquipmentModel", "RunFeedrate(1)", "RunFeedrate(2)", "MeasuredFeedrateAverage"};
+    const QString rtb = dir.filePath("case.rtb");
+    ASSERT_EQ(dump({"--no-analysis", "--write", rtb, DataFile("brv_sample.brv")}).status, 0);
+    const DumpRun original = dump({DataFile("brv_sample.brv")});
+    const DumpRun back = dump({rtb});
+    ASSERT_EQ(back.status, 0) << back.err.toStdString();
+    for (const QString& name : DifferingFields(original.out, back.out))
+        EXPECT_TRUE(lost.contains(name)) << qPrintable(name);
+    EXPECT_EQ(DumpFields(back.out).at("HdrDate").left(16), DumpFields(original.out).at("HdrDate").left(16));
+
+    // An extension the writers do not know writes nothing.
+    EXPECT_EQ(dump({"--write", dir.filePath("case.txt"), DataFile("rtb_static.rtb")}).status, 2);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("case.txt")));
+}
+
 // Two stored cases without results, written with plain statements: --load-db prints the one named
 // (last: the newer), and a case that is not stored ends with its report and status 1.
 TEST(DumpTest, AStoredCaseLoadsFromTheProgramFoldersDatabase)
@@ -630,17 +720,6 @@ TEST(DumpTest, AStoredCaseLoadsFromTheProgramFoldersDatabase)
 namespace sarvo::test {
 namespace {
 
-// "name = value" lines of a dump.
-std::map<QString, QString> DumpFields(const QString& out)
-{
-    std::map<QString, QString> fields;
-    for (const QString& line : out.split(u'\n')) {
-        const qsizetype at = line.indexOf(QStringLiteral(" = "));
-        if (at > 0)
-            fields[line.left(at)] = line.mid(at + 3);
-    }
-    return fields;
-}
 
 // Two printed values agree when equal, or as numbers to the single precision the database
 // stores readings and lengths in.

@@ -21,6 +21,12 @@
 // kind ends with status 2, a picture that cannot be drawn or written with status 1. Of several
 // cases the last one's picture stays.
 //
+//   sarvotex-dump [--no-analysis] --write OUT FILE
+//
+// --write writes the case of FILE as "Save case to file" does, in the format of OUT's extension
+// (.brv or .rtb), and prints nothing: the readings as read, the results of the analysis (with
+// --no-analysis, as read: none). An unknown extension ends with status 2, a failed write with 1.
+//
 //   sarvotex-dump --save-db SESSION FILE
 //
 // --save-db reads and analyses FILE and saves it under SESSION into the case database of the
@@ -49,7 +55,9 @@
 #include "display/canvas.h"
 #include "display/graphs.h"
 #include "display/results_view.h"
+#include "files/brv_file.h"
 #include "files/dispatch.h"
+#include "files/rtb_writer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -442,6 +450,17 @@ int main(int argc, char** argv)
         saveSession = args[at + 1];
         args.remove(at, 2);
     }
+    // --write OUT: the one file is written instead of printed.
+    QString writeFile;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--write")); at >= 0) {
+        const QString suffix = at + 1 < args.size() ? QFileInfo(args[at + 1]).suffix().toLower() : QString();
+        if (graph || saveSession || (suffix != u"brv" && suffix != u"rtb")) {
+            std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] --write OUT.brv|OUT.rtb FILE\n");
+            return 2;
+        }
+        writeFile = QFileInfo(args[at + 1]).absoluteFilePath();
+        args.remove(at, 2);
+    }
     QString loadDb;
     if (const qsizetype at = args.indexOf(QStringLiteral("--load-db")); at >= 0) {
         const QString which = at + 1 < args.size() ? args[at + 1] : QString();
@@ -459,6 +478,7 @@ int main(int argc, char** argv)
     if (args.isEmpty() && loadDb.isEmpty()) {
         std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
                              "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n"
+                             "       sarvotex-dump [--no-analysis] --write OUT.brv|OUT.rtb FILE\n"
                              "       sarvotex-dump --save-db SESSION FILE\n"
                              "       SARVOTEX_HOME=FOLDER sarvotex-dump --load-db ID|last\n");
         return 2;
@@ -533,6 +553,13 @@ int main(int argc, char** argv)
         }
         if (saveSession) {
             status = std::max(status, SaveToProgramDb(openCase, *saveSession, settings, appPath));
+            continue;
+        }
+        if (!writeFile.isEmpty()) {
+            const bool written = writeFile.endsWith(QLatin1String(".brv"), Qt::CaseInsensitive)
+                                     ? files::SaveBrvFile(openCase, QStringLiteral(SARVOTEX_VERSION), writeFile)
+                                     : files::SaveRtb(openCase, settings, writeFile);
+            status = std::max(status, written ? 0 : 1);
             continue;
         }
         if (!first)
