@@ -4,6 +4,7 @@
 #include "core/dates.h"
 #include "core/language_db.h"
 #include "core/utilities.h"
+#include "files/b5r_reader.h"
 #include "files/dbb_reader.h"
 #include "files/rtb_reader.h"
 
@@ -33,6 +34,7 @@ QHash<int, MeasurementReader>& readers()
     static QHash<int, MeasurementReader> table = [] {
         QHash<int, MeasurementReader> t;
         t.insert(int(ReaderKind::Rtb), [](Case& c, const QString&, const ReadContext& ctx) { return ReadRtb(c, ctx); });
+        t.insert(int(ReaderKind::B5r), [](Case& c, const QString&, const ReadContext& ctx) { return ReadB5r(c, ctx); });
         t.insert(int(ReaderKind::Dbb),
                  [](Case& c, const QString& file, const ReadContext& ctx) { return ReadDbbFiles(c, file, ctx); });
         return t;
