@@ -5,6 +5,7 @@
 #include "core/language_db.h"
 #include "core/utilities.h"
 #include "files/brv_file.h"
+#include "files/b5r_reader.h"
 #include "files/dbb_reader.h"
 #include "files/rtb_reader.h"
 
@@ -35,6 +36,7 @@ QHash<int, MeasurementReader>& readers()
         QHash<int, MeasurementReader> t;
         t.insert(int(ReaderKind::Rtb), [](Case& c, const QString&, const ReadContext& ctx) { return ReadRtb(c, ctx); });
         t.insert(int(ReaderKind::Brv), [](Case& c, const QString&, const ReadContext& ctx) { return ReadBrvFile(c, ctx); });
+        t.insert(int(ReaderKind::B5r), [](Case& c, const QString&, const ReadContext& ctx) { return ReadB5r(c, ctx); });
         t.insert(int(ReaderKind::Dbb),
                  [](Case& c, const QString& file, const ReadContext& ctx) { return ReadDbbFiles(c, file, ctx); });
         return t;

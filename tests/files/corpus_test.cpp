@@ -1,6 +1,7 @@
 // Every sample and every file the writer makes of them, through every reader at every points
 // limit the settings allow: a read either keeps every rule of a case or fails with a message and
 // leaves the case as it was. The fuzz targets check the same on generated input.
+#include "files/b5r_reader.h"
 #include "files/brv_file.h"
 #include "files/dbb_reader.h"
 #include "files/dispatch.h"
@@ -35,6 +36,7 @@ QList<std::pair<QString, QByteArray>> corpus()
         const QString& name = inputs[i].first;
         const bool ok = name.endsWith(".rtb")   ? files::ReadRtb(c, ctx).ok()
                         : name.endsWith(".brv") ? files::ReadBrvFile(c, ctx).ok()
+                        : name.endsWith(".b5r") ? files::ReadB5r(c, ctx).ok()
                                                 : files::ReadDbbFiles(c, c.Header[HdrFilename], ctx).ok();
         if (ok) {
             inputs.append({name + ".written.rtb", files::RtbFileBytes(c, {})});
@@ -49,7 +51,10 @@ TEST(CorpusTest, EveryReaderKeepsTheRulesOrFailsCleanly)
     const auto inputs = corpus();
     ASSERT_GE(inputs.size(), 12);
     const std::pair<files::ReaderKind, const char*> readers[] = {
-        {files::ReaderKind::Rtb, "x.rtb"}, {files::ReaderKind::Dbb, "x.dbb"}, {files::ReaderKind::Brv, "x.brv"}};
+        {files::ReaderKind::Rtb, "x.rtb"},
+        {files::ReaderKind::Dbb, "x.dbb"},
+        {files::ReaderKind::Brv, "x.brv"},
+        {files::ReaderKind::B5r, "x.b5r"}};
     int successes = 0;
     for (const auto& [name, bytes] : inputs) {
         for (int maxPoints : {1, 7, 500, 2500, 8000}) {
@@ -83,13 +88,14 @@ TEST(CorpusTest, HeaderReadsKeepTheHeaderRulesAndLeaveTheReadings)
         files::MemoryFiles mem;
         mem.files.insert("/c/h", bytes);
         const files::ReadContext ctx = MemoryContext(mem);
-        for (int variant = 0; variant < 3; ++variant) {
+        for (int variant = 0; variant < 4; ++variant) {
             Case c;
             c.Header[HdrFilename] = "/c/h";
             c.Data.Readings(1, 1) = 2.5;
             const files::ReadResult r = variant == 0   ? files::ReadRtbHeader(c, ctx)
                                         : variant == 1 ? files::ReadDbbHeader(c, ctx)
-                                                       : files::ReadBrvHeader(c, ctx);
+                                        : variant == 2 ? files::ReadBrvHeader(c, ctx)
+                                                       : files::ReadB5rHeader(c, ctx);
             if (r.ok()) {
                 EXPECT_EQ(HeaderInvariantFailure(c), QString()) << name.toStdString();
             }

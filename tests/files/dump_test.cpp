@@ -65,6 +65,9 @@ TEST(DumpTest, TheSamplesReadAsTheirGoldenFilesSay)
         {{"dbb_text_cw.dbb"}, "dbb_text_cw.golden"},
         {{"heid_bin.dbb"}, "heid_bin.golden"},
         {{"heid_cw.dbb"}, "heid_cw.golden"},
+        {{"b5r_full.b5r"}, "b5r_full.golden"},
+        {{"b5r_arc.b5r"}, "b5r_arc.golden"},
+        {{"b5r_static.b5r"}, "b5r_static.golden"},
         // One measurement of a binary and a text file of the same sector.
         {{"heid_bin.dbb", "dbb_text_ccw.dbb"}, "dbb_set.golden"},
     };

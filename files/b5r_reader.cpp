@@ -1,0 +1,405 @@
+#include "files/b5r_reader.h"
+
+#include "core/dates.h"
+#include "core/language_db.h"
+#include "core/number_format.h"
+#include "core/utilities.h"
+#include "files/reader_support.h"
+#include "files/text_items.h"
+#include "files/xml_support.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+namespace sarvo::files {
+
+namespace {
+
+constexpr char kFeedrateFeature[] = "AF_CALCULATED_FEEDRATE";
+constexpr char kDiagnostics[] = "RENISHAW_DIAGNOSTICS";
+
+struct B5rParts {
+    pugi::xml_node document; // the whole document
+    pugi::xml_node root;     // its root element
+    pugi::xml_node spec;     // the first TEST_SPEC child of the root
+};
+
+QString text(pugi::xml_node node)
+{
+    return XmlText(node);
+}
+
+// The element's number; surrounding line ends and blanks of a pretty-printed file are dropped.
+double number(pugi::xml_node node)
+{
+    return StrToDbl(text(node).trimmed());
+}
+
+double numberOr(pugi::xml_node context, const char* query, double fallback)
+{
+    const pugi::xml_node node = SelectNode(context, query);
+    return node ? number(node) : fallback;
+}
+
+QString textOr(pugi::xml_node context, const char* query, const QString& fallback)
+{
+    const pugi::xml_node node = SelectNode(context, query);
+    return node ? text(node) : fallback;
+}
+
+// The attribute the element must carry.
+QString requiredAttribute(pugi::xml_node element, const char* name)
+{
+    const pugi::xml_attribute attribute = element.attribute(name);
+    if (!attribute)
+        throw FormatError(Translate("The element %1 has no attribute %2.")
+                              .arg(QString::fromUtf8(element.name()), QString::fromLatin1(name)));
+    return QString::fromUtf8(attribute.value());
+}
+
+// An element without the name is simply not the one looked for.
+bool isNamed(pugi::xml_node element, const char* name)
+{
+    const pugi::xml_attribute attribute = element.attribute("NAME");
+    return attribute && std::strcmp(attribute.value(), name) == 0;
+}
+
+std::optional<int> int16Of(QStringView digits)
+{
+    const auto value = ParseNumber(digits.trimmed());
+    if (!value)
+        return std::nullopt;
+    const double r = std::nearbyint(*value);
+    if (r < std::numeric_limits<int16_t>::min() || r > std::numeric_limits<int16_t>::max())
+        return std::nullopt;
+    return static_cast<int>(r);
+}
+
+// A reading index: a 16-bit whole number, refused when the text is none.
+int indexValue(pugi::xml_node node)
+{
+    const QString name = QString::fromUtf8(node.name());
+    const QString t = text(node);
+    const auto value = ParseNumber(QStringView(t).trimmed());
+    if (!value)
+        throw FormatError(Translate("The value of \"%1\" is not a number.").arg(name));
+    return WholeInt16(*value, name);
+}
+
+// The first and the last reading of a run, 0-based into its READINGS.
+void checkIndexes(int64_t first, int64_t last)
+{
+    if (first < 0 || last < first)
+        throw FormatError(Translate("START_INDEX %1 and END_INDEX %2 name no readings: the first reading must "
+                                    "be 0 or later and the last not before the first.")
+                              .arg(first)
+                              .arg(last));
+}
+
+// "yyyymmdd-hhmmss". Parts out of range carry over as date arithmetic does; a date that cannot
+// be read is the current time, a time that cannot be read leaves the day at midnight.
+QDateTime completedDate(const QString& stamp, const ReadContext& ctx)
+{
+    const QString t = stamp.trimmed();
+    const auto part = [&t](qsizetype at, qsizetype length) {
+        return int16Of(QStringView(t).mid(std::min(at, t.size()), length));
+    };
+    const auto year = part(0, 4);
+    const auto month = part(4, 2);
+    const auto day = part(6, 2);
+    if (!year || !month || !day)
+        return ctx.currentTime();
+    int fullYear = *year;
+    if (fullYear >= 0 && fullYear < 30)
+        fullYear += 2000;
+    else if (fullYear >= 30 && fullYear < 100)
+        fullYear += 1900;
+    if (fullYear < 100 || fullYear > 9999)
+        return ctx.currentTime();
+    const QDate date = QDate(fullYear, 1, 1).addMonths(*month - 1).addDays(*day - 1);
+    if (!date.isValid() || date.year() < 100 || date.year() > 9999)
+        return ctx.currentTime();
+    const QDateTime midnight(date, QTime(0, 0), Qt::UTC);
+    const auto hour = part(9, 2);
+    const auto minute = part(11, 2);
+    const auto second = part(13, 2);
+    if (!hour || !minute || !second)
+        return midnight;
+    const QDateTime when = midnight.addSecs(qint64(*hour) * 3600 + qint64(*minute) * 60 + *second);
+    return when.isValid() ? when : midnight;
+}
+
+B5rParts documentParts(const pugi::xml_document& doc)
+{
+    B5rParts p;
+    p.document = doc;
+    p.root = doc.document_element();
+    p.spec = SelectNode(p.root, "child::TEST_SPEC");
+    if (!p.spec)
+        throw FormatError(Translate("The file holds no %1 element.").arg(QStringLiteral("TEST_SPEC")));
+    return p;
+}
+
+void applyHeader(Case& c, const B5rParts& p, const ReadContext& ctx)
+{
+    CaseHeader& h = c.Header;
+    CaseData& d = c.Data;
+    h[HdrName].clear();
+
+    d.TestRadius = LengthValue(numberOr(p.spec, "descendant::TEST_RADIUS", 150.0), QStringLiteral("TEST_RADIUS"));
+    const double length = LengthValue(numberOr(p.spec, "descendant::NOMINAL_LENGTH", d.TestRadius),
+                                      QStringLiteral("NOMINAL_LENGTH"));
+    d.BallBarLength = SingleValue(length, QStringLiteral("NOMINAL_LENGTH"));
+
+    // One material for machine and bar. Without it no compensation is made: the previous case's
+    // coefficient belongs to another machine.
+    const QString coefficient = textOr(p.spec, "descendant::TEMP_MATERIAL_COEFFICIENT", QStringLiteral("0"));
+    h[HdrGaugeExp] = coefficient;
+    h[HdrMachineExp] = coefficient;
+    for (int slot : {HdrOrigX, HdrOrigY, HdrOrigZ})
+        h[slot] = QStringLiteral("0");
+
+    int64_t start = WholeInt16(numberOr(p.spec, "descendant::START_ANGLE", 0.0), QStringLiteral("START_ANGLE"));
+    int64_t stop = WholeInt16(numberOr(p.spec, "descendant::END_ANGLE", 360.0), QStringLiteral("END_ANGLE"));
+    // The arc runs counter-clockwise from the start to the end angle: an end below the start
+    // passes through 0 degrees (250 to 110 is the arc 250..470, not 110..250).
+    if (stop < start)
+        stop += 360;
+    if (stop < start)
+        SetCheckedAngles(d, start, stop); // no turn reaches the end: refused with the arc named
+    SetArcFromHeader(d, start, stop);
+    d.OvershootAngle = SingleValue(numberOr(p.spec, "descendant::OVERSHOOT_ANGLE", 0.0), QStringLiteral("OVERSHOOT_ANGLE"));
+
+    const pugi::xml_node machine = SelectNode(p.root, "descendant::MACHINE_TESTED");
+    h[HdrMachine] = machine ? requiredAttribute(machine, "NAME") : QStringLiteral("Simulator");
+
+    const pugi::xml_node completed = SelectNode(p.root, "child::DATE_COMPLETED");
+    d.TestDate = completed ? completedDate(text(completed), ctx) : ctx.currentTime();
+    h[HdrDate] = GeneralDateText(d.TestDate);
+
+    h[HdrBy] = textOr(p.root, "descendant::OPERATOR", QString());
+    h[HdrLength] = FixedText(d.BallBarLength, "###0.000#");
+
+    const pugi::xml_node plane = SelectNode(p.spec, "descendant::PLANE");
+    h[HdrPlane] = plane ? requiredAttribute(plane, "TEST_PLANE").toLower() : QStringLiteral("xy");
+
+    const double feedrate = FiniteValue(numberOr(p.spec, "descendant::PROGRAMMED_FEEDRATE", 400.0),
+                                        QStringLiteral("PROGRAMMED_FEEDRATE"));
+    h[HdrFeedrate] = FixedText(feedrate, "#####0");
+
+    const pugi::xml_node sampling = SelectNode(p.root, "descendant::SAMPLE_RATE");
+    h[HdrSampling] = sampling ? ShortestDecimal(number(sampling)) : QString();
+
+    d.Dynamic = bool(SelectNode(p.spec, "descendant::DYNAMIC_BALLBAR"));
+    h[HdrStatDyn] = d.Dynamic ? QStringLiteral("D") : QStringLiteral("S");
+
+    h[HdrEquipmentManufacturer] = textOr(p.root, "descendant::MANUFACTURER", QStringLiteral("Renishaw"));
+    h[HdrEquipmentModel] = textOr(p.root, "descendant::MODEL", QStringLiteral("QC10"));
+    h[HdrEquipmentSerial] = textOr(p.root, "descendant::SERIAL_NUMBER", QString());
+    const double scale = FiniteValue(numberOr(p.root, "descendant::SCALE_FACTOR", 1.0), QStringLiteral("SCALE_FACTOR"));
+    d.ScaleFactor = scale == 0.0 ? 1.0 : scale; // the case's own, never the gauge's setting
+    d.Calibrated = bool(SelectNode(p.root, "descendant::LAST_CALIBRATED"));
+    d.OptionFlag = false;
+}
+
+// The sorted nodes of a query, in document order.
+pugi::xpath_node_set nodesInOrder(pugi::xml_node context, const char* query)
+{
+    pugi::xpath_node_set nodes = SelectNodes(context, query);
+    nodes.sort();
+    return nodes;
+}
+
+// The samples of the longest run: the k-th START_INDEX with the k-th END_INDEX of the document.
+int64_t longestRun(const B5rParts& p)
+{
+    const pugi::xpath_node_set starts = nodesInOrder(p.document, "descendant::START_INDEX");
+    const pugi::xpath_node_set ends = nodesInOrder(p.document, "descendant::END_INDEX");
+    if (ends.size() < starts.size())
+        throw FormatError(Translate("The file holds fewer END_INDEX than START_INDEX elements."));
+    int64_t longest = 0;
+    for (std::size_t k = 0; k < starts.size(); ++k) {
+        const int64_t first = indexValue(starts[k].node());
+        const int64_t last = indexValue(ends[k].node());
+        checkIndexes(first, last);
+        longest = std::max(longest, last - first + 1);
+    }
+    if (longest > std::numeric_limits<int16_t>::max())
+        throw AppError(AppError::kOverflow, Translate("The value of \"%1\" is out of range.").arg(QStringLiteral("END_INDEX")));
+    return longest;
+}
+
+// Every reading index up to `last` must be in the list; the ones used must be numbers.
+void readRun(Case& c, int run, pugi::xml_node element, const Thinning& reduction, const ReadContext& ctx)
+{
+    CaseData& d = c.Data;
+    const auto r = static_cast<std::size_t>(run);
+
+    const pugi::xml_node temperature = SelectNode(element, "child::RUN_TEMPERATURE");
+    const double celsius =
+        temperature ? FiniteValue(number(temperature), QStringLiteral("RUN_TEMPERATURE")) : ctx.baseTemperature;
+    d.GaugeTemp[r] = celsius;
+    d.MachineTemp[r] = celsius;
+
+    const pugi::xml_node direction = SelectNode(element, "child::RUN_DIRECTION");
+    d.RunDirection[r] = (!direction || text(direction) == u"CCW") ? int16_t(1) : int16_t(-1);
+
+    const pugi::xml_node startIndex = SelectNode(element, "child::START_INDEX");
+    const pugi::xml_node endIndex = SelectNode(element, "child::END_INDEX");
+    const int64_t first = startIndex ? indexValue(startIndex) : 1;
+    const int64_t last = endIndex ? indexValue(endIndex) : reduction.points * reduction.factor;
+    checkIndexes(first, last);
+    const int64_t f = reduction.factor;
+    const int64_t points = (last - first + 1) / f;
+    CheckRunPoints(points, ctx.maxPoints, run);
+    const int count = static_cast<int>(points);
+    d.RunTargets[r] = static_cast<int16_t>(count);
+
+    const pugi::xml_node readings = SelectNode(element, "child::READINGS");
+    if (!readings)
+        throw FormatError(Translate("Run %1 has no READINGS.").arg(run));
+    const QString list = text(readings);
+    QStringView rest(list);
+    const auto next = [&]() {
+        const QStringView token = NextToken(rest);
+        if (token.isEmpty())
+            throw ShortFileError(Translate("The READINGS of run %1 end before its END_INDEX %2.").arg(run).arg(last));
+        return token;
+    };
+    for (int64_t k = 0; k < first; ++k)
+        next();
+    for (int p = 0; p < count; ++p) {
+        double sum = 0;
+        for (int64_t k = 0; k < f; ++k) {
+            const auto value = ParseNumber(next());
+            if (!value)
+                throw FormatError(Translate("A reading of run %1 is not a number.").arg(run));
+            sum += *value;
+        }
+        const double mean = FiniteValue(sum / double(f), QStringLiteral("READINGS"));
+        d.Readings(run, d.RunDirection[r] >= 0 ? p : count - 1 - p) = mean;
+    }
+    for (int64_t k = first + points * f; k <= last; ++k)
+        next();
+
+    for (const pugi::xpath_node& feature : nodesInOrder(element, "child::FEATURE")) {
+        if (isNamed(feature.node(), kFeedrateFeature)) {
+            d.RunFeedrate[r] = SingleValue(number(feature.node()), QStringLiteral("FEATURE"));
+            break;
+        }
+    }
+}
+
+void readRuns(Case& c, const B5rParts& p, const ReadContext& ctx)
+{
+    CaseHeader& h = c.Header;
+    CaseData& d = c.Data;
+
+    const int64_t samples = longestRun(p);
+    d.MaxTargets = static_cast<int16_t>(samples);
+    h[HdrMaxTargets] = QString::number(samples);
+    if (d.Dynamic && samples == 0)
+        throw FormatError(Translate("A dynamic test needs the START_INDEX and END_INDEX of its runs."));
+    // The points per second the bar gave at the programmed feedrate, before any reduction.
+    h[HdrSampling] = d.Dynamic ? SamplingRateText(c) : QString();
+    h[HdrCustomer].clear();
+    h[HdrComment] = textOr(p.root, "child::COMMENT", QString());
+
+    const Thinning reduction = ThinSamples(samples, RunPointLimit(ctx.maxPoints));
+
+    const pugi::xpath_node_set runs = nodesInOrder(p.document, "descendant::BALLBAR_RUN");
+    if (runs.empty())
+        throw FormatError(Translate("The file holds no run."));
+    const int count = static_cast<int>(std::min<std::size_t>(runs.size(), kMaxRuns));
+    for (int run = 1; run <= count; ++run)
+        readRun(c, run, runs[static_cast<std::size_t>(run - 1)].node(), reduction, ctx);
+
+    for (const pugi::xpath_node& analysis : nodesInOrder(p.document, "descendant::ANALYSIS")) {
+        if (!isNamed(analysis.node(), kDiagnostics))
+            continue;
+        for (const pugi::xpath_node& feature : nodesInOrder(analysis.node(), "child::FEATURE")) {
+            if (isNamed(feature.node(), kFeedrateFeature))
+                d.MeasuredFeedrateAverage = SingleValue(number(feature.node()), QStringLiteral("FEATURE"));
+        }
+        break;
+    }
+
+    d.RunCount = static_cast<int16_t>(count);
+    // The runs read set the step; a longer run beyond the seventh or a stray index pair must not
+    // stretch the points over a wider arc.
+    d.MaxTargets = *std::max_element(d.RunTargets.begin() + 1, d.RunTargets.begin() + 1 + count);
+    if (!d.Dynamic) {
+        // The static model steps by 45 degrees: one point every 45 degrees of the arc.
+        for (int r = 1; r <= count; ++r) {
+            const int points = d.RunTargets[static_cast<std::size_t>(r)];
+            if (d.SweepAngle % 45 != 0 || points != d.SweepAngle / 45)
+                throw FormatError(Translate("A static run holds one point every 45 degrees: %1 points do not fit an arc "
+                                            "of %2 degrees.")
+                                      .arg(points)
+                                      .arg(d.SweepAngle));
+        }
+    }
+    d.AngleStep = d.Dynamic ? double(d.SweepAngle) / double(d.MaxTargets) : 45.0;
+}
+
+// Loads the file named in HdrFilename; a missing file fails under its own location text.
+std::optional<ReadResult> loadDocument(const Case& c, const ReadContext& ctx, pugi::xml_document& doc)
+{
+    QByteArray bytes;
+    try {
+        bytes = ctx.read(c.Header[HdrFilename]);
+    } catch (...) {
+        const AppError e = AppError::fromException(std::current_exception());
+        const char* location = e.number() == AppError::kFileNotFound ? kB5rMissingFileLocation : kB5rReadLocation;
+        return ReadResult::error(QString::fromLatin1(location), e);
+    }
+    try {
+        LoadXmlDocument(doc, bytes);
+    } catch (...) {
+        return ReadResult::error(QString::fromLatin1(kB5rReadLocation), AppError::fromException(std::current_exception()));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+ReadResult ReadB5rHeader(Case& c, const ReadContext& ctx)
+{
+    pugi::xml_document doc;
+    if (auto failed = loadDocument(c, ctx, doc))
+        return *failed;
+    try {
+        applyHeader(c, documentParts(doc), ctx);
+        return ReadResult::success();
+    } catch (...) {
+        return ReadResult::error(QString::fromLatin1(kB5rReadLocation), AppError::fromException(std::current_exception()));
+    }
+}
+
+ReadResult ReadB5r(Case& c, const ReadContext& ctx)
+{
+    pugi::xml_document doc;
+    if (auto failed = loadDocument(c, ctx, doc))
+        return *failed;
+    ResetRuns(c);
+    try {
+        const B5rParts parts = documentParts(doc);
+        applyHeader(c, parts, ctx);
+        readRuns(c, parts, ctx);
+    } catch (...) {
+        return ReadResult::error(QString::fromLatin1(kB5rReadLocation), AppError::fromException(std::current_exception()));
+    }
+    // Asked last, so that a file that cannot be read asks nothing and adds no machine.
+    const QString machine = ctx.machineFor(c.Header[HdrMachine]);
+    if (machine.isEmpty())
+        return ReadResult::cancelled();
+    c.Header[HdrMachine] = machine;
+    return ReadResult::success();
+}
+
+} // namespace sarvo::files
