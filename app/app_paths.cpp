@@ -37,7 +37,7 @@ void ProvideShippedFiles(const QString& appPath, const QString& executableFolder
     const QString source = withSlash(executableFolder);
     if (QDir(source) == QDir(appPath))
         return;
-    for (const char* name : {"Lang.db", "Sarvotex.db"}) {
+    for (const char* name : {"Lang.db", "Sarvotex.db", "logo.wmf"}) {
         const QString target = appPath + QString::fromLatin1(name);
         if (!QFileInfo::exists(target) && QFileInfo::exists(source + QString::fromLatin1(name))) {
             QFile::copy(source + QString::fromLatin1(name), target);

@@ -16,6 +16,7 @@
 #include "app/case_load_command.h"
 #include "app/file_commands.h"
 #include "app/display_commands.h"
+#include "app/print_command.h"
 #include "analysis/trig_tables.h"
 #include "app/about_window.h"
 #include "app/after_load.h"
@@ -94,6 +95,7 @@ void RegisterFrameWindows(MainWindow& main)
     windows().registerWindow(WindowId::About, [](QWidget* parent) { return new frmAbout(parent); }, false);
     RegisterFileWindows();
     RegisterDisplayWindows();
+    RegisterPrintWindow();
 }
 
 void InstallFrameServices()
@@ -107,6 +109,7 @@ void InstallFrameServices()
     if (!services().drawGraph)
         services().drawGraph = DrawProgramGraph;
     InstallCaseLoadService();
+    InstallPrintServices();
 }
 
 void StartApplication(MainWindow& main, const StartOptions& options)

@@ -187,6 +187,17 @@ QString FileNameOfPath(const QString& path)
     return i < 0 ? path : path.mid(i + 1);
 }
 
+std::optional<QString> PrinterFontFamily(const QStringList& families)
+{
+    for (const char* wanted : {"Arial", "Liberation Sans"}) {
+        for (const QString& family : families) {
+            if (family.contains(QLatin1String(wanted), Qt::CaseSensitive))
+                return family;
+        }
+    }
+    return std::nullopt;
+}
+
 QString HeaderValue(const QString& key, const QString& defaultValue, const QStringList& lines)
 {
     constexpr qsizetype kLastHeaderLine = 24;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace sarvo {
 
@@ -28,6 +29,11 @@ QString HexText32(int32_t value);
 // Paths: "/" and "\" both separate folders (old files and stored names hold "\").
 QString PathOfFile(const QString& path);     // up to and including the last separator
 QString FileNameOfPath(const QString& path); // after the last separator
+
+// The printer font's family among the installed ones: the first that contains "Arial", else the
+// first that contains "Liberation Sans", its metric-compatible stand-in on Linux; nullopt for
+// neither.
+std::optional<QString> PrinterFontFamily(const QStringList& families);
 
 // The value of the first of lines 1..24 (element 0 is not looked at) that contains key
 // (case-sensitive): the text after the line's first ":", less one blank when there is one.

@@ -377,3 +377,37 @@ INSERT INTO Languages (Form, English, German) VALUES ('frmAnaGraph', 'µm/Grid',
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Original Measurement', 'Originalmessung');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Analysis Result', 'Analyseergebnis');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Graph', 'Grafik');
+
+-- The print options window.
+INSERT INTO Languages (Form, English, German) VALUES ('frmPrint', 'Print graph', 'Grafik drucken');
+INSERT INTO Languages (Form, English, German) VALUES ('frmPrint', 'Printed Document includes:', 'Das gedruckte Dokument enthält:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmPrint', 'Errors && Graph', 'Fehler && Grafik');
+INSERT INTO Languages (Form, English, German) VALUES ('frmPrint', 'Only Graph', 'Nur Grafik');
+INSERT INTO Languages (Form, English, German) VALUES ('frmPrint', 'Comment:', 'Bemerkung:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmPrint', '&Print', '&Drucken');
+INSERT INTO Languages (Form, English, German) VALUES ('frmPrint', '&Close', '&Schließen');
+INSERT INTO Languages (Form, English, German) VALUES ('frmPrint', 'Printing...', 'Wird gedruckt...');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Printing graph', 'Drucken der Grafik');
+
+-- The printed report.
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Printing', 'Drucken');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Sarvotrenk', 'Sarvotrenk');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Version', 'Version');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', '(Prog./Meas.)', '(Soll/Ist)');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Best Radius', 'Ausgleichsradius');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Origin of Measurement', 'Messursprung');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'ISO230-4 results', 'Ergebnisse nach ISO 230-4');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Bi-dir. circular deviation G(b)', 'Bidir. Kreisformabweichung G(b)');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Bi-dir. mean rad. deviation D', 'Bidir. mittl. Radiusabw. D');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Circular Deviation G', 'Kreisformabweichung G');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Radial Deviation F', 'Radialabweichung F');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'min', 'min');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'max', 'max');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Circularity', 'Rundheit');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', '°', '°');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Scale', 'Maßstab');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The logo %1 cannot be drawn; the page is printed without it.', 'Das Logo %1 kann nicht gezeichnet werden; die Seite wird ohne Logo gedruckt.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The graph is left out: the page has no room for it below the text.', 'Die Grafik fehlt: Unter dem Text ist auf der Seite kein Platz für sie.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The printer cannot be written to.', 'Der Drucker kann nicht beschrieben werden.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The printer''s page has no printable area.', 'Die Seite des Druckers hat keinen bedruckbaren Bereich.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file %1 cannot be written.', 'Die Datei %1 kann nicht geschrieben werden.');

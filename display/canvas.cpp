@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace sarvo::display {
 
@@ -15,6 +17,32 @@ namespace {
 bool Finite(const QPointF& p)
 {
     return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
+// The part of the segment a-b inside the rectangle (Liang-Barsky); nullopt when none is.
+std::optional<std::pair<QPointF, QPointF>> ClipSegment(const QPointF& a, const QPointF& b, const QRectF& r)
+{
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    double t0 = 0;
+    double t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return std::nullopt;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return std::nullopt;
+    }
+    return std::pair{QPointF(a.x() + t0 * dx, a.y() + t0 * dy), QPointF(a.x() + t1 * dx, a.y() + t1 * dy)};
 }
 
 void RequireExtent(double extent, const char* what)
@@ -124,12 +152,33 @@ void Canvas::line(const QPointF& from, const QPointF& to)
 
 void Canvas::line(const QPointF& from, const QPointF& to, const QColor& colour)
 {
-    if (!Finite(toDevice(from)) || !Finite(toDevice(to)))
+    const QPointF a = toDevice(from);
+    const QPointF b = toDevice(to);
+    if (!Finite(a) || !Finite(b))
         return;
     CanvasPen pen = pen_;
     pen.colour = colour;
-    paintLine(from, to, pen);
+    if (!clip_) {
+        paintLine(from, to, pen);
+    } else if (const auto inside = ClipSegment(a, b, *clip_)) {
+        // The ends that were not cut keep their exact user values.
+        paintLine(inside->first == a ? from : toUser(inside->first),
+                  inside->second == b ? to : toUser(inside->second), pen);
+    }
     current_ = to;
+}
+
+void Canvas::setClip(const QRectF& user)
+{
+    clip_ = QRectF(toDevice(user.topLeft()), toDevice(user.bottomRight())).normalized();
+}
+
+void Canvas::picture(const QRectF& userBox, const PicturePainter& paint)
+{
+    const QRectF device = QRectF(toDevice(userBox.topLeft()), toDevice(userBox.bottomRight())).normalized();
+    if (!Finite(device.topLeft()) || !Finite(device.bottomRight()) || !paint)
+        return;
+    paintPicture(userBox, device, paint);
 }
 
 void Canvas::lineTo(const QPointF& to)
@@ -173,6 +222,13 @@ void PainterCanvas::applyPen(const CanvasPen& pen)
     QPen p(pen.colour);
     p.setWidth(pen.width);
     p.setStyle(pen.style == DrawStyle::Dotted ? Qt::DotLine : Qt::SolidLine);
+    // Qt's dots are as long as the pen is wide: on a printer's fine dots a thin dotted line
+    // would look solid. There they keep the size they have on a screen.
+    const int dpi = painter_.device() ? painter_.device()->logicalDpiX() : 96;
+    if (pen.style == DrawStyle::Dotted && dpi > 96 * pen.width) {
+        const double stretch = double(dpi) / (96.0 * pen.width);
+        p.setDashPattern({stretch, 2 * stretch});
+    }
     p.setCapStyle(Qt::RoundCap);
     p.setJoinStyle(Qt::RoundJoin);
     painter_.setPen(p);
@@ -207,6 +263,13 @@ void PainterCanvas::paintClear()
     painter_.fillRect(QRectF(QPointF(0, 0), sizePx()), Qt::white);
 }
 
+void PainterCanvas::paintPicture(const QRectF&, const QRectF& deviceBox, const PicturePainter& paint)
+{
+    painter_.save();
+    paint(painter_, deviceBox);
+    painter_.restore();
+}
+
 QSizeF PainterCanvas::measure(const QString& text, const CanvasFont& font) const
 {
     const QFontMetricsF metrics(qfont(font), painter_.device());
@@ -236,7 +299,13 @@ void RecordingCanvas::paintClear()
     lines.clear();
     circles.clear();
     texts.clear();
+    pictures.clear();
     ++clears;
+}
+
+void RecordingCanvas::paintPicture(const QRectF& userBox, const QRectF&, const PicturePainter&)
+{
+    pictures.push_back(userBox);
 }
 
 QSizeF RecordingCanvas::measure(const QString& text, const CanvasFont& font) const

@@ -13,6 +13,8 @@
 #include <QSizeF>
 #include <QString>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace sarvo::display {
@@ -99,6 +101,18 @@ public:
     // Erases the surface; the current position goes to the scale's origin.
     void clear();
 
+    // Lines are cut to this rectangle (user units, taken in device pixels when set, so a later
+    // change of scale does not move it) until clearClip(); a line wholly outside is not drawn,
+    // though the current position still moves to its far end. Texts and circles are not cut.
+    void setClip(const QRectF& user);
+    void clearClip() { clip_.reset(); }
+    bool clipped() const { return clip_.has_value(); }
+
+    // A picture drawn by its own painter code into a box given in user units; the code gets
+    // the box in device pixels. The current position stays.
+    using PicturePainter = std::function<void(QPainter& painter, const QRectF& deviceBox)>;
+    void picture(const QRectF& userBox, const PicturePainter& paint);
+
 protected:
     // The back ends get user units; they map through toDevice() where they paint.
     virtual void paintLine(const QPointF& from, const QPointF& to, const CanvasPen& pen) = 0;
@@ -106,6 +120,7 @@ protected:
     virtual void paintText(const QPointF& topLeft, const QString& text, const QColor& colour,
                            const CanvasFont& font) = 0;
     virtual void paintClear() = 0;
+    virtual void paintPicture(const QRectF& userBox, const QRectF& deviceBox, const PicturePainter& paint) = 0;
     // The text's size in device pixels.
     virtual QSizeF measure(const QString& text, const CanvasFont& font) const = 0;
 
@@ -122,6 +137,7 @@ private:
     QPointF current_;
     CanvasPen pen_;
     CanvasFont font_;
+    std::optional<QRectF> clip_; // device pixels
 };
 
 // Draws on a painter whose device is sizePx pixels (or dots) large, with the painter's font
@@ -137,6 +153,7 @@ protected:
     void paintText(const QPointF& topLeft, const QString& text, const QColor& colour,
                    const CanvasFont& font) override;
     void paintClear() override;
+    void paintPicture(const QRectF& userBox, const QRectF& deviceBox, const PicturePainter& paint) override;
     QSizeF measure(const QString& text, const CanvasFont& font) const override;
 
 private:
@@ -176,6 +193,7 @@ public:
     std::vector<Line> lines;
     std::vector<Circle> circles;
     std::vector<Text> texts;
+    std::vector<QRectF> pictures; // the boxes in user units; the pictures are not painted
     int clears = 0;
 
 protected:
@@ -184,6 +202,7 @@ protected:
     void paintText(const QPointF& topLeft, const QString& text, const QColor& colour,
                    const CanvasFont& font) override;
     void paintClear() override;
+    void paintPicture(const QRectF& userBox, const QRectF& deviceBox, const PicturePainter& paint) override;
     QSizeF measure(const QString& text, const CanvasFont& font) const override;
 };
 

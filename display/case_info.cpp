@@ -95,6 +95,24 @@ int CaseInfoFieldLimit(int field)
     return field == HdrFilename || field == HdrComment ? 100 : 30;
 }
 
+QString CaseInfoLabelText(int field)
+{
+    static const char* const kLabels[kCaseInfoFields] = {
+        "File Name:", "Machine:", "Date:", "Measured By:", "Ball Bar Length:", "Plane:", "Feedrate:",
+        "Capture Type:", "Maximum Targets:", "Sampling Rate:", "Customer:", "Measurement Session:", "Comment:",
+        nullptr, "x:", "y:", "z:", "Gauge Expansion Coefficent:", "Machine Expansion Coefficent:", nullptr,
+        "Calibration:", "Gauge Temperature:", "Machine Temperature:"};
+    if (field < 0 || field >= kCaseInfoFields || !kLabels[field])
+        return {};
+    return QString::fromUtf8(kLabels[field]);
+}
+
+QString CaseInfoLabel(int field)
+{
+    const QString text = CaseInfoLabelText(field);
+    return text.isEmpty() ? text : TranslateIn(QStringLiteral("Basic"), text);
+}
+
 const QStringList& CaseInfoPlanes()
 {
     static const QStringList planes{QStringLiteral("xy"), QStringLiteral("xz"), QStringLiteral("yz")};

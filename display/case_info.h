@@ -31,6 +31,11 @@ bool IsCaseInfoFieldEditable(int field);
 // Characters a field holds: 100 for the file name (0) and the comment (12), 30 for the others.
 int CaseInfoFieldLimit(int field);
 
+// The caption of the field's label LblBasic(field) as designed, and as shown: translated under
+// the panel's Tag "Basic". Empty for a field without a label.
+QString CaseInfoLabelText(int field);
+QString CaseInfoLabel(int field);
+
 // The items of the plane list, in their order: "xy", "xz", "yz".
 const QStringList& CaseInfoPlanes();
 

@@ -173,8 +173,9 @@ AppError InvalidCase(const QString& text)
     return AppError(AppError::kSubscriptOutOfRange, text);
 }
 
-// The limits of the case's arrays, checked before anything is read.
-void CheckCase(const Case& c, const GraphRequest& request)
+} // namespace
+
+void CheckGraphCase(const Case& c, bool measured, bool analysis)
 {
     const CaseData& d = c.Data;
     if (d.RunCount < 0 || d.RunCount > kMaxRuns)
@@ -194,9 +195,9 @@ void CheckCase(const Case& c, const GraphRequest& request)
     }
     if (d.SweepAngle == 0)
         return; // the frame only: no trace is read
-    if (request.showMeasured && d.RunCount > 0 && (!std::isfinite(d.AngleStep) || d.AngleStep == 0))
+    if (measured && d.RunCount > 0 && (!std::isfinite(d.AngleStep) || d.AngleStep == 0))
         throw AppError::invalidCall(QStringLiteral("The case's angle step between points is %1.").arg(d.AngleStep));
-    if (request.showAnalysis) {
+    if (analysis) {
         const AnalysisResults& r = c.Results;
         if (r.AnalysisCurveCount < 0 || r.AnalysisCurveCount > AnalysisCurveTable::kTraces)
             throw InvalidCase(QStringLiteral("The analysis has %1 model traces; a graph shows 0 to %2.")
@@ -206,6 +207,22 @@ void CheckCase(const Case& c, const GraphRequest& request)
             throw AppError::invalidCall(QStringLiteral("The model traces' step is %1 degrees.").arg(r.AnalysisStep));
     }
 }
+
+double ZoneCircleDeviation(const Case& c, double zone, int theta)
+{
+    const CircleResult& mzc = c.Results.MzcResult;
+    const CircleResult& lsc = c.Results.LscResult;
+    // x0 is negated and the y adds on a y-down page: the circles move right and up by the
+    // centre's offset.
+    const float x0 = Single(-(mzc.CentreH - lsc.CentreH) / 1000);
+    const float y0 = Single((mzc.CentreV - lsc.CentreV) / 1000);
+    const float radius = Single(zone / 1000 + c.Data.TestRadius);
+    const double dx = radius * CosDeg(theta) - x0;
+    const double dy = radius * SinDeg(theta) - y0;
+    return std::sqrt(dx * dx + dy * dy) - lsc.Radius;
+}
+
+namespace {
 
 // Whether a measured point of a shown run lies beyond limit on either side. Readings that are
 // not numbers cannot be drawn and do not count.
@@ -310,7 +327,6 @@ void MakePolarGraph(Canvas& canvas, const Case& c, double graphScale, const Grap
 void DrawMzcCircles(Canvas& canvas, const Case& c, double graphScale)
 {
     const CircleResult& mzc = c.Results.MzcResult;
-    const CircleResult& lsc = c.Results.LscResult;
     canvas.setPixelScale();
     const double width = canvas.scaleWidth();
     const double height = canvas.scaleHeight();
@@ -318,22 +334,15 @@ void DrawMzcCircles(Canvas& canvas, const Case& c, double graphScale)
     const float cy = Single(height / 2);
     const double size = width < height ? width : height;
     const float k = Single(size / (graphScale * 10.5));
-    const float x0 = Single(-(mzc.CentreH - lsc.CentreH) / 1000);
-    const float y0 = Single((mzc.CentreV - lsc.CentreV) / 1000);
 
     canvas.setDrawStyle(DrawStyle::Solid);
     canvas.setDrawWidth(1);
     canvas.setForeColor(kZoneCircles);
     for (const double zone : {mzc.Min, mzc.Max}) {
-        const float radius = Single(zone / 1000 + c.Data.TestRadius);
         const auto at = [&](int theta) {
-            const double cosine = CosDeg(theta);
-            const double sine = SinDeg(theta);
-            const double dx = radius * cosine - x0;
-            const double dy = radius * sine - y0;
-            const double e = (std::sqrt(dx * dx + dy * dy) - lsc.Radius) * 1000;
+            const double e = ZoneCircleDeviation(c, zone, theta) * 1000;
             const double rho = e + 3 * graphScale;
-            return PixelPoint(cx + rho * k * cosine, cy + rho * k * sine);
+            return PixelPoint(cx + rho * k * CosDeg(theta), cy + rho * k * SinDeg(theta));
         };
         Trace trace(canvas);
         trace.start(at(0));
@@ -466,7 +475,7 @@ GraphOutcome DrawGraphPicture(Canvas& canvas, const Case& c, double& graphScale,
     // Cleared first, so that a case that cannot be drawn leaves no earlier graph behind.
     canvas.setPixelScale();
     canvas.clear();
-    CheckCase(c, request);
+    CheckGraphCase(c, request.showMeasured, request.showAnalysis);
 
     GraphOutcome outcome;
     double scale = UsableGraphScale(graphScale);

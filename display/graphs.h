@@ -47,6 +47,16 @@ double AutoGraphScale(const CaseData& d, const UnitState& units, bool unitsInch)
 // (as is one whose division in mm leaves the single-precision range).
 double UsableGraphScale(double graphScale);
 
+// Raises AppError when the case's run count, point counts or arc lie outside the case's limits,
+// or when the traces to be drawn (measured, analysis) have no step between their points: a graph
+// of a case that passes reads nothing beyond its arrays and divides by nothing that is zero.
+void CheckGraphCase(const Case& c, bool measured, bool analysis);
+
+// The deviation in mm from the least-squares circle of the point at theta degrees of a circle
+// of the minimum zone about the zone's centre; zone is the circle's place in µm (MzcResult.Min
+// or Max). Screen and paper draw the zone's circles through these points.
+double ZoneCircleDeviation(const Case& c, double zone, int theta);
+
 // Draws the whole graph on the canvas (cleared first), its size in pixels. When a measured
 // point lies beyond the range, the rescale is decided from the data first and the graph drawn
 // once at the new scale, which is stored in graphScale (nothing else changes it; an unusable

@@ -59,6 +59,7 @@ public:
     ResultsView build()
     {
         pageCaptions();
+        titles();
         availability();
         circularity();
         spikeBacklashRadius();
@@ -111,6 +112,15 @@ private:
         return QString::number(run) + u'.' + Translate(cw ? QStringLiteral("CW") : QStringLiteral("CCW"));
     }
     int shownRuns() const { return std::clamp<int>(c_.Data.RunCount, 0, kShownRuns); }
+
+    // The titles of value rows that the printed report labels its rows with.
+    void titles()
+    {
+        set("LblServoTitle", 0, TranslateIn(kForm, QStringLiteral("Servo Mismatch")));
+        set("LblDirVib", -1, TranslateIn(kForm, QStringLiteral("Directional Vibration")));
+        set("LblPitchTitle", -1, TranslateIn(kForm, QStringLiteral("Pitch")));
+        set("LblStraightTitle", 0, TranslateIn(kForm, QStringLiteral("Straightness")));
+    }
 
     void pageCaptions()
     {

@@ -3,6 +3,7 @@
 #include "core/app_error.h"
 #include "core/ini_file.h"
 #include "core/language_db.h"
+#include "core/utilities.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -240,15 +241,8 @@ void EnterAsTab(int& keyCode, QWidget& window)
 
 void SetPrinterFont(QFont& printerFont)
 {
-    const QStringList families = QFontDatabase::families();
-    for (const char* wanted : {"Arial", "Liberation Sans"}) {
-        for (const QString& family : families) {
-            if (family.contains(QLatin1String(wanted), Qt::CaseSensitive)) {
-                printerFont.setFamily(family);
-                return;
-            }
-        }
-    }
+    if (const std::optional<QString> family = PrinterFontFamily(QFontDatabase::families()))
+        printerFont.setFamily(*family);
 }
 
 } // namespace sarvo

@@ -25,6 +25,8 @@ public:
     virtual ~GraphView() = default;
     virtual GraphViewOptions viewOptions() const = 0;
     virtual void setViewOptions(const GraphViewOptions& options) = 0;
+    // The minimum-zone circles are drawn over the graph (the printed report draws them too).
+    virtual bool minimumZoneShown() const { return false; }
     // While suspended the window does not draw (its frame is being resized).
     virtual void setDrawingSuspended(bool suspended) = 0;
 };

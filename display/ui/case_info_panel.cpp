@@ -82,31 +82,32 @@ CaseInfoPanel::CaseInfoPanel(Case& openCase, const UnitState& units, QWidget* pa
         if (unit)
             grid->addWidget(unit, row, 2);
     };
-    auto fieldRow = [&](QGridLayout* grid, int i, const QString& label, QLabel* unit = nullptr) {
-        addRow(grid, label, i, makeField(i), unit);
+    // The labels' captions are the ones the printed report uses.
+    auto fieldRow = [&](QGridLayout* grid, int i, QLabel* unit = nullptr) {
+        addRow(grid, display::CaseInfoLabelText(i), i, makeField(i), unit);
     };
 
     // Identity and test data.
     auto* basics = new QWidget;
     basics->setObjectName(QStringLiteral("fraBasics"));
     auto* b = new QGridLayout(basics);
-    fieldRow(b, HdrFilename, QStringLiteral("File Name:"));
-    fieldRow(b, HdrMachine, QStringLiteral("Machine:"));
-    fieldRow(b, HdrDate, QStringLiteral("Date:"));
-    fieldRow(b, HdrBy, QStringLiteral("Measured By:"));
-    fieldRow(b, HdrCustomer, QStringLiteral("Customer:"));
-    fieldRow(b, HdrName, QStringLiteral("Measurement Session:"));
+    fieldRow(b, HdrFilename);
+    fieldRow(b, HdrMachine);
+    fieldRow(b, HdrDate);
+    fieldRow(b, HdrBy);
+    fieldRow(b, HdrCustomer);
+    fieldRow(b, HdrName);
     lblUnit_[2] = makeUnit(QStringLiteral("mm"), "LblUnit", 2);
-    fieldRow(b, HdrLength, QStringLiteral("Ball Bar Length:"), lblUnit_[2]);
-    addRow(b, QStringLiteral("Plane:"), HdrPlane, cmbInfo_);
+    fieldRow(b, HdrLength, lblUnit_[2]);
+    addRow(b, display::CaseInfoLabelText(HdrPlane), HdrPlane, cmbInfo_);
     tabOrder.push_back(cmbInfo_);
     lblUnit_[4] = makeUnit(QStringLiteral("mm/min"), "LblUnit", 4);
-    fieldRow(b, HdrFeedrate, QStringLiteral("Feedrate:"), lblUnit_[4]);
-    fieldRow(b, HdrStatDyn, QStringLiteral("Capture Type:"));
-    fieldRow(b, HdrMaxTargets, QStringLiteral("Maximum Targets:"));
-    fieldRow(b, HdrSampling, QStringLiteral("Sampling Rate:"));
-    fieldRow(b, 20, QStringLiteral("Calibration:"));
-    fieldRow(b, HdrComment, QStringLiteral("Comment:"));
+    fieldRow(b, HdrFeedrate, lblUnit_[4]);
+    fieldRow(b, HdrStatDyn);
+    fieldRow(b, HdrMaxTargets);
+    fieldRow(b, HdrSampling);
+    fieldRow(b, 20);
+    fieldRow(b, HdrComment);
     b->setColumnStretch(1, 1);
     b->setRowStretch(b->rowCount(), 1);
 
@@ -118,12 +119,12 @@ CaseInfoPanel::CaseInfoPanel(Case& openCase, const UnitState& units, QWidget* pa
     d->addWidget(caption(QStringLiteral("Origin of Measurement in Machine Coordinates:"), QStringLiteral("LblOrigin")),
                  0, 0, 1, 2);
     d->addWidget(lblUnit_[3], 0, 2);
-    fieldRow(d, HdrOrigX, QStringLiteral("x:"));
-    fieldRow(d, HdrOrigY, QStringLiteral("y:"));
-    fieldRow(d, HdrOrigZ, QStringLiteral("z:"));
+    fieldRow(d, HdrOrigX);
+    fieldRow(d, HdrOrigY);
+    fieldRow(d, HdrOrigZ);
     const int coefficientRow = d->rowCount();
-    fieldRow(d, HdrGaugeExp, QStringLiteral("Gauge Expansion Coefficent:"));
-    fieldRow(d, HdrMachineExp, QStringLiteral("Machine Expansion Coefficent:"));
+    fieldRow(d, HdrGaugeExp);
+    fieldRow(d, HdrMachineExp);
     // The coefficients are ppm per degree: "ppm" over the degree, as a fraction beside both rows.
     lblTempUnit_[3] = makeUnit(QStringLiteral("ppm"), "LblTempUnit", 3);
     lblTempUnit_[2] = makeUnit(QStringLiteral("\u00B0C"), "LblTempUnit", 2);
@@ -136,8 +137,8 @@ CaseInfoPanel::CaseInfoPanel(Case& openCase, const UnitState& units, QWidget* pa
     d->addLayout(perDegree, coefficientRow, 2, 2, 1, Qt::AlignVCenter);
     lblTempUnit_[0] = makeUnit(QStringLiteral("\u00B0C"), "LblTempUnit", 0);
     lblTempUnit_[1] = makeUnit(QStringLiteral("\u00B0C"), "LblTempUnit", 1);
-    fieldRow(d, 21, QStringLiteral("Gauge Temperature:"), lblTempUnit_[0]);
-    fieldRow(d, 22, QStringLiteral("Machine Temperature:"), lblTempUnit_[1]);
+    fieldRow(d, 21, lblTempUnit_[0]);
+    fieldRow(d, 22, lblTempUnit_[1]);
     const int ballbarRow = d->rowCount();
     d->addWidget(caption(QStringLiteral("Ballbar Name:"), QStringLiteral("LblBallbarName")), ballbarRow, 0);
     d->addWidget(txtBallbarName_, ballbarRow, 1);
@@ -200,6 +201,13 @@ void CaseInfoPanel::fill(const display::CaseInfoView& view)
         lblUnit_[static_cast<std::size_t>(i)]->setText(view.lblUnit[static_cast<std::size_t>(i)]);
     for (int i = 0; i <= 2; ++i)
         lblTempUnit_[static_cast<std::size_t>(i)]->setText(view.lblTempUnit[static_cast<std::size_t>(i)]);
+}
+
+void CaseInfoPanel::showComment()
+{
+    QLineEdit* box = field(HdrComment);
+    box->setText(case_.Header[HdrComment].left(display::CaseInfoFieldLimit(HdrComment)));
+    box->setCursorPosition(0);
 }
 
 void CaseInfoPanel::writeBack(int index)

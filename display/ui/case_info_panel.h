@@ -27,6 +27,8 @@ public:
     // Shows the view (BuildCaseInfoView of the case); a view without a plane match keeps the
     // plane selection. Edits in progress are discarded.
     void fill(const display::CaseInfoView& view);
+    // The comment box shows the case's comment again, after another window changed it.
+    void showComment();
 
     // txtInfo(i); nullptr for an index without a text box.
     QLineEdit* field(int i) const;

@@ -554,6 +554,11 @@ void OriginalGraphWindow::redraw()
     drawPicture();
 }
 
+bool OriginalGraphWindow::minimumZoneShown() const
+{
+    return chkMzc_->isChecked();
+}
+
 void OriginalGraphWindow::refreshUnits()
 {
     lblUnit_->setText(units_.SmallCaption);

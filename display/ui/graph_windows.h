@@ -172,6 +172,8 @@ public:
     void redraw() override;
     // The scale text and unit in the display units, and the graph in them.
     void refreshUnits() override;
+    // MZC is checked.
+    bool minimumZoneShown() const override;
 
     // One scale step down or up (the spin button and the arrow keys in the scale box), then
     // both graphs redrawn.

@@ -406,16 +406,22 @@ void ResultsWindow::buildAll(QVBoxLayout* box)
 {
     auto* g = new QGridLayout;
     int row = 0;
-    const auto single = [&](const QString& title, QWidget* value, QWidget* unit, QWidget* extra = nullptr) {
-        g->addWidget(Text(title), row, 0);
+    // A title the printed report reads too has a name of its own.
+    const auto titled = [this](const QString& title, const QString& control, int index) {
+        QLabel* label = Text(title);
+        return control.isEmpty() ? label : named(label, control, index);
+    };
+    const auto single = [&](const QString& title, QWidget* value, QWidget* unit, QWidget* extra = nullptr,
+                            const QString& control = {}) {
+        g->addWidget(titled(title, control, -1), row, 0);
         g->addWidget(value, row, 2);
         g->addWidget(unit, row, 3);
         if (extra)
             g->addWidget(extra, row, 4, 1, 3);
         ++row;
     };
-    const auto pair = [&](const QString& title, int axes, QWidget* h, QWidget* v) {
-        g->addWidget(Text(title), row, 0);
+    const auto pair = [&](const QString& title, int axes, QWidget* h, QWidget* v, const QString& control = {}) {
+        g->addWidget(titled(title, control, 0), row, 0);
         g->addWidget(caption(QStringLiteral("LblAxesH"), axes, QStringLiteral("X")), row, 1);
         g->addWidget(h, row, 2);
         g->addWidget(unit(), row, 3);
@@ -433,13 +439,15 @@ void ResultsWindow::buildAll(QVBoxLayout* box)
     single(QStringLiteral("Scale Mismatch"), value(QStringLiteral("LblScEr")), perDiameterUnit(),
            caption(QStringLiteral("LblScaleAxis"), 0, QStringLiteral("(x-y)")));
     single(QStringLiteral("Squareness Error"), value(QStringLiteral("LblSqEr"), 0), perDiameterUnit());
-    pair(QStringLiteral("Straightness"), 3, value(QStringLiteral("LblStraightH"), 1), value(QStringLiteral("LblStraightV"), 1));
+    pair(QStringLiteral("Straightness"), 3, value(QStringLiteral("LblStraightH"), 1), value(QStringLiteral("LblStraightV"), 1),
+         QStringLiteral("LblStraightTitle"));
     single(QStringLiteral("Servo Response"), value(QStringLiteral("LblServoH"), 1), Text(QStringLiteral("%")),
            caption(QStringLiteral("LblScaleAxis"), 1, QStringLiteral("(x-y)")));
     pair(QStringLiteral("Cyclic Error"), 4, value(QStringLiteral("LblCyclicH"), 1), value(QStringLiteral("LblCyclicV"), 1));
     pair(QStringLiteral("Stick Slip"), 5, value(QStringLiteral("LblSlipH"), 0), value(QStringLiteral("LblSlipV"), 0));
     single(QStringLiteral("Random Vibration"), value(QStringLiteral("LblRandom"), 1), unit());
-    single(QStringLiteral("Directional Vibration"), value(QStringLiteral("LblPolarVib"), 0), unit());
+    single(QStringLiteral("Directional Vibration"), value(QStringLiteral("LblPolarVib"), 0), unit(), nullptr,
+           QStringLiteral("LblDirVib"));
     g->setColumnStretch(7, 1);
     box->addLayout(g);
 }
@@ -527,7 +535,7 @@ void ResultsWindow::buildCyclic(QVBoxLayout* box)
     auto* g = new QGridLayout;
     g->addWidget(Text(QStringLiteral("Axes")), 0, 0);
     g->addWidget(Text(QStringLiteral("Value")), 0, 1);
-    g->addWidget(Text(QStringLiteral("Pitch")), 0, 3);
+    g->addWidget(named(Text(QStringLiteral("Pitch")), QStringLiteral("LblPitchTitle")), 0, 3);
     g->addWidget(Text(QStringLiteral("Phase")), 0, 5);
     const char* const axes[] = {"LblAxesH", "LblAxesV"};
     const char* const letters[] = {"X", "Y"};
@@ -624,7 +632,7 @@ void ResultsWindow::buildScale(QVBoxLayout* box)
 void ResultsWindow::buildServo(QVBoxLayout* box)
 {
     auto* g = new QGridLayout;
-    g->addWidget(Text(QStringLiteral("Servo Mismatch")), 0, 0);
+    g->addWidget(named(Text(QStringLiteral("Servo Mismatch")), QStringLiteral("LblServoTitle"), 0), 0, 0);
     g->addWidget(value(QStringLiteral("LblServoH"), 0), 0, 1);
     g->addWidget(Text(QStringLiteral("%")), 0, 2);
     g->setRowMinimumHeight(1, 12);

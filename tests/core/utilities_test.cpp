@@ -84,6 +84,15 @@ TEST(UtilitiesPaths, AcceptBothSeparators)
         EXPECT_EQ(PathOfFile(p) + FileNameOfPath(p), p);
 }
 
+TEST(UtilitiesPrinterFont, ArialComesBeforeItsStandInWhereverItIsListed)
+{
+    EXPECT_EQ(PrinterFontFamily({"DejaVu Sans", "Liberation Sans", "Arial Narrow", "Arial"}), "Arial Narrow");
+    EXPECT_EQ(PrinterFontFamily({"Liberation Sans Narrow", "Liberation Sans", "DejaVu Sans"}), "Liberation Sans Narrow");
+    // The names are matched as written.
+    EXPECT_EQ(PrinterFontFamily({"arial", "DejaVu Sans"}), std::nullopt);
+    EXPECT_EQ(PrinterFontFamily({}), std::nullopt);
+}
+
 TEST(UtilitiesHeaderValue, FirstHeaderLineWithTheKey)
 {
     const QStringList lines = {"Radius: 999", "Machine: Mill 3", "Radius: 150", "Radius:75", "Feed:  2000",

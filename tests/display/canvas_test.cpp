@@ -235,5 +235,72 @@ TEST(CanvasTest, ThePainterBackEndWritesTextBelowAndRightOfThePosition)
     EXPECT_EQ(outside, 0);
 }
 
+TEST(CanvasTest, LinesAreCutToTheClipWhichStaysWhereItWasSet)
+{
+    RecordingCanvas canvas(QSizeF(100, 100));
+    canvas.setScale(0, 10, 10, -10); // y upward
+    canvas.setClip(QRectF(QPointF(2, 8), QPointF(8, 2)));
+    EXPECT_TRUE(canvas.clipped());
+    canvas.line(QPointF(0, 5), QPointF(10, 5)); // across: cut at both sides
+    canvas.line(QPointF(3, 3), QPointF(4, 4));  // inside: as given
+    canvas.line(QPointF(0, 0), QPointF(1, 9));  // outside: nothing, but the position moves
+    ExpectPoint(canvas.current(), 1, 9);
+    canvas.line(QPointF(5, 5), QPointF(5, 20)); // leaves at the top
+    ASSERT_EQ(canvas.lines.size(), 3u);
+    ExpectPoint(canvas.lines[0].from, 2, 5);
+    ExpectPoint(canvas.lines[0].to, 8, 5);
+    EXPECT_EQ(canvas.lines[1].from, QPointF(3, 3));
+    EXPECT_EQ(canvas.lines[1].to, QPointF(4, 4));
+    ExpectPoint(canvas.lines[2].from, 5, 5);
+    ExpectPoint(canvas.lines[2].to, 5, 8);
+
+    // Another scale: the clip keeps its place on the surface (device 20..80 both ways).
+    canvas.setScale(0, 0, 100, 100);
+    canvas.line(QPointF(0, 50), QPointF(100, 50));
+    ExpectPoint(canvas.lines[3].from, 20, 50);
+    ExpectPoint(canvas.lines[3].to, 80, 50);
+    canvas.clearClip();
+    canvas.line(QPointF(0, 50), QPointF(100, 50));
+    ExpectPoint(canvas.lines[4].from, 0, 50);
+    // Texts and circles are not cut.
+    canvas.setClip(QRectF(0, 0, 1, 1));
+    canvas.moveTo(QPointF(50, 50));
+    canvas.print("far off");
+    canvas.circle(QPointF(50, 50), 10);
+    EXPECT_EQ(canvas.texts.size(), 1u);
+    EXPECT_EQ(canvas.circles.size(), 1u);
+}
+
+TEST(CanvasTest, APictureGetsItsBoxInDevicePixelsAndPaintsOnlyThere)
+{
+    QImage image(100, 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QRectF seen;
+    {
+        QPainter painter(&image);
+        PainterCanvas canvas(painter, QSizeF(image.size()));
+        canvas.setScale(0, 0, 10, 10);
+        canvas.moveTo(QPointF(7, 7));
+        canvas.picture(QRectF(2, 3, 4, 5), [&seen](QPainter& p, const QRectF& box) {
+            seen = box;
+            p.fillRect(box, Qt::red);
+            p.setPen(Qt::blue); // the canvas's painter state is not the picture's
+        });
+        ExpectPoint(canvas.current(), 7, 7);
+        canvas.setForeColor(Qt::black);
+        canvas.line(QPointF(0, 9.5), QPointF(10, 9.5));
+    }
+    EXPECT_EQ(seen, QRectF(20, 30, 40, 50));
+    EXPECT_EQ(image.pixel(40, 50), kRed);
+    EXPECT_EQ(image.pixel(10, 10), kWhite);
+    EXPECT_EQ(image.pixel(50, 95), 0xff000000);
+
+    RecordingCanvas recording(QSizeF(100, 100));
+    recording.setScale(0, 0, 10, 10);
+    recording.picture(QRectF(2, 3, 4, 5), [](QPainter&, const QRectF&) { FAIL() << "a recording paints nothing"; });
+    ASSERT_EQ(recording.pictures.size(), 1u);
+    EXPECT_EQ(recording.pictures[0], QRectF(2, 3, 4, 5));
+}
+
 } // namespace
 } // namespace sarvo::display

@@ -1,4 +1,5 @@
-// The results window and the case-information panel started in German over the language database
+// The results window, the case-information panel, the graph windows and the print options window
+// started in German over the language database
 // the program ships (built from data/lang.sql): translating them and showing their views leaves no
 // text of theirs without German. A text added to a window later without its German row fails here.
 #include "core/case.h"
@@ -11,11 +12,13 @@
 #include "display/results_view.h"
 #include "display/ui/case_info_panel.h"
 #include "display/ui/graph_windows.h"
+#include "display/ui/print_window.h"
 #include "display/ui/results_window.h"
 #include "tests/support/core_test.h"
 #include "tests/support/sample_cases.h"
 
 #include <QLabel>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -162,6 +165,34 @@ TEST_F(ShippedLanguageTest, TheGraphWindowsHaveGermanForEveryText)
     }
     expectEverythingTranslated("frmGraph");
     expectEverythingTranslated("frmAnaGraph");
+}
+
+namespace {
+
+class QuietPrintHost : public display::PrintWindowHost {
+public:
+    display::GraphPrintState graphState() const override { return {}; }
+    QString logoPath() const override { return {}; }
+    QString version() const override { return {}; }
+    bool choosePrinter(QWidget*) override { return false; }
+    void printReport(const display::ReportRequest&) override {}
+    void printWindowClosed() override {}
+};
+
+} // namespace
+
+TEST_F(ShippedLanguageTest, ThePrintWindowHasGermanForEveryText)
+{
+    Case c;
+    QuietPrintHost host;
+    const display::PrintWindow english(c, host);
+    SetTextLanguage("German");
+    display::PrintWindow german(c, host);
+    german.showWaitOnly();
+    expectEverythingTranslated("frmPrint");
+    EXPECT_NE(german.windowTitle(), english.windowTitle());
+    EXPECT_NE(german.typeOption(display::ReportType::OnlyGraph)->text(),
+              english.typeOption(display::ReportType::OnlyGraph)->text());
 }
 
 } // namespace sarvo

@@ -16,13 +16,16 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
+#include <optional>
 
 namespace sarvo::test {
 namespace {
@@ -768,6 +771,211 @@ TEST(DumpTest, ACaseSavedAndLoadedBackPrintsTheSameStoredValues)
         }
         EXPECT_GT(compared, 100);
     }
+}
+
+
+// ---- The report as a PDF file, checked with poppler's tools as a reader of the page would.
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+};
+
+// A poppler tool; its absence fails the test: tools/install-deps.sh installs poppler-utils.
+ToolRun Tool(const QString& name, const QStringList& args)
+{
+    const QString program = QStandardPaths::findExecutable(name);
+    EXPECT_FALSE(program.isEmpty()) << name.toStdString() << " is missing: run tools/install-deps.sh";
+    if (program.isEmpty())
+        return {};
+    QProcess p;
+    p.start(program, args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput())};
+}
+
+int PdfPages(const QString& pdf)
+{
+    const ToolRun info = Tool("pdfinfo", {pdf});
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral(R"(^Pages:\s+(\d+)\s*$)"),
+                                                         QRegularExpression::MultilineOption)
+                                          .match(info.out);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+QString PdfText(const QString& pdf)
+{
+    return Tool("pdftotext", {"-layout", pdf, "-"}).out;
+}
+
+// The texts appear in this order; returns the first that does not.
+std::optional<QString> FirstOutOfOrder(const QString& text, const QStringList& wanted)
+{
+    qsizetype at = 0;
+    for (const QString& w : wanted) {
+        const qsizetype found = text.indexOf(w, at);
+        if (found < 0)
+            return w;
+        at = found + w.size();
+    }
+    return std::nullopt;
+}
+
+// A dynamic measurement of our own: the counter-clockwise sample with a comment and a customer
+// of its own, read as the second run after the clockwise binary one, so that the error model
+// has both directions to fit.
+QString CommentedDbb(const QTemporaryDir& dir)
+{
+    QByteArray bytes = DataBytes("dbb_text_ccw.dbb");
+    bytes.replace("ACME Tools", "Report Customer");
+    bytes.replace("left,x,", "Spindle,warm,");
+    const QString path = dir.filePath("commented.dbb");
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+}
+
+bool NotZero(const std::map<QString, QString>& fields, const char* name)
+{
+    const auto it = fields.find(QStringLiteral("ErrorValues.") + QLatin1String(name));
+    EXPECT_NE(it, fields.end()) << name;
+    return it != fields.end() && it->second.toDouble() != 0;
+}
+
+} // namespace
+
+TEST(DumpTest, TheReportOfADynamicCaseIsOnePdfPageWithItsTextsInOrder)
+{
+    QTemporaryDir dir;
+    const QStringList sample = {DataFile("heid_cw.dbb"), CommentedDbb(dir)};
+    const QString pdf = dir.filePath("dynamic.pdf");
+    const DumpRun run = dump(QStringList{"--pdf", pdf} + sample, {}, "C.UTF-8");
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("logo")) << run.err.toStdString();
+    EXPECT_EQ(PdfPages(pdf), 1);
+    const QString text = PdfText(pdf);
+    EXPECT_EQ(FirstOutOfOrder(text, {"Sarvotrenk", "Version: " SARVOTEX_VERSION, "Customer:", "Report Customer",
+                                     "Machine:", "Mill 3", "Feedrate:(Prog./Meas.)", "2000/", "mm/min",
+                                     "Origin of Measurement:", "x:11 , y:-20 , z:300", "ISO230-4 results",
+                                     "Circular Deviation G, 1.cw:", "Circular Deviation G, 2.ccw:", "Circularity LSC:", "µm", "Circularity MZC:",
+                                     "Scale Error (x-y):", "Squareness Error:", "Backlash Step x", "Spindle warm",
+                                     "CW", "CCW", "Scale 10 µm"}),
+              std::nullopt)
+        << text.toStdString();
+    // The comment stands at the foot, on the line above the legend.
+    const QStringList lines = text.trimmed().split(u'\n');
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines.last().contains("Scale 10 µm"));
+    const qsizetype comment = lines.indexOf(QRegularExpression(QStringLiteral(R"(^\s*Spindle warm\s*$)")));
+    EXPECT_GT(comment, lines.size() - 6);
+
+    // The error rows that stand are those whose terms the analysis found, no others.
+    const auto fields = DumpFields(dump(sample, {}, "C.UTF-8").out);
+    ASSERT_EQ(fields.at("ResultsValid"), "true");
+    const std::pair<const char*, bool> rows[] = {
+        {"Axis Spike x:", NotZero(fields, "SpikeH") || NotZero(fields, "SpikeV")},
+        {"Cyclic Error x:", NotZero(fields, "CyclicH") || NotZero(fields, "CyclicV")},
+        {"Lateral Play x:", NotZero(fields, "PlayH") || NotZero(fields, "PlayV")},
+        {"Stick Slip x:", NotZero(fields, "SlipH") || NotZero(fields, "SlipV")},
+        {"Straightness x:", NotZero(fields, "StraightH") || NotZero(fields, "StraightV")},
+        {"Random Vibration:", NotZero(fields, "Random")},
+        {"Scale Error x:", fields.at("Calibrated") == "true"},
+    };
+    int present = 0;
+    for (const auto& [row, expected] : rows) {
+        EXPECT_EQ(text.contains(QLatin1String(row)), expected) << row;
+        present += expected ? 1 : 0;
+    }
+    EXPECT_LT(present, int(std::size(rows))) << "the sample should leave some rows out";
+}
+
+TEST(DumpTest, TheReportOfAStaticCaseHasNoFeedrateOrSamplingRate)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("static.pdf");
+    const DumpRun run = dump({"--pdf", pdf, "--report", "errors", DataFile("rtb_static.rtb")}, {}, "C.UTF-8");
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(PdfPages(pdf), 1);
+    const QString text = PdfText(pdf);
+    EXPECT_EQ(FirstOutOfOrder(text, {"Sarvotrenk", "Customer:", "File Name:", "rtb_static.rtb", "ISO230-4 results",
+                                     "Circularity LSC:", "Backlash Step", "CW", "CCW", "Scale 10 µm"}),
+              std::nullopt)
+        << text.toStdString();
+    EXPECT_FALSE(text.contains("(Prog./Meas.)"));
+    EXPECT_FALSE(text.contains("Sampling Rate:"));
+}
+
+TEST(DumpTest, AnOnlyGraphReportHasTheCaseAndIsoDataButNoErrorRows)
+{
+    QTemporaryDir dir;
+    for (const QStringList& sample : {QStringList{DataFile("heid_cw.dbb"), CommentedDbb(dir)}, QStringList{DataFile("rtb_static.rtb")}}) {
+        SCOPED_TRACE(sample.join(' ').toStdString());
+        const QString pdf = dir.filePath("graph.pdf");
+        const DumpRun run = dump(QStringList{"--pdf", pdf, "--report", "graph"} + sample, {}, "C.UTF-8");
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_EQ(PdfPages(pdf), 1);
+        const QString text = PdfText(pdf);
+        EXPECT_EQ(FirstOutOfOrder(text, {"Sarvotrenk", "Customer:", "ISO230-4 results", "Circularity LSC:",
+                                         "Circularity MZC:", "CW", "CCW", "Scale 10 µm"}),
+                  std::nullopt)
+            << text.toStdString();
+        for (const char* absent : {"Axis Spike", "Servo Mismatch", "Backlash Step", "Scale Error", "Squareness Error"})
+            EXPECT_FALSE(text.contains(QLatin1String(absent))) << absent;
+    }
+}
+
+// The page as a reader sees it: the logo in the top left corner, blue and red traces in the
+// graph band below the text, and nothing coloured beside the logo's corner in the text.
+TEST(DumpTest, TheReportsPageImageShowsTheLogoAndBothTracesInTheGraphBand)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("page.pdf");
+    ASSERT_EQ(dump({"--pdf", pdf, DataFile("rtb_dynamic_both.rtb")}, {}, "C.UTF-8").status, 0);
+    ASSERT_EQ(Tool("pdftoppm", {"-r", "100", "-png", "-singlefile", pdf, dir.filePath("page")}).status, 0);
+    const QImage page(dir.filePath("page.png"));
+    ASSERT_FALSE(page.isNull());
+    // A4 at 100 dots per inch: 827 x 1169.
+    ASSERT_NEAR(page.width(), 827, 2);
+    const auto count = [&page](const QRect& area, const std::function<bool(QRgb)>& is) {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x)
+                n += is(page.pixel(x, y)) ? 1 : 0;
+        }
+        return n;
+    };
+    // The traces are hairlines: on the screen they come out as pale blue and red.
+    const auto blue = [](QRgb p) { return qBlue(p) - std::max(qRed(p), qGreen(p)) > 40; };
+    const auto red = [](QRgb p) { return qRed(p) - std::max(qGreen(p), qBlue(p)) > 40; };
+    const auto ink = [](QRgb p) { return qGray(p) < 200; };
+    // The logo: 1.5 cm from the left and 0.2 cm from the top, 1.3 cm high (about 51 dots).
+    EXPECT_GT(count(QRect(60, 10, 120, 52), ink), 300);
+    // The graph band below the closing rule: the lower half of the page but its foot.
+    const QRect band(30, page.height() / 2, page.width() - 40, page.height() / 2 - 60);
+    EXPECT_GT(count(band, blue), 100);
+    EXPECT_GT(count(band, red), 50);
+    // The text blocks above hold black only.
+    EXPECT_EQ(count(QRect(50, 75, page.width() - 70, 250), red), 0);
+}
+
+TEST(DumpTest, AReportThatCannotBeWrittenLeavesNoPdfAndAWrongCallEndsWithTwo)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("no/such/folder/report.pdf");
+    const DumpRun failed = dump({"--pdf", pdf, DataFile("rtb_static.rtb")});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(failed.err.contains("Printing")) << failed.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+
+    const QString other = dir.filePath("other.pdf");
+    EXPECT_EQ(dump({"--pdf", other, "--report", "everything", DataFile("rtb_static.rtb")}).status, 2);
+    EXPECT_EQ(dump({"--pdf", other}).status, 2);
+    EXPECT_EQ(dump({"--pdf", other, "--graph", "polar", dir.filePath("x.png"), DataFile("rtb_static.rtb")}).status, 2);
+    EXPECT_FALSE(QFileInfo::exists(other));
 }
 
 } // namespace sarvo::test

@@ -27,6 +27,16 @@
 // (.brv or .rtb), and prints nothing: the readings as read, the results of the analysis (with
 // --no-analysis, as read: none). An unknown extension ends with status 2, a failed write with 1.
 //
+//   sarvotex-dump --pdf OUT.pdf [--report errors|graph] FILE [FILE...]
+//
+// --pdf prints, after reading and analysing, the one-page report of the case into OUT.pdf as
+// the print dialog's PDF choice does (A4 portrait, 600 dots per inch): errors is "Errors &&
+// Graph" (the default), graph "Only Graph". The graph is the polar one at the scale the graph
+// window would fit to the case, with the logo.wmf beside the program (else the source tree's)
+// and the program's version. The notes of the report go to stderr; a report that cannot be
+// printed ends with status 1 and leaves no OUT.pdf, a wrong call with status 2. Of several
+// cases the last one's report stays.
+//
 //   sarvotex-dump --save-db SESSION FILE
 //
 // --save-db reads and analyses FILE and saves it under SESSION into the case database of the
@@ -54,6 +64,7 @@
 #include "core/units.h"
 #include "display/canvas.h"
 #include "display/graphs.h"
+#include "display/report.h"
 #include "display/results_view.h"
 #include "files/brv_file.h"
 #include "files/dispatch.h"
@@ -351,6 +362,38 @@ int WriteGraph(const Case& c, const display::GraphRequest& request, const Settin
     return 0;
 }
 
+// The logo the program prints: beside the program, else the one of the source tree.
+QString LogoPath()
+{
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/logo.wmf");
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QStringLiteral(SARVOTEX_SOURCE_DIR "/data/logo.wmf");
+}
+
+// The report of the case as a PDF file, at the scale the graph window fits to the case when it
+// draws it. Returns the exit status.
+int WriteReport(const Case& c, display::ReportType type, Settings settings, const UnitState& units, const QString& out)
+{
+    display::RecordingCanvas scratch(QSizeF(800, 800));
+    double scale = display::UsableGraphScale(settings.GraphScale);
+    display::ReportRequest request;
+    request.type = type;
+    request.logoPath = LogoPath();
+    request.version = QStringLiteral(SARVOTEX_VERSION);
+    try {
+        display::DrawGraphPicture(scratch, c, scale, display::GraphRequest{}, units, settings.UnitsInch);
+        settings.GraphScale = scale;
+        const display::ReportOutcome outcome = display::WriteReportPdf(out, c, settings, units, request);
+        for (const QString& note : outcome.notes)
+            std::fprintf(stderr, "%s\n", qUtf8Printable(note));
+    } catch (const AppError& e) {
+        ReportError(QLatin1String(display::kPrintLocation), e);
+        return 1;
+    }
+    return 0;
+}
+
 // Saves the case into the program folder's case database as the program's Save does, answering
 // an overwrite question with Yes; prints the stored case's number.
 int SaveToProgramDb(Case& c, const QString& session, const Settings& settings, const QString& appPath)
@@ -418,7 +461,7 @@ int main(int argc, char** argv)
     // told otherwise, when a graph is asked for.
     bool graphWanted = false;
     for (int i = 1; i < argc; ++i)
-        graphWanted = graphWanted || std::strcmp(argv[i], "--graph") == 0;
+        graphWanted = graphWanted || std::strcmp(argv[i], "--graph") == 0 || std::strcmp(argv[i], "--pdf") == 0;
     if (graphWanted && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> application;
@@ -440,6 +483,31 @@ int main(int argc, char** argv)
         graphFile = QFileInfo(args[at + 2]).absoluteFilePath();
         args.remove(at, 3);
     }
+    // --pdf OUT.pdf [--report errors|graph] FILE: the report of the one file.
+    std::optional<display::ReportType> report;
+    QString reportFile;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--pdf")); at >= 0) {
+        const auto usage = [] {
+            std::fprintf(stderr, "usage: sarvotex-dump --pdf OUT.pdf [--report errors|graph] FILE [FILE...]\n");
+            return 2;
+        };
+        if (at != 0 || args.size() < 3 || graph)
+            return usage();
+        reportFile = QFileInfo(args[1]).absoluteFilePath();
+        args.remove(0, 2);
+        report = display::ReportType::ErrorsAndGraph;
+        if (args.front() == QLatin1String("--report")) {
+            if (args.size() < 2)
+                return usage();
+            if (args[1] == QLatin1String("graph"))
+                report = display::ReportType::OnlyGraph;
+            else if (args[1] != QLatin1String("errors"))
+                return usage();
+            args.remove(0, 2);
+        }
+        if (args.isEmpty() || args.front().startsWith(QLatin1String("--")))
+            return usage();
+    }
     // --save-db SESSION FILE: the one file is saved under SESSION instead of printed.
     std::optional<QString> saveSession;
     if (const qsizetype at = args.indexOf(QStringLiteral("--save-db")); at >= 0) {
@@ -454,7 +522,7 @@ int main(int argc, char** argv)
     QString writeFile;
     if (const qsizetype at = args.indexOf(QStringLiteral("--write")); at >= 0) {
         const QString suffix = at + 1 < args.size() ? QFileInfo(args[at + 1]).suffix().toLower() : QString();
-        if (graph || saveSession || (suffix != u"brv" && suffix != u"rtb")) {
+        if (graph || report || saveSession || (suffix != u"brv" && suffix != u"rtb")) {
             std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] --write OUT.brv|OUT.rtb FILE\n");
             return 2;
         }
@@ -474,11 +542,12 @@ int main(int argc, char** argv)
         args.clear();
     }
     const bool results = args.removeAll(QStringLiteral("--results")) > 0;
-    const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph;
+    const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph || report;
     if (args.isEmpty() && loadDb.isEmpty()) {
         std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
                              "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n"
                              "       sarvotex-dump [--no-analysis] --write OUT.brv|OUT.rtb FILE\n"
+                             "       sarvotex-dump --pdf OUT.pdf [--report errors|graph] FILE [FILE...]\n"
                              "       sarvotex-dump --save-db SESSION FILE\n"
                              "       SARVOTEX_HOME=FOLDER sarvotex-dump --load-db ID|last\n");
         return 2;
@@ -549,6 +618,10 @@ int main(int argc, char** argv)
         }
         if (graph) {
             status = std::max(status, WriteGraph(openCase, *graph, settings, units, graphFile));
+            continue;
+        }
+        if (report) {
+            status = std::max(status, WriteReport(openCase, *report, settings, units, reportFile));
             continue;
         }
         if (saveSession) {
