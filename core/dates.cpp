@@ -208,4 +208,37 @@ QDateTime NaiveNow()
     return naive(now.date(), QTime(t.hour(), t.minute(), t.second()));
 }
 
+std::optional<QDateTime> ParseStampDateTime(const QString& stamp)
+{
+    const QString text = stamp.trimmed();
+    const auto part = [&text](qsizetype start, qsizetype length) -> std::optional<int> {
+        bool ok = false;
+        const int value = text.mid(start, length).trimmed().toInt(&ok);
+        return ok ? std::optional<int>(value) : std::nullopt;
+    };
+    const auto year = part(0, 4);
+    const auto month = part(4, 2);
+    const auto day = part(6, 2);
+    if (!year || !month || !day)
+        return std::nullopt;
+    int y = *year;
+    if (y >= 0 && y < 30)
+        y += 2000;
+    else if (y >= 30 && y < 100)
+        y += 1900;
+    if (y < 100 || y > 9999)
+        return std::nullopt;
+    const QDate date = QDate(y, 1, 1).addMonths(*month - 1).addDays(*day - 1);
+    if (!date.isValid() || date.year() < 100 || date.year() > 9999)
+        return std::nullopt;
+    const QDateTime midnight(date, QTime(0, 0), Qt::UTC);
+    const auto hour = part(9, 2);
+    const auto minute = part(11, 2);
+    const auto second = part(13, 2);
+    if (!hour || !minute || !second)
+        return midnight;
+    const QDateTime when = midnight.addSecs(qint64(*hour) * 3600 + qint64(*minute) * 60 + *second);
+    return when.isValid() ? when : midnight;
+}
+
 } // namespace sarvo

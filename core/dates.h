@@ -28,6 +28,11 @@ QDateTime DateFix1980(const QString& text);
 // arithmetic does; any failure gives the current date and time.
 QDateTime ParseFixedDateTime(const QString& stamp);
 
+// "yyyymmdd-hhmmss" by character positions (blanks around it ignored), as the XML measurement
+// files hold their dates; two-digit years as above. Parts out of range carry into the next larger
+// one; nullopt when the date part cannot be read, the midnight when only the time part cannot.
+std::optional<QDateTime> ParseStampDateTime(const QString& stamp);
+
 // True when the text reads as a time of day (h:mm, h:mm:ss, optionally AM/PM).
 bool IsTimeText(const QString& text);
 

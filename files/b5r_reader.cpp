@@ -69,17 +69,6 @@ bool isNamed(pugi::xml_node element, const char* name)
     return attribute && std::strcmp(attribute.value(), name) == 0;
 }
 
-std::optional<int> int16Of(QStringView digits)
-{
-    const auto value = ParseNumber(digits.trimmed());
-    if (!value)
-        return std::nullopt;
-    const double r = std::nearbyint(*value);
-    if (r < std::numeric_limits<int16_t>::min() || r > std::numeric_limits<int16_t>::max())
-        return std::nullopt;
-    return static_cast<int>(r);
-}
-
 // A reading index: a 16-bit whole number, refused when the text is none.
 int indexValue(pugi::xml_node node)
 {
@@ -99,39 +88,6 @@ void checkIndexes(int64_t first, int64_t last)
                                     "be 0 or later and the last not before the first.")
                               .arg(first)
                               .arg(last));
-}
-
-// "yyyymmdd-hhmmss". Parts out of range carry over as date arithmetic does; a date that cannot
-// be read is the current time, a time that cannot be read leaves the day at midnight.
-QDateTime completedDate(const QString& stamp, const ReadContext& ctx)
-{
-    const QString t = stamp.trimmed();
-    const auto part = [&t](qsizetype at, qsizetype length) {
-        return int16Of(QStringView(t).mid(std::min(at, t.size()), length));
-    };
-    const auto year = part(0, 4);
-    const auto month = part(4, 2);
-    const auto day = part(6, 2);
-    if (!year || !month || !day)
-        return ctx.currentTime();
-    int fullYear = *year;
-    if (fullYear >= 0 && fullYear < 30)
-        fullYear += 2000;
-    else if (fullYear >= 30 && fullYear < 100)
-        fullYear += 1900;
-    if (fullYear < 100 || fullYear > 9999)
-        return ctx.currentTime();
-    const QDate date = QDate(fullYear, 1, 1).addMonths(*month - 1).addDays(*day - 1);
-    if (!date.isValid() || date.year() < 100 || date.year() > 9999)
-        return ctx.currentTime();
-    const QDateTime midnight(date, QTime(0, 0), Qt::UTC);
-    const auto hour = part(9, 2);
-    const auto minute = part(11, 2);
-    const auto second = part(13, 2);
-    if (!hour || !minute || !second)
-        return midnight;
-    const QDateTime when = midnight.addSecs(qint64(*hour) * 3600 + qint64(*minute) * 60 + *second);
-    return when.isValid() ? when : midnight;
 }
 
 B5rParts documentParts(const pugi::xml_document& doc)
@@ -179,7 +135,7 @@ void applyHeader(Case& c, const B5rParts& p, const ReadContext& ctx)
     h[HdrMachine] = machine ? requiredAttribute(machine, "NAME") : QStringLiteral("Simulator");
 
     const pugi::xml_node completed = SelectNode(p.root, "child::DATE_COMPLETED");
-    d.TestDate = completed ? completedDate(text(completed), ctx) : ctx.currentTime();
+    d.TestDate = completed ? ParseStampDateTime(text(completed)).value_or(ctx.currentTime()) : ctx.currentTime();
     h[HdrDate] = GeneralDateText(d.TestDate);
 
     h[HdrBy] = textOr(p.root, "descendant::OPERATOR", QString());
@@ -263,29 +219,14 @@ void readRun(Case& c, int run, pugi::xml_node element, const Thinning& reduction
     const pugi::xml_node readings = SelectNode(element, "child::READINGS");
     if (!readings)
         throw FormatError(Translate("Run %1 has no READINGS.").arg(run));
+    // The readings from START_INDEX to END_INDEX must all be there; the list may go on beyond.
     const QString list = text(readings);
-    QStringView rest(list);
-    const auto next = [&]() {
-        const QStringView token = NextToken(rest);
-        if (token.isEmpty())
-            throw ShortFileError(Translate("The READINGS of run %1 end before its END_INDEX %2.").arg(run).arg(last));
-        return token;
-    };
-    for (int64_t k = 0; k < first; ++k)
-        next();
-    for (int p = 0; p < count; ++p) {
-        double sum = 0;
-        for (int64_t k = 0; k < f; ++k) {
-            const auto value = ParseNumber(next());
-            if (!value)
-                throw FormatError(Translate("A reading of run %1 is not a number.").arg(run));
-            sum += *value;
-        }
-        const double mean = FiniteValue(sum / double(f), QStringLiteral("READINGS"));
-        d.Readings(run, d.RunDirection[r] >= 0 ? p : count - 1 - p) = mean;
+    const QString end = QStringLiteral("END_INDEX %1").arg(last);
+    QStringView rest = ReadRunReadings(d, run, list, first, count, f, end);
+    for (int64_t k = first + points * f; k <= last; ++k) {
+        if (NextToken(rest).isEmpty())
+            throw ReadingsEndError(run, end);
     }
-    for (int64_t k = first + points * f; k <= last; ++k)
-        next();
 
     for (const pugi::xpath_node& feature : nodesInOrder(element, "child::FEATURE")) {
         if (isNamed(feature.node(), kFeedrateFeature)) {
@@ -329,22 +270,9 @@ void readRuns(Case& c, const B5rParts& p, const ReadContext& ctx)
         break;
     }
 
-    d.RunCount = static_cast<int16_t>(count);
     // The runs read set the step; a longer run beyond the seventh or a stray index pair must not
     // stretch the points over a wider arc.
-    d.MaxTargets = *std::max_element(d.RunTargets.begin() + 1, d.RunTargets.begin() + 1 + count);
-    if (!d.Dynamic) {
-        // The static model steps by 45 degrees: one point every 45 degrees of the arc.
-        for (int r = 1; r <= count; ++r) {
-            const int points = d.RunTargets[static_cast<std::size_t>(r)];
-            if (d.SweepAngle % 45 != 0 || points != d.SweepAngle / 45)
-                throw FormatError(Translate("A static run holds one point every 45 degrees: %1 points do not fit an arc "
-                                            "of %2 degrees.")
-                                      .arg(points)
-                                      .arg(d.SweepAngle));
-        }
-    }
-    d.AngleStep = d.Dynamic ? double(d.SweepAngle) / double(d.MaxTargets) : 45.0;
+    FinishRuns(d, static_cast<int>(count));
 }
 
 // Loads the file named in HdrFilename; a missing file fails under its own location text.
@@ -395,11 +323,7 @@ ReadResult ReadB5r(Case& c, const ReadContext& ctx)
         return ReadResult::error(QString::fromLatin1(kB5rReadLocation), AppError::fromException(std::current_exception()));
     }
     // Asked last, so that a file that cannot be read asks nothing and adds no machine.
-    const QString machine = ctx.machineFor(c.Header[HdrMachine]);
-    if (machine.isEmpty())
-        return ReadResult::cancelled();
-    c.Header[HdrMachine] = machine;
-    return ReadResult::success();
+    return ConfirmMachine(c, ctx);
 }
 
 } // namespace sarvo::files

@@ -102,43 +102,6 @@ int16_t countValue(const QString& text)
     return count;
 }
 
-// A whole number from a few characters of the date stamp, as the integer conversion reads it.
-std::optional<int> stampPart(const QString& stamp, qsizetype start, qsizetype length)
-{
-    const QString part = stamp.mid(start, length).trimmed();
-    bool ok = false;
-    const int value = part.toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
-// "yyyymmdd-hhmmss" by character positions. Parts out of range carry into the next larger one; a
-// date part that cannot be read gives no date, a time part that cannot be read the midnight.
-std::optional<QDateTime> stampDate(const QString& stamp)
-{
-    const auto year = stampPart(stamp, 0, 4);
-    const auto month = stampPart(stamp, 4, 2);
-    const auto day = stampPart(stamp, 6, 2);
-    if (!year || !month || !day)
-        return std::nullopt;
-    int y = *year;
-    if (y >= 0 && y < 30)
-        y += 2000;
-    else if (y >= 30 && y < 100)
-        y += 1900;
-    const QDate date = QDate(y, 1, 1).addMonths(*month - 1).addDays(*day - 1);
-    if (!date.isValid() || date.year() < 100 || date.year() > 9999)
-        return std::nullopt;
-    QDateTime when(date, QTime(0, 0), Qt::UTC);
-    const auto hour = stampPart(stamp, 9, 2);
-    const auto minute = stampPart(stamp, 11, 2);
-    const auto second = stampPart(stamp, 13, 2);
-    if (hour && minute && second)
-        when = when.addSecs(qint64(*hour) * 3600 + qint64(*minute) * 60 + *second);
-    if (!when.isValid())
-        return std::nullopt;
-    return when;
-}
-
 // The case information: everything a listing of files shows.
 void applyHeader(Case& c, const BrvDocument& doc, const ReadContext& ctx)
 {
@@ -172,7 +135,7 @@ void applyHeader(Case& c, const BrvDocument& doc, const ReadContext& ctx)
     h[HdrMachine] = textOr(root, "descendant::MACHINE_NAME", QStringLiteral("DefaultMachine"));
 
     const auto stamp = textOf(root, "descendant::DATE");
-    const auto date = stamp ? stampDate(*stamp) : std::nullopt;
+    const auto date = stamp ? ParseStampDateTime(*stamp) : std::nullopt;
     d.TestDate = date ? *date : ctx.currentTime();
     h[HdrDate] = GeneralDateText(d.TestDate);
 
@@ -238,35 +201,21 @@ void readRuns(Case& c, const BrvDocument& doc, const ReadContext& ctx)
         CheckRunPoints(points, ctx.maxPoints, run);
         const int count = static_cast<int>(points);
         d.RunTargets[r] = static_cast<int16_t>(count);
-        // Values missing at the end of the list are 0; values beyond the count are not read.
-        QStringView rest(*list);
-        for (int p = 0; p < count; ++p) {
-            double sum = 0;
-            for (int64_t k = 0; k < factor; ++k)
-                sum += StrToDbl(NextToken(rest).toString());
-            const double mean = FiniteValue(sum / double(factor), QStringLiteral("READINGS"));
-            // Clockwise runs were written from their last point.
-            d.Readings(run, d.RunDirection[r] > 0 ? p : count - 1 - p) = mean;
+        // The list holds exactly the run's count of values: fewer or more means a damaged file,
+        // never points made up or dropped. Thinning leaves the last count % factor values unused.
+        const QString last = Translate("last point");
+        QStringView rest = ReadRunReadings(d, run, *list, 0, count, factor, last);
+        for (int64_t k = int64_t(count) * factor; k < element.samples; ++k) {
+            if (NextToken(rest).isEmpty())
+                throw ReadingsEndError(run, last);
         }
+        if (!NextToken(rest).isEmpty())
+            throw FormatError(Translate("Run %1 holds more readings than its TARGETS says.").arg(run));
     }
 
-    d.RunCount = static_cast<int16_t>(run);
-    d.MaxTargets = *std::max_element(d.RunTargets.begin() + 1, d.RunTargets.begin() + 1 + run);
-    // Every stage places point j at start + j x sweep / points; the static model also steps by
-    // 45 degrees, so a static run must hold exactly one point every 45 degrees of its arc.
-    if (!d.Dynamic) {
-        for (int r = 1; r <= run; ++r) {
-            const int points = d.RunTargets[static_cast<std::size_t>(r)];
-            if (d.SweepAngle % 45 != 0 || points != d.SweepAngle / 45)
-                throw FormatError(Translate("A static run holds one point every 45 degrees: %1 points do not fit an arc "
-                                            "of %2 degrees.")
-                                      .arg(points)
-                                      .arg(d.SweepAngle));
-        }
-    }
+    FinishRuns(d, run);
     d.MeasuredFeedrateAverage = SingleValue(numberOr(doc.xml->root(), "descendant::MEASURED_FEEDRATE_AVERAGE", 0.0),
                                             QStringLiteral("MEASURED_FEEDRATE_AVERAGE"));
-    d.AngleStep = d.Dynamic ? double(d.SweepAngle) / double(d.MaxTargets) : 45.0;
 }
 
 void applyRest(Case& c, const BrvDocument& doc)
@@ -316,11 +265,7 @@ ReadResult ReadBrvFile(Case& c, const ReadContext& ctx)
         return ReadResult::error(QString::fromLatin1(kBrvReadLocation), AppError::fromException(std::current_exception()));
     }
     // Asked last, so that a file that cannot be read asks nothing and adds no machine.
-    const QString machine = ctx.machineFor(c.Header[HdrMachine]);
-    if (machine.isEmpty())
-        return ReadResult::cancelled();
-    c.Header[HdrMachine] = machine;
-    return ReadResult::success();
+    return ConfirmMachine(c, ctx);
 }
 
 } // namespace sarvo::files

@@ -156,4 +156,34 @@ void ResetRuns(Case& c)
     c.Results.ResultsValid = false;
 }
 
+void FinishRuns(CaseData& d, int runs)
+{
+    if (runs < 1)
+        throw FormatError(Translate("The file holds no run."));
+    d.RunCount = static_cast<int16_t>(runs);
+    d.MaxTargets = *std::max_element(d.RunTargets.begin() + 1, d.RunTargets.begin() + 1 + runs);
+    // Every stage places point j at start + j x sweep / points; the static model also steps by
+    // 45 degrees, so a static run must hold exactly one point every 45 degrees of its arc.
+    if (!d.Dynamic) {
+        for (int r = 1; r <= runs; ++r) {
+            const int points = d.RunTargets[static_cast<std::size_t>(r)];
+            if (d.SweepAngle % 45 != 0 || points != d.SweepAngle / 45)
+                throw FormatError(Translate("A static run holds one point every 45 degrees: %1 points do not fit an arc "
+                                            "of %2 degrees.")
+                                      .arg(points)
+                                      .arg(d.SweepAngle));
+        }
+    }
+    d.AngleStep = d.Dynamic ? double(d.SweepAngle) / double(d.MaxTargets) : 45.0;
+}
+
+ReadResult ConfirmMachine(Case& c, const ReadContext& ctx)
+{
+    const QString machine = ctx.machineFor(c.Header[HdrMachine]);
+    if (machine.isEmpty())
+        return ReadResult::cancelled();
+    c.Header[HdrMachine] = machine;
+    return ReadResult::success();
+}
+
 } // namespace sarvo::files

@@ -4,6 +4,7 @@
 
 #include "core/app_error.h"
 #include "core/case.h"
+#include "files/read_context.h"
 
 #include <QString>
 
@@ -54,6 +55,14 @@ QString SamplingRateText(const Case& c);
 
 // "###0.000#" of the bar length and similar fixed forms, always with ".".
 QString FixedText(double value, const char* pattern);
+
+// Ends the runs of a full read: RunCount, MaxTargets as the longest run and AngleStep. A static
+// run must hold exactly one point every 45 degrees of its arc, as the static model steps.
+void FinishRuns(CaseData& d, int runs);
+
+// The machine check of a full read, asked last so that a file that cannot be read asks nothing:
+// the known machine replaces the file's name; no machine chosen cancels the read.
+ReadResult ConfirmMachine(Case& c, const ReadContext& ctx);
 
 // A full read starts from empty runs: readings, per-run values, counts and the results flag.
 void ResetRuns(Case& c);

@@ -278,22 +278,8 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
     if (run == 0)
         throw FormatError(Translate("The file holds no run."));
 
-    d.RunCount = static_cast<int16_t>(run);
-    d.MaxTargets = *std::max_element(d.RunTargets.begin() + 1, d.RunTargets.begin() + 1 + run);
+    FinishRuns(d, run);
     c.Header[HdrMaxTargets] = QString::number(d.MaxTargets);
-    // Every stage places point j at start + j x sweep / points; the static model also steps by
-    // 45 degrees, so a static run must hold exactly one point every 45 degrees of its arc.
-    if (!d.Dynamic) {
-        for (int r = 1; r <= run; ++r) {
-            const int points = d.RunTargets[static_cast<std::size_t>(r)];
-            if (d.SweepAngle % 45 != 0 || points != d.SweepAngle / 45)
-                throw FormatError(Translate("A static run holds one point every 45 degrees: %1 points do not fit an arc "
-                                            "of %2 degrees.")
-                                      .arg(points)
-                                      .arg(d.SweepAngle));
-        }
-    }
-    d.AngleStep = d.Dynamic ? double(d.SweepAngle) / double(d.MaxTargets) : 45.0;
     c.Header[HdrSampling] = d.Dynamic ? SamplingRateText(c) : QString();
 }
 
@@ -327,11 +313,7 @@ ReadResult ReadRtb(Case& c, const ReadContext& ctx)
         return ReadResult::error(QString::fromLatin1(kRtbLocation), AppError::fromException(std::current_exception()));
     }
     // Asked last, so that a file that cannot be read asks nothing and adds no machine.
-    const QString machine = ctx.machineFor(c.Header[HdrMachine]);
-    if (machine.isEmpty())
-        return ReadResult::cancelled();
-    c.Header[HdrMachine] = machine;
-    return ReadResult::success();
+    return ConfirmMachine(c, ctx);
 }
 
 } // namespace sarvo::files

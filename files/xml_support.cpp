@@ -4,6 +4,7 @@
 #include "core/language_db.h"
 #include "files/read_context.h"
 #include "files/reader_support.h"
+#include "files/text_items.h"
 
 #include <sstream>
 #include <string>
@@ -90,6 +91,35 @@ QStringView NextToken(QStringView& list)
     const QStringView token = list.mid(start, end - start);
     list = list.mid(end);
     return token;
+}
+
+AppError ReadingsEndError(int run, const QString& lastValue)
+{
+    return ShortFileError(Translate("The readings of run %1 end before its %2.").arg(run).arg(lastValue));
+}
+
+QStringView ReadRunReadings(CaseData& d, int run, QStringView list, int64_t skip, int points, int64_t factor,
+                            const QString& lastValue)
+{
+    const auto next = [&]() {
+        const QStringView token = NextToken(list);
+        if (token.isEmpty())
+            throw ReadingsEndError(run, lastValue);
+        const auto value = ParseNumber(token);
+        if (!value)
+            throw FormatError(Translate("A reading of run %1 is not a number.").arg(run));
+        return *value;
+    };
+    for (int64_t k = 0; k < skip; ++k)
+        next();
+    const bool reversed = d.RunDirection[static_cast<std::size_t>(run)] < 0;
+    for (int p = 0; p < points; ++p) {
+        double sum = 0;
+        for (int64_t k = 0; k < factor; ++k)
+            sum += next();
+        d.Readings(run, reversed ? points - 1 - p : p) = FiniteValue(sum / double(factor), QStringLiteral("READINGS"));
+    }
+    return list;
 }
 
 QByteArray XmlDocumentBytes(const pugi::xml_document& document)

@@ -3,12 +3,16 @@
 // explicit indentation, loading one with checks, element texts, and the number lists of the
 // readings.
 
+#include "core/app_error.h"
+#include "core/case.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <memory>
 
 namespace sarvo::files {
@@ -31,6 +35,16 @@ QString CommaToPoint(const QString& text);
 // Cuts the first number off a list separated by any run of blanks, tabs and line ends (CR LF,
 // LF or CR). An empty or all-blank list gives an empty token and is left empty.
 QStringView NextToken(QStringView& list);
+
+// Reads the points of a run from its readings list into d.Readings(run, ...): after skipping
+// `skip` values, `points` means of `factor` consecutive values each; a clockwise run (direction
+// below 0) was listed from its last point. A value that is no number, or a list that ends before
+// the last value needed, raises with the run and lastValue (what the file names as the run's last
+// value) in the message. Returns what is left of the list.
+QStringView ReadRunReadings(CaseData& d, int run, QStringView list, int64_t skip, int points, int64_t factor,
+                            const QString& lastValue);
+// "The readings of run 2 end before its <lastValue>."
+AppError ReadingsEndError(int run, const QString& lastValue);
 
 // The document as UTF-8 bytes: each top-level node (declaration, comment, root) on a line of its
 // own ending in CR LF; inside the root only the tree's own white space (no indentation added).

@@ -700,14 +700,14 @@ TEST_F(BrvReaderTest, LongRunsAreThinnedToMeansOfConsecutiveReadings)
 
     // A run without a count of its own counts 500, and thins by the largest count.
     c = Case{};
-    ASSERT_TRUE(read(brvText({}, {runText("CCW", 0, ramp(600), {{"TARGETS", QString()}}), runText("CCW", 1000, ramp(1000))}),
+    ASSERT_TRUE(read(brvText({}, {runText("CCW", 0, ramp(500), {{"TARGETS", QString()}}), runText("CCW", 1000, ramp(1000))}),
                      500)
                     .ok());
     EXPECT_EQ(c.Data.RunTargets[1], 166); // 500 / 3
     EXPECT_EQ(c.Data.RunTargets[2], 333);
 }
 
-TEST_F(BrvReaderTest, SevenRunsAtMostAndMissingValuesAreZero)
+TEST_F(BrvReaderTest, SevenRunsAtMostAndAListThatDisagreesWithItsCountFails)
 {
     QStringList runs;
     for (int r = 1; r <= 9; ++r)
@@ -716,15 +716,19 @@ TEST_F(BrvReaderTest, SevenRunsAtMostAndMissingValuesAreZero)
     EXPECT_EQ(c.Data.RunCount, 7);
     EXPECT_EQ(c.Data.Readings(7, 0), 0.007);
 
-    // Five values for eight points: the last three are 0; values beyond the count are not read.
-    c = Case{};
-    ASSERT_TRUE(read(brvText({}, {runText("CCW", 8, ramp(5)), runText("CW", 3, ramp(6))})).ok());
-    EXPECT_EQ(c.Data.Readings(1, 4), 0.005);
-    for (int j = 5; j < 8; ++j)
-        EXPECT_EQ(c.Data.Readings(1, j), 0.0) << j;
-    EXPECT_EQ(c.Data.RunTargets[2], 3);
-    EXPECT_EQ(c.Data.Readings(2, 0), 0.003);
-    EXPECT_EQ(c.Data.Readings(2, 2), 0.001);
+    // Five values for eight points, or six for three: no point is made up or dropped.
+    for (const auto& [run, why] : {std::pair{runText("CCW", 8, ramp(5)), "end before its last point"},
+                                   std::pair{runText("CW", 3, ramp(6)), "more readings than its TARGETS"}}) {
+        c = Case{};
+        const files::ReadResult r = read(brvText({}, {run}));
+        ASSERT_FALSE(r.ok()) << why;
+        EXPECT_EQ(r.location, files::kBrvReadLocation);
+        EXPECT_TRUE(r.message.contains(why)) << r.message.toStdString();
+    }
+    // A value that is no number is not read as 0.
+    const files::ReadResult junk = read(brvText({}, {runText("CCW", 3, "0.001 x 0.003")}));
+    ASSERT_FALSE(junk.ok());
+    EXPECT_TRUE(junk.message.contains("not a number")) << junk.message.toStdString();
 }
 
 TEST_F(BrvReaderTest, ReadingsSeparatedByAnyLineEndReadAlike)
