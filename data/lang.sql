@@ -215,6 +215,23 @@ INSERT INTO Languages (Form, English, German) VALUES ('MacList', '&OK', '&OK');
 INSERT INTO Languages (Form, English, German) VALUES ('MacList', '&Cancel', '&Abbrechen');
 INSERT INTO Languages (Form, English, German) VALUES ('MacList', '&New', '&Neu');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A static run holds one point every 45 degrees: %1 points do not fit an arc of %2 degrees.', 'Ein statischer Lauf hat alle 45 Grad einen Punkt: %1 Punkte passen nicht zu einem Bogen von %2 Grad.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The test date "%1" is not a date.', 'Das Prüfdatum "%1" ist kein Datum.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The readings of run %1 end before its %2.', 'Die Messwerte von Lauf %1 enden vor seinem %2.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A reading of run %1 is not a number.', 'Ein Messwert von Lauf %1 ist keine Zahl.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file is no well-formed XML (%1 at byte %2).', 'Die Datei ist kein wohlgeformtes XML (%1 bei Byte %2).');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The XML file has no root element.', 'Die XML-Datei hat kein Wurzelelement.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file has no element "%1".', 'Die Datei hat kein Element "%1".');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The value of "%1" is not a number.', 'Der Wert von "%1" ist keine Zahl.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The value of "%1" must not be negative.', 'Der Wert von "%1" darf nicht negativ sein.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Run %1 has no element "%2".', 'Lauf %1 hat kein Element "%2".');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'last point', 'letzten Punkt');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Run %1 holds more readings than its TARGETS says.', 'Lauf %1 enthält mehr Messwerte, als sein TARGETS angibt.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The element %1 has no attribute %2.', 'Das Element %1 hat kein Attribut %2.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'START_INDEX %1 and END_INDEX %2 name no readings: the first reading must be 0 or later and the last not before the first.', 'START_INDEX %1 und END_INDEX %2 bezeichnen keine Messwerte: der erste Messwert muss 0 oder später sein und der letzte nicht vor dem ersten.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file holds no %1 element.', 'Die Datei enthält kein Element %1.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file holds fewer END_INDEX than START_INDEX elements.', 'Die Datei enthält weniger END_INDEX- als START_INDEX-Elemente.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Run %1 has no READINGS.', 'Lauf %1 hat keine READINGS.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A dynamic test needs the START_INDEX and END_INDEX of its runs.', 'Eine dynamische Messung braucht START_INDEX und END_INDEX ihrer Läufe.');
 
 -- The results window's values: run directions, and the tab and frame captions of its pages
 -- (the hidden tab-caption labels carry the access keys; "All" serves both).
