@@ -419,6 +419,14 @@ private:
 
     // The next point of a trace: a reading that is no number is left out and the trace goes on
     // from the last one that was (also when the first was not).
+    // Clockwise runs solid blue, counter-clockwise runs dotted red, on paper as in the legend.
+    void useRunPen(int direction)
+    {
+        const bool cw = direction < 0;
+        page_.setDrawStyle(cw ? DrawStyle::Solid : DrawStyle::Dotted);
+        page_.setForeColor(cw ? kClockwise : kCounterClockwise);
+    }
+
     void traceTo(const QPointF& p)
     {
         const QPointF at = page_.current();
@@ -459,9 +467,7 @@ private:
         if (d.SweepAngle != 0) {
             page_.setDrawWidth(1);
             for (int r = 1; r <= d.RunCount; ++r) {
-                const bool cw = d.RunDirection[std::size_t(r)] < 0;
-                page_.setDrawStyle(cw ? DrawStyle::Solid : DrawStyle::Dotted);
-                page_.setForeColor(cw ? kClockwise : kCounterClockwise);
+                useRunPen(d.RunDirection[std::size_t(r)]);
                 const int targets = d.RunTargets[std::size_t(r)];
                 if (targets <= 0)
                     continue;
@@ -559,9 +565,7 @@ private:
         if (traces) {
             page_.setDrawWidth(1);
             for (int r = 1; r <= d.RunCount; ++r) {
-                const bool cw = d.RunDirection[std::size_t(r)] < 0;
-                page_.setDrawStyle(cw ? DrawStyle::Solid : DrawStyle::Dotted);
-                page_.setForeColor(cw ? kClockwise : kCounterClockwise);
+                useRunPen(d.RunDirection[std::size_t(r)]);
                 const int targets = d.RunTargets[std::size_t(r)];
                 if (targets <= 0)
                     continue;
