@@ -505,7 +505,7 @@ TEST_F(ReportTest, ThePolarGraphDrawsEveryRunWithItsDirectionsPenAndBoldLetters)
     EXPECT_TRUE(linesIn(kGreen).empty());
     // The nominal circle over the runs, 3 divisions of 10 µm at 9.7 divisions across the band.
     ASSERT_EQ(page->circles.size(), 1u);
-    const Line& closing = rules()[5];
+    const Line closing = rules()[5];
     const double y0 = closing.from.y();
     const double w = kW - 1.5;
     const double cy = y0 + (kH - y0 - 3 * Th(10)) / 2;
@@ -591,7 +591,7 @@ TEST_F(ReportTest, TheLegendShowsBothPensAndTheScaleInUse)
         // The legend's font: 10 point after the polar graph, 8 after the linear one.
         const double h = Th(linear ? 8 : 10);
         const double ly = kH - 2 * h;
-        const Line& separator = rules().back();
+        const Line separator = rules().back();
         EXPECT_NEAR(separator.from.y(), kH - 3 * h, 1e-9);
         EXPECT_EQ(separator.pen.width, 4);
         const auto blue = linesIn(kBlue);

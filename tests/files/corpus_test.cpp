@@ -33,7 +33,7 @@ QList<std::pair<QString, QByteArray>> corpus()
         const files::ReadContext ctx = MemoryContext(mem);
         Case c;
         c.Header[HdrFilename] = "/c/" + inputs[i].first;
-        const QString& name = inputs[i].first;
+        const QString name = inputs[i].first; // a copy: appending below may move the list
         const bool ok = name.endsWith(".rtb")   ? files::ReadRtb(c, ctx).ok()
                         : name.endsWith(".brv") ? files::ReadBrvFile(c, ctx).ok()
                         : name.endsWith(".b5r") ? files::ReadB5r(c, ctx).ok()
