@@ -419,14 +419,6 @@ private:
 
     // The next point of a trace: a reading that is no number is left out and the trace goes on
     // from the last one that was (also when the first was not).
-    // Clockwise runs solid blue, counter-clockwise runs dotted red, on paper as in the legend.
-    void useRunPen(int direction)
-    {
-        const bool cw = direction < 0;
-        page_.setDrawStyle(cw ? DrawStyle::Solid : DrawStyle::Dotted);
-        page_.setForeColor(cw ? kClockwise : kCounterClockwise);
-    }
-
     void traceTo(const QPointF& p)
     {
         const QPointF at = page_.current();
@@ -434,6 +426,28 @@ private:
             page_.lineTo(p);
         else
             page_.moveTo(p);
+    }
+
+    // Every run as one thin trace, clockwise runs solid blue and counter-clockwise runs dotted red
+    // as in the legend; at(reading, point) places a point. A closed trace ends at its first point.
+    template <typename At>
+    void runTraces(const CaseData& d, At at, bool closed)
+    {
+        page_.setDrawWidth(1);
+        for (int r = 1; r <= d.RunCount; ++r) {
+            const bool cw = d.RunDirection[std::size_t(r)] < 0;
+            page_.setDrawStyle(cw ? DrawStyle::Solid : DrawStyle::Dotted);
+            page_.setForeColor(cw ? kClockwise : kCounterClockwise);
+            const int targets = d.RunTargets[std::size_t(r)];
+            if (targets <= 0)
+                continue;
+            const QPointF first = at(d.Readings(r, 0), 0);
+            page_.moveTo(first);
+            for (int p = 1; p < targets; ++p)
+                traceTo(at(d.Readings(r, p), p));
+            if (closed)
+                traceTo(first);
+        }
     }
 
     void skipGraph()
@@ -464,21 +478,8 @@ private:
 
         // The traces stay in the band between the text above and the foot below.
         page_.setClip(QRectF(QPointF(1.5, y0), QPointF(left_ + width_, std::min(height_ - 3 * th, traceFloor_))));
-        if (d.SweepAngle != 0) {
-            page_.setDrawWidth(1);
-            for (int r = 1; r <= d.RunCount; ++r) {
-                useRunPen(d.RunDirection[std::size_t(r)]);
-                const int targets = d.RunTargets[std::size_t(r)];
-                if (targets <= 0)
-                    continue;
-                const QPointF first = point(d.Readings(r, 0), d.StartAngle);
-                page_.moveTo(first);
-                for (int p = 1; p < targets; ++p)
-                    traceTo(point(d.Readings(r, p), p * d.AngleStep + d.StartAngle));
-                if (d.SweepAngle == 360)
-                    traceTo(first);
-            }
-        }
+        if (d.SweepAngle != 0)
+            runTraces(d, [&](double v, int p) { return point(v, p * d.AngleStep + d.StartAngle); }, d.SweepAngle == 360);
         page_.clearClip();
 
         page_.setDrawStyle(DrawStyle::Solid);
@@ -562,18 +563,8 @@ private:
         page_.setClip(QRectF(QPointF(1.5, top), QPointF(left_ + width_, std::min(top + band, traceFloor_))));
         page_.setScale(scaleLeft, scaleTop, scaleWidth, scaleHeight);
 
-        if (traces) {
-            page_.setDrawWidth(1);
-            for (int r = 1; r <= d.RunCount; ++r) {
-                useRunPen(d.RunDirection[std::size_t(r)]);
-                const int targets = d.RunTargets[std::size_t(r)];
-                if (targets <= 0)
-                    continue;
-                page_.moveTo(QPointF(start, d.Readings(r, 0)));
-                for (int p = 1; p < targets; ++p)
-                    traceTo(QPointF(start + p * d.AngleStep, d.Readings(r, p)));
-            }
-        }
+        if (traces)
+            runTraces(d, [&](double v, int p) { return QPointF(start + p * d.AngleStep, v); }, false);
         page_.clearClip();
 
         page_.setDrawStyle(DrawStyle::Solid);

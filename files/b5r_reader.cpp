@@ -46,12 +46,6 @@ double numberOr(pugi::xml_node context, const char* query, double fallback)
     return node ? number(node) : fallback;
 }
 
-QString textOr(pugi::xml_node context, const char* query, const QString& fallback)
-{
-    const pugi::xml_node node = SelectNode(context, query);
-    return node ? text(node) : fallback;
-}
-
 // The attribute the element must carry.
 QString requiredAttribute(pugi::xml_node element, const char* name)
 {
@@ -114,7 +108,7 @@ void applyHeader(Case& c, const B5rParts& p, const ReadContext& ctx)
 
     // One material for machine and bar. Without it no compensation is made: the previous case's
     // coefficient belongs to another machine.
-    const QString coefficient = textOr(p.spec, "descendant::TEMP_MATERIAL_COEFFICIENT", QStringLiteral("0"));
+    const QString coefficient = XmlTextOr(p.spec, "descendant::TEMP_MATERIAL_COEFFICIENT", QStringLiteral("0"));
     h[HdrGaugeExp] = coefficient;
     h[HdrMachineExp] = coefficient;
     for (int slot : {HdrOrigX, HdrOrigY, HdrOrigZ})
@@ -138,7 +132,7 @@ void applyHeader(Case& c, const B5rParts& p, const ReadContext& ctx)
     d.TestDate = completed ? ParseStampDateTime(text(completed)).value_or(ctx.currentTime()) : ctx.currentTime();
     h[HdrDate] = GeneralDateText(d.TestDate);
 
-    h[HdrBy] = textOr(p.root, "descendant::OPERATOR", QString());
+    h[HdrBy] = XmlTextOr(p.root, "descendant::OPERATOR", QString());
     h[HdrLength] = FixedText(d.BallBarLength, "###0.000#");
 
     const pugi::xml_node plane = SelectNode(p.spec, "descendant::PLANE");
@@ -154,9 +148,9 @@ void applyHeader(Case& c, const B5rParts& p, const ReadContext& ctx)
     d.Dynamic = bool(SelectNode(p.spec, "descendant::DYNAMIC_BALLBAR"));
     h[HdrStatDyn] = d.Dynamic ? QStringLiteral("D") : QStringLiteral("S");
 
-    h[HdrEquipmentManufacturer] = textOr(p.root, "descendant::MANUFACTURER", QStringLiteral("Renishaw"));
-    h[HdrEquipmentModel] = textOr(p.root, "descendant::MODEL", QStringLiteral("QC10"));
-    h[HdrEquipmentSerial] = textOr(p.root, "descendant::SERIAL_NUMBER", QString());
+    h[HdrEquipmentManufacturer] = XmlTextOr(p.root, "descendant::MANUFACTURER", QStringLiteral("Renishaw"));
+    h[HdrEquipmentModel] = XmlTextOr(p.root, "descendant::MODEL", QStringLiteral("QC10"));
+    h[HdrEquipmentSerial] = XmlTextOr(p.root, "descendant::SERIAL_NUMBER", QString());
     const double scale = FiniteValue(numberOr(p.root, "descendant::SCALE_FACTOR", 1.0), QStringLiteral("SCALE_FACTOR"));
     d.ScaleFactor = scale == 0.0 ? 1.0 : scale; // the case's own, never the gauge's setting
     d.Calibrated = bool(SelectNode(p.root, "descendant::LAST_CALIBRATED"));
@@ -249,7 +243,7 @@ void readRuns(Case& c, const B5rParts& p, const ReadContext& ctx)
     // The points per second the bar gave at the programmed feedrate, before any reduction.
     h[HdrSampling] = d.Dynamic ? SamplingRateText(c) : QString();
     h[HdrCustomer].clear();
-    h[HdrComment] = textOr(p.root, "child::COMMENT", QString());
+    h[HdrComment] = XmlTextOr(p.root, "child::COMMENT", QString());
 
     const Thinning reduction = ThinSamples(samples, RunPointLimit(ctx.maxPoints));
 

@@ -50,19 +50,6 @@ BrvDocument loadBrv(const Case& c, const ReadContext& ctx)
     return doc;
 }
 
-std::optional<QString> textOf(pugi::xml_node context, const char* query)
-{
-    const pugi::xml_node node = SelectNode(context, query);
-    if (!node)
-        return std::nullopt;
-    return XmlText(node);
-}
-
-QString textOr(pugi::xml_node context, const char* query, const QString& fallback)
-{
-    return textOf(context, query).value_or(fallback);
-}
-
 // The element's name in messages: the last step of the query.
 QString nameOf(const char* query)
 {
@@ -72,7 +59,7 @@ QString nameOf(const char* query)
 
 double numberOr(pugi::xml_node context, const char* query, double fallback)
 {
-    const auto text = textOf(context, query);
+    const auto text = XmlTextOf(context, query);
     return text ? FiniteValue(StrToDbl(*text), nameOf(query)) : fallback;
 }
 
@@ -110,8 +97,8 @@ void applyHeader(Case& c, const BrvDocument& doc, const ReadContext& ctx)
     const pugi::xml_node spec = doc.spec;
     const pugi::xml_node root = doc.root;
 
-    h[HdrName] = textOr(spec, "child::SESSION", QString());
-    h[HdrCustomer] = textOr(spec, "child::CUSTOMER", QString());
+    h[HdrName] = XmlTextOr(spec, "child::SESSION", QString());
+    h[HdrCustomer] = XmlTextOr(spec, "child::CUSTOMER", QString());
     d.TestRadius = LengthValue(numberOr(spec, "descendant::TEST_RADIUS", 150.0), QStringLiteral("TEST_RADIUS"));
     const double length = numberOr(spec, "descendant::NOMINAL_LENGTH", d.TestRadius);
     d.BallBarLength = SingleValue(LengthValue(length, QStringLiteral("NOMINAL_LENGTH")), QStringLiteral("NOMINAL_LENGTH"));
@@ -128,29 +115,29 @@ void applyHeader(Case& c, const BrvDocument& doc, const ReadContext& ctx)
     h[HdrOrigZ] = numberText(spec, "child::MEASURE_ORIGIN_Z");
     // Written in every run; the first counts. None or an empty one: no rate rather than the
     // previous case's or 0.
-    const QString sampling = textOr(root, "descendant::SAMPLE_RATE", QString());
+    const QString sampling = XmlTextOr(root, "descendant::SAMPLE_RATE", QString());
     h[HdrSampling] = sampling.trimmed().isEmpty()
                          ? QString()
                          : ShortestDecimal(FiniteValue(StrToDbl(sampling), QStringLiteral("SAMPLE_RATE")));
-    h[HdrMachine] = textOr(root, "descendant::MACHINE_NAME", QStringLiteral("DefaultMachine"));
+    h[HdrMachine] = XmlTextOr(root, "descendant::MACHINE_NAME", QStringLiteral("DefaultMachine"));
 
-    const auto stamp = textOf(root, "descendant::DATE");
+    const auto stamp = XmlTextOf(root, "descendant::DATE");
     const auto date = stamp ? ParseStampDateTime(*stamp) : std::nullopt;
     d.TestDate = date ? *date : ctx.currentTime();
     h[HdrDate] = GeneralDateText(d.TestDate);
 
-    h[HdrBy] = textOr(root, "descendant::OPERATOR", QString());
+    h[HdrBy] = XmlTextOr(root, "descendant::OPERATOR", QString());
     h[HdrLength] = FixedText(d.BallBarLength, "###0.000#");
-    h[HdrPlane] = textOr(spec, "descendant::PLANE", QStringLiteral("xy")).toLower();
-    const auto feedrate = textOf(spec, "descendant::FEEDRATE");
+    h[HdrPlane] = XmlTextOr(spec, "descendant::PLANE", QStringLiteral("xy")).toLower();
+    const auto feedrate = XmlTextOf(spec, "descendant::FEEDRATE");
     h[HdrFeedrate] = feedrate ? FixedText(FiniteValue(StrToDbl(*feedrate), QStringLiteral("FEEDRATE")), "#####0")
                               : QStringLiteral("400");
-    const auto dynamic = textOf(spec, "descendant::DYNAMIC");
+    const auto dynamic = XmlTextOf(spec, "descendant::DYNAMIC");
     d.Dynamic = !dynamic || *dynamic == u"true";
     h[HdrStatDyn] = d.Dynamic ? QStringLiteral("D") : QStringLiteral("S");
     if (!d.Dynamic)
         h[HdrSampling].clear(); // a static test has no sampling rate
-    d.Calibrated = isExactlyTrue(textOf(root, "descendant::BALLBAR_CALIBRATED"));
+    d.Calibrated = isExactlyTrue(XmlTextOf(root, "descendant::BALLBAR_CALIBRATED"));
     d.OptionFlag = false;
 }
 
@@ -173,7 +160,7 @@ void readRuns(Case& c, const BrvDocument& doc, const ReadContext& ctx)
     for (const pugi::xpath_node& n : SelectNodes(doc.xml->root(), "descendant::BALLBAR_RUN")) {
         if (runs.size() == std::size_t(kMaxRuns))
             break;
-        const auto count = textOf(n.node(), "child::TARGETS");
+        const auto count = XmlTextOf(n.node(), "child::TARGETS");
         runs.push_back({n.node(), count ? countValue(*count) : int16_t(500)});
         declared = std::max<int64_t>(declared, runs.back().samples);
     }
@@ -190,10 +177,10 @@ void readRuns(Case& c, const BrvDocument& doc, const ReadContext& ctx)
         // The file gives temperatures or none at all: 0 degrees then.
         d.GaugeTemp[r] = numberOr(node, "child::GAUGE_TEMPERATURE", 0.0);
         d.MachineTemp[r] = numberOr(node, "child::MACH_TEMPERATURE", 0.0);
-        const auto direction = textOf(node, "child::RUN_DIRECTION");
+        const auto direction = XmlTextOf(node, "child::RUN_DIRECTION");
         d.RunDirection[r] = !direction || *direction == u"CCW" ? int16_t(1) : int16_t(-1);
         d.RunFeedrate[r] = SingleValue(numberOr(node, "child::MEASURED_FEEDRATE", 0.0), QStringLiteral("MEASURED_FEEDRATE"));
-        const auto list = textOf(node, "child::READINGS");
+        const auto list = XmlTextOf(node, "child::READINGS");
         if (!list)
             throw FormatError(Translate("Run %1 has no element \"%2\".").arg(run).arg(QStringLiteral("READINGS")));
 
@@ -222,10 +209,10 @@ void applyRest(Case& c, const BrvDocument& doc)
 {
     CaseHeader& h = c.Header;
     const pugi::xml_node spec = doc.spec;
-    h[HdrComment] = textOr(spec, "child::COMMENT", QString());
-    h[HdrEquipmentManufacturer] = textOr(spec, "child::BALLBAR_MANUFACTURER", QString());
-    h[HdrEquipmentModel] = textOr(spec, "child::BALLBAR_MODEL", QString());
-    h[HdrEquipmentSerial] = textOr(spec, "child::BALLBAR_SERIAL", QString());
+    h[HdrComment] = XmlTextOr(spec, "child::COMMENT", QString());
+    h[HdrEquipmentManufacturer] = XmlTextOr(spec, "child::BALLBAR_MANUFACTURER", QString());
+    h[HdrEquipmentModel] = XmlTextOr(spec, "child::BALLBAR_MODEL", QString());
+    h[HdrEquipmentSerial] = XmlTextOr(spec, "child::BALLBAR_SERIAL", QString());
     // The case's own scale factor; the gauge's setting stays as it is.
     const double scale = numberOr(spec, "child::BALLBAR_SCALE_FACTOR", 1.0);
     c.Data.ScaleFactor = scale == 0.0 ? 1.0 : scale;

@@ -10,7 +10,6 @@
 #include "files/reader_support.h"
 #include "files/xml_support.h"
 
-#include <QSaveFile>
 
 #include <algorithm>
 #include <charconv>
@@ -270,12 +269,7 @@ bool SaveBrvFile(const Case& c, const QString& version, const QString& fileName)
 {
     BusyCursor busy;
     return RunTrapped(QString::fromLatin1(kBrvSaveLocation), [&] {
-        const QByteArray bytes = BrvFileBytes(c, version);
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly))
-            throw AppError(75, StandardErrorText(75) + ": " + fileName);
-        if (file.write(bytes) != bytes.size() || !file.commit())
-            throw AppError(57, StandardErrorText(57) + ": " + fileName);
+        WriteWholeFile(fileName, BrvFileBytes(c, version));
     });
 }
 

@@ -5,6 +5,7 @@
 #include "core/utilities.h"
 
 #include <QLocale>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -184,6 +185,15 @@ ReadResult ConfirmMachine(Case& c, const ReadContext& ctx)
         return ReadResult::cancelled();
     c.Header[HdrMachine] = machine;
     return ReadResult::success();
+}
+
+void WriteWholeFile(const QString& fileName, const QByteArray& bytes)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(75, StandardErrorText(75) + ": " + fileName);
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw AppError(57, StandardErrorText(57) + ": " + fileName);
 }
 
 } // namespace sarvo::files

@@ -6,6 +6,7 @@
 #include "core/case.h"
 #include "files/read_context.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -63,6 +64,10 @@ void FinishRuns(CaseData& d, int runs);
 // The machine check of a full read, asked last so that a file that cannot be read asks nothing:
 // the known machine replaces the file's name; no machine chosen cancels the read.
 ReadResult ConfirmMachine(Case& c, const ReadContext& ctx);
+
+// Writes a measurement file in one piece: it replaces an earlier file of that name only when
+// complete. Raises AppError 75 when the file cannot be opened, 57 when the write fails.
+void WriteWholeFile(const QString& fileName, const QByteArray& bytes);
 
 // A full read starts from empty runs: readings, per-run values, counts and the results flag.
 void ResetRuns(Case& c);

@@ -4,8 +4,7 @@
 #include "core/app_error.h"
 #include "core/progress.h"
 #include "core/utilities.h"
-
-#include <QSaveFile>
+#include "files/reader_support.h"
 
 #include <algorithm>
 #include <array>
@@ -148,12 +147,7 @@ bool SaveRtb(const Case& c, const Settings& s, const QString& fileName)
 {
     BusyCursor busy;
     return RunTrapped(QString::fromLatin1(kRtbSaveLocation), [&] {
-        const QByteArray bytes = RtbFileBytes(c, RtbDefaultsOf(s));
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly))
-            throw AppError(75, StandardErrorText(75) + ": " + fileName);
-        if (file.write(bytes) != bytes.size() || !file.commit())
-            throw AppError(57, StandardErrorText(57) + ": " + fileName);
+        WriteWholeFile(fileName, RtbFileBytes(c, RtbDefaultsOf(s)));
     });
 }
 

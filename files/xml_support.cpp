@@ -163,6 +163,19 @@ pugi::xml_node SelectNode(pugi::xml_node context, const char* query)
     return context.select_node(query).node();
 }
 
+std::optional<QString> XmlTextOf(pugi::xml_node context, const char* query)
+{
+    const pugi::xml_node node = SelectNode(context, query);
+    if (!node)
+        return std::nullopt;
+    return XmlText(node);
+}
+
+QString XmlTextOr(pugi::xml_node context, const char* query, const QString& fallback)
+{
+    return XmlTextOf(context, query).value_or(fallback);
+}
+
 pugi::xpath_node_set SelectNodes(pugi::xml_node context, const char* query)
 {
     if (!context)

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace sarvo::files {
 
@@ -61,6 +62,9 @@ QString XmlText(pugi::xml_node node);
 // The first node the XPath query selects below context (a null node when none); the queries of
 // the readers are fixed texts, so an invalid one is a programming error.
 pugi::xml_node SelectNode(pugi::xml_node context, const char* query);
+// The text of the first node the query selects; nullopt (or the fallback) when there is none.
+std::optional<QString> XmlTextOf(pugi::xml_node context, const char* query);
+QString XmlTextOr(pugi::xml_node context, const char* query, const QString& fallback);
 pugi::xpath_node_set SelectNodes(pugi::xml_node context, const char* query);
 
 } // namespace sarvo::files

@@ -2,8 +2,6 @@
 // read, and a cancelled machine choice. The dictionary b5r.dict gives the element and attribute
 // names, so that mutations reach past the XML parser.
 #include "files/b5r_reader.h"
-#include "files/dispatch.h"
-#include "tests/files/case_invariants.h"
 #include "tests/files/fuzz/fuzz_support.h"
 
 using namespace sarvo;
@@ -17,23 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     files.files.insert("/f/in.b5r", fuzz::Bytes(data + 1, size - 1));
     files::ReadContext ctx = fuzz::Context(files, maxPoints);
 
-    Case target;
-    target.Header[HdrMachine] = "Before";
-    target.Data.Readings(2, 5) = 0.5;
-    target.Data.RunCount = 3;
-    target.Data.GaugeTemp[1] = 99;
-    const Case before = target;
-    const files::ReadResult r = files::ReadInto(target, "/f/in.b5r", files::ReaderKind::B5r, ctx);
+    const fuzz::WholeRead whole = fuzz::ReadWhole(ctx, "/f/in.b5r", files::ReaderKind::B5r, maxPoints);
+    const files::ReadResult& r = whole.result;
     if (r.ok()) {
-        const QString broken = test::FullInvariantFailure(target, maxPoints);
-        fuzz::Require(broken.isEmpty(), "full read", broken);
-        const CaseData& d = target.Data;
+        const CaseData& d = whole.target.Data;
         fuzz::Require(d.AngleStep == (d.Dynamic ? double(d.SweepAngle) / d.MaxTargets : 45.0),
                       "the step spreads the points over the arc");
         fuzz::Require(std::isfinite(d.ScaleFactor) && d.ScaleFactor != 0, "a scale factor");
         fuzz::Require(std::isfinite(d.RunFeedrate[1]) && std::isfinite(d.MeasuredFeedrateAverage), "finite feedrates");
-    } else {
-        fuzz::RequireCleanFailure(r, target, before);
     }
 
     Case header;
@@ -55,11 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzz::Require(h.ok(), "a readable file has a readable header");
 
     if (r.ok()) {
-        ctx.resolveMachine = [](const QString&) { return QString(); };
-        Case cancelled = before;
-        const files::ReadResult c = files::ReadInto(cancelled, "/f/in.b5r", files::ReaderKind::B5r, ctx);
-        fuzz::Require(c.kind == files::ReadResult::Kind::Cancelled, "no machine chosen cancels the read");
-        fuzz::Require(cancelled.Header == before.Header, "a cancelled read keeps the case");
+        fuzz::RequireCancelWithoutMachine(ctx, "/f/in.b5r", files::ReaderKind::B5r, whole.before);
     }
     return 0;
 }

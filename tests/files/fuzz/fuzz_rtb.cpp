@@ -1,8 +1,6 @@
 // .rtb reader on arbitrary bytes: the whole read through the adopt-on-success rule, the header
 // read, and a cancelled machine choice.
-#include "files/dispatch.h"
 #include "files/rtb_reader.h"
-#include "tests/files/case_invariants.h"
 #include "tests/files/fuzz/fuzz_support.h"
 
 using namespace sarvo;
@@ -16,19 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     files.files.insert("/f/in.rtb", fuzz::Bytes(data + 1, size - 1));
     files::ReadContext ctx = fuzz::Context(files, maxPoints);
 
-    Case target;
-    target.Header[HdrMachine] = "Before";
-    target.Data.Readings(2, 5) = 0.5;
-    target.Data.RunCount = 3;
-    const Case before = target;
-    const files::ReadResult r = files::ReadInto(target, "/f/in.rtb", files::ReaderKind::Rtb, ctx);
-    if (r.ok()) {
-        const QString broken = test::FullInvariantFailure(target, maxPoints);
-        fuzz::Require(broken.isEmpty(), "full read", broken);
-        fuzz::Require(target.Data.Dynamic == (target.Header[HdrStatDyn] == "D"), "Dynamic follows Stat/Dyn");
-    } else {
-        fuzz::RequireCleanFailure(r, target, before);
-    }
+    const fuzz::WholeRead whole = fuzz::ReadWhole(ctx, "/f/in.rtb", files::ReaderKind::Rtb, maxPoints);
+    const files::ReadResult& r = whole.result;
+    if (r.ok())
+        fuzz::Require(whole.target.Data.Dynamic == (whole.target.Header[HdrStatDyn] == "D"), "Dynamic follows Stat/Dyn");
 
     Case header;
     header.Header[HdrFilename] = "/f/in.rtb";
@@ -41,11 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::Require(header.Data.Readings(1, 1) == 2.5, "a header read leaves the readings");
 
     if (r.ok()) {
-        ctx.resolveMachine = [](const QString&) { return QString(); };
-        Case cancelled = before;
-        const files::ReadResult c = files::ReadInto(cancelled, "/f/in.rtb", files::ReaderKind::Rtb, ctx);
-        fuzz::Require(c.kind == files::ReadResult::Kind::Cancelled, "no machine chosen cancels the read");
-        fuzz::Require(cancelled.Header == before.Header, "a cancelled read keeps the case");
+        fuzz::RequireCancelWithoutMachine(ctx, "/f/in.rtb", files::ReaderKind::Rtb, whole.before);
     }
     return 0;
 }

@@ -1,9 +1,12 @@
 #pragma once
 // Shared ground of the reader fuzz targets: the points limit the first input byte picks, an
-// in-memory read context, and the stop on a broken rule.
+// in-memory read context, the stop on a broken rule, and the checks every reader's whole read
+// must pass.
 
 #include "core/case.h"
+#include "files/dispatch.h"
 #include "files/read_context.h"
+#include "tests/files/case_invariants.h"
 
 #include <QByteArray>
 #include <QString>
@@ -66,6 +69,42 @@ inline void RequireCleanFailure(const files::ReadResult& r, const Case& target, 
     Require(target.Header == before.Header, "a failed read keeps the header");
     Require(SameReadings(target, before), "a failed read keeps the readings");
     Require(target.Data.RunCount == before.Data.RunCount, "a failed read keeps the run count");
+}
+
+// A whole read of path into a case that already holds something, through the adopt-on-success
+// rule: a success keeps every rule of a case, a failure leaves the case as it was.
+struct WholeRead {
+    files::ReadResult result;
+    Case target;
+    Case before;
+};
+inline WholeRead ReadWhole(const files::ReadContext& ctx, const QString& path, files::ReaderKind kind, int maxPoints)
+{
+    WholeRead read;
+    read.target.Header[HdrMachine] = "Before";
+    read.target.Data.Readings(2, 5) = 0.5;
+    read.target.Data.RunCount = 3;
+    read.target.Data.GaugeTemp[1] = 99;
+    read.before = read.target;
+    read.result = files::ReadInto(read.target, path, kind, ctx);
+    if (read.result.ok()) {
+        const QString broken = test::FullInvariantFailure(read.target, maxPoints);
+        Require(broken.isEmpty(), "full read", broken);
+    } else {
+        RequireCleanFailure(read.result, read.target, read.before);
+    }
+    return read;
+}
+
+// A file that reads whole is cancelled when no machine is chosen, and the case stays as it was.
+inline void RequireCancelWithoutMachine(files::ReadContext ctx, const QString& path, files::ReaderKind kind,
+                                        const Case& before)
+{
+    ctx.resolveMachine = [](const QString&) { return QString(); };
+    Case cancelled = before;
+    const files::ReadResult c = files::ReadInto(cancelled, path, kind, ctx);
+    Require(c.kind == files::ReadResult::Kind::Cancelled, "no machine chosen cancels the read");
+    Require(cancelled.Header == before.Header, "a cancelled read keeps the case");
 }
 
 } // namespace sarvo::fuzz
