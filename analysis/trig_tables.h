@@ -3,12 +3,13 @@
 // twelve-digit pi 3.14159265359 (so cos 90° is about -1.036e-13, not 0). The computation library
 // reads them through a pointer to the entry for degree 0.
 
+#include "core/pi.h"
+
 namespace sarvo {
 
 constexpr int kTrigFirstDegree = -360;
 constexpr int kTrigLastDegree = 720;
 constexpr int kTrigEntries = kTrigLastDegree - kTrigFirstDegree + 1; // 1081
-constexpr double kPi12 = 3.14159265359;
 
 // Degree d of the tables; an index outside -360..720 raises error 9.
 float CosTab(int degree);

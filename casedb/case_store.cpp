@@ -88,7 +88,7 @@ bool folderAllowsWriting(const QString& path)
 void createFromSchema(const QString& path)
 {
     if (!folderAllowsWriting(path))
-        throw AppError(75, StandardErrorText(75) + ": " + QDir::toNativeSeparators(path));
+        throw AppError::standard(AppError::kPathFileAccess, QDir::toNativeSeparators(path));
     const QString script = ShippedScript(QString::fromLatin1(kSchemaScript));
     if (script.isEmpty())
         throw AppError::fileNotFound(":/data/" + QString::fromLatin1(kSchemaScript));
@@ -101,7 +101,7 @@ void createFromSchema(const QString& path)
     if (!QFile::rename(temporary, path)) {
         QFile::remove(temporary);
         if (!QFileInfo::exists(path)) // else another program was quicker, and its file serves
-            throw AppError(75, StandardErrorText(75) + ": " + QDir::toNativeSeparators(path));
+            throw AppError::standard(AppError::kPathFileAccess, QDir::toNativeSeparators(path));
     }
 }
 

@@ -30,12 +30,14 @@ AppError AppError::subscriptOutOfRange() { return AppError(kSubscriptOutOfRange,
 AppError AppError::divisionByZero() { return AppError(kDivisionByZero, StandardErrorText(kDivisionByZero)); }
 AppError AppError::typeMismatch() { return AppError(kTypeMismatch, StandardErrorText(kTypeMismatch)); }
 
-AppError AppError::fileNotFound(const QString& path)
+AppError AppError::fileNotFound(const QString& path) { return standard(kFileNotFound, path); }
+
+AppError AppError::standard(int number, const QString& detail)
 {
-    QString text = StandardErrorText(kFileNotFound);
-    if (!path.isEmpty())
-        text += ": " + path;
-    return AppError(kFileNotFound, text);
+    QString text = StandardErrorText(number);
+    if (!detail.isEmpty())
+        text += ": " + detail;
+    return AppError(number, text);
 }
 
 AppError AppError::cancelled() { return AppError(kCancelled, StandardErrorText(kCancelled)); }
@@ -56,9 +58,9 @@ AppError AppError::fromException(std::exception_ptr error)
     } catch (const std::out_of_range&) {
         return subscriptOutOfRange();
     } catch (const std::exception& e) {
-        return AppError(51, QString::fromLocal8Bit(e.what()));
+        return AppError(kInternalError, QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        return AppError(51, StandardErrorText(51));
+        return standard(kInternalError);
     }
 }
 

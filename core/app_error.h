@@ -26,6 +26,8 @@ public:
     static AppError fileNotFound(const QString& path = {});    // 53
     static AppError cancelled();                               // 32755, the file dialog's Cancel
     static AppError database(int number, const QString& description);
+    // Error `number` with its standard text, followed by ": detail" when a detail is given.
+    static AppError standard(int number, const QString& detail = {});
 
     // The error carried by any exception, for the handlers at the slot boundaries.
     static AppError fromException(std::exception_ptr error);
@@ -36,7 +38,14 @@ public:
     static constexpr int kSubscriptOutOfRange = 9;
     static constexpr int kDivisionByZero = 11;
     static constexpr int kTypeMismatch = 13;
+    static constexpr int kInternalError = 51;
+    static constexpr int kBadFileName = 52;
     static constexpr int kFileNotFound = 53;
+    static constexpr int kDeviceIoError = 57;
+    static constexpr int kPermissionDenied = 70;
+    static constexpr int kPathFileAccess = 75;
+    static constexpr int kPathNotFound = 76;
+    static constexpr int kObjectNotSet = 91;
     static constexpr int kCancelled = 32755;
     static constexpr int kDatabaseError = 3000; // used when the driver gives no number of its own
 

@@ -270,7 +270,7 @@ SettingsReadResult ReadSettings(Settings& settings, Case& openCase, const QStrin
         reader.read(k);
 
     if (!result.fileReadable)
-        ReportError("gsReadIni(RENI)", AppError(75, StandardErrorText(75) + ": " + iniPath));
+        ReportError("gsReadIni(RENI)", AppError::standard(AppError::kPathFileAccess, iniPath));
     else if (reader.firstError())
         ReportError("gsReadIni(RENI)", *reader.firstError());
     return result;
@@ -300,7 +300,7 @@ bool WriteSettings(const Settings& settings, const Case& openCase, const QString
         add(k);
 
     if (!IniFile(iniPath).setMany(entries)) {
-        ReportError("Writing ini-file", AppError(75, StandardErrorText(75) + ": " + iniPath));
+        ReportError("Writing ini-file", AppError::standard(AppError::kPathFileAccess, iniPath));
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include "core/app_error.h"
 #include "core/language_db.h"
 #include "core/number_format.h"
+#include "core/pi.h"
 #include "core/utilities.h"
 #include "display/case_info.h"
 #include "display/graphs.h"
@@ -36,7 +37,6 @@ const QColor kClockwise(0x00, 0x00, 0xFF);
 const QColor kCounterClockwise(0xFF, 0x00, 0x00);
 const QColor kZone(0x00, 0xFF, 0x00);
 
-constexpr double kSquarenessPi = 3.14159265359; // the constant the squareness per metre has always used
 
 // The one page of the report. Positions are centimetres from the top-left corner of the
 // printable area, as the canvas's scale has them when the report begins.
@@ -326,7 +326,7 @@ private:
 
         label(1, cap("frmType", 9) + u':');
         if (e_.Squareness != 0) {
-            const double perMetre = std::tan(e_.Squareness / 3600 * kSquarenessPi / 180) * 1000000;
+            const double perMetre = std::tan(e_.Squareness / 3600 * kPi12 / 180) * 1000000;
             value(2, fmt(perMetre * u_.ScaleErrFactor * diameter / perLength, u_.SmallFormat) + u' ' + u_.SmallCaption +
                          u'/' + fmt(diameter, diameterFormat) + unit);
         }

@@ -2,6 +2,7 @@
 
 #include "core/language_db.h"
 #include "core/number_format.h"
+#include "core/pi.h"
 #include "core/utilities.h"
 
 #include <QLocale>
@@ -42,7 +43,6 @@ const QString kForm = QStringLiteral("result");
 
 constexpr int kShownRuns = 4;        // the window has four run rows
 constexpr int kMaxSpectrumLines = kSpectrumSize - 1;
-constexpr double kSquarenessPi = 3.14159265359; // the constant the squareness per metre has always used
 constexpr double kServoNotFound = 100.0;
 
 const char* const kSignPictures[] = {"ImgScaleMinus", "ImgScalePlus", "ImgScaleMinusXZ", "ImgScalePlusXZ",
@@ -194,7 +194,7 @@ private:
 
     void squareness()
     {
-        const double perMetre = std::tan(e_.Squareness / 3600 * kSquarenessPi / 180) * 1000000;
+        const double perMetre = std::tan(e_.Squareness / 3600 * kPi12 / 180) * 1000000;
         setBoth("LblSqEr", fitted(overDiameter(perMetre)));
         set("LblSqEr", 2, fitted(format(e_.Squareness, QStringLiteral("##0"))));
     }

@@ -6,6 +6,7 @@
 #include "core/dates.h"
 #include "core/language_db.h"
 #include "core/number_format.h"
+#include "core/pi.h"
 #include "core/progress.h"
 #include "files/reader_support.h"
 #include "files/xml_support.h"
@@ -20,8 +21,6 @@
 namespace sarvo::files {
 
 namespace {
-
-constexpr double kPi = 3.14159265359; // as every angle of the program converts
 
 const QString kI1 = QStringLiteral("\r\n\t");
 const QString kI2 = QStringLiteral("\r\n\t\t");
@@ -174,7 +173,7 @@ void addAnalysis(pugi::xml_node analysis, const Case& c)
         return v(run == 0 ? 0.0 : values[run]);
     };
     // Arc seconds as µm/m.
-    const double squareness = std::tan(ev.Squareness / 3600.0 * kPi / 180.0) * 1000000.0;
+    const double squareness = std::tan(ev.Squareness / 3600.0 * kPi12 / 180.0) * 1000000.0;
     const int16_t vibrationAngle = ev.VibrationAngle; // copied out of the packed record
 
     Elements e = {

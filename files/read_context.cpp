@@ -61,7 +61,7 @@ QByteArray DiskFiles::read(const QString& path)
         throw AppError(AppError::kOutOfMemory, Translate("The file is too large for a measurement file."));
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw AppError(70, StandardErrorText(70) + ": " + path);
+        throw AppError::standard(AppError::kPermissionDenied, path);
     // Read at most one byte past the limit: a file that grows meanwhile is still refused.
     QByteArray bytes = f.read(kMaxMeasurementFileSize + 1);
     if (bytes.size() > kMaxMeasurementFileSize)

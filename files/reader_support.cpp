@@ -2,6 +2,7 @@
 
 #include "core/language_db.h"
 #include "core/number_format.h"
+#include "core/pi.h"
 #include "core/utilities.h"
 
 #include <QLocale>
@@ -16,7 +17,6 @@ namespace sarvo::files {
 namespace {
 constexpr int kInvalidFileFormat = 321;
 constexpr int kInputPastEnd = 62;
-constexpr double kPi = 3.14159265359; // as every angle of the program converts
 
 QString outOfRange(const QString& name)
 {
@@ -139,7 +139,7 @@ QString SamplingRateText(const Case& c)
     const double feedrate = LeadingNumber(c.Header[HdrFeedrate]); // mm/min
     if (!(feedrate > 0.0))
         throw FormatError(Translate("A dynamic test needs a positive feedrate."));
-    const double arc = (double(d.SweepAngle) / 360.0) * 2.0 * kPi * d.TestRadius; // mm
+    const double arc = (double(d.SweepAngle) / 360.0) * 2.0 * kPi12 * d.TestRadius; // mm
     const double seconds = arc / (feedrate / 60.0);
     const double rate = double(d.MaxTargets) / seconds;
     return FormatNumber(FiniteValue(rate, QStringLiteral("Sample Rate")), QStringLiteral("###0.0###"), QLocale::c());
@@ -191,9 +191,9 @@ void WriteWholeFile(const QString& fileName, const QByteArray& bytes)
 {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw AppError(75, StandardErrorText(75) + ": " + fileName);
+        throw AppError::standard(AppError::kPathFileAccess, fileName);
     if (file.write(bytes) != bytes.size() || !file.commit())
-        throw AppError(57, StandardErrorText(57) + ": " + fileName);
+        throw AppError::standard(AppError::kDeviceIoError, fileName);
 }
 
 } // namespace sarvo::files

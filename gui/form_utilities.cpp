@@ -193,7 +193,7 @@ void SaveFormPlace(const QWidget& window, const QString& iniFile)
     for (const auto& [part, value] : values) {
         if (!ini.set(section, placeKey(window, part), QString::number(value))) {
             ReportError(QStringLiteral("Writing the position of form"),
-                        AppError(75, StandardErrorText(75)));
+                        AppError::standard(AppError::kPathFileAccess));
             return;
         }
     }

@@ -191,10 +191,10 @@ display::ReportOutcome printToPdf(QPrinter& printer, const Case& c, const Settin
 {
     const QString target = printer.outputFileName();
     if (target.isEmpty())
-        throw AppError(52, StandardErrorText(52));
+        throw AppError::standard(AppError::kBadFileName);
     const QFileInfo info(target);
     if (!info.absoluteDir().exists())
-        throw AppError(76, StandardErrorText(76));
+        throw AppError::standard(AppError::kPathNotFound);
     // Made by the printer itself, so the report gets the permissions of any new file.
     const QString temporary = info.absoluteDir().filePath(
         QStringLiteral(".%1.%2.part").arg(info.fileName()).arg(QCoreApplication::applicationPid()));
@@ -216,7 +216,7 @@ display::ReportOutcome printToPdf(QPrinter& printer, const Case& c, const Settin
     // One step, so an earlier file of that name is replaced whole or not at all.
     if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0) {
         QFile::remove(temporary);
-        throw AppError(75, StandardErrorText(75));
+        throw AppError::standard(AppError::kPathFileAccess);
     }
     return outcome;
 }

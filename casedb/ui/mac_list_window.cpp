@@ -93,7 +93,7 @@ void MacList::fillMachineList()
 {
     lstMachine_->clear();
     if (!store_)
-        throw AppError(91, StandardErrorText(91));
+        throw AppError::standard(AppError::kObjectNotSet);
     lstMachine_->addItems(casedb::MachineNames(*store_));
 }
 
@@ -132,7 +132,7 @@ void MacList::newClicked()
     }
     const bool added = RunTrapped(QStringLiteral("Adding a machine"), [&] {
         if (!store_)
-            throw AppError(91, StandardErrorText(91));
+            throw AppError::standard(AppError::kObjectNotSet);
         casedb::AddMachine(*store_, name);
     });
     if (!added)
