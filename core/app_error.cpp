@@ -1,6 +1,7 @@
 #include "core/app_error.h"
 
 #include "core/language_db.h"
+#include "core/outcome.h"
 #include "core/prompts.h"
 
 #include <QHash>
@@ -121,6 +122,14 @@ void ReportError(const QString& location)
 {
     prompts().message(QString::fromLatin1(kProductTitle), FormatErrorMessage(0, QString(), Translate(location)),
                       MessageIcon::Warning);
+}
+
+bool ReportOutcome(const Outcome& outcome)
+{
+    if (outcome.ok())
+        return true;
+    ReportError(outcome.location(), outcome.error());
+    return false;
 }
 
 } // namespace sarvo

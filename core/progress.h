@@ -12,6 +12,9 @@ public:
     virtual ~Progress() = default;
     // 0..100; may let pending events run.
     virtual void setPercent(int percent) = 0;
+    // Whether whoever shows the progress asked to stop. A long computation looks between its
+    // steps and then ends with a cancelled outcome, leaving what it works on as it was.
+    virtual bool cancelRequested() const { return false; }
 };
 
 // Goes nowhere: for callers that show no progress.
