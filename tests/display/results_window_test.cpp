@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -273,6 +274,50 @@ TEST_F(ResultsWindowTest, AStaticCaseSwitchesItsPagesOffAndADynamicOneOnAgainKee
     w.fill(MakeView(2, true));
     for (int page = 0; page < kResultPages; ++page)
         EXPECT_TRUE(w.tabs()->isTabEnabled(page)) << page;
+}
+
+TEST_F(ResultsWindowTest, ARefillKeepsThePageTheUserIsOnAlsoWhenItIsSwitchedOff)
+{
+    const auto w = shownWindow();
+    w->fill(MakeView(2, true));
+    w->selectPage(ResultPage::Servo);
+    w->fill(MakeView(2, false)); // a static case loaded from the database
+    EXPECT_FALSE(w->tabs()->isTabEnabled(int(ResultPage::Servo)));
+    EXPECT_EQ(w->currentPage(), ResultPage::Servo);
+    w->fill(MakeView(2, true));
+    EXPECT_EQ(w->currentPage(), ResultPage::Servo);
+    w->selectPage(ResultPage::Iso);
+    w->fill(MakeView(2, false)); // the unit switch
+    EXPECT_EQ(w->currentPage(), ResultPage::Iso);
+}
+
+TEST_F(ResultsWindowTest, PerMinuteStandsRightAfterTheFeedrateUnitOnTheAllAndServoPages)
+{
+    const auto w = shownWindow();
+    w->fill(MakeView(2));
+    for (const ResultPage page : {ResultPage::All, ResultPage::Servo}) {
+        w->selectPage(page);
+        QWidget* tab = w->tabs()->widget(int(page));
+        tab->layout()->activate();
+        QLabel* perMinute = nullptr;
+        for (QLabel* l : tab->findChildren<QLabel*>()) {
+            if (l->text() == "/min")
+                perMinute = l;
+        }
+        ASSERT_NE(perMinute, nullptr) << int(page);
+        // The unit label on its line, its text ending where "/min" begins.
+        const QRect minute(perMinute->mapTo(tab, QPoint(0, 0)), perMinute->size());
+        QLabel* unit = nullptr;
+        for (QLabel* l : tab->findChildren<QLabel*>()) {
+            const QRect r(l->mapTo(tab, QPoint(0, 0)), l->size());
+            if (l->objectName().startsWith("lblMMUnit") && r.center().y() == minute.center().y())
+                unit = l;
+        }
+        ASSERT_NE(unit, nullptr) << int(page);
+        const int unitTextEnd = unit->mapTo(tab, QPoint(0, 0)).x() + unit->fontMetrics().horizontalAdvance(unit->text());
+        EXPECT_GE(minute.left(), unitTextEnd) << int(page);
+        EXPECT_LE(minute.left() - unitTextEnd, 4) << int(page) << ": '" << unit->text().toStdString() << " /min'";
+    }
 }
 
 TEST_F(ResultsWindowTest, AViewOfFewerRunsHidesTheRowsOfTheRunsItHasNot)
