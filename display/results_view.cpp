@@ -15,7 +15,7 @@ namespace sarvo::display {
 
 namespace {
 
-constexpr ResultPageTexts kPages[kResultPages] = {
+constexpr ResultPageInfo kPages[kResultPages] = {
     {"All", "All", 0, -1, -1, nullptr},
     {"A&xis Spike ", "Axis Spike", 1, 13, 14,
      "The value of axis spike increases on higher feedrates. So to confirm analysis another measurement with higher "
@@ -426,7 +426,7 @@ ResultsView BuildResultsView(const Case& c, const UnitState& units, const Settin
     return Builder(c, units, settings).build();
 }
 
-const ResultPageTexts& TextsOfPage(ResultPage page)
+const ResultPageInfo& PageInfo(ResultPage page)
 {
     return kPages[static_cast<std::size_t>(page)];
 }

@@ -81,7 +81,7 @@ struct ResultsView {
 ResultsView BuildResultsView(const Case& c, const UnitState& units, const Settings& settings);
 
 // What the view and the window know of a page.
-struct ResultPageTexts {
+struct ResultPageInfo {
     const char* type;  // the caption of its hidden label lblType, which the tab shows
     const char* frame; // the title of its frame frmType
     int help;          // its context in the error-types help
@@ -92,7 +92,7 @@ struct ResultPageTexts {
 };
 
 // The row of a page in the one table of the pages.
-const ResultPageTexts& TextsOfPage(ResultPage page);
+const ResultPageInfo& PageInfo(ResultPage page);
 // The page of a fault code (0..19) of the influence ranking; nullopt for any other code.
 std::optional<ResultPage> PageOfFaultCode(int code);
 // The help context of a page.

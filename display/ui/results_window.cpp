@@ -184,7 +184,7 @@ ResultsWindow::ResultsWindow(const QString& appPath, const QString& errHelpFile,
     tabs_->setProperty("noTranslate", true);
     for (int i = 0; i < kResultPages; ++i) {
         // The type labels only carry the tab captions through translation; they are never shown.
-        types_[i] = named(new QLabel(QString::fromLatin1(TextsOfPage(ResultPage(i)).type), this), QStringLiteral("lblType"), i);
+        types_[i] = named(new QLabel(QString::fromLatin1(PageInfo(ResultPage(i)).type), this), QStringLiteral("lblType"), i);
         types_[i]->hide();
         tabs_->addTab(buildPage(i), types_[i]->text());
     }
@@ -280,8 +280,8 @@ QLabel* ResultsWindow::label(const QString& key) const
 QWidget* ResultsWindow::buildPage(int index)
 {
     const auto page = ResultPage(index);
-    const ResultPageTexts& texts = TextsOfPage(page);
-    auto* frame = named(new QGroupBox(QString::fromLatin1(texts.frame)), QStringLiteral("frmType"), index);
+    const ResultPageInfo& info = PageInfo(page);
+    auto* frame = named(new QGroupBox(QString::fromLatin1(info.frame)), QStringLiteral("frmType"), index);
     auto* box = new QVBoxLayout(frame);
     switch (page) {
     case ResultPage::All:
@@ -327,7 +327,7 @@ QWidget* ResultsWindow::buildPage(int index)
         buildPareto(box);
         break;
     }
-    if (const char* hint = texts.hint) {
+    if (const char* hint = info.hint) {
         box->addStretch();
         auto* panel = named(new QFrame, QStringLiteral("PnlHint"), index);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);

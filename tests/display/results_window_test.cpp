@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -294,29 +295,22 @@ TEST_F(ResultsWindowTest, ARefillKeepsThePageTheUserIsOnAlsoWhenItIsSwitchedOff)
 TEST_F(ResultsWindowTest, PerMinuteStandsRightAfterTheFeedrateUnitOnTheAllAndServoPages)
 {
     const auto w = shownWindow();
-    w->fill(MakeView(2));
     for (const ResultPage page : {ResultPage::All, ResultPage::Servo}) {
         w->selectPage(page);
         QWidget* tab = w->tabs()->widget(int(page));
         tab->layout()->activate();
-        QLabel* perMinute = nullptr;
-        for (QLabel* l : tab->findChildren<QLabel*>()) {
-            if (l->text() == "/min")
-                perMinute = l;
-        }
-        ASSERT_NE(perMinute, nullptr) << int(page);
-        // The unit label on its line, its text ending where "/min" begins.
-        const QRect minute(perMinute->mapTo(tab, QPoint(0, 0)), perMinute->size());
-        QLabel* unit = nullptr;
-        for (QLabel* l : tab->findChildren<QLabel*>()) {
-            const QRect r(l->mapTo(tab, QPoint(0, 0)), l->size());
-            if (l->objectName().startsWith("lblMMUnit") && r.center().y() == minute.center().y())
-                unit = l;
-        }
-        ASSERT_NE(unit, nullptr) << int(page);
-        const int unitTextEnd = unit->mapTo(tab, QPoint(0, 0)).x() + unit->fontMetrics().horizontalAdvance(unit->text());
-        EXPECT_GE(minute.left(), unitTextEnd) << int(page);
-        EXPECT_LE(minute.left() - unitTextEnd, 4) << int(page) << ": '" << unit->text().toStdString() << " /min'";
+        const QList<QLabel*> labels = tab->findChildren<QLabel*>();
+        const auto at = [tab](const QLabel* l) { return l->mapTo(tab, QPoint(0, 0)); };
+        const auto minute = std::find_if(labels.begin(), labels.end(), [](QLabel* l) { return l->text() == "/min"; });
+        ASSERT_NE(minute, labels.end()) << int(page);
+        // The unit on its line: its text ends where "/min" begins.
+        const auto unit = std::find_if(labels.begin(), labels.end(), [&](QLabel* l) {
+            return l->objectName().startsWith("lblMMUnit") && at(l).y() == at(*minute).y();
+        });
+        ASSERT_NE(unit, labels.end()) << int(page);
+        const int gap = at(*minute).x() - at(*unit).x() - (*unit)->fontMetrics().horizontalAdvance((*unit)->text());
+        EXPECT_GE(gap, 0) << int(page);
+        EXPECT_LE(gap, 4) << int(page);
     }
 }
 
