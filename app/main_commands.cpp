@@ -153,7 +153,9 @@ void CmdResults()
 
 void CmdResultGraph()
 {
-    auto* graph = dynamic_cast<GraphView*>(windows().ensureLoaded(WindowId::Graph));
+    // The original graph is only read when it is open: loaded here it would stay hidden and yet
+    // count as open. Without it the analysis graph keeps its own options.
+    auto* graph = dynamic_cast<GraphView*>(windows().loaded(WindowId::Graph));
     auto* analysis = dynamic_cast<GraphView*>(windows().ensureLoaded(WindowId::AnalysisGraph));
     if (graph && analysis)
         analysis->setViewOptions(graph->viewOptions());

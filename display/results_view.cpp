@@ -15,28 +15,46 @@ namespace sarvo::display {
 
 namespace {
 
-// The captions of the page's hidden tab-caption label and of its frame, and its help context.
-struct PageTexts {
-    const char* type;
-    const char* frame;
-    int help;
-};
-
-constexpr PageTexts kPages[kResultPages] = {
-    {"All", "All", 0},
-    {"A&xis Spike ", "Axis Spike", 1},
-    {"&Backlash", "Backlash Step", 2},
-    {"C&ircularity", "Circularity", 3},
-    {"C&yclic", "Cyclic Error", 4},
-    {"IS&O", "Circularity according ISO 230-4", 3},
-    {"&Lateral Play", "Lateral Play", 5},
-    {"&Scale", "Scale Error", 6},
-    {"S&ervo", "Servo Response", 7},
-    {"S&quareness", "Squareness Error", 8},
-    {"Stic&k Slip", "Stick Slip", 9},
-    {"S&traightness", "Straightness", 10},
-    {"&Vibration", "Random Vibration", 11},
-    {"&Pareto", " The most important error sources", 0},
+constexpr ResultPageInfo kPages[kResultPages] = {
+    {"All", "All", 0, -1, -1, nullptr},
+    {"A&xis Spike ", "Axis Spike", 1, 13, 14,
+     "The value of axis spike increases on higher feedrates. So to confirm analysis another measurement with higher "
+     "feedrate is needed.  "},
+    {"&Backlash", "Backlash Step", 2, 0, 3,
+     "To compensate backlash on your machine tool measurement should be done on the same feedrate as critical "
+     "machinings are done. On static measurements the amounts of backlash and lateral play looks similar. So to "
+     "distinguish these one, measure also dynamically."},
+    {"C&ircularity", "Circularity", 3, -1, -1, nullptr},
+    {"C&yclic", "Cyclic Error", 4, 8, 9,
+     "If pitch values are bigger than the radius of ball bar measurement, it is probable that straightness error on "
+     "the axis can cause this amount of cyclic error."},
+    {"IS&O", "Circularity according ISO 230-4", 3, -1, -1,
+     "Bi-directional circular deviation G(b) and mean bi-directional radial deviation D are calculated only if the "
+     "measurement contains one CW and one CCW circle. Circular deviation G and Radial deviation F is calculated for "
+     "each round independently."},
+    {"&Lateral Play", "Lateral Play", 5, 4, 5,
+     "Both directions have to be measured to estimate value of the lateral play. The value of lateral play depends on "
+     "the position on table."},
+    {"&Scale", "Scale Error", 6, 6, 7,
+     "When using a non-calibrated ball bar equipment, it is impossible to find out absolute scale error values. So in "
+     "those cases only scale mismatch value is shown. If value of absolute scale error is dependant on the feedrate, "
+     "there might be a considerable servo lag on the machine."},
+    {"S&ervo", "Servo Response", 7, 10, 10,
+     "This servo mismatch value is proportional and shows only mismatch of axis gains. Values on different machine "
+     "tools can not be compared to each others."},
+    {"S&quareness", "Squareness Error", 8, 15, 15,
+     "When only one direction is measured, it is impossible to distinguish servo error and squareness error. So in "
+     "those cases the squareness error value includes also the effect of servo error and in order to separete those "
+     "two errors both directions should be measured."},
+    {"Stic&k Slip", "Stick Slip", 9, 11, 12,
+     "The value of stick slip depends on the feedrate. So to confirm analysis another measurement with different "
+     "feedrate is needed."},
+    {"S&traightness", "Straightness", 10, 16, 17,
+     "If the pitch of ballscrews of the machine tool is bigger than the radius of ball bar measurement, it is "
+     "possible that the cyclic error of ballscrews looks like straightness error. If that kind of phenomenon is "
+     "suspected, a new measurement with bigger radius is needed."},
+    {"&Vibration", "Random Vibration", 11, 18, 19, nullptr},
+    {"&Pareto", " The most important error sources", 0, -1, -1, nullptr},
 };
 
 const QString kForm = QStringLiteral("result");
@@ -168,20 +186,23 @@ private:
         set("LblCirMiP", 1, format(mzc.MinPos, degrees));
     }
 
-    // The mean of the two steps of an axis when both were found, else the one found.
-    static double backlash(double plus, double minus)
+    // The mean of the two steps of an axis when both were found, else the one found; blank only
+    // when neither was: steps of +4 and -4 mean 0, not nothing.
+    QString backlash(double plus, double minus) const
     {
+        if (!valid_ || (plus == 0 && minus == 0))
+            return {};
         if (plus != 0 && minus != 0)
-            return (plus + minus) / 2;
-        return minus != 0 ? minus : plus;
+            return small((plus + minus) / 2);
+        return small(minus != 0 ? minus : plus);
     }
 
     void spikeBacklashRadius()
     {
         setBoth("LblSpikeH", term(e_.SpikeH));
         setBoth("LblSpikeV", term(e_.SpikeV));
-        set("LblBlashH", -1, term(backlash(e_.Back0, e_.Back180)));
-        set("LblBlashV", -1, term(backlash(e_.Back90, e_.Back270)));
+        set("LblBlashH", -1, backlash(e_.Back0, e_.Back180));
+        set("LblBlashV", -1, backlash(e_.Back90, e_.Back270));
         set("LblBVal0", -1, term(e_.Back0));
         set("LblBVal180", -1, term(e_.Back180));
         set("LblBVal90", -1, term(e_.Back90));
@@ -405,29 +426,18 @@ ResultsView BuildResultsView(const Case& c, const UnitState& units, const Settin
     return Builder(c, units, settings).build();
 }
 
+const ResultPageInfo& PageInfo(ResultPage page)
+{
+    return kPages[static_cast<std::size_t>(page)];
+}
+
 std::optional<ResultPage> PageOfFaultCode(int code)
 {
-    if (code < 0 || code > 19)
-        return std::nullopt;
-    if (code <= 3)
-        return ResultPage::Backlash;
-    if (code <= 5)
-        return ResultPage::LateralPlay;
-    if (code <= 7)
-        return ResultPage::Scale;
-    if (code <= 9)
-        return ResultPage::Cyclic;
-    if (code == 10)
-        return ResultPage::Servo;
-    if (code <= 12)
-        return ResultPage::StickSlip;
-    if (code <= 14)
-        return ResultPage::AxisSpike;
-    if (code == 15)
-        return ResultPage::Squareness;
-    if (code <= 17)
-        return ResultPage::Straightness;
-    return ResultPage::Vibration;
+    for (int i = 0; i < kResultPages; ++i) {
+        if (kPages[i].firstFault >= 0 && code >= kPages[i].firstFault && code <= kPages[i].lastFault)
+            return ResultPage(i);
+    }
+    return std::nullopt;
 }
 
 int HelpContextOfPage(ResultPage page)

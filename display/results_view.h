@@ -80,6 +80,19 @@ struct ResultsView {
 // ResultsValid is false only the circularity and ISO values are shown.
 ResultsView BuildResultsView(const Case& c, const UnitState& units, const Settings& settings);
 
+// What the view and the window know of a page.
+struct ResultPageInfo {
+    const char* type;  // the caption of its hidden label lblType, which the tab shows
+    const char* frame; // the title of its frame frmType
+    int help;          // its context in the error-types help
+    // The fault codes of the influence ranking that the page explains; none when first is -1.
+    int firstFault;
+    int lastFault;
+    const char* hint; // the fixed hint at its foot; nullptr for none
+};
+
+// The row of a page in the one table of the pages.
+const ResultPageInfo& PageInfo(ResultPage page);
 // The page of a fault code (0..19) of the influence ranking; nullopt for any other code.
 std::optional<ResultPage> PageOfFaultCode(int code);
 // The help context of a page.

@@ -108,6 +108,26 @@ QRadioButton* Option(const QString& name, const QString& caption)
     return option;
 }
 
+// What a click on one option chooses: the graph kind alone, or the directions alone. The other
+// part is neither, which leaves it as it is where the options are applied.
+GraphViewOptions KindOnly(bool polar)
+{
+    GraphViewOptions o;
+    o.polar = polar;
+    o.linear = !polar;
+    o.clockwise = o.counterClockwise = false;
+    return o;
+}
+
+GraphViewOptions DirectionsOnly(DirectionFilter filter)
+{
+    GraphViewOptions o;
+    o.polar = o.linear = false;
+    o.clockwise = filter != DirectionFilter::Ccw;
+    o.counterClockwise = filter != DirectionFilter::Cw;
+    return o;
+}
+
 void SetBold(QWidget* w, bool bold)
 {
     QFont font = w->font();
@@ -202,12 +222,16 @@ GraphWindow::GraphWindow(const Case& openCase, Settings& settings, const UnitSta
     for (std::size_t i = 0; i < optDir_.size(); ++i)
         optDir_[i] = Option(QStringLiteral("OptDir(%1)").arg(i), QString::fromLatin1(directions[i]));
     optDir_[std::size_t(DirectionFilter::Both)]->setChecked(true);
-    for (QRadioButton* option : {optLinear_, optPolar_, optDir_[0], optDir_[1], optDir_[2]}) {
-        connect(option, &QRadioButton::toggled, this, [this](bool on) {
+    const auto chooses = [this](QRadioButton* option, const GraphViewOptions& chosen) {
+        connect(option, &QRadioButton::toggled, this, [this, chosen](bool on) {
             if (on && !applyingOptions_)
-                optionsChanged();
+                optionsChanged(chosen);
         });
-    }
+    };
+    chooses(optLinear_, KindOnly(false));
+    chooses(optPolar_, KindOnly(true));
+    for (const DirectionFilter f : {DirectionFilter::Cw, DirectionFilter::Ccw, DirectionFilter::Both})
+        chooses(optDir_[std::size_t(f)], DirectionsOnly(f));
 
     cmdClose_ = new QPushButton(QStringLiteral("&Close"));
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));
@@ -312,7 +336,7 @@ void GraphWindow::setViewOptions(const GraphViewOptions& options)
     else if (options.counterClockwise)
         optDir_[std::size_t(DirectionFilter::Ccw)]->setChecked(true);
     applyingOptions_ = false;
-    optionsChanged();
+    optionsChanged(options);
 }
 
 void GraphWindow::setDrawingSuspended(bool suspended)
@@ -324,7 +348,7 @@ void GraphWindow::setDrawingSuspended(bool suspended)
         drawPicture();
 }
 
-void GraphWindow::optionsChanged()
+void GraphWindow::optionsChanged(const GraphViewOptions&)
 {
     boldChoice();
     redraw();
@@ -566,11 +590,12 @@ void OriginalGraphWindow::refreshUnits()
     drawPicture(); // the linear graph labels its divisions in display units
 }
 
-void OriginalGraphWindow::optionsChanged()
+void OriginalGraphWindow::optionsChanged(const GraphViewOptions& chosen)
 {
-    GraphWindow::optionsChanged();
+    GraphWindow::optionsChanged(chosen);
     chkMzc_->setVisible(polar());
-    host_.syncAnalysisOptions(viewOptions());
+    // Only what was chosen: a direction picked in the analysis graph stays when the kind changes here.
+    host_.syncAnalysisOptions(chosen);
 }
 
 void OriginalGraphWindow::closeClicked()

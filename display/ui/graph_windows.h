@@ -37,9 +37,11 @@ public:
     // The Combine button of the analysis graph window: the original graph window loaded,
     // maximised and drawn combined (combined mode is already set).
     virtual void showCombinedOriginal() = 0;
-    // The analysis graph window, when it is open: redrawn, or set to the options (it redraws).
+    // The analysis graph window, when it is open: redrawn, or set to what was chosen in the
+    // original graph window (it redraws): a click on a graph kind passes only the kind, with
+    // neither direction, and a click on a direction only the directions, with neither kind.
     virtual void refreshAnalysisGraph() = 0;
-    virtual void syncAnalysisOptions(const GraphViewOptions& options) = 0;
+    virtual void syncAnalysisOptions(const GraphViewOptions& chosen) = 0;
     // The print options window, modal.
     virtual void printGraph() = 0;
     // The original graph window closed: the analysis graph window goes with it.
@@ -78,7 +80,7 @@ public:
     // The graph kind, and the directions drawn: both for "Both", one for "CW" or "CCW".
     GraphViewOptions viewOptions() const override;
     // Selects the options and redraws once, as a click on them does; no direction at all
-    // leaves the direction option as it is.
+    // leaves the direction option as it is, and neither kind the kind.
     void setViewOptions(const GraphViewOptions& options) override;
     // Drawing asked for while suspended is done when the suspension ends.
     void setDrawingSuspended(bool suspended) override;
@@ -111,8 +113,9 @@ protected:
 
     // What this window draws now.
     virtual GraphRequest request() const = 0;
-    // An option was chosen by the user or by setViewOptions.
-    virtual void optionsChanged();
+    // Options were chosen by the user (one option: the kind alone or the directions alone) or
+    // by setViewOptions (what it was given).
+    virtual void optionsChanged(const GraphViewOptions& chosen);
     virtual void closeClicked() = 0;
     // After a drawing that rescaled the graph.
     virtual void scaleRescaled() {}
@@ -189,7 +192,7 @@ public:
 
 protected:
     GraphRequest request() const override;
-    void optionsChanged() override;
+    void optionsChanged(const GraphViewOptions& chosen) override;
     void closeClicked() override;
     void scaleRescaled() override;
     bool eventFilter(QObject* watched, QEvent* event) override;

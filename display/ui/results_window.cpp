@@ -32,73 +32,6 @@ namespace {
 constexpr QSize kParetoSize(486, 242);
 constexpr QSize kSpectrumChartSize(420, 180);
 
-struct PageDesign {
-    const char* tab;   // the tab's own caption, until the type labels are copied in
-    const char* type;  // lblType
-    const char* frame; // frmType
-};
-
-constexpr PageDesign kPages[kResultPages] = {
-    {"&All", "All", "All"},
-    {"A&xis Spike", "A&xis Spike ", "Axis Spike"},
-    {"&Backlash", "&Backlash", "Backlash Step"},
-    {"C&ircularity", "C&ircularity", "Circularity"},
-    {"&Cyclic", "C&yclic", "Cyclic Error"},
-    {"IS&O", "IS&O", "Circularity according ISO 230-4"},
-    {"&Lateral Play", "&Lateral Play", "Lateral Play"},
-    {"&Scale", "&Scale", "Scale Error"},
-    {"S&ervo", "S&ervo", "Servo Response"},
-    {"S&quareness", "S&quareness", "Squareness Error"},
-    {"Stic&k Slip", "Stic&k Slip", "Stick Slip"},
-    {"S&traightness", "S&traightness", "Straightness"},
-    {"&Vibration", "&Vibration", "Random Vibration"},
-    {"&Pareto", "&Pareto", " The most important error sources"},
-};
-
-// The fixed hint at the foot of a page; nullptr for the pages without one.
-const char* HintOf(ResultPage page)
-{
-    switch (page) {
-    case ResultPage::AxisSpike:
-        return "The value of axis spike increases on higher feedrates. So to confirm analysis another measurement "
-               "with higher feedrate is needed.  ";
-    case ResultPage::Backlash:
-        return "To compensate backlash on your machine tool measurement should be done on the same feedrate as "
-               "critical machinings are done. On static measurements the amounts of backlash and lateral play looks "
-               "similar. So to distinguish these one, measure also dynamically.";
-    case ResultPage::Cyclic:
-        return "If pitch values are bigger than the radius of ball bar measurement, it is probable that straightness "
-               "error on the axis can cause this amount of cyclic error.";
-    case ResultPage::Iso:
-        return "Bi-directional circular deviation G(b) and mean bi-directional radial deviation D are calculated only "
-               "if the measurement contains one CW and one CCW circle. Circular deviation G and Radial deviation F is "
-               "calculated for each round independently.";
-    case ResultPage::LateralPlay:
-        return "Both directions have to be measured to estimate value of the lateral play. The value of lateral play "
-               "depends on the position on table.";
-    case ResultPage::Scale:
-        return "When using a non-calibrated ball bar equipment, it is impossible to find out absolute scale error "
-               "values. So in those cases only scale mismatch value is shown. If value of absolute scale error is "
-               "dependant on the feedrate, there might be a considerable servo lag on the machine.";
-    case ResultPage::Servo:
-        return "This servo mismatch value is proportional and shows only mismatch of axis gains. Values on different "
-               "machine tools can not be compared to each others.";
-    case ResultPage::Squareness:
-        return "When only one direction is measured, it is impossible to distinguish servo error and squareness "
-               "error. So in those cases the squareness error value includes also the effect of servo error and in "
-               "order to separete those two errors both directions should be measured.";
-    case ResultPage::StickSlip:
-        return "The value of stick slip depends on the feedrate. So to confirm analysis another measurement with "
-               "different feedrate is needed.";
-    case ResultPage::Straightness:
-        return "If the pitch of ballscrews of the machine tool is bigger than the radius of ball bar measurement, it "
-               "is possible that the cyclic error of ballscrews looks like straightness error. If that kind of "
-               "phenomenon is suspected, a new measurement with bigger radius is needed.";
-    default:
-        return nullptr;
-    }
-}
-
 QLabel* Text(const QString& text)
 {
     return new QLabel(text);
@@ -251,9 +184,9 @@ ResultsWindow::ResultsWindow(const QString& appPath, const QString& errHelpFile,
     tabs_->setProperty("noTranslate", true);
     for (int i = 0; i < kResultPages; ++i) {
         // The type labels only carry the tab captions through translation; they are never shown.
-        types_[i] = named(new QLabel(QString::fromLatin1(kPages[i].type), this), QStringLiteral("lblType"), i);
+        types_[i] = named(new QLabel(QString::fromLatin1(PageInfo(ResultPage(i)).type), this), QStringLiteral("lblType"), i);
         types_[i]->hide();
-        tabs_->addTab(buildPage(i), QString::fromLatin1(kPages[i].tab));
+        tabs_->addTab(buildPage(i), types_[i]->text());
     }
 
     help_->setObjectName(QStringLiteral("CmdHelp"));
@@ -321,6 +254,19 @@ QLabel* ResultsWindow::mmUnit()
     return caption(QStringLiteral("lblMMUnit"), mmUnits_++, QStringLiteral("mm"));
 }
 
+QWidget* ResultsWindow::feedrateUnit()
+{
+    // "/min" right after the unit, however wide the unit's column is.
+    auto* cell = new QWidget;
+    auto* row = new QHBoxLayout(cell);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(mmUnit());
+    row->addWidget(Text(QStringLiteral("/min")));
+    row->addStretch();
+    return cell;
+}
+
 QLabel* ResultsWindow::perDiameterUnit()
 {
     return caption(QStringLiteral("lblSqUnit"), perDiameterUnits_++, QStringLiteral("µm/m"));
@@ -334,7 +280,8 @@ QLabel* ResultsWindow::label(const QString& key) const
 QWidget* ResultsWindow::buildPage(int index)
 {
     const auto page = ResultPage(index);
-    auto* frame = named(new QGroupBox(QString::fromLatin1(kPages[index].frame)), QStringLiteral("frmType"), index);
+    const ResultPageInfo& info = PageInfo(page);
+    auto* frame = named(new QGroupBox(QString::fromLatin1(info.frame)), QStringLiteral("frmType"), index);
     auto* box = new QVBoxLayout(frame);
     switch (page) {
     case ResultPage::All:
@@ -380,7 +327,7 @@ QWidget* ResultsWindow::buildPage(int index)
         buildPareto(box);
         break;
     }
-    if (const char* hint = HintOf(page)) {
+    if (const char* hint = info.hint) {
         box->addStretch();
         auto* panel = named(new QFrame, QStringLiteral("PnlHint"), index);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -430,7 +377,7 @@ void ResultsWindow::buildAll(QVBoxLayout* box)
         g->addWidget(unit(), row, 6);
         ++row;
     };
-    single(QStringLiteral("Average Feedrate"), value(QStringLiteral("lblAverageFeedrate")), mmUnit(), Text(QStringLiteral("/min")));
+    single(QStringLiteral("Average Feedrate"), value(QStringLiteral("lblAverageFeedrate")), feedrateUnit());
     single(QStringLiteral("Best Radius"), value(QStringLiteral("LblBestR"), 2), mmUnit());
     single(QStringLiteral("Circularity Value"), value(QStringLiteral("LblCirV"), 2), unit());
     pair(QStringLiteral("Backlash"), 0, value(QStringLiteral("LblBlashH")), value(QStringLiteral("LblBlashV")));
@@ -638,8 +585,7 @@ void ResultsWindow::buildServo(QVBoxLayout* box)
     g->setRowMinimumHeight(1, 12);
     g->addWidget(Text(QStringLiteral("Round")), 2, 0);
     g->addWidget(Text(QStringLiteral("Measured Feedrate")), 2, 1);
-    g->addWidget(mmUnit(), 2, 2);
-    g->addWidget(Text(QStringLiteral("/min")), 2, 3);
+    g->addWidget(feedrateUnit(), 2, 2, 1, 2);
     for (int r = 0; r < 4; ++r) {
         QLabel* run = caption(QStringLiteral("LblRoundServo"), r, QString::number(r + 1));
         QLabel* feedrate = value(QStringLiteral("lblRunFeedrate"), r, QStringLiteral("-"));
@@ -740,8 +686,12 @@ void ResultsWindow::fill(const ResultsView& view)
             w->setVisible(shown);
     }
     applyScaleCover();
+    // Switching the current page off would make the tab bar select another one; the page the
+    // user is on stays, as a refill in place never chooses the page.
+    const int current = tabs_->currentIndex();
     for (int i = 0; i < kResultPages; ++i)
         tabs_->setTabEnabled(i, view.pageEnabled[std::size_t(i)]);
+    tabs_->setCurrentIndex(current);
 
     BarChart bars;
     paretoCodes_.clear();

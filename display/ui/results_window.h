@@ -79,7 +79,7 @@ public:
 
     // Shows the view: its captions on the controls of the same key (captions of controls the
     // window does not have are ignored), the switched rows, panels and pictures, the available
-    // pages and both charts. The selected page stays unless it is switched off.
+    // pages and both charts. The selected page stays, also when it is switched off.
     void fill(const ResultsView& view);
 
     // The tabs take the captions of the hidden labels lblType(0..13).
@@ -138,6 +138,8 @@ private:
     QLabel* unit();
     QLabel* mmUnit();
     QLabel* perDiameterUnit();
+    // The feedrate unit: an mmUnit with "/min" after it.
+    QWidget* feedrateUnit();
 
     // A maximised window goes back to its normal size when it is activated.
     void restoreWhenActivated();

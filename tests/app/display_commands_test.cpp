@@ -13,6 +13,7 @@
 #include "app/program_state.h"
 #include "core/number_format.h"
 #include "display/ui/case_info_panel.h"
+#include "display/ui/graph_windows.h"
 #include "display/ui/results_window.h"
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 using namespace sarvo;
 using sarvo::test::AppTest;
@@ -165,4 +167,33 @@ TEST_F(ProgramGraphs, GraphAndResultGraphOpenAndCombineShowsTheModelOverTheRuns)
     EXPECT_FALSE(app().State.GraphShown);
     EXPECT_FALSE(windows().isLoaded(WindowId::AnalysisGraph));
     EXPECT_FALSE(app().State.AnaGraphShown);
+}
+
+TEST_F(ProgramGraphs, ResultGraphWithTheGraphClosedOpensOnlyTheAnalysisGraphAndFollowsTheGraphOnceOpen)
+{
+    ASSERT_TRUE(RunErrorFit(app().OpenCase));
+    CmdResultGraph();
+    auto* analysis = dynamic_cast<display::GraphWindow*>(windows().loaded(WindowId::AnalysisGraph));
+    ASSERT_NE(analysis, nullptr);
+    EXPECT_TRUE(analysis->isVisible());
+    EXPECT_FALSE(windows().isLoaded(WindowId::Graph));
+    EXPECT_FALSE(app().State.GraphShown);
+    EXPECT_EQ(windows().loadedWindows(), QList<WindowId>{WindowId::AnalysisGraph});
+
+    // Without the graph the analysis graph keeps its own choice.
+    analysis->directionOption(display::DirectionFilter::Cw)->click();
+    CmdResultGraph();
+    EXPECT_EQ(analysis->filter(), display::DirectionFilter::Cw);
+
+    // A kind chosen in the graph reaches the analysis graph without its direction; Result Graph
+    // copies the whole set.
+    CmdGraph();
+    auto* graph = dynamic_cast<display::GraphWindow*>(windows().loaded(WindowId::Graph));
+    ASSERT_NE(graph, nullptr);
+    graph->linearOption()->click();
+    EXPECT_TRUE(analysis->linearOption()->isChecked());
+    EXPECT_EQ(analysis->filter(), display::DirectionFilter::Cw);
+    CmdResultGraph();
+    EXPECT_TRUE(analysis->linearOption()->isChecked());
+    EXPECT_EQ(analysis->filter(), display::DirectionFilter::Both);
 }

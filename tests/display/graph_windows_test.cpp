@@ -361,12 +361,12 @@ TEST_F(GraphWindowsTest, LinearHidesTheMzcCheckBoxAndPolarBringsItBack)
     EXPECT_FALSE(w.linearOption()->font().bold());
 }
 
-TEST_F(GraphWindowsTest, OptionsReachTheHostForTheAnalysisGraph)
+TEST_F(GraphWindowsTest, AClickPassesOnlyWhatItChoseToTheAnalysisGraph)
 {
     OriginalGraphWindow& w = openOriginal();
     w.directionOption(DirectionFilter::Cw)->click();
     ASSERT_EQ(host.synced.size(), 1u);
-    EXPECT_TRUE(host.synced.back().polar);
+    EXPECT_FALSE(host.synced.back().polar || host.synced.back().linear) << "a direction click passes no kind";
     EXPECT_TRUE(host.synced.back().clockwise);
     EXPECT_FALSE(host.synced.back().counterClockwise);
     EXPECT_TRUE(w.directionOption(DirectionFilter::Cw)->font().bold());
@@ -374,21 +374,30 @@ TEST_F(GraphWindowsTest, OptionsReachTheHostForTheAnalysisGraph)
 
     w.linearOption()->click();
     ASSERT_EQ(host.synced.size(), 2u);
-    EXPECT_FALSE(host.synced.back().polar);
     EXPECT_TRUE(host.synced.back().linear);
+    EXPECT_FALSE(host.synced.back().polar);
+    EXPECT_FALSE(host.synced.back().clockwise || host.synced.back().counterClockwise) << "a kind click passes no direction";
 
-    // The analysis graph takes them as they come.
+    // CCW chosen in the analysis graph stays when the original graph turns polar, and the kind
+    // stays when it turns to both directions.
     AnalysisGraphWindow& a = openAnalysis();
-    a.setViewOptions(host.synced.back());
-    EXPECT_TRUE(a.linearOption()->isChecked());
-    EXPECT_TRUE(a.directionOption(DirectionFilter::Cw)->isChecked());
-    GraphViewOptions ccw;
-    ccw.clockwise = false;
-    a.setViewOptions(ccw);
+    a.directionOption(DirectionFilter::Ccw)->click();
+    EXPECT_EQ(host.synced.size(), 2u); // the analysis graph reports nothing back
+    w.polarOption()->click();
+    a.setViewOptions(host.synced.back()); // as the program passes it on
     EXPECT_TRUE(a.polarOption()->isChecked());
     EXPECT_EQ(a.filter(), DirectionFilter::Ccw);
-    EXPECT_TRUE(a.directionOption(DirectionFilter::Ccw)->font().bold());
-    EXPECT_EQ(host.synced.size(), 2u); // the analysis graph reports nothing back
+    a.linearOption()->click();
+    w.directionOption(DirectionFilter::Both)->click();
+    a.setViewOptions(host.synced.back());
+    EXPECT_TRUE(a.linearOption()->isChecked());
+    EXPECT_EQ(a.filter(), DirectionFilter::Both);
+    EXPECT_TRUE(a.directionOption(DirectionFilter::Both)->font().bold());
+
+    // The whole set, as Result Graph copies it, sets both.
+    a.setViewOptions(w.viewOptions());
+    EXPECT_TRUE(a.polarOption()->isChecked());
+    EXPECT_EQ(a.filter(), DirectionFilter::Both);
 }
 
 TEST_F(GraphWindowsTest, PictureDrawsEachDirectionInItsColour)

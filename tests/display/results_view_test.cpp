@@ -382,13 +382,14 @@ TEST_F(ResultsViewTest, ZeroTermsAndZeroIsoValuesAreBlank)
     EXPECT_TRUE(v.isVisible("PnlIsoG(1)"));
 }
 
-TEST_F(ResultsViewTest, BacklashIsTheMeanOfBothStepsOrTheOneFound)
+TEST_F(ResultsViewTest, BacklashIsTheMeanOfBothStepsOrTheOneFoundAndBlankOnlyWithoutSteps)
 {
     struct Row {
         double plus, minus;
         const char* shown;
     };
-    for (const Row& r : {Row{4, 0, "4"}, Row{4, 6, "5"}, Row{0, 6, "6"}, Row{0, 0, ""}, Row{-4, -6, "-5"}}) {
+    for (const Row& r : {Row{4, 0, "4"}, Row{4, 6, "5"}, Row{0, 6, "6"}, Row{0, 0, ""}, Row{-4, -6, "-5"},
+                        Row{4, -4, "0"}}) { // steps that cancel are a value, not a blank
         Case c = DynamicCase();
         c.Results.ErrorValues.Back0 = r.plus;
         c.Results.ErrorValues.Back180 = r.minus;

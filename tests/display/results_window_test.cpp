@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -24,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -273,6 +275,43 @@ TEST_F(ResultsWindowTest, AStaticCaseSwitchesItsPagesOffAndADynamicOneOnAgainKee
     w.fill(MakeView(2, true));
     for (int page = 0; page < kResultPages; ++page)
         EXPECT_TRUE(w.tabs()->isTabEnabled(page)) << page;
+}
+
+TEST_F(ResultsWindowTest, ARefillKeepsThePageTheUserIsOnAlsoWhenItIsSwitchedOff)
+{
+    const auto w = shownWindow();
+    w->fill(MakeView(2, true));
+    w->selectPage(ResultPage::Servo);
+    w->fill(MakeView(2, false)); // a static case loaded from the database
+    EXPECT_FALSE(w->tabs()->isTabEnabled(int(ResultPage::Servo)));
+    EXPECT_EQ(w->currentPage(), ResultPage::Servo);
+    w->fill(MakeView(2, true));
+    EXPECT_EQ(w->currentPage(), ResultPage::Servo);
+    w->selectPage(ResultPage::Iso);
+    w->fill(MakeView(2, false)); // the unit switch
+    EXPECT_EQ(w->currentPage(), ResultPage::Iso);
+}
+
+TEST_F(ResultsWindowTest, PerMinuteStandsRightAfterTheFeedrateUnitOnTheAllAndServoPages)
+{
+    const auto w = shownWindow();
+    for (const ResultPage page : {ResultPage::All, ResultPage::Servo}) {
+        w->selectPage(page);
+        QWidget* tab = w->tabs()->widget(int(page));
+        tab->layout()->activate();
+        const QList<QLabel*> labels = tab->findChildren<QLabel*>();
+        const auto at = [tab](const QLabel* l) { return l->mapTo(tab, QPoint(0, 0)); };
+        const auto minute = std::find_if(labels.begin(), labels.end(), [](QLabel* l) { return l->text() == "/min"; });
+        ASSERT_NE(minute, labels.end()) << int(page);
+        // The unit on its line: its text ends where "/min" begins.
+        const auto unit = std::find_if(labels.begin(), labels.end(), [&](QLabel* l) {
+            return l->objectName().startsWith("lblMMUnit") && at(l).y() == at(*minute).y();
+        });
+        ASSERT_NE(unit, labels.end()) << int(page);
+        const int gap = at(*minute).x() - at(*unit).x() - (*unit)->fontMetrics().horizontalAdvance((*unit)->text());
+        EXPECT_GE(gap, 0) << int(page);
+        EXPECT_LE(gap, 4) << int(page);
+    }
 }
 
 TEST_F(ResultsWindowTest, AViewOfFewerRunsHidesTheRowsOfTheRunsItHasNot)
