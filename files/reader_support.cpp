@@ -182,7 +182,7 @@ ReadResult ConfirmMachine(Case& c, const ReadContext& ctx)
 {
     const QString machine = ctx.machineFor(c.Header[HdrMachine]);
     if (machine.isEmpty())
-        return ReadResult::cancelled();
+        return ReadResult::noMachineChosen(c.Header[HdrFilename]);
     c.Header[HdrMachine] = machine;
     return ReadResult::success();
 }

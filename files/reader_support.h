@@ -62,7 +62,7 @@ QString FixedText(double value, const char* pattern);
 void FinishRuns(CaseData& d, int runs);
 
 // The machine check of a full read, asked last so that a file that cannot be read asks nothing:
-// the known machine replaces the file's name; no machine chosen cancels the read.
+// the known machine replaces the file's name; no machine chosen ends the read with a message.
 ReadResult ConfirmMachine(Case& c, const ReadContext& ctx);
 
 // Writes a measurement file in one piece: it replaces an earlier file of that name only when

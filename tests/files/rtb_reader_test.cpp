@@ -247,9 +247,11 @@ TEST_F(RtbReaderTest, TheMachineIsAskedOnlyForAReadableFile)
     EXPECT_EQ(asked, QStringList{"Mill 1"});
     EXPECT_EQ(c.Header[HdrMachine], "Known Mill");
 
-    // No machine chosen: the read ends without a further message.
+    // No machine chosen: the read ends with a message that names the file.
     ctx.resolveMachine = [](const QString&) { return QString(); };
-    EXPECT_EQ(files::ReadRtb(c, ctx).kind, ReadResult::Kind::Cancelled);
+    const ReadResult none = files::ReadRtb(c, ctx);
+    EXPECT_EQ(none.kind, ReadResult::Kind::Message);
+    EXPECT_TRUE(none.message.startsWith("/m/test.rtb\r\n")) << none.message.toStdString();
 
     // A broken file asks nothing.
     asked.clear();
