@@ -50,9 +50,11 @@ void SetCheckedAngles(CaseData& d, int64_t start, int64_t stop);
 // a full circle, then wrapped by one turn into -360..359 at the start, and checked as above.
 void SetArcFromHeader(CaseData& d, int64_t start, int64_t stop);
 
-// Sampling rate in Hz of a dynamic case: MaxTargets points over the arc at the feedrate of
-// HdrFeedrate, "###0.0###". The feedrate must be positive.
+// Sampling rate in Hz of a dynamic case: MaxTargets points (or the points given, such as a
+// file's count before thinning) over the arc at the feedrate of HdrFeedrate, "###0.0###". The
+// feedrate must be positive.
 QString SamplingRateText(const Case& c);
+QString SamplingRateText(const Case& c, int64_t points);
 
 // "###0.000#" of the bar length and similar fixed forms, always with ".".
 QString FixedText(double value, const char* pattern);
