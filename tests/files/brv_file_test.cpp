@@ -1178,10 +1178,7 @@ TEST(BrvRoundTripTest, ASecondWriteOfEveryReadBackSampleIsByteIdentical)
         Case back;
         QString message;
         ASSERT_TRUE(readBack(first, back, &message)) << file.toStdString() << ": " << message.toStdString();
-        const QByteArray second = files::BrvFileBytes(back, "7.1.2");
-        EXPECT_EQ(second.toStdString(), first.toStdString()) << file.toStdString();
-        ASSERT_TRUE(readBack(second, back, &message)) << file.toStdString();
-        EXPECT_EQ(files::BrvFileBytes(back, "7.1.2"), second) << file.toStdString();
+        EXPECT_EQ(files::BrvFileBytes(back, "7.1.2").toStdString(), first.toStdString()) << file.toStdString();
     }
     kinds.removeDuplicates();
     EXPECT_EQ(kinds.size(), 4) << kinds.join(u' ').toStdString(); // brv, rtb, b5r, dbb
