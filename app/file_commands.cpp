@@ -9,6 +9,7 @@
 #include "files/brv_file.h"
 #include "files/rtb_writer.h"
 #include "files/ui/open_file_window.h"
+#include "files/ui/read_report.h"
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
 
@@ -36,7 +37,7 @@ files::ReadContext ProgramReadContext()
         return prompts().chooseOpenFile(Translate("Open"), PathOfFile(previous),
                                         {QStringLiteral("Heidenhain Ball Bar (*.dbb)")});
     };
-    ctx.report = [](const files::ReadResult& r) { files::ReportReadResult(r); };
+    ctx.report = [](const files::ReadResult& r) { ReportReadResult(r); };
     ctx.files = &disk;
     return ctx;
 }
@@ -47,7 +48,7 @@ bool OpenProgramFile(const QString& commandText, const files::ReadContext& ctx)
         return false;
     const QString text = files::CommandLineFileName(commandText);
     const files::ReadResult result = files::ReadCommandLineFile(text, app().OpenCase, app().Settings, ctx);
-    files::ReportReadResult(result);
+    ReportReadResult(result);
     AfterFileRead(result.ok(), text);
     return result.ok();
 }
@@ -58,10 +59,10 @@ void InstallFileServices()
         return OpenProgramFile(commandText, ProgramReadContext());
     };
     services().saveRtb = [](const QString& fileName) {
-        return files::SaveRtb(app().OpenCase, app().Settings, fileName);
+        return ReportOutcome(files::SaveRtb(app().OpenCase, app().Settings, fileName));
     };
     services().saveBrvFile = [](const QString& fileName) {
-        return files::SaveBrvFile(app().OpenCase, app().State.VersionString, fileName);
+        return ReportOutcome(files::SaveBrvFile(app().OpenCase, app().State.VersionString, fileName));
     };
 }
 

@@ -65,8 +65,10 @@ void CheckProgramMachine(QString& machineName)
 {
     const casedb::CaseStore* store = mainCaseStore();
     const auto chooser = [store](const QString& name) { return ChooseMachine(store, name); };
-    if (const auto answer = CheckForMachine(store, machineName, chooser))
-        app().State.InputAnswer = *answer;
+    const MachineCheck check = CheckForMachine(store, machineName, chooser);
+    ReportOutcome(check.outcome);
+    if (check.answer)
+        app().State.InputAnswer = *check.answer;
 }
 
 } // namespace sarvo

@@ -55,20 +55,19 @@ void AddMachine(const CaseStore& store, const QString& name)
 
 } // namespace casedb
 
-std::optional<QString> CheckForMachine(const casedb::CaseStore* store, QString& machineName,
-                                       const MachineChooser& chooser)
+MachineCheck CheckForMachine(const casedb::CaseStore* store, QString& machineName, const MachineChooser& chooser)
 {
-    std::optional<QString> asked;
-    RunTrapped(QStringLiteral("CheckForMachine(Reni)"), [&] {
+    MachineCheck check;
+    check.outcome = Trapped(QStringLiteral("CheckForMachine(Reni)"), [&] {
         if (!store)
             throw AppError(casedb::kDatabaseNotOpen, StandardErrorText(casedb::kDatabaseNotOpen));
         if (casedb::MachineExists(*store, machineName))
             return;
         const QString answer = chooser ? chooser(machineName) : QString();
-        asked = answer;
+        check.answer = answer;
         machineName = answer;
     });
-    return asked;
+    return check;
 }
 
 } // namespace sarvo

@@ -3,6 +3,8 @@
 // file reader makes on the machine name its file carries: a known name passes, an unknown one is
 // put to the user, who names the known machine it stands for or adds it.
 
+#include "core/outcome.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -24,10 +26,13 @@ void AddMachine(const CaseStore& store, const QString& name);
 // The answer for an unknown name: the machine chosen or added, or "" when none was chosen.
 using MachineChooser = std::function<QString(const QString& name)>;
 
+struct MachineCheck {
+    std::optional<QString> answer; // the chooser's answer to an unknown name; nullopt otherwise
+    Outcome outcome;               // a failure is located at "CheckForMachine(Reni)"
+};
+
 // Checks the name against the case database. An unknown name becomes the chooser's answer
-// (without a chooser, no machine), which is also returned; a known name returns nullopt. A
-// failure (no database) is reported with "CheckForMachine(Reni)" and leaves the name as it was.
-std::optional<QString> CheckForMachine(const casedb::CaseStore* store, QString& machineName,
-                                       const MachineChooser& chooser);
+// (without a chooser, no machine). A failure (no database) leaves the name as it was.
+MachineCheck CheckForMachine(const casedb::CaseStore* store, QString& machineName, const MachineChooser& chooser);
 
 } // namespace sarvo

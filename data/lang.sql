@@ -232,6 +232,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file holds
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file holds fewer END_INDEX than START_INDEX elements.', 'Die Datei enthält weniger END_INDEX- als START_INDEX-Elemente.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Run %1 has no READINGS.', 'Lauf %1 hat keine READINGS.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A dynamic test needs the START_INDEX and END_INDEX of its runs.', 'Eine dynamische Messung braucht START_INDEX und END_INDEX ihrer Läufe.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file was not read because no machine was chosen for it.', 'Die Datei wurde nicht gelesen, weil keine Maschine für sie gewählt wurde.');
 
 -- The results window's values: run directions, and the tab and frame captions of its pages
 -- (the hidden tab-caption labels carry the access keys; "All" serves both).

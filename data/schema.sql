@@ -167,3 +167,5 @@ CREATE TABLE IF NOT EXISTS "Direction" (
 CREATE TABLE IF NOT EXISTS "Machines" (
   "Name" VARCHAR(255) NOT NULL PRIMARY KEY
 );
+-- A new database knows the machine of the example measurements shipped beside the program.
+INSERT INTO "Machines" ("Name") VALUES ('Demo Mill');

@@ -3,6 +3,7 @@
 // readings of every run as they were read, and the analysis results as they stand.
 
 #include "core/case.h"
+#include "core/outcome.h"
 #include "files/read_context.h"
 
 #include <QByteArray>
@@ -18,9 +19,9 @@ inline constexpr char kBrvReadLocation[] = "Reading brv file error";
 // HdrDate, a document failure).
 QByteArray BrvFileBytes(const Case& c, const QString& version);
 
-// Writes the file in one piece: a failure (reported with "Saving brv file error") leaves any
-// earlier file of that name as it was. True when written.
-bool SaveBrvFile(const Case& c, const QString& version, const QString& fileName);
+// Writes the file in one piece: a failure (its outcome located at "Saving brv file error") leaves
+// any earlier file of that name as it was.
+Outcome SaveBrvFile(const Case& c, const QString& version, const QString& fileName);
 
 // The case information alone (for listing files): no machine question, the runs untouched.
 ReadResult ReadBrvHeader(Case& c, const ReadContext& ctx);

@@ -8,6 +8,7 @@
 #include "core/number_format.h"
 #include "core/pi.h"
 #include "core/progress.h"
+#include "core/utilities.h"
 #include "files/reader_support.h"
 #include "files/xml_support.h"
 
@@ -42,9 +43,11 @@ QString singleText(float value)
     return ShortestDecimal(decimal);
 }
 
-QString originText(const QString& slot)
+// A number slot in the form the reader gives it back (its shortest text, "0" for none), so that
+// a file written from a read-back file is the same whichever reader filled the slot first.
+QString numberSlotText(const QString& slot)
 {
-    return slot.trimmed().isEmpty() ? QStringLiteral("0") : CommaToPoint(slot);
+    return ShortestDecimal(StrToDbl(slot));
 }
 
 // "20040305-140709" of HdrDate; a text that is no date cannot be written.
@@ -102,8 +105,8 @@ void addSpec(pugi::xml_node spec, const Case& c, const QString& version)
                     {"OVERSHOOT_ANGLE", singleText(d.OvershootAngle)},
                     {"TEST_RADIUS", ShortestDecimal(d.TestRadius)},
                     {"PLANE", h[HdrPlane]},
-                    {"MACH_EXP_COEFFICIENT", CommaToPoint(h[HdrMachineExp])},
-                    {"GAUGE_EXP_COEFFICIENT", CommaToPoint(h[HdrGaugeExp])},
+                    {"MACH_EXP_COEFFICIENT", numberSlotText(h[HdrMachineExp])},
+                    {"GAUGE_EXP_COEFFICIENT", numberSlotText(h[HdrGaugeExp])},
                     {"OPERATOR", h[HdrBy]},
                     {"COMMENT", h[HdrComment]},
                     {"SOFTWARE_AUTHOR", QStringLiteral("Welmo")},
@@ -115,9 +118,9 @@ void addSpec(pugi::xml_node spec, const Case& c, const QString& version)
                     {"BALLBAR_SCALE_FACTOR", ShortestDecimal(d.ScaleFactor)},
                     {"DATE", dateStamp(h[HdrDate])},
                     {"MACHINE_NAME", h[HdrMachine]},
-                    {"MEASURE_ORIGIN_X", originText(h[HdrOrigX])},
-                    {"MEASURE_ORIGIN_Y", originText(h[HdrOrigY])},
-                    {"MEASURE_ORIGIN_Z", originText(h[HdrOrigZ])},
+                    {"MEASURE_ORIGIN_X", numberSlotText(h[HdrOrigX])},
+                    {"MEASURE_ORIGIN_Y", numberSlotText(h[HdrOrigY])},
+                    {"MEASURE_ORIGIN_Z", numberSlotText(h[HdrOrigZ])},
                     {"BALLBAR_CALIBRATED", boolText(d.Calibrated)},
                 },
                 kI2, kI1);
@@ -264,10 +267,10 @@ QByteArray BrvFileBytes(const Case& c, const QString& version)
     return XmlDocumentBytes(*document);
 }
 
-bool SaveBrvFile(const Case& c, const QString& version, const QString& fileName)
+Outcome SaveBrvFile(const Case& c, const QString& version, const QString& fileName)
 {
     BusyCursor busy;
-    return RunTrapped(QString::fromLatin1(kBrvSaveLocation), [&] {
+    return Trapped(QString::fromLatin1(kBrvSaveLocation), [&] {
         WriteWholeFile(fileName, BrvFileBytes(c, version));
     });
 }

@@ -364,7 +364,7 @@ ReadResult readRun(Case& c, int16_t& counter, const ReadContext& ctx, const QByt
     // Asked last, so that a file that cannot be read asks nothing and adds no machine.
     const QString machine = ctx.machineFor(c.Header[HdrMachine]);
     if (machine.isEmpty())
-        return ReadResult::cancelled();
+        return ReadResult::noMachineChosen(c.Header[HdrFilename]);
     c.Header[HdrMachine] = machine;
     counter = static_cast<int16_t>(run);
     return ReadResult::success();

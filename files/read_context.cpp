@@ -37,19 +37,10 @@ ReadResult ReadResult::cancelled()
     return r;
 }
 
-void ReportReadResult(const ReadResult& result)
+ReadResult ReadResult::noMachineChosen(const QString& fileName)
 {
-    switch (result.kind) {
-    case ReadResult::Kind::Error:
-        ReportError(result.location, AppError(result.number, result.message));
-        break;
-    case ReadResult::Kind::Message:
-        prompts().message(QString(), result.message, result.icon);
-        break;
-    case ReadResult::Kind::Ok:
-    case ReadResult::Kind::Cancelled:
-        break;
-    }
+    return refused(fileName + "\r\n" + Translate("The file was not read because no machine was chosen for it."),
+                   MessageIcon::Information);
 }
 
 QByteArray DiskFiles::read(const QString& path)

@@ -21,7 +21,8 @@ namespace sarvo::files {
 inline constexpr qint64 kMaxMeasurementFileSize = 64LL * 1024 * 1024;
 
 // The outcome of one read. A failure carries what the user is told: an error report under a
-// location text, or a plain message (a refused file); a cancelled read tells nothing more.
+// location text, or a plain message (a refused file); a cancelled read tells nothing more. The
+// program and the windows show it (files/ui/read_report.h); the readers never do.
 struct ReadResult {
     enum class Kind { Ok, Error, Message, Cancelled };
     Kind kind = Kind::Ok;
@@ -36,10 +37,9 @@ struct ReadResult {
     static ReadResult error(const QString& location, const AppError& e);
     static ReadResult refused(const QString& text, MessageIcon icon = MessageIcon::None);
     static ReadResult cancelled();
+    // The read of the file ended because no machine was chosen for it.
+    static ReadResult noMachineChosen(const QString& fileName);
 };
-
-// Shows the failure to the user: ReportError for an error, a message box for a refusal.
-void ReportReadResult(const ReadResult& result);
 
 // Whole files by path.
 class FileProvider {

@@ -135,13 +135,18 @@ void SetArcFromHeader(CaseData& d, int64_t start, int64_t stop)
 
 QString SamplingRateText(const Case& c)
 {
+    return SamplingRateText(c, c.Data.MaxTargets);
+}
+
+QString SamplingRateText(const Case& c, int64_t points)
+{
     const CaseData& d = c.Data;
     const double feedrate = LeadingNumber(c.Header[HdrFeedrate]); // mm/min
     if (!(feedrate > 0.0))
         throw FormatError(Translate("A dynamic test needs a positive feedrate."));
     const double arc = (double(d.SweepAngle) / 360.0) * 2.0 * kPi12 * d.TestRadius; // mm
     const double seconds = arc / (feedrate / 60.0);
-    const double rate = double(d.MaxTargets) / seconds;
+    const double rate = double(points) / seconds;
     return FormatNumber(FiniteValue(rate, QStringLiteral("Sample Rate")), QStringLiteral("###0.0###"), QLocale::c());
 }
 
@@ -182,7 +187,7 @@ ReadResult ConfirmMachine(Case& c, const ReadContext& ctx)
 {
     const QString machine = ctx.machineFor(c.Header[HdrMachine]);
     if (machine.isEmpty())
-        return ReadResult::cancelled();
+        return ReadResult::noMachineChosen(c.Header[HdrFilename]);
     c.Header[HdrMachine] = machine;
     return ReadResult::success();
 }

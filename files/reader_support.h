@@ -50,9 +50,11 @@ void SetCheckedAngles(CaseData& d, int64_t start, int64_t stop);
 // a full circle, then wrapped by one turn into -360..359 at the start, and checked as above.
 void SetArcFromHeader(CaseData& d, int64_t start, int64_t stop);
 
-// Sampling rate in Hz of a dynamic case: MaxTargets points over the arc at the feedrate of
-// HdrFeedrate, "###0.0###". The feedrate must be positive.
+// Sampling rate in Hz of a dynamic case: MaxTargets points (or the points given, such as a
+// file's count before thinning) over the arc at the feedrate of HdrFeedrate, "###0.0###". The
+// feedrate must be positive.
 QString SamplingRateText(const Case& c);
+QString SamplingRateText(const Case& c, int64_t points);
 
 // "###0.000#" of the bar length and similar fixed forms, always with ".".
 QString FixedText(double value, const char* pattern);
@@ -62,7 +64,7 @@ QString FixedText(double value, const char* pattern);
 void FinishRuns(CaseData& d, int runs);
 
 // The machine check of a full read, asked last so that a file that cannot be read asks nothing:
-// the known machine replaces the file's name; no machine chosen cancels the read.
+// the known machine replaces the file's name; no machine chosen ends the read with a message.
 ReadResult ConfirmMachine(Case& c, const ReadContext& ctx);
 
 // Writes a measurement file in one piece: it replaces an earlier file of that name only when

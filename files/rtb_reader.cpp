@@ -120,6 +120,13 @@ RtbFile loadRtb(const Case& c, const ReadContext& ctx)
     return f;
 }
 
+// The file's own points per run in the header, with the sampling rate they give.
+void setHeaderCount(Case& c, int64_t samples)
+{
+    c.Header[HdrMaxTargets] = QString::number(samples);
+    c.Header[HdrSampling] = c.Data.Dynamic ? SamplingRateText(c, samples) : QString();
+}
+
 struct HeaderFacts {
     int64_t declaredSamples = 0; // the header's points per run before thinning
 };
@@ -174,10 +181,10 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
     facts.declaredSamples = WholeInt64(StrToDbl(valueOr(items, u"Max Targets", targetsDefault)), QStringLiteral("Max Targets"));
     if (facts.declaredSamples < 1)
         throw FormatError(Translate("The value of \"%1\" must be a positive number.").arg(QStringLiteral("Max Targets")));
+    // Only the data is thinned: the header keeps the file's own count and rate.
     const Thinning thinned = ThinSamples(facts.declaredSamples, ctx.maxPoints);
     d.MaxTargets = static_cast<int16_t>(std::min<int64_t>(thinned.points, RunPointLimit(ctx.maxPoints)));
-    h[HdrMaxTargets] = QString::number(d.MaxTargets);
-    h[HdrSampling] = d.Dynamic ? SamplingRateText(c) : QString();
+    setHeaderCount(c, facts.declaredSamples);
 
     for (int slot : {HdrCustomer, HdrComment, HdrOrigX, HdrOrigY, HdrOrigZ, HdrName})
         h[slot].clear();
@@ -226,6 +233,7 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
     const QString countDefault = QString::number(headerThinning.points * headerThinning.factor);
 
     int run = 0;
+    int64_t longestRun = 0; // samples before thinning
     QList<QStringView> block;
     while (run < kMaxRuns) {
         block.clear();
@@ -252,6 +260,7 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
             throw FormatError(Translate("Run %1 has no points.").arg(run));
         const Thinning t = ThinSamples(samples, ctx.maxPoints);
         CheckRunPoints(t.points, ctx.maxPoints, run);
+        longestRun = std::max(longestRun, samples);
         const int count = static_cast<int>(t.points);
         d.RunTargets[r] = static_cast<int16_t>(count);
 
@@ -279,8 +288,7 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
         throw FormatError(Translate("The file holds no run."));
 
     FinishRuns(d, run);
-    c.Header[HdrMaxTargets] = QString::number(d.MaxTargets);
-    c.Header[HdrSampling] = d.Dynamic ? SamplingRateText(c) : QString();
+    setHeaderCount(c, longestRun);
 }
 
 } // namespace

@@ -143,10 +143,10 @@ QByteArray RtbFileBytes(const Case& c, const RtbDefaults& defaults)
     return out.bytes_;
 }
 
-bool SaveRtb(const Case& c, const Settings& s, const QString& fileName)
+Outcome SaveRtb(const Case& c, const Settings& s, const QString& fileName)
 {
     BusyCursor busy;
-    return RunTrapped(QString::fromLatin1(kRtbSaveLocation), [&] {
+    return Trapped(QString::fromLatin1(kRtbSaveLocation), [&] {
         WriteWholeFile(fileName, RtbFileBytes(c, RtbDefaultsOf(s)));
     });
 }

@@ -3,6 +3,7 @@
 // runs, directions, angles, overshoot and expansion coefficients.
 
 #include "core/case.h"
+#include "core/outcome.h"
 #include "core/settings.h"
 
 #include <QByteArray>
@@ -23,8 +24,8 @@ RtbDefaults RtbDefaultsOf(const Settings& s);
 // The file's bytes: CRLF lines, texts in the DOS code page. The case is not changed.
 QByteArray RtbFileBytes(const Case& c, const RtbDefaults& defaults);
 
-// Writes the file in one piece: a failure (reported with "Saving to rtb-file") leaves any
-// earlier file of that name as it was. True when written.
-bool SaveRtb(const Case& c, const Settings& s, const QString& fileName);
+// Writes the file in one piece: a failure (its outcome located at "Saving to rtb-file") leaves
+// any earlier file of that name as it was.
+Outcome SaveRtb(const Case& c, const Settings& s, const QString& fileName);
 
 } // namespace sarvo::files

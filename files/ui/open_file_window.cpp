@@ -1,6 +1,7 @@
 #include "files/ui/open_file_window.h"
 
 #include "core/app_error.h"
+#include "files/ui/read_report.h"
 #include "core/progress.h"
 #include "core/dates.h"
 #include "gui/program_services.h"
@@ -219,7 +220,7 @@ void OpenFileWindow::openSelected()
         if (text.isEmpty())
             return;
         const files::ReadResult result = read_(text, type);
-        files::ReportReadResult(result);
+        ReportReadResult(result);
         // A failed read keeps the window open for another choice.
         if (result.ok())
             accept();

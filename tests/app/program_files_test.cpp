@@ -200,7 +200,7 @@ TEST_F(ProgramCaseDatabase, ReopeningKeepsTheRowsAndReplacesTheConnection)
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_NE(app().State.MainDb, first);
     EXPECT_EQ(mainConnections(), QStringList{app().State.MainDb});
-    EXPECT_EQ(machines(), QStringList{"Mill 3"});
+    EXPECT_EQ(machines(), (QStringList{"Demo Mill", "Mill 3"})); // the examples' machine comes with the file
     closeDB();
     EXPECT_TRUE(app().State.MainDb.isEmpty());
     EXPECT_EQ(mainCaseStore(), nullptr);
@@ -220,7 +220,7 @@ TEST_F(ProgramCaseDatabase, AFileWithoutWritePermissionOpensReadOnlyWithThePanel
     ASSERT_FALSE(app().State.MainDb.isEmpty());
     EXPECT_TRUE(app().State.MainDbReadOnly);
     EXPECT_FALSE(recordingShell.statusText(StatusPanel::ReadOnly).isEmpty());
-    EXPECT_EQ(machines(), QStringList{"Mill 3"});
+    EXPECT_EQ(machines(), (QStringList{"Demo Mill", "Mill 3"})); // the examples' machine comes with the file
     EXPECT_FALSE(addMachine("Lathe"));
     closeDB();
     EXPECT_FALSE(app().State.MainDbReadOnly);
@@ -301,7 +301,7 @@ TEST_F(ProgramCaseDatabase, AFailedReopenKeepsTheWorkingConnection)
     EXPECT_EQ(app().State.MainDb, working);
     EXPECT_FALSE(app().State.MainDbReadOnly);
     EXPECT_NE(mainCaseStore(), nullptr);
-    EXPECT_EQ(machines(), QStringList{"Mill 3"});
+    EXPECT_EQ(machines(), (QStringList{"Demo Mill", "Mill 3"})); // the examples' machine comes with the file
     EXPECT_EQ(mainConnections(), QStringList{working});
 }
 
@@ -545,13 +545,15 @@ TEST_F(ProgramFileRead, InstalledServicesReadThroughTheMachineCheckAndSave)
     ASSERT_TRUE(SaveRtb(path("saved.rtb")));
     EXPECT_TRUE(readFile("saved.rtb").contains("Machine: Mill A\r\n"));
 
-    // No machine chosen: nothing is read and nothing more is said.
+    // No machine chosen: nothing is read, and one message says so and names the file.
     const Case kept = app().OpenCase;
     answerMachineList("", Close::Cancel);
-    EXPECT_FALSE(OpenMeasurementFile(writeFile("other.rtb", SampleBytes("rtb_static.rtb"))));
+    const QString other = writeFile("other.rtb", SampleBytes("rtb_static.rtb"));
+    EXPECT_FALSE(OpenMeasurementFile(other));
     EXPECT_EQ(asked, (QStringList{"Mill 1", "Mill 2"}));
     EXPECT_EQ(app().OpenCase.Header, kept.Header);
-    EXPECT_TRUE(prompts.messages.empty());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, other + "\r\nThe file was not read because no machine was chosen for it.");
 }
 
 // The lines of an .rtb file from "Key: " on, for comparing what a save kept.

@@ -421,7 +421,9 @@ TEST_F(B5rReaderTest, TheMachineIsAskedLastAndOnlyWhenNamedProperly)
     EXPECT_EQ(c.Header[HdrMachine], "Known Mill");
 
     ctx.resolveMachine = [](const QString&) { return QString(); };
-    EXPECT_EQ(files::ReadB5r(c, ctx).kind, ReadResult::Kind::Cancelled);
+    const ReadResult none = files::ReadB5r(c, ctx);
+    EXPECT_EQ(none.kind, ReadResult::Kind::Message);
+    EXPECT_TRUE(none.message.startsWith("/m/test.b5r\r\n")) << none.message.toStdString();
 
     // A machine or a plane without its attribute is a broken file, and a broken file asks nothing.
     asked.clear();

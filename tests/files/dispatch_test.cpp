@@ -261,14 +261,14 @@ TEST_F(OpenFileTest, TheMachineCheckAgainstTheCaseDatabaseNamesTheMachineTheWrit
     ASSERT_TRUE(files::SaveRtb(openCase, settings, path("saved.rtb")));
     EXPECT_TRUE(readFile("saved.rtb").contains("Machine: Mill A\r\n"));
 
-    // No machine chosen: nothing is read and nothing more is said.
+    // No machine chosen: nothing is read, and the one message says so and names the file.
     choice.clear();
     const Case kept = openCase;
-    const files::ReadResult r = readCommandLine(writeFile("other.rtb", DataBytes("rtb_static.rtb")));
-    EXPECT_EQ(r.kind, files::ReadResult::Kind::Cancelled);
+    const QString other = writeFile("other.rtb", DataBytes("rtb_static.rtb"));
+    const files::ReadResult r = readCommandLine(other);
+    EXPECT_EQ(r.kind, files::ReadResult::Kind::Message);
+    EXPECT_EQ(r.message, other + "\r\nThe file was not read because no machine was chosen for it.");
     EXPECT_EQ(openCase.Header, kept.Header);
-    files::ReportReadResult(r);
-    EXPECT_TRUE(prompts.messages.empty());
 }
 
 } // namespace

@@ -19,7 +19,8 @@
 
 namespace sarvo::test {
 
-// A case database in the test's folder that knows the machines "Mill 2", "Lathe" and "Mill 10".
+// A case database in the test's folder that knows the machines "Mill 2", "Lathe" and "Mill 10"
+// besides the examples' "Demo Mill" that every new database knows.
 class MachineStoreTest : public CoreTest {
 protected:
     void SetUp() override

@@ -27,9 +27,9 @@ TEST_F(MachineListWindowTest, WindowListsTheMachinesAndAnswersTheSelectedRow)
     QStringList rows;
     for (int i = 0; i < w.machineList()->count(); ++i)
         rows << w.machineList()->item(i)->text();
-    EXPECT_EQ(rows, (QStringList{"Lathe", "Mill 10", "Mill 2"}));
+    EXPECT_EQ(rows, (QStringList{"Demo Mill", "Lathe", "Mill 10", "Mill 2"}));
 
-    w.machineList()->item(2)->setSelected(true);
+    w.machineList()->item(3)->setSelected(true);
     w.findChild<QPushButton*>("cmdClose")->click();
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_FALSE(w.isVisible());
@@ -50,7 +50,7 @@ TEST_F(MachineListWindowTest, WindowCancelAndCloseBox)
         // The close box with a row selected answers that row.
         MacList w(&store);
         w.show();
-        w.machineList()->item(1)->setSelected(true);
+        w.machineList()->item(2)->setSelected(true);
         w.close();
         EXPECT_FALSE(w.isVisible());
         EXPECT_EQ(w.answer(), "Mill 10");
@@ -73,7 +73,7 @@ TEST_F(MachineListWindowTest, WindowNewAddsTheNameOrStaysOpen)
     w.machineBox()->setText("   ");
     add->click();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(casedb::MachineNames(store).size(), 3);
+    EXPECT_EQ(casedb::MachineNames(store).size(), 4);
 
     // A name already listed: reported, the window stays.
     w.machineBox()->setText("Lathe");

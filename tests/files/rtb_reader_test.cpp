@@ -53,18 +53,33 @@ TEST_F(RtbReaderTest, AnglesAreSwappedWrappedOnceAndKeptInTheAnalysisRange)
     }
 }
 
-TEST_F(RtbReaderTest, ThinningAveragesConsecutiveSamples)
+TEST_F(RtbReaderTest, ThinningAveragesConsecutiveSamplesAndKeepsTheHeadersCountAndRate)
 {
     // 1800 samples with 500 points allowed: f = 4, 450 points, each the mean of four.
     QStringList values;
     for (int k = 0; k < 1800; ++k)
         values << QString::number((k % 4) * 0.001 + (k / 4) * 0.00001, 'f', 5);
-    ASSERT_TRUE(read(MakeRtb({{"Max Targets", "1800"}}, {{1, values}}), 500).ok());
+    const QByteArray file = MakeRtb({{"Max Targets", "1800"}}, {{1, values}});
+    ASSERT_TRUE(read(file, 8000).ok());
+    EXPECT_EQ(c.Data.MaxTargets, 1800);
+    const QString fileRate = c.Header[HdrSampling];
+    EXPECT_EQ(fileRate, "31.831"); // 1800 points over 942.48 mm at 1000 mm/min
+
+    ASSERT_TRUE(read(file, 500).ok());
     EXPECT_EQ(c.Data.RunTargets[1], 450);
     EXPECT_EQ(c.Data.MaxTargets, 450);
-    EXPECT_EQ(c.Header[HdrMaxTargets], "450");
+    EXPECT_EQ(c.Data.AngleStep, 360.0 / 450.0);
     EXPECT_DOUBLE_EQ(c.Data.Readings(1, 0), 0.0015);
     EXPECT_DOUBLE_EQ(c.Data.Readings(1, 449), 0.0015 + 449 * 0.00001);
+    EXPECT_EQ(c.Header[HdrMaxTargets], "1800");
+    EXPECT_EQ(c.Header[HdrSampling], fileRate);
+
+    // The header read for a listing says the same.
+    Case listed;
+    listed.Header[HdrFilename] = "/m/test.rtb";
+    ASSERT_TRUE(files::ReadRtbHeader(listed, ctx).ok());
+    EXPECT_EQ(listed.Header[HdrMaxTargets], "1800");
+    EXPECT_EQ(listed.Header[HdrSampling], fileRate);
 }
 
 TEST_F(RtbReaderTest, ARunLongerThanItsHeaderSaysStaysWithinTheLimit)
@@ -247,9 +262,11 @@ TEST_F(RtbReaderTest, TheMachineIsAskedOnlyForAReadableFile)
     EXPECT_EQ(asked, QStringList{"Mill 1"});
     EXPECT_EQ(c.Header[HdrMachine], "Known Mill");
 
-    // No machine chosen: the read ends without a further message.
+    // No machine chosen: the read ends with a message that names the file.
     ctx.resolveMachine = [](const QString&) { return QString(); };
-    EXPECT_EQ(files::ReadRtb(c, ctx).kind, ReadResult::Kind::Cancelled);
+    const ReadResult none = files::ReadRtb(c, ctx);
+    EXPECT_EQ(none.kind, ReadResult::Kind::Message);
+    EXPECT_TRUE(none.message.startsWith("/m/test.rtb\r\n")) << none.message.toStdString();
 
     // A broken file asks nothing.
     asked.clear();

@@ -199,7 +199,7 @@ TEST_F(RtbWriterTest, WritingChangesNothingInTheCase)
     EXPECT_EQ(c.Data.RunDirection, before.Data.RunDirection);
 }
 
-TEST_F(RtbWriterTest, SaveRtbReplacesTheFileWholeOrReportsTheFailure)
+TEST_F(RtbWriterTest, SaveRtbReplacesTheFileWholeOrReturnsTheFailure)
 {
     Settings settings;
     settings.SerialNumber = "S1";
@@ -212,9 +212,11 @@ TEST_F(RtbWriterTest, SaveRtbReplacesTheFileWholeOrReportsTheFailure)
     EXPECT_TRUE(saved.contains("Serial Number: S1\r\n"));
     EXPECT_EQ(busyDepth(), 0);
 
-    EXPECT_FALSE(files::SaveRtb(captured(), settings, path("no/such/folder/out.rtb")));
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_TRUE(prompts.messages[0].text.contains("Saving to rtb-file"));
+    const Outcome failed = files::SaveRtb(captured(), settings, path("no/such/folder/out.rtb"));
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.location(), "Saving to rtb-file");
+    EXPECT_EQ(failed.number(), AppError::kPathFileAccess);
+    EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(QFile::exists(path("no/such/folder/out.rtb")));
     EXPECT_EQ(readFile("out.rtb"), saved);
 }

@@ -68,6 +68,7 @@
 #include "display/results_view.h"
 #include "files/brv_file.h"
 #include "files/dispatch.h"
+#include "files/ui/read_report.h"
 #include "files/rtb_writer.h"
 
 #include <QCoreApplication>
@@ -590,7 +591,7 @@ int main(int argc, char** argv)
         prompts.pending.pop_front();
         return next;
     };
-    ctx.report = [](const files::ReadResult& r) { files::ReportReadResult(r); };
+    ctx.report = [](const files::ReadResult& r) { ReportReadResult(r); };
 
     for (const QString& arg : args)
         prompts.pending.push_back(QFileInfo(arg).absoluteFilePath());
@@ -604,7 +605,7 @@ int main(int argc, char** argv)
         bool ok = false;
         try {
             const files::ReadResult result = files::ReadCommandLineFile(file, openCase, settings, ctx);
-            files::ReportReadResult(result);
+            ReportReadResult(result);
             ok = result.ok();
             if (ok && analyse)
                 Analyse(openCase, settings);
@@ -629,9 +630,10 @@ int main(int argc, char** argv)
             continue;
         }
         if (!writeFile.isEmpty()) {
-            const bool written = writeFile.endsWith(QLatin1String(".brv"), Qt::CaseInsensitive)
-                                     ? files::SaveBrvFile(openCase, QStringLiteral(SARVOTEX_VERSION), writeFile)
-                                     : files::SaveRtb(openCase, settings, writeFile);
+            const bool written = ReportOutcome(
+                writeFile.endsWith(QLatin1String(".brv"), Qt::CaseInsensitive)
+                    ? files::SaveBrvFile(openCase, QStringLiteral(SARVOTEX_VERSION), writeFile)
+                    : files::SaveRtb(openCase, settings, writeFile));
             status = std::max(status, written ? 0 : 1);
             continue;
         }

@@ -6,6 +6,8 @@
 #include "files/rtb_writer.h"
 #include "tests/files/fuzz/fuzz_support.h"
 
+#include <QCoreApplication>
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -41,6 +43,16 @@ bool readBack(const QByteArray& bytes, Case& c)
 }
 
 } // namespace
+
+// The writer's circle fit binds the computation library beside the program, and only the
+// application object knows the program's folder; libFuzzer's own arguments stay untouched.
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** argv)
+{
+    static int applicationArgc = 1;
+    static char* applicationArgv[] = {(*argv)[0], nullptr};
+    static QCoreApplication application(applicationArgc, applicationArgv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
