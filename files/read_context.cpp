@@ -47,6 +47,9 @@ void ReportReadResult(const ReadResult& result)
         prompts().message(QString(), result.message, result.icon);
         break;
     case ReadResult::Kind::Ok:
+        for (const QString& note : result.notes)
+            prompts().message(QString(), note, MessageIcon::Warning);
+        break;
     case ReadResult::Kind::Cancelled:
         break;
     }
