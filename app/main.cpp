@@ -35,6 +35,7 @@ int main(int argc, char** argv)
     setHelpSystem(&htmlHelp);
 
     InstallFileServices();
+    const OrderlyEnd orderlyEnd(application, main);
     StartApplication(main, options);
     const int code = application.exec();
     main.shutdown();
