@@ -74,6 +74,8 @@ constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
 int g_endSocket[2] = {-1, -1};
 // The main window whose shutdown the process's exit still owes; null once it ran or was let go.
 MainWindow* g_exitOwesShutdown = nullptr;
+// An end signal arrived.
+bool g_endRequested = false;
 
 extern "C" void writeEndSignal(int signal)
 {
@@ -98,13 +100,15 @@ void shutdownAtExit()
 
 } // namespace
 
-OrderlyEnd::OrderlyEnd(QGuiApplication& application, MainWindow& main)
+OrderlyEnd::OrderlyEnd(QGuiApplication& application, MainWindow& main) : main_(main)
 {
+    g_endRequested = false;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_endSocket) == 0) {
         notifier_ = new QSocketNotifier(g_endSocket[1], QSocketNotifier::Read);
         QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [] {
             char byte = 0;
             [[maybe_unused]] const ssize_t got = ::read(g_endSocket[1], &byte, 1);
+            g_endRequested = true;
             QCoreApplication::quit();
         });
         struct sigaction action = {};
@@ -120,6 +124,14 @@ OrderlyEnd::OrderlyEnd(QGuiApplication& application, MainWindow& main)
     static const bool exitHookInstalled = std::atexit(shutdownAtExit) == 0;
     if (exitHookInstalled)
         g_exitOwesShutdown = &main;
+}
+
+int OrderlyEnd::exec()
+{
+    if (!g_endRequested)
+        return QCoreApplication::exec(); // its end runs the shutdown
+    shutdownUnattended(main_);
+    return 0;
 }
 
 OrderlyEnd::~OrderlyEnd()

@@ -50,7 +50,12 @@ public:
     OrderlyEnd(const OrderlyEnd&) = delete;
     OrderlyEnd& operator=(const OrderlyEnd&) = delete;
 
+    // The event loop; an end signalled before it runs (during the start-up, where a quit would
+    // be lost) skips it and runs the shutdown at once.
+    int exec();
+
 private:
+    MainWindow& main_;
     QSocketNotifier* notifier_ = nullptr;
 };
 
