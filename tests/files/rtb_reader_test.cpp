@@ -218,9 +218,6 @@ TEST_F(RtbReaderTest, DatesFallBackToNowNeverToThePreviousCase)
     c = Case{};
     ASSERT_TRUE(read(MakeRtb({{"Date", "2010-07-04 10:11:12"}}, {{1, RampValues(8)}})).ok());
     EXPECT_EQ(c.Header[HdrDate], "2010-07-04 10:11:12");
-    c = Case{};
-    ASSERT_TRUE(read(MakeRtb({{"Date", "2:05 PM Jan 05 2000"}}, {{1, RampValues(8)}})).ok());
-    EXPECT_EQ(c.Header[HdrDate], "2000-01-05 14:05:00");
 }
 
 TEST_F(RtbReaderTest, NumbersThatWouldDivideByZeroOrOverflowAreRefused)
