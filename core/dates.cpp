@@ -171,9 +171,10 @@ std::optional<QDateTime> ParseDateText(const QString& text)
     if (const auto m = isoT.match(trimmed); m.hasMatch())
         trimmed = m.captured(1) + u' ' + m.captured(2);
 
-    // The time is the first word with a ":" and an AM/PM after it; it stands before the date
-    // ("2:05 PM Jan 05 2000") or after it.
-    QStringList words = trimmed.split(QRegularExpression(QStringLiteral(R"(\s+)")), Qt::SkipEmptyParts);
+    // The time is the first word with a ":", with the AM/PM word after it if there is one; it
+    // stands before the date ("2:05 PM Jan 05 2000") or after it.
+    static const QRegularExpression blanks(QStringLiteral(R"(\s+)"));
+    QStringList words = trimmed.split(blanks, Qt::SkipEmptyParts);
     qsizetype timeAt = -1;
     for (qsizetype i = 0; i < words.size() && timeAt < 0; ++i) {
         if (words[i].contains(u':'))
