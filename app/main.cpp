@@ -35,8 +35,9 @@ int main(int argc, char** argv)
     setHelpSystem(&htmlHelp);
 
     InstallFileServices();
+    OrderlyEnd orderlyEnd(application, main);
     StartApplication(main, options);
-    const int code = application.exec();
+    const int code = orderlyEnd.exec();
     main.shutdown();
 
     setHelpSystem(nullptr);

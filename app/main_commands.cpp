@@ -227,7 +227,6 @@ void CmdArrange(MainWindow& main)
             continue;
         QWidget* frame = placeable(w);
         frame->showNormal();
-        QCoreApplication::processEvents();
         if (id == WindowId::CaseInfo) {
             frame->move(0, 0);
         } else if (id == WindowId::Graph) {

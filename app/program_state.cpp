@@ -5,7 +5,7 @@
 #include "core/ini_file.h"
 #include "core/language_db.h"
 #include "core/prompts.h"
-#include "core/settings.h"
+#include "core/settings_file.h"
 #include "core/units.h"
 
 namespace sarvo {
@@ -13,8 +13,11 @@ namespace sarvo {
 void gsReadIni()
 {
     AppContext& a = app();
-    const SettingsReadResult result = ReadSettings(a.Settings, a.OpenCase, a.State.AppPath, a.State.IniFile);
+    const SettingsReadResult result = ReadSettings(a.State.AppPath, a.State.IniFile);
+    a.Settings = result.settings;
+    a.OpenCase.Data.BallBarLength = a.Settings.BallBarLength;
     a.State.IniUnreadable = !result.fileReadable;
+    ReportOutcome(result.outcome);
     shell().setToolbarVisible(a.Settings.ToolbarVisible);
     shell().setMenuChecked(CommandId::Toolbar, shell().toolbarVisible());
     SetTextLanguage(a.Settings.Language);
@@ -27,7 +30,9 @@ void WriteIni()
     if (a.State.IniUnreadable)
         return;
     a.Settings.ToolbarVisible = shell().toolbarVisible();
-    WriteSettings(a.Settings, a.OpenCase, a.State.IniFile);
+    // The bar length the user last worked with is the next start's default.
+    a.Settings.BallBarLength = a.OpenCase.Data.BallBarLength;
+    ReportOutcome(WriteSettings(a.Settings, a.State.IniFile));
 }
 
 void ShowMaxPointsItem(int n)

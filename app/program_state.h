@@ -6,12 +6,13 @@
 
 namespace sarvo {
 
-// Reads app().State.IniFile into the program's settings (and "Ball Bar Length" into the open
-// case), sets the text language, shows or hides the toolbar and checks the "Max. number of
+// Reads app().State.IniFile into the program's settings, sets the open case's bar length from
+// them, reports a failed read, sets the text language, shows or hides the toolbar and checks the "Max. number of
 // points" item. A file that exists
 // but cannot be read is remembered, so WriteIni never overwrites it.
 void gsReadIni();
-// Writes the program's settings back, with the toolbar state taken from the toolbar itself.
+// Writes the program's settings back, with the toolbar state taken from the toolbar itself and
+// the bar length from the open case; reports a failed write.
 void WriteIni();
 
 // Checks the "Max. number of points" item that stands for n.

@@ -34,6 +34,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
+#include <QSessionManager>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <utility>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace sarvo {
 
@@ -59,7 +68,84 @@ void maximise(QWidget& main)
     main.setWindowState((main.windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
 }
 
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// The socket pair of the installed OrderlyEnd: the handler writes to [0], the loop reads [1].
+int g_endSocket[2] = {-1, -1};
+// The main window whose shutdown the process's exit still owes; null once it ran or was let go.
+MainWindow* g_exitOwesShutdown = nullptr;
+// An end signal arrived.
+bool g_endRequested = false;
+
+extern "C" void writeEndSignal(int signal)
+{
+    const char byte = static_cast<char>(signal);
+    const int savedErrno = errno;
+    [[maybe_unused]] const ssize_t written = ::write(g_endSocket[0], &byte, 1);
+    errno = savedErrno;
+}
+
+// The shutdown where no one answers a message any more.
+void shutdownUnattended(MainWindow& main)
+{
+    setPrompts(nullptr);
+    main.shutdown();
+}
+
+void shutdownAtExit()
+{
+    if (MainWindow* main = std::exchange(g_exitOwesShutdown, nullptr))
+        shutdownUnattended(*main);
+}
+
 } // namespace
+
+OrderlyEnd::OrderlyEnd(QGuiApplication& application, MainWindow& main) : main_(main)
+{
+    g_endRequested = false;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_endSocket) == 0) {
+        notifier_ = new QSocketNotifier(g_endSocket[1], QSocketNotifier::Read);
+        QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [] {
+            char byte = 0;
+            [[maybe_unused]] const ssize_t got = ::read(g_endSocket[1], &byte, 1);
+            g_endRequested = true;
+            QCoreApplication::quit();
+        });
+        struct sigaction action = {};
+        action.sa_handler = writeEndSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (const int signal : kEndSignals)
+            sigaction(signal, &action, nullptr);
+    }
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &main, [](QSessionManager&) { WriteIni(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &main, [&main] { shutdownUnattended(main); });
+    // A platform that loses its display ends the process with exit(): the stack is never unwound.
+    static const bool exitHookInstalled = std::atexit(shutdownAtExit) == 0;
+    if (exitHookInstalled)
+        g_exitOwesShutdown = &main;
+}
+
+int OrderlyEnd::exec()
+{
+    if (!g_endRequested)
+        return QCoreApplication::exec(); // its end runs the shutdown
+    shutdownUnattended(main_);
+    return 0;
+}
+
+OrderlyEnd::~OrderlyEnd()
+{
+    g_exitOwesShutdown = nullptr;
+    for (const int signal : kEndSignals)
+        std::signal(signal, SIG_DFL);
+    delete notifier_;
+    for (int& fd : g_endSocket) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+}
 
 QString CommandLineFile(const QString& commandLine, const QString& startFolder)
 {

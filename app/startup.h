@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class QGuiApplication;
+class QSocketNotifier;
 class QWidget;
 
 namespace sarvo {
@@ -34,6 +36,28 @@ void PlaceMainWindow(QWidget& main);
 
 // Writes the settings, closes the databases and the help windows. Never reports anything.
 void ShutdownApplication();
+
+// The shutdown on every orderly end the system signals, not only on a close of the main window:
+// SIGTERM, SIGINT and SIGHUP end the event loop (the handler only writes to a socket that the
+// loop reads); the end of the desktop session writes the settings at once; the event loop's end
+// and the platform ending the process when its display goes away run the shutdown. After the
+// event loop nobody answers a message, so those go to the log. One at a time; the destructor
+// restores the signals' default actions.
+class OrderlyEnd {
+public:
+    OrderlyEnd(QGuiApplication& application, MainWindow& main);
+    ~OrderlyEnd();
+    OrderlyEnd(const OrderlyEnd&) = delete;
+    OrderlyEnd& operator=(const OrderlyEnd&) = delete;
+
+    // The event loop; an end signalled before it runs (during the start-up, where a quit would
+    // be lost) skips it and runs the shutdown at once.
+    int exec();
+
+private:
+    MainWindow& main_;
+    QSocketNotifier* notifier_ = nullptr;
+};
 
 // True when the program may close: a captured case that was never saved asks first.
 bool ConfirmLeaving();

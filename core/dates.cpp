@@ -1,6 +1,7 @@
 #include "core/dates.h"
 
 #include "core/app_error.h"
+#include "core/language_db.h"
 
 #include <QRegularExpression>
 
@@ -23,15 +24,99 @@ int fullYear(int year, qsizetype digits)
     return year < 30 ? 2000 + year : 1900 + year;
 }
 
-int monthOfAbbreviation(const QString& name)
+// An English month name, whole or shortened to at least three letters ("Jan", "Sept", "January"),
+// with an optional full stop; 0 for anything else.
+int monthOfName(QString name)
 {
-    static constexpr std::array<const char*, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
-                                                            "jul", "aug", "sep", "oct", "nov", "dec"};
+    static constexpr std::array<const char*, 12> kMonths = {"january", "february", "march",     "april",
+                                                            "may",     "june",     "july",      "august",
+                                                            "september", "october", "november", "december"};
+    if (name.endsWith(u'.'))
+        name.chop(1);
+    if (name.size() < 3)
+        return 0;
     for (std::size_t i = 0; i < kMonths.size(); ++i) {
-        if (name.compare(QLatin1String(kMonths[i]), Qt::CaseInsensitive) == 0)
+        if (QLatin1String(kMonths[i]).startsWith(name, Qt::CaseInsensitive))
             return int(i) + 1;
     }
     return 0;
+}
+
+bool isDigits(const QString& text, qsizetype minLength, qsizetype maxLength)
+{
+    if (text.size() < minLength || text.size() > maxLength)
+        return false;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+// A year of two or four digits; 0 for anything else.
+int yearOf(const QString& text)
+{
+    if (!isDigits(text, 2, 2) && !isDigits(text, 4, 4))
+        return 0;
+    return fullYear(text.toInt(), text.size());
+}
+
+// The date part alone: numbers with "-", "/" or "." (year first when it has four digits; else
+// "/" is month/day/year and "." or "-" day.month.year), or a month name with the day and year
+// around it in any of the usual orders.
+QDate parseDatePart(const QString& text)
+{
+    static const QRegularExpression numeric(QStringLiteral(R"(^([0-9]+)([-/.])([0-9]{1,2})\2([0-9]+)$)"));
+    if (const auto m = numeric.match(text); m.hasMatch()) {
+        const QString first = m.captured(1), last = m.captured(4);
+        const QChar separator = m.captured(2).front();
+        const int middle = m.captured(3).toInt();
+        if (isDigits(first, 4, 4))
+            return isDigits(last, 1, 2) ? QDate(first.toInt(), middle, last.toInt()) : QDate();
+        if (!isDigits(first, 1, 2) || yearOf(last) == 0)
+            return {};
+        // "05-03-07" could be year-month-day as well: with dashes only a four-digit year is a date.
+        if (separator == u'-' && last.size() != 4)
+            return {};
+        if (separator == u'/')
+            return QDate(yearOf(last), first.toInt(), middle);
+        return QDate(yearOf(last), middle, first.toInt());
+    }
+
+    static const QRegularExpression separators(QStringLiteral(R"([\s,/-]+)"));
+    const QStringList parts = text.split(separators, Qt::SkipEmptyParts);
+    if (parts.size() != 3)
+        return {};
+    int monthAt = -1;
+    for (int i = 0; i < 3; ++i) {
+        if (monthOfName(parts[i]) != 0) {
+            if (monthAt >= 0)
+                return {};
+            monthAt = i;
+        }
+    }
+    QString day, year;
+    if (monthAt == 0) { // Jan 05 2000, January 5, 2000
+        day = parts[1];
+        year = parts[2];
+    } else if (monthAt == 1 && isDigits(parts[0], 4, 4)) { // 2000 Jan 05
+        year = parts[0];
+        day = parts[2];
+    } else if (monthAt == 1) { // 05 Jan 2000, 5-Jan-00
+        day = parts[0];
+        year = parts[2];
+    } else {
+        return {};
+    }
+    if (!isDigits(day, 1, 2) || yearOf(year) == 0)
+        return {};
+    return QDate(yearOf(year), monthOfName(parts[monthAt]), day.toInt());
+}
+
+bool isHalfDay(const QString& token)
+{
+    return token.compare(QLatin1String("AM"), Qt::CaseInsensitive) == 0
+           || token.compare(QLatin1String("PM"), Qt::CaseInsensitive) == 0;
 }
 
 // "H:mm[:ss]" with an optional AM/PM; nullopt when the text is no time of day.
@@ -80,41 +165,34 @@ QString ShortDateText(const QDateTime& when)
 
 std::optional<QDateTime> ParseDateText(const QString& text)
 {
-    // Each form: the date at the start, then nothing or a separator and a time.
-    static const QRegularExpression iso(QStringLiteral(R"(^([0-9]{4})-([0-9]{1,2})-([0-9]{1,2})(?:(?:\s+|T)(.+))?$)"));
-    static const QRegularExpression dotted(QStringLiteral(R"(^([0-9]{1,2})\.([0-9]{1,2})\.([0-9]{4}|[0-9]{2})(?:\s+(.+))?$)"));
-    static const QRegularExpression slashed(QStringLiteral(R"(^([0-9]{1,2})/([0-9]{1,2})/([0-9]{4}|[0-9]{2})(?:\s+(.+))?$)"));
-    static const QRegularExpression named(
-        QStringLiteral(R"(^([0-9]{1,2})-([A-Za-z]{3})-([0-9]{4}|[0-9]{2})(?:\s+(.+))?$)"));
+    QString trimmed = text.trimmed();
+    // ISO with "T" between date and time.
+    static const QRegularExpression isoT(QStringLiteral(R"(^([0-9]{4}-[0-9]{1,2}-[0-9]{1,2})T(\S.*)$)"));
+    if (const auto m = isoT.match(trimmed); m.hasMatch())
+        trimmed = m.captured(1) + u' ' + m.captured(2);
 
-    const QString trimmed = text.trimmed();
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    QString timeText;
-    QRegularExpressionMatch m;
-    if ((m = iso.match(trimmed)).hasMatch()) {
-        year = m.captured(1).toInt();
-        month = m.captured(2).toInt();
-        day = m.captured(3).toInt();
-    } else if ((m = dotted.match(trimmed)).hasMatch()) {
-        day = m.captured(1).toInt();
-        month = m.captured(2).toInt();
-        year = fullYear(m.captured(3).toInt(), m.capturedLength(3));
-    } else if ((m = slashed.match(trimmed)).hasMatch()) {
-        month = m.captured(1).toInt();
-        day = m.captured(2).toInt();
-        year = fullYear(m.captured(3).toInt(), m.capturedLength(3));
-    } else if ((m = named.match(trimmed)).hasMatch()) {
-        day = m.captured(1).toInt();
-        month = monthOfAbbreviation(m.captured(2));
-        year = fullYear(m.captured(3).toInt(), m.capturedLength(3));
-    } else {
-        return std::nullopt;
+    // The time is the first word with a ":", with the AM/PM word after it if there is one; it
+    // stands before the date ("2:05 PM Jan 05 2000") or after it.
+    static const QRegularExpression blanks(QStringLiteral(R"(\s+)"));
+    QStringList words = trimmed.split(blanks, Qt::SkipEmptyParts);
+    qsizetype timeAt = -1;
+    for (qsizetype i = 0; i < words.size() && timeAt < 0; ++i) {
+        if (words[i].contains(u':'))
+            timeAt = i;
     }
-    timeText = m.captured(4);
+    QString timeText;
+    if (timeAt >= 0) {
+        qsizetype timeEnd = timeAt + 1;
+        if (timeEnd < words.size() && isHalfDay(words[timeEnd]))
+            ++timeEnd;
+        // Before the date or at the end; never in its middle.
+        if (timeAt != 0 && timeEnd != words.size())
+            return std::nullopt;
+        timeText = words.mid(timeAt, timeEnd - timeAt).join(u' ');
+        words.remove(timeAt, timeEnd - timeAt);
+    }
 
-    const QDate date(year, month, day);
+    const QDate date = parseDatePart(words.join(u' '));
     if (!date.isValid())
         return std::nullopt;
     QTime time(0, 0);
@@ -125,6 +203,18 @@ std::optional<QDateTime> ParseDateText(const QString& text)
         time = *parsed;
     }
     return naive(date, time);
+}
+
+FileDate ReadFileDate(const QString& text, const QDateTime& now, const QString& fileName)
+{
+    if (text.trimmed().isEmpty())
+        return {now, {}};
+    try {
+        return {DateFix1980(text), {}};
+    } catch (const AppError&) {
+        return {now, Translate("The date \"%1\" in %2 cannot be read; the measurement takes the current date and time.")
+                         .arg(text.trimmed(), fileName)};
+    }
 }
 
 QDateTime DateFix1980(const QString& text)

@@ -1,7 +1,6 @@
-#include "core/settings.h"
+#include "core/settings_file.h"
 
 #include "core/app_error.h"
-#include "core/case.h"
 #include "core/progress.h"
 #include "core/checked_math.h"
 #include "core/ini_file.h"
@@ -90,7 +89,7 @@ std::vector<KeySpec> flatKeys(Settings& s, const QString& appPath)
     };
 }
 
-std::vector<KeySpec> configureKeys(Settings& s, Case& c)
+std::vector<KeySpec> configureKeys(Settings& s)
 {
     const QString configure = "Configure", defaults = "Default";
     return {
@@ -138,8 +137,8 @@ std::vector<KeySpec> configureKeys(Settings& s, Case& c)
          [&] { return HexText16(s.IoAddress); }},
         {configure, "IRQ Number", "12", [&](const QString& t) { s.IrqNumber = leadingInt16(t); }, [&] { return plain(s.IrqNumber); }},
         {configure, "Axis Number", "1", [&](const QString& t) { s.AxisNumber = leadingInt16(t); }, [&] { return plain(s.AxisNumber); }},
-        {defaults, "Ball Bar Length", "150.000", [&](const QString& t) { c.Data.BallBarLength = CheckedSingle(StrToDbl(t)); },
-         [&] { return formatted(c.Data.BallBarLength, "###0.0#####"); }},
+        {defaults, "Ball Bar Length", "150.000", [&](const QString& t) { s.BallBarLength = CheckedSingle(StrToDbl(t)); },
+         [&] { return formatted(s.BallBarLength, "###0.0#####"); }},
         {defaults, "Test Radius", "150", [&](const QString& t) { s.DefaultTestRadius = CheckedSingle(StrToDbl(t)); },
          [&] { return formatted(s.DefaultTestRadius, "###0.0#####"); }},
         {defaults, "Base Temperature", "20", [&](const QString& t) { s.BaseTemperature = StrToDbl(t); },
@@ -236,9 +235,10 @@ int32_t MaxPointsOfItem(int item)
     return kMaxPointsItems[std::clamp(item, 0, 4)];
 }
 
-SettingsReadResult ReadSettings(Settings& settings, Case& openCase, const QString& appPath, const QString& iniPath)
+SettingsReadResult ReadSettings(const QString& appPath, const QString& iniPath)
 {
     SettingsReadResult result;
+    Settings& settings = result.settings;
     IniDocument doc;
     if (doc.load(iniPath) == IniDocument::LoadStatus::Unreadable) {
         result.fileReadable = false;
@@ -264,24 +264,23 @@ SettingsReadResult ReadSettings(Settings& settings, Case& openCase, const QStrin
         }
     }
 
-    for (const KeySpec& k : configureKeys(settings, openCase))
+    for (const KeySpec& k : configureKeys(settings))
         reader.read(k);
     for (const KeySpec& k : recentKeys(settings))
         reader.read(k);
 
+    const QString location = QStringLiteral("gsReadIni(RENI)");
     if (!result.fileReadable)
-        ReportError("gsReadIni(RENI)", AppError::standard(AppError::kPathFileAccess, iniPath));
+        result.outcome = Outcome::failure(location, AppError::standard(AppError::kPathFileAccess, iniPath));
     else if (reader.firstError())
-        ReportError("gsReadIni(RENI)", *reader.firstError());
+        result.outcome = Outcome::failure(location, *reader.firstError());
     return result;
 }
 
-bool WriteSettings(const Settings& settings, const Case& openCase, const QString& iniPath)
+Outcome WriteSettings(const Settings& settings, const QString& iniPath)
 {
-    // The key table reads through references; writing works on copies.
+    // The key table reads through references; writing works on a copy.
     Settings s = settings;
-    Case c;
-    c.Data.BallBarLength = openCase.Data.BallBarLength;
 
     std::vector<IniFile::Entry> entries;
     auto add = [&entries](const KeySpec& k) { entries.push_back({{k.section, k.key}, k.write()}); };
@@ -294,16 +293,14 @@ bool WriteSettings(const Settings& settings, const Case& openCase, const QString
         add(keys[1]);
         add(keys[2]);
     }
-    for (const KeySpec& k : configureKeys(s, c))
+    for (const KeySpec& k : configureKeys(s))
         add(k);
     for (const KeySpec& k : recentKeys(s))
         add(k);
 
-    if (!IniFile(iniPath).setMany(entries)) {
-        ReportError("Writing ini-file", AppError::standard(AppError::kPathFileAccess, iniPath));
-        return false;
-    }
-    return true;
+    if (!IniFile(iniPath).setMany(entries))
+        return Outcome::failure(QStringLiteral("Writing ini-file"), AppError::standard(AppError::kPathFileAccess, iniPath));
+    return {};
 }
 
 } // namespace sarvo

@@ -10,8 +10,6 @@
 
 namespace sarvo {
 
-struct Case;
-
 constexpr int kCalibrationEntries = 11;
 constexpr int kRecentSlots = 6;   // entries 0..3 are the list, 4 takes the entry that falls off
 constexpr int kRecentListed = 4;
@@ -54,7 +52,8 @@ struct Settings {
     int16_t IoAddress = 0;
     int16_t IrqNumber = 0;
     int16_t AxisNumber = 0;
-    // [Default]: "Ball Bar Length" is the open case's BallBarLength.
+    // [Default]
+    float BallBarLength = 0;     // mm; the program sets the open case's bar length from it
     float DefaultTestRadius = 0; // mm
     double BaseTemperature = 0;  // Celsius
     QString MeasuredBy;
@@ -70,19 +69,5 @@ int32_t SetMaxPoints(int32_t n);
 int MaxPointsItem(int32_t n);
 // The points per run of the item 0..4 (clamped).
 int32_t MaxPointsOfItem(int item);
-
-// The outcome of reading the settings file.
-struct SettingsReadResult {
-    bool fileReadable = true; // false: the file exists but could not be read
-    QStringList badKeys;      // keys whose values were unreadable and took their defaults
-};
-
-// Reads every key from the file into settings (and "Ball Bar Length" into the case). A bad value
-// takes its default, is reported once with "gsReadIni(RENI)", and reading goes on.
-SettingsReadResult ReadSettings(Settings& settings, Case& openCase, const QString& appPath, const QString& iniPath);
-
-// Writes every key back in one atomic rewrite; reports "Writing ini-file" on failure.
-bool WriteSettings(const Settings& settings, const Case& openCase, const QString& iniPath);
-
 
 } // namespace sarvo

@@ -1,18 +1,12 @@
 #include "core/utilities.h"
 
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QTimer>
 
 #include <charconv>
-#include <chrono>
-#include <climits>
 #include <cmath>
 #include <string>
-#include <thread>
 
 namespace sarvo {
 
@@ -28,24 +22,53 @@ bool isAsciiDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
-// Locale-free conversion of a text made only of digits and at most one "."; overflow gives 0.
+// Locale-free conversion of a text made only of digits, at most one "." and an optional "e"
+// exponent; overflow and underflow give 0.
 double parsePlainDecimal(const std::string& digits)
 {
     double value = 0.0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
-                                              std::chars_format::fixed);
+                                              std::chars_format::general);
     if (error != std::errc() || !std::isfinite(value))
         return 0.0;
     return value;
 }
 
+// The exponent after an "E" or "D" at from - 1: blanks skipped, an optional sign, digits. Appends
+// it to digits and returns true when there is one; without a digit nothing belongs to the number.
+bool readExponent(QStringView text, qsizetype from, std::string& digits)
+{
+    std::string exponent = "e";
+    bool anyDigit = false;
+    for (qsizetype i = from; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (isSkippedBlank(c))
+            continue;
+        if ((c == u'-' || c == u'+') && exponent.size() == 1 && !anyDigit) {
+            exponent += char(c.unicode());
+        } else if (isAsciiDigit(c)) {
+            exponent += char(c.unicode());
+            anyDigit = true;
+        } else {
+            break;
+        }
+    }
+    if (anyDigit)
+        digits += exponent;
+    return anyDigit;
+}
+
 struct Leading {
     double magnitude = 0.0;
     bool negative = false; // a "-" sign was read, even when the digits give zero
+    bool exponent = false; // an exponent was read as part of the number
 };
 
+enum class Exponent { NotRead, Read };
+
 // The old plain conversion: blanks, tabs and line feeds are skipped anywhere inside the number.
-Leading readLeading(QStringView text)
+// With Exponent::Read, "E" or "D" followed by an optional sign and digits scales the number.
+Leading readLeading(QStringView text, Exponent exponent = Exponent::NotRead)
 {
     Leading result;
     qsizetype i = 0;
@@ -73,6 +96,8 @@ Leading readLeading(QStringView text)
             digits += '.';
             point = true;
         } else {
+            if (anyDigit && exponent == Exponent::Read && (c == u'E' || c == u'D'))
+                result.exponent = readExponent(text, i + 1, digits);
             break;
         }
     }
@@ -100,25 +125,29 @@ double StrToDbl(const QString& text)
     // "-0,5" is negative too, which is why the sign flag and not the value's sign is used.
     const QStringView trimmed = QStringView(text).trimmed();
     const bool negative = (!trimmed.isEmpty() && (trimmed.front() == u'-' || trimmed.back() == u'-'))
-                          || readLeading(text).negative;
+                          || readLeading(text, Exponent::Read).negative;
 
     qsizetype p = text.indexOf(u'.');
     if (p < 0)
         p = text.indexOf(u',');
 
     double magnitude = 0.0;
+    bool scaled = false; // the leading value's own exponent: the "E" factor must not apply twice
     if (p >= 0) {
-        const double integerPart = readLeading(QStringView(text).left(p)).magnitude;
+        const Leading integerPart = readLeading(QStringView(text).left(p), Exponent::Read);
         std::string fraction = "0.";
         for (qsizetype i = p + 1; i < text.size() && isAsciiDigit(text[i]); ++i)
             fraction += char(text[i].unicode());
-        magnitude = integerPart + (fraction.size() > 2 ? parsePlainDecimal(fraction) : 0.0);
+        magnitude = integerPart.magnitude + (fraction.size() > 2 ? parsePlainDecimal(fraction) : 0.0);
+        scaled = integerPart.exponent;
     } else {
-        magnitude = readLeading(text).magnitude;
+        const Leading whole = readLeading(text, Exponent::Read);
+        magnitude = whole.magnitude;
+        scaled = whole.exponent;
     }
 
     const qsizetype e = text.indexOf(u'E');
-    if (e >= 0) {
+    if (e >= 0 && !scaled) {
         const double exponent = LeadingNumber(text.mid(e + 1));
         // Dividing keeps "1E-05" and "1,5E-3" exactly at the nearest double.
         if (exponent < 0)
@@ -226,22 +255,6 @@ QString NumToText5(double value)
            + QString::number(units % 100000).rightJustified(5, u'0');
 }
 
-void PauseSeconds(double seconds)
-{
-    if (!(seconds > 0.0))
-        return;
-    const double ms = std::min(std::round(seconds * 1000.0), double(INT_MAX));
-    if (ms < 1.0)
-        return;
-    if (!QCoreApplication::instance()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long long>(ms)));
-        return;
-    }
-    QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 QString SearchDirectory(const QString& folder, const QString& fileName, const std::function<bool()>& aborted)
 {
     if (folder.isEmpty() || fileName.isEmpty())
@@ -263,7 +276,6 @@ QString SearchDirectory(const QString& folder, const QString& fileName, const st
         }
     }
     for (const QString& name : subfolders) {
-        QCoreApplication::processEvents();
         if (isAborted())
             return {};
         QString found = SearchDirectory(base + name + u'/', fileName, isAborted);

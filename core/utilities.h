@@ -1,6 +1,6 @@
 #pragma once
 // Small free functions that every subsystem calls: number reading, paths, hexadecimal input,
-// header lines, the fixed-format number text, the pause and the program-file search.
+// header lines, the fixed-format number text and the program-file search.
 
 #include <QString>
 #include <QStringList>
@@ -12,8 +12,9 @@
 namespace sarvo {
 
 // Locale-free number of a text typed by the user or read from a file: "." or "," as decimal
-// separator, "-" at either end, an uppercase "E" exponent. Empty or unreadable text gives 0;
-// the result is never infinite or NaN.
+// separator, "-" at either end, an uppercase "E" exponent ("D" too where no separator stands
+// before it: "2D3" is 2000). Empty or unreadable text gives 0; the result is never infinite or
+// NaN.
 double StrToDbl(const QString& text);
 
 // The leading number of a text: blanks skipped, an optional sign, digits, "." as the only
@@ -42,13 +43,11 @@ QString HeaderValue(const QString& key, const QString& defaultValue, const QStri
 // The number with five decimals and "." as separator, as the measurement files hold it.
 QString NumToText5(double value);
 
-// Waits the given seconds while the event loop keeps running (timer based, no busy loop).
-void PauseSeconds(double seconds);
-
 // Full path of the first file at or below folder whose name contains fileName (without regard
 // to case), or "". Folders are listed completely before their subfolders are entered; symbolic
 // links to folders are not followed and unreadable folders are skipped. Between two subfolders
-// pending events run and aborted() is asked; true ends the search with "".
+// aborted() is asked; true ends the search with "". No events run meanwhile: a caller that must
+// stay responsive runs it away from the event loop.
 QString SearchDirectory(const QString& folder, const QString& fileName,
                         const std::function<bool()>& aborted = {});
 

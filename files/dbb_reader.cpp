@@ -131,6 +131,7 @@ QString textItem(const TextFile& f, int item)
 struct RunFacts {
     Thinning thinning;
     int16_t direction = 1;
+    QString dateNote; // the date could not be read: what the user is told
 };
 
 RunFacts applyTextHeader(Case& c, const TextFile& f, int counter, const ReadContext& ctx)
@@ -268,13 +269,10 @@ RunFacts applyBinaryHeader(Case& c, const QByteArray& bytes, int counter, const 
     h[HdrMachine] = QStringLiteral("Heidenhain"); // the file names no machine
 
     const int dateLength = static_cast<unsigned char>(bytes[9]);
-    d.TestDate = ctx.currentTime();
-    if (10 + dateLength <= bytes.size()) {
-        try {
-            d.TestDate = DateFix1980(DecodeBytes(bytes.mid(10, dateLength)));
-        } catch (const AppError&) {
-        }
-    }
+    const QString dateText = 10 + dateLength <= bytes.size() ? DecodeBytes(bytes.mid(10, dateLength)) : QString();
+    const FileDate date = ReadFileDate(dateText, ctx.currentTime(), h[HdrFilename]);
+    d.TestDate = date.when;
+    facts.dateNote = date.note;
     h[HdrDate] = GeneralDateText(d.TestDate);
 
     h[HdrBy].clear();
@@ -367,7 +365,7 @@ ReadResult readRun(Case& c, int16_t& counter, const ReadContext& ctx, const QByt
         return ReadResult::noMachineChosen(c.Header[HdrFilename]);
     c.Header[HdrMachine] = machine;
     counter = static_cast<int16_t>(run);
-    return ReadResult::success();
+    return ReadResult::success().withNote(facts.dateNote);
 }
 
 ReadResult readHeaderOnly(Case& c, const ReadContext& ctx, const QByteArray* loaded, Variant variant)
@@ -377,7 +375,7 @@ ReadResult readHeaderOnly(Case& c, const ReadContext& ctx, const QByteArray* loa
         if (variant == Variant::Text)
             applyTextHeader(c, loadText(bytes), 0, ctx);
         else
-            applyBinaryHeader(c, bytes, 0, ctx);
+            return ReadResult::success().withNote(applyBinaryHeader(c, bytes, 0, ctx).dateNote);
         return ReadResult::success();
     } catch (...) {
         return errorAt(variant == Variant::Text ? kDbbTextHeaderLocation : kDbbBinaryHeaderLocation);
@@ -474,6 +472,7 @@ ReadResult ReadDbbFiles(Case& c, const QString& firstFile, const ReadContext& ct
     ResetRuns(c);
     int16_t counter = 0;
     QString name = firstFile;
+    QStringList notes;
     while (!name.isEmpty()) {
         // Each file is read into a copy, so a file that fails leaves the runs before it intact.
         Case attempt = c;
@@ -487,11 +486,14 @@ ReadResult ReadDbbFiles(Case& c, const QString& firstFile, const ReadContext& ct
             break;
         }
         c = std::move(attempt);
+        notes += result.notes;
         name.clear();
         if (counter < kMaxRuns && ctx.moreFiles)
             name = ctx.moreFiles(c.Header[HdrFilename]);
     }
-    return ReadResult::success();
+    ReadResult read = ReadResult::success();
+    read.notes = notes;
+    return read;
 }
 
 } // namespace sarvo::files

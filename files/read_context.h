@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -30,8 +31,17 @@ struct ReadResult {
     int number = 0;                // Error: the error number
     QString message;               // Error: the description; Message: the text shown
     MessageIcon icon = MessageIcon::None; // Message
+    QStringList notes;             // Ok: what the user is told of a read that went on (a date not read)
 
     bool ok() const { return kind == Kind::Ok; }
+    // This result with the note added; an empty note adds nothing.
+    ReadResult withNote(const QString& note) const
+    {
+        ReadResult r = *this;
+        if (!note.isEmpty())
+            r.notes << note;
+        return r;
+    }
 
     static ReadResult success() { return {}; }
     static ReadResult error(const QString& location, const AppError& e);

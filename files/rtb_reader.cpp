@@ -7,7 +7,6 @@
 #include "files/reader_support.h"
 #include "files/text_items.h"
 
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
@@ -56,37 +55,6 @@ QString valueOr(const QList<QStringView>& items, QStringView key, const QString&
     return keyValue(items, key).value_or(fallback);
 }
 
-// "14:05 Jan 05 2000" as the writer puts it, else any form the common date reader knows.
-// A year before 1980 is taken a century later, as with every old file date.
-std::optional<QDateTime> parseRtbDate(const QString& text)
-{
-    static const QRegularExpression written(QStringLiteral(
-        R"(^\s*([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?\s+([A-Za-z]{3})[A-Za-z]*\.?\s+([0-9]{1,2}),?\s+([0-9]{2}|[0-9]{4})\s*$)"));
-    static constexpr std::array<const char*, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
-                                                            "jul", "aug", "sep", "oct", "nov", "dec"};
-    QString dateText = text.trimmed();
-    const auto m = written.match(dateText);
-    if (m.hasMatch()) {
-        int month = 0;
-        for (std::size_t i = 0; i < kMonths.size(); ++i) {
-            if (m.captured(4).compare(QLatin1String(kMonths[i]), Qt::CaseInsensitive) == 0)
-                month = int(i) + 1;
-        }
-        if (month == 0)
-            return std::nullopt;
-        const QString seconds = m.capturedLength(3) > 0 ? m.captured(3) : QStringLiteral("0");
-        dateText = QStringLiteral("%1.%2.%3 %4:%5:%6")
-                       .arg(m.captured(5))
-                       .arg(month)
-                       .arg(m.captured(6), m.captured(1), m.captured(2), seconds);
-    }
-    try {
-        return DateFix1980(dateText);
-    } catch (const AppError&) {
-        return std::nullopt;
-    }
-}
-
 struct RtbFile {
     QString text;               // the file, one character per byte
     QList<QStringView> header;  // header items, views into text
@@ -129,6 +97,7 @@ void setHeaderCount(Case& c, int64_t samples)
 
 struct HeaderFacts {
     int64_t declaredSamples = 0; // the header's points per run before thinning
+    QString dateNote;            // the date could not be read: what the user is told
 };
 
 HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
@@ -156,9 +125,9 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
         machine = valueOr(items, u"Name", QStringLiteral("Simulator"));
     h[HdrMachine] = OemToAnsi(machine);
 
-    const QString dateText = OemToAnsi(valueOr(items, u"Date", QString()));
-    const auto date = dateText.trimmed().isEmpty() ? std::nullopt : parseRtbDate(dateText);
-    d.TestDate = date ? *date : ctx.currentTime();
+    const FileDate date = ReadFileDate(OemToAnsi(valueOr(items, u"Date", QString())), ctx.currentTime(), h[HdrFilename]);
+    d.TestDate = date.when;
+    facts.dateNote = date.note;
     h[HdrDate] = GeneralDateText(d.TestDate);
 
     h[HdrBy] = OemToAnsi(valueOr(items, u"By", QStringLiteral(" ")));
@@ -297,8 +266,7 @@ ReadResult ReadRtbHeader(Case& c, const ReadContext& ctx)
 {
     try {
         const RtbFile f = loadRtb(c, ctx);
-        applyHeader(c, f, ctx);
-        return ReadResult::success();
+        return ReadResult::success().withNote(applyHeader(c, f, ctx).dateNote);
     } catch (...) {
         return ReadResult::error(QString::fromLatin1(kRtbHeaderLocation), AppError::fromException(std::current_exception()));
     }
@@ -321,7 +289,7 @@ ReadResult ReadRtb(Case& c, const ReadContext& ctx)
         return ReadResult::error(QString::fromLatin1(kRtbLocation), AppError::fromException(std::current_exception()));
     }
     // Asked last, so that a file that cannot be read asks nothing and adds no machine.
-    return ConfirmMachine(c, ctx);
+    return ConfirmMachine(c, ctx).withNote(facts.dateNote);
 }
 
 } // namespace sarvo::files

@@ -4,7 +4,6 @@
 #include "gui/translate_form.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -58,7 +57,9 @@ WaitForm::~WaitForm()
 void WaitForm::setPercent(int percent)
 {
     meter_->setValue(std::clamp(percent, 0, 100));
-    QCoreApplication::processEvents();
+    // Painted at once, without running other events: nothing re-enters the computation.
+    if (meter_->isVisible())
+        meter_->repaint();
 }
 
 int WaitForm::percent() const

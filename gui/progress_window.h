@@ -19,7 +19,7 @@ public:
     explicit WaitForm(QWidget* mainWindow);
     ~WaitForm() override;
 
-    // Sets the meter (clamped to 0..100) and lets pending events run, so the window repaints.
+    // Sets the meter (clamped to 0..100) and repaints it; no other event runs meanwhile.
     void setPercent(int percent);
     int percent() const;
 
@@ -52,8 +52,8 @@ public:
     // Loads the window (disabling the main window) and shows it when asked; a batch computation
     // keeps it hidden.
     void open(bool show);
-    // Loads the window unshown when it is not loaded (the user may have closed it meanwhile),
-    // sets the meter and lets pending events run.
+    // Loads the window unshown when it is not loaded (the user may have closed it meanwhile)
+    // and sets the meter.
     void setPercent(int percent);
     // Unloads the window; the main window is enabled again.
     void close();

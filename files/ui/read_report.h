@@ -1,6 +1,6 @@
 #pragma once
-// How the program and its windows tell the user of a read that failed: an error report under
-// its location, or the refusal as a message box. Inline, so that the windowless dump shows
+// How the program and its windows tell the user how a read went: an error report under its
+// location, the refusal as a message box, or the notes of a successful read, each in a box. Inline, so that the windowless dump shows
 // failures the same way without linking the windows.
 
 #include "core/app_error.h"
@@ -19,6 +19,9 @@ inline void ReportReadResult(const files::ReadResult& result)
         prompts().message(QString(), result.message, result.icon);
         break;
     case files::ReadResult::Kind::Ok:
+        for (const QString& note : result.notes)
+            prompts().message(QString(), note, MessageIcon::Warning);
+        break;
     case files::ReadResult::Kind::Cancelled:
         break;
     }

@@ -11,6 +11,8 @@
 #include "casedb/case_store.h"
 #include "casedb/machine_list.h"
 #include "casedb/ui/mac_list_window.h"
+#include "core/dates.h"
+#include "core/ini_file.h"
 #include "core/sql_script.h"
 #include "files/dispatch.h"
 #include "files/ui/open_file_window.h"
@@ -20,17 +22,22 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include <memory>
 #include <vector>
@@ -40,10 +47,10 @@ namespace {
 
 using casedb::kCaseDbFileName;
 
-// A hand-written sample of tests/data, the folder beside this one.
+// A hand-written sample of tests/data.
 QByteArray SampleBytes(const QString& name)
 {
-    QFile f(QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath("../data/" + name));
+    QFile f(QStringLiteral(SARVOTEX_TEST_DATA "/") + name);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << qPrintable(f.fileName());
     return f.readAll();
 }
@@ -518,6 +525,18 @@ TEST_F(ProgramFileRead, AFailedReadIsReportedOnceAndLeavesTheOpenCaseAsItWas)
     EXPECT_EQ(app().Settings.DefaultExtension, "dbb");
 }
 
+TEST_F(ProgramFileRead, ADateThatCannotBeReadIsTakenAsNowAndSaidSo)
+{
+    const QString file =
+        writeFile("undated.rtb", SampleBytes("rtb_dynamic_both.rtb").replace("14:05 Jan 05 2000", "Mittwoch"));
+    const QDateTime before = NaiveNow();
+    EXPECT_TRUE(OpenProgramFile(file, ctx));
+    EXPECT_GE(app().OpenCase.Data.TestDate, before);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.contains("\"Mittwoch\"")) << prompts.messages[0].text.toStdString();
+    EXPECT_TRUE(prompts.messages[0].text.contains(file));
+}
+
 TEST_F(ProgramFileRead, AnEmptyNameDoesNothing)
 {
     EXPECT_FALSE(OpenProgramFile(QString(), ctx));
@@ -566,7 +585,7 @@ QStringList RtbLinesFrom(const QByteArray& bytes, const QString& firstKey)
 TEST_F(ProgramFileRead, SaveToFileWritesTheReadingsAsReadNotTheAnalysedOnes)
 {
     InstallFileServices();
-    QFile example(QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath("../../data/examples/02_static_xy.rtb"));
+    QFile example(QStringLiteral(SARVOTEX_TEST_DATA "/../../data/examples/02_static_xy.rtb"));
     ASSERT_TRUE(example.open(QIODevice::ReadOnly));
     const QString file = writeFile("static.rtb", example.readAll());
     ASSERT_TRUE(OpenProgramFile(file, ctx));
@@ -626,6 +645,42 @@ TEST_F(ProgramFileRead, TheFrameOpensTheOpenFileWindowById)
     EXPECT_EQ(w->objectName(), "frmOpenfile");
     EXPECT_TRUE(windows().unload(WindowId::OpenFile));
     EXPECT_FALSE(windows().isLoaded(WindowId::OpenFile));
+}
+
+// The program itself, ended from outside as a desktop or service manager ends it.
+TEST(ProgramEnd, SigtermWritesTheSettings)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString ini = home.filePath("Sarvotex.ini");
+    QFile seed(ini);
+    ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+    seed.write("[Universal]\nLanguage=English\n");
+    seed.close();
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SARVOTEX_HOME", home.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(SARVOTEX_PROGRAM), {});
+    ASSERT_TRUE(program.waitForStarted(60000));
+    // The case database is opened after the end signals are watched, before the event loop runs.
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFileInfo::exists(home.filePath(QString::fromLatin1(kCaseDbFileName))) && clock.elapsed() < 60000
+           && program.state() == QProcess::Running)
+        program.waitForReadyRead(50);
+    ASSERT_EQ(program.state(), QProcess::Running) << program.readAllStandardError().toStdString();
+    ASSERT_TRUE(QFileInfo::exists(home.filePath(QString::fromLatin1(kCaseDbFileName))));
+    ASSERT_EQ(IniFile(ini).get("Configure", "Serial Number", "<none>"), "<none>"); // only the shutdown writes it
+
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(IniFile(ini).get("Configure", "Serial Number", ""), "123456789");
+    EXPECT_EQ(IniFile(ini).get("Universal", "Language", ""), "English");
 }
 
 } // namespace

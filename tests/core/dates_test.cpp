@@ -60,6 +60,40 @@ TEST(DatesParse, FormsOfFileHeaders)
     EXPECT_EQ(ParseDateText("29.02.2024"), at(2024, 2, 29));
 }
 
+TEST(DatesParse, MonthNamesInEitherOrderYearFirstAndTwelveHourTimes)
+{
+    const QDateTime day = at(2000, 1, 5);
+    for (const char* text : {"Jan 05 2000", "05 Jan 2000", "January 5, 2000", "2000/01/05", "5 Jan 2000",
+                             "jan. 5 2000", "5-January-2000", "2000 Jan 05", "2000.01.05", "2000-1-5", "05-01-2000",
+                             "05.01.2000", "1/5/2000", "Jan 5, 00"})
+        EXPECT_EQ(ParseDateText(text), day) << text;
+    EXPECT_EQ(ParseDateText("Sept 9 2000"), at(2000, 9, 9));
+    EXPECT_EQ(ParseDateText("2:05 PM Jan 05 2000"), at(2000, 1, 5, 14, 5));
+    EXPECT_EQ(ParseDateText("14:05 Jan 05 2000"), at(2000, 1, 5, 14, 5));
+    EXPECT_EQ(ParseDateText("12:30:15 am 5 January 2000"), at(2000, 1, 5, 0, 30, 15));
+    EXPECT_EQ(ParseDateText("January 5, 2000 2:05:09 PM"), at(2000, 1, 5, 14, 5, 9));
+    EXPECT_EQ(ParseDateText("2000/01/05 23:59"), at(2000, 1, 5, 23, 59));
+
+    for (const char* text : {"Jan 2000", "Jan Feb 2000", "5 2000 Jan", "Ja 5 2000", "Jan 32 2000", "Jan 05 2000 x",
+                             "Jan 14:05 05 2000", "2000/13/05", "2000/01/5/1", "2:05 PM", "5 Jan 200"})
+        EXPECT_FALSE(ParseDateText(text).has_value()) << text;
+}
+
+TEST(DatesFileDate, AnUnreadableDateIsNowWithANoteNamingTheFile)
+{
+    const QDateTime now = at(2024, 6, 1, 12);
+    const FileDate read = ReadFileDate("05 Jan 1975", now, "/m/run.rtb");
+    EXPECT_EQ(read.when, at(2075, 1, 5));
+    EXPECT_TRUE(read.note.isEmpty());
+    const FileDate empty = ReadFileDate("  ", now, "/m/run.rtb");
+    EXPECT_EQ(empty.when, now);
+    EXPECT_TRUE(empty.note.isEmpty());
+    const FileDate unread = ReadFileDate("Mittwoch", now, "/m/run.rtb");
+    EXPECT_EQ(unread.when, now);
+    EXPECT_TRUE(unread.note.contains("\"Mittwoch\"")) << unread.note.toStdString();
+    EXPECT_TRUE(unread.note.contains("/m/run.rtb"));
+}
+
 TEST(DatesParse, RejectsWhatIsNoDate)
 {
     for (const char* text : {"", "abc", "31.02.2005", "29.02.2023", "13/1/2005", "7-Mrz-2005", "2005-13-01",

@@ -1,7 +1,6 @@
 // The settings file as the program reads it at start-up and writes it at exit.
-#include "core/case.h"
 #include "core/ini_file.h"
-#include "core/settings.h"
+#include "core/settings_file.h"
 #include "tests/support/core_test.h"
 
 #include <QDir>
@@ -16,11 +15,17 @@ protected:
     Settings& s() { return settings; }
     QString stored(const QString& section, const QString& key) { return IniFile(iniFile).get(section, key, "<missing>"); }
     void writeIni(const QByteArray& text) { writeFile("Sarvotex.ini", text); }
-    SettingsReadResult read() { return ReadSettings(settings, openCase, appPath, iniFile); }
-    bool write() { return WriteSettings(settings, openCase, iniFile); }
+    // Reads as the program does, reporting a failure.
+    SettingsReadResult read()
+    {
+        SettingsReadResult result = ReadSettings(appPath, iniFile);
+        settings = result.settings;
+        ReportOutcome(result.outcome);
+        return result;
+    }
+    bool write() { return ReportOutcome(WriteSettings(settings, iniFile)); }
 
     Settings settings;
-    Case openCase;
 };
 
 TEST_F(SettingsFile, FirstStartGivesEveryDefaultAndExitWritesEveryKey)
@@ -51,7 +56,7 @@ TEST_F(SettingsFile, FirstStartGivesEveryDefaultAndExitWritesEveryKey)
     EXPECT_EQ(s().IoAddress, 816);
     EXPECT_EQ(s().IrqNumber, 12);
     EXPECT_EQ(s().AxisNumber, 1);
-    EXPECT_EQ(openCase.Data.BallBarLength, 150.0f);
+    EXPECT_EQ(s().BallBarLength, 150.0f);
     EXPECT_EQ(s().DefaultTestRadius, 150.0f);
     EXPECT_EQ(s().BaseTemperature, 20.0);
 
@@ -75,15 +80,13 @@ TEST_F(SettingsFile, FirstStartGivesEveryDefaultAndExitWritesEveryKey)
     EXPECT_EQ(stored("Calibrator", "Length 0"), "<missing>");
 
     // What was written reads back to the same settings.
-    Settings again;
-    Case againCase;
-    ReadSettings(again, againCase, appPath, iniFile);
+    const Settings again = ReadSettings(appPath, iniFile).settings;
     EXPECT_EQ(again.GaugeExpCoeff, s().GaugeExpCoeff);
     EXPECT_EQ(again.ScaleFactor, s().ScaleFactor);
     EXPECT_EQ(again.IoAddress, s().IoAddress);
     EXPECT_EQ(again.FaultTreePath, s().FaultTreePath);
     EXPECT_EQ(again.ToolbarVisible, s().ToolbarVisible);
-    EXPECT_EQ(againCase.Data.BallBarLength, openCase.Data.BallBarLength);
+    EXPECT_EQ(again.BallBarLength, s().BallBarLength);
 }
 
 TEST_F(SettingsFile, NumbersReadWhateverTheDecimalSeparator)
@@ -91,7 +94,7 @@ TEST_F(SettingsFile, NumbersReadWhateverTheDecimalSeparator)
     writeIni("[Universal]\nUnits=1\n[Graph]\nGrid=12,5\n"
              "[Configure]\nGauge Exp Coeff.=11,5\nMax. Graph Update (ms)=10.0\nBall Bar Type=3\n"
              "Reliability=2,5\nI/O Address=&HFFFF\nBase Address=D0000\n"
-             "[Default]\nBall Bar Length=100,25\nBase Temperature=20.5\n");
+             "[Default]\nBall Bar Length=100,25\nBase Temperature=2D1\nTest Radius=1E2\n");
     read();
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_TRUE(s().UnitsInch);
@@ -102,8 +105,9 @@ TEST_F(SettingsFile, NumbersReadWhateverTheDecimalSeparator)
     EXPECT_EQ(s().ReliabilitySetting, 2.5f);
     EXPECT_EQ(s().IoAddress, -1);
     EXPECT_EQ(s().BaseAddress, 0xD0000);
-    EXPECT_EQ(openCase.Data.BallBarLength, 100.25f);
-    EXPECT_EQ(s().BaseTemperature, 20.5);
+    EXPECT_EQ(s().BallBarLength, 100.25f);
+    EXPECT_EQ(s().BaseTemperature, 20.0);
+    EXPECT_EQ(s().DefaultTestRadius, 100.0f);
 
     write();
     EXPECT_EQ(stored("Universal", "Units"), "-1"); // 1 means inch and is written as the true value
@@ -117,6 +121,10 @@ TEST_F(SettingsFile, ABadValueTakesItsDefaultReportsOnceAndReadingGoesOn)
     writeIni("[Others]\nToolbar=maybe\nMaximum points=4000\n"
              "[Configure]\nAutoDetect=sometimes\nSerial Number=SN-77\nBall Bar Type=9\n"
              "[Universal]\nUnits=99999\n");
+    // The reading itself shows nothing; the outcome carries the first bad value.
+    const Outcome quiet = ReadSettings(appPath, iniFile).outcome;
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(quiet.location(), "gsReadIni(RENI)");
     const SettingsReadResult result = read();
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_TRUE(prompts.messages[0].text.endsWith("gsReadIni(RENI)."));
@@ -260,9 +268,11 @@ TEST_F(SettingsFile, AFileThatCannotBeReadIsReportedAndGivesTheDefaults)
 
 TEST_F(SettingsFile, AFailedWriteIsReported)
 {
-    Settings settings;
-    Case c;
-    EXPECT_FALSE(WriteSettings(settings, c, path("no/such/folder/Sarvotex.ini")));
+    const Outcome outcome = WriteSettings(Settings(), path("no/such/folder/Sarvotex.ini"));
+    EXPECT_TRUE(prompts.messages.empty()); // the program reports it
+    ASSERT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.number(), AppError::kPathFileAccess);
+    ReportOutcome(outcome);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_TRUE(prompts.messages[0].text.endsWith("Writing ini-file."));
 }

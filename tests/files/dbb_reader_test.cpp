@@ -68,6 +68,18 @@ TEST_F(DbbReaderTest, WhatTheFileDoesNotCarryIsNotThePreviousCases)
     EXPECT_EQ(c.Header[HdrComment], " left x"); // the (null) part is skipped
 }
 
+TEST_F(DbbReaderTest, AnUnreadableBinaryDateIsNowWithANote)
+{
+    BinaryDbb spec;
+    spec.samples = {150, 150.5, 151, 150.5};
+    spec.date = "??.??.????";
+    const ReadResult unread = read(MakeBinaryDbb(spec));
+    ASSERT_TRUE(unread.ok());
+    EXPECT_EQ(c.Data.TestDate, FixedNow());
+    ASSERT_EQ(unread.notes.size(), 1);
+    EXPECT_TRUE(unread.notes[0].contains("/m/run.dbb"));
+}
+
 TEST(Real6Test, DecodesTheLayoutsExamples)
 {
     const std::pair<const char*, double> examples[] = {

@@ -213,12 +213,18 @@ TEST_F(RtbReaderTest, CommasInValuesAndDosCharacters)
 TEST_F(RtbReaderTest, DatesFallBackToNowNeverToThePreviousCase)
 {
     c.Data.TestDate = QDateTime(QDate(1999, 9, 9), QTime(9, 9), Qt::UTC);
-    ASSERT_TRUE(read(MakeRtb({{"Date", "not a date"}}, {{1, RampValues(8)}})).ok());
+    const files::ReadResult unread = read(MakeRtb({{"Date", "not a date"}}, {{1, RampValues(8)}}));
+    ASSERT_TRUE(unread.ok());
     EXPECT_EQ(c.Data.TestDate, FixedNow());
     EXPECT_EQ(c.Header[HdrDate], "2024-06-01 12:00:00");
+    // Not without a word: the result carries a note for the user.
+    ASSERT_EQ(unread.notes.size(), 1);
+    EXPECT_TRUE(unread.notes[0].contains("\"not a date\""));
     c = Case{};
-    ASSERT_TRUE(read(MakeRtb({{"Date", QString()}}, {{1, RampValues(8)}})).ok());
+    const files::ReadResult undated = read(MakeRtb({{"Date", QString()}}, {{1, RampValues(8)}}));
+    ASSERT_TRUE(undated.ok());
     EXPECT_EQ(c.Data.TestDate, FixedNow());
+    EXPECT_TRUE(undated.notes.isEmpty());
     // A year before 1980 is a year of this century.
     c = Case{};
     ASSERT_TRUE(read(MakeRtb({{"Date", "08:15 Feb 03 1975"}}, {{1, RampValues(8)}})).ok());

@@ -60,7 +60,7 @@
 #include "core/ini_file.h"
 #include "core/language_db.h"
 #include "core/prompts.h"
-#include "core/settings.h"
+#include "core/settings_file.h"
 #include "core/units.h"
 #include "display/canvas.h"
 #include "display/graphs.h"
@@ -563,11 +563,13 @@ int main(int argc, char** argv)
     if (home.isEmpty() || !languageFolder.isValid())
         return 2;
     const QString appPath = QDir(home).absolutePath() + "/";
-    Settings settings;
-    Case openCase;
     DumpPrompts prompts;
     setPrompts(&prompts);
-    ReadSettings(settings, openCase, appPath, appPath + "Sarvotex.ini");
+    const SettingsReadResult settingsRead = ReadSettings(appPath, appPath + "Sarvotex.ini");
+    sarvo::ReportOutcome(settingsRead.outcome);
+    Settings settings = settingsRead.settings;
+    Case openCase;
+    openCase.Data.BallBarLength = settings.BallBarLength;
     OpenLanguageCopy(appPath, QDir(languageFolder.path()).absolutePath() + "/");
     SetTextLanguage(settings.Language);
     UnitState units;
