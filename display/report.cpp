@@ -742,18 +742,24 @@ QPageLayout ReportPageLayout()
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(m, m, m, m), QPageLayout::Millimeter);
 }
 
+QRectF ReportPrintableArea(const QPagedPaintDevice& device)
+{
+    // The painter starts at the corner of the device's own printable area; where a margin of the
+    // device is narrower than the report's, the page moves in by the difference.
+    const QMarginsF own = device.pageLayout().margins(QPageLayout::Millimeter);
+    const auto inset = [](double margin, double dpi) { return std::max(0.0, kReportMarginMm - margin) / 25.4 * dpi; };
+    const double dpiX = device.logicalDpiX();
+    const double dpiY = device.logicalDpiY();
+    return QRectF(QPointF(inset(own.left(), dpiX), inset(own.top(), dpiY)),
+                  QPointF(device.width() - inset(own.right(), dpiX), device.height() - inset(own.bottom(), dpiY)));
+}
+
 ReportOutcome RenderReport(QPagedPaintDevice& device, const Case& c, const Settings& settings, const UnitState& units,
                            const ReportRequest& request)
 {
-    // The painter starts at the corner of the device's own printable area; where its margin is
-    // narrower than the report's, the page moves in by the difference.
     const double dpiX = device.logicalDpiX();
     const double dpiY = device.logicalDpiY();
-    const QMarginsF own = device.pageLayout().margins(QPageLayout::Millimeter);
-    const auto inset = [](double margin, double dpi) { return std::max(0.0, kReportMarginMm - margin) / 25.4 * dpi; };
-    const QRectF area(QPointF(inset(own.left(), dpiX), inset(own.top(), dpiY)),
-                      QPointF(device.width() - inset(own.right(), dpiX), device.height() - inset(own.bottom(), dpiY)));
-
+    const QRectF area = ReportPrintableArea(device);
     QPainter painter;
     if (!painter.begin(&device))
         Fail(Translate(QStringLiteral("The printer cannot be written to.")));

@@ -951,14 +951,50 @@ TEST(DumpTest, TheReportsPageImageShowsTheLogoAndBothTracesInTheGraphBand)
     const auto blue = [](QRgb p) { return qBlue(p) - std::max(qRed(p), qGreen(p)) > 40; };
     const auto red = [](QRgb p) { return qRed(p) - std::max(qGreen(p), qBlue(p)) > 40; };
     const auto ink = [](QRgb p) { return qGray(p) < 200; };
-    // The logo: 1.5 cm from the left and 0.2 cm from the top, 1.3 cm high (about 51 dots).
-    EXPECT_GT(count(QRect(60, 10, 120, 52), ink), 300);
+    // The logo: 1.5 cm from the left and 0.2 cm from the top of the printable area, which lies
+    // 10 mm (39 dots) inside the paper's edges; 1.3 cm high (about 51 dots).
+    EXPECT_GT(count(QRect(99, 49, 120, 52), ink), 300);
     // The graph band below the closing rule: the lower half of the page but its foot.
     const QRect band(30, page.height() / 2, page.width() - 40, page.height() / 2 - 60);
     EXPECT_GT(count(band, blue), 100);
     EXPECT_GT(count(band, red), 50);
     // The text blocks above hold black only.
-    EXPECT_EQ(count(QRect(50, 75, page.width() - 70, 250), red), 0);
+    EXPECT_EQ(count(QRect(89, 114, page.width() - 134, 250), red), 0);
+}
+
+// The page image in English and German, under either graph: nothing in the 10 mm margins, and
+// --linear prints the linear graph's angles where the polar one has its axis letters.
+TEST(DumpTest, TheReportsPageKeepsItsMarginsBlankInEitherLanguageAndGraph)
+{
+    QTemporaryDir german;
+    ASSERT_EQ(CreateDatabaseFromScript(QDir(german.path()).filePath("Lang.db"), ShippedScript("lang.sql")), QString());
+    writeProgramFolder(german, "[Universal]\r\nLanguage=German\r\n");
+    QTemporaryDir dir;
+    for (const QString& home : {QString(), german.path()}) {
+        for (const bool linear : {false, true}) {
+            SCOPED_TRACE((home.isEmpty() ? "English" : "German") + std::string(linear ? " linear" : " polar"));
+            const QString pdf = dir.filePath("page.pdf");
+            const QStringList graph = linear ? QStringList{"--linear"} : QStringList{};
+            const DumpRun run = dump(QStringList{"--pdf", pdf} + graph + QStringList{DataFile("rtb_dynamic_both.rtb")}, home, "C.UTF-8");
+            ASSERT_EQ(run.status, 0) << run.err.toStdString();
+            const QString text = PdfText(pdf);
+            EXPECT_EQ(text.contains("270"), linear) << text.toStdString();
+            EXPECT_EQ(text.contains(QRegularExpression(R"(x\+(\s|$))")), !linear) << text.toStdString();
+            ASSERT_EQ(Tool("pdftoppm", {"-r", "100", "-png", "-singlefile", pdf, dir.filePath("page")}).status, 0);
+            const QImage page(dir.filePath("page.png"));
+            ASSERT_FALSE(page.isNull());
+            // 10 mm at 100 dots per inch, less one dot for the edge's rounding.
+            const int margin = 38;
+            int outside = 0;
+            for (int y = 0; y < page.height(); ++y) {
+                for (int x = 0; x < page.width(); ++x) {
+                    const bool inMargin = x < margin || y < margin || x >= page.width() - margin || y >= page.height() - margin;
+                    outside += inMargin && qGray(page.pixel(x, y)) < 250 ? 1 : 0;
+                }
+            }
+            EXPECT_EQ(outside, 0);
+        }
+    }
 }
 
 TEST(DumpTest, AReportThatCannotBeWrittenLeavesNoPdfAndAWrongCallEndsWithTwo)

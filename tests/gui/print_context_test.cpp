@@ -136,13 +136,15 @@ protected:
     bool rangeOffered = true;
 };
 
-TEST_F(PrintContextTest, TheProgramStartsWithAnA4PortraitPdfAt600Dpi)
+TEST_F(PrintContextTest, TheProgramStartsWithAnA4PortraitPdfAt600DpiInsideTheReportsMargins)
 {
     QPrinter& p = printContext().printer();
     EXPECT_EQ(p.outputFormat(), QPrinter::PdfFormat);
     EXPECT_EQ(p.resolution(), 600);
     EXPECT_EQ(p.pageLayout().pageSize().id(), QPageSize::A4);
     EXPECT_EQ(p.pageLayout().orientation(), QPageLayout::Portrait);
+    // The report's own margins, the page the dump's PDF has too.
+    EXPECT_EQ(p.pageLayout().margins(QPageLayout::Millimeter), display::ReportPageLayout().margins(QPageLayout::Millimeter));
     EXPECT_EQ(&printContext().printer(), &p);
 }
 
