@@ -185,6 +185,7 @@ private:
             return; // an empty column: nothing to set
         valuePieces(col, {{text, page_.font().size}});
     }
+    // A value of pieces in several sizes, in italics, fitted to its room as one.
     void valuePieces(int col, std::vector<Piece> pieces)
     {
         page_.setCurrentX(column(col));

@@ -112,7 +112,8 @@ TEST_F(ReportPdfTest, ThePageLiesInsideTheReportsMarginsWhateverTheDevicesOwn)
     const double dotsPerMm = kReportDotsPerInch / 25.4;
     const double paperRounding = 5; // the paper's size is kept in whole points
     const auto areaWith = [&](const QMarginsF& margins) {
-        EXPECT_TRUE(writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins, QPageLayout::Millimeter)));
+        const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins, QPageLayout::Millimeter);
+        EXPECT_TRUE(writer.setPageLayout(layout));
         return ReportPrintableArea(writer);
     };
     const QRectF none = areaWith(QMarginsF(0, 0, 0, 0));

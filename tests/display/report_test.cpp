@@ -1,7 +1,8 @@
 // The printed report through the recording canvas: the page header with its logo, the case data
 // and ISO blocks in their columns with italic values, the rules between the blocks, the error
 // rows that only non-zero terms print, the polar and linear graphs with their pens, clipped to
-// their band, the legend, the comment at the foot, and the notes of what was left out.
+// their band, the legend, the comment at the foot, the notes of what was left out, and the whole
+// page inside its printable area with no text over another.
 #include "display/report.h"
 
 #include "core/language_db.h"
@@ -865,7 +866,8 @@ TEST_F(ReportTest, OnTheReportsPageNothingLeavesThePrintableAreaAndNoTextRunsInt
                                     [](const auto& t) { return t.first.startsWith("Coolant on"); }));
             const QRectF area = QRectF(QPointF(0, 0), page.sizePx()).adjusted(-1e-6, -1e-6, 1e-6, 1e-6);
             for (const QRectF& mark : page.marks)
-                EXPECT_TRUE(area.contains(mark.topLeft()) && area.contains(mark.bottomRight())) << mark.x() << "," << mark.y() << " " << mark.width() << "x" << mark.height();
+                EXPECT_TRUE(area.contains(mark.topLeft()) && area.contains(mark.bottomRight()))
+                    << mark.x() << "," << mark.y() << " " << mark.width() << "x" << mark.height();
             const auto& boxes = page.textBoxes;
             for (std::size_t i = 0; i < boxes.size(); ++i) {
                 for (std::size_t j = i + 1; j < boxes.size(); ++j) {

@@ -975,7 +975,8 @@ TEST(DumpTest, TheReportsPageKeepsItsMarginsBlankInEitherLanguageAndGraph)
             SCOPED_TRACE((home.isEmpty() ? "English" : "German") + std::string(linear ? " linear" : " polar"));
             const QString pdf = dir.filePath("page.pdf");
             const QStringList graph = linear ? QStringList{"--linear"} : QStringList{};
-            const DumpRun run = dump(QStringList{"--pdf", pdf} + graph + QStringList{DataFile("rtb_dynamic_both.rtb")}, home, "C.UTF-8");
+            const QStringList args = QStringList{"--pdf", pdf} + graph + QStringList{DataFile("rtb_dynamic_both.rtb")};
+            const DumpRun run = dump(args, home, "C.UTF-8");
             ASSERT_EQ(run.status, 0) << run.err.toStdString();
             const QString text = PdfText(pdf);
             EXPECT_EQ(text.contains("270"), linear) << text.toStdString();
@@ -988,7 +989,8 @@ TEST(DumpTest, TheReportsPageKeepsItsMarginsBlankInEitherLanguageAndGraph)
             int outside = 0;
             for (int y = 0; y < page.height(); ++y) {
                 for (int x = 0; x < page.width(); ++x) {
-                    const bool inMargin = x < margin || y < margin || x >= page.width() - margin || y >= page.height() - margin;
+                    const bool inMargin =
+                        x < margin || y < margin || x >= page.width() - margin || y >= page.height() - margin;
                     outside += inMargin && qGray(page.pixel(x, y)) < 250 ? 1 : 0;
                 }
             }

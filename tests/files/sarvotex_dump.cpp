@@ -491,7 +491,8 @@ int main(int argc, char** argv)
     QString reportFile;
     if (const qsizetype at = args.indexOf(QStringLiteral("--pdf")); at >= 0) {
         const auto usage = [] {
-            std::fprintf(stderr, "usage: sarvotex-dump --pdf OUT.pdf [--report errors|graph] [--linear] FILE [FILE...]\n");
+            std::fprintf(stderr,
+                         "usage: sarvotex-dump --pdf OUT.pdf [--report errors|graph] [--linear] FILE [FILE...]\n");
             return 2;
         };
         if (at != 0 || args.size() < 3 || graph)

@@ -147,7 +147,8 @@ TEST_F(PrintContextTest, TheProgramStartsWithAnA4PortraitPdfAt600DpiInsideTheRep
     EXPECT_EQ(p.pageLayout().pageSize().id(), QPageSize::A4);
     EXPECT_EQ(p.pageLayout().orientation(), QPageLayout::Portrait);
     // The report's own margins, the page the dump's PDF has too.
-    EXPECT_EQ(p.pageLayout().margins(QPageLayout::Millimeter), display::ReportPageLayout().margins(QPageLayout::Millimeter));
+    EXPECT_EQ(p.pageLayout().margins(QPageLayout::Millimeter),
+              display::ReportPageLayout().margins(QPageLayout::Millimeter));
     EXPECT_EQ(&printContext().printer(), &p);
 }
 
@@ -241,8 +242,9 @@ TEST_F(PrintContextTest, ThePrintedPageKeepsTheReportsMarginsBlankWhateverThePap
     c.Results.ResultsValid = true;
     for (const bool paperMargins : {true, false}) {
         SCOPED_TRACE(paperMargins ? "the report's page" : "paper without margins");
-        if (!paperMargins)
+        if (!paperMargins) {
             ASSERT_TRUE(printContext().printer().setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+        }
         ASSERT_TRUE(PrintReport(c, settings, units, request));
         QProcess raster;
         raster.start("pdftoppm", {"-r", "100", "-png", "-singlefile", pdf, appPath + "page"});
@@ -255,7 +257,8 @@ TEST_F(PrintContextTest, ThePrintedPageKeepsTheReportsMarginsBlankWhateverThePap
         for (int y = 0; y < page.height(); ++y) {
             for (int x = 0; x < page.width(); ++x) {
                 const bool ink = qGray(page.pixel(x, y)) < 250;
-                const bool margins = x < margin || y < margin || x >= page.width() - margin || y >= page.height() - margin;
+                const bool margins =
+                    x < margin || y < margin || x >= page.width() - margin || y >= page.height() - margin;
                 (margins ? inMargin : inside) += ink ? 1 : 0;
             }
         }
