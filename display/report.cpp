@@ -684,6 +684,19 @@ private:
     ReportOutcome outcome_;
 };
 
+// Where on a paged device the report's page lies, in device pixels from the corner of the
+// device's own printable area, where the painter starts: where a margin of the device is narrower
+// than the report's, the page moves in by the difference.
+QRectF ReportPrintableArea(const QPagedPaintDevice& device)
+{
+    const QMarginsF own = device.pageLayout().margins(QPageLayout::Millimeter);
+    const auto inset = [](double margin, double dpi) { return std::max(0.0, kReportMarginMm - margin) / 25.4 * dpi; };
+    const double dpiX = device.logicalDpiX();
+    const double dpiY = device.logicalDpiY();
+    return QRectF(QPointF(inset(own.left(), dpiX), inset(own.top(), dpiY)),
+                  QPointF(device.width() - inset(own.right(), dpiX), device.height() - inset(own.bottom(), dpiY)));
+}
+
 // Any failure of the report as the error the print job reports under "Printing".
 [[noreturn]] void Fail(const QString& detail)
 {
@@ -741,18 +754,6 @@ QPageLayout ReportPageLayout()
 {
     const double m = kReportMarginMm;
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(m, m, m, m), QPageLayout::Millimeter);
-}
-
-QRectF ReportPrintableArea(const QPagedPaintDevice& device)
-{
-    // The painter starts at the corner of the device's own printable area; where a margin of the
-    // device is narrower than the report's, the page moves in by the difference.
-    const QMarginsF own = device.pageLayout().margins(QPageLayout::Millimeter);
-    const auto inset = [](double margin, double dpi) { return std::max(0.0, kReportMarginMm - margin) / 25.4 * dpi; };
-    const double dpiX = device.logicalDpiX();
-    const double dpiY = device.logicalDpiY();
-    return QRectF(QPointF(inset(own.left(), dpiX), inset(own.top(), dpiY)),
-                  QPointF(device.width() - inset(own.right(), dpiX), device.height() - inset(own.bottom(), dpiY)));
 }
 
 ReportOutcome RenderReport(QPagedPaintDevice& device, const Case& c, const Settings& settings, const UnitState& units,

@@ -12,7 +12,6 @@
 
 #include <QPageLayout>
 #include <QPagedPaintDevice>
-#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -57,11 +56,6 @@ ReportOutcome PrintPageHeader(Canvas& page, const QString& logoPath, const QStri
 // AppError on failure: a scale that does not start at the corner, a case beyond its limits.
 ReportOutcome DrawReport(Canvas& page, const Case& c, const Settings& settings, const UnitState& units,
                          const ReportRequest& request);
-
-// Where on a paged device the report's page lies, in device pixels from the corner of the
-// device's own printable area: at least kReportMarginMm from every paper edge. Empty or
-// inverted when the margins leave no room.
-QRectF ReportPrintableArea(const QPagedPaintDevice& device);
 
 // The report as the one page of a paged device (a printer or a PDF writer) that has not begun
 // painting. The page's printable area lies at least kReportMarginMm inside every paper edge,

@@ -11,9 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMarginsF>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 
@@ -101,38 +98,4 @@ TEST_F(ReportPdfTest, RenderingRaisesSoThatThePrinterCanBeAborted)
     QPainter after;
     EXPECT_TRUE(after.begin(&writer));
     after.end();
-}
-
-// The report's page lies at least 10 mm inside the paper whatever the device's own margins: a
-// device without margins is drawn on 10 mm in, one with wider margins where they leave room.
-TEST_F(ReportPdfTest, ThePageLiesInsideTheReportsMarginsWhateverTheDevicesOwn)
-{
-    QPdfWriter writer(path("area.pdf"));
-    writer.setResolution(kReportDotsPerInch);
-    const double dotsPerMm = kReportDotsPerInch / 25.4;
-    const double paperRounding = 5; // the paper's size is kept in whole points
-    const auto areaWith = [&](const QMarginsF& margins) {
-        const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins, QPageLayout::Millimeter);
-        EXPECT_TRUE(writer.setPageLayout(layout));
-        return ReportPrintableArea(writer);
-    };
-    const QRectF none = areaWith(QMarginsF(0, 0, 0, 0));
-    EXPECT_NEAR(none.left(), 10 * dotsPerMm, paperRounding);
-    EXPECT_NEAR(none.top(), 10 * dotsPerMm, paperRounding);
-    EXPECT_NEAR(none.width(), 190 * dotsPerMm, paperRounding);
-    EXPECT_NEAR(none.height(), 277 * dotsPerMm, paperRounding);
-
-    const QRectF mixed = areaWith(QMarginsF(25, 4, 10, 15));
-    EXPECT_NEAR(mixed.left(), 0, 1e-9);
-    EXPECT_NEAR(mixed.top(), 6 * dotsPerMm, paperRounding);
-    EXPECT_NEAR(mixed.width(), 175 * dotsPerMm, paperRounding);
-    EXPECT_NEAR(mixed.height(), 272 * dotsPerMm, paperRounding);
-
-    const QRectF own = areaWith(ReportPageLayout().margins(QPageLayout::Millimeter));
-    EXPECT_EQ(own, QRectF(0, 0, writer.width(), writer.height()));
-
-    // Margins that leave no room: the report refuses the page.
-    areaWith(QMarginsF(0, 0, 205, 0));
-    EXPECT_FALSE(ReportPrintableArea(writer).width() > 0);
-    EXPECT_THROW(RenderReport(writer, c, settings, units, request), AppError);
 }
