@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLocale>
+#include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -98,7 +99,7 @@ public:
             page_.setCurrentY(commentTop);
             page_.setCurrentX(column(0));
             page_.setFontItalic(true);
-            page_.print(comment);
+            fitted({{comment, 10}}, column(5) - column(0));
             page_.setFontItalic(false);
         }
         return std::move(outcome_);
@@ -123,33 +124,73 @@ private:
 
     // ---- Text items
 
+    // A text of pieces, each in its own font size, set from the current position on one line in
+    // no more than the room given. One too wide is set smaller as a whole, its largest piece down
+    // to 6 pt, and its end is cut with "..." only when it does not fit even then: it never prints
+    // over its neighbour. The font size is left as it was.
+    struct Piece {
+        QString text;
+        double size;
+    };
+    void fitted(std::vector<Piece> pieces, double room)
+    {
+        const double size = page_.font().size;
+        double largest = 0;
+        for (const Piece& p : pieces)
+            largest = std::max(largest, p.size);
+        double factor = 1;
+        const auto width = [&] {
+            double w = 0;
+            for (const Piece& p : pieces) {
+                page_.setFontSize(p.size * factor);
+                w += page_.textWidth(p.text);
+            }
+            return w;
+        };
+        for (double target = largest; width() > room && target > 6;) {
+            target = std::max(6.0, target - 0.5);
+            factor = target / largest;
+        }
+        if (width() > room) {
+            const QString ellipsis(QChar(0x2026));
+            pieces.back().text += ellipsis;
+            while (width() > room && pieces.back().text.size() > 1) {
+                Piece& last = pieces.back();
+                last.text.remove(last.text.size() - 2, 1);
+                if (last.text.size() == 1 && pieces.size() > 1) {
+                    pieces.pop_back();
+                    pieces.back().text += ellipsis;
+                }
+            }
+        }
+        for (const Piece& p : pieces) {
+            page_.setFontSize(p.size * factor);
+            page_.print(p.text, false);
+        }
+        page_.setFontSize(size);
+    }
+    // The room of a text standing in a column: up to the next column, for the last value column
+    // up to the right end.
+    double columnRoom(int col) const { return column(col == 4 ? 5 : col + 1) - column(col) - 0.1; }
+
     void label(int col, const QString& text)
     {
         page_.setCurrentX(column(col));
-        page_.print(text, false);
+        fitted({{text, page_.font().size}}, columnRoom(col));
     }
-    // A value runs up to the next label column (the right end for the second value column). One
-    // too long for it, a long file name, is set smaller, down to 6 pt, and cut with "..." only
-    // when it does not fit even then: it never prints over the next column.
+    // A value in italics; one too long for its room, a long file name, is set smaller.
     void value(int col, const QString& text)
     {
         if (text.isEmpty())
             return; // an empty column: nothing to set
+        valuePieces(col, {{text, page_.font().size}});
+    }
+    // A value of pieces in several sizes, in italics, fitted to its room as one.
+    void valuePieces(int col, std::vector<Piece> pieces)
+    {
         page_.setCurrentX(column(col));
         page_.setFontItalic(true);
-        const double room = (col == 2 ? column(3) : column(5)) - column(col) - 0.1;
-        const double size = page_.font().size;
-        QString shown = text;
-        while (page_.textWidth(shown) > room && page_.font().size > 6)
-            page_.setFontSize(std::max(6.0, page_.font().size - 0.5));
-        if (page_.textWidth(shown) > room) {
-            const QString ellipsis(QChar(0x2026));
-            while (!shown.isEmpty() && page_.textWidth(shown + ellipsis) > room)
-                shown.chop(1);
-            shown += ellipsis;
-        }
-        page_.print(shown, false);
-        page_.setFontSize(size);
+        fitted(std::move(pieces), columnRoom(col));
         page_.setFontItalic(false);
     }
     // A line end: one line of the current font down, back at the left edge.
@@ -277,17 +318,10 @@ private:
             value(2, smallVal(iso.IsoG[i]));
             if (iso.IsoFmin[i] != 0 || iso.IsoFmax[i] != 0) {
                 label(3, Translate(QStringLiteral("Radial Deviation F")) + runLabel(r));
-                page_.setCurrentX(column(4));
-                page_.setFontItalic(true);
-                page_.setFontSize(8);
-                page_.print(Translate(QStringLiteral("min")) + QStringLiteral(": "), false);
-                page_.setFontSize(10);
-                page_.print(fmt(iso.IsoFmin[i] * u_.SmallFactor, u_.SmallFormat), false);
-                page_.setFontSize(8);
-                page_.print(u' ' + Translate(QStringLiteral("max")) + QStringLiteral(": "), false);
-                page_.setFontSize(10);
-                page_.print(smallVal(iso.IsoFmax[i]), false);
-                page_.setFontItalic(false);
+                valuePieces(4, {{Translate(QStringLiteral("min")) + QStringLiteral(": "), 8},
+                                {fmt(iso.IsoFmin[i] * u_.SmallFactor, u_.SmallFormat), 10},
+                                {u' ' + Translate(QStringLiteral("max")) + QStringLiteral(": "), 8},
+                                {smallVal(iso.IsoFmax[i]), 10}});
             }
             endLine();
         }
@@ -554,11 +588,12 @@ private:
         const int stop = traces ? d.StopAngle : start + sweep;
 
         // The band from the text down to three lines above the foot spans +3.5 to -3.5
-        // divisions; from 1.5 cm to the right edge the arc with half a percent either side.
+        // divisions; from 1.5 cm to the right edge the arc with half a percent before it and,
+        // after it, room for the deviation ticks that stand out one percent past its end.
         const double scaleHeight = -height_ * 7 * g / band;
         const double scaleTop = 3.5 * g - top * scaleHeight / height_;
-        const double scaleWidth = width_ * 1.01 * sweep / across;
-        const double scaleLeft = start - (scaleWidth - 1.005 * sweep);
+        const double scaleWidth = width_ * 1.02 * sweep / across;
+        const double scaleLeft = start - (scaleWidth - 1.015 * sweep);
         // The traces stay in the band (set in centimetres, before the graph's scale).
         page_.setClip(QRectF(QPointF(1.5, top), QPointF(left_ + width_, std::min(top + band, traceFloor_))));
         page_.setScale(scaleLeft, scaleTop, scaleWidth, scaleHeight);
@@ -649,6 +684,19 @@ private:
     ReportOutcome outcome_;
 };
 
+// Where on a paged device the report's page lies, in device pixels from the corner of the
+// device's own printable area, where the painter starts: where a margin of the device is narrower
+// than the report's, the page moves in by the difference.
+QRectF ReportPrintableArea(const QPagedPaintDevice& device)
+{
+    const QMarginsF own = device.pageLayout().margins(QPageLayout::Millimeter);
+    const auto inset = [](double margin, double dpi) { return std::max(0.0, kReportMarginMm - margin) / 25.4 * dpi; };
+    const double dpiX = device.logicalDpiX();
+    const double dpiY = device.logicalDpiY();
+    return QRectF(QPointF(inset(own.left(), dpiX), inset(own.top(), dpiY)),
+                  QPointF(device.width() - inset(own.right(), dpiX), device.height() - inset(own.bottom(), dpiY)));
+}
+
 // Any failure of the report as the error the print job reports under "Printing".
 [[noreturn]] void Fail(const QString& detail)
 {
@@ -702,24 +750,33 @@ ReportOutcome DrawReport(Canvas& page, const Case& c, const Settings& settings, 
     return Report(page, c, settings, units, request).draw();
 }
 
+QPageLayout ReportPageLayout()
+{
+    const double m = kReportMarginMm;
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(m, m, m, m), QPageLayout::Millimeter);
+}
+
 ReportOutcome RenderReport(QPagedPaintDevice& device, const Case& c, const Settings& settings, const UnitState& units,
                            const ReportRequest& request)
 {
+    const double dpiX = device.logicalDpiX();
+    const double dpiY = device.logicalDpiY();
+    const QRectF area = ReportPrintableArea(device);
     QPainter painter;
     if (!painter.begin(&device))
         Fail(Translate(QStringLiteral("The printer cannot be written to.")));
     try {
+        if (!(dpiX > 0) || !(dpiY > 0) || !(area.width() > 0) || !(area.height() > 0))
+            Fail(Translate(QStringLiteral("The printer's page has no printable area.")));
         QFont font = painter.font();
         if (const std::optional<QString> family = PrinterFontFamily(QFontDatabase::families()))
             font.setFamily(*family);
         painter.setFont(font);
-        PainterCanvas canvas(painter, QSizeF(device.width(), device.height()));
+        painter.translate(area.topLeft());
+        painter.setClipRect(QRectF(QPointF(0, 0), area.size()));
+        PainterCanvas canvas(painter, area.size());
         // Centimetres over the printable area, from its top-left corner.
-        const double dpiX = device.logicalDpiX();
-        const double dpiY = device.logicalDpiY();
-        if (!(dpiX > 0) || !(dpiY > 0) || device.width() <= 0 || device.height() <= 0)
-            Fail(Translate(QStringLiteral("The printer's page has no printable area.")));
-        canvas.setScale(0, 0, device.width() * 2.54 / dpiX, device.height() * 2.54 / dpiY);
+        canvas.setScale(0, 0, area.width() * 2.54 / dpiX, area.height() * 2.54 / dpiY);
         ReportOutcome outcome = DrawReport(canvas, c, settings, units, request);
         if (!painter.end())
             Fail(Translate(QStringLiteral("The printer cannot be written to.")));
@@ -752,9 +809,8 @@ ReportOutcome WriteReportPdf(const QString& path, const Case& c, const Settings&
         }
         {
             QPdfWriter writer(partial);
-            writer.setResolution(600);
-            writer.setPageSize(QPageSize(QPageSize::A4));
-            writer.setPageOrientation(QPageLayout::Portrait);
+            writer.setResolution(kReportDotsPerInch);
+            writer.setPageLayout(ReportPageLayout());
             writer.setCreator(QStringLiteral("Sarvotrenk ") + request.version);
             writer.setTitle(FileNameOfPath(c.Header[HdrFilename]));
             outcome = RenderReport(writer, c, settings, units, request);

@@ -10,6 +10,7 @@
 #include "core/units.h"
 #include "display/canvas.h"
 
+#include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,13 @@ namespace sarvo::display {
 inline constexpr char kPrintLocation[] = "Printing";
 // The logo of the page header, shipped beside the program.
 inline constexpr char kLogoFileName[] = "logo.wmf";
+
+// The page a report is printed on until the user chooses other paper: A4 portrait at 600 dots
+// per inch (so pens of 3 or 4 dots stay visible), inside margins of kReportMarginMm on every side.
+// The program's printer and the PDF writer both start from it.
+inline constexpr int kReportDotsPerInch = 600;
+inline constexpr double kReportMarginMm = 10;
+QPageLayout ReportPageLayout();
 
 // The print options window's choice: "Errors && Graph" or "Only Graph".
 enum class ReportType { ErrorsAndGraph, OnlyGraph };
@@ -50,13 +58,16 @@ ReportOutcome DrawReport(Canvas& page, const Case& c, const Settings& settings, 
                          const ReportRequest& request);
 
 // The report as the one page of a paged device (a printer or a PDF writer) that has not begun
-// painting. Raises AppError when the device cannot be painted on or the report fails.
+// painting. The page's printable area lies at least kReportMarginMm inside every paper edge,
+// whatever smaller margins the device has (a PDF printer set to none), and nothing is drawn
+// outside it. Raises AppError when the device cannot be painted on, leaves no printable area, or
+// the report fails.
 ReportOutcome RenderReport(QPagedPaintDevice& device, const Case& c, const Settings& settings,
                            const UnitState& units, const ReportRequest& request);
 
-// The report as a PDF file: A4 portrait at 600 dots per inch, as the print dialog's PDF choice
-// gives it. Written beside the target and moved into place only when complete: a failure leaves
-// no file (and any earlier file of that name as it was) and raises AppError.
+// The report as a PDF file on the page of ReportPageLayout, as the program's own print gives it.
+// Written beside the target and moved into place only when complete: a failure leaves no file
+// (and any earlier file of that name as it was) and raises AppError.
 ReportOutcome WriteReportPdf(const QString& path, const Case& c, const Settings& settings, const UnitState& units,
                              const ReportRequest& request);
 

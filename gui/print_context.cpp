@@ -9,9 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMarginsF>
 #include <QPageLayout>
-#include <QPageSize>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -111,9 +109,8 @@ QPrinter& PrintContext::printer()
     if (!printer_) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer_->setOutputFormat(QPrinter::PdfFormat);
-        printer_->setResolution(600);
-        printer_->setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        printer_->setResolution(display::kReportDotsPerInch);
+        printer_->setPageLayout(display::ReportPageLayout());
         suggested_.clear();
     }
     return *printer_;

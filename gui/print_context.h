@@ -2,8 +2,8 @@
 // The program's one printer. It keeps what the user last confirmed in the print dialog (the
 // printer or PDF file, paper, orientation, copies, duplex), so the next print starts from it; the
 // report and the trend prints all print on it. Until the user chooses otherwise it writes a PDF
-// file: A4 portrait at 600 dots per inch (so that pens of 3 or 4 dots stay visible), without page
-// margins, named by the program's default output file (see setDefaultOutputFile).
+// file on the report's page (display::ReportPageLayout, the page of every report PDF), named by
+// the program's default output file (see setDefaultOutputFile).
 //
 // The dialog is shown by a provider that tests replace. For unattended runs the environment
 // variable SARVOTEX_PRINT_PDF switches the dialog off: when it names a file, every print dialog

@@ -5,7 +5,6 @@
 #include "gui/translate_form.h"
 #include "gui/window_registry.h"
 
-#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -212,8 +211,11 @@ void PrintWindow::showWaitPanel()
     pnlWait_->setGeometry(rect().adjusted(12, 12, -12, -12));
     pnlWait_->show();
     pnlWait_->raise();
-    // Drawn before the report takes the thread; no click may reach the window meanwhile.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Painted at once, before the report takes the thread. No events run until the print is
+    // done, so no click and no timer reaches the window or the program meanwhile.
+    if (QLayout* panelLayout = pnlWait_->layout())
+        panelLayout->activate();
+    pnlWait_->repaint();
 }
 
 bool PrintWindow::waitShown() const

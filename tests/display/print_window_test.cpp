@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -225,6 +226,35 @@ TEST_F(PrintWindowTest, TheReportPrintsUnderTheWaitPanelWithTheGraphWindowsView)
     EXPECT_EQ(r.logoPath, "/program/logo.wmf");
     EXPECT_EQ(r.version, "4.5.6");
     EXPECT_FALSE(w.isVisible());
+}
+
+// The panel is painted before the report takes the thread, without running the program's
+// events: a timer due at once has not fired while the report prints.
+TEST_F(PrintWindowTest, TheWaitPanelIsPaintedWithoutRunningOtherEvents)
+{
+    PrintWindow& w = open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    struct PaintCount : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } panel;
+    w.waitPanel()->installEventFilter(&panel);
+    bool timerFired = false;
+    QTimer::singleShot(0, &w, [&timerFired] { timerFired = true; });
+    int paintsAtPrint = -1;
+    bool timerFiredAtPrint = true;
+    host.duringPrint = [&] {
+        paintsAtPrint = panel.paints;
+        timerFiredAtPrint = timerFired;
+    };
+    w.print();
+    EXPECT_GT(paintsAtPrint, 0);
+    EXPECT_FALSE(timerFiredAtPrint);
+    EXPECT_TRUE(QTest::qWaitFor([&timerFired] { return timerFired; }, 10000));
 }
 
 TEST_F(PrintWindowTest, KeysDuringThePrintStartNoSecondPrint)

@@ -1,7 +1,8 @@
 // The printed report through the recording canvas: the page header with its logo, the case data
 // and ISO blocks in their columns with italic values, the rules between the blocks, the error
 // rows that only non-zero terms print, the polar and linear graphs with their pens, clipped to
-// their band, the legend, the comment at the foot, and the notes of what was left out.
+// their band, the legend, the comment at the foot, the notes of what was left out, and the whole
+// page inside its printable area with no text over another.
 #include "display/report.h"
 
 #include "core/language_db.h"
@@ -789,5 +790,93 @@ TEST_F(ReportTest, TheShippedLanguageDatabaseHasGermanForEveryTextOfTheReport)
     EXPECT_EQ(languageRowCount("Languages"), rows) << "a text of the report has no row in the shipped database";
     EXPECT_TRUE(has("Kunde:"));
     EXPECT_TRUE(hasPrefix("Umkehr"));
+    CloseLanguageDatabase();
+}
+
+namespace {
+
+// The page as the device gets it: every mark as its box in device pixels, whichever scale drew
+// it, and the texts' boxes apart.
+class DeviceBoxes : public RecordingCanvas {
+public:
+    using RecordingCanvas::RecordingCanvas;
+
+    std::vector<std::pair<QString, QRectF>> textBoxes;
+    std::vector<QRectF> marks;
+
+protected:
+    void paintText(const QPointF& topLeft, const QString& text, const QColor& colour, const CanvasFont& font) override
+    {
+        RecordingCanvas::paintText(topLeft, text, colour, font);
+        const QRectF box(toDevice(topLeft), measure(text, font));
+        textBoxes.emplace_back(text, box);
+        marks.push_back(box);
+    }
+    void paintLine(const QPointF& from, const QPointF& to, const CanvasPen& pen) override
+    {
+        RecordingCanvas::paintLine(from, to, pen);
+        marks.push_back(QRectF(toDevice(from), toDevice(to)).normalized());
+    }
+    void paintCircle(const QPointF& centre, double radius, const CanvasPen& pen) override
+    {
+        RecordingCanvas::paintCircle(centre, radius, pen);
+        const double r = radius * std::abs(pixelsPerUnitX());
+        marks.push_back(QRectF(toDevice(centre) - QPointF(r, r), QSizeF(2 * r, 2 * r)));
+    }
+    void paintPicture(const QRectF& userBox, const QRectF& deviceBox, const PicturePainter& paint) override
+    {
+        RecordingCanvas::paintPicture(userBox, deviceBox, paint);
+        marks.push_back(deviceBox.normalized());
+    }
+};
+
+} // namespace
+
+// The report's own page, in English and German, under either graph, with every row a case can
+// have, long names and the longest comment: all of it inside the printable area and no text over
+// another.
+TEST_F(ReportTest, OnTheReportsPageNothingLeavesThePrintableAreaAndNoTextRunsIntoAnother)
+{
+    ASSERT_EQ(CreateDatabaseFromScript(path(kLangDbFileName), ShippedScript("lang.sql")), QString());
+    OpenLanguageDatabase(appPath);
+    Case c = DynamicCase();
+    c.Data.Calibrated = true;
+    ErrorParams& e = c.Results.ErrorValues;
+    e.Random = 1;
+    e.CyclicV = 1;
+    e.PitchH = 12;
+    e.PlayV = 2;
+    e.StraightH = 3;
+    e.SlipH = 1;
+    e.SpikeH = 2;
+    c.Header[HdrMachine] = "Horizontal machining centre with rotary table, bay 4";
+    c.Header[HdrFilename] = "/data/" + QString(60, u'w') + ".rtb";
+    c.Header[HdrComment] = QString("Coolant on, spindle warm after forty minutes, ").repeated(3).left(100);
+
+    const QSizeF cm = ReportPageLayout().paintRect(QPageLayout::Millimeter).size() / 10;
+    for (const char* language : {"English", "German"}) {
+        SetTextLanguage(language);
+        for (const bool linear : {false, true}) {
+            SCOPED_TRACE(std::string(language) + (linear ? " linear" : " polar"));
+            request.linearGraph = linear;
+            DeviceBoxes page(cm * kPxPerCm);
+            page.setScale(0, 0, cm.width(), cm.height());
+            EXPECT_TRUE(DrawReport(page, c, settings, units, request).notes.isEmpty());
+            EXPECT_TRUE(std::any_of(page.textBoxes.begin(), page.textBoxes.end(),
+                                    [](const auto& t) { return t.first.startsWith("Coolant on"); }));
+            const QRectF area = QRectF(QPointF(0, 0), page.sizePx()).adjusted(-1e-6, -1e-6, 1e-6, 1e-6);
+            for (const QRectF& mark : page.marks)
+                EXPECT_TRUE(area.contains(mark.topLeft()) && area.contains(mark.bottomRight()))
+                    << mark.x() << "," << mark.y() << " " << mark.width() << "x" << mark.height();
+            const auto& boxes = page.textBoxes;
+            for (std::size_t i = 0; i < boxes.size(); ++i) {
+                for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+                    const QRectF both = boxes[i].second.intersected(boxes[j].second);
+                    EXPECT_FALSE(both.width() > 1e-6 && both.height() > 1e-6)
+                        << boxes[i].first.toStdString() << " | " << boxes[j].first.toStdString();
+                }
+            }
+        }
+    }
     CloseLanguageDatabase();
 }

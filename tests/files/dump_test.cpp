@@ -951,14 +951,28 @@ TEST(DumpTest, TheReportsPageImageShowsTheLogoAndBothTracesInTheGraphBand)
     const auto blue = [](QRgb p) { return qBlue(p) - std::max(qRed(p), qGreen(p)) > 40; };
     const auto red = [](QRgb p) { return qRed(p) - std::max(qGreen(p), qBlue(p)) > 40; };
     const auto ink = [](QRgb p) { return qGray(p) < 200; };
-    // The logo: 1.5 cm from the left and 0.2 cm from the top, 1.3 cm high (about 51 dots).
-    EXPECT_GT(count(QRect(60, 10, 120, 52), ink), 300);
+    // The logo: 1.5 cm from the left and 0.2 cm from the top of the printable area, which lies
+    // 10 mm (39 dots) inside the paper's edges; 1.3 cm high (about 51 dots).
+    EXPECT_GT(count(QRect(99, 49, 120, 52), ink), 300);
     // The graph band below the closing rule: the lower half of the page but its foot.
     const QRect band(30, page.height() / 2, page.width() - 40, page.height() / 2 - 60);
     EXPECT_GT(count(band, blue), 100);
     EXPECT_GT(count(band, red), 50);
     // The text blocks above hold black only.
-    EXPECT_EQ(count(QRect(50, 75, page.width() - 70, 250), red), 0);
+    EXPECT_EQ(count(QRect(89, 114, page.width() - 134, 250), red), 0);
+}
+
+// --linear prints the linear graph's angles where the polar graph has its axis letters.
+TEST(DumpTest, WithLinearTheReportHasTheLinearGraph)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("linear.pdf");
+    const DumpRun run = dump({"--pdf", pdf, "--linear", DataFile("rtb_dynamic_both.rtb")}, {}, "C.UTF-8");
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString text = PdfText(pdf);
+    EXPECT_EQ(FirstOutOfOrder(text, {"Circularity LSC:", "90", "180", "270", "CW", "CCW"}), std::nullopt)
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QRegularExpression(R"(x\+(\s|$))"))) << text.toStdString();
 }
 
 TEST(DumpTest, AReportThatCannotBeWrittenLeavesNoPdfAndAWrongCallEndsWithTwo)

@@ -27,12 +27,13 @@
 // (.brv or .rtb), and prints nothing: the readings as read, the results of the analysis (with
 // --no-analysis, as read: none). An unknown extension ends with status 2, a failed write with 1.
 //
-//   sarvotex-dump --pdf OUT.pdf [--report errors|graph] FILE [FILE...]
+//   sarvotex-dump --pdf OUT.pdf [--report errors|graph] [--linear] FILE [FILE...]
 //
-// --pdf prints, after reading and analysing, the one-page report of the case into OUT.pdf as
-// the print dialog's PDF choice does (A4 portrait, 600 dots per inch): errors is "Errors &&
-// Graph" (the default), graph "Only Graph". The graph is the polar one at the scale the graph
-// window would fit to the case, with the logo.wmf beside the program (else the source tree's)
+// --pdf prints, after reading and analysing, the one-page report of the case into OUT.pdf on
+// the page the program's own print has (A4 portrait inside margins, 600 dots per inch): errors is
+// "Errors && Graph" (the default), graph "Only Graph". The graph is the polar one, with --linear
+// the linear one as the graph window's Linear choice prints it, at the scale the graph window
+// would fit to the case, with the logo.wmf beside the program (else the source tree's)
 // and the program's version. The notes of the report go to stderr; a report that cannot be
 // printed ends with status 1 and leaves no OUT.pdf, a wrong call with status 2. Of several
 // cases the last one's report stays.
@@ -374,16 +375,18 @@ QString LogoPath()
 
 // The report of the case as a PDF file, at the scale the graph window fits to the case when it
 // draws it. Returns the exit status.
-int WriteReport(const Case& c, display::ReportType type, Settings settings, const UnitState& units, const QString& out)
+int WriteReport(const Case& c, const display::ReportRequest& chosen, Settings settings, const UnitState& units,
+                const QString& out)
 {
     display::RecordingCanvas scratch(QSizeF(800, 800));
     double scale = display::UsableGraphScale(settings.GraphScale);
-    display::ReportRequest request;
-    request.type = type;
+    display::ReportRequest request = chosen;
     request.logoPath = LogoPath();
     request.version = QStringLiteral(SARVOTEX_VERSION);
+    display::GraphRequest graph;
+    graph.polar = !request.linearGraph;
     try {
-        display::DrawGraphPicture(scratch, c, scale, display::GraphRequest{}, units, settings.UnitsInch);
+        display::DrawGraphPicture(scratch, c, scale, graph, units, settings.UnitsInch);
         settings.GraphScale = scale;
         const display::ReportOutcome outcome = display::WriteReportPdf(out, c, settings, units, request);
         for (const QString& note : outcome.notes)
@@ -484,27 +487,32 @@ int main(int argc, char** argv)
         graphFile = QFileInfo(args[at + 2]).absoluteFilePath();
         args.remove(at, 3);
     }
-    // --pdf OUT.pdf [--report errors|graph] FILE: the report of the one file.
-    std::optional<display::ReportType> report;
+    // --pdf OUT.pdf [--report errors|graph] [--linear] FILE: the report of the one file.
+    std::optional<display::ReportRequest> report;
     QString reportFile;
     if (const qsizetype at = args.indexOf(QStringLiteral("--pdf")); at >= 0) {
         const auto usage = [] {
-            std::fprintf(stderr, "usage: sarvotex-dump --pdf OUT.pdf [--report errors|graph] FILE [FILE...]\n");
+            std::fprintf(stderr,
+                         "usage: sarvotex-dump --pdf OUT.pdf [--report errors|graph] [--linear] FILE [FILE...]\n");
             return 2;
         };
         if (at != 0 || args.size() < 3 || graph)
             return usage();
         reportFile = QFileInfo(args[1]).absoluteFilePath();
         args.remove(0, 2);
-        report = display::ReportType::ErrorsAndGraph;
+        report = display::ReportRequest{};
         if (args.front() == QLatin1String("--report")) {
             if (args.size() < 2)
                 return usage();
             if (args[1] == QLatin1String("graph"))
-                report = display::ReportType::OnlyGraph;
+                report->type = display::ReportType::OnlyGraph;
             else if (args[1] != QLatin1String("errors"))
                 return usage();
             args.remove(0, 2);
+        }
+        if (!args.isEmpty() && args.front() == QLatin1String("--linear")) {
+            report->linearGraph = true;
+            args.removeFirst();
         }
         if (args.isEmpty() || args.front().startsWith(QLatin1String("--")))
             return usage();
@@ -548,7 +556,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
                              "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n"
                              "       sarvotex-dump [--no-analysis] --write OUT.brv|OUT.rtb FILE\n"
-                             "       sarvotex-dump --pdf OUT.pdf [--report errors|graph] FILE [FILE...]\n"
+                             "       sarvotex-dump --pdf OUT.pdf [--report errors|graph] [--linear] FILE [FILE...]\n"
                              "       sarvotex-dump --save-db SESSION FILE\n"
                              "       SARVOTEX_HOME=FOLDER sarvotex-dump --load-db ID|last\n");
         return 2;

@@ -1,6 +1,7 @@
 // The program's printer: the page-range setters, the defaults, the dialog confirmed, cancelled or
 // failing through a stand-in provider and the unattended switch, the default file, and the
-// report printed to a PDF (checked with pdfinfo) or failing without leaving a file behind.
+// report printed to a PDF (checked with pdfinfo, its page with pdftoppm) or failing without
+// leaving a file behind.
 #include "gui/print_context.h"
 
 #include "core/ini_file.h"
@@ -10,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -136,13 +139,16 @@ protected:
     bool rangeOffered = true;
 };
 
-TEST_F(PrintContextTest, TheProgramStartsWithAnA4PortraitPdfAt600Dpi)
+TEST_F(PrintContextTest, TheProgramStartsWithAnA4PortraitPdfAt600DpiInsideTheReportsMargins)
 {
     QPrinter& p = printContext().printer();
     EXPECT_EQ(p.outputFormat(), QPrinter::PdfFormat);
     EXPECT_EQ(p.resolution(), 600);
     EXPECT_EQ(p.pageLayout().pageSize().id(), QPageSize::A4);
     EXPECT_EQ(p.pageLayout().orientation(), QPageLayout::Portrait);
+    // The report's own margins, the page the dump's PDF has too.
+    EXPECT_EQ(p.pageLayout().margins(QPageLayout::Millimeter),
+              display::ReportPageLayout().margins(QPageLayout::Millimeter));
     EXPECT_EQ(&printContext().printer(), &p);
 }
 
@@ -221,6 +227,38 @@ TEST_F(PrintContextTest, TheConfirmedReportIsOneWholePdfPage)
     // The report may be read like any file the user makes there.
     const QString plain = writeFile("plain.txt", "x");
     EXPECT_EQ(QFileInfo(pdf).permissions(), QFileInfo(plain).permissions());
+}
+
+// The page the program prints, looked at as an image: blank in the report's 10 mm margins, also
+// when the user's paper has none, and the report inside them.
+TEST_F(PrintContextTest, ThePrintedPageKeepsTheReportsMarginsBlankWhateverThePapersOwn)
+{
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    const QString pdf = appPath + "case.pdf";
+    useProvider(true, pdf);
+    ASSERT_TRUE(ShowPrintDialog(nullptr));
+    request.type = display::ReportType::ErrorsAndGraph;
+    c.Results.ResultsValid = true;
+    for (const bool paperMargins : {true, false}) {
+        SCOPED_TRACE(paperMargins ? "the report's page" : "paper without margins");
+        if (!paperMargins) {
+            ASSERT_TRUE(printContext().printer().setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+        }
+        ASSERT_TRUE(PrintReport(c, settings, units, request));
+        QProcess raster;
+        raster.start("pdftoppm", {"-r", "100", "-png", "-singlefile", pdf, appPath + "page"});
+        ASSERT_TRUE(raster.waitForFinished(60000));
+        const QImage page(appPath + "page.png");
+        ASSERT_FALSE(page.isNull());
+        const QRect inside = page.rect().adjusted(38, 38, -38, -38); // 10 mm at 100 dpi, less a dot
+        int inMargin = 0;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x)
+                inMargin += !inside.contains(x, y) && qGray(page.pixel(x, y)) < 250 ? 1 : 0;
+        }
+        EXPECT_EQ(inMargin, 0);
+    }
 }
 
 TEST_F(PrintContextTest, AFailedReportLeavesNoFileAndIsReportedOnce)
