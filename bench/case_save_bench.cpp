@@ -113,7 +113,7 @@ void BM_SaveNewCase2x4000(benchmark::State& state)
         state.PauseTiming();
         const Case c = makeCase(2, 4000, f.next++);
         state.ResumeTiming();
-        const SaveResult r = SaveCase(f.store, c, QStringLiteral("Bench"), {}, 1.0);
+        const SaveResult r = SaveCase(f.store, c, QStringLiteral("Bench"), {});
         if (r.outcome != SaveOutcome::Saved)
             state.SkipWithError("save failed");
     }
@@ -154,7 +154,7 @@ void BM_LoadCase2x4000(benchmark::State& state)
     stored.Data.AngleStep = 360.0 / 4000;
     stored.Results.LscResult.Radius = 150;
     stored.Results.ResultsValid = true;
-    const SaveResult saved = SaveCase(f.store, stored, QStringLiteral("Bench"), {}, 1.0);
+    const SaveResult saved = SaveCase(f.store, stored, QStringLiteral("Bench"), {});
     if (saved.outcome != SaveOutcome::Saved) {
         state.SkipWithError("save failed");
         return;

@@ -4,6 +4,7 @@
 
 #include "casedb/case_save.h"
 #include "casedb/case_columns.h"
+#include "casedb/sql_error.h"
 #include "core/results.h"
 #include "tests/casedb/casedb_fixture.h"
 
@@ -73,6 +74,7 @@ Case MakeCase(int runs = 3, int points = 2500, int variant = 0)
     d.StopAngle = 315;
     d.RunCount = static_cast<int16_t>(runs);
     d.MeasuredFeedrateAverage = 999.3f;
+    d.ScaleFactor = 1.0005;
     d.Dynamic = true;
     for (int r = 1; r <= runs; ++r) {
         const auto i = static_cast<std::size_t>(r);
@@ -139,7 +141,15 @@ protected:
     SaveResult save(const Case& c, const QString& session = QStringLiteral("Weekly"),
                     const AskOverwrite& ask = yes)
     {
-        return SaveCase(store, c, session, ask, 1.0005);
+        return SaveCase(store, c, session, ask);
+    }
+
+    // A failed save returns its error under "Saving" and shows nothing itself.
+    void expectFailedAtSaving(const SaveResult& r)
+    {
+        ASSERT_FALSE(r.failure.ok());
+        EXPECT_EQ(r.failure.location(), QLatin1String(kSavingLocation));
+        EXPECT_TRUE(prompts.messages.empty());
     }
 
     // One row of a table as column name -> value.
@@ -436,18 +446,18 @@ TEST_F(SavingACase, AFailureMidSaveLeavesNothingPartial)
     EXPECT_EQ(fresh.outcome, SaveOutcome::Failed);
     EXPECT_EQ(fresh.measId, 0);
     EXPECT_EQ(counts(), before);
-    EXPECT_EQ(reportsAt("Saving"), 1);
-    ASSERT_FALSE(prompts.messages.empty());
-    EXPECT_TRUE(prompts.messages.back().text.contains("injected failure"));
+    expectFailedAtSaving(fresh);
+    EXPECT_TRUE(fresh.failure.error().description().contains("injected failure"));
 
     // An overwrite: the stored case stays as it was, readings included.
     Case changed = stored;
     changed.Results.Iso.IsoH = 99;
-    EXPECT_EQ(save(changed).outcome, SaveOutcome::Failed);
+    const SaveResult overwrite = save(changed);
+    EXPECT_EQ(overwrite.outcome, SaveOutcome::Failed);
+    expectFailedAtSaving(overwrite);
     EXPECT_EQ(counts(), before);
     EXPECT_EQ(readings(id), storedReadings);
     EXPECT_EQ(row(tbl::Measure, id)["IsoH"].toDouble(), stored.Results.Iso.IsoH);
-    EXPECT_EQ(reportsAt("Saving"), 2);
 
     // Once the cause is gone, the same save succeeds.
     Inspector(dbPath(), true).exec("DROP TRIGGER \"injected\"");
@@ -465,7 +475,8 @@ TEST_F(SavingACase, AReadOnlyDatabaseRefusesWithAMessageAndStaysAsItWas)
     int asked = 0;
     const SaveResult result = save(MakeCase(1, 10, 3), "Weekly", [&](const QString&) { return ++asked, true; });
     EXPECT_EQ(result.outcome, SaveOutcome::Failed);
-    EXPECT_EQ(reportsAt("Saving"), 1);
+    expectFailedAtSaving(result);
+    EXPECT_EQ(result.failure.number(), kDatabaseReadOnly);
     // Refused before the duplicate question.
     EXPECT_EQ(save(MakeCase(1, 10)).outcome, SaveOutcome::Failed);
     EXPECT_EQ(asked, 0);
@@ -488,7 +499,7 @@ protected:
         own.open(path_);
         for (int i = 0; i < cases_; ++i) {
             const Case c = MakeCase(2, 500, same_ ? 0 : first_ + i);
-            const SaveResult r = SaveCase(own, c, QStringLiteral("Weekly"), yes, 1.0);
+            const SaveResult r = SaveCase(own, c, QStringLiteral("Weekly"), yes);
             (r.outcome == SaveOutcome::Failed ? failed : saved)++;
         }
         own.close();
@@ -534,7 +545,7 @@ TEST(SaveUntilKilled, DISABLED_Child)
     CaseStore own(QStringLiteral("child"));
     own.open(path);
     for (int i = 0; i < 1000; ++i)
-        SaveCase(own, MakeCase(7, 8001, i), QStringLiteral("Killed"), yes, 1.0);
+        SaveCase(own, MakeCase(7, 8001, i), QStringLiteral("Killed"), yes);
 }
 
 TEST_F(SavingACase, AProgramKilledMidSaveLeavesTheDatabaseIntact)

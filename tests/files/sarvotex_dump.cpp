@@ -396,7 +396,7 @@ int WriteReport(const Case& c, display::ReportType type, Settings settings, cons
 
 // Saves the case into the program folder's case database as the program's Save does, answering
 // an overwrite question with Yes; prints the stored case's number.
-int SaveToProgramDb(Case& c, const QString& session, const Settings& settings, const QString& appPath)
+int SaveToProgramDb(Case& c, const QString& session, const QString& appPath)
 {
     casedb::CaseStore store(QStringLiteral("dump-save"));
     try {
@@ -407,9 +407,9 @@ int SaveToProgramDb(Case& c, const QString& session, const Settings& settings, c
         return 1;
     }
     c.Header[HdrName] = session;
-    const casedb::SaveResult saved =
-        casedb::SaveCase(store, c, session, [](const QString&) { return true; }, settings.ScaleFactor);
+    const casedb::SaveResult saved = casedb::SaveCase(store, c, session, [](const QString&) { return true; });
     store.close();
+    ReportOutcome(saved.failure);
     if (saved.outcome != casedb::SaveOutcome::Saved && saved.outcome != casedb::SaveOutcome::Overwritten)
         return 1;
     std::printf("%s\nMeas_ID: %d\n", saved.outcome == casedb::SaveOutcome::Saved ? "Saved" : "Overwritten",
@@ -625,7 +625,7 @@ int main(int argc, char** argv)
             continue;
         }
         if (saveSession) {
-            status = std::max(status, SaveToProgramDb(openCase, *saveSession, settings, appPath));
+            status = std::max(status, SaveToProgramDb(openCase, *saveSession, appPath));
             continue;
         }
         if (!writeFile.isEmpty()) {
