@@ -547,14 +547,47 @@ QString DbDateText(const QDateTime& when)
     return when.date().toString(QStringLiteral("yyyy-MM-dd")) + u' ' + when.time().toString(QStringLiteral("HH:mm:ss"));
 }
 
+namespace {
+
+// The stored form itself, read without the pattern: the summary read meets it on every row.
+std::optional<QDateTime> fromStoredForm(QStringView text)
+{
+    if (text.size() != 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u' ' || text[13] != u':' ||
+        text[16] != u':')
+        return std::nullopt;
+    const auto field = [&](int at, int length) {
+        int value = 0;
+        for (int i = at; i < at + length; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    const int parts[] = {field(0, 4), field(5, 2), field(8, 2), field(11, 2), field(14, 2), field(17, 2)};
+    if (std::ranges::any_of(parts, [](int part) { return part < 0; }))
+        return std::nullopt;
+    const QDate date(parts[0], parts[1], parts[2]);
+    const QTime time(parts[3], parts[4], parts[5]);
+    if (!date.isValid() || !time.isValid())
+        return QDateTime();
+    return QDateTime(date, time, Qt::UTC);
+}
+
+} // namespace
+
 QDateTime DbDateFromValue(const QVariant& value)
 {
     if (value.isNull())
         return {};
+    const QString text = value.toString();
+    if (const auto stored = fromStoredForm(text))
+        return *stored;
     // Also the "T" form and fractions that a date bound as a date-time value leaves behind.
     static const QRegularExpression pattern(
         QStringLiteral(R"(^\s*(\d{4})-(\d{2})-(\d{2})(?:[ T](\d{2}):(\d{2})(?::(\d{2})(?:\.\d+)?)?)?\s*$)"));
-    const auto match = pattern.match(value.toString());
+    const auto match = pattern.match(text);
     if (!match.hasMatch())
         return {};
     const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());

@@ -1,9 +1,9 @@
 #include "casedb/stored_cases.h"
 
+#include "casedb/sql_engine.h"
 #include "casedb/sql_error.h"
 #include "core/app_error.h"
 
-#include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 
@@ -16,13 +16,6 @@ enum SummaryColumn { Id, Session, Machine, Plane, Date, FileName, Feedrate, Stat
 constexpr const char* kSummaryColumns[] = {col::Meas_ID, col::Name,     col::Machine, col::Plane,  col::Date,
                                            col::Filename, col::Feedrate, col::StatDyn, col::Calced};
 static_assert(std::size(kSummaryColumns) == FirstResult);
-
-std::optional<double> numberOrUnset(const QVariant& value)
-{
-    if (value.isNull())
-        return std::nullopt;
-    return value.toDouble();
-}
 
 } // namespace
 
@@ -63,30 +56,21 @@ std::vector<StoredCaseSummary> ListStoredCases(const CaseStore& store, const Sto
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     sql += QStringLiteral(" ORDER BY %1, %2").arg(QuoteName(QLatin1String(col::Date)), QuoteName(QLatin1String(col::Meas_ID)));
 
-    QSqlQuery query(store.database());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw SqlFailure(query.lastError());
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        throw SqlFailure(query.lastError());
-
     std::vector<StoredCaseSummary> cases;
-    while (query.next()) {
+    engine::ForEachRow(store.database(), sql, values, [&](const engine::RowView& row) {
         StoredCaseSummary& s = cases.emplace_back();
-        s.measId = query.value(Id).toInt();
-        s.session = query.value(Session).toString();
-        s.machine = query.value(Machine).toString();
-        s.plane = query.value(Plane).toString();
-        s.date = DbDateFromValue(query.value(Date));
-        s.fileName = query.value(FileName).toString();
-        s.feedrate = numberOrUnset(query.value(Feedrate));
-        s.dynamic = IsDynamicText(query.value(StatDyn).toString());
-        s.withResults = query.value(Calced).toInt() != 0;
+        s.measId = int(row.number(Id));
+        s.session = row.text(Session);
+        s.machine = row.text(Machine);
+        s.plane = row.text(Plane);
+        s.date = row.isNull(Date) ? QDateTime() : DbDateFromValue(row.text(Date));
+        s.fileName = row.text(FileName);
+        s.feedrate = row.numberOrNull(Feedrate);
+        s.dynamic = IsDynamicText(row.text(StatDyn));
+        s.withResults = row.number(Calced) != 0;
         for (std::size_t i = 0; i < s.results.size(); ++i)
-            s.results[i] = numberOrUnset(query.value(FirstResult + int(i)));
-    }
+            s.results[i] = row.numberOrNull(FirstResult + int(i));
+    });
     return cases;
 }
 
