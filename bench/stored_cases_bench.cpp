@@ -2,37 +2,25 @@
 // list and the trend read them: every case, and the cases of one machine and plane in a date
 // range. Each figure is the median over repetitions of single listings.
 
+#include "bench/case_db_bench.h"
 #include "casedb/case_columns.h"
 #include "casedb/case_store.h"
 #include "casedb/stored_cases.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 
 using namespace sarvo::casedb;
+using sarvo::bench::execOrAbort;
 
 namespace {
 
 constexpr int kStoredCases = 10000;
-
-void exec(QSqlDatabase db, const QString& sql)
-{
-    QSqlQuery query(db);
-    if (!query.exec(sql)) {
-        std::fprintf(stderr, "%s\n", qPrintable(query.lastError().text()));
-        std::abort();
-    }
-}
 
 // Every Measure column filled, as a save leaves a case with results: 40 machines, three planes,
 // 20 cases per session, one case an hour.
@@ -80,13 +68,13 @@ struct Fixture {
             values << sampleValue(column);
         }
         QSqlDatabase db = store.database();
-        exec(db, "BEGIN");
-        exec(db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
+        execOrAbort(db, "BEGIN");
+        execOrAbort(db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
                                 " INSERT INTO %2 (%3) SELECT %4 FROM n")
                      .arg(kStoredCases - 1)
                      .arg(QuoteName(QLatin1String(tbl::Measure)), names.join(u','), values.join(u',')));
-        exec(db, "COMMIT");
-        exec(db, "ANALYZE");
+        execOrAbort(db, "COMMIT");
+        execOrAbort(db, "ANALYZE");
     }
 };
 
@@ -130,10 +118,5 @@ BENCHMARK(BM_ListOneMachineAndPlaneInAYear)->Iterations(20)->Repetitions(10)->Re
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    fixture();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return sarvo::bench::RunWithFixture(argc, argv, fixture);
 }
