@@ -36,11 +36,12 @@ QString formatted(const StoredRow& row, const char* column, const char* pattern)
     return FormatNumber(row.number(column), QLatin1String(pattern), QLocale());
 }
 
-// A header text cut to the column's size (size 0: whole); Null loads as the empty text.
-template <int slot>
+// A header text, cut to the column's size unless the format keeps it whole; Null loads as the
+// empty text.
+template <int slot, bool cutToSize = true>
 constexpr CaseField kHeaderText{
     [](const Column& k, const Case& c, const QString&) -> Saved {
-        return textOrNull(k.size > 0 ? c.Header[slot].left(k.size) : c.Header[slot]);
+        return textOrNull(cutToSize ? c.Header[slot].left(k.size) : c.Header[slot]);
     },
     [](const Column& k, const StoredRow& row, Case& c) { c.Header[slot] = row.textOr(k.name, {}); }};
 
@@ -176,10 +177,6 @@ constexpr const CaseField* paramBinding(std::string_view name)
     return &kParam;
 }
 
-constexpr CaseField kMachine{
-    [](const Column&, const Case& c, const QString&) -> Saved { return textOrNull(c.Header[HdrMachine]); },
-    [](const Column& k, const StoredRow& row, Case& c) { c.Header[HdrMachine] = row.textOr(k.name, {}); }};
-
 constexpr CaseField kSession{
     [](const Column&, const Case&, const QString& session) -> Saved { return textOrNull(session); },
     [](const Column& k, const StoredRow& row, Case& c) { c.Header[HdrName] = row.textOr(k.name, {}); }};
@@ -308,7 +305,7 @@ static_assert(kScaleAfter > 0, "ScaleV must be stored");
 
 constexpr Column kMeasureHead[] = {
     {col::Meas_ID, T::AutoNumber, 0, true},
-    {col::Machine, T::Text, kLongText, false, &kMachine},
+    {col::Machine, T::Text, kLongText, false, &kHeaderText<HdrMachine, false>},
     {col::Name, T::Text, kLongText, false, &kSession},
     {col::Date, T::DateTime, 0, false, &kDate},
     {col::Filename, T::Text, 100, false, &kHeaderText<HdrFilename>},
