@@ -93,14 +93,22 @@ constexpr CaseField kCircleValue{
     [](const Column&, const Case& c, const QString&) -> Saved { return c.Results.*circle.*member; },
     [](const Column& k, const StoredRow& row, Case& c) { c.Results.*circle.*member = row.number(k.name); }};
 
-// The centre of the least-squares circle is also the error model's centre.
-template <double CircleResult::*member, double ErrorParams::*param>
+// The centre of the least-squares circle is also the error model's centre. The record is packed:
+// its members are named, never reached through a pointer.
+template <bool vertical>
 constexpr CaseField kCentreOffset{
-    [](const Column&, const Case& c, const QString&) -> Saved { return c.Results.LscResult.*member; },
+    [](const Column&, const Case& c, const QString&) -> Saved {
+        return vertical ? c.Results.LscResult.CentreV : c.Results.LscResult.CentreH;
+    },
     [](const Column& k, const StoredRow& row, Case& c) {
         const double value = row.number(k.name);
-        c.Results.ErrorValues.*param = value;
-        c.Results.LscResult.*member = value;
+        if (vertical) {
+            c.Results.ErrorValues.CentreV = value;
+            c.Results.LscResult.CentreV = value;
+        } else {
+            c.Results.ErrorValues.CentreH = value;
+            c.Results.LscResult.CentreH = value;
+        }
     }};
 
 // Null in a row older than the ISO values: 0.
@@ -329,8 +337,8 @@ constexpr Column kMeasureHead[] = {
     {col::StartAngle, T::Integer, 0, false, &kAngle<&CaseData::StartAngle, 0>},
     {col::StopAngle, T::Integer, 0, false, &kAngle<&CaseData::StopAngle, 360>},
     {col::Calced, T::YesNo, 0, false, &kCalced},
-    {col::CentreOffV, T::Double, 0, false, &kCentreOffset<&C::CentreV, &ErrorParams::CentreV>},
-    {col::CentreOffH, T::Double, 0, false, &kCentreOffset<&C::CentreH, &ErrorParams::CentreH>},
+    {col::CentreOffV, T::Double, 0, false, &kCentreOffset<true>},
+    {col::CentreOffH, T::Double, 0, false, &kCentreOffset<false>},
     {col::Circularity, T::Double, 0, false, &kCircleValue<&R::LscResult, &C::Circularity>},
     {col::CircMax, T::Double, 0, false, &kCircleValue<&R::LscResult, &C::Max>},
     {col::CircMaxPoint, T::Double, 0, false, &kCircleValue<&R::LscResult, &C::MaxPos>},
