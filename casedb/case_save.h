@@ -45,8 +45,7 @@ QString OverwriteQuestion();
 
 // The stored case with the same machine, test date (to the second), bar length, plane, feedrate,
 // session and, when the case has one, file name, compared as the save stores them (empty texts
-// as Null), numbers within 5e-6. Raises AppError on an engine
-// failure.
+// as Null), numbers within 5e-6. Raises AppError on an engine failure.
 std::optional<StoredCaseMatch> FindStoredCase(const CaseStore& store, const Case& snapshot,
                                               const QString& session);
 
