@@ -6,6 +6,7 @@
 #include "casedb/case_load.h"
 #include "casedb/sql_error.h"
 #include "core/app_error.h"
+#include "core/outcome.h"
 #include "core/progress.h"
 #include "core/prompts.h"
 
@@ -19,11 +20,12 @@ casedb::SaveResult SaveCaseToDb(const QString& session)
     if (!store) {
         ReportError(QString::fromLatin1(casedb::kSavingLocation),
                     AppError(casedb::kDatabaseNotOpen, StandardErrorText(casedb::kDatabaseNotOpen)));
-        return {casedb::SaveOutcome::Failed, 0};
+        return casedb::SaveResult{};
     }
     a.OpenCase.Header[HdrName] = session;
     const auto ask = [&a](const QString& question) { return prompts().askYesNo(a.State.AppTitle, question); };
-    const casedb::SaveResult result = casedb::SaveCase(*store, a.OpenCase, session, ask, a.Settings.ScaleFactor);
+    const casedb::SaveResult result = casedb::SaveCase(*store, a.OpenCase, session, ask);
+    ReportOutcome(result.failure);
     if (result.outcome == casedb::SaveOutcome::Saved || result.outcome == casedb::SaveOutcome::Overwritten) {
         // The database opened again sees what another program wrote meanwhile (read-only too).
         openDB();

@@ -3,6 +3,7 @@
 // Each figure is the median over repetitions of single operations.
 
 #include "analysis/kelvox_binding.h"
+#include "bench/case_db_bench.h"
 #include "casedb/case_columns.h"
 #include "casedb/case_load.h"
 #include "casedb/case_save.h"
@@ -10,21 +11,18 @@
 #include "core/case.h"
 #include "core/settings.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdio>
 #include <memory>
 
 using namespace sarvo;
 using namespace sarvo::casedb;
+using sarvo::bench::execOrAbort;
 
 namespace {
 
@@ -58,15 +56,6 @@ Case makeCase(int runs, int points, int index)
     return c;
 }
 
-void exec(QSqlDatabase db, const QString& sql)
-{
-    QSqlQuery query(db);
-    if (!query.exec(sql)) {
-        std::fprintf(stderr, "%s\n", qPrintable(query.lastError().text()));
-        std::abort();
-    }
-}
-
 // The file with its 10,000 cases, made once per run of the program.
 struct Fixture {
     QTemporaryDir dir;
@@ -77,9 +66,9 @@ struct Fixture {
     {
         store.open(QDir(dir.path()).filePath(QString::fromLatin1(kCaseDbFileName)));
         QSqlDatabase db = store.database();
-        exec(db, "BEGIN");
+        execOrAbort(db, "BEGIN");
         // The stored cases straight in SQL: the save itself is what is measured below.
-        exec(db, QStringLiteral(
+        execOrAbort(db, QStringLiteral(
                      "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
                      " INSERT INTO \"Measure\" (\"Meas_ID\", \"Machine\", \"Name\", \"Date\", \"Filename\", \"Length\","
                      " \"Plane\", \"Feedrate\", \"Calced\", \"DimCount\")"
@@ -87,16 +76,16 @@ struct Fixture {
                      " strftime('%Y-%m-%d %H:%M:%S', '2020-01-01 08:00:00', '+' || i || ' hours'),"
                      " '/data/cases/t' || i || '.rtb', 150, 'xy', 1000, 1, 2 FROM n")
                      .arg(kStoredCases - 1));
-        exec(db, "INSERT INTO \"Reliability\" (\"Meas_ID\") SELECT \"Meas_ID\" FROM \"Measure\"");
-        exec(db, "INSERT INTO \"Direction\" (\"Meas_ID\", \"Dim\", \"MeasuredTargets\")"
+        execOrAbort(db, "INSERT INTO \"Reliability\" (\"Meas_ID\") SELECT \"Meas_ID\" FROM \"Measure\"");
+        execOrAbort(db, "INSERT INTO \"Direction\" (\"Meas_ID\", \"Dim\", \"MeasuredTargets\")"
                  " SELECT \"Meas_ID\", d, 720 FROM \"Measure\", (SELECT 1 AS d UNION ALL SELECT 2)");
-        exec(db, QStringLiteral("WITH RECURSIVE p(j) AS (SELECT 0 UNION ALL SELECT j + 1 FROM p WHERE j < %1)"
+        execOrAbort(db, QStringLiteral("WITH RECURSIVE p(j) AS (SELECT 0 UNION ALL SELECT j + 1 FROM p WHERE j < %1)"
                                 " INSERT INTO \"Targets\" (\"Meas_ID\", \"Dim\", \"Meas\")"
                                 " SELECT \"Meas_ID\", \"Dim\", 0.001 * j FROM \"Direction\", p"
                                 " ORDER BY \"Meas_ID\", \"Dim\", j")
                      .arg(kStoredPoints - 1));
-        exec(db, "COMMIT");
-        exec(db, "ANALYZE");
+        execOrAbort(db, "COMMIT");
+        execOrAbort(db, "ANALYZE");
     }
 };
 
@@ -113,7 +102,7 @@ void BM_SaveNewCase2x4000(benchmark::State& state)
         state.PauseTiming();
         const Case c = makeCase(2, 4000, f.next++);
         state.ResumeTiming();
-        const SaveResult r = SaveCase(f.store, c, QStringLiteral("Bench"), {}, 1.0);
+        const SaveResult r = SaveCase(f.store, c, QStringLiteral("Bench"), {});
         if (r.outcome != SaveOutcome::Saved)
             state.SkipWithError("save failed");
     }
@@ -154,7 +143,7 @@ void BM_LoadCase2x4000(benchmark::State& state)
     stored.Data.AngleStep = 360.0 / 4000;
     stored.Results.LscResult.Radius = 150;
     stored.Results.ResultsValid = true;
-    const SaveResult saved = SaveCase(f.store, stored, QStringLiteral("Bench"), {}, 1.0);
+    const SaveResult saved = SaveCase(f.store, stored, QStringLiteral("Bench"), {});
     if (saved.outcome != SaveOutcome::Saved) {
         state.SkipWithError("save failed");
         return;
@@ -173,10 +162,5 @@ BENCHMARK(BM_LoadCase2x4000)->Iterations(5)->Repetitions(10)->ReportAggregatesOn
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    fixture();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return sarvo::bench::RunWithFixture(argc, argv, fixture);
 }

@@ -4,15 +4,39 @@
 // columns through the constants below, so one spelling serves every statement (quoted names are
 // case-sensitive on some engines). The error-parameter columns of Measure and Reliability come
 // from the ErrorParams table (SARVOTEX_ERROR_PARAMS) and carry its member names.
+// Each Measure column also names the case field or result it holds: the save, the load and the
+// summary read of many cases all go through that one table.
 // data/schema.sql creates the same tables; a test keeps the two in step.
 
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
 
+#include <array>
+#include <optional>
 #include <span>
 
+namespace sarvo {
+struct Case;
+struct ErrorParamField;
+struct ErrorParams;
+}
+
 namespace sarvo::casedb {
+
+struct Column;
+class StoredRow;
+
+// What a Measure column holds of the case, and how it travels.
+struct CaseField {
+    // The value a save stores, before the column's type shapes it; nullopt leaves the column as
+    // it is (an overwrite keeps what was stored).
+    std::optional<QVariant> (*save)(const Column& column, const Case& c, const QString& session);
+    // Puts the stored value into the case; null for a column the load does not read by itself.
+    void (*load)(const Column& column, const StoredRow& row, Case& c);
+    // Read only from a case stored with results.
+    bool resultOnly = false;
+};
 
 inline constexpr char kCaseDbFileName[] = "Sarvotex.db";
 
@@ -33,6 +57,7 @@ struct Column {
     FieldType type;
     int size = 0;          // characters, Text only
     bool required = false; // part of a key: a table without it is not a case table
+    const CaseField* field = nullptr; // Measure: the case field or result the column holds
 };
 
 struct Table {
@@ -126,6 +151,14 @@ inline constexpr char IsoFmax[] = "IsoFmax";
 inline constexpr char MeasuredFeedrate[] = "MeasuredFeedrate";
 } // namespace col
 
+// The stored results the trend follows, in the order of its choices.
+inline constexpr std::array<const char*, 27> kTrendResultColumns = {
+    "SpikeH", "SpikeV", "Back0", "Back180", "Back90", "Back270", col::Circularity, col::MZClarity, "CyclicH",
+    "PitchH", "CyclicV", "PitchV", "PlayH", "PlayV", "ScaleH", "ScaleV", col::Scale, "ServoH", "ServoV",
+    "Squareness", "SlipH", "SlipV", "StraightH", "StraightV", "PolarVibration", "Random",
+    col::MeasuredFeedrateAverage,
+};
+
 // Measure, Reliability, Targets, Direction, Machines.
 std::span<const Table> CaseTables();
 const Table& MeasureTable();
@@ -142,6 +175,24 @@ const Column* FindColumn(const Table& table, const QString& name);
 // "ProfileH" or "ProfileV" followed by the index 0..4.
 const char* ProfileHColumn(int index);
 const char* ProfileVColumn(int index);
+
+// The value the save stores in a Measure column: the field's value with single precision
+// rounded through float; nullopt where the save leaves the column as it is.
+std::optional<QVariant> SavedValue(const Column& column, const Case& c, const QString& session);
+// Fills the case from a Measure row, column by column in table order; the result columns only
+// when withResults. Raises AppError on a Null where a save always writes a value, a number out of
+// range or an unreadable date.
+void LoadMeasureColumns(const StoredRow& row, Case& c, bool withResults);
+
+// The error parameter a column of that name holds (Measure and Reliability name them alike);
+// raises AppError for any other name.
+const ErrorParamField& StoredParam(const char* column);
+// Sets a parameter; a whole-number parameter out of 16-bit range raises overflow.
+void SetStoredParam(ErrorParams& params, const ErrorParamField& param, double value);
+
+// Whether a stored "Stat/Dyn" text marks a dynamic case.
+bool IsDynamicText(const QString& statDyn);
+
 
 // The declared type of a column: INTEGER, SMALLINT, REAL, DOUBLE PRECISION, VARCHAR(n).
 QString SqlType(const Column& column);

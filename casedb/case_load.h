@@ -5,6 +5,7 @@
 // is replaced only when all of that worked, so a removed or damaged case leaves it as it was.
 
 #include "casedb/case_store.h"
+#include "casedb/stored_row.h"
 #include "core/case.h"
 
 #include <QString>
@@ -20,11 +21,6 @@ namespace sarvo::casedb {
 // The location text of every failed load.
 inline constexpr char kLoadCaseLocation[] = "Reading measuring";
 
-// Error numbers of a failed load where no arithmetic or engine error gives one.
-inline constexpr int kNoCurrentRecord = 3021; // the case (or one of its rows) is not stored
-inline constexpr int kInvalidUseOfNull = 94;  // a field every save writes is Null
-inline constexpr int kDamagedCase = 3049;     // the rows do not fit together
-
 struct LoadResult {
     bool ok = false;
     bool withResults = false; // the stored case carries results (Calced)
@@ -33,7 +29,7 @@ struct LoadResult {
     AppError error() const { return AppError(number, message); }
 };
 
-// Loads the case with the Meas_ID into target and the stored scale factor into
+// Loads the case with the Meas_ID into target and its stored scale factor also into
 // settings.ScaleFactor. On a failure neither is changed. Needs the trigonometric tables and the
 // computation library (a missing library fails the load of a case with results).
 LoadResult LoadCase(const CaseStore& store, int32_t measId, Case& target, Settings& settings);

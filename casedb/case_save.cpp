@@ -21,15 +21,6 @@ namespace {
 // comparison, and above the rounding of a length stored in single precision.
 constexpr double kKeyTolerance = 5e-6;
 
-// An empty text is stored as Null, so that "no session" or "no file" matches with IS.
-QVariant textValue(const QString& text, int size = 0)
-{
-    const QString cut = size > 0 ? text.left(size) : text;
-    if (cut.isEmpty())
-        return QVariant(QMetaType(QMetaType::QString));
-    return cut;
-}
-
 QVariant singleValue(double value)
 {
     return double(float(value));
@@ -42,18 +33,22 @@ struct CaseKey {
     double feedrate = 0;
 };
 
+QVariant storedValue(const char* column, const Case& c, const QString& session)
+{
+    const Column* stored = FindColumn(MeasureTable(), QLatin1String(column));
+    return stored ? SavedValue(*stored, c, session).value_or(QVariant()) : QVariant();
+}
+
 CaseKey keyOf(const Case& c, const QString& session)
 {
-    const CaseHeader& h = c.Header;
     CaseKey key;
-    key.machine = textValue(h[HdrMachine]);
-    const QString date = DbDateText(c.Data.TestDate);
-    key.date = date.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(date);
-    key.plane = textValue(h[HdrPlane], 30);
-    key.name = textValue(session);
-    key.filename = textValue(h[HdrFilename], 100);
-    key.length = float(c.Data.BallBarLength);
-    key.feedrate = StrToDbl(h[HdrFeedrate]);
+    key.machine = storedValue(col::Machine, c, session);
+    key.date = storedValue(col::Date, c, session);
+    key.plane = storedValue(col::Plane, c, session);
+    key.name = storedValue(col::Name, c, session);
+    key.filename = storedValue(col::Filename, c, session);
+    key.length = storedValue(col::Length, c, session).toDouble();
+    key.feedrate = storedValue(col::Feedrate, c, session).toDouble();
     return key;
 }
 
@@ -99,110 +94,18 @@ std::optional<StoredCaseMatch> findByKey(const QSqlDatabase& db, const CaseKey& 
     return StoredCaseMatch{query.value(0).toInt(), query.value(1).toInt() != 0};
 }
 
-double param(const ErrorParams& p, const char* name)
-{
-    for (const ErrorParamField& field : kErrorParamFields) {
-        if (qstrcmp(field.name, name) == 0)
-            return ErrorParamValue(p, field);
-    }
-    throw AppError::invalidCall(QStringLiteral("No parameter %1").arg(QLatin1String(name)));
-}
-
 using Values = std::vector<std::pair<const char*, QVariant>>;
 
 // The Measure row of the case, in the order of the table, less the columns a save leaves alone.
-Values measureValues(const Case& c, const QString& session, double scaleFactor)
+Values measureValues(const Case& c, const QString& session)
 {
-    const CaseHeader& h = c.Header;
-    const CaseData& d = c.Data;
-    const AnalysisResults& r = c.Results;
-    const CaseKey key = keyOf(c, session);
-    Values v;
-    v.reserve(96);
+    Values values;
+    values.reserve(MeasureTable().columns.size());
     for (const Column& column : MeasureTable().columns) {
-        const QString name = QLatin1String(column.name);
-        auto put = [&](QVariant value) { v.emplace_back(column.name, std::move(value)); };
-        auto origin = [&](int slot) {
-            if (!h[slot].isEmpty())
-                put(StrToDbl(h[slot]));
-        };
-        const CircleResult& lsc = r.LscResult;
-        const CircleResult& mzc = r.MzcResult;
-        if (column.type == FieldType::AutoNumber)
-            continue;
-        else if (name == col::Machine) put(key.machine);
-        else if (name == col::Name) put(key.name);
-        else if (name == col::Date) put(key.date);
-        else if (name == col::Filename) put(key.filename);
-        else if (name == col::By) put(textValue(h[HdrBy], 30));
-        else if (name == col::Radius) put(d.TestRadius);
-        else if (name == col::Length) put(key.length);
-        else if (name == col::Plane) put(key.plane);
-        else if (name == col::Feedrate) put(key.feedrate);
-        else if (name == col::StatDyn) put(textValue(h[HdrStatDyn], 30));
-        else if (name == col::MaxTargets) put(int(d.MaxTargets));
-        // A static case has no sampling rate: Null, which loads back as the empty text.
-        else if (name == col::Sampling)
-            put(h[HdrSampling].trimmed().isEmpty() ? QVariant() : singleValue(StrToDbl(h[HdrSampling])));
-        else if (name == col::Customer) put(textValue(h[HdrCustomer], 30));
-        else if (name == col::Comment) put(textValue(h[HdrComment], 100));
-        else if (name == col::Calibrated) put(d.Calibrated ? 1 : 0);
-        else if (name == col::Option) put(d.OptionFlag ? 1 : 0);
-        else if (name == col::OrigX) origin(HdrOrigX);
-        else if (name == col::OrigY) origin(HdrOrigY);
-        else if (name == col::OrigZ) origin(HdrOrigZ);
-        else if (name == col::GaugeExp) put(StrToDbl(h[HdrGaugeExp]));
-        else if (name == col::MachineExp) put(StrToDbl(h[HdrMachineExp]));
-        else if (name == col::StartAngle) put(int(d.StartAngle));
-        else if (name == col::StopAngle) put(int(d.StopAngle));
-        else if (name == col::Calced) put(1);
-        else if (name == col::CentreOffV) put(lsc.CentreV);
-        else if (name == col::CentreOffH) put(lsc.CentreH);
-        else if (name == col::Circularity) put(lsc.Circularity);
-        else if (name == col::CircMax) put(lsc.Max);
-        else if (name == col::CircMaxPoint) put(lsc.MaxPos);
-        else if (name == col::CircMin) put(lsc.Min);
-        else if (name == col::CircMinPoint) put(lsc.MinPos);
-        else if (name == col::LSCRadius) put(lsc.Radius);
-        else if (name == col::MZCCentreOffV) put(mzc.CentreV);
-        else if (name == col::MZCCentreOffH) put(mzc.CentreH);
-        else if (name == col::MZClarity) put(mzc.Circularity);
-        else if (name == col::MZCMax) put(mzc.Max);
-        else if (name == col::MZCMaxPoint) put(mzc.MaxPos);
-        else if (name == col::MZCMin) put(mzc.Min);
-        else if (name == col::MZCMinPoint) put(mzc.MinPos);
-        else if (name == col::MZCRadius) put(mzc.Radius);
-        else if (name == col::IsoH) put(r.Iso.IsoH);
-        else if (name == col::IsoGb) put(r.Iso.IsoGb);
-        else if (name == col::IsoD) put(r.Iso.IsoD);
-        else if (name == col::Scale) put(param(r.ErrorValues, "ScaleH") - param(r.ErrorValues, "ScaleV"));
-        else if (name == QLatin1String("ScaleH") || name == QLatin1String("ScaleV")) {
-            // The axis scales are known only after a calibration; Scale carries their difference.
-            if (d.Calibrated)
-                put(param(r.ErrorValues, column.name));
-        } else if (name.startsWith(QLatin1String("ProfileH")) || name.startsWith(QLatin1String("ProfileV"))) {
-            const auto i = static_cast<std::size_t>(name.right(1).toInt());
-            put(singleValue(name.startsWith(QLatin1String("ProfileH")) ? r.ProfileH[i] : r.ProfileV[i]));
-        } else if (name == col::DimCount) put(int(d.RunCount));
-        else if (name == col::MeasuredFeedrateAverage) put(singleValue(d.MeasuredFeedrateAverage));
-        else if (name == col::EquipmentManufacturer) put(textValue(h[HdrEquipmentManufacturer]));
-        else if (name == col::EquipmentModel) put(textValue(h[HdrEquipmentModel]));
-        else if (name == col::EquipmentSerial) put(textValue(h[HdrEquipmentSerial]));
-        else if (name == col::ScaleFactor) put(scaleFactor);
-        else {
-            bool found = false;
-            for (const ErrorParamField& field : kErrorParamFields) {
-                if (field.column > 0 && name == QLatin1String(field.name)) {
-                    const double value = ErrorParamValue(r.ErrorValues, field);
-                    put(field.integer ? QVariant(int(value)) : QVariant(value));
-                    found = true;
-                }
-            }
-            if (!found)
-                throw AppError::invalidCall("No value for the column " + name);
-        }
+        if (std::optional<QVariant> value = SavedValue(column, c, session))
+            values.emplace_back(column.name, std::move(*value));
     }
-    return v;
+    return values;
 }
 
 int insertMeasure(const QSqlDatabase& db, const Values& values)
@@ -260,7 +163,7 @@ void writeReliability(const QSqlDatabase& db, const ErrorParams& reliability, in
             values << measId;
             continue;
         }
-        const double value = param(reliability, column.name);
+        const double value = ErrorParamValue(reliability, StoredParam(column.name));
         values << (column.type == FieldType::Integer ? QVariant(int(value)) : QVariant(value));
     }
     QSqlQuery query = prepared(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
@@ -337,7 +240,7 @@ std::optional<StoredCaseMatch> FindStoredCase(const CaseStore& store, const Case
 }
 
 SaveResult SaveCase(const CaseStore& store, const Case& snapshot, const QString& session,
-                    const AskOverwrite& askOverwrite, double scaleFactor)
+                    const AskOverwrite& askOverwrite)
 {
     SaveResult result;
     try {
@@ -348,7 +251,7 @@ SaveResult SaveCase(const CaseStore& store, const Case& snapshot, const QString&
         checkShape(snapshot.Data);
         const QSqlDatabase db = store.database();
         const CaseKey key = keyOf(snapshot, session);
-        const Values values = measureValues(snapshot, session, scaleFactor);
+        const Values values = measureValues(snapshot, session);
 
         // Asked before the write lock is taken, so that no other program waits on the answer.
         bool asked = false;
@@ -389,8 +292,8 @@ SaveResult SaveCase(const CaseStore& store, const Case& snapshot, const QString&
         result.outcome = match ? SaveOutcome::Overwritten : SaveOutcome::Saved;
         result.measId = measId;
     } catch (...) {
-        ReportError(QString::fromLatin1(kSavingLocation), AppError::fromException(std::current_exception()));
         result = SaveResult{};
+        result.failure = Outcome::fromCurrentException(QString::fromLatin1(kSavingLocation));
     }
     return result;
 }

@@ -5,6 +5,7 @@
 
 #include "casedb/case_store.h"
 #include "core/case.h"
+#include "core/outcome.h"
 
 #include <QString>
 
@@ -20,12 +21,13 @@ enum class SaveOutcome {
     Saved,       // a new case
     Overwritten, // a stored case replaced in place (same Meas_ID)
     Declined,    // the user kept the stored case: nothing written
-    Failed,      // reported under "Saving"; nothing written
+    Failed,      // nothing written; the error is in SaveResult::failure
 };
 
 struct SaveResult {
     SaveOutcome outcome = SaveOutcome::Failed;
-    int measId = 0; // the stored case; 0 unless Saved or Overwritten
+    int measId = 0;  // the stored case; 0 unless Saved or Overwritten
+    Outcome failure; // Failed: the error, under "Saving"; otherwise success
 };
 
 // Asked when the case is stored already with results; receives the translated question, returns
@@ -42,18 +44,16 @@ struct StoredCaseMatch {
 QString OverwriteQuestion();
 
 // The stored case with the same machine, test date (to the second), bar length, plane, feedrate,
-// session and, when the case has one, file name, compared as they are stored: texts cut to
-// their column's size, empty texts as Null, numbers within 5e-6. Raises AppError on an engine
-// failure.
+// session and, when the case has one, file name, compared as the save stores them (empty texts
+// as Null), numbers within 5e-6. Raises AppError on an engine failure.
 std::optional<StoredCaseMatch> FindStoredCase(const CaseStore& store, const Case& snapshot,
                                               const QString& session);
 
-// Stores the case under the session with scaleFactor (the gauge setting at the time of saving).
-// A stored case with results is overwritten only when askOverwrite says so; one without
-// results is overwritten without a question. An overwrite replaces the readings and runs too.
-// Failures (a read-only store among them) are reported under "Saving" and leave the file as it
-// was.
+// Stores the case, its own scale factor included, under the session. A stored case with results
+// is overwritten only when askOverwrite says so; one without results is overwritten without a
+// question. An overwrite replaces the readings and runs too. A failure (a read-only store among
+// them) leaves the file as it was and is returned for the caller to report.
 SaveResult SaveCase(const CaseStore& store, const Case& snapshot, const QString& session,
-                    const AskOverwrite& askOverwrite, double scaleFactor);
+                    const AskOverwrite& askOverwrite);
 
 } // namespace sarvo::casedb

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev qt6-serialport-dev libgl-dev
   qt6-translations-l10n
   libpugixml-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev

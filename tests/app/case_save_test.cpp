@@ -83,3 +83,15 @@ TEST_F(ProgramCaseSave, WithoutADatabaseTheSaveFailsWithAMessage)
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_TRUE(prompts.messages[0].text.contains("Saving"));
 }
+
+TEST_F(ProgramCaseSave, AFailedSaveIsReportedOnceUnderSaving)
+{
+    QSqlQuery inject(mainCaseStore()->database());
+    ASSERT_TRUE(inject.exec("CREATE TRIGGER \"injected\" BEFORE INSERT ON \"Measure\""
+                            " BEGIN SELECT RAISE(ABORT, 'injected failure'); END"));
+    EXPECT_EQ(SaveCaseToDb("S").outcome, casedb::SaveOutcome::Failed);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.contains("Saving"));
+    EXPECT_TRUE(prompts.messages[0].text.contains("injected failure"));
+    EXPECT_EQ(storedCases(), 0);
+}

@@ -4,6 +4,9 @@
 
 #include "casedb/case_save.h"
 #include "casedb/case_columns.h"
+#include "casedb/case_load.h"
+#include "core/settings.h"
+#include "casedb/sql_error.h"
 #include "core/results.h"
 #include "tests/casedb/casedb_fixture.h"
 
@@ -27,87 +30,6 @@ namespace sarvo::test {
 namespace {
 
 using namespace sarvo::casedb;
-
-void setParam(ErrorParams& p, const ErrorParamField& field, double value)
-{
-    auto* bytes = reinterpret_cast<unsigned char*>(&p) + field.offset;
-    if (field.integer) {
-        const auto v = static_cast<int16_t>(value);
-        std::memcpy(bytes, &v, sizeof v);
-    } else {
-        std::memcpy(bytes, &value, sizeof value);
-    }
-}
-
-// A case in which every stored value differs from every other, so that a value written to the
-// wrong column shows.
-Case MakeCase(int runs = 3, int points = 2500, int variant = 0)
-{
-    Case c;
-    CaseHeader& h = c.Header;
-    h[HdrFilename] = QStringLiteral("/home/anna/data/t%1.rtb").arg(variant);
-    h[HdrMachine] = QStringLiteral("Mill 3");
-    h[HdrBy] = QStringLiteral("Anna");
-    h[HdrPlane] = QStringLiteral("xy");
-    h[HdrFeedrate] = QStringLiteral("1000");
-    h[HdrStatDyn] = QStringLiteral("D");
-    h[HdrSampling] = QStringLiteral("250.3");
-    h[HdrCustomer] = QStringLiteral("Works Ltd");
-    h[HdrComment] = QStringLiteral("after the spindle change");
-    h[HdrOrigX] = QStringLiteral("1.5");
-    h[HdrOrigY] = QStringLiteral("-2.25");
-    h[HdrOrigZ] = QStringLiteral("3.125");
-    h[HdrGaugeExp] = QStringLiteral("11.6");
-    h[HdrMachineExp] = QStringLiteral("12.7");
-    h[HdrEquipmentManufacturer] = QStringLiteral("Maker");
-    h[HdrEquipmentModel] = QStringLiteral("Bar 9");
-    h[HdrEquipmentSerial] = QStringLiteral("SN 42");
-    CaseData& d = c.Data;
-    d.TestDate = QDateTime(QDate(2004, 3, 7), QTime(9, 5, 3, 456), Qt::UTC).addSecs(variant);
-    d.TestRadius = 150.25;
-    d.BallBarLength = 150.1f;
-    d.MaxTargets = static_cast<int16_t>(points);
-    d.Calibrated = true;
-    d.OptionFlag = true;
-    d.StartAngle = -45;
-    d.StopAngle = 315;
-    d.RunCount = static_cast<int16_t>(runs);
-    d.MeasuredFeedrateAverage = 999.3f;
-    d.Dynamic = true;
-    for (int r = 1; r <= runs; ++r) {
-        const auto i = static_cast<std::size_t>(r);
-        d.RunDirection[i] = r % 2 ? 1 : -1;
-        d.RunTargets[i] = static_cast<int16_t>(points);
-        d.GaugeTemp[i] = 20.1 + r;
-        d.MachineTemp[i] = 21.3 + r;
-        d.RunFeedrate[i] = 997.7f + float(r);
-        for (int p = 0; p < points; ++p)
-            d.Readings(r, p) = 0.001 * r + 0.002 * std::sin(p * 0.01 + variant) + 1e-9 * p;
-    }
-    AnalysisResults& res = c.Results;
-    int n = 0;
-    for (const ErrorParamField& field : kErrorParamFields) {
-        ++n;
-        setParam(res.ErrorValues, field, field.integer ? 100 + n : 0.1 * n + 0.0001);
-        setParam(res.ErrorReliability, field, field.integer ? 200 + n : 0.01 * n + 0.00003);
-    }
-    res.LscResult = {1.1, 150.0011, 2.2, 33.3, -3.3, 210.4, 0.41, -0.42, 1, 2, 3, 4};
-    res.MzcResult = {1.05, 150.0012, 2.1, 34.3, -3.2, 211.4, 0.43, -0.44, 1, 2, 3, 4};
-    res.Iso.IsoH = 0.71;
-    res.Iso.IsoGb = 0.72;
-    res.Iso.IsoD = 0.73;
-    for (int r = 1; r <= runs; ++r) {
-        const auto i = static_cast<std::size_t>(r);
-        res.Iso.IsoG[i] = 0.81 + r;
-        res.Iso.IsoFmin[i] = -0.82 - r;
-        res.Iso.IsoFmax[i] = 0.83 + r;
-    }
-    for (std::size_t i = 0; i < 5; ++i) {
-        res.ProfileH[i] = 0.11f * float(i + 1);
-        res.ProfileV[i] = -0.13f * float(i + 1);
-    }
-    return c;
-}
 
 double paramOf(const ErrorParams& p, const char* name)
 {
@@ -139,7 +61,15 @@ protected:
     SaveResult save(const Case& c, const QString& session = QStringLiteral("Weekly"),
                     const AskOverwrite& ask = yes)
     {
-        return SaveCase(store, c, session, ask, 1.0005);
+        return SaveCase(store, c, session, ask);
+    }
+
+    // A failed save returns its error under "Saving" and shows nothing itself.
+    void expectFailedAtSaving(const SaveResult& r)
+    {
+        ASSERT_FALSE(r.failure.ok());
+        EXPECT_EQ(r.failure.location(), QLatin1String(kSavingLocation));
+        EXPECT_TRUE(prompts.messages.empty());
     }
 
     // One row of a table as column name -> value.
@@ -274,6 +204,52 @@ TEST_F(SavingACase, EveryFieldOfAThreeRunCaseIsStoredToItsPrecision)
         EXPECT_EQ(d[7].toDouble(), c.Results.Iso.IsoFmax[i]);
         EXPECT_EQ(d[8].toDouble(), single(c.Data.RunFeedrate[i]));
     }
+}
+
+// The ball bar's texts and the case's own scale factor come back as the case held them, the
+// gauge's setting apart; only a row older than those columns (Null) takes the old defaults.
+TEST_F(SavingACase, MakerModelAndScaleFactorComeBackAsTheCaseHeldThem)
+{
+    struct Texts {
+        QString maker, model, serial;
+    };
+    Settings settings;
+    int variant = 0;
+    for (const Texts& t : {Texts{"Heidenhain", QString(), QString()}, Texts{QStringLiteral(""), QString(), "SN 1"},
+                           Texts{"Maker", "Bar 9", "SN 42"}}) {
+        SCOPED_TRACE(t.maker.toStdString() + "/" + t.model.toStdString());
+        Case c = MakeCase(1, 10, variant++);
+        c.Header[HdrEquipmentManufacturer] = t.maker;
+        c.Header[HdrEquipmentModel] = t.model;
+        c.Header[HdrEquipmentSerial] = t.serial;
+        c.Data.ScaleFactor = 1.0002;
+        settings.ScaleFactor = 1.25; // the gauge's own
+        const SaveResult saved = save(c);
+        ASSERT_EQ(saved.outcome, SaveOutcome::Saved);
+        const QVariantMap m = row(tbl::Measure, saved.measId);
+        for (const char* column : {col::EquipmentManufacturer, col::EquipmentModel, col::EquipmentSerial})
+            EXPECT_FALSE(m[column].isNull()) << column;
+        EXPECT_EQ(m[col::ScaleFactor].toDouble(), 1.0002);
+
+        Case loaded;
+        const LoadResult r = LoadCase(store, saved.measId, loaded, settings);
+        ASSERT_TRUE(r.ok) << r.message.toStdString();
+        EXPECT_EQ(loaded.Header[HdrEquipmentManufacturer], t.maker);
+        EXPECT_EQ(loaded.Header[HdrEquipmentModel], t.model);
+        EXPECT_EQ(loaded.Header[HdrEquipmentSerial], t.serial);
+        EXPECT_EQ(loaded.Data.ScaleFactor, 1.0002);
+        EXPECT_EQ(settings.ScaleFactor, 1.0002);
+    }
+    const int old = save(MakeCase(1, 10, variant)).measId;
+    Inspector(dbPath(), true)
+        .exec("UPDATE \"Measure\" SET \"EquipmentManufacturer\" = NULL, \"EquipmentModel\" = NULL,"
+              " \"EquipmentSerial\" = NULL WHERE \"Meas_ID\" = ?",
+              {old});
+    Case loaded;
+    ASSERT_TRUE(LoadCase(store, old, loaded, settings).ok);
+    EXPECT_EQ(loaded.Header[HdrEquipmentManufacturer], "Renishaw");
+    EXPECT_EQ(loaded.Header[HdrEquipmentModel], "QC10");
+    EXPECT_EQ(loaded.Header[HdrEquipmentSerial], "");
 }
 
 TEST_F(SavingACase, AnUncalibratedCaseWithoutOriginsLeavesThoseColumnsEmpty)
@@ -436,18 +412,18 @@ TEST_F(SavingACase, AFailureMidSaveLeavesNothingPartial)
     EXPECT_EQ(fresh.outcome, SaveOutcome::Failed);
     EXPECT_EQ(fresh.measId, 0);
     EXPECT_EQ(counts(), before);
-    EXPECT_EQ(reportsAt("Saving"), 1);
-    ASSERT_FALSE(prompts.messages.empty());
-    EXPECT_TRUE(prompts.messages.back().text.contains("injected failure"));
+    expectFailedAtSaving(fresh);
+    EXPECT_TRUE(fresh.failure.error().description().contains("injected failure"));
 
     // An overwrite: the stored case stays as it was, readings included.
     Case changed = stored;
     changed.Results.Iso.IsoH = 99;
-    EXPECT_EQ(save(changed).outcome, SaveOutcome::Failed);
+    const SaveResult overwrite = save(changed);
+    EXPECT_EQ(overwrite.outcome, SaveOutcome::Failed);
+    expectFailedAtSaving(overwrite);
     EXPECT_EQ(counts(), before);
     EXPECT_EQ(readings(id), storedReadings);
     EXPECT_EQ(row(tbl::Measure, id)["IsoH"].toDouble(), stored.Results.Iso.IsoH);
-    EXPECT_EQ(reportsAt("Saving"), 2);
 
     // Once the cause is gone, the same save succeeds.
     Inspector(dbPath(), true).exec("DROP TRIGGER \"injected\"");
@@ -465,7 +441,8 @@ TEST_F(SavingACase, AReadOnlyDatabaseRefusesWithAMessageAndStaysAsItWas)
     int asked = 0;
     const SaveResult result = save(MakeCase(1, 10, 3), "Weekly", [&](const QString&) { return ++asked, true; });
     EXPECT_EQ(result.outcome, SaveOutcome::Failed);
-    EXPECT_EQ(reportsAt("Saving"), 1);
+    expectFailedAtSaving(result);
+    EXPECT_EQ(result.failure.number(), kDatabaseReadOnly);
     // Refused before the duplicate question.
     EXPECT_EQ(save(MakeCase(1, 10)).outcome, SaveOutcome::Failed);
     EXPECT_EQ(asked, 0);
@@ -488,7 +465,7 @@ protected:
         own.open(path_);
         for (int i = 0; i < cases_; ++i) {
             const Case c = MakeCase(2, 500, same_ ? 0 : first_ + i);
-            const SaveResult r = SaveCase(own, c, QStringLiteral("Weekly"), yes, 1.0);
+            const SaveResult r = SaveCase(own, c, QStringLiteral("Weekly"), yes);
             (r.outcome == SaveOutcome::Failed ? failed : saved)++;
         }
         own.close();
@@ -534,7 +511,7 @@ TEST(SaveUntilKilled, DISABLED_Child)
     CaseStore own(QStringLiteral("child"));
     own.open(path);
     for (int i = 0; i < 1000; ++i)
-        SaveCase(own, MakeCase(7, 8001, i), QStringLiteral("Killed"), yes, 1.0);
+        SaveCase(own, MakeCase(7, 8001, i), QStringLiteral("Killed"), yes);
 }
 
 TEST_F(SavingACase, AProgramKilledMidSaveLeavesTheDatabaseIntact)
@@ -632,6 +609,43 @@ TEST_F(SavingACase, ProgramsSavingAtOnceAllLandAndASecondSaveOverwrites)
     EXPECT_TRUE(ids.contains(id));
     EXPECT_EQ(check.value("SELECT \"Name\" FROM \"Measure\" WHERE \"Meas_ID\" = ?", {id}).toString(), "Shift 0");
     EXPECT_EQ(counts(), before);
+}
+
+// The program's save of a file that carries its own scale factor stores that factor, whatever
+// the gauge's setting, and loading gives it back.
+TEST_F(SavingACase, AFileSavedByTheProgramKeepsItsOwnScaleFactor)
+{
+    QFile sample(QStringLiteral(SARVOTEX_TEST_DATA "/brv_sample.brv"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QByteArray brv = sample.readAll();
+    const QByteArray factor = "<BALLBAR_SCALE_FACTOR>1.00012</BALLBAR_SCALE_FACTOR>";
+    ASSERT_TRUE(brv.contains(factor));
+    brv.replace(factor, "<BALLBAR_SCALE_FACTOR>1.0005</BALLBAR_SCALE_FACTOR>");
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SARVOTEX_HOME", appPath);
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(SARVOTEX_DUMP), {"--save-db", "Weekly", writeFile("factor.brv", brv)});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    ASSERT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    const int id = QString::fromUtf8(program.readAllStandardOutput()).section("Meas_ID: ", 1).trimmed().toInt();
+    EXPECT_EQ(Inspector(dbPath()).value("SELECT \"ScaleFactor\" FROM \"Measure\" WHERE \"Meas_ID\" = ?", {id}).toDouble(),
+              1.0005);
+    Case loaded;
+    Settings settings;
+    ASSERT_TRUE(LoadCase(store, id, loaded, settings).ok);
+    EXPECT_EQ(loaded.Data.ScaleFactor, 1.0005);
+
+    // The listing of the program folder's database shows the case, one line.
+    QProcess list;
+    list.setProcessEnvironment(env);
+    list.start(QStringLiteral(SARVOTEX_DUMP), {"--list-db"});
+    ASSERT_TRUE(list.waitForFinished(60000));
+    EXPECT_EQ(list.exitCode(), 0);
+    const QStringList fields = QString::fromUtf8(list.readAllStandardOutput()).trimmed().split(u'\t');
+    ASSERT_EQ(fields.size(), 9 + 27);
+    EXPECT_EQ(fields[0].toInt(), id);
+    EXPECT_EQ(fields[1], "Weekly");
 }
 
 } // namespace

@@ -8,6 +8,9 @@
 #include <QSqlRecord>
 #include <QUuid>
 
+#include <cmath>
+#include <cstring>
+
 namespace sarvo::test {
 
 using namespace sarvo::casedb;
@@ -175,6 +178,86 @@ void CaseDbTest::addSampleCases()
                 insert(tbl::Targets, {{col::Meas_ID, id}, {col::Dim, run}, {col::Meas, run + point * 0.001}}, caseNo, 0);
         }
     }
+}
+
+static void setParam(ErrorParams& p, const ErrorParamField& field, double value)
+{
+    auto* bytes = reinterpret_cast<unsigned char*>(&p) + field.offset;
+    if (field.integer) {
+        const auto v = static_cast<int16_t>(value);
+        std::memcpy(bytes, &v, sizeof v);
+    } else {
+        std::memcpy(bytes, &value, sizeof value);
+    }
+}
+
+Case MakeCase(int runs, int points, int variant)
+{
+    Case c;
+    CaseHeader& h = c.Header;
+    h[HdrFilename] = QStringLiteral("/home/anna/data/t%1.rtb").arg(variant);
+    h[HdrMachine] = QStringLiteral("Mill 3");
+    h[HdrBy] = QStringLiteral("Anna");
+    h[HdrPlane] = QStringLiteral("xy");
+    h[HdrFeedrate] = QStringLiteral("1000");
+    h[HdrStatDyn] = QStringLiteral("D");
+    h[HdrSampling] = QStringLiteral("250.3");
+    h[HdrCustomer] = QStringLiteral("Works Ltd");
+    h[HdrComment] = QStringLiteral("after the spindle change");
+    h[HdrOrigX] = QStringLiteral("1.5");
+    h[HdrOrigY] = QStringLiteral("-2.25");
+    h[HdrOrigZ] = QStringLiteral("3.125");
+    h[HdrGaugeExp] = QStringLiteral("11.6");
+    h[HdrMachineExp] = QStringLiteral("12.7");
+    h[HdrEquipmentManufacturer] = QStringLiteral("Maker");
+    h[HdrEquipmentModel] = QStringLiteral("Bar 9");
+    h[HdrEquipmentSerial] = QStringLiteral("SN 42");
+    CaseData& d = c.Data;
+    d.TestDate = QDateTime(QDate(2004, 3, 7), QTime(9, 5, 3, 456), Qt::UTC).addSecs(variant);
+    d.TestRadius = 150.25;
+    d.BallBarLength = 150.1f;
+    d.MaxTargets = static_cast<int16_t>(points);
+    d.Calibrated = true;
+    d.OptionFlag = true;
+    d.StartAngle = -45;
+    d.StopAngle = 315;
+    d.RunCount = static_cast<int16_t>(runs);
+    d.MeasuredFeedrateAverage = 999.3f;
+    d.ScaleFactor = 1.0005;
+    d.Dynamic = true;
+    for (int r = 1; r <= runs; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        d.RunDirection[i] = r % 2 ? 1 : -1;
+        d.RunTargets[i] = static_cast<int16_t>(points);
+        d.GaugeTemp[i] = 20.1 + r;
+        d.MachineTemp[i] = 21.3 + r;
+        d.RunFeedrate[i] = 997.7f + float(r);
+        for (int p = 0; p < points; ++p)
+            d.Readings(r, p) = 0.001 * r + 0.002 * std::sin(p * 0.01 + variant) + 1e-9 * p;
+    }
+    AnalysisResults& res = c.Results;
+    int n = 0;
+    for (const ErrorParamField& field : kErrorParamFields) {
+        ++n;
+        setParam(res.ErrorValues, field, field.integer ? 100 + n : 0.1 * n + 0.0001);
+        setParam(res.ErrorReliability, field, field.integer ? 200 + n : 0.01 * n + 0.00003);
+    }
+    res.LscResult = {1.1, 150.0011, 2.2, 33.3, -3.3, 210.4, 0.41, -0.42, 1, 2, 3, 4};
+    res.MzcResult = {1.05, 150.0012, 2.1, 34.3, -3.2, 211.4, 0.43, -0.44, 1, 2, 3, 4};
+    res.Iso.IsoH = 0.71;
+    res.Iso.IsoGb = 0.72;
+    res.Iso.IsoD = 0.73;
+    for (int r = 1; r <= runs; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        res.Iso.IsoG[i] = 0.81 + r;
+        res.Iso.IsoFmin[i] = -0.82 - r;
+        res.Iso.IsoFmax[i] = 0.83 + r;
+    }
+    for (std::size_t i = 0; i < 5; ++i) {
+        res.ProfileH[i] = 0.11f * float(i + 1);
+        res.ProfileV[i] = -0.13f * float(i + 1);
+    }
+    return c;
 }
 
 } // namespace sarvo::test

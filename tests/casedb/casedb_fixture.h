@@ -5,6 +5,7 @@
 
 #include "casedb/case_columns.h"
 #include "casedb/case_store.h"
+#include "core/case.h"
 #include "tests/support/core_test.h"
 
 #include <QFile>
@@ -42,6 +43,10 @@ public:
 private:
     QString name_;
 };
+
+// A case in which every stored value differs from every other, so that a value written to the
+// wrong column shows.
+Case MakeCase(int runs = 3, int points = 2500, int variant = 0);
 
 class CaseDbTest : public CoreTest {
 protected:

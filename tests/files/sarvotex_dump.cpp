@@ -50,6 +50,11 @@
 // $SARVOTEX_HOME/Sarvotex.db, on a read-only connection of its own as the case browser does, and
 // prints it as a read and analysed case is printed. A failed load prints its report and ends with
 // status 1.
+//   sarvotex-dump --list-db
+//
+// --list-db lists the stored cases of $SARVOTEX_HOME/Sarvotex.db in date order, one line a case,
+// its fields separated by tabs: Meas_ID, session, machine, plane, date, file, feedrate, S or D,
+// 1 or 0 for stored results, then the 27 results the trend follows (empty for Null).
 
 #include "analysis/circle_fit.h"
 #include "casedb/case_columns.h"
@@ -57,9 +62,11 @@
 #include "casedb/case_store.h"
 #include "analysis/measurement.h"
 #include "casedb/case_load.h"
+#include "casedb/stored_cases.h"
 #include "core/dates.h"
 #include "core/ini_file.h"
 #include "core/language_db.h"
+#include "core/number_format.h"
 #include "core/prompts.h"
 #include "core/settings_file.h"
 #include "core/units.h"
@@ -400,7 +407,7 @@ int WriteReport(const Case& c, const display::ReportRequest& chosen, Settings se
 
 // Saves the case into the program folder's case database as the program's Save does, answering
 // an overwrite question with Yes; prints the stored case's number.
-int SaveToProgramDb(Case& c, const QString& session, const Settings& settings, const QString& appPath)
+int SaveToProgramDb(Case& c, const QString& session, const QString& appPath)
 {
     casedb::CaseStore store(QStringLiteral("dump-save"));
     try {
@@ -411,9 +418,9 @@ int SaveToProgramDb(Case& c, const QString& session, const Settings& settings, c
         return 1;
     }
     c.Header[HdrName] = session;
-    const casedb::SaveResult saved =
-        casedb::SaveCase(store, c, session, [](const QString&) { return true; }, settings.ScaleFactor);
+    const casedb::SaveResult saved = casedb::SaveCase(store, c, session, [](const QString&) { return true; });
     store.close();
+    ReportOutcome(saved.failure);
     if (saved.outcome != casedb::SaveOutcome::Saved && saved.outcome != casedb::SaveOutcome::Overwritten)
         return 1;
     std::printf("%s\nMeas_ID: %d\n", saved.outcome == casedb::SaveOutcome::Saved ? "Saved" : "Overwritten",
@@ -432,6 +439,27 @@ int32_t StoredCaseId(const casedb::CaseStore& store, const QString& which)
         || !q.next())
         return 0;
     return q.value(0).toInt();
+}
+
+int ListDb(const QString& appPath)
+{
+    casedb::CaseStore store(QStringLiteral("sarvotex-dump"));
+    const auto number = [](std::optional<double> value) { return value ? ShortestDecimal(*value) : QString(); };
+    try {
+        store.open(appPath + QLatin1String(casedb::kCaseDbFileName), {.readOnly = true, .createWhenMissing = false});
+        for (const casedb::StoredCaseSummary& s : casedb::ListStoredCases(store, {})) {
+            QStringList fields{QString::number(s.measId), s.session, s.machine, s.plane, casedb::DbDateText(s.date),
+                               s.fileName, number(s.feedrate), QString(s.dynamic ? u'D' : u'S'),
+                               QString(s.withResults ? u'1' : u'0')};
+            for (const std::optional<double>& result : s.results)
+                fields << number(result);
+            std::printf("%s\n", qUtf8Printable(fields.join(u'\t')));
+        }
+    } catch (const AppError& e) {
+        ReportError(QStringLiteral("openDB "), e);
+        return 1;
+    }
+    return 0;
 }
 
 int LoadFromDb(const QString& which, const QString& appPath, Case& openCase, Settings& settings)
@@ -550,15 +578,24 @@ int main(int argc, char** argv)
         loadDb = which;
         args.clear();
     }
+    const bool listDb = args == QStringList{QStringLiteral("--list-db")};
+    if (listDb) {
+        if (qEnvironmentVariableIsEmpty("SARVOTEX_HOME")) {
+            std::fprintf(stderr, "usage: SARVOTEX_HOME=FOLDER sarvotex-dump --list-db\n");
+            return 2;
+        }
+        args.clear();
+    }
     const bool results = args.removeAll(QStringLiteral("--results")) > 0;
     const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph || report;
-    if (args.isEmpty() && loadDb.isEmpty()) {
+    if (args.isEmpty() && loadDb.isEmpty() && !listDb) {
         std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
                              "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n"
                              "       sarvotex-dump [--no-analysis] --write OUT.brv|OUT.rtb FILE\n"
                              "       sarvotex-dump --pdf OUT.pdf [--report errors|graph] [--linear] FILE [FILE...]\n"
                              "       sarvotex-dump --save-db SESSION FILE\n"
-                             "       SARVOTEX_HOME=FOLDER sarvotex-dump --load-db ID|last\n");
+                             "       SARVOTEX_HOME=FOLDER sarvotex-dump --load-db ID|last\n"
+                             "       SARVOTEX_HOME=FOLDER sarvotex-dump --list-db\n");
         return 2;
     }
 
@@ -583,8 +620,8 @@ int main(int argc, char** argv)
     UnitState units;
     ComputeUnits(units, settings, IniFile(appPath + "Sarvotex.ini"));
 
-    if (!loadDb.isEmpty()) {
-        const int status = LoadFromDb(loadDb, appPath, openCase, settings);
+    if (!loadDb.isEmpty() || listDb) {
+        const int status = listDb ? ListDb(appPath) : LoadFromDb(loadDb, appPath, openCase, settings);
         CloseLanguageDatabase();
         setPrompts(nullptr);
         return status;
@@ -636,7 +673,7 @@ int main(int argc, char** argv)
             continue;
         }
         if (saveSession) {
-            status = std::max(status, SaveToProgramDb(openCase, *saveSession, settings, appPath));
+            status = std::max(status, SaveToProgramDb(openCase, *saveSession, appPath));
             continue;
         }
         if (!writeFile.isEmpty()) {

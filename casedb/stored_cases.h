@@ -1,0 +1,46 @@
+#pragma once
+// The summary read of many stored cases at once, for the case browser, the batch list and the
+// trend: one row per case straight from the Measure table, without building a case and without
+// the computation library.
+
+#include "casedb/case_columns.h"
+#include "casedb/case_store.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace sarvo::casedb {
+
+// Which stored cases to list; an unset filter takes every case. An empty text matches the cases
+// stored without one.
+struct StoredCaseFilter {
+    std::optional<QString> session;
+    std::optional<QString> machine;
+    std::optional<QString> plane;
+    QDateTime from;  // test dates from this one on (invalid: no lower bound)
+    QDateTime until; // test dates before this one (invalid: no upper bound)
+};
+
+struct StoredCaseSummary {
+    int measId = 0;
+    QString session;
+    QString machine;
+    QString plane;
+    QDateTime date;
+    QString fileName;
+    std::optional<double> feedrate; // mm/min as stored
+    bool dynamic = false;
+    bool withResults = false;
+    // The stored results of kTrendResultColumns, in that order; Null stays unset.
+    std::array<std::optional<double>, kTrendResultColumns.size()> results;
+};
+
+// The matching stored cases in the order of their test dates (then of their numbers). Raises
+// AppError on an engine failure or a closed store.
+std::vector<StoredCaseSummary> ListStoredCases(const CaseStore& store, const StoredCaseFilter& filter);
+
+} // namespace sarvo::casedb
