@@ -116,8 +116,7 @@ void SwitchLanguage(MainWindow& main, const QString& language)
     AppContext& a = app();
     a.Settings.Language = language;
     SetTextLanguage(language);
-    InstallQtTranslations(language);
-    RetranslateOpenForms();
+    RetranslateOpenForms([&language] { InstallQtTranslations(language); });
     takeLanguageTexts(main);
     if (a.State.MainDbReadOnly)
         main.setStatusText(StatusPanel::ReadOnly, Translate(QStringLiteral("Read only")));

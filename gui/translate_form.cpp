@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWidget>
 
 #include <functional>
@@ -123,6 +124,9 @@ void translateControl(const FormTranslator& t, QObject* object)
     auto* widget = qobject_cast<QWidget*>(object);
     if (!widget)
         return;
+    // A toolbar's button shows its action's texts, which the action translates.
+    if (auto* button = qobject_cast<QToolButton*>(widget); button && button->defaultAction())
+        return;
     if (auto* menu = qobject_cast<QMenu*>(widget)) {
         translateSlot({menu, "title", menu->title(), [menu](const QString& s) { menu->setTitle(s); }}, caption);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
@@ -161,6 +165,46 @@ void collectControls(QObject* parent, QList<QObject*>& out)
     }
 }
 
+// The English of the entries of a child window's system menu, as Qt writes them.
+constexpr const char* kSystemMenuContext = "QMdiSubWindow";
+constexpr const char* kSystemMenuTexts[] = {"&Restore", "Mi&nimize", "Ma&ximize", "&Move", "&Size", "Stay on &Top", "&Close"};
+constexpr const char* kQtSource = "qtSource";
+
+QList<QMdiSubWindow*> openChildWindows()
+{
+    QList<QMdiSubWindow*> children;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        children << top->findChildren<QMdiSubWindow*>();
+    return children;
+}
+
+void keepSystemMenuSource(QMdiSubWindow& child)
+{
+    if (!child.systemMenu())
+        return;
+    for (QAction* action : child.systemMenu()->actions()) {
+        if (action->property(kQtSource).isValid())
+            continue;
+        for (const char* english : kSystemMenuTexts) {
+            if (action->text() == QCoreApplication::translate(kSystemMenuContext, english)) {
+                action->setProperty(kQtSource, QString::fromLatin1(english));
+                break;
+            }
+        }
+    }
+}
+
+void translateSystemMenu(QMdiSubWindow& child)
+{
+    if (!child.systemMenu())
+        return;
+    for (QAction* action : child.systemMenu()->actions()) {
+        const QString english = action->property(kQtSource).toString();
+        if (!english.isEmpty())
+            action->setText(QCoreApplication::translate(kSystemMenuContext, english.toLatin1().constData()));
+    }
+}
+
 } // namespace
 
 QString WindowTag(const QWidget& window)
@@ -185,8 +229,20 @@ void TranslateForm(QWidget& window)
                   [&t](const QString& english) { return t.caption(english, {}); });
 }
 
-void RetranslateOpenForms()
+void RetranslateOpenForms(const std::function<void()>& installQtTranslations)
 {
+    // Qt builds a child window's system menu once, in the language of the moment: its English
+    // is found while that language is still installed, and the menu is translated again after.
+    const QList<QMdiSubWindow*> children = openChildWindows();
+    for (QMdiSubWindow* child : children)
+        keepSystemMenuSource(*child);
+    if (installQtTranslations)
+        installQtTranslations();
+    // Qt's own texts in the open windows (standard buttons and the like) follow now, not later.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    for (QMdiSubWindow* child : children)
+        translateSystemMenu(*child);
+
     // Outer windows first, so a window's own pass never meets a panel before the panel's pass.
     QList<QPointer<QWidget>> forms;
     for (QWidget* top : QApplication::topLevelWidgets()) {

@@ -9,6 +9,8 @@
 // program has set since the last translation (its own, set in the language of the moment).
 // Never shows a message.
 
+#include <functional>
+
 class QWidget;
 class QString;
 
@@ -20,7 +22,8 @@ QString WindowTag(const QWidget& window);
 void TranslateForm(QWidget& window);
 
 // Translates again, in the current language, every window that TranslateForm has translated
-// and that is still open.
-void RetranslateOpenForms();
+// and that is still open, after installQtTranslations has put Qt's own texts in that language;
+// Qt's texts in the open windows follow too.
+void RetranslateOpenForms(const std::function<void()>& installQtTranslations = {});
 
 } // namespace sarvo

@@ -25,7 +25,16 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMap>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTabWidget>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -658,4 +667,176 @@ TEST_F(MainWindowTest, AReadWhoseAnalysisFailsLeavesNoCaseCommandEnabled)
     EXPECT_THROW(RunAfterFileRead(true, "/data/empty.rtb"), AppError);
     for (const char* item : {"MResult", "MSave", "MSaveToFile", "MPrint", "MGraph"})
         EXPECT_FALSE(enabled(item)) << item;
+}
+
+namespace {
+// Every text a window shows in its controls, menus and toolbar, keyed by where it stands; run-time
+// entries (the recent list, the Window menu, the status panels) are left out.
+QStringList ShownCaptions(QWidget& window)
+{
+    QStringList captions{"title=" + window.windowTitle()};
+    const auto add = [&captions](const QObject* o, const char* what, const QString& text) {
+        captions << o->objectName() + "." + what + "=" + text;
+    };
+    for (const QObject* o : window.findChildren<QObject*>()) {
+        if (o->property("noTranslate").toBool() || (o->parent() && o->parent()->property("noTranslate").toBool()))
+            continue;
+        if (const auto* action = qobject_cast<const QAction*>(o)) {
+            if (!action->isSeparator() && qobject_cast<const QMenu*>(action->parent()) != nullptr
+                && action->parent()->objectName() == "MWindow")
+                continue;
+            add(o, "text", action->text());
+            add(o, "tip", action->toolTip());
+        } else if (const auto* menu = qobject_cast<const QMenu*>(o)) {
+            add(o, "title", menu->title());
+        } else if (const auto* button = qobject_cast<const QAbstractButton*>(o)) {
+            add(o, "text", button->text());
+        } else if (const auto* label = qobject_cast<const QLabel*>(o)) {
+            add(o, "text", label->text());
+        } else if (const auto* group = qobject_cast<const QGroupBox*>(o)) {
+            add(o, "title", group->title());
+        } else if (const auto* tabs = qobject_cast<const QTabWidget*>(o)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                add(o, "tab", tabs->tabText(i));
+        } else if (const auto* bar = qobject_cast<const QToolBar*>(o)) {
+            add(o, "title", bar->windowTitle());
+        }
+        if (const auto* widget = qobject_cast<const QWidget*>(o))
+            add(o, "tip", widget->toolTip());
+    }
+    return captions;
+}
+
+// Rows of the language database without German: texts the program met that were not shipped.
+QStringList RowsWithoutGerman()
+{
+    QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+    q.exec("SELECT Form || ': ' || English FROM Languages WHERE German IS NULL ORDER BY Form, English");
+    QStringList rows;
+    while (q.next())
+        rows << q.value(0).toString();
+    return rows;
+}
+} // namespace
+
+class LanguageSwitchTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        services() = ProgramServices(); // the program's own windows
+        showWindows = true;
+    }
+    // A case read, and its results, graph and result graph opened as the menus open them.
+    void openCaseWindows()
+    {
+        loadCircle();
+        RunAfterFileRead(true, "/data/circle.rtb");
+        for (const char* item : {"MResult", "MGraph", "MSimuGraph"})
+            main->action(item)->trigger();
+        ASSERT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
+        ASSERT_GE(windows().loadedWindows().size(), 3);
+    }
+    // The main window's captions and those of every open window, by window.
+    QMap<QString, QStringList> captions()
+    {
+        QMap<QString, QStringList> all{{"Main", ShownCaptions(*main)}};
+        for (WindowId id : windows().loadedWindows())
+            all.insert(WindowName(id), ShownCaptions(*windows().loaded(id)));
+        return all;
+    }
+    void expectSame(const QMap<QString, QStringList>& shown, const QMap<QString, QStringList>& fresh)
+    {
+        ASSERT_EQ(shown.keys(), fresh.keys());
+        for (const QString& window : fresh.keys()) {
+            const QStringList& a = shown[window];
+            const QStringList& b = fresh[window];
+            ASSERT_EQ(a.size(), b.size()) << window.toStdString();
+            for (qsizetype i = 0; i < a.size(); ++i)
+                EXPECT_EQ(a[i].toStdString(), b[i].toStdString()) << window.toStdString();
+        }
+    }
+};
+
+TEST_F(LanguageSwitchTest, AGermanStartWithTheCaseWindowsOpenFindsEveryTextAndAddsNoRow)
+{
+    writeFile("Sarvotex.ini", "[Universal]\nLanguage=German\n");
+    start();
+    openCaseWindows();
+    EXPECT_EQ(RowsWithoutGerman().join(" | ").toStdString(), "");
+    const int rows = languageRowCount("Languages");
+    EXPECT_EQ(main->toolBar()->windowTitle(), "Werkzeugleiste");
+    EXPECT_EQ(app().State.HelpFile, "EngAna.hlp");
+
+    // The next start in German meets the same texts again.
+    restart();
+    openCaseWindows();
+    EXPECT_EQ(languageRowCount("Languages"), rows);
+    EXPECT_EQ(RowsWithoutGerman().join(" | ").toStdString(), "");
+}
+
+TEST_F(LanguageSwitchTest, OpenWindowsSwitchedToGermanAndBackShowWhatFreshWindowsShow)
+{
+    start();
+    openCaseWindows();
+    // An English start adds no row either: Qt's own tool tips are no texts of the program.
+    EXPECT_EQ(RowsWithoutGerman().join(" | ").toStdString(), "");
+    const auto english = captions();
+
+    SwitchLanguage(*main, "German");
+    const auto switched = captions();
+    EXPECT_EQ(main->windowTitle(), "Sarvotrenk Analyse");
+    EXPECT_EQ(app().State.AppTitle, "Sarvotrenk Analyse");
+    EXPECT_NE(switched, english);
+    EXPECT_EQ(yesNoCaptions(main.get()), "Ja/Nein");
+
+    // The program started afresh in German, with the same windows opened.
+    restart();
+    openCaseWindows();
+    expectSame(switched, captions());
+
+    SwitchLanguage(*main, "English");
+    EXPECT_EQ(yesNoCaptions(main.get()), "Yes/No");
+    expectSame(captions(), english);
+    EXPECT_EQ(RowsWithoutGerman().join(" | ").toStdString(), "");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(MainWindowTest, TheToolbarsOwnMenuAndTheSettingsItemAreOneState)
+{
+    showWindows = true;
+    start();
+    QAction* own = main->toolBar()->toggleViewAction();
+    EXPECT_EQ(own->text(), "Toolbar");
+    ASSERT_TRUE(own->isEnabled());
+    own->trigger(); // hidden from the toolbar's context menu
+    EXPECT_FALSE(main->toolbarVisible());
+    EXPECT_FALSE(main->isMenuChecked(CommandId::Toolbar));
+    main->action("MToolbar")->trigger(); // the next click shows it again
+    EXPECT_TRUE(main->toolbarVisible());
+    EXPECT_TRUE(main->isMenuChecked(CommandId::Toolbar));
+    EXPECT_TRUE(own->isChecked());
+}
+
+TEST_F(MainWindowTest, F1OpensTheHelpFromAnyWindowAtThatWindowsContext)
+{
+    RecordingHelp recorder;
+    setHelpSystem(&recorder);
+    start();
+    const QString file = app().State.AppPath + "EngAna.hlp#";
+    QDialog dialog(main.get());
+    dialog.setProperty("helpContext", 42);
+    auto* edit = new QLineEdit(&dialog);
+    dialog.show();
+    const auto press = [](QWidget* w, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_F1, modifiers);
+        QApplication::sendEvent(w, &key);
+    };
+    press(edit);
+    auto* child = new QWidget;
+    main->mdiArea()->addSubWindow(child)->show();
+    press(child);
+    press(edit, Qt::ShiftModifier); // not the help key
+    setHelpSystem(nullptr);
+    EXPECT_EQ(recorder.calls, QStringList({file + "42", file + "0"}));
 }

@@ -91,12 +91,12 @@ TEST_F(WindowTranslation, TaggedLabelsFallBackToLangMemoAndAddNothing)
 
     EXPECT_EQ(liability->text(), "Lange Haftungsklausel");
     EXPECT_EQ(other->text(), "Some caption");
-    // Only the window's empty caption is added as a key; the tagged labels add nothing.
-    EXPECT_EQ(rowCount("Languages"), before + 1);
-    EXPECT_TRUE(row("Demo", "").has_value());
+    // Neither the tagged labels nor the window's empty caption add a key.
+    EXPECT_EQ(rowCount("Languages"), before);
+    EXPECT_FALSE(row("Demo", "").has_value());
 }
 
-TEST_F(WindowTranslation, ChildWindowsAreLeftToThemselvesAndASecondPassAddsTranslatedKeys)
+TEST_F(WindowTranslation, ChildWindowsAreLeftToThemselvesAndASecondPassTranslatesFromTheEnglish)
 {
     QMainWindow window;
     window.setProperty("tag", "Demo");
@@ -112,10 +112,10 @@ TEST_F(WindowTranslation, ChildWindowsAreLeftToThemselvesAndASecondPassAddsTrans
     EXPECT_EQ(childButton->text(), "&Close");
     EXPECT_EQ(groupBox->title(), "&Datei");
 
-    // A window translated twice looks its translated captions up as English keys.
+    // A window translated twice looks up its English captions, never its translated ones.
     TranslateForm(window);
     EXPECT_EQ(groupBox->title(), "&Datei");
-    EXPECT_TRUE(row("Demo", "&Datei").has_value());
+    EXPECT_FALSE(row("Demo", "&Datei").has_value());
 }
 
 TEST_F(WindowTranslation, UnknownLanguageStillAddsMissingKeys)
@@ -130,4 +130,53 @@ TEST_F(WindowTranslation, UnknownLanguageStillAddsMissingKeys)
     EXPECT_EQ(window.windowTitle(), "Demo window");
     EXPECT_EQ(close->text(), "&Close");
     EXPECT_TRUE(row("Demo", "Brand new").has_value());
+}
+
+TEST_F(WindowTranslation, OpenWindowsRetranslateFromTheirEnglishAndBackAddingNothing)
+{
+    QMainWindow window;
+    window.setProperty("tag", "Demo");
+    window.setWindowTitle("Demo window");
+    auto* close = new QPushButton("&Close", &window);
+    close->setToolTip("Close the window");
+    auto* value = new QLabel("Open", &window);
+    QMenu* file = window.menuBar()->addMenu("&File");
+    QAction* exit = file->addAction("E&xit"); // Qt's own tool tip "Exit" is no text of the window
+    QToolBar* bar = window.addToolBar("Open");
+    auto* liability = new QLabel(QString(601, 'L'), &window);
+    liability->setProperty("tag", "Limit");
+    QWidget other; // a second open window
+    other.setProperty("tag", "Demo");
+    auto* otherButton = new QPushButton("Open", &other);
+    TranslateForm(window);
+    TranslateForm(other);
+    const int rows = rowCount("Languages");
+    EXPECT_EQ(exit->toolTip(), "Beenden");
+    EXPECT_EQ(bar->toggleViewAction()->text(), QString::fromUtf8("Öffnen"));
+
+    value->setText("12.5"); // a value the window set after it was translated
+    SetTextLanguage("English");
+    RetranslateOpenForms();
+    EXPECT_EQ(window.windowTitle(), "Demo window");
+    EXPECT_EQ(close->text(), "&Close");
+    EXPECT_EQ(close->toolTip(), "Close the window");
+    EXPECT_EQ(file->title(), "&File");
+    EXPECT_EQ(exit->text(), "E&xit");
+    EXPECT_EQ(exit->toolTip(), "Exit");
+    EXPECT_EQ(bar->windowTitle(), "Open");
+    EXPECT_EQ(liability->text(), "long"); // the memo's English column
+    EXPECT_EQ(otherButton->text(), "Open");
+    EXPECT_EQ(value->text(), "12.5");
+
+    SetTextLanguage("German");
+    RetranslateOpenForms();
+    EXPECT_EQ(window.windowTitle(), "Testfenster");
+    EXPECT_EQ(close->toolTip(), QString::fromUtf8("Fenster schließen"));
+    EXPECT_EQ(exit->text(), "&Beenden");
+    EXPECT_EQ(liability->text(), "Lange Haftungsklausel");
+    EXPECT_EQ(otherButton->text(), QString::fromUtf8("Öffnen"));
+    EXPECT_EQ(value->text(), "12.5");
+    EXPECT_EQ(rowCount("Languages"), rows);
+    EXPECT_FALSE(row("Demo", "Exit").has_value());
+    EXPECT_FALSE(row("Demo", "").has_value());
 }
