@@ -816,6 +816,12 @@ TEST_F(MainWindowTest, TheToolbarsOwnMenuAndTheSettingsItemAreOneState)
     EXPECT_TRUE(main->toolbarVisible());
     EXPECT_TRUE(main->isMenuChecked(CommandId::Toolbar));
     EXPECT_TRUE(own->isChecked());
+
+    // Hidden before the frame is on screen, as a stored setting hides it at start.
+    main->hide();
+    main->setToolbarVisible(false);
+    EXPECT_FALSE(own->isChecked());
+    EXPECT_FALSE(main->isMenuChecked(CommandId::Toolbar));
 }
 
 TEST_F(MainWindowTest, F1OpensTheHelpFromAnyWindowAtThatWindowsContext)

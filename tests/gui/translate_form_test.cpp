@@ -178,5 +178,6 @@ TEST_F(WindowTranslation, OpenWindowsRetranslateFromTheirEnglishAndBackAddingNot
     EXPECT_EQ(value->text(), "12.5");
     EXPECT_EQ(rowCount("Languages"), rows);
     EXPECT_FALSE(row("Demo", "Exit").has_value());
+    EXPECT_EQ(TranslateIn("Demo", ""), "");
     EXPECT_FALSE(row("Demo", "").has_value());
 }
