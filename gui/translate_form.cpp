@@ -45,8 +45,8 @@ public:
         return english;
     }
 
-    // Tool-tip step: no LangMemo fallback.
-    QString toolTip(const QString& english) const { return caption(english, {}); }
+    // Tool tips, tab captions and window titles: no LangMemo fallback.
+    QString plain(const QString& english) const { return caption(english, {}); }
 
 private:
     const LanguageDb& db_;
@@ -106,7 +106,7 @@ void translateControl(const FormTranslator& t, QObject* object)
         return;
     const QString tag = tagOf(object);
     const auto caption = [&t, &tag](const QString& english) { return t.caption(english, tag); };
-    const auto toolTip = [&t](const QString& english) { return t.toolTip(english); };
+    const auto plain = [&t](const QString& english) { return t.plain(english); };
     if (auto* action = qobject_cast<QAction*>(object)) {
         // A menu's own action carries the menu title, which the menu translates itself; a
         // toolbar's show/hide action carries the toolbar's title, which the toolbar translates.
@@ -118,7 +118,7 @@ void translateControl(const FormTranslator& t, QObject* object)
         // Only a tool tip the window set is a text of its own.
         const QString tip = action->toolTip();
         if (tip != automaticToolTip(action->text()))
-            translateSlot({action, "toolTip", tip, [action](const QString& s) { action->setToolTip(s); }}, toolTip);
+            translateSlot({action, "toolTip", tip, [action](const QString& s) { action->setToolTip(s); }}, plain);
         return;
     }
     auto* widget = qobject_cast<QWidget*>(object);
@@ -141,13 +141,13 @@ void translateControl(const FormTranslator& t, QObject* object)
         for (int i = 0; i < tabs->count(); ++i) {
             const QByteArray index = QByteArray::number(i);
             translateSlot({tabs, "tab" + index, tabs->tabText(i), [tabs, i](const QString& s) { tabs->setTabText(i, s); }},
-                          [&t](const QString& english) { return t.caption(english, {}); });
+                          plain);
             translateSlot({tabs, "tabToolTip" + index, tabs->tabToolTip(i),
                            [tabs, i](const QString& s) { tabs->setTabToolTip(i, s); }},
-                          toolTip);
+                          plain);
         }
     }
-    translateSlot({widget, "toolTip", widget->toolTip(), [widget](const QString& s) { widget->setToolTip(s); }}, toolTip);
+    translateSlot({widget, "toolTip", widget->toolTip(), [widget](const QString& s) { widget->setToolTip(s); }}, plain);
 }
 
 // The window's controls in their order, depth first. Child windows (MDI children, dialogs) and
@@ -226,7 +226,7 @@ void TranslateForm(QWidget& window)
     for (QObject* control : controls)
         translateControl(t, control);
     translateSlot({&window, "windowTitle", window.windowTitle(), [&window](const QString& s) { window.setWindowTitle(s); }},
-                  [&t](const QString& english) { return t.caption(english, {}); });
+                  [&t](const QString& english) { return t.plain(english); });
 }
 
 void RetranslateOpenForms(const std::function<void()>& installQtTranslations)
