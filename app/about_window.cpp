@@ -88,6 +88,7 @@ frmAbout::frmAbout(QWidget* parent)
     auto* makerPage = new QWidget;
     makerPage->setObjectName(QStringLiteral("tabMaker"));
     QLabel* makerName = makeLabel(QStringLiteral("LblLogo2"), QStringLiteral("Sarvotex"));
+    makerName->setProperty("noTranslate", true); // the maker's name
     makerName->setFont(scaled(makerName->font(), 1.3, true));
     auto* makerText = new QVBoxLayout;
     makerText->addStretch();

@@ -265,10 +265,21 @@ void CmdErrorTypesHelp()
 
 void CmdHelpForActiveWindow(MainWindow& main)
 {
+    QMdiSubWindow* active = main.mdiArea()->activeSubWindow();
+    CmdHelpForWidget(active && active->widget() ? *active->widget() : static_cast<QWidget&>(main));
+}
+
+void CmdHelpForWidget(QWidget& widget)
+{
     BusyCursor busy;
-    int context = main.property("helpContext").toInt();
-    if (QMdiSubWindow* active = main.mdiArea()->activeSubWindow(); active && active->widget())
-        context = active->widget()->property("helpContext").toInt();
+    // The context of the nearest window around the widget that names one.
+    int context = 0;
+    for (const QWidget* w = &widget; w; w = w->parentWidget()) {
+        if (const QVariant value = w->property("helpContext"); value.isValid()) {
+            context = value.toInt();
+            break;
+        }
+    }
     help().showContext(app().State.AppPath + app().State.HelpFile, context);
 }
 

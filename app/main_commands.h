@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace sarvo {
 
 class MainWindow;
@@ -30,6 +32,8 @@ void CmdHelpContents();
 void CmdHelpOnHelp();
 void CmdErrorTypesHelp();
 void CmdHelpForActiveWindow(MainWindow& main);
+// F1 in any window: the program's help at the context of the window around the widget.
+void CmdHelpForWidget(QWidget& widget);
 void CmdAbout();
 
 } // namespace sarvo

@@ -10,6 +10,7 @@
 #include <optional>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -24,7 +25,7 @@ namespace sarvo {
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
     , mdiArea_(new QMdiArea(this))
-    , toolBar_(new QToolBar(QStringLiteral("tbrMain"), this))
+    , toolBar_(new QToolBar(QStringLiteral("Toolbar"), this))
 {
     setObjectName("Main");
     setProperty("tag", "Main");
@@ -36,6 +37,11 @@ MainWindow::MainWindow(QWidget* parent)
     createMenus();
     createToolBar();
     createStatusBar();
+    // Hidden from the toolbar's own context menu or from Settings, the check follows.
+    connect(toolBar_->toggleViewAction(), &QAction::toggled, this,
+            [this](bool visible) { setMenuChecked(CommandId::Toolbar, visible); });
+    // F1 reaches the program's help from every window, dialogs included.
+    qApp->installEventFilter(this);
     windows().setMdiArea(mdiArea_);
     windows().setDialogParent(this);
     resize(1024, 720);
@@ -43,6 +49,7 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    qApp->removeEventFilter(this);
     if (&shell() == this) {
         setShell(nullptr);
         SetBusyHandler({});
@@ -325,6 +332,18 @@ void MainWindow::shutdown()
         return;
     shutDown_ = true;
     ShutdownApplication();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1
+        && static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        if (auto* widget = qobject_cast<QWidget*>(watched)) {
+            RunTrapped(ButtonKey(ButtonId::Help), [widget] { CmdHelpForWidget(*widget); });
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -134,6 +134,7 @@ frmFirst::frmFirst(QWidget* mainWindow)
     makerFont.setBold(true);
     makerFont.setPointSizeF(makerFont.pointSizeF() * 1.3);
     makerName->setFont(makerFont);
+    makerName->setProperty("noTranslate", true); // the maker's name
     QLabel* makerLine = makeLabel(QStringLiteral("LblLogo1"), QStringLiteral("Circular test analysis for machine tools"));
     auto* names = new QVBoxLayout;
     names->addStretch();

@@ -184,6 +184,32 @@ void RegisterFrameWindows(MainWindow& main)
     RegisterPrintWindow();
 }
 
+namespace {
+
+// The texts the program keeps in its state: the help files and the title of its messages.
+void takeLanguageTexts(const QWidget& main)
+{
+    AppContext& a = app();
+    a.State.HelpFile = Translate("EngAna.hlp");
+    a.State.ErrHelpFile = Translate("EngErr.hlp");
+    a.State.AppTitle = main.windowTitle();
+}
+
+} // namespace
+
+void SwitchLanguage(MainWindow& main, const QString& language)
+{
+    AppContext& a = app();
+    a.Settings.Language = language;
+    SetTextLanguage(language);
+    RetranslateOpenForms([&language] { InstallQtTranslations(language); });
+    takeLanguageTexts(main);
+    if (a.State.MainDbReadOnly)
+        main.setStatusText(StatusPanel::ReadOnly, Translate(QStringLiteral("Read only")));
+    // The values and texts the windows fill in themselves.
+    RefreshUnitDisplays();
+}
+
 void InstallFrameServices()
 {
     services().afterFileRead = [](bool ok, const QString& name) { RunAfterFileRead(ok, name); };
@@ -253,9 +279,7 @@ void StartApplication(MainWindow& main, const StartOptions& options)
     if (!options.commandLine.trimmed().isEmpty())
         step([&] { OpenMeasurementFile(CommandLineFile(options.commandLine, options.startFolder)); });
     // 16-18. Help files in the current language, the program's title.
-    a.State.HelpFile = Translate("ENGANA.HLP");
-    a.State.ErrHelpFile = Translate("ENGERR.HLP");
-    a.State.AppTitle = main.windowTitle();
+    takeLanguageTexts(main);
     // 19-20.
     windows().unload(WindowId::Splash);
     main.setEnabled(true);

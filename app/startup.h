@@ -23,6 +23,10 @@ struct StartOptions {
 // failing step is reported with "Starting" and the others still run.
 void StartApplication(MainWindow& main, const StartOptions& options);
 
+// The language window's call: the program's texts in the language now chosen, in every open window,
+// the menus, the toolbar, the status bar, Qt's own dialogs and the help file names.
+void SwitchLanguage(MainWindow& main, const QString& language);
+
 // Installs the frame's handlers: the after-load step, and the results of a case brought up to
 // date (fit and ranking) where no results window has installed its own.
 void InstallFrameServices();

@@ -32,6 +32,12 @@ bool usableKey(const QString& text)
     return text.size() <= kMaxKeyLength;
 }
 
+// An empty text has nothing to translate: it is never a key.
+bool usableText(const QString& english)
+{
+    return !english.isEmpty() && usableKey(english);
+}
+
 } // namespace
 
 bool LanguageDb::open(const QString& path, bool* readOnly)
@@ -114,7 +120,7 @@ std::optional<QString> LanguageDb::lookup(const QString& form, const QString& en
 {
     if (found)
         *found = false;
-    if (!isOpen() || !usableKey(english) || !usableKey(form))
+    if (!isOpen() || !usableText(english) || !usableKey(form))
         return std::nullopt;
     const auto column = languageColumn(language);
     QSqlQuery query(QSqlDatabase::database(connection_, false));
@@ -134,7 +140,7 @@ std::optional<QString> LanguageDb::lookup(const QString& form, const QString& en
 
 bool LanguageDb::addKey(const QString& form, const QString& english) const
 {
-    if (!isOpen() || !usableKey(english) || !usableKey(form))
+    if (!isOpen() || !usableText(english) || !usableKey(form))
         return false;
     QSqlQuery query(QSqlDatabase::database(connection_, false));
     query.prepare("INSERT INTO Languages (Form, English) VALUES (?, ?)");

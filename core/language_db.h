@@ -18,7 +18,8 @@ namespace sarvo {
 constexpr const char* kLangDbConnection = "LangDb";
 constexpr const char* kLangDbFileName = "Lang.db";
 
-// Texts longer than a key column holds are never keys: they are not found and not added.
+// Texts longer than a key column holds, and the empty text, are never keys: they are not found
+// and not added.
 constexpr int kMaxKeyLength = 255;
 
 // The language database on one Qt SQL connection.

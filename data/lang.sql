@@ -46,8 +46,8 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', '°F', '°F');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', '/min', '/min');
 
 -- Help files: the German program has no help files of its own yet, so the English names stay.
-INSERT INTO Languages (Form, English, German) VALUES ('Message', 'EngAna.hlp', NULL);
-INSERT INTO Languages (Form, English, German) VALUES ('Message', 'EngErr.hlp', NULL);
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'EngAna.hlp', 'EngAna.hlp');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'EngErr.hlp', 'EngErr.hlp');
 
 -- The main window.
 INSERT INTO Languages (Form, English, German) VALUES ('Main', 'Sarvotrenk Analysis', 'Sarvotrenk Analyse');
@@ -97,6 +97,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('Main', 'Draw Graph', 'Gra
 INSERT INTO Languages (Form, English, German) VALUES ('Main', 'Show Result', 'Ergebnis zeigen');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', 'Trend analysis', 'Trendanalyse');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', 'Show help window', 'Hilfefenster zeigen');
+INSERT INTO Languages (Form, English, German) VALUES ('Main', 'Toolbar', 'Werkzeugleiste');
 
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Retrieving recent case', 'Öffnen eines zuletzt benutzten Falls');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Saving to file', 'Speichern in Datei');
@@ -113,11 +114,14 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Preparing form
 -- The small common windows.
 INSERT INTO Languages (Form, English, German) VALUES ('frmFirst', 'Sarvotrenk Analysis Software', 'Sarvotrenk Analyse-Software');
 INSERT INTO Languages (Form, English, German) VALUES ('frmFirst', 'Version:', 'Version:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmFirst', 'Circular test analysis for machine tools', 'Kreisformprüfung an Werkzeugmaschinen');
 INSERT INTO Languages (Form, English, German) VALUES ('About', 'Sarvotrenk Analysis', 'Sarvotrenk Analyse');
 INSERT INTO Languages (Form, English, German) VALUES ('About', 'Version: ', 'Version: ');
 INSERT INTO Languages (Form, English, German) VALUES ('About', 'C&opyright', 'C&opyright');
 INSERT INTO Languages (Form, English, German) VALUES ('About', '&Limitation of liability', '&Haftungsbeschränkung');
 INSERT INTO Languages (Form, English, German) VALUES ('About', '&Close', '&Schließen');
+INSERT INTO Languages (Form, English, German) VALUES ('About', 'Circular test analysis for machine tools', 'Kreisformprüfung an Werkzeugmaschinen');
+INSERT INTO Languages (Form, English, German) VALUES ('About', 'All rights reserved.', 'Alle Rechte vorbehalten.');
 INSERT INTO Languages (Form, English, German) VALUES ('Help', 'Help', 'Hilfe');
 INSERT INTO Languages (Form, English, German) VALUES ('Help', '&Close', '&Schließen');
 INSERT INTO Languages (Form, English, German) VALUES ('Wait', 'Sarvotrenk', 'Sarvotrenk');
@@ -125,7 +129,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('Wait', 'One moment, pleas
 INSERT INTO Languages (Form, English, German) VALUES ('Input', 'Kysymys', 'Frage');
 INSERT INTO Languages (Form, English, German) VALUES ('Input', '&OK', '&OK');
 INSERT INTO Languages (Form, English, German) VALUES ('Input', '&Cancel', '&Abbrechen');
-INSERT INTO LangMemo (Form, Tag, English, German) VALUES ('About', 'Limit', NULL, 'Diese Software wird ohne jede Gewähr bereitgestellt. Der Hersteller haftet nicht für Schäden, die aus der Benutzung oder der Unmöglichkeit der Benutzung der Software, ihrer Ergebnisse oder der mit ihr erstellten Berichte entstehen, insbesondere nicht für Schäden an Werkzeugmaschinen, Werkstücken oder Messgeräten, für entgangenen Gewinn oder für Produktionsausfall. Die Messergebnisse ersetzen keine Abnahme der Maschine nach den geltenden Normen; ihre Auslegung liegt beim Anwender.');
+INSERT INTO LangMemo (Form, Tag, English, German) VALUES ('About', 'Limit', NULL, 'Diese Software wird „wie besehen“ bereitgestellt. Sarvotex übernimmt keinerlei ausdrückliche oder stillschweigende Gewährleistung, auch nicht für die Marktgängigkeit, die Eignung für einen bestimmten Zweck oder die Freiheit von Rechten Dritter. Die Ergebnisse einer Kreisformprüfung hängen vom Aufbau der Maschine, vom Messgerät und seiner Kalibrierung sowie von der Sorgfalt des Bedieners ab; Fachpersonal muss sie prüfen, bevor eine Maschine eingestellt, instand gesetzt oder abgenommen wird. In keinem Fall haftet Sarvotex für unmittelbare, mittelbare, zufällige oder Folgeschäden, Produktionsausfall, Verlust von Maschinenzeit oder Datenverlust, die aus der Benutzung dieser Software entstehen.');
 
 -- The error-model fit and its parts: report locations and the names of the error influences.
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Calculating errors', 'Berechnung der Maschinenfehler');

@@ -25,7 +25,11 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -658,4 +662,94 @@ TEST_F(MainWindowTest, AReadWhoseAnalysisFailsLeavesNoCaseCommandEnabled)
     EXPECT_THROW(RunAfterFileRead(true, "/data/empty.rtb"), AppError);
     for (const char* item : {"MResult", "MSave", "MSaveToFile", "MPrint", "MGraph"})
         EXPECT_FALSE(enabled(item)) << item;
+}
+
+namespace {
+// Every caption, title and tool tip of the frame and its open windows; run-time entries left out.
+QStringList ShownCaptions(const QWidget& main)
+{
+    QStringList captions{main.windowTitle()};
+    for (const QObject* o : main.findChildren<QObject*>()) {
+        if (o->property("noTranslate").toBool() || (o->parent() && o->parent()->objectName() == "MWindow"))
+            continue;
+        for (const char* name : {"text", "title", "toolTip", "windowTitle"}) {
+            if (const QVariant v = o->property(name); v.typeId() == QMetaType::QString)
+                captions << o->objectName() + "." + name + "=" + v.toString();
+        }
+    }
+    return captions;
+}
+
+// The texts the program met that the shipped database did not hold: added without German.
+std::string RowsWithoutGerman()
+{
+    QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+    q.exec("SELECT Form || ': ' || English FROM Languages WHERE German IS NULL");
+    QStringList rows;
+    while (q.next())
+        rows << q.value(0).toString();
+    return rows.join(" | ").toStdString();
+}
+} // namespace
+
+TEST_F(MainWindowTest, OpenWindowsSwitchLanguageAsFreshOnesShowItAndNoStartAddsATranslatedKey)
+{
+    services() = ProgramServices(); // the program's own windows
+    showWindows = true;
+    const auto openCaseWindows = [this] {
+        loadCircle();
+        RunAfterFileRead(true, "/data/circle.rtb");
+        for (const char* item : {"MResult", "MGraph", "MSimuGraph"})
+            main->action(item)->trigger();
+        return ShownCaptions(*main).join('\n').toStdString();
+    };
+    writeFile("Sarvotex.ini", "[Universal]\nLanguage=German\n");
+    start();
+    const std::string german = openCaseWindows();
+    ASSERT_GE(windows().loadedWindows().size(), 3);
+    EXPECT_EQ(RowsWithoutGerman(), "");
+    EXPECT_EQ(main->toolBar()->windowTitle(), "Werkzeugleiste");
+
+    SwitchLanguage(*main, "English");
+    const std::string english = ShownCaptions(*main).join('\n').toStdString();
+    EXPECT_EQ(app().State.AppTitle, "Sarvotrenk Analysis");
+    EXPECT_EQ(yesNoCaptions(main.get()), "Yes/No");
+    restart(); // in English now, adding nothing either: Qt's own action tool tips are no texts
+    EXPECT_EQ(openCaseWindows(), english);
+    SwitchLanguage(*main, "German");
+    EXPECT_EQ(ShownCaptions(*main).join('\n').toStdString(), german);
+    EXPECT_EQ(RowsWithoutGerman(), "");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(MainWindowTest, TheToolbarsOwnMenuAndTheSettingsItemAreOneState)
+{
+    showWindows = true;
+    start();
+    QAction* own = main->toolBar()->toggleViewAction();
+    EXPECT_EQ(own->text(), "Toolbar");
+    own->trigger(); // hidden from the toolbar's context menu
+    EXPECT_FALSE(main->toolbarVisible());
+    EXPECT_FALSE(main->isMenuChecked(CommandId::Toolbar));
+    main->action("MToolbar")->trigger();
+    EXPECT_TRUE(main->toolbarVisible() && own->isChecked() && main->isMenuChecked(CommandId::Toolbar));
+}
+
+TEST_F(MainWindowTest, F1OpensTheHelpFromAnyWindowAtThatWindowsContext)
+{
+    RecordingHelp recorder;
+    setHelpSystem(&recorder);
+    start();
+    QDialog dialog(main.get());
+    dialog.setProperty("helpContext", 42);
+    auto* child = new QWidget;
+    main->mdiArea()->addSubWindow(child);
+    for (auto [widget, modifiers] : {std::pair<QWidget*, Qt::KeyboardModifiers>{new QLineEdit(&dialog), Qt::NoModifier},
+                                     {child, Qt::NoModifier}, {&dialog, Qt::ShiftModifier}}) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_F1, modifiers);
+        QApplication::sendEvent(widget, &key);
+    }
+    setHelpSystem(nullptr);
+    const QString file = app().State.AppPath + "EngAna.hlp#";
+    EXPECT_EQ(recorder.calls, QStringList({file + "42", file + "0"}));
 }

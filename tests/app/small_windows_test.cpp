@@ -536,5 +536,18 @@ TEST_F(SmallWindowsTest, VersionCaptionsNameNoOtherSystemAndTheShippedTextsTrans
     }
 }
 
+TEST_F(SmallWindowsTest, TheShippedTextsTranslateTheAboutWindowWholeAndAddNothing)
+{
+    OpenLanguageDatabase(appPath);
+    const int shipped = languageRowCount("Languages");
+    SetTextLanguage("German");
+    frmAbout about;
+    EXPECT_EQ(about.findChild<QLabel*>("LblLogo4")->text(), "Alle Rechte vorbehalten.");
+    // What the English says: the results depend on the set-up, skilled staff must check them.
+    const QString liability = about.findChild<QLabel*>("LblLimit1")->text();
+    EXPECT_TRUE(liability.contains(QString::fromUtf8("hängen vom Aufbau der Maschine")) && liability.contains("Fachpersonal"));
+    EXPECT_EQ(languageRowCount("Languages"), shipped);
+}
+
 } // namespace
 } // namespace sarvo

@@ -113,7 +113,7 @@ TEST_F(Translation, TheShippedDatabaseIsCreatedWhenMissingAndSpeaksGerman)
     SetTextLanguage("German");
     EXPECT_EQ(Translate("Starting"), "Programmstart");
     EXPECT_EQ(TranslateIn("Main", "Sarvotrenk Analysis"), "Sarvotrenk Analyse");
-    EXPECT_EQ(Translate("ENGANA.HLP"), "ENGANA.HLP"); // no German help file: the name stays
+    EXPECT_EQ(Translate("ENGANA.HLP"), "EngAna.hlp"); // the help is English only: German names the same file
     SetTextLanguage("English");
     EXPECT_EQ(Translate("ENGANA.HLP"), "EngAna.hlp"); // found without regard to case
 }

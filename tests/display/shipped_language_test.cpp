@@ -56,7 +56,7 @@ protected:
         OpenLanguageDatabase(appPath);
         ASSERT_TRUE(languageDb().isOpen());
         shippedRows = languageRowCount("Languages");
-        // The messages the shipped database leaves in English on purpose (the help file names).
+        // The messages the shipped database leaves without German, if any.
         shippedUntranslatedMessages = UntranslatedIn("Message");
         ComputeUnits(units, settings, IniFile(iniFile));
     }
