@@ -65,7 +65,6 @@ TEST_F(ErrorModel, DynamicTracesOfKnownErrorsFitBackToThem)
     const ErrorParams p = DynamicErrors();
     Case c = TraceCase(p, {.directions = {1, -1, 1, -1}});
     EXPECT_TRUE(AnalyseAndFit(c));
-    ASSERT_TRUE(prompts.messages.empty());
     ASSERT_TRUE(c.Results.ResultsValid);
     ErrorParams want = p;
     want.ScaleH = 20; // µm/m: a tolerance of 0.0075 µm at the radius
@@ -100,7 +99,6 @@ TEST_F(ErrorModel, StaticTracesFitBackWithNineColumns)
     Case c = TraceCase(p, {.dynamic = false});
     c.Results.ErrorValues.PitchH = 10; // a previous case's pitch
     AnalyseAndFit(c);
-    ASSERT_TRUE(prompts.messages.empty());
     ErrorParams want = p;
     want.ScaleH = 15;
     want.ScaleV = -15;
@@ -121,7 +119,6 @@ TEST_F(ErrorModel, ReversalSpikesAreFound)
 {
     Case c = TraceCase({.ServoH = 100, .ServoV = 100, .SpikeH = 3, .SpikeV = 2}, {});
     AnalyseAndFit(c);
-    ASSERT_TRUE(prompts.messages.empty());
     EXPECT_NEAR(c.Results.ErrorValues.SpikeH, 3, 0.01);
     EXPECT_NEAR(c.Results.ErrorValues.SpikeV, 2, 0.01);
 }
@@ -147,7 +144,6 @@ TEST_F(ErrorModel, FitIsLinearInTheReadings)
         c->Results.LscResult.Radius = 150;
         CalcErrors(*c, FitSettings(), none);
     }
-    ASSERT_TRUE(prompts.messages.empty());
     const ErrorParams &ea = a.Results.ErrorValues, &eb = b.Results.ErrorValues, &es = sum.Results.ErrorValues;
     ASSERT_EQ(double(es.PitchH), double(ea.PitchH));
     ASSERT_EQ(double(es.PitchV), double(eb.PitchV));
@@ -207,7 +203,6 @@ TEST_F(ErrorModel, PartialArcsFitWithoutPitchWhereNoSegmentFits)
         Case c = TraceCase(DynamicErrors(), {.start = arc.start, .sweep = arc.sweep, .directions = {1}});
         c.Results.ErrorValues.PitchH = c.Results.ErrorValues.PitchV = 8;
         AnalyseAndFit(c);
-        EXPECT_TRUE(prompts.messages.empty());
         EXPECT_TRUE(c.Results.ResultsValid);
         EXPECT_TRUE(AllFinite(c.Results.ErrorValues));
         EXPECT_TRUE(arc.horizontalSegments || c.Results.ErrorValues.PitchH == 0);
@@ -261,7 +256,6 @@ TEST_F(ErrorModel, CalibratedScaleRulesAndOptionFlag)
         c.Data.OptionFlag = option;
         c.Header[HdrFeedrate] = "1000";
         AnalyseAndFit(c);
-        EXPECT_TRUE(prompts.messages.empty());
         return c;
     };
     const double R = 150 + kD;
@@ -307,7 +301,6 @@ TEST_F(ErrorModel, RunsOfDifferentLengthsAverageOnTheCommonGrid)
         return c.Results.ErrorValues;
     };
     const ErrorParams equal = makeCase(720, 720), mixed = makeCase(360, 720);
-    ASSERT_TRUE(prompts.messages.empty());
     EXPECT_NEAR(mixed.ScaleH, equal.ScaleH, 0.1);
     EXPECT_NEAR(mixed.Squareness, equal.Squareness, 0.1);
     EXPECT_NEAR(mixed.ServoH, equal.ServoH, 0.01);
@@ -350,7 +343,6 @@ TEST_F(ErrorModel, ProgressAndClearedFields)
     expectRising();
     EXPECT_EQ(s.Results.Spectrum[1] + s.Results.Spectrum[0], 0.0f);
     EXPECT_EQ(s.Results.ErrorValues.Random + s.Results.ErrorReliability.CyclicH, 0);
-    EXPECT_TRUE(prompts.messages.empty());
 }
 
 // Failures are reported once with the fit's location; no result becomes NaN and the results stay

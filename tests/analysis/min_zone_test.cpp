@@ -265,7 +265,6 @@ TEST_F(MinZone, CaseWidthsMatchTheBruteForceReference)
         const GridZone ref = ReferenceMinimumZone(x, y, 0, 0, 0.05);
         EXPECT_NEAR(c.Results.Iso.IsoGb, ref.width / kUm, 0.01);
         EXPECT_LE(c.Results.Iso.IsoGb, ref.width / kUm + 1e-6);
-        EXPECT_TRUE(prompts.messages.empty());
     }
 }
 

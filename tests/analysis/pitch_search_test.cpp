@@ -118,7 +118,6 @@ TEST_F(PitchSearch, DetrendingRemovesTrendAndReversalSteps)
     for (float v : y)
         squares += double(v) * v;
     EXPECT_GT(std::sqrt(squares / y.size()), 0.0005);
-    EXPECT_TRUE(prompts.messages.empty());
 }
 
 // A metric and an inch screw on the two axes of an 8001-point run are told among all candidates.

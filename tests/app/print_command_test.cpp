@@ -199,7 +199,6 @@ TEST_F(ProgramPrint, AConfirmedPrintWritesTheReportAndThePanelShowsTheTypedComme
     EXPECT_TRUE(driven);
     // Without a data folder in the settings the program folder takes the case's report.
     EXPECT_EQ(offered, QDir(appPath).absoluteFilePath("mill 3.pdf"));
-    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
     EXPECT_TRUE(QFileInfo(pdf).isFile());
     // The comment typed is the one printed.
     if (!QStandardPaths::findExecutable("pdftotext").isEmpty()) {

@@ -138,7 +138,6 @@ TEST_F(UpgradingTheCaseDatabase, ACurrentFileGainsNothing)
     store.open(dbPath());
     const int version = schemaVersion();
     EXPECT_TRUE(store.upgradeSchema().isEmpty());
-    EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(schemaVersion(), version);
     EXPECT_TRUE(store.upgradeSchema().isEmpty());
 }
@@ -155,7 +154,6 @@ TEST_F(UpgradingTheCaseDatabase, AnOldFileGainsEveryLaterColumnWithItsTypeAndKee
     const auto gap = store.missingSchema();
     EXPECT_EQ(gap.columns.size(), kLaterColumns.size());
     EXPECT_NO_THROW(store.upgradeSchema());
-    EXPECT_TRUE(prompts.messages.empty());
 
     for (const auto& [column, type] : kLaterColumns)
         EXPECT_EQ(declaredType(column), type) << column.toStdString();
@@ -237,7 +235,6 @@ TEST_F(UpgradingTheCaseDatabase, AReadOnlyOldFileIsRefusedAndLeftAlone)
         // What it lacks is named.
         EXPECT_TRUE(e.description().contains("Measure.PlayH")) << e.description().toStdString();
     }
-    EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(store.hasColumn("Measure", "PlayH"));
     EXPECT_TRUE(store.hasColumn("Measure", "Machine"));
     store.close();

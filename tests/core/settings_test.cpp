@@ -33,7 +33,6 @@ TEST_F(SettingsFile, FirstStartGivesEveryDefaultAndExitWritesEveryKey)
     const SettingsReadResult result = read();
     EXPECT_TRUE(result.fileReadable);
     EXPECT_TRUE(result.badKeys.isEmpty());
-    EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(s().Language, "English");
     EXPECT_FALSE(s().UnitsInch);
     EXPECT_EQ(s().FaultTreePath, appPath + "trezel.exe");
@@ -96,7 +95,6 @@ TEST_F(SettingsFile, NumbersReadWhateverTheDecimalSeparator)
              "Reliability=2,5\nI/O Address=&HFFFF\nBase Address=D0000\n"
              "[Default]\nBall Bar Length=100,25\nBase Temperature=2D1\nTest Radius=1E2\n");
     read();
-    EXPECT_TRUE(prompts.messages.empty());
     EXPECT_TRUE(s().UnitsInch);
     EXPECT_EQ(s().GraphScale, 12.5);
     EXPECT_EQ(s().GaugeExpCoeff, 11.5);

@@ -85,7 +85,6 @@ TEST_F(Translation, AReadOnlyDatabaseTranslatesButAddsNothing)
     EXPECT_EQ(Translate("Saving"), "Speichern");
     EXPECT_EQ(Translate("Not there"), "Not there");
     EXPECT_FALSE(row("Message", "Not there").has_value());
-    EXPECT_TRUE(prompts.messages.empty());
     CloseLanguageDatabase();
     QFile::setPermissions(path(kLangDbFileName), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

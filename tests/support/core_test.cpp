@@ -23,6 +23,11 @@ void CoreTest::SetUp()
 
 void CoreTest::TearDown()
 {
+    // A test that expects a message looks at it; anything else shown is a fault of its own.
+    if (!prompts.messages.lookedAt()) {
+        for (const auto& m : prompts.messages.unlooked())
+            ADD_FAILURE() << "unexpected message: " << m.text.toStdString();
+    }
     CloseLanguageDatabase();
     SetTextLanguage(QString());
     SetBusyHandler({});

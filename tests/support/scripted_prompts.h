@@ -1,5 +1,7 @@
 #pragma once
-// A Prompts implementation that records every message and answers from a script.
+// A Prompts implementation that records every message and answers from a script. A test that
+// never looks at the messages fails at its end when any was shown (see CoreTest::TearDown): an
+// unexpected error report fails a test by itself.
 
 #include "core/prompts.h"
 
@@ -11,13 +13,46 @@
 
 namespace sarvo::test {
 
+struct ShownMessage {
+    QString title;
+    QString text;
+    MessageIcon icon;
+};
+
+// The messages shown so far; reading them in any way marks them as looked at.
+class ShownMessages {
+public:
+    bool empty() const { return look().empty(); }
+    std::size_t size() const { return look().size(); }
+    const ShownMessage& operator[](std::size_t i) const { return look()[i]; }
+    const ShownMessage& front() const { return look().front(); }
+    const ShownMessage& back() const { return look().back(); }
+    auto begin() const { return look().begin(); }
+    auto end() const { return look().end(); }
+    void clear()
+    {
+        lookedAt_ = true;
+        list_.clear();
+    }
+
+    void push_back(ShownMessage m) { list_.push_back(std::move(m)); }
+    bool lookedAt() const { return lookedAt_; }
+    // For the end-of-test check: the list without marking it.
+    const std::deque<ShownMessage>& unlooked() const { return list_; }
+
+private:
+    const std::deque<ShownMessage>& look() const
+    {
+        lookedAt_ = true;
+        return list_;
+    }
+    std::deque<ShownMessage> list_;
+    mutable bool lookedAt_ = false;
+};
+
 class ScriptedPrompts : public Prompts {
 public:
-    struct Message {
-        QString title;
-        QString text;
-        MessageIcon icon;
-    };
+    using Message = ShownMessage;
 
     ScriptedPrompts() { setPrompts(this); }
     ~ScriptedPrompts() override { setPrompts(nullptr); }
@@ -53,7 +88,7 @@ public:
         return nextFile();
     }
 
-    std::deque<Message> messages;
+    ShownMessages messages;
     QStringList questions;
     std::deque<bool> yesNoAnswers;
     QStringList textAnswers; // a null QString() answers Cancel
