@@ -237,6 +237,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file holds
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Run %1 has no READINGS.', 'Lauf %1 hat keine READINGS.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A dynamic test needs the START_INDEX and END_INDEX of its runs.', 'Eine dynamische Messung braucht START_INDEX und END_INDEX ihrer Läufe.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file was not read because no machine was chosen for it.', 'Die Datei wurde nicht gelesen, weil keine Maschine für sie gewählt wurde.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The date "%1" in %2 cannot be read; the measurement takes the current date and time.', 'Das Datum "%1" in %2 kann nicht gelesen werden; die Messung erhält das aktuelle Datum und die aktuelle Uhrzeit.');
 
 -- The results window's values: run directions, and the tab and frame captions of its pages
 -- (the hidden tab-caption labels carry the access keys; "All" serves both).
