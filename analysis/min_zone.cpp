@@ -633,9 +633,9 @@ ZoneFit MinimumZone(std::span<const double> x, std::span<const double> y)
     return MinimumZone(x, y, cx, cy);
 }
 
-bool CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun, PointTrig& trig)
+Outcome CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun, PointTrig& trig)
 {
-    return RunTrapped(QStringLiteral("Formulae(CalcMZC)"), [&] {
+    return Trapped(QStringLiteral("Formulae(CalcMZC)"), [&] {
         const CaseData& d = c.Data;
         const int runs = CheckedRunCount(d);
         if (firstRun < 1 || lastRun > runs || firstRun > lastRun)
@@ -688,7 +688,7 @@ bool CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun, PointTrig
     });
 }
 
-bool CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun)
+Outcome CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun)
 {
     PointTrig trig(c.Data);
     return CalcMZC(c, result, firstRun, lastRun, trig);

@@ -1,6 +1,6 @@
 #include "app/display_commands.h"
 
-#include "analysis/influence.h"
+#include "analysis/analyse_case.h"
 #include "app/app_context.h"
 #include "app/app_shell.h"
 #include "app/case_commands.h"
@@ -99,10 +99,16 @@ void ShowProgramResults()
     RunTrapped(QStringLiteral("Preparing results"), [] {
         BusyCursor busy;
         Case& c = app().OpenCase;
-        if (!c.Results.ResultsValid)
-            RunErrorFit(c);
-        QCoreApplication::processEvents();
-        SetInfluence(c);
+        if (!c.Results.ResultsValid) {
+            RunErrorFit(c); // ranks the fitted errors too
+            QCoreApplication::processEvents();
+        } else {
+            NoProgress none;
+            const AnalysisOutcome ranking = AnalyseCase(c, app().Settings, {.ranking = true}, none);
+            for (const Outcome& failure : ranking.stepFailures)
+                ReportOutcome(failure);
+            ReportOutcome(ranking.outcome);
+        }
         QWidget* loaded = windows().ensureLoaded(WindowId::Results);
         if (auto* window = qobject_cast<display::ResultsWindow*>(loaded))
             window->fill(display::BuildResultsView(c, app().Units, app().Settings));

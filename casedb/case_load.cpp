@@ -1,8 +1,6 @@
 #include "casedb/case_load.h"
 
-#include "analysis/kelvox_binding.h"
-#include "analysis/trig_tables.h"
-#include "analysis/vibration.h"
+#include "analysis/analyse_case.h"
 #include "casedb/case_columns.h"
 #include "casedb/sql_error.h"
 #include "core/checked_math.h"
@@ -260,27 +258,6 @@ int16_t readRunCount(const Row& m)
     return runs;
 }
 
-// The record the curve is computed from: the stored parameters as the library wants them.
-ErrorParams CurveParams(const Case& c)
-{
-    const ErrorParams& e = c.Results.ErrorValues;
-    ErrorParams w = e;
-    if (c.Header[HdrPlane] == QLatin1String("xz")) {
-        w.StraightH = -e.StraightH;
-        w.Back90 = e.Back270;
-        w.Back270 = e.Back90;
-        w.PlayH = -e.PlayH;
-        w.PlayV = -e.PlayV;
-    }
-    w.CentreH = 0;
-    w.CentreV = 0;
-    w.ScaleH = (e.ScaleH - e.ScaleV) * c.Results.LscResult.Radius / 1000;
-    w.ScaleV = -w.ScaleH;
-    w.Random = 0;
-    w.PolarVibration = 0;
-    return w;
-}
-
 // Fills c from the stored rows; raises AppError on anything missing or out of range.
 double ReadCase(const CaseStore& store, int32_t measId, Case& c)
 {
@@ -409,18 +386,12 @@ double ReadCase(const CaseStore& store, int32_t measId, Case& c)
     readRuns(store, measId, c, true);
     res.ResultsValid = true;
 
-    const ErrorParams working = CurveParams(c);
-    if (d.Dynamic)
-        CalcSpectrum(c); // reports its own failure
-    else
-        res.Spectrum.fill(0);
-    res.AnalysisCurve.clear();
-    KelvoxCalcDBB(res.AnalysisCurve.degreeZero(), d.Dynamic ? -1 : 0, d.TestRadius, LeadingNumber(h[HdrFeedrate]),
-                  &working, CosTabZero(), SinTabZero(), d.StartAngle, int32_t(d.StopAngle) + 1, res.AnalysisStep,
-                  res.ProfileH.data(), res.ProfileV.data());
-    res.AnalysisCurveCount = 2;
-    res.AnalysisCurveDir[1] = -1;
-    res.AnalysisCurveDir[2] = 1;
+    NoProgress none;
+    const AnalysisOutcome traces = AnalyseCase(c, Settings{}, {.storedTraces = true}, none);
+    for (const Outcome& failure : traces.stepFailures)
+        ReportOutcome(failure); // the spectrum's failure, shown as it always was
+    if (!traces.ok())
+        throw traces.outcome.error();
     return scaleFactor;
 }
 

@@ -1,8 +1,7 @@
 // The program's side of the ground floor and the fit: the settings file with the toolbar and
 // menus, the units with their check marks, the kept answer of a question, the error-model fit as
 // a command and the start values of the program state.
-#include "analysis/circle_fit.h"
-#include "analysis/measurement.h"
+#include "analysis/analyse_case.h"
 #include "analysis/trig_tables.h"
 #include "app/app_context.h"
 #include "app/app_shell.h"
@@ -215,8 +214,9 @@ protected:
         Case& c = app().OpenCase;
         test::FillTwoWayCircle(c, true);
         c.Header[HdrFeedrate] = "1000";
-        CalcLSC(c, app().Settings);
-        CalcMeasurement(c);
+        NoProgress none;
+        const AnalysisOutcome analysis = AnalyseCase(c, app().Settings, {.measurement = true}, none);
+        ASSERT_TRUE(analysis.ok() && analysis.stepFailures.empty());
         app().State.CaseOpen = true;
     }
 

@@ -1,0 +1,121 @@
+#include "analysis/analyse_case.h"
+
+#include "analysis/circle_fit.h"
+#include "analysis/error_model.h"
+#include "analysis/influence.h"
+#include "analysis/kelvox_binding.h"
+#include "analysis/measurement.h"
+#include "analysis/trig_tables.h"
+#include "analysis/vibration.h"
+#include "core/utilities.h"
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace sarvo {
+
+namespace {
+
+// The part of the caller's meter one step fills: its own 0..100 become from..to.
+class StepProgress : public Progress {
+public:
+    StepProgress(Progress& outer, int from, int to) : outer_(outer), from_(from), to_(to) {}
+    void setPercent(int percent) override { outer_.setPercent(from_ + (to_ - from_) * percent / 100); }
+    bool cancelRequested() const override { return outer_.cancelRequested(); }
+
+private:
+    Progress& outer_;
+    int from_;
+    int to_;
+};
+
+// The record the stored traces are computed from: the stored parameters as the library wants
+// them.
+ErrorParams TraceParams(const Case& c)
+{
+    const ErrorParams& e = c.Results.ErrorValues;
+    ErrorParams w = e;
+    if (c.Header[HdrPlane] == QLatin1String("xz")) {
+        w.StraightH = -e.StraightH;
+        w.Back90 = e.Back270;
+        w.Back270 = e.Back90;
+        w.PlayH = -e.PlayH;
+        w.PlayV = -e.PlayV;
+    }
+    w.CentreH = 0;
+    w.CentreV = 0;
+    w.ScaleH = (e.ScaleH - e.ScaleV) * c.Results.LscResult.Radius / 1000;
+    w.ScaleV = -w.ScaleH;
+    w.Random = 0;
+    w.PolarVibration = 0;
+    return w;
+}
+
+void ComputeStoredTraces(Case& c, StepFailures& failures)
+{
+    const CaseData& d = c.Data;
+    AnalysisResults& res = c.Results;
+    const ErrorParams working = TraceParams(c);
+    if (d.Dynamic)
+        failures.add(CalcSpectrum(c, failures));
+    else
+        res.Spectrum.fill(0);
+    res.AnalysisCurve.clear();
+    KelvoxCalcDBB(res.AnalysisCurve.degreeZero(), d.Dynamic ? -1 : 0, d.TestRadius,
+                  LeadingNumber(c.Header[HdrFeedrate]), &working, CosTabZero(), SinTabZero(), d.StartAngle,
+                  int32_t(d.StopAngle) + 1, res.AnalysisStep, res.ProfileH.data(), res.ProfileV.data());
+    res.AnalysisCurveCount = 2;
+    res.AnalysisCurveDir[1] = -1;
+    res.AnalysisCurveDir[2] = 1;
+}
+
+struct Step {
+    int weight; // share of the meter
+    std::function<void(Case&, Progress&, StepFailures&)> run;
+};
+
+} // namespace
+
+AnalysisOutcome AnalyseCase(Case& c, const Settings& settings, const AnalysisSteps& steps, Progress& progress)
+{
+    std::vector<Step> chain;
+    if (steps.measurement) {
+        chain.push_back({1, [&](Case& w, Progress&, StepFailures&) { CalcLSC(w, settings); }});
+        chain.push_back({4, [](Case& w, Progress&, StepFailures& f) { CalcMeasurement(w, f); }});
+    }
+    if (steps.errorModel)
+        chain.push_back({5, [&](Case& w, Progress& p, StepFailures& f) { f.add(CalcErrors(w, settings, p, f)); }});
+    if (steps.ranking)
+        chain.push_back({0, [](Case& w, Progress&, StepFailures& f) { f.add(SetInfluence(w)); }});
+    if (steps.storedTraces)
+        chain.push_back({1, [](Case& w, Progress&, StepFailures& f) { ComputeStoredTraces(w, f); }});
+
+    int total = 0;
+    for (const Step& step : chain)
+        total += step.weight;
+    total = std::max(total, 1);
+    AnalysisOutcome result;
+    Case work = c;
+    int done = 0;
+    for (const Step& step : chain) {
+        if (progress.cancelRequested()) {
+            result.outcome = Outcome::failure(QString::fromLatin1(kAnalysisLocation), AppError::cancelled());
+            return result;
+        }
+        StepProgress part(progress, 100 * done / total, 100 * (done + step.weight) / total);
+        done += step.weight;
+        const Outcome ended =
+            Trapped(QString::fromLatin1(kAnalysisLocation), [&] { step.run(work, part, result.stepFailures); });
+        if (!ended) {
+            result.outcome = ended;
+            return result;
+        }
+        progress.setPercent(100 * done / total);
+    }
+    c = std::move(work);
+    return result;
+}
+
+} // namespace sarvo
