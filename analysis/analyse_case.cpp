@@ -5,6 +5,7 @@
 #include "analysis/influence.h"
 #include "analysis/kelvox_binding.h"
 #include "analysis/measurement.h"
+#include "analysis/run_geometry.h"
 #include "analysis/trig_tables.h"
 #include "analysis/vibration.h"
 #include "core/utilities.h"
@@ -71,6 +72,44 @@ void ComputeStoredTraces(Case& c, StepFailures& failures)
     res.AnalysisCurveDir[2] = 1;
 }
 
+// The copy the steps work on. Its readings table is half a megabyte: a copy into the one kept
+// from the last analysis on this thread reuses its memory instead of faulting in fresh pages. An
+// analysis started while another runs (from an event the progress lets through) gets its own.
+class WorkingCopy {
+public:
+    explicit WorkingCopy(const Case& c) : owner_(!kept().busy)
+    {
+        if (owner_) {
+            kept().busy = true;
+            kept().work = c;
+        } else {
+            own_ = c;
+        }
+    }
+    ~WorkingCopy()
+    {
+        if (owner_)
+            kept().busy = false;
+    }
+    WorkingCopy(const WorkingCopy&) = delete;
+    WorkingCopy& operator=(const WorkingCopy&) = delete;
+
+    Case& get() { return owner_ ? kept().work : own_; }
+
+private:
+    struct Kept {
+        Case work;
+        bool busy = false;
+    };
+    static Kept& kept()
+    {
+        thread_local Kept k;
+        return k;
+    }
+    bool owner_;
+    Case own_;
+};
+
 struct Step {
     int weight; // share of the meter
     std::function<void(Case&, Progress&, StepFailures&)> run;
@@ -81,9 +120,11 @@ struct Step {
 AnalysisOutcome AnalyseCase(Case& c, const Settings& settings, const AnalysisSteps& steps, Progress& progress)
 {
     std::vector<Step> chain;
+    // Both stages meet the same angles: one set of tables, and the circle fits they share.
+    PointTrig trig(c.Data);
     if (steps.measurement) {
-        chain.push_back({1, [&](Case& w, Progress&, StepFailures&) { CalcLSC(w, settings); }});
-        chain.push_back({4, [](Case& w, Progress&, StepFailures& f) { CalcMeasurement(w, f); }});
+        chain.push_back({1, [&](Case& w, Progress&, StepFailures&) { CalcLSC(w, settings, trig); }});
+        chain.push_back({4, [&](Case& w, Progress&, StepFailures& f) { CalcMeasurement(w, trig, f); }});
     }
     if (steps.errorModel)
         chain.push_back({5, [&](Case& w, Progress& p, StepFailures& f) { f.add(CalcErrors(w, settings, p, f)); }});
@@ -97,7 +138,8 @@ AnalysisOutcome AnalyseCase(Case& c, const Settings& settings, const AnalysisSte
         total += step.weight;
     total = std::max(total, 1);
     AnalysisOutcome result;
-    Case work = c;
+    WorkingCopy copy(c);
+    Case& work = copy.get();
     int done = 0;
     for (const Step& step : chain) {
         if (progress.cancelRequested()) {
@@ -114,7 +156,7 @@ AnalysisOutcome AnalyseCase(Case& c, const Settings& settings, const AnalysisSte
         }
         progress.setPercent(100 * done / total);
     }
-    c = std::move(work);
+    std::swap(c, work); // the replaced case keeps the memory for the next analysis
     return result;
 }
 

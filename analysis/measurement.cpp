@@ -195,6 +195,12 @@ Outcome CalcISOH(Case& c)
 
 void CalcMeasurement(Case& c, StepFailures& failures)
 {
+    PointTrig trig(c.Data);
+    CalcMeasurement(c, trig, failures);
+}
+
+void CalcMeasurement(Case& c, PointTrig& trig, StepFailures& failures)
+{
     CaseData& d = c.Data;
     const int runs = CheckedRunCount(d);
     if (runs == 0)
@@ -203,7 +209,6 @@ void CalcMeasurement(Case& c, StepFailures& failures)
     const double x0 = c.Results.ErrorValues.CentreH / kMicrometresPerMm;
     const double y0 = c.Results.ErrorValues.CentreV / kMicrometresPerMm;
 
-    PointTrig trig(d);
     failures.add(CalcISOF(c, trig, failures));
     for (int r = 1; r <= runs; ++r) {
         const std::span<double> readings = RunReadings(d, r);

@@ -18,6 +18,8 @@ namespace sarvo {
 // about the mean least-squares centre onto LscResult.Radius, CalcCircularity, CalcMZC over all
 // runs into MzcResult, and IsoGb. A case without runs is left as it is.
 void CalcMeasurement(Case& c, StepFailures& failures);
+// The same with the caller's point-angle tables (of the case's arc).
+void CalcMeasurement(Case& c, PointTrig& trig, StepFailures& failures);
 
 // Largest and smallest reading over all runs (µm) with their angles, run and point (the first
 // point wins a tie), and their difference as LscResult.Circularity.

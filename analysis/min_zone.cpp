@@ -571,7 +571,10 @@ ZoneFit MinimumZone(std::span<const double> x, std::span<const double> y, double
     CheckPoints(x, y);
     double cx = CheckedFinite(cx0);
     double cy = CheckedFinite(cy0);
-    Linearisation lin;
+    // The models of a large set run to megabytes: kept between searches, as faulting in fresh
+    // pages for them cost more than the search itself. Linearise overwrites every element.
+    thread_local Linearisation lin;
+    thread_local Linearisation trial;
 
     if (x.size() == 2) {
         // Any centre on the perpendicular bisector gives width 0: take the one nearest the start.
@@ -592,7 +595,6 @@ ZoneFit MinimumZone(std::span<const double> x, std::span<const double> y, double
     // Every trial centre is linearised at once: the distances give its width, and the model at
     // an accepted centre is the one the next round needs.
     Linearise(x, y, cx, cy, lin);
-    Linearisation trial;
     std::vector<std::size_t> hints;
     for (int round = 0; round < kMaxRelinearisations && lin.width() > kGainTolerance; ++round) {
         ZoneLp lp(lin);
@@ -645,8 +647,10 @@ Outcome CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun, PointT
         std::size_t total = 0;
         for (int r = firstRun; r <= lastRun; ++r)
             total += static_cast<std::size_t>(CheckedTargets(d, r));
-        std::vector<double> x(total);
-        std::vector<double> y(total);
+        // Kept between calls like the search's own models; every element is written below.
+        thread_local std::vector<double> x, y;
+        x.resize(total);
+        y.resize(total);
         std::array<std::size_t, kRunSlots + 1> firstPoint{}; // index of point 0 of each run
         std::size_t k = 0;
         for (int r = firstRun; r <= lastRun; ++r) {
