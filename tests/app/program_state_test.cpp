@@ -12,6 +12,7 @@
 #include "core/language_db.h"
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
+#include "tests/analysis/same_case.h"
 #include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
 
@@ -284,6 +285,29 @@ TEST_F(ProgramFit, AFailedFitLeavesTheResultsInvalidAndTheFittedCommandsOff)
     EXPECT_FALSE(recordingShell.buttonEnabled(ButtonId::SaveDb));
     EXPECT_TRUE(recordingShell.menuEnabled(CommandId::SaveToFile)); // the case is still open
     EXPECT_EQ(redraws, 0);
+}
+
+// Stopped from the progress window before the fit or between the fit and its ranking, the fit
+// leaves the open case as it was, shows nothing and enables none of the fitted commands.
+TEST_F(ProgramFit, AStoppedFitLeavesTheOpenCaseAsItWas)
+{
+    openAnalysedCircle();
+    const Case before = app().OpenCase;
+    for (int steps : {0, 1}) {
+        for (CommandId id : kFitCommands)
+            recordingShell.setMenuEnabled(id, false);
+        recordingShell.cancelAfterProgressSteps(steps);
+        EXPECT_FALSE(RunErrorFit(app().OpenCase));
+        EXPECT_TRUE(test::SameAnalysis(app().OpenCase, before)) << steps;
+        EXPECT_TRUE(prompts.messages.empty());
+        EXPECT_FALSE(recordingShell.progressIsOpen());
+        for (CommandId id : kFitCommands)
+            EXPECT_FALSE(recordingShell.menuEnabled(id)) << CommandName(id).toStdString();
+    }
+    // The fit ran on a copy before the second stop: it fits the case when let run.
+    recordingShell.cancelAfterProgressSteps(-1);
+    EXPECT_TRUE(RunErrorFit(app().OpenCase));
+    EXPECT_FALSE(test::SameAnalysis(app().OpenCase, before));
 }
 
 // ---- The program state's start values ----
