@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -83,7 +84,7 @@ public:
             kept().busy = true;
             kept().work = c;
         } else {
-            own_ = c;
+            own_.emplace(c);
         }
     }
     ~WorkingCopy()
@@ -94,7 +95,7 @@ public:
     WorkingCopy(const WorkingCopy&) = delete;
     WorkingCopy& operator=(const WorkingCopy&) = delete;
 
-    Case& get() { return owner_ ? kept().work : own_; }
+    Case& get() { return owner_ ? kept().work : *own_; }
 
 private:
     struct Kept {
@@ -107,7 +108,7 @@ private:
         return k;
     }
     bool owner_;
-    Case own_;
+    std::optional<Case> own_;
 };
 
 struct Step {

@@ -144,7 +144,20 @@ struct LinearStep {
 // all points then either confirms the optimum or brings in the worst violators.
 class ZoneLp {
 public:
-    explicit ZoneLp(const Linearisation& lin) : lin_(lin), n_(lin.d.size()), isCandidate_(n_, 0) {}
+    // marks: at least one zero per point, kept between programmes; they are all zero again when
+    // the programme ends.
+    ZoneLp(const Linearisation& lin, std::vector<char>& marks) : lin_(lin), n_(lin.d.size()), isCandidate_(marks)
+    {
+        if (isCandidate_.size() < n_)
+            isCandidate_.resize(n_, 0);
+    }
+    ~ZoneLp()
+    {
+        for (std::size_t i : candidates_)
+            isCandidate_[i] = 0;
+    }
+    ZoneLp(const ZoneLp&) = delete;
+    ZoneLp& operator=(const ZoneLp&) = delete;
 
     // false when the points show fewer than three directions: the model then has no bounded step.
     bool solve(std::span<const std::size_t> hints, LinearStep& step)
@@ -473,7 +486,7 @@ private:
     std::array<std::size_t, 4> basis_{};
     double inverse_[4][4] = {};
     std::vector<std::size_t> candidates_;
-    std::vector<char> isCandidate_;
+    std::vector<char>& isCandidate_;
 };
 
 void CheckPoints(std::span<const double> x, std::span<const double> y)
@@ -575,6 +588,7 @@ ZoneFit MinimumZone(std::span<const double> x, std::span<const double> y, double
     // pages for them cost more than the search itself. Linearise overwrites every element.
     thread_local Linearisation lin;
     thread_local Linearisation trial;
+    thread_local std::vector<char> candidateMarks;
 
     if (x.size() == 2) {
         // Any centre on the perpendicular bisector gives width 0: take the one nearest the start.
@@ -597,7 +611,7 @@ ZoneFit MinimumZone(std::span<const double> x, std::span<const double> y, double
     Linearise(x, y, cx, cy, lin);
     std::vector<std::size_t> hints;
     for (int round = 0; round < kMaxRelinearisations && lin.width() > kGainTolerance; ++round) {
-        ZoneLp lp(lin);
+        ZoneLp lp(lin, candidateMarks);
         LinearStep step;
         if (!lp.solve(hints, step))
             break;
