@@ -583,6 +583,13 @@ void TraceModel(Case& c, const ModelFit& fit, int direction)
 
 // ---- The fit ----------------------------------------------------------------------------------
 
+// Between the long stages of the fit: a stop asked for ends it with the cancelled error.
+void StopWhenAsked(const Progress& progress)
+{
+    if (progress.cancelRequested())
+        throw AppError::cancelled();
+}
+
 // Averaging, the pitch search, solving, mapping and traces, then the spikes and the spectrum.
 void FitErrorModel(Case& c, const Settings& settings, Progress& progress, StepFailures& failures)
 {
@@ -613,6 +620,7 @@ void FitErrorModel(Case& c, const Settings& settings, Progress& progress, StepFa
         ev.PhaseH = ev.PhaseV = 0;
     }
     progress.setPercent(25);
+    StopWhenAsked(progress);
 
     const std::optional<ModelFit> solved = SolveModel(c, settings, averaged, progress, failures);
     if (!solved)
@@ -623,6 +631,7 @@ void FitErrorModel(Case& c, const Settings& settings, Progress& progress, StepFa
     RemoveScaleMismatch(c, fit, failures);
     TraceModel(c, fit, direction);
     progress.setPercent(90);
+    StopWhenAsked(progress);
 
     ev.SpikeH = ev.SpikeV = 0;
     er.SpikeH = er.SpikeV = 0;
@@ -795,7 +804,10 @@ Outcome CalcErrors(Case& c, const Settings& s, Progress& progress, StepFailures&
     BusyCursor busy;
     // A fit that fails half way leaves part new and part old values: never valid.
     c.Results.ResultsValid = false;
-    return Trapped(QStringLiteral("Calculating errors"), [&] { FitErrorModel(c, s, progress, failures); });
+    const Outcome fit = Trapped(QStringLiteral("Calculating errors"), [&] { FitErrorModel(c, s, progress, failures); });
+    if (fit.cancelled())
+        throw fit.error(); // not a failure of the fit: whoever runs the analysis asked it to stop
+    return fit;
 }
 
 } // namespace sarvo

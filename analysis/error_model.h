@@ -66,7 +66,9 @@ Outcome GetResidual(std::span<const float> P, std::span<const float> X, std::spa
 // is returned. Progress goes to progress. Its own failure is returned at "Calculating errors":
 // the remaining steps are skipped and ResultsValid stays false; the fields written so far keep
 // their new values. The failures of the steps it goes on past (the pitch search, the spectrum, a
-// residual) join failures.
+// residual) join failures. When the progress asks to stop (looked at between the pitch search,
+// the solution and the spikes) the fit throws the cancelled error, the fields written so far
+// changed: run it through AnalyseCase to keep the case as it was.
 //
 // At its start the fit clears every uncertainty and the axis profiles: a new fit never carries
 // the previous case's values.

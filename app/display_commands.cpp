@@ -99,16 +99,14 @@ void ShowProgramResults()
     RunTrapped(QStringLiteral("Preparing results"), [] {
         BusyCursor busy;
         Case& c = app().OpenCase;
-        if (!c.Results.ResultsValid) {
-            RunErrorFit(c); // ranks the fitted errors too
-            QCoreApplication::processEvents();
-        } else {
-            NoProgress none;
-            const AnalysisOutcome ranking = AnalyseCase(c, app().Settings, {.ranking = true}, none);
-            for (const Outcome& failure : ranking.stepFailures)
-                ReportOutcome(failure);
-            ReportOutcome(ranking.outcome);
-        }
+        if (!c.Results.ResultsValid)
+            RunErrorFit(c);
+        QCoreApplication::processEvents();
+        NoProgress none;
+        const AnalysisOutcome ranking = AnalyseCase(c, app().Settings, {.ranking = true}, none);
+        for (const Outcome& failure : ranking.stepFailures)
+            ReportOutcome(failure);
+        ReportOutcome(ranking.outcome);
         QWidget* loaded = windows().ensureLoaded(WindowId::Results);
         if (auto* window = qobject_cast<display::ResultsWindow*>(loaded))
             window->fill(display::BuildResultsView(c, app().Units, app().Settings));

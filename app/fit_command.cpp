@@ -13,7 +13,7 @@ bool RunErrorFit(Case& c)
     AnalysisOutcome fit;
     {
         ProgressScope progress(!app().State.BatchRunning);
-        fit = AnalyseCase(c, app().Settings, {.errorModel = true, .ranking = true}, progress);
+        fit = AnalyseCase(c, app().Settings, {.errorModel = true}, progress);
     }
     for (const Outcome& failure : fit.stepFailures)
         ReportOutcome(failure);

@@ -287,8 +287,8 @@ TEST_F(ProgramFit, AFailedFitLeavesTheResultsInvalidAndTheFittedCommandsOff)
     EXPECT_EQ(redraws, 0);
 }
 
-// Stopped from the progress window before the fit or between the fit and its ranking, the fit
-// leaves the open case as it was, shows nothing and enables none of the fitted commands.
+// Stopped from the progress window before the fit or half way through it, the fit leaves the
+// open case as it was, shows nothing and enables none of the fitted commands.
 TEST_F(ProgramFit, AStoppedFitLeavesTheOpenCaseAsItWas)
 {
     openAnalysedCircle();
@@ -304,7 +304,7 @@ TEST_F(ProgramFit, AStoppedFitLeavesTheOpenCaseAsItWas)
         for (CommandId id : kFitCommands)
             EXPECT_FALSE(recordingShell.menuEnabled(id)) << CommandName(id).toStdString();
     }
-    // The fit ran on a copy before the second stop: it fits the case when let run.
+    // The second stop came after the fit had begun on its copy: let run, it fits the case.
     recordingShell.cancelAfterProgressSteps(-1);
     EXPECT_TRUE(RunErrorFit(app().OpenCase));
     EXPECT_FALSE(test::SameAnalysis(app().OpenCase, before));
