@@ -325,7 +325,8 @@ std::optional<ModelFit> SolveModel(const Case& c, const Settings& settings, cons
     // The two large work matrices (about 1 MB each at 8001 points) stay allocated between fits:
     // faulting in fresh pages for them on every fit cost milliseconds.
     thread_local std::vector<float> xBuffer, pBuffer;
-    xBuffer.assign(static_cast<std::size_t>(n) * kModelColumns, 0.0f);
+    // Nothing reads past the columns the matrix fills: no need to clear it first.
+    xBuffer.resize(static_cast<std::size_t>(n) * kModelColumns);
     const std::span<float> X(xBuffer);
     ModelColumns col;
     if (!failures.add(CalcMatrix(c, direction, X, col, ev.PitchH, ev.PitchV)))

@@ -49,9 +49,10 @@ int ReversalSignY(double a, bool counterClockwise);
 // Fills the design matrix X for the averaged rows of the case: direction +1 (counter-clockwise
 // rows only), -1 (clockwise only) or 0 (a counter-clockwise block of MaxTargets rows, then a
 // clockwise block). X holds rows x 18 values, column after column (element (i, j) at
-// i + rows * j) and must come zeroed; rows is X.size() / 18. Which terms get a column follows
-// from static or dynamic, the directions, the arc and the pitches (0: no cyclic term). A failure
-// is returned at "Formulae(CalcMatrix)".
+// i + rows * j); rows is X.size() / 18. Every element of the first columns.Count columns is
+// written, the other columns are left as they are. Which terms get a column follows from static
+// or dynamic, the directions, the arc and the pitches (0: no cyclic term). A failure is returned
+// at "Formulae(CalcMatrix)".
 Outcome CalcMatrix(const Case& c, int direction, std::span<float> X, ModelColumns& columns, double pitchH,
                 double pitchV);
 

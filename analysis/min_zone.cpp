@@ -48,9 +48,20 @@ struct Extremes {
 // Index of the first element equal to value; the caller knows one is.
 std::size_t FirstEqual(const double* v, std::size_t n, double value)
 {
-    for (std::size_t i = 0; i < n; ++i)
-        if (v[i] == value)
-            return i;
+    // Blocks without it are passed over in one vectorised test.
+    constexpr std::size_t kBlock = 64;
+    for (std::size_t first = 0; first < n; first += kBlock) {
+        const std::size_t end = std::min(n, first + kBlock);
+        int found = 0;
+#pragma omp simd reduction(| : found)
+        for (std::size_t i = first; i < end; ++i)
+            found |= static_cast<int>(v[i] == value);
+        if (!found)
+            continue;
+        for (std::size_t i = first; i < end; ++i)
+            if (v[i] == value)
+                return i;
+    }
     return 0;
 }
 
