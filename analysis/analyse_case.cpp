@@ -81,8 +81,8 @@ public:
     explicit WorkingCopy(const Case& c) : owner_(!kept().busy)
     {
         if (owner_) {
-            kept().busy = true;
             kept().work = c;
+            kept().busy = true;
         } else {
             own_.emplace(c);
         }
@@ -139,22 +139,23 @@ AnalysisOutcome AnalyseCase(Case& c, const Settings& settings, const AnalysisSte
         total += step.weight;
     total = std::max(total, 1);
     AnalysisOutcome result;
-    WorkingCopy copy(c);
-    Case& work = copy.get();
+    const QString location = QString::fromLatin1(kAnalysisLocation);
+    std::optional<WorkingCopy> copy;
+    result.outcome = Trapped(location, [&] { copy.emplace(c); });
+    if (!result.ok())
+        return result;
+    Case& work = copy->get();
     int done = 0;
     for (const Step& step : chain) {
         if (progress.cancelRequested()) {
-            result.outcome = Outcome::failure(QString::fromLatin1(kAnalysisLocation), AppError::cancelled());
+            result.outcome = Outcome::failure(location, AppError::cancelled());
             return result;
         }
         StepProgress part(progress, 100 * done / total, 100 * (done + step.weight) / total);
         done += step.weight;
-        const Outcome ended =
-            Trapped(QString::fromLatin1(kAnalysisLocation), [&] { step.run(work, part, result.stepFailures); });
-        if (!ended) {
-            result.outcome = ended;
+        result.outcome = Trapped(location, [&] { step.run(work, part, result.stepFailures); });
+        if (!result.ok())
             return result;
-        }
         progress.setPercent(100 * done / total);
     }
     std::swap(c, work); // the replaced case keeps the memory for the next analysis
