@@ -84,21 +84,30 @@ LscCircle FitLscCircle(std::span<const RunSlice> runs, double radius)
             mean += r;
     mean = CheckedFinite(mean / static_cast<double>(total));
     const double base = radius + mean;
-    std::vector<float> X(3 * total);
-    std::vector<float> P(3 * total);
     std::vector<double> y(total);
     std::size_t row = 0;
-    for (const RunSlice& run : runs) {
-        const std::size_t count = run.readings.size();
-        for (std::size_t j = 0; j < count; ++j, ++row) {
-            X[row] = static_cast<float>(2.0 * run.trig->cos[j]);
-            X[total + row] = static_cast<float>(2.0 * run.trig->sin[j]);
-            X[2 * total + row] = 1.0f;
-            const double r = run.readings[j];
-            y[row] = (r - mean) * (base + radius + r);
+    for (const RunSlice& run : runs)
+        for (double r : run.readings)
+            y[row++] = (r - mean) * (base + radius + r);
+
+    // One run's matrix depends on its angles alone: its pseudo-inverse is solved once per table.
+    const bool oneRun = runs.size() == 1 && static_cast<std::size_t>(runs[0].trig->size()) == total;
+    std::vector<float> solved;
+    std::vector<float>& P = oneRun ? runs[0].trig->circlePinv : solved;
+    if (P.size() != 3 * total) {
+        std::vector<float> X(3 * total);
+        row = 0;
+        for (const RunSlice& run : runs) {
+            const std::size_t count = run.readings.size();
+            for (std::size_t j = 0; j < count; ++j, ++row) {
+                X[row] = static_cast<float>(2.0 * run.trig->cos[j]);
+                X[total + row] = static_cast<float>(2.0 * run.trig->sin[j]);
+                X[2 * total + row] = 1.0f;
+            }
         }
+        P.resize(3 * total);
+        KelvoxCalcPinv(P.data(), X.data(), 3, n);
     }
-    KelvoxCalcPinv(P.data(), X.data(), 3, n);
 
     double c0 = 0, c1 = 0, c2 = 0;
     for (std::size_t j = 0; j < total; ++j) {
@@ -205,13 +214,18 @@ void RemoveTempCompensation(Case& c, const Settings& s)
 
 void CalcLSC(Case& c, const Settings& s)
 {
+    PointTrig trig(c.Data);
+    CalcLSC(c, s, trig);
+}
+
+void CalcLSC(Case& c, const Settings& s, PointTrig& trig)
+{
     CaseData& d = c.Data;
     const int runs = CheckedRunCount(d);
     if (runs == 0)
         return;
     ApplyTempCompensation(c, s);
 
-    PointTrig trig(d);
     double sumX = 0, sumY = 0, sumR = 0;
     for (int r = 1; r <= runs; ++r) {
         const LscCircle circle = FitRuns(d, trig, {r}, d.TestRadius);

@@ -48,6 +48,8 @@ void RemoveTempCompensation(Case& c, const Settings& s);
 // mean centre (ErrorValues and LscResult, µm) and radius (LscResult.Radius, mm), and ISO 230-4 D
 // from runs 1 and 2 (0 with a single run). A case without runs is left as it is.
 void CalcLSC(Case& c, const Settings& s);
+// The same with the caller's point-angle tables (of the case's arc), to share with later stages.
+void CalcLSC(Case& c, const Settings& s, PointTrig& trig);
 
 // Building blocks on one run's trig table, for the stages that work on copies of the readings.
 struct RunSlice {

@@ -108,10 +108,16 @@ double RowAngle(int start, double step, int k)
 
 void RequireFinite(std::span<const float> values)
 {
-    for (float v : values)
-        if (!std::isfinite(v))
-            throw AppError::invalidCall(
-                QStringLiteral("The error model cannot be fitted: the arc and its points leave it singular"));
+    // 0 * v is NaN for an infinite or undefined v and 0 otherwise: one vectorised sum tells.
+    float probe = 0;
+    const float* v = values.data();
+    const std::size_t n = values.size();
+#pragma omp simd reduction(+ : probe)
+    for (std::size_t i = 0; i < n; ++i)
+        probe += 0.0f * v[i];
+    if (probe != 0.0f)
+        throw AppError::invalidCall(
+            QStringLiteral("The error model cannot be fitted: the arc and its points leave it singular"));
 }
 
 // ---- Residual -------------------------------------------------------------------------------
@@ -307,9 +313,9 @@ struct ModelFit {
     double sigma = 0;
 };
 
-// nullopt when the design matrix could not be built (already reported).
+// nullopt when the design matrix could not be built (its failure joins failures).
 std::optional<ModelFit> SolveModel(const Case& c, const Settings& settings, const Averaged& averaged,
-                                   Progress& progress)
+                                   Progress& progress, StepFailures& failures)
 {
     const ErrorParams& ev = c.Results.ErrorValues;
     const std::vector<float>& y = averaged.y;
@@ -319,11 +325,12 @@ std::optional<ModelFit> SolveModel(const Case& c, const Settings& settings, cons
     // The two large work matrices (about 1 MB each at 8001 points) stay allocated between fits:
     // faulting in fresh pages for them on every fit cost milliseconds.
     thread_local std::vector<float> xBuffer, pBuffer;
-    xBuffer.assign(static_cast<std::size_t>(n) * kModelColumns, 0.0f);
+    // Nothing reads past the columns the matrix fills: no need to clear it first.
+    xBuffer.resize(static_cast<std::size_t>(n) * kModelColumns);
     const std::span<float> X(xBuffer);
     ModelColumns col;
-    if (!CalcMatrix(c, direction, X, col, ev.PitchH, ev.PitchV))
-        return std::nullopt; // already reported
+    if (!failures.add(CalcMatrix(c, direction, X, col, ev.PitchH, ev.PitchV)))
+        return std::nullopt;
     const int m = col.Count;
     progress.setPercent(40);
 
@@ -340,8 +347,11 @@ std::optional<ModelFit> SolveModel(const Case& c, const Settings& settings, cons
     // three-sigma value in µm), so that a perfect fit still reports an uncertainty.
     const double floor = static_cast<float>(settings.ReliabilitySetting / 1000.0f / 3.0f);
     double sigma = floor;
-    if (n > m)
-        sigma = CheckedSqrt(floor * floor + static_cast<double>(GetResidual(P, X, y, m, n)) / (n - m));
+    if (n > m) {
+        float residual = 0;
+        failures.add(GetResidual(P, X, y, m, n, residual));
+        sigma = CheckedSqrt(floor * floor + static_cast<double>(residual) / (n - m));
+    }
     progress.setPercent(65);
 
     std::vector<float> G(static_cast<std::size_t>(m) * m, 0.0f);
@@ -512,7 +522,7 @@ void MapCoefficients(Case& c, const ModelFit& fit)
 
 // With the option flag the fitted scale mismatch leaves the readings, the circularity and the
 // minimum zone; it no longer takes part in the model traces.
-void RemoveScaleMismatch(Case& c, ModelFit& fit)
+void RemoveScaleMismatch(Case& c, ModelFit& fit, StepFailures& failures)
 {
     CaseData& d = c.Data;
     AnalysisResults& res = c.Results;
@@ -531,8 +541,8 @@ void RemoveScaleMismatch(Case& c, ModelFit& fit)
             }
         }
         fit.K[0] = 0;
-        CalcCircularity(c);
-        CalcMZC(c, res.MzcResult, 1, runs);
+        failures.add(CalcCircularity(c));
+        failures.add(CalcMZC(c, res.MzcResult, 1, runs, trig));
     }
 }
 
@@ -580,8 +590,15 @@ void TraceModel(Case& c, const ModelFit& fit, int direction)
 
 // ---- The fit ----------------------------------------------------------------------------------
 
+// Between the long stages of the fit: a stop asked for ends it with the cancelled error.
+void StopWhenAsked(const Progress& progress)
+{
+    if (progress.cancelRequested())
+        throw AppError::cancelled();
+}
+
 // Averaging, the pitch search, solving, mapping and traces, then the spikes and the spectrum.
-void FitErrorModel(Case& c, const Settings& settings, Progress& progress)
+void FitErrorModel(Case& c, const Settings& settings, Progress& progress, StepFailures& failures)
 {
     CaseData& d = c.Data;
     AnalysisResults& res = c.Results;
@@ -603,23 +620,25 @@ void FitErrorModel(Case& c, const Settings& settings, Progress& progress)
     progress.setPercent(5);
 
     if (d.Dynamic) {
-        GetPitchFit(c, &progress);
+        failures.add(GetPitchFit(c, failures, &progress));
     } else {
         ev.CyclicH = ev.CyclicV = 0;
         ev.PitchH = ev.PitchV = 0;
         ev.PhaseH = ev.PhaseV = 0;
     }
     progress.setPercent(25);
+    StopWhenAsked(progress);
 
-    const std::optional<ModelFit> solved = SolveModel(c, settings, averaged, progress);
+    const std::optional<ModelFit> solved = SolveModel(c, settings, averaged, progress, failures);
     if (!solved)
         return;
     ModelFit fit = *solved;
     const double sigma = fit.sigma;
     MapCoefficients(c, fit);
-    RemoveScaleMismatch(c, fit);
+    RemoveScaleMismatch(c, fit, failures);
     TraceModel(c, fit, direction);
     progress.setPercent(90);
+    StopWhenAsked(progress);
 
     ev.SpikeH = ev.SpikeV = 0;
     er.SpikeH = er.SpikeV = 0;
@@ -628,7 +647,7 @@ void FitErrorModel(Case& c, const Settings& settings, Progress& progress)
     progress.setPercent(95);
 
     if (d.Dynamic) {
-        CalcSpectrum(c);
+        failures.add(CalcSpectrum(c, failures));
         progress.setPercent(100);
     } else {
         ev.SlipH = ev.SlipV = 0;
@@ -652,9 +671,9 @@ int ReversalSignY(double a, bool counterClockwise)
     return counterClockwise ? SignIn(kSignYCcw, a) : SignIn(kSignYCw, a);
 }
 
-bool CalcMatrix(const Case& c, int direction, std::span<float> X, ModelColumns& col, double pitchH, double pitchV)
+Outcome CalcMatrix(const Case& c, int direction, std::span<float> X, ModelColumns& col, double pitchH, double pitchV)
 {
-    return RunTrapped(QStringLiteral("Formulae(CalcMatrix)"), [&] {
+    return Trapped(QStringLiteral("Formulae(CalcMatrix)"), [&] {
         const CaseData& d = c.Data;
         const int targets = d.MaxTargets;
         const bool both = direction == 0;
@@ -773,27 +792,29 @@ bool CalcMatrix(const Case& c, int direction, std::span<float> X, ModelColumns& 
     });
 }
 
-float GetResidual(std::span<const float> P, std::span<const float> X, std::span<const float> y, int m, int n)
+Outcome GetResidual(std::span<const float> P, std::span<const float> X, std::span<const float> y, int m, int n,
+                    float& residual)
 {
-    float result = 0;
-    RunTrapped(QStringLiteral("Formulae(GetResidual)"), [&] {
+    residual = 0;
+    return Trapped(QStringLiteral("Formulae(GetResidual)"), [&] {
         if (m < 1 || m > kMaxResidualColumns || n < 0)
             throw AppError::invalidCall();
         const auto mm = static_cast<std::size_t>(m), nn = static_cast<std::size_t>(n);
         if (P.size() < mm * nn || X.size() < mm * nn || y.size() < nn)
             throw AppError::subscriptOutOfRange();
-        result = CheckedSingle(kResidualKernels[mm](P.data(), X.data(), y.data(), nn));
+        residual = CheckedSingle(kResidualKernels[mm](P.data(), X.data(), y.data(), nn));
     });
-    return result;
 }
 
-bool CalcErrors(Case& c, const Settings& s, Progress& progress)
+Outcome CalcErrors(Case& c, const Settings& s, Progress& progress, StepFailures& failures)
 {
     BusyCursor busy;
     // A fit that fails half way leaves part new and part old values: never valid.
     c.Results.ResultsValid = false;
-    RunTrapped(QStringLiteral("Calculating errors"), [&] { FitErrorModel(c, s, progress); });
-    return c.Results.ResultsValid;
+    const Outcome fit = Trapped(QStringLiteral("Calculating errors"), [&] { FitErrorModel(c, s, progress, failures); });
+    if (fit.cancelled())
+        throw fit.error(); // not a failure of the fit: whoever runs the analysis asked it to stop
+    return fit;
 }
 
 } // namespace sarvo

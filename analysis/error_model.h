@@ -7,6 +7,7 @@
 //
 // Runs after the chain CalcLSC, CalcMeasurement (analysis/circle_fit.h, analysis/measurement.h).
 
+#include "analysis/step_failures.h"
 #include "core/case.h"
 #include "core/progress.h"
 #include "core/settings.h"
@@ -48,24 +49,30 @@ int ReversalSignY(double a, bool counterClockwise);
 // Fills the design matrix X for the averaged rows of the case: direction +1 (counter-clockwise
 // rows only), -1 (clockwise only) or 0 (a counter-clockwise block of MaxTargets rows, then a
 // clockwise block). X holds rows x 18 values, column after column (element (i, j) at
-// i + rows * j) and must come zeroed; rows is X.size() / 18. Which terms get a column follows
-// from static or dynamic, the directions, the arc and the pitches (0: no cyclic term). Reports
-// a failure with "Formulae(CalcMatrix)" and returns false.
-bool CalcMatrix(const Case& c, int direction, std::span<float> X, ModelColumns& columns, double pitchH,
+// i + rows * j); rows is X.size() / 18. Every element of the first columns.Count columns is
+// written, the other columns are left as they are. Which terms get a column follows from static
+// or dynamic, the directions, the arc and the pitches (0: no cyclic term). A failure is returned
+// at "Formulae(CalcMatrix)".
+Outcome CalcMatrix(const Case& c, int direction, std::span<float> X, ModelColumns& columns, double pitchH,
                 double pitchV);
 
 // Residual sum of squares of the least-squares fit y ~ X (P y): P is m x n (the left inverse
 // from KelvoxCalcPinv), X is n x at least m, both column after column. Accumulated in double.
-// Reports a failure with "Formulae(GetResidual)" and returns 0.
-float GetResidual(std::span<const float> P, std::span<const float> X, std::span<const float> y, int m, int n);
+// A failure is returned at "Formulae(GetResidual)" with residual 0.
+Outcome GetResidual(std::span<const float> P, std::span<const float> X, std::span<const float> y, int m, int n,
+                    float& residual);
 
 // The whole fit of the case (location text "Calculating errors"): error parameters and their
 // uncertainties, pitches, model traces, spikes, spectrum and vibration, then ResultsValid, which
-// is returned. Progress goes to progress. On a failure the message is shown, the remaining steps
-// are skipped and ResultsValid stays false; the fields written so far keep their new values.
+// is returned. Progress goes to progress. Its own failure is returned at "Calculating errors":
+// the remaining steps are skipped and ResultsValid stays false; the fields written so far keep
+// their new values. The failures of the steps it goes on past (the pitch search, the spectrum, a
+// residual) join failures. When the progress asks to stop (looked at between the pitch search,
+// the solution and the spikes) the fit throws the cancelled error, the fields written so far
+// changed: run it through AnalyseCase to keep the case as it was.
 //
 // At its start the fit clears every uncertainty and the axis profiles: a new fit never carries
 // the previous case's values.
-bool CalcErrors(Case& c, const Settings& s, Progress& progress);
+Outcome CalcErrors(Case& c, const Settings& s, Progress& progress, StepFailures& failures);
 
 } // namespace sarvo

@@ -12,10 +12,10 @@
 
 namespace sarvo {
 
-bool SetInfluence(Case& c)
+Outcome SetInfluence(Case& c)
 {
     AnalysisResults& res = c.Results;
-    return RunTrapped(QStringLiteral("Formulae(SetInfluence)"), [&] {
+    return Trapped(QStringLiteral("Formulae(SetInfluence)"), [&] {
         res.InfluenceOrder.fill(0);
         res.InfluenceValue.fill(0.0f);
         const ErrorParams& e = res.ErrorValues;

@@ -3,6 +3,7 @@
 // magnitudes (µm at the test radius), their order largest first and their translated names.
 
 #include "core/case.h"
+#include "core/outcome.h"
 
 namespace sarvo {
 
@@ -16,8 +17,8 @@ enum InfluenceCode : int {
 
 // Fills InfluenceValue (by code), InfluenceOrder (codes largest first; equal magnitudes keep the
 // order of an exchange sort, which is not a stable sort) and InfluenceName (by code: the
-// translated term followed by the plane's axis letter). Reports a failure with
-// "Formulae(SetInfluence)" and returns false; the magnitudes written so far stay.
-bool SetInfluence(Case& c);
+// translated term followed by the plane's axis letter). A failure is returned at
+// "Formulae(SetInfluence)"; the magnitudes written so far stay.
+Outcome SetInfluence(Case& c);
 
 } // namespace sarvo

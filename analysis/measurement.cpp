@@ -23,9 +23,9 @@ bool FullCircle(const CaseData& d)
 
 } // namespace
 
-bool CalcCircularity(Case& c)
+Outcome CalcCircularity(Case& c)
 {
-    return RunTrapped(QStringLiteral("Formulae(CalcCircularity)"), [&] {
+    return Trapped(QStringLiteral("Formulae(CalcCircularity)"), [&] {
         const CaseData& d = c.Data;
         const int runs = CheckedRunCount(d);
         bool seen = false;
@@ -70,9 +70,9 @@ bool CalcCircularity(Case& c)
     });
 }
 
-bool CalcISOH(Case& c, PointTrig& trig)
+Outcome CalcISOH(Case& c, PointTrig& trig)
 {
-    return RunTrapped(QStringLiteral("Formulae(CalcISOH)"), [&] {
+    return Trapped(QStringLiteral("Formulae(CalcISOH)"), [&] {
         IsoResults& iso = c.Results.Iso;
         iso.IsoH = 0;
         const CaseData& d = c.Data;
@@ -120,24 +120,24 @@ bool CalcISOH(Case& c, PointTrig& trig)
     });
 }
 
-bool CalcISOG(Case& c, PointTrig& trig)
+Outcome CalcISOG(Case& c, PointTrig& trig, StepFailures& failures)
 {
-    return RunTrapped(QStringLiteral("Formulae(CalcISOG)"), [&] {
+    return Trapped(QStringLiteral("Formulae(CalcISOG)"), [&] {
         const int runs = CheckedRunCount(c.Data);
         for (int r = 1; r <= runs; ++r) {
             // A fresh record per run: a failed search leaves 0, never the previous run's width.
             CircleResult zone;
-            CalcMZC(c, zone, r, r, trig);
+            failures.add(CalcMZC(c, zone, r, r, trig));
             c.Results.Iso.IsoG[static_cast<std::size_t>(r)] = zone.Circularity;
         }
     });
 }
 
-bool CalcISOF(Case& c, PointTrig& trig)
+Outcome CalcISOF(Case& c, PointTrig& trig, StepFailures& failures)
 {
-    return RunTrapped(QStringLiteral("Formulae(CalcISOF)"), [&] {
-        CalcISOH(c, trig);
-        CalcISOG(c, trig);
+    return Trapped(QStringLiteral("Formulae(CalcISOF)"), [&] {
+        failures.add(CalcISOH(c, trig));
+        failures.add(CalcISOG(c, trig, failures));
         const CaseData& d = c.Data;
         const int runs = CheckedRunCount(d);
         IsoResults& iso = c.Results.Iso;
@@ -175,25 +175,31 @@ bool CalcISOF(Case& c, PointTrig& trig)
     });
 }
 
-bool CalcISOF(Case& c)
+Outcome CalcISOF(Case& c, StepFailures& failures)
 {
     PointTrig trig(c.Data);
-    return CalcISOF(c, trig);
+    return CalcISOF(c, trig, failures);
 }
 
-bool CalcISOG(Case& c)
+Outcome CalcISOG(Case& c, StepFailures& failures)
 {
     PointTrig trig(c.Data);
-    return CalcISOG(c, trig);
+    return CalcISOG(c, trig, failures);
 }
 
-bool CalcISOH(Case& c)
+Outcome CalcISOH(Case& c)
 {
     PointTrig trig(c.Data);
     return CalcISOH(c, trig);
 }
 
-void CalcMeasurement(Case& c)
+void CalcMeasurement(Case& c, StepFailures& failures)
+{
+    PointTrig trig(c.Data);
+    CalcMeasurement(c, trig, failures);
+}
+
+void CalcMeasurement(Case& c, PointTrig& trig, StepFailures& failures)
 {
     CaseData& d = c.Data;
     const int runs = CheckedRunCount(d);
@@ -203,15 +209,14 @@ void CalcMeasurement(Case& c)
     const double x0 = c.Results.ErrorValues.CentreH / kMicrometresPerMm;
     const double y0 = c.Results.ErrorValues.CentreV / kMicrometresPerMm;
 
-    PointTrig trig(d);
-    CalcISOF(c, trig);
+    failures.add(CalcISOF(c, trig, failures));
     for (int r = 1; r <= runs; ++r) {
         const std::span<double> readings = RunReadings(d, r);
         RecentrePoints(readings, trig.forCount(static_cast<int>(readings.size())), x0, y0, d.TestRadius,
                        c.Results.LscResult.Radius);
     }
-    CalcCircularity(c);
-    CalcMZC(c, c.Results.MzcResult, 1, runs, trig);
+    failures.add(CalcCircularity(c));
+    failures.add(CalcMZC(c, c.Results.MzcResult, 1, runs, trig));
     c.Results.Iso.IsoGb = c.Results.MzcResult.Max - c.Results.MzcResult.Min;
 }
 

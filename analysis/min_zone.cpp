@@ -48,9 +48,20 @@ struct Extremes {
 // Index of the first element equal to value; the caller knows one is.
 std::size_t FirstEqual(const double* v, std::size_t n, double value)
 {
-    for (std::size_t i = 0; i < n; ++i)
-        if (v[i] == value)
-            return i;
+    // Blocks without it are passed over in one vectorised test.
+    constexpr std::size_t kBlock = 64;
+    for (std::size_t first = 0; first < n; first += kBlock) {
+        const std::size_t end = std::min(n, first + kBlock);
+        int found = 0;
+#pragma omp simd reduction(| : found)
+        for (std::size_t i = first; i < end; ++i)
+            found |= static_cast<int>(v[i] == value);
+        if (!found)
+            continue;
+        for (std::size_t i = first; i < end; ++i)
+            if (v[i] == value)
+                return i;
+    }
     return 0;
 }
 
@@ -144,7 +155,20 @@ struct LinearStep {
 // all points then either confirms the optimum or brings in the worst violators.
 class ZoneLp {
 public:
-    explicit ZoneLp(const Linearisation& lin) : lin_(lin), n_(lin.d.size()), isCandidate_(n_, 0) {}
+    // marks: at least one zero per point, kept between programmes; they are all zero again when
+    // the programme ends.
+    ZoneLp(const Linearisation& lin, std::vector<char>& marks) : lin_(lin), n_(lin.d.size()), isCandidate_(marks)
+    {
+        if (isCandidate_.size() < n_)
+            isCandidate_.resize(n_, 0);
+    }
+    ~ZoneLp()
+    {
+        for (std::size_t i : candidates_)
+            isCandidate_[i] = 0;
+    }
+    ZoneLp(const ZoneLp&) = delete;
+    ZoneLp& operator=(const ZoneLp&) = delete;
 
     // false when the points show fewer than three directions: the model then has no bounded step.
     bool solve(std::span<const std::size_t> hints, LinearStep& step)
@@ -343,9 +367,21 @@ private:
         }
         const double upper = dmin + top / scale;
         const double lower = dmin + (bottom + 1) / scale;
-        for (std::size_t i = 0; i < n_ && candidates_.size() < 4 * kBandTarget; ++i)
-            if (d[i] >= upper || d[i] <= lower)
-                addCandidate(i);
+        // Nearly every point lies between the bounds: a block without one outside is passed over
+        // in one vectorised test, and the others are taken in order as before.
+        constexpr std::size_t kBlock = 64;
+        for (std::size_t first = 0; first < n_ && candidates_.size() < 4 * kBandTarget; first += kBlock) {
+            const std::size_t end = std::min(n_, first + kBlock);
+            int outside = 0;
+#pragma omp simd reduction(| : outside)
+            for (std::size_t i = first; i < end; ++i)
+                outside |= static_cast<int>(d[i] >= upper) | static_cast<int>(d[i] <= lower);
+            if (!outside)
+                continue;
+            for (std::size_t i = first; i < end && candidates_.size() < 4 * kBandTarget; ++i)
+                if (d[i] >= upper || d[i] <= lower)
+                    addCandidate(i);
+        }
     }
 
     void addCandidate(std::size_t i)
@@ -473,7 +509,7 @@ private:
     std::array<std::size_t, 4> basis_{};
     double inverse_[4][4] = {};
     std::vector<std::size_t> candidates_;
-    std::vector<char> isCandidate_;
+    std::vector<char>& isCandidate_;
 };
 
 void CheckPoints(std::span<const double> x, std::span<const double> y)
@@ -571,7 +607,11 @@ ZoneFit MinimumZone(std::span<const double> x, std::span<const double> y, double
     CheckPoints(x, y);
     double cx = CheckedFinite(cx0);
     double cy = CheckedFinite(cy0);
-    Linearisation lin;
+    // The models of a large set run to megabytes: kept between searches, as faulting in fresh
+    // pages for them cost more than the search itself. Linearise overwrites every element.
+    thread_local Linearisation lin;
+    thread_local Linearisation trial;
+    thread_local std::vector<char> candidateMarks;
 
     if (x.size() == 2) {
         // Any centre on the perpendicular bisector gives width 0: take the one nearest the start.
@@ -592,10 +632,9 @@ ZoneFit MinimumZone(std::span<const double> x, std::span<const double> y, double
     // Every trial centre is linearised at once: the distances give its width, and the model at
     // an accepted centre is the one the next round needs.
     Linearise(x, y, cx, cy, lin);
-    Linearisation trial;
     std::vector<std::size_t> hints;
     for (int round = 0; round < kMaxRelinearisations && lin.width() > kGainTolerance; ++round) {
-        ZoneLp lp(lin);
+        ZoneLp lp(lin, candidateMarks);
         LinearStep step;
         if (!lp.solve(hints, step))
             break;
@@ -633,9 +672,9 @@ ZoneFit MinimumZone(std::span<const double> x, std::span<const double> y)
     return MinimumZone(x, y, cx, cy);
 }
 
-bool CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun, PointTrig& trig)
+Outcome CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun, PointTrig& trig)
 {
-    return RunTrapped(QStringLiteral("Formulae(CalcMZC)"), [&] {
+    return Trapped(QStringLiteral("Formulae(CalcMZC)"), [&] {
         const CaseData& d = c.Data;
         const int runs = CheckedRunCount(d);
         if (firstRun < 1 || lastRun > runs || firstRun > lastRun)
@@ -645,8 +684,10 @@ bool CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun, PointTrig
         std::size_t total = 0;
         for (int r = firstRun; r <= lastRun; ++r)
             total += static_cast<std::size_t>(CheckedTargets(d, r));
-        std::vector<double> x(total);
-        std::vector<double> y(total);
+        // Kept between calls like the search's own models; every element is written below.
+        thread_local std::vector<double> x, y;
+        x.resize(total);
+        y.resize(total);
         std::array<std::size_t, kRunSlots + 1> firstPoint{}; // index of point 0 of each run
         std::size_t k = 0;
         for (int r = firstRun; r <= lastRun; ++r) {
@@ -688,7 +729,7 @@ bool CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun, PointTrig
     });
 }
 
-bool CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun)
+Outcome CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun)
 {
     PointTrig trig(c.Data);
     return CalcMZC(c, result, firstRun, lastRun, trig);

@@ -4,6 +4,7 @@
 // stops when its steps get small often ends microns too wide on this non-smooth objective.
 
 #include "analysis/run_geometry.h"
+#include "core/outcome.h"
 #include "core/case.h"
 
 #include <span>
@@ -34,10 +35,10 @@ ZoneFit MinimumZone(std::span<const double> x, std::span<const double> y);
 // The minimum-zone circle of runs firstRun..lastRun (1..RunCount): the points lie at distance
 // LscResult.Radius + reading from the pivot at their point angles. Fills every field of result:
 // width, radius, the extremes measured from TestRadius with their run, point and angle, and the
-// centre (µm, ErrorValues' centre added back). Reports any error with "Formulae(CalcMZC)" and
-// then leaves result as it was; returns false in that case.
-bool CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun);
+// centre (µm, ErrorValues' centre added back). Any error is returned at "Formulae(CalcMZC)" and
+// then result is left as it was.
+Outcome CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun);
 // The same with the caller's point-angle tables.
-bool CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun, PointTrig& trig);
+Outcome CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun, PointTrig& trig);
 
 } // namespace sarvo

@@ -76,16 +76,21 @@ int SampleCount(std::span<const PitchSegment> segments)
 
 bool AllFinite(const std::vector<float>& values)
 {
-    for (float v : values)
-        if (!std::isfinite(v))
-            return false;
-    return true;
+    // 0 * v is NaN for an infinite or undefined v and 0 otherwise: one vectorised sum tells for
+    // all (the test runs once per candidate pitch over the whole pseudo-inverse).
+    float probe = 0;
+    const float* v = values.data();
+    const std::size_t n = values.size();
+#pragma omp simd reduction(+ : probe)
+    for (std::size_t i = 0; i < n; ++i)
+        probe += 0.0f * v[i];
+    return probe == 0.0f;
 }
 
 // The candidate whose cyclic model in the axis position leaves the smallest residual of the
 // detrended samples y; a later candidate wins only with a strictly smaller one. 0 when none fits.
 double BestPitch(const CaseData& d, std::span<const PitchSegment> segments, std::span<const float> y, bool vertical,
-                 double radius, const std::array<float, 19>& candidates)
+                 double radius, const std::array<float, 19>& candidates, StepFailures& failures)
 {
     const int runPoints = CheckedTargets(d, 1);
     const int n = static_cast<int>(y.size());
@@ -120,7 +125,8 @@ double BestPitch(const CaseData& d, std::span<const PitchSegment> segments, std:
         KelvoxCalcPinv(P.data(), X.data(), kCyclicColumns, n);
         if (!AllFinite(P))
             continue; // this candidate cannot be fitted; the others still can
-        const float r = GetResidual(P, X, y, kCyclicColumns, n);
+        float r = 0;
+        failures.add(GetResidual(P, X, y, kCyclicColumns, n, r));
         if (r < best) {
             best = r;
             found = pitch;
@@ -191,9 +197,9 @@ std::vector<PitchSegment> PitchSegments(const CaseData& d, int w, bool vertical)
     return segments;
 }
 
-bool GetPitchPrep(const CaseData& d, std::span<const PitchSegment> segments, std::vector<float>& y)
+Outcome GetPitchPrep(const CaseData& d, std::span<const PitchSegment> segments, std::vector<float>& y)
 {
-    return RunTrapped(QStringLiteral("Formulae(GetPitchPrep)"), [&] {
+    return Trapped(QStringLiteral("Formulae(GetPitchPrep)"), [&] {
         const std::span<const double> readings = RunReadings(d, 1);
         const int runPoints = static_cast<int>(readings.size());
         for (const PitchSegment& s : segments)
@@ -263,7 +269,7 @@ bool GetPitchPrep(const CaseData& d, std::span<const PitchSegment> segments, std
     });
 }
 
-bool GetPitchFit(Case& c, Progress* progress)
+Outcome GetPitchFit(Case& c, StepFailures& failures, Progress* progress)
 {
     ErrorParams& ev = c.Results.ErrorValues;
     // Every axis starts without a pitch: a failure or an axis without segments never keeps the
@@ -274,7 +280,7 @@ bool GetPitchFit(Case& c, Progress* progress)
         if (progress)
             progress->setPercent(percent);
     };
-    return RunTrapped(QStringLiteral("Formulae(GetPitchFit)"), [&] {
+    return Trapped(QStringLiteral("Formulae(GetPitchFit)"), [&] {
         const CaseData& d = c.Data;
         const std::array<float, 19> candidates = PitchConstants();
         const int w = PitchWindow(d.TestRadius);
@@ -288,11 +294,11 @@ bool GetPitchFit(Case& c, Progress* progress)
             const int n = SampleCount(segments);
             std::vector<float> y;
             // Too few samples to tell the cyclic model from the trend: the axis has no pitch.
-            const bool usable = n >= trend + kCyclicColumns && GetPitchPrep(d, segments, y);
+            const bool usable = n >= trend + kCyclicColumns && failures.add(GetPitchPrep(d, segments, y));
             report(vertical ? 20 : 10);
             if (usable) {
                 // Assigned by name: a packed field takes no reference.
-                const double pitch = BestPitch(d, segments, y, vertical, radius, candidates);
+                const double pitch = BestPitch(d, segments, y, vertical, radius, candidates, failures);
                 if (vertical)
                     ev.PitchV = pitch;
                 else

@@ -4,6 +4,7 @@
 // axis, so the samples there carry its screw error; a pitch is fitted as a cyclic error of that
 // period in the axis position, after the circle, ovality and reversal steps have been removed.
 
+#include "analysis/step_failures.h"
 #include "core/progress.h"
 #include "core/case.h"
 
@@ -37,14 +38,15 @@ std::vector<PitchSegment> PitchSegments(const CaseData& d, int w, bool vertical)
 
 // Removes the circle, the ovality, the two three-lobe terms and the reversal steps touched by
 // the segments from their samples of run 1 by least squares; y receives the residual, one value
-// per sample in segment order. Reports a failure with "Formulae(GetPitchPrep)" and returns false.
-bool GetPitchPrep(const CaseData& d, std::span<const PitchSegment> segments, std::vector<float>& y);
+// per sample in segment order. A failure is returned at "Formulae(GetPitchPrep)".
+Outcome GetPitchPrep(const CaseData& d, std::span<const PitchSegment> segments, std::vector<float>& y);
 
 // Sets ErrorValues.PitchH and PitchV to the candidate whose cyclic model leaves the smallest
 // residual over the axis's segments (the earlier candidate on a tie); 0 for an axis whose
 // segments hold too few samples for the model. The pitches are 0 from the start, so a failure
 // never leaves the previous case's. Updates the progress meter when given one (10, 15, 20).
-// Reports a failure with "Formulae(GetPitchFit)" and returns false.
-bool GetPitchFit(Case& c, Progress* progress = nullptr);
+// Its own failure is returned at "Formulae(GetPitchFit)"; those of the steps it goes on past (the
+// detrending, a residual) join failures.
+Outcome GetPitchFit(Case& c, StepFailures& failures, Progress* progress = nullptr);
 
 } // namespace sarvo

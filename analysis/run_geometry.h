@@ -24,6 +24,9 @@ std::span<const double> RunReadings(const CaseData& data, int run);
 struct RunTrig {
     std::vector<double> cos;
     std::vector<double> sin;
+    // The pseudo-inverse of the one-run circle fit, whose design matrix depends on these angles
+    // alone: solved at the first fit of a run of this count and shared by every later one.
+    mutable std::vector<float> circlePinv;
     int size() const { return static_cast<int>(cos.size()); }
 };
 

@@ -30,9 +30,9 @@ int Floor(double x)
 
 } // namespace
 
-bool HighPassOld(std::vector<float>& y, std::span<const float> x, float k)
+Outcome HighPassOld(std::vector<float>& y, std::span<const float> x, float k)
 {
-    return RunTrapped(QStringLiteral("Formulae(HighPassOld)"), [&] {
+    return Trapped(QStringLiteral("Formulae(HighPassOld)"), [&] {
         if (y.size() < x.size())
             throw AppError::subscriptOutOfRange();
         const float a = 1.0f - k;
@@ -42,9 +42,9 @@ bool HighPassOld(std::vector<float>& y, std::span<const float> x, float k)
     });
 }
 
-bool CalcVibration(Case& c, std::span<const float> y)
+Outcome CalcVibration(Case& c, std::span<const float> y)
 {
-    return RunTrapped(QStringLiteral("Formulae(CalcVibration)"), [&] {
+    return Trapped(QStringLiteral("Formulae(CalcVibration)"), [&] {
         const CaseData& d = c.Data;
         ErrorParams& ev = c.Results.ErrorValues;
         const int n = CheckedTargets(d, 1);
@@ -121,9 +121,9 @@ bool CalcVibration(Case& c, std::span<const float> y)
     });
 }
 
-bool CalcSpectrum(Case& c)
+Outcome CalcSpectrum(Case& c, StepFailures& failures)
 {
-    return RunTrapped(QStringLiteral("Formulae(CalcSpectrum)"), [&] {
+    return Trapped(QStringLiteral("Formulae(CalcSpectrum)"), [&] {
         const CaseData& d = c.Data;
         std::array<float, kSpectrumSize>& spectrum = c.Results.Spectrum;
         // Lines above this case's count never keep an earlier case's amplitudes.
@@ -144,7 +144,7 @@ bool CalcSpectrum(Case& c)
         // k = 5 R / n puts the cut-off near a wavelength of 2 pi^2 / 5, about 4 mm of path.
         const float k = CheckedSingle(d.TestRadius * 50.0 / 5.0 / (2.0 * n));
         std::vector<float> y(static_cast<std::size_t>(n), 0.0f);
-        HighPassOld(y, x, k);
+        failures.add(HighPassOld(y, x, k));
 
         std::vector<float> transform(2 * static_cast<std::size_t>(N), 0.0f);
         KelvoxDft(y.data(), transform.data(), N, CosTabZero(), SinTabZero());
@@ -155,7 +155,7 @@ bool CalcSpectrum(Case& c)
             const double im = transform[2 * static_cast<std::size_t>(line) + 1];
             spectrum[static_cast<std::size_t>(line)] = CheckedSingle(1000.0 * std::sqrt(re * re + im * im));
         }
-        CalcVibration(c, y);
+        failures.add(CalcVibration(c, y));
     });
 }
 

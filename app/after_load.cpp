@@ -1,7 +1,6 @@
 #include "app/after_load.h"
 
-#include "analysis/circle_fit.h"
-#include "analysis/measurement.h"
+#include "analysis/analyse_case.h"
 #include "app/app_context.h"
 #include "app/case_commands.h"
 #include "app/recent_files.h"
@@ -25,9 +24,17 @@ void RunAfterFileRead(bool ok, const QString& name)
     UpdateCaseCommands();
 
     BusyCursor busy;
-    Case& c = app().OpenCase;
-    CalcLSC(c, app().Settings);
-    CalcMeasurement(c);
+    {
+        NoProgress none;
+        const AnalysisOutcome analysis =
+            AnalyseCase(app().OpenCase, app().Settings, {.measurement = true}, none);
+        for (const Outcome& failure : analysis.stepFailures)
+            ReportOutcome(failure);
+        // An analysis that ends leaves the case unanalysed and closed; its error goes to the
+        // read's own handler, which reports it where it always has.
+        if (!analysis.ok())
+            throw analysis.outcome.error();
+    }
     app().State.CaseOpen = true;
     UpdateCaseCommands();
     AddRecentFile(app().Settings, name, 0);

@@ -38,6 +38,8 @@ public:
     // Sets the meter (0..100) and lets pending events run.
     virtual void progressSet(int percent) = 0;
     virtual void progressClose() = 0;
+    // Whether the user asked the computation under the progress window to stop.
+    virtual bool progressCancelRequested() const { return false; }
 };
 
 // Keeps the states it is told, so that the commands and tests can read them back. Every menu
@@ -62,6 +64,12 @@ public:
     }
     void progressSet(int percent) override { progressSteps_.push_back(percent); }
     void progressClose() override { progressOpen_ = false; }
+    // Asks to stop once the meter has been set `steps` times (negative: never).
+    void cancelAfterProgressSteps(int steps) { cancelAfterSteps_ = steps; }
+    bool progressCancelRequested() const override
+    {
+        return cancelAfterSteps_ >= 0 && progressSteps_.size() >= cancelAfterSteps_;
+    }
 
     bool menuEnabled(CommandId id) const { return valueOf(enabled_, id, true); }
     bool menuVisible(CommandId id) const { return valueOf(visible_, id, true); }
@@ -90,6 +98,7 @@ private:
     bool progressOpen_ = false;
     bool progressShown_ = false;
     QList<int> progressSteps_;
+    int cancelAfterSteps_ = -1;
 };
 
 AppShell& shell();
@@ -103,6 +112,7 @@ public:
     explicit ProgressScope(bool show) { shell().progressOpen(show); }
     ~ProgressScope() override { shell().progressClose(); }
     void setPercent(int percent) override { shell().progressSet(percent); }
+    bool cancelRequested() const override { return shell().progressCancelRequested(); }
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;
 };

@@ -6,6 +6,7 @@
 #include "app/recent_files.h"
 #include "casedb/case_load.h"
 #include "casedb/sql_error.h"
+#include "core/outcome.h"
 #include "core/progress.h"
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
@@ -23,6 +24,8 @@ bool LoadProgramCase(int32_t measId)
         return false;
     }
     const casedb::LoadResult result = casedb::LoadCase(*store, measId, a.OpenCase, a.Settings);
+    for (const Outcome& failure : result.stepFailures)
+        ReportOutcome(failure);
     if (!result.ok) {
         ReportError(casedb::kLoadCaseLocation, result.error());
         return false;

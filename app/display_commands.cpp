@@ -1,6 +1,6 @@
 #include "app/display_commands.h"
 
-#include "analysis/influence.h"
+#include "analysis/analyse_case.h"
 #include "app/app_context.h"
 #include "app/app_shell.h"
 #include "app/case_commands.h"
@@ -102,7 +102,11 @@ void ShowProgramResults()
         if (!c.Results.ResultsValid)
             RunErrorFit(c);
         QCoreApplication::processEvents();
-        SetInfluence(c);
+        NoProgress none;
+        const AnalysisOutcome ranking = AnalyseCase(c, app().Settings, {.ranking = true}, none);
+        for (const Outcome& failure : ranking.stepFailures)
+            ReportOutcome(failure);
+        ReportOutcome(ranking.outcome);
         QWidget* loaded = windows().ensureLoaded(WindowId::Results);
         if (auto* window = qobject_cast<display::ResultsWindow*>(loaded))
             window->fill(display::BuildResultsView(c, app().Units, app().Settings));

@@ -1,6 +1,6 @@
 #include "app/fit_command.h"
 
-#include "analysis/error_model.h"
+#include "analysis/analyse_case.h"
 #include "app/app_context.h"
 #include "app/app_shell.h"
 #include "app/case_commands.h"
@@ -10,11 +10,16 @@ namespace sarvo {
 
 bool RunErrorFit(Case& c)
 {
-    bool valid = false;
+    AnalysisOutcome fit;
     {
         ProgressScope progress(!app().State.BatchRunning);
-        valid = CalcErrors(c, app().Settings, progress);
+        fit = AnalyseCase(c, app().Settings, {.errorModel = true}, progress);
     }
+    for (const Outcome& failure : fit.stepFailures)
+        ReportOutcome(failure);
+    if (!fit.cancelled())
+        ReportOutcome(fit.outcome);
+    const bool valid = fit.ok() && c.Results.ResultsValid;
     UpdateCaseCommands();
     if (valid && app().State.GraphShown && shell().isMenuChecked(CommandId::Combine))
         DrawGraph(WindowId::Graph);

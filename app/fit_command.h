@@ -8,8 +8,8 @@ namespace sarvo {
 
 // Fits the error model of the case with the program's settings, the progress window open for
 // the duration (shown unless a batch import runs). A successful fit enables the commands that
-// need results and redraws the graph when it shows the combined model. True when the results
-// are valid.
+// need results and redraws the graph when it shows the combined model. A fit stopped from the
+// progress window leaves the case as it was. True when the results are valid.
 bool RunErrorFit(Case& c);
 
 } // namespace sarvo

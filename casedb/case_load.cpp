@@ -1,8 +1,6 @@
 #include "casedb/case_load.h"
 
-#include "analysis/kelvox_binding.h"
-#include "analysis/trig_tables.h"
-#include "analysis/vibration.h"
+#include "analysis/analyse_case.h"
 #include "casedb/case_columns.h"
 #include "casedb/sql_error.h"
 #include "casedb/stored_row.h"
@@ -131,47 +129,6 @@ void readReliability(const StoredRow& row, ErrorParams& reliability)
     }
 }
 
-// The record the curve is computed from: the stored parameters as the library wants them.
-ErrorParams CurveParams(const Case& c)
-{
-    const ErrorParams& e = c.Results.ErrorValues;
-    ErrorParams w = e;
-    if (c.Header[HdrPlane] == QLatin1String("xz")) {
-        w.StraightH = -e.StraightH;
-        w.Back90 = e.Back270;
-        w.Back270 = e.Back90;
-        w.PlayH = -e.PlayH;
-        w.PlayV = -e.PlayV;
-    }
-    w.CentreH = 0;
-    w.CentreV = 0;
-    w.ScaleH = (e.ScaleH - e.ScaleV) * c.Results.LscResult.Radius / 1000;
-    w.ScaleV = -w.ScaleH;
-    w.Random = 0;
-    w.PolarVibration = 0;
-    return w;
-}
-
-// The analysis curve (and, for a dynamic case, the spectrum) of a case loaded with results,
-// computed afresh from its stored results.
-void RegenerateAnalysis(Case& c)
-{
-    CaseData& d = c.Data;
-    AnalysisResults& res = c.Results;
-    const ErrorParams working = CurveParams(c);
-    if (d.Dynamic)
-        CalcSpectrum(c); // reports its own failure
-    else
-        res.Spectrum.fill(0);
-    res.AnalysisCurve.clear();
-    KelvoxCalcDBB(res.AnalysisCurve.degreeZero(), d.Dynamic ? -1 : 0, d.TestRadius,
-                  LeadingNumber(c.Header[HdrFeedrate]), &working, CosTabZero(), SinTabZero(), d.StartAngle,
-                  int32_t(d.StopAngle) + 1, res.AnalysisStep, res.ProfileH.data(), res.ProfileV.data());
-    res.AnalysisCurveCount = 2;
-    res.AnalysisCurveDir[1] = -1;
-    res.AnalysisCurveDir[2] = 1;
-}
-
 // What the stored columns imply: the sweep and the analysis step.
 void deriveAngles(CaseData& d, AnalysisResults& res)
 {
@@ -188,7 +145,8 @@ void deriveAngles(CaseData& d, AnalysisResults& res)
 }
 
 // Fills a fresh case from the stored rows; raises AppError on anything missing or out of range.
-void ReadCase(const CaseStore& store, int32_t measId, Case& c)
+// The failures of the regenerated traces that let the load go on are kept in stepFailures.
+void ReadCase(const CaseStore& store, int32_t measId, Case& c, StepFailures& stepFailures)
 {
     ReadTransaction transaction(store.database());
 
@@ -211,7 +169,13 @@ void ReadCase(const CaseStore& store, int32_t measId, Case& c)
     }
     readRuns(store, measId, c, true);
     c.Results.ResultsValid = true;
-    RegenerateAnalysis(c);
+
+    NoProgress none;
+    const AnalysisOutcome traces = AnalyseCase(c, Settings{}, {.storedTraces = true}, none);
+    for (const Outcome& failure : traces.stepFailures)
+        stepFailures.add(failure);
+    if (!traces.ok())
+        throw traces.outcome.error();
 }
 
 } // namespace
@@ -225,7 +189,7 @@ LoadResult LoadCase(const CaseStore& store, int32_t measId, Case& target, Settin
         // A fresh case: nothing of the case open before (readings past the stored ones, results
         // of a case stored without them) may show as part of the stored one.
         auto scratch = std::make_unique<Case>();
-        ReadCase(store, measId, *scratch);
+        ReadCase(store, measId, *scratch, result.stepFailures);
         result.withResults = scratch->Results.ResultsValid;
         target = std::move(*scratch);
         settings.ScaleFactor = target.Data.ScaleFactor;

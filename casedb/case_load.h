@@ -4,6 +4,7 @@
 // (and, for a dynamic case, the spectrum) computed afresh from the stored results. The open case
 // is replaced only when all of that worked, so a removed or damaged case leaves it as it was.
 
+#include "analysis/step_failures.h"
 #include "casedb/case_store.h"
 #include "casedb/stored_row.h"
 #include "core/case.h"
@@ -26,6 +27,9 @@ struct LoadResult {
     bool withResults = false; // the stored case carries results (Calced)
     int number = 0;           // a failure: the error number
     QString message;          // a failure: the description
+    // Failures of the regenerated traces the load went on past (the spectrum's), to be reported
+    // in this order.
+    StepFailures stepFailures;
     AppError error() const { return AppError(number, message); }
 };
 

@@ -3,7 +3,9 @@
 // from the bar's geometry, a double-precision least-squares circle (Eigen) and a brute-force
 // minimum-zone search on a refined grid.
 
+#include "analysis/step_failures.h"
 #include "core/case.h"
+#include "core/outcome.h"
 #include "core/settings.h"
 #include "analysis/trig_tables.h"
 
@@ -18,6 +20,19 @@
 #include <vector>
 
 namespace sarvo::test {
+
+// Does with outcomes what the program does: the failures a step went on past are reported, then
+// its own, so that a test reads the messages a user would meet. True when the step succeeded.
+struct Reporter {
+    StepFailures failures;
+    bool operator()(const Outcome& own = {})
+    {
+        for (const Outcome& failure : failures)
+            ReportOutcome(failure);
+        failures = {};
+        return ReportOutcome(own);
+    }
+};
 
 inline double Radians(double degrees)
 {

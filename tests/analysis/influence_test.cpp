@@ -114,7 +114,7 @@ TEST_F(Influence, ZeroRadiusIsReported)
     c.Results.LscResult.Radius = 0;
     c.Results.ErrorValues.CyclicV = 4;
     c.Results.ErrorValues.SlipH = 6;
-    EXPECT_FALSE(SetInfluence(c));
+    EXPECT_FALSE(ReportOutcome(SetInfluence(c)));
     EXPECT_EQ(c.Results.InfluenceValue[InfCyclicV], 4.0f);
     EXPECT_EQ(c.Results.InfluenceValue[InfSlipH], 0.0f);
     ASSERT_EQ(prompts.messages.size(), 1u);

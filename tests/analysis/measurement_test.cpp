@@ -42,7 +42,9 @@ Case TwoDirectionCase(double ex, double ey, int n1 = 360, int n2 = 360, int star
 void Analyse(Case& c)
 {
     CalcLSC(c, BaseSettings());
-    CalcMeasurement(c);
+    Reporter report;
+    CalcMeasurement(c, report.failures);
+    report();
 }
 
 // Every figure of merit the stage produces, µm.
@@ -302,7 +304,8 @@ TEST_F(Measurement, EachStageReportsItsOwnFailureAndTheOthersGoOn)
     c.Results.Iso.IsoFmax[2] = 99;
     c.Data.Readings(2, 17) = NAN;
 
-    ASSERT_TRUE(CalcISOF(c) == false);
+    Reporter report;
+    ASSERT_TRUE(report(CalcISOF(c, report.failures)) == false);
     ASSERT_EQ(prompts.messages.size(), 3u);
     EXPECT_TRUE(prompts.messages[0].text.endsWith("Formulae(CalcISOH)."));
     EXPECT_TRUE(prompts.messages[1].text.endsWith("Formulae(CalcMZC)."));
@@ -312,12 +315,12 @@ TEST_F(Measurement, EachStageReportsItsOwnFailureAndTheOthersGoOn)
     EXPECT_NEAR(c.Results.Iso.IsoFmax[1], (kPath - 150 + kLobe) * 1000, 1e-4);
     EXPECT_EQ(c.Results.Iso.IsoFmax[2], 99); // F stopped at run 2
 
-    EXPECT_FALSE(CalcCircularity(c));
+    EXPECT_FALSE(ReportOutcome(CalcCircularity(c)));
     EXPECT_TRUE(prompts.messages.back().text.endsWith("Formulae(CalcCircularity)."));
 
     // The re-centring of the measurement stage traps nothing: its error goes to the caller.
     prompts.messages.clear();
-    EXPECT_THROW(CalcMeasurement(c), AppError);
+    EXPECT_THROW(CalcMeasurement(c, report.failures), AppError);
 }
 
 TEST_F(Measurement, CaseWithoutRunsIsLeftAsItIs)
@@ -325,7 +328,8 @@ TEST_F(Measurement, CaseWithoutRunsIsLeftAsItIs)
     Case c;
     c.Results.LscResult.Circularity = 4;
     c.Results.Iso.IsoGb = 6;
-    CalcMeasurement(c);
+    StepFailures failures;
+    CalcMeasurement(c, failures);
     EXPECT_EQ(c.Results.LscResult.Circularity, 4);
     EXPECT_EQ(c.Results.Iso.IsoGb, 6);
 }

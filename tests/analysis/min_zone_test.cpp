@@ -260,7 +260,9 @@ TEST_F(MinZone, CaseWidthsMatchTheBruteForceReference)
             EXPECT_LE(zone.Circularity, ref.width / kUm + 1e-6);
             EXPECT_NEAR(zone.Circularity, ref.width / kUm, 0.01);
         }
-        CalcMeasurement(c);
+        Reporter report;
+        CalcMeasurement(c, report.failures);
+        report();
         CasePoints(c, 1, 2, c.Results.LscResult.Radius, x, y);
         const GridZone ref = ReferenceMinimumZone(x, y, 0, 0, 0.05);
         EXPECT_NEAR(c.Results.Iso.IsoGb, ref.width / kUm, 0.01);
@@ -277,14 +279,14 @@ TEST_F(MinZone, FailureIsReportedAndLeavesTheResult)
     const CircleResult before = zone;
 
     c.Data.Readings(2, 7) = NAN;
-    EXPECT_FALSE(CalcMZC(c, zone, 1, 2));
+    EXPECT_FALSE(ReportOutcome(CalcMZC(c, zone, 1, 2)));
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_TRUE(prompts.messages[0].text.endsWith("Formulae(CalcMZC).")) << prompts.messages[0].text.toStdString();
     EXPECT_EQ(zone.Circularity, before.Circularity);
     EXPECT_EQ(zone.MaxRun, before.MaxRun);
 
     // Runs beyond the case's count: subscript out of range.
-    EXPECT_FALSE(CalcMZC(c, zone, 1, 3));
+    EXPECT_FALSE(ReportOutcome(CalcMZC(c, zone, 1, 3)));
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_TRUE(prompts.messages[1].text.startsWith("9:"));
     EXPECT_EQ(zone.Circularity, before.Circularity);

@@ -75,8 +75,10 @@ inline Settings FitSettings()
 inline bool AnalyseAndFit(Case& c, Progress& progress, const Settings& s = FitSettings())
 {
     CalcLSC(c, s);
-    CalcMeasurement(c);
-    return CalcErrors(c, s, progress);
+    Reporter report;
+    CalcMeasurement(c, report.failures);
+    report(CalcErrors(c, s, progress, report.failures));
+    return c.Results.ResultsValid;
 }
 
 inline bool AnalyseAndFit(Case& c, const Settings& s = FitSettings())

@@ -15,7 +15,10 @@ using namespace sarvo::test;
 
 namespace {
 
-class PitchSearch : public CoreTest {};
+class PitchSearch : public CoreTest {
+protected:
+    Reporter report;
+};
 
 // One counter-clockwise run at the given number of points over the arc.
 Case RunCase(int start, int sweep, int points, std::function<double(double)> shape = {})
@@ -129,7 +132,7 @@ TEST_F(PitchSearch, FindsTheScrewPitchOfEachAxis)
         return 0.002 * std::cos(t) * std::sin(2 * M_PI * x / pitchH)
             + 0.0015 * std::sin(t) * std::sin(2 * M_PI * y / pitchV + 0.7) + 0.004 * std::cos(2 * t);
     });
-    ASSERT_TRUE(GetPitchFit(c));
+    ASSERT_TRUE(report(GetPitchFit(c, report.failures)));
     EXPECT_FLOAT_EQ(c.Results.ErrorValues.PitchH, pitchH);
     EXPECT_FLOAT_EQ(c.Results.ErrorValues.PitchV, pitchV);
 }
@@ -141,14 +144,14 @@ TEST_F(PitchSearch, TiesKeepTheFirstCandidateAndFailuresLeaveNoPitch)
     Case c = RunCase(0, 360, 360);
     for (int j = 0; j < 360; ++j)
         c.Data.Readings(1, j) = 0;
-    ASSERT_TRUE(GetPitchFit(c));
+    ASSERT_TRUE(report(GetPitchFit(c, report.failures)));
     // By value: gtest would bind references to the packed fields.
     EXPECT_EQ(double(c.Results.ErrorValues.PitchH), PitchConstants()[1]);
     EXPECT_EQ(double(c.Results.ErrorValues.PitchV), PitchConstants()[1]);
 
     c.Data.TestRadius = 0;
     c.Results.ErrorValues.PitchH = c.Results.ErrorValues.PitchV = 10;
-    EXPECT_FALSE(GetPitchFit(c));
+    EXPECT_FALSE(report(GetPitchFit(c, report.failures)));
     EXPECT_EQ(double(c.Results.ErrorValues.PitchH), 0);
     EXPECT_EQ(double(c.Results.ErrorValues.PitchV), 0);
     ASSERT_EQ(prompts.messages.size(), 1u);

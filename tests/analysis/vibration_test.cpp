@@ -14,7 +14,10 @@ using namespace sarvo::test;
 
 namespace {
 
-class Spectrum : public CoreTest {};
+class Spectrum : public CoreTest {
+protected:
+    Reporter report;
+};
 
 // Run 1 of n points over the full circle, radius 150, reading f(index, angle in degrees).
 Case RunOf(int n, const std::function<double(int, double)>& f)
@@ -48,7 +51,7 @@ TEST_F(Spectrum, SineAppearsOnItsLine)
     constexpr double kAmplitude = 0.001;
     Case c = RunOf(8001, [](int i, double) { return kAmplitude * std::sin(2 * M_PI * 40 * i / 256.0); });
     c.Results.Spectrum.fill(5);
-    ASSERT_TRUE(CalcSpectrum(c));
+    ASSERT_TRUE(report(CalcSpectrum(c, report.failures)));
     const auto& s = c.Results.Spectrum;
     EXPECT_EQ(s[0], 127);
     EXPECT_EQ(std::max_element(s.begin() + 1, s.begin() + 128) - s.begin(), 40);
@@ -60,7 +63,7 @@ TEST_F(Spectrum, LineCountFollowsThePointsAndDirectCurrentIsBlocked)
 {
     for (auto [points, lines] : {std::pair{1000, 127}, std::pair{200, 63}, std::pair{2, 0}}) {
         Case c = RunOf(points, [](int, double) { return 0.004; });
-        ASSERT_TRUE(CalcSpectrum(c));
+        ASSERT_TRUE(report(CalcSpectrum(c, report.failures)));
         EXPECT_EQ(c.Results.Spectrum[0], lines);
         EXPECT_TRUE(std::all_of(c.Results.Spectrum.begin() + 1, c.Results.Spectrum.end(), [](float v) { return v == 0; }));
     }
@@ -69,7 +72,7 @@ TEST_F(Spectrum, LineCountFollowsThePointsAndDirectCurrentIsBlocked)
     one.Results.Spectrum.fill(5);
     one.Results.ErrorValues.Random = one.Results.ErrorValues.SlipH = 3;
     one.Results.ErrorValues.VibrationAngle = 40;
-    ASSERT_TRUE(CalcSpectrum(one));
+    ASSERT_TRUE(report(CalcSpectrum(one, report.failures)));
     EXPECT_EQ(one.Results.Spectrum[0] + one.Results.Spectrum[1], 0);
     EXPECT_EQ(one.Results.ErrorValues.Random + one.Results.ErrorValues.SlipH, 0);
     // By value: gtest would bind references to the packed fields.
@@ -79,7 +82,7 @@ TEST_F(Spectrum, LineCountFollowsThePointsAndDirectCurrentIsBlocked)
 TEST_F(Spectrum, FlatRunHasNoVibration)
 {
     Case c = RunOf(8001, [](int, double) { return 0.002; });
-    ASSERT_TRUE(CalcSpectrum(c));
+    ASSERT_TRUE(report(CalcSpectrum(c, report.failures)));
     const ErrorParams& e = c.Results.ErrorValues;
     EXPECT_EQ(double(e.Random), 0);
     EXPECT_EQ(double(e.SlipH), 0);
@@ -94,14 +97,14 @@ TEST_F(Spectrum, FlatRunHasNoVibration)
 TEST_F(Spectrum, LocalScatterGivesDirectionalVibrationAndStickSlip)
 {
     Case polar = NoisyRun(0.0001, 0.002, {60, 240});
-    ASSERT_TRUE(CalcSpectrum(polar));
+    ASSERT_TRUE(report(CalcSpectrum(polar, report.failures)));
     const ErrorParams& p = polar.Results.ErrorValues;
     EXPECT_EQ(p.VibrationAngle % 180, 60); // a direction: 60 and 240 degrees alike
     EXPECT_NEAR(p.PolarVibration, 12, 3);
     EXPECT_EQ(double(p.SlipH), 0.01);
 
     Case slip = NoisyRun(0.0001, 0.002, {15, 165, 195, 345});
-    ASSERT_TRUE(CalcSpectrum(slip));
+    ASSERT_TRUE(report(CalcSpectrum(slip, report.failures)));
     const ErrorParams& s = slip.Results.ErrorValues;
     EXPECT_NEAR(s.SlipH, 12, 3);
     EXPECT_EQ(double(s.SlipV), 0.01);

@@ -1,7 +1,6 @@
 // The results window and the case-information panel as the program shows them: filled from the
 // open case, refilled in the new units, and the case view closing with its windows and commands.
-#include "analysis/circle_fit.h"
-#include "analysis/measurement.h"
+#include "analysis/analyse_case.h"
 #include "app/app_context.h"
 #include "app/case_commands.h"
 #include "app/display_commands.h"
@@ -49,8 +48,9 @@ protected:
         test::FillTwoWayCircle(c, true);
         c.Header[HdrFeedrate] = "1000";
         c.Header[HdrMachine] = "Mill 3";
-        CalcLSC(c, app().Settings);
-        CalcMeasurement(c);
+        NoProgress none;
+        const AnalysisOutcome analysis = AnalyseCase(c, app().Settings, {.measurement = true}, none);
+        ASSERT_TRUE(analysis.ok() && analysis.stepFailures.empty());
         app().State.CaseOpen = true;
         UpdateCaseCommands();
     }

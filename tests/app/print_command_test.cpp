@@ -2,8 +2,7 @@
 // fitted case, the command and the graph window's Print button open "frmPrint" modally, the
 // window takes the graph window's view, and a confirmed print writes the report of the open
 // case into the chosen PDF while the case-information panel shows the comment typed.
-#include "analysis/circle_fit.h"
-#include "analysis/measurement.h"
+#include "analysis/analyse_case.h"
 #include "app/app_context.h"
 #include "app/case_commands.h"
 #include "app/display_commands.h"
@@ -63,8 +62,9 @@ protected:
         c.Header[HdrFilename] = QStringLiteral("/measurements/mill 3.rtb");
         c.Header[HdrComment] = QStringLiteral("first");
         c.Header[HdrFeedrate] = "1000";
-        CalcLSC(c, app().Settings);
-        CalcMeasurement(c);
+        NoProgress none;
+        const AnalysisOutcome analysis = AnalyseCase(c, app().Settings, {.measurement = true}, none);
+        ASSERT_TRUE(analysis.ok() && analysis.stepFailures.empty());
         app().State.CaseOpen = true;
         UpdateCaseCommands();
     }

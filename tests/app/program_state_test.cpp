@@ -1,8 +1,7 @@
 // The program's side of the ground floor and the fit: the settings file with the toolbar and
 // menus, the units with their check marks, the kept answer of a question, the error-model fit as
 // a command and the start values of the program state.
-#include "analysis/circle_fit.h"
-#include "analysis/measurement.h"
+#include "analysis/analyse_case.h"
 #include "analysis/trig_tables.h"
 #include "app/app_context.h"
 #include "app/app_shell.h"
@@ -13,6 +12,7 @@
 #include "core/language_db.h"
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
+#include "tests/analysis/same_case.h"
 #include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
 
@@ -212,8 +212,9 @@ protected:
         Case& c = app().OpenCase;
         test::FillTwoWayCircle(c, true);
         c.Header[HdrFeedrate] = "1000";
-        CalcLSC(c, app().Settings);
-        CalcMeasurement(c);
+        NoProgress none;
+        const AnalysisOutcome analysis = AnalyseCase(c, app().Settings, {.measurement = true}, none);
+        ASSERT_TRUE(analysis.ok() && analysis.stepFailures.empty());
         app().State.CaseOpen = true;
     }
 
@@ -280,6 +281,29 @@ TEST_F(ProgramFit, AFailedFitLeavesTheResultsInvalidAndTheFittedCommandsOff)
     EXPECT_FALSE(recordingShell.buttonEnabled(ButtonId::SaveDb));
     EXPECT_TRUE(recordingShell.menuEnabled(CommandId::SaveToFile)); // the case is still open
     EXPECT_EQ(redraws, 0);
+}
+
+// Stopped from the progress window before the fit or half way through it, the fit leaves the
+// open case as it was, shows nothing and enables none of the fitted commands.
+TEST_F(ProgramFit, AStoppedFitLeavesTheOpenCaseAsItWas)
+{
+    openAnalysedCircle();
+    const Case before = app().OpenCase;
+    for (int steps : {0, 1}) {
+        for (CommandId id : kFitCommands)
+            recordingShell.setMenuEnabled(id, false);
+        recordingShell.cancelAfterProgressSteps(steps);
+        EXPECT_FALSE(RunErrorFit(app().OpenCase));
+        EXPECT_TRUE(test::SameAnalysis(app().OpenCase, before)) << steps;
+        EXPECT_TRUE(prompts.messages.empty());
+        EXPECT_FALSE(recordingShell.progressIsOpen());
+        for (CommandId id : kFitCommands)
+            EXPECT_FALSE(recordingShell.menuEnabled(id)) << CommandName(id).toStdString();
+    }
+    // The second stop came after the fit had begun on its copy: let run, it fits the case.
+    recordingShell.cancelAfterProgressSteps(-1);
+    EXPECT_TRUE(RunErrorFit(app().OpenCase));
+    EXPECT_FALSE(test::SameAnalysis(app().OpenCase, before));
 }
 
 // ---- The program state's start values ----

@@ -98,6 +98,7 @@
 #include <optional>
 #include <string>
 
+#include "analysis/analyse_case.h"
 #include "analysis/error_model.h"
 #include "analysis/influence.h"
 
@@ -107,13 +108,17 @@ namespace {
 
 // The program's analysis of a case it read (the after-load stages), then what the results
 // window runs before it shows it: the error-model fit and the ranking.
+// Step failures are reported as the program reports them; an error that ends the analysis is
+// thrown.
 void Analyse(Case& c, const Settings& settings)
 {
-    CalcLSC(c, settings);
-    CalcMeasurement(c);
     NoProgress progress;
-    CalcErrors(c, settings, progress);
-    SetInfluence(c);
+    const AnalysisOutcome analysis =
+        AnalyseCase(c, settings, {.measurement = true, .errorModel = true, .ranking = true}, progress);
+    for (const Outcome& failure : analysis.stepFailures)
+        ReportOutcome(failure);
+    if (!analysis.ok())
+        throw analysis.outcome.error();
 }
 
 // Messages go to stderr; the "more files?" question is answered from the remaining arguments.
@@ -469,6 +474,8 @@ int LoadFromDb(const QString& which, const QString& appPath, Case& openCase, Set
     try {
         store.open(appPath + QLatin1String(casedb::kCaseDbFileName), {.readOnly = true, .createWhenMissing = false});
         const casedb::LoadResult r = casedb::LoadCase(store, StoredCaseId(store, which), openCase, settings);
+        for (const Outcome& failure : r.stepFailures)
+            ReportOutcome(failure);
         if (r.ok) {
             printHeader(openCase.Header);
             printData(openCase.Data);
