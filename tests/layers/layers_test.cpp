@@ -1,6 +1,7 @@
 // The layers of the code base, read from the #include lines of every source file: a file
 // includes only its own layer or lower ones, the logic folders never include each other in a
-// circle, and no Qt Widgets header appears below gui/.
+// circle, and no Qt Widgets header appears below gui/. Below the windows nothing reports or
+// asks the user: the ground floor and the logic return outcomes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,6 +24,12 @@ namespace {
 enum Layer { Kelvox, Core, Logic, Gui, SubsystemUi, App };
 
 const std::vector<std::string> kLogicFolders = {"analysis", "casedb", "files", "display", "gauge"};
+
+struct SourceLine {
+    std::string file; // relative to the source root
+    int line;
+    std::string text;
+};
 
 struct Include {
     std::string file; // relative to the source root
@@ -64,10 +71,10 @@ Layer layerOf(const std::string& unit)
     return Logic;
 }
 
-std::vector<Include> readIncludes()
+// Every line of every source file of the layer folders.
+std::vector<SourceLine> readSources()
 {
-    static const std::regex include(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
-    std::vector<Include> found;
+    std::vector<SourceLine> found;
     const fs::path root(SARVOTEX_SOURCE_DIR);
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
         const auto& entry = *it;
@@ -87,12 +94,20 @@ std::vector<Include> readIncludes()
         std::ifstream in(entry.path());
         std::string text;
         int number = 0;
-        while (std::getline(in, text)) {
-            ++number;
-            std::smatch m;
-            if (std::regex_search(text, m, include))
-                found.push_back({relative, number, m[2].str(), m[1].str() == "\""});
-        }
+        while (std::getline(in, text))
+            found.push_back({relative, ++number, text});
+    }
+    return found;
+}
+
+std::vector<Include> includesOf(const std::vector<SourceLine>& sources)
+{
+    static const std::regex include(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
+    std::vector<Include> found;
+    for (const SourceLine& source : sources) {
+        std::smatch m;
+        if (std::regex_search(source.text, m, include))
+            found.push_back({source.file, source.line, m[2].str(), m[1].str() == "\""});
     }
     return found;
 }
@@ -117,10 +132,20 @@ std::string where(const Include& inc)
 
 class Layers : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { includes = new std::vector<Include>(readIncludes()); }
-    static void TearDownTestSuite() { delete includes; }
+    static void SetUpTestSuite()
+    {
+        sources = new std::vector<SourceLine>(readSources());
+        includes = new std::vector<Include>(includesOf(*sources));
+    }
+    static void TearDownTestSuite()
+    {
+        delete includes;
+        delete sources;
+    }
+    static std::vector<SourceLine>* sources;
     static std::vector<Include>* includes;
 };
+std::vector<SourceLine>* Layers::sources = nullptr;
 std::vector<Include>* Layers::includes = nullptr;
 
 } // namespace
@@ -197,4 +222,24 @@ TEST_F(Layers, NoQtWidgetsBelowTheWindows)
         const std::string name = inc.target.rfind("QtWidgets/", 0) == 0 ? inc.target.substr(10) : inc.target;
         EXPECT_FALSE(widgets.count(name) || inc.target.rfind("QtWidgets", 0) == 0) << where(inc);
     }
+}
+
+TEST_F(Layers, NothingBelowTheWindowsReportsOrAsks)
+{
+    // The reporter and the prompt seam are defined in core; only their own files may name them.
+    static const std::set<std::string> definitions = {"core/app_error.h", "core/app_error.cpp", "core/outcome.h",
+                                                      "core/prompts.h", "core/prompts.cpp"};
+    static const std::regex call(R"(\b(ReportError|ReportOutcome|RunTrapped|prompts)\s*\()");
+    int read = 0;
+    for (const SourceLine& source : *sources) {
+        const Layer layer = layerOf(*unitOf(source.file));
+        if ((layer != Core && layer != Logic) || definitions.count(source.file))
+            continue;
+        ++read;
+        const std::string code = source.text.substr(0, source.text.find("//"));
+        std::smatch m;
+        EXPECT_FALSE(std::regex_search(code, m, call))
+            << source.file << ":" << source.line << " calls " << m[1].str() << " below the windows";
+    }
+    EXPECT_GT(read, 1000);
 }
