@@ -53,6 +53,20 @@ void AddMachine(const CaseStore& store, const QString& name)
     transaction.commit();
 }
 
+bool AddMachineIfMissing(const CaseStore& store, const QString& name)
+{
+    if (name.trimmed().isEmpty())
+        return false;
+    CaseStore::WriteTransaction transaction(store);
+    // The look-up and the insert in one write transaction, so two programs adding the same name
+    // at once add it once.
+    if (run(store, QStringLiteral(R"(SELECT 1 FROM "Machines" WHERE "Name" = ?)"), {name}).next())
+        return false;
+    run(store, QStringLiteral(R"(INSERT INTO "Machines" ("Name") VALUES (?))"), {name});
+    transaction.commit();
+    return true;
+}
+
 } // namespace casedb
 
 MachineCheck CheckForMachine(const casedb::CaseStore* store, QString& machineName, const MachineChooser& chooser)

@@ -21,6 +21,9 @@ QStringList MachineNames(const CaseStore& store);
 bool MachineExists(const CaseStore& store, const QString& name);
 // Adds a machine; raises AppError for an empty name, a name already listed or a read-only store.
 void AddMachine(const CaseStore& store, const QString& name);
+// Adds the machine under its own name when it is not listed yet (a blank name is never added);
+// returns whether it was added. Raises AppError for a read-only store or a failed write.
+bool AddMachineIfMissing(const CaseStore& store, const QString& name);
 } // namespace casedb
 
 // The answer for an unknown name: the machine chosen or added, or "" when none was chosen.

@@ -64,6 +64,16 @@ TEST_F(MachineListTest, EmptyAndDuplicateNamesAreRefused)
     EXPECT_EQ(casedb::MachineNames(store).size(), 4); // the three and the examples' machine
 }
 
+TEST_F(MachineListTest, AMissingMachineIsAddedOnceUnderItsOwnName)
+{
+    EXPECT_FALSE(casedb::AddMachineIfMissing(store, "Lathe"));
+    EXPECT_FALSE(casedb::AddMachineIfMissing(store, " "));
+    EXPECT_TRUE(casedb::AddMachineIfMissing(store, "Fräse 'Nord'"));
+    EXPECT_FALSE(casedb::AddMachineIfMissing(store, "Fräse 'Nord'"));
+    EXPECT_EQ(casedb::MachineNames(store).count("Fräse 'Nord'"), 1);
+    EXPECT_EQ(casedb::MachineNames(store).size(), 5);
+}
+
 TEST_F(MachineListTest, WithoutADatabaseTheCheckFailsAndKeepsTheName)
 {
     QStringList asked;
