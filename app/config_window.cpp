@@ -20,17 +20,23 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSerialPortInfo>
+#include <QStackedWidget>
 #include <QVBoxLayout>
+
+#include <iterator>
 
 namespace sarvo {
 
 namespace {
 
-QLabel* Caption(const char* text, int index)
+// A row of a grid: the caption LblItem(index) and its control.
+void AddCaptioned(QGridLayout& grid, int row, const char* caption, int index, QWidget* control)
 {
-    auto* label = new QLabel(QString::fromUtf8(text));
+    auto* label = new QLabel(QString::fromUtf8(caption));
     label->setObjectName(QStringLiteral("LblItem(%1)").arg(index));
-    return label;
+    label->setBuddy(control);
+    grid.addWidget(label, row, 0);
+    grid.addWidget(control, row, 1);
 }
 
 QLabel* Named(QLabel* label, const QString& name)
@@ -90,6 +96,7 @@ ConfigWindow::ConfigWindow(QWidget* parent)
     , cboInterrupt_(editableCombo(QStringLiteral("cboInterrupt"), ConfigurationModel::interruptList()))
     , chkAutoDetect_(new QCheckBox(QStringLiteral("Automatic port detection")))
     , cboBrintovale_(editableCombo(QStringLiteral("cboBrintovale"), SystemSerialPorts()))
+    , panels_(new QStackedWidget)
     , cmdOk_(new QPushButton(QStringLiteral("OK")))
     , cmdCancel_(new QPushButton(QStringLiteral("&Cancel")))
 {
@@ -111,24 +118,26 @@ ConfigWindow::ConfigWindow(QWidget* parent)
         button->setAutoDefault(false);
 
     auto* constants = new QGridLayout;
-    constants->addWidget(Caption("Temperature Units:", 2), 0, 0);
-    constants->addWidget(cboTempUnits_, 0, 1);
-    constants->addWidget(Caption("Gauge Expansion Coefficient:", 12), 1, 0);
-    constants->addWidget(cboGaugeExp_, 1, 1);
-    constants->addWidget(Caption("Calibrator Expansion Coefficient:", 3), 2, 0);
-    constants->addWidget(cboCalExp_, 2, 1);
+    const struct {
+        const char* caption;
+        int index;
+        QWidget* control;
+    } rows[] = {
+        {"Temperature Units:", 2, cboTempUnits_},
+        {"Gauge Expansion Coefficient:", 12, cboGaugeExp_},
+        {"Calibrator Expansion Coefficient:", 3, cboCalExp_},
+        {"Scale Factor:", 5, txtScaleFactor_},
+        {"Static Measurements / Point:", 7, cboStaticCount_},
+        {"Reliability of Ball Bar:", 11, txtReli_},
+    };
+    for (int row = 0; row < int(std::size(rows)); ++row)
+        AddCaptioned(*constants, row, rows[row].caption, rows[row].index, rows[row].control);
     for (int i = 0; i < 2; ++i) {
         lblCoeffCel_[i] = Named(new QLabel(QString::fromUtf8("ppm/°C")), QStringLiteral("LblCoeffCel(%1)").arg(i));
         lblCoeffFahr_[i] = Named(new QLabel(QString::fromUtf8("ppm/°F")), QStringLiteral("LblCoeffFahr(%1)").arg(i));
         constants->addWidget(lblCoeffCel_[i], 1 + i, 2);
         constants->addWidget(lblCoeffFahr_[i], 1 + i, 2);
     }
-    constants->addWidget(Caption("Scale Factor:", 5), 3, 0);
-    constants->addWidget(txtScaleFactor_, 3, 1);
-    constants->addWidget(Caption("Static Measurements / Point:", 7), 4, 0);
-    constants->addWidget(cboStaticCount_, 4, 1);
-    constants->addWidget(Caption("Reliability of Ball Bar:", 11), 5, 0);
-    constants->addWidget(txtReli_, 5, 1);
     constants->addWidget(lblUnit_, 5, 2);
     constants->setColumnStretch(1, 1);
 
@@ -142,39 +151,33 @@ ConfigWindow::ConfigWindow(QWidget* parent)
         types->addWidget(optType_[i]);
         pnlType_[i] = new QFrame;
         pnlType_[i]->setObjectName(QStringLiteral("pnlType(%1)").arg(i));
-        pnlType_[i]->hide();
     }
     for (int i = 0; i < 4; ++i) {
         optAxis_[i] = new QRadioButton(i % 2 == 0 ? QStringLiteral("1. Axis") : QStringLiteral("2. Axis"));
         optAxis_[i]->setObjectName(QStringLiteral("optAxis(%1)").arg(i));
     }
     auto* renishaw = new QGridLayout(pnlType_[kRenishawQC10]);
-    renishaw->addWidget(Caption("Communication Port:", 4), 0, 0);
-    renishaw->addWidget(cboComm_, 0, 1);
+    AddCaptioned(*renishaw, 0, "Communication Port:", 4, cboComm_);
     auto* ik110 = new QGridLayout(pnlType_[kHeidenhainIK110]);
-    ik110->addWidget(Caption("Base Address (in hexadecimal):", 6), 0, 0);
-    ik110->addWidget(txtAddr_, 0, 1);
-    ik110->addWidget(Caption("Axis Number:", 8), 1, 0);
-    ik110->addWidget(optAxis_[0], 1, 1);
+    AddCaptioned(*ik110, 0, "Base Address (in hexadecimal):", 6, txtAddr_);
+    AddCaptioned(*ik110, 1, "Axis Number:", 8, optAxis_[0]);
     ik110->addWidget(optAxis_[1], 2, 1);
     auto* ik121 = new QGridLayout(pnlType_[kHeidenhainIK121]);
-    ik121->addWidget(Caption("I/O-Address (in hexadecimal):", 1), 0, 0);
-    ik121->addWidget(cboPort_, 0, 1);
-    ik121->addWidget(Caption("Interrupt Number:", 10), 1, 0);
-    ik121->addWidget(cboInterrupt_, 1, 1);
-    ik121->addWidget(Caption("Axis Number:", 9), 2, 0);
-    ik121->addWidget(optAxis_[2], 2, 1);
+    AddCaptioned(*ik121, 0, "I/O-Address (in hexadecimal):", 1, cboPort_);
+    AddCaptioned(*ik121, 1, "Interrupt Number:", 10, cboInterrupt_);
+    AddCaptioned(*ik121, 2, "Axis Number:", 9, optAxis_[2]);
     ik121->addWidget(optAxis_[3], 3, 1);
     auto* own = new QGridLayout(pnlType_[kOwnGauge]);
     own->addWidget(chkAutoDetect_, 0, 0, 1, 2);
-    own->addWidget(Caption("Communication Port:", 0), 1, 0);
-    own->addWidget(cboBrintovale_, 1, 1);
+    AddCaptioned(*own, 1, "Communication Port:", 0, cboBrintovale_);
     auto* equipmentBox = new QVBoxLayout(equipment);
     equipmentBox->addLayout(types);
-    auto* panels = new QGridLayout;
+    // One panel at a time, the frame sized for the largest.
+    for (QGridLayout* grid : {renishaw, ik110, ik121, own})
+        grid->setRowStretch(grid->rowCount(), 1);
     for (QFrame* panel : pnlType_)
-        panels->addWidget(panel, 0, 0, Qt::AlignTop);
-    equipmentBox->addLayout(panels);
+        panels_->addWidget(panel);
+    equipmentBox->addWidget(panels_);
     equipmentBox->addStretch();
 
     auto* buttons = new QHBoxLayout;
@@ -190,7 +193,8 @@ ConfigWindow::ConfigWindow(QWidget* parent)
 
     // The boxes from the settings.
     const ConfigurationEntries& e = model_.initialEntries();
-    cboTempUnits_->addItems({Translate(QStringLiteral("Celsius")), Translate(QStringLiteral("Fahrenheit"))});
+    cboTempUnits_->addItems({QString(), QString()});
+    nameTemperatureUnits();
     cboTempUnits_->setCurrentIndex(e.celsius ? 0 : 1);
     fillCoefficientLists(e.celsius);
     cboGaugeExp_->setEditText(e.gaugeCoefficient);
@@ -238,6 +242,20 @@ ConfigWindow::ConfigWindow(QWidget* parent)
     CenterForm(*this);
 }
 
+void ConfigWindow::nameTemperatureUnits()
+{
+    cboTempUnits_->setItemText(0, Translate(QStringLiteral("Celsius")));
+    cboTempUnits_->setItemText(1, Translate(QStringLiteral("Fahrenheit")));
+}
+
+void ConfigWindow::changeEvent(QEvent* event)
+{
+    // The units are entries of a list, which the translation of the window's captions leaves.
+    if (event->type() == QEvent::LanguageChange)
+        nameTemperatureUnits();
+    QDialog::changeEvent(event);
+}
+
 void ConfigWindow::fillCoefficientLists(bool celsius)
 {
     for (int i = 0; i < 2; ++i) {
@@ -266,11 +284,9 @@ void ConfigWindow::temperatureUnitChosen(int index)
 
 void ConfigWindow::typeChosen(int index)
 {
-    for (QFrame* panel : pnlType_)
-        panel->hide();
     for (QRadioButton* option : optType_)
         SetEmphasis(option);
-    pnlType_[index]->show();
+    panels_->setCurrentWidget(pnlType_[index]);
 }
 
 void ConfigWindow::axisChosen(int index)

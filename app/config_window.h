@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QStackedWidget;
 
 namespace sarvo {
 
@@ -34,8 +35,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void nameTemperatureUnits();
     void fillCoefficientLists(bool celsius);
     void temperatureUnitChosen(int index);
     void typeChosen(int index);
@@ -61,6 +64,7 @@ private:
     QComboBox* cboInterrupt_;
     QCheckBox* chkAutoDetect_;
     QComboBox* cboBrintovale_;
+    QStackedWidget* panels_;
     QPushButton* cmdOk_;
     QPushButton* cmdCancel_;
 };

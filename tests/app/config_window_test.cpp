@@ -3,6 +3,7 @@
 #include "app/case_commands.h"
 #include "app/main_commands.h"
 #include "core/ini_file.h"
+#include "core/language_db.h"
 #include "core/settings_file.h"
 #include "gui/window_registry.h"
 #include "tests/support/test_env.h"
@@ -86,6 +87,13 @@ TEST_F(ConfigWindowTest, OpensNotModalFromTheEnabledCommand)
     EXPECT_TRUE(control<QWidget>("pnlType(0)")->isVisibleTo(window()));
     EXPECT_FALSE(control<QWidget>("pnlType(2)")->isVisibleTo(window()));
     EXPECT_EQ(control<QComboBox>("cboComm")->currentText(), "/dev/ttyS0");
+
+    // The units follow a change of language like the captions.
+    openFixtureLanguageDb({{"Message", "Fahrenheit", "Grad Fahrenheit"}});
+    SetTextLanguage("German");
+    QEvent change(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(window(), &change);
+    EXPECT_EQ(control<QComboBox>("cboTempUnits")->itemText(1), "Grad Fahrenheit");
 }
 
 TEST_F(ConfigWindowTest, CancelEscAndCloseLeaveTheSettingsAsTheyWere)
