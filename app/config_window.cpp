@@ -62,14 +62,7 @@ void SetEmphasis(QRadioButton* option)
     option->setFont(font);
 }
 
-bool IsEnter(const QKeyEvent& key)
-{
-    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
-}
-
-} // namespace
-
-QComboBox* ConfigWindow::editableCombo(const QString& name, const QStringList& items)
+QComboBox* EditableCombo(const QString& name, const QStringList& items)
 {
     auto* combo = new QComboBox;
     combo->setObjectName(name);
@@ -80,22 +73,29 @@ QComboBox* ConfigWindow::editableCombo(const QString& name, const QStringList& i
     return combo;
 }
 
+bool IsEnter(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+}
+
+} // namespace
+
 ConfigWindow::ConfigWindow(QWidget* parent)
     : QDialog(parent)
     , model_(app().Settings, app().Units)
     , cboTempUnits_(new QComboBox)
-    , cboGaugeExp_(editableCombo(QStringLiteral("cboGaugeExp"), {}))
-    , cboCalExp_(editableCombo(QStringLiteral("cboCalExp"), {}))
+    , cboGaugeExp_(EditableCombo(QStringLiteral("cboGaugeExp"), {}))
+    , cboCalExp_(EditableCombo(QStringLiteral("cboCalExp"), {}))
     , txtScaleFactor_(new QLineEdit)
-    , cboStaticCount_(editableCombo(QStringLiteral("cboStaticCount"), ConfigurationModel::staticCountList()))
+    , cboStaticCount_(EditableCombo(QStringLiteral("cboStaticCount"), ConfigurationModel::staticCountList()))
     , txtReli_(new QLineEdit)
     , lblUnit_(Named(new QLabel, QStringLiteral("LblUnit")))
-    , cboComm_(editableCombo(QStringLiteral("cboComm"), SystemSerialPorts()))
+    , cboComm_(EditableCombo(QStringLiteral("cboComm"), SystemSerialPorts()))
     , txtAddr_(new QLineEdit)
-    , cboPort_(editableCombo(QStringLiteral("cboPort"), ConfigurationModel::ioAddressList()))
-    , cboInterrupt_(editableCombo(QStringLiteral("cboInterrupt"), ConfigurationModel::interruptList()))
+    , cboPort_(EditableCombo(QStringLiteral("cboPort"), ConfigurationModel::ioAddressList()))
+    , cboInterrupt_(EditableCombo(QStringLiteral("cboInterrupt"), ConfigurationModel::interruptList()))
     , chkAutoDetect_(new QCheckBox(QStringLiteral("Automatic port detection")))
-    , cboBrintovale_(editableCombo(QStringLiteral("cboBrintovale"), SystemSerialPorts()))
+    , cboBrintovale_(EditableCombo(QStringLiteral("cboBrintovale"), SystemSerialPorts()))
     , panels_(new QStackedWidget)
     , cmdOk_(new QPushButton(QStringLiteral("OK")))
     , cmdCancel_(new QPushButton(QStringLiteral("&Cancel")))
@@ -275,7 +275,7 @@ void ConfigWindow::fillCoefficientLists(bool celsius)
 void ConfigWindow::temperatureUnitChosen(int index)
 {
     ConfigurationEntries e = entries();
-    e.celsius = !e.celsius; // the boxes still show the other unit
+    e.celsius = index != 0; // the boxes still show the unit chosen before
     model_.switchTemperatureUnit(e, index == 0);
     fillCoefficientLists(index == 0);
     cboGaugeExp_->setEditText(e.gaugeCoefficient);

@@ -43,7 +43,6 @@ private:
     void temperatureUnitChosen(int index);
     void typeChosen(int index);
     void axisChosen(int index);
-    QComboBox* editableCombo(const QString& name, const QStringList& items);
 
     ConfigurationModel model_;
     QComboBox* cboTempUnits_;
