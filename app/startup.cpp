@@ -19,6 +19,7 @@
 #include "app/print_command.h"
 #include "analysis/trig_tables.h"
 #include "app/about_window.h"
+#include "app/config_window.h"
 #include "app/after_load.h"
 #include "app/main_window.h"
 #include "app/splash_window.h"
@@ -182,6 +183,7 @@ void RegisterFrameWindows(MainWindow& main)
     RegisterFileWindows();
     RegisterDisplayWindows();
     RegisterPrintWindow();
+    RegisterConfigWindow();
 }
 
 namespace {

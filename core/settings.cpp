@@ -303,4 +303,16 @@ Outcome WriteSettings(const Settings& settings, const QString& iniPath)
     return {};
 }
 
+QString SerialDevicePath(const QString& commPort)
+{
+    const QString port = commPort.trimmed();
+    if (port.startsWith(QStringLiteral("COM"), Qt::CaseInsensitive)) {
+        bool isNumber = false;
+        const int n = port.mid(3).toInt(&isNumber);
+        if (isNumber && n >= 1)
+            return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+    }
+    return port;
+}
+
 } // namespace sarvo

@@ -70,4 +70,7 @@ int MaxPointsItem(int32_t n);
 // The points per run of the item 0..4 (clamped).
 int32_t MaxPointsOfItem(int item);
 
+// The device path of a serial port setting: an old "COMn" is /dev/ttyS(n-1); a path stays as it is.
+QString SerialDevicePath(const QString& commPort);
+
 } // namespace sarvo

@@ -401,6 +401,37 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Original Measu
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Analysis Result', 'Analyseergebnis');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Graph', 'Grafik');
 
+-- The configuration window and its messages.
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Configuration', 'Konfiguration');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Temperature Units:', 'Temperatureinheit:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Gauge Expansion Coefficient:', 'Ausdehnungskoeffizient des Messgeräts:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Calibrator Expansion Coefficient:', 'Ausdehnungskoeffizient des Kalibrators:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'ppm/°C', 'ppm/°C');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'ppm/°F', 'ppm/°F');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Scale Factor:', 'Skalierungsfaktor:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Static Measurements / Point:', 'Statische Messungen / Punkt:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Reliability of Ball Bar:', 'Zuverlässigkeit des Kugelstabs:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Equipment', 'Ausrüstung');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Renishaw', 'Renishaw');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Heidenhain IK110', 'Heidenhain IK110');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Heidenhain IK121', 'Heidenhain IK121');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Brintovale', 'Brintovale');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Communication Port:', 'Schnittstelle:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Base Address (in hexadecimal):', 'Basisadresse (hexadezimal):');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Axis Number:', 'Achsnummer:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', '1. Axis', '1. Achse');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', '2. Axis', '2. Achse');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'I/O-Address (in hexadecimal):', 'E/A-Adresse (hexadezimal):');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Interrupt Number:', 'Interrupt-Nummer:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'Automatic port detection', 'Schnittstelle automatisch erkennen');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', 'OK', 'OK');
+INSERT INTO Languages (Form, English, German) VALUES ('frmConfig', '&Cancel', '&Abbrechen');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Fahrenheit', 'Fahrenheit');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Configuring', 'Konfigurieren');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Base Address must be between', 'Zulässiger Bereich der Basisadresse:');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'I/O-port address must be between', 'Zulässiger Bereich der E/A-Adresse:');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'IRQ-number must be between', 'Zulässiger Bereich der IRQ-Nummer:');
+
 -- The print options window.
 INSERT INTO Languages (Form, English, German) VALUES ('frmPrint', 'Print graph', 'Grafik drucken');
 INSERT INTO Languages (Form, English, German) VALUES ('frmPrint', 'Printed Document includes:', 'Das gedruckte Dokument enthält:');

@@ -168,12 +168,13 @@ TEST_F(MainWindowTest, ARelativeCommandLineNameIsTakenFromTheStartFolder)
 TEST_F(MainWindowTest, CommandsWhoseWindowIsNotBuiltAreDisabledAndNewMeasurementLocksNothing)
 {
     start();
-    for (const char* item : {"MNew", "MOpenDB", "MSave", "MBatch", "MPrint", "MHistory", "MLanguage", "MConfigure",
+    for (const char* item : {"MNew", "MOpenDB", "MSave", "MBatch", "MPrint", "MHistory", "MLanguage",
                              "MGraph", "MResult", "MSimuGraph", "MSimuShow"})
         EXPECT_FALSE(enabled(item)) << item;
     for (const char* button : {"button:New", "button:OpenDb", "button:SaveDb", "button:Print", "button:Trend"})
         EXPECT_FALSE(main->action(button)->isEnabled()) << button;
     EXPECT_TRUE(enabled("MOpen"));
+    EXPECT_TRUE(enabled("MConfigure"));
     EXPECT_TRUE(main->action("button:OpenFile")->isEnabled());
 
     // Even when reached, the command without its window leaves every other command as it was.
