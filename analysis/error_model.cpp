@@ -108,14 +108,7 @@ double RowAngle(int start, double step, int k)
 
 void RequireFinite(std::span<const float> values)
 {
-    // 0 * v is NaN for an infinite or undefined v and 0 otherwise: one vectorised sum tells.
-    float probe = 0;
-    const float* v = values.data();
-    const std::size_t n = values.size();
-#pragma omp simd reduction(+ : probe)
-    for (std::size_t i = 0; i < n; ++i)
-        probe += 0.0f * v[i];
-    if (probe != 0.0f)
+    if (!AllFinite(values))
         throw AppError::invalidCall(
             QStringLiteral("The error model cannot be fitted: the arc and its points leave it singular"));
 }
