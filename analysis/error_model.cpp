@@ -108,14 +108,7 @@ double RowAngle(int start, double step, int k)
 
 void RequireFinite(std::span<const float> values)
 {
-    // 0 * v is NaN for an infinite or undefined v and 0 otherwise: one vectorised sum tells.
-    float probe = 0;
-    const float* v = values.data();
-    const std::size_t n = values.size();
-#pragma omp simd reduction(+ : probe)
-    for (std::size_t i = 0; i < n; ++i)
-        probe += 0.0f * v[i];
-    if (probe != 0.0f)
+    if (!AllFinite(values))
         throw AppError::invalidCall(
             QStringLiteral("The error model cannot be fitted: the arc and its points leave it singular"));
 }
@@ -726,22 +719,29 @@ Outcome CalcMatrix(const Case& c, int direction, std::span<float> X, ModelColumn
         col.Count = next;
 
         // The signatures depend on the angle alone (and the block's direction): computed once
-        // per angle for both blocks.
+        // per angle for both blocks, each trigonometric term in a loop of its own so that the
+        // series of neighbouring angles run side by side in the vector units.
         const float qH = col.CyclicH ? static_cast<float>(c.Results.LscResult.Radius / pitchH) : 0.0f;
         const float qV = col.CyclicV ? static_cast<float>(c.Results.LscResult.Radius / pitchV) : 0.0f;
-        struct AngleTerms {
-            double a, c, s, sinU, cosU, sinW, cosW;
-        };
-        std::vector<AngleTerms> terms(static_cast<std::size_t>(targets));
-        for (int k = 0; k < targets; ++k) {
-            AngleTerms& t = terms[static_cast<std::size_t>(k)];
-            t.a = RowAngle(start, d.AngleStep, k);
-            SinCosDeg(t.a, t.s, t.c);
-            // The screw phases u = qH c and w = qV s, in turns.
-            if (col.CyclicH)
-                SinCosTurns(qH * t.c, t.sinU, t.cosU);
-            if (col.CyclicV)
-                SinCosTurns(qV * t.s, t.sinW, t.cosW);
+        const auto count = static_cast<std::size_t>(targets);
+        std::vector<double> angle(count), sinA(count), cosA(count);
+        std::vector<double> sinU(col.CyclicH ? count : 0), cosU(sinU.size());
+        std::vector<double> sinW(col.CyclicV ? count : 0), cosW(sinW.size());
+        for (std::size_t k = 0; k < count; ++k)
+            angle[k] = RowAngle(start, d.AngleStep, static_cast<int>(k));
+#pragma omp simd
+        for (std::size_t k = 0; k < count; ++k)
+            SinCosDeg(angle[k], sinA[k], cosA[k]);
+        // The screw phases u = qH c and w = qV s, in turns.
+        if (col.CyclicH) {
+#pragma omp simd
+            for (std::size_t k = 0; k < count; ++k)
+                SinCosTurns(qH * cosA[k], sinU[k], cosU[k]);
+        }
+        if (col.CyclicV) {
+#pragma omp simd
+            for (std::size_t k = 0; k < count; ++k)
+                SinCosTurns(qV * sinA[k], sinW[k], cosW[k]);
         }
 
         auto at = [&](int column, std::size_t row) -> float& { return X[row + rows * static_cast<std::size_t>(column)]; };
@@ -750,11 +750,11 @@ Outcome CalcMatrix(const Case& c, int direction, std::span<float> X, ModelColumn
             const double pass = ccw ? 1.0 : -1.0;
             const std::size_t base = static_cast<std::size_t>(block) * static_cast<std::size_t>(targets);
             for (int k = 0; k < targets; ++k) {
-                const AngleTerms& t = terms[static_cast<std::size_t>(k)];
-                const std::size_t row = base + static_cast<std::size_t>(k);
-                const double cs = t.c, sn = t.s;
-                const int sx = (dynamic && (col.BackH || col.BackDiffH)) ? ReversalSignX(t.a, ccw) : 0;
-                const int sy = (dynamic && (col.BackV || col.BackDiffV)) ? ReversalSignY(t.a, ccw) : 0;
+                const auto i = static_cast<std::size_t>(k);
+                const std::size_t row = base + i;
+                const double cs = cosA[i], sn = sinA[i];
+                const int sx = (dynamic && (col.BackH || col.BackDiffH)) ? ReversalSignX(angle[i], ccw) : 0;
+                const int sy = (dynamic && (col.BackV || col.BackDiffV)) ? ReversalSignY(angle[i], ccw) : 0;
                 at(0, row) = static_cast<float>(1.0 - 2.0 * sn * sn);
                 at(1, row) = static_cast<float>(cs * sn);
                 if (col.BackDiffH)
@@ -764,12 +764,12 @@ Outcome CalcMatrix(const Case& c, int direction, std::span<float> X, ModelColumn
                 if (col.Servo)
                     at(col.Servo, row) = static_cast<float>(pass * 2.0 * sn * cs);
                 if (col.CyclicH) {
-                    at(col.CyclicH, row) = static_cast<float>(cs * t.sinU);
-                    at(col.CyclicH + 1, row) = static_cast<float>(cs * t.cosU);
+                    at(col.CyclicH, row) = static_cast<float>(cs * sinU[i]);
+                    at(col.CyclicH + 1, row) = static_cast<float>(cs * cosU[i]);
                 }
                 if (col.CyclicV) {
-                    at(col.CyclicV, row) = static_cast<float>(sn * t.sinW);
-                    at(col.CyclicV + 1, row) = static_cast<float>(sn * t.cosW);
+                    at(col.CyclicV, row) = static_cast<float>(sn * sinW[i]);
+                    at(col.CyclicV + 1, row) = static_cast<float>(sn * cosW[i]);
                 }
                 at(centre, row) = static_cast<float>(cs);
                 at(centre + 1, row) = static_cast<float>(sn);

@@ -155,4 +155,16 @@ QString KelvoxLibraryFile()
     return Binding::instance().libraryFile();
 }
 
+bool AllFinite(std::span<const float> values)
+{
+    // 0 * v is NaN for an infinite or undefined v and 0 otherwise: one sum tells for all.
+    float probe = 0;
+    const float* v = values.data();
+    const std::size_t n = values.size();
+#pragma omp simd reduction(+ : probe)
+    for (std::size_t i = 0; i < n; ++i)
+        probe += 0.0f * v[i];
+    return probe == 0.0f;
+}
+
 } // namespace sarvo

@@ -14,15 +14,19 @@
 // - Trig tables and traces are passed at their element for degree 0 (CosTabZero(), SinTabZero(),
 //   AnalysisCurveTable::degreeZero()); the library reads and writes degrees -360..720 from there.
 // - The library never writes out of bounds: arguments outside these limits leave every array as
-//   it was. A singular system gives NaN throughout the result; check it with std::isfinite.
+//   it was. A singular system gives NaN throughout the result; check it with AllFinite.
 
 #include "core/results.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <span>
 
 namespace sarvo {
+
+// Whether no value is infinite or undefined: one vectorised pass, for the library's results.
+bool AllFinite(std::span<const float> values);
 
 // The library's file name in the program folder.
 inline constexpr const char* kKelvoxLibraryName = "libkelvox.so";

@@ -74,19 +74,6 @@ int SampleCount(std::span<const PitchSegment> segments)
     return n;
 }
 
-bool AllFinite(const std::vector<float>& values)
-{
-    // 0 * v is NaN for an infinite or undefined v and 0 otherwise: one vectorised sum tells for
-    // all (the test runs once per candidate pitch over the whole pseudo-inverse).
-    float probe = 0;
-    const float* v = values.data();
-    const std::size_t n = values.size();
-#pragma omp simd reduction(+ : probe)
-    for (std::size_t i = 0; i < n; ++i)
-        probe += 0.0f * v[i];
-    return probe == 0.0f;
-}
-
 // The candidate whose cyclic model in the axis position leaves the smallest residual of the
 // detrended samples y; a later candidate wins only with a strictly smaller one. 0 when none fits.
 double BestPitch(const CaseData& d, std::span<const PitchSegment> segments, std::span<const float> y, bool vertical,
