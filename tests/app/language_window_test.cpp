@@ -1,15 +1,22 @@
 // The language window in the started program: its options from the language database, the
 // preview on its own texts, OK switching every open window, and Cancel, Esc and the close box
 // leaving everything as it was.
+#include "app/after_load.h"
 #include "app/app_context.h"
 #include "app/language_window.h"
 #include "app/main_commands.h"
 #include "app/main_window.h"
+#include "app/program_db.h"
 #include "app/startup.h"
 #include "core/language_db.h"
 #include "gui/program_services.h"
 #include "gui/translate_form.h"
+#include "gui/help_window.h"
+#include "gui/input_window.h"
+#include "gui/progress_window.h"
 #include "gui/window_registry.h"
+#include "casedb/ui/mac_list_window.h"
+#include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
 
 #include <QAction>
@@ -19,6 +26,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
 
@@ -218,6 +227,43 @@ TEST_F(LanguageWindowTest, WithoutALanguageDatabaseTheLoadIsReportedAndOnlyTheDe
     QTest::mouseClick(window->okButton(), Qt::LeftButton);
     EXPECT_TRUE(windowGone());
     EXPECT_EQ(app().Settings.Language, "English");
+}
+
+// The shipped texts in German for every window the program has: the frame, every window it
+// registers (loaded after the switch, the case windows over an open case) and the common small
+// windows. A text a window shows that the shipped database lacks is added without German and
+// fails here.
+TEST_F(LanguageWindowTest, EveryWindowOfTheProgramShowsGermanFromTheShippedTexts)
+{
+    const auto rowsWithoutGerman = [] {
+        QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+        q.exec("SELECT Form || ': ' || English FROM Languages WHERE German IS NULL ORDER BY Form, English");
+        QStringList rows;
+        while (q.next())
+            rows << q.value(0).toString();
+        return rows.join(" | ").toStdString();
+    };
+    ASSERT_EQ(rowsWithoutGerman(), "");
+    SwitchLanguage(*main, "German");
+    test::FillTwoWayCircle(app().OpenCase);
+    RunAfterFileRead(true, "/data/circle.rtb");
+    for (const char* item : {"MResult", "MGraph", "MSimuGraph"})
+        main->action(item)->trigger();
+    int registered = 0;
+    for (int id = 0; id <= int(WindowId::Measure); ++id) {
+        if (!windows().isRegistered(WindowId(id)))
+            continue;
+        ++registered;
+        EXPECT_TRUE(windows().show(WindowId(id))) << WindowName(WindowId(id)).toStdString();
+    }
+    EXPECT_GE(registered, 9);
+    InputFrm input(main.get(), main->windowTitle());
+    WaitForm wait(main.get());
+    HelpWindow help(main.get());
+    MacList machines(mainCaseStore(), main.get());
+    EXPECT_EQ(rowsWithoutGerman(), "");
+    EXPECT_EQ(main->windowTitle(), "Sarvotrenk Analyse");
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
 }
 
 } // namespace
