@@ -139,11 +139,6 @@ int frmLang::optionCount() const
     return int(options_.size());
 }
 
-QString frmLang::chosenLanguage() const
-{
-    return choice_ ? choice_->chosen() : QString();
-}
-
 void frmLang::preview(const QString& language)
 {
     if (!choice_ || !choice_->choose(language))

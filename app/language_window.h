@@ -34,9 +34,6 @@ public:
     int optionCount() const;
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
-    QLabel* prompt() const { return prompt_; }
-    // The language chosen so far; empty when the window could not be loaded.
-    QString chosenLanguage() const;
 
     void accept() override;
     void done(int result) override;
