@@ -116,7 +116,6 @@ void frmLang::load(const QString& programFolder)
             group_->addButton(button, n);
             grid_->addWidget(button, o.row, o.column, kOptionAlignment);
         }
-        button->setProperty("language", o.language);
         button->setToolTip(o.language);
         const QIcon icon = LanguageIcon(o.iconFile);
         button->setIcon(icon);
