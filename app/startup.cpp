@@ -21,6 +21,7 @@
 #include "app/about_window.h"
 #include "app/config_window.h"
 #include "app/after_load.h"
+#include "app/language_window.h"
 #include "app/main_window.h"
 #include "app/splash_window.h"
 #include "gui/translate_form.h"
@@ -180,6 +181,13 @@ void RegisterFrameWindows(MainWindow& main)
         },
         false);
     windows().registerWindow(WindowId::About, [](QWidget* parent) { return new frmAbout(parent); }, false);
+    windows().registerWindow(
+        WindowId::Language,
+        [&main](QWidget* parent) {
+            return new frmLang(app().State.AppPath, [&main](const QString& language) { SwitchLanguage(main, language); },
+                               parent);
+        },
+        false);
     RegisterFileWindows();
     RegisterDisplayWindows();
     RegisterPrintWindow();

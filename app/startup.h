@@ -31,7 +31,8 @@ void SwitchLanguage(MainWindow& main, const QString& language);
 // date (fit and ranking) where no results window has installed its own.
 void InstallFrameServices();
 
-// Registers the frame's own windows: the splash "frmFirst" and the about window "frmAbout".
+// Registers the frame's own windows: the splash "frmFirst", the about window "frmAbout" and the
+// language window "frmLang".
 void RegisterFrameWindows(MainWindow& main);
 
 // Maximises the main window unless the settings file holds a place for it; a stored place is

@@ -12,6 +12,8 @@
 #include <QSqlRecord>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace sarvo {
 
 namespace {
@@ -228,6 +230,27 @@ QString GetErrorText(int16_t errNo)
             result = *text;
     }
     return result;
+}
+
+LanguageChoice::LanguageChoice(const QStringList& languages, const QString& current, const QString& programFolder)
+    : atOpening_(current), chosen_(current)
+{
+    for (const QString& language : languages) {
+        const int n = int(options_.size());
+        options_.append({language, programFolder + language.left(kIconNameLength) + QStringLiteral(".ico"),
+                         n / kOptionsPerRow, n % kOptionsPerRow});
+    }
+}
+
+bool LanguageChoice::choose(const QString& language)
+{
+    // The option's name is compared exactly, as the settings hold it.
+    const bool offered = std::any_of(options_.cbegin(), options_.cend(),
+                                     [&language](const LanguageOption& o) { return o.language == language; });
+    if (!offered || language == chosen_)
+        return false;
+    chosen_ = language;
+    return true;
 }
 
 bool OpenLanguageDatabase(const QString& appPath)

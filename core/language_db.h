@@ -6,6 +6,7 @@
 // key, ready for a translator. Nothing here ever shows a message.
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 #include <QVariantList>
 
@@ -77,6 +78,39 @@ QString TranslateIn(const QString& form, const QString& text);
 // The text of a device error number in the current language; the standard English message when
 // the database has none.
 QString GetErrorText(int16_t errNo);
+
+// One option of the language window: a language column, its icon file and its place in rows of
+// three.
+struct LanguageOption {
+    QString language; // the column's name, whole
+    QString iconFile; // the program folder's icon named after the first eight characters
+    int row = 0;
+    int column = 0;
+};
+
+// What the language window chooses from and what it has chosen: the language in force when it
+// opened and the one chosen since (previewed, not yet switched to).
+class LanguageChoice {
+public:
+    static constexpr int kOptionsPerRow = 3;
+    static constexpr int kIconNameLength = 8;
+
+    // languages in column order (LanguageDb::languages()); programFolder ends in "/".
+    LanguageChoice(const QStringList& languages, const QString& current, const QString& programFolder);
+
+    const QList<LanguageOption>& options() const { return options_; }
+    const QString& atOpening() const { return atOpening_; }
+    const QString& chosen() const { return chosen_; }
+    bool changed() const { return chosen_ != atOpening_; }
+
+    // Chooses one of the options; false when it is the one chosen already or no option.
+    bool choose(const QString& language);
+
+private:
+    QList<LanguageOption> options_;
+    QString atOpening_;
+    QString chosen_;
+};
 
 // Opens appPath + "Lang.db" as the language database; creates it from the shipped SQL when the
 // file is missing. True when it could be opened for reading only. Raises AppError when it cannot

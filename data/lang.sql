@@ -129,6 +129,13 @@ INSERT INTO Languages (Form, English, German) VALUES ('Wait', 'One moment, pleas
 INSERT INTO Languages (Form, English, German) VALUES ('Input', 'Kysymys', 'Frage');
 INSERT INTO Languages (Form, English, German) VALUES ('Input', '&OK', '&OK');
 INSERT INTO Languages (Form, English, German) VALUES ('Input', '&Cancel', '&Abbrechen');
+-- The question window takes the main window's caption as it stands, in the language of the moment.
+INSERT INTO Languages (Form, English, German) VALUES ('Input', 'Sarvotrenk Analysis', 'Sarvotrenk Analyse');
+INSERT INTO Languages (Form, English, German) VALUES ('Input', 'Sarvotrenk Analyse', 'Sarvotrenk Analyse');
+INSERT INTO Languages (Form, English, German) VALUES ('Language', 'Language', 'Sprache');
+INSERT INTO Languages (Form, English, German) VALUES ('Language', 'Select the language, please:', 'Bitte wählen Sie die Sprache:');
+INSERT INTO Languages (Form, English, German) VALUES ('Language', '&OK', '&OK');
+INSERT INTO Languages (Form, English, German) VALUES ('Language', '&Cancel', '&Abbrechen');
 INSERT INTO LangMemo (Form, Tag, English, German) VALUES ('About', 'Limit', NULL, 'Diese Software wird „wie besehen“ bereitgestellt. Sarvotex übernimmt keinerlei ausdrückliche oder stillschweigende Gewährleistung, auch nicht für die Marktgängigkeit, die Eignung für einen bestimmten Zweck oder die Freiheit von Rechten Dritter. Die Ergebnisse einer Kreisformprüfung hängen vom Aufbau der Maschine, vom Messgerät und seiner Kalibrierung sowie von der Sorgfalt des Bedieners ab; Fachpersonal muss sie prüfen, bevor eine Maschine eingestellt, instand gesetzt oder abgenommen wird. In keinem Fall haftet Sarvotex für unmittelbare, mittelbare, zufällige oder Folgeschäden, Produktionsausfall, Verlust von Maschinenzeit oder Datenverlust, die aus der Benutzung dieser Software entstehen.');
 
 -- The error-model fit and its parts: report locations and the names of the error influences.
@@ -213,6 +220,12 @@ INSERT INTO Languages (Form, English, German) VALUES ('frmOpenfile', 'File type:
 INSERT INTO Languages (Form, English, German) VALUES ('frmOpenfile', 'Select case:', 'Fall wählen:');
 INSERT INTO Languages (Form, English, German) VALUES ('frmOpenfile', '&OK', '&OK');
 INSERT INTO Languages (Form, English, German) VALUES ('frmOpenfile', '&Cancel', '&Abbrechen');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Brintovale (*.brv)', 'Brintovale (*.brv)');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Renishaw (*.rtb)', 'Renishaw (*.rtb)');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Renishaw (*.b5r)', 'Renishaw (*.b5r)');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Heidenhain (*.dbb)', 'Heidenhain (*.dbb)');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Contisure (*g.*)', 'Contisure (*g.*)');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', '2-D measurement (*.2d2)', '2D-Messung (*.2d2)');
 INSERT INTO Languages (Form, English, German) VALUES ('MacList', 'Machines', 'Maschinen');
 INSERT INTO Languages (Form, English, German) VALUES ('MacList', 'is same as:', 'ist dieselbe wie:');
 INSERT INTO Languages (Form, English, German) VALUES ('MacList', '&OK', '&OK');

@@ -4,6 +4,7 @@
 #include "files/ui/read_report.h"
 #include "core/progress.h"
 #include "core/dates.h"
+#include "core/language_db.h"
 #include "gui/program_services.h"
 #include "gui/form_utilities.h"
 #include "gui/translate_form.h"
@@ -93,7 +94,7 @@ OpenFileWindow::OpenFileWindow(Settings& settings, const Case& openCase, ChosenF
         txtFolder_->setText(folder_);
         fillFolderList();
         for (int i = 0; i < files::kFileTypeCount; ++i)
-            cmbFiletype_->addItem(files::FileTypeText(files::FileType(i)));
+            cmbFiletype_->addItem(Translate(files::FileTypeText(files::FileType(i))));
         cmbFiletype_->setCurrentIndex(int(files::PreselectedFileType(settings_.DefaultExtension)));
         refreshFileList();
     });

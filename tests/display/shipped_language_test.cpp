@@ -2,6 +2,7 @@
 // started in German over the language database
 // the program ships (built from data/lang.sql): translating them and showing their views leaves no
 // text of theirs without German. A text added to a window later without its German row fails here.
+// The program's tests load every window the program registers in German the same way.
 #include "core/case.h"
 #include "core/ini_file.h"
 #include "core/language_db.h"
