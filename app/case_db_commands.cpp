@@ -66,7 +66,7 @@ void RegisterCaseDbWindows()
             };
             auto* browser = new DbLoad(mainCaseStore(), app().Units, open, parent);
             // Built afresh at every opening, so it lists what is stored now.
-            browser->setAttribute(Qt::WA_DeleteOnClose);
+            QObject::connect(browser, &QDialog::finished, browser, &QObject::deleteLater);
             return browser;
         },
         false);
@@ -80,7 +80,8 @@ void RegisterCaseDbWindows()
             };
             const auto askName = [](const QString& prompt) { return AskInput(prompt); };
             auto* window = new frmSession(mainCaseStore(), app().OpenCase.Header[HdrName], saveUnder, askName, parent);
-            window->setAttribute(Qt::WA_DeleteOnClose);
+            // The next Save lists the sessions as they are then.
+            QObject::connect(window, &QDialog::finished, window, &QObject::deleteLater);
             return window;
         },
         false);
