@@ -20,18 +20,6 @@ QString quoted(const char* name)
     return QuoteName(QLatin1String(name));
 }
 
-QSqlQuery run(const CaseStore& store, const QString& sql, const QVariantList& values)
-{
-    QSqlQuery query(store.database());
-    if (!query.prepare(sql))
-        throw SqlFailure(query.lastError());
-    for (const QVariant& v : values)
-        query.addBindValue(v);
-    if (!query.exec())
-        throw SqlFailure(query.lastError());
-    return query;
-}
-
 void requireOpen(const CaseStore& store)
 {
     if (!store.isOpen())
@@ -49,11 +37,11 @@ RemovalResult removeWhere(const CaseStore& store, const QString& condition, cons
         const QString ids =
             QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(quoted(col::Meas_ID), quoted(tbl::Measure), condition);
         for (const char* table : {tbl::Targets, tbl::Direction, tbl::Reliability}) {
-            run(store, QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)").arg(quoted(table), quoted(col::Meas_ID), ids),
+            store.run(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)").arg(quoted(table), quoted(col::Meas_ID), ids),
                 {value});
         }
         QSqlQuery measure =
-            run(store, QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoted(tbl::Measure), condition), {value});
+            store.run(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoted(tbl::Measure), condition), {value});
         const int removed = measure.numRowsAffected();
         measure.finish();
         transaction.commit();
@@ -107,11 +95,8 @@ std::vector<BrowserLine> ReadBrowserLines(const CaseStore& store, const UnitStat
 
 QStringList StoredSessionNames(const CaseStore& store)
 {
-    requireOpen(store);
-    QSqlQuery query = run(store,
-                          QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL ORDER BY %1")
-                              .arg(quoted(col::Name), quoted(tbl::Measure)),
-                          {});
+    QSqlQuery query = store.run(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL ORDER BY %1")
+                                    .arg(quoted(col::Name), quoted(tbl::Measure)));
     QStringList names;
     while (query.next()) {
         if (const QString name = query.value(0).toString(); !name.isEmpty())
