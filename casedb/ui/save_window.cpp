@@ -88,7 +88,7 @@ bool frmSave::save(Case& c)
         const bool valid = saving_.analyse && saving_.analyse(c);
         if (optDatabase_->isChecked()) {
             // Without valid results of this case the save would store another case's results.
-            if (!valid)
+            if (!valid || !saving_.saveToDatabase)
                 return;
             const casedb::SaveResult result = saving_.saveToDatabase(c.Header[HdrName]);
             if (result.outcome == casedb::SaveOutcome::Failed)
