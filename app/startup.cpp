@@ -13,6 +13,7 @@
 #include "app/program_state.h"
 #include "app/fit_command.h"
 #include "app/case_commands.h"
+#include "app/case_db_commands.h"
 #include "app/case_load_command.h"
 #include "app/file_commands.h"
 #include "app/display_commands.h"
@@ -192,6 +193,7 @@ void RegisterFrameWindows(MainWindow& main)
     RegisterDisplayWindows();
     RegisterPrintWindow();
     RegisterConfigWindow();
+    RegisterCaseDbWindows();
 }
 
 namespace {

@@ -261,6 +261,7 @@ SaveResult SaveCase(const CaseStore& store, const Case& snapshot, const QString&
             agreed = askOverwrite && askOverwrite(OverwriteQuestion());
             if (!agreed) {
                 result.outcome = SaveOutcome::Declined;
+                result.measId = before->measId;
                 return result;
             }
         }
@@ -272,6 +273,7 @@ SaveResult SaveCase(const CaseStore& store, const Case& snapshot, const QString&
             agreed = askOverwrite && askOverwrite(OverwriteQuestion());
             if (!agreed) {
                 result.outcome = SaveOutcome::Declined;
+                result.measId = match->measId;
                 return result;
             }
         }

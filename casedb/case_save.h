@@ -26,7 +26,7 @@ enum class SaveOutcome {
 
 struct SaveResult {
     SaveOutcome outcome = SaveOutcome::Failed;
-    int measId = 0;  // the stored case; 0 unless Saved or Overwritten
+    int measId = 0;  // the stored case (Declined: the one kept); 0 when Failed
     Outcome failure; // Failed: the error, under "Saving"; otherwise success
 };
 

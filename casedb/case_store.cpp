@@ -246,6 +246,20 @@ QSqlDatabase CaseStore::database() const
     return QSqlDatabase::database(connection_, false);
 }
 
+QSqlQuery CaseStore::run(const QString& sql, const QVariantList& values) const
+{
+    if (!isOpen())
+        throw AppError(kDatabaseNotOpen, StandardErrorText(kDatabaseNotOpen));
+    QSqlQuery query(database());
+    if (!query.prepare(sql))
+        throw SqlFailure(query.lastError());
+    for (const QVariant& v : values)
+        query.addBindValue(v);
+    if (!query.exec())
+        throw SqlFailure(query.lastError());
+    return query;
+}
+
 CaseStore::SchemaGap CaseStore::missingSchema() const
 {
     if (!isOpen())

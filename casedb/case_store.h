@@ -5,6 +5,8 @@
 // Failures are raised as AppError; the callers with a location text report them.
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariantList>
 #include <QString>
 #include <QStringList>
 
@@ -62,6 +64,9 @@ public:
     const QString& connectionName() const { return connection_; }
     // The connection; invalid while the store is closed.
     QSqlDatabase database() const;
+    // Runs a statement with its bound values; raises AppError when the store is closed or the
+    // statement fails.
+    QSqlQuery run(const QString& sql, const QVariantList& values = {}) const;
 
     // What the open file lacks. A table without one of its key columns is no case table: AppError.
     SchemaGap missingSchema() const;

@@ -12,25 +12,9 @@ namespace sarvo {
 
 namespace casedb {
 
-namespace {
-QSqlQuery run(const CaseStore& store, const QString& sql, const QVariantList& values = {})
-{
-    if (!store.isOpen())
-        throw AppError(kDatabaseNotOpen, StandardErrorText(kDatabaseNotOpen));
-    QSqlQuery query(store.database());
-    if (!query.prepare(sql))
-        throw SqlFailure(query.lastError());
-    for (const QVariant& v : values)
-        query.addBindValue(v);
-    if (!query.exec())
-        throw SqlFailure(query.lastError());
-    return query;
-}
-} // namespace
-
 QStringList MachineNames(const CaseStore& store)
 {
-    QSqlQuery query = run(store, QStringLiteral(R"(SELECT "Name" FROM "Machines" ORDER BY "Name")"));
+    QSqlQuery query = store.run(QStringLiteral(R"(SELECT "Name" FROM "Machines" ORDER BY "Name")"));
     QStringList names;
     while (query.next())
         names << query.value(0).toString();
@@ -39,7 +23,7 @@ QStringList MachineNames(const CaseStore& store)
 
 bool MachineExists(const CaseStore& store, const QString& name)
 {
-    QSqlQuery query = run(store, QStringLiteral(R"(SELECT 1 FROM "Machines" WHERE "Name" = ?)"), {name});
+    QSqlQuery query = store.run(QStringLiteral(R"(SELECT 1 FROM "Machines" WHERE "Name" = ?)"), {name});
     return query.next();
 }
 
@@ -49,7 +33,7 @@ void AddMachine(const CaseStore& store, const QString& name)
         throw AppError::invalidCall(Translate("A machine needs a name."));
     CaseStore::WriteTransaction transaction(store);
     // The key refuses a name already listed.
-    run(store, QStringLiteral(R"(INSERT INTO "Machines" ("Name") VALUES (?))"), {name});
+    store.run(QStringLiteral(R"(INSERT INTO "Machines" ("Name") VALUES (?))"), {name});
     transaction.commit();
 }
 
@@ -60,9 +44,9 @@ bool AddMachineIfMissing(const CaseStore& store, const QString& name)
     CaseStore::WriteTransaction transaction(store);
     // The look-up and the insert in one write transaction, so two programs adding the same name
     // at once add it once.
-    if (run(store, QStringLiteral(R"(SELECT 1 FROM "Machines" WHERE "Name" = ?)"), {name}).next())
+    if (store.run(QStringLiteral(R"(SELECT 1 FROM "Machines" WHERE "Name" = ?)"), {name}).next())
         return false;
-    run(store, QStringLiteral(R"(INSERT INTO "Machines" ("Name") VALUES (?))"), {name});
+    store.run(QStringLiteral(R"(INSERT INTO "Machines" ("Name") VALUES (?))"), {name});
     transaction.commit();
     return true;
 }

@@ -19,7 +19,8 @@ static_assert(std::size(kSummaryColumns) == FirstResult);
 
 } // namespace
 
-std::vector<StoredCaseSummary> ListStoredCases(const CaseStore& store, const StoredCaseFilter& filter)
+std::vector<StoredCaseSummary> ListStoredCases(const CaseStore& store, const StoredCaseFilter& filter,
+                                               StoredCaseOrder order)
 {
     if (!store.isOpen())
         throw AppError(kDatabaseNotOpen, StandardErrorText(kDatabaseNotOpen));
@@ -54,7 +55,11 @@ std::vector<StoredCaseSummary> ListStoredCases(const CaseStore& store, const Sto
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(u','), QuoteName(QLatin1String(tbl::Measure)));
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY %1, %2").arg(QuoteName(QLatin1String(col::Date)), QuoteName(QLatin1String(col::Meas_ID)));
+    sql += QStringLiteral(" ORDER BY ");
+    // Spelled out: engines differ in where they sort Null.
+    if (order == StoredCaseOrder::BySession)
+        sql += QuoteName(QLatin1String(col::Name)) + QStringLiteral(" ASC NULLS FIRST, ");
+    sql += QStringLiteral("%1, %2").arg(QuoteName(QLatin1String(col::Date)), QuoteName(QLatin1String(col::Meas_ID)));
 
     std::vector<StoredCaseSummary> cases;
     engine::ForEachRow(store.database(), sql, values, [&](const engine::RowView& row) {

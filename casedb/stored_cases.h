@@ -39,8 +39,15 @@ struct StoredCaseSummary {
     std::array<std::optional<double>, kTrendResultColumns.size()> results;
 };
 
-// The matching stored cases in the order of their test dates (then of their numbers). Raises
-// AppError on an engine failure or a closed store.
-std::vector<StoredCaseSummary> ListStoredCases(const CaseStore& store, const StoredCaseFilter& filter);
+enum class StoredCaseOrder {
+    ByDate,    // test date, then number
+    BySession, // the cases without a session first, then by session name, each by test date and number
+};
+
+// The matching stored cases in the order asked for. The statement is finished when this returns,
+// so a write may follow on the same connection. Raises AppError on an engine failure or a closed
+// store.
+std::vector<StoredCaseSummary> ListStoredCases(const CaseStore& store, const StoredCaseFilter& filter,
+                                               StoredCaseOrder order = StoredCaseOrder::ByDate);
 
 } // namespace sarvo::casedb

@@ -478,3 +478,29 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The graph is l
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The printer cannot be written to.', 'Der Drucker kann nicht beschrieben werden.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The printer''s page has no printable area.', 'Die Seite des Druckers hat keinen bedruckbaren Bereich.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file %1 cannot be written.', 'Die Datei %1 kann nicht geschrieben werden.');
+
+-- The case browser, the session window and the save window after a measurement.
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Do you want to remove the case from the database?', 'Möchten Sie den Fall aus der Datenbank entfernen?');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Do you want to remove the session from the database?', 'Möchten Sie die Sitzung aus der Datenbank entfernen?');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Give the name of the new session, please.', 'Bitte geben Sie den Namen der neuen Sitzung ein.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The case was not saved. The measured runs are kept: you can save them again.', 'Der Fall wurde nicht gespeichert. Die gemessenen Läufe bleiben erhalten: Sie können sie erneut speichern.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Removing case', 'Entfernen eines Falls');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading measurings', 'Lesen der Messungen');
+INSERT OR IGNORE INTO Languages (Form, English, German) VALUES ('Message', 'Reading sessions', 'Lesen der Sitzungen');
+INSERT OR IGNORE INTO Languages (Form, English, German) VALUES ('Message', 'Saving', 'Speichern');
+INSERT INTO Languages (Form, English, German) VALUES ('DbLoad', 'Load from database', 'Aus der Datenbank laden');
+INSERT INTO Languages (Form, English, German) VALUES ('DbLoad', 'Measurements', 'Messungen');
+INSERT INTO Languages (Form, English, German) VALUES ('DbLoad', '&Open', '&Öffnen');
+INSERT INTO Languages (Form, English, German) VALUES ('DbLoad', '&Remove', '&Entfernen');
+INSERT INTO Languages (Form, English, German) VALUES ('DbLoad', '&Close', '&Schließen');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSession', 'Session', 'Sitzung');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSession', 'This measurement belongs to session:', 'Diese Messung gehört zur Sitzung:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSession', '&OK', '&OK');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSession', '&New', '&Neu');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSession', '&Cancel', '&Abbrechen');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSave', 'Save', 'Speichern');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSave', 'Location', 'Ziel');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSave', 'Database', 'Datenbank');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSave', 'File', 'Datei');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSave', '&OK', '&OK');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSave', '&Cancel', '&Abbrechen');

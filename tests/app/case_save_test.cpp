@@ -59,7 +59,9 @@ TEST_F(ProgramCaseSave, TheCaseIsSavedUnderItsSessionAsksBeforeOverwritingAndLoa
 
     // The same case again: the user is asked; No keeps the stored one, Yes overwrites in place.
     prompts.yesNoAnswers = {false};
-    EXPECT_EQ(SaveCaseToDb("Acceptance; 'A'").outcome, casedb::SaveOutcome::Declined);
+    const casedb::SaveResult declined = SaveCaseToDb("Acceptance; 'A'");
+    EXPECT_EQ(declined.outcome, casedb::SaveOutcome::Declined);
+    EXPECT_EQ(declined.measId, first.measId); // the case kept, for loading it back
     ASSERT_EQ(prompts.questions.size(), 1);
     prompts.yesNoAnswers = {true};
     const casedb::SaveResult again = SaveCaseToDb("Acceptance; 'A'");

@@ -635,16 +635,17 @@ TEST_F(SavingACase, AFileSavedByTheProgramKeepsItsOwnScaleFactor)
     ASSERT_TRUE(LoadCase(store, id, loaded, settings).ok);
     EXPECT_EQ(loaded.Data.ScaleFactor, 1.0005);
 
-    // The listing of the program folder's database shows the case, one line.
+    // The listing of the program folder's database shows the case.
     QProcess list;
     list.setProcessEnvironment(env);
     list.start(QStringLiteral(SARVOTEX_DUMP), {"--list-db"});
     ASSERT_TRUE(list.waitForFinished(60000));
     EXPECT_EQ(list.exitCode(), 0);
-    const QStringList fields = QString::fromUtf8(list.readAllStandardOutput()).trimmed().split(u'\t');
-    ASSERT_EQ(fields.size(), 9 + 27);
-    EXPECT_EQ(fields[0].toInt(), id);
-    EXPECT_EQ(fields[1], "Weekly");
+    const QStringList lines = QString::fromUtf8(list.readAllStandardOutput()).trimmed().split(u'\n');
+    ASSERT_EQ(lines.size(), 6 + 1);
+    EXPECT_EQ(lines[0], QString("Case(1).Id = %1").arg(id));
+    EXPECT_EQ(lines[1], "Case(1).Session = \"Weekly\"");
+    EXPECT_EQ(lines[6], "Cases = 1");
 }
 
 } // namespace

@@ -52,11 +52,17 @@
 // status 1.
 //   sarvotex-dump --list-db
 //
-// --list-db lists the stored cases of $SARVOTEX_HOME/Sarvotex.db in date order, one line a case,
-// its fields separated by tabs: Meas_ID, session, machine, plane, date, file, feedrate, S or D,
-// 1 or 0 for stored results, then the 27 results the trend follows (empty for Null).
+// --list-db lists the stored cases of $SARVOTEX_HOME/Sarvotex.db in the case browser's order, six
+// lines a case: Case(n).Id, .Session, .Machine, .Plane, .Date and .File; then Cases = <count>.
+//   SARVOTEX_HOME=FOLDER sarvotex-dump --remove-db ID
+//   SARVOTEX_HOME=FOLDER sarvotex-dump --remove-session SESSION
+//
+// --remove-db removes one stored case and --remove-session every case of a session, as the case
+// browser's Remove does, and print Removed = <count of cases>. A failure prints one line on
+// standard error and ends with status 1.
 
 #include "analysis/circle_fit.h"
+#include "casedb/case_browser.h"
 #include "casedb/case_columns.h"
 #include "casedb/case_save.h"
 #include "casedb/case_store.h"
@@ -446,24 +452,57 @@ int32_t StoredCaseId(const casedb::CaseStore& store, const QString& which)
     return q.value(0).toInt();
 }
 
+// One line on standard error for a failed database view.
+void dbViewFailure(const Outcome& failure)
+{
+    std::fprintf(stderr, "sarvotex-dump: %s: %d: %s\n", qUtf8Printable(failure.location().trimmed()), failure.error().number(),
+                 qUtf8Printable(failure.error().description().simplified()));
+}
+
 int ListDb(const QString& appPath)
 {
     casedb::CaseStore store(QStringLiteral("sarvotex-dump"));
-    const auto number = [](std::optional<double> value) { return value ? ShortestDecimal(*value) : QString(); };
-    try {
+    std::vector<casedb::StoredCaseSummary> cases;
+    const Outcome read = Trapped(QStringLiteral("openDB "), [&] {
         store.open(appPath + QLatin1String(casedb::kCaseDbFileName), {.readOnly = true, .createWhenMissing = false});
-        for (const casedb::StoredCaseSummary& s : casedb::ListStoredCases(store, {})) {
-            QStringList fields{QString::number(s.measId), s.session, s.machine, s.plane, casedb::DbDateText(s.date),
-                               s.fileName, number(s.feedrate), QString(s.dynamic ? u'D' : u'S'),
-                               QString(s.withResults ? u'1' : u'0')};
-            for (const std::optional<double>& result : s.results)
-                fields << number(result);
-            std::printf("%s\n", qUtf8Printable(fields.join(u'\t')));
-        }
-    } catch (const AppError& e) {
-        ReportError(QStringLiteral("openDB "), e);
+        cases = casedb::ListStoredCases(store, {}, casedb::StoredCaseOrder::BySession);
+    });
+    if (!read) {
+        dbViewFailure(read);
         return 1;
     }
+    int n = 0;
+    for (const casedb::StoredCaseSummary& s : cases) {
+        ++n;
+        line(at("Case", n) + ".Id", s.measId);
+        line(at("Case", n) + ".Session", s.session);
+        line(at("Case", n) + ".Machine", s.machine);
+        line(at("Case", n) + ".Plane", s.plane);
+        line(at("Case", n) + ".Date", s.date.isValid() ? casedb::DbDateText(s.date) : QString());
+        line(at("Case", n) + ".File", s.fileName);
+    }
+    line(QStringLiteral("Cases"), n);
+    return 0;
+}
+
+// Removes one stored case (an id) or a whole session, as the case browser does.
+int RemoveFromDb(const std::optional<int>& measId, const QString& session, const QString& appPath)
+{
+    casedb::CaseStore store(QStringLiteral("sarvotex-dump"));
+    const Outcome opened = Trapped(QStringLiteral("openDB "), [&] {
+        store.open(appPath + QLatin1String(casedb::kCaseDbFileName), {.readOnly = false, .createWhenMissing = false});
+    });
+    if (!opened) {
+        dbViewFailure(opened);
+        return 1;
+    }
+    const casedb::RemovalResult removal =
+        measId ? casedb::RemoveStoredCase(store, *measId) : casedb::RemoveStoredSession(store, session);
+    if (!removal.outcome) {
+        dbViewFailure(removal.outcome);
+        return 1;
+    }
+    line(QStringLiteral("Removed"), removal.removed);
     return 0;
 }
 
@@ -593,16 +632,33 @@ int main(int argc, char** argv)
         }
         args.clear();
     }
+    // --remove-db ID | --remove-session SESSION: the removals of the case browser.
+    std::optional<int> removeId;
+    std::optional<QString> removeSession;
+    if (!args.isEmpty() && (args.front() == u"--remove-db" || args.front() == u"--remove-session")) {
+        bool numeric = true;
+        if (args.size() == 2 && args.front() == u"--remove-db")
+            removeId = args[1].toInt(&numeric);
+        else if (args.size() == 2)
+            removeSession = args[1];
+        if (args.size() != 2 || !numeric || qEnvironmentVariableIsEmpty("SARVOTEX_HOME")) {
+            std::fprintf(stderr, "usage: SARVOTEX_HOME=FOLDER sarvotex-dump --remove-db ID | --remove-session SESSION\n");
+            return 2;
+        }
+        args.clear();
+    }
+    const bool removeDb = removeId || removeSession;
     const bool results = args.removeAll(QStringLiteral("--results")) > 0;
     const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph || report;
-    if (args.isEmpty() && loadDb.isEmpty() && !listDb) {
+    if (args.isEmpty() && loadDb.isEmpty() && !listDb && !removeDb) {
         std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
                              "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n"
                              "       sarvotex-dump [--no-analysis] --write OUT.brv|OUT.rtb FILE\n"
                              "       sarvotex-dump --pdf OUT.pdf [--report errors|graph] [--linear] FILE [FILE...]\n"
                              "       sarvotex-dump --save-db SESSION FILE\n"
                              "       SARVOTEX_HOME=FOLDER sarvotex-dump --load-db ID|last\n"
-                             "       SARVOTEX_HOME=FOLDER sarvotex-dump --list-db\n");
+                             "       SARVOTEX_HOME=FOLDER sarvotex-dump --list-db\n"
+                             "       SARVOTEX_HOME=FOLDER sarvotex-dump --remove-db ID | --remove-session SESSION\n");
         return 2;
     }
 
@@ -627,8 +683,10 @@ int main(int argc, char** argv)
     UnitState units;
     ComputeUnits(units, settings, IniFile(appPath + "Sarvotex.ini"));
 
-    if (!loadDb.isEmpty() || listDb) {
-        const int status = listDb ? ListDb(appPath) : LoadFromDb(loadDb, appPath, openCase, settings);
+    if (!loadDb.isEmpty() || listDb || removeDb) {
+        const int status = removeDb ? RemoveFromDb(removeId, removeSession.value_or(QString()), appPath)
+                           : listDb ? ListDb(appPath)
+                                    : LoadFromDb(loadDb, appPath, openCase, settings);
         CloseLanguageDatabase();
         setPrompts(nullptr);
         return status;

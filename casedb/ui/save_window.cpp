@@ -1,0 +1,147 @@
+#include "casedb/ui/save_window.h"
+
+#include "core/app_error.h"
+#include "core/language_db.h"
+#include "core/progress.h"
+#include "core/prompts.h"
+#include "gui/form_utilities.h"
+#include "gui/translate_form.h"
+
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace sarvo {
+
+frmSave::frmSave(CaptureHost& host, CaptureSaving saving, QWidget* parent)
+    : QDialog(parent)
+    , host_(host)
+    , saving_(std::move(saving))
+    , optDatabase_(new QRadioButton(QStringLiteral("Database")))
+    , optFile_(new QRadioButton(QStringLiteral("File")))
+    , ok_(new QPushButton(QStringLiteral("&OK")))
+    , cancel_(new QPushButton(QStringLiteral("&Cancel")))
+{
+    setObjectName(QStringLiteral("frmSave"));
+    setWindowTitle(QStringLiteral("Save"));
+    optDatabase_->setObjectName(QStringLiteral("optDatabase"));
+    optFile_->setObjectName(QStringLiteral("optFile"));
+    ok_->setObjectName(QStringLiteral("CmdOk"));
+    cancel_->setObjectName(QStringLiteral("CmdCancel"));
+    ok_->setDefault(true);
+    optDatabase_->setChecked(true);
+
+    auto* location = new QGroupBox(QStringLiteral("Location"));
+    location->setObjectName(QStringLiteral("frmLocation"));
+    auto* options = new QVBoxLayout(location);
+    options->addWidget(optDatabase_);
+    options->addWidget(optFile_);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    buttons->addStretch();
+    auto* outer = new QHBoxLayout(this);
+    outer->addWidget(location, 1);
+    outer->addLayout(buttons);
+
+    connect(ok_, &QPushButton::clicked, this, &frmSave::okClicked);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(optDatabase_, &QRadioButton::toggled, this, &frmSave::emphasiseChoice);
+    emphasiseChoice();
+
+    CenterForm(*this);
+    TranslateForm(*this);
+    host_.setCaptureEnabled(false);
+}
+
+void frmSave::done(int result)
+{
+    // However the window closes, the measurement window takes input again.
+    host_.setCaptureEnabled(true);
+    QDialog::done(result);
+}
+
+void frmSave::emphasiseChoice()
+{
+    for (QRadioButton* option : {optDatabase_, optFile_}) {
+        QFont font = option->font();
+        font.setBold(option->isChecked());
+        option->setFont(font);
+    }
+}
+
+bool frmSave::save(Case& c)
+{
+    const ReadingsTable captured = c.Data.Readings;
+    const int16_t runCount = c.Data.RunCount;
+    // The analysis compensates and re-centres the readings in place: whatever is not stored gets
+    // the readings back as they were captured, so a second attempt starts from the same runs.
+    const auto restore = [&] {
+        c.Data.Readings = captured;
+        c.Data.RunCount = runCount;
+    };
+    bool stored = false;
+    const bool trapped = RunTrapped(QString::fromLatin1(casedb::kSavingLocation), [&] {
+        const bool valid = saving_.analyse && saving_.analyse(c);
+        if (optDatabase_->isChecked()) {
+            // Without valid results of this case the save would store another case's results.
+            if (!valid || !saving_.saveToDatabase)
+                return;
+            const casedb::SaveResult result = saving_.saveToDatabase(c.Header[HdrName]);
+            if (result.outcome == casedb::SaveOutcome::Failed)
+                return;
+            if (saving_.addMachine)
+                ReportOutcome(saving_.addMachine(c.Header[HdrMachine]));
+            host_.caseStored(result.measId);
+            stored = true;
+            return;
+        }
+        // The file takes the readings as captured, with the results of the analysis.
+        restore();
+        const QStringList filters = {QStringLiteral("Brintovale (*.brv)"), QStringLiteral("Renishaw (*.rtb)")};
+        for (;;) {
+            QString filter = filters[0];
+            QString name = prompts().chooseSaveFile(windowTitle(), saving_.dataFolder, filters, &filter);
+            if (name.isEmpty())
+                return; // cancelled: the window stays open with its choice
+            const bool rtb = filter == filters[1];
+            if (QFileInfo(name).suffix().isEmpty())
+                name += rtb ? QStringLiteral(".rtb") : QStringLiteral(".brv");
+            const auto& write = rtb ? saving_.saveRtb : saving_.saveBrv;
+            if (write && write(name)) {
+                stored = true;
+                return;
+            }
+        }
+    });
+    if (!stored) {
+        restore();
+        if (optDatabase_->isChecked() || !trapped)
+            prompts().message(windowTitle(),
+                              Translate(QStringLiteral("The case was not saved. The measured runs are kept: you can save them again.")),
+                              MessageIcon::Warning);
+    }
+    return stored;
+}
+
+void frmSave::okClicked()
+{
+    BusyCursor busy;
+    Case& c = host_.capturedCase();
+    setEnabled(false);
+    const bool stored = save(c);
+    setEnabled(true);
+    if (!stored)
+        return;
+    c.Data.RunDirection.fill(0);
+    c.Data.Readings = ReadingsTable();
+    c.Data.RunCount = 0;
+    c.Data.MaxTargets = 0;
+    host_.clearForNextMeasurement();
+    accept();
+}
+
+} // namespace sarvo

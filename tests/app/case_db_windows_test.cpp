@@ -1,0 +1,272 @@
+// The case database's windows as the program registers them: the case browser, the session
+// window of Save and the save window after a measurement, over the program's database in the
+// test's program folder, driven without exec().
+#include "analysis/analyse_case.h"
+#include "app/app_context.h"
+#include "app/case_db_commands.h"
+#include "app/case_save_command.h"
+#include "app/file_commands.h"
+#include "app/program_db.h"
+#include "casedb/case_load.h"
+#include "casedb/machine_list.h"
+#include "casedb/ui/case_browser_window.h"
+#include "casedb/ui/save_window.h"
+#include "casedb/ui/session_window.h"
+#include "gui/program_services.h"
+#include "gui/window_registry.h"
+#include "tests/support/sample_cases.h"
+#include "tests/support/test_env.h"
+
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlQuery>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace sarvo;
+
+namespace {
+
+class CaseDbWindows : public test::AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        openDB();
+        ASSERT_NE(mainCaseStore(), nullptr);
+        RegisterCaseDbWindows();
+        InstallFileServices();
+        newCase(0);
+    }
+    void TearDown() override
+    {
+        windows().reset();
+        services() = ProgramServices{};
+        closeDB();
+        AppTest::TearDown();
+    }
+    // The open case: two captured runs, tested the minutes after a fixed time.
+    void newCase(int minutes)
+    {
+        Case& c = app().OpenCase;
+        c = Case{};
+        test::FillTwoWayCircle(c, false);
+        c.Header[HdrMachine] = "Mill 3";
+        c.Header[HdrStatDyn] = "S";
+        c.Data.TestDate = QDateTime(QDate(2024, 3, 14), QTime(10, 0)).addSecs(60 * minutes);
+    }
+    int saveCase(const QString& session, int minutes)
+    {
+        newCase(minutes);
+        const casedb::SaveResult r = SaveCaseToDb(session);
+        EXPECT_EQ(r.outcome, casedb::SaveOutcome::Saved);
+        return r.measId;
+    }
+    int storedCases(const QString& where = "1")
+    {
+        QSqlQuery q(mainCaseStore()->database());
+        EXPECT_TRUE(q.exec("SELECT COUNT(*) FROM \"Measure\" WHERE " + where) && q.next());
+        return q.value(0).toInt();
+    }
+    void refuse(const char* statement)
+    {
+        QSqlQuery q(mainCaseStore()->database());
+        ASSERT_TRUE(q.exec(QString("CREATE TEMP TRIGGER refuse %1 BEGIN SELECT RAISE(ABORT, 'disk full'); END")
+                               .arg(statement)));
+    }
+    template <class W>
+    W* load(WindowId id)
+    {
+        // A window closed before is gone, as it is once the program's event loop has run.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        auto* w = qobject_cast<W*>(windows().ensureLoaded(id));
+        EXPECT_NE(w, nullptr);
+        w->show();
+        return w;
+    }
+    static QPushButton* button(QWidget* w, const char* name) { return w->findChild<QPushButton*>(name); }
+};
+
+TEST_F(CaseDbWindows, BrowserGroupsBySessionRemovesAllOrNothingAndOpensACase)
+{
+    const int late = saveCase("Weekly", 20);
+    saveCase("Daily", 30);
+    const int early = saveCase("Weekly", 10);
+    saveCase("Gone", 40);
+    app().OpenCase = Case{};
+
+    QPointer<DbLoad> w = load<DbLoad>(WindowId::DbLoad);
+    QTreeWidget* tree = w->outline();
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    QTreeWidgetItem* weekly = tree->topLevelItem(2);
+    ASSERT_EQ(weekly->text(0), "Weekly");
+    ASSERT_EQ(weekly->childCount(), 2);
+    EXPECT_EQ(weekly->child(0)->data(0, Qt::UserRole).toInt(), early);
+    EXPECT_TRUE(weekly->child(1)->text(0).startsWith("2024-03-14   Mill 3  xy  ")) << weekly->child(1)->text(0).toStdString();
+    EXPECT_FALSE(button(w, "CmdRemove")->isEnabled());
+
+    // A click on a session line opens it, a second closes it; Enter toggles it too.
+    const QPoint onText = tree->visualItemRect(weekly).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, onText);
+    EXPECT_TRUE(weekly->isExpanded());
+    EXPECT_FALSE(button(w, "CmdOpen")->isEnabled());
+    EXPECT_TRUE(button(w, "CmdRemove")->isEnabled());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, onText);
+    EXPECT_FALSE(weekly->isExpanded());
+    QTest::keyClick(tree, Qt::Key_Return);
+    ASSERT_TRUE(weekly->isExpanded());
+
+    // No keeps the session; Yes removes its cases and its line; a failing removal keeps both.
+    tree->setCurrentItem(tree->topLevelItem(1));
+    prompts.yesNoAnswers = {false, true};
+    button(w, "CmdRemove")->click();
+    button(w, "CmdRemove")->click();
+    EXPECT_EQ(prompts.questions.size(), 2);
+    EXPECT_EQ(storedCases(), 3);
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    refuse("BEFORE DELETE ON \"Measure\"");
+    tree->setCurrentItem(tree->topLevelItem(0));
+    prompts.yesNoAnswers = {true};
+    button(w, "CmdRemove")->click();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.contains("Removing case"));
+    EXPECT_EQ(storedCases(), 3);
+    EXPECT_EQ(tree->topLevelItemCount(), 2);
+
+    // Double-clicking a case line opens it as the open case and closes the browser.
+    const QPoint onCase = tree->visualItemRect(weekly->child(1)).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, onCase);
+    EXPECT_TRUE(button(w, "CmdOpen")->isEnabled());
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, onCase);
+    EXPECT_TRUE(!w || !w->isVisible());
+    EXPECT_EQ(app().OpenCase.Header[HdrName], "Weekly");
+    EXPECT_EQ(app().Settings.RecentID[0], late);
+}
+
+TEST_F(CaseDbWindows, SessionWindowOffersTheNamedSessionsAndSavesUnderTheChoice)
+{
+    saveCase("", 5);
+    saveCase("Weekly", 10);
+    newCase(40);
+    app().OpenCase.Header[HdrName] = "Weekly";
+
+    // The stored sessions, without the cases stored without one; the case's own is selected.
+    frmSession* w = load<frmSession>(WindowId::Session);
+    QListWidget* list = w->sessionList();
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_TRUE(list->item(0)->isSelected());
+    EXPECT_TRUE(button(w, "cmdClose")->isEnabled());
+
+    // Cancel in the question for a new name keeps the window open; a name saves under it.
+    prompts.textAnswers = {QString(), "Acceptance; 'A'"};
+    button(w, "CmdNew")->click();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(storedCases(), 2);
+    QPointer<frmSession> guard(w);
+    button(w, "CmdNew")->click();
+    EXPECT_TRUE(!guard || !guard->isVisible());
+    EXPECT_EQ(storedCases("\"Name\" = 'Acceptance; ''A'''"), 1);
+    EXPECT_EQ(app().OpenCase.Header[HdrName], "Acceptance; 'A'");
+
+    // Cancel saves nothing and leaves the case's session as it was.
+    newCase(50);
+    app().OpenCase.Header[HdrName] = "Elsewhere";
+    frmSession* other = load<frmSession>(WindowId::Session);
+    EXPECT_EQ(other->sessionList()->count(), 2);
+    EXPECT_TRUE(other->sessionList()->selectedItems().isEmpty());
+    button(other, "cmdClose")->click();
+    EXPECT_TRUE(other->isVisible());
+    button(other, "CmdCancel")->click();
+    EXPECT_EQ(storedCases(), 3);
+    EXPECT_EQ(app().OpenCase.Header[HdrName], "Elsewhere");
+}
+
+// The measurement window's side, recorded.
+class RecordingHost : public CaptureHost {
+public:
+    Case& capturedCase() override { return app().OpenCase; }
+    void setCaptureEnabled(bool enabled) override { captureEnabled = enabled; }
+    void clearForNextMeasurement() override { ++cleared; }
+    void caseStored(int measId) override { storedId = measId; }
+    bool captureEnabled = true;
+    int cleared = 0;
+    int storedId = 0;
+};
+
+TEST_F(CaseDbWindows, AFailedSaveAfterAMeasurementKeepsTheCapturedRunsAndARetryStoresThem)
+{
+    app().OpenCase.Header[HdrName] = "Capture";
+    app().OpenCase.Header[HdrMachine] = "New mill";
+    const Case captured = app().OpenCase;
+    RecordingHost host;
+    auto* w = new frmSave(host, ProgramCaptureSaving());
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<frmSave> guard(w);
+    w->show();
+    EXPECT_FALSE(host.captureEnabled);
+    EXPECT_TRUE(w->databaseOption()->isChecked());
+    EXPECT_TRUE(w->databaseOption()->font().bold());
+
+    refuse("BEFORE INSERT ON \"Direction\"");
+    button(w, "CmdOk")->click();
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_TRUE(prompts.messages[0].text.contains("Saving"));
+    EXPECT_TRUE(prompts.messages[1].text.contains("The measured runs are kept"));
+    prompts.messages.clear();
+    EXPECT_TRUE(app().OpenCase.Data.Readings == captured.Data.Readings);
+    EXPECT_EQ(app().OpenCase.Data.RunCount, 2);
+    ASSERT_TRUE(guard && w->isVisible() && w->isEnabled());
+    EXPECT_EQ(host.storedId, 0);
+    EXPECT_EQ(host.cleared, 0);
+    EXPECT_EQ(storedCases(), 0);
+
+    QSqlQuery(mainCaseStore()->database()).exec("DROP TRIGGER temp.refuse");
+    button(w, "CmdOk")->click();
+    ASSERT_GT(host.storedId, 0);
+    EXPECT_EQ(host.cleared, 1);
+    EXPECT_TRUE(host.captureEnabled);
+    EXPECT_TRUE(!guard || !guard->isVisible());
+    EXPECT_EQ(app().OpenCase.Data.RunCount, 0);
+    EXPECT_TRUE(app().OpenCase.Data.Readings == ReadingsTable());
+    EXPECT_TRUE(casedb::MachineExists(*mainCaseStore(), "New mill"));
+
+    // The retry stored what one analysis of the captured runs gives, not a twice compensated copy.
+    Case expected = captured;
+    NoProgress none;
+    ASSERT_TRUE(AnalyseCase(expected, app().Settings, {.measurement = true, .errorModel = true}, none).ok());
+    Case loaded;
+    Settings settings;
+    ASSERT_TRUE(casedb::LoadCase(*mainCaseStore(), host.storedId, loaded, settings).ok);
+    for (int point : {0, 90, 271})
+        EXPECT_EQ(float(loaded.Data.Readings(2, point)), float(expected.Data.Readings(2, point))) << point;
+}
+
+TEST_F(CaseDbWindows, SaveAfterAMeasurementToAFileWritesTheReadingsAsCaptured)
+{
+    const Case captured = app().OpenCase;
+    RecordingHost host;
+    frmSave w(host, ProgramCaptureSaving());
+    w.show();
+    w.fileOption()->setChecked(true);
+    EXPECT_TRUE(w.fileOption()->font().bold());
+
+    // A cancelled file dialog leaves the window open and the readings as captured.
+    button(&w, "CmdOk")->click();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(app().OpenCase.Data.Readings == captured.Data.Readings);
+
+    prompts.fileAnswers = {path("capture")};
+    prompts.filterAnswers = {1};
+    button(&w, "CmdOk")->click();
+    EXPECT_TRUE(QFileInfo::exists(path("capture.rtb")));
+    EXPECT_EQ(host.cleared, 1);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(host.captureEnabled);
+}
+
+} // namespace
