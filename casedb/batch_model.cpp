@@ -94,6 +94,21 @@ int BatchModel::pendingCount() const
     return int(std::count_if(rows_.begin(), rows_.end(), [](const BatchRow& r) { return !r.stored(); }));
 }
 
+QString BatchModel::Added::refusalText() const
+{
+    switch (result) {
+    case AddResult::Added:
+        return {};
+    case AddResult::Duplicate:
+        return Translate("The file is in the list already.");
+    case AddResult::UnknownType:
+        return Translate("File format not recognized!");
+    case AddResult::ReadFailed:
+        return ReadFailureText(read);
+    }
+    return {};
+}
+
 BatchModel::Added BatchModel::addFile(const QString& path, const files::ReadContext& ctx)
 {
     if (contains(path))

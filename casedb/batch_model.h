@@ -69,6 +69,8 @@ public:
     struct Added {
         AddResult result = AddResult::Added;
         files::ReadResult read; // ReadFailed: what the header read returned
+        // Why the file got no row, on one line ("" when it was added).
+        QString refusalText() const;
     };
 
     const std::vector<BatchRow>& rows() const { return rows_; }
