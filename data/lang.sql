@@ -434,3 +434,36 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The graph is l
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The printer cannot be written to.', 'Der Drucker kann nicht beschrieben werden.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The printer''s page has no printable area.', 'Die Seite des Druckers hat keinen bedruckbaren Bereich.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file %1 cannot be written.', 'Die Datei %1 kann nicht geschrieben werden.');
+
+-- Batch saving.
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Batch Saving', 'Stapelweise speichern');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Files to Read', 'Zu lesende Dateien');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Directory:', 'Verzeichnis:');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'File:', 'Datei:');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Add', '&Hinzufügen');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Measurement Session', 'Messreihe');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Name:', 'Name:');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Cases:', 'Fälle:');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Remove', '&Entfernen');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Save', '&Speichern');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Close', '&Schließen');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'C&ancel', '&Abbrechen');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'File''s name', 'Dateiname');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'File', 'Datei');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Plane', 'Ebene');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Type', 'Typ');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Feedrate', 'Vorschub');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Status', 'Status');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'measured', 'gemessen');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Analysed', 'Analysiert');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'failed', 'fehlgeschlagen');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Set first the name of the session, please.', 'Bitte zuerst den Namen der Messreihe angeben.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Set first plane settings, please.', 'Bitte zuerst die Ebene einstellen.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'All selected cases have now been stored into the database.', 'Alle gewählten Fälle sind jetzt in der Datenbank gespeichert.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', '%1 of the selected cases could not be stored into the database.', '%1 der gewählten Fälle konnten nicht in der Datenbank gespeichert werden.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Saving was cancelled after %1 of %2 cases.', 'Das Speichern wurde nach %1 von %2 Fällen abgebrochen.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file is in the list already.', 'Die Datei steht bereits in der Liste.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The analysis of the case gave no valid results.', 'Die Analyse des Falls ergab keine gültigen Ergebnisse.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading sessions', 'Lesen der Messreihen');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading cases', 'Lesen der Fälle');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Saving batch', 'Stapelweise speichern');

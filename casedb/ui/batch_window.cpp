@@ -84,8 +84,10 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     grdCase_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdCase_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdCase_->verticalHeader()->hide();
-    grdCase_->setHorizontalHeaderLabels(
-        {Translate("File"), Translate("Plane"), Translate("Type"), Translate("Feedrate"), Translate("Status")});
+    QStringList headers;
+    for (const char* text : {"File", "Plane", "Type", "Feedrate", "Status"})
+        headers << TranslateIn(QStringLiteral("Batch"), QString::fromLatin1(text));
+    grdCase_->setHorizontalHeaderLabels(headers);
     grdCase_->horizontalHeader()->setSectionResizeMode(ColStatus, QHeaderView::Stretch);
     grdCase_->setColumnWidth(ColFile, 160);
     lblCurrFile_->setObjectName(QStringLiteral("LblCurrFile"));
