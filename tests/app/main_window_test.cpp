@@ -1,6 +1,7 @@
 // The main window driven as the program runs it: start-up and shutdown in a temporary program
 // folder, the case commands after good and bad reads, the recent list, and save to file.
 #include "app/app_context.h"
+#include "app/batch_command.h"
 #include "core/help.h"
 #include "core/ini_file.h"
 #include "core/language_db.h"
@@ -168,9 +169,10 @@ TEST_F(MainWindowTest, ARelativeCommandLineNameIsTakenFromTheStartFolder)
 TEST_F(MainWindowTest, CommandsWhoseWindowIsNotBuiltAreDisabledAndNewMeasurementLocksNothing)
 {
     start();
-    for (const char* item : {"MNew", "MOpenDB", "MSave", "MBatch", "MPrint", "MHistory", "MLanguage", "MConfigure",
+    for (const char* item : {"MNew", "MOpenDB", "MSave", "MPrint", "MHistory", "MLanguage", "MConfigure",
                              "MGraph", "MResult", "MSimuGraph", "MSimuShow"})
         EXPECT_FALSE(enabled(item)) << item;
+    EXPECT_TRUE(enabled("MBatch"));
     for (const char* button : {"button:New", "button:OpenDb", "button:SaveDb", "button:Print", "button:Trend"})
         EXPECT_FALSE(main->action(button)->isEnabled()) << button;
     EXPECT_TRUE(enabled("MOpen"));
@@ -350,6 +352,27 @@ TEST_F(MainWindowTest, NewMeasurementDisablesTheCaseAndOpenCommandsUntilItsWindo
     app().State.NewMeasurementOpen = false; // as the measurement windows do when they close
     UpdateCaseCommands();
     for (const char* item : {"MNew", "MOpen", "MOpenDB", "MRecent(0)", "MResult"})
+        EXPECT_TRUE(enabled(item)) << item;
+}
+
+TEST_F(MainWindowTest, ARunningBatchBlocksWhatWouldChangeTheCaseOrTheDatabase)
+{
+    start();
+    registerStandIns();
+    app().Settings.RecentFile[0] = "/data/a.rtb";
+    ShowRecentFiles(app().Settings);
+    app().State.CaseOpen = true;
+    app().OpenCase.Results.ResultsValid = true;
+    const char* blocked[] = {"MSave", "MNew", "MOpen", "MOpenDB", "MBatch", "MRecent(0)"};
+    SetBatchRunning(true);
+    for (const char* item : blocked)
+        EXPECT_FALSE(enabled(item)) << item;
+    EXPECT_FALSE(main->action("button:SaveDb")->isEnabled());
+    // Looking at the open case stays possible: the batch works on copies.
+    for (const char* item : {"MResult", "MGraph", "MPrint"})
+        EXPECT_TRUE(enabled(item)) << item;
+    SetBatchRunning(false);
+    for (const char* item : blocked)
         EXPECT_TRUE(enabled(item)) << item;
 }
 
