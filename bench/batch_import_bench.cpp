@@ -9,6 +9,7 @@
 #include "core/case.h"
 #include "core/settings.h"
 #include "files/rtb_writer.h"
+#include "tests/support/sample_cases.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -16,7 +17,6 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,38 +27,15 @@ namespace {
 constexpr int kFiles = 200;
 constexpr int kPoints = 2500;
 
-// A dynamic case run both ways round on a 150 mm bar: a centre offset, an oval and some
-// waviness, different in every file.
+// A dynamic case run both ways round on a 150 mm bar, a file of its own by machine and date.
 Case makeMeasurement(int index)
 {
     Case c;
+    test::FillTwoWayCircle(c, true, kPoints);
     c.Header[HdrMachine] = QStringLiteral("Mill %1").arg(index % 7);
-    c.Header[HdrPlane] = QStringLiteral("xy");
     c.Header[HdrFeedrate] = QStringLiteral("1000");
     c.Header[HdrStatDyn] = QStringLiteral("D");
-    CaseData& d = c.Data;
-    d.TestDate = QDateTime(QDate(2025, 1, 1), QTime(8, 0, 0), Qt::UTC).addSecs(qint64(index) * 600);
-    d.Dynamic = true;
-    d.BallBarLength = 150;
-    d.TestRadius = 150;
-    d.RunCount = 2;
-    d.StartAngle = 0;
-    d.StopAngle = 360;
-    d.SweepAngle = 360;
-    d.AngleStep = 360.0 / kPoints;
-    d.MaxTargets = kPoints;
-    for (int r = 1; r <= 2; ++r) {
-        const auto i = std::size_t(r);
-        d.RunTargets[i] = kPoints;
-        d.RunDirection[i] = r == 1 ? 1 : -1;
-        d.GaugeTemp[i] = 20;
-        d.MachineTemp[i] = 20;
-        for (int p = 0; p < kPoints; ++p) {
-            const double a = p * 2 * M_PI / kPoints;
-            d.Readings(r, p) = 0.002 * std::cos(a + index * 0.01) + 0.001 * std::sin(2 * a) +
-                               0.0003 * std::sin(7 * a + r) + 0.0001 * r;
-        }
-    }
+    c.Data.TestDate = QDateTime(QDate(2025, 1, 1), QTime(8, 0, 0), Qt::UTC).addSecs(qint64(index) * 600);
     return c;
 }
 

@@ -111,6 +111,16 @@ protected:
 
     // A full circle of 360 points on the nominal radius with a known centre offset.
     void loadCircle() { test::FillTwoWayCircle(app().OpenCase); }
+    // The windows of every command, an entry in the recent list and a fitted case open.
+    void openFittedCaseWithRecentEntry()
+    {
+        start();
+        registerStandIns();
+        app().Settings.RecentFile[0] = "/data/a.rtb";
+        ShowRecentFiles(app().Settings);
+        app().State.CaseOpen = true;
+        app().OpenCase.Results.ResultsValid = true;
+    }
 
     QByteArray previousHome;
     QTemporaryDir programFolder;
@@ -334,12 +344,7 @@ TEST_F(MainWindowTest, SaveToDatabaseNeedsAPlane)
 
 TEST_F(MainWindowTest, NewMeasurementDisablesTheCaseAndOpenCommandsUntilItsWindowsClose)
 {
-    start();
-    registerStandIns();
-    app().Settings.RecentFile[0] = "/data/a.rtb";
-    ShowRecentFiles(app().Settings);
-    app().State.CaseOpen = true;
-    app().OpenCase.Results.ResultsValid = true;
+    openFittedCaseWithRecentEntry();
     CmdNewMeasurement();
     EXPECT_FALSE(app().OpenCase.Results.ResultsValid);
     for (const char* item : {"MResult", "MSave", "MNew", "MOpen", "MOpenDB", "MBatch", "MConfigure", "MRecent(0)"})
@@ -357,12 +362,7 @@ TEST_F(MainWindowTest, NewMeasurementDisablesTheCaseAndOpenCommandsUntilItsWindo
 
 TEST_F(MainWindowTest, ARunningBatchBlocksWhatWouldChangeTheCaseOrTheDatabase)
 {
-    start();
-    registerStandIns();
-    app().Settings.RecentFile[0] = "/data/a.rtb";
-    ShowRecentFiles(app().Settings);
-    app().State.CaseOpen = true;
-    app().OpenCase.Results.ResultsValid = true;
+    openFittedCaseWithRecentEntry();
     const char* blocked[] = {"MSave", "MNew", "MOpen", "MOpenDB", "MBatch", "MRecent(0)"};
     SetBatchRunning(true);
     for (const char* item : blocked)

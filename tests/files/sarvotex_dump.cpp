@@ -418,18 +418,27 @@ int WriteReport(const Case& c, const display::ReportRequest& chosen, Settings se
     return 0;
 }
 
+// Opens the program folder's case database for writing (made from the shipped schema when
+// missing) as the program opens it; a failure is reported.
+bool OpenProgramDbForWriting(casedb::CaseStore& store, const QString& appPath)
+{
+    try {
+        store.open(appPath + QString::fromLatin1(casedb::kCaseDbFileName));
+        store.upgradeSchema();
+        return true;
+    } catch (const AppError& e) {
+        ReportError(QStringLiteral("openDB "), e);
+        return false;
+    }
+}
+
 // Saves the case into the program folder's case database as the program's Save does, answering
 // an overwrite question with Yes; prints the stored case's number.
 int SaveToProgramDb(Case& c, const QString& session, const QString& appPath)
 {
     casedb::CaseStore store(QStringLiteral("dump-save"));
-    try {
-        store.open(appPath + QString::fromLatin1(casedb::kCaseDbFileName));
-        store.upgradeSchema();
-    } catch (const AppError& e) {
-        ReportError(QStringLiteral("openDB "), e);
+    if (!OpenProgramDbForWriting(store, appPath))
         return 1;
-    }
     c.Header[HdrName] = session;
     const casedb::SaveResult saved = casedb::SaveCase(store, c, session, [](const QString&) { return true; });
     store.close();
@@ -504,13 +513,8 @@ int LoadFromDb(const QString& which, const QString& appPath, Case& openCase, Set
 int ImportBatch(const QString& session, const QStringList& paths, const QString& appPath, const Settings& settings)
 {
     casedb::CaseStore store(QStringLiteral("dump-batch"));
-    try {
-        store.open(appPath + QString::fromLatin1(casedb::kCaseDbFileName));
-        store.upgradeSchema();
-    } catch (const AppError& e) {
-        ReportError(QStringLiteral("openDB "), e);
+    if (!OpenProgramDbForWriting(store, appPath))
         return 1;
-    }
     files::DiskFiles disk;
     casedb::BatchServices services;
     services.store = [&store] { return &store; };
