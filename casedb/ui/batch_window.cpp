@@ -88,8 +88,9 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     for (const char* text : {"File", "Plane", "Type", "Feedrate", "Status"})
         headers << TranslateIn(QStringLiteral("Batch"), QString::fromLatin1(text));
     grdCase_->setHorizontalHeaderLabels(headers);
+    // The status takes the room the others leave: a failure's reason is long.
+    grdCase_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     grdCase_->horizontalHeader()->setSectionResizeMode(ColStatus, QHeaderView::Stretch);
-    grdCase_->setColumnWidth(ColFile, 160);
     lblCurrFile_->setObjectName(QStringLiteral("LblCurrFile"));
     pnlFlood_->setObjectName(QStringLiteral("PnlFlood"));
     pnlFlood_->setRange(0, 100);
@@ -139,6 +140,8 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     stepTimer_->setSingleShot(true);
     stepTimer_->setInterval(0);
 
+    // The folders load in the background: the current one is shown once its parents are there.
+    connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] { lstDir_->scrollTo(lstDir_->currentIndex()); });
     connect(lstDir_, &QTreeView::clicked, this, [this](const QModelIndex& index) { setFolder(folders_->filePath(index)); });
     connect(lstFile_, &QListWidget::itemSelectionChanged, this, &BatchWindow::fileSelectionChanged);
     connect(lstFile_, &QListWidget::itemDoubleClicked, this, [this] { addSelected(); });
@@ -173,7 +176,9 @@ void BatchWindow::setFolder(const QString& folder)
     folder_ = dir.absolutePath();
     if (!folder_.endsWith(u'/'))
         folder_ += u'/';
-    lstDir_->setCurrentIndex(folders_->index(dir.absolutePath()));
+    const QModelIndex index = folders_->index(dir.absolutePath());
+    lstDir_->setCurrentIndex(index);
+    lstDir_->scrollTo(index);
     lstFile_->clear();
     // Name filters of QDir ignore case, so "*.RTB" is listed too.
     lstFile_->addItems(dir.entryList(casedb::BatchFilePatterns(), QDir::Files, QDir::Name));
