@@ -75,8 +75,9 @@ CommandStates CaseCommandStates(const Case& openCase, const AppState& state, con
     set(CommandId::Configure, idle);
     for (CommandId id : {CommandId::SaveToFile, CommandId::Graph, CommandId::Results})
         set(id, caseOpen);
-    for (CommandId id : {CommandId::SaveToDatabase, CommandId::Print, CommandId::ResultGraph, CommandId::Combine})
-        set(id, fitted && (id != CommandId::SaveToDatabase || batchIdle));
+    for (CommandId id : {CommandId::Print, CommandId::ResultGraph, CommandId::Combine})
+        set(id, fitted);
+    set(CommandId::SaveToDatabase, fitted && batchIdle);
     set(CommandId::Trend, true);
     set(CommandId::Language, true);
     return states;
