@@ -57,6 +57,8 @@ CommandStates CaseCommandStates(const Case& openCase, const AppState& state, con
 {
     // While a new measurement is set up nothing may replace or store the case in memory.
     const bool idle = !state.NewMeasurementOpen;
+    // While a batch stores files nothing may replace the case, store it or start another batch.
+    const bool batchIdle = !state.BatchRunning;
     const bool caseOpen = idle && state.CaseOpen;
     // Storing, printing and the model graphs need the error model of this very case.
     const bool fitted = caseOpen && openCase.Results.ResultsValid;
@@ -67,13 +69,15 @@ CommandStates CaseCommandStates(const Case& openCase, const AppState& state, con
         states.enabled[std::size_t(id)] = on && (!window || (available && available(*window)));
     };
     for (CommandId id : {CommandId::NewMeasurement, CommandId::OpenFromFile, CommandId::OpenFromDatabase,
-                         CommandId::Batch, CommandId::Configure, CommandId::Recent0, CommandId::Recent1,
-                         CommandId::Recent2, CommandId::Recent3})
-        set(id, idle);
+                         CommandId::Batch, CommandId::Recent0, CommandId::Recent1, CommandId::Recent2,
+                         CommandId::Recent3})
+        set(id, idle && batchIdle);
+    set(CommandId::Configure, idle);
     for (CommandId id : {CommandId::SaveToFile, CommandId::Graph, CommandId::Results})
         set(id, caseOpen);
-    for (CommandId id : {CommandId::SaveToDatabase, CommandId::Print, CommandId::ResultGraph, CommandId::Combine})
+    for (CommandId id : {CommandId::Print, CommandId::ResultGraph, CommandId::Combine})
         set(id, fitted);
+    set(CommandId::SaveToDatabase, fitted && batchIdle);
     set(CommandId::Trend, true);
     set(CommandId::Language, true);
     return states;

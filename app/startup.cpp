@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "core/app_error.h"
 #include "app/app_paths.h"
+#include "app/batch_command.h"
 #include "core/help.h"
 #include "core/language_db.h"
 #include "core/number_format.h"
@@ -194,6 +195,7 @@ void RegisterFrameWindows(MainWindow& main)
     RegisterPrintWindow();
     RegisterConfigWindow();
     RegisterCaseDbWindows();
+    RegisterBatchWindow();
 }
 
 namespace {

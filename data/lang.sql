@@ -481,20 +481,19 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file %1 ca
 
 -- The case browser, the session window and the save window after a measurement.
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Do you want to remove the case from the database?', 'Möchten Sie den Fall aus der Datenbank entfernen?');
-INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Do you want to remove the session from the database?', 'Möchten Sie die Sitzung aus der Datenbank entfernen?');
-INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Give the name of the new session, please.', 'Bitte geben Sie den Namen der neuen Sitzung ein.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Do you want to remove the session from the database?', 'Möchten Sie die Messreihe aus der Datenbank entfernen?');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Give the name of the new session, please.', 'Bitte geben Sie den Namen der neuen Messreihe ein.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The case was not saved. The measured runs are kept: you can save them again.', 'Der Fall wurde nicht gespeichert. Die gemessenen Läufe bleiben erhalten: Sie können sie erneut speichern.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Removing case', 'Entfernen eines Falls');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading measurings', 'Lesen der Messungen');
-INSERT OR IGNORE INTO Languages (Form, English, German) VALUES ('Message', 'Reading sessions', 'Lesen der Sitzungen');
 INSERT OR IGNORE INTO Languages (Form, English, German) VALUES ('Message', 'Saving', 'Speichern');
 INSERT INTO Languages (Form, English, German) VALUES ('DbLoad', 'Load from database', 'Aus der Datenbank laden');
 INSERT INTO Languages (Form, English, German) VALUES ('DbLoad', 'Measurements', 'Messungen');
 INSERT INTO Languages (Form, English, German) VALUES ('DbLoad', '&Open', '&Öffnen');
 INSERT INTO Languages (Form, English, German) VALUES ('DbLoad', '&Remove', '&Entfernen');
 INSERT INTO Languages (Form, English, German) VALUES ('DbLoad', '&Close', '&Schließen');
-INSERT INTO Languages (Form, English, German) VALUES ('frmSession', 'Session', 'Sitzung');
-INSERT INTO Languages (Form, English, German) VALUES ('frmSession', 'This measurement belongs to session:', 'Diese Messung gehört zur Sitzung:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSession', 'Session', 'Messreihe');
+INSERT INTO Languages (Form, English, German) VALUES ('frmSession', 'This measurement belongs to session:', 'Diese Messung gehört zur Messreihe:');
 INSERT INTO Languages (Form, English, German) VALUES ('frmSession', '&OK', '&OK');
 INSERT INTO Languages (Form, English, German) VALUES ('frmSession', '&New', '&Neu');
 INSERT INTO Languages (Form, English, German) VALUES ('frmSession', '&Cancel', '&Abbrechen');
@@ -504,3 +503,36 @@ INSERT INTO Languages (Form, English, German) VALUES ('frmSave', 'Database', 'Da
 INSERT INTO Languages (Form, English, German) VALUES ('frmSave', 'File', 'Datei');
 INSERT INTO Languages (Form, English, German) VALUES ('frmSave', '&OK', '&OK');
 INSERT INTO Languages (Form, English, German) VALUES ('frmSave', '&Cancel', '&Abbrechen');
+
+-- Batch saving.
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Batch Saving', 'Stapelweise speichern');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Files to Read', 'Zu lesende Dateien');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Directory:', 'Verzeichnis:');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'File:', 'Datei:');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Add', '&Hinzufügen');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Measurement Session', 'Messreihe');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Name:', 'Name:');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Cases:', 'Fälle:');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Remove', '&Entfernen');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Save', '&Speichern');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Close', '&Schließen');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'C&ancel', '&Abbrechen');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'File''s name', 'Dateiname');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'File', 'Datei');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Plane', 'Ebene');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Type', 'Typ');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Feedrate', 'Vorschub');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Status', 'Status');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'measured', 'gemessen');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Analysed', 'Analysiert');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'failed', 'fehlgeschlagen');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Set first the name of the session, please.', 'Bitte zuerst den Namen der Messreihe angeben.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Set first plane settings, please.', 'Bitte zuerst die Ebene einstellen.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'All selected cases have now been stored into the database.', 'Alle gewählten Fälle sind jetzt in der Datenbank gespeichert.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', '%1 of the selected cases could not be stored into the database.', '%1 der gewählten Fälle konnten nicht in der Datenbank gespeichert werden.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Saving was cancelled after %1 of %2 cases.', 'Das Speichern wurde nach %1 von %2 Fällen abgebrochen.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file is in the list already.', 'Die Datei steht bereits in der Liste.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The analysis of the case gave no valid results.', 'Die Analyse des Falls ergab keine gültigen Ergebnisse.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading sessions', 'Lesen der Messreihen');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading cases', 'Lesen der Fälle');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Saving batch', 'Stapelweise speichern');

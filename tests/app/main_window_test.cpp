@@ -2,6 +2,7 @@
 // folder, the case commands after good and bad reads, the recent list, save to file, and the
 // language window with every window in German.
 #include "app/app_context.h"
+#include "app/batch_command.h"
 #include "core/help.h"
 #include "core/ini_file.h"
 #include "core/language_db.h"
@@ -123,6 +124,16 @@ protected:
 
     // A full circle of 360 points on the nominal radius with a known centre offset.
     void loadCircle() { test::FillTwoWayCircle(app().OpenCase); }
+    // The windows of every command, an entry in the recent list and a fitted case open.
+    void openFittedCaseWithRecentEntry()
+    {
+        start();
+        registerStandIns();
+        app().Settings.RecentFile[0] = "/data/a.rtb";
+        ShowRecentFiles(app().Settings);
+        app().State.CaseOpen = true;
+        app().OpenCase.Results.ResultsValid = true;
+    }
 
     QByteArray previousHome;
     QTemporaryDir programFolder;
@@ -181,13 +192,14 @@ TEST_F(MainWindowTest, ARelativeCommandLineNameIsTakenFromTheStartFolder)
 TEST_F(MainWindowTest, CommandsWhoseWindowIsNotBuiltAreDisabledAndNewMeasurementLocksNothing)
 {
     start();
-    for (const char* item : {"MNew", "MSave", "MBatch", "MPrint", "MHistory",
+    for (const char* item : {"MNew", "MSave", "MPrint", "MHistory",
                              "MGraph", "MResult", "MSimuGraph", "MSimuShow"})
         EXPECT_FALSE(enabled(item)) << item;
     for (const char* button : {"button:New", "button:SaveDb", "button:Print", "button:Trend"})
         EXPECT_FALSE(main->action(button)->isEnabled()) << button;
-    // Built windows that need no open case: opening from a file or the database, language, configuration.
-    for (const char* item : {"MOpen", "MOpenDB", "MLanguage", "MConfigure"})
+    // Built windows that need no open case: opening from a file or the database, batch saving,
+    // language, configuration.
+    for (const char* item : {"MOpen", "MOpenDB", "MBatch", "MLanguage", "MConfigure"})
         EXPECT_TRUE(enabled(item)) << item;
     for (const char* button : {"button:OpenFile", "button:OpenDb"})
         EXPECT_TRUE(main->action(button)->isEnabled()) << button;
@@ -348,12 +360,7 @@ TEST_F(MainWindowTest, SaveToDatabaseNeedsAPlane)
 
 TEST_F(MainWindowTest, NewMeasurementDisablesTheCaseAndOpenCommandsUntilItsWindowsClose)
 {
-    start();
-    registerStandIns();
-    app().Settings.RecentFile[0] = "/data/a.rtb";
-    ShowRecentFiles(app().Settings);
-    app().State.CaseOpen = true;
-    app().OpenCase.Results.ResultsValid = true;
+    openFittedCaseWithRecentEntry();
     CmdNewMeasurement();
     EXPECT_FALSE(app().OpenCase.Results.ResultsValid);
     for (const char* item : {"MResult", "MSave", "MNew", "MOpen", "MOpenDB", "MBatch", "MConfigure", "MRecent(0)"})
@@ -366,6 +373,22 @@ TEST_F(MainWindowTest, NewMeasurementDisablesTheCaseAndOpenCommandsUntilItsWindo
     app().State.NewMeasurementOpen = false; // as the measurement windows do when they close
     UpdateCaseCommands();
     for (const char* item : {"MNew", "MOpen", "MOpenDB", "MRecent(0)", "MResult"})
+        EXPECT_TRUE(enabled(item)) << item;
+}
+
+TEST_F(MainWindowTest, ARunningBatchBlocksWhatWouldChangeTheCaseOrTheDatabase)
+{
+    openFittedCaseWithRecentEntry();
+    const char* blocked[] = {"MSave", "MNew", "MOpen", "MOpenDB", "MBatch", "MRecent(0)"};
+    SetBatchRunning(true);
+    for (const char* item : blocked)
+        EXPECT_FALSE(enabled(item)) << item;
+    EXPECT_FALSE(main->action("button:SaveDb")->isEnabled());
+    // Looking at the open case stays possible: the batch works on copies.
+    for (const char* item : {"MResult", "MGraph", "MPrint"})
+        EXPECT_TRUE(enabled(item)) << item;
+    SetBatchRunning(false);
+    for (const char* item : blocked)
         EXPECT_TRUE(enabled(item)) << item;
 }
 

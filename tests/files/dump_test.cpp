@@ -773,6 +773,32 @@ TEST(DumpTest, ACaseSavedAndLoadedBackPrintsTheSameStoredValues)
     }
 }
 
+// The batch view: three lines a file in the order given, the counts, status 1 when one failed;
+// what it stores is what the database then lists.
+TEST(DumpTest, TheBatchViewPrintsEachFilesOutcome)
+{
+    QTemporaryDir home;
+    const QString missing = QDir(home.path()).filePath("missing.rtb");
+    const DumpRun run = dump({"--batch", "Nacht; 'Süd'", DataFile("rtb_static.rtb"), missing,
+                              DataFile("rtb_dynamic_both.rtb")},
+                             home.path());
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 11) << run.out.toStdString();
+    EXPECT_EQ(lines[0], "Batch(1).File = \"$DATA/rtb_static.rtb\""); // the test data folder as the dump runs show it
+    EXPECT_EQ(lines[1], "Batch(1).Outcome = stored");
+    EXPECT_EQ(lines[2], "Batch(1).Message = \"\"");
+    EXPECT_EQ(lines[4], "Batch(2).Outcome = failed");
+    EXPECT_TRUE(lines[5].startsWith("Batch(2).Message = \"Reading header4: ")) << lines[5].toStdString();
+    EXPECT_EQ(lines[7], "Batch(3).Outcome = stored");
+    EXPECT_EQ(lines[9], "Batch.Stored = 2");
+    EXPECT_EQ(lines[10], "Batch.Failed = 1");
+
+    const DumpRun loaded = dump({"--load-db", "last"}, home.path());
+    EXPECT_TRUE(loaded.out.contains("HdrName = \"Nacht; 'Süd'\"")) << loaded.err.toStdString();
+    EXPECT_TRUE(loaded.out.contains("HdrFilename = \"$DATA/rtb_dynamic_both.rtb\""));
+    EXPECT_EQ(dump({"--batch", "Nacht; 'Süd'", DataFile("rtb_static.rtb")}, home.path()).status, 0);
+}
 
 // ---- The report as a PDF file, checked with poppler's tools as a reader of the page would.
 

@@ -50,6 +50,13 @@
 // $SARVOTEX_HOME/Sarvotex.db, on a read-only connection of its own as the case browser does, and
 // prints it as a read and analysed case is printed. A failed load prints its report and ends with
 // status 1.
+//   sarvotex-dump --batch SESSION FILE...
+//
+// --batch stores the files into SESSION of the program folder's case database as the batch
+// window does: each file read in full, analysed and saved with the overwrite question answered
+// Yes, a machine not listed yet added under its own name. Three lines a file: Batch(n).File,
+// Batch(n).Outcome = stored|failed and Batch(n).Message (empty when stored); then Batch.Stored
+// and Batch.Failed. Ends with status 1 when any file failed.
 //   sarvotex-dump --list-db
 //
 // --list-db lists the stored cases of $SARVOTEX_HOME/Sarvotex.db in the case browser's order, six
@@ -62,6 +69,7 @@
 // standard error and ends with status 1.
 
 #include "analysis/circle_fit.h"
+#include "casedb/batch_model.h"
 #include "casedb/case_browser.h"
 #include "casedb/case_columns.h"
 #include "casedb/case_save.h"
@@ -416,18 +424,27 @@ int WriteReport(const Case& c, const display::ReportRequest& chosen, Settings se
     return 0;
 }
 
+// Opens the program folder's case database for writing (made from the shipped schema when
+// missing) as the program opens it; a failure is reported.
+bool OpenProgramDbForWriting(casedb::CaseStore& store, const QString& appPath)
+{
+    try {
+        store.open(appPath + QString::fromLatin1(casedb::kCaseDbFileName));
+        store.upgradeSchema();
+        return true;
+    } catch (const AppError& e) {
+        ReportError(QStringLiteral("openDB "), e);
+        return false;
+    }
+}
+
 // Saves the case into the program folder's case database as the program's Save does, answering
 // an overwrite question with Yes; prints the stored case's number.
 int SaveToProgramDb(Case& c, const QString& session, const QString& appPath)
 {
     casedb::CaseStore store(QStringLiteral("dump-save"));
-    try {
-        store.open(appPath + QString::fromLatin1(casedb::kCaseDbFileName));
-        store.upgradeSchema();
-    } catch (const AppError& e) {
-        ReportError(QStringLiteral("openDB "), e);
+    if (!OpenProgramDbForWriting(store, appPath))
         return 1;
-    }
     c.Header[HdrName] = session;
     const casedb::SaveResult saved = casedb::SaveCase(store, c, session, [](const QString&) { return true; });
     store.close();
@@ -531,6 +548,51 @@ int LoadFromDb(const QString& which, const QString& appPath, Case& openCase, Set
     return status;
 }
 
+// Stores the files into the session through the batch's own model and prints a row a file.
+int ImportBatch(const QString& session, const QStringList& paths, const QString& appPath, const Settings& settings)
+{
+    casedb::CaseStore store(QStringLiteral("dump-batch"));
+    if (!OpenProgramDbForWriting(store, appPath))
+        return 1;
+    files::DiskFiles disk;
+    casedb::BatchServices services;
+    services.store = [&store] { return &store; };
+    services.settings = settings;
+    services.readContext = files::ReadContext::fromSettings(settings);
+    services.readContext.files = &disk;
+    services.readContext.resolveMachine = [](const QString& name) { return name; };
+    services.readContext.moreFiles = [](const QString&) { return QString(); };
+    services.askOverwrite = [](const QString&) { return true; };
+
+    casedb::BatchModel model;
+    // Each file's row in the model, or why it got none.
+    std::vector<std::pair<int, QString>> entries;
+    for (const QString& path : paths) {
+        const auto added = model.addFile(QFileInfo(path).absoluteFilePath(), services.readContext);
+        entries.emplace_back(added.result == casedb::BatchModel::AddResult::Added ? int(model.rows().size()) - 1 : -1,
+                             added.refusalText());
+    }
+    casedb::BatchRun run(model, session, services);
+    while (run.step()) {
+    }
+    store.close();
+
+    int stored = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto& [row, refusal] = entries[i];
+        const int n = int(i) + 1;
+        const bool ok = row >= 0 && model.rows()[std::size_t(row)].stored();
+        line(at("Batch", n) + ".File", row >= 0 ? model.rows()[std::size_t(row)].path : QFileInfo(paths[qsizetype(i)]).absoluteFilePath());
+        line(at("Batch", n) + ".Outcome", std::string(ok ? "stored" : "failed"));
+        line(at("Batch", n) + ".Message", ok ? QString() : row >= 0 ? model.rows()[std::size_t(row)].failure : refusal);
+        stored += ok ? 1 : 0;
+    }
+    const int failed = int(entries.size()) - stored;
+    line(QStringLiteral("Batch.Stored"), stored);
+    line(QStringLiteral("Batch.Failed"), failed);
+    return failed > 0 ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -624,6 +686,18 @@ int main(int argc, char** argv)
         loadDb = which;
         args.clear();
     }
+    // --batch SESSION FILE...: the files stored into SESSION as the batch window stores them.
+    std::optional<QString> batchSession;
+    QStringList batchFiles;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--batch")); at >= 0) {
+        if (at != 0 || args.size() < 3) {
+            std::fprintf(stderr, "usage: sarvotex-dump --batch SESSION FILE...\n");
+            return 2;
+        }
+        batchSession = args[1];
+        batchFiles = args.mid(2);
+        args.clear();
+    }
     const bool listDb = args == QStringList{QStringLiteral("--list-db")};
     if (listDb) {
         if (qEnvironmentVariableIsEmpty("SARVOTEX_HOME")) {
@@ -650,7 +724,7 @@ int main(int argc, char** argv)
     const bool removeDb = removeId || removeSession;
     const bool results = args.removeAll(QStringLiteral("--results")) > 0;
     const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph || report;
-    if (args.isEmpty() && loadDb.isEmpty() && !listDb && !removeDb) {
+    if (args.isEmpty() && loadDb.isEmpty() && !listDb && !removeDb && !batchSession) {
         std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
                              "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n"
                              "       sarvotex-dump [--no-analysis] --write OUT.brv|OUT.rtb FILE\n"
@@ -658,7 +732,8 @@ int main(int argc, char** argv)
                              "       sarvotex-dump --save-db SESSION FILE\n"
                              "       SARVOTEX_HOME=FOLDER sarvotex-dump --load-db ID|last\n"
                              "       SARVOTEX_HOME=FOLDER sarvotex-dump --list-db\n"
-                             "       SARVOTEX_HOME=FOLDER sarvotex-dump --remove-db ID | --remove-session SESSION\n");
+                             "       SARVOTEX_HOME=FOLDER sarvotex-dump --remove-db ID | --remove-session SESSION\n"
+                             "       sarvotex-dump --batch SESSION FILE...\n");
         return 2;
     }
 
@@ -687,6 +762,13 @@ int main(int argc, char** argv)
         const int status = removeDb ? RemoveFromDb(removeId, removeSession.value_or(QString()), appPath)
                            : listDb ? ListDb(appPath)
                                     : LoadFromDb(loadDb, appPath, openCase, settings);
+        CloseLanguageDatabase();
+        setPrompts(nullptr);
+        return status;
+    }
+
+    if (batchSession) {
+        const int status = ImportBatch(*batchSession, batchFiles, appPath, settings);
         CloseLanguageDatabase();
         setPrompts(nullptr);
         return status;

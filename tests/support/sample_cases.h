@@ -7,9 +7,9 @@
 
 namespace sarvo::test {
 
-// Two runs of 360 points, one each way round, over a full circle on a 150 mm bar: a centre
-// offset of 2 µm and an oval of 1 µm, in the xy plane.
-inline void FillTwoWayCircle(Case& c, bool dynamic = false)
+// Two runs of 360 points (or as many as asked), one each way round, over a full circle on a
+// 150 mm bar: a centre offset of 2 µm and an oval of 1 µm, in the xy plane.
+inline void FillTwoWayCircle(Case& c, bool dynamic = false, int points = 360)
 {
     CaseData& d = c.Data;
     d.Dynamic = dynamic;
@@ -19,16 +19,18 @@ inline void FillTwoWayCircle(Case& c, bool dynamic = false)
     d.StartAngle = 0;
     d.StopAngle = 360;
     d.SweepAngle = 360;
-    d.AngleStep = 1;
-    d.MaxTargets = 360;
+    d.AngleStep = 360.0 / points;
+    d.MaxTargets = static_cast<decltype(d.MaxTargets)>(points);
     for (int r = 1; r <= 2; ++r) {
         const auto i = static_cast<std::size_t>(r);
-        d.RunTargets[i] = 360;
+        d.RunTargets[i] = static_cast<int16_t>(points);
         d.RunDirection[i] = r == 1 ? 1 : -1;
         d.GaugeTemp[i] = 20;
         d.MachineTemp[i] = 20;
-        for (int j = 0; j < 360; ++j)
-            d.Readings(r, j) = 0.002 * std::cos(j * M_PI / 180.0) + 0.001 * std::sin(2 * j * M_PI / 180.0);
+        for (int j = 0; j < points; ++j) {
+            const double degrees = j * d.AngleStep;
+            d.Readings(r, j) = 0.002 * std::cos(degrees * M_PI / 180.0) + 0.001 * std::sin(2 * degrees * M_PI / 180.0);
+        }
     }
     c.Header[HdrPlane] = "xy";
 }

@@ -1,0 +1,417 @@
+#include "casedb/ui/batch_window.h"
+
+#include "core/language_db.h"
+#include "core/number_format.h"
+#include "core/outcome.h"
+#include "core/progress.h"
+#include "core/prompts.h"
+#include "gui/form_utilities.h"
+#include "gui/translate_form.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace sarvo {
+
+namespace {
+enum GridColumn { ColFile, ColPlane, ColType, ColFeedrate, ColStatus, ColCount };
+
+QPushButton* button(const char* name, const char* caption)
+{
+    auto* b = new QPushButton(QString::fromLatin1(caption));
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QLabel* caption(const char* text)
+{
+    auto* l = new QLabel(QString::fromLatin1(text));
+    l->setObjectName(QStringLiteral("LblFileTitle"));
+    return l;
+}
+} // namespace
+
+BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
+    : QDialog(parent)
+    , setup_(std::move(setup))
+    , folders_(new QFileSystemModel(this))
+    , lstDir_(new QTreeView)
+    , lstFile_(new QListWidget)
+    , cmdAdd_(button("cmdAdd", "&Add"))
+    , cmbSession_(new QComboBox)
+    , grdCase_(new QTableWidget(0, ColCount))
+    , cmdRemove_(button("CmdRemove", "&Remove"))
+    , cmdSave_(button("cmdSave", "&Save"))
+    , cmdClose_(button("cmdClose", "&Close"))
+    , pnlStatus_(new QWidget)
+    , lblCurrFile_(new QLabel(QStringLiteral("File's name")))
+    , pnlFlood_(new QProgressBar)
+    , cmdCancel_(button("cmdCancel", "C&ancel"))
+    , stepTimer_(new QTimer(this))
+{
+    BusyCursor busy;
+    setObjectName(QStringLiteral("Batch"));
+    setWindowTitle(QStringLiteral("Batch Saving"));
+    setModal(false);
+
+    folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    folders_->setRootPath(QDir::rootPath());
+    lstDir_->setObjectName(QStringLiteral("lstDir"));
+    lstDir_->setModel(folders_);
+    for (int c = 1; c < folders_->columnCount(); ++c)
+        lstDir_->hideColumn(c);
+    lstDir_->setHeaderHidden(true);
+    lstFile_->setObjectName(QStringLiteral("Lstfile"));
+    lstFile_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    cmbSession_->setObjectName(QStringLiteral("cmbSession"));
+    cmbSession_->setEditable(true);
+    cmbSession_->setInsertPolicy(QComboBox::NoInsert);
+    grdCase_->setObjectName(QStringLiteral("grdCase"));
+    grdCase_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdCase_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdCase_->verticalHeader()->hide();
+    QStringList headers;
+    for (const char* text : {"File", "Plane", "Type", "Feedrate", "Status"})
+        headers << TranslateIn(QStringLiteral("Batch"), QString::fromLatin1(text));
+    grdCase_->setHorizontalHeaderLabels(headers);
+    // The status takes the room the others leave: a failure's reason is long.
+    grdCase_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    grdCase_->horizontalHeader()->setSectionResizeMode(ColStatus, QHeaderView::Stretch);
+    lblCurrFile_->setObjectName(QStringLiteral("LblCurrFile"));
+    pnlFlood_->setObjectName(QStringLiteral("PnlFlood"));
+    pnlFlood_->setRange(0, 100);
+    pnlStatus_->setObjectName(QStringLiteral("PnlStatus"));
+
+    auto* files = new QGroupBox(QStringLiteral("Files to Read"));
+    files->setObjectName(QStringLiteral("Frame3D1"));
+    auto* fileLayout = new QVBoxLayout(files);
+    fileLayout->addWidget(caption("Directory:"));
+    fileLayout->addWidget(lstDir_, 1);
+    fileLayout->addWidget(caption("File:"));
+    fileLayout->addWidget(lstFile_, 1);
+    fileLayout->addWidget(cmdAdd_);
+
+    auto* session = new QGroupBox(QStringLiteral("Measurement Session"));
+    session->setObjectName(QStringLiteral("Frame3D2"));
+    auto* sessionLayout = new QVBoxLayout(session);
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(caption("Name:"));
+    nameRow->addWidget(cmbSession_, 1);
+    sessionLayout->addLayout(nameRow);
+    sessionLayout->addWidget(caption("Cases:"));
+    sessionLayout->addWidget(grdCase_, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdRemove_);
+    buttons->addWidget(cmdSave_);
+    buttons->addStretch();
+    buttons->addWidget(cmdClose_);
+    sessionLayout->addLayout(buttons);
+
+    auto* statusLayout = new QHBoxLayout(pnlStatus_);
+    statusLayout->addWidget(lblCurrFile_);
+    statusLayout->addWidget(pnlFlood_, 1);
+    statusLayout->addWidget(cmdCancel_);
+    pnlStatus_->hide();
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(files, 2);
+    top->addWidget(session, 3);
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(top, 1);
+    outer->addWidget(pnlStatus_);
+    resize(820, 520);
+
+    for (QPushButton* b : {cmdAdd_, cmdRemove_, cmdSave_})
+        b->setEnabled(false);
+    stepTimer_->setSingleShot(true);
+    stepTimer_->setInterval(0);
+
+    // The folders load in the background: the current one is shown once its parents are there.
+    connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] { lstDir_->scrollTo(lstDir_->currentIndex()); });
+    connect(lstDir_, &QTreeView::clicked, this, [this](const QModelIndex& index) { setFolder(folders_->filePath(index)); });
+    connect(lstFile_, &QListWidget::itemSelectionChanged, this, &BatchWindow::fileSelectionChanged);
+    connect(lstFile_, &QListWidget::itemDoubleClicked, this, [this] { addSelected(); });
+    connect(cmdAdd_, &QPushButton::clicked, this, &BatchWindow::addSelected);
+    connect(cmdRemove_, &QPushButton::clicked, this, &BatchWindow::removeSelected);
+    connect(cmdSave_, &QPushButton::clicked, this, &BatchWindow::startSave);
+    connect(cmdClose_, &QPushButton::clicked, this, &BatchWindow::close);
+    connect(cmdCancel_, &QPushButton::clicked, this, &BatchWindow::cancelSave);
+    connect(cmbSession_, &QComboBox::activated, this, &BatchWindow::sessionChosen);
+    connect(cmbSession_, &QComboBox::editTextChanged, this, &BatchWindow::sessionEdited);
+    connect(grdCase_, &QTableWidget::itemSelectionChanged, this, &BatchWindow::gridSelectionChanged);
+    connect(stepTimer_, &QTimer::timeout, this, &BatchWindow::saveStep);
+
+    TranslateForm(*this);
+    CenterForm(*this);
+    fillSessions();
+    setFolder(setup_.startFolder.isEmpty() ? QDir::homePath() : setup_.startFolder);
+}
+
+BatchWindow::~BatchWindow() = default;
+
+QString BatchWindow::pathOf(const QString& entry) const
+{
+    return folder_ + entry;
+}
+
+void BatchWindow::setFolder(const QString& folder)
+{
+    const QDir dir(folder);
+    if (!dir.exists())
+        return; // a missing folder leaves the list as it was
+    folder_ = dir.absolutePath();
+    if (!folder_.endsWith(u'/'))
+        folder_ += u'/';
+    const QModelIndex index = folders_->index(dir.absolutePath());
+    lstDir_->setCurrentIndex(index);
+    lstDir_->scrollTo(index);
+    lstFile_->clear();
+    // Name filters of QDir ignore case, so "*.RTB" is listed too.
+    lstFile_->addItems(dir.entryList(casedb::BatchFilePatterns(), QDir::Files, QDir::Name));
+    cmdSave_->setEnabled(false);
+}
+
+void BatchWindow::fillSessions()
+{
+    const casedb::CaseStore* store = setup_.store ? setup_.store() : nullptr;
+    if (!store)
+        return;
+    const QString typed = cmbSession_->currentText();
+    QSignalBlocker block(cmbSession_);
+    cmbSession_->clear();
+    ReportOutcome(Trapped(QStringLiteral("Reading sessions"),
+                          [&] { cmbSession_->addItems(casedb::BatchModel::Sessions(*store)); }));
+    cmbSession_->setEditText(typed);
+}
+
+void BatchWindow::sessionChosen(int index)
+{
+    const casedb::CaseStore* store = setup_.store ? setup_.store() : nullptr;
+    if (saving() || index < 0 || !store)
+        return;
+    ReportOutcome(model_.listSession(*store, cmbSession_->itemText(index)));
+    showRows();
+    cmdSave_->setEnabled(false);
+    cmdRemove_->setEnabled(false);
+}
+
+void BatchWindow::sessionEdited()
+{
+    if (saving() || !model_.sessionRowsShown() || cmbSession_->currentText() == cmbSession_->itemText(cmbSession_->currentIndex()))
+        return;
+    model_.clear();
+    showRows();
+    cmdSave_->setEnabled(false);
+    cmdRemove_->setEnabled(false);
+}
+
+void BatchWindow::fileSelectionChanged()
+{
+    // A file already in the grid cannot be chosen again.
+    QSignalBlocker block(lstFile_);
+    for (QListWidgetItem* item : lstFile_->selectedItems()) {
+        if (model_.contains(pathOf(item->text())))
+            item->setSelected(false);
+    }
+    cmdAdd_->setEnabled(!saving() && !lstFile_->selectedItems().isEmpty());
+}
+
+void BatchWindow::addSelected()
+{
+    if (saving())
+        return;
+    BusyCursor busy;
+    const casedb::BatchServices services = setup_.services();
+    for (int i = 0; i < lstFile_->count(); ++i) {
+        QListWidgetItem* item = lstFile_->item(i);
+        if (!item->isSelected())
+            continue;
+        const auto added = model_.addFile(pathOf(item->text()), services.readContext);
+        if (added.result == casedb::BatchModel::AddResult::Added) {
+            item->setSelected(false);
+            continue;
+        }
+        // The file stays selected; a header that cannot be read is reported.
+        if (added.result == casedb::BatchModel::AddResult::ReadFailed && !added.read.ok()) {
+            if (added.read.kind == files::ReadResult::Kind::Error)
+                ReportError(added.read.location, AppError(added.read.number, added.read.message));
+            else if (added.read.kind == files::ReadResult::Kind::Message)
+                prompts().message(QString(), added.read.message, added.read.icon);
+        }
+    }
+    showRows();
+    cmdSave_->setEnabled(model_.hasPending());
+    if (grdCase_->rowCount() > 0)
+        grdCase_->setCurrentCell(grdCase_->rowCount() - 1, ColFile);
+}
+
+void BatchWindow::gridSelectionChanged()
+{
+    const int row = grdCase_->currentRow();
+    const auto& rows = model_.rows();
+    cmdRemove_->setEnabled(!saving() && row >= 0 && row < int(rows.size()) && !rows[std::size_t(row)].stored());
+}
+
+void BatchWindow::removeSelected()
+{
+    if (saving())
+        return;
+    const QList<QTableWidgetSelectionRange> ranges = grdCase_->selectedRanges();
+    int first = grdCase_->currentRow(), last = first;
+    for (const QTableWidgetSelectionRange& range : ranges) {
+        first = std::min(first, range.topRow());
+        last = std::max(last, range.bottomRow());
+    }
+    if (first < 0)
+        return;
+    model_.removeRows(first, last);
+    showRows();
+    if (grdCase_->rowCount() > 0)
+        grdCase_->setCurrentCell(std::min(first, grdCase_->rowCount() - 1), ColFile);
+    cmdSave_->setEnabled(model_.hasPending());
+    gridSelectionChanged();
+}
+
+void BatchWindow::showRows()
+{
+    QSignalBlocker block(grdCase_);
+    grdCase_->setRowCount(int(model_.rows().size()));
+    for (int r = 0; r < grdCase_->rowCount(); ++r)
+        showRow(r);
+}
+
+void BatchWindow::showRow(int r)
+{
+    const casedb::BatchRow& row = model_.rows()[std::size_t(r)];
+    const QString feedrate =
+        row.feedrate ? FormatNumber(*row.feedrate * setup_.units.LargeFactor, setup_.units.LargeFormat) : QString();
+    const QString cells[ColCount] = {row.fileName, row.plane, row.statDyn, feedrate, row.statusText()};
+    for (int c = 0; c < ColCount; ++c) {
+        auto* item = new QTableWidgetItem(cells[c]);
+        if (c == ColStatus && row.state == casedb::BatchRowState::Failed)
+            item->setToolTip(row.failure);
+        grdCase_->setItem(r, c, item);
+    }
+}
+
+void BatchWindow::startSave()
+{
+    if (saving())
+        return;
+    const QString session = cmbSession_->currentText();
+    if (const QString refusal = model_.saveRefusal(session); !refusal.isEmpty()) {
+        prompts().message(windowTitle(), refusal, MessageIcon::Warning);
+        return;
+    }
+    const bool pending = model_.hasPending();
+    if (pending) {
+        try {
+            run_ = std::make_unique<casedb::BatchRun>(model_, session, setup_.services());
+            running_.emplace(setup_.setRunning);
+        } catch (...) {
+            run_.reset();
+            ReportOutcome(Outcome::fromCurrentException(QLatin1String(casedb::kSavingBatchLocation)));
+            return;
+        }
+    }
+    for (QPushButton* b : {cmdAdd_, cmdRemove_, cmdSave_, cmdClose_})
+        b->setEnabled(false);
+    cmbSession_->setEnabled(false);
+    pnlFlood_->setValue(0);
+    pnlStatus_->show();
+    if (pending)
+        stepTimer_->start();
+    else
+        finishSave(); // every row is stored already: nothing to tell
+}
+
+void BatchWindow::cancelSave()
+{
+    if (run_)
+        run_->cancel();
+}
+
+void BatchWindow::saveStep()
+{
+    if (!run_)
+        return;
+    try {
+        const int row = run_->currentRow();
+        if (row >= 0) {
+            grdCase_->setCurrentCell(row, ColFile);
+            lblCurrFile_->setText(model_.rows()[std::size_t(row)].fileName);
+        }
+        run_->step();
+        if (row >= 0)
+            showRow(row);
+        pnlFlood_->setValue(run_->percent());
+    } catch (...) {
+        ReportOutcome(Outcome::fromCurrentException(QLatin1String(casedb::kSavingBatchLocation)));
+        run_->cancel();
+    }
+    if (run_->finished())
+        finishSave();
+    else
+        stepTimer_->start();
+}
+
+void BatchWindow::finishSave()
+{
+    std::unique_ptr<casedb::BatchRun> run = std::move(run_);
+    running_.reset();
+    pnlStatus_->hide();
+    cmbSession_->setEnabled(true);
+    cmdClose_->setEnabled(true);
+    cmdSave_->setEnabled(false);
+    cmdRemove_->setEnabled(false);
+    fileSelectionChanged();
+    if (run) {
+        const bool allStored = run->failedCount() == 0 && !run->cancelled();
+        prompts().message(windowTitle(), run->closingText(), allStored ? MessageIcon::None : MessageIcon::Warning);
+        cmdSave_->setEnabled(model_.hasPending());
+        const QString session = cmbSession_->currentText();
+        QSignalBlocker block(cmbSession_);
+        if (cmbSession_->findText(session) < 0)
+            cmbSession_->addItem(session);
+        cmbSession_->setEditText(session);
+    }
+    if (closeWhenDone_)
+        QTimer::singleShot(0, this, &BatchWindow::close);
+}
+
+void BatchWindow::closeEvent(QCloseEvent* event)
+{
+    // The save ends after the file it stores; the window closes then.
+    if (saving()) {
+        closeWhenDone_ = true;
+        cancelSave();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void BatchWindow::reject()
+{
+    // Esc while saving is taken as cancel, never as a close under the running save.
+    if (saving()) {
+        cancelSave();
+        return;
+    }
+    QDialog::reject();
+}
+
+} // namespace sarvo

@@ -1,0 +1,116 @@
+#pragma once
+// The batch window "Batch": a folder tree and its measurement files, the grid of the files
+// collected for one session, and the save of them all, one file a timer step, with a progress
+// that can be cancelled between two files.
+
+#include "casedb/batch_model.h"
+#include "core/units.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+class QTreeView;
+
+namespace sarvo {
+
+struct BatchWindowSetup {
+    QString startFolder;
+    UnitState units;
+    // The case database, read when the window lists sessions and cases; null when none is open.
+    std::function<const casedb::CaseStore*()> store;
+    // What a save needs, made when it starts.
+    std::function<casedb::BatchServices()> services;
+    // Told when a save starts and when it ends, whichever way it ends.
+    std::function<void(bool running)> setRunning;
+};
+
+class BatchWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit BatchWindow(BatchWindowSetup setup, QWidget* parent = nullptr);
+    ~BatchWindow() override;
+
+    void setFolder(const QString& folder);
+    QString folder() const { return folder_; }
+    // Adds the files selected in the file list.
+    void addSelected();
+    // Removes the selected grid rows that are not stored.
+    void removeSelected();
+    // Starts storing the collected files; the steps follow from the event loop.
+    void startSave();
+    void cancelSave();
+    bool saving() const { return run_ != nullptr; }
+
+    const casedb::BatchModel& model() const { return model_; }
+    QListWidget* fileList() const { return lstFile_; }
+    QTableWidget* grid() const { return grdCase_; }
+    QComboBox* sessionBox() const { return cmbSession_; }
+    QPushButton* addButton() const { return cmdAdd_; }
+    QPushButton* removeButton() const { return cmdRemove_; }
+    QPushButton* saveButton() const { return cmdSave_; }
+    QPushButton* closeButton() const { return cmdClose_; }
+    QPushButton* cancelButton() const { return cmdCancel_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    // Sets the running state for its lifetime, so that any way out of a save clears it.
+    class RunningGuard {
+    public:
+        explicit RunningGuard(std::function<void(bool)> set) : set_(std::move(set)) { if (set_) set_(true); }
+        ~RunningGuard() { if (set_) set_(false); }
+        RunningGuard(const RunningGuard&) = delete;
+        RunningGuard& operator=(const RunningGuard&) = delete;
+
+    private:
+        std::function<void(bool)> set_;
+    };
+
+    void fillSessions();
+    void sessionChosen(int index);
+    void sessionEdited();
+    void fileSelectionChanged();
+    void gridSelectionChanged();
+    void showRows();
+    void showRow(int row);
+    void saveStep();
+    void finishSave();
+    QString pathOf(const QString& entry) const;
+
+    BatchWindowSetup setup_;
+    casedb::BatchModel model_;
+    std::unique_ptr<casedb::BatchRun> run_;
+    std::optional<RunningGuard> running_;
+    bool closeWhenDone_ = false;
+    QString folder_;
+
+    QFileSystemModel* folders_;
+    QTreeView* lstDir_;
+    QListWidget* lstFile_;
+    QPushButton* cmdAdd_;
+    QComboBox* cmbSession_;
+    QTableWidget* grdCase_;
+    QPushButton* cmdRemove_;
+    QPushButton* cmdSave_;
+    QPushButton* cmdClose_;
+    QWidget* pnlStatus_;
+    QLabel* lblCurrFile_;
+    QProgressBar* pnlFlood_;
+    QPushButton* cmdCancel_;
+    QTimer* stepTimer_;
+};
+
+} // namespace sarvo

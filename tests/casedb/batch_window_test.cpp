@@ -1,0 +1,150 @@
+// The batch window over a case database of the test's own: files listed by name in a folder whose
+// name holds dots, the save stepping from the event loop, the cancel between two files, a close
+// deferred until the file being stored is done, and the running state cleared on every way out.
+
+#include "casedb/ui/batch_window.h"
+#include "tests/casedb/casedb_fixture.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <memory>
+
+namespace sarvo::test {
+namespace {
+
+using namespace sarvo::casedb;
+
+class BatchWindowTest : public CaseDbTest {
+protected:
+    void SetUp() override
+    {
+        CaseDbTest::SetUp();
+        store.open(dbPath());
+        folder = path("v1.2.data");
+        QDir().mkpath(folder);
+        for (const char* name : {"a.rtb", "b.RTB", "c.rtb"})
+            QFile::copy(QStringLiteral(SARVOTEX_TEST_DATA "/rtb_static.rtb"), folder + "/" + name);
+        QFile::copy(QStringLiteral(SARVOTEX_TEST_DATA "/rtb_static.golden"), folder + "/notes.golden");
+    }
+    void TearDown() override
+    {
+        window.reset();
+        CaseDbTest::TearDown();
+    }
+
+    std::unique_ptr<BatchWindow> open()
+    {
+        BatchWindowSetup setup;
+        setup.startFolder = folder;
+        setup.units.LargeFactor = 1;
+        setup.units.LargeFormat = "0";
+        setup.store = [this] { return &store; };
+        setup.services = [this] {
+            BatchServices s;
+            s.store = [this] { return &store; };
+            s.readContext.files = &disk;
+            s.askOverwrite = [](const QString&) { return true; };
+            s.onStored = [this](const Case&, int) {
+                if (++storedSoFar == cancelAfter)
+                    window->cancelButton()->click();
+            };
+            return s;
+        };
+        setup.setRunning = [this](bool running) { runningStates << running; };
+        return std::make_unique<BatchWindow>(std::move(setup));
+    }
+    // Collects every listed file.
+    void addAll()
+    {
+        window->fileList()->selectAll();
+        window->addButton()->click();
+        window->sessionBox()->setEditText("Week 3");
+    }
+    int storedCases() { return Inspector(dbPath()).value("SELECT count(*) FROM Measure").toInt(); }
+
+    files::DiskFiles disk;
+    QString folder;
+    std::unique_ptr<BatchWindow> window;
+    QList<bool> runningStates;
+    int storedSoFar = 0;
+    int cancelAfter = 0;
+};
+
+TEST_F(BatchWindowTest, ListsTheFilesByNameAndRefusesOneAlreadyCollected)
+{
+    window = open();
+    ASSERT_EQ(window->fileList()->count(), 3); // upper-case extensions too, no other file
+    window->fileList()->item(0)->setSelected(true);
+    window->addButton()->click();
+    EXPECT_EQ(window->grid()->rowCount(), 1);
+    EXPECT_EQ(window->grid()->item(0, 4)->text(), "measured");
+    window->fileList()->item(0)->setSelected(true);
+    EXPECT_FALSE(window->fileList()->item(0)->isSelected());
+    EXPECT_FALSE(window->addButton()->isEnabled());
+}
+
+TEST_F(BatchWindowTest, CancelledBetweenFilesKeepsTheFilesBeforeAndStoresNoneAfter)
+{
+    window = open();
+    addAll();
+    cancelAfter = 1;
+    window->saveButton()->click();
+    EXPECT_TRUE(window->saving());
+    EXPECT_FALSE(window->closeButton()->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->saving(), 60000);
+    EXPECT_EQ(storedCases(), 1);
+    EXPECT_EQ(window->grid()->item(0, 4)->text(), "Analysed");
+    EXPECT_EQ(window->grid()->item(1, 4)->text(), "measured");
+    EXPECT_EQ(runningStates, (QList<bool>{true, false}));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Saving was cancelled after 1 of 3 cases.");
+    EXPECT_TRUE(window->saveButton()->isEnabled()); // the rest can be saved later
+}
+
+TEST_F(BatchWindowTest, ClosingWhileSavingWaitsForTheFileBeingStored)
+{
+    window = open();
+    addAll();
+    window->show();
+    window->saveButton()->click();
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 60000);
+    EXPECT_FALSE(window->saving());
+    EXPECT_EQ(runningStates, (QList<bool>{true, false}));
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(storedCases(), 0); // stopped before the first file
+}
+
+TEST_F(BatchWindowTest, ADestroyedWindowClearsTheRunningState)
+{
+    window = open();
+    addAll();
+    window->saveButton()->click();
+    window.reset();
+    EXPECT_EQ(runningStates, (QList<bool>{true, false}));
+}
+
+TEST_F(BatchWindowTest, ASavedSessionIsListedAndItsRowsStay)
+{
+    window = open();
+    addAll();
+    window->saveButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!window->saving(), 60000);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "All selected cases have now been stored into the database.");
+    EXPECT_EQ(storedCases(), 3);
+    EXPECT_GE(window->sessionBox()->findText("Week 3"), 0);
+    window->grid()->selectAll();
+    EXPECT_FALSE(window->removeButton()->isEnabled());
+    EXPECT_FALSE(window->saveButton()->isEnabled());
+}
+
+} // namespace
+} // namespace sarvo::test
