@@ -189,19 +189,6 @@ QString BatchModel::saveRefusal(const QString& session) const
     return {};
 }
 
-QStringList BatchModel::Sessions(const CaseStore& store)
-{
-    QSqlQuery q(store.database());
-    const QString name = QuoteName(QLatin1String(col::Name));
-    if (!q.exec(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL ORDER BY %1")
-                    .arg(name, QuoteName(QLatin1String(tbl::Measure)))))
-        throw SqlFailure(q.lastError());
-    QStringList sessions;
-    while (q.next())
-        sessions << q.value(0).toString();
-    return sessions;
-}
-
 BatchRun::BatchRun(BatchModel& model, QString session, BatchServices services)
     : model_(model), session_(std::move(session)), services_(std::move(services))
 {

@@ -96,9 +96,6 @@ public:
     // Why a save cannot start ("" when it can): no session, or a row to store without a plane.
     QString saveRefusal(const QString& session) const;
 
-    // The sessions stored in the database, in order.
-    static QStringList Sessions(const CaseStore& store);
-
 private:
     friend class BatchRun;
     std::vector<BatchRow> rows_;

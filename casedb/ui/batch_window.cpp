@@ -1,5 +1,6 @@
 #include "casedb/ui/batch_window.h"
 
+#include "casedb/case_browser.h"
 #include "core/language_db.h"
 #include "core/number_format.h"
 #include "core/outcome.h"
@@ -193,7 +194,7 @@ void BatchWindow::fillSessions()
     QSignalBlocker block(cmbSession_);
     cmbSession_->clear();
     ReportOutcome(Trapped(QStringLiteral("Reading sessions"),
-                          [&] { cmbSession_->addItems(casedb::BatchModel::Sessions(*store)); }));
+                          [&] { cmbSession_->addItems(casedb::StoredSessionNames(*store)); }));
     cmbSession_->setEditText(typed);
 }
 

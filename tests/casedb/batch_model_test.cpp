@@ -3,6 +3,7 @@
 // would break a pasted query.
 
 #include "casedb/batch_model.h"
+#include "casedb/case_browser.h"
 #include "casedb/case_columns.h"
 #include "casedb/machine_list.h"
 #include "tests/casedb/casedb_fixture.h"
@@ -157,7 +158,7 @@ TEST_F(BatchImport, SessionNamesAreBoundValues)
     while (run.step()) {
     }
     EXPECT_EQ(run.storedCount(), 2);
-    EXPECT_TRUE(BatchModel::Sessions(store).contains(session));
+    EXPECT_TRUE(StoredSessionNames(store).contains(session));
 
     BatchModel listed;
     add(listed, copySample("s", "collected.rtb"));
