@@ -13,6 +13,7 @@
 #include "display/ui/case_info_panel.h"
 #include "display/ui/graph_windows.h"
 #include "display/ui/results_window.h"
+#include "display/ui/tree_window.h"
 #include "gui/window_registry.h"
 
 #include <QCoreApplication>
@@ -132,6 +133,10 @@ void RegisterDisplayWindows()
         WindowId::Results,
         [](QWidget* parent) {
             auto* window = new display::ResultsWindow(app().State.AppPath, app().State.ErrHelpFile, parent);
+            window->setFaultTreeHandOver([window](const QString& jumpKey) {
+                display::LocalSocketFaultTreeLink link;
+                display::StartFaultTree(*window, jumpKey, app().Settings.FaultTreePath, app().State.AppPath, link);
+            });
             return flagged(window, &AppState::ResultShown);
         },
         true);

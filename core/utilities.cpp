@@ -257,7 +257,17 @@ QString NumToText5(double value)
 
 QString SearchDirectory(const QString& folder, const QString& fileName, const std::function<bool()>& aborted)
 {
-    if (folder.isEmpty() || fileName.isEmpty())
+    if (fileName.isEmpty())
+        return {};
+    return SearchDirectory(
+        folder, [&](const QFileInfo& entry) { return entry.fileName().contains(fileName, Qt::CaseInsensitive); },
+        aborted);
+}
+
+QString SearchDirectory(const QString& folder, const std::function<bool(const QFileInfo&)>& accepted,
+                        const std::function<bool()>& aborted)
+{
+    if (folder.isEmpty())
         return {};
     const std::function<bool()> isAborted = aborted ? aborted : [] { return false; };
     const QString base = folder.endsWith(u'/') ? folder : folder + u'/';
@@ -271,14 +281,14 @@ QString SearchDirectory(const QString& folder, const QString& fileName, const st
         if (entry.isDir()) {
             if (!entry.isSymLink()) // a link back up the tree would never end
                 subfolders.append(entry.fileName());
-        } else if (entry.fileName().contains(fileName, Qt::CaseInsensitive)) {
+        } else if (accepted(entry)) {
             return base + entry.fileName();
         }
     }
     for (const QString& name : subfolders) {
         if (isAborted())
             return {};
-        QString found = SearchDirectory(base + name + u'/', fileName, isAborted);
+        QString found = SearchDirectory(base + name + u'/', accepted, isAborted);
         if (!found.isEmpty())
             return found;
     }
@@ -287,6 +297,16 @@ QString SearchDirectory(const QString& folder, const QString& fileName, const st
 
 QString FindFileOnDrives(const QString& fileName, const QString& programFolder, const std::function<bool()>& aborted)
 {
+    if (fileName.isEmpty())
+        return {};
+    return FindFileOnDrives(
+        [&](const QFileInfo& entry) { return entry.fileName().contains(fileName, Qt::CaseInsensitive); },
+        programFolder, aborted);
+}
+
+QString FindFileOnDrives(const std::function<bool(const QFileInfo&)>& accepted, const QString& programFolder,
+                         const std::function<bool()>& aborted)
+{
     const QString home = QDir::homePath();
     QStringList places{programFolder};
     if (QDir(home) != QDir(programFolder))
@@ -294,7 +314,7 @@ QString FindFileOnDrives(const QString& fileName, const QString& programFolder, 
     for (const QString& place : places) {
         if (aborted && aborted())
             break;
-        QString found = SearchDirectory(place, fileName, aborted);
+        QString found = SearchDirectory(place, accepted, aborted);
         if (!found.isEmpty())
             return found;
     }

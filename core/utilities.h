@@ -9,6 +9,8 @@
 #include <functional>
 #include <optional>
 
+class QFileInfo;
+
 namespace sarvo {
 
 // Locale-free number of a text typed by the user or read from a file: "." or "," as decimal
@@ -50,10 +52,15 @@ QString NumToText5(double value);
 // stay responsive runs it away from the event loop.
 QString SearchDirectory(const QString& folder, const QString& fileName,
                         const std::function<bool()>& aborted = {});
+// The same walk, taking the first file that accepted() takes.
+QString SearchDirectory(const QString& folder, const std::function<bool(const QFileInfo&)>& accepted,
+                        const std::function<bool()>& aborted = {});
 
 // The search over the places a program file may lie: the program folder, then the home folder;
 // aborted() (the user's cancel of a wait) ends it with "".
 QString FindFileOnDrives(const QString& fileName, const QString& programFolder,
+                         const std::function<bool()>& aborted = {});
+QString FindFileOnDrives(const std::function<bool(const QFileInfo&)>& accepted, const QString& programFolder,
                          const std::function<bool()>& aborted = {});
 
 // Conversion between the Windows code page and the DOS code page (850) of old text files.

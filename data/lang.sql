@@ -536,3 +536,16 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The analysis o
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading sessions', 'Lesen der Messreihen');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading cases', 'Lesen der Fälle');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Saving batch', 'Stapelweise speichern');
+
+-- The viewing-angle window and the fault-tree start-up window.
+INSERT INTO Languages (Form, English, German) VALUES ('frmView', 'Viewing angles', 'Blickwinkel');
+INSERT INTO Languages (Form, English, German) VALUES ('frmView', 'Planes', 'Ebenen');
+INSERT INTO Languages (Form, English, German) VALUES ('frmView', 'Refresh', 'Aktualisieren');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Start', 'Start');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Showing example', 'Anzeigen des Beispiels');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Launching fault tree', 'Starten des Fehlerbaums');
+INSERT INTO Languages (Form, English, German) VALUES ('frmTree', 'Fault tree start-up', 'Start des Fehlerbaums');
+INSERT INTO Languages (Form, English, German) VALUES ('frmTree', 'Wait for the Fault tree program startup, please...', 'Bitte warten Sie, bis das Fehlerbaumprogramm gestartet ist...');
+INSERT INTO Languages (Form, English, German) VALUES ('frmTree', 'Sarvotrenk is searching for the Fault tree program. This might take couple of minutes, please wait...', 'Sarvotrenk sucht das Fehlerbaumprogramm. Dies kann einige Minuten dauern, bitte warten...');
+INSERT INTO Languages (Form, English, German) VALUES ('frmTree', 'Sarvotrenk can not find the Fault tree program. Please contact your Sarvotrenk distributor to purchase this software.', 'Sarvotrenk kann das Fehlerbaumprogramm nicht finden. Bitte wenden Sie sich an Ihren Sarvotrenk-Händler, um diese Software zu erwerben.');
+INSERT INTO Languages (Form, English, German) VALUES ('frmTree', '&Close', 'S&chließen');

@@ -85,9 +85,9 @@ void bringBackIntoView(QWidget& placed)
     placed.move(clamped.topLeft());
 }
 
-QString placeKey(const QWidget& window, const char* part)
+QString placeKey(const QWidget& window, const QString& placeName, const char* part)
 {
-    return window.windowTitle() + u' ' + QLatin1String(part);
+    return (placeName.isEmpty() ? window.windowTitle() : placeName) + u' ' + QLatin1String(part);
 }
 
 } // namespace
@@ -134,7 +134,7 @@ void CenterForm(QWidget& window, const QWidget& over)
     top->move(place.topLeft());
 }
 
-void LoadFormPlace(QWidget& window, const QString& iniFile)
+void LoadFormPlace(QWidget& window, const QString& iniFile, const QString& placeName)
 {
     const QString location = QStringLiteral("Reading the position of form");
     const IniFile ini(iniFile);
@@ -143,7 +143,7 @@ void LoadFormPlace(QWidget& window, const QString& iniFile)
 
     // A stored value must be a whole number that fits the old 16-bit field.
     auto read = [&](const char* part, int defaultValue) -> std::optional<int> {
-        const QString text = ini.get(section, placeKey(window, part), QString::number(defaultValue)).trimmed();
+        const QString text = ini.get(section, placeKey(window, placeName, part), QString::number(defaultValue)).trimmed();
         bool ok = false;
         const qlonglong value = text.toLongLong(&ok);
         if (ok && value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max())
@@ -174,14 +174,14 @@ void LoadFormPlace(QWidget& window, const QString& iniFile)
     bringBackIntoView(placed);
 }
 
-bool HasStoredPlace(const QWidget& window, const QString& iniFile)
+bool HasStoredPlace(const QWidget& window, const QString& iniFile, const QString& placeName)
 {
     IniDocument ini;
     return ini.load(iniFile) == IniDocument::LoadStatus::Loaded
-        && ini.value(Translate(QStringLiteral("Places")), placeKey(window, "top")).has_value();
+        && ini.value(Translate(QStringLiteral("Places")), placeKey(window, placeName, "top")).has_value();
 }
 
-void SaveFormPlace(const QWidget& window, const QString& iniFile)
+void SaveFormPlace(const QWidget& window, const QString& iniFile, const QString& placeName)
 {
     QWidget& placed = placedWidget(const_cast<QWidget&>(window));
     if (placed.isMinimized() || placed.isMaximized())
@@ -191,7 +191,7 @@ void SaveFormPlace(const QWidget& window, const QString& iniFile)
     const std::pair<const char*, int> values[] = {
         {"top", placed.y()}, {"left", placed.x()}, {"height", placed.height()}, {"width", placed.width()}};
     for (const auto& [part, value] : values) {
-        if (!ini.set(section, placeKey(window, part), QString::number(value))) {
+        if (!ini.set(section, placeKey(window, placeName, part), QString::number(value))) {
             ReportError(QStringLiteral("Writing the position of form"),
                         AppError::standard(AppError::kPathFileAccess));
             return;

@@ -17,12 +17,13 @@ void CenterForm(QWidget& window);
 void CenterForm(QWidget& window, const QWidget& over);
 
 // Restores / stores top, left, height and width under the translated section "Places", keyed by
-// the window's caption. A stored place that is not wholly on the available area of a screen is
+// the window's caption, or by placeName when one is given (a name that is the same in every
+// language, so the place survives a change of language). A stored place that is not wholly on the available area of a screen is
 // moved and shrunk onto the screen it overlaps most (the primary one when it overlaps none).
-void LoadFormPlace(QWidget& window, const QString& iniFile);
-void SaveFormPlace(const QWidget& window, const QString& iniFile);
+void LoadFormPlace(QWidget& window, const QString& iniFile, const QString& placeName = {});
+void SaveFormPlace(const QWidget& window, const QString& iniFile, const QString& placeName = {});
 // True when the settings file holds a place for the window.
-bool HasStoredPlace(const QWidget& window, const QString& iniFile);
+bool HasStoredPlace(const QWidget& window, const QString& iniFile, const QString& placeName = {});
 
 // The place moved, and shrunk where it is larger, so that it lies wholly inside area.
 QRect ClampToArea(const QRect& place, const QRect& area);

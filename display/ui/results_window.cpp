@@ -1,5 +1,7 @@
 #include "display/ui/results_window.h"
 
+#include "display/fault_tree.h"
+
 #include "core/help.h"
 #include "core/language_db.h"
 #include "core/progress.h"
@@ -194,6 +196,10 @@ ResultsWindow::ResultsWindow(const QString& appPath, const QString& errHelpFile,
     tree_->setObjectName(QStringLiteral("cmdTree"));
     tree_->hide(); // no operation offers the fault-tree hand-over
     connect(help_, &QPushButton::clicked, this, &ResultsWindow::showHelp);
+    connect(tree_, &QPushButton::clicked, this, [this] {
+        if (faultTreeHandOver_)
+            faultTreeHandOver_(FaultTreeJumpKey(tabs_->currentIndex()));
+    });
     connect(close_, &QPushButton::clicked, this, [this] { MdiFrameOf(this)->close(); });
     connect(pareto_, &ParetoChart::barPressed, this, &ResultsWindow::openParetoBar);
     connect(copy_, &QPushButton::clicked, this, &ResultsWindow::copyChart);
@@ -211,6 +217,11 @@ ResultsWindow::ResultsWindow(const QString& appPath, const QString& errHelpFile,
     TranslateForm(*this);
     syncTabCaptions();
     tabs_->setCurrentIndex(int(ResultPage::Pareto));
+}
+
+void ResultsWindow::setFaultTreeHandOver(std::function<void(const QString& jumpKey)> handOver)
+{
+    faultTreeHandOver_ = std::move(handOver);
 }
 
 void ResultsWindow::setHelpFile(const QString& appPath, const QString& errHelpFile)

@@ -14,6 +14,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 #include <vector>
 
 class QLabel;
@@ -110,6 +112,8 @@ public:
     QPushButton* helpButton() const { return help_; }
     QPushButton* closeButton() const { return close_; }
     QPushButton* treeButton() const { return tree_; }
+    // What the fault-tree button runs, with the jump key of the selected tab.
+    void setFaultTreeHandOver(std::function<void(const QString& jumpKey)> handOver);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -153,6 +157,7 @@ private:
     QPushButton* help_;
     QPushButton* close_;
     QPushButton* tree_;
+    std::function<void(const QString&)> faultTreeHandOver_;
     QHash<QString, QWidget*> controls_;
     QWidget* scaleRowV_[3] = {}; // the vertical axis's row on the scale page, under PnlHide
     int units_ = 0, mmUnits_ = 0, perDiameterUnits_ = 0;

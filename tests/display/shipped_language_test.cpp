@@ -18,6 +18,9 @@
 #include "tests/support/core_test.h"
 #include "tests/support/sample_cases.h"
 
+#include "display/ui/tree_window.h"
+#include "display/ui/view_window.h"
+
 #include <QLabel>
 #include <QRadioButton>
 #include <QLineEdit>
@@ -105,6 +108,18 @@ TEST_F(ShippedLanguageTest, TheResultsWindowAndItsViewHaveGermanForEveryText)
         EXPECT_FALSE(hint->text().isEmpty()) << key.toStdString();
     }
     EXPECT_EQ(hints, 10);
+}
+
+TEST_F(ShippedLanguageTest, TheViewingAndFaultTreeWindowsHaveGermanForEveryText)
+{
+    SetTextLanguage("German");
+    display::ViewWindow view([] { return display::ViewParams{}; }, iniFile);
+    view.show();
+    view.close();
+    expectEverythingTranslated("frmView");
+    display::TreeWindow tree;
+    expectEverythingTranslated("frmTree");
+    EXPECT_EQ(tree.windowTitle(), "Start des Fehlerbaums");
 }
 
 TEST_F(ShippedLanguageTest, TheCaseInformationPanelAndItsViewHaveGermanForEveryText)

@@ -21,6 +21,13 @@
 // kind ends with status 2, a picture that cannot be drawn or written with status 1. Of several
 // cases the last one's picture stays.
 //
+//   sarvotex-dump --graph viewing OUT.png [FILE...]
+//
+// --graph viewing draws the viewing-angle diagram of the measurement window as it opens with the
+// program folder's settings (start, end and overshoot of section "BasicInput"; a dynamic,
+// counter-clockwise run in plane XY) into OUT.png, 400 x 400 pixels on white. Files after it are
+// read and analysed as for the other graphs and do not change the diagram.
+//
 //   sarvotex-dump [--no-analysis] --write OUT FILE
 //
 // --write writes the case of FILE as "Save case to file" does, in the format of OUT's extension
@@ -86,6 +93,7 @@
 #include "core/units.h"
 #include "display/canvas.h"
 #include "display/graphs.h"
+#include "display/viewing.h"
 #include "display/report.h"
 #include "display/results_view.h"
 #include "files/brv_file.h"
@@ -390,6 +398,26 @@ int WriteGraph(const Case& c, const display::GraphRequest& request, const Settin
     return 0;
 }
 
+// The viewing-angle diagram the measurement window opens with. Returns the exit status.
+int WriteViewing(const QString& iniFile, const QString& out)
+{
+    QImage image(400, 400, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    try {
+        QPainter painter(&image);
+        display::PainterCanvas canvas(painter, QSizeF(image.size()));
+        display::DrawViewingDiagram(canvas, display::OpeningViewParams(IniFile(iniFile)), Translate(QStringLiteral("Start")));
+    } catch (const AppError& e) {
+        std::fprintf(stderr, "Showing example: %s\n", qUtf8Printable(e.description()));
+        return 1;
+    }
+    if (!image.save(out, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qUtf8Printable(out));
+        return 1;
+    }
+    return 0;
+}
+
 // The logo the program prints: beside the program, else the one of the source tree.
 QString LogoPath()
 {
@@ -613,6 +641,13 @@ int main(int argc, char** argv)
     QStringList args = QCoreApplication::arguments().mid(1);
     std::optional<display::GraphRequest> graph;
     QString graphFile;
+    // --graph viewing OUT.png [FILE...]: the diagram comes from the settings, not from a case.
+    QString viewingFile;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--graph"));
+        at >= 0 && at + 2 < args.size() && args[at + 1] == QLatin1String("viewing")) {
+        viewingFile = QFileInfo(args[at + 2]).absoluteFilePath();
+        args.remove(at, 3);
+    }
     if (const qsizetype at = args.indexOf(QStringLiteral("--graph")); at >= 0) {
         if (at + 2 < args.size())
             graph = GraphOfKind(args[at + 1]);
@@ -723,10 +758,12 @@ int main(int argc, char** argv)
     }
     const bool removeDb = removeId || removeSession;
     const bool results = args.removeAll(QStringLiteral("--results")) > 0;
-    const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph || report;
-    if (args.isEmpty() && loadDb.isEmpty() && !listDb && !removeDb && !batchSession) {
+    const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph || report
+        || !viewingFile.isEmpty();
+    if (args.isEmpty() && loadDb.isEmpty() && !listDb && !removeDb && !batchSession && viewingFile.isEmpty()) {
         std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
                              "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n"
+                             "       sarvotex-dump --graph viewing OUT.png [FILE...]\n"
                              "       sarvotex-dump [--no-analysis] --write OUT.brv|OUT.rtb FILE\n"
                              "       sarvotex-dump --pdf OUT.pdf [--report errors|graph] [--linear] FILE [FILE...]\n"
                              "       sarvotex-dump --save-db SESSION FILE\n"
@@ -774,6 +811,10 @@ int main(int argc, char** argv)
         return status;
     }
 
+    int viewingStatus = 0;
+    if (!viewingFile.isEmpty())
+        viewingStatus = WriteViewing(appPath + "Sarvotex.ini", viewingFile);
+
     files::DiskFiles disk;
     files::ReadContext ctx = files::ReadContext::fromSettings(settings);
     ctx.files = &disk;
@@ -789,7 +830,7 @@ int main(int argc, char** argv)
 
     for (const QString& arg : args)
         prompts.pending.push_back(QFileInfo(arg).absoluteFilePath());
-    int status = 0;
+    int status = viewingStatus;
     bool first = true;
     while (!prompts.pending.empty()) {
         const QString file = prompts.pending.front();
@@ -811,6 +852,8 @@ int main(int argc, char** argv)
             status = 1;
             continue;
         }
+        if (!viewingFile.isEmpty())
+            continue;
         if (graph) {
             status = std::max(status, WriteGraph(openCase, *graph, settings, units, graphFile));
             continue;
