@@ -31,6 +31,7 @@
 #include "core/utilities.h"
 #include "app/program_db.h"
 #include "app/qt_translations.h"
+#include "app/trend_command.h"
 #include "gui/form_utilities.h"
 
 #include <QApplication>
@@ -192,6 +193,7 @@ void RegisterFrameWindows(MainWindow& main)
     RegisterDisplayWindows();
     RegisterPrintWindow();
     RegisterConfigWindow();
+    RegisterTrendWindows();
 }
 
 namespace {
