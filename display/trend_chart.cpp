@@ -110,7 +110,7 @@ void DrawTrendChart(QPainter& painter, const TrendChart& chart, TrendChartType t
 
     double legendWidth = 0;
     for (const TrendSeries& s : chart.series)
-        legendWidth = std::max(legendWidth, fm.horizontalAdvance(s.legend) + line * 1.5);
+        legendWidth = std::max(legendWidth, fm.horizontalAdvance(s.legend) + line * 2);
     legendWidth = std::min(legendWidth, target.width() / 3);
 
     const double left = target.left() + margin + tickWidth + line * 0.6;
@@ -147,10 +147,15 @@ void DrawTrendChart(QPainter& painter, const TrendChart& chart, TrendChartType t
                              QLocale().toString(d, 'f', x.days.decimals));
         }
     } else {
-        for (int p = 0; p < chart.pointCount(); ++p) {
+        // Every step-th date, so that the labels never overlap.
+        double widest = 0;
+        for (const QString& label : chart.pointLabels)
+            widest = std::max(widest, fm.horizontalAdvance(label) + line * 0.5);
+        const int step = std::max(1, int(std::ceil(widest / std::max(1.0, x.slot()))));
+        for (int p = 0; p < chart.pointCount(); p += step) {
             const double at = x.of(p, {});
-            const QString label = fm.elidedText(chart.pointLabels[std::size_t(p)], Qt::ElideRight, x.slot());
-            painter.drawText(QRectF(at - x.slot() / 2, plot.bottom() + line * 0.2, x.slot(), line), Qt::AlignCenter, label);
+            painter.drawText(QRectF(at - widest / 2, plot.bottom() + line * 0.2, widest, line), Qt::AlignCenter,
+                             chart.pointLabels[std::size_t(p)]);
         }
     }
 
