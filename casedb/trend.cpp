@@ -1,6 +1,9 @@
 #include "casedb/trend.h"
 
 #include "casedb/case_columns.h"
+#include "casedb/sql_engine.h"
+#include "casedb/sql_error.h"
+#include "core/app_error.h"
 #include "core/language_db.h"
 #include "core/number_format.h"
 
@@ -117,6 +120,18 @@ TrendScale ScaleOf(TrendUnit unit, const UnitState& units)
         return {units.LargeFactor, units.LargeFormat, FeedrateCaption(units)};
     }
     return {};
+}
+
+QStringList StoredMachines(const CaseStore& store)
+{
+    if (!store.isOpen())
+        throw AppError(kDatabaseNotOpen, StandardErrorText(kDatabaseNotOpen));
+    const QString machine = QuoteName(QLatin1String(col::Machine));
+    const QString sql = QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL ORDER BY %1")
+                            .arg(machine, QuoteName(QLatin1String(tbl::Measure)));
+    QStringList names;
+    engine::ForEachRow(store.database(), sql, {}, [&names](const engine::RowView& row) { names << row.text(0); });
+    return names;
 }
 
 TrendRows QueryTrend(const CaseStore& store, const TrendRequest& request)

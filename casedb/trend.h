@@ -63,6 +63,9 @@ struct TrendRows {
     std::vector<double> feedrates;        // every distinct feedrate in the range, analysed or not
 };
 
+// The machine names of the stored cases, in order; raises AppError as QueryTrend does.
+QStringList StoredMachines(const CaseStore& store);
+
 // Raises AppError on an engine failure or a closed store.
 TrendRows QueryTrend(const CaseStore& store, const TrendRequest& request);
 

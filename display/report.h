@@ -64,7 +64,7 @@ ReportOutcome DrawReport(Canvas& page, const Case& c, const Settings& settings, 
 // lies at least kReportMarginMm inside every paper edge. index counts from 0; the number of pages
 // (at least 1) is asked once, of the first page's canvas. Raises AppError when the device cannot be
 // painted on or leaves no printable area, or passes on the drawer's failure.
-using PageDrawer = std::function<ReportOutcome(Canvas& page, int index)>;
+using PageDrawer = std::function<auto(Canvas& page, int index)->ReportOutcome>;
 using PageCount = std::function<int(const Canvas& page)>;
 ReportOutcome RenderPages(QPagedPaintDevice& device, const PageCount& pageCount, const PageDrawer& draw);
 

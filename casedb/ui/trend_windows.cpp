@@ -1,6 +1,5 @@
 #include "casedb/ui/trend_windows.h"
 
-#include "casedb/machine_list.h"
 #include "casedb/sql_error.h"
 #include "core/app_error.h"
 #include "core/language_db.h"
@@ -301,7 +300,7 @@ void TrendWindow::loadMachineList()
         const casedb::CaseStore* store = sources_.store ? sources_.store() : nullptr;
         if (!store)
             return;
-        cmbMachine_->addItems(casedb::MachineNames(*store));
+        cmbMachine_->addItems(casedb::StoredMachines(*store));
     } catch (...) {
         ReportError(QStringLiteral("Reading machines"), AppError::fromException(std::current_exception()));
     }

@@ -181,11 +181,13 @@ TEST_F(MainWindowTest, ARelativeCommandLineNameIsTakenFromTheStartFolder)
 TEST_F(MainWindowTest, CommandsWhoseWindowIsNotBuiltAreDisabledAndNewMeasurementLocksNothing)
 {
     start();
-    for (const char* item : {"MNew", "MOpenDB", "MSave", "MBatch", "MPrint", "MHistory",
+    for (const char* item : {"MNew", "MOpenDB", "MSave", "MBatch", "MPrint",
                              "MGraph", "MResult", "MSimuGraph", "MSimuShow"})
         EXPECT_FALSE(enabled(item)) << item;
     EXPECT_TRUE(enabled("MLanguage"));
-    for (const char* button : {"button:New", "button:OpenDb", "button:SaveDb", "button:Print", "button:Trend"})
+    EXPECT_TRUE(enabled("MHistory"));
+    EXPECT_TRUE(main->action("button:Trend")->isEnabled());
+    for (const char* button : {"button:New", "button:OpenDb", "button:SaveDb", "button:Print"})
         EXPECT_FALSE(main->action(button)->isEnabled()) << button;
     EXPECT_TRUE(enabled("MOpen"));
     EXPECT_TRUE(enabled("MConfigure"));
@@ -201,10 +203,10 @@ TEST_F(MainWindowTest, CommandsWhoseWindowIsNotBuiltAreDisabledAndNewMeasurement
     EXPECT_FALSE(app().State.NewMeasurementOpen);
 
     // A window that arrives switches its command on.
-    windows().registerWindow(WindowId::History, [](QWidget*) { return new QWidget; }, true);
+    windows().registerWindow(WindowId::NewCase, [](QWidget*) { return new QWidget; }, true);
     UpdateCaseCommands();
-    EXPECT_TRUE(enabled("MHistory"));
-    EXPECT_TRUE(main->action("button:Trend")->isEnabled());
+    EXPECT_TRUE(enabled("MNew"));
+    EXPECT_TRUE(main->action("button:New")->isEnabled());
 }
 
 TEST_F(MainWindowTest, CaseCommandsAfterAGoodAndAFailedRead)
