@@ -6,22 +6,26 @@
 #include "casedb/ui/trend_windows.h"
 #include "gui/window_registry.h"
 
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 namespace sarvo {
 
 namespace {
 
-// The graph window loaded, shown and, when minimised, set back to normal.
+// The graph window loaded, shown and, when minimised, set back to normal. A new one fills the
+// main window's client area.
 TrendGraphWindow* shownTrendGraph()
 {
+    const bool fresh = !windows().isLoaded(WindowId::HistoryGraph);
     auto* graph = qobject_cast<TrendGraphWindow*>(windows().ensureLoaded(WindowId::HistoryGraph));
     if (!graph)
         return nullptr;
     windows().show(WindowId::HistoryGraph);
-    QWidget* frame = graph->parentWidget() ? qobject_cast<QMdiSubWindow*>(graph->parentWidget()) : nullptr;
-    if (!frame)
-        frame = graph;
+    auto* sub = qobject_cast<QMdiSubWindow*>(graph->parentWidget());
+    QWidget* frame = sub ? static_cast<QWidget*>(sub) : graph;
+    if (fresh && sub && sub->mdiArea())
+        sub->setGeometry(QRect(QPoint(0, 0), sub->mdiArea()->viewport()->size()));
     if (frame->isMinimized())
         frame->showNormal();
     return graph;

@@ -192,7 +192,8 @@ void TrendGraphWindow::keyPressEvent(QKeyEvent* event)
 
 // --- the trend window ---------------------------------------------------------------------------
 
-TrendWindow::TrendWindow(TrendSources sources, QWidget* parent) : QWidget(parent), sources_(std::move(sources))
+TrendWindow::TrendWindow(TrendSources sources, QWidget* parent)
+    : QWidget(parent, Qt::Window), sources_(std::move(sources))
 {
     const BusyCursor busy;
     setObjectName(QStringLiteral("History"));

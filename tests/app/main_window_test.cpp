@@ -24,6 +24,7 @@
 #include "app/startup.h"
 #include "gui/window_registry.h"
 #include "app/qt_translations.h"
+#include "casedb/ui/trend_windows.h"
 #include "gui/qt_prompts.h"
 #include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
@@ -38,6 +39,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -924,3 +926,21 @@ TEST_F(LanguageWindowTest, EveryWindowOfTheProgramShowsGermanFromTheShippedTexts
     EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
 }
 
+
+TEST_F(MainWindowTest, TheTrendOpensItsOwnWindowAndItsQueryTheGraphInTheClientAreaAllInGerman)
+{
+    writeFile("Sarvotex.ini", "[Universal]\nLanguage=German\n");
+    start();
+    main->action("MHistory")->trigger();
+    auto* trend = qobject_cast<TrendWindow*>(windows().loaded(WindowId::History));
+    ASSERT_NE(trend, nullptr);
+    EXPECT_TRUE(trend->isWindow());
+    EXPECT_EQ(trend->windowTitle(), "Trendanalyse");
+    trend->runQuery();
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
+    QWidget* graph = windows().loaded(WindowId::HistoryGraph);
+    ASSERT_NE(graph, nullptr);
+    EXPECT_NE(qobject_cast<QMdiSubWindow*>(graph->parentWidget()), nullptr);
+    EXPECT_EQ(graph->windowTitle(), "Ergebnisse der Trendabfrage");
+    EXPECT_EQ(RowsWithoutGerman(), "");
+}
