@@ -1,6 +1,7 @@
 // Listing the stored cases of a case database of 10,000 cases, as the case browser, the batch
 // list and the trend read them: every case, and the cases of one machine and plane in a date
-// range; and the trend's query and build. Each figure is the median over repetitions of single listings.
+// range; and the trend's query and build. Each figure is the median over repetitions of single
+// listings.
 
 #include "bench/case_db_bench.h"
 #include "casedb/case_columns.h"
