@@ -33,6 +33,7 @@
 #include "core/utilities.h"
 #include "app/program_db.h"
 #include "app/qt_translations.h"
+#include "app/trend_command.h"
 #include "gui/form_utilities.h"
 
 #include <QApplication>
@@ -196,6 +197,7 @@ void RegisterFrameWindows(MainWindow& main)
     RegisterConfigWindow();
     RegisterCaseDbWindows();
     RegisterBatchWindow();
+    RegisterTrendWindows();
 }
 
 namespace {

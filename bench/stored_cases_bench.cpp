@@ -1,11 +1,13 @@
 // Listing the stored cases of a case database of 10,000 cases, as the case browser, the batch
 // list and the trend read them: every case, and the cases of one machine and plane in a date
-// range. Each figure is the median over repetitions of single listings.
+// range; and the trend's query and build. Each figure is the median over repetitions of single
+// listings.
 
 #include "bench/case_db_bench.h"
 #include "casedb/case_columns.h"
 #include "casedb/case_store.h"
 #include "casedb/stored_cases.h"
+#include "casedb/trend.h"
 
 #include <QDir>
 #include <QStringList>
@@ -113,6 +115,26 @@ void BM_ListOneMachineAndPlaneInAYear(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ListOneMachineAndPlaneInAYear)->Iterations(20)->Repetitions(10)->ReportAggregatesOnly(true)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The trend over every machine of one plane and all dates: the query and the builder, as one
+// Query click of the trend window (about 3,300 cases, 500 sessions).
+void BM_TrendQueryAndBuild(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    const TrendRequest request{QStringLiteral("xy"), QString(), QDate(2020, 1, 1), QDate(2021, 12, 31)};
+    const TrendOptions options{kDefaultTrendResult, QStringLiteral("Circularity LSC"), TrendSpacing::Fixed};
+    sarvo::UnitState units;
+    units.SmallFactor = units.LargeFactor = units.ScaleErrFactor = 1;
+    units.SmallFormat = QStringLiteral("0.0");
+    units.LargeFormat = QStringLiteral("0");
+    for (auto _ : state) {
+        const TrendView view = BuildTrend(QueryTrend(f.store, request), request, options, units);
+        if (view.table.rows.size() < 3000)
+            state.SkipWithError("too few cases");
+        benchmark::DoNotOptimize(view.chart.series.data());
+    }
+}
+BENCHMARK(BM_TrendQueryAndBuild)->Iterations(5)->Repetitions(10)->ReportAggregatesOnly(true)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -20,39 +20,7 @@ const QColor kGrid(220, 220, 220);
 const QColor kBar(40, 90, 180);
 const QColor kLine(Qt::blue);
 
-// A value axis of round steps (1, 2 or 5 times a power of ten) that holds lo..hi.
-struct Axis {
-    double min = 0;
-    double max = 0;
-    std::vector<double> ticks;
-    int decimals = 0;
-};
-
-Axis NiceAxis(double lo, double hi, int maxIntervals)
-{
-    Axis axis;
-    if (!std::isfinite(lo) || !std::isfinite(hi) || !(hi > lo))
-        return axis;
-    const double raw = (hi - lo) / std::max(1, maxIntervals);
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    const double norm = raw / magnitude;
-    const double step = (norm <= 1 ? 1 : norm <= 2 ? 2 : norm <= 5 ? 5 : 10) * magnitude;
-    if (!std::isfinite(step) || !(step > 0))
-        return axis;
-    // The small slack keeps a value that is a whole step from opening one more interval.
-    const double first = std::floor(lo / step + 1e-9);
-    const double last = std::ceil(hi / step - 1e-9);
-    if (!(last > first) || last - first > 1000)
-        return axis;
-    axis.min = first * step;
-    axis.max = last * step;
-    for (double k = first; k <= last; k += 1) {
-        const double v = k * step;
-        axis.ticks.push_back(std::abs(v) < step * 1e-9 ? 0.0 : v);
-    }
-    axis.decimals = std::max(0, int(-std::floor(std::log10(step) + 1e-9)));
-    return axis;
-}
+using Axis = ValueAxis;
 
 QString AxisNumber(double value, int decimals)
 {
@@ -188,6 +156,32 @@ std::vector<QString> LabelLines(const QFontMetricsF& fm, const QString& text, do
 }
 
 } // namespace
+
+ValueAxis NiceAxis(double lo, double hi, int maxIntervals)
+{
+    ValueAxis axis;
+    if (!std::isfinite(lo) || !std::isfinite(hi) || !(hi > lo))
+        return axis;
+    const double raw = (hi - lo) / std::max(1, maxIntervals);
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    const double norm = raw / magnitude;
+    const double step = (norm <= 1 ? 1 : norm <= 2 ? 2 : norm <= 5 ? 5 : 10) * magnitude;
+    if (!std::isfinite(step) || !(step > 0))
+        return axis;
+    // The small slack keeps a value that is a whole step from opening one more interval.
+    const double first = std::floor(lo / step + 1e-9);
+    const double last = std::ceil(hi / step - 1e-9);
+    if (!(last > first) || last - first > 1000)
+        return axis;
+    axis.min = first * step;
+    axis.max = last * step;
+    for (double k = first; k <= last; k += 1) {
+        const double v = k * step;
+        axis.ticks.push_back(std::abs(v) < step * 1e-9 ? 0.0 : v);
+    }
+    axis.decimals = std::max(0, int(-std::floor(std::log10(step) + 1e-9)));
+    return axis;
+}
 
 std::optional<int> BarChartGeometry::barAt(const QPointF& point) const
 {

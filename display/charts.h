@@ -18,6 +18,16 @@ class QPainter;
 
 namespace sarvo::display {
 
+// A value axis of round steps (1, 2 or 5 times a power of ten) that holds lo..hi, with at most
+// about maxIntervals intervals; empty (no ticks) when lo..hi has no range.
+struct ValueAxis {
+    double min = 0;
+    double max = 0;
+    std::vector<double> ticks;
+    int decimals = 0; // of the tick labels
+};
+ValueAxis NiceAxis(double lo, double hi, int maxIntervals);
+
 struct BarChart {
     std::vector<double> values; // one bar each, left to right in this order
     std::vector<QString> labels; // the text under each bar; a missing one is empty

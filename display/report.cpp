@@ -756,8 +756,7 @@ QPageLayout ReportPageLayout()
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(m, m, m, m), QPageLayout::Millimeter);
 }
 
-ReportOutcome RenderReport(QPagedPaintDevice& device, const Case& c, const Settings& settings, const UnitState& units,
-                           const ReportRequest& request)
+ReportOutcome RenderPages(QPagedPaintDevice& device, const PageCount& pageCount, const PageDrawer& draw)
 {
     const double dpiX = device.logicalDpiX();
     const double dpiY = device.logicalDpiY();
@@ -771,13 +770,22 @@ ReportOutcome RenderReport(QPagedPaintDevice& device, const Case& c, const Setti
         QFont font = painter.font();
         if (const std::optional<QString> family = PrinterFontFamily(QFontDatabase::families()))
             font.setFamily(*family);
-        painter.setFont(font);
-        painter.translate(area.topLeft());
-        painter.setClipRect(QRectF(QPointF(0, 0), area.size()));
-        PainterCanvas canvas(painter, area.size());
-        // Centimetres over the printable area, from its top-left corner.
-        canvas.setScale(0, 0, area.width() * 2.54 / dpiX, area.height() * 2.54 / dpiY);
-        ReportOutcome outcome = DrawReport(canvas, c, settings, units, request);
+        ReportOutcome outcome;
+        int pages = 1;
+        for (int index = 0; index < pages; ++index) {
+            if (index > 0 && !device.newPage())
+                Fail(Translate(QStringLiteral("The printer cannot be written to.")));
+            painter.resetTransform();
+            painter.setFont(font);
+            painter.translate(area.topLeft());
+            painter.setClipRect(QRectF(QPointF(0, 0), area.size()));
+            PainterCanvas canvas(painter, area.size());
+            // Centimetres over the printable area, from its top-left corner.
+            canvas.setScale(0, 0, area.width() * 2.54 / dpiX, area.height() * 2.54 / dpiY);
+            if (index == 0)
+                pages = std::max(1, pageCount(canvas));
+            outcome.notes << draw(canvas, index).notes;
+        }
         if (!painter.end())
             Fail(Translate(QStringLiteral("The printer cannot be written to.")));
         return outcome;
@@ -786,6 +794,12 @@ ReportOutcome RenderReport(QPagedPaintDevice& device, const Case& c, const Setti
             painter.end();
         throw;
     }
+}
+
+ReportOutcome RenderReport(QPagedPaintDevice& device, const Case& c, const Settings& settings, const UnitState& units,
+                           const ReportRequest& request)
+{
+    return RenderPages(device, [](const Canvas&) { return 1; }, [&](Canvas& page, int) { return DrawReport(page, c, settings, units, request); });
 }
 
 ReportOutcome WriteReportPdf(const QString& path, const Case& c, const Settings& settings, const UnitState& units,

@@ -15,6 +15,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace sarvo::display {
 
 inline constexpr char kPrintLocation[] = "Printing";
@@ -56,6 +58,15 @@ ReportOutcome PrintPageHeader(Canvas& page, const QString& logoPath, const QStri
 // AppError on failure: a scale that does not start at the corner, a case beyond its limits.
 ReportOutcome DrawReport(Canvas& page, const Case& c, const Settings& settings, const UnitState& units,
                          const ReportRequest& request);
+
+// Pages drawn one after another on a paged device (a printer or a PDF writer) that has not begun
+// painting: each on a canvas in centimetres from the top-left corner of the printable area, which
+// lies at least kReportMarginMm inside every paper edge. index counts from 0; the number of pages
+// (at least 1) is asked once, of the first page's canvas. Raises AppError when the device cannot be
+// painted on or leaves no printable area, or passes on the drawer's failure.
+using PageDrawer = std::function<auto(Canvas& page, int index)->ReportOutcome>;
+using PageCount = std::function<int(const Canvas& page)>;
+ReportOutcome RenderPages(QPagedPaintDevice& device, const PageCount& pageCount, const PageDrawer& draw);
 
 // The report as the one page of a paged device (a printer or a PDF writer) that has not begun
 // painting. The page's printable area lies at least kReportMarginMm inside every paper edge,

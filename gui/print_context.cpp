@@ -183,8 +183,7 @@ namespace {
 
 // The printer writes into a temporary file beside the target, which takes the target's place only
 // once the report is complete; the printer keeps the target as its file.
-display::ReportOutcome printToPdf(QPrinter& printer, const Case& c, const Settings& settings, const UnitState& units,
-                                  const display::ReportRequest& request)
+display::ReportOutcome printToPdf(QPrinter& printer, const PageRenderer& render)
 {
     const QString target = printer.outputFileName();
     if (target.isEmpty())
@@ -205,7 +204,7 @@ display::ReportOutcome printToPdf(QPrinter& printer, const Case& c, const Settin
     printer.setOutputFileName(temporary);
     display::ReportOutcome outcome;
     try {
-        outcome = display::RenderReport(printer, c, settings, units, request);
+        outcome = render(printer);
     } catch (...) {
         QFile::remove(temporary);
         throw;
@@ -221,8 +220,7 @@ display::ReportOutcome printToPdf(QPrinter& printer, const Case& c, const Settin
 // A page sent to a printer cannot be taken back (a print job of the usual printer systems cannot
 // be aborted once its page is ended): the report is drawn once on a throw-away page of the same
 // size first, and only a report that completes there goes to the printer.
-display::ReportOutcome printToPrinter(QPrinter& printer, const Case& c, const Settings& settings,
-                                      const UnitState& units, const display::ReportRequest& request)
+display::ReportOutcome printToPrinter(QPrinter& printer, const PageRenderer& render)
 {
     {
         QBuffer sink;
@@ -230,21 +228,19 @@ display::ReportOutcome printToPrinter(QPrinter& printer, const Case& c, const Se
         QPdfWriter trial(&sink);
         trial.setResolution(printer.resolution());
         trial.setPageLayout(printer.pageLayout());
-        display::RenderReport(trial, c, settings, units, request);
+        render(trial);
     }
-    return display::RenderReport(printer, c, settings, units, request);
+    return render(printer);
 }
 
 } // namespace
 
-bool PrintReport(QPrinter& printer, const Case& c, const Settings& settings, const UnitState& units,
-                 const display::ReportRequest& request)
+bool PrintPages(QPrinter& printer, const PageRenderer& render)
 {
     const BusyCursor busy;
     try {
-        const display::ReportOutcome outcome = printer.outputFormat() == QPrinter::PdfFormat
-                                                   ? printToPdf(printer, c, settings, units, request)
-                                                   : printToPrinter(printer, c, settings, units, request);
+        const display::ReportOutcome outcome =
+            printer.outputFormat() == QPrinter::PdfFormat ? printToPdf(printer, render) : printToPrinter(printer, render);
         if (!outcome.notes.isEmpty())
             prompts().message(QStringLiteral("Sarvotrenk"), outcome.notes.join(u'\n'), MessageIcon::Information);
         return true;
@@ -252,6 +248,14 @@ bool PrintReport(QPrinter& printer, const Case& c, const Settings& settings, con
         ReportError(QString::fromLatin1(display::kPrintLocation), AppError::fromException(std::current_exception()));
         return false;
     }
+}
+
+bool PrintReport(QPrinter& printer, const Case& c, const Settings& settings, const UnitState& units,
+                 const display::ReportRequest& request)
+{
+    return PrintPages(printer, [&](QPagedPaintDevice& device) {
+        return display::RenderReport(device, c, settings, units, request);
+    });
 }
 
 bool PrintReport(const Case& c, const Settings& settings, const UnitState& units, const display::ReportRequest& request)

@@ -99,6 +99,12 @@ PrintContext& printContext();
 // The print dialog over the owner window: printContext().showPrintDialog(owner).
 bool ShowPrintDialog(QWidget* owner);
 
+// Draws a whole print job on a paged device (see display::RenderPages); raises AppError on failure.
+using PageRenderer = std::function<display::ReportOutcome(QPagedPaintDevice& device)>;
+// Prints the pages on the printer as PrintReport prints the report: the same safeguards, the same
+// report of a failure under "Printing" and of what was left out. True when printed.
+bool PrintPages(QPrinter& printer, const PageRenderer& render);
+
 // Prints the report on the printer. A failure aborts the job and is reported once under
 // "Printing": a PDF is written beside its file and put in place only when complete, so no half
 // report is left (and an earlier file of that name stays as it was); for a printer the page is

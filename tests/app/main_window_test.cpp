@@ -25,6 +25,7 @@
 #include "app/startup.h"
 #include "gui/window_registry.h"
 #include "app/qt_translations.h"
+#include "casedb/ui/trend_windows.h"
 #include "gui/qt_prompts.h"
 #include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
@@ -39,6 +40,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -192,16 +194,16 @@ TEST_F(MainWindowTest, ARelativeCommandLineNameIsTakenFromTheStartFolder)
 TEST_F(MainWindowTest, CommandsWhoseWindowIsNotBuiltAreDisabledAndNewMeasurementLocksNothing)
 {
     start();
-    for (const char* item : {"MNew", "MSave", "MPrint", "MHistory",
+    for (const char* item : {"MNew", "MSave", "MPrint",
                              "MGraph", "MResult", "MSimuGraph", "MSimuShow"})
         EXPECT_FALSE(enabled(item)) << item;
-    for (const char* button : {"button:New", "button:SaveDb", "button:Print", "button:Trend"})
+    for (const char* button : {"button:New", "button:SaveDb", "button:Print"})
         EXPECT_FALSE(main->action(button)->isEnabled()) << button;
     // Built windows that need no open case: opening from a file or the database, batch saving,
-    // language, configuration.
-    for (const char* item : {"MOpen", "MOpenDB", "MBatch", "MLanguage", "MConfigure"})
+    // the trend, language, configuration.
+    for (const char* item : {"MOpen", "MOpenDB", "MBatch", "MHistory", "MLanguage", "MConfigure"})
         EXPECT_TRUE(enabled(item)) << item;
-    for (const char* button : {"button:OpenFile", "button:OpenDb"})
+    for (const char* button : {"button:OpenFile", "button:OpenDb", "button:Trend"})
         EXPECT_TRUE(main->action(button)->isEnabled()) << button;
 
     // Even when reached, the command without its window leaves every other command as it was.
@@ -214,10 +216,10 @@ TEST_F(MainWindowTest, CommandsWhoseWindowIsNotBuiltAreDisabledAndNewMeasurement
     EXPECT_FALSE(app().State.NewMeasurementOpen);
 
     // A window that arrives switches its command on.
-    windows().registerWindow(WindowId::History, [](QWidget*) { return new QWidget; }, true);
+    windows().registerWindow(WindowId::NewCase, [](QWidget*) { return new QWidget; }, true);
     UpdateCaseCommands();
-    EXPECT_TRUE(enabled("MHistory"));
-    EXPECT_TRUE(main->action("button:Trend")->isEnabled());
+    EXPECT_TRUE(enabled("MNew"));
+    EXPECT_TRUE(main->action("button:New")->isEnabled());
 }
 
 TEST_F(MainWindowTest, CaseCommandsAfterAGoodAndAFailedRead)
@@ -946,3 +948,21 @@ TEST_F(LanguageWindowTest, EveryWindowOfTheProgramShowsGermanFromTheShippedTexts
     EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
 }
 
+
+TEST_F(MainWindowTest, TheTrendOpensItsOwnWindowAndItsQueryTheGraphInTheClientAreaAllInGerman)
+{
+    writeFile("Sarvotex.ini", "[Universal]\nLanguage=German\n");
+    start();
+    main->action("MHistory")->trigger();
+    auto* trend = qobject_cast<TrendWindow*>(windows().loaded(WindowId::History));
+    ASSERT_NE(trend, nullptr);
+    EXPECT_TRUE(trend->isWindow());
+    EXPECT_EQ(trend->windowTitle(), "Trendanalyse");
+    trend->runQuery();
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
+    QWidget* graph = windows().loaded(WindowId::HistoryGraph);
+    ASSERT_NE(graph, nullptr);
+    EXPECT_NE(qobject_cast<QMdiSubWindow*>(graph->parentWidget()), nullptr);
+    EXPECT_EQ(graph->windowTitle(), "Ergebnisse der Trendabfrage");
+    EXPECT_EQ(RowsWithoutGerman(), "");
+}

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -1016,6 +1017,74 @@ TEST(DumpTest, AReportThatCannotBeWrittenLeavesNoPdfAndAWrongCallEndsWithTwo)
     EXPECT_EQ(dump({"--pdf", other}).status, 2);
     EXPECT_EQ(dump({"--pdf", other, "--graph", "polar", dir.filePath("x.png"), DataFile("rtb_static.rtb")}).status, 2);
     EXPECT_FALSE(QFileInfo::exists(other));
+}
+
+} // namespace sarvo::test
+
+namespace sarvo::test {
+namespace {
+
+// A stored case of the trend: only what the trend reads beside the columns a save always fills.
+void StoreTrendCase(QSqlQuery& q, const char* session, const char* machine, const char* date, const QVariant& feedrate,
+                    const char* statDyn, bool calced, double circularity)
+{
+    ASSERT_TRUE(q.prepare("INSERT INTO \"Measure\" (\"Name\", \"Machine\", \"Date\", \"Feedrate\", \"Calced\", \"Radius\", "
+                          "\"Length\", \"Plane\", \"Stat/Dyn\", \"MaxTargets\", \"CentreOffV\", \"CentreOffH\", \"Circularity\", "
+                          "\"CircMax\", \"CircMaxPoint\", \"CircMin\", \"CircMinPoint\", \"LSCRadius\", \"MZClarity\", \"MZCMax\", "
+                          "\"MZCMaxPoint\", \"MZCMin\", \"MZCMinPoint\", \"MZCCentreOffH\", \"MZCCentreOffV\", \"MZCRadius\", "
+                          "\"DimCount\") VALUES (?, ?, ?, ?, ?, 75, 150, 'xy', ?, 8, 0, 0, ?, 0, 0, 0, 0, 75, 0, 0, 0, 0, 0, 0, "
+                          "0, 75, 1)"));
+    for (const QVariant& value : {QVariant(session), QVariant(machine), QVariant(date), feedrate, QVariant(calced ? 1 : 0),
+                                  QVariant(statDyn), QVariant(circularity)})
+        q.addBindValue(value);
+    ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+}
+
+} // namespace
+
+TEST(DumpTest, TheTrendPrintsItsTableAndItsChartPage)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    {
+        casedb::CaseStore store(QStringLiteral("dump-test"));
+        store.open(home.filePath(QString::fromLatin1(casedb::kCaseDbFileName)));
+        QSqlQuery q(store.database());
+        // A name with an apostrophe is a value like any other.
+        StoreTrendCase(q, "Week 1", "O'Neil", "2026-03-02 08:00:00", 1000.0, "D", true, 4.25);
+        StoreTrendCase(q, "Week 1", "O'Neil", "2026-03-02 09:00:00", 787.4, "D", true, 5.5);
+        StoreTrendCase(q, "Week 2", "O'Neil", "2026-03-09 08:00:00", QVariant(), "S", true, 6.0);
+        StoreTrendCase(q, "Week 2", "O'Neil", "2026-03-09 09:00:00", 2000.0, "D", false, 7.0);
+        StoreTrendCase(q, "Week 3", "Other", "2026-03-16 08:00:00", 1000.0, "D", true, 8.0);
+        StoreTrendCase(q, "Week 4", "O'Neil", "2027-01-05 08:00:00", 1000.0, "D", true, 9.0);
+        q.finish();
+        store.close();
+    }
+    QTemporaryDir out;
+    const QString pdf = out.filePath("trend.pdf");
+    const DumpRun run = dump({"--trend", "Circularity LSC", "xy", "O'Neil", "2026-01-01", "2026-12-31", "--pdf", pdf},
+                             home.path(), "C.UTF-8");
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString date = QLocale::c().toString(QDate(2026, 3, 2), QLocale::ShortFormat);
+    EXPECT_TRUE(run.out.startsWith("Trend.Column(0) = \"Session\"\nTrend.Column(1) = \"Date\"\n")) << run.out.toStdString();
+    for (const QString& wanted : {QStringLiteral("Trend.Column(4) = \"Circularity LSC\"\n"),
+                                  QStringLiteral("Trend.Cell(0,0) = \"Week 1\"\nTrend.Cell(0,1) = \"%1\"\n"
+                                                 "Trend.Cell(0,2) = \"Dynamic\"\nTrend.Cell(0,3) = \"1000\"\n").arg(date),
+                                  // A fresh folder shows whole mm/min and µm.
+                                  QStringLiteral("Trend.Cell(1,3) = \"787\"\nTrend.Cell(1,4) = \"6\"\n"),
+                                  QStringLiteral("Trend.Cell(2,2) = \"Static\"\nTrend.Cell(2,3) = \"\"\n"),
+                                  QStringLiteral("Trend.Rows = 3\n")})
+        EXPECT_TRUE(run.out.contains(wanted)) << wanted.toStdString() << "\n" << run.out.toStdString();
+    EXPECT_EQ(PdfPages(pdf), 1);
+    // The not analysed 2000 case still names a series; the fractional one has its own.
+    EXPECT_EQ(FirstOutOfOrder(PdfText(pdf), {"Sarvotrenk", "O'Neil - xy", "787", "1000", "2000", "Static"}), std::nullopt)
+        << PdfText(pdf).toStdString();
+
+    const DumpRun byIndex = dump({"--trend", "6", "xy", ""}, home.path(), "C.UTF-8");
+    ASSERT_EQ(byIndex.status, 0) << byIndex.err.toStdString();
+    EXPECT_TRUE(byIndex.out.endsWith("Trend.Rows = 5\n")) << byIndex.out.toStdString();
+    EXPECT_EQ(dump({"--trend", "Nothing", "xy", ""}, home.path()).status, 2);
+    EXPECT_EQ(dump({"--trend", "6", "ab", ""}, home.path()).status, 2);
 }
 
 } // namespace sarvo::test

@@ -74,6 +74,13 @@
 // --remove-db removes one stored case and --remove-session every case of a session, as the case
 // browser's Remove does, and print Removed = <count of cases>. A failure prints one line on
 // standard error and ends with status 1.
+//   sarvotex-dump [--pdf OUT.pdf] --trend RESULT PLANE MACHINE [FROM TO]
+//
+// --trend runs the trend query on $SARVOTEX_HOME/Sarvotex.db with fixed spacing: RESULT is the
+// English caption as the trend window lists it or its index 0-26, PLANE xy, xz or yz, MACHINE a
+// name or "" for every machine, FROM and TO yyyy-mm-dd (default: every date). It prints the table
+// as the graph window shows it: Trend.Column(c), then Trend.Cell(r,c) row by row, then Trend.Rows;
+// with --pdf also the chart page into OUT.pdf. A failed query ends with status 1.
 
 #include "analysis/circle_fit.h"
 #include "casedb/batch_model.h"
@@ -96,6 +103,7 @@
 #include "display/viewing.h"
 #include "display/report.h"
 #include "display/results_view.h"
+#include "display/trend_chart.h"
 #include "files/brv_file.h"
 #include "files/dispatch.h"
 #include "files/ui/read_report.h"
@@ -107,6 +115,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPdfWriter>
 #include <QPainter>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -621,6 +630,114 @@ int ImportBatch(const QString& session, const QStringList& paths, const QString&
     return failed > 0 ? 1 : 0;
 }
 
+// --- the trend view ------------------------------------------------------------------------------
+
+struct TrendArgs {
+    QString result;
+    casedb::TrendRequest request;
+    QString pdf;
+};
+
+// Takes "--trend RESULT PLANE MACHINE [FROM TO]" and an optional "--pdf OUT.pdf" out of the
+// arguments; nullopt when --trend is absent, an error text when the call is wrong.
+std::optional<TrendArgs> TakeTrendArgs(QStringList& args, QString& error)
+{
+    const qsizetype at = args.indexOf(QStringLiteral("--trend"));
+    if (at < 0)
+        return std::nullopt;
+    TrendArgs trend;
+    if (const qsizetype pdf = args.indexOf(QStringLiteral("--pdf")); pdf >= 0) {
+        if (pdf + 1 >= args.size() || pdf + 1 == at) {
+            error = QStringLiteral("--pdf needs a file");
+            return trend;
+        }
+        trend.pdf = QFileInfo(args[pdf + 1]).absoluteFilePath();
+        args.remove(pdf, 2);
+    }
+    const qsizetype from = args.indexOf(QStringLiteral("--trend"));
+    const QStringList rest = args.mid(from + 1);
+    args.clear();
+    if (rest.size() != 3 && rest.size() != 5) {
+        error = QStringLiteral("wrong number of arguments");
+        return trend;
+    }
+    trend.result = rest[0];
+    trend.request.plane = rest[1];
+    trend.request.machine = rest[2];
+    if (rest.size() == 5) {
+        trend.request.from = QDate::fromString(rest[3], Qt::ISODate);
+        trend.request.to = QDate::fromString(rest[4], Qt::ISODate);
+        if (!trend.request.from.isValid() || !trend.request.to.isValid())
+            error = QStringLiteral("dates are yyyy-mm-dd");
+    }
+    static const QStringList planes{QStringLiteral("xy"), QStringLiteral("xz"), QStringLiteral("yz")};
+    if (!planes.contains(trend.request.plane))
+        error = QStringLiteral("the plane is xy, xz or yz");
+    return trend;
+}
+
+// The result's index from its caption (as listed for the plane, or as designed) or its number.
+std::optional<int> TrendResultIndex(const QString& which, const QString& plane)
+{
+    bool numeric = false;
+    const int index = which.toInt(&numeric);
+    if (numeric)
+        return index >= 0 && index < casedb::kTrendResultCount ? std::optional<int>(index) : std::nullopt;
+    for (int k = 0; k < casedb::kTrendResultCount; ++k) {
+        const casedb::TrendResultOption& option = casedb::TrendResult(k);
+        const QString caption = QString::fromLatin1(option.caption);
+        if (which.compare(caption, Qt::CaseInsensitive) == 0
+            || which.compare(casedb::CaptionForPlane(caption, option.axis, plane), Qt::CaseInsensitive) == 0)
+            return k;
+    }
+    return std::nullopt;
+}
+
+int PrintTrend(const TrendArgs& trend, const QString& appPath, const UnitState& units)
+{
+    const std::optional<int> result = TrendResultIndex(trend.result, trend.request.plane);
+    if (!result) {
+        std::fprintf(stderr, "unknown result %s\n", qUtf8Printable(trend.result));
+        return 2;
+    }
+    const casedb::TrendResultOption& option = casedb::TrendResult(*result);
+    const casedb::TrendOptions options{
+        *result, casedb::CaptionForPlane(Translate(QString::fromLatin1(option.caption)), option.axis, trend.request.plane),
+        casedb::TrendSpacing::Fixed};
+    casedb::CaseStore store(QStringLiteral("sarvotex-dump"));
+    casedb::TrendView view;
+    try {
+        store.open(appPath + QLatin1String(casedb::kCaseDbFileName), {.readOnly = true, .createWhenMissing = false});
+        view = casedb::BuildTrend(casedb::QueryTrend(store, trend.request), trend.request, options, units);
+    } catch (const AppError& e) {
+        ReportError(QLatin1String(casedb::kTrendQueryLocation), e);
+        return 1;
+    }
+    store.close();
+    for (int c = 0; c < view.table.headers.size(); ++c)
+        line(at("Trend.Column", c), view.table.headers[c]);
+    for (std::size_t r = 0; r < view.table.rows.size(); ++r) {
+        for (int c = 0; c < view.table.rows[r].size(); ++c)
+            line(QStringLiteral("Trend.Cell(%1,%2)").arg(r).arg(c), view.table.rows[r][c]);
+    }
+    line(QStringLiteral("Trend.Rows"), int(view.table.rows.size()));
+    if (trend.pdf.isEmpty())
+        return 0;
+    try {
+        QPdfWriter writer(trend.pdf);
+        writer.setResolution(display::kReportDotsPerInch);
+        writer.setPageLayout(display::ReportPageLayout());
+        const display::TrendPrint print{LogoPath(), QStringLiteral(SARVOTEX_VERSION), QStringLiteral("Trend Query Results")};
+        for (const QString& note : display::RenderTrendChart(writer, view.chart, display::TrendChartType::Bar, print).notes)
+            std::fprintf(stderr, "%s\n", qUtf8Printable(note));
+    } catch (const AppError& e) {
+        QFile::remove(trend.pdf);
+        ReportError(QLatin1String(display::kPrintLocation), e);
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -639,6 +756,13 @@ int main(int argc, char** argv)
         application = std::make_unique<QCoreApplication>(argc, argv);
 
     QStringList args = QCoreApplication::arguments().mid(1);
+    QString trendError;
+    const std::optional<TrendArgs> trend = TakeTrendArgs(args, trendError);
+    if (trend && (!trendError.isEmpty() || qEnvironmentVariableIsEmpty("SARVOTEX_HOME"))) {
+        std::fprintf(stderr, "%s\nusage: SARVOTEX_HOME=FOLDER sarvotex-dump [--pdf OUT.pdf] --trend RESULT PLANE MACHINE [FROM TO]\n",
+                     qUtf8Printable(trendError));
+        return 2;
+    }
     std::optional<display::GraphRequest> graph;
     QString graphFile;
     // --graph viewing OUT.png [FILE...]: the diagram comes from the settings, not from a case.
@@ -760,7 +884,7 @@ int main(int argc, char** argv)
     const bool results = args.removeAll(QStringLiteral("--results")) > 0;
     const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph || report
         || !viewingFile.isEmpty();
-    if (args.isEmpty() && loadDb.isEmpty() && !listDb && !removeDb && !batchSession && viewingFile.isEmpty()) {
+    if (args.isEmpty() && loadDb.isEmpty() && !listDb && !removeDb && !batchSession && viewingFile.isEmpty() && !trend) {
         std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
                              "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n"
                              "       sarvotex-dump --graph viewing OUT.png [FILE...]\n"
@@ -795,6 +919,12 @@ int main(int argc, char** argv)
     UnitState units;
     ComputeUnits(units, settings, IniFile(appPath + "Sarvotex.ini"));
 
+    if (trend) {
+        const int status = PrintTrend(*trend, appPath, units);
+        CloseLanguageDatabase();
+        setPrompts(nullptr);
+        return status;
+    }
     if (!loadDb.isEmpty() || listDb || removeDb) {
         const int status = removeDb ? RemoveFromDb(removeId, removeSession.value_or(QString()), appPath)
                            : listDb ? ListDb(appPath)

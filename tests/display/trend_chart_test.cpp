@@ -1,0 +1,133 @@
+// The trend's chart drawn offscreen, the table's paging, and both printed as PDF pages.
+#include "display/trend_chart.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace sarvo;
+using namespace sarvo::display;
+
+namespace {
+
+const QColor kFirstSeries(40, 90, 180);
+const QColor kSecondSeries(200, 60, 40);
+
+casedb::TrendChart TwoSeries(casedb::TrendSpacing spacing)
+{
+    casedb::TrendChart chart;
+    chart.spacing = spacing;
+    chart.title = QStringLiteral("Mill 3 - xy");
+    chart.caption = QStringLiteral("Circularity LSC");
+    chart.unit = QStringLiteral("µm");
+    chart.pointLabels = {QStringLiteral("2026-03-02"), QStringLiteral("2026-03-09"), QStringLiteral("2026-03-16")};
+    chart.series = {{QStringLiteral("1000 mm/min"), {{true, 4, 0}, {true, 6, 7}, {false, 0, 0}}},
+                    {QStringLiteral("Static"), {{false, 0, 0}, {true, 3, 7}, {true, 5, 14}}}};
+    return chart;
+}
+
+int PixelsOf(const QImage& image, const QColor& colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == colour ? 1 : 0;
+    }
+    return count;
+}
+
+QImage Render(const casedb::TrendChart& chart, TrendChartType type)
+{
+    QImage image(640, 420, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    DrawTrendChart(painter, chart, type, QRectF(0, 0, 640, 420));
+    return image;
+}
+
+QString PdfTool(const QString& tool, const QStringList& args)
+{
+    const QString program = QStandardPaths::findExecutable(tool);
+    EXPECT_FALSE(program.isEmpty()) << tool.toStdString() << " is missing: run tools/install-deps.sh";
+    QProcess p;
+    p.start(program, args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+TEST(TrendChart, BarsAndLinesShowEverySeriesAndAnEmptyChartOnlyItsFrame)
+{
+    for (const casedb::TrendSpacing spacing : {casedb::TrendSpacing::Fixed, casedb::TrendSpacing::Variable}) {
+        for (const TrendChartType type : {TrendChartType::Bar, TrendChartType::Line}) {
+            const QImage image = Render(TwoSeries(spacing), type);
+            // More than the legend's swatch of each series.
+            const int swatch = 12 * 12;
+            EXPECT_GT(PixelsOf(image, kFirstSeries), swatch) << int(spacing) << "/" << int(type);
+            EXPECT_GT(PixelsOf(image, kSecondSeries), swatch) << int(spacing) << "/" << int(type);
+            EXPECT_EQ(image.pixelColor(2, 2), QColor(Qt::white)) << "the background is painted";
+        }
+    }
+    const QImage empty = Render(casedb::TrendChart{}, TrendChartType::Bar);
+    EXPECT_EQ(PixelsOf(empty, kFirstSeries), 0);
+    EXPECT_GT(PixelsOf(empty, Qt::white), 640 * 420 / 2);
+}
+
+TEST(TrendChart, TheTablePagesHoldEveryRowOnceWithoutAnEmptyPage)
+{
+    EXPECT_EQ(TrendTablePageCount(34, 34), 1);
+    EXPECT_EQ(TrendTablePageCount(68, 34), 2);
+    EXPECT_EQ(TrendTablePageCount(35, 34), 2);
+    EXPECT_EQ(TrendTablePageCount(0, 34), 1) << "the headers alone";
+    EXPECT_EQ(TrendTablePageCount(5, 0), 5) << "at least one line a page";
+    EXPECT_EQ(TrendTablePageCount(5, -3), 5);
+    EXPECT_EQ(TrendTableLinesPerPage(1.0), 1);
+    EXPECT_GT(TrendTableLinesPerPage(27.7), 20);
+}
+
+TEST(TrendChart, TheChartAndTheTablePrintAsPdfPages)
+{
+    QTemporaryDir dir;
+    const TrendPrint print{QStringLiteral(SARVOTEX_SOURCE_DIR "/data/logo.wmf"), QStringLiteral("1.2.3"),
+                           QStringLiteral("Trend Query Results")};
+    const QString chartPdf = dir.filePath("chart.pdf");
+    {
+        QPdfWriter writer(chartPdf);
+        writer.setResolution(kReportDotsPerInch);
+        writer.setPageLayout(ReportPageLayout());
+        EXPECT_TRUE(RenderTrendChart(writer, TwoSeries(casedb::TrendSpacing::Fixed), TrendChartType::Bar, print).notes.isEmpty());
+    }
+    EXPECT_TRUE(PdfTool("pdfinfo", {chartPdf}).contains(QRegularExpression(R"(Pages:\s+1\n)")));
+    const QString chartText = PdfTool("pdftotext", {chartPdf, "-"});
+    for (const char* text : {"Sarvotrenk", "Version: 1.2.3", "Mill 3 - xy", "Circularity LSC (µm)", "1000 mm/min", "Static"})
+        EXPECT_TRUE(chartText.contains(QString::fromUtf8(text))) << text << "\n" << chartText.toStdString();
+
+    // One row more than a page holds: two pages, the second titled "(2)".
+    casedb::TrendTable table;
+    table.headers = {"Session", "Date", "Type", "Feedrate", "Circularity LSC"};
+    const int lines = TrendTableLinesPerPage(ReportPageLayout().paintRect(QPageLayout::Millimeter).height() / 10);
+    for (int r = 0; r <= lines; ++r)
+        table.rows.push_back({QStringLiteral("Week %1").arg(r), "3/2/26", "Dynamic", "1000", QString::number(r)});
+    const QString tablePdf = dir.filePath("table.pdf");
+    {
+        QPdfWriter writer(tablePdf);
+        writer.setResolution(kReportDotsPerInch);
+        writer.setPageLayout(ReportPageLayout());
+        RenderTrendTable(writer, table, print);
+    }
+    EXPECT_TRUE(PdfTool("pdfinfo", {tablePdf}).contains(QRegularExpression(R"(Pages:\s+2\n)")));
+    const QStringList pages = PdfTool("pdftotext", {tablePdf, "-"}).split(u'\f');
+    ASSERT_GE(pages.size(), 2);
+    EXPECT_TRUE(pages[0].contains("Week 0") && pages[0].contains(QStringLiteral("Week %1").arg(lines - 1)));
+    EXPECT_FALSE(pages[0].contains("(2)"));
+    EXPECT_TRUE(pages[1].contains("Trend Query Results(2)")) << pages[1].toStdString();
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("Week %1").arg(lines)));
+    EXPECT_TRUE(pages[1].contains("Circularity LSC")) << "every page has the header row";
+}
