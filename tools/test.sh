@@ -11,7 +11,7 @@ export QT_QPA_PLATFORM=offscreen
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DSARVOTEX_FUZZ=ON -DSARVOTEX_BUILD_BENCH=OFF
-cmake --build "$root/build-fuzz" --parallel --target fuzz_rtb fuzz_dbb fuzz_brv fuzz_b5r fuzz_text fuzz_roundtrip
+cmake --build "$root/build-fuzz" --parallel --target fuzz_rtb fuzz_dbb fuzz_brv fuzz_b5r fuzz_contisure fuzz_opto fuzz_text fuzz_roundtrip
 (cd "$root/build-fuzz" && ctest --output-on-failure --parallel "$(nproc)" -L fuzz)
 
 cmake -S "$root" -B "$root/build-test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
