@@ -72,21 +72,13 @@ RunFacts applyHeader(Case& c, const ReadContext& ctx)
     facts.gaugeTemp = lineValue(lines, 7, QStringLiteral("Gauge temperature"));
     h[HdrGaugeExp] = FixedText(lineValue(lines, 8, QStringLiteral("Gauge expansion")), "###0.00####");
 
-    int64_t start = WholeInt16(lineValue(lines, 12, QStringLiteral("Start angle")), QStringLiteral("Start angle"));
-    int64_t stop = WholeInt16(lineValue(lines, 13, QStringLiteral("Stop angle")), QStringLiteral("Stop angle"));
-    if (start > stop) {
-        std::swap(start, stop);
-        facts.reversed = true;
-    }
-    if (start >= 360) {
-        start -= 360;
-        stop -= 360;
-    }
-    if (start < -360) {
-        start += 360;
-        stop += 360;
-    }
-    SetCheckedAngles(d, start, stop);
+    const int64_t start = WholeInt16(lineValue(lines, 12, QStringLiteral("Start angle")), QStringLiteral("Start angle"));
+    const int64_t stop = WholeInt16(lineValue(lines, 13, QStringLiteral("Stop angle")), QStringLiteral("Stop angle"));
+    // Equal angles hold no arc here (no full circle as in other formats): no points.
+    if (start == stop)
+        throw FormatError(Translate("The measurement holds fewer than three points."));
+    facts.reversed = start > stop;
+    SetArcFromHeader(d, start, stop);
 
     h[HdrBy].clear();
     h[HdrLength] = FixedText(d.BallBarLength, "###0.000");
