@@ -195,8 +195,8 @@ ReadResult ReadContiSureHeader(Case& c, const ReadContext& ctx)
 
 ReadResult ReadContiSure(Case& c, const ReadContext& ctx)
 {
-    c.Header[HdrName].clear();
     ResetRuns(c);
+    ClearUncarriedFields(c);
     RunFacts facts;
     try {
         facts = applyHeader(c, ctx);

@@ -427,6 +427,7 @@ ReadResult OptoReadFile(Case& c, const OptoCase& optoCase, const QStringList& na
         CaseHeader& hdr = c.Header;
         CaseData& d = c.Data;
         ResetRuns(c);
+        ClearUncarriedFields(c);
         const double scale = h.inch ? kMmPerInch * kUnitsPerMm : kUnitsPerMm;
         d.TestRadius = LengthValue(h.radius, QStringLiteral("Radius"));
         d.BallBarLength = SingleValue(d.TestRadius, QStringLiteral("Radius"));

@@ -174,6 +174,14 @@ void ResetRuns(Case& c)
     c.Results.ResultsValid = false;
 }
 
+void ClearUncarriedFields(Case& c)
+{
+    for (int slot : {HdrName, HdrEquipmentManufacturer, HdrEquipmentModel, HdrEquipmentSerial})
+        c.Header[slot].clear();
+    c.Data.OvershootAngle = 0;
+    c.Data.ScaleFactor = 1.0;
+}
+
 void FinishRuns(CaseData& d, int runs)
 {
     if (runs < 1)

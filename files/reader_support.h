@@ -80,6 +80,10 @@ void WriteWholeFile(const QString& fileName, const QByteArray& bytes);
 // A full read starts from empty runs: readings, per-run values, counts and the results flag.
 void ResetRuns(Case& c);
 
+// For formats that carry no session, equipment, overshoot or scale: nothing of the previous case
+// stays in those fields.
+void ClearUncarriedFields(Case& c);
+
 // 1 stays counter-clockwise (+1); any other code is clockwise (-1), its samples stored reversed.
 inline int16_t DirectionOfCode(int64_t code)
 {

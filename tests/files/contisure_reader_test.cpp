@@ -59,7 +59,9 @@ TEST_F(ContiSureTest, HeaderAndPointWindowsReadToExactValues)
     files.files.insert(kHeader, header("31-2-05", 0, 360, 400));
     // Two samples before the run are skipped; 1000 samples make 400 points of 2 or 3 samples.
     files.files.insert("/cs/ABCDEFGa.xy1", points(3, 1000, QList<int32_t>{-7, -7} + ramp(1000)));
+    c.Header[HdrEquipmentManufacturer] = "Renishaw"; // the previous case's
     ASSERT_TRUE(read().ok());
+    EXPECT_EQ(c.Header[HdrEquipmentManufacturer], "");
     const CaseData& d = c.Data;
     EXPECT_EQ(c.Header[HdrMachine], "Mill 7");
     EXPECT_EQ(d.TestDate.date(), QDate(2005, 3, 3)); // the day rolls over

@@ -153,7 +153,9 @@ TEST_F(OptodyneTest, GeneratedCirclesImportWithTheirRunsDirectionsAndDeviations)
     circle.ovality = 0.002;
     addPair("a", circle, 1);
     addPair("b", circle, 2);
+    c.Header[HdrName] = "previous session";
     ASSERT_TRUE(read("/o/ a0.2d2 a1.2d2 b0.2d2 b1.2d2").ok());
+    EXPECT_EQ(c.Header[HdrName], "");
     const CaseData& d = c.Data;
     EXPECT_EQ(d.RunCount, 2);
     EXPECT_EQ(d.RunDirection[1], -1);
