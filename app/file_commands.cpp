@@ -4,9 +4,11 @@
 #include "app/program_db.h"
 #include "core/dates.h"
 #include "core/language_db.h"
+#include "core/number_format.h"
 #include "core/prompts.h"
 #include "core/utilities.h"
 #include "files/brv_file.h"
+#include "files/optodyne.h"
 #include "files/rtb_writer.h"
 #include "files/ui/open_file_window.h"
 #include "files/ui/read_report.h"
@@ -68,6 +70,12 @@ void InstallFileServices()
 
 void RegisterFileWindows()
 {
+    files::RegisterTwoDCaseLister([](const QString& folder, const QStringList& paths) {
+        const UnitState& units = app().Units;
+        return files::ListOptodyneCases(folder, paths, ProgramReadContext(), [&units](double feedrate) {
+            return FormatNumber(feedrate * units.LargeFactor, units.LargeFormat) + units.LargeCaption + "/min";
+        });
+    });
     windows().registerWindow(
         WindowId::OpenFile,
         [](QWidget* parent) -> QWidget* {

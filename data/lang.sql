@@ -601,3 +601,26 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Date', 'Datum'
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Type', 'Art');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Drawing history', 'Zeichnen des Trends');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading machines', 'Lesen der Maschinen');
+
+-- ContiSure sets and Optodyne 2-D files
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Point file could not be found.', 'Die Punktdatei wurde nicht gefunden.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Point file %1 ends before its sample count.', 'Punktdatei %1 endet vor ihrer Anzahl der Messwerte.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Point file %1 ends before its last sample.', 'Punktdatei %1 endet vor ihrem letzten Messwert.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Point file %1 names no samples.', 'Punktdatei %1 nennt keine Messwerte.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Point file %1 has no sample for its first point.', 'Punktdatei %1 hat keinen Messwert für ihren ersten Punkt.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The date "%1" is not day-month-year.', 'Das Datum "%1" ist nicht Tag-Monat-Jahr.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The date lies outside the years 100 to 9999.', 'Das Datum liegt außerhalb der Jahre 100 bis 9999.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The header file name has no extension.', 'Der Name der Kopfdatei hat keine Endung.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The measurement holds fewer than three points.', 'Die Messung enthält weniger als drei Punkte.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A 2-D case needs the files of both directions of a rotation.', 'Ein 2-D-Fall braucht die Dateien beider Richtungen einer Drehrichtung.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A 2-D file holds fewer than two samples in its window.', 'Eine 2-D-Datei enthält in ihrem Fenster weniger als zwei Messwerte.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A 2-D file holds more than %1 samples after resampling.', 'Eine 2-D-Datei enthält nach dem Umrechnen auf gleiche Abstände mehr als %1 Messwerte.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A value of the 2-D file is not a number.', 'Ein Wert der 2-D-Datei ist keine Zahl.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The 2-D files end before one and a half turns of the circle.', 'Die 2-D-Dateien enden vor eineinhalb Umläufen des Kreises.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The 2-D files end before one turn of the circle.', 'Die 2-D-Dateien enden vor einem Umlauf des Kreises.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The abscissas of a 2-D file do not rise.', 'Die Abszissen einer 2-D-Datei steigen nicht.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The signal before the trigger of a 2-D file gives no start point.', 'Das Signal vor dem Auslösen einer 2-D-Datei ergibt keinen Startpunkt.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Results are unreliable because trigger was not used in the measurement.', 'Die Ergebnisse sind unzuverlässig, weil bei der Messung kein Auslöser verwendet wurde.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading header1', 'Lesen des Dateikopfs (ContiSure)');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading ContiSure-File', 'Lesen der ContiSure-Datei');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading 2-D file', 'Lesen der 2-D-Datei');

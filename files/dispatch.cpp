@@ -6,7 +6,10 @@
 #include "core/utilities.h"
 #include "files/brv_file.h"
 #include "files/b5r_reader.h"
+#include "files/contisure_reader.h"
 #include "files/dbb_reader.h"
+#include "files/optodyne.h"
+#include "files/reader_support.h"
 #include "files/rtb_reader.h"
 
 #include <QFileInfo>
@@ -39,6 +42,10 @@ QHash<int, MeasurementReader>& readers()
         t.insert(int(ReaderKind::B5r), [](Case& c, const QString&, const ReadContext& ctx) { return ReadB5r(c, ctx); });
         t.insert(int(ReaderKind::Dbb),
                  [](Case& c, const QString& file, const ReadContext& ctx) { return ReadDbbFiles(c, file, ctx); });
+        t.insert(int(ReaderKind::ContiSure),
+                 [](Case& c, const QString&, const ReadContext& ctx) { return ReadContiSure(c, ctx); });
+        t.insert(int(ReaderKind::TwoD),
+                 [](Case& c, const QString& form, const ReadContext& ctx) { return ReadOptodyneForm(c, form, ctx); });
         return t;
     }();
     return table;
@@ -131,7 +138,9 @@ std::optional<TwoDForm> Parse2dForm(const QString& text, QString* error)
     const QStringList names = rest.mid(1).split(u' ');
     if (names.size() > 4)
         return fail(Translate("A 2-D case names at most four files."));
-    if (names.front().isEmpty())
+    // Rotation 2 alone leaves both places of rotation 1 empty.
+    const bool secondPairOnly = names.size() >= 3 && names[0].isEmpty() && names[1].isEmpty() && !names[2].isEmpty();
+    if (names.front().isEmpty() && !secondPairOnly)
         return fail(Translate("A 2-D case names its first file."));
     TwoDForm form;
     form.folder = text.left(separator + 1);
@@ -182,12 +191,10 @@ QList<TwoDCase> ListTwoDCases(const QString& folder, const QStringList& paths)
 {
     if (twoDLister())
         return twoDLister()(folder, paths);
-    QList<TwoDCase> cases;
-    for (const QString& path : paths) {
-        const QString name = FileNameOfPath(path);
-        cases.append({name + " " + GeneralDateText(QFileInfo(path).lastModified()), folder + " " + name});
-    }
-    return cases;
+    DiskFiles disk;
+    ReadContext ctx;
+    ctx.files = &disk;
+    return ListOptodyneCases(folder, paths, ctx, [](double feedrate) { return FixedText(feedrate, "#####0") + "mm/min"; });
 }
 
 QString CommandLineFileName(const QString& commandText)

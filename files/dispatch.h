@@ -41,8 +41,9 @@ enum class Caller { Program, Window };
 ReaderKind ChooseReader(const QString& path, Caller caller);
 
 // The 2-D case form: a folder (ending at its last separator), a blank, then one to four file
-// names separated by single blanks; a name may be empty except the first. Names go to the file
-// slots (direction 0, rotation 1), (1, 1), (0, 2), (1, 2).
+// names separated by single blanks; a name may be empty except the first, and the first two are
+// both empty for a case of rotation 2 alone. Names go to the file slots (direction 0, rotation 1),
+// (1, 1), (0, 2), (1, 2).
 struct TwoDForm {
     QString folder; // with its trailing separator
     std::array<QString, 4> names;
@@ -65,7 +66,7 @@ struct TwoDCase {
     QString form;
 };
 using TwoDCaseLister = std::function<QList<TwoDCase>(const QString& folder, const QStringList& paths)>;
-// Until the Optodyne matching is registered, each file is a case of its own.
+// Without one registered, the Optodyne grouping of the files on disk, feedrates in mm/min.
 void RegisterTwoDCaseLister(TwoDCaseLister lister);
 QList<TwoDCase> ListTwoDCases(const QString& folder, const QStringList& paths);
 

@@ -4,8 +4,10 @@
 #include "core/dates.h"
 #include "core/language_db.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -60,6 +62,40 @@ QByteArray DiskFiles::read(const QString& path)
     return bytes;
 }
 
+namespace {
+void sortByName(QStringList& paths)
+{
+    std::sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
+        const int order = a.compare(b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+}
+} // namespace
+
+QStringList DiskFiles::list(const QString& folder, const QString& wildcard)
+{
+    QStringList paths;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({wildcard}, QDir::Files))
+        paths << dir.filePath(name);
+    sortByName(paths);
+    return paths;
+}
+
+QStringList MemoryFiles::list(const QString& folder, const QString& wildcard)
+{
+    const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(wildcard),
+                                     QRegularExpression::CaseInsensitiveOption);
+    QStringList paths;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QString& path = it.key();
+        if (path.startsWith(folder) && !path.mid(folder.size()).contains(u'/') && pattern.match(path.mid(folder.size())).hasMatch())
+            paths << path;
+    }
+    sortByName(paths);
+    return paths;
+}
+
 QByteArray MemoryFiles::read(const QString& path)
 {
     const auto it = files.constFind(path);
@@ -88,6 +124,11 @@ QByteArray ReadContext::read(const QString& path) const
     if (!files)
         throw AppError::fileNotFound(path);
     return files->read(path);
+}
+
+QStringList ReadContext::list(const QString& folder, const QString& wildcard) const
+{
+    return files ? files->list(folder, wildcard) : QStringList();
 }
 
 } // namespace sarvo::files

@@ -57,17 +57,23 @@ public:
     virtual ~FileProvider() = default;
     // The file's bytes; raises AppError 53 when it cannot be read and 7 when it is too large.
     virtual QByteArray read(const QString& path) = 0;
+    // The files of a folder (ending in its separator) whose names match the wildcard ("?" one
+    // character, "*" any run), without regard to case: full paths, sorted by name without regard
+    // to case, so a set of files is always read in the same order.
+    virtual QStringList list(const QString& folder, const QString& wildcard) = 0;
 };
 
 class DiskFiles : public FileProvider {
 public:
     QByteArray read(const QString& path) override;
+    QStringList list(const QString& folder, const QString& wildcard) override;
 };
 
 // Files held in memory, for tests and fuzzers.
 class MemoryFiles : public FileProvider {
 public:
     QByteArray read(const QString& path) override;
+    QStringList list(const QString& folder, const QString& wildcard) override;
     QHash<QString, QByteArray> files;
 };
 
@@ -89,6 +95,7 @@ struct ReadContext {
     QDateTime currentTime() const;
     QString machineFor(const QString& name) const { return resolveMachine ? resolveMachine(name) : name; }
     QByteArray read(const QString& path) const;
+    QStringList list(const QString& folder, const QString& wildcard) const;
 };
 
 } // namespace sarvo::files

@@ -82,6 +82,18 @@ int64_t WholeInt64(double value, const QString& name)
     return static_cast<int64_t>(r);
 }
 
+QDateTime RolledDate(int64_t year, int64_t month, int64_t day)
+{
+    const auto outOfRange = [] { return FormatError(Translate("The date lies outside the years 100 to 9999.")); };
+    constexpr int64_t kSpan = 10000LL * 366;
+    if (year < 100 || year > 9999 || std::abs(month) > kSpan || std::abs(day) > kSpan)
+        throw outOfRange();
+    const QDate date = QDate(int(year), 1, 1).addMonths(int(month - 1)).addDays(day - 1);
+    if (!date.isValid() || date.year() < 100 || date.year() > 9999)
+        throw outOfRange();
+    return QDateTime(date, QTime(0, 0), Qt::UTC);
+}
+
 Thinning ThinSamples(int64_t samples, int maxPoints)
 {
     Thinning t;
@@ -160,6 +172,14 @@ void ResetRuns(Case& c)
     c.Data.clearRuns();
     c.Data.MeasuredFeedrateAverage = 0;
     c.Results.ResultsValid = false;
+}
+
+void ClearUncarriedFields(Case& c)
+{
+    for (int slot : {HdrName, HdrEquipmentManufacturer, HdrEquipmentModel, HdrEquipmentSerial})
+        c.Header[slot].clear();
+    c.Data.OvershootAngle = 0;
+    c.Data.ScaleFactor = 1.0;
 }
 
 void FinishRuns(CaseData& d, int runs)

@@ -7,6 +7,7 @@
 #include "files/read_context.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
@@ -26,6 +27,11 @@ int16_t WholeInt16(double value, const QString& name); // rounded, halves to eve
 int64_t WholeInt64(double value, const QString& name); // rounded, halves to even
 // A radius or bar length in mm: positive, and no more than a machine tool can hold (100 m).
 double LengthValue(double value, const QString& name);
+
+// The date of year, month and day as date arithmetic joins them: months beyond 12 and days beyond
+// the month roll over into the next (0 and below into the previous). Raises for a date outside
+// the years 100 to 9999.
+QDateTime RolledDate(int64_t year, int64_t month, int64_t day);
 
 // Point thinning: a run of more samples than maxPoints keeps samples / f points, each the mean of
 // f consecutive samples, with f = whole part of (samples / maxPoints + 1).
@@ -73,6 +79,10 @@ void WriteWholeFile(const QString& fileName, const QByteArray& bytes);
 
 // A full read starts from empty runs: readings, per-run values, counts and the results flag.
 void ResetRuns(Case& c);
+
+// For formats that carry no session, equipment, overshoot or scale: nothing of the previous case
+// stays in those fields.
+void ClearUncarriedFields(Case& c);
 
 // 1 stays counter-clockwise (+1); any other code is clockwise (-1), its samples stored reversed.
 inline int16_t DirectionOfCode(int64_t code)

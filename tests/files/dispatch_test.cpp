@@ -1,6 +1,8 @@
 // Choosing the reader by file name, the 2-D case form, and the reads of the command line and the
 // open-file window into the open case: adopted on success, untouched on failure.
+#include "files/contisure_reader.h"
 #include "files/dispatch.h"
+#include "files/optodyne.h"
 
 #include "casedb/case_columns.h"
 #include "casedb/case_store.h"
@@ -83,6 +85,10 @@ TEST(TwoDFormTest, FolderToItsLastSeparatorThenOneToFourNames)
     EXPECT_EQ(form->folder, "/home/me/my data/"); // a folder with blanks
     EXPECT_EQ(form->names[1], "");                 // slot 2 left empty
     EXPECT_EQ(form->names[3], "d.2d2");
+    form = files::Parse2dForm("/o/   c.2d2 d.2d2"); // rotation 2 alone
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->names[0], "");
+    EXPECT_EQ(form->names[2], "c.2d2");
 
     QString why;
     for (const char* bad : {"a.2d2 b.2d2", "/opto/a.2d2", "/opto/ ", "/opto/  b.2d2", "/o/ a b c d e"}) {
@@ -201,7 +207,11 @@ TEST_F(OpenFileTest, TheProgramReadsOtherNamesAsRtbAndAcceptsAQuotedName)
 
 TEST_F(OpenFileTest, FormatsWithoutAReaderAndBadTwoDFormsAreRefusedWithAMessage)
 {
+    files::RegisterMeasurementReader(ReaderKind::ContiSure, {});
     files::ReadResult r = readCommandLine(path("abcdefgg.01"));
+    files::RegisterMeasurementReader(ReaderKind::ContiSure, [](Case& c, const QString&, const files::ReadContext& ctx) {
+        return files::ReadContiSure(c, ctx);
+    });
     EXPECT_FALSE(r.ok());
     expectUnchanged();
     EXPECT_EQ(r.kind, files::ReadResult::Kind::Message);
@@ -220,7 +230,7 @@ TEST_F(OpenFileTest, FormatsWithoutAReaderAndBadTwoDFormsAreRefusedWithAMessage)
     });
     EXPECT_TRUE(readCommandLine("/opto/ a.2d2 b.2d2").ok());
     EXPECT_EQ(openCase.Header[HdrComment], "/opto/ a.2d2 b.2d2");
-    files::RegisterMeasurementReader(ReaderKind::TwoD, {});
+    files::RegisterMeasurementReader(ReaderKind::TwoD, files::ReadOptodyneForm);
 }
 
 TEST_F(OpenFileTest, TheWindowRefusesAnUnknownTypeAndRemembersTheExtension)

@@ -74,6 +74,10 @@ TEST(DumpTest, TheSamplesReadAsTheirGoldenFilesSay)
         {{"b5r_static.b5r"}, "b5r_static.golden"},
         // One measurement of a binary and a text file of the same sector.
         {{"heid_bin.dbb", "dbb_text_ccw.dbb"}, "dbb_set.golden"},
+        // A ContiSure header with one point file of each direction beside it.
+        {{"contisure/CSDEMO1g.xy"}, "contisure_set.golden"},
+        // The 2-D case form: the folder, a blank and the four files of both rotations.
+        {{"optodyne/ opto_r1_d0.2d2 opto_r1_d1.2d2 opto_r2_d0.2d2 opto_r2_d1.2d2"}, "opto_case.golden"},
     };
     for (const auto& [files, golden] : cases) {
         QStringList args = {"--no-analysis"};

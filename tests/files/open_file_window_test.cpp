@@ -143,6 +143,25 @@ TEST_F(OpenFileWindowTest, ASuccessfulReadClosesTheWindowAndShowsTheResults)
     EXPECT_EQ(resultsShown, 1);
 }
 
+TEST_F(OpenFileWindowTest, TwoDFilesAreListedAsCasesAndOkImportsTheChosenOne)
+{
+    for (const char* name : {"opto_r1_d0.2d2", "opto_r1_d1.2d2", "opto_r2_d0.2d2", "opto_r2_d1.2d2"})
+        writeFile(QStringLiteral("data/") + name, DataBytes(QStringLiteral("optodyne/") + name));
+    writeFile("data/broken.2d2", "MeasurementDirection2=99999\n"); // does not hide the good case
+    settings.DefaultExtension = "2d2";
+    const auto window = makeWindow();
+    OpenFileWindow& w = *window;
+    w.show();
+    ASSERT_EQ(w.caseList()->count(), 1);
+    EXPECT_TRUE(w.caseList()->item(0)->text().startsWith("Lena "));
+    w.caseList()->item(0)->setSelected(true);
+    w.okButton()->click();
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(openCase.Data.RunCount, 2);
+    const QString form = folder + " opto_r1_d0.2d2 opto_r1_d1.2d2 opto_r2_d0.2d2 opto_r2_d1.2d2";
+    EXPECT_EQ(afterLoads, (QList<std::pair<bool, QString>>{{true, form}}));
+}
+
 TEST_F(OpenFileWindowTest, AFailedReadKeepsTheWindowOpenAndTheCase)
 {
     settings.DefaultExtension = "rtb";
