@@ -72,7 +72,7 @@ void RegisterFileWindows()
 {
     files::RegisterTwoDCaseLister([](const QString& folder, const QStringList& paths) {
         const UnitState& units = app().Units;
-        return files::ListOptodyneCases(folder, paths, ProgramReadContext(), [&units](double feedrate) {
+        return files::ListOptodyneCases(folder, paths, ProgramReadContext(), [&units](double feedrate) -> QString {
             return FormatNumber(feedrate * units.LargeFactor, units.LargeFormat) + units.LargeCaption + "/min";
         });
     });

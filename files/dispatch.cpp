@@ -194,7 +194,7 @@ QList<TwoDCase> ListTwoDCases(const QString& folder, const QStringList& paths)
     DiskFiles disk;
     ReadContext ctx;
     ctx.files = &disk;
-    return ListOptodyneCases(folder, paths, ctx, [](double feedrate) { return FixedText(feedrate, "#####0") + "mm/min"; });
+    return ListOptodyneCases(folder, paths, ctx, [](double feedrate) -> QString { return FixedText(feedrate, "#####0") + "mm/min"; });
 }
 
 QString CommandLineFileName(const QString& commandText)

@@ -73,7 +73,7 @@ protected:
     {
         const files::ReadContext ctx = MemoryContext(files);
         return files::ListOptodyneCases("/o/", files.list("/o/", "*.2d2"), ctx,
-                                        [](double f) { return QString::number(f) + "mm/min"; });
+                                        [](double f) -> QString { return QString::number(f) + "mm/min"; });
     }
     files::MemoryFiles files;
     Case c;
