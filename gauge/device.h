@@ -59,8 +59,8 @@ public:
     virtual int16_t checkReferenceMark() { return 0; }
     virtual void leaveReferenceMode() {}
 
-    // A series of expectedPoints, one averaged value per samplingIntervalMs.
-    virtual int16_t startSeries(int expectedPoints, int samplingIntervalMs) = 0;
+    // A series of expectedPoints at samplingRateHz averaged values a second.
+    virtual int16_t startSeries(int expectedPoints, double samplingRateHz) = 0;
     // Waits until `until`, then stores the values that arrived since the last fetch into out from
     // index 0, never more than out holds (513 when more arrived); count = values stored.
     virtual int16_t fetchSeries(std::span<float> out, int& count, QDeadlineTimer until) = 0;

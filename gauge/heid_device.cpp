@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <cmath>
+
 namespace sarvo::gauge {
 
 namespace {
@@ -65,11 +67,11 @@ public:
     bool needsReferenceMark() const override { return true; }
     int16_t checkReferenceMark() override { return readOne().status; }
 
-    int16_t startSeries(int expectedPoints, int samplingIntervalMs) override
+    int16_t startSeries(int expectedPoints, double samplingRateHz) override
     {
         if (!connected_)
             return kGaugeNotConnected;
-        intervalMs_ = std::max(1, samplingIntervalMs);
+        intervalMs_ = std::max(1, static_cast<int>(std::nearbyint(1000.0 / std::max(samplingRateHz, 0.001))));
         if (type_ == GaugeType::Ik110) {
             deadline_.start();
             deadlineMs_ = 0;

@@ -100,11 +100,6 @@ int SamplesPerPoint(double samplingRateHz)
     return std::max(1, static_cast<int>(std::nearbyint(kSamplesPerSecond / samplingRateHz)));
 }
 
-int SamplesPerPointForInterval(int samplingIntervalMs)
-{
-    return std::max(1, static_cast<int>(std::nearbyint(samplingIntervalMs * kSamplesPerSecond / 1000.0)));
-}
-
 void SeriesDecoder::reset(int samplesPerPoint)
 {
     averager_.reset(samplesPerPoint);

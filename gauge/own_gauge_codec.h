@@ -59,8 +59,6 @@ bool ReferencePassed(const QByteArray& reply);
 // Samples averaged per point, from the chosen sampling rate, so that every offered rate gives
 // its own point rate (1440/rate, at least 1).
 int SamplesPerPoint(double samplingRateHz);
-// The same from a sampling interval in ms.
-int SamplesPerPointForInterval(int samplingIntervalMs);
 
 // Decodes a running series: bytes in, averaged points out.
 class SeriesDecoder {

@@ -107,12 +107,12 @@ public:
         referenceMode_ = false;
     }
 
-    int16_t startSeries(int expectedPoints, int samplingIntervalMs) override
+    int16_t startSeries(int expectedPoints, double samplingRateHz) override
     {
         if (!connected_)
             return kGaugeNotConnected;
         stopStream();
-        decoder_.reset(owngauge::SamplesPerPointForInterval(samplingIntervalMs));
+        decoder_.reset(owngauge::SamplesPerPoint(samplingRateHz));
         link_.write(Cmd(owngauge::kCmdBegin));
         return link_.write(Cmd(owngauge::kCmdStream)) ? 0 : failed(AppError::kDeviceIoError);
     }

@@ -73,9 +73,11 @@ bool BatteryLow(bool linesReadable, bool dsr, bool cts)
     return linesReadable && !dsr && cts;
 }
 
-int SamplesPerPointForInterval(int samplingIntervalMs)
+int SamplesPerPoint(double samplingRateHz)
 {
-    return std::max(1, static_cast<int>(std::nearbyint(samplingIntervalMs / static_cast<double>(kMsPerSample))));
+    if (!(samplingRateHz > 0))
+        return 1;
+    return std::max(1, static_cast<int>(std::nearbyint(1000.0 / samplingRateHz / kMsPerSample)));
 }
 
 void SeriesDecoder::reset(int samplesPerPoint)

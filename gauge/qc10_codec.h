@@ -44,7 +44,8 @@ std::optional<QString> SerialNumber(const QByteArray& reply);
 // adapters) never raise the warning.
 bool BatteryLow(bool linesReadable, bool dsr, bool cts);
 
-int SamplesPerPointForInterval(int samplingIntervalMs);
+// Readings (one per 4 ms) averaged per point at the sampling rate, at least 1.
+int SamplesPerPoint(double samplingRateHz);
 
 class SeriesDecoder {
 public:

@@ -74,12 +74,12 @@ public:
         return qc10::BatteryLow(readable, dsr, cts);
     }
 
-    int16_t startSeries(int expectedPoints, int samplingIntervalMs) override
+    int16_t startSeries(int expectedPoints, double samplingRateHz) override
     {
         if (!connected_)
             return kGaugeNotConnected;
         link_.flush();
-        decoder_.reset(qc10::SamplesPerPointForInterval(samplingIntervalMs));
+        decoder_.reset(qc10::SamplesPerPoint(samplingRateHz));
         return link_.write(qc10::Command(qc10::kCmdStream)) ? 0 : failed(AppError::kDeviceIoError);
     }
 

@@ -71,7 +71,6 @@ TEST(OwnGaugeCodec, RepliesAndSamplesPerPoint)
     EXPECT_EQ(owngauge::SamplesPerPoint(720), 2);
     EXPECT_EQ(owngauge::SamplesPerPoint(180), 8);
     EXPECT_EQ(owngauge::SamplesPerPoint(10), 144);
-    EXPECT_EQ(owngauge::SamplesPerPointForInterval(100), 144);
 }
 
 TEST(OwnGaugeCodec, SeriesAveragesCarriesAndNeverWritesPastItsBuffer)
@@ -130,7 +129,7 @@ TEST(Qc10Codec, RepliesAndBatteryLines)
 TEST(Qc10Codec, SeriesResynchronisesAfterALostByte)
 {
     qc10::SeriesDecoder decoder;
-    decoder.reset(qc10::SamplesPerPointForInterval(100)); // 25 readings of 4 ms
+    decoder.reset(qc10::SamplesPerPoint(10)); // 25 readings of 4 ms
     QByteArray stream;
     for (int i = 0; i < 50; ++i)
         stream += qc10::EncodeReading(1000);
