@@ -5,6 +5,7 @@
 #include "gauge/heid_api.h"
 
 #include <QSerialPortInfo>
+#include <QThread>
 
 namespace sarvo::gauge {
 
@@ -26,6 +27,23 @@ QString DeviceErrorText(int16_t status)
     default:
         return StandardErrorText(status);
     }
+}
+
+int16_t ConnectGauge(GaugeDevice& device, Settings& settings, int markLimitMs)
+{
+    if (const int16_t status = device.open())
+        return status;
+    if (device.needsReferenceMark()) {
+        QDeadlineTimer limit(markLimitMs);
+        while (device.connected() && device.checkReferenceMark() != 0 && !limit.hasExpired())
+            QThread::msleep(100);
+        device.leaveReferenceMode();
+    }
+    if (const std::optional<QString> serial = device.serialNumber(); serial && !serial->isEmpty())
+        settings.SerialNumber = *serial;
+    if (!device.portFound().isEmpty())
+        settings.CommPort = device.portFound();
+    return device.connected() ? 0 : AppError::kDeviceIoError;
 }
 
 std::unique_ptr<GaugeDevice> MakeGaugeDevice(const Settings& settings, QStringList portCandidates)

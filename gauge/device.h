@@ -79,6 +79,12 @@ private:
     GaugeDevice& device_;
 };
 
+// Opens the device as the measurement window does: the reference mark waited for (polled every
+// 100 ms, at most markLimitMs) where the gauge needs it, then the serial number and the port the
+// own gauge was found on stored into settings. 0 when connected; a mark not crossed in time
+// leaves the device connected, as closing the prompt does.
+int16_t ConnectGauge(GaugeDevice& device, Settings& settings, int markLimitMs);
+
 // The device of the configured type. portCandidates are the ports the own gauge's automatic
 // detection tries after the configured one (empty: the serial ports the system lists).
 std::unique_ptr<GaugeDevice> MakeGaugeDevice(const Settings& settings, QStringList portCandidates = {});

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -210,6 +212,67 @@ TEST(GaugeDevice, Ik110SeriesIsEmulatedAndALateFetchIsReported)
     }
     EXPECT_EQ(device->fetchSeries(out, count, QDeadlineTimer(0)), kIk110Late);
     device->close();
+}
+
+// The windowless view: sarvotex-dump --gauge-read on the gauge of the program folder's settings.
+struct DumpRun {
+    int exitCode = -1;
+    QString output;
+};
+
+DumpRun GaugeRead(const QString& configure, int readings)
+{
+    QTemporaryDir home;
+    QFile ini(home.filePath("Sarvotex.ini"));
+    EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(("[Configure]\n" + configure).toUtf8());
+    ini.close();
+    QProcess dump;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SARVOTEX_HOME", home.path());
+    env.insert("SARVOTEX_HEID_MARK_MS", "200");
+    dump.setProcessEnvironment(env);
+    dump.start(SARVOTEX_DUMP, {"--gauge-read", QString::number(readings)});
+    EXPECT_TRUE(dump.waitForFinished(60000));
+    return {dump.exitCode(), QString::fromUtf8(dump.readAllStandardOutput() + dump.readAllStandardError())};
+}
+
+double ReadingOf(const QString& output, int i)
+{
+    const QString name = QStringLiteral("Gauge.Reading(%1) = ").arg(i);
+    const qsizetype at = output.indexOf(name);
+    return at < 0 ? -1 : output.mid(at + name.size()).section(u'\n', 0, 0).toDouble();
+}
+
+TEST(GaugeReadView, PrintsEachSimulatedGauge)
+{
+    Simulator own({"owngauge", "--mark-ms", "200"});
+    DumpRun run = GaugeRead("Ball Bar Type=3\nCommunication=" + own.path() + "\nAutoDetect=0\n", 2);
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.startsWith("Gauge.Connected = true\nGauge.Version = \"Brintovale V3.10\"\n"
+                                      "Gauge.Serial = \"BV2026-0042\"\n"))
+        << run.output.toStdString();
+    EXPECT_NEAR(ReadingOf(run.output, 1), 0.5, 0.003);
+    EXPECT_NEAR(ReadingOf(run.output, 2), 0.5, 0.003);
+
+    Simulator qc10({"qc10"});
+    run = GaugeRead("Ball Bar Type=0\nCommunication=" + qc10.path() + "\n", 1);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.output.startsWith("Gauge.Connected = true\nGauge.Version = \"Renishaw QC10 V4.02\"\n"
+                                      "Gauge.Serial = \"Q10-2026-01\"\n"))
+        << run.output.toStdString();
+    EXPECT_NEAR(ReadingOf(run.output, 1), 0.5, 0.003);
+
+    run = GaugeRead("Ball Bar Type=2\nSerial Number=HB-77\n", 1);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.output.startsWith("Gauge.Connected = true\nGauge.Version = \"Heidenhain IK121\"\n"
+                                      "Gauge.Serial = \"HB-77\"\n"))
+        << run.output.toStdString();
+    EXPECT_NEAR(ReadingOf(run.output, 1), 0.5, 0.006);
+
+    run = GaugeRead("Ball Bar Type=0\nCommunication=/nonexistent/tty\n", 1);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.startsWith("Gauge.Connected = false\n")) << run.output.toStdString();
 }
 
 } // namespace
