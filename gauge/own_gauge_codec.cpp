@@ -100,13 +100,6 @@ int SamplesPerPoint(double samplingRateHz)
     return std::max(1, static_cast<int>(std::nearbyint(kSamplesPerSecond / samplingRateHz)));
 }
 
-void SeriesDecoder::reset(int samplesPerPoint)
-{
-    averager_.reset(samplesPerPoint);
-    carry_.clear();
-    overflowed_ = false;
-}
-
 int SeriesDecoder::feed(const QByteArray& bytes, std::span<int32_t> out)
 {
     carry_.append(bytes);

@@ -61,19 +61,11 @@ bool ReferencePassed(const QByteArray& reply);
 int SamplesPerPoint(double samplingRateHz);
 
 // Decodes a running series: bytes in, averaged points out.
-class SeriesDecoder {
+class SeriesDecoder : public SeriesDecoderState {
 public:
-    void reset(int samplesPerPoint);
     // Appends bytes and stores finished points into out from index 0; returns the count.
     // Stops at a full out: the remaining bytes stay carried (overflowed() tells).
     int feed(const QByteArray& bytes, std::span<int32_t> out);
-    bool overflowed() const { return overflowed_; }
-    const QByteArray& carry() const { return carry_; }
-
-private:
-    SeriesAverager averager_;
-    QByteArray carry_;
-    bool overflowed_ = false;
 };
 
 } // namespace sarvo::gauge::owngauge

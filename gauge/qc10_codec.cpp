@@ -80,13 +80,6 @@ int SamplesPerPoint(double samplingRateHz)
     return std::max(1, static_cast<int>(std::nearbyint(1000.0 / samplingRateHz / kMsPerSample)));
 }
 
-void SeriesDecoder::reset(int samplesPerPoint)
-{
-    averager_.reset(samplesPerPoint);
-    carry_.clear();
-    overflowed_ = false;
-}
-
 int SeriesDecoder::feed(const QByteArray& bytes, std::span<int32_t> out)
 {
     carry_.append(bytes);

@@ -47,17 +47,10 @@ bool BatteryLow(bool linesReadable, bool dsr, bool cts);
 // Readings (one per 4 ms) averaged per point at the sampling rate, at least 1.
 int SamplesPerPoint(double samplingRateHz);
 
-class SeriesDecoder {
+// As the own gauge's, with bytes that fit no pair skipped.
+class SeriesDecoder : public SeriesDecoderState {
 public:
-    void reset(int samplesPerPoint);
     int feed(const QByteArray& bytes, std::span<int32_t> out);
-    bool overflowed() const { return overflowed_; }
-    const QByteArray& carry() const { return carry_; }
-
-private:
-    SeriesAverager averager_;
-    QByteArray carry_;
-    bool overflowed_ = false;
 };
 
 } // namespace sarvo::gauge::qc10

@@ -3,6 +3,8 @@
 // caller hands the room it has; a point that does not fit stays pending, so nothing is written
 // past the caller's buffer and nothing is lost.
 
+#include <QByteArray>
+
 #include <cstdint>
 #include <span>
 
@@ -20,6 +22,25 @@ private:
     int samplesPerPoint_ = 1;
     int64_t sum_ = 0;
     int count_ = 0;
+};
+
+// What both protocols' series decoders keep between fetches: the averager, the bytes not yet
+// decoded, and whether the caller's buffer ran full.
+class SeriesDecoderState {
+public:
+    void reset(int samplesPerPoint)
+    {
+        averager_.reset(samplesPerPoint);
+        carry_.clear();
+        overflowed_ = false;
+    }
+    bool overflowed() const { return overflowed_; }
+    const QByteArray& carry() const { return carry_; }
+
+protected:
+    SeriesAverager averager_;
+    QByteArray carry_;
+    bool overflowed_ = false;
 };
 
 } // namespace sarvo::gauge

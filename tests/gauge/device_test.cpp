@@ -247,30 +247,29 @@ double ReadingOf(const QString& output, int i)
 TEST(GaugeReadView, PrintsEachSimulatedGauge)
 {
     Simulator own({"owngauge", "--mark-ms", "200"});
-    DumpRun run = GaugeRead("Ball Bar Type=3\nCommunication=" + own.path() + "\nAutoDetect=0\n", 2);
-    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
-    EXPECT_TRUE(run.output.startsWith("Gauge.Connected = true\nGauge.Version = \"Brintovale V3.10\"\n"
-                                      "Gauge.Serial = \"BV2026-0042\"\n"))
-        << run.output.toStdString();
-    EXPECT_NEAR(ReadingOf(run.output, 1), 0.5, 0.003);
-    EXPECT_NEAR(ReadingOf(run.output, 2), 0.5, 0.003);
-
     Simulator qc10({"qc10"});
-    run = GaugeRead("Ball Bar Type=0\nCommunication=" + qc10.path() + "\n", 1);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.output.startsWith("Gauge.Connected = true\nGauge.Version = \"Renishaw QC10 V4.02\"\n"
-                                      "Gauge.Serial = \"Q10-2026-01\"\n"))
-        << run.output.toStdString();
-    EXPECT_NEAR(ReadingOf(run.output, 1), 0.5, 0.003);
+    const struct {
+        QString configure;
+        const char* head;
+        double tolerance;
+    } gauges[] = {
+        {"Ball Bar Type=3\nCommunication=" + own.path() + "\nAutoDetect=0\n",
+         "Gauge.Version = \"Brintovale V3.10\"\nGauge.Serial = \"BV2026-0042\"\n", 0.003},
+        {"Ball Bar Type=0\nCommunication=" + qc10.path() + "\n",
+         "Gauge.Version = \"Renishaw QC10 V4.02\"\nGauge.Serial = \"Q10-2026-01\"\n", 0.003},
+        {"Ball Bar Type=2\nSerial Number=HB-77\n", // the cards report no serial number
+         "Gauge.Version = \"Heidenhain IK121\"\nGauge.Serial = \"HB-77\"\n", 0.006},
+    };
+    for (const auto& gauge : gauges) {
+        const DumpRun run = GaugeRead(gauge.configure, 2);
+        EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+        EXPECT_TRUE(run.output.startsWith("Gauge.Connected = true\n" + QString::fromUtf8(gauge.head)))
+            << run.output.toStdString();
+        EXPECT_NEAR(ReadingOf(run.output, 1), 0.5, gauge.tolerance);
+        EXPECT_NEAR(ReadingOf(run.output, 2), 0.5, gauge.tolerance);
+    }
 
-    run = GaugeRead("Ball Bar Type=2\nSerial Number=HB-77\n", 1);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.output.startsWith("Gauge.Connected = true\nGauge.Version = \"Heidenhain IK121\"\n"
-                                      "Gauge.Serial = \"HB-77\"\n"))
-        << run.output.toStdString();
-    EXPECT_NEAR(ReadingOf(run.output, 1), 0.5, 0.006);
-
-    run = GaugeRead("Ball Bar Type=0\nCommunication=/nonexistent/tty\n", 1);
+    const DumpRun run = GaugeRead("Ball Bar Type=0\nCommunication=/nonexistent/tty\n", 1);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.output.startsWith("Gauge.Connected = false\n")) << run.output.toStdString();
 }
