@@ -40,7 +40,8 @@ protected:
         count = 0;
         if (!connected_)
             return kGaugeNotConnected;
-        while (!until.hasExpired() && link_.isOpen())
+        // Until the end tick, or until the input buffer is full (nothing more can arrive).
+        while (!until.hasExpired() && link_.isOpen() && link_.bytesWaiting() < link_.inputBufferSize())
             link_.waitForInput(static_cast<int>(std::max<qint64>(1, until.remainingTime())));
         if (link_.lost())
             return failed(0);

@@ -161,6 +161,20 @@ TEST(GaugeDevice, UnpluggedPortFailsOnceWithinASecond)
     EXPECT_EQ(device->fetchSeries(values, count, QDeadlineTimer(0)), kGaugeNotConnected);
 }
 
+TEST(GaugeDevice, LateFetchOverflowsTheBoundedInputInsteadOfGrowing)
+{
+    Simulator sim({"owngauge"});
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, sim.path()));
+    ASSERT_EQ(device->open(), 0);
+    ASSERT_EQ(device->startSeries(100, 10), 0);
+    SeriesGuard guard(*device);
+    std::vector<float> out(100);
+    int count = 0;
+    // 16384 bytes of input hold under three seconds of streaming.
+    EXPECT_EQ(device->fetchSeries(out, count, QDeadlineTimer(10000)), kBufferOverflow);
+    EXPECT_EQ(count, 0);
+}
+
 TEST(GaugeDevice, Qc10ResynchronisesOnGarbageAndReportsItself)
 {
     Simulator sim({"qc10", "--garbage-ms", "1000"});
