@@ -81,6 +81,13 @@
 // name or "" for every machine, FROM and TO yyyy-mm-dd (default: every date). It prints the table
 // as the graph window shows it: Trend.Column(c), then Trend.Cell(r,c) row by row, then Trend.Rows;
 // with --pdf also the chart page into OUT.pdf. A failed query ends with status 1.
+//   SARVOTEX_HOME=FOLDER sarvotex-dump --gauge-read N
+//
+// --gauge-read connects to the gauge of $SARVOTEX_HOME/Sarvotex.ini as the measurement window
+// does (waiting up to 10 s for the reference mark), prints Gauge.Connected, Gauge.Version (the
+// device's name and version), Gauge.Serial and N single readings Gauge.Reading(i) in mm, then
+// disconnects. A gauge that cannot be connected prints the device's message on standard error
+// and ends with status 1; so does a failed reading.
 
 #include "analysis/circle_fit.h"
 #include "casedb/batch_model.h"
@@ -98,6 +105,7 @@
 #include "core/prompts.h"
 #include "core/settings_file.h"
 #include "core/units.h"
+#include "gauge/device.h"
 #include "display/canvas.h"
 #include "display/graphs.h"
 #include "display/viewing.h"
@@ -738,6 +746,34 @@ int PrintTrend(const TrendArgs& trend, const QString& appPath, const UnitState& 
     return 0;
 }
 
+// --gauge-read N: the configured gauge as the measurement window connects to it.
+int GaugeRead(int readings)
+{
+    const QString appPath = QDir(qEnvironmentVariable("SARVOTEX_HOME")).absolutePath() + "/";
+    const SettingsReadResult settingsRead = ReadSettings(appPath, appPath + "Sarvotex.ini");
+    Settings settings = settingsRead.settings;
+    constexpr int kReferenceMarkLimitMs = 10000;
+    const std::unique_ptr<gauge::GaugeDevice> device = gauge::MakeGaugeDevice(settings);
+    const int16_t status = gauge::ConnectGauge(*device, settings, kReferenceMarkLimitMs);
+    line("Gauge.Connected", status == 0);
+    if (status != 0) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(gauge::DeviceErrorText(status)));
+        return 1;
+    }
+    line("Gauge.Version", device->name());
+    line("Gauge.Serial", settings.SerialNumber);
+    for (int i = 1; i <= readings; ++i) {
+        const gauge::GaugeReading reading = device->readOne();
+        if (!reading.ok()) {
+            std::fprintf(stderr, "%s\n", qUtf8Printable(gauge::DeviceErrorText(reading.status)));
+            return 1;
+        }
+        line(at("Gauge.Reading", i), reading.mm);
+    }
+    device->close();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -756,6 +792,15 @@ int main(int argc, char** argv)
         application = std::make_unique<QCoreApplication>(argc, argv);
 
     QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.contains(QStringLiteral("--gauge-read"))) {
+        bool numeric = false;
+        const int readings = args.size() == 2 ? args[1].toInt(&numeric) : 0;
+        if (args.front() != u"--gauge-read" || !numeric || readings < 0 || qEnvironmentVariableIsEmpty("SARVOTEX_HOME")) {
+            std::fprintf(stderr, "usage: SARVOTEX_HOME=FOLDER sarvotex-dump --gauge-read N\n");
+            return 2;
+        }
+        return GaugeRead(readings);
+    }
     QString trendError;
     const std::optional<TrendArgs> trend = TakeTrendArgs(args, trendError);
     if (trend && (!trendError.isEmpty() || qEnvironmentVariableIsEmpty("SARVOTEX_HOME"))) {

@@ -1,0 +1,74 @@
+#include "gauge/device.h"
+
+#include "core/app_error.h"
+#include "gauge/device_types.h"
+#include "gauge/heid_api.h"
+
+#include <QSerialPortInfo>
+#include <QThread>
+
+namespace sarvo::gauge {
+
+QString DeviceErrorText(int16_t status)
+{
+    switch (status) {
+    case kGaugeNotAnswering:
+        return QStringLiteral("The gauge does not answer");
+    case kGaugeTimeout:
+        return QStringLiteral("The gauge sent no reading in time");
+    case kIk110Late:
+        return QStringLiteral("The series was fetched too late");
+    case kGaugeNotConnected:
+        return QStringLiteral("The gauge is not connected");
+    case kHeidMarkNotCrossed:
+        return QStringLiteral("The reference mark has not been crossed");
+    case kBufferOverflow:
+        return QStringLiteral("Serial port buffer overflow");
+    default:
+        return StandardErrorText(status);
+    }
+}
+
+int16_t ConnectGauge(GaugeDevice& device, Settings& settings, int markLimitMs)
+{
+    if (const int16_t status = device.open())
+        return status;
+    if (device.needsReferenceMark()) {
+        QDeadlineTimer limit(markLimitMs);
+        while (device.connected() && device.checkReferenceMark() != 0 && !limit.hasExpired())
+            QThread::msleep(100);
+        device.leaveReferenceMode();
+    }
+    if (const std::optional<QString> serial = device.serialNumber(); serial && !serial->isEmpty())
+        settings.SerialNumber = *serial;
+    if (!device.portFound().isEmpty())
+        settings.CommPort = device.portFound();
+    return device.connected() ? 0 : AppError::kDeviceIoError;
+}
+
+std::unique_ptr<GaugeDevice> MakeGaugeDevice(const Settings& settings, QStringList portCandidates)
+{
+    const QString configured = SerialDevicePath(settings.CommPort);
+    switch (static_cast<GaugeType>(settings.BallBarType)) {
+    case GaugeType::Ik110:
+    case GaugeType::Ik121:
+        return MakeHeidDevice(static_cast<GaugeType>(settings.BallBarType), settings);
+    case GaugeType::OwnGauge: {
+        QStringList ports{configured};
+        if (settings.AutoDetect) {
+            if (portCandidates.isEmpty())
+                for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+                    portCandidates << info.systemLocation();
+            for (const QString& port : portCandidates)
+                if (!ports.contains(port))
+                    ports << port;
+        }
+        return MakeOwnGaugeDevice(ports);
+    }
+    case GaugeType::Qc10:
+    default:
+        return MakeQc10Device(configured);
+    }
+}
+
+} // namespace sarvo::gauge

@@ -1,0 +1,92 @@
+#pragma once
+// The configured gauge behind one interface, one implementation per gauge type. Calls block for
+// at most about a second per exchange, so they run on the device thread (or a test's thread),
+// never on the UI thread. Lengths are mm; statuses are 16-bit numbers, 0 for success.
+//
+// "Connected" means the gauge answered, not that a port opened. A reading that times out is a
+// failure (kGaugeTimeout), never an old value. A port that vanishes fails one call with
+// AppError::kDeviceIoError and leaves the device closed.
+
+#include "core/settings.h"
+
+#include <QDeadlineTimer>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+
+namespace sarvo::gauge {
+
+enum class GaugeType : int16_t { Qc10 = 0, Ik110 = 1, Ik121 = 2, OwnGauge = 3 };
+
+inline constexpr int16_t kGaugeNotAnswering = -1; // no valid version reply on the port
+inline constexpr int16_t kGaugeTimeout = 5000;    // no reading within the exchange's limit
+inline constexpr int16_t kIk110Late = 5001;       // a series fetched after its point window
+inline constexpr int16_t kGaugeNotConnected = 5002;
+
+// The text of a device status, for the device error box.
+QString DeviceErrorText(int16_t status);
+
+struct GaugeReading {
+    int16_t status = kGaugeNotConnected;
+    float mm = 0;
+    bool ok() const { return status == 0; }
+};
+
+class GaugeDevice {
+public:
+    virtual ~GaugeDevice() = default;
+
+    // Opens the device and asks it to answer: 0 when connected.
+    virtual int16_t open() = 0;
+    virtual void close() = 0;
+    virtual bool connected() const = 0;
+    // The port the own gauge was found on (the settings keep it); empty for the others.
+    virtual QString portFound() const { return {}; }
+
+    virtual GaugeReading readOne() = 0;
+    // "Renishaw V…", "Heidenhain IK110", "Brintovale V…".
+    virtual QString name() = 0;
+    // The gauge's serial number, when it reports one.
+    virtual std::optional<QString> serialNumber() { return std::nullopt; }
+    virtual bool batteryLow() { return false; }
+
+    // Whether the reference mark must be crossed after opening, and the check: 0 once crossed.
+    virtual bool needsReferenceMark() const { return false; }
+    virtual int16_t checkReferenceMark() { return 0; }
+    virtual void leaveReferenceMode() {}
+
+    // A series of expectedPoints at samplingRateHz averaged values a second.
+    virtual int16_t startSeries(int expectedPoints, double samplingRateHz) = 0;
+    // Waits until `until`, then stores the values that arrived since the last fetch into out from
+    // index 0, never more than out holds (513 when more arrived); count = values stored.
+    virtual int16_t fetchSeries(std::span<float> out, int& count, QDeadlineTimer until) = 0;
+    virtual int16_t stopSeries() = 0;
+};
+
+// Stops a series on every way out of a capture.
+class SeriesGuard {
+public:
+    explicit SeriesGuard(GaugeDevice& device) : device_(device) {}
+    ~SeriesGuard() { device_.stopSeries(); }
+    SeriesGuard(const SeriesGuard&) = delete;
+    SeriesGuard& operator=(const SeriesGuard&) = delete;
+
+private:
+    GaugeDevice& device_;
+};
+
+// Opens the device as the measurement window does: the reference mark waited for (polled every
+// 100 ms, at most markLimitMs) where the gauge needs it, then the serial number and the port the
+// own gauge was found on stored into settings. 0 when connected; a mark not crossed in time
+// leaves the device connected, as closing the prompt does.
+int16_t ConnectGauge(GaugeDevice& device, Settings& settings, int markLimitMs);
+
+// The device of the configured type. portCandidates are the ports the own gauge's automatic
+// detection tries after the configured one (empty: the serial ports the system lists).
+std::unique_ptr<GaugeDevice> MakeGaugeDevice(const Settings& settings, QStringList portCandidates = {});
+
+} // namespace sarvo::gauge

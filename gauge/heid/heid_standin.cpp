@@ -1,0 +1,178 @@
+// Stand-in for the counter-card vendor library HEID: the same seven calls, simulating an IK110 or
+// IK121 card with a ball bar. Plain C++, no Qt. The bar's scenario comes from the environment at
+// each initialisation, so a person can try the program and a test can set up a case:
+//   SARVOTEX_HEID_INIT_STATUS  status of the initialisation (default 0)
+//   SARVOTEX_HEID_MARK_MS      ms after the initialisation until the reference mark is crossed
+//                              (default 2000; 320 is returned until then)
+//   SARVOTEX_HEID_FAIL_MS      ms after which every call fails (default: never)
+//   SARVOTEX_HEID_FAIL_STATUS  the status of that failure (default 57)
+// The length is 0.5 mm + 5 µm·sin(2π t / 1 s), t in ms since the initialisation.
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#define HEID_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+constexpr int16_t kOk = 0;
+constexpr int16_t kMarkNotCrossed = 320;
+constexpr int16_t kOverflow = 513;
+constexpr int16_t kBadHandle = 5;
+constexpr int kCards = 2;
+
+using Clock = std::chrono::steady_clock;
+
+struct Card {
+    bool open = false;
+    Clock::time_point start;
+    long markMs = 2000;
+    long failMs = -1;
+    int16_t failStatus = 57;
+    // The running series, written into the caller's buffer at each fetch.
+    float* series = nullptr;
+    int16_t seriesSize = 0;
+    double seriesIntervalMs = 0;
+    Clock::time_point seriesStart;
+    long seriesDelivered = 0;
+};
+
+Card g_cards[kCards];
+
+long EnvNumber(const char* name, long fallback)
+{
+    const char* text = std::getenv(name);
+    return text && *text ? std::strtol(text, nullptr, 10) : fallback;
+}
+
+double ElapsedMs(Clock::time_point since)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+}
+
+float LengthAt(double ms)
+{
+    return static_cast<float>(0.5 + 0.005 * std::sin(2.0 * 3.14159265358979323846 * ms / 1000.0));
+}
+
+Card* CardOf(int16_t handle)
+{
+    if (handle < 1 || handle > kCards || !g_cards[handle - 1].open)
+        return nullptr;
+    return &g_cards[handle - 1];
+}
+
+// The card's state now: 0, or the failure or missing mark.
+int16_t CardStatus(const Card& card)
+{
+    const double ms = ElapsedMs(card.start);
+    if (card.failMs >= 0 && ms >= card.failMs)
+        return card.failStatus;
+    return ms < card.markMs ? kMarkNotCrossed : kOk;
+}
+
+int16_t Open(int16_t* handle)
+{
+    if (!handle)
+        return kBadHandle;
+    const int16_t status = static_cast<int16_t>(EnvNumber("SARVOTEX_HEID_INIT_STATUS", 0));
+    if (status != kOk)
+        return status;
+    for (int i = 0; i < kCards; ++i)
+        if (!g_cards[i].open) {
+            Card& card = g_cards[i];
+            card = Card{};
+            card.open = true;
+            card.start = Clock::now();
+            card.markMs = EnvNumber("SARVOTEX_HEID_MARK_MS", 2000);
+            card.failMs = EnvNumber("SARVOTEX_HEID_FAIL_MS", -1);
+            card.failStatus = static_cast<int16_t>(EnvNumber("SARVOTEX_HEID_FAIL_STATUS", 57));
+            *handle = static_cast<int16_t>(i + 1);
+            return kOk;
+        }
+    return kBadHandle;
+}
+
+} // namespace
+
+HEID_EXPORT int16_t Heid110InitComm(int32_t /*baseAddress*/, int16_t /*axis*/, int16_t* handle)
+{
+    return Open(handle);
+}
+
+HEID_EXPORT int16_t Heid121InitComm(int16_t /*ioAddress*/, int16_t /*irq*/, int16_t /*axis*/, int16_t* handle)
+{
+    return Open(handle);
+}
+
+HEID_EXPORT int16_t HeidGetOneMeas(int16_t handle, float* mm, int16_t /*mode*/)
+{
+    Card* card = CardOf(handle);
+    if (!card || !mm)
+        return kBadHandle;
+    const int16_t status = CardStatus(*card);
+    if (status == kOk)
+        *mm = LengthAt(ElapsedMs(card->start));
+    return status;
+}
+
+// One value per 4·quarterInterval ms into buffer[0..bufferSize-1]; the last argument is unused.
+HEID_EXPORT int16_t H121StartSerieMeas(int16_t handle, float* buffer, int16_t bufferSize,
+                                       int16_t quarterInterval, int16_t /*reserved*/)
+{
+    Card* card = CardOf(handle);
+    if (!card || !buffer || bufferSize <= 0 || quarterInterval <= 0)
+        return kBadHandle;
+    const int16_t status = CardStatus(*card);
+    if (status != kOk)
+        return status;
+    card->series = buffer;
+    card->seriesSize = bufferSize;
+    card->seriesIntervalMs = 4.0 * quarterInterval;
+    card->seriesStart = Clock::now();
+    card->seriesDelivered = 0;
+    return kOk;
+}
+
+// The values due since the last fetch, at most the buffer's size; more due than fit is 513
+// (the surplus is lost, as on the card).
+HEID_EXPORT int16_t H121GetSerieMeasData(int16_t handle, int16_t* count)
+{
+    Card* card = CardOf(handle);
+    if (!card || !count || !card->series)
+        return kBadHandle;
+    *count = 0;
+    const int16_t status = CardStatus(*card);
+    if (status != kOk)
+        return status;
+    const double elapsed = ElapsedMs(card->seriesStart);
+    const long due = static_cast<long>(elapsed / card->seriesIntervalMs) - card->seriesDelivered;
+    const long stored = due < card->seriesSize ? due : card->seriesSize;
+    const double startMs = std::chrono::duration<double, std::milli>(card->seriesStart - card->start).count();
+    for (long i = 0; i < stored; ++i)
+        card->series[i] = LengthAt(startMs + (card->seriesDelivered + i + 1) * card->seriesIntervalMs);
+    card->seriesDelivered += due;
+    *count = static_cast<int16_t>(stored);
+    return due > stored ? kOverflow : kOk;
+}
+
+HEID_EXPORT int16_t H121StopSerieMeas(int16_t handle)
+{
+    Card* card = CardOf(handle);
+    if (!card)
+        return kBadHandle;
+    card->series = nullptr;
+    card->seriesSize = 0;
+    return kOk;
+}
+
+HEID_EXPORT int16_t HeidKillComm(int16_t handle)
+{
+    Card* card = CardOf(handle);
+    if (!card)
+        return kBadHandle;
+    *card = Card{};
+    return kOk;
+}

@@ -1,0 +1,151 @@
+#include "gauge/device_types.h"
+
+#include "core/app_error.h"
+#include "gauge/heid_api.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <cmath>
+
+namespace sarvo::gauge {
+
+namespace {
+
+// The binding raises the missing library or call as a run-time error: here it is the status.
+template <class Fn>
+int16_t Guarded(Fn&& fn)
+{
+    try {
+        return fn();
+    } catch (const AppError& error) {
+        return static_cast<int16_t>(error.number());
+    }
+}
+
+class HeidDevice final : public GaugeDevice {
+public:
+    HeidDevice(GaugeType type, const Settings& settings) : type_(type), settings_(settings) {}
+    ~HeidDevice() override { close(); }
+
+    int16_t open() override
+    {
+        close();
+        const int16_t status = Guarded([&] {
+            return type_ == GaugeType::Ik110
+                       ? HeidInit110(settings_.BaseAddress, settings_.AxisNumber, handle_)
+                       : HeidInit121(settings_.IoAddress, settings_.IrqNumber, settings_.AxisNumber, handle_);
+        });
+        connected_ = status == 0;
+        return status;
+    }
+
+    void close() override
+    {
+        series_.reset();
+        if (connected_)
+            Guarded([&] { return HeidKill(handle_); });
+        connected_ = false;
+    }
+
+    bool connected() const override { return connected_; }
+
+    GaugeReading readOne() override
+    {
+        if (!connected_)
+            return {};
+        GaugeReading reading;
+        reading.status = Guarded([&] { return HeidReadOne(handle_, reading.mm); });
+        return reading;
+    }
+
+    QString name() override
+    {
+        return type_ == GaugeType::Ik110 ? QStringLiteral("Heidenhain IK110") : QStringLiteral("Heidenhain IK121");
+    }
+
+    bool needsReferenceMark() const override { return true; }
+    int16_t checkReferenceMark() override { return readOne().status; }
+
+    int16_t startSeries(int expectedPoints, double samplingRateHz) override
+    {
+        if (!connected_)
+            return kGaugeNotConnected;
+        intervalMs_ = std::max(1, static_cast<int>(std::nearbyint(1000.0 / std::max(samplingRateHz, 0.001))));
+        if (type_ == GaugeType::Ik110) {
+            deadline_.start();
+            deadlineMs_ = 0;
+            return 0;
+        }
+        series_ = std::make_unique<Ik121Series>();
+        return Guarded([&] { return series_->start(handle_, expectedPoints, intervalMs_); });
+    }
+
+    int16_t fetchSeries(std::span<float> out, int& count, QDeadlineTimer until) override
+    {
+        count = 0;
+        if (!connected_)
+            return kGaugeNotConnected;
+        if (type_ == GaugeType::Ik110)
+            return emulateIk110(out, count, until);
+        if (!series_)
+            return AppError::kInvalidCall;
+        while (!until.hasExpired())
+            QThread::msleep(static_cast<unsigned long>(std::min<qint64>(until.remainingTime(), 20)));
+        return Guarded([&] { return series_->fetch(out, count); });
+    }
+
+    int16_t stopSeries() override
+    {
+        if (!series_)
+            return 0;
+        const int16_t status = Guarded([&] { return series_->stop(); });
+        series_.reset();
+        return status;
+    }
+
+private:
+    // The IK110 has no series of its own: each point is the mean of the readings polled during
+    // its window. A failed reading ends the fetch with its status.
+    int16_t emulateIk110(std::span<float> out, int& count, QDeadlineTimer until)
+    {
+        for (;;) {
+            deadlineMs_ += intervalMs_;
+            if (deadline_.elapsed() > deadlineMs_)
+                return kIk110Late;
+            double sum = 0;
+            int readings = 0;
+            while (deadline_.elapsed() <= deadlineMs_) {
+                float mm = 0;
+                if (const int16_t status = Guarded([&] { return HeidReadOne(handle_, mm); }))
+                    return status;
+                sum += mm;
+                ++readings;
+                QThread::msleep(1);
+            }
+            if (static_cast<size_t>(count) >= out.size())
+                return kBufferOverflow;
+            out[static_cast<size_t>(count++)] = static_cast<float>(sum / readings);
+            if (until.hasExpired())
+                return 0;
+        }
+    }
+
+    GaugeType type_;
+    Settings settings_;
+    int16_t handle_ = 0;
+    bool connected_ = false;
+    int intervalMs_ = 1;
+    std::unique_ptr<Ik121Series> series_;
+    QElapsedTimer deadline_;
+    qint64 deadlineMs_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<GaugeDevice> MakeHeidDevice(GaugeType type, const Settings& settings)
+{
+    return std::make_unique<HeidDevice>(type, settings);
+}
+
+} // namespace sarvo::gauge

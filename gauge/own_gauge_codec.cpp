@@ -1,0 +1,123 @@
+#include "gauge/own_gauge_codec.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace sarvo::gauge::owngauge {
+
+namespace {
+constexpr char kCR = 0x0D;
+constexpr char kLF = 0x0A;
+}
+
+std::optional<Record> DecodeAt(const QByteArray& carry, qsizetype& pos)
+{
+    unsigned char b[5] = {};
+    int j = 0;
+    qsizetype p = pos;
+    while (j <= 4) {
+        if (p >= carry.size())
+            return std::nullopt;
+        b[j] = static_cast<unsigned char>(carry[p]);
+        if (j > 0 && b[j] == kLF && b[j - 1] == kCR) {
+            b[j - 1] = kLF;
+            --j;
+        }
+        ++p;
+        ++j;
+    }
+    pos = p - 1; // the look-ahead byte stays
+    int32_t value = (static_cast<int32_t>(b[3]) << 20) | (b[2] << 12) | (b[1] << 4) | (b[0] >> 4);
+    if (b[3] >= 128)
+        value -= 0x10000000;
+    return Record{value, b[0] & 0x0F};
+}
+
+std::optional<Record> TakeRecord(QByteArray& carry)
+{
+    qsizetype pos = 0;
+    const std::optional<Record> record = DecodeAt(carry, pos);
+    carry.remove(0, pos);
+    return record;
+}
+
+QByteArray EncodeRecord(int32_t value, int status)
+{
+    const uint32_t raw = static_cast<uint32_t>(value) & 0x0FFFFFFFu;
+    const unsigned char bytes[4] = {
+        static_cast<unsigned char>(((raw & 0xF) << 4) | (status & 0xF)),
+        static_cast<unsigned char>((raw >> 4) & 0xFF),
+        static_cast<unsigned char>((raw >> 12) & 0xFF),
+        static_cast<unsigned char>((raw >> 20) & 0xFF),
+    };
+    QByteArray out;
+    for (unsigned char byte : bytes) {
+        if (byte == kLF)
+            out.append(kCR);
+        out.append(static_cast<char>(byte));
+    }
+    return out;
+}
+
+bool VersionAccepted(const QByteArray& reply)
+{
+    if (reply.isEmpty() || (reply[0] != 'v' && reply[0] != 'V'))
+        return false;
+    // The leading number of characters 2 to 4.
+    const QByteArray digits = reply.mid(1, 3);
+    qsizetype end = 0;
+    bool dot = false;
+    while (end < digits.size()
+           && (std::isdigit(static_cast<unsigned char>(digits[end])) || (digits[end] == '.' && !dot))) {
+        dot = dot || digits[end] == '.';
+        ++end;
+    }
+    bool ok = false;
+    const double version = digits.left(end).toDouble(&ok);
+    return ok && version >= 3.1;
+}
+
+QString VersionText(const QByteArray& reply)
+{
+    return QString::fromLatin1(reply).trimmed();
+}
+
+QString SerialNumber(const QByteArray& reply)
+{
+    return QString::fromLatin1(reply.left(kSerialLength));
+}
+
+bool ReferencePassed(const QByteArray& reply)
+{
+    return reply.size() == 1 && reply[0] == kReferencePassed;
+}
+
+int SamplesPerPoint(double samplingRateHz)
+{
+    if (!(samplingRateHz > 0))
+        return 1;
+    return std::max(1, static_cast<int>(std::nearbyint(kSamplesPerSecond / samplingRateHz)));
+}
+
+int SeriesDecoder::feed(const QByteArray& bytes, std::span<int32_t> out)
+{
+    carry_.append(bytes);
+    int stored = 0;
+    qsizetype used = 0;
+    for (;;) {
+        qsizetype pos = used;
+        const std::optional<Record> record = DecodeAt(carry_, pos);
+        if (!record)
+            break;
+        if (!averager_.add(record->value, out, stored)) {
+            overflowed_ = true;
+            break;
+        }
+        used = pos;
+    }
+    carry_.remove(0, used);
+    return stored;
+}
+
+} // namespace sarvo::gauge::owngauge

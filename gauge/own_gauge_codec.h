@@ -1,0 +1,71 @@
+#pragma once
+// The own gauge's serial protocol as bytes, without any I/O: commands, the 4-byte stream
+// records, the replies to the version, serial-number and reference-mark requests, and the
+// averaging of a running series. The device layer and the simulator both speak through it.
+
+#include "gauge/series_averager.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace sarvo::gauge::owngauge {
+
+constexpr int kBaudRate = 57600;
+constexpr qint64 kInputBufferSize = 16384;
+constexpr int kSamplesPerSecond = 1440;
+constexpr int kSerialLength = 11;
+
+// Single characters, no terminator. Streaming starts with "B" then "S".
+constexpr char kCmdBegin = 'B';
+constexpr char kCmdStream = 'S';
+constexpr char kCmdStop = 'E';
+constexpr char kCmdVersion = 'V';
+constexpr char kCmdSerial = 'N';
+constexpr char kCmdEnterReference = 'F';
+constexpr char kCmdLeaveReference = 'f';
+constexpr char kCmdReferenceCheck = 'r';
+constexpr char kReferencePassed = 'X';
+
+struct Record {
+    int32_t value = 0; // 0.1 µm
+    int status = 0;    // low nibble of the first byte
+};
+
+// Takes one record from the front of carry. A record is decoded only once the first byte of the
+// next one has arrived, so that a 0D ending a record can still merge with a following 0A; the
+// pair 0D 0A counts as a single 0A.
+std::optional<Record> TakeRecord(QByteArray& carry);
+// The same from position pos, which moves on to the look-ahead byte; carry is left as it is.
+std::optional<Record> DecodeAt(const QByteArray& carry, qsizetype& pos);
+
+// The four record bytes of a value (28-bit two's complement), every 0A sent as 0D 0A as the
+// gauge does.
+QByteArray EncodeRecord(int32_t value, int status = 0);
+
+// A version reply is accepted when it starts with "v"/"V" and its next three characters read
+// as a number of at least 3.1 (V3.10 yes, V3.0 and 2.9 no).
+bool VersionAccepted(const QByteArray& reply);
+// The version text shown to the user: the reply without its line end.
+QString VersionText(const QByteArray& reply);
+// The serial number: the first 11 characters of the reply.
+QString SerialNumber(const QByteArray& reply);
+// Exactly the single byte "X" means the reference mark has been passed.
+bool ReferencePassed(const QByteArray& reply);
+
+// Samples averaged per point, from the chosen sampling rate, so that every offered rate gives
+// its own point rate (1440/rate, at least 1).
+int SamplesPerPoint(double samplingRateHz);
+
+// Decodes a running series: bytes in, averaged points out.
+class SeriesDecoder : public SeriesDecoderState {
+public:
+    // Appends bytes and stores finished points into out from index 0; returns the count.
+    // Stops at a full out: the remaining bytes stay carried (overflowed() tells).
+    int feed(const QByteArray& bytes, std::span<int32_t> out);
+};
+
+} // namespace sarvo::gauge::owngauge

@@ -1,0 +1,170 @@
+#include "gauge/device_types.h"
+
+#include "gauge/own_gauge_codec.h"
+#include "gauge/serial_device.h"
+
+namespace sarvo::gauge {
+
+namespace {
+
+constexpr int kExchangeLimitMs = 1000;
+constexpr int kQuietMs = 100;      // bytes still in flight after a stop
+constexpr int kDrainLimitMs = 2000;
+constexpr qint64 kOneReadingBytes = 800; // about 139 ms of streaming
+
+QByteArray Cmd(char c)
+{
+    return QByteArray(1, c);
+}
+
+class OwnGaugeDevice final : public SerialGaugeDevice {
+public:
+    explicit OwnGaugeDevice(QStringList ports) : ports_(std::move(ports)) {}
+
+    // The ports in order, stopping at the first gauge that answers with an accepted version;
+    // a port tried and not answering is closed again.
+    int16_t open() override
+    {
+        int16_t status = kGaugeNotAnswering;
+        for (const QString& port : ports_) {
+            status = probe(port);
+            if (status == 0)
+                return 0;
+            close();
+        }
+        return status;
+    }
+
+    QString portFound() const override { return connected_ ? link_.path() : QString(); }
+
+    GaugeReading readOne() override
+    {
+        if (!connected_)
+            return {};
+        stopStream();
+        link_.write(Cmd(owngauge::kCmdBegin));
+        link_.write(Cmd(owngauge::kCmdStream));
+        link_.waitForMoreThan(kOneReadingBytes, kExchangeLimitMs);
+        link_.write(Cmd(owngauge::kCmdStop));
+        const QByteArray bytes = link_.readAll();
+        int64_t sum = 0;
+        int records = 0;
+        qsizetype pos = 0;
+        while (const auto record = owngauge::DecodeAt(bytes, pos)) {
+            sum += record->value;
+            ++records;
+        }
+        if (records == 0)
+            return {failed(kGaugeTimeout), 0};
+        return {0, static_cast<float>(std::nearbyint(static_cast<double>(sum) / records) / 10000.0)};
+    }
+
+    QString name() override
+    {
+        const QString version = owngauge::VersionText(versionReply_);
+        return version.isEmpty() ? QStringLiteral("Brintovale") : "Brintovale " + version;
+    }
+
+    std::optional<QString> serialNumber() override
+    {
+        if (!connected_)
+            return std::nullopt;
+        link_.flush();
+        link_.write(Cmd(owngauge::kCmdSerial));
+        link_.waitForMoreThan(owngauge::kSerialLength, kExchangeLimitMs);
+        const QString serial = owngauge::SerialNumber(link_.readAll());
+        if (serial.isEmpty()) {
+            failed(0);
+            return std::nullopt;
+        }
+        return serial;
+    }
+
+    bool needsReferenceMark() const override { return true; }
+
+    int16_t checkReferenceMark() override
+    {
+        if (!connected_)
+            return kGaugeNotConnected;
+        if (!referenceMode_) {
+            stopStream();
+            link_.write(Cmd(owngauge::kCmdEnterReference));
+            referenceMode_ = true;
+        }
+        link_.flush();
+        link_.write(Cmd(owngauge::kCmdReferenceCheck));
+        const QByteArray reply =
+            link_.readReply([](const QByteArray& r) { return !r.isEmpty(); }, 20, kExchangeLimitMs);
+        return owngauge::ReferencePassed(reply) ? 0 : failed(kGaugeNotAnswering);
+    }
+
+    void leaveReferenceMode() override
+    {
+        if (!connected_ || !referenceMode_)
+            return;
+        link_.flush();
+        link_.write(Cmd(owngauge::kCmdLeaveReference));
+        referenceMode_ = false;
+    }
+
+    int16_t startSeries(int expectedPoints, double samplingRateHz) override
+    {
+        if (!connected_)
+            return kGaugeNotConnected;
+        stopStream();
+        decoder_.reset(owngauge::SamplesPerPoint(samplingRateHz));
+        link_.write(Cmd(owngauge::kCmdBegin));
+        return link_.write(Cmd(owngauge::kCmdStream)) ? 0 : failed(AppError::kDeviceIoError);
+    }
+
+    int16_t fetchSeries(std::span<float> out, int& count, QDeadlineTimer until) override
+    {
+        return fetch(decoder_, out, count, until);
+    }
+
+    int16_t stopSeries() override
+    {
+        if (!connected_)
+            return 0;
+        stopStream();
+        return failed(0);
+    }
+
+private:
+    // Stops the stream and waits until the bytes in flight have arrived, so the next exchange
+    // starts on a record boundary.
+    void stopStream()
+    {
+        link_.write(Cmd(owngauge::kCmdStop));
+        link_.drain(kQuietMs, kDrainLimitMs);
+    }
+
+    int16_t probe(const QString& port)
+    {
+        if (const int16_t status = link_.open(port, owngauge::kBaudRate, owngauge::kInputBufferSize))
+            return status;
+        stopStream();
+        link_.write(Cmd(owngauge::kCmdVersion));
+        versionReply_ = link_.readReply([](const QByteArray& r) { return r.contains('\n') || r.contains('\r'); },
+                                        50, kExchangeLimitMs);
+        if (!owngauge::VersionAccepted(versionReply_))
+            return failed(kGaugeNotAnswering);
+        connected_ = true;
+        referenceMode_ = false;
+        return 0;
+    }
+
+    QStringList ports_;
+    QByteArray versionReply_;
+    bool referenceMode_ = false;
+    owngauge::SeriesDecoder decoder_;
+};
+
+} // namespace
+
+std::unique_ptr<GaugeDevice> MakeOwnGaugeDevice(const QStringList& ports)
+{
+    return std::make_unique<OwnGaugeDevice>(ports);
+}
+
+} // namespace sarvo::gauge

@@ -1,0 +1,56 @@
+#pragma once
+// The QC10's serial protocol as bytes, without any I/O: commands (a letter and CR LF), the 2-byte
+// readings, the text replies and the averaging of a running series. A pair whose bits do not
+// fit (first byte below 128, second 128 or more) is dropped and the stream resynchronised on the
+// next byte, so a lost byte never shifts every later reading.
+
+#include "gauge/series_averager.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace sarvo::gauge::qc10 {
+
+constexpr int kBaudRate = 9600;
+constexpr qint64 kInputBufferSize = 2048;
+constexpr int kMsPerSample = 4;
+
+QByteArray Command(char letter); // the letter followed by CR LF
+constexpr char kCmdStream = 'S';
+constexpr char kCmdStop = 'E';
+constexpr char kCmdVersion = 'V';
+constexpr char kCmdSerial = 'N';
+
+// The reading in 0.1 µm of one pair, or nothing when the bits do not fit.
+std::optional<int32_t> DecodePair(unsigned char first, unsigned char second);
+// The pair a simulator sends for a reading in 0.1 µm (clamped to the gauge's range).
+QByteArray EncodeReading(int32_t reading);
+
+// The first valid pair found in bytes, skipping bytes that do not fit.
+std::optional<int32_t> FirstReading(const QByteArray& bytes);
+
+// A text reply ends at its first NUL, CR or LF.
+bool ReplyComplete(const QByteArray& reply);
+QString VersionText(const QByteArray& reply);
+// The serial number is the text before the first NUL; a reply without one, or starting with it,
+// gives nothing (the stored number stays).
+std::optional<QString> SerialNumber(const QByteArray& reply);
+
+// Low battery: DSR off and CTS on. Lines that cannot be read (pseudo-terminals, many USB
+// adapters) never raise the warning.
+bool BatteryLow(bool linesReadable, bool dsr, bool cts);
+
+// Readings (one per 4 ms) averaged per point at the sampling rate, at least 1.
+int SamplesPerPoint(double samplingRateHz);
+
+// As the own gauge's, with bytes that fit no pair skipped.
+class SeriesDecoder : public SeriesDecoderState {
+public:
+    int feed(const QByteArray& bytes, std::span<int32_t> out);
+};
+
+} // namespace sarvo::gauge::qc10

@@ -1,0 +1,63 @@
+#pragma once
+// What the two serial gauges share: the link, the connection state, the loss of the port, and
+// the series fetch over a protocol's decoder.
+
+#include "core/app_error.h"
+#include "gauge/device.h"
+#include "gauge/heid_api.h"
+#include "gauge/serial_link.h"
+
+#include <QThread>
+
+#include <vector>
+
+namespace sarvo::gauge {
+
+class SerialGaugeDevice : public GaugeDevice {
+public:
+    bool connected() const override { return connected_; }
+    void close() override
+    {
+        link_.close();
+        connected_ = false;
+    }
+
+protected:
+    // The status of an exchange that could not complete: the loss of the port once (and the
+    // device is closed), else the given status.
+    int16_t failed(int16_t status)
+    {
+        if (link_.lost()) {
+            close();
+            return AppError::kDeviceIoError;
+        }
+        return status;
+    }
+
+    template <class Decoder>
+    int16_t fetch(Decoder& decoder, std::span<float> out, int& count, QDeadlineTimer until)
+    {
+        count = 0;
+        if (!connected_)
+            return kGaugeNotConnected;
+        // Until the end tick, or until the input buffer is full (nothing more can arrive).
+        while (!until.hasExpired() && link_.isOpen() && link_.bytesWaiting() < link_.inputBufferSize())
+            link_.waitForInput(static_cast<int>(std::max<qint64>(1, until.remainingTime())));
+        if (link_.lost())
+            return failed(0);
+        if (link_.bytesWaiting() >= link_.inputBufferSize())
+            return kBufferOverflow;
+        std::vector<int32_t> raw(out.size());
+        count = decoder.feed(link_.readAll(), raw);
+        for (int i = 0; i < count; ++i)
+            out[static_cast<size_t>(i)] = static_cast<float>(raw[static_cast<size_t>(i)] / 10000.0);
+        if (link_.lost())
+            return failed(0);
+        return decoder.overflowed() ? kBufferOverflow : 0;
+    }
+
+    SerialLink link_;
+    bool connected_ = false;
+};
+
+} // namespace sarvo::gauge

@@ -1,0 +1,130 @@
+#include "gauge/serial_link.h"
+
+#include "core/app_error.h"
+
+#include <QDeadlineTimer>
+
+namespace sarvo::gauge {
+
+int16_t SerialLink::open(const QString& path, int baudRate, qint64 inputBufferSize)
+{
+    close();
+    lost_ = false;
+    path_ = path;
+    port_.setPortName(path);
+    port_.setBaudRate(baudRate);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    // Bounded, so that a series fetched too late shows as an overflow instead of growing.
+    port_.setReadBufferSize(inputBufferSize);
+    if (port_.open(QIODevice::ReadWrite))
+        return 0;
+    switch (port_.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return AppError::kFileNotFound;
+    case QSerialPort::PermissionError:
+        return AppError::kPermissionDenied;
+    default:
+        return AppError::kDeviceIoError;
+    }
+}
+
+void SerialLink::close()
+{
+    if (port_.isOpen())
+        port_.close();
+    port_.clearError();
+}
+
+void SerialLink::checkLost()
+{
+    const auto error = port_.error();
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
+        lost_ = true;
+        close();
+    } else if (error == QSerialPort::TimeoutError) {
+        port_.clearError();
+    }
+}
+
+bool SerialLink::write(const QByteArray& bytes)
+{
+    if (!port_.isOpen())
+        return false;
+    if (port_.write(bytes) != bytes.size()) {
+        checkLost();
+        return false;
+    }
+    port_.waitForBytesWritten(1000);
+    checkLost();
+    return port_.isOpen();
+}
+
+qint64 SerialLink::bytesWaiting()
+{
+    if (!port_.isOpen())
+        return 0;
+    // Picks up what the driver holds without waiting.
+    port_.waitForReadyRead(0);
+    checkLost();
+    return port_.isOpen() ? port_.bytesAvailable() : 0;
+}
+
+QByteArray SerialLink::readAll()
+{
+    if (!port_.isOpen())
+        return {};
+    bytesWaiting();
+    return port_.isOpen() ? port_.readAll() : QByteArray();
+}
+
+bool SerialLink::waitForMoreThan(qint64 n, int limitMs)
+{
+    QDeadlineTimer limit(limitMs);
+    while (port_.isOpen()) {
+        if (port_.bytesAvailable() > n)
+            return true;
+        if (port_.bytesAvailable() >= port_.readBufferSize())
+            return false; // full: nothing more can arrive
+        const qint64 left = limit.remainingTime();
+        if (left <= 0)
+            return false;
+        port_.waitForReadyRead(static_cast<int>(left));
+        checkLost();
+    }
+    return false;
+}
+
+bool SerialLink::waitForInput(int limitMs)
+{
+    if (!port_.isOpen())
+        return false;
+    const qint64 before = port_.bytesAvailable();
+    return waitForMoreThan(before, limitMs);
+}
+
+void SerialLink::drain(int quietMs, int limitMs)
+{
+    QDeadlineTimer limit(limitMs);
+    readAll();
+    while (port_.isOpen() && !limit.hasExpired() && waitForInput(quietMs))
+        readAll();
+}
+
+bool SerialLink::readLines(bool& dsr, bool& cts)
+{
+    if (!port_.isOpen())
+        return false;
+    const QSerialPort::PinoutSignals lines = port_.pinoutSignals();
+    if (port_.error() != QSerialPort::NoError) {
+        port_.clearError();
+        return false;
+    }
+    dsr = lines.testFlag(QSerialPort::DataSetReadySignal);
+    cts = lines.testFlag(QSerialPort::ClearToSendSignal);
+    return true;
+}
+
+} // namespace sarvo::gauge

@@ -1,0 +1,157 @@
+// The two serial protocols on bytes: every message, the record framing and the series averaging.
+
+#include "gauge/own_gauge_codec.h"
+#include "gauge/qc10_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+namespace sarvo::gauge {
+namespace {
+
+QByteArray Bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+TEST(OwnGaugeCodec, RecordsDecodeWithLookAheadAndMergedLineEnd)
+{
+    QByteArray carry = Bytes({0xF0, 0xFF, 0xFF, 0xFF, 0x33});
+    auto record = owngauge::TakeRecord(carry);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->value, -1);
+    EXPECT_EQ(record->status, 0);
+    EXPECT_EQ(carry, Bytes({0x33})); // the look-ahead byte stays
+
+    carry = Bytes({0x10, 0x20, 0x30, 0x40, 0x00});
+    EXPECT_EQ(owngauge::TakeRecord(carry)->value, 0x4030201);
+
+    carry = Bytes({0x0D, 0x0A, 0x20, 0x30, 0x40, 0x00});
+    record = owngauge::TakeRecord(carry);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->value, 0x4030200);
+    EXPECT_EQ(record->status, 10);
+
+    carry = Bytes({0x10, 0x20, 0x30, 0x40});
+    EXPECT_FALSE(owngauge::TakeRecord(carry));
+    EXPECT_EQ(carry.size(), 4);
+}
+
+TEST(OwnGaugeCodec, EncodedRecordsRoundTripIncludingLineFeedBytes)
+{
+    for (int32_t value : {0, -1, 5000, -134217728, 134217727, 0x0A0A0A0})
+        for (int status : {0, 10}) {
+            QByteArray carry = owngauge::EncodeRecord(value, status) + Bytes({0});
+            const auto record = owngauge::TakeRecord(carry);
+            ASSERT_TRUE(record) << value;
+            EXPECT_EQ(record->value, value);
+            EXPECT_EQ(record->status, status);
+        }
+    EXPECT_TRUE(owngauge::EncodeRecord(0xA0, 0).contains(Bytes({0x0D, 0x0A})));
+}
+
+TEST(OwnGaugeCodec, RepliesAndSamplesPerPoint)
+{
+    EXPECT_TRUE(owngauge::VersionAccepted("V3.10"));
+    EXPECT_TRUE(owngauge::VersionAccepted("v3.10\r\n"));
+    EXPECT_TRUE(owngauge::VersionAccepted("V4.0"));
+    EXPECT_FALSE(owngauge::VersionAccepted("V3.0"));
+    EXPECT_FALSE(owngauge::VersionAccepted("2.9"));
+    EXPECT_FALSE(owngauge::VersionAccepted(""));
+    EXPECT_EQ(owngauge::SerialNumber("BV-12345678XYZ"), "BV-12345678");
+    EXPECT_TRUE(owngauge::ReferencePassed("X"));
+    EXPECT_FALSE(owngauge::ReferencePassed("XX"));
+    EXPECT_FALSE(owngauge::ReferencePassed(""));
+    // Every offered rate gives its own point rate; 720 Hz no longer streams at 1440 points/s.
+    EXPECT_EQ(owngauge::SamplesPerPoint(720), 2);
+    EXPECT_EQ(owngauge::SamplesPerPoint(180), 8);
+    EXPECT_EQ(owngauge::SamplesPerPoint(10), 144);
+}
+
+TEST(OwnGaugeCodec, SeriesAveragesCarriesAndNeverWritesPastItsBuffer)
+{
+    owngauge::SeriesDecoder decoder;
+    decoder.reset(144);
+    QByteArray stream;
+    for (int i = 0; i < 1000; ++i)
+        stream += owngauge::EncodeRecord(i % 2 ? 100 : 200);
+    stream += Bytes({0x00});
+    std::array<int32_t, 16> out{};
+    EXPECT_EQ(decoder.feed(stream, out), 6);
+    EXPECT_EQ(out[0], 150);
+    EXPECT_EQ(decoder.carry().size(), 1);
+    // The 136 carried records and 8 more finish the seventh point.
+    QByteArray more;
+    for (int i = 0; i < 8; ++i)
+        more += owngauge::EncodeRecord(150);
+    EXPECT_EQ(decoder.feed(more, out), 1);
+
+    decoder.reset(1);
+    std::array<int32_t, 2> small{};
+    EXPECT_EQ(decoder.feed(stream, small), 2);
+    EXPECT_TRUE(decoder.overflowed());
+}
+
+TEST(Qc10Codec, PairsDecodeAndWrongPatternsAreDropped)
+{
+    EXPECT_EQ(qc10::DecodePair(0, 128), 9995);
+    EXPECT_EQ(qc10::DecodePair(0, 192), -5);
+    EXPECT_EQ(qc10::DecodePair(64, 128), 9917);
+    EXPECT_EQ(qc10::DecodePair(127, 255), -10004);
+    EXPECT_FALSE(qc10::DecodePair(0, 127));
+    EXPECT_FALSE(qc10::DecodePair(200, 200));
+    for (int32_t reading : {9995, -5, 1234, -9000})
+        EXPECT_NEAR(*qc10::FirstReading(qc10::EncodeReading(reading)), reading, 1);
+    EXPECT_EQ(qc10::FirstReading(Bytes({200, 0, 192})), -5);
+    EXPECT_FALSE(qc10::FirstReading(Bytes({0})));
+    EXPECT_EQ(qc10::Command('S'), "S\r\n");
+}
+
+TEST(Qc10Codec, RepliesAndBatteryLines)
+{
+    EXPECT_EQ(qc10::SerialNumber(QByteArray("A1234\0junk", 10)), "A1234");
+    EXPECT_FALSE(qc10::SerialNumber("A1234"));
+    EXPECT_FALSE(qc10::SerialNumber(QByteArray("\0A", 2)));
+    EXPECT_EQ(qc10::VersionText("QC10 V2.1\r\n"), "QC10 V2.1");
+    EXPECT_FALSE(qc10::ReplyComplete("QC10"));
+    EXPECT_TRUE(qc10::ReplyComplete("QC10\r"));
+    EXPECT_TRUE(qc10::BatteryLow(true, false, true));
+    EXPECT_FALSE(qc10::BatteryLow(true, true, true));
+    EXPECT_FALSE(qc10::BatteryLow(true, false, false));
+    EXPECT_FALSE(qc10::BatteryLow(false, false, true));
+}
+
+TEST(Qc10Codec, SeriesResynchronisesAfterALostByte)
+{
+    qc10::SeriesDecoder decoder;
+    decoder.reset(qc10::SamplesPerPoint(10)); // 25 readings of 4 ms
+    QByteArray stream;
+    for (int i = 0; i < 50; ++i)
+        stream += qc10::EncodeReading(1000);
+    stream += Bytes({0x10});
+    std::array<int32_t, 8> out{};
+    EXPECT_EQ(decoder.feed(stream, out), 2);
+    EXPECT_EQ(decoder.carry().size(), 1);
+
+    // A lost byte in the middle costs one pair, not every later reading.
+    decoder.reset(2);
+    QByteArray broken = qc10::EncodeReading(500) + qc10::EncodeReading(500);
+    broken += qc10::EncodeReading(-700).right(1) + qc10::EncodeReading(-700) + qc10::EncodeReading(-700);
+    const int count = decoder.feed(broken, out);
+    ASSERT_EQ(count, 2);
+    EXPECT_NEAR(out[0], 500, 1);
+    EXPECT_NEAR(out[1], -700, 1);
+
+    decoder.reset(1);
+    std::array<int32_t, 1> one{};
+    EXPECT_EQ(decoder.feed(stream, one), 1);
+    EXPECT_TRUE(decoder.overflowed());
+}
+
+} // namespace
+} // namespace sarvo::gauge

@@ -1,0 +1,292 @@
+// The device layer on pseudo-terminals served by the gauge simulator, and on the HEID stand-in.
+
+#include "gauge/device.h"
+#include "gauge/heid_api.h"
+#include "gauge/serial_link.h"
+
+#include "core/app_error.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+namespace sarvo::gauge {
+namespace {
+
+// One simulator process; its terminal's path is the first line it prints.
+class Simulator {
+public:
+    explicit Simulator(const QStringList& args)
+    {
+        process_.start(SARVOTEX_GAUGE_SIM, args);
+        while (!process_.canReadLine() && process_.waitForReadyRead(10000)) {
+        }
+        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    ~Simulator()
+    {
+        process_.kill();
+        process_.waitForFinished(10000);
+    }
+    const QString& path() const { return path_; }
+
+private:
+    QProcess process_;
+    QString path_;
+};
+
+Settings GaugeSettings(GaugeType type, const QString& port, bool autoDetect = false)
+{
+    Settings settings;
+    settings.BallBarType = static_cast<int16_t>(type);
+    settings.CommPort = port;
+    settings.AutoDetect = autoDetect;
+    return settings;
+}
+
+// Polls the reference mark as the prompt does, within a generous limit.
+int16_t WaitForMark(GaugeDevice& device)
+{
+    QElapsedTimer clock;
+    clock.start();
+    int16_t status = -1;
+    while (status != 0 && clock.elapsed() < 10000)
+        status = device.checkReferenceMark();
+    return status;
+}
+
+// Fetches a series every 200 ms for the given time; the total of points.
+int FetchFor(GaugeDevice& device, int ms, std::vector<float>& values, int16_t& status)
+{
+    QDeadlineTimer end(ms);
+    int total = 0;
+    std::vector<float> chunk(4096);
+    status = 0;
+    while (status == 0 && !end.hasExpired()) {
+        int count = 0;
+        status = device.fetchSeries(chunk, count, QDeadlineTimer(std::min<qint64>(200, end.remainingTime())));
+        values.insert(values.end(), chunk.begin(), chunk.begin() + count);
+        total += count;
+    }
+    return total;
+}
+
+TEST(GaugeDevice, OwnGaugeConnectsReadsAndStreamsAtTheChosenRate)
+{
+    Simulator sim({"owngauge", "--mark-ms", "300"});
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, sim.path()));
+    ASSERT_EQ(device->open(), 0);
+    EXPECT_EQ(device->name(), "Brintovale V3.10");
+    EXPECT_EQ(device->serialNumber(), "BV2026-0042");
+    EXPECT_EQ(WaitForMark(*device), 0);
+    device->leaveReferenceMode();
+    const GaugeReading reading = device->readOne();
+    ASSERT_TRUE(reading.ok());
+    EXPECT_NEAR(reading.mm, 0.5, 0.003);
+
+    // 720 points a second: two samples a point, not one.
+    std::vector<float> values;
+    int16_t status = 0;
+    {
+        ASSERT_EQ(device->startSeries(2160, 720), 0);
+        SeriesGuard guard(*device);
+        const int points = FetchFor(*device, 3000, values, status);
+        EXPECT_EQ(status, 0);
+        EXPECT_NEAR(points, 2160, 21.6);
+    }
+    for (float mm : values)
+        ASSERT_NEAR(mm, 0.5, 0.003);
+    EXPECT_TRUE(device->readOne().ok()); // the stopped series left the line clean
+}
+
+TEST(GaugeDevice, AutomaticDetectionTakesTheFirstAnsweringCandidate)
+{
+    Simulator silent({"owngauge", "--silent"});
+    Simulator old({"owngauge", "--version", "V3.0"});
+    Simulator good({"owngauge"});
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, "/nonexistent/tty", true),
+                                  {silent.path(), old.path(), good.path()});
+    ASSERT_EQ(device->open(), 0);
+    EXPECT_EQ(device->portFound(), good.path());
+
+    auto fixed = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, old.path(), false), {good.path()});
+    EXPECT_EQ(fixed->open(), kGaugeNotAnswering); // an old version is not accepted
+    EXPECT_FALSE(fixed->connected());
+}
+
+TEST(GaugeDevice, SilenceIsNeverAConnectionOrAnOldValue)
+{
+    for (const char* type : {"owngauge", "qc10"}) {
+        const GaugeType gauge = QByteArray(type) == "qc10" ? GaugeType::Qc10 : GaugeType::OwnGauge;
+        Simulator mute({type, "--silent"});
+        auto device = MakeGaugeDevice(GaugeSettings(gauge, mute.path()));
+        EXPECT_NE(device->open(), 0) << type;
+        EXPECT_FALSE(device->connected());
+
+        Simulator fading({type, "--silent-ms", "1500"});
+        device = MakeGaugeDevice(GaugeSettings(gauge, fading.path()));
+        ASSERT_EQ(device->open(), 0) << type;
+        EXPECT_TRUE(device->readOne().ok());
+        QElapsedTimer clock;
+        clock.start();
+        GaugeReading reading;
+        while ((reading = device->readOne()).ok() && clock.elapsed() < 10000) {
+        }
+        EXPECT_EQ(reading.status, kGaugeTimeout) << type;
+    }
+}
+
+TEST(GaugeDevice, UnpluggedPortFailsOnceWithinASecond)
+{
+    Simulator sim({"owngauge", "--hangup-ms", "1500"});
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, sim.path()));
+    ASSERT_EQ(device->open(), 0);
+    ASSERT_EQ(device->startSeries(100, 10), 0);
+    SeriesGuard guard(*device);
+    std::vector<float> values;
+    int16_t status = 0;
+    QElapsedTimer clock;
+    clock.start();
+    FetchFor(*device, 10000, values, status);
+    EXPECT_EQ(status, AppError::kDeviceIoError);
+    EXPECT_LT(clock.elapsed(), 2500); // hang-up at about 1.5 s after the start
+    EXPECT_FALSE(device->connected());
+    int count = 0;
+    EXPECT_EQ(device->fetchSeries(values, count, QDeadlineTimer(0)), kGaugeNotConnected);
+}
+
+TEST(GaugeDevice, LateFetchOverflowsTheBoundedInputInsteadOfGrowing)
+{
+    Simulator sim({"owngauge"});
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, sim.path()));
+    ASSERT_EQ(device->open(), 0);
+    ASSERT_EQ(device->startSeries(100, 10), 0);
+    SeriesGuard guard(*device);
+    std::vector<float> out(100);
+    int count = 0;
+    // 16384 bytes of input hold under three seconds of streaming.
+    EXPECT_EQ(device->fetchSeries(out, count, QDeadlineTimer(10000)), kBufferOverflow);
+    EXPECT_EQ(count, 0);
+}
+
+TEST(GaugeDevice, Qc10ResynchronisesOnGarbageAndReportsItself)
+{
+    Simulator sim({"qc10", "--garbage-ms", "1000"});
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::Qc10, sim.path()));
+    ASSERT_EQ(device->open(), 0);
+    EXPECT_EQ(device->name(), "Renishaw QC10 V4.02");
+    EXPECT_EQ(device->serialNumber(), "Q10-2026-01");
+    EXPECT_FALSE(device->batteryLow());
+    ASSERT_EQ(device->startSeries(100, 25), 0); // 10 readings a point
+    SeriesGuard guard(*device);
+    std::vector<float> values;
+    int16_t status = 0;
+    const int points = FetchFor(*device, 2000, values, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NEAR(points, 50, 3);
+    for (float mm : values)
+        ASSERT_NEAR(mm, 0.5, 0.003);
+}
+
+TEST(GaugeDevice, BusyOrMissingPortDoesNotConnect)
+{
+    Simulator sim({"owngauge"});
+    SerialLink holder;
+    ASSERT_EQ(holder.open(sim.path(), 57600, 1024), 0);
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, sim.path()));
+    EXPECT_NE(device->open(), 0);
+    EXPECT_FALSE(device->connected());
+    auto missing = MakeGaugeDevice(GaugeSettings(GaugeType::Qc10, "/nonexistent/tty"));
+    EXPECT_EQ(missing->open(), AppError::kFileNotFound);
+}
+
+TEST(GaugeDevice, Ik110SeriesIsEmulatedAndALateFetchIsReported)
+{
+    SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+    qputenv("SARVOTEX_HEID_MARK_MS", "0");
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::Ik110, {}));
+    ASSERT_EQ(device->open(), 0);
+    EXPECT_EQ(device->name(), "Heidenhain IK110");
+    EXPECT_EQ(WaitForMark(*device), 0);
+    ASSERT_EQ(device->startSeries(100, 20), 0);
+    std::vector<float> out(100);
+    int count = 0;
+    EXPECT_EQ(device->fetchSeries(out, count, QDeadlineTimer(300)), 0);
+    EXPECT_NEAR(count, 6, 1);
+    EXPECT_NEAR(out[0], 0.5, 0.006);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 200) { // more than one window passes without a fetch
+    }
+    EXPECT_EQ(device->fetchSeries(out, count, QDeadlineTimer(0)), kIk110Late);
+    device->close();
+}
+
+// The windowless view: sarvotex-dump --gauge-read on the gauge of the program folder's settings.
+struct DumpRun {
+    int exitCode = -1;
+    QString output;
+};
+
+DumpRun GaugeRead(const QString& configure, int readings)
+{
+    QTemporaryDir home;
+    QFile ini(home.filePath("Sarvotex.ini"));
+    EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(("[Configure]\n" + configure).toUtf8());
+    ini.close();
+    QProcess dump;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SARVOTEX_HOME", home.path());
+    env.insert("SARVOTEX_HEID_MARK_MS", "200");
+    dump.setProcessEnvironment(env);
+    dump.start(SARVOTEX_DUMP, {"--gauge-read", QString::number(readings)});
+    EXPECT_TRUE(dump.waitForFinished(60000));
+    return {dump.exitCode(), QString::fromUtf8(dump.readAllStandardOutput() + dump.readAllStandardError())};
+}
+
+double ReadingOf(const QString& output, int i)
+{
+    const QString name = QStringLiteral("Gauge.Reading(%1) = ").arg(i);
+    const qsizetype at = output.indexOf(name);
+    return at < 0 ? -1 : output.mid(at + name.size()).section(u'\n', 0, 0).toDouble();
+}
+
+TEST(GaugeReadView, PrintsEachSimulatedGauge)
+{
+    Simulator own({"owngauge", "--mark-ms", "200"});
+    Simulator qc10({"qc10"});
+    const struct {
+        QString configure;
+        const char* head;
+        double tolerance;
+    } gauges[] = {
+        {"Ball Bar Type=3\nCommunication=" + own.path() + "\nAutoDetect=0\n",
+         "Gauge.Version = \"Brintovale V3.10\"\nGauge.Serial = \"BV2026-0042\"\n", 0.003},
+        {"Ball Bar Type=0\nCommunication=" + qc10.path() + "\n",
+         "Gauge.Version = \"Renishaw QC10 V4.02\"\nGauge.Serial = \"Q10-2026-01\"\n", 0.003},
+        {"Ball Bar Type=2\nSerial Number=HB-77\n", // the cards report no serial number
+         "Gauge.Version = \"Heidenhain IK121\"\nGauge.Serial = \"HB-77\"\n", 0.006},
+    };
+    for (const auto& gauge : gauges) {
+        const DumpRun run = GaugeRead(gauge.configure, 2);
+        EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+        EXPECT_TRUE(run.output.startsWith("Gauge.Connected = true\n" + QString::fromUtf8(gauge.head)))
+            << run.output.toStdString();
+        EXPECT_NEAR(ReadingOf(run.output, 1), 0.5, gauge.tolerance);
+        EXPECT_NEAR(ReadingOf(run.output, 2), 0.5, gauge.tolerance);
+    }
+
+    const DumpRun run = GaugeRead("Ball Bar Type=0\nCommunication=/nonexistent/tty\n", 1);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.startsWith("Gauge.Connected = false\n")) << run.output.toStdString();
+}
+
+} // namespace
+} // namespace sarvo::gauge

@@ -1,0 +1,110 @@
+// The HEID stand-in through the program's binding: reference mark, series limits, missing library.
+
+#include "gauge/heid_api.h"
+
+#include "core/app_error.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <array>
+
+namespace sarvo::gauge {
+namespace {
+
+class HeidTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+        qputenv("SARVOTEX_HEID_MARK_MS", "150");
+        qunsetenv("SARVOTEX_HEID_INIT_STATUS");
+        qunsetenv("SARVOTEX_HEID_FAIL_MS");
+    }
+    void TearDown() override
+    {
+        if (handle_ > 0)
+            HeidKill(handle_);
+    }
+    // Polls until the card reads without 320, within a generous limit.
+    int16_t waitForMark(float& mm)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        int16_t status = kHeidMarkNotCrossed;
+        while (status == kHeidMarkNotCrossed && clock.elapsed() < 10000) {
+            status = HeidReadOne(handle_, mm);
+            QThread::msleep(5);
+        }
+        return status;
+    }
+    int16_t handle_ = 0;
+};
+
+TEST_F(HeidTest, ReadsOnlyAfterTheReferenceMark)
+{
+    ASSERT_EQ(HeidInit121(0x330, 12, 1, handle_), 0);
+    float mm = -1;
+    EXPECT_EQ(HeidReadOne(handle_, mm), kHeidMarkNotCrossed);
+    EXPECT_EQ(mm, -1); // nothing written before the mark
+    ASSERT_EQ(waitForMark(mm), 0);
+    EXPECT_NEAR(mm, 0.5, 0.006);
+    EXPECT_EQ(HeidKill(handle_), 0);
+    EXPECT_NE(HeidReadOne(handle_, mm), 0); // a closed handle never reads
+    handle_ = 0;
+}
+
+TEST_F(HeidTest, InitialisationAndLaterFailuresReturnTheirStatus)
+{
+    qputenv("SARVOTEX_HEID_INIT_STATUS", "7");
+    EXPECT_EQ(HeidInit110(0xC8000, 1, handle_), 7);
+    qunsetenv("SARVOTEX_HEID_INIT_STATUS");
+    qputenv("SARVOTEX_HEID_MARK_MS", "0");
+    qputenv("SARVOTEX_HEID_FAIL_MS", "0");
+    ASSERT_EQ(HeidInit110(0xC8000, 1, handle_), 0);
+    float mm = 0;
+    EXPECT_EQ(HeidReadOne(handle_, mm), 57);
+}
+
+TEST_F(HeidTest, SeriesNeverDeliversPastEitherBuffer)
+{
+    qputenv("SARVOTEX_HEID_MARK_MS", "0");
+    ASSERT_EQ(HeidInit121(0x330, 12, 1, handle_), 0);
+    Ik121Series series;
+    ASSERT_EQ(series.start(handle_, 5, 4), 0); // room for 10 values, one every 4 ms
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 120) // at least 30 values are due by then
+        QThread::msleep(10);
+    std::array<float, 20> out{};
+    int count = 0;
+    EXPECT_EQ(series.fetch(out, count), kBufferOverflow);
+    EXPECT_EQ(count, 10);
+    EXPECT_NEAR(out[9], 0.5, 0.006);
+
+    while (clock.elapsed() < 200)
+        QThread::msleep(10);
+    std::array<float, 3> small{};
+    EXPECT_EQ(series.fetch(small, count), kBufferOverflow);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(series.stop(), 0);
+    EXPECT_FALSE(series.running());
+}
+
+TEST_F(HeidTest, MissingLibraryIsARunTimeError)
+{
+    SetHeidLibraryPath("/nonexistent/libHEID.so");
+    int16_t handle = 0;
+    try {
+        HeidInit110(0xC8000, 1, handle);
+        FAIL() << "no error";
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.number(), 48);
+    }
+    SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+}
+
+} // namespace
+} // namespace sarvo::gauge
