@@ -1,17 +1,11 @@
 #include "analysis/kelvox_binding.h"
 
 #include "core/app_error.h"
+#include "core/library_binding.h"
 #include "kelvox/kelvox.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QLibrary>
-
-#include <array>
 #include <cstddef>
 #include <cstring>
-#include <memory>
-#include <mutex>
 #include <type_traits>
 
 namespace sarvo {
@@ -28,84 +22,19 @@ SARVOTEX_ERROR_PARAMS(SARVOTEX_SAME_AS_KELVOX, SARVOTEX_SAME_AS_KELVOX)
 
 namespace {
 
-enum class Export { CalcInv, CalcPinv, Dft, CalcDBB, CalcInnerPly, Count };
+enum class Export { CalcInv, CalcPinv, Dft, CalcDBB, CalcInnerPly };
 
-constexpr std::array<const char*, static_cast<int>(Export::Count)> kExportNames = {
-    "CalcInv", "CalcPinv", "Dft", "CalcDBB", "CalcInnerPly"};
-
-constexpr int kLoadLibraryError = 48;
-constexpr int kFunctionNotFoundError = 453;
-
-class Binding {
-public:
-    static Binding& instance()
-    {
-        static Binding binding;
-        return binding;
-    }
-
-    void setPath(const QString& path)
-    {
-        std::lock_guard lock(mutex_);
-        path_ = path;
-        // The old library stays mapped: a caller may still hold one of its entries.
-        library_.reset();
-        entries_.fill(nullptr);
-    }
-
-    QString libraryFile() const
-    {
-        std::lock_guard lock(mutex_);
-        return resolveFile();
-    }
-
-    // The bound entry, binding it first if needed; throws the run-time error of the failure.
-    QFunctionPointer entry(Export which)
-    {
-        std::lock_guard lock(mutex_);
-        QFunctionPointer& slot = entries_[static_cast<std::size_t>(which)];
-        if (slot)
-            return slot;
-        if (!library_) {
-            auto library = std::make_unique<QLibrary>(resolveFile());
-            // Every symbol resolved now and nothing exported to later libraries.
-            library->setLoadHints(QLibrary::ResolveAllSymbolsHint);
-            if (!library->load())
-                throw AppError(kLoadLibraryError,
-                               StandardErrorText(kLoadLibraryError) + ": " + library->fileName());
-            library_ = std::move(library);
-        }
-        const char* name = kExportNames[static_cast<std::size_t>(which)];
-        QFunctionPointer function = library_->resolve(name);
-        if (!function)
-            throw AppError(kFunctionNotFoundError,
-                           StandardErrorText(kFunctionNotFoundError) + ": " + QString::fromLatin1(name));
-        slot = function;
-        return slot;
-    }
-
-private:
-    // By absolute path only: never the working folder or the loader's search path.
-    QString resolveFile() const
-    {
-        if (path_.isEmpty())
-            return QCoreApplication::applicationDirPath() + "/" + kKelvoxLibraryName;
-        const QFileInfo info(path_);
-        if (info.isDir())
-            return info.absoluteFilePath() + "/" + kKelvoxLibraryName;
-        return info.absoluteFilePath();
-    }
-
-    mutable std::mutex mutex_;
-    QString path_;
-    std::unique_ptr<QLibrary> library_;
-    std::array<QFunctionPointer, static_cast<int>(Export::Count)> entries_{};
-};
+LibraryBinding& binding()
+{
+    static LibraryBinding library(QString::fromLatin1(kKelvoxLibraryName),
+                                  {"CalcInv", "CalcPinv", "Dft", "CalcDBB", "CalcInnerPly"});
+    return library;
+}
 
 template <class Function>
 Function bound(Export which)
 {
-    return reinterpret_cast<Function>(Binding::instance().entry(which));
+    return reinterpret_cast<Function>(binding().entry(static_cast<std::size_t>(which)));
 }
 
 } // namespace
@@ -147,12 +76,12 @@ void KelvoxCalcDBB(float* trace0, int32_t dynamic, double R, double F, const Err
 
 void SetKelvoxLibraryPath(const QString& path)
 {
-    Binding::instance().setPath(path);
+    binding().setPath(path);
 }
 
 QString KelvoxLibraryFile()
 {
-    return Binding::instance().libraryFile();
+    return binding().libraryFile();
 }
 
 bool AllFinite(std::span<const float> values)

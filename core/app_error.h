@@ -42,6 +42,8 @@ public:
     static constexpr int kBadFileName = 52;
     static constexpr int kFileNotFound = 53;
     static constexpr int kDeviceIoError = 57;
+    static constexpr int kDllLoadError = 48;
+    static constexpr int kDllFunctionNotFound = 453;
     static constexpr int kPermissionDenied = 70;
     static constexpr int kPathFileAccess = 75;
     static constexpr int kPathNotFound = 76;

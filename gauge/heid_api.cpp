@@ -1,23 +1,15 @@
 #include "gauge/heid_api.h"
 
 #include "core/app_error.h"
-
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QLibrary>
+#include "core/library_binding.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <memory>
-#include <mutex>
 
 namespace sarvo::gauge {
 
 namespace {
-
-constexpr int kLoadLibraryError = 48;
-constexpr int kFunctionNotFoundError = 453;
 
 enum class Call { Init110, Init121, GetOne, StartSeries, GetSeries, StopSeries, Kill, Count };
 constexpr std::array<const char*, static_cast<int>(Call::Count)> kCallNames = {
@@ -31,63 +23,17 @@ using StartSeriesFn = int16_t (*)(int16_t, float*, int16_t, int16_t, int16_t);
 using GetSeriesFn = int16_t (*)(int16_t, int16_t*);
 using HandleFn = int16_t (*)(int16_t);
 
-class Binding {
-public:
-    static Binding& instance()
-    {
-        static Binding binding;
-        return binding;
-    }
-
-    void setPath(const QString& path)
-    {
-        std::lock_guard lock(mutex_);
-        path_ = path;
-        library_.reset(); // stays mapped: a series may still be running in it
-        entries_.fill(nullptr);
-    }
-
-    template <class Fn>
-    Fn entry(Call which)
-    {
-        std::lock_guard lock(mutex_);
-        QFunctionPointer& slot = entries_[static_cast<std::size_t>(which)];
-        if (!slot) {
-            if (!library_) {
-                auto library = std::make_unique<QLibrary>(resolveFile());
-                if (!library->load())
-                    throw AppError(kLoadLibraryError,
-                                   StandardErrorText(kLoadLibraryError) + ": " + library->fileName());
-                library_ = std::move(library);
-            }
-            const char* name = kCallNames[static_cast<std::size_t>(which)];
-            slot = library_->resolve(name);
-            if (!slot)
-                throw AppError(kFunctionNotFoundError,
-                               StandardErrorText(kFunctionNotFoundError) + ": " + QString::fromLatin1(name));
-        }
-        return reinterpret_cast<Fn>(slot);
-    }
-
-private:
-    QString resolveFile() const
-    {
-        if (path_.isEmpty())
-            return QCoreApplication::applicationDirPath() + "/" + kHeidLibraryName;
-        const QFileInfo info(path_);
-        return info.isDir() ? info.absoluteFilePath() + "/" + kHeidLibraryName : info.absoluteFilePath();
-    }
-
-    std::mutex mutex_;
-    QString path_;
-    std::unique_ptr<QLibrary> library_;
-    std::array<QFunctionPointer, static_cast<int>(Call::Count)> entries_{};
-};
+LibraryBinding& binding()
+{
+    static LibraryBinding library(QString::fromLatin1(kHeidLibraryName),
+                                  std::vector<const char*>(kCallNames.begin(), kCallNames.end()));
+    return library;
+}
 
 template <class Fn>
 Fn Bound(Call which)
 {
-    return Binding::instance().entry<Fn>(which);
+    return reinterpret_cast<Fn>(binding().entry(static_cast<std::size_t>(which)));
 }
 
 } // namespace
@@ -114,7 +60,7 @@ int16_t HeidKill(int16_t handle)
 
 void SetHeidLibraryPath(const QString& path)
 {
-    Binding::instance().setPath(path);
+    binding().setPath(path);
 }
 
 Ik121Series::~Ik121Series()
