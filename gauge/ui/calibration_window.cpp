@@ -72,6 +72,9 @@ CalibrationWindow::CalibrationWindow(Settings& settings, const UnitState& units,
     txtCalTemp_->setObjectName(QStringLiteral("txtCalTemp"));
     cmdSet_->setObjectName(QStringLiteral("cmdSet"));
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));
+    // Enter ends a field; it must not calibrate.
+    cmdSet_->setAutoDefault(false);
+    cmdClose_->setAutoDefault(false);
 
     auto* lengths = new QGroupBox(QStringLiteral("Length"));
     lengths->setObjectName(QStringLiteral("Frame3D1"));
