@@ -100,7 +100,6 @@ TEST(MeasureFields, AnglesStayApartAndInRangeOvershootNeverNegative)
     EXPECT_NEAR(CheckedFeedrate(QStringLiteral("20"), 1 / 25.4, true), 508, 1e-9);
     EXPECT_EQ(CheckedOvershootWhileTyping(QStringLiteral("-5")), QStringLiteral("0"));
     EXPECT_EQ(CheckedOvershootWhileTyping(QStringLiteral("15")), QStringLiteral("15"));
-    EXPECT_EQ(AxisTexts(TestPlane::XZ)[2], QStringLiteral(" - Z"));
 }
 
 TEST(MeasureReading, CompensationAndBarLengthCalibrationState)
