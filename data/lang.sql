@@ -624,3 +624,20 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Results are un
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading header1', 'Lesen des Dateikopfs (ContiSure)');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading ContiSure-File', 'Lesen der ContiSure-Datei');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading 2-D file', 'Lesen der 2-D-Datei');
+-- The calibration window and its refusal without a reading.
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', 'Calibrate', 'Kalibrieren');
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', 'Length', 'Länge');
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', 'Ball Bar Length:', 'Kugelstablänge:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', 'Calibrator Length:', 'Kalibratorlänge:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', 'Measurement Value:', 'Messwert:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', 'Compensated Value:', 'Kompensierter Wert:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', 'Current Offset:', 'Aktueller Versatz:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', 'Temperatures', 'Temperaturen');
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', 'Gauge:', 'Messgerät:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', 'Calibrator:', 'Kalibrator:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', 'C&alibrate', 'K&alibrieren');
+INSERT INTO Languages (Form, English, German) VALUES ('frmCalibrate', '&Close', 'S&chließen');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The calibration was left unchanged.', 'Die Kalibrierung wurde nicht geändert.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge is not connected', 'Das Messgerät ist nicht verbunden');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge sent no reading in time', 'Das Messgerät hat nicht rechtzeitig einen Messwert gesendet');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge does not answer', 'Das Messgerät antwortet nicht');
