@@ -2,18 +2,26 @@
 
 namespace sarvo::gauge {
 
-DeviceThread::DeviceThread(GaugeDevice& device)
-    : device_(device), worker_(std::make_unique<QObject>()), replies_(std::make_unique<QObject>())
+DeviceThread::DeviceThread(MakeDevice makeDevice)
+    : worker_(std::make_unique<QObject>()), replies_(std::make_unique<QObject>())
 {
     thread_.setObjectName(QStringLiteral("gauge device"));
     worker_->moveToThread(&thread_);
+    QMetaObject::invokeMethod(
+        worker_.get(), [this, makeDevice = std::move(makeDevice)] { device_ = makeDevice(); }, Qt::QueuedConnection);
     thread_.start();
 }
 
 DeviceThread::~DeviceThread()
 {
-    thread_.requestInterruption();
-    thread_.quit();
+    stopping_ = true;
+    QMetaObject::invokeMethod(
+        worker_.get(),
+        [this] {
+            device_.reset();
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
     thread_.wait();
     // The worker belongs to a finished thread: deleting it here is safe.
     worker_.reset();

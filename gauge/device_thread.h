@@ -1,7 +1,7 @@
 #pragma once
-// The thread the gauge's blocking calls run on, so that the windows never wait for the device.
-// Requests run one at a time in the order posted; each reply is delivered on the thread that
-// made this object, through its event loop.
+// The thread the gauge lives on, so that the windows never wait for it: the device is made, used
+// and destroyed there (its port belongs to that thread). Requests run one at a time in the order
+// posted; each reply is delivered on the thread that made this object, through its event loop.
 
 #include "gauge/device.h"
 
@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QThread>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -16,8 +17,10 @@ namespace sarvo::gauge {
 
 class DeviceThread {
 public:
-    explicit DeviceThread(GaugeDevice& device);
-    // Waits for the request in hand (at most one exchange); requests not yet started are dropped.
+    using MakeDevice = std::function<std::unique_ptr<GaugeDevice>()>;
+    explicit DeviceThread(MakeDevice makeDevice);
+    // Waits for the request in hand (at most one exchange); requests not yet started are dropped
+    // and the device is destroyed on its thread.
     ~DeviceThread();
     DeviceThread(const DeviceThread&) = delete;
     DeviceThread& operator=(const DeviceThread&) = delete;
@@ -28,14 +31,14 @@ public:
     void post(std::function<Result(GaugeDevice&)> request, QObject* receiver, std::function<void(Result)> reply)
     {
         QPointer<QObject> target(receiver);
-        QObject* replies = replies_.get();
-        GaugeDevice* device = &device_;
         QMetaObject::invokeMethod(
             worker_.get(),
-            [request = std::move(request), reply = std::move(reply), target, replies, device]() mutable {
-                Result result = request(*device);
+            [this, request = std::move(request), reply = std::move(reply), target]() mutable {
+                if (stopping_)
+                    return;
+                Result result = request(*device_);
                 QMetaObject::invokeMethod(
-                    replies,
+                    replies_.get(),
                     [reply = std::move(reply), target, result = std::move(result)] {
                         if (target)
                             reply(result);
@@ -46,10 +49,11 @@ public:
     }
 
 private:
-    GaugeDevice& device_;
     QThread thread_;
     std::unique_ptr<QObject> worker_;  // lives on thread_
     std::unique_ptr<QObject> replies_; // lives on the owner's thread
+    std::unique_ptr<GaugeDevice> device_; // used on thread_ only
+    std::atomic<bool> stopping_{false};
 };
 
 } // namespace sarvo::gauge

@@ -18,6 +18,8 @@
 #include <QTimer>
 
 #include <csignal>
+#include <functional>
+#include <optional>
 
 namespace sarvo::gauge {
 namespace {
@@ -31,11 +33,11 @@ protected:
         ComputeUnits(units, settings, IniFile(iniFile));
     }
 
-    std::unique_ptr<GaugeDevice> ownGauge(const Simulator& sim)
+    DeviceThread::MakeDevice ownGauge(const Simulator& sim)
     {
         settings.BallBarType = static_cast<int16_t>(GaugeType::OwnGauge);
         settings.CommPort = sim.path();
-        return MakeGaugeDevice(settings);
+        return [gaugeSettings = settings] { return MakeGaugeDevice(gaugeSettings); };
     }
 
     // Waits for the prompt to close; its result, or -1 when it stayed open.
@@ -45,6 +47,21 @@ protected:
         return finished.isEmpty() ? -1 : prompt.result();
     }
 
+    // Runs fn on the device thread, where the gauge's port lives, and waits for its answer.
+    template <class Result>
+    static Result onDevice(DeviceThread& thread, std::function<Result(GaugeDevice&)> fn)
+    {
+        QObject receiver;
+        std::optional<Result> result;
+        thread.post<Result>(std::move(fn), &receiver, [&](Result r) { result = r; });
+        QTest::qWaitFor([&] { return result.has_value(); }, 10000);
+        return result.value_or(Result{});
+    }
+    static int16_t open(DeviceThread& thread)
+    {
+        return onDevice<int16_t>(thread, [](GaugeDevice& device) { return device.open(); });
+    }
+
     Settings settings;
     UnitState units;
 };
@@ -52,18 +69,16 @@ protected:
 TEST_F(GaugeWindows, ReferencePromptClosesOnTheMarkOrWithoutAGauge)
 {
     Simulator sim({"owngauge", "--mark-ms", "300"});
-    std::unique_ptr<GaugeDevice> device = ownGauge(sim);
+    DeviceThread thread(ownGauge(sim));
     {
         // Never opened: the first answer closes the prompt.
-        DeviceThread thread(*device);
         frmReference prompt(thread, GaugeType::OwnGauge, 150, units);
         QSignalSpy finished(&prompt, &QDialog::finished);
         prompt.show();
         EXPECT_EQ(closedWith(prompt, finished), QDialog::Rejected);
     }
-    ASSERT_EQ(device->open(), 0);
+    ASSERT_EQ(open(thread), 0);
     {
-        DeviceThread thread(*device);
         frmReference prompt(thread, GaugeType::OwnGauge, 150, units);
         EXPECT_EQ(prompt.findChild<QLabel*>(QStringLiteral("pnlLen"))->text(), "150.000");
         QSignalSpy finished(&prompt, &QDialog::finished);
@@ -71,17 +86,16 @@ TEST_F(GaugeWindows, ReferencePromptClosesOnTheMarkOrWithoutAGauge)
         EXPECT_EQ(closedWith(prompt, finished), QDialog::Accepted);
     }
     // Out of reference mode again: an ordinary reading comes back.
-    EXPECT_TRUE(device->readOne().ok());
+    EXPECT_TRUE(onDevice<bool>(thread, [](GaugeDevice& gauge) { return gauge.readOne().ok(); }));
 }
 
 TEST_F(GaugeWindows, ReferencePromptStaysLiveWhileTheGaugeIsSilent)
 {
     Simulator sim({"owngauge", "--mark-ms", "600000"});
-    std::unique_ptr<GaugeDevice> device = ownGauge(sim);
-    ASSERT_EQ(device->open(), 0);
+    DeviceThread thread(ownGauge(sim));
+    ASSERT_EQ(open(thread), 0);
     ASSERT_EQ(::kill(static_cast<pid_t>(sim.processId()), SIGSTOP), 0);
 
-    DeviceThread thread(*device);
     frmReference prompt(thread, GaugeType::OwnGauge, 150, units);
     QSignalSpy finished(&prompt, &QDialog::finished);
     prompt.show();
