@@ -100,7 +100,7 @@ frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, I
     offsetLayout->addWidget(named(new QLabel(QStringLiteral("Offset in the direction of the third axis:")), "lblOffset"));
     offsetLayout->addWidget(withUnit(pnlOffsetValue_, units_.LargeCaption, "lblMMUnit2"), 1);
 
-    auto* ok = named(new QPushButton(QStringLiteral("&OK")), "CmdOk");
+    auto* ok = ok_ = named(new QPushButton(QStringLiteral("&OK")), "CmdOk");
     auto* cancel = named(new QPushButton(QStringLiteral("&Cancel")), "CmdCancel");
     ok->setDefault(true);
     auto* buttons = new QHBoxLayout;
@@ -129,11 +129,9 @@ frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, I
         cboBBLen_->addItem(FormatNumber(settings_.Calibration.NominalLength[i] * units_.LargeFactor, units_.LongFormat));
     int lengthIndex = cboBBLen_->count() > 0 ? 0 : -1;
     if (settings_.BallBarLength != 0) {
-        for (int i = 0; i < cboBBLen_->count(); ++i)
-            if (StrToDbl(cboBBLen_->itemText(i)) == settings_.BallBarLength * units_.LargeFactor) {
-                lengthIndex = i;
-                break;
-            }
+        const int known = cboBBLen_->findText(FormatNumber(settings_.BallBarLength * units_.LargeFactor, units_.LongFormat));
+        if (known >= 0)
+            lengthIndex = known;
     }
     if (lengthIndex >= 0) {
         texts.length = cboBBLen_->itemText(lengthIndex);
@@ -171,6 +169,14 @@ frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, I
     connect(cboBBLen_->lineEdit(), &QLineEdit::editingFinished, this, &frmBasic::lengthLeft);
     connect(txtRadius_, &QLineEdit::editingFinished, this, &frmBasic::radiusLeft);
     resize(430, 360);
+}
+
+void frmBasic::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // With machine and session known, the user usually only confirms.
+    if (!cmbMachine_->currentText().isEmpty() && !cmbSession_->currentText().isEmpty())
+        ok_->setFocus();
 }
 
 void frmBasic::fillLists()

@@ -16,6 +16,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace sarvo {
@@ -42,6 +43,9 @@ public:
     void radiusLeft();
     void lengthPicked(int index);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void fillLists();
     void showCentreOffset();
@@ -66,6 +70,7 @@ private:
     QComboBox* cboMacExp_;
     QWidget* pnlOffset_;
     QLabel* pnlOffsetValue_;
+    QPushButton* ok_ = nullptr;
 };
 
 } // namespace gauge
