@@ -27,6 +27,7 @@ inline constexpr char kBasicInputSection[] = "BasicInput";
 // The texts of the dialog's fields, as shown (lengths in the display unit).
 struct CaseInfoTexts {
     QString customer, machine, session, date, time, measuredBy, radius, length, machineExp;
+    bool operator==(const CaseInfoTexts&) const = default;
 };
 
 // The first 30 characters.

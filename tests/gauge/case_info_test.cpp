@@ -3,6 +3,7 @@
 
 #include "gauge/case_info.h"
 
+#include "casedb/case_store.h"
 #include "core/ini_file.h"
 #include "core/number_format.h"
 #include "core/utilities.h"
@@ -22,10 +23,8 @@ protected:
 
     CaseInfoTexts typed(const QString& length, const QString& radius) const
     {
-        CaseInfoTexts texts{QStringLiteral("Acme"), QStringLiteral("Mill 1"), QStringLiteral("Week 12"),
-                            QStringLiteral("2026-03-04"), QStringLiteral("9:30"), QStringLiteral("Ann"),
-                            radius, length, QStringLiteral("11.5")};
-        return texts;
+        return {QStringLiteral("Acme"), QStringLiteral("Mill 1"), QStringLiteral("Week 12"), QStringLiteral("2026-03-04"),
+                QStringLiteral("9:30"), QStringLiteral("Ann"), radius, length, QStringLiteral("11.5")};
     }
 
     Settings settings;
@@ -162,18 +161,25 @@ TEST_F(CaseInfo, OkStoresStepByStepAndStopsAtTheFirstFault)
 
 TEST_F(CaseInfo, RememberedInputRoundTripsThroughTheSettingsFile)
 {
-    const IniFile ini(iniFile);
-    SaveBasicInput(ini, typed(QStringLiteral("150.0"), QStringLiteral("150")));
-    EXPECT_EQ(ini.get(QStringLiteral("BasicInput"), QStringLiteral("BallbarLength"), {}), "150.0");
-    CaseInfoTexts read;
-    read.radius = QStringLiteral("99");
-    LoadBasicInput(ini, read);
-    EXPECT_EQ(read.customer, "Acme");
-    EXPECT_EQ(read.machine, "Mill 1");
-    EXPECT_EQ(read.session, "Week 12");
-    EXPECT_EQ(read.measuredBy, "Ann");
-    EXPECT_EQ(read.length, "150.0");
-    EXPECT_EQ(read.radius, "99");
+    const CaseInfoTexts saved = typed(QStringLiteral("150.0"), QStringLiteral("150"));
+    SaveBasicInput(IniFile(iniFile), saved);
+    CaseInfoTexts read = typed(QString(), QStringLiteral("150"));
+    read.customer = read.machine = read.session = read.measuredBy = QString();
+    LoadBasicInput(IniFile(iniFile), read);
+    EXPECT_EQ(read, saved);
+}
+
+TEST_F(CaseInfo, TheMachineCoefficientComesFromItsNewestCaseWhateverItsName)
+{
+    casedb::CaseStore store(QStringLiteral("case info"));
+    store.open(path(QStringLiteral("Sarvotex.db")));
+    const QString machine = QStringLiteral("O'Brien's mill");
+    for (const auto& [name, coeff, date] : {std::tuple{machine, 11.0, "2026-02-01"}, std::tuple{machine, 12.5, "2026-03-01"},
+                                           std::tuple{QStringLiteral("Other"), 9.0, "2026-04-01"}})
+        store.run(QStringLiteral("INSERT INTO Measure (Machine, MachineExp, Date) VALUES (?, ?, ?)"),
+                  {name, coeff, QString::fromLatin1(date)});
+    EXPECT_EQ(LastMachineExpCoeff(store, machine), 12.5);
+    EXPECT_EQ(LastMachineExpCoeff(store, QStringLiteral("Unknown")), std::nullopt);
 }
 
 } // namespace
