@@ -2,48 +2,37 @@
 
 namespace sarvo::gauge {
 
-DeviceThread::DeviceThread(Maker make)
+DeviceThread::DeviceThread(MakeDevice makeDevice)
+    : worker_(std::make_unique<QObject>()), replies_(std::make_unique<QObject>())
 {
-    worker_.moveToThread(&thread_);
+    thread_.setObjectName(QStringLiteral("gauge device"));
+    worker_->moveToThread(&thread_);
+    QMetaObject::invokeMethod(
+        worker_.get(),
+        [this, makeDevice = std::move(makeDevice)] {
+            device_ = makeDevice ? makeDevice() : nullptr;
+            connected_ = device_ && device_->connected();
+        },
+        Qt::QueuedConnection);
     thread_.start();
-    post([this, make = std::move(make)] {
-        device_ = make ? make() : nullptr;
-        connected_ = device_ && device_->connected();
-    });
 }
 
 DeviceThread::~DeviceThread()
 {
-    QThread* owner = QThread::currentThread();
-    post([this, owner] {
-        if (device_)
-            device_->close();
-        device_.reset();
-        connected_ = false;
-        worker_.moveToThread(owner);
-        thread_.quit();
-    });
+    stopping_ = true;
+    QMetaObject::invokeMethod(
+        worker_.get(),
+        [this] {
+            if (device_)
+                device_->close();
+            device_.reset();
+            connected_ = false;
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
     thread_.wait();
-}
-
-void DeviceThread::post(std::function<void()> job)
-{
-    QMetaObject::invokeMethod(&worker_, std::move(job), Qt::QueuedConnection);
-}
-
-void DeviceThread::read(QObject* receiver, std::function<void(GaugeReading)> done)
-{
-    post([this, receiver = QPointer<QObject>(receiver), done = std::move(done)] {
-        const GaugeReading reading = device_ ? device_->readOne() : GaugeReading{};
-        connected_ = device_ && device_->connected();
-        QMetaObject::invokeMethod(
-            &replies_,
-            [receiver, done, reading] {
-                if (receiver)
-                    done(reading);
-            },
-            Qt::QueuedConnection);
-    });
+    // The worker belongs to a finished thread: deleting it here is safe.
+    worker_.reset();
 }
 
 } // namespace sarvo::gauge

@@ -3,6 +3,7 @@
 #include "gauge/device.h"
 #include "gauge/heid_api.h"
 #include "gauge/serial_link.h"
+#include "tests/gauge/simulator_process.h"
 
 #include "core/app_error.h"
 
@@ -18,28 +19,6 @@
 
 namespace sarvo::gauge {
 namespace {
-
-// One simulator process; its terminal's path is the first line it prints.
-class Simulator {
-public:
-    explicit Simulator(const QStringList& args)
-    {
-        process_.start(SARVOTEX_GAUGE_SIM, args);
-        while (!process_.canReadLine() && process_.waitForReadyRead(10000)) {
-        }
-        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
-    ~Simulator()
-    {
-        process_.kill();
-        process_.waitForFinished(10000);
-    }
-    const QString& path() const { return path_; }
-
-private:
-    QProcess process_;
-    QString path_;
-};
 
 Settings GaugeSettings(GaugeType type, const QString& port, bool autoDetect = false)
 {

@@ -1,0 +1,235 @@
+#include "gauge/case_info.h"
+
+#include "casedb/case_columns.h"
+#include "casedb/case_store.h"
+#include "core/dates.h"
+#include "core/ini_file.h"
+#include "core/language_db.h"
+#include "core/number_format.h"
+#include "core/utilities.h"
+
+#include <QLocale>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <cmath>
+
+namespace sarvo::gauge {
+
+namespace {
+
+constexpr float kShortestLengthMm = 50;
+constexpr float kRadiusAboveLengthMm = 10;
+// Below this count a new nominal length is added; the table keeps room for its longest rows.
+constexpr int16_t kCalibrationInsertLimit = 9;
+
+double roundTo10(double mm) { return std::floor(mm / 10 + 0.5) * 10; }
+double roundToHundredth(double value) { return std::floor(value * 100 + 0.5) / 100; }
+
+QString shown(double mm, const UnitState& units) { return FormatNumber(mm * units.LargeFactor, units.LongFormat); }
+float lengthMm(const QString& text, const UnitState& units)
+{
+    return static_cast<float>(StrToDbl(text) / units.LargeFactor);
+}
+
+QString invalidValueText(const char* field, const QString& text)
+{
+    return Translate(QStringLiteral("Invalid Value.")) + QLatin1Char(' ') + Translate(QString::fromLatin1(field)) +
+           QStringLiteral(" = ") + text;
+}
+
+// The remembered keys and the field each belongs to: one table for reading and writing.
+struct BasicInputKey {
+    const char* key;
+    QString CaseInfoTexts::*field;
+};
+constexpr BasicInputKey kBasicInputKeys[] = {
+    {"Customer", &CaseInfoTexts::customer}, {"Machine", &CaseInfoTexts::machine},
+    {"Session", &CaseInfoTexts::session},   {"Operator", &CaseInfoTexts::measuredBy},
+    {"BallbarLength", &CaseInfoTexts::length},
+};
+
+} // namespace
+
+QString CutCaseText(const QString& text) { return text.left(kCaseTextLimit); }
+
+bool IsNumericText(const QString& text)
+{
+    bool ok = false;
+    QLocale().toDouble(text.trimmed(), &ok);
+    if (!ok)
+        QLocale::c().toDouble(QString(text.trimmed()).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+    return ok;
+}
+
+std::optional<double> LastMachineExpCoeff(const casedb::CaseStore& store, const QString& machine)
+{
+    try {
+        using casedb::QuoteName;
+        QSqlQuery query = store.run(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY %4")
+                                        .arg(QuoteName(QLatin1String(casedb::col::MachineExp)),
+                                             QuoteName(QLatin1String(casedb::tbl::Measure)),
+                                             QuoteName(QLatin1String(casedb::col::Machine)),
+                                             QuoteName(QLatin1String(casedb::col::Date))),
+                                    {machine});
+        std::optional<double> newest;
+        while (query.next())
+            newest = query.value(0).toDouble();
+        return newest;
+    } catch (const std::exception&) {
+        return std::nullopt; // the list simply keeps its text
+    }
+}
+
+double ShownExpCoeff(double perCelsius, const Settings& settings)
+{
+    return TemperaturesInCelsius(settings) ? perCelsius : perCelsius * 5 / 9;
+}
+
+double StoredExpCoeff(double shownValue, const Settings& settings)
+{
+    return TemperaturesInCelsius(settings) ? shownValue : shownValue * 9 / 5;
+}
+
+QStringList TypicalExpCoeffs(const Settings& settings)
+{
+    QStringList list;
+    for (double perCelsius : {8.0, 9.0, 10.0, 11.0, 11.5})
+        list << FormatNumber(ShownExpCoeff(perCelsius, settings), QStringLiteral("##0.0"));
+    return list;
+}
+
+QString RadiusForLength(double shownLength, const UnitState& units, bool inch)
+{
+    const double radius = inch ? roundToHundredth(shownLength) : roundTo10(shownLength);
+    return FormatNumber(radius, units.LongFormat);
+}
+
+void NormaliseLength(CaseInfoTexts& texts, const UnitState& units, bool inch)
+{
+    float length = lengthMm(texts.length, units);
+    if (length < kShortestLengthMm) {
+        length = inch ? static_cast<float>(3.94 / units.LargeFactor) : 100.0f;
+        texts.length = shown(length, units);
+    }
+    if (length + kRadiusAboveLengthMm < lengthMm(texts.radius, units)) {
+        const double radius = inch ? roundToHundredth(length * units.LargeFactor) : roundTo10(length) * units.LargeFactor;
+        texts.radius = FormatNumber(radius, units.LongFormat);
+    }
+}
+
+std::vector<RadiusNote> NormaliseRadius(CaseInfoTexts& texts, const UnitState& units)
+{
+    std::vector<RadiusNote> notes;
+    const double length = StrToDbl(texts.length) / units.LargeFactor;
+    double radius = length;
+    if (!IsNumericText(texts.radius))
+        notes.push_back({invalidValueText("Test Radius", texts.radius), false});
+    else
+        radius = lengthMm(texts.radius, units);
+    if (radius > length + kRadiusAboveLengthMm) {
+        notes.push_back({Translate(QStringLiteral("Test radius can not be bigger than Ball Bar Length.")), true});
+        radius = roundTo10(length);
+    }
+    if (radius < kShortestLengthMm) {
+        notes.push_back({Translate(QStringLiteral("Test radius can not be smaller than 50mm.")), true});
+        radius = roundTo10(length);
+    }
+    texts.radius = shown(radius, units);
+    return notes;
+}
+
+std::optional<QString> CentreOffsetHint(const CaseInfoTexts& texts, const UnitState& units)
+{
+    const double length = StrToDbl(texts.length);
+    const double radius = StrToDbl(texts.radius);
+    if (!(0.9 * length > radius))
+        return std::nullopt;
+    return FormatNumber(std::sqrt(length * length - radius * radius), units.LongFormat);
+}
+
+bool InsertCalibrationLength(CalibrationTable& table, float lengthMm)
+{
+    const int count = std::clamp<int>(table.CalibratorCount, 0, kCalibrationEntries);
+    int i = 0;
+    while (i < count && static_cast<float>(table.NominalLength[i]) < lengthMm)
+        ++i;
+    if (i < count && static_cast<float>(table.NominalLength[i]) == lengthMm)
+        return false;
+    // A full table would have to drop its longest, perhaps calibrated, row.
+    if (count >= kCalibrationInsertLimit)
+        return false;
+    for (int j = count - 1; j >= i; --j) {
+        table.NominalLength[j + 1] = table.NominalLength[j];
+        table.CalibratorLength[j + 1] = table.CalibratorLength[j];
+        table.LengthOffset[j + 1] = table.LengthOffset[j];
+        table.LengthCalibrated[j + 1] = table.LengthCalibrated[j];
+    }
+    table.NominalLength[i] = lengthMm;
+    table.CalibratorLength[i] = lengthMm;
+    table.LengthCalibrated[i] = 0;
+    table.CalibratorCount = static_cast<int16_t>(count + 1);
+    return true;
+}
+
+CaseInfoFailure AcceptCaseInfo(const CaseInfoTexts& texts, Case& openCase, Settings& settings, const UnitState& units)
+{
+    const auto fail = [](CaseInfoField field, const QString& message) { return CaseInfoFailure{field, message}; };
+    CaseHeader& header = openCase.Header;
+    header[HdrCustomer] = texts.customer;
+    if (texts.machine.isEmpty())
+        return fail(CaseInfoField::Machine, Translate(QStringLiteral("Set the name of the machine, please.")));
+    header[HdrMachine] = texts.machine;
+    if (texts.session.isEmpty())
+        return fail(CaseInfoField::Session, Translate(QStringLiteral("Set the name of the session, please.")));
+    header[HdrName] = texts.session;
+
+    const std::optional<QDateTime> date = ParseDateText(texts.date);
+    if (!date)
+        return fail(CaseInfoField::Date, Translate(QStringLiteral("Date is not valid.")));
+    openCase.Data.TestDate = QDateTime(date->date(), QTime(0, 0), Qt::UTC);
+    const std::optional<QDateTime> time =
+        IsTimeText(texts.time) ? ParseDateText(QStringLiteral("2000-01-01 ") + texts.time) : std::nullopt;
+    if (!time)
+        return fail(CaseInfoField::Time, Translate(QStringLiteral("Time is not valid.")));
+    openCase.Data.TestDate.setTime(time->time());
+
+    header[HdrDate] = GeneralDateText(openCase.Data.TestDate);
+    settings.MeasuredBy = texts.measuredBy;
+    header[HdrBy] = texts.measuredBy;
+
+    // Both read without regard to the locale's separator, as every typed length is.
+    if (!IsNumericText(texts.radius))
+        return fail(CaseInfoField::Radius, invalidValueText("Test Radius", texts.radius));
+    settings.DefaultTestRadius = lengthMm(texts.radius, units);
+    if (!IsNumericText(texts.length))
+        return fail(CaseInfoField::Length, invalidValueText("Ball Bar Length", texts.length));
+    float length = lengthMm(texts.length, units);
+    if (length <= 0)
+        length = 100;
+    settings.BallBarLength = length;
+    openCase.Data.BallBarLength = length;
+
+    InsertCalibrationLength(settings.Calibration, length);
+    header[HdrLength] = FormatNumber(length, QStringLiteral("###0.000#"));
+    settings.MachineExpCoeff = StoredExpCoeff(StrToDbl(texts.machineExp), settings);
+    return {};
+}
+
+void LoadBasicInput(const IniFile& ini, CaseInfoTexts& texts)
+{
+    const QString section = QString::fromLatin1(kBasicInputSection);
+    for (const BasicInputKey& key : kBasicInputKeys)
+        texts.*key.field = ini.get(section, QString::fromLatin1(key.key), QString());
+}
+
+void SaveBasicInput(const IniFile& ini, const CaseInfoTexts& texts)
+{
+    std::vector<IniFile::Entry> entries;
+    const QString section = QString::fromLatin1(kBasicInputSection);
+    for (const BasicInputKey& key : kBasicInputKeys)
+        entries.push_back({{section, QString::fromLatin1(key.key)}, texts.*key.field});
+    ini.setMany(entries);
+}
+
+} // namespace sarvo::gauge

@@ -1,0 +1,293 @@
+#include "gauge/ui/case_info_window.h"
+
+#include "casedb/case_browser.h"
+#include "casedb/trend.h"
+#include "core/app_error.h"
+#include "core/dates.h"
+#include "core/language_db.h"
+#include "core/number_format.h"
+#include "core/progress.h"
+#include "core/prompts.h"
+#include "core/utilities.h"
+#include "gui/form_utilities.h"
+#include "gui/translate_form.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace sarvo::gauge {
+
+namespace {
+
+template <class Widget>
+Widget* named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QComboBox* editableCombo(const char* name)
+{
+    auto* combo = named(new QComboBox, name);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    return combo;
+}
+
+// A field with its unit caption beside it.
+QWidget* withUnit(QWidget* field, const QString& unit, const char* name)
+{
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(field, 1);
+    layout->addWidget(named(new QLabel(unit), name));
+    return row;
+}
+
+} // namespace
+
+frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, IniFile ini,
+                   const casedb::CaseStore* store, std::function<void()> accepted, QWidget* parent)
+    : QDialog(parent)
+    , case_(openCase)
+    , settings_(settings)
+    , units_(units)
+    , ini_(std::move(ini))
+    , store_(store)
+    , accepted_(std::move(accepted))
+    , txtCustomer_(named(new QLineEdit, "txtCustomer"))
+    , cmbMachine_(editableCombo("cmbMachine"))
+    , cmbSession_(editableCombo("cmbSession"))
+    , txtDate_(named(new QLineEdit, "txtDate"))
+    , txtTime_(named(new QLineEdit, "txtTime"))
+    , txtMeasBy_(named(new QLineEdit, "txtMeasBy"))
+    , txtRadius_(named(new QLineEdit, "txtRadius"))
+    , cboBBLen_(editableCombo("cboBBLen"))
+    , cboMacExp_(editableCombo("cboMacExp"))
+    , pnlOffset_(named(new QFrame, "pnlOffset"))
+    , pnlOffsetValue_(named(new QLabel, "pnlOffsetValue"))
+{
+    BusyCursor busy;
+    setObjectName(QStringLiteral("frmBasic"));
+    setWindowTitle(QStringLiteral("Basic data"));
+    txtCustomer_->setMaxLength(kCaseTextLimit);
+    txtMeasBy_->setMaxLength(kCaseTextLimit);
+
+    auto* form = new QFormLayout;
+    const auto row = [form](const char* labelName, const char* caption, QWidget* field) {
+        form->addRow(named(new QLabel(QString::fromLatin1(caption)), labelName), field);
+    };
+    row("lblCustomer", "Customer:", txtCustomer_);
+    row("lblMachine", "Machine:", cmbMachine_);
+    row("lblSession", "Measurement Session:", cmbSession_);
+    row("lblDate", "Date:", txtDate_);
+    row("lblTime", "Time:", txtTime_);
+    row("lblMeasBy", "Measured By:", txtMeasBy_);
+    row("lblRadius", "Test Radius:", withUnit(txtRadius_, units_.LargeCaption, "lblMMUnit1"));
+    row("lblBBLen", "Ball Bar Length:", withUnit(cboBBLen_, units_.LargeCaption, "lblMMUnit0"));
+    const QString tempUnit = QStringLiteral("ppm/") + TempUnitCaption(settings_, ini_);
+    row("lblMacExp", "Machine Expansion Coefficent:", withUnit(cboMacExp_, tempUnit, "lbltempUnit"));
+    auto* offsetLayout = new QHBoxLayout(pnlOffset_);
+    offsetLayout->setContentsMargins(0, 0, 0, 0);
+    offsetLayout->addWidget(named(new QLabel(QStringLiteral("Offset in the direction of the third axis:")), "lblOffset"));
+    offsetLayout->addWidget(withUnit(pnlOffsetValue_, units_.LargeCaption, "lblMMUnit2"), 1);
+
+    auto* ok = ok_ = named(new QPushButton(QStringLiteral("&OK")), "CmdOk");
+    auto* cancel = named(new QPushButton(QStringLiteral("&Cancel")), "CmdCancel");
+    ok->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(pnlOffset_);
+    layout->addLayout(buttons);
+
+    CenterForm(*this);
+    TranslateForm(*this);
+    fillLists();
+
+    // Loading: the open case and settings, then the remembered input over them.
+    CaseInfoTexts texts;
+    texts.customer = case_.Header[HdrCustomer];
+    texts.machine = case_.Header[HdrMachine];
+    texts.session = case_.Header[HdrName];
+    texts.measuredBy = settings_.MeasuredBy;
+    const QDateTime now = NaiveNow();
+    texts.date = ShortDateText(now);
+    texts.time = now.toString(QStringLiteral("HH:mm"));
+    for (int i = 0; i < settings_.Calibration.CalibratorCount && i < kCalibrationEntries; ++i)
+        cboBBLen_->addItem(FormatNumber(settings_.Calibration.NominalLength[i] * units_.LargeFactor, units_.LongFormat));
+    int lengthIndex = cboBBLen_->count() > 0 ? 0 : -1;
+    if (settings_.BallBarLength != 0) {
+        const int known = cboBBLen_->findText(FormatNumber(settings_.BallBarLength * units_.LargeFactor, units_.LongFormat));
+        if (known >= 0)
+            lengthIndex = known;
+    }
+    if (lengthIndex >= 0) {
+        texts.length = cboBBLen_->itemText(lengthIndex);
+        texts.radius = RadiusForLength(StrToDbl(texts.length), units_, settings_.UnitsInch);
+    }
+    if (settings_.DefaultTestRadius != 0)
+        texts.radius = FormatNumber(settings_.DefaultTestRadius * units_.LargeFactor, units_.LongFormat);
+    cboMacExp_->addItems(TypicalExpCoeffs(settings_));
+    texts.machineExp = FormatNumber(ShownExpCoeff(settings_.MachineExpCoeff, settings_), QStringLiteral("##0.0"));
+    setTexts(texts);
+    showCentreOffset();
+    LoadBasicInput(ini_, texts);
+    setTexts(texts);
+
+    connect(ok, &QPushButton::clicked, this, &frmBasic::okClicked);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    for (QComboBox* combo : {cmbMachine_, cmbSession_})
+        connect(combo->lineEdit(), &QLineEdit::editingFinished, this,
+                [combo] { combo->setEditText(CutCaseText(combo->currentText())); });
+    connect(cmbMachine_, &QComboBox::activated, this, [this] {
+        if (store_)
+            if (const std::optional<double> coeff = LastMachineExpCoeff(*store_, cmbMachine_->currentText()))
+                cboMacExp_->setEditText(FormatNumber(ShownExpCoeff(*coeff, settings_), QStringLiteral("#####0.0")));
+    });
+    connect(txtDate_, &QLineEdit::editingFinished, this, [this] {
+        const std::optional<QDateTime> date = ParseDateText(txtDate_->text());
+        txtDate_->setText(ShortDateText(date ? *date : NaiveNow()));
+    });
+    connect(txtTime_, &QLineEdit::editingFinished, this, [this] {
+        const std::optional<QDateTime> time =
+            IsTimeText(txtTime_->text()) ? ParseDateText(QStringLiteral("2000-01-01 ") + txtTime_->text()) : std::nullopt;
+        txtTime_->setText((time ? *time : NaiveNow()).toString(QStringLiteral("HH:mm")));
+    });
+    connect(cboBBLen_, &QComboBox::activated, this, &frmBasic::lengthPicked);
+    connect(cboBBLen_->lineEdit(), &QLineEdit::editingFinished, this, &frmBasic::lengthLeft);
+    connect(txtRadius_, &QLineEdit::editingFinished, this, &frmBasic::radiusLeft);
+    resize(430, 360);
+}
+
+void frmBasic::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // With machine and session known, the user usually only confirms.
+    if (!cmbMachine_->currentText().isEmpty() && !cmbSession_->currentText().isEmpty())
+        ok_->setFocus();
+}
+
+void frmBasic::fillLists()
+{
+    // A failing list stays empty; the user may still type a name.
+    const auto fill = [this](QComboBox* combo, const char* location, QStringList (*read)(const casedb::CaseStore&)) {
+        combo->clear();
+        RunTrapped(QString::fromLatin1(location), [&] {
+            if (!store_)
+                throw AppError::standard(AppError::kObjectNotSet);
+            combo->addItems(read(*store_));
+        });
+    };
+    fill(cmbSession_, casedb::kReadingSessionsLocation, &casedb::StoredSessionNames);
+    fill(cmbMachine_, "Reading machines", &casedb::StoredMachines);
+}
+
+CaseInfoTexts frmBasic::texts() const
+{
+    return {txtCustomer_->text(), cmbMachine_->currentText(), cmbSession_->currentText(), txtDate_->text(),
+            txtTime_->text(),     txtMeasBy_->text(),          txtRadius_->text(),          cboBBLen_->currentText(),
+            cboMacExp_->currentText()};
+}
+
+void frmBasic::setTexts(const CaseInfoTexts& texts)
+{
+    txtCustomer_->setText(texts.customer);
+    cmbMachine_->setEditText(texts.machine);
+    cmbSession_->setEditText(texts.session);
+    txtDate_->setText(texts.date);
+    txtTime_->setText(texts.time);
+    txtMeasBy_->setText(texts.measuredBy);
+    txtRadius_->setText(texts.radius);
+    cboBBLen_->setEditText(texts.length);
+    cboMacExp_->setEditText(texts.machineExp);
+}
+
+void frmBasic::showCentreOffset()
+{
+    const std::optional<QString> hint = CentreOffsetHint(texts(), units_);
+    pnlOffsetValue_->setText(hint.value_or(QString()));
+    pnlOffset_->setVisible(hint.has_value());
+}
+
+void frmBasic::lengthPicked(int index)
+{
+    txtRadius_->setText(RadiusForLength(StrToDbl(cboBBLen_->itemText(index)), units_, settings_.UnitsInch));
+}
+
+void frmBasic::lengthLeft()
+{
+    CaseInfoTexts now = texts();
+    NormaliseLength(now, units_, settings_.UnitsInch);
+    setTexts(now);
+    showCentreOffset();
+}
+
+void frmBasic::radiusLeft()
+{
+    CaseInfoTexts now = texts();
+    const std::vector<RadiusNote> notes = NormaliseRadius(now, units_);
+    setTexts(now);
+    for (const RadiusNote& note : notes) {
+        if (!note.information)
+            QApplication::beep();
+        prompts().message(QString(), note.text, note.information ? MessageIcon::Information : MessageIcon::Warning);
+    }
+    if (!notes.empty())
+        txtRadius_->setFocus();
+    txtRadius_->selectAll();
+    showCentreOffset();
+}
+
+QWidget* frmBasic::fieldWidget(CaseInfoField field) const
+{
+    switch (field) {
+    case CaseInfoField::Machine: return cmbMachine_;
+    case CaseInfoField::Session: return cmbSession_;
+    case CaseInfoField::Date: return txtDate_;
+    case CaseInfoField::Time: return txtTime_;
+    case CaseInfoField::Radius: return txtRadius_;
+    case CaseInfoField::Length: return cboBBLen_;
+    case CaseInfoField::None: break;
+    }
+    return nullptr;
+}
+
+void frmBasic::refuse(CaseInfoField field, const QString& message)
+{
+    QApplication::beep();
+    prompts().message(QString(), message, MessageIcon::Warning);
+    QWidget* widget = fieldWidget(field);
+    widget->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        edit->selectAll();
+    else if (auto* combo = qobject_cast<QComboBox*>(widget); combo && field == CaseInfoField::Length)
+        combo->lineEdit()->selectAll();
+}
+
+void frmBasic::okClicked()
+{
+    const CaseInfoTexts typed = texts();
+    const CaseInfoFailure failure = AcceptCaseInfo(typed, case_, settings_, units_);
+    if (failure.failed()) {
+        refuse(failure.field, failure.message);
+        return;
+    }
+    SaveBasicInput(ini_, typed);
+    accept();
+    if (accepted_)
+        accepted_();
+}
+
+} // namespace sarvo::gauge

@@ -1,0 +1,159 @@
+// The gauge windows offscreen: the reference-mark prompt against the simulator (closing on the
+// mark, staying live while the gauge is silent) and the case-information dialog's OK.
+
+#include "gauge/device_thread.h"
+#include "gauge/ui/case_info_window.h"
+#include "gauge/ui/reference_window.h"
+
+#include "core/utilities.h"
+#include "tests/gauge/simulator_process.h"
+#include "tests/support/core_test.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+#include <functional>
+#include <optional>
+
+namespace sarvo::gauge {
+namespace {
+
+class GaugeWindows : public test::CoreTest {
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        settings.TemperatureUnits = QStringLiteral("Celsius");
+        ComputeUnits(units, settings, IniFile(iniFile));
+    }
+
+    DeviceThread::MakeDevice ownGauge(const Simulator& sim)
+    {
+        settings.BallBarType = static_cast<int16_t>(GaugeType::OwnGauge);
+        settings.CommPort = sim.path();
+        return [gaugeSettings = settings] { return MakeGaugeDevice(gaugeSettings); };
+    }
+
+    // Waits for the prompt to close; its result, or -1 when it stayed open.
+    static int closedWith(QDialog& prompt, QSignalSpy& finished)
+    {
+        QTest::qWaitFor([&] { return !finished.isEmpty(); }, 10000);
+        return finished.isEmpty() ? -1 : prompt.result();
+    }
+
+    // Runs fn on the device thread, where the gauge's port lives, and waits for its answer.
+    template <class Result>
+    static Result onDevice(DeviceThread& thread, std::function<Result(GaugeDevice&)> fn)
+    {
+        QObject receiver;
+        std::optional<Result> result;
+        thread.post<Result>(std::move(fn), &receiver, [&](Result r) { result = r; });
+        QTest::qWaitFor([&] { return result.has_value(); }, 10000);
+        return result.value_or(Result{});
+    }
+    static int16_t open(DeviceThread& thread)
+    {
+        return onDevice<int16_t>(thread, [](GaugeDevice& device) { return device.open(); });
+    }
+
+    Settings settings;
+    UnitState units;
+};
+
+TEST_F(GaugeWindows, ReferencePromptClosesOnTheMarkOrWithoutAGauge)
+{
+    Simulator sim({"owngauge", "--mark-ms", "300"});
+    DeviceThread thread(ownGauge(sim));
+    {
+        // Never opened: the first answer closes the prompt.
+        frmReference prompt(thread, GaugeType::OwnGauge, 150, units);
+        QSignalSpy finished(&prompt, &QDialog::finished);
+        prompt.show();
+        EXPECT_EQ(closedWith(prompt, finished), QDialog::Rejected);
+    }
+    ASSERT_EQ(open(thread), 0);
+    {
+        frmReference prompt(thread, GaugeType::OwnGauge, 150, units);
+        EXPECT_EQ(prompt.findChild<QLabel*>(QStringLiteral("pnlLen"))->text(), "150.000");
+        QSignalSpy finished(&prompt, &QDialog::finished);
+        prompt.show();
+        EXPECT_EQ(closedWith(prompt, finished), QDialog::Accepted);
+    }
+    // Out of reference mode again: an ordinary reading comes back.
+    EXPECT_TRUE(onDevice<bool>(thread, [](GaugeDevice& gauge) { return gauge.readOne().ok(); }));
+}
+
+TEST_F(GaugeWindows, ReferencePromptStaysLiveWhileTheGaugeIsSilent)
+{
+    Simulator sim({"owngauge", "--mark-ms", "600000"});
+    DeviceThread thread(ownGauge(sim));
+    ASSERT_EQ(open(thread), 0);
+    ASSERT_EQ(::kill(static_cast<pid_t>(sim.processId()), SIGSTOP), 0);
+
+    frmReference prompt(thread, GaugeType::OwnGauge, 150, units);
+    QSignalSpy finished(&prompt, &QDialog::finished);
+    prompt.show();
+
+    // A 10 ms timer of the window's thread, watched for 2.5 s of unanswered questions.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longestGap = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    probe.start(10);
+    QTest::qWait(2500);
+    probe.stop();
+    EXPECT_LT(longestGap, 50);
+    EXPECT_TRUE(finished.isEmpty());
+
+    prompt.reject();
+    EXPECT_EQ(closedWith(prompt, finished), QDialog::Rejected);
+    ::kill(static_cast<pid_t>(sim.processId()), SIGCONT);
+}
+
+TEST_F(GaugeWindows, CaseInformationOkChecksNormalisesAndRemembers)
+{
+    Case openCase;
+    int acceptedCount = 0;
+    frmBasic dialog(openCase, settings, units, IniFile(iniFile), nullptr, [&] { ++acceptedCount; });
+    // Without a case database both lists report their failure and stay empty.
+    EXPECT_EQ(reportsAt(QStringLiteral("Reading sessions")), 1);
+    EXPECT_EQ(reportsAt(QStringLiteral("Reading machines")), 1);
+    prompts.messages.clear();
+    dialog.show();
+
+    CaseInfoTexts texts{QStringLiteral("Acme"), QString(), QStringLiteral("Week 12"), QStringLiteral("2026-03-04"),
+                        QStringLiteral("9:30"), QStringLiteral("Ann"), QStringLiteral("161"), QStringLiteral("150"),
+                        QStringLiteral("11.5")};
+    dialog.setTexts(texts);
+    dialog.okClicked();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Set the name of the machine, please.");
+    EXPECT_TRUE(dialog.isVisible());
+    prompts.messages.clear();
+
+    // Enter in the radius: the radius is brought within the bar before OK runs.
+    texts.machine = QStringLiteral("Mill 1");
+    dialog.setTexts(texts);
+    auto* radius = dialog.findChild<QLineEdit*>(QStringLiteral("txtRadius"));
+    QTest::keyClick(radius, Qt::Key_Return);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Test radius can not be bigger than Ball Bar Length.");
+    EXPECT_EQ(acceptedCount, 1);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_FLOAT_EQ(settings.DefaultTestRadius, 150);
+    EXPECT_EQ(IniFile(iniFile).get(QStringLiteral("BasicInput"), QStringLiteral("Machine"), {}), "Mill 1");
+}
+
+} // namespace
+} // namespace sarvo::gauge
