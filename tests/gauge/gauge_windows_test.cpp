@@ -19,6 +19,7 @@
 
 #include <csignal>
 #include <functional>
+#include <limits>
 #include <optional>
 
 namespace sarvo::gauge {
@@ -100,20 +101,26 @@ TEST_F(GaugeWindows, ReferencePromptStaysLiveWhileTheGaugeIsSilent)
     QSignalSpy finished(&prompt, &QDialog::finished);
     prompt.show();
 
-    // A 10 ms timer of the window's thread, watched for 2.5 s of unanswered questions.
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = 0;
-    qint64 longestGap = 0;
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, clock.elapsed() - last);
-        last = clock.elapsed();
-    });
-    probe.start(10);
-    QTest::qWait(2500);
-    probe.stop();
-    EXPECT_LT(longestGap, 50);
+    // A 10 ms timer of the window's thread, watched in three spells of 0.9 s of unanswered
+    // questions. A window that waited for the gauge would lag in every spell; a loaded machine
+    // that stalls the whole process now and then spoils one spell, not all three.
+    qint64 bestSpell = std::numeric_limits<qint64>::max();
+    for (int spell = 0; spell < 3 && bestSpell >= 50; ++spell) {
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        qint64 longestGap = 0;
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            longestGap = std::max(longestGap, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        probe.start(10);
+        QTest::qWait(900);
+        probe.stop();
+        bestSpell = std::min(bestSpell, longestGap);
+    }
+    EXPECT_LT(bestSpell, 50);
     EXPECT_TRUE(finished.isEmpty());
 
     prompt.reject();
