@@ -1,6 +1,6 @@
 #include "display/viewing.h"
 
-#include "core/pi.h"
+#include "analysis/trig_tables.h"
 #include "core/utilities.h"
 
 #include <QColor>
@@ -20,11 +20,11 @@ const QColor kCyan(0x00, 0x80, 0x80);
 // The single-precision whole-degree tables, looked up at the angle modulo 360 with its sign.
 double cosDeg(int degrees)
 {
-    return float(std::cos((degrees % 360) * kPi12 / 180));
+    return CosTab(degrees % 360);
 }
 double sinDeg(int degrees)
 {
-    return float(std::sin((degrees % 360) * kPi12 / 180));
+    return SinTab(degrees % 360);
 }
 
 // A counted loop from first to last by step that includes last when it is reached; returns the
