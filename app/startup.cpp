@@ -15,6 +15,7 @@
 #include "app/fit_command.h"
 #include "app/case_commands.h"
 #include "app/case_db_commands.h"
+#include "app/measure_commands.h"
 #include "app/case_load_command.h"
 #include "app/file_commands.h"
 #include "app/display_commands.h"
@@ -196,6 +197,7 @@ void RegisterFrameWindows(MainWindow& main)
     RegisterPrintWindow();
     RegisterConfigWindow();
     RegisterCaseDbWindows();
+    RegisterMeasureWindows();
     RegisterBatchWindow();
     RegisterTrendWindows();
 }

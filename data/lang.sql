@@ -642,6 +642,45 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge is n
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge sent no reading in time', 'Das Messgerät hat nicht rechtzeitig einen Messwert gesendet');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge does not answer', 'Das Messgerät antwortet nicht');
 
+-- The measurement window.
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Measurement', 'Messung');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Capture', 'Aufnahme');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Start Axis:', 'Startachse:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'End Axis:', 'Endachse:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Start Position:', 'Startposition:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'End Position:', 'Endposition:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Angular Overshoot:', 'Winkelüberlauf:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Feedrate:', 'Vorschub:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Samples / Measurement:', 'Messpunkte / Messung:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Dynamic', 'Dynamisch');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Static', 'Statisch');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'XY', 'XY');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'XZ', 'XZ');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'YZ', 'YZ');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Direction', 'Richtung');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'CW', 'GUZ');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'CCW', 'UZ');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'CW + CCW', 'GUZ + UZ');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Battery low', 'Batterie schwach');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Non-Calibrated', 'Nicht kalibriert');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Calibrated', 'Kalibriert');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Referenced', 'Referenziert');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Runs Clockwise:', 'Läufe im Uhrzeigersinn:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Runs Counter Clockwise:', 'Läufe gegen den Uhrzeigersinn:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Centre', 'Mittelpunkt');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Temperatures', 'Temperaturen');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Gauge:', 'Messgerät:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Machine:', 'Maschine:');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Refresh', 'Aktualisieren');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'C&alibrate', 'K&alibrieren');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&Basic', '&Grunddaten');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&View', '&Ansicht');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&View off', '&Ansicht aus');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&Offsets', '&Versätze');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&Save', '&Speichern');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&Close', 'S&chließen');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Off', 'Aus');
+
 INSERT INTO Languages (Form, English, German) VALUES ('frmBasic', 'Basic data', 'Grunddaten');
 INSERT INTO Languages (Form, English, German) VALUES ('frmBasic', 'Customer:', 'Kunde:');
 INSERT INTO Languages (Form, English, German) VALUES ('frmBasic', 'Machine:', 'Maschine:');

@@ -48,7 +48,9 @@ QWidget* withUnit(QWidget* field, const QString& unit, const char* name)
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(field, 1);
-    layout->addWidget(named(new QLabel(unit), name));
+    auto* caption = named(new QLabel(unit), name);
+    caption->setProperty("noTranslate", true); // a unit, already in the display unit's words
+    layout->addWidget(caption);
     return row;
 }
 

@@ -1,0 +1,142 @@
+#include "app/measure_commands.h"
+
+#include "app/app_context.h"
+#include "app/case_commands.h"
+#include "app/case_db_commands.h"
+#include "app/case_load_command.h"
+#include "app/program_db.h"
+#include "app/display_commands.h"
+#include "app/program_state.h"
+#include "casedb/ui/save_window.h"
+#include "core/ini_file.h"
+#include "display/ui/view_window.h"
+#include "gauge/device.h"
+#include "gauge/ui/case_info_window.h"
+#include "gauge/ui/measure_window.h"
+#include "gui/program_services.h"
+#include "gui/window_registry.h"
+
+namespace sarvo {
+
+namespace {
+
+// The save window's view of the measurement window; it lives as long as that window.
+class MeasureCaptureHost : public QObject, public CaptureHost {
+public:
+    explicit MeasureCaptureHost(gauge::frmMeasure& window) : QObject(&window), window_(window) {}
+
+    Case& capturedCase() override { return app().OpenCase; }
+    void setCaptureEnabled(bool enabled) override { window_.setEnabled(enabled); }
+    void clearForNextMeasurement() override { window_.clearForNextMeasurement(); }
+    void caseStored(int measId) override
+    {
+        app().State.MeasureSaved = true;
+        app().State.CaptureUnsaved = false;
+        window_.caseStored(measId);
+    }
+
+private:
+    gauge::frmMeasure& window_;
+};
+
+// The program's commands come back once neither window of the measurement is open.
+void MeasurementWindowsClosed()
+{
+    AppState& state = app().State;
+    if (state.MeasureShown || state.BasicShown)
+        return;
+    state.NewMeasurementOpen = false;
+    UpdateCaseCommands();
+}
+
+gauge::frmMeasure* MeasureWindow()
+{
+    return dynamic_cast<gauge::frmMeasure*>(windows().loaded(WindowId::Measure));
+}
+
+gauge::MeasureServices ProgramMeasureServices()
+{
+    gauge::MeasureServices services;
+    services.makeDevice = [settings = app().Settings] { return gauge::MakeGaugeDevice(settings); };
+    services.store = mainCaseStore();
+    services.analyse = [] { return AnalyseCapturedCase(app().OpenCase); };
+    services.runsAnalysed = [] {
+        for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph})
+            windows().unload(id);
+        app().State.CaseOpen = true;
+        app().State.CaptureUnsaved = true;
+        ShowBasicInfo();
+    };
+    services.reloadSaved = [](int measId) { return LoadProgramCase(measId); };
+    services.openSave = [] {
+        gauge::frmMeasure* window = MeasureWindow();
+        if (!window)
+            return;
+        auto* host = new MeasureCaptureHost(*window);
+        auto* save = new frmSave(*host, ProgramCaptureSaving(), window);
+        save->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(save, &QObject::destroyed, host, &QObject::deleteLater);
+        save->show();
+    };
+    services.openCaseInfo = [] {
+        if (QWidget* dialog = windows().loaded(WindowId::NewCase)) {
+            dialog->raise();
+            dialog->activateWindow();
+            return;
+        }
+        windows().show(WindowId::NewCase);
+    };
+    services.openView = [](std::function<display::ViewParams()> params, std::function<void(bool)> opened) {
+        auto* view = new display::ViewWindow(std::move(params), app().State.IniFile, std::move(opened), MeasureWindow());
+        view->setWindowFlag(Qt::Window);
+        view->setAttribute(Qt::WA_DeleteOnClose);
+        app().State.ViewShown = true;
+        QObject::connect(view, &QObject::destroyed, [] { app().State.ViewShown = false; });
+        view->show();
+        return static_cast<QWidget*>(view);
+    };
+    services.closed = [] {
+        app().State.MeasureShown = false;
+        windows().unload(WindowId::NewCase);
+        MeasurementWindowsClosed();
+    };
+    return services;
+}
+
+} // namespace
+
+void RegisterMeasureWindows()
+{
+    windows().registerWindow(
+        WindowId::NewCase,
+        [](QWidget* parent) -> QWidget* {
+            const auto accepted = [] {
+                app().State.MeasureShown = true;
+                if (gauge::frmMeasure* measure = MeasureWindow())
+                    measure->refresh();
+                else
+                    windows().show(WindowId::Measure);
+            };
+            auto* dialog = new gauge::frmBasic(app().OpenCase, app().Settings, app().Units, IniFile(app().State.IniFile),
+                                               mainCaseStore(), accepted, parent);
+            app().State.BasicShown = true;
+            QObject::connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+            QObject::connect(dialog, &QObject::destroyed, [] {
+                app().State.BasicShown = false;
+                MeasurementWindowsClosed();
+            });
+            return dialog;
+        },
+        false);
+    windows().registerWindow(
+        WindowId::Measure,
+        [](QWidget* parent) -> QWidget* {
+            auto* window = new gauge::frmMeasure(app().OpenCase, app().Settings, app().Units,
+                                                 IniFile(app().State.IniFile), ProgramMeasureServices(), parent);
+            app().State.MeasureShown = true;
+            return window;
+        },
+        false);
+}
+
+} // namespace sarvo

@@ -1,0 +1,789 @@
+#include "gauge/ui/measure_window.h"
+
+#include "core/language_db.h"
+#include "core/number_format.h"
+#include "core/progress.h"
+#include "core/prompts.h"
+#include "core/utilities.h"
+#include "gauge/ui/calibration_window.h"
+#include "gauge/ui/device_error.h"
+#include "gauge/ui/reference_window.h"
+#include "gui/form_utilities.h"
+#include "gui/translate_form.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace sarvo::gauge {
+
+namespace {
+
+constexpr int kFirstTickMs = 1000;
+constexpr int kConnectedTickMs = 500;
+constexpr int kReconnectTickMs = 10000;
+
+template <class Widget>
+Widget* named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel* panel(const char* name, const QString& text = {})
+{
+    auto* label = named(new QLabel(text), name);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+QLabel* unitLabel(const QString& text, const char* name = "")
+{
+    auto* label = named(new QLabel(text), name);
+    label->setProperty("noTranslate", true);
+    return label;
+}
+
+// The answer of the device thread to one live-reading tick.
+struct LiveAnswer {
+    GaugeReading reading;
+    bool connected = false;
+    bool batteryLow = false;
+    bool reconnected = false;
+    bool needsMark = false;
+    QString name;
+};
+
+// The answer to opening the gauge when the window loads.
+struct OpenAnswer {
+    int16_t status = kGaugeNotConnected;
+    bool needsMark = false;
+    QString name;
+    std::optional<QString> serial;
+    QString port;
+};
+
+void ReadIdentity(GaugeDevice& device, OpenAnswer& answer)
+{
+    answer.name = device.name();
+    answer.serial = device.serialNumber();
+    answer.port = device.portFound();
+}
+
+} // namespace
+
+frmMeasure::frmMeasure(Case& openCase, Settings& settings, const UnitState& units, IniFile ini,
+                       MeasureServices services, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , case_(openCase)
+    , settings_(settings)
+    , units_(units)
+    , ini_(std::move(ini))
+    , services_(std::move(services))
+    , txtStartPos_(named(new QLineEdit, "txtStartPos"))
+    , txtEndPos_(named(new QLineEdit, "txtEndPos"))
+    , txtAngularOvershoot_(named(new QLineEdit, "txtAngularOvershoot"))
+    , txtFeedrate_(named(new QLineEdit, "txtFeedrate"))
+    , lblFeedUnit_(unitLabel({}, "LblUnit0"))
+    , cboSamplingRate_(named(new QComboBox, "cboSamplingRate"))
+    , txtGaugeTemp_(named(new QLineEdit, "txtGaugeTemp"))
+    , txtMacTemp_(named(new QLineEdit, "txtMacTemp"))
+    , optXY_(named(new QRadioButton(QStringLiteral("XY")), "optXY"))
+    , optXZ_(named(new QRadioButton(QStringLiteral("XZ")), "optXZ"))
+    , optYZ_(named(new QRadioButton(QStringLiteral("YZ")), "optYZ"))
+    , optCW_(named(new QRadioButton(QStringLiteral("CW")), "optCW"))
+    , optCCW_(named(new QRadioButton(QStringLiteral("CCW")), "optCCW"))
+    , optCWCCW_(named(new QRadioButton(QStringLiteral("CW + CCW")), "optCWCCW"))
+    , cboStartAxis_(named(new QComboBox, "cboStartAxis"))
+    , cboEndAxis_(named(new QComboBox, "cboEndAxis"))
+    , tabType_(named(new QTabWidget, "tabType"))
+    , pnlPlane_(named(new QGroupBox, "PnlPlane"))
+    , frmDirection_(named(new QGroupBox(QStringLiteral("Direction")), "frmDirection"))
+    , pnlMeas_(panel("pnlMeas"))
+    , pnlBattery_(panel("pnlBattery", QStringLiteral("Battery low")))
+    , pnlVersion_(panel("pnlVersion"))
+    , pnlCW_(panel("PnlCW"))
+    , pnlCCW_(panel("PnlCCW"))
+    , cmdRefresh_(named(new QPushButton(QStringLiteral("Refresh")), "cmdRefresh"))
+    , cmdSave_(named(new QPushButton(QStringLiteral("&Save")), "cmdSave"))
+    , cmdView_(named(new QPushButton(QStringLiteral("&View")), "cmdView"))
+    , cmdOffset_(named(new QPushButton(QStringLiteral("&Offsets")), "cmdOffset"))
+    , cmdBasic_(named(new QPushButton(QStringLiteral("&Basic")), "cmdBasic"))
+    , cmdClose_(named(new QPushButton(QStringLiteral("&Close")), "cmdClose"))
+    , cmdCalibrate_(named(new QPushButton(QStringLiteral("C&alibrate")), "cmdCalibrate"))
+{
+    setObjectName(QStringLiteral("frmMeasure"));
+    setWindowTitle(QStringLiteral("Measurement"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    const char* calibratedNames[] = {"PnlCalibrated0", "PnlCalibrated1", "PnlCalibrated2"};
+    const char* calibratedTexts[] = {"Non-Calibrated", "Calibrated", "Referenced"};
+    for (int i = 0; i < 3; ++i)
+        pnlCalibrated_[i] = panel(calibratedNames[i], QString::fromLatin1(calibratedTexts[i]));
+    buildLayout();
+    device_ = std::make_unique<DeviceThread>(services_.makeDevice);
+    load();
+}
+
+frmMeasure::~frmMeasure()
+{
+    // The device thread closes the gauge on its way out; replies to this window are dropped.
+    liveTimer_.stop();
+    device_.reset();
+}
+
+void frmMeasure::buildLayout()
+{
+    auto* capture = new QGroupBox(QStringLiteral("Capture"));
+    capture->setObjectName(QStringLiteral("Frame1"));
+    auto* dynamicTab = new QWidget;
+    auto* dynamicGrid = new QGridLayout(dynamicTab);
+    const std::pair<const char*, QLineEdit*> angleRows[] = {
+        {"Start Position:", txtStartPos_}, {"End Position:", txtEndPos_}, {"Angular Overshoot:", txtAngularOvershoot_}};
+    int row = 0;
+    for (const auto& [caption, field] : angleRows) {
+        dynamicGrid->addWidget(new QLabel(QString::fromLatin1(caption)), row, 0);
+        dynamicGrid->addWidget(field, row, 1);
+        dynamicGrid->addWidget(unitLabel(QStringLiteral("°")), row++, 2);
+    }
+    dynamicGrid->addWidget(new QLabel(QStringLiteral("Feedrate:")), row, 0);
+    dynamicGrid->addWidget(txtFeedrate_, row, 1);
+    dynamicGrid->addWidget(lblFeedUnit_, row++, 2);
+    dynamicGrid->addWidget(new QLabel(QStringLiteral("Samples / Measurement:")), row, 0);
+    dynamicGrid->addWidget(cboSamplingRate_, row++, 1);
+    auto* staticTab = new QWidget;
+    auto* staticGrid = new QGridLayout(staticTab);
+    staticGrid->addWidget(new QLabel(QStringLiteral("Start Axis:")), 0, 0);
+    staticGrid->addWidget(cboStartAxis_, 0, 1);
+    staticGrid->addWidget(new QLabel(QStringLiteral("End Axis:")), 1, 0);
+    staticGrid->addWidget(cboEndAxis_, 1, 1);
+    staticGrid->setRowStretch(2, 1);
+    // The tab captions come from these hidden labels after translation.
+    auto* lblDynamic = named(new QLabel(QStringLiteral("Dynamic")), "lblDynamic");
+    auto* lblStatic = named(new QLabel(QStringLiteral("Static")), "lblStatic");
+    lblDynamic->hide();
+    lblStatic->hide();
+    tabType_->addTab(dynamicTab, QString());
+    tabType_->addTab(staticTab, QString());
+    auto* captureLayout = new QVBoxLayout(capture);
+    captureLayout->addWidget(tabType_);
+    captureLayout->addWidget(lblDynamic);
+    captureLayout->addWidget(lblStatic);
+
+    auto* centre = new QGroupBox(QStringLiteral("Centre"));
+    centre->setObjectName(QStringLiteral("frmCentre"));
+    auto* centreGrid = new QGridLayout(centre);
+    const char* centreNames[] = {"txtCenter0", "txtCenter1", "txtCenter2"};
+    const char* axisNames[] = {"X:", "Y:", "Z:"};
+    for (int i = 0; i < 3; ++i) {
+        txtCenter_[i] = named(new QLineEdit(QStringLiteral("0,0")), centreNames[i]);
+        centreGrid->addWidget(unitLabel(QString::fromLatin1(axisNames[i])), i, 0);
+        centreGrid->addWidget(txtCenter_[i], i, 1);
+    }
+
+    auto* temperatures = new QGroupBox(QStringLiteral("Temperatures"));
+    temperatures->setObjectName(QStringLiteral("frmTemperatures"));
+    auto* tempGrid = new QGridLayout(temperatures);
+    const std::pair<const char*, QLineEdit*> tempRows[] = {{"Gauge:", txtGaugeTemp_}, {"Machine:", txtMacTemp_}};
+    row = 0;
+    for (const auto& [caption, field] : tempRows) {
+        tempGrid->addWidget(new QLabel(QString::fromLatin1(caption)), row, 0);
+        tempGrid->addWidget(field, row, 1);
+        lblTempUnit_[row] = unitLabel({}, row == 0 ? "lbltempUnit0" : "lbltempUnit1");
+        tempGrid->addWidget(lblTempUnit_[row], row, 2);
+        ++row;
+    }
+
+    auto* planeLayout = new QHBoxLayout(pnlPlane_);
+    for (QRadioButton* option : {optXY_, optXZ_, optYZ_})
+        planeLayout->addWidget(option);
+    auto* directionLayout = new QHBoxLayout(frmDirection_);
+    for (QRadioButton* option : {optCW_, optCCW_, optCWCCW_})
+        directionLayout->addWidget(option);
+
+    auto* status = new QGridLayout;
+    status->addWidget(pnlMeas_, 0, 0, 1, 2);
+    status->addWidget(pnlVersion_, 1, 0);
+    status->addWidget(pnlBattery_, 1, 1);
+    auto* calibrationRow = new QHBoxLayout;
+    for (QLabel* p : pnlCalibrated_)
+        calibrationRow->addWidget(p);
+    status->addLayout(calibrationRow, 2, 0, 1, 2);
+    status->addWidget(new QLabel(QStringLiteral("Runs Clockwise:")), 3, 0);
+    status->addWidget(pnlCW_, 3, 1);
+    status->addWidget(new QLabel(QStringLiteral("Runs Counter Clockwise:")), 4, 0);
+    status->addWidget(pnlCCW_, 4, 1);
+    QFont big = pnlMeas_->font();
+    big.setPointSizeF(big.pointSizeF() * 2);
+    pnlMeas_->setFont(big);
+    pnlBattery_->hide();
+
+    // The captions the view button takes, translated with the window.
+    auto* lblViewOff = named(new QLabel(QStringLiteral("&View off")), "LblViewOff");
+    auto* lblViewOn = named(new QLabel(QStringLiteral("&View")), "LblViewOn");
+    lblViewOff->hide();
+    lblViewOn->hide();
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {cmdRefresh_, cmdCalibrate_, cmdBasic_, cmdView_, cmdOffset_, cmdSave_, cmdClose_}) {
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(capture);
+    left->addWidget(pnlPlane_);
+    left->addWidget(frmDirection_);
+    auto* right = new QVBoxLayout;
+    right->addLayout(status);
+    right->addWidget(centre);
+    right->addWidget(temperatures);
+    right->addStretch();
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(right);
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(columns);
+    outer->addLayout(buttons);
+    outer->addWidget(lblViewOff);
+    outer->addWidget(lblViewOn);
+
+    connect(txtEndPos_, &QLineEdit::editingFinished, this, &frmMeasure::endLeft);
+    connect(txtStartPos_, &QLineEdit::editingFinished, this, &frmMeasure::startLeft);
+    connect(txtFeedrate_, &QLineEdit::editingFinished, this, &frmMeasure::feedrateLeft);
+    connect(txtStartPos_, &QLineEdit::textEdited, this, &frmMeasure::notifyViewSettings);
+    connect(txtEndPos_, &QLineEdit::textEdited, this, &frmMeasure::notifyViewSettings);
+    connect(txtAngularOvershoot_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const QString checked = CheckedOvershootWhileTyping(text);
+        if (checked != text)
+            txtAngularOvershoot_->setText(checked);
+        notifyViewSettings();
+    });
+    connect(txtAngularOvershoot_, &QLineEdit::editingFinished, this, [this] {
+        txtAngularOvershoot_->setText(FormatNumber(static_cast<float>(StrToDbl(txtAngularOvershoot_->text())), "###0"));
+        txtAngularOvershoot_->selectAll();
+    });
+    for (QLineEdit* field : txtCenter_)
+        connect(field, &QLineEdit::editingFinished, this, [this, field] {
+            field->setText(largeText(StrToDbl(field->text())));
+            field->selectAll();
+        });
+    for (QLineEdit* field : {txtGaugeTemp_, txtMacTemp_})
+        connect(field, &QLineEdit::editingFinished, this, [field] {
+            field->setText(FormatNumber(StrToDbl(field->text()), "##0.0"));
+            field->selectAll();
+        });
+    const std::pair<QRadioButton*, TestPlane> planes[] = {
+        {optXY_, TestPlane::XY}, {optXZ_, TestPlane::XZ}, {optYZ_, TestPlane::YZ}};
+    for (const auto& [option, plane] : planes)
+        connect(option, &QRadioButton::clicked, this, [this, plane] { selectPlane(plane); });
+    for (QRadioButton* option : {optCW_, optCCW_, optCWCCW_})
+        connect(option, &QRadioButton::clicked, this, [this, option] { selectDirection(option); });
+    connect(cboStartAxis_, &QComboBox::activated, this, [this] {
+        cboEndAxis_->setEnabled(true);
+        notifyViewSettings();
+    });
+    connect(cboEndAxis_, &QComboBox::activated, this, &frmMeasure::notifyViewSettings);
+    connect(tabType_, &QTabWidget::currentChanged, this, &frmMeasure::notifyViewSettings);
+
+    connect(cmdRefresh_, &QPushButton::clicked, this, &frmMeasure::refresh);
+    connect(cmdClose_, &QPushButton::clicked, this, &frmMeasure::closeClicked);
+    connect(cmdCalibrate_, &QPushButton::clicked, this, &frmMeasure::calibrateClicked);
+    connect(cmdView_, &QPushButton::clicked, this, &frmMeasure::viewClicked);
+    connect(cmdSave_, &QPushButton::clicked, this, [this] {
+        if (services_.openSave)
+            services_.openSave();
+    });
+    connect(cmdBasic_, &QPushButton::clicked, this, [this] {
+        BusyCursor busy;
+        if (services_.openCaseInfo)
+            services_.openCaseInfo();
+    });
+    cmdView_->setEnabled(bool(services_.openView));
+    cmdBasic_->setEnabled(bool(services_.openCaseInfo));
+    // The centre offsets come with the captured runs.
+    cmdOffset_->setEnabled(false);
+
+    liveTimer_.setSingleShot(true);
+    connect(&liveTimer_, &QTimer::timeout, this, &frmMeasure::tick);
+}
+
+QString frmMeasure::largeText(double displayValue) const
+{
+    return FormatNumber(displayValue, units_.LargeFormat);
+}
+
+void frmMeasure::load()
+{
+    BusyCursor busy;
+    const QString section = QStringLiteral("BasicInput");
+    txtStartPos_->setText(ini_.get(section, QStringLiteral("StartPosition"), QStringLiteral("0")));
+    txtEndPos_->setText(ini_.get(section, QStringLiteral("EndPosition"), QStringLiteral("360")));
+    txtAngularOvershoot_->setText(ini_.get(section, QStringLiteral("AngularOvershoot"), QStringLiteral("180")));
+    CenterForm(*this);
+    TranslateForm(*this);
+    tabType_->setTabText(1, findChild<QLabel*>(QStringLiteral("lblStatic"))->text());
+    tabType_->setTabText(0, findChild<QLabel*>(QStringLiteral("lblDynamic"))->text());
+    tabType_->setCurrentIndex(0);
+
+    const QString tempUnit = TempUnitCaption(settings_, ini_);
+    for (QLabel* label : lblTempUnit_)
+        label->setText(tempUnit);
+    lblFeedUnit_->setText(units_.LargeCaption + QStringLiteral("/min"));
+    feedrateFactor_ = units_.LargeFactor;
+
+    const double caseFeedrate = StrToDbl(case_.Header[HdrFeedrate]);
+    if (caseFeedrate > 0) {
+        txtFeedrate_->setText(largeText(caseFeedrate * units_.LargeFactor));
+    } else {
+        // A stored feedrate of 0 or nonsense takes the default of the unit system.
+        const QString fallback = settings_.UnitsInch ? QStringLiteral("15") : QStringLiteral("400");
+        double stored = StrToDbl(ini_.get(section, QStringLiteral("Feedrate"), fallback));
+        if (!(stored > 0))
+            stored = StrToDbl(fallback);
+        txtFeedrate_->setText(largeText(stored));
+    }
+    const QString base = FormatTemp(settings_.BaseTemperature, settings_);
+    txtGaugeTemp_->setText(base);
+    txtMacTemp_->setText(base);
+    for (QLineEdit* field : {txtGaugeTemp_, txtMacTemp_, txtAngularOvershoot_, txtStartPos_, txtEndPos_, txtFeedrate_})
+        field->selectAll();
+    for (QLineEdit* field : txtCenter_)
+        field->selectAll();
+
+    cmdSave_->setEnabled(false);
+    optXY_->setChecked(true);
+    selectPlane(TestPlane::XY);
+    optCWCCW_->setChecked(true);
+    selectDirection(optCWCCW_);
+
+    pnlVersion_->setText(Translate(QStringLiteral("Off")));
+    refresh();
+    bool isNumber = false;
+    const int storedRate = ini_.get(section, QStringLiteral("SamplingRate"), QStringLiteral("1")).trimmed().toInt(&isNumber);
+    cboSamplingRate_->setCurrentIndex(ClampedRateIndex(isNumber ? storedRate : 1, cboSamplingRate_->count()));
+
+    measureSaved_ = false;
+    CaseData& data = case_.Data;
+    data.RunCount = 0;
+    data.MaxTargets = 0;
+    data.Readings = ReadingsTable();
+    liveTimer_.setInterval(kFirstTickMs);
+}
+
+void frmMeasure::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!opened_) {
+        opened_ = true;
+        // The gauge is opened once the window is on the screen; the live reading starts with it.
+        QTimer::singleShot(0, this, &frmMeasure::openDevice);
+    }
+}
+
+void frmMeasure::openDevice()
+{
+    device_->post<OpenAnswer>(
+        [](GaugeDevice& device) {
+            OpenAnswer answer;
+            answer.status = device.open();
+            if (answer.status == 0) {
+                answer.needsMark = device.needsReferenceMark();
+                if (!answer.needsMark)
+                    ReadIdentity(device, answer);
+            }
+            return answer;
+        },
+        this, [this](const OpenAnswer& answer) {
+            if (answer.status != 0) {
+                ShowDeviceError(answer.status, QStringLiteral("Initialization"), deviceErrorOpen_);
+                Q_EMIT deviceOpened(false);
+                liveTimer_.start();
+                return;
+            }
+            if (answer.needsMark) {
+                auto* prompt = new frmReference(*device_, GaugeType(settings_.BallBarType), settings_.BallBarLength,
+                                                units_, this);
+                prompt->setAttribute(Qt::WA_DeleteOnClose);
+                connect(prompt, &QDialog::finished, this, &frmMeasure::referenceMarkDone);
+                holdLiveReading();
+                prompt->open();
+                return;
+            }
+            if (answer.serial && !answer.serial->isEmpty())
+                settings_.SerialNumber = *answer.serial;
+            if (!answer.port.isEmpty())
+                settings_.CommPort = answer.port;
+            showDeviceName(answer.name);
+            Q_EMIT deviceOpened(true);
+            liveTimer_.start();
+        });
+}
+
+void frmMeasure::referenceMarkDone()
+{
+    device_->post<OpenAnswer>(
+        [](GaugeDevice& device) {
+            OpenAnswer answer;
+            answer.status = device.connected() ? 0 : kGaugeNotConnected;
+            if (answer.status == 0)
+                ReadIdentity(device, answer);
+            return answer;
+        },
+        this, [this](const OpenAnswer& answer) {
+            if (answer.status == 0) {
+                if (answer.serial && !answer.serial->isEmpty())
+                    settings_.SerialNumber = *answer.serial;
+                if (!answer.port.isEmpty())
+                    settings_.CommPort = answer.port;
+                showDeviceName(answer.name);
+            }
+            Q_EMIT deviceOpened(answer.status == 0);
+            resumeLiveReading();
+            refresh();
+        });
+}
+
+void frmMeasure::showDeviceName(const QString& name)
+{
+    pnlVersion_->setText(name);
+}
+
+void frmMeasure::holdLiveReading()
+{
+    ++liveHolds_;
+    liveTimer_.stop();
+    // A tick already asked for is left to finish on the device thread; its answer is ignored.
+    if (tickInFlight_) {
+        tickInFlight_ = false;
+        ++tickGeneration_;
+    }
+}
+
+void frmMeasure::resumeLiveReading()
+{
+    if (liveHolds_ > 0 && --liveHolds_ == 0 && !closing_)
+        liveTimer_.start();
+}
+
+void frmMeasure::tick()
+{
+    if (tickInFlight_ || liveHolds_ > 0 || closing_)
+        return;
+    tickInFlight_ = true;
+    const unsigned generation = tickGeneration_;
+    device_->post<LiveAnswer>(
+        [](GaugeDevice& device) {
+            LiveAnswer answer;
+            if (device.connected()) {
+                answer.reading = device.readOne();
+                answer.batteryLow = device.connected() && device.batteryLow();
+            }
+            answer.connected = device.connected();
+            if (!answer.connected && device.open() == 0) {
+                // Plugged in again: a gauge that must find its reference mark asks for it first.
+                answer.reconnected = true;
+                answer.needsMark = device.needsReferenceMark();
+                answer.name = device.name();
+            }
+            return answer;
+        },
+        this, [this, generation](const LiveAnswer& answer) {
+            if (generation != tickGeneration_ || closing_)
+                return;
+            tickInFlight_ = false;
+            // A reading that failed was the gauge's last: it is closed and the user told once.
+            const GaugeReading& reading = answer.reading;
+            if (reading.status != 0 && reading.status != kGaugeNotConnected)
+                ShowDeviceError(reading.status, QStringLiteral("Reading one value"), deviceErrorOpen_);
+            const double raw = reading.ok() ? reading.mm : 0.0;
+            const double length = LiveLengthMm(raw, case_.Data.ZeroOffset, TempToCelsius(txtGaugeTemp_->text(), settings_),
+                                               TempToCelsius(txtMacTemp_->text(), settings_), settings_);
+            pnlMeas_->setText(FormatNumber(length * units_.LargeFactor, units_.LongFormat));
+            pnlBattery_->setVisible(answer.batteryLow);
+            if (answer.connected) {
+                liveTimer_.setInterval(kConnectedTickMs);
+            } else if (answer.reconnected) {
+                // Found again: its readings follow at once rather than after the next attempt.
+                liveTimer_.setInterval(kConnectedTickMs);
+                showDeviceName(answer.name);
+            } else {
+                liveTimer_.setInterval(kReconnectTickMs);
+                pnlVersion_->setText(Translate(QStringLiteral("Off")));
+            }
+            Q_EMIT liveReadingShown();
+            if (answer.reconnected && answer.needsMark) {
+                auto* prompt = new frmReference(*device_, GaugeType(settings_.BallBarType), settings_.BallBarLength,
+                                                units_, this);
+                prompt->setAttribute(Qt::WA_DeleteOnClose);
+                connect(prompt, &QDialog::finished, this, [this] {
+                    resumeLiveReading();
+                    refresh();
+                });
+                holdLiveReading();
+                prompt->open();
+                return;
+            }
+            if (liveHolds_ == 0)
+                liveTimer_.start();
+        });
+}
+
+void frmMeasure::buildSamplingRates()
+{
+    SamplingRequest request;
+    request.feedrateMmPerMin = StrToDbl(txtFeedrate_->text()) / units_.LargeFactor;
+    request.startDeg = LeadingNumber(txtStartPos_->text());
+    request.endDeg = LeadingNumber(txtEndPos_->text());
+    request.radiusMm = settings_.DefaultTestRadius;
+    request.ownGauge = settings_.BallBarType == int16_t(GaugeType::OwnGauge);
+    request.unitsInch = settings_.UnitsInch;
+    if (cboSamplingRate_->currentIndex() >= 0)
+        request.previousPoints = static_cast<int>(std::lround(LeadingNumber(cboSamplingRate_->currentText())));
+    const SamplingRates rates = BuildSamplingRates(request);
+    if (rates.startDeg != request.startDeg || rates.endDeg != request.endDeg) {
+        txtStartPos_->setText(QStringLiteral("0"));
+        txtEndPos_->setText(QStringLiteral("360"));
+    }
+    if (rates.feedrateMmPerMin != request.feedrateMmPerMin)
+        txtFeedrate_->setText(largeText(rates.feedrateMmPerMin * units_.LargeFactor));
+    cboSamplingRate_->clear();
+    for (const SamplingRateItem& item : rates.items)
+        cboSamplingRate_->addItem(QString::number(item.points), item.rateCode);
+    cboSamplingRate_->setCurrentIndex(rates.selected);
+}
+
+void frmMeasure::endLeft()
+{
+    txtEndPos_->setText(FormatNumber(CheckedEndAngle(txtEndPos_->text(), txtStartPos_->text()), "###0"));
+    buildSamplingRates();
+    txtEndPos_->selectAll();
+}
+
+void frmMeasure::startLeft()
+{
+    txtStartPos_->setText(FormatNumber(CheckedStartAngle(txtStartPos_->text(), txtEndPos_->text()), "###0"));
+    buildSamplingRates();
+    txtStartPos_->selectAll();
+}
+
+void frmMeasure::feedrateLeft()
+{
+    const double mmPerMin = CheckedFeedrate(txtFeedrate_->text(), units_.LargeFactor, settings_.UnitsInch);
+    txtFeedrate_->setText(largeText(mmPerMin * units_.LargeFactor));
+    buildSamplingRates();
+    txtFeedrate_->selectAll();
+}
+
+void frmMeasure::selectPlane(TestPlane plane)
+{
+    const std::array<QString, 4> axes = AxisTexts(plane);
+    for (QComboBox* list : {cboStartAxis_, cboEndAxis_}) {
+        list->clear();
+        for (const QString& axis : axes)
+            list->addItem(axis);
+        list->setCurrentIndex(0);
+    }
+    const std::pair<QRadioButton*, TestPlane> options[] = {
+        {optXY_, TestPlane::XY}, {optXZ_, TestPlane::XZ}, {optYZ_, TestPlane::YZ}};
+    for (const auto& [option, itsPlane] : options) {
+        QFont font = option->font();
+        font.setBold(itsPlane == plane);
+        option->setFont(font);
+    }
+    notifyViewPlane();
+    loadLastCentre();
+}
+
+void frmMeasure::selectDirection(QRadioButton* selected)
+{
+    notifyViewSettings();
+    for (QRadioButton* option : {optCW_, optCCW_, optCWCCW_}) {
+        QFont font = option->font();
+        font.setBold(option == selected);
+        option->setFont(font);
+    }
+}
+
+TestPlane frmMeasure::plane() const
+{
+    if (optXZ_->isChecked())
+        return TestPlane::XZ;
+    if (optYZ_->isChecked())
+        return TestPlane::YZ;
+    return TestPlane::XY;
+}
+
+void frmMeasure::loadLastCentre()
+{
+    if (!services_.store)
+        return;
+    const auto origin = LastMeasurementOrigin(*services_.store, plane(), case_.Header[HdrMachine]);
+    if (!origin)
+        return;
+    for (int axis = 0; axis < 3; ++axis) {
+        txtCenter_[axis]->setText(largeText((*origin)[axis] * units_.LargeFactor));
+        txtCenter_[axis]->selectAll();
+    }
+}
+
+void frmMeasure::lookUpBarLength()
+{
+    const BarLengthCalibration state = LookUpBarLength(settings_);
+    case_.Data.ZeroOffset = state.zeroOffsetMm;
+    case_.Data.Calibrated = state.calibrated;
+    for (int i = 0; i < 3; ++i)
+        pnlCalibrated_[i]->setVisible(i == int(state.panel));
+}
+
+void frmMeasure::refresh()
+{
+    setWindowTitle(case_.Header[HdrMachine]);
+    buildSamplingRates();
+    lookUpBarLength();
+    txtGaugeTemp_->setEnabled(settings_.GaugeExpCoeff != 0);
+    txtMacTemp_->setEnabled(settings_.MachineExpCoeff != 0);
+    loadLastCentre();
+}
+
+void frmMeasure::refreshUnits()
+{
+    const double mmPerMin = StrToDbl(txtFeedrate_->text()) / feedrateFactor_;
+    feedrateFactor_ = units_.LargeFactor;
+    lblFeedUnit_->setText(units_.LargeCaption + QStringLiteral("/min"));
+    txtFeedrate_->setText(largeText(mmPerMin * units_.LargeFactor));
+}
+
+void frmMeasure::caseStored(int measId)
+{
+    savedMeasId_ = measId;
+    measureSaved_ = true;
+}
+
+void frmMeasure::clearForNextMeasurement()
+{
+    pnlPlane_->setEnabled(true);
+    tabType_->setEnabled(true);
+    pnlCW_->clear();
+    pnlCCW_->clear();
+    cmdSave_->setEnabled(false);
+    cmdOffset_->setEnabled(false);
+}
+
+display::ViewParams frmMeasure::viewParams() const
+{
+    display::ViewParams params;
+    params.dynamic = tabType_->currentIndex() == 0;
+    params.counterClockwise = !optCW_->isChecked();
+    params.startAngle = LeadingNumber(txtStartPos_->text());
+    params.endAngle = LeadingNumber(txtEndPos_->text());
+    params.overshoot = LeadingNumber(txtAngularOvershoot_->text());
+    params.startAxisIndex = cboStartAxis_->currentIndex();
+    params.endAxisIndex = cboEndAxis_->currentIndex();
+    const TestPlane p = plane();
+    params.plane = p == TestPlane::XZ ? display::ViewPlane::XZ
+                   : p == TestPlane::YZ ? display::ViewPlane::YZ
+                                        : display::ViewPlane::XY;
+    return params;
+}
+
+void frmMeasure::notifyViewSettings()
+{
+    if (viewWindow_)
+        QMetaObject::invokeMethod(viewWindow_, "refresh", Qt::DirectConnection);
+}
+
+void frmMeasure::notifyViewPlane()
+{
+    if (viewWindow_)
+        QMetaObject::invokeMethod(viewWindow_, "relabel", Qt::DirectConnection);
+}
+
+void frmMeasure::viewClicked()
+{
+    if (!services_.openView)
+        return;
+    if (viewWindow_) {
+        viewWindow_->close();
+        return;
+    }
+    BusyCursor busy;
+    viewWindow_ = services_.openView([this] { return viewParams(); },
+                                     [this](bool open) {
+                                         if (open)
+                                             return;
+                                         viewWindow_ = nullptr;
+                                         cmdView_->setText(findChild<QLabel*>(QStringLiteral("LblViewOn"))->text());
+                                     });
+    if (viewWindow_) {
+        connect(viewWindow_, &QObject::destroyed, this, [this] { viewWindow_ = nullptr; });
+        cmdView_->setText(findChild<QLabel*>(QStringLiteral("LblViewOff"))->text());
+    }
+}
+
+void frmMeasure::calibrateClicked()
+{
+    BusyCursor busy;
+    holdLiveReading();
+    auto* window = new CalibrationWindow(settings_, units_, TempUnitCaption(settings_, ini_),
+                                         device_->connected() ? device_.get() : nullptr, txtGaugeTemp_->text(), this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &QDialog::finished, this, [this, window] {
+        txtGaugeTemp_->setText(window->gaugeTemperatureText());
+        lookUpBarLength();
+        resumeLiveReading();
+    });
+    window->open();
+}
+
+void frmMeasure::closeClicked()
+{
+    BusyCursor busy;
+    if (case_.Data.RunCount > 0) {
+        if (!case_.Results.ResultsValid && services_.analyse) {
+            if (!services_.analyse())
+                return;
+        }
+        if (services_.runsAnalysed)
+            services_.runsAnalysed();
+    } else if (measureSaved_ && savedMeasId_ > 0 && services_.reloadSaved) {
+        // The case just saved, by the number the save returned.
+        if (!services_.reloadSaved(savedMeasId_))
+            return;
+    }
+    close();
+}
+
+void frmMeasure::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        closeClicked();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmMeasure::closeEvent(QCloseEvent* event)
+{
+    closing_ = true;
+    liveTimer_.stop();
+    if (viewWindow_)
+        viewWindow_->close();
+    if (services_.closed)
+        services_.closed();
+    QWidget::closeEvent(event);
+}
+
+} // namespace sarvo::gauge

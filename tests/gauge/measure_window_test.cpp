@@ -1,0 +1,160 @@
+// The measurement window offscreen against the simulators: the live, temperature-compensated
+// reading, the reconnection after the gauge was unplugged and plugged in again, the window
+// without a gauge, and the closing with and without captured runs.
+
+#include "gauge/ui/measure_window.h"
+
+#include "core/utilities.h"
+#include "tests/gauge/simulator_process.h"
+#include "tests/support/core_test.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace sarvo::gauge {
+namespace {
+
+class MeasureWindow : public test::CoreTest {
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        settings.TemperatureUnits = QStringLiteral("Celsius");
+        settings.BallBarLength = 150;
+        settings.ScaleFactor = 1;
+        settings.BaseTemperature = 20;
+        settings.DefaultTestRadius = 150;
+        ComputeUnits(units, settings, IniFile(iniFile));
+        openCase.Header[HdrMachine] = QStringLiteral("Mill 7");
+    }
+
+    // The window over the gauge of the settings, with the program's parts counted.
+    frmMeasure* open()
+    {
+        MeasureServices services;
+        services.makeDevice = [gaugeSettings = settings] { return MakeGaugeDevice(gaugeSettings); };
+        services.analyse = [this] {
+            ++analysed;
+            return true;
+        };
+        services.runsAnalysed = [this] { ++runsAnalysed; };
+        services.reloadSaved = [this](int measId) {
+            reloaded << measId;
+            return true;
+        };
+        services.closed = [this] { ++closed; };
+        auto* window = new frmMeasure(openCase, settings, units, IniFile(iniFile), services);
+        window->show();
+        return window;
+    }
+
+    // Waits for the next live reading and returns its number.
+    static double nextReading(frmMeasure& window)
+    {
+        QSignalSpy shown(&window, &frmMeasure::liveReadingShown);
+        if (!shown.wait(15000))
+            return -1;
+        return StrToDbl(window.liveReading()->text());
+    }
+
+    Settings settings;
+    UnitState units;
+    Case openCase;
+    int analysed = 0;
+    int runsAnalysed = 0;
+    int closed = 0;
+    QList<int> reloaded;
+};
+
+TEST_F(MeasureWindow, LiveReadingIsCompensatedAndComesBackAfterAReplug)
+{
+    // The gauge sits behind a link, as a device node does: unplugged, a new terminal takes its place.
+    const QString link = path(QStringLiteral("gauge"));
+    Simulator first({"owngauge", "--mark-ms", "100", "--hangup-ms", "4000"});
+    ASSERT_TRUE(QFile::link(first.path(), link));
+    settings.BallBarType = int16_t(GaugeType::OwnGauge);
+    settings.CommPort = link;
+    settings.GaugeExpCoeff = 10;
+    QPointer<frmMeasure> window = open();
+    QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
+    ASSERT_TRUE(opened.wait(15000));
+    EXPECT_TRUE(opened.front().front().toBool());
+    EXPECT_TRUE(window->deviceName()->text().startsWith("Brintovale")) << window->deviceName()->text().toStdString();
+    // The sampling rates of the own gauge start at 1440 Hz: 400 mm/min over a 150 mm circle.
+    EXPECT_EQ(window->samplingRates()->itemText(0), "3181");
+
+    // 0.5 mm ± 2 µm on the bar, the gauge 10 °C above the base at 10 ppm/°C.
+    auto* gaugeTemp = window->findChild<QLineEdit*>("txtGaugeTemp");
+    gaugeTemp->setText("30.0");
+    double reading = nextReading(*window);
+    reading = nextReading(*window); // one tick after the temperature changed
+    EXPECT_NEAR(reading, 150.5 * (1 + 1e-4), 0.0021);
+
+    // Unplugged: one message, "Off", and a new terminal behind the link is found again.
+    Simulator second({"owngauge", "--mark-ms", "100"});
+    QFile::remove(link);
+    ASSERT_TRUE(QFile::link(second.path(), link));
+    QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 15000);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    prompts.messages.clear();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->deviceName()->text().startsWith("Brintovale") && window->device().connected(); },
+                                30000));
+    EXPECT_NEAR(nextReading(*window), 150.5 * (1 + 1e-4), 0.0021);
+    delete window;
+}
+
+TEST_F(MeasureWindow, WithoutAGaugeTheNominalLengthShowsAndTheWindowCloses)
+{
+    settings.BallBarType = int16_t(GaugeType::Qc10);
+    settings.CommPort = path(QStringLiteral("no-such-port"));
+    settings.Calibration.CalibratorCount = 1;
+    settings.Calibration.NominalLength[0] = 150;
+    settings.Calibration.LengthOffset[0] = 0.0123f;
+    settings.Calibration.LengthCalibrated[0] = true;
+    QPointer<frmMeasure> window = open();
+    // The calibrated length's offset comes off the nominal length.
+    EXPECT_NEAR(openCase.Data.ZeroOffset, 0.0123, 1e-6);
+    EXPECT_NEAR(nextReading(*window), 150 - 0.0123, 6e-4); // shown to 3 decimals
+    EXPECT_EQ(window->deviceName()->text(), "Off");
+    ASSERT_EQ(prompts.messages.size(), 1u); // the failed opening, once
+    prompts.messages.clear();
+
+    // Closing without runs and without a save changes nothing; Esc closes as the button does.
+    QTest::keyClick(window.data(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
+    EXPECT_EQ(analysed + runsAnalysed, 0);
+    EXPECT_TRUE(reloaded.isEmpty());
+    EXPECT_EQ(closed, 1);
+}
+
+TEST_F(MeasureWindow, ClosingAnalysesTheRunsOrLoadsTheSavedCaseBack)
+{
+    settings.BallBarType = int16_t(GaugeType::Qc10);
+    settings.CommPort = path(QStringLiteral("no-such-port"));
+    {
+        QPointer<frmMeasure> window = open();
+        openCase.Data.RunCount = 2;
+        window->closeClicked();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
+        EXPECT_EQ(analysed, 1);
+        EXPECT_EQ(runsAnalysed, 1);
+    }
+    {
+        // Saved (the save window emptied the runs): the case stored under its number comes back.
+        QPointer<frmMeasure> window = open();
+        window->caseStored(42);
+        window->closeClicked();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
+        EXPECT_EQ(reloaded, QList<int>{42});
+        EXPECT_EQ(analysed, 1);
+    }
+    prompts.messages.clear();
+}
+
+} // namespace
+} // namespace sarvo::gauge
