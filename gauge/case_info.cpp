@@ -216,6 +216,42 @@ CaseInfoFailure AcceptCaseInfo(const CaseInfoTexts& texts, Case& openCase, Setti
     return {};
 }
 
+QStringList NominalLengthTexts(const Settings& settings, const UnitState& units)
+{
+    QStringList lengths;
+    for (int i = 0; i < settings.Calibration.CalibratorCount && i < kCalibrationEntries; ++i)
+        lengths << FormatNumber(settings.Calibration.NominalLength[i] * units.LargeFactor, units.LongFormat);
+    return lengths;
+}
+
+CaseInfoTexts OpeningCaseInfoTexts(const Case& openCase, const Settings& settings, const UnitState& units,
+                                   const QDateTime& now)
+{
+    CaseInfoTexts texts;
+    texts.customer = openCase.Header[HdrCustomer];
+    texts.machine = openCase.Header[HdrMachine];
+    texts.session = openCase.Header[HdrName];
+    texts.measuredBy = settings.MeasuredBy;
+    texts.date = ShortDateText(now);
+    texts.time = now.toString(QStringLiteral("HH:mm"));
+    // The bar length of the settings when the table knows it, else the table's first length.
+    const QStringList lengths = NominalLengthTexts(settings, units);
+    qsizetype lengthIndex = lengths.isEmpty() ? -1 : 0;
+    if (settings.BallBarLength != 0) {
+        const qsizetype known = lengths.indexOf(FormatNumber(settings.BallBarLength * units.LargeFactor, units.LongFormat));
+        if (known >= 0)
+            lengthIndex = known;
+    }
+    if (lengthIndex >= 0) {
+        texts.length = lengths[lengthIndex];
+        texts.radius = RadiusForLength(StrToDbl(texts.length), units, settings.UnitsInch);
+    }
+    if (settings.DefaultTestRadius != 0)
+        texts.radius = FormatNumber(settings.DefaultTestRadius * units.LargeFactor, units.LongFormat);
+    texts.machineExp = FormatNumber(ShownExpCoeff(settings.MachineExpCoeff, settings), QStringLiteral("##0.0"));
+    return texts;
+}
+
 void LoadBasicInput(const IniFile& ini, CaseInfoTexts& texts)
 {
     const QString section = QString::fromLatin1(kBasicInputSection);

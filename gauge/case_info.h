@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/units.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -76,6 +77,12 @@ struct CaseInfoFailure {
 };
 CaseInfoFailure AcceptCaseInfo(const CaseInfoTexts& texts, Case& openCase, Settings& settings,
                                const UnitState& units);
+
+// The nominal lengths of the calibration table as the length list shows them.
+QStringList NominalLengthTexts(const Settings& settings, const UnitState& units);
+// The dialog's texts as it opens, from the open case and the settings (before "BasicInput").
+CaseInfoTexts OpeningCaseInfoTexts(const Case& openCase, const Settings& settings, const UnitState& units,
+                                   const QDateTime& now);
 
 // The remembered texts of "BasicInput"; keys that cannot be read keep the given text.
 void LoadBasicInput(const IniFile& ini, CaseInfoTexts& texts);

@@ -1,7 +1,11 @@
 #include "gauge/measure_setup.h"
 
+#include "core/case.h"
+#include "core/ini_file.h"
+#include "core/number_format.h"
 #include "core/pi.h"
 #include "core/utilities.h"
+#include "gauge/device.h"
 #include "casedb/case_columns.h"
 #include "casedb/case_store.h"
 
@@ -34,6 +38,47 @@ double FeedrateOrDefault(double mmPerMin, bool unitsInch)
     if (mmPerMin > 0 && std::isfinite(mmPerMin))
         return mmPerMin;
     return unitsInch ? kDefaultFeedrateInch * 25.4 : kDefaultFeedrateMm;
+}
+
+MeasureOpening OpeningMeasureFields(const IniFile& ini, const Case& openCase, const Settings& settings,
+                                    const UnitState& units)
+{
+    const QString section = QStringLiteral("BasicInput");
+    MeasureOpening opening;
+    opening.startPos = ini.get(section, QStringLiteral("StartPosition"), QStringLiteral("0"));
+    opening.endPos = ini.get(section, QStringLiteral("EndPosition"), QStringLiteral("360"));
+    opening.overshoot = ini.get(section, QStringLiteral("AngularOvershoot"), QStringLiteral("180"));
+    const double caseFeedrate = StrToDbl(openCase.Header[HdrFeedrate]);
+    if (caseFeedrate > 0) {
+        opening.feedrate = FormatNumber(caseFeedrate * units.LargeFactor, units.LargeFormat);
+    } else {
+        // The key holds the display unit's number as typed.
+        const QString fallback = settings.UnitsInch ? QStringLiteral("15") : QStringLiteral("400");
+        double stored = StrToDbl(ini.get(section, QStringLiteral("Feedrate"), fallback));
+        if (!(stored > 0))
+            stored = StrToDbl(fallback);
+        opening.feedrate = FormatNumber(stored, units.LargeFormat);
+    }
+    opening.temperature = FormatTemp(settings.BaseTemperature, settings);
+    bool isNumber = false;
+    const int rateIndex = ini.get(section, QStringLiteral("SamplingRate"), QStringLiteral("1")).trimmed().toInt(&isNumber);
+    opening.samplingRateIndex = isNumber ? rateIndex : 1;
+    return opening;
+}
+
+SamplingRequest MakeSamplingRequest(const QString& feedrate, const QString& startPos, const QString& endPos,
+                                    const QString& selectedItem, const Settings& settings, const UnitState& units)
+{
+    SamplingRequest request;
+    request.feedrateMmPerMin = StrToDbl(feedrate) / units.LargeFactor;
+    request.startDeg = LeadingNumber(startPos);
+    request.endDeg = LeadingNumber(endPos);
+    request.radiusMm = settings.DefaultTestRadius;
+    request.ownGauge = settings.BallBarType == int16_t(GaugeType::OwnGauge);
+    request.unitsInch = settings.UnitsInch;
+    if (!selectedItem.isEmpty())
+        request.previousPoints = RoundHalfEven(LeadingNumber(selectedItem));
+    return request;
 }
 
 SamplingRates BuildSamplingRates(const SamplingRequest& request)

@@ -4,6 +4,7 @@
 // bar length and the origin of the last measurement. Lengths are mm, feedrates mm/min.
 
 #include "core/settings.h"
+#include "core/units.h"
 
 #include <QString>
 
@@ -11,9 +12,13 @@
 #include <optional>
 #include <vector>
 
-namespace sarvo::casedb {
+namespace sarvo {
+struct Case;
+class IniFile;
+namespace casedb {
 class CaseStore;
 }
+} // namespace sarvo
 
 namespace sarvo::gauge {
 
@@ -48,10 +53,25 @@ struct SamplingRates {
     double endDeg = 360;
 };
 
+// The request from the window's texts: the feedrate in the display unit per minute, the angles'
+// leading numbers, the text of the item selected before (empty: none).
+SamplingRequest MakeSamplingRequest(const QString& feedrate, const QString& startPos, const QString& endPos,
+                                    const QString& selectedItem, const Settings& settings, const UnitState& units);
+
 // Rates from 250 Hz (1440 Hz for the own gauge) halved down to below 0.5 Hz or a count below 50;
 // counts of 4000 or more are left out. A run too long even for the slowest rate raises the
 // feedrate once, computed from the number (never from its rounded text), which always suffices.
 SamplingRates BuildSamplingRates(const SamplingRequest& request);
+
+// The measurement window's entries as it opens: "BasicInput" over the defaults, the open case's
+// feedrate when it has one (display unit per minute; a stored 0 takes the default), both
+// temperatures at the base temperature.
+struct MeasureOpening {
+    QString startPos, endPos, overshoot, feedrate, temperature;
+    int samplingRateIndex = 1; // as stored; ClampedRateIndex fits it to the list
+};
+MeasureOpening OpeningMeasureFields(const IniFile& ini, const Case& openCase, const Settings& settings,
+                                    const UnitState& units);
 
 // The stored list index clamped into the list; -1 for an empty list.
 int ClampedRateIndex(int storedIndex, int itemCount);

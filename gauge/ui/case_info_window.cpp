@@ -119,32 +119,12 @@ frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, I
     fillLists();
 
     // Loading: the open case and settings, then the remembered input over them.
-    CaseInfoTexts texts;
-    texts.customer = case_.Header[HdrCustomer];
-    texts.machine = case_.Header[HdrMachine];
-    texts.session = case_.Header[HdrName];
-    texts.measuredBy = settings_.MeasuredBy;
-    const QDateTime now = NaiveNow();
-    texts.date = ShortDateText(now);
-    texts.time = now.toString(QStringLiteral("HH:mm"));
-    for (int i = 0; i < settings_.Calibration.CalibratorCount && i < kCalibrationEntries; ++i)
-        cboBBLen_->addItem(FormatNumber(settings_.Calibration.NominalLength[i] * units_.LargeFactor, units_.LongFormat));
-    int lengthIndex = cboBBLen_->count() > 0 ? 0 : -1;
-    if (settings_.BallBarLength != 0) {
-        const int known = cboBBLen_->findText(FormatNumber(settings_.BallBarLength * units_.LargeFactor, units_.LongFormat));
-        if (known >= 0)
-            lengthIndex = known;
-    }
-    if (lengthIndex >= 0) {
-        texts.length = cboBBLen_->itemText(lengthIndex);
-        texts.radius = RadiusForLength(StrToDbl(texts.length), units_, settings_.UnitsInch);
-    }
-    if (settings_.DefaultTestRadius != 0)
-        texts.radius = FormatNumber(settings_.DefaultTestRadius * units_.LargeFactor, units_.LongFormat);
+    for (const QString& length : NominalLengthTexts(settings_, units_))
+        cboBBLen_->addItem(length);
     cboMacExp_->addItems(TypicalExpCoeffs(settings_));
-    texts.machineExp = FormatNumber(ShownExpCoeff(settings_.MachineExpCoeff, settings_), QStringLiteral("##0.0"));
-    setTexts(texts);
+    setTexts(OpeningCaseInfoTexts(case_, settings_, units_, NaiveNow()));
     showCentreOffset();
+    CaseInfoTexts texts = this->texts();
     LoadBasicInput(ini_, texts);
     setTexts(texts);
 

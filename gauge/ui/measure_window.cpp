@@ -328,10 +328,10 @@ QString frmMeasure::largeText(double displayValue) const
 void frmMeasure::load()
 {
     BusyCursor busy;
-    const QString section = QStringLiteral("BasicInput");
-    txtStartPos_->setText(ini_.get(section, QStringLiteral("StartPosition"), QStringLiteral("0")));
-    txtEndPos_->setText(ini_.get(section, QStringLiteral("EndPosition"), QStringLiteral("360")));
-    txtAngularOvershoot_->setText(ini_.get(section, QStringLiteral("AngularOvershoot"), QStringLiteral("180")));
+    const MeasureOpening opening = OpeningMeasureFields(ini_, case_, settings_, units_);
+    txtStartPos_->setText(opening.startPos);
+    txtEndPos_->setText(opening.endPos);
+    txtAngularOvershoot_->setText(opening.overshoot);
     CenterForm(*this);
     TranslateForm(*this);
     tabType_->setTabText(1, findChild<QLabel*>(QStringLiteral("lblStatic"))->text());
@@ -344,20 +344,9 @@ void frmMeasure::load()
     lblFeedUnit_->setText(units_.LargeCaption + QStringLiteral("/min"));
     feedrateFactor_ = units_.LargeFactor;
 
-    const double caseFeedrate = StrToDbl(case_.Header[HdrFeedrate]);
-    if (caseFeedrate > 0) {
-        txtFeedrate_->setText(largeText(caseFeedrate * units_.LargeFactor));
-    } else {
-        // A stored feedrate of 0 or nonsense takes the default of the unit system.
-        const QString fallback = settings_.UnitsInch ? QStringLiteral("15") : QStringLiteral("400");
-        double stored = StrToDbl(ini_.get(section, QStringLiteral("Feedrate"), fallback));
-        if (!(stored > 0))
-            stored = StrToDbl(fallback);
-        txtFeedrate_->setText(largeText(stored));
-    }
-    const QString base = FormatTemp(settings_.BaseTemperature, settings_);
-    txtGaugeTemp_->setText(base);
-    txtMacTemp_->setText(base);
+    txtFeedrate_->setText(opening.feedrate);
+    txtGaugeTemp_->setText(opening.temperature);
+    txtMacTemp_->setText(opening.temperature);
     for (QLineEdit* field : {txtGaugeTemp_, txtMacTemp_, txtAngularOvershoot_, txtStartPos_, txtEndPos_, txtFeedrate_})
         field->selectAll();
     for (QLineEdit* field : txtCenter_)
@@ -371,9 +360,7 @@ void frmMeasure::load()
 
     pnlVersion_->setText(Translate(QStringLiteral("Off")));
     refresh();
-    bool isNumber = false;
-    const int storedRate = ini_.get(section, QStringLiteral("SamplingRate"), QStringLiteral("1")).trimmed().toInt(&isNumber);
-    cboSamplingRate_->setCurrentIndex(ClampedRateIndex(isNumber ? storedRate : 1, cboSamplingRate_->count()));
+    cboSamplingRate_->setCurrentIndex(ClampedRateIndex(opening.samplingRateIndex, cboSamplingRate_->count()));
 
     measureSaved_ = false;
     CaseData& data = case_.Data;
@@ -543,15 +530,10 @@ void frmMeasure::tick()
 
 void frmMeasure::buildSamplingRates()
 {
-    SamplingRequest request;
-    request.feedrateMmPerMin = StrToDbl(txtFeedrate_->text()) / units_.LargeFactor;
-    request.startDeg = LeadingNumber(txtStartPos_->text());
-    request.endDeg = LeadingNumber(txtEndPos_->text());
-    request.radiusMm = settings_.DefaultTestRadius;
-    request.ownGauge = settings_.BallBarType == int16_t(GaugeType::OwnGauge);
-    request.unitsInch = settings_.UnitsInch;
-    if (cboSamplingRate_->currentIndex() >= 0)
-        request.previousPoints = static_cast<int>(std::lround(LeadingNumber(cboSamplingRate_->currentText())));
+    const SamplingRequest request =
+        MakeSamplingRequest(txtFeedrate_->text(), txtStartPos_->text(), txtEndPos_->text(),
+                            cboSamplingRate_->currentIndex() >= 0 ? cboSamplingRate_->currentText() : QString(),
+                            settings_, units_);
     const SamplingRates rates = BuildSamplingRates(request);
     if (rates.startDeg != request.startDeg || rates.endDeg != request.endDeg) {
         txtStartPos_->setText(QStringLiteral("0"));
