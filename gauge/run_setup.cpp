@@ -74,12 +74,12 @@ RunParameters DynamicParameters(const RunFields& fields, const SamplingRateItem&
 RunParameters StaticParameters(const RunFields& fields, const CaseData& data)
 {
     RunParameters p;
-    p.startAngle = data.StartAngle;
-    p.stopAngle = data.StopAngle;
-    if (fields.startAxisIndex >= 0 && fields.startAxisIndex < 4)
-        p.startAngle = kAxisAngles[static_cast<std::size_t>(fields.startAxisIndex)];
-    if (fields.endAxisIndex >= 0 && fields.endAxisIndex < 4)
-        p.stopAngle = kAxisAngles[static_cast<std::size_t>(fields.endAxisIndex)];
+    const auto axisAngle = [](int index, int16_t current) {
+        return index >= 0 && index < static_cast<int>(kAxisAngles.size()) ? kAxisAngles[static_cast<std::size_t>(index)]
+                                                                           : current;
+    };
+    p.startAngle = axisAngle(fields.startAxisIndex, data.StartAngle);
+    p.stopAngle = axisAngle(fields.endAxisIndex, data.StopAngle);
     if (p.stopAngle <= p.startAngle)
         p.stopAngle = CheckedInt16(p.stopAngle + 360.0);
     const double sweep = p.stopAngle - p.startAngle;
@@ -141,9 +141,8 @@ std::optional<QString> PrepareRun(Case& openCase, const RunFields& fields, const
     std::array<QString, 3> origin;
     for (std::size_t axis = 0; axis < origin.size(); ++axis)
         origin[axis] = MillimetreText(fields.centre[axis], units, QStringLiteral("#####0.0"));
-    const int next = data.RunCount + 1;
-    if (next >= kRunSlots)
-        throw AppError::subscriptOutOfRange();
+    const auto next = static_cast<std::size_t>(data.RunCount + 1); // within the limit checked above
+    const int16_t sweep = CheckedInt16(static_cast<double>(run.stopAngle) - run.startAngle);
 
     data.TestDate = now;
     header[HdrDate] = GeneralDateText(now);
@@ -155,7 +154,7 @@ std::optional<QString> PrepareRun(Case& openCase, const RunFields& fields, const
     openCase.Results.AnalysisStep = fields.dynamic ? 1 : kStaticStepDeg;
     data.StartAngle = run.startAngle;
     data.StopAngle = run.stopAngle;
-    data.SweepAngle = static_cast<int16_t>(run.stopAngle - run.startAngle);
+    data.SweepAngle = sweep;
     data.PointsPerRun = run.pointsPerRun;
     data.AngleStep = run.angleStep;
     header[HdrSampling] = run.samplingText;
@@ -167,7 +166,7 @@ std::optional<QString> PrepareRun(Case& openCase, const RunFields& fields, const
     header[HdrComment].clear();
     for (std::size_t axis = 0; axis < origin.size(); ++axis)
         header[HdrOrigX + static_cast<int>(axis)] = origin[axis];
-    data.RunDirection[static_cast<std::size_t>(next)] = DirectionOfNextRun(fields.direction, data.RunCount);
+    data.RunDirection[next] = DirectionOfNextRun(fields.direction, data.RunCount);
     header[HdrGaugeExp] = FormatNumber(settings.GaugeExpCoeff, QStringLiteral("###0.00####"));
     header[HdrMachineExp] = FormatNumber(settings.MachineExpCoeff, QStringLiteral("###0.00####"));
 
