@@ -166,7 +166,7 @@ std::optional<QString> PrepareRun(Case& openCase, const RunFields& fields, const
     header[HdrComment].clear();
     for (std::size_t axis = 0; axis < origin.size(); ++axis)
         header[HdrOrigX + static_cast<int>(axis)] = origin[axis];
-    data.RunDirection[next] = DirectionOfNextRun(fields.direction, data.RunCount);
+    data.RunDirection.at(next) = DirectionOfNextRun(fields.direction, data.RunCount);
     header[HdrGaugeExp] = FormatNumber(settings.GaugeExpCoeff, QStringLiteral("###0.00####"));
     header[HdrMachineExp] = FormatNumber(settings.MachineExpCoeff, QStringLiteral("###0.00####"));
 

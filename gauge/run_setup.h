@@ -71,7 +71,8 @@ int16_t DirectionOfNextRun(DirectionChoice choice, int runCount);
 // feedrate and origin in mm, coefficients, the direction of run RunCount + 1 and the equipment.
 // Returns the message to show and leaves the case unchanged when the run cannot be captured: a
 // dynamic run without a usable sampling rate, or a run that would take the case beyond its runs
-// (a static capture adds two; a pair of both directions needs room for its partner).
+// (a static capture adds two; a pair of both directions needs room for its partner). A field out
+// of range raises its AppError before anything is written.
 std::optional<QString> PrepareRun(Case& openCase, const RunFields& fields, const Settings& settings,
                                   const UnitState& units, const QDateTime& now);
 
