@@ -699,6 +699,15 @@ INSERT INTO Languages (Form, English, German) VALUES ('frmReference', 'To zero H
 INSERT INTO Languages (Form, English, German) VALUES ('frmReference', 'Real Length of the Ball Bar:', 'Tatsächliche Länge des Kugelstabs:');
 INSERT INTO Languages (Form, English, German) VALUES ('frmReference', '&Cancel', '&Abbrechen');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'To zero Brintovale ball bar move it slightly through reference mark...', 'Zum Nullen den Brintovale-Kugelstab leicht über die Referenzmarke bewegen...');
+INSERT INTO Languages (Form, English, German) VALUES ('frmOffset', 'Current Offsets', 'Aktuelle Versätze');
+INSERT INTO Languages (Form, English, German) VALUES ('frmOffset', 'One moment, please...', 'Einen Augenblick bitte...');
+INSERT INTO Languages (Form, English, German) VALUES ('frmOffset', 'Centre Offset ', 'Mittelpunktversatz ');
+INSERT INTO Languages (Form, English, German) VALUES ('frmOffset', 'Centre Offset', 'Mittelpunktversatz');
+INSERT INTO Languages (Form, English, German) VALUES ('frmOffset', 'Offsets are not recommended to exceed', 'Die Versätze sollten nicht größer sein als');
+INSERT INTO Languages (Form, English, German) VALUES ('frmOffset', '&Close', 'S&chließen');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Select the samples per measurement, please.', 'Bitte die Messpunkte pro Messung wählen.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A measurement holds at most five runs.', 'Eine Messung enthält höchstens fünf Läufe.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Calculating offsets', 'Berechnen der Versätze');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Invalid Value.', 'Ungültiger Wert.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Test Radius', 'Prüfradius');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Ball Bar Length', 'Kugelstablänge');

@@ -1,0 +1,45 @@
+#pragma once
+// The centre-offset window "frmOffset": the mean centre offset of the runs captured so far,
+// computed once when it opens. Modeless; the measurement window takes no input while it is open.
+
+#include "core/case.h"
+#include "core/units.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+
+namespace sarvo::gauge {
+
+class frmOffset : public QDialog {
+    Q_OBJECT
+public:
+    // setHostEnabled(false) when the window opens, (true) when it closes by any means. The host
+    // must not be the parent: a disabled parent disables its child windows too. The window
+    // deletes itself when it closes.
+    frmOffset(const Case& openCase, const UnitState& units, std::function<void(bool)> setHostEnabled,
+              QWidget* parent = nullptr);
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void showOffsets();
+
+    const Case& case_;
+    UnitState units_;
+    std::function<void(bool)> setHostEnabled_;
+    bool hostDisabled_ = false;
+    bool computed_ = false;
+    QLabel* pnlWait_;
+    QLabel* lblX_;
+    QLabel* lblY_;
+    QLabel* lblXOffset_;
+    QLabel* lblYOffset_;
+};
+
+} // namespace sarvo::gauge

@@ -1,0 +1,178 @@
+// The set-up of a capture run and the bookkeeping after it, on an open case without the window.
+
+#include "gauge/run_setup.h"
+
+#include "core/dates.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace sarvo::gauge {
+namespace {
+
+using enum DirectionChoice;
+
+class RunSetup : public ::testing::Test {
+protected:
+    RunSetup()
+    {
+        settings.DefaultTestRadius = 150;
+        settings.GaugeExpCoeff = 0.8;
+        settings.MachineExpCoeff = 11.5;
+        settings.BallBarType = 3;
+        units.LargeFactor = 1;
+        fields = {.startPos = "0", .endPos = "360", .overshoot = "180", .feedrate = "1000",
+                  .samplingRate = SamplingRateItem{1000, 2500000}, .centre = {"12,5", "-3", "0"}};
+    }
+
+    std::optional<QString> prepare() { return PrepareRun(openCase, fields, settings, units, now); }
+
+    // Stores a run as a capture would, every point at value.
+    void addRun(int16_t targets, double value = 0.01)
+    {
+        CaseData& d = openCase.Data;
+        d.RunTargets[static_cast<std::size_t>(++d.RunCount)] = targets;
+        d.MaxTargets = std::max(d.MaxTargets, targets);
+        std::fill_n(d.Readings.row(d.RunCount), targets, value);
+    }
+
+    Case openCase;
+    Settings settings;
+    UnitState units;
+    RunFields fields;
+    QDateTime now = QDateTime(QDate(2026, 3, 4), QTime(9, 5, 7), Qt::UTC);
+};
+
+TEST_F(RunSetup, StaticArcsAndDynamicRates)
+{
+    struct Arc { int startIndex, endIndex, startBefore, start, stop, sweep, points; };
+    const Arc arcs[] = {{0, 0, 0, 0, 360, 360, 16}, {2, 0, 0, 90, 360, 270, 14}, {1, 3, 0, 180, 270, 90, 6},
+                        {-1, 3, 90, 90, 270, 180, 10}}; // an index outside the list keeps the angle
+    fields.dynamic = false;
+    for (const Arc& arc : arcs) {
+        openCase.Data.StartAngle = static_cast<int16_t>(arc.startBefore);
+        fields.startAxisIndex = arc.startIndex;
+        fields.endAxisIndex = arc.endIndex;
+        ASSERT_FALSE(prepare());
+        const CaseData& d = openCase.Data;
+        EXPECT_EQ(std::tuple(d.StartAngle, d.StopAngle, d.SweepAngle, d.PointsPerRun, d.AngleStep, d.SamplingInterval),
+                  std::tuple(arc.start, arc.stop, arc.sweep, arc.points, 45.0, 100));
+        EXPECT_EQ(openCase.Header[HdrStatDyn] + openCase.Header[HdrSampling], "S");
+        EXPECT_EQ(std::tuple(openCase.Results.AnalysisStep, d.OvershootAngle, d.Dynamic), std::tuple(45, 0.0f, false));
+    }
+
+    struct Rate { int points, rateCode; const char* text; int interval; };
+    const Rate rates[] = {{1000, 2500000, "250.0000", 4}, {69, 4883, "0.4883", 2048}};
+    fields.dynamic = true;
+    for (const Rate& rate : rates) {
+        fields.samplingRate = SamplingRateItem{rate.points, rate.rateCode};
+        ASSERT_FALSE(prepare());
+        const CaseData& d = openCase.Data;
+        EXPECT_EQ(std::tuple(openCase.Header[HdrSampling] + openCase.Header[HdrStatDyn], d.SamplingInterval,
+                             d.PointsPerRun, d.AngleStep, d.SweepAngle, d.OvershootAngle, openCase.Results.AnalysisStep),
+                  std::tuple(QString(rate.text) + "D", rate.interval, rate.points, 360.0 / rate.points, 360, 180.0f, 1));
+    }
+}
+
+TEST_F(RunSetup, HeaderSlotsInMillimetresAndEquipmentByGauge)
+{
+    openCase.Header[HdrFilename] = openCase.Header[HdrComment] = QStringLiteral("old");
+    fields.plane = TestPlane::YZ;
+    ASSERT_FALSE(prepare());
+    const CaseHeader& h = openCase.Header;
+    EXPECT_EQ(std::tuple(h[HdrDate], openCase.Data.TestDate, openCase.Data.TestRadius),
+              std::tuple(GeneralDateText(now), now, 150.0));
+    EXPECT_EQ((QStringList{h[HdrFilename], h[HdrComment], h[HdrPlane], h[HdrFeedrate], h[HdrOrigX], h[HdrOrigY],
+                           h[HdrOrigZ], h[HdrGaugeExp], h[HdrMachineExp]}),
+              (QStringList{"", "", "yz", "1000", "12.5", "-3.0", "0.0", "0.80", "11.50"}));
+
+    const std::pair<int16_t, QStringList> gauges[] = {
+        {0, {"Renishaw", "QC10", ""}}, {2, {"Heidenhain", "IK121", ""}}, {3, {"Dorvell", "Brintovale", ""}},
+        {9, {"Dorvell", "Brintovale", "kept"}}}; // an unknown gauge leaves the slots
+    for (const auto& [type, equipment] : gauges) {
+        settings.BallBarType = type;
+        openCase.Header[HdrEquipmentSerial] = QStringLiteral("kept");
+        ASSERT_FALSE(prepare());
+        EXPECT_EQ((QStringList{h[HdrEquipmentManufacturer], h[HdrEquipmentModel], h[HdrEquipmentSerial]}), equipment);
+    }
+
+    units.LargeFactor = 1 / 25.4; // typed in inches, held in mm
+    fields.feedrate = QStringLiteral("15");
+    fields.centre[0] = QStringLiteral("1");
+    ASSERT_FALSE(prepare());
+    EXPECT_EQ(h[HdrFeedrate] + " " + h[HdrOrigX], "381 25.4");
+}
+
+TEST_F(RunSetup, DirectionsCountersAndRefusals)
+{
+    struct Direction { DirectionChoice choice; int runCount; int16_t direction; RunCounter counter; };
+    const Direction directions[] = {{Cw, 3, -1, RunCounter::Cw},    {Ccw, 0, 1, RunCounter::Ccw},
+                                    {Both, 0, -1, RunCounter::Ccw}, {Both, 1, 1, RunCounter::Cw}};
+    for (const Direction& row : directions) {
+        EXPECT_EQ(DirectionOfNextRun(row.choice, row.runCount), row.direction);
+        EXPECT_EQ(CounterToGrow(row.choice, row.runCount), row.counter);
+    }
+
+    struct Refusal { bool dynamic; DirectionChoice choice; int runs; std::optional<SamplingRateItem> rate; bool refused; };
+    const SamplingRateItem rate{400, 1250000};
+    const Refusal refusals[] = {
+        {true, Cw, 0, std::nullopt, true}, {true, Cw, 0, SamplingRateItem{400, 0}, true}, {false, Cw, 0, std::nullopt, false},
+        {true, Cw, 4, rate, false}, {true, Cw, 5, rate, true}, {false, Cw, 3, rate, false}, {false, Both, 4, rate, true},
+        {true, Both, 3, rate, false}, {true, Both, 4, rate, true}}; // a pair needs room for its partner
+    for (const Refusal& row : refusals) {
+        openCase = Case{};
+        for (int run = 0; run < row.runs; ++run)
+            addRun(10);
+        fields = {.dynamic = row.dynamic, .samplingRate = row.rate, .direction = row.choice};
+        const CaseHeader before = openCase.Header;
+        const std::optional<QString> refusal = prepare();
+        EXPECT_EQ(refusal.has_value(), row.refused) << row.runs;
+        EXPECT_EQ(openCase.Header == before, row.refused);
+        EXPECT_EQ(openCase.Data.RunDirection[static_cast<std::size_t>(row.runs + 1)],
+                  row.refused ? 0 : DirectionOfNextRun(row.choice, row.runs));
+    }
+}
+
+TEST_F(RunSetup, AfterRunDecisions)
+{
+    using enum AfterRunStep;
+    struct Row { bool dynamic; DirectionChoice choice; bool added; int runCount; AfterRunStep step; };
+    const Row rows[] = {{true, Both, true, 1, CapturePartner}, {true, Both, true, 2, Finish},
+                        {true, Both, false, 1, DropThisClick}, {true, Both, false, 0, Finish},
+                        {true, Cw, true, 1, AskChangeDirection}, {true, Ccw, false, 2, AskChangeDirection},
+                        {true, Cw, true, 5, Finish}, {false, Both, true, 2, Finish}, {false, Cw, true, 4, Finish}};
+    for (const Row& row : rows)
+        EXPECT_EQ(NextStepAfterRun(row.dynamic, row.choice, row.added, row.runCount), row.step) << row.runCount;
+}
+
+TEST_F(RunSetup, AFailedPartnerDropsOnlyThisClicksRuns)
+{
+    fields.direction = Both;
+    // One click as the window runs it; each capture stores a run of that many points, or fails (0).
+    auto click = [&](std::deque<int16_t> captures) {
+        const int16_t atClick = openCase.Data.RunCount;
+        AfterRunStep step = AfterRunStep::CapturePartner;
+        while (step == AfterRunStep::CapturePartner && !prepare()) {
+            const int16_t before = openCase.Data.RunCount;
+            if (captures.front() > 0)
+                addRun(captures.front(), before + 1.0);
+            captures.pop_front();
+            RecordRunsAdded(openCase, before, 21.5, 20.0);
+            step = NextStepAfterRun(true, Both, openCase.Data.RunCount > before, openCase.Data.RunCount);
+        }
+        if (step == AfterRunStep::DropThisClick)
+            DropRunsSince(openCase, atClick);
+    };
+    click({300, 200});
+    click({500, 0});
+    const CaseData& d = openCase.Data;
+    EXPECT_EQ(std::tuple(d.RunCount, d.MaxTargets, openCase.Header[HdrMaxTargets]), std::tuple(2, 300, QString("300")));
+    EXPECT_EQ(std::tuple(d.Readings(1, 0), d.Readings(2, 199), d.Readings(3, 0), d.Readings(3, 499)),
+              std::tuple(1.0, 2.0, 0.0, 0.0));
+    EXPECT_EQ(std::tuple(d.RunDirection[1], d.RunDirection[2], d.RunDirection[3]), std::tuple(-1, 1, 0));
+    EXPECT_EQ(std::tuple(d.GaugeTemp[2], d.MachineTemp[2], d.GaugeTemp[3], d.RunTargets[3]), std::tuple(21.5, 20.0, 0.0, 0));
+}
+
+} // namespace
+} // namespace sarvo::gauge
