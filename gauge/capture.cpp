@@ -114,6 +114,17 @@ float MeasuredFeedrate(const CaseData& data, qint64 elapsedMs)
     return static_cast<float>(arcMm / static_cast<double>(std::max<qint64>(elapsedMs, 1)) * 1000.0 * 60.0);
 }
 
+FeedrateWarning CheckFeedrate(float measured, float programmed)
+{
+    // In hundredths, where a float times a small whole number is exact: equality never warns.
+    const double hundredths = 100.0 * measured;
+    if (hundredths > 115.0 * programmed)
+        return FeedrateWarning::High;
+    if (hundredths < 85.0 * programmed)
+        return FeedrateWarning::Low;
+    return FeedrateWarning::None;
+}
+
 namespace {
 
 QString FeedrateText(float feedrate, const UnitState& units)
@@ -144,17 +155,22 @@ RunEvaluation EvaluateRun(const CapturePlan& plan, const CaseData& data, int poi
     }
     if (!plan.dynamic)
         return evaluation;
-    if (points < 0.7 * plan.expectedPoints) {
+    if (10 * points < 7 * plan.expectedPoints) { // below 0.7 of the expected, in whole numbers
         evaluation.verdict = RunVerdict::TooFewPoints;
         evaluation.messages << interrupted + high + QStringLiteral(" (") + shown + QStringLiteral(")");
         return evaluation;
     }
     const QString warning = Translate(QStringLiteral("Warning")) + QStringLiteral(":  ");
-    const float programmed = plan.programmedFeedrate;
-    if (1.15f * programmed < evaluation.feedrate)
+    switch (CheckFeedrate(evaluation.feedrate, plan.programmedFeedrate)) {
+    case FeedrateWarning::High:
         evaluation.messages << warning + high + QStringLiteral(" (") + shown + QStringLiteral(")");
-    else if (0.85f * programmed > evaluation.feedrate)
+        break;
+    case FeedrateWarning::Low:
         evaluation.messages << warning + low + QStringLiteral(" (") + shown + QStringLiteral(")");
+        break;
+    case FeedrateWarning::None:
+        break;
+    }
     return evaluation;
 }
 

@@ -84,6 +84,10 @@ private:
 // within the same millisecond counts one.
 float MeasuredFeedrate(const CaseData& data, qint64 elapsedMs);
 
+// A measured feedrate against the programmed one: a warning strictly outside 0.85F..1.15F.
+enum class FeedrateWarning { None, High, Low };
+FeedrateWarning CheckFeedrate(float measured, float programmed);
+
 enum class RunVerdict { Accepted, TooManyPoints, TooFewPoints };
 struct RunEvaluation {
     RunVerdict verdict = RunVerdict::Accepted;
