@@ -146,7 +146,7 @@ void CaptureSession::blockArrived(int16_t status, const std::vector<float>& bloc
         endDynamic(kGaugeTimeout);
         return;
     }
-    blockDeadline_ = QDeadlineTimer(blockDeadline_.deadline() + plan_.blockTimeMs);
+    blockDeadline_ += plan_.blockTimeMs;
     const bool wasTriggered = trace_->triggered();
     const int first = static_cast<int>(trace_->points().size());
     const int added = trace_->addBlock(block, !wasTriggered && latchPressed_);
