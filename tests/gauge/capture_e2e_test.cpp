@@ -11,11 +11,14 @@
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <functional>
+#include <ostream>
 
 namespace sarvo::gauge {
 namespace {
@@ -185,36 +188,53 @@ TEST_F(CaptureEndToEnd, DynamicIk121RunEndsOnTheLatch)
     EXPECT_NEAR(openCase.Data.Readings(1, 0), 0.5 - 1.0, 0.006);
 }
 
-TEST_F(CaptureEndToEnd, UnpluggedOrSilentGaugeFailsWithoutStoring)
+struct GaugeFault {
+    const char* name;
+    QStringList simulator;
+    bool dynamic;
+    int16_t status;
+    const char* caption;
+};
+
+void PrintTo(const GaugeFault& fault, std::ostream* os)
 {
-    const struct {
-        QStringList simulator;
-        int16_t status;
-    } faults[] = {
-        {{"owngauge", "--mark-ms", "0", "--hangup-ms", "1500"}, AppError::kDeviceIoError},
-        {{"owngauge", "--mark-ms", "0", "--silent-ms", "1500"}, kGaugeTimeout},
-    };
-    for (const auto& fault : faults) {
-        SCOPED_TRACE(fault.simulator.join(u' ').toStdString());
-        Simulator sim(fault.simulator);
-        auto device = gauge(GaugeType::OwnGauge, sim.path());
-        openCase = Case{};
-        prepare({.pointsPerRun = 400, .rateHz = 90}); // rests at 0.5 mm: never triggers
-        const CaptureResult result = capture(*device);
-        EXPECT_EQ(result.end, CaptureEnd::DeviceFailed);
-        EXPECT_EQ(result.deviceStatus, fault.status);
-        EXPECT_EQ(result.deviceCaption, "Capturing several measurements");
-        EXPECT_EQ(openCase.Data.RunCount, 0);
-        EXPECT_EQ(openCase.Data.RunTargets[1], 0);
-    }
+    *os << fault.name;
 }
+
+class CaptureFault : public CaptureEndToEnd, public testing::WithParamInterface<GaugeFault> {};
+
+TEST_P(CaptureFault, FailsWithoutStoring)
+{
+    const GaugeFault& fault = GetParam();
+    Simulator sim(fault.simulator);
+    auto device = gauge(fault.dynamic ? GaugeType::OwnGauge : GaugeType::Qc10, sim.path());
+    // Resting at 0.5 mm the dynamic run never triggers; nobody latches the static one.
+    prepare({.dynamic = fault.dynamic, .pointsPerRun = fault.dynamic ? 400 : 6, .rateHz = 90});
+    const CaptureResult result = capture(*device);
+    EXPECT_EQ(result.end, CaptureEnd::DeviceFailed);
+    EXPECT_EQ(result.deviceStatus, fault.status);
+    EXPECT_EQ(result.deviceCaption, fault.caption);
+    EXPECT_EQ(openCase.Data.RunCount, 0);
+    EXPECT_EQ(openCase.Data.RunTargets[1], 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UnpluggedOrSilent, CaptureFault,
+    testing::Values(GaugeFault{"Unplugged", {"owngauge", "--mark-ms", "0", "--hangup-ms", "1500"}, true,
+                               AppError::kDeviceIoError, "Capturing several measurements"},
+                    GaugeFault{"Silent", {"owngauge", "--mark-ms", "0", "--silent-ms", "1500"}, true, kGaugeTimeout,
+                               "Capturing several measurements"},
+                    // A static point that cannot be read ends the run instead of entering as a wrong value.
+                    GaugeFault{"StaticUnplugged", {"qc10", "--hangup-ms", "1500"}, false, AppError::kDeviceIoError,
+                               "Reading one value"}),
+    [](const testing::TestParamInfo<GaugeFault>& info) { return std::string(info.param.name); });
 
 TEST_F(CaptureEndToEnd, RefusedWhenTheCaseIsFull)
 {
-    auto device = gauge(GaugeType::Ik121);
+    DeviceThread noGauge({}); // refused before the gauge is asked
     openCase.Data.RunCount = 4;
     prepare({.dynamic = false, .pointsPerRun = 6});
-    const CaptureResult result = capture(*device);
+    const CaptureResult result = capture(noGauge);
     EXPECT_EQ(result.end, CaptureEnd::Rejected);
     EXPECT_EQ(result.messages.size(), 1);
     EXPECT_EQ(openCase.Data.RunCount, 4);
@@ -242,15 +262,21 @@ TEST_F(CaptureEndToEnd, CaptureWindowRunsACaptureAndEscStopsOne)
         EXPECT_TRUE(message.text.startsWith("Warning:")) << message.text.toStdString();
     prompts.messages.size();
 
-    // A gauge at rest never triggers; Esc stops the run and nothing is stored.
+    // A gauge at rest never triggers by itself; Esc stops the run and nothing is stored.
     Simulator resting({"owngauge", "--mark-ms", "0"});
     auto restingDevice = gauge(GaugeType::OwnGauge, resting.path());
     prepare({.direction = -1, .pointsPerRun = 400, .rateHz = 1440});
     frmWait window(*restingDevice, openCase, settings, units);
     QSignalSpy ended(&window, &frmWait::captureEnded);
     QSignalSpy status(&window.session(), &CaptureSession::statusChanged);
+    QSignalSpy triggered(&window.session(), &CaptureSession::triggered);
     window.open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.session().running(); }, kWaitMs));
+    // A held key's repeats do not latch; Shift+F12 starts the run by hand.
+    QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    QApplication::sendEvent(&window, &repeated);
+    QTest::keyClick(&window, Qt::Key_F12, Qt::ShiftModifier);
+    ASSERT_TRUE(triggered.wait(kWaitMs));
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_TRUE(window.isVisible()); // the stop is asked for; the window closes once it is done
     ASSERT_TRUE(ended.wait(kWaitMs));
