@@ -121,13 +121,11 @@ TEST_F(CaptureEndToEnd, StaticQc10CaptureGivesTwoRunsClockwiseFirst)
     prepare({.dynamic = false, .pointsPerRun = 6});
     openCase.Data.AngleStep = 45;
     settings.StaticMeasurements = 0; // raised to one reading a point
-    std::vector<double> shown;
     const CaptureResult result = capture(*device, [&](CaptureSession& session) {
         // The operator latches each point right after its first live reading.
         auto waiting = std::make_shared<bool>(false);
         QObject::connect(&session, &CaptureSession::staticPointWaiting, &session, [waiting](int) { *waiting = true; });
-        QObject::connect(&session, &CaptureSession::liveReading, &session, [&, waiting](double mm) {
-            shown.push_back(mm);
+        QObject::connect(&session, &CaptureSession::liveReading, &session, [&session, waiting](double) {
             if (*waiting) {
                 *waiting = false;
                 session.toggleLatch();
@@ -141,7 +139,6 @@ TEST_F(CaptureEndToEnd, StaticQc10CaptureGivesTwoRunsClockwiseFirst)
     EXPECT_EQ(openCase.Data.RunDirection[1], -1);
     EXPECT_EQ(openCase.Data.RunDirection[2], 1);
     ASSERT_EQ(captured.size(), 6u);
-    ASSERT_GE(shown.size(), 6u);
     for (int j = 0; j < 3; ++j) {
         EXPECT_EQ(openCase.Data.Readings(1, j), captured[static_cast<std::size_t>(2 * j)]);
         EXPECT_EQ(openCase.Data.Readings(2, j), captured[static_cast<std::size_t>(2 * j + 1)]);
@@ -169,7 +166,6 @@ TEST_F(CaptureEndToEnd, DynamicOwnGaugeRunTriggersOnTheCircleAndEndsOnIt)
     EXPECT_NEAR(openCase.Data.Readings(1, 719), 0.01 * 80 / 880, 0.0002);
     // Elapsed counts from the block that triggered to the one that ended: loosely the arc's time.
     EXPECT_NEAR(openCase.Data.RunFeedrate[1], 9425, 9425 * 0.6);
-    prompts.messages.size(); // a feedrate warning is the result's, not shown here
 }
 
 TEST_F(CaptureEndToEnd, DynamicIk121RunEndsOnTheLatch)
@@ -255,7 +251,6 @@ TEST_F(CaptureEndToEnd, CaptureWindowRunsACaptureAndEscStopsOne)
         EXPECT_EQ(triggered.size(), 1);
         EXPECT_EQ(ended.at(0).at(0).value<CaptureResult>().end, CaptureEnd::Stored);
         EXPECT_FALSE(window.isVisible());
-        EXPECT_GE(settings.MaxGraphUpdate, 0);
     }
     EXPECT_EQ(openCase.Data.RunCount, 1);
     for (const auto& message : prompts.messages.unlooked()) // only a feedrate warning may come
