@@ -1,10 +1,12 @@
 // A gauge on a pseudo-terminal, for the tests and for trying the program without hardware:
 //   sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] [--silent]
-//                      [--silent-ms N] [--garbage-ms N] [--hangup-ms N]
+//                      [--silent-ms N] [--garbage-ms N] [--hangup-ms N] [--arc-ms START LENGTH]
 // prints the terminal's path on its first line and serves the gauge's protocol there, pacing its
 // bytes at the line's rate, until it is ended (or hangs up at --hangup-ms, as an unplugged cable).
 // The length is 0.5 mm + 2 µm·cos(2π t / 2 s). --mark-ms: time until the reference mark is
 // crossed; --silent: never answers; --silent-ms: stops answering and streaming then; --garbage-ms: six stray bytes once at that time.
+// --arc-ms: a circle run in every stream, timed by its samples: from START ms after the stream
+// began, for LENGTH ms, the length is 0.4 mm rising by 10 µm over the arc, then rest again.
 
 #include "gauge/own_gauge_codec.h"
 #include "gauge/qc10_codec.h"
@@ -36,6 +38,8 @@ struct Options {
     long silentMs = -1; // 0: never answers
     long garbageMs = -1;
     long hangupMs = -1;
+    long arcStartMs = -1;
+    long arcLengthMs = 0;
 };
 
 double Ms(Clock::time_point since)
@@ -46,6 +50,16 @@ double Ms(Clock::time_point since)
 int32_t LengthAt(double ms) // 0.1 µm
 {
     return 5000 + static_cast<int32_t>(std::lround(20.0 * std::cos(2.0 * 3.14159265358979323846 * ms / 2000.0)));
+}
+
+// The length of the stream's sample taken streamMs after it began, inside the arc, if it is.
+bool ArcLengthAt(const Options& options, double streamMs, int32_t& value)
+{
+    const double intoArc = streamMs - static_cast<double>(options.arcStartMs);
+    if (options.arcStartMs < 0 || intoArc < 0 || intoArc >= static_cast<double>(options.arcLengthMs))
+        return false;
+    value = 4000 + static_cast<int32_t>(std::lround(100.0 * intoArc / static_cast<double>(options.arcLengthMs)));
+    return true;
 }
 
 class Simulator {
@@ -77,7 +91,9 @@ public:
             if (streaming_) {
                 const long due = static_cast<long>((Ms(streamStart_)) / msPerSample);
                 for (; samplesSent_ < due && queue_.size() < 65536; ++samplesSent_) {
-                    const int32_t value = LengthAt(Ms(start_));
+                    int32_t value = 0;
+                    if (!ArcLengthAt(options_, static_cast<double>(samplesSent_) * msPerSample, value))
+                        value = LengthAt(Ms(start_));
                     queue_ += options_.qc10 ? qc10::EncodeReading(value).toStdString()
                                             : owngauge::EncodeRecord(value).toStdString();
                 }
@@ -163,7 +179,7 @@ int main(int argc, char** argv)
     Options options;
     if (argc < 2 || (std::strcmp(argv[1], "owngauge") != 0 && std::strcmp(argv[1], "qc10") != 0)) {
         std::fprintf(stderr, "usage: sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] "
-                             "[--silent] [--silent-ms N] [--garbage-ms N] [--hangup-ms N]\n");
+                             "[--silent] [--silent-ms N] [--garbage-ms N] [--hangup-ms N] [--arc-ms START LENGTH]\n");
         return 2;
     }
     options.qc10 = std::strcmp(argv[1], "qc10") == 0;
@@ -184,6 +200,10 @@ int main(int argc, char** argv)
             options.garbageMs = std::atol(argv[++i]);
         else if (arg == "--hangup-ms" && hasValue)
             options.hangupMs = std::atol(argv[++i]);
+        else if (arg == "--arc-ms" && i + 2 < argc) {
+            options.arcStartMs = std::atol(argv[++i]);
+            options.arcLengthMs = std::atol(argv[++i]);
+        }
         else {
             std::fprintf(stderr, "unknown argument %s\n", arg.c_str());
             return 2;

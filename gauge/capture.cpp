@@ -1,0 +1,297 @@
+#include "gauge/capture.h"
+
+#include "core/language_db.h"
+#include "core/number_format.h"
+#include "core/pi.h"
+#include "core/utilities.h"
+#include "gauge/device.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sarvo::gauge {
+
+int RoundToInt(double value)
+{
+    return static_cast<int>(std::nearbyint(value)); // the default rounding mode: halves to even
+}
+
+CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings)
+{
+    const CaseData& data = openCase.Data;
+    CapturePlan plan;
+    plan.dynamic = data.Dynamic;
+    plan.run = data.RunCount + 1;
+    const int16_t direction = plan.run < kRunSlots ? data.RunDirection[static_cast<std::size_t>(plan.run)] : 1;
+    plan.direction = direction < 0 ? -1 : 1;
+    plan.signedStep = static_cast<float>(plan.direction * data.AngleStep);
+    plan.pointsPerRun = data.PointsPerRun;
+    plan.overshootPoints =
+        data.SweepAngle != 0 ? RoundToInt(data.OvershootAngle / data.SweepAngle * data.PointsPerRun) : 0;
+    plan.expectedPoints = 2 * plan.overshootPoints + plan.pointsPerRun;
+    plan.pointLimit = RoundToInt(1.5 * plan.expectedPoints);
+    plan.programmedFeedrate = static_cast<float>(StrToDbl(openCase.Header[HdrFeedrate]));
+    plan.startAngle = plan.direction > 0 ? RoundToInt(data.StartAngle - data.OvershootAngle)
+                                         : RoundToInt(data.StopAngle + data.OvershootAngle);
+    plan.samplingIntervalMs = std::max(1, data.SamplingInterval);
+    if (plan.dynamic) {
+        plan.pointsPerBlock = data.SamplingInterval < 128 ? RoundToInt(256.0 / plan.samplingIntervalMs) : 2;
+        plan.blockTimeMs = settings.BallBarType == static_cast<int16_t>(GaugeType::Qc10)
+                               ? 256
+                               : plan.pointsPerBlock * plan.samplingIntervalMs;
+    } else {
+        plan.pointsPerBlock = 4;
+    }
+    plan.bufferSize = 4 * plan.pointsPerBlock + plan.pointLimit + 1;
+    // The rate the run set-up chose, kept more exactly than the whole interval.
+    const double headerRate = StrToDbl(openCase.Header[HdrSampling]);
+    plan.samplingRateHz = headerRate > 0 ? headerRate : 1000.0 / plan.samplingIntervalMs;
+    plan.liveDrawing = !(settings.BallBarType == static_cast<int16_t>(GaugeType::Ik110) &&
+                         data.SamplingInterval < 4 * settings.MaxGraphUpdate + 2);
+    plan.expectedReading = 0.9 * data.BallBarLength <= data.TestRadius
+                               ? data.TestRadius - data.BallBarLength + data.ZeroOffset
+                               : data.ZeroOffset;
+    return plan;
+}
+
+bool HasRoomForCapture(const CapturePlan& plan, const CaseData& data)
+{
+    return data.RunCount + (plan.dynamic ? 1 : 2) <= kMaxCapturedRuns;
+}
+
+QString NoRoomMessage()
+{
+    return Translate(QStringLiteral("The case holds the most runs it can. Save it and start a new one."));
+}
+
+DynamicTrace::DynamicTrace(const CapturePlan& plan) : plan_(plan)
+{
+    points_.reserve(static_cast<std::size_t>(plan.bufferSize));
+}
+
+int DynamicTrace::room() const
+{
+    return std::max(0, plan_.bufferSize - static_cast<int>(points_.size()));
+}
+
+int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
+{
+    const std::size_t before = points_.size();
+    const std::size_t fits = static_cast<std::size_t>(room());
+    if (block.size() > fits)
+        block = block.first(fits);
+    if (!triggered_) {
+        if (!levelSet_ && !block.empty()) {
+            const double first = block.front();
+            level_ = first - 0.25 * (first - plan_.expectedReading);
+            levelSet_ = true;
+        }
+        const auto below = std::find_if(block.begin(), block.end(), [&](float v) { return v < level_; });
+        if (below != block.end()) {
+            // The rest of the triggering block enters the run as it is.
+            triggered_ = true;
+            points_.insert(points_.end(), below, block.end());
+        } else if (latchPending) {
+            triggered_ = true; // none of this block's readings
+        }
+        if (triggered_ && latchPending)
+            level_ = kLatchedTriggerLevelMm;
+        return static_cast<int>(points_.size() - before);
+    }
+    for (float reading : block) {
+        if (reading > level_) {
+            endedByReading_ = true;
+            break;
+        }
+        points_.push_back(reading);
+    }
+    return static_cast<int>(points_.size() - before);
+}
+
+float MeasuredFeedrate(const CaseData& data, qint64 elapsedMs)
+{
+    const double arcMm = (2.0 * data.OvershootAngle + data.SweepAngle) / 360.0 * 2.0 * data.TestRadius * kPi12;
+    return static_cast<float>(arcMm / static_cast<double>(std::max<qint64>(elapsedMs, 1)) * 1000.0 * 60.0);
+}
+
+FeedrateWarning CheckFeedrate(float measured, float programmed)
+{
+    // In hundredths, where a float times a small whole number is exact: equality never warns.
+    const double hundredths = 100.0 * measured;
+    if (hundredths > 115.0 * programmed)
+        return FeedrateWarning::High;
+    if (hundredths < 85.0 * programmed)
+        return FeedrateWarning::Low;
+    return FeedrateWarning::None;
+}
+
+namespace {
+
+QString FeedrateText(float feedrate, const UnitState& units)
+{
+    return FormatNumber(feedrate * units.LargeFactor, units.LargeFormat) + units.LargeCaption + QStringLiteral("/min");
+}
+
+} // namespace
+
+RunEvaluation EvaluateRun(const CapturePlan& plan, const CaseData& data, int points, qint64 elapsedMs,
+                          const UnitState& units)
+{
+    RunEvaluation evaluation;
+    const QString interrupted = Translate(QStringLiteral("Interrupted measurement")) + QStringLiteral(" - ");
+    const QString low = Translate(QStringLiteral("Low feedrate suspected."));
+    const QString high = Translate(QStringLiteral("High feedrate suspected."));
+    if (plan.dynamic)
+        evaluation.feedrate = MeasuredFeedrate(data, elapsedMs);
+    const QString shown = FeedrateText(evaluation.feedrate, units);
+    if (points > plan.pointLimit) {
+        evaluation.verdict = RunVerdict::TooManyPoints;
+        QString message = interrupted + low;
+        if (plan.dynamic)
+            message += QStringLiteral(" (") + Translate(QStringLiteral("Under")) + QStringLiteral(" ") + shown +
+                       QStringLiteral(")");
+        evaluation.messages << message;
+        return evaluation;
+    }
+    if (!plan.dynamic)
+        return evaluation;
+    if (10 * points < 7 * plan.expectedPoints) { // below 0.7 of the expected, in whole numbers
+        evaluation.verdict = RunVerdict::TooFewPoints;
+        evaluation.messages << interrupted + high + QStringLiteral(" (") + shown + QStringLiteral(")");
+        return evaluation;
+    }
+    const QString warning = Translate(QStringLiteral("Warning")) + QStringLiteral(":  ");
+    switch (CheckFeedrate(evaluation.feedrate, plan.programmedFeedrate)) {
+    case FeedrateWarning::High:
+        evaluation.messages << warning + high + QStringLiteral(" (") + shown + QStringLiteral(")");
+        break;
+    case FeedrateWarning::Low:
+        evaluation.messages << warning + low + QStringLiteral(" (") + shown + QStringLiteral(")");
+        break;
+    case FeedrateWarning::None:
+        break;
+    }
+    return evaluation;
+}
+
+namespace {
+
+// Scales a stored run in place and keeps the widest run's count.
+void FinishRun(CaseData& data, int run, const Settings& settings)
+{
+    const int targets = data.RunTargets[static_cast<std::size_t>(run)];
+    for (int j = 0; j < targets; ++j)
+        data.Readings(run, j) = settings.ScaleFactor * data.Readings(run, j) - data.ZeroOffset;
+    data.MaxTargets = std::max<int16_t>(data.MaxTargets, static_cast<int16_t>(targets));
+}
+
+// Writes values into a run's row in rising angle: as they came for a counter-clockwise run,
+// reversed otherwise.
+template <class ValueAt>
+void WriteRow(CaseData& data, int run, int targets, bool counterClockwise, ValueAt valueAt)
+{
+    for (int j = 0; j < targets; ++j)
+        data.Readings(run, counterClockwise ? j : targets - 1 - j) = valueAt(j);
+}
+
+} // namespace
+
+bool StoreDynamicRun(Case& openCase, std::span<const float> points, float feedrate, const Settings& settings)
+{
+    CaseData& data = openCase.Data;
+    if (data.RunCount + 1 > kMaxCapturedRuns)
+        return false;
+    const int p = static_cast<int>(points.size());
+    const double arc = 2.0 * data.OvershootAngle + data.SweepAngle;
+    const int targets = std::clamp(arc > 0 ? RoundToInt(data.SweepAngle / arc * p) : p, 0, std::min(p, kPointSlots));
+    if (targets < 1)
+        return false;
+    // The lead-in never pushes the run's points past the captured ones.
+    const int leadIn = std::clamp(arc > 0 ? RoundToInt(data.OvershootAngle / arc * p) : 0, 0, p - targets);
+    CaseData stored = data; // committed whole, or not at all
+    const int run = stored.RunCount + 1;
+    stored.RunCount = static_cast<int16_t>(run);
+    stored.RunFeedrate[static_cast<std::size_t>(run)] = feedrate;
+    stored.RunTargets[static_cast<std::size_t>(run)] = static_cast<int16_t>(targets);
+    stored.AngleStep = static_cast<double>(data.SweepAngle) / targets;
+    WriteRow(stored, run, targets, stored.RunDirection[static_cast<std::size_t>(run)] == 1,
+             [&](int j) { return points[static_cast<std::size_t>(leadIn + j)]; });
+    FinishRun(stored, run, settings);
+    data = std::move(stored);
+    return true;
+}
+
+bool StoreStaticRuns(Case& openCase, const CapturePlan& plan, std::span<const float> points, const Settings& settings)
+{
+    CaseData& data = openCase.Data;
+    const int targets = RoundToInt(plan.pointsPerRun / 2.0);
+    if (data.RunCount + 2 > kMaxCapturedRuns || static_cast<int>(points.size()) < 2 * targets)
+        return false;
+    CaseData stored = data;
+    for (int m = 0; m < 2; ++m) {
+        const int run = stored.RunCount + 1;
+        stored.RunCount = static_cast<int16_t>(run);
+        stored.RunDirection[static_cast<std::size_t>(run)] = static_cast<int16_t>(2 * m - 1);
+        stored.RunTargets[static_cast<std::size_t>(run)] = static_cast<int16_t>(targets);
+        WriteRow(stored, run, targets, plan.direction > 0,
+                 [&](int j) { return points[static_cast<std::size_t>(2 * j + m)]; });
+        FinishRun(stored, run, settings);
+    }
+    data = std::move(stored);
+    return true;
+}
+
+TargetGeometry MakeTargetGeometry(int width, int height, const Settings& settings, const UnitState& units,
+                                  const CaseData& data)
+{
+    TargetGeometry target;
+    const bool fineGauge = settings.BallBarType == static_cast<int16_t>(GaugeType::Qc10) ||
+                           settings.BallBarType == static_cast<int16_t>(GaugeType::OwnGauge);
+    const double largeFactor = units.LargeFactor != 0 ? units.LargeFactor : 1.0;
+    if (settings.UnitsInch) {
+        target.tickMm = (fineGauge ? 0.002 : 0.01) / largeFactor;
+        target.tickCaption = fineGauge ? QStringLiteral("0.002 in") : QStringLiteral("0.01 in");
+    } else {
+        target.tickMm = fineGauge ? 0.05 : 0.2;
+        target.tickCaption = Translate(fineGauge ? QStringLiteral("50 µm") : QStringLiteral("200 µm"));
+    }
+    target.cx = RoundToInt(width / 2.0);
+    target.cy = RoundToInt(height / 2.0);
+    target.scale = std::min(width, height) / (10.5 * target.tickMm);
+    target.referenceRing = 3 * target.tickMm;
+    target.ring = target.referenceRing;
+    if (0.9 * data.BallBarLength < data.TestRadius)
+        target.ring = data.BallBarLength + target.ring - data.TestRadius - data.ZeroOffset;
+    target.minRadius = height / 10.5;
+    target.maxRadius = height / 2.0;
+    return target;
+}
+
+QPoint TracePoint(const TargetGeometry& target, double readingMm, int angleDeg)
+{
+    const double radius = std::max(std::min((target.ring + readingMm) * target.scale, target.maxRadius), target.minRadius);
+    const double angle = (angleDeg % 360) * kPi12 / 180.0;
+    return {RoundToInt(radius * std::cos(angle) + target.cx), RoundToInt(target.cy - radius * std::sin(angle))};
+}
+
+AxisLabels TargetAxisLabels(const QString& plane)
+{
+    const QString horizontal = plane.left(1);
+    const QString vertical = plane.right(1);
+    const bool swapped = plane == QStringLiteral("xz");
+    return {horizontal + u'-', horizontal + u'+', vertical + (swapped ? u'-' : u'+'),
+            vertical + (swapped ? u'+' : u'-')};
+}
+
+int TraceAngle(const CapturePlan& plan, int point)
+{
+    const int steps = plan.dynamic ? point : point / 2;
+    return RoundToInt(plan.startAngle + steps * static_cast<double>(plan.signedStep));
+}
+
+bool IsOvershootPoint(const CapturePlan& plan, int pointsStored)
+{
+    return pointsStored <= plan.overshootPoints || pointsStored > plan.overshootPoints + plan.pointsPerRun;
+}
+
+} // namespace sarvo::gauge

@@ -1,0 +1,137 @@
+#pragma once
+// One run's capture without the window: the working values derived from the case the run set-up
+// prepared, the trigger and the end of a dynamic run, the evaluation against the programmed
+// feedrate, the storing into the case and the geometry of the live target. Lengths are mm,
+// feedrates mm/min, angles whole degrees.
+
+#include "core/case.h"
+#include "core/settings.h"
+#include "core/units.h"
+
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include <span>
+#include <vector>
+
+namespace sarvo::gauge {
+
+// Runs 6 and 7 of a case belong to the analysis; a capture fills at most runs 1..5.
+inline constexpr int kMaxCapturedRuns = 5;
+// Level a latched start puts the end at: the run then ends by the operator or the point limit.
+inline constexpr double kLatchedTriggerLevelMm = 10.0;
+
+// VB's CInt/CLng: nearest whole number, halves to the even neighbour.
+int RoundToInt(double value);
+
+struct CapturePlan {
+    bool dynamic = true;
+    int run = 1;             // the run to capture: RunCount + 1
+    int direction = 1;       // +1 counter-clockwise, -1 clockwise
+    float signedStep = 0;    // degrees a point, negative for clockwise
+    int pointsPerRun = 0;
+    int overshootPoints = 0;
+    int expectedPoints = 0;
+    int pointLimit = 0;
+    float programmedFeedrate = 0; // mm/min
+    int startAngle = 0;
+    int pointsPerBlock = 0;
+    int blockTimeMs = 0;
+    int bufferSize = 0;      // readings the capture buffer holds
+    double samplingRateHz = 0;
+    int samplingIntervalMs = 0;
+    bool liveDrawing = true;
+    double expectedReading = 0; // the raw reading expected on the circle
+};
+
+CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings);
+
+// Whether the case has room for the runs the capture adds (two for a static capture).
+bool HasRoomForCapture(const CapturePlan& plan, const CaseData& data);
+QString NoRoomMessage();
+
+// The readings of a dynamic run: fed block by block, triggered on the first reading below the
+// level set by the first block (or by the latch), ended on a reading above the level or past
+// the point limit.
+class DynamicTrace {
+public:
+    explicit DynamicTrace(const CapturePlan& plan);
+
+    // Adds one fetched block; returns the number of readings that entered the run. latchPending:
+    // the operator latched while the run had not triggered yet.
+    int addBlock(std::span<const float> block, bool latchPending);
+    bool triggered() const { return triggered_; }
+    bool endedByReading() const { return endedByReading_; }
+    bool pastLimit() const { return static_cast<int>(points_.size()) > plan_.pointLimit; }
+    // The level the run triggered on and ends above; set by the first block.
+    bool levelSet() const { return levelSet_; }
+    double level() const { return level_; }
+    std::span<const float> points() const { return points_; }
+    // Room left in the capture buffer for the next block.
+    int room() const;
+
+private:
+    CapturePlan plan_;
+    std::vector<float> points_;
+    bool levelSet_ = false;
+    double level_ = 0;
+    bool triggered_ = false;
+    bool endedByReading_ = false;
+};
+
+// The arc including both overshoots over the time from the trigger to the stop; a run stopped
+// within the same millisecond counts one.
+float MeasuredFeedrate(const CaseData& data, qint64 elapsedMs);
+
+// A measured feedrate against the programmed one: a warning strictly outside 0.85F..1.15F.
+enum class FeedrateWarning { None, High, Low };
+FeedrateWarning CheckFeedrate(float measured, float programmed);
+
+enum class RunVerdict { Accepted, TooManyPoints, TooFewPoints };
+struct RunEvaluation {
+    RunVerdict verdict = RunVerdict::Accepted;
+    float feedrate = 0;
+    QStringList messages; // translated: the rejection, or the accepted run's feedrate warning
+};
+// The verdict of a captured run with `points` readings (dynamic: elapsed ms from the trigger).
+RunEvaluation EvaluateRun(const CapturePlan& plan, const CaseData& data, int points, qint64 elapsedMs,
+                          const UnitState& units);
+
+// Stores an accepted dynamic run as run RunCount + 1, in rising angle, scaled; false (case
+// unchanged) when the case has no room.
+bool StoreDynamicRun(Case& openCase, std::span<const float> points, float feedrate, const Settings& settings);
+// Stores a static capture as two runs, clockwise first; false (case unchanged) when the case
+// has no room for both or fewer than pointsPerRun readings came.
+bool StoreStaticRuns(Case& openCase, const CapturePlan& plan, std::span<const float> points, const Settings& settings);
+
+// The live target drawn into a width x height picture.
+struct TargetGeometry {
+    double tickMm = 0;     // one division
+    QString tickCaption;   // shown, translated where metric
+    int cx = 0;
+    int cy = 0;
+    double scale = 0;      // pixels per mm
+    double ring = 0;       // mm added to a reading to reach its radius
+    double referenceRing = 0; // mm, the grey circle's radius
+    double minRadius = 0;  // pixels
+    double maxRadius = 0;
+};
+TargetGeometry MakeTargetGeometry(int width, int height, const Settings& settings, const UnitState& units,
+                                  const CaseData& data);
+// Where a reading at an angle is drawn.
+QPoint TracePoint(const TargetGeometry& target, double readingMm, int angleDeg);
+
+struct AxisLabels {
+    QString left, right, top, bottom;
+};
+// The axis ends of a plane ("xy", "xz", "yz"); "xz" has its minus at the top.
+AxisLabels TargetAxisLabels(const QString& plane);
+
+// The angle a point of the run is drawn at: dynamic points follow the step, static positions
+// are each measured twice.
+int TraceAngle(const CapturePlan& plan, int point);
+// Trace colours by point count: the overshoot before and after the run's own points.
+bool IsOvershootPoint(const CapturePlan& plan, int pointsStored);
+
+} // namespace sarvo::gauge

@@ -1,0 +1,284 @@
+// Whole captures against the simulated gauges on pseudo-terminals and the HEID stand-in,
+// offscreen: static and dynamic runs landing in the case, an unplugged and a silent gauge, and
+// the capture window driven by its keys.
+
+#include "gauge/capture_session.h"
+#include "gauge/device_thread.h"
+#include "gauge/heid_api.h"
+#include "gauge/ui/capture_window.h"
+
+#include "core/app_error.h"
+#include "tests/gauge/simulator_process.h"
+#include "tests/support/core_test.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <functional>
+#include <ostream>
+
+namespace sarvo::gauge {
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+struct RunCase {
+    bool dynamic = true;
+    int direction = 1;
+    int stop = 90;
+    float overshoot = 0;
+    int pointsPerRun = 50;
+    double rateHz = 100;
+    double radius = 50;
+    double zeroOffset = 0;
+    QString feedrate = QStringLiteral("1000");
+};
+
+class CaptureEndToEnd : public test::CoreTest {
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        units.LargeFactor = 1;
+        units.LargeFormat = QStringLiteral("0");
+        units.LongFormat = QStringLiteral("0.0000");
+        units.LargeCaption = QStringLiteral(" mm");
+        settings.ScaleFactor = 1;
+        settings.StaticMeasurements = 3;
+    }
+
+    // The fields the run set-up prepares for run RunCount + 1.
+    void prepare(const RunCase& run)
+    {
+        CaseData& d = openCase.Data;
+        d.Dynamic = run.dynamic;
+        d.StartAngle = 0;
+        d.StopAngle = static_cast<int16_t>(run.stop);
+        d.SweepAngle = static_cast<int16_t>(run.stop);
+        d.PointsPerRun = static_cast<int16_t>(run.pointsPerRun);
+        d.AngleStep = double(run.stop) / run.pointsPerRun;
+        d.SamplingInterval = run.dynamic ? static_cast<int32_t>(std::lround(1000 / run.rateHz)) : 100;
+        d.OvershootAngle = run.overshoot;
+        d.TestRadius = run.radius;
+        d.BallBarLength = 100;
+        d.ZeroOffset = run.zeroOffset;
+        d.RunDirection[static_cast<std::size_t>(d.RunCount + 1)] = static_cast<int16_t>(run.direction);
+        openCase.Header[HdrFeedrate] = run.feedrate;
+        openCase.Header[HdrPlane] = QStringLiteral("xy");
+        openCase.Header[HdrSampling] = run.dynamic ? QString::number(run.rateHz, 'f', 4) : QString();
+    }
+
+    // A device thread whose gauge is opened as the measurement window opens it.
+    std::unique_ptr<DeviceThread> gauge(GaugeType type, const QString& port = {})
+    {
+        settings.BallBarType = static_cast<int16_t>(type);
+        settings.CommPort = port;
+        settings.AutoDetect = false;
+        return std::make_unique<DeviceThread>([gaugeSettings = settings]() mutable {
+            auto device = MakeGaugeDevice(gaugeSettings);
+            ConnectGauge(*device, gaugeSettings, 5000);
+            return device;
+        });
+    }
+
+    CaptureResult capture(DeviceThread& device, const std::function<void(CaptureSession&)>& script = {})
+    {
+        CaptureSession session(device, openCase, settings, units, 20);
+        if (script)
+            script(session);
+        QSignalSpy finished(&session, &CaptureSession::finished);
+        session.start();
+        if (finished.isEmpty() && !finished.wait(kWaitMs))
+            return {};
+        captured = std::vector<float>(session.points().begin(), session.points().end());
+        return finished.at(0).at(0).value<CaptureResult>();
+    }
+
+    // Latches once the run has at least `points` readings.
+    static std::function<void(CaptureSession&)> latchAfter(int points)
+    {
+        return [points](CaptureSession& session) {
+            QObject::connect(&session, &CaptureSession::pointsAdded, &session, [&session, points](int first, int count) {
+                if (first < points && first + count >= points)
+                    session.toggleLatch();
+            });
+        };
+    }
+
+    Case openCase;
+    Settings settings;
+    UnitState units;
+    std::vector<float> captured;
+};
+
+TEST_F(CaptureEndToEnd, StaticQc10CaptureGivesTwoRunsClockwiseFirst)
+{
+    Simulator sim({"qc10"});
+    auto device = gauge(GaugeType::Qc10, sim.path());
+    prepare({.dynamic = false, .pointsPerRun = 6});
+    openCase.Data.AngleStep = 45;
+    settings.StaticMeasurements = 0; // raised to one reading a point
+    const CaptureResult result = capture(*device, [&](CaptureSession& session) {
+        // The operator latches each point right after its first live reading.
+        auto waiting = std::make_shared<bool>(false);
+        QObject::connect(&session, &CaptureSession::staticPointWaiting, &session, [waiting](int) { *waiting = true; });
+        QObject::connect(&session, &CaptureSession::liveReading, &session, [&session, waiting](double) {
+            if (*waiting) {
+                *waiting = false;
+                session.toggleLatch();
+            }
+        });
+    });
+    EXPECT_EQ(result.end, CaptureEnd::Stored);
+    EXPECT_EQ(result.runsAdded, 2);
+    EXPECT_EQ(settings.StaticMeasurements, 1);
+    ASSERT_EQ(openCase.Data.RunCount, 2);
+    EXPECT_EQ(openCase.Data.RunDirection[1], -1);
+    EXPECT_EQ(openCase.Data.RunDirection[2], 1);
+    ASSERT_EQ(captured.size(), 6u);
+    for (int j = 0; j < 3; ++j) {
+        EXPECT_EQ(openCase.Data.Readings(1, j), captured[static_cast<std::size_t>(2 * j)]);
+        EXPECT_EQ(openCase.Data.Readings(2, j), captured[static_cast<std::size_t>(2 * j + 1)]);
+        EXPECT_NEAR(openCase.Data.Readings(1, j), 0.5, 0.003);
+    }
+    EXPECT_EQ(openCase.Data.RunTargets[1], 3);
+}
+
+TEST_F(CaptureEndToEnd, DynamicOwnGaugeRunTriggersOnTheCircleAndEndsOnIt)
+{
+    // The arc: 880 samples at 1440 a second (720 points and 80 each side), 0.4 mm rising 10 µm.
+    Simulator sim({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});
+    auto device = gauge(GaugeType::OwnGauge, sim.path());
+    prepare({.direction = -1, .overshoot = 10, .pointsPerRun = 720, .rateHz = 1440, .zeroOffset = 0.4,
+             .feedrate = QStringLiteral("9425")});
+    const CaptureResult result = capture(*device);
+    EXPECT_EQ(result.end, CaptureEnd::Stored);
+    ASSERT_EQ(openCase.Data.RunCount, 1);
+    EXPECT_EQ(captured.size(), 880u);
+    ASSERT_EQ(openCase.Data.RunTargets[1], 720);
+    EXPECT_EQ(openCase.Data.MaxTargets, 720);
+    EXPECT_DOUBLE_EQ(openCase.Data.AngleStep, 90.0 / 720);
+    // Clockwise: stored from the stop angle's end of the arc, the reading less the offset.
+    EXPECT_NEAR(openCase.Data.Readings(1, 0), 0.01 * 799 / 880, 0.0002);
+    EXPECT_NEAR(openCase.Data.Readings(1, 719), 0.01 * 80 / 880, 0.0002);
+    // Elapsed counts from the block that triggered to the one that ended: loosely the arc's time.
+    EXPECT_NEAR(openCase.Data.RunFeedrate[1], 9425, 9425 * 0.6);
+}
+
+TEST_F(CaptureEndToEnd, DynamicIk121RunEndsOnTheLatch)
+{
+    SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+    qputenv("SARVOTEX_HEID_MARK_MS", "0");
+    auto device = gauge(GaugeType::Ik121);
+    // An expected reading above the resting one triggers on the first reading; the operator
+    // ends the run.
+    prepare({.pointsPerRun = 50, .rateHz = 100, .zeroOffset = 1.0});
+    const CaptureResult result = capture(*device, latchAfter(50));
+    EXPECT_EQ(result.end, CaptureEnd::Stored);
+    ASSERT_EQ(openCase.Data.RunCount, 1);
+    EXPECT_GE(captured.size(), 50u);
+    EXPECT_EQ(openCase.Data.RunTargets[1], static_cast<int16_t>(captured.size()));
+    EXPECT_NEAR(openCase.Data.Readings(1, 0), 0.5 - 1.0, 0.006);
+}
+
+struct GaugeFault {
+    const char* name;
+    QStringList simulator;
+    bool dynamic;
+    int16_t status;
+    const char* caption;
+};
+
+void PrintTo(const GaugeFault& fault, std::ostream* os)
+{
+    *os << fault.name;
+}
+
+class CaptureFault : public CaptureEndToEnd, public testing::WithParamInterface<GaugeFault> {};
+
+TEST_P(CaptureFault, FailsWithoutStoring)
+{
+    const GaugeFault& fault = GetParam();
+    Simulator sim(fault.simulator);
+    auto device = gauge(fault.dynamic ? GaugeType::OwnGauge : GaugeType::Qc10, sim.path());
+    // Resting at 0.5 mm the dynamic run never triggers; nobody latches the static one.
+    prepare({.dynamic = fault.dynamic, .pointsPerRun = fault.dynamic ? 400 : 6, .rateHz = 90});
+    const CaptureResult result = capture(*device);
+    EXPECT_EQ(result.end, CaptureEnd::DeviceFailed);
+    EXPECT_EQ(result.deviceStatus, fault.status);
+    EXPECT_EQ(result.deviceCaption, fault.caption);
+    EXPECT_EQ(openCase.Data.RunCount, 0);
+    EXPECT_EQ(openCase.Data.RunTargets[1], 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UnpluggedOrSilent, CaptureFault,
+    testing::Values(GaugeFault{"Unplugged", {"owngauge", "--mark-ms", "0", "--hangup-ms", "1500"}, true,
+                               AppError::kDeviceIoError, "Capturing several measurements"},
+                    GaugeFault{"Silent", {"owngauge", "--mark-ms", "0", "--silent-ms", "1500"}, true, kGaugeTimeout,
+                               "Capturing several measurements"},
+                    // A static point that cannot be read ends the run instead of entering as a wrong value.
+                    GaugeFault{"StaticUnplugged", {"qc10", "--hangup-ms", "1500"}, false, AppError::kDeviceIoError,
+                               "Reading one value"}),
+    [](const testing::TestParamInfo<GaugeFault>& info) { return std::string(info.param.name); });
+
+TEST_F(CaptureEndToEnd, RefusedWhenTheCaseIsFull)
+{
+    DeviceThread noGauge({}); // refused before the gauge is asked
+    openCase.Data.RunCount = 4;
+    prepare({.dynamic = false, .pointsPerRun = 6});
+    const CaptureResult result = capture(noGauge);
+    EXPECT_EQ(result.end, CaptureEnd::Rejected);
+    EXPECT_EQ(result.messages.size(), 1);
+    EXPECT_EQ(openCase.Data.RunCount, 4);
+}
+
+TEST_F(CaptureEndToEnd, CaptureWindowRunsACaptureAndEscStopsOne)
+{
+    Simulator sim({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});
+    auto device = gauge(GaugeType::OwnGauge, sim.path());
+    prepare({.direction = 1, .overshoot = 10, .pointsPerRun = 720, .rateHz = 1440, .zeroOffset = 0.4,
+             .feedrate = QStringLiteral("9425")});
+    {
+        frmWait window(*device, openCase, settings, units);
+        QSignalSpy ended(&window, &frmWait::captureEnded);
+        QSignalSpy triggered(&window.session(), &CaptureSession::triggered);
+        window.open();
+        ASSERT_TRUE(ended.wait(kWaitMs));
+        EXPECT_EQ(triggered.size(), 1);
+        EXPECT_EQ(ended.at(0).at(0).value<CaptureResult>().end, CaptureEnd::Stored);
+        EXPECT_FALSE(window.isVisible());
+    }
+    EXPECT_EQ(openCase.Data.RunCount, 1);
+    for (const auto& message : prompts.messages.unlooked()) // only a feedrate warning may come
+        EXPECT_TRUE(message.text.startsWith("Warning:")) << message.text.toStdString();
+    prompts.messages.size();
+
+    // A gauge at rest never triggers by itself; Esc stops the run and nothing is stored.
+    Simulator resting({"owngauge", "--mark-ms", "0"});
+    auto restingDevice = gauge(GaugeType::OwnGauge, resting.path());
+    prepare({.direction = -1, .pointsPerRun = 400, .rateHz = 1440});
+    frmWait window(*restingDevice, openCase, settings, units);
+    QSignalSpy ended(&window, &frmWait::captureEnded);
+    QSignalSpy status(&window.session(), &CaptureSession::statusChanged);
+    QSignalSpy triggered(&window.session(), &CaptureSession::triggered);
+    window.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.session().running(); }, kWaitMs));
+    // A held key's repeats do not latch; Shift+F12 starts the run by hand.
+    QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    QApplication::sendEvent(&window, &repeated);
+    QTest::keyClick(&window, Qt::Key_F12, Qt::ShiftModifier);
+    ASSERT_TRUE(triggered.wait(kWaitMs));
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible()); // the stop is asked for; the window closes once it is done
+    ASSERT_TRUE(ended.wait(kWaitMs));
+    EXPECT_EQ(ended.at(0).at(0).value<CaptureResult>().end, CaptureEnd::Interrupted);
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lblTitle"))->text(), "Interrupted measurement");
+    EXPECT_EQ(openCase.Data.RunCount, 1);
+}
+
+} // namespace
+} // namespace sarvo::gauge
