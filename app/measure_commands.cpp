@@ -16,27 +16,39 @@
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
 
+#include <QPointer>
+
 namespace sarvo {
 
 namespace {
 
-// The save window's view of the measurement window; it lives as long as that window.
+// The save window's view of the measurement window. It belongs to the save window, which is not
+// the measurement window's child: disabling the measurement window would disable it too.
 class MeasureCaptureHost : public QObject, public CaptureHost {
 public:
-    explicit MeasureCaptureHost(gauge::frmMeasure& window) : QObject(&window), window_(window) {}
+    MeasureCaptureHost(gauge::frmMeasure& window, QObject* owner) : QObject(owner), window_(&window) {}
 
     Case& capturedCase() override { return app().OpenCase; }
-    void setCaptureEnabled(bool enabled) override { window_.setEnabled(enabled); }
-    void clearForNextMeasurement() override { window_.clearForNextMeasurement(); }
+    void setCaptureEnabled(bool enabled) override
+    {
+        if (window_)
+            window_->setEnabled(enabled);
+    }
+    void clearForNextMeasurement() override
+    {
+        if (window_)
+            window_->clearForNextMeasurement();
+    }
     void caseStored(int measId) override
     {
         app().State.MeasureSaved = true;
         app().State.CaptureUnsaved = false;
-        window_.caseStored(measId);
+        if (window_)
+            window_->caseStored(measId);
     }
 
 private:
-    gauge::frmMeasure& window_;
+    QPointer<gauge::frmMeasure> window_;
 };
 
 // The program's commands come back once neither window of the measurement is open.
@@ -72,10 +84,11 @@ gauge::MeasureServices ProgramMeasureServices()
         gauge::frmMeasure* window = MeasureWindow();
         if (!window)
             return;
-        auto* host = new MeasureCaptureHost(*window);
-        auto* save = new frmSave(*host, ProgramCaptureSaving(), window);
+        auto* host = new MeasureCaptureHost(*window, nullptr);
+        auto* save = new frmSave(*host, ProgramCaptureSaving());
+        host->setParent(save); // the host goes with the save window
         save->setAttribute(Qt::WA_DeleteOnClose);
-        QObject::connect(save, &QObject::destroyed, host, &QObject::deleteLater);
+        QObject::connect(window, &QObject::destroyed, save, &QWidget::close);
         save->show();
     };
     services.openCaseInfo = [] {

@@ -680,6 +680,13 @@ INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&Offsets', 
 INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&Save', '&Speichern');
 INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&Close', 'S&chließen');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Off', 'Aus');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Start Capture - F12', 'Aufnahme starten - F12');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Ready', 'Bereit');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Start Capture', 'Aufnahme starten');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Connect ball bar first, please.', 'Bitte zuerst den Kugelstab anschließen.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Battery is low.', 'Die Batterie ist schwach.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'It is possible that measurement run will be interrupted because battery runs out.', 'Es ist möglich, dass der Messlauf abbricht, weil die Batterie leer wird.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Do you want to change the direction and capture a new run?', 'Möchten Sie die Richtung wechseln und einen neuen Lauf aufnehmen?');
 
 INSERT INTO Languages (Form, English, German) VALUES ('frmBasic', 'Basic data', 'Grunddaten');
 INSERT INTO Languages (Form, English, German) VALUES ('frmBasic', 'Customer:', 'Kunde:');

@@ -7,6 +7,7 @@
 #include "core/case.h"
 #include "core/settings.h"
 #include "core/units.h"
+#include "gauge/measure_setup.h"
 
 #include <QPoint>
 #include <QString>
@@ -17,8 +18,6 @@
 
 namespace sarvo::gauge {
 
-// Runs 6 and 7 of a case belong to the analysis; a capture fills at most runs 1..5.
-inline constexpr int kMaxCapturedRuns = 5;
 // Level a latched start puts the end at: the run then ends by the operator or the point limit.
 inline constexpr double kLatchedTriggerLevelMm = 10.0;
 

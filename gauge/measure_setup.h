@@ -25,6 +25,8 @@ namespace sarvo::gauge {
 inline constexpr double kDefaultFeedrateMm = 400;   // mm/min
 inline constexpr double kDefaultFeedrateInch = 15;  // in/min
 inline constexpr int kMaxPointsPerRun = 4000;
+// Runs a measurement may capture, 1..5; runs 6 and 7 of a case belong to the analysis.
+inline constexpr int kMaxCapturedRuns = 5;
 
 // A feedrate of 0, below 0 or not a number becomes the default of the unit system.
 double FeedrateOrDefault(double mmPerMin, bool unitsInch);

@@ -42,8 +42,6 @@ class IniFile;
 
 namespace sarvo::gauge {
 
-// Runs a measurement may hold; the case has room for more, which the analysis never uses.
-inline constexpr int kMaxCapturedRuns = 5;
 
 enum class DirectionChoice { Cw, Ccw, Both };
 

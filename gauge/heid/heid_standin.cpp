@@ -6,6 +6,8 @@
 //                              (default 2000; 320 is returned until then)
 //   SARVOTEX_HEID_FAIL_MS      ms after which every call fails (default: never)
 //   SARVOTEX_HEID_FAIL_STATUS  the status of that failure (default 57)
+//   SARVOTEX_HEID_ARC_MS       "START LENGTH": a circle run in every IK121 series, from START ms
+//                              after the series began, for LENGTH ms: 0.4 mm rising by 10 µm
 // The length is 0.5 mm + 5 µm·sin(2π t / 1 s), t in ms since the initialisation.
 
 #include <chrono>
@@ -31,6 +33,8 @@ struct Card {
     long markMs = 2000;
     long failMs = -1;
     int16_t failStatus = 57;
+    double arcStartMs = -1;
+    double arcLengthMs = 0;
     // The running series, written into the caller's buffer at each fetch.
     float* series = nullptr;
     int16_t seriesSize = 0;
@@ -55,6 +59,15 @@ double ElapsedMs(Clock::time_point since)
 float LengthAt(double ms)
 {
     return static_cast<float>(0.5 + 0.005 * std::sin(2.0 * 3.14159265358979323846 * ms / 1000.0));
+}
+
+// The series value seriesMs after the series began, on the circle while the arc lasts.
+float SeriesLengthAt(const Card& card, double sinceInitMs, double seriesMs)
+{
+    const double intoArc = seriesMs - card.arcStartMs;
+    if (card.arcStartMs < 0 || intoArc < 0 || intoArc >= card.arcLengthMs)
+        return LengthAt(sinceInitMs);
+    return static_cast<float>(0.4 + 0.01 * intoArc / card.arcLengthMs);
 }
 
 Card* CardOf(int16_t handle)
@@ -89,6 +102,11 @@ int16_t Open(int16_t* handle)
             card.markMs = EnvNumber("SARVOTEX_HEID_MARK_MS", 2000);
             card.failMs = EnvNumber("SARVOTEX_HEID_FAIL_MS", -1);
             card.failStatus = static_cast<int16_t>(EnvNumber("SARVOTEX_HEID_FAIL_STATUS", 57));
+            if (const char* arc = std::getenv("SARVOTEX_HEID_ARC_MS")) {
+                char* rest = nullptr;
+                card.arcStartMs = std::strtod(arc, &rest);
+                card.arcLengthMs = std::strtod(rest, nullptr);
+            }
             *handle = static_cast<int16_t>(i + 1);
             return kOk;
         }
@@ -151,8 +169,10 @@ HEID_EXPORT int16_t H121GetSerieMeasData(int16_t handle, int16_t* count)
     const long due = static_cast<long>(elapsed / card->seriesIntervalMs) - card->seriesDelivered;
     const long stored = due < card->seriesSize ? due : card->seriesSize;
     const double startMs = std::chrono::duration<double, std::milli>(card->seriesStart - card->start).count();
-    for (long i = 0; i < stored; ++i)
-        card->series[i] = LengthAt(startMs + (card->seriesDelivered + i + 1) * card->seriesIntervalMs);
+    for (long i = 0; i < stored; ++i) {
+        const double seriesMs = (card->seriesDelivered + i + 1) * card->seriesIntervalMs;
+        card->series[i] = SeriesLengthAt(*card, startMs + seriesMs, seriesMs);
+    }
     card->seriesDelivered += due;
     *count = static_cast<int16_t>(stored);
     return due > stored ? kOverflow : kOk;

@@ -6,7 +6,9 @@
 #include "core/prompts.h"
 #include "core/utilities.h"
 #include "gauge/ui/calibration_window.h"
+#include "gauge/ui/capture_window.h"
 #include "gauge/ui/device_error.h"
+#include "gauge/ui/offset_window.h"
 #include "gauge/ui/reference_window.h"
 #include "gui/form_utilities.h"
 #include "gui/translate_form.h"
@@ -20,7 +22,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QPointer>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -115,6 +119,9 @@ frmMeasure::frmMeasure(Case& openCase, Settings& settings, const UnitState& unit
     , pnlMeas_(panel("pnlMeas"))
     , pnlBattery_(panel("pnlBattery", QStringLiteral("Battery low")))
     , pnlVersion_(panel("pnlVersion"))
+    , imgSwOff_(named(new QPushButton, "ImgSw0"))
+    , imgSwOn_(named(new QPushButton, "ImgSw1"))
+    , lblSw_(named(new QLabel(QStringLiteral("Start Capture - F12")), "lblSw"))
     , pnlCW_(panel("PnlCW"))
     , pnlCCW_(panel("PnlCCW"))
     , cmdRefresh_(named(new QPushButton(QStringLiteral("Refresh")), "cmdRefresh"))
@@ -134,6 +141,7 @@ frmMeasure::frmMeasure(Case& openCase, Settings& settings, const UnitState& unit
         pnlCalibrated_[i] = panel(calibratedNames[i], QString::fromLatin1(calibratedTexts[i]));
     buildLayout();
     device_ = std::make_unique<DeviceThread>(services_.makeDevice);
+    chain_ = new RunChain(*device_, case_, settings_, units_, *this, this);
     load();
 }
 
@@ -213,6 +221,20 @@ void frmMeasure::buildLayout()
     for (QRadioButton* option : {optCW_, optCCW_, optCWCCW_})
         directionLayout->addWidget(option);
 
+    // The switch: off shows the start picture, on the stop picture.
+    auto* switchRow = new QHBoxLayout;
+    imgSwOff_->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    imgSwOn_->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    for (QPushButton* image : {imgSwOff_, imgSwOn_}) {
+        image->setIconSize(QSize(40, 40));
+        image->setAutoDefault(false);
+        image->setFlat(true);
+        switchRow->addWidget(image);
+        connect(image, &QPushButton::clicked, this, &frmMeasure::switchClicked);
+    }
+    imgSwOn_->hide();
+    switchRow->addWidget(lblSw_, 1);
+
     auto* status = new QGridLayout;
     status->addWidget(pnlMeas_, 0, 0, 1, 2);
     status->addWidget(pnlVersion_, 1, 0);
@@ -246,6 +268,7 @@ void frmMeasure::buildLayout()
     left->addWidget(capture);
     left->addWidget(pnlPlane_);
     left->addWidget(frmDirection_);
+    left->addLayout(switchRow);
     auto* right = new QVBoxLayout;
     right->addLayout(status);
     right->addWidget(centre);
@@ -315,6 +338,7 @@ void frmMeasure::buildLayout()
     cmdBasic_->setEnabled(bool(services_.openCaseInfo));
     // The centre offsets come with the captured runs.
     cmdOffset_->setEnabled(false);
+    connect(cmdOffset_, &QPushButton::clicked, this, &frmMeasure::offsetClicked);
 
     liveTimer_.setSingleShot(true);
     connect(&liveTimer_, &QTimer::timeout, this, &frmMeasure::tick);
@@ -366,7 +390,7 @@ void frmMeasure::load()
     CaseData& data = case_.Data;
     data.RunCount = 0;
     data.MaxTargets = 0;
-    data.Readings = ReadingsTable();
+    data.Readings.clear();
     liveTimer_.setInterval(kFirstTickMs);
 }
 
@@ -658,8 +682,8 @@ void frmMeasure::clearForNextMeasurement()
 {
     pnlPlane_->setEnabled(true);
     tabType_->setEnabled(true);
-    pnlCW_->clear();
-    pnlCCW_->clear();
+    chain_->clearCounters();
+    showCounters(0, 0);
     cmdSave_->setEnabled(false);
     cmdOffset_->setEnabled(false);
 }
@@ -751,7 +775,13 @@ void frmMeasure::closeClicked()
 void frmMeasure::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
-        closeClicked();
+        if (cmdClose_->isEnabled())
+            closeClicked();
+        return;
+    }
+    if (event->key() == Qt::Key_F12 && event->modifiers() == Qt::NoModifier) {
+        if (!event->isAutoRepeat())
+            switchClicked();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -759,6 +789,11 @@ void frmMeasure::keyPressEvent(QKeyEvent* event)
 
 void frmMeasure::closeEvent(QCloseEvent* event)
 {
+    // A capture in hand ends in its own window first; the window stays until then.
+    if (chain_->running()) {
+        event->ignore();
+        return;
+    }
     closing_ = true;
     liveTimer_.stop();
     if (viewWindow_)
@@ -766,6 +801,125 @@ void frmMeasure::closeEvent(QCloseEvent* event)
     if (services_.closed)
         services_.closed();
     QWidget::closeEvent(event);
+}
+
+void frmMeasure::offsetClicked()
+{
+    // Not this window's child: disabling this window would disable it too.
+    auto* offsets = new frmOffset(case_, units_, [window = QPointer<frmMeasure>(this)](bool enabled) {
+        if (window)
+            window->setEnabled(enabled);
+    });
+    connect(this, &QObject::destroyed, offsets, &QWidget::close);
+    offsets->show();
+}
+
+void frmMeasure::switchClicked()
+{
+    if (!isEnabled() || chain_->running())
+        return;
+    chain_->press(ini_, cboSamplingRate_->currentIndex());
+}
+
+void frmMeasure::rebuildSamplingRates()
+{
+    buildSamplingRates();
+}
+
+RunFields frmMeasure::fields()
+{
+    RunFields fields;
+    fields.dynamic = tabType_->currentIndex() == 0;
+    fields.startPos = txtStartPos_->text();
+    fields.endPos = txtEndPos_->text();
+    fields.overshoot = txtAngularOvershoot_->text();
+    fields.feedrate = txtFeedrate_->text();
+    fields.startAxisIndex = cboStartAxis_->currentIndex();
+    fields.endAxisIndex = cboEndAxis_->currentIndex();
+    if (const int item = cboSamplingRate_->currentIndex(); item >= 0)
+        fields.samplingRate = SamplingRateItem{int(std::lround(LeadingNumber(cboSamplingRate_->itemText(item)))),
+                                               cboSamplingRate_->itemData(item).toInt()};
+    fields.plane = plane();
+    fields.direction = optCW_->isChecked()    ? DirectionChoice::Cw
+                       : optCCW_->isChecked() ? DirectionChoice::Ccw
+                                              : DirectionChoice::Both;
+    for (int axis = 0; axis < 3; ++axis)
+        fields.centre[axis] = txtCenter_[axis]->text();
+    fields.gaugeTemp = txtGaugeTemp_->text();
+    fields.machineTemp = txtMacTemp_->text();
+    return fields;
+}
+
+void frmMeasure::notice(ChainNotice kind, const QString& text)
+{
+    const MessageIcon icon = kind == ChainNotice::NotConnected ? MessageIcon::Critical
+                             : kind == ChainNotice::BatteryLow ? MessageIcon::None
+                                                               : MessageIcon::Warning;
+    prompts().message(QString(), text, icon);
+}
+
+void frmMeasure::setCapturing(bool capturing)
+{
+    imgSwOff_->setVisible(!capturing);
+    imgSwOn_->setVisible(capturing);
+    lblSw_->setText(capturing ? Translate(QStringLiteral("Ready"))
+                              : Translate(QStringLiteral("Start Capture")) + QStringLiteral(" - F12"));
+    const bool runsHeld = case_.Data.RunCount > 0;
+    for (QWidget* control : std::initializer_list<QWidget*>{cmdClose_, cmdBasic_, cmdCalibrate_, frmDirection_})
+        control->setEnabled(!capturing);
+    cmdBasic_->setEnabled(!capturing && services_.openCaseInfo);
+    cmdView_->setEnabled(!capturing && services_.openView);
+    // The plane and the kind of test stay as they are while the case holds runs.
+    pnlPlane_->setEnabled(!capturing && !runsHeld);
+    tabType_->setEnabled(!capturing && !runsHeld);
+    cmdSave_->setEnabled(!capturing && runsHeld);
+    cmdOffset_->setEnabled(!capturing && runsHeld);
+}
+
+void frmMeasure::capture(std::function<void(const CaptureResult&)> done)
+{
+    holdLiveReading();
+    auto* window = new frmWait(*device_, case_, settings_, units_, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &frmWait::captureEnded, this, [this, done](const CaptureResult& result) {
+        resumeLiveReading();
+        done(result);
+    });
+    window->open();
+}
+
+void frmMeasure::showCounters(int clockwise, int counterClockwise)
+{
+    const auto counter = [](int runs) { return runs > 0 ? QString::number(runs) : QString(); };
+    pnlCW_->setText(counter(clockwise));
+    pnlCCW_->setText(counter(counterClockwise));
+}
+
+void frmMeasure::runsStored(int clockwise, int counterClockwise)
+{
+    showCounters(clockwise, counterClockwise);
+    txtFeedrate_->setText(largeText(StrToDbl(case_.Header[HdrFeedrate]) * units_.LargeFactor));
+}
+
+void frmMeasure::runsDropped(int clockwise, int counterClockwise)
+{
+    showCounters(clockwise, counterClockwise);
+}
+
+bool frmMeasure::changeDirection()
+{
+    if (!prompts().askYesNo(QString(), Translate(QStringLiteral("Do you want to change the direction and capture a new run?"))))
+        return false;
+    QRadioButton* other = optCW_->isChecked() ? optCCW_ : optCW_;
+    other->setChecked(true);
+    selectDirection(other);
+    return true;
+}
+
+void frmMeasure::pressEnded(bool openSave)
+{
+    if (openSave && services_.openSave)
+        services_.openSave();
 }
 
 } // namespace sarvo::gauge

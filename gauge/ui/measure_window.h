@@ -12,6 +12,7 @@
 #include "display/viewing.h"
 #include "gauge/device_thread.h"
 #include "gauge/measure_setup.h"
+#include "gauge/run_chain.h"
 #include "gui/window_views.h"
 
 #include <QTimer>
@@ -60,7 +61,7 @@ struct MeasureServices {
     std::function<void()> closed;
 };
 
-class frmMeasure : public QWidget, public UnitsDisplay {
+class frmMeasure : public QWidget, public UnitsDisplay, private RunChainUser {
     Q_OBJECT
 public:
     frmMeasure(Case& openCase, Settings& settings, const UnitState& units, IniFile ini, MeasureServices services,
@@ -87,6 +88,10 @@ public:
     QLabel* liveReading() const { return pnlMeas_; }
     QLabel* deviceName() const { return pnlVersion_; }
     std::array<QLineEdit*, 3> centreFields() const { return txtCenter_; }
+
+    // The start switch (also F12): one run, a pair or a chain of runs as the fields say.
+    void switchClicked();
+    RunChain& runChain() { return *chain_; }
 
     // The buttons' handlers.
     void closeClicked();
@@ -122,6 +127,19 @@ private:
     void notifyViewSettings();
     void notifyViewPlane();
     QString largeText(double displayValue) const;
+    void offsetClicked();
+
+    // What a press of the switch needs of the window.
+    void rebuildSamplingRates() override;
+    RunFields fields() override;
+    void notice(ChainNotice kind, const QString& text) override;
+    void setCapturing(bool capturing) override;
+    void capture(std::function<void(const CaptureResult&)> done) override;
+    void runsStored(int clockwise, int counterClockwise) override;
+    void runsDropped(int clockwise, int counterClockwise) override;
+    bool changeDirection() override;
+    void pressEnded(bool openSave) override;
+    void showCounters(int clockwise, int counterClockwise);
 
     Case& case_;
     Settings& settings_;
@@ -129,6 +147,7 @@ private:
     IniFile ini_;
     MeasureServices services_;
     std::unique_ptr<DeviceThread> device_;
+    RunChain* chain_ = nullptr;
 
     QTimer liveTimer_;
     int liveHolds_ = 0;
@@ -166,6 +185,9 @@ private:
     QLabel* pnlBattery_;
     QLabel* pnlVersion_;
     std::array<QLabel*, 3> pnlCalibrated_{};
+    QPushButton* imgSwOff_;
+    QPushButton* imgSwOn_;
+    QLabel* lblSw_;
     QLabel* pnlCW_;
     QLabel* pnlCCW_;
     QPushButton* cmdRefresh_;

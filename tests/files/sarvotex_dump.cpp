@@ -89,6 +89,16 @@
 // disconnects. A gauge that cannot be connected prints the device's message on standard error
 // and ends with status 1; so does a failed reading.
 
+//   SARVOTEX_HOME=FOLDER sarvotex-dump --capture [--static] [--cw|--ccw] [--no-analysis] [--save-db SESSION]
+//
+// --capture takes a whole measurement from the gauge of $SARVOTEX_HOME/Sarvotex.ini as the
+// case-information dialog (OK on its remembered input), the measurement window and one capture
+// window per run take it, with a user who presses Start, latches every static point at its first
+// live reading, accepts every run and answers No when asked to change the direction. --static
+// picks the static test (default dynamic), --cw or --ccw one direction (default both). The
+// captured case is printed as a read case is (analysed unless --no-analysis), or saved under
+// SESSION as the save window does. A capture that fails prints its message and ends with status 1.
+
 #include "analysis/circle_fit.h"
 #include "casedb/batch_model.h"
 #include "casedb/case_browser.h"
@@ -105,7 +115,11 @@
 #include "core/prompts.h"
 #include "core/settings_file.h"
 #include "core/units.h"
+#include "gauge/case_info.h"
 #include "gauge/device.h"
+#include "gauge/device_thread.h"
+#include "gauge/measure_setup.h"
+#include "gauge/run_chain.h"
 #include "display/canvas.h"
 #include "display/graphs.h"
 #include "display/viewing.h"
@@ -119,6 +133,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -774,6 +789,173 @@ int GaugeRead(int readings)
     return 0;
 }
 
+struct CaptureOptions {
+    bool dynamic = true;
+    gauge::DirectionChoice direction = gauge::DirectionChoice::Both;
+    bool analyse = true;
+    std::optional<QString> saveSession;
+};
+
+// The user of --capture: the measurement window's entries as it opens, Start for every run, the
+// latch at every static point's first live reading, No to a change of direction.
+class ScriptedMeasurement : public gauge::RunChainUser {
+public:
+    ScriptedMeasurement(gauge::DeviceThread& device, Case& openCase, Settings& settings, const UnitState& units,
+                        gauge::RunFields fields)
+        : device_(device), case_(openCase), settings_(settings), units_(units), fields_(std::move(fields))
+    {
+    }
+
+    void rebuildSamplingRates() override
+    {
+        const QString selected = selected_ >= 0 ? QString::number(rates_[selected_].points) : QString();
+        const gauge::SamplingRequest request =
+            gauge::MakeSamplingRequest(fields_.feedrate, fields_.startPos, fields_.endPos, selected, settings_, units_);
+        const gauge::SamplingRates rates = gauge::BuildSamplingRates(request);
+        if (rates.startDeg != request.startDeg || rates.endDeg != request.endDeg) {
+            fields_.startPos = QStringLiteral("0");
+            fields_.endPos = QStringLiteral("360");
+        }
+        if (rates.feedrateMmPerMin != request.feedrateMmPerMin)
+            fields_.feedrate = FormatNumber(rates.feedrateMmPerMin * units_.LargeFactor, units_.LargeFormat);
+        rates_ = rates.items;
+        selected_ = rates.selected;
+        fields_.samplingRate = selected_ >= 0 ? std::optional(rates_[selected_]) : std::nullopt;
+    }
+    void selectRate(int storedIndex)
+    {
+        rebuildSamplingRates();
+        selected_ = gauge::ClampedRateIndex(storedIndex, int(rates_.size()));
+        fields_.samplingRate = selected_ >= 0 ? std::optional(rates_[selected_]) : std::nullopt;
+    }
+    int selectedRate() const { return selected_; }
+    gauge::RunFields fields() override { return fields_; }
+    void notice(gauge::ChainNotice kind, const QString& text) override
+    {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+        failed_ = failed_ || kind != gauge::ChainNotice::BatteryLow;
+    }
+    void setCapturing(bool) override {}
+    void capture(std::function<void(const gauge::CaptureResult&)> done) override
+    {
+        auto* session = new gauge::CaptureSession(device_, case_, settings_, units_, 0);
+        auto latchNext = std::make_shared<bool>(false);
+        QObject::connect(session, &gauge::CaptureSession::staticPointWaiting, session, [latchNext] { *latchNext = true; });
+        QObject::connect(session, &gauge::CaptureSession::liveReading, session, [session, latchNext] {
+            if (std::exchange(*latchNext, false))
+                session->toggleLatch();
+        });
+        QObject::connect(session, &gauge::CaptureSession::finished, session,
+                         [this, session, done](const gauge::CaptureResult& result) {
+                             if (result.deviceStatus != 0)
+                                 std::fprintf(stderr, "%s: %s\n", qUtf8Printable(result.deviceCaption),
+                                              qUtf8Printable(gauge::DeviceErrorText(result.deviceStatus)));
+                             for (const QString& message : result.messages)
+                                 std::fprintf(stderr, "%s\n", qUtf8Printable(message));
+                             ReportOutcome(result.failure);
+                             failed_ = failed_ || result.end != gauge::CaptureEnd::Stored;
+                             session->deleteLater();
+                             done(result);
+                         });
+        session->start();
+    }
+    void runsStored(int, int) override {}
+    void runsDropped(int, int) override {}
+    bool changeDirection() override { return false; }
+    void pressEnded(bool) override { ended_.quit(); }
+
+    // Presses the switch and waits for the press to end.
+    bool press(gauge::RunChain& chain, const IniFile& ini)
+    {
+        chain.press(ini, selected_);
+        if (chain.running())
+            ended_.exec();
+        return !failed_;
+    }
+
+private:
+    gauge::DeviceThread& device_;
+    Case& case_;
+    Settings& settings_;
+    const UnitState& units_;
+    gauge::RunFields fields_;
+    std::vector<gauge::SamplingRateItem> rates_;
+    int selected_ = -1;
+    bool failed_ = false;
+    QEventLoop ended_;
+};
+
+// --capture: a measurement from the configured gauge, as the program's windows take it.
+int CaptureMeasurement(const CaptureOptions& options, const QString& appPath, Settings& settings, const UnitState& units)
+{
+    const IniFile ini(appPath + "Sarvotex.ini");
+    Case openCase;
+    // The case-information dialog, OK on what it opens with.
+    gauge::CaseInfoTexts texts = gauge::OpeningCaseInfoTexts(openCase, settings, units, NaiveNow());
+    gauge::LoadBasicInput(ini, texts);
+    if (const gauge::CaseInfoFailure failure = gauge::AcceptCaseInfo(texts, openCase, settings, units); failure.failed()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(failure.message));
+        return 1;
+    }
+
+    // The measurement window: its opening entries, the calibration state, the gauge opened.
+    const gauge::MeasureOpening opening = gauge::OpeningMeasureFields(ini, openCase, settings, units);
+    gauge::RunFields fields;
+    fields.dynamic = options.dynamic;
+    fields.startPos = opening.startPos;
+    fields.endPos = opening.endPos;
+    fields.overshoot = opening.overshoot;
+    fields.feedrate = opening.feedrate;
+    fields.direction = options.direction;
+    fields.centre = {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")};
+    fields.gaugeTemp = fields.machineTemp = opening.temperature;
+    const gauge::BarLengthCalibration calibration = gauge::LookUpBarLength(settings);
+    openCase.Data.ZeroOffset = calibration.zeroOffsetMm;
+    openCase.Data.Calibrated = calibration.calibrated;
+
+    constexpr int kReferenceMarkLimitMs = 10000;
+    auto openStatus = std::make_shared<std::atomic<int16_t>>(gauge::kGaugeNotConnected);
+    gauge::DeviceThread device([gaugeSettings = settings, openStatus]() mutable {
+        std::unique_ptr<gauge::GaugeDevice> made = gauge::MakeGaugeDevice(gaugeSettings);
+        *openStatus = gauge::ConnectGauge(*made, gaugeSettings, kReferenceMarkLimitMs);
+        return made;
+    });
+    {
+        QEventLoop opened;
+        QObject receiver;
+        device.post<bool>([](gauge::GaugeDevice&) { return true; }, &receiver, [&opened](bool) { opened.quit(); });
+        opened.exec();
+    }
+    if (*openStatus != 0) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(gauge::DeviceErrorText(*openStatus)));
+        return 1;
+    }
+
+    ScriptedMeasurement user(device, openCase, settings, units, fields);
+    user.selectRate(opening.samplingRateIndex);
+    gauge::RunChain chain(device, openCase, settings, units, user);
+    // The remembered input is written where nothing reads it: the dump leaves the folder's
+    // settings as they are.
+    QTemporaryDir scratch;
+    if (!user.press(chain, IniFile(scratch.path() + "/Sarvotex.ini")) || openCase.Data.RunCount == 0)
+        return 1;
+
+    try {
+        if (options.analyse || options.saveSession)
+            Analyse(openCase, settings);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    if (options.saveSession)
+        return SaveToProgramDb(openCase, *options.saveSession, appPath);
+    printHeader(openCase.Header);
+    printData(openCase.Data);
+    if (options.analyse)
+        printResults(openCase);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -800,6 +982,29 @@ int main(int argc, char** argv)
             return 2;
         }
         return GaugeRead(readings);
+    }
+    std::optional<CaptureOptions> capture;
+    if (args.contains(QStringLiteral("--capture"))) {
+        capture = CaptureOptions{};
+        bool valid = args.front() == u"--capture" && !qEnvironmentVariableIsEmpty("SARVOTEX_HOME");
+        for (qsizetype i = 1; valid && i < args.size(); ++i) {
+            if (args[i] == u"--static")
+                capture->dynamic = false;
+            else if (args[i] == u"--cw" || args[i] == u"--ccw")
+                capture->direction = args[i] == u"--cw" ? gauge::DirectionChoice::Cw : gauge::DirectionChoice::Ccw;
+            else if (args[i] == u"--no-analysis")
+                capture->analyse = false;
+            else if (args[i] == u"--save-db" && i + 1 < args.size())
+                capture->saveSession = args[++i];
+            else
+                valid = false;
+        }
+        if (!valid) {
+            std::fprintf(stderr, "usage: SARVOTEX_HOME=FOLDER sarvotex-dump --capture [--static] [--cw|--ccw] "
+                                 "[--no-analysis] [--save-db SESSION]\n");
+            return 2;
+        }
+        args.clear();
     }
     QString trendError;
     const std::optional<TrendArgs> trend = TakeTrendArgs(args, trendError);
@@ -929,7 +1134,8 @@ int main(int argc, char** argv)
     const bool results = args.removeAll(QStringLiteral("--results")) > 0;
     const bool analyse = !args.removeAll(QStringLiteral("--no-analysis")) || results || graph || report
         || !viewingFile.isEmpty();
-    if (args.isEmpty() && loadDb.isEmpty() && !listDb && !removeDb && !batchSession && viewingFile.isEmpty() && !trend) {
+    if (args.isEmpty() && loadDb.isEmpty() && !listDb && !removeDb && !batchSession && viewingFile.isEmpty() && !trend
+        && !capture) {
         std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] [--results] FILE [FILE...]\n"
                              "       sarvotex-dump --graph polar|linear|mzc|combined|analysis OUT.png FILE [FILE...]\n"
                              "       sarvotex-dump --graph viewing OUT.png [FILE...]\n"
@@ -964,6 +1170,12 @@ int main(int argc, char** argv)
     UnitState units;
     ComputeUnits(units, settings, IniFile(appPath + "Sarvotex.ini"));
 
+    if (capture) {
+        const int status = CaptureMeasurement(*capture, appPath, settings, units);
+        CloseLanguageDatabase();
+        setPrompts(nullptr);
+        return status;
+    }
     if (trend) {
         const int status = PrintTrend(*trend, appPath, units);
         CloseLanguageDatabase();

@@ -1,0 +1,102 @@
+// The windowless measurement: sarvotex-dump --capture on the gauge of the program folder's
+// settings, one gauge type at a time, and a gauge unplugged during the run.
+
+#include "gauge/device.h"
+#include "tests/gauge/simulator_process.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace sarvo::gauge {
+namespace {
+
+// A 50 mm bar calibrated with a 0.4 mm offset, which puts the simulators' circle on the bar's
+// expected reading; the dialog's and the window's remembered input: 0 to 90 degrees with 10
+// degrees of overshoot at the fastest rate.
+QByteArray Settings(const QString& configure, const QString& feedrate)
+{
+    return ("[Configure]\n" + configure + "AutoDetect=0\n[Default]\nBall Bar Length=50\nTest Radius=50\n"
+            "[Calibrator]\nLength 0=50\nOffset 0=0.4\nCalibrated 0=1\n"
+            "[BasicInput]\nMachine=Mill 1\nSession=S1\nBallbarLength=50\nStartPosition=0\nEndPosition=90\n"
+            "AngularOvershoot=10\nFeedrate=" + feedrate + "\nSamplingRate=0\n")
+        .toUtf8();
+}
+
+struct Captured {
+    int exitCode = -1;
+    QString output;
+    QString errors;
+    bool has(const QString& line) const { return output.contains(line + '\n'); }
+};
+
+Captured Capture(const QByteArray& settings, const QStringList& options)
+{
+    QTemporaryDir home;
+    QFile ini(home.filePath("Sarvotex.ini"));
+    EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(settings);
+    ini.close();
+    QProcess dump;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SARVOTEX_HOME", home.path());
+    env.insert("SARVOTEX_HEID_MARK_MS", "0");
+    env.insert("SARVOTEX_HEID_ARC_MS", "300 1920");
+    dump.setProcessEnvironment(env);
+    dump.start(SARVOTEX_DUMP, QStringList{"--capture"} + options);
+    EXPECT_TRUE(dump.waitForFinished(60000));
+    return {dump.exitCode(), QString::fromUtf8(dump.readAllStandardOutput()),
+            QString::fromUtf8(dump.readAllStandardError())};
+}
+
+TEST(CaptureView, OwnGaugeCapturesAPairAtItsFastestRate)
+{
+    {
+        // Both directions: clockwise first, 720 points each.
+        Simulator own({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});
+        const Captured run =
+            Capture(Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"), {"--no-analysis"});
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        for (const char* line : {"RunCount = 2", "RunDirection(1) = -1", "RunDirection(2) = 1", "RunTargets(1) = 720",
+                                 "RunTargets(2) = 720", "HdrSampling = \"1440.0000\"", "HdrEquipmentModel = \"Brintovale\""})
+            EXPECT_TRUE(run.has(line)) << line << "\n" << run.output.toStdString();
+    }
+}
+
+TEST(CaptureView, CounterCardCapturesOneDirection)
+{
+    {
+        // Counter-clockwise only: one run at 250 Hz.
+        const Captured run = Capture(Settings("Ball Bar Type=2\n", "3000"), {"--ccw", "--no-analysis"});
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        for (const char* line : {"RunCount = 1", "RunDirection(1) = 1", "HdrSampling = \"250.0000\"", "HdrEquipmentModel = \"IK121\""})
+            EXPECT_TRUE(run.has(line)) << line << "\n" << run.output.toStdString();
+    }
+}
+
+TEST(CaptureView, Qc10CapturesAStaticTestAndSavesIt)
+{
+    {
+        // Every 45 degrees of the full circle twice, analysed and saved.
+        Simulator qc10({"qc10"});
+        const Captured run =
+            Capture(Settings("Ball Bar Type=0\nCommunication=" + qc10.path() + "\n", "400"), {"--static", "--save-db", "S1"});
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        EXPECT_EQ(run.output, "Saved\nMeas_ID: 1\n");
+    }
+}
+
+TEST(CaptureView, AGaugeUnpluggedDuringTheRunEndsWithItsMessage)
+{
+    // Resting at 0.5 mm the run never triggers before the cable is pulled.
+    Simulator own({"owngauge", "--mark-ms", "0", "--hangup-ms", "1500"});
+    const Captured run = Capture(Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"), {"--cw"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.isEmpty());
+    EXPECT_TRUE(run.errors.startsWith("Capturing several measurements: ")) << run.errors.toStdString();
+}
+
+} // namespace
+} // namespace sarvo::gauge
