@@ -100,8 +100,9 @@ gauge::MeasureServices ProgramMeasureServices()
         windows().show(WindowId::NewCase);
     };
     services.openView = [](std::function<display::ViewParams()> params, std::function<void(bool)> opened) {
-        auto* view = new display::ViewWindow(std::move(params), app().State.IniFile, std::move(opened), MeasureWindow());
-        view->setWindowFlag(Qt::Window);
+        // A window of its own beside the measurement window (which closes it), placed where it
+        // was last; as a child it would be placed inside its parent.
+        auto* view = new display::ViewWindow(std::move(params), app().State.IniFile, std::move(opened));
         view->setAttribute(Qt::WA_DeleteOnClose);
         app().State.ViewShown = true;
         QObject::connect(view, &QObject::destroyed, [] { app().State.ViewShown = false; });

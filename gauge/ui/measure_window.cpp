@@ -149,6 +149,8 @@ frmMeasure::~frmMeasure()
 {
     // The device thread closes the gauge on its way out; replies to this window are dropped.
     liveTimer_.stop();
+    if (viewWindow_)
+        viewWindow_->close();
     device_.reset();
 }
 
