@@ -328,7 +328,9 @@ void ShutdownApplication()
 
 bool ConfirmLeaving()
 {
-    if (!app().State.CaptureUnsaved)
+    // Runs still in the measurement window are unsaved too: the save window empties them.
+    const AppState& state = app().State;
+    if (!state.CaptureUnsaved && !(state.MeasureShown && app().OpenCase.Data.RunCount > 0))
         return true;
     return prompts().askYesNo(app().State.AppTitle,
                               Translate("The measurement has not been saved. Leave the program all the same?"));

@@ -758,20 +758,25 @@ void frmMeasure::calibrateClicked()
 
 void frmMeasure::closeClicked()
 {
+    close();
+}
+
+bool frmMeasure::handOverCase()
+{
     BusyCursor busy;
     if (case_.Data.RunCount > 0) {
         if (!case_.Results.ResultsValid && services_.analyse) {
             if (!services_.analyse())
-                return;
+                return false;
         }
         if (services_.runsAnalysed)
             services_.runsAnalysed();
     } else if (measureSaved_ && savedMeasId_ > 0 && services_.reloadSaved) {
         // The case just saved, by the number the save returned.
         if (!services_.reloadSaved(savedMeasId_))
-            return;
+            return false;
     }
-    close();
+    return true;
 }
 
 void frmMeasure::keyPressEvent(QKeyEvent* event)
@@ -792,10 +797,12 @@ void frmMeasure::keyPressEvent(QKeyEvent* event)
 void frmMeasure::closeEvent(QCloseEvent* event)
 {
     // A capture in hand ends in its own window first; the window stays until then.
-    if (chain_->running()) {
+    if (chain_->running() || (!closing_ && !handOverCase())) {
         event->ignore();
         return;
     }
+    // Every way out (the button, Esc, the close box) hands the captured runs over first, so
+    // none is left behind unanalysed.
     closing_ = true;
     liveTimer_.stop();
     if (viewWindow_)

@@ -128,6 +128,9 @@ private:
     void notifyViewPlane();
     QString largeText(double displayValue) const;
     void offsetClicked();
+    // Closing: the captured runs analysed and handed to the program, or the saved case loaded
+    // back; false when that failed (reported) and the window stays.
+    bool handOverCase();
 
     // What a press of the switch needs of the window.
     void rebuildSamplingRates() override;
