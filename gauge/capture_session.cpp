@@ -322,6 +322,8 @@ void CaptureSession::failDevice(int16_t status, const QString& caption)
 
 void CaptureSession::finish(CaptureResult result)
 {
+    if (state_ == State::Done)
+        return; // finished once only
     state_ = State::Done;
     if (result.end == CaptureEnd::Interrupted || result.end == CaptureEnd::DeviceFailed)
         Q_EMIT statusChanged(Translate(QStringLiteral("Interrupted measurement")));
