@@ -73,8 +73,7 @@ void CaptureSession::start()
 {
     if (state_ != State::Idle)
         return;
-    stopRequested_ = false;
-    latchPressed_ = false;
+    latchPressed_ = false; // a stop asked for before the start still holds
     plan_ = MakeCapturePlan(case_, settings_);
     if (!HasRoomForCapture(plan_, case_.Data)) {
         CaptureResult refused;
