@@ -8,12 +8,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace sarvo::gauge {
 
 int RoundToInt(double value)
 {
-    return static_cast<int>(std::nearbyint(value)); // the default rounding mode: halves to even
+    if (std::isnan(value))
+        return 0;
+    // The default rounding mode rounds halves to even; the clamp keeps the conversion defined.
+    return static_cast<int>(std::clamp(std::nearbyint(value), double(std::numeric_limits<int>::min()),
+                                       double(std::numeric_limits<int>::max())));
 }
 
 CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings)

@@ -21,7 +21,8 @@ namespace sarvo::gauge {
 // Level a latched start puts the end at: the run then ends by the operator or the point limit.
 inline constexpr double kLatchedTriggerLevelMm = 10.0;
 
-// VB's CInt/CLng: nearest whole number, halves to the even neighbour.
+// The nearest whole number, halves to the even neighbour, as the case's whole values are rounded;
+// unlike CheckedInt32 it never throws, so the drawing can use it too.
 int RoundToInt(double value);
 
 struct CapturePlan {

@@ -73,8 +73,7 @@ void CaptureSession::start()
 {
     if (state_ != State::Idle)
         return;
-    stopRequested_ = false;
-    latchPressed_ = false;
+    latchPressed_ = false; // a stop asked for before the start still holds
     plan_ = MakeCapturePlan(case_, settings_);
     if (!HasRoomForCapture(plan_, case_.Data)) {
         CaptureResult refused;
@@ -322,6 +321,8 @@ void CaptureSession::failDevice(int16_t status, const QString& caption)
 
 void CaptureSession::finish(CaptureResult result)
 {
+    if (state_ == State::Done)
+        return; // finished once only
     state_ = State::Done;
     if (result.end == CaptureEnd::Interrupted || result.end == CaptureEnd::DeviceFailed)
         Q_EMIT statusChanged(Translate(QStringLiteral("Interrupted measurement")));

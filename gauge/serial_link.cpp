@@ -4,6 +4,8 @@
 
 #include <QDeadlineTimer>
 
+#include <poll.h>
+
 namespace sarvo::gauge {
 
 int16_t SerialLink::open(const QString& path, int baudRate, qint64 inputBufferSize)
@@ -38,13 +40,26 @@ void SerialLink::close()
     port_.clearError();
 }
 
+namespace {
+
+// Whether the line behind the descriptor has hung up or failed.
+bool HungUp(int fd)
+{
+    pollfd line{fd, POLLIN, 0};
+    return ::poll(&line, 1, 0) < 0 || (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+} // namespace
+
 void SerialLink::checkLost()
 {
     const auto error = port_.error();
-    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
+    // A read error that is not a hang-up is a read that found nothing: the port's own notifier
+    // can come after a wait on this thread has already taken the bytes.
+    if (error == QSerialPort::ResourceError || (error == QSerialPort::ReadError && HungUp(port_.handle()))) {
         lost_ = true;
         close();
-    } else if (error == QSerialPort::TimeoutError) {
+    } else if (error == QSerialPort::ReadError || error == QSerialPort::TimeoutError) {
         port_.clearError();
     }
 }
