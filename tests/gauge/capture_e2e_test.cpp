@@ -225,17 +225,6 @@ INSTANTIATE_TEST_SUITE_P(
                                "Reading one value"}),
     [](const testing::TestParamInfo<GaugeFault>& info) { return std::string(info.param.name); });
 
-TEST_F(CaptureEndToEnd, RefusedWhenTheCaseIsFull)
-{
-    DeviceThread noGauge({}); // refused before the gauge is asked
-    openCase.Data.RunCount = 4;
-    prepare({.dynamic = false, .pointsPerRun = 6});
-    const CaptureResult result = capture(noGauge);
-    EXPECT_EQ(result.end, CaptureEnd::Rejected);
-    EXPECT_EQ(result.messages.size(), 1);
-    EXPECT_EQ(openCase.Data.RunCount, 4);
-}
-
 TEST_F(CaptureEndToEnd, CaptureWindowRunsACaptureAndEscStopsOne)
 {
     Simulator sim({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});

@@ -186,7 +186,7 @@ TEST_F(RunChainTest, OneDirectionAsksAfterEveryRunButNotAfterABrokenOffRun)
     EXPECT_EQ(user.questions, 2);
 }
 
-TEST_F(RunChainTest, WithoutAGaugeOrBeyondTheRunLimitNothingIsCaptured)
+TEST_F(RunChainTest, WithoutAGaugeNothingIsCaptured)
 {
     DeviceThread none([] { return std::unique_ptr<GaugeDevice>(); });
     ScriptedUser user(openCase);
@@ -195,18 +195,6 @@ TEST_F(RunChainTest, WithoutAGaugeOrBeyondTheRunLimitNothingIsCaptured)
     EXPECT_EQ(user.notices, std::vector<ChainNotice>{ChainNotice::NotConnected});
     EXPECT_FALSE(chain.running());
     EXPECT_TRUE(user.directions.empty());
-
-    // Five runs stored: the set-up refuses the sixth and the press ends with the window free.
-    auto device = gauge();
-    waitConnected(*device);
-    RunChain full(*device, openCase, settings, units, user);
-    openCase.Data.RunCount = 5;
-    user.fields_.direction = DirectionChoice::Ccw;
-    press(full, user);
-    EXPECT_EQ(user.notices.back(), ChainNotice::Refused);
-    EXPECT_EQ(openCase.Data.RunCount, 5);
-    EXPECT_TRUE(user.directions.empty());
-    EXPECT_FALSE(full.running());
 }
 
 } // namespace

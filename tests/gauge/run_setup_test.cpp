@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
 namespace sarvo::gauge {
 namespace {
 
@@ -144,34 +142,6 @@ TEST_F(RunSetup, AfterRunDecisions)
                         {true, Cw, true, 5, Finish}, {false, Both, true, 2, Finish}, {false, Cw, true, 4, Finish}};
     for (const Row& row : rows)
         EXPECT_EQ(NextStepAfterRun(row.dynamic, row.choice, row.added, row.runCount), row.step) << row.runCount;
-}
-
-TEST_F(RunSetup, AFailedPartnerDropsOnlyThisClicksRuns)
-{
-    fields.direction = Both;
-    // One click as the window runs it; each capture stores a run of that many points, or fails (0).
-    auto click = [&](std::deque<int16_t> captures) {
-        const int16_t atClick = openCase.Data.RunCount;
-        AfterRunStep step = AfterRunStep::CapturePartner;
-        while (step == AfterRunStep::CapturePartner && !prepare()) {
-            const int16_t before = openCase.Data.RunCount;
-            if (captures.front() > 0)
-                addRun(captures.front(), before + 1.0);
-            captures.pop_front();
-            RecordRunsAdded(openCase, before, 21.5, 20.0);
-            step = NextStepAfterRun(true, Both, openCase.Data.RunCount > before, openCase.Data.RunCount);
-        }
-        if (step == AfterRunStep::DropThisClick)
-            DropRunsSince(openCase, atClick);
-    };
-    click({300, 200});
-    click({500, 0});
-    const CaseData& d = openCase.Data;
-    EXPECT_EQ(std::tuple(d.RunCount, d.MaxTargets, openCase.Header[HdrMaxTargets]), std::tuple(2, 300, QString("300")));
-    EXPECT_EQ(std::tuple(d.Readings(1, 0), d.Readings(2, 199), d.Readings(3, 0), d.Readings(3, 499)),
-              std::tuple(1.0, 2.0, 0.0, 0.0));
-    EXPECT_EQ(std::tuple(d.RunDirection[1], d.RunDirection[2], d.RunDirection[3]), std::tuple(-1, 1, 0));
-    EXPECT_EQ(std::tuple(d.GaugeTemp[2], d.MachineTemp[2], d.GaugeTemp[3], d.RunTargets[3]), std::tuple(21.5, 20.0, 0.0, 0));
 }
 
 } // namespace
