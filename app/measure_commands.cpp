@@ -107,7 +107,7 @@ gauge::MeasureServices ProgramMeasureServices()
         app().State.ViewShown = true;
         QObject::connect(view, &QObject::destroyed, [] { app().State.ViewShown = false; });
         view->show();
-        return static_cast<QWidget*>(view);
+        return view;
     };
     services.closed = [] {
         app().State.MeasureShown = false;

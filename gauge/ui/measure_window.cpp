@@ -710,13 +710,13 @@ display::ViewParams frmMeasure::viewParams() const
 void frmMeasure::notifyViewSettings()
 {
     if (viewWindow_)
-        QMetaObject::invokeMethod(viewWindow_, "refresh", Qt::DirectConnection);
+        viewWindow_->refresh();
 }
 
 void frmMeasure::notifyViewPlane()
 {
     if (viewWindow_)
-        QMetaObject::invokeMethod(viewWindow_, "relabel", Qt::DirectConnection);
+        viewWindow_->relabel();
 }
 
 void frmMeasure::viewClicked()

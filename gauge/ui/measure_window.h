@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "core/units.h"
 #include "display/viewing.h"
+#include "display/ui/view_window.h"
 #include "gauge/device_thread.h"
 #include "gauge/measure_setup.h"
 #include "gauge/run_chain.h"
@@ -56,7 +57,8 @@ struct MeasureServices {
     std::function<void()> openCaseInfo;
     // Opens the viewing-angle window (null while the program has none); it calls back with
     // false when it closes.
-    std::function<QWidget*(std::function<display::ViewParams()> params, std::function<void(bool)> opened)> openView;
+    std::function<display::ViewWindow*(std::function<display::ViewParams()> params, std::function<void(bool)> opened)>
+        openView;
     // The window is gone: the program gives its commands back.
     std::function<void()> closed;
 };
@@ -200,7 +202,7 @@ private:
     QPushButton* cmdBasic_;
     QPushButton* cmdClose_;
     QPushButton* cmdCalibrate_;
-    QWidget* viewWindow_ = nullptr;
+    display::ViewWindow* viewWindow_ = nullptr;
 };
 
 } // namespace gauge

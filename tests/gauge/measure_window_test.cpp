@@ -8,7 +8,10 @@
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +51,12 @@ protected:
             return true;
         };
         services.closed = [this] { ++closed; };
+        services.openView = [this](std::function<display::ViewParams()> params, std::function<void(bool)> opened) {
+            auto* view = new display::ViewWindow(std::move(params), iniFile, std::move(opened));
+            view->setAttribute(Qt::WA_DeleteOnClose);
+            view->show();
+            return view;
+        };
         auto* window = new frmMeasure(openCase, settings, units, IniFile(iniFile), services);
         window->show();
         return window;
@@ -123,6 +132,18 @@ TEST_F(MeasureWindow, WithoutAGaugeTheNominalLengthShowsAndTheWindowCloses)
     EXPECT_EQ(window->deviceName()->text(), "Off");
     ASSERT_EQ(prompts.messages.size(), 1u); // the failed opening, once
     prompts.messages.clear();
+
+    // View opens the viewing-angle window, which follows the plane; View again closes it.
+    auto* view = window->findChild<QPushButton*>("cmdView");
+    view->click();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto diagram = std::find_if(windows.begin(), windows.end(), [](QWidget* w) { return w->objectName() == "frmView"; });
+    ASSERT_NE(diagram, windows.end());
+    EXPECT_EQ(view->text(), "&View off");
+    window->findChild<QRadioButton*>("optYZ")->click();
+    EXPECT_EQ(static_cast<display::ViewWindow*>(*diagram)->axisLabels()[0]->text(), display::ViewAxisLabels(display::ViewPlane::YZ)[0]);
+    view->click();
+    EXPECT_EQ(view->text(), "&View");
 
     // Closing without runs and without a save changes nothing; Esc closes as the button does.
     QTest::keyClick(window.data(), Qt::Key_Escape);
