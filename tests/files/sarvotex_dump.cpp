@@ -907,7 +907,20 @@ int CaptureMeasurement(const CaptureOptions& options, const QString& appPath, Se
     fields.overshoot = opening.overshoot;
     fields.feedrate = opening.feedrate;
     fields.direction = options.direction;
-    fields.centre = {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")};
+    // The origin of the machine's last measurement in the plane, as the window fills it in.
+    fields.centre = {QStringLiteral("0,0"), QStringLiteral("0,0"), QStringLiteral("0,0")};
+    {
+        casedb::CaseStore store(QStringLiteral("dump-origin"));
+        try {
+            store.open(appPath + QLatin1String(casedb::kCaseDbFileName), {.readOnly = true, .createWhenMissing = false});
+            if (const auto origin = gauge::LastMeasurementOrigin(store, fields.plane, openCase.Header[HdrMachine]))
+                for (int axis = 0; axis < 3; ++axis)
+                    fields.centre[axis] = FormatNumber((*origin)[axis] * units.LargeFactor, units.LargeFormat);
+        } catch (const AppError&) {
+            // No database: the fields keep their first text.
+        }
+        store.close();
+    }
     fields.gaugeTemp = fields.machineTemp = opening.temperature;
     const gauge::BarLengthCalibration calibration = gauge::LookUpBarLength(settings);
     openCase.Data.ZeroOffset = calibration.zeroOffsetMm;

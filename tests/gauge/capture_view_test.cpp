@@ -32,60 +32,67 @@ struct Captured {
     bool has(const QString& line) const { return output.contains(line + '\n'); }
 };
 
-Captured Capture(const QByteArray& settings, const QStringList& options)
+// The dump on the program folder home; settings, when given, are written there first.
+Captured Dump(const QTemporaryDir& home, const QStringList& args, const QByteArray& settings = {})
 {
-    QTemporaryDir home;
-    QFile ini(home.filePath("Sarvotex.ini"));
-    EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write(settings);
-    ini.close();
+    if (!settings.isEmpty()) {
+        QFile ini(home.filePath("Sarvotex.ini"));
+        EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(settings);
+    }
     QProcess dump;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("SARVOTEX_HOME", home.path());
     env.insert("SARVOTEX_HEID_MARK_MS", "0");
     env.insert("SARVOTEX_HEID_ARC_MS", "300 1920");
     dump.setProcessEnvironment(env);
-    dump.start(SARVOTEX_DUMP, QStringList{"--capture"} + options);
+    dump.start(SARVOTEX_DUMP, args);
     EXPECT_TRUE(dump.waitForFinished(60000));
     return {dump.exitCode(), QString::fromUtf8(dump.readAllStandardOutput()),
             QString::fromUtf8(dump.readAllStandardError())};
 }
 
-TEST(CaptureView, OwnGaugeCapturesAPairAtItsFastestRate)
+Captured Capture(const QByteArray& settings, const QStringList& options)
 {
-    {
-        // Both directions: clockwise first, 720 points each.
-        Simulator own({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});
-        const Captured run =
-            Capture(Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"), {"--no-analysis"});
-        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-        for (const char* line : {"RunCount = 2", "RunDirection(1) = -1", "RunDirection(2) = 1", "RunTargets(1) = 720",
-                                 "RunTargets(2) = 720", "HdrSampling = \"1440.0000\"", "HdrEquipmentModel = \"Brintovale\""})
-            EXPECT_TRUE(run.has(line)) << line << "\n" << run.output.toStdString();
-    }
+    QTemporaryDir home;
+    return Dump(home, QStringList{"--capture"} + options, settings);
 }
 
-TEST(CaptureView, CounterCardCapturesOneDirection)
+TEST(CaptureView, OwnGaugeCapturesAPairAtItsFastestRateAndAnalysesIt)
 {
-    {
-        // Counter-clockwise only: one run at 250 Hz.
-        const Captured run = Capture(Settings("Ball Bar Type=2\n", "3000"), {"--ccw", "--no-analysis"});
-        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-        for (const char* line : {"RunCount = 1", "RunDirection(1) = 1", "HdrSampling = \"250.0000\"", "HdrEquipmentModel = \"IK121\""})
-            EXPECT_TRUE(run.has(line)) << line << "\n" << run.output.toStdString();
-    }
+    // Both directions: clockwise first, 720 points each at 1440 Hz.
+    Simulator own({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});
+    const Captured run = Capture(Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"), {});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    for (const char* line : {"RunCount = 2", "RunDirection(1) = -1", "RunDirection(2) = 1", "RunTargets(1) = 720",
+                             "RunTargets(2) = 720", "HdrSampling = \"1440.0000\"", "HdrEquipmentModel = \"Brintovale\"",
+                             "ResultsValid = true"})
+        EXPECT_TRUE(run.has(line)) << line << "\n" << run.output.toStdString();
 }
 
-TEST(CaptureView, Qc10CapturesAStaticTestAndSavesIt)
+TEST(CaptureView, CounterCardCapturesAPairAndSavesIt)
 {
-    {
-        // Every 45 degrees of the full circle twice, analysed and saved.
-        Simulator qc10({"qc10"});
-        const Captured run =
-            Capture(Settings("Ball Bar Type=0\nCommunication=" + qc10.path() + "\n", "400"), {"--static", "--save-db", "S1"});
-        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-        EXPECT_EQ(run.output, "Saved\nMeas_ID: 1\n");
-    }
+    // 250 Hz; the saved case loads back with both runs.
+    QTemporaryDir home;
+    const Captured saved = Dump(home, {"--capture", "--save-db", "S1"}, Settings("Ball Bar Type=2\n", "3000"));
+    EXPECT_EQ(saved.exitCode, 0) << saved.errors.toStdString();
+    EXPECT_EQ(saved.output, "Saved\nMeas_ID: 1\n");
+    const Captured loaded = Dump(home, {"--load-db", "last"});
+    for (const char* line : {"RunCount = 2", "RunDirection(1) = -1", "RunDirection(2) = 1", "HdrSampling = \"250.000\"",
+                             "HdrEquipmentModel = \"IK121\""})
+        EXPECT_TRUE(loaded.has(line)) << line << "\n" << loaded.output.toStdString();
+}
+
+TEST(CaptureView, Qc10CapturesAStaticTest)
+{
+    // Every 45 degrees of the full circle twice: eight points in each run.
+    Simulator qc10({"qc10"});
+    const Captured run =
+        Capture(Settings("Ball Bar Type=0\nCommunication=" + qc10.path() + "\n", "400"), {"--static", "--no-analysis"});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    for (const char* line : {"RunCount = 2", "RunDirection(1) = -1", "RunTargets(1) = 8", "RunTargets(2) = 8",
+                             "Dynamic = false", "HdrEquipmentModel = \"QC10\""})
+        EXPECT_TRUE(run.has(line)) << line << "\n" << run.output.toStdString();
 }
 
 TEST(CaptureView, AGaugeUnpluggedDuringTheRunEndsWithItsMessage)
