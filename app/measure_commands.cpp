@@ -1,6 +1,7 @@
 #include "app/measure_commands.h"
 
 #include "app/app_context.h"
+#include "app/app_shell.h"
 #include "app/case_commands.h"
 #include "app/case_db_commands.h"
 #include "app/case_load_command.h"
@@ -109,6 +110,7 @@ gauge::MeasureServices ProgramMeasureServices()
         view->show();
         return view;
     };
+    services.clearStatus = [] { shell().setStatusText(StatusPanel::Info, QString()); };
     services.closed = [] {
         app().State.MeasureShown = false;
         windows().unload(WindowId::NewCase);

@@ -873,6 +873,8 @@ void frmMeasure::setCapturing(bool capturing)
     imgSwOn_->setVisible(capturing);
     lblSw_->setText(capturing ? Translate(QStringLiteral("Ready"))
                               : Translate(QStringLiteral("Start Capture")) + QStringLiteral(" - F12"));
+    if (!capturing && services_.clearStatus)
+        services_.clearStatus();
     const bool runsHeld = case_.Data.RunCount > 0;
     for (QWidget* control : std::initializer_list<QWidget*>{cmdClose_, cmdBasic_, cmdCalibrate_, frmDirection_})
         control->setEnabled(!capturing);

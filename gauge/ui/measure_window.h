@@ -59,6 +59,8 @@ struct MeasureServices {
     // false when it closes.
     std::function<display::ViewWindow*(std::function<display::ViewParams()> params, std::function<void(bool)> opened)>
         openView;
+    // A run has ended: the main window's status line is emptied.
+    std::function<void()> clearStatus;
     // The window is gone: the program gives its commands back.
     std::function<void()> closed;
 };

@@ -26,6 +26,7 @@
 #include "gui/window_registry.h"
 #include "app/qt_translations.h"
 #include "casedb/ui/trend_windows.h"
+#include "gauge/ui/case_info_window.h"
 #include "gui/qt_prompts.h"
 #include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
@@ -44,6 +45,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QTest>
 #include <QPushButton>
 #include <QRadioButton>
@@ -222,6 +224,38 @@ TEST_F(MainWindowTest, CommandsWhoseWindowIsNotBuiltAreDisabledAndNewMeasurement
     UpdateCaseCommands();
     EXPECT_TRUE(enabled("MNew"));
     EXPECT_TRUE(main->action("button:New")->isEnabled());
+}
+
+TEST_F(MainWindowTest, NewMeasurementLeadsFromTheDialogToTheMeasurementWindowAndBack)
+{
+    start();
+    app().Settings.CommPort = path("no-gauge"); // nothing answers there
+    CmdNewMeasurement();
+    auto* dialog = dynamic_cast<gauge::frmBasic*>(windows().loaded(WindowId::NewCase));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(enabled("MOpen"));
+    gauge::CaseInfoTexts texts = dialog->texts();
+    texts.machine = "Mill 3";
+    texts.session = "Acceptance";
+    texts.length = texts.radius = "150";
+    dialog->setTexts(texts);
+    dialog->okClicked();
+
+    QPointer<QWidget> measure = windows().loaded(WindowId::Measure);
+    ASSERT_TRUE(measure);
+    EXPECT_TRUE(app().State.MeasureShown);
+    EXPECT_EQ(measure->windowTitle(), "Mill 3");
+    QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 10000); // the gauge's opening fails once
+    prompts.messages.clear();
+    EXPECT_FALSE(enabled("MOpen"));
+
+    // Closed without runs: the program's commands come back and the open case is as it was.
+    measure->close();
+    QTest::qWaitFor([&] { return measure.isNull(); }, 5000);
+    EXPECT_FALSE(app().State.NewMeasurementOpen);
+    EXPECT_TRUE(enabled("MOpen"));
+    EXPECT_TRUE(enabled("MNew"));
+    EXPECT_FALSE(app().State.CaseOpen);
 }
 
 TEST_F(MainWindowTest, CaseCommandsAfterAGoodAndAFailedRead)
