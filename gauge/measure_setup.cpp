@@ -66,21 +66,6 @@ MeasureOpening OpeningMeasureFields(const IniFile& ini, const Case& openCase, co
     return opening;
 }
 
-SamplingRequest MakeSamplingRequest(const QString& feedrate, const QString& startPos, const QString& endPos,
-                                    const QString& selectedItem, const Settings& settings, const UnitState& units)
-{
-    SamplingRequest request;
-    request.feedrateMmPerMin = StrToDbl(feedrate) / units.LargeFactor;
-    request.startDeg = LeadingNumber(startPos);
-    request.endDeg = LeadingNumber(endPos);
-    request.radiusMm = settings.DefaultTestRadius;
-    request.ownGauge = settings.BallBarType == int16_t(GaugeType::OwnGauge);
-    request.unitsInch = settings.UnitsInch;
-    if (!selectedItem.isEmpty())
-        request.previousPoints = RoundHalfEven(LeadingNumber(selectedItem));
-    return request;
-}
-
 SamplingRates BuildSamplingRates(const SamplingRequest& request)
 {
     SamplingRates rates;
@@ -114,6 +99,28 @@ SamplingRates BuildSamplingRates(const SamplingRequest& request)
     }
     if (!rates.items.empty() && rates.selected < 0)
         rates.selected = 0;
+    return rates;
+}
+
+SamplingRates RebuildSamplingRates(SamplingFields& fields, const QString& selectedItem, const Settings& settings,
+                                   const UnitState& units)
+{
+    SamplingRequest request;
+    request.feedrateMmPerMin = StrToDbl(fields.feedrate) / units.LargeFactor;
+    request.startDeg = LeadingNumber(fields.startPos);
+    request.endDeg = LeadingNumber(fields.endPos);
+    request.radiusMm = settings.DefaultTestRadius;
+    request.ownGauge = settings.BallBarType == int16_t(GaugeType::OwnGauge);
+    request.unitsInch = settings.UnitsInch;
+    if (!selectedItem.isEmpty())
+        request.previousPoints = RoundHalfEven(LeadingNumber(selectedItem));
+    const SamplingRates rates = BuildSamplingRates(request);
+    if (rates.startDeg != request.startDeg || rates.endDeg != request.endDeg) {
+        fields.startPos = QStringLiteral("0");
+        fields.endPos = QStringLiteral("360");
+    }
+    if (rates.feedrateMmPerMin != request.feedrateMmPerMin)
+        fields.feedrate = FormatNumber(rates.feedrateMmPerMin * units.LargeFactor, units.LargeFormat);
     return rates;
 }
 

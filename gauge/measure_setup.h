@@ -55,11 +55,6 @@ struct SamplingRates {
     double endDeg = 360;
 };
 
-// The request from the window's texts: the feedrate in the display unit per minute, the angles'
-// leading numbers, the text of the item selected before (empty: none).
-SamplingRequest MakeSamplingRequest(const QString& feedrate, const QString& startPos, const QString& endPos,
-                                    const QString& selectedItem, const Settings& settings, const UnitState& units);
-
 // Rates from 250 Hz (1440 Hz for the own gauge) halved down to below 0.5 Hz or a count below 50;
 // counts of 4000 or more are left out. A run too long even for the slowest rate raises the
 // feedrate once, computed from the number (never from its rounded text), which always suffices.
@@ -74,6 +69,15 @@ struct MeasureOpening {
 };
 MeasureOpening OpeningMeasureFields(const IniFile& ini, const Case& openCase, const Settings& settings,
                                     const UnitState& units);
+
+// The window's texts that the list is built from. Rebuilding sets the arc to 0..360 when it was
+// empty and shows a feedrate raised so that a run fits; selectedItem is the text of the item
+// selected before (empty: none).
+struct SamplingFields {
+    QString feedrate, startPos, endPos;
+};
+SamplingRates RebuildSamplingRates(SamplingFields& fields, const QString& selectedItem, const Settings& settings,
+                                   const UnitState& units);
 
 // The stored list index clamped into the list; -1 for an empty list.
 int ClampedRateIndex(int storedIndex, int itemCount);

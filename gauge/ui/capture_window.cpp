@@ -4,6 +4,7 @@
 #include "core/number_format.h"
 #include "core/outcome.h"
 #include "core/prompts.h"
+#include "gauge/ui/device_error.h"
 #include "gauge/device_thread.h"
 #include "gui/form_utilities.h"
 #include "gui/translate_form.h"
@@ -243,10 +244,10 @@ void frmWait::showPicture()
 void frmWait::ended(const CaptureResult& result)
 {
     ended_ = true;
-    if (result.deviceStatus != 0)
-        prompts().message(QString(), result.deviceCaption + QStringLiteral("\n\n") +
-                                         Translate(DeviceErrorText(result.deviceStatus)),
-                          MessageIcon::Warning);
+    if (result.deviceStatus != 0) {
+        bool boxOpen = false;
+        ShowDeviceError(result.deviceStatus, result.deviceCaption, boxOpen);
+    }
     ReportOutcome(result.failure);
     for (const QString& message : result.messages)
         prompts().message(QString(), message, MessageIcon::Warning);

@@ -87,6 +87,15 @@ void ReadIdentity(GaugeDevice& device, OpenAnswer& answer)
     answer.port = device.portFound();
 }
 
+// The settings keep the gauge's serial number and the port the own gauge was found on.
+void KeepIdentity(const OpenAnswer& answer, Settings& settings)
+{
+    if (answer.serial && !answer.serial->isEmpty())
+        settings.SerialNumber = *answer.serial;
+    if (!answer.port.isEmpty())
+        settings.CommPort = answer.port;
+}
+
 } // namespace
 
 frmMeasure::frmMeasure(Case& openCase, Settings& settings, const UnitState& units, IniFile ini,
@@ -427,22 +436,23 @@ void frmMeasure::openDevice()
                 return;
             }
             if (answer.needsMark) {
-                auto* prompt = new frmReference(*device_, GaugeType(settings_.BallBarType), settings_.BallBarLength,
-                                                units_, this);
-                prompt->setAttribute(Qt::WA_DeleteOnClose);
-                connect(prompt, &QDialog::finished, this, &frmMeasure::referenceMarkDone);
-                holdLiveReading();
-                prompt->open();
+                askForReferenceMark();
                 return;
             }
-            if (answer.serial && !answer.serial->isEmpty())
-                settings_.SerialNumber = *answer.serial;
-            if (!answer.port.isEmpty())
-                settings_.CommPort = answer.port;
+            KeepIdentity(answer, settings_);
             showDeviceName(answer.name);
             Q_EMIT deviceOpened(true);
             liveTimer_.start();
         });
+}
+
+void frmMeasure::askForReferenceMark()
+{
+    auto* prompt = new frmReference(*device_, GaugeType(settings_.BallBarType), settings_.BallBarLength, units_, this);
+    prompt->setAttribute(Qt::WA_DeleteOnClose);
+    connect(prompt, &QDialog::finished, this, &frmMeasure::referenceMarkDone);
+    holdLiveReading();
+    prompt->open();
 }
 
 void frmMeasure::referenceMarkDone()
@@ -457,10 +467,7 @@ void frmMeasure::referenceMarkDone()
         },
         this, [this](const OpenAnswer& answer) {
             if (answer.status == 0) {
-                if (answer.serial && !answer.serial->isEmpty())
-                    settings_.SerialNumber = *answer.serial;
-                if (!answer.port.isEmpty())
-                    settings_.CommPort = answer.port;
+                KeepIdentity(answer, settings_);
                 showDeviceName(answer.name);
             }
             Q_EMIT deviceOpened(answer.status == 0);
@@ -538,15 +545,7 @@ void frmMeasure::tick()
             }
             Q_EMIT liveReadingShown();
             if (answer.reconnected && answer.needsMark) {
-                auto* prompt = new frmReference(*device_, GaugeType(settings_.BallBarType), settings_.BallBarLength,
-                                                units_, this);
-                prompt->setAttribute(Qt::WA_DeleteOnClose);
-                connect(prompt, &QDialog::finished, this, [this] {
-                    resumeLiveReading();
-                    refresh();
-                });
-                holdLiveReading();
-                prompt->open();
+                askForReferenceMark();
                 return;
             }
             if (liveHolds_ == 0)
@@ -556,17 +555,14 @@ void frmMeasure::tick()
 
 void frmMeasure::buildSamplingRates()
 {
-    const SamplingRequest request =
-        MakeSamplingRequest(txtFeedrate_->text(), txtStartPos_->text(), txtEndPos_->text(),
-                            cboSamplingRate_->currentIndex() >= 0 ? cboSamplingRate_->currentText() : QString(),
-                            settings_, units_);
-    const SamplingRates rates = BuildSamplingRates(request);
-    if (rates.startDeg != request.startDeg || rates.endDeg != request.endDeg) {
-        txtStartPos_->setText(QStringLiteral("0"));
-        txtEndPos_->setText(QStringLiteral("360"));
-    }
-    if (rates.feedrateMmPerMin != request.feedrateMmPerMin)
-        txtFeedrate_->setText(largeText(rates.feedrateMmPerMin * units_.LargeFactor));
+    SamplingFields fields{txtFeedrate_->text(), txtStartPos_->text(), txtEndPos_->text()};
+    const SamplingRates rates =
+        RebuildSamplingRates(fields, cboSamplingRate_->currentIndex() >= 0 ? cboSamplingRate_->currentText() : QString(),
+                             settings_, units_);
+    for (const auto& [field, text] : {std::pair{txtFeedrate_, fields.feedrate}, std::pair{txtStartPos_, fields.startPos},
+                                      std::pair{txtEndPos_, fields.endPos}})
+        if (field->text() != text)
+            field->setText(text);
     cboSamplingRate_->clear();
     for (const SamplingRateItem& item : rates.items)
         cboSamplingRate_->addItem(QString::number(item.points), item.rateCode);
@@ -876,7 +872,7 @@ void frmMeasure::setCapturing(bool capturing)
     if (!capturing && services_.clearStatus)
         services_.clearStatus();
     const bool runsHeld = case_.Data.RunCount > 0;
-    for (QWidget* control : std::initializer_list<QWidget*>{cmdClose_, cmdBasic_, cmdCalibrate_, frmDirection_})
+    for (QWidget* control : std::initializer_list<QWidget*>{cmdClose_, cmdCalibrate_, frmDirection_})
         control->setEnabled(!capturing);
     cmdBasic_->setEnabled(!capturing && services_.openCaseInfo);
     cmdView_->setEnabled(!capturing && services_.openView);

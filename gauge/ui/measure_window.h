@@ -117,6 +117,9 @@ private:
     void buildLayout();
     void load();
     void openDevice();
+    // The prompt for the reference mark, the live reading held while it is open; then the
+    // gauge's identity and a refresh.
+    void askForReferenceMark();
     void referenceMarkDone();
     void tick();
     void showDeviceName(const QString& name);

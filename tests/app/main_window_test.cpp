@@ -245,13 +245,14 @@ TEST_F(MainWindowTest, NewMeasurementLeadsFromTheDialogToTheMeasurementWindowAnd
     ASSERT_TRUE(measure);
     EXPECT_TRUE(app().State.MeasureShown);
     EXPECT_EQ(measure->windowTitle(), "Mill 3");
-    QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 10000); // the gauge's opening fails once
+    // The gauge's opening fails once.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 10000));
     prompts.messages.clear();
     EXPECT_FALSE(enabled("MOpen"));
 
     // Closed without runs: the program's commands come back and the open case is as it was.
     measure->close();
-    QTest::qWaitFor([&] { return measure.isNull(); }, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measure.isNull(); }, 5000));
     EXPECT_FALSE(app().State.NewMeasurementOpen);
     EXPECT_TRUE(enabled("MOpen"));
     EXPECT_TRUE(enabled("MNew"));

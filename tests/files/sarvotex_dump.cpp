@@ -809,15 +809,11 @@ public:
     void rebuildSamplingRates() override
     {
         const QString selected = selected_ >= 0 ? QString::number(rates_[selected_].points) : QString();
-        const gauge::SamplingRequest request =
-            gauge::MakeSamplingRequest(fields_.feedrate, fields_.startPos, fields_.endPos, selected, settings_, units_);
-        const gauge::SamplingRates rates = gauge::BuildSamplingRates(request);
-        if (rates.startDeg != request.startDeg || rates.endDeg != request.endDeg) {
-            fields_.startPos = QStringLiteral("0");
-            fields_.endPos = QStringLiteral("360");
-        }
-        if (rates.feedrateMmPerMin != request.feedrateMmPerMin)
-            fields_.feedrate = FormatNumber(rates.feedrateMmPerMin * units_.LargeFactor, units_.LargeFormat);
+        gauge::SamplingFields texts{fields_.feedrate, fields_.startPos, fields_.endPos};
+        const gauge::SamplingRates rates = gauge::RebuildSamplingRates(texts, selected, settings_, units_);
+        fields_.feedrate = texts.feedrate;
+        fields_.startPos = texts.startPos;
+        fields_.endPos = texts.endPos;
         rates_ = rates.items;
         selected_ = rates.selected;
         fields_.samplingRate = selected_ >= 0 ? std::optional(rates_[selected_]) : std::nullopt;

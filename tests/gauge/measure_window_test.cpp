@@ -108,7 +108,7 @@ TEST_F(MeasureWindow, LiveReadingIsCompensatedAndComesBackAfterAReplug)
     Simulator second({"owngauge", "--mark-ms", "100"});
     QFile::remove(link);
     ASSERT_TRUE(QFile::link(second.path(), link));
-    QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 15000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 15000));
     ASSERT_EQ(prompts.messages.size(), 1u);
     prompts.messages.clear();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->deviceName()->text().startsWith("Brintovale") && window->device().connected(); },
