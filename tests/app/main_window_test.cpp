@@ -252,7 +252,7 @@ TEST_F(MainWindowTest, NewMeasurementLeadsFromTheDialogToTheMeasurementWindowAnd
 
     // Closed without runs: the program's commands come back and the open case is as it was.
     measure->close();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return measure.isNull(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measure.isNull(); }, 15000));
     EXPECT_FALSE(app().State.NewMeasurementOpen);
     EXPECT_TRUE(enabled("MOpen"));
     EXPECT_TRUE(enabled("MNew"));

@@ -97,7 +97,7 @@ TEST_F(BatchWindowTest, CancelledBetweenFilesKeepsTheFilesBeforeAndStoresNoneAft
     window->saveButton()->click();
     EXPECT_TRUE(window->saving());
     EXPECT_FALSE(window->closeButton()->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(!window->saving(), 60000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->saving(); }, 60000));
     EXPECT_EQ(storedCases(), 1);
     EXPECT_EQ(window->grid()->item(0, 4)->text(), "Analysed");
     EXPECT_EQ(window->grid()->item(1, 4)->text(), "measured");
@@ -115,7 +115,7 @@ TEST_F(BatchWindowTest, ClosingWhileSavingWaitsForTheFileBeingStored)
     window->saveButton()->click();
     window->close();
     EXPECT_TRUE(window->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 60000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 60000));
     EXPECT_FALSE(window->saving());
     EXPECT_EQ(runningStates, (QList<bool>{true, false}));
     EXPECT_EQ(prompts.messages.size(), 1u);
@@ -136,7 +136,7 @@ TEST_F(BatchWindowTest, ASavedSessionIsListedAndItsRowsStay)
     window = open();
     addAll();
     window->saveButton()->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!window->saving(), 60000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->saving(); }, 60000));
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "All selected cases have now been stored into the database.");
     EXPECT_EQ(storedCases(), 3);

@@ -75,11 +75,11 @@ TEST_F(CalibrationWindowTest, CalibratingStoresTheOffsetOfTheReading)
     EXPECT_EQ(child<QLineEdit>(*window, "txtCalLen")->text(), QStringLiteral("150.500"));
     // The live reading arrives without anyone waiting on the device: nominal plus about 0.5 mm.
     QLabel* measured = child<QLabel>(*window, "pnlMeas");
-    QTRY_VERIFY_WITH_TIMEOUT(!measured->text().isEmpty(), 15000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !measured->text().isEmpty(); }, 15000));
     EXPECT_NEAR(measured->text().toDouble(), 150.5, 0.006);
 
     child<QPushButton>(*window, "cmdSet")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(settings.Calibration.LengthCalibrated[1] != 0, 15000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return settings.Calibration.LengthCalibrated[1] != 0; }, 15000));
     EXPECT_EQ(settings.Calibration.LengthCalibrated[0], 0);
     EXPECT_NEAR(settings.Calibration.LengthOffset[1], 0, 0.006);
     EXPECT_FALSE(child<QLabel>(*window, "pnlOffset")->text().isEmpty());
@@ -98,7 +98,7 @@ TEST_F(CalibrationWindowTest, RefusesWithoutAGaugeAndKeepsTheTable)
     const auto failing = heidThread();
     const auto second = open(failing.get());
     child<QPushButton>(*second, "cmdSet")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(reportsAt(QStringLiteral("Calibrating")), 2, 15000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reportsAt(QStringLiteral("Calibrating")) == 2; }, 15000));
     EXPECT_EQ(settings.Calibration.LengthOffset, before.LengthOffset);
     EXPECT_EQ(settings.Calibration.LengthCalibrated, before.LengthCalibrated);
 }

@@ -147,7 +147,7 @@ TEST_F(MeasureWindow, WithoutAGaugeTheNominalLengthShowsAndTheWindowCloses)
 
     // Closing without runs and without a save changes nothing; Esc closes as the button does.
     QTest::keyClick(window.data(), Qt::Key_Escape);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 15000));
     EXPECT_EQ(analysed + runsAnalysed, 0);
     EXPECT_TRUE(reloaded.isEmpty());
     EXPECT_EQ(closed, 1);
@@ -161,7 +161,7 @@ TEST_F(MeasureWindow, ClosingAnalysesTheRunsOrLoadsTheSavedCaseBack)
         QPointer<frmMeasure> window = open();
         openCase.Data.RunCount = 2;
         window->closeClicked();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 15000));
         EXPECT_EQ(analysed, 1);
         EXPECT_EQ(runsAnalysed, 1);
     }
@@ -170,7 +170,7 @@ TEST_F(MeasureWindow, ClosingAnalysesTheRunsOrLoadsTheSavedCaseBack)
         QPointer<frmMeasure> window = open();
         window->caseStored(42);
         window->closeClicked();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 15000));
         EXPECT_EQ(reloaded, QList<int>{42});
         EXPECT_EQ(analysed, 1);
     }

@@ -7,6 +7,7 @@
 #include "files/text_items.h"
 #include "tests/files/fuzz/fuzz_support.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace sarvo;
@@ -18,7 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     QString why;
     if (const auto form = files::Parse2dForm(text, &why)) {
-        fuzz::Require(!form->names[0].isEmpty(), "a 2-D form names its first file");
+        const auto& names = form->names;
+        fuzz::Require(std::any_of(names.begin(), names.end(), [](const QString& n) { return !n.isEmpty(); }),
+                      "a 2-D form names a file");
+        // Rotation 2 alone leaves both places of rotation 1 empty; every other form names its first file.
+        const bool secondPairOnly = names[0].isEmpty() && names[1].isEmpty() && !names[2].isEmpty();
+        fuzz::Require(!names[0].isEmpty() || secondPairOnly, "a 2-D form names its first file or is rotation 2 alone");
         fuzz::Require(text.startsWith(form->folder), "the folder starts the form");
     } else {
         fuzz::Require(!why.isEmpty(), "a refused 2-D form says why");
