@@ -21,10 +21,19 @@ constexpr int kHeaderLines = 39;
 constexpr double kUnitsPerMm = 100000; // samples are held in 10 nm
 constexpr double kMmPerInch = 25.4;
 
-// A header line's value: the text after its first "=", the whole line when it has none.
-QString lineValue(const QString& line)
+// A header line as key and value: the key is the whole text before the first "=", without its
+// surrounding blanks, so a value that merely contains a key's word ("Comments=Community
+// college", "User=NoDate") keeps its own line. nullopt for a line without "=".
+struct HeaderLine {
+    QString key;
+    QString value;
+};
+std::optional<HeaderLine> headerLine(const QString& line)
 {
-    return line.mid(line.indexOf(u'=') + 1);
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0)
+        return std::nullopt;
+    return HeaderLine{line.left(equals).trimmed(), line.mid(equals + 1)};
 }
 
 int32_t wholeInt32(double value, const QString& name)
@@ -114,8 +123,9 @@ std::optional<DataStart> findData(const QByteArray& bytes)
         const qsizetype pos = lines.position();
         if (line->trimmed().toLower() == "optodyne")
             return pos < bytes.size() ? std::optional(DataStart{pos, start.startLevel}) : std::nullopt;
-        if (line->contains("StartLevel"))
-            start.startLevel = LeadingNumber(lineValue(QString::fromLatin1(*line)));
+        const auto header = headerLine(QString::fromLatin1(*line));
+        if (header && header->key == u"StartLevel")
+            start.startLevel = LeadingNumber(header->value);
     }
     return std::nullopt;
 }
@@ -224,21 +234,17 @@ OptoHeader OptoReadHeader(const QByteArray& bytes, const QDateTime& now)
         const auto bytesOfLine = lines.next();
         if (!bytesOfLine)
             break;
-        const QString line = QString::fromLatin1(*bytesOfLine);
-        // The key is the whole text before the "=": a value that merely contains a key's word
-        // ("Comments=Community college", "User=NoDate") keeps its own line.
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals < 0)
+        const auto header = headerLine(QString::fromLatin1(*bytesOfLine));
+        if (!header)
             continue;
-        const QString lineKey = line.left(equals).trimmed();
         int key = -1;
         for (int k = 0; k < int(std::size(kKeys)) && key < 0; ++k) {
-            if (lineKey.compare(QLatin1String(kKeys[k]), Qt::CaseInsensitive) == 0)
+            if (header->key.compare(QLatin1String(kKeys[k]), Qt::CaseInsensitive) == 0)
                 key = k;
         }
         if (key < 0)
             continue;
-        const QString value = line.mid(equals + 1);
+        const QString& value = header->value;
         const QString name = QString::fromLatin1(kKeys[key]);
         const double number = LeadingNumber(value);
         switch (key) {

@@ -169,6 +169,12 @@ TEST(OptoHeaderTest, TheKeyIsTheTextBeforeTheEqualsSign)
     EXPECT_EQ(h.direction, 0);
     EXPECT_EQ(h.machine, "");
     EXPECT_FALSE(h.inch);
+
+    // The start level of the data is found by its key alike.
+    const QByteArray plain = optoFile(Circle(), 0, 1);
+    const QByteArray hijacked = QByteArray(plain).replace("StartLevel=0.5\r\n", "StartLevel=0.5\r\nComments=StartLevel 2\r\n");
+    ASSERT_NE(hijacked, plain);
+    EXPECT_EQ(files::OptoReadData(hijacked, 0, 100000, -1).preValues, files::OptoReadData(plain, 0, 100000, -1).preValues);
 }
 
 TEST(OptoHeaderTest, NumbersWithAnExponent)
