@@ -171,7 +171,8 @@ struct Flags {
 };
 
 // One turn of samples into points of radial deviation (mm) in readings row run; the points. A
-// flagged sample repeats the radius before it; flags says what the flags left.
+// flagged sample repeats the radius before it; flags counts them and names the file of one met
+// before any radius.
 int findSegment(const OptoData& d0, const OptoData& d1, int count0, int count1, int lap, CaseData& data,
                 double radius, int dir, int run, int limit, Flags& flags)
 {
