@@ -110,7 +110,7 @@ Leading readLeading(QStringView text, Exponent exponent = Exponent::NotRead)
 
 double LeadingNumber(const QString& text)
 {
-    const Leading lead = readLeading(text);
+    const Leading lead = readLeading(text, Exponent::Read);
     if (lead.magnitude == 0.0)
         return 0.0;
     return lead.negative ? -lead.magnitude : lead.magnitude;
@@ -148,7 +148,9 @@ double StrToDbl(const QString& text)
 
     const qsizetype e = text.indexOf(u'E');
     if (e >= 0 && !scaled) {
-        const double exponent = LeadingNumber(text.mid(e + 1));
+        // The exponent's own digits only: "1.5E3E2" is not scaled twice over.
+        const Leading power = readLeading(QStringView(text).mid(e + 1));
+        const double exponent = power.negative ? -power.magnitude : power.magnitude;
         // Dividing keeps "1E-05" and "1,5E-3" exactly at the nearest double.
         if (exponent < 0)
             magnitude /= std::pow(10.0, -exponent);

@@ -20,7 +20,8 @@ namespace sarvo {
 double StrToDbl(const QString& text);
 
 // The leading number of a text: blanks skipped, an optional sign, digits, "." as the only
-// decimal point; no number gives 0. The exponent is not read.
+// decimal point, an optional exponent after an uppercase "E" or "D" ("1.5E3" is 1500, "1E-06"
+// 1e-6, "4E" 4); no number gives 0.
 double LeadingNumber(const QString& text);
 
 // "C8000" and "&hC8000" alike; up to four digits read as a signed 16-bit value; failure gives 0.

@@ -138,7 +138,12 @@ CaseInfoView BuildCaseInfoView(const Case& c, const Settings& settings, const Un
         set(slot, h[slot]);
     // The number of the case, not header slot 4.
     set(HdrLength, FormatNumber(double(d.BallBarLength) * units.LargeFactor, units.LongFormat));
-    const qsizetype plane = CaseInfoPlanes().indexOf(h[HdrPlane]);
+    // A case of another plane ("zx" from an Optodyne or .b5r file) shows it as an item of its
+    // own: the list never keeps a previous case's plane.
+    v.planes = CaseInfoPlanes();
+    if (!h[HdrPlane].isEmpty() && !v.planes.contains(h[HdrPlane]))
+        v.planes << h[HdrPlane];
+    const qsizetype plane = v.planes.indexOf(h[HdrPlane]);
     if (plane >= 0)
         v.planeIndex = int(plane);
     set(HdrFeedrate, shownLength(h[HdrFeedrate], units));
@@ -196,11 +201,11 @@ std::optional<QString> WriteBackField(Case& c, int field, const QString& typed, 
     return text;
 }
 
-bool WritePlaneChoice(Case& c, int index)
+bool WritePlaneChoice(Case& c, const QStringList& planes, int index)
 {
-    if (index < 0 || index >= CaseInfoPlanes().size())
+    if (index < 0 || index >= planes.size())
         return false;
-    c.Header[HdrPlane] = CaseInfoPlanes().at(index);
+    c.Header[HdrPlane] = planes.at(index);
     return true;
 }
 

@@ -42,7 +42,10 @@ const QStringList& CaseInfoPlanes();
 struct CaseInfoView {
     // txtInfo(i), already cut to the field's limit; empty for 5, 13 and 19.
     std::array<QString, kCaseInfoFields> fields;
-    // The plane item equal to header slot 5 (exact, case-sensitive); nullopt keeps the selection.
+    // The plane list: the items of CaseInfoPlanes, then header slot 5 when it holds another
+    // plane. planeIndex is the item equal to slot 5 (exact, case-sensitive); nullopt, no item
+    // chosen, for a case without a plane.
+    QStringList planes;
     std::optional<int> planeIndex;
     QString ballbarName;        // maker, model and serial number
     QString ballbarScaleFactor;
@@ -73,7 +76,8 @@ CaseInfoView BuildCaseInfoView(const Case& c, const Settings& settings, const Un
 // holds the ball bar's maker) or does not exist.
 std::optional<QString> WriteBackField(Case& c, int field, const QString& typed, const UnitState& units);
 
-// Header slot 5 := plane item index; false, and the case untouched, for an index not in the list.
-bool WritePlaneChoice(Case& c, int index);
+// Header slot 5 := item index of the plane list shown (CaseInfoView::planes); false, and the
+// case untouched, for an index not in the list.
+bool WritePlaneChoice(Case& c, const QStringList& planes, int index);
 
 } // namespace sarvo::display

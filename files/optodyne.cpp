@@ -21,10 +21,19 @@ constexpr int kHeaderLines = 39;
 constexpr double kUnitsPerMm = 100000; // samples are held in 10 nm
 constexpr double kMmPerInch = 25.4;
 
-// A header line's value: the text after its first "=", the whole line when it has none.
-QString lineValue(const QString& line)
+// A header line as key and value: the key is the whole text before the first "=", without its
+// surrounding blanks, so a value that merely contains a key's word ("Comments=Community
+// college", "User=NoDate") keeps its own line. nullopt for a line without "=".
+struct HeaderLine {
+    QString key;
+    QString value;
+};
+std::optional<HeaderLine> headerLine(const QString& line)
 {
-    return line.mid(line.indexOf(u'=') + 1);
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0)
+        return std::nullopt;
+    return HeaderLine{line.left(equals).trimmed(), line.mid(equals + 1)};
 }
 
 int32_t wholeInt32(double value, const QString& name)
@@ -34,6 +43,32 @@ int32_t wholeInt32(double value, const QString& name)
         throw AppError(AppError::kOverflow, Translate("The value of \"%1\" is out of range.").arg(name));
     return static_cast<int32_t>(whole);
 }
+
+// The text lines of a file: CR, LF and CR LF each end one line, as files from either platform
+// hold them. position() is where the line after the last one read begins.
+class LineReader {
+public:
+    explicit LineReader(const QByteArray& bytes) : bytes_(bytes) {}
+
+    std::optional<QByteArray> next()
+    {
+        if (pos_ >= bytes_.size())
+            return std::nullopt;
+        qsizetype end = pos_;
+        while (end < bytes_.size() && bytes_[end] != '\r' && bytes_[end] != '\n')
+            ++end;
+        QByteArray line = bytes_.mid(pos_, end - pos_);
+        if (end < bytes_.size() && bytes_[end] == '\r' && end + 1 < bytes_.size() && bytes_[end + 1] == '\n')
+            ++end;
+        pos_ = end + 1;
+        return line;
+    }
+    qsizetype position() const { return pos_; }
+
+private:
+    const QByteArray& bytes_;
+    qsizetype pos_ = 0;
+};
 
 // The numbers after the "optodyne" line, separated by commas, blanks or line ends.
 class NumberReader {
@@ -83,19 +118,14 @@ struct DataStart {
 std::optional<DataStart> findData(const QByteArray& bytes)
 {
     DataStart start;
-    qsizetype pos = 0;
-    while (pos < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', pos);
-        if (end < 0)
-            end = bytes.size();
-        QByteArray line = bytes.mid(pos, end - pos);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        pos = end + 1;
-        if (line.trimmed().toLower() == "optodyne")
+    LineReader lines(bytes);
+    while (const auto line = lines.next()) {
+        const qsizetype pos = lines.position();
+        if (line->trimmed().toLower() == "optodyne")
             return pos < bytes.size() ? std::optional(DataStart{pos, start.startLevel}) : std::nullopt;
-        if (line.contains("StartLevel"))
-            start.startLevel = LeadingNumber(lineValue(QString::fromLatin1(line)));
+        const auto header = headerLine(QString::fromLatin1(*line));
+        if (header && header->key == u"StartLevel")
+            start.startLevel = LeadingNumber(header->value);
     }
     return std::nullopt;
 }
@@ -133,9 +163,18 @@ void subtractSquare(std::vector<int32_t>& a, const std::vector<int32_t>& b, int 
         a[i] = roundedSample(double(a[i]) - double(b[i]) * double(b[i]) * c);
 }
 
-// One turn of samples into points of radial deviation (mm) in readings row run; the points.
+// The samples of one turn whose abscissa in a file carries the resampling flag.
+struct Flags {
+    int64_t samples = 0;                // samples of the turn
+    std::array<int64_t, 2> flagged{};   // by file (direction 0, direction 1)
+    int startFile = -1;                 // the file that flags the turn's first radius, -1 for none
+};
+
+// One turn of samples into points of radial deviation (mm) in readings row run; the points. A
+// flagged sample repeats the radius before it; flags counts them and names the file of one met
+// before any radius.
 int findSegment(const OptoData& d0, const OptoData& d1, int count0, int count1, int lap, CaseData& data,
-                double radius, int dir, int run, int limit)
+                double radius, int dir, int run, int limit, Flags& flags)
 {
     const int64_t f = lap > limit ? lap / limit + 1 : 1;
     const auto m = static_cast<int64_t>(std::nearbyint(double(lap) / double(f)));
@@ -144,12 +183,22 @@ int findSegment(const OptoData& d0, const OptoData& d1, int count0, int count1, 
     if (q < 0 || q + m * f - 1 >= std::min(count0, count1))
         throw FormatError(Translate("The 2-D files end before one turn of the circle."));
     double r = 0;
+    bool anyRadius = false;
+    flags.samples = m * f;
     for (int64_t p = 0; p < m; ++p) {
         double sum = 0;
         for (int64_t s = 0; s < f; ++s, ++q) {
             const auto i = static_cast<std::size_t>(q);
-            if (d0.aux[i] != -1.0f && d1.aux[i] != -1.0f)
+            const bool flagged0 = d0.aux[i] == -1.0f;
+            const bool flagged1 = d1.aux[i] == -1.0f;
+            flags.flagged[0] += flagged0;
+            flags.flagged[1] += flagged1;
+            if (!flagged0 && !flagged1) {
                 r = std::sqrt(double(d0.values[i]) * d0.values[i] + double(d1.values[i]) * d1.values[i]);
+                anyRadius = true;
+            } else if (!anyRadius && flags.startFile < 0) {
+                flags.startFile = flagged0 ? 0 : 1;
+            }
             sum += r;
         }
         const int point = dir > 0 ? int(p) : int(m - 1 - p);
@@ -158,30 +207,45 @@ int findSegment(const OptoData& d0, const OptoData& d1, int count0, int count1, 
     return int(m);
 }
 
+// The file the trigger alignment emptied and why, as the user is told it.
+QString alignmentRefusal(const Flags& flags, const QString& name0, const QString& name1)
+{
+    const int file = flags.flagged[1] == flags.samples ? 1 : flags.flagged[0] == flags.samples ? 0 : flags.startFile;
+    const QString reason =
+        flags.flagged[std::size_t(file)] == flags.samples
+            ? Translate("After the trigger alignment no sample of this file lies on the common time grid, "
+                        "so no run can be built from it.")
+            : Translate("After the trigger alignment the turn begins at a sample of this file that lies off "
+                        "the common time grid, so the run would start without a measured radius.");
+    return (file == 0 ? name0 : name1) + "\r\n" + reason;
+}
+
 } // namespace
 
 OptoHeader OptoReadHeader(const QByteArray& bytes, const QDateTime& now)
 {
-    static const char* const kKeys[] = {"Date", "Machine=", "User", "Unit", "Comments", "Feedrate",
+    static const char* const kKeys[] = {"Date", "Machine", "User", "Unit", "Comments", "Feedrate",
                                         "MeasurementPlan", "MeasurementDirection2", "Trigger", "Radius",
                                         "Rotation", "NumberOfDataPoints", "StartX", "StartY", "StartZ",
                                         "MirrorConvexity"};
     OptoHeader h;
     h.date = now;
-    QStringList lines = QString::fromLatin1(bytes).split(u'\n');
-    if (lines.size() > kHeaderLines)
-        lines.resize(kHeaderLines);
-    for (QString line : lines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+    LineReader lines(bytes);
+    for (int n = 0; n < kHeaderLines; ++n) {
+        const auto bytesOfLine = lines.next();
+        if (!bytesOfLine)
+            break;
+        const auto header = headerLine(QString::fromLatin1(*bytesOfLine));
+        if (!header)
+            continue;
         int key = -1;
         for (int k = 0; k < int(std::size(kKeys)) && key < 0; ++k) {
-            if (line.contains(QLatin1String(kKeys[k]), Qt::CaseInsensitive))
+            if (header->key.compare(QLatin1String(kKeys[k]), Qt::CaseInsensitive) == 0)
                 key = k;
         }
         if (key < 0)
             continue;
-        const QString value = lineValue(line);
+        const QString& value = header->value;
         const QString name = QString::fromLatin1(kKeys[key]);
         const double number = LeadingNumber(value);
         switch (key) {
@@ -490,8 +554,14 @@ ReadResult OptoReadFile(Case& c, const OptoCase& optoCase, const QStringList& na
             ++run;
             const auto k = static_cast<std::size_t>(run);
             d.RunDirection[k] = static_cast<int16_t>(2 * int(r) - 3);
+            Flags flags;
             d.RunTargets[k] = static_cast<int16_t>(findSegment(d0, d1, count0, count1, lap, d, d.TestRadius,
-                                                               d.RunDirection[k], run, RunPointLimit(ctx.maxPoints)));
+                                                               d.RunDirection[k], run, RunPointLimit(ctx.maxPoints),
+                                                               flags));
+            // A flagged sample before the turn's first radius would enter the run as a reading
+            // of -Radius: the run would look like a circle and mislead every result after it.
+            if (flags.startFile >= 0)
+                return ReadResult::refused(alignmentRefusal(flags, name0, name1), MessageIcon::Critical);
             const std::span<double> readings(&d.Readings(run, 0), std::size_t(d.RunTargets[k]));
             const LscCircle centre = CalcLSCRun(readings, d.StartAngle, d.SweepAngle, d.TestRadius);
             RecentreRun(readings, d.StartAngle, d.SweepAngle, centre.CX, centre.CY, d.TestRadius, d.TestRadius);

@@ -32,6 +32,14 @@ QLabel* caption(const QString& text, const QString& name)
     return l;
 }
 
+QStringList itemsOf(const QComboBox& list)
+{
+    QStringList items;
+    for (int i = 0; i < list.count(); ++i)
+        items << list.itemText(i);
+    return items;
+}
+
 } // namespace
 
 CaseInfoPanel::CaseInfoPanel(Case& openCase, const UnitState& units, QWidget* parent)
@@ -162,7 +170,9 @@ CaseInfoPanel::CaseInfoPanel(Case& openCase, const UnitState& units, QWidget* pa
     for (std::size_t i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
-    connect(cmbInfo_, &QComboBox::activated, this, [this](int index) { display::WritePlaneChoice(case_, index); });
+    connect(cmbInfo_, &QComboBox::activated, this, [this](int index) {
+        display::WritePlaneChoice(case_, itemsOf(*cmbInfo_), index);
+    });
     connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
 
     TranslateForm(*this);
@@ -193,8 +203,11 @@ void CaseInfoPanel::fill(const display::CaseInfoView& view)
             box->setCursorPosition(0);   // a long path shows its beginning
         }
     }
-    if (view.planeIndex)
-        cmbInfo_->setCurrentIndex(*view.planeIndex);
+    if (itemsOf(*cmbInfo_) != view.planes) {
+        cmbInfo_->clear();
+        cmbInfo_->addItems(view.planes);
+    }
+    cmbInfo_->setCurrentIndex(view.planeIndex.value_or(-1));
     txtBallbarName_->setText(view.ballbarName);
     txtBallbarScaleFactor_->setText(view.ballbarScaleFactor);
     for (int i = 2; i <= 4; ++i)

@@ -24,8 +24,8 @@ public:
     CaseInfoPanel(Case& openCase, const UnitState& units, QWidget* parent = nullptr);
     ~CaseInfoPanel() override;
 
-    // Shows the view (BuildCaseInfoView of the case); a view without a plane match keeps the
-    // plane selection. Edits in progress are discarded.
+    // Shows the view (BuildCaseInfoView of the case), the plane list with the case's own plane
+    // chosen. Edits in progress are discarded.
     void fill(const display::CaseInfoView& view);
     // The comment box shows the case's comment again, after another window changed it.
     void showComment();

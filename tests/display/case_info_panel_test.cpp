@@ -205,21 +205,47 @@ TEST_F(CaseInfoPanelTest, ThePlaneChoiceWritesSlotFive)
 {
     CaseInfoPanel& p = open();
     ASSERT_EQ(p.planeList()->currentIndex(), 0);
-    // A plane that matches no item keeps the selection, and showing it writes nothing.
-    c.Header[HdrPlane] = "YZ";
-    fill();
-    EXPECT_EQ(p.planeList()->currentIndex(), 0);
-    EXPECT_EQ(c.Header[HdrPlane], "YZ");
-
     p.planeList()->setFocus();
     QTest::keyClick(p.planeList(), Qt::Key_Down);
     EXPECT_EQ(p.planeList()->currentIndex(), 1);
     EXPECT_EQ(c.Header[HdrPlane], "xz");
+}
 
-    // A new panel over an unknown plane chooses none.
-    panel.reset();
+TEST_F(CaseInfoPanelTest, ThePlaneListShowsTheOpenCasesOwnPlane)
+{
+    // A fresh panel over a "zx" case (an Optodyne or .b5r file) shows "zx".
+    c.Header[HdrPlane] = "zx";
+    CaseInfoPanel& p = open();
+    EXPECT_EQ(p.planeList()->currentText(), "zx");
+    ASSERT_EQ(p.planeList()->count(), 4);
+
+    // After an xy case the next "zx" case shows its own plane, and showing it writes nothing.
+    c.Header[HdrPlane] = "xy";
+    fill();
+    EXPECT_EQ(p.planeList()->currentText(), "xy");
+    EXPECT_EQ(p.planeList()->count(), 3);
+    c.Header[HdrPlane] = "zx";
+    fill();
+    EXPECT_EQ(p.planeList()->currentText(), "zx");
+    EXPECT_EQ(c.Header[HdrPlane], "zx");
+
+    // Away to "yz" with the keyboard and back to the case's own plane.
+    p.planeList()->setFocus();
+    QTest::keyClick(p.planeList(), Qt::Key_Up);
+    EXPECT_EQ(c.Header[HdrPlane], "yz");
+    QTest::keyClick(p.planeList(), Qt::Key_Down);
+    EXPECT_EQ(c.Header[HdrPlane], "zx");
+
+    // A plane text of another case ("YZ") is shown as it stands; a case without a plane shows
+    // none, never the previous case's.
     c.Header[HdrPlane] = "YZ";
-    EXPECT_EQ(open().planeList()->currentIndex(), -1);
+    fill();
+    EXPECT_EQ(p.planeList()->currentText(), "YZ");
+    c.Header[HdrPlane].clear();
+    fill();
+    EXPECT_EQ(p.planeList()->currentIndex(), -1);
+    EXPECT_EQ(p.planeList()->count(), 3);
+    EXPECT_EQ(c.Header[HdrPlane], "");
 }
 
 TEST_F(CaseInfoPanelTest, FieldsTakeNoMoreThanTheirLimit)

@@ -83,15 +83,22 @@ TEST_F(CaseInfoTest, ExpansionCoefficientsPerDegreeOfTheSetting)
     EXPECT_EQ(view().field(17), "5.00");
 }
 
-TEST_F(CaseInfoTest, ThePlaneMatchesExactly)
+TEST_F(CaseInfoTest, ThePlaneMatchesExactlyAndAnotherPlaneIsShownAsItsOwnItem)
 {
+    const QStringList listed{"xy", "xz", "yz"};
+    EXPECT_EQ(CaseInfoPlanes(), listed);
     const std::pair<const char*, std::optional<int>> rows[] = {
-        {"xy", 0}, {"xz", 1}, {"yz", 2}, {"YZ", std::nullopt}, {"yz ", std::nullopt}, {"", std::nullopt}};
+        {"xy", 0}, {"xz", 1}, {"yz", 2}, {"zx", 3}, {"YZ", 3}, {"yz ", 3}, {"", std::nullopt}};
     for (const auto& [slot, index] : rows) {
         c.Header[HdrPlane] = slot;
-        EXPECT_EQ(view().planeIndex, index) << slot;
+        const CaseInfoView v = view();
+        EXPECT_EQ(v.planeIndex, index) << slot;
+        const QStringList expected = index == 3 ? listed + QStringList{slot} : listed;
+        EXPECT_EQ(v.planes, expected) << slot;
+        if (v.planeIndex) {
+            EXPECT_EQ(v.planes.at(*v.planeIndex), slot);
+        }
     }
-    EXPECT_EQ(CaseInfoPlanes(), (QStringList{"xy", "xz", "yz"}));
 }
 
 TEST_F(CaseInfoTest, LengthsInDisplayUnits)
@@ -263,13 +270,17 @@ TEST_F(CaseInfoTest, DisplayOnlyFieldsWriteNothing)
 
 TEST_F(CaseInfoTest, ThePlaneChoiceWritesSlotFive)
 {
-    c.Header[HdrPlane] = "YZ";
-    EXPECT_TRUE(WritePlaneChoice(c, 1));
+    c.Header[HdrPlane] = "zx";
+    const QStringList planes = view().planes;
+    EXPECT_TRUE(WritePlaneChoice(c, planes, 1));
     EXPECT_EQ(c.Header[HdrPlane], "xz");
-    EXPECT_TRUE(WritePlaneChoice(c, 2));
+    // The case's own plane can be chosen back after another.
+    EXPECT_TRUE(WritePlaneChoice(c, planes, 3));
+    EXPECT_EQ(c.Header[HdrPlane], "zx");
+    EXPECT_TRUE(WritePlaneChoice(c, CaseInfoPlanes(), 2));
     EXPECT_EQ(c.Header[HdrPlane], "yz");
-    EXPECT_FALSE(WritePlaneChoice(c, 3));
-    EXPECT_FALSE(WritePlaneChoice(c, -1));
+    EXPECT_FALSE(WritePlaneChoice(c, CaseInfoPlanes(), 3));
+    EXPECT_FALSE(WritePlaneChoice(c, planes, -1));
     EXPECT_EQ(c.Header[HdrPlane], "yz");
 }
 

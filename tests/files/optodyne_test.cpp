@@ -28,6 +28,11 @@ struct Circle {
     int perTurn = 360;
     double turns = 3.0;
     QString user = QStringLiteral("Joe");
+    // The trigger alignment: the direction-1 file's start crossing lies this many steps (0.01)
+    // before the direction-0 file's, so its samples move that far after their grid points.
+    double lag = 0.0;
+    // A record of the direction-0 file whose abscissa lies 0.6 step late; -1 for none.
+    int lateRecord = -1;
 };
 
 QByteArray optoFile(const Circle& circle, int direction, int rotation, const QString& extra = {})
@@ -44,15 +49,20 @@ QByteArray optoFile(const Circle& circle, int direction, int rotation, const QSt
                        .arg(total)
                        .arg(extra);
     text += QStringLiteral("0,0\r\n0,0\r\n%1,0\r\n%2,0\r\n").arg(total / 2).arg(total - 1);
-    // Pre-trigger: the signal crosses the start level at abscissa -0.5.
+    // Pre-trigger: the signal crosses the start level at abscissa -0.5 (less the lag).
+    const double preShift = direction == 1 ? -circle.lag * 0.01 : 0.0;
     for (int i = 0; i < files::kOptoPreSamples; ++i)
-        text += QStringLiteral("%1,%2,%3\r\n").arg(i).arg(0.5 + (i - 64) * 0.001, 0, 'f', 6).arg(i - 64.5);
+        text += QStringLiteral("%1,%2,%3\r\n")
+                    .arg(i)
+                    .arg(0.5 + (i - 64) * 0.001, 0, 'f', 6)
+                    .arg(i - 64.5 + preShift, 0, 'f', 7);
     const double sense = rotation == 2 ? 1.0 : -1.0;
     for (int i = 0; i < total; ++i) {
         const double angle = sense * 2 * M_PI * i / circle.perTurn;
         const double r = circle.radius + circle.ovality * std::cos(2 * angle);
         const double value = direction == 0 ? circle.cy + r * std::sin(angle) : circle.cx + r * std::cos(angle);
-        text += QStringLiteral("%1,%2,%3\r\n").arg(i).arg(value, 0, 'f', 6).arg(i * 0.01, 0, 'f', 2);
+        const double abscissa = i * 0.01 + (direction == 0 && i == circle.lateRecord ? 0.006 : 0.0);
+        text += QStringLiteral("%1,%2,%3\r\n").arg(i).arg(value, 0, 'f', 6).arg(abscissa, 0, 'f', 3);
     }
     return text.toLatin1();
 }
@@ -127,6 +137,87 @@ TEST(OptoHeaderTest, KeysDatesUnitsAndTheThirtyNineLines)
     EXPECT_EQ(h.radius, 0.0); // line 39 is the last read
     EXPECT_EQ(h.plane, "xy");
     EXPECT_EQ(files::OptoReadHeader("User=Ann\n", now).date, now);
+}
+
+TEST(OptoHeaderTest, TheKeyIsTheTextBeforeTheEqualsSign)
+{
+    const QDateTime now = FixedNow();
+    // Values that contain a key's word keep their own lines.
+    files::OptoHeader h = files::OptoReadHeader("Date=03/15/02\r\nUser=NoDate\r\nUnit=I\r\n"
+                                                "Comments=Community college\r\nRadius=4\r\n", now);
+    EXPECT_TRUE(h.inch);
+    EXPECT_DOUBLE_EQ(h.radius, 101.6);
+    EXPECT_EQ(h.user, "NoDate");
+    EXPECT_EQ(h.comments, "Community college");
+    EXPECT_EQ(h.date.date(), QDate(2002, 3, 15));
+    h = files::OptoReadHeader("User=Ann\r\nComments=checked by user Ben\r\nDate=12/31/98\r\n", now);
+    EXPECT_EQ(h.user, "Ann");
+    EXPECT_EQ(h.comments, "checked by user Ben");
+    EXPECT_EQ(h.date.date(), QDate(1998, 12, 31));
+    h = files::OptoReadHeader("Date=03/15/02\r\nComments=Updated 01/02/03\r\n", now);
+    EXPECT_EQ(h.comments, "Updated 01/02/03");
+    EXPECT_EQ(h.date.date(), QDate(2002, 3, 15));
+
+    // Case and blanks around the key do not matter; the value stands as written. A line without
+    // "=" and a key that only begins like one are ignored.
+    h = files::OptoReadHeader(" rAdIuS =150\r\nMACHINE= Mill 2\r\nRadius 5\r\nRadiusX=7\r\n"
+                              "MeasurementDirection=1\r\nMeasurementDirection2 = 1\r\n", now);
+    EXPECT_DOUBLE_EQ(h.radius, 150);
+    EXPECT_EQ(h.machine, " Mill 2");
+    EXPECT_EQ(h.direction, 1);
+    h = files::OptoReadHeader("MeasurementDirection=2\r\nMachine2=Lathe\r\nUnitI\r\n", now);
+    EXPECT_EQ(h.direction, 0);
+    EXPECT_EQ(h.machine, "");
+    EXPECT_FALSE(h.inch);
+
+    // The start level of the data is found by its key alike.
+    const QByteArray plain = optoFile(Circle(), 0, 1);
+    const QByteArray hijacked = QByteArray(plain).replace("StartLevel=0.5\r\n", "StartLevel=0.5\r\nComments=StartLevel 2\r\n");
+    ASSERT_NE(hijacked, plain);
+    EXPECT_EQ(files::OptoReadData(hijacked, 0, 100000, -1).preValues, files::OptoReadData(plain, 0, 100000, -1).preValues);
+}
+
+TEST(OptoHeaderTest, NumbersWithAnExponent)
+{
+    const files::OptoHeader h = files::OptoReadHeader(
+        "Radius=1.0E2\r\nFeedrate=1.5E3\r\nMirrorConvexity=1E-06\r\nStartX=2.5D1\r\nNumberOfDataPoints=1.44E2\r\n",
+        FixedNow());
+    EXPECT_DOUBLE_EQ(h.radius, 100);
+    EXPECT_DOUBLE_EQ(h.feedrate, 1500);
+    EXPECT_DOUBLE_EQ(h.mirrorConvexity, 1e-06);
+    EXPECT_FLOAT_EQ(h.startX, 25);
+    EXPECT_EQ(h.pointCount, 144);
+}
+
+TEST(OptoHeaderTest, CarriageReturnLineFeedAndBothEndLinesAlike)
+{
+    Circle circle;
+    const QByteArray crlf = optoFile(circle, 0, 1);
+    QByteArray cr = crlf;
+    cr.replace("\r\n", "\r");
+    QByteArray lf = crlf;
+    lf.replace("\r\n", "\n");
+    const files::OptoHeader expected = files::OptoReadHeader(crlf, FixedNow());
+    EXPECT_DOUBLE_EQ(expected.radius, 100);
+    for (const QByteArray& bytes : {cr, lf}) {
+        const files::OptoHeader h = files::OptoReadHeader(bytes, FixedNow());
+        EXPECT_EQ(h.date, expected.date);
+        EXPECT_EQ(h.user, expected.user);
+        EXPECT_FALSE(h.inch);
+        EXPECT_EQ(h.comments, "generated");
+        EXPECT_EQ(h.radius, expected.radius);
+        EXPECT_EQ(h.pointCount, expected.pointCount);
+        EXPECT_EQ(h.startX, expected.startX);
+        const files::OptoData d = files::OptoReadData(bytes, 0, 100000, -1);
+        const files::OptoData e = files::OptoReadData(crlf, 0, 100000, -1);
+        EXPECT_EQ(d.values, e.values);
+        EXPECT_EQ(d.aux, e.aux);
+        EXPECT_EQ(d.preValues, e.preValues);
+    }
+    // The thirty-nine lines are counted alike too: CR LF is one line end, not two.
+    const QByteArray late = QByteArray("x\r\n").repeated(38) + "Radius=5\r\nRadius=6\r\n";
+    EXPECT_EQ(files::OptoReadHeader(late, FixedNow()).radius, 5.0);
+    EXPECT_EQ(files::OptoReadHeader(QByteArray(late).replace("\r\n", "\r"), FixedNow()).radius, 5.0);
 }
 
 TEST_F(OptodyneTest, AFoldersFilesGroupIntoCasesOfCompletePairs)
@@ -212,6 +303,88 @@ TEST_F(OptodyneTest, ThinnedRotationTwoAloneAndAFailedImportLeavesTheCase)
     r = read("/o/ flat.2d2 flat.2d2"); // no samples in its window
     EXPECT_EQ(r.location, files::kOptodyneLocation);
     EXPECT_EQ(c.Header, before.Header);
+}
+
+TEST_F(OptodyneTest, ACaseInCarriageReturnsImportsLikeItsCopyWithLineFeeds)
+{
+    Circle circle;
+    circle.ovality = 0.002;
+    addPair("a", circle, 1);
+    addPair("b", circle, 2);
+    const QString form = "/o/ a0.2d2 a1.2d2 b0.2d2 b1.2d2";
+    ASSERT_TRUE(read(form).ok());
+    const Case expected = c;
+    for (auto it = files.files.begin(); it != files.files.end(); ++it)
+        it->replace("\r\n", "\r");
+    c = Case();
+    const ReadResult r = read(form);
+    ASSERT_TRUE(r.ok()) << r.message.toStdString();
+    EXPECT_EQ(c.Header, expected.Header);
+    EXPECT_EQ(c.Data.RunTargets, expected.Data.RunTargets);
+    EXPECT_EQ(c.Data.Readings, expected.Data.Readings);
+}
+
+TEST_F(OptodyneTest, HeaderNumbersWithAnExponentReachTheImport)
+{
+    Circle circle;
+    circle.headerRadius = 150;
+    circle.radius = 100;
+    const QString exponents = "Radius=1.0E2\r\nFeedrate=1.5E3\r\nMirrorConvexity=1E-06\r\n";
+    files.files.insert("/o/e0.2d2", optoFile(circle, 0, 2, exponents));
+    files.files.insert("/o/e1.2d2", optoFile(circle, 1, 2, exponents));
+    ASSERT_TRUE(read("/o/   e0.2d2 e1.2d2").ok());
+    EXPECT_DOUBLE_EQ(c.Data.TestRadius, 100);
+    EXPECT_EQ(c.Header[HdrFeedrate], "1500");
+    double worst = 0;
+    for (int j = 0; j < c.Data.RunTargets[1]; ++j)
+        worst = std::max(worst, std::abs(c.Data.Readings(1, j)));
+    // The convexity takes a part in 10^6 of the squared coordinate (10 µm at 100 mm), nothing like
+    // the 50 mm of a radius read as 1.
+    EXPECT_GT(worst, 1e-3);
+    EXPECT_LT(worst, 2e-2);
+}
+
+TEST_F(OptodyneTest, ARunTheTriggerAlignmentEmptiesIsRefused)
+{
+    const Case before = c;
+    // Every direction-1 sample more than half a step after its grid point: all flagged.
+    for (double lag : {0.5625, 0.75}) {
+        Circle circle;
+        circle.lag = lag;
+        addPair("a", circle, 1);
+        const ReadResult r = read("/o/ a0.2d2 a1.2d2");
+        EXPECT_EQ(r.kind, ReadResult::Kind::Message) << lag;
+        EXPECT_TRUE(r.message.startsWith("/o/a1.2d2\r\n")) << r.message.toStdString();
+        EXPECT_TRUE(r.message.contains("no sample of this file")) << r.message.toStdString();
+        EXPECT_EQ(c.Header, before.Header);
+        EXPECT_EQ(c.Data.Readings, before.Data.Readings);
+    }
+    // A lag under half a step flags nothing and reads.
+    Circle shifted;
+    shifted.lag = 0.4375;
+    addPair("s", shifted, 1);
+    EXPECT_TRUE(read("/o/ s0.2d2 s1.2d2").ok());
+    const Case opened = c;
+
+    // One late sample where the turn begins (sample 180 of 360) would give its point no radius.
+    Circle late;
+    late.lateRecord = 180;
+    addPair("b", late, 2);
+    ReadResult r = read("/o/   b0.2d2 b1.2d2");
+    EXPECT_EQ(r.kind, ReadResult::Kind::Message);
+    EXPECT_TRUE(r.message.startsWith("/o/b0.2d2\r\n")) << r.message.toStdString();
+    EXPECT_TRUE(r.message.contains("the turn begins at a sample of this file")) << r.message.toStdString();
+    EXPECT_EQ(c.Header, opened.Header);
+    EXPECT_EQ(c.Data.Readings, opened.Data.Readings);
+
+    // Later in the turn it repeats the radius before it, and the case reads.
+    late.lateRecord = 250;
+    addPair("c", late, 2);
+    r = read("/o/   c0.2d2 c1.2d2");
+    ASSERT_TRUE(r.ok()) << r.message.toStdString();
+    EXPECT_EQ(c.Data.RunTargets[1], 360);
+    for (int j = 0; j < 360; ++j)
+        ASSERT_LT(std::abs(c.Data.Readings(1, j)), 1e-3) << j;
 }
 
 } // namespace
