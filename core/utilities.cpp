@@ -67,7 +67,8 @@ struct Leading {
 enum class Exponent { NotRead, Read };
 
 // The old plain conversion: blanks, tabs and line feeds are skipped anywhere inside the number.
-// With Exponent::Read, "E" or "D" followed by an optional sign and digits scales the number.
+// With Exponent::Read, "E" or "D" (in either case, as printf's "1e-06" writes it) followed by an
+// optional sign and digits scales the number.
 Leading readLeading(QStringView text, Exponent exponent = Exponent::NotRead)
 {
     Leading result;
@@ -96,7 +97,7 @@ Leading readLeading(QStringView text, Exponent exponent = Exponent::NotRead)
             digits += '.';
             point = true;
         } else {
-            if (anyDigit && exponent == Exponent::Read && (c == u'E' || c == u'D'))
+            if (anyDigit && exponent == Exponent::Read && QStringLiteral("EeDd").contains(c))
                 result.exponent = readExponent(text, i + 1, digits);
             break;
         }

@@ -31,7 +31,7 @@ TEST(UtilitiesStrToDbl, SeparatorsSignsAndExponent)
         {",75", 0.75}, {"1,5E-3", 0.0015}, {"1.5E3", 1500}, {"1.5e3", 1.5}, {"15E2", 1500}, {"1E-05", 1e-05},
         {"-2,5E+2", -250}, {"4E", 4},
         // The leading value reads its own exponent, "E" or "D", and it counts once.
-        {"2D3", 2000}, {"2E3", 2000}, {"-2D-3", -0.002}, {"7D", 7}, {"2D+ 1", 20}, {"3d2", 3}, {"1.5D3", 1.5},
+        {"2D3", 2000}, {"1e-06", 1e-06}, {"2E3", 2000}, {"-2D-3", -0.002}, {"7D", 7}, {"2D+ 1", 20}, {"3d2", 300}, {"1.5D3", 1.5},
         // Never infinite or NaN; a long fraction is no overflow.
         {"1E400", 0}, {"0E400", 0}, {"-1E999", 0}, {"9.9E308", 0}, {"1E-400", 0},
     };
@@ -60,7 +60,7 @@ TEST(UtilitiesLeadingNumber, ReadsItsExponentOnce)
 {
     const Case cases[] = {{"1.0E2", 100}, {"1.5E3", 1500}, {"1E-06", 1e-06}, {"-2.5E+2 mm", -250}, {"2D3", 2000},
                           {"-2D-3", -0.002}, {"15E2", 1500}, {"1.5E3E2", 1500}, {"4E", 4}, {"4E-", 4},
-                          {"7Ex", 7}, {"3e2", 3}, {"3d2", 3}, {"E3", 0}, {"1E400", 0}, {"1E-400", 0}};
+                          {"7Ex", 7}, {"3e2", 300}, {"3d2", 300}, {"E3", 0}, {"1E400", 0}, {"1E-400", 0}};
     for (const Case& c : cases) {
         EXPECT_DOUBLE_EQ(LeadingNumber(c.text), c.expected) << c.text;
         // The whole-text reading agrees where no sign stands at the end and no blank inside.
