@@ -351,17 +351,4 @@ TEST_F(CaseDbWindows, ABatchAsksForAnUnknownMachineOnceAndStoresUnderTheChoice)
     EXPECT_EQ(storedCases("\"Machine\" = 'Lathe'"), 1);
     EXPECT_EQ(storedCases("\"Machine\" = 'Shop floor 4'"), 0);
     EXPECT_FALSE(casedb::MachineExists(*mainCaseStore(), "Shop floor 4"));
-
-    // A later batch asks again: the answer held for that batch only.
-    WriteRtb(folder + "/d.rtb", "Shop floor 4", "12:30 Mar 20 2021");
-    batch->setFolder(folder);
-    batch->fileList()->findItems("d.rtb", Qt::MatchExactly).value(0)->setSelected(true);
-    QTest::mouseClick(batch->addButton(), Qt::LeftButton);
-    answerer.start();
-    QTest::mouseClick(batch->saveButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!batch->saving(), 60000);
-    answerer.stop();
-    EXPECT_EQ(asked, (QStringList{"Shop floor 4", "Shop floor 4"}));
-    EXPECT_EQ(storedCases("\"Machine\" = 'Mill 2'"), 3);
-    prompts.messages.clear();
 }

@@ -238,24 +238,3 @@ TEST(TrendChart, WithVariableSpacingEveryBarStandsWithinItsOwnDay)
     }
     EXPECT_EQ(joins, 1);
 }
-
-// The chart on the printed page is drawn on the page itself, in its centimetres.
-TEST(TrendChart, ThePrintedChartIsDrawnOnThePageUnderItsHeader)
-{
-    RecordingCanvas page(QSizeF(2000, 2800));
-    page.setScale(0, 0, 20, 28);
-    DrawTrendChartPage(page, TwoSeries(casedb::TrendSpacing::Variable), TrendChartType::Bar, TrendPrint{});
-    int bars = 0;
-    for (const auto& box : page.boxes) {
-        if (box.colour == kFirstSeries || box.colour == kSecondSeries) {
-            ++bars;
-            EXPECT_GE(box.rect.top(), 1.8) << "under the page header";
-            EXPECT_GE(box.rect.left(), 1.5);
-            EXPECT_LE(box.rect.right(), 20 - 1.5);
-        }
-    }
-    EXPECT_EQ(bars, 4 + 2) << "four bars and two swatches";
-    const auto title = std::find_if(page.texts.begin(), page.texts.end(), [](const auto& t) { return t.text == "Mill 3 - xy"; });
-    ASSERT_NE(title, page.texts.end());
-    EXPECT_EQ(title->font.size, 10);
-}

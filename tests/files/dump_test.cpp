@@ -281,21 +281,14 @@ TEST(DumpTest, ResultsPrintTheCaptionsOfTheResultsWindowAfterTheCase)
     EXPECT_FALSE(dump({DataFile("rtb_dynamic_both.rtb")}).out.contains("result."));
 }
 
-// An .rtb file carries no measured feedrate: its captions are empty, where a .b5r file's measured
-// ones stand.
+// An .rtb file carries no measured feedrate: its captions are empty.
 TEST(DumpTest, ResultsOfAFileWithoutMeasuredFeedrateShowNoFeedrate)
 {
     const DumpRun rtb = dump({"--results", DataFile("rtb_dynamic_both.rtb")}, {}, kCLocale);
     ASSERT_EQ(rtb.status, 0) << rtb.err.toStdString();
-    ResultLines r = resultLines(rtb.out);
+    const ResultLines r = resultLines(rtb.out);
     for (const char* key : {"lblAverageFeedrate", "lblRunFeedrate(0)", "lblRunFeedrate(1)"})
         EXPECT_EQ(r[key], "") << key;
-
-    const DumpRun b5r = dump({"--results", DataFile("b5r_full.b5r")}, {}, kCLocale);
-    ASSERT_EQ(b5r.status, 0) << b5r.err.toStdString();
-    r = resultLines(b5r.out);
-    EXPECT_NEAR(r["lblRunFeedrate(0)"].toDouble(), dumpedValue(b5r.out, "RunFeedrate(1)").toDouble(), 1.0);
-    EXPECT_FALSE(r["lblAverageFeedrate"].isEmpty());
 }
 
 TEST(DumpTest, ResultsOfAStaticCaseHaveNoDynamicPages)
