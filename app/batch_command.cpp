@@ -10,6 +10,10 @@
 #include "core/prompts.h"
 #include "gui/window_registry.h"
 
+#include <QHash>
+
+#include <memory>
+
 namespace sarvo {
 
 casedb::BatchServices ProgramBatchServices()
@@ -18,9 +22,19 @@ casedb::BatchServices ProgramBatchServices()
     services.store = [] { return static_cast<const casedb::CaseStore*>(mainCaseStore()); };
     services.settings = app().Settings;
     services.readContext = ProgramReadContext();
-    // A batch asks nothing while it reads: the machine is added under its own name when it is
-    // stored, a .dbb file is its one run, and a failure is the row's.
-    services.readContext.resolveMachine = [](const QString& name) { return name; };
+    // A machine the case database does not know is put to the user as every read puts it; within
+    // one batch the first answer for a name serves its other files. Otherwise a batch asks
+    // nothing while it reads: a .dbb file is its one run, and a failure is the row's.
+    auto answers = std::make_shared<QHash<QString, QString>>();
+    services.readContext.resolveMachine = [answers](const QString& name) {
+        if (const auto known = answers->constFind(name); known != answers->constEnd())
+            return *known;
+        QString machine = name;
+        CheckProgramMachine(machine);
+        if (machine != name)
+            answers->insert(name, machine);
+        return machine;
+    };
     services.readContext.moreFiles = [](const QString&) { return QString(); };
     services.readContext.report = nullptr;
     services.askOverwrite = [](const QString& question) { return prompts().askYesNo(app().State.AppTitle, question); };
@@ -41,6 +55,9 @@ void RegisterBatchWindow()
     windows().registerWindow(
         WindowId::Batch,
         [](QWidget* parent) -> QWidget* {
+            // The case-information panel closes as the batch window opens: its edits would reach
+            // none of the cases the batch stores.
+            windows().unload(WindowId::CaseInfo);
             BatchWindowSetup setup;
             setup.startFolder = app().Settings.DataPath;
             setup.units = app().Units;

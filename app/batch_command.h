@@ -8,8 +8,9 @@
 namespace sarvo {
 
 // What a batch save of the program needs: the program's case database, its settings, reads that
-// take a file's machine as it is and ask nothing, the overwrite question through prompts(), and
-// the recent list for every case stored.
+// put a machine the database does not know to the machine list (once per name in one batch) and
+// ask nothing else, the overwrite question through prompts(), and the recent list for every case
+// stored.
 casedb::BatchServices ProgramBatchServices();
 
 // Sets the program's BatchRunning and the enabled state of the commands.

@@ -16,7 +16,6 @@
 #include <QSqlQuery>
 
 #include <algorithm>
-#include <tuple>
 
 namespace sarvo::casedb {
 
@@ -140,9 +139,15 @@ Outcome BatchModel::listSession(const CaseStore& store, const QString& session)
 {
     return Trapped(QStringLiteral("Reading cases"), [&] {
         std::vector<StoredCaseSummary> cases = ListStoredCases(store, StoredCaseFilter{.session = session, .machine = {}, .plane = {}, .from = {}, .until = {}});
-        // Dynamic cases ("D") before static ones, as the stored letters sort.
-        std::stable_sort(cases.begin(), cases.end(), [](const StoredCaseSummary& a, const StoredCaseSummary& b) {
-            return std::make_tuple(!a.dynamic, a.plane, a.feedrate) < std::make_tuple(!b.dynamic, b.plane, b.feedrate);
+        // By the stored letter ("D" before "S") and the plane, as the database sorts text: without
+        // regard to case.
+        const auto caseless = [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive); };
+        std::stable_sort(cases.begin(), cases.end(), [&](const StoredCaseSummary& a, const StoredCaseSummary& b) {
+            if (const int byLetter = caseless(a.statDyn, b.statDyn); byLetter != 0)
+                return byLetter < 0;
+            if (const int byPlane = caseless(a.plane, b.plane); byPlane != 0)
+                return byPlane < 0;
+            return a.feedrate < b.feedrate;
         });
         rows_.clear();
         sessionRowsShown_ = false;
@@ -151,7 +156,7 @@ Outcome BatchModel::listSession(const CaseStore& store, const QString& session)
             row.path = s.fileName;
             row.fileName = FileNameOfPath(s.fileName);
             row.plane = s.plane;
-            row.statDyn = s.dynamic ? QStringLiteral("D") : QStringLiteral("S");
+            row.statDyn = s.statDyn;
             row.feedrate = s.feedrate;
             row.state = BatchRowState::Stored;
             rows_.push_back(std::move(row));
@@ -239,6 +244,9 @@ void BatchRun::storeRow(BatchRow& row)
     if (!store || !store->isOpen())
         return fail(OutcomeText(Outcome::failure(QLatin1String(kSavingLocation), AppError::standard(kDatabaseNotOpen))));
 
+    // Whoever drives the run checks this first (saveRefusal); a row without a plane is never stored.
+    if (row.plane.isEmpty())
+        return fail(Translate("Set first plane settings, please."));
     Case c;
     c.Data.BallBarLength = services_.settings.BallBarLength;
     const files::ReadResult read = files::ReadInto(c, row.path, BatchFileKind(row.path), services_.readContext);

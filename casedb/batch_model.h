@@ -55,8 +55,9 @@ struct BatchServices {
     // The case database the cases go to; null when none is open.
     std::function<const CaseStore*()> store;
     Settings settings;
-    // Reads without questions: the machine a file names is taken as it is (and added to the
-    // machine list when it is missing), a .dbb file is read without further runs.
+    // The full reads: a .dbb file is read without further runs; resolveMachine maps the machine a
+    // file names (the program asks the user, the windowless import takes the name as it is). A
+    // machine still missing from the machine list is added under its name when the case is stored.
     files::ReadContext readContext;
     AskOverwrite askOverwrite;
     // Told of every case stored (saved or overwritten).

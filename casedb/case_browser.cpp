@@ -1,6 +1,7 @@
 #include "casedb/case_browser.h"
 
 #include "casedb/case_columns.h"
+#include "casedb/sql_engine.h"
 #include "casedb/sql_error.h"
 #include "core/dates.h"
 #include "core/language_db.h"
@@ -63,7 +64,8 @@ QString BrowserCaseText(const StoredCaseSummary& c, const UnitState& units)
 {
     QString text = ShortDateText(c.date) + QStringLiteral("   ") + c.machine + QStringLiteral("  ") + c.plane
                    + QStringLiteral("  ");
-    if (c.dynamic)
+    // The stored letter in either case: the list has always compared it so.
+    if (c.statDyn.startsWith(QLatin1Char('d'), Qt::CaseInsensitive))
         text += FormatNumber(c.feedrate.value_or(0) * units.LargeFactor, units.LargeFormat) + u' '
                 + units.LargeCaption + QStringLiteral("/min");
     else
@@ -95,8 +97,8 @@ std::vector<BrowserLine> ReadBrowserLines(const CaseStore& store, const UnitStat
 
 QStringList StoredSessionNames(const CaseStore& store)
 {
-    QSqlQuery query = store.run(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL ORDER BY %1")
-                                    .arg(quoted(col::Name), quoted(tbl::Measure)));
+    QSqlQuery query = store.run(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL ORDER BY %3, %1")
+                                    .arg(quoted(col::Name), quoted(tbl::Measure), engine::CaselessOrder(quoted(col::Name))));
     QStringList names;
     while (query.next()) {
         if (const QString name = query.value(0).toString(); !name.isEmpty())

@@ -3,6 +3,7 @@
 #include "core/app_error.h"
 #include "core/language_db.h"
 #include "casedb/case_store.h"
+#include "casedb/sql_engine.h"
 #include "casedb/sql_error.h"
 
 #include <QSqlQuery>
@@ -14,7 +15,8 @@ namespace casedb {
 
 QStringList MachineNames(const CaseStore& store)
 {
-    QSqlQuery query = store.run(QStringLiteral(R"(SELECT "Name" FROM "Machines" ORDER BY "Name")"));
+    QSqlQuery query = store.run(
+        QStringLiteral(R"(SELECT "Name" FROM "Machines" ORDER BY %1, "Name")").arg(engine::CaselessOrder(QStringLiteral(R"("Name")"))));
     QStringList names;
     while (query.next())
         names << query.value(0).toString();

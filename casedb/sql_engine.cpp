@@ -178,6 +178,12 @@ void ForEachRow(const QSqlDatabase& db, const QString& sql, const QVariantList& 
         visit(row);
 }
 
+QString CaselessOrder(const QString& quotedColumn)
+{
+    // NOCASE folds the ASCII letters, which machine and session names are as a rule.
+    return QStringLiteral("%1 COLLATE NOCASE").arg(quotedColumn);
+}
+
 bool SameName(const QString& a, const QString& b)
 {
     // SQLite matches names without regard to case, quoted or not.

@@ -30,6 +30,11 @@ QStringList ListIndexes(QSqlDatabase& db);
 // the same file wait for each other instead of failing half-way.
 QString BeginWriteStatement();
 
+// An ORDER BY term that sorts a text column without regard to case ("alpha", "Beta", "S1"), as
+// the lists have always stood; names equal but for case keep one order between them. Takes the
+// column quoted; the direction and Null placement may follow.
+QString CaselessOrder(const QString& quotedColumn);
+
 // Whether two table or column names name the same thing to the engine.
 bool SameName(const QString& a, const QString& b);
 

@@ -58,7 +58,8 @@ std::vector<StoredCaseSummary> ListStoredCases(const CaseStore& store, const Sto
     sql += QStringLiteral(" ORDER BY ");
     // Spelled out: engines differ in where they sort Null.
     if (order == StoredCaseOrder::BySession)
-        sql += QuoteName(QLatin1String(col::Name)) + QStringLiteral(" ASC NULLS FIRST, ");
+        sql += engine::CaselessOrder(QuoteName(QLatin1String(col::Name))) + QStringLiteral(" ASC NULLS FIRST, ")
+               + QuoteName(QLatin1String(col::Name)) + QStringLiteral(", ");
     sql += QStringLiteral("%1, %2").arg(QuoteName(QLatin1String(col::Date)), QuoteName(QLatin1String(col::Meas_ID)));
 
     std::vector<StoredCaseSummary> cases;
@@ -71,7 +72,8 @@ std::vector<StoredCaseSummary> ListStoredCases(const CaseStore& store, const Sto
         s.date = row.isNull(Date) ? QDateTime() : DbDateFromValue(row.text(Date));
         s.fileName = row.text(FileName);
         s.feedrate = row.numberOrNull(Feedrate);
-        s.dynamic = IsDynamicText(row.text(StatDyn));
+        s.statDyn = row.text(StatDyn);
+        s.dynamic = IsDynamicText(s.statDyn);
         s.withResults = row.number(Calced) != 0;
         for (std::size_t i = 0; i < s.results.size(); ++i)
             s.results[i] = row.numberOrNull(FirstResult + int(i));

@@ -33,7 +33,8 @@ struct StoredCaseSummary {
     QDateTime date;
     QString fileName;
     std::optional<double> feedrate; // mm/min as stored
-    bool dynamic = false;
+    QString statDyn;                // the stored letter, "D" or "S" as a rule
+    bool dynamic = false;           // the letter is "D", as the case loader takes it
     bool withResults = false;
     // The stored results of kTrendResultColumns, in that order; Null stays unset.
     std::array<std::optional<double>, kTrendResultColumns.size()> results;

@@ -127,8 +127,8 @@ QStringList StoredMachines(const CaseStore& store)
     if (!store.isOpen())
         throw AppError(kDatabaseNotOpen, StandardErrorText(kDatabaseNotOpen));
     const QString machine = QuoteName(QLatin1String(col::Machine));
-    const QString sql = QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL ORDER BY %1")
-                            .arg(machine, QuoteName(QLatin1String(tbl::Measure)));
+    const QString sql = QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL ORDER BY %3, %1")
+                            .arg(machine, QuoteName(QLatin1String(tbl::Measure)), engine::CaselessOrder(machine));
     QStringList names;
     engine::ForEachRow(store.database(), sql, {}, [&names](const engine::RowView& row) { names << row.text(0); });
     return names;

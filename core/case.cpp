@@ -1,5 +1,7 @@
 #include "core/case.h"
 
+#include <algorithm>
+
 namespace sarvo {
 
 void CaseData::clearRuns()
@@ -13,6 +15,18 @@ void CaseData::clearRuns()
     RunFeedrate = {};
     RunCount = 0;
     MaxTargets = 0;
+}
+
+bool CaseData::FeedrateMeasured() const
+{
+    if (MeasuredFeedrateAverage != 0)
+        return true;
+    const int runs = std::clamp<int>(RunCount, 0, kRunSlots - 1);
+    for (int run = 1; run <= runs; ++run) {
+        if (RunFeedrate[std::size_t(run)] != 0)
+            return true;
+    }
+    return false;
 }
 
 } // namespace sarvo

@@ -128,6 +128,10 @@ struct CaseData {
 
     // Empties the readings and the per-run arrays, as the measurement window does when it opens.
     void clearRuns();
+
+    // Whether any run carries a measured feedrate: files without one leave every run at 0, which
+    // is no measurement of zero.
+    bool FeedrateMeasured() const;
 };
 
 // One measurement with its analysis results: the open case of the program, or a scratch copy

@@ -194,6 +194,20 @@ void Canvas::circle(const QPointF& centre, double radius)
     current_ = centre;
 }
 
+void Canvas::fillBox(const QRectF& user, const QColor& colour)
+{
+    QRectF device = QRectF(toDevice(user.topLeft()), toDevice(user.bottomRight())).normalized();
+    if (!Finite(device.topLeft()) || !Finite(device.bottomRight()))
+        return;
+    if (clip_)
+        device = device.intersected(*clip_);
+    if (device.isEmpty())
+        return;
+    // Uncut sides keep their exact user values.
+    const QRectF cut = QRectF(toUser(device.topLeft()), toUser(device.bottomRight())).normalized();
+    paintBox(clip_ ? cut : user.normalized(), colour);
+}
+
 void Canvas::clear()
 {
     paintClear();
@@ -248,6 +262,11 @@ void PainterCanvas::paintCircle(const QPointF& centre, double radius, const Canv
     painter_.drawEllipse(toDevice(centre), r, r);
 }
 
+void PainterCanvas::paintBox(const QRectF& user, const QColor& colour)
+{
+    painter_.fillRect(QRectF(toDevice(user.topLeft()), toDevice(user.bottomRight())).normalized(), colour);
+}
+
 void PainterCanvas::paintText(const QPointF& topLeft, const QString& text, const QColor& colour,
                               const CanvasFont& font)
 {
@@ -288,6 +307,11 @@ void RecordingCanvas::paintCircle(const QPointF& centre, double radius, const Ca
     circles.push_back({centre, radius, pen});
 }
 
+void RecordingCanvas::paintBox(const QRectF& user, const QColor& colour)
+{
+    boxes.push_back({user, colour});
+}
+
 void RecordingCanvas::paintText(const QPointF& topLeft, const QString& text, const QColor& colour,
                                 const CanvasFont& font)
 {
@@ -298,6 +322,7 @@ void RecordingCanvas::paintClear()
 {
     lines.clear();
     circles.clear();
+    boxes.clear();
     texts.clear();
     pictures.clear();
     ++clears;

@@ -98,6 +98,9 @@ public:
     void lineTo(const QPointF& to);
     // radius in units of the horizontal scale; the current position becomes the centre.
     void circle(const QPointF& centre, double radius);
+    // A box filled with the colour and not outlined, as the old boxes drawn filled; cut to the
+    // clip. The current position stays.
+    void fillBox(const QRectF& user, const QColor& colour);
     // Erases the surface; the current position goes to the scale's origin.
     void clear();
 
@@ -117,6 +120,8 @@ protected:
     // The back ends get user units; they map through toDevice() where they paint.
     virtual void paintLine(const QPointF& from, const QPointF& to, const CanvasPen& pen) = 0;
     virtual void paintCircle(const QPointF& centre, double radius, const CanvasPen& pen) = 0;
+    // A normalised box in user units.
+    virtual void paintBox(const QRectF& user, const QColor& colour) = 0;
     virtual void paintText(const QPointF& topLeft, const QString& text, const QColor& colour,
                            const CanvasFont& font) = 0;
     virtual void paintClear() = 0;
@@ -150,6 +155,7 @@ public:
 protected:
     void paintLine(const QPointF& from, const QPointF& to, const CanvasPen& pen) override;
     void paintCircle(const QPointF& centre, double radius, const CanvasPen& pen) override;
+    void paintBox(const QRectF& user, const QColor& colour) override;
     void paintText(const QPointF& topLeft, const QString& text, const QColor& colour,
                    const CanvasFont& font) override;
     void paintClear() override;
@@ -181,6 +187,10 @@ public:
         double radius = 0;
         CanvasPen pen;
     };
+    struct Box {
+        QRectF rect; // normalised
+        QColor colour;
+    };
     struct Text {
         QPointF topLeft;
         QString text;
@@ -192,6 +202,7 @@ public:
 
     std::vector<Line> lines;
     std::vector<Circle> circles;
+    std::vector<Box> boxes;
     std::vector<Text> texts;
     std::vector<QRectF> pictures; // the boxes in user units; the pictures are not painted
     int clears = 0;
@@ -199,6 +210,7 @@ public:
 protected:
     void paintLine(const QPointF& from, const QPointF& to, const CanvasPen& pen) override;
     void paintCircle(const QPointF& centre, double radius, const CanvasPen& pen) override;
+    void paintBox(const QRectF& user, const QColor& colour) override;
     void paintText(const QPointF& topLeft, const QString& text, const QColor& colour,
                    const CanvasFont& font) override;
     void paintClear() override;

@@ -255,10 +255,15 @@ private:
 
         label(1, CaseInfoLabel(HdrMachine));
         value(2, h[HdrMachine]);
-        if (dynamic) {
+        if (dynamic && d.FeedrateMeasured()) {
             label(3, CaseInfoLabel(HdrFeedrate) + Translate(QStringLiteral("(Prog./Meas.)")));
             value(4, fmt(StrToDbl(h[HdrFeedrate]) * u_.LargeFactor, u_.LargeFormat) + u'/' +
                          fmt(double(d.MeasuredFeedrateAverage) * u_.LargeFactor, u_.LargeFormat) + u' ' + u_.LargeCaption +
+                         QStringLiteral("/min"));
+        } else if (dynamic) {
+            // Never measured: the programmed feedrate alone, not a measurement of 0.
+            label(3, CaseInfoLabel(HdrFeedrate));
+            value(4, fmt(StrToDbl(h[HdrFeedrate]) * u_.LargeFactor, u_.LargeFormat) + u' ' + u_.LargeCaption +
                          QStringLiteral("/min"));
         }
         endLine();

@@ -95,7 +95,8 @@ public:
         signPictures();
         spectrum();
         pareto();
-        set("lblAverageFeedrate", -1, large(c_.Data.MeasuredFeedrateAverage));
+        // A file without measured feedrates leaves the captions empty: 0 would read as a measurement.
+        set("lblAverageFeedrate", -1, c_.Data.FeedrateMeasured() ? large(c_.Data.MeasuredFeedrateAverage) : QString());
         return std::move(view_);
     }
 
@@ -270,12 +271,13 @@ private:
         const bool found = valid_ && e_.ServoH != kServoNotFound && e_.ServoV != kServoNotFound;
         setBoth("LblServoH", found ? format(e_.ServoH - e_.ServoV, QStringLiteral("##0")) : QString());
         const int runs = shownRuns();
+        const bool measured = c_.Data.FeedrateMeasured();
         for (int row = 0; row < kShownRuns; ++row) {
             const bool shown = row < runs;
             const auto run = static_cast<std::size_t>(row + 1);
             set("LblRoundServo", row, shown ? runCaption(row + 1) : QString());
             show("LblRoundServo", row, shown);
-            set("lblRunFeedrate", row, shown ? large(c_.Data.RunFeedrate[run]) : QString());
+            set("lblRunFeedrate", row, shown && measured ? large(c_.Data.RunFeedrate[run]) : QString());
             show("lblRunFeedrate", row, shown);
         }
     }

@@ -2,13 +2,14 @@
 
 #include "display/charts.h"
 
-#include <QFontMetricsF>
 #include <QLocale>
 #include <QPainter>
+#include <QPaintDevice>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <optional>
 
 namespace sarvo::display {
@@ -31,25 +32,21 @@ QColor SeriesColour(std::size_t series)
     return kSeriesColours[series % std::size(kSeriesColours)];
 }
 
-QPen Pen(const QFontMetricsF& fm, const QColor& colour, double widthInLines = 1.0 / 14)
-{
-    return QPen(colour, std::max(1.0, fm.height() * widthInLines));
-}
-
-// The x axis: the middle of each point's slot with fixed spacing, the day scale with variable.
+// The x axis: the middle of each point's slot with fixed spacing; with variable spacing a day
+// scale on which every whole day has a slot of its own, half a day of room at either end.
 struct XAxis {
     QRectF plot;
     int points = 0;
     TrendSpacing spacing = TrendSpacing::Fixed;
     ValueAxis days;
 
+    bool byDay() const { return spacing == TrendSpacing::Variable && days.max > days.min; }
     double slot() const { return plot.width() / std::max(1, points); }
+    double daySlot() const { return plot.width() / (days.max - days.min + 1); }
+    double ofDay(double day) const { return plot.left() + (day - days.min + 0.5) * daySlot(); }
     double of(int point, const TrendCell& cell) const
     {
-        if (spacing == TrendSpacing::Fixed || !(days.max > days.min))
-            return plot.left() + (point + 0.5) * slot();
-        const double inset = plot.width() * 0.05;
-        return plot.left() + inset + (cell.days - days.min) / (days.max - days.min) * (plot.width() - 2 * inset);
+        return byDay() ? ofDay(cell.days) : plot.left() + (point + 0.5) * slot();
     }
 };
 
@@ -65,28 +62,90 @@ void ForEachFilled(const TrendChart& chart, Fn fn)
     }
 }
 
+// One bar: its left edge and width on the x axis.
+struct BarSpan {
+    std::size_t series = 0;
+    int point = 0;
+    double from = 0;
+    double width = 0;
+};
+
+// Fixed spacing: side by side in each point's slot, a place per series. Variable spacing: the
+// bars of one day side by side within that day's slot, so that a value stays on its day and no
+// bar covers another.
+std::vector<BarSpan> BarSpans(const TrendChart& chart, const XAxis& x)
+{
+    std::vector<BarSpan> spans;
+    if (!x.byDay()) {
+        const double group = x.slot() * 0.8;
+        const double width = group / double(std::max<std::size_t>(1, chart.series.size()));
+        ForEachFilled(chart, [&](std::size_t s, int p, const TrendCell& cell) {
+            spans.push_back({s, p, x.of(p, cell) - group / 2 + double(s) * width, width});
+        });
+        return spans;
+    }
+    std::map<long long, std::vector<std::pair<std::size_t, int>>> byDay;
+    ForEachFilled(chart, [&](std::size_t s, int p, const TrendCell& cell) { byDay[std::llround(cell.days)].push_back({s, p}); });
+    const double group = x.daySlot() * 0.8;
+    for (auto& [day, bars] : byDay) {
+        std::sort(bars.begin(), bars.end());
+        const double width = group / double(bars.size());
+        for (std::size_t k = 0; k < bars.size(); ++k)
+            spans.push_back({bars[k].first, bars[k].second, x.ofDay(double(day)) - group / 2 + double(k) * width, width});
+    }
+    return spans;
+}
+
+// Texts placed in a box as a label control would: left, centred or right, middle height.
+void DrawText(Canvas& canvas, const QRectF& box, Qt::Alignment align, const QString& text, const QColor& colour)
+{
+    const double width = canvas.textWidth(text);
+    double left = box.left();
+    if (align & Qt::AlignHCenter)
+        left = box.center().x() - width / 2;
+    else if (align & Qt::AlignRight)
+        left = box.right() - width;
+    canvas.setForeColor(colour);
+    canvas.moveTo(QPointF(left, box.center().y() - canvas.textHeight(text) / 2));
+    canvas.print(text, false);
+}
+
+QString Elided(const Canvas& canvas, const QString& text, double width)
+{
+    if (canvas.textWidth(text) <= width)
+        return text;
+    const QString ellipsis(QChar(0x2026));
+    QString cut = text;
+    while (!cut.isEmpty() && canvas.textWidth(cut + ellipsis) > width)
+        cut.chop(1);
+    return cut + ellipsis;
+}
+
 } // namespace
 
-void DrawTrendChart(QPainter& painter, const TrendChart& chart, TrendChartType type, const QRectF& target)
+void DrawTrendChart(Canvas& canvas, const TrendChart& chart, TrendChartType type, const QRectF& target)
 {
-    painter.save();
-    painter.fillRect(target, Qt::white);
-    const QFontMetricsF fm(painter.font(), painter.device());
-    const double line = fm.height();
+    const QPointF start = canvas.current();
+    const CanvasPen pen = canvas.pen();
+    canvas.fillBox(target, Qt::white);
+    const double line = canvas.textHeight(QStringLiteral("Ag"));
     const double margin = line * 0.5;
+    // Pens as wide as a fraction of a text line, in device dots.
+    const double dotsPerUnit = std::abs(canvas.toDevice(QPointF(1, 0)).x() - canvas.toDevice(QPointF(0, 0)).x());
+    const auto setPen = [&](double widthInLines) { canvas.setDrawWidth(int(std::lround(std::max(1.0, line * dotsPerUnit * widthInLines)))); };
+    setPen(1.0 / 14);
+    canvas.setDrawStyle(DrawStyle::Solid);
 
-    painter.setPen(Pen(fm, kInk));
     double top = target.top() + margin;
     if (!chart.title.isEmpty()) {
-        painter.drawText(QRectF(target.left(), top, target.width(), line), Qt::AlignHCenter | Qt::AlignVCenter, chart.title);
+        DrawText(canvas, QRectF(target.left(), top, target.width(), line), Qt::AlignHCenter, chart.title, kInk);
         top += line;
     }
     QString yTitle = chart.caption;
     if (!chart.unit.isEmpty())
         yTitle += QStringLiteral(" (%1)").arg(chart.unit);
     if (!yTitle.isEmpty()) {
-        painter.drawText(QRectF(target.left() + margin, top, target.width() - 2 * margin, line),
-                         Qt::AlignLeft | Qt::AlignVCenter, yTitle);
+        DrawText(canvas, QRectF(target.left() + margin, top, target.width() - 2 * margin, line), Qt::AlignLeft, yTitle, kInk);
         top += line;
     }
     top += line * 0.6; // room for the top tick's label
@@ -106,23 +165,30 @@ void DrawTrendChart(QPainter& painter, const TrendChart& chart, TrendChartType t
     double tickWidth = 0;
     for (double v : values.ticks) {
         tickTexts.push_back(QLocale().toString(v, 'f', values.decimals));
-        tickWidth = std::max(tickWidth, fm.horizontalAdvance(tickTexts.back()));
+        tickWidth = std::max(tickWidth, canvas.textWidth(tickTexts.back()));
     }
 
     double legendWidth = 0;
     for (const TrendSeries& s : chart.series)
-        legendWidth = std::max(legendWidth, fm.horizontalAdvance(s.legend) + line * 2);
+        legendWidth = std::max(legendWidth, canvas.textWidth(s.legend) + line * 2);
     legendWidth = std::min(legendWidth, target.width() / 3);
 
     const double left = target.left() + margin + tickWidth + line * 0.6;
     const double right = target.right() - margin - (legendWidth > 0 ? legendWidth + margin : 0);
     const double bottom = target.bottom() - margin - line * 1.2;
-    const QRectF plot(QPointF(left, top), QPointF(std::max(left + 1, right), std::max(top + 1, bottom)));
+    const QRectF plot(QPointF(left, top), QPointF(std::max(left + line * 0.1, right), std::max(top + line * 0.1, bottom)));
 
-    painter.setPen(Pen(fm, kInk));
-    painter.drawRect(plot);
+    const auto frame = [&] {
+        canvas.line(plot.topLeft(), plot.topRight(), kInk);
+        canvas.line(plot.topRight(), plot.bottomRight(), kInk);
+        canvas.line(plot.bottomRight(), plot.bottomLeft(), kInk);
+        canvas.line(plot.bottomLeft(), plot.topLeft(), kInk);
+    };
     if (chart.empty()) {
-        painter.restore();
+        frame();
+        canvas.moveTo(start);
+        canvas.setForeColor(pen.colour);
+        canvas.setDrawWidth(pen.width);
         return;
     }
 
@@ -131,50 +197,45 @@ void DrawTrendChart(QPainter& painter, const TrendChart& chart, TrendChartType t
     };
     for (std::size_t i = 0; i < values.ticks.size(); ++i) {
         const double y = mapY(values.ticks[i]);
-        painter.setPen(Pen(fm, kGrid));
-        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        painter.setPen(Pen(fm, kInk));
-        painter.drawText(QRectF(target.left(), y - line / 2, plot.left() - target.left() - line * 0.3, line),
-                         Qt::AlignRight | Qt::AlignVCenter, tickTexts[i]);
+        canvas.line(QPointF(plot.left(), y), QPointF(plot.right(), y), kGrid);
+        DrawText(canvas, QRectF(target.left(), y - line / 2, plot.left() - target.left() - line * 0.3, line),
+                 Qt::AlignRight, tickTexts[i], kInk);
     }
+    frame();
 
     XAxis x{plot, chart.pointCount(), chart.spacing, {}};
     if (chart.spacing == TrendSpacing::Variable && dayHi >= dayLo) {
         x.days = NiceAxis(dayLo, std::max(dayHi, dayLo + 1), 8);
         for (double d : x.days.ticks) {
-            const double at = x.of(0, TrendCell{true, 0, d});
-            painter.drawLine(QPointF(at, plot.bottom()), QPointF(at, plot.bottom() + line * 0.3));
-            painter.drawText(QRectF(at - line * 3, plot.bottom() + line * 0.2, line * 6, line), Qt::AlignCenter,
-                             QLocale().toString(d, 'f', x.days.decimals));
+            const double at = x.ofDay(d);
+            canvas.line(QPointF(at, plot.bottom()), QPointF(at, plot.bottom() + line * 0.3), kInk);
+            DrawText(canvas, QRectF(at - line * 3, plot.bottom() + line * 0.2, line * 6, line), Qt::AlignHCenter,
+                     QLocale().toString(d, 'f', x.days.decimals), kInk);
         }
     } else {
         // Every step-th date, so that the labels never overlap.
         double widest = 0;
         for (const QString& label : chart.pointLabels)
-            widest = std::max(widest, fm.horizontalAdvance(label) + line * 0.5);
-        const int step = std::max(1, int(std::ceil(widest / std::max(1.0, x.slot()))));
+            widest = std::max(widest, canvas.textWidth(label) + line * 0.5);
+        const int step = std::max(1, int(std::ceil(widest / std::max(line * 0.1, x.slot()))));
         for (int p = 0; p < chart.pointCount(); p += step) {
-            const double at = x.of(p, {});
-            painter.drawText(QRectF(at - widest / 2, plot.bottom() + line * 0.2, widest, line), Qt::AlignCenter,
-                             chart.pointLabels[std::size_t(p)]);
+            DrawText(canvas, QRectF(x.of(p, {}) - widest / 2, plot.bottom() + line * 0.2, widest, line), Qt::AlignHCenter,
+                     chart.pointLabels[std::size_t(p)], kInk);
         }
     }
 
-    painter.save();
-    painter.setClipRect(plot);
+    canvas.setClip(plot);
     const std::size_t seriesCount = chart.series.size();
     if (type == TrendChartType::Bar) {
-        // Side by side in each point's slot; with variable spacing as narrow as the densest day.
-        const double group = (chart.spacing == TrendSpacing::Fixed ? x.slot() : plot.width() / std::max(2, chart.pointCount() * 2)) * 0.8;
-        const double width = group / double(std::max<std::size_t>(1, seriesCount));
-        ForEachFilled(chart, [&](std::size_t s, int p, const TrendCell& cell) {
-            const double from = x.of(p, cell) - group / 2 + double(s) * width;
-            const QRectF bar(QPointF(from, std::min(mapY(0), mapY(cell.value))), QPointF(from + width, std::max(mapY(0), mapY(cell.value))));
-            painter.fillRect(bar, SeriesColour(s));
-        });
+        for (const BarSpan& bar : BarSpans(chart, x)) {
+            const double value = chart.series[bar.series].cells[std::size_t(bar.point)].value;
+            canvas.fillBox(QRectF(QPointF(bar.from, std::min(mapY(0), mapY(value))),
+                                  QPointF(bar.from + bar.width, std::max(mapY(0), mapY(value)))),
+                           SeriesColour(bar.series));
+        }
     } else {
+        setPen(1.0 / 8);
         for (std::size_t s = 0; s < seriesCount; ++s) {
-            painter.setPen(Pen(fm, SeriesColour(s), 1.0 / 8));
             std::optional<QPointF> previous;
             const std::vector<TrendCell>& cells = chart.series[s].cells;
             for (std::size_t p = 0; p < cells.size(); ++p) {
@@ -182,26 +243,39 @@ void DrawTrendChart(QPainter& painter, const TrendChart& chart, TrendChartType t
                     continue;
                 const QPointF point(x.of(int(p), cells[p]), mapY(cells[p].value));
                 if (previous)
-                    painter.drawLine(*previous, point);
+                    canvas.line(*previous, point, SeriesColour(s));
                 const double mark = line * 0.2;
-                painter.fillRect(QRectF(point.x() - mark, point.y() - mark, 2 * mark, 2 * mark), SeriesColour(s));
+                canvas.fillBox(QRectF(point.x() - mark, point.y() - mark, 2 * mark, 2 * mark), SeriesColour(s));
                 previous = point;
             }
         }
+        setPen(1.0 / 14);
     }
-    painter.restore();
-    painter.setPen(Pen(fm, kInk));
-    painter.drawLine(QPointF(plot.left(), mapY(0)), QPointF(plot.right(), mapY(0)));
+    canvas.clearClip();
+    canvas.line(QPointF(plot.left(), mapY(0)), QPointF(plot.right(), mapY(0)), kInk);
 
     // The legend beside the plot, one swatch and text per series.
     for (std::size_t s = 0; s < seriesCount; ++s) {
         const double y = plot.top() + double(s) * line * 1.2;
         const double swatch = line * 0.7;
-        painter.fillRect(QRectF(plot.right() + margin, y + (line - swatch) / 2, swatch, swatch), SeriesColour(s));
-        painter.setPen(Pen(fm, kInk));
-        const QString legend = fm.elidedText(chart.series[s].legend, Qt::ElideRight, legendWidth - line);
-        painter.drawText(QRectF(plot.right() + margin + line, y, legendWidth - line, line), Qt::AlignLeft | Qt::AlignVCenter, legend);
+        canvas.fillBox(QRectF(plot.right() + margin, y + (line - swatch) / 2, swatch, swatch), SeriesColour(s));
+        DrawText(canvas, QRectF(plot.right() + margin + line, y, legendWidth - line, line), Qt::AlignLeft,
+                 Elided(canvas, chart.series[s].legend, legendWidth - line), kInk);
     }
+    canvas.moveTo(start);
+    canvas.setForeColor(pen.colour);
+    canvas.setDrawWidth(pen.width);
+}
+
+void DrawTrendChart(QPainter& painter, const TrendChart& chart, TrendChartType type, const QRectF& target)
+{
+    painter.save();
+    // Device pixels as the canvas's scale, the painter's font as its font.
+    PainterCanvas canvas(painter, QSizeF(std::max(1.0, target.right()), std::max(1.0, target.bottom())));
+    const QFont font = painter.font();
+    const int dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
+    canvas.setFontSize(font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / dpi);
+    DrawTrendChart(canvas, chart, type, target);
     painter.restore();
 }
 
@@ -235,7 +309,9 @@ ReportOutcome DrawTrendChartPage(Canvas& page, const TrendChart& chart, TrendCha
     const double top = page.currentY();
     const QRectF box(1.5, top, page.scaleWidth() - 3.0, page.scaleHeight() - top - 1.5);
     if (box.width() > 0 && box.height() > 0) {
-        page.picture(box, [&](QPainter& painter, const QRectF& device) { DrawTrendChart(painter, chart, type, device); });
+        page.setFontSize(10);
+        page.setFontBold(false);
+        DrawTrendChart(page, chart, type, box);
     }
     return outcome;
 }

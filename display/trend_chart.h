@@ -18,7 +18,12 @@ namespace sarvo::display {
 
 enum class TrendChartType { Bar, Line };
 
-// Paints the chart over target with the painter's font; an empty chart gives its frame alone.
+// Paints the chart over target (user units of a scale whose y runs downward) with the canvas's
+// font; an empty chart gives its frame alone. With variable spacing every whole day has a slot of
+// its own, and a day's bars stand side by side within it. The canvas's position, colour and pen
+// width are kept.
+void DrawTrendChart(Canvas& canvas, const casedb::TrendChart& chart, TrendChartType type, const QRectF& target);
+// The same over a painter, target in its device pixels, with the painter's font.
 void DrawTrendChart(QPainter& painter, const casedb::TrendChart& chart, TrendChartType type, const QRectF& target);
 
 // Pages for rows at linesPerPage rows a page (taken as at least 1); no rows still print one page

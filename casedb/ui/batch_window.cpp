@@ -16,9 +16,12 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -142,7 +145,14 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
 
     // The folders load in the background: the current one is shown once its parents are there.
     connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] { lstDir_->scrollTo(lstDir_->currentIndex()); });
+    // The file list follows the tree's current folder however it was chosen: a click, the arrow
+    // keys, type-ahead or Enter.
     connect(lstDir_, &QTreeView::clicked, this, [this](const QModelIndex& index) { setFolder(folders_->filePath(index)); });
+    connect(lstDir_, &QTreeView::activated, this, [this](const QModelIndex& index) { setFolder(folders_->filePath(index)); });
+    connect(lstDir_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
+        if (index.isValid() && !placingFolder_)
+            setFolder(folders_->filePath(index));
+    });
     connect(lstFile_, &QListWidget::itemSelectionChanged, this, &BatchWindow::fileSelectionChanged);
     connect(lstFile_, &QListWidget::itemDoubleClicked, this, [this] { addSelected(); });
     connect(cmdAdd_, &QPushButton::clicked, this, &BatchWindow::addSelected);
@@ -177,7 +187,10 @@ void BatchWindow::setFolder(const QString& folder)
     if (!folder_.endsWith(u'/'))
         folder_ += u'/';
     const QModelIndex index = folders_->index(dir.absolutePath());
-    lstDir_->setCurrentIndex(index);
+    {
+        const QScopedValueRollback placing(placingFolder_, true);
+        lstDir_->setCurrentIndex(index);
+    }
     lstDir_->scrollTo(index);
     lstFile_->clear();
     // Name filters of QDir ignore case, so "*.RTB" is listed too.
@@ -333,10 +346,24 @@ void BatchWindow::startSave()
     cmbSession_->setEnabled(false);
     pnlFlood_->setValue(0);
     pnlStatus_->show();
+    // Out of the way of the windows the save refreshes, until it ends.
+    moveToClientBottom();
     if (pending)
         stepTimer_->start();
     else
         finishSave(); // every row is stored already: nothing to tell
+}
+
+void BatchWindow::moveToClientBottom()
+{
+    // The main window's client area: the central widget of the window that owns this one.
+    const auto* main = parentWidget() ? qobject_cast<const QMainWindow*>(parentWidget()->window()) : nullptr;
+    const QWidget* client = main ? main->centralWidget() : nullptr;
+    if (!client)
+        return;
+    // move() places the frame: the window's bottom edge, title bar included, meets the client's.
+    const int clientTop = client->mapToGlobal(QPoint(0, 0)).y();
+    move(x(), clientTop + client->height() - frameGeometry().height());
 }
 
 void BatchWindow::cancelSave()
@@ -374,6 +401,7 @@ void BatchWindow::finishSave()
     std::unique_ptr<casedb::BatchRun> run = std::move(run_);
     running_.reset();
     pnlStatus_->hide();
+    CenterForm(*this);
     cmbSession_->setEnabled(true);
     cmdClose_->setEnabled(true);
     cmdSave_->setEnabled(false);

@@ -88,6 +88,8 @@ private:
     void showRow(int row);
     void saveStep();
     void finishSave();
+    // To the bottom of the main window's client area; stays where it is without a main window.
+    void moveToClientBottom();
     QString pathOf(const QString& entry) const;
 
     BatchWindowSetup setup_;
@@ -95,6 +97,7 @@ private:
     std::unique_ptr<casedb::BatchRun> run_;
     std::optional<RunningGuard> running_;
     bool closeWhenDone_ = false;
+    bool placingFolder_ = false; // setFolder() itself moves the tree's current folder
     QString folder_;
 
     QFileSystemModel* folders_;

@@ -4,12 +4,15 @@
 #include "analysis/analyse_case.h"
 #include "app/app_context.h"
 #include "app/case_db_commands.h"
+#include "app/batch_command.h"
 #include "app/case_save_command.h"
 #include "app/file_commands.h"
 #include "app/program_db.h"
 #include "casedb/case_load.h"
 #include "casedb/machine_list.h"
+#include "casedb/ui/batch_window.h"
 #include "casedb/ui/case_browser_window.h"
+#include "casedb/ui/mac_list_window.h"
 #include "casedb/ui/save_window.h"
 #include "casedb/ui/session_window.h"
 #include "gui/program_services.h"
@@ -17,7 +20,12 @@
 #include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTimer>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
@@ -270,3 +278,77 @@ TEST_F(CaseDbWindows, SaveAfterAMeasurementToAFileWritesTheReadingsAsCaptured)
 }
 
 } // namespace
+
+namespace {
+
+// A measurement file of the test's own: the static sample under another machine name and date.
+void WriteRtb(const QString& path, const QString& machine, const QString& date)
+{
+    QFile sample(QStringLiteral(SARVOTEX_TEST_DATA "/rtb_static.rtb"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QString text = QString::fromLatin1(sample.readAll());
+    text.replace("Name: Mill 2", "Name: " + machine).replace("Date: 09:30 Mar 17 2021", "Date: " + date);
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(text.toLatin1());
+}
+
+} // namespace
+
+// A machine the database does not know stops the batch at the machine list until it is answered;
+// the file is stored under the machine chosen, and the other file of the same name takes the
+// same answer without a second question. The case-information panel closes as the window opens.
+TEST_F(CaseDbWindows, ABatchAsksForAnUnknownMachineOnceAndStoresUnderTheChoice)
+{
+    casedb::AddMachine(*mainCaseStore(), "Mill 2");
+    casedb::AddMachine(*mainCaseStore(), "Lathe");
+    const QString folder = path("batch");
+    QDir().mkpath(folder);
+    WriteRtb(folder + "/a.rtb", "Shop floor 4", "09:30 Mar 17 2021");
+    WriteRtb(folder + "/b.rtb", "Shop floor 4", "10:30 Mar 18 2021");
+    WriteRtb(folder + "/c.rtb", "Lathe", "11:30 Mar 19 2021");
+
+    windows().registerWindow(WindowId::CaseInfo, [](QWidget* parent) { return new QWidget(parent); }, false);
+    ASSERT_NE(windows().ensureLoaded(WindowId::CaseInfo), nullptr);
+    RegisterBatchWindow();
+    auto* batch = load<BatchWindow>(WindowId::Batch);
+    ASSERT_NE(batch, nullptr);
+    EXPECT_FALSE(windows().isLoaded(WindowId::CaseInfo));
+
+    batch->setFolder(folder);
+    ASSERT_EQ(batch->fileList()->count(), 3);
+    batch->fileList()->selectAll();
+    QTest::mouseClick(batch->addButton(), Qt::LeftButton);
+    ASSERT_EQ(batch->grid()->rowCount(), 3);
+    QTest::keyClicks(batch->sessionBox()->lineEdit(), "Week 9");
+
+    // The machine list, answered as a user would: the row "Mill 2", then OK.
+    QStringList asked;
+    QTimer answerer;
+    answerer.setInterval(5);
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* list = qobject_cast<MacList*>(top);
+            if (!list || !list->isVisible())
+                continue;
+            asked << list->machineBox()->text();
+            const QList<QListWidgetItem*> rows = list->machineList()->findItems("Mill 2", Qt::MatchExactly);
+            if (rows.size() == 1)
+                rows[0]->setSelected(true);
+            list->findChild<QPushButton*>("cmdClose")->click();
+        }
+    });
+    answerer.start();
+    QTest::mouseClick(batch->saveButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!batch->saving(), 60000);
+    answerer.stop();
+
+    EXPECT_EQ(asked, QStringList{"Shop floor 4"});
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "All selected cases have now been stored into the database.");
+    EXPECT_EQ(storedCases("\"Name\" = 'Week 9'"), 3);
+    EXPECT_EQ(storedCases("\"Machine\" = 'Mill 2'"), 2);
+    EXPECT_EQ(storedCases("\"Machine\" = 'Lathe'"), 1);
+    EXPECT_EQ(storedCases("\"Machine\" = 'Shop floor 4'"), 0);
+    EXPECT_FALSE(casedb::MachineExists(*mainCaseStore(), "Shop floor 4"));
+}

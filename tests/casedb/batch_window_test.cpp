@@ -8,10 +8,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QMainWindow>
+#include <QScreen>
 #include <QTest>
+#include <QTreeView>
 
 #include <memory>
 
@@ -38,7 +42,7 @@ protected:
         CaseDbTest::TearDown();
     }
 
-    std::unique_ptr<BatchWindow> open()
+    std::unique_ptr<BatchWindow> open(QWidget* parent = nullptr)
     {
         BatchWindowSetup setup;
         setup.startFolder = folder;
@@ -57,7 +61,7 @@ protected:
             return s;
         };
         setup.setRunning = [this](bool running) { runningStates << running; };
-        return std::make_unique<BatchWindow>(std::move(setup));
+        return std::make_unique<BatchWindow>(std::move(setup), parent);
     }
     // Collects every listed file.
     void addAll()
@@ -144,6 +148,86 @@ TEST_F(BatchWindowTest, ASavedSessionIsListedAndItsRowsStay)
     window->grid()->selectAll();
     EXPECT_FALSE(window->removeButton()->isEnabled());
     EXPECT_FALSE(window->saveButton()->isEnabled());
+}
+
+// The arrow keys and type-ahead move the tree's current folder; the file list follows it, so Add
+// takes the files of the folder the tree shows.
+TEST_F(BatchWindowTest, TheFileListFollowsAFolderChosenByKeyboard)
+{
+    const QString alpha = folder + "/alpha", beta = folder + "/beta";
+    QDir().mkpath(alpha);
+    QDir().mkpath(beta);
+    QFile::copy(QStringLiteral(SARVOTEX_TEST_DATA "/rtb_static.rtb"), alpha + "/one.rtb");
+    for (const char* name : {"two.rtb", "three.rtb"})
+        QFile::copy(QStringLiteral(SARVOTEX_TEST_DATA "/rtb_static.rtb"), beta + "/" + name);
+    const auto listed = [this] {
+        QStringList names;
+        for (int i = 0; i < window->fileList()->count(); ++i)
+            names << window->fileList()->item(i)->text();
+        return names;
+    };
+
+    window = open();
+    window->setFolder(alpha);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    auto* tree = window->findChild<QTreeView*>("lstDir");
+    ASSERT_NE(tree, nullptr);
+    // The folders load and sort in the background: beta must stand below alpha before the key
+    // can reach it.
+    auto* folders = qobject_cast<QFileSystemModel*>(tree->model());
+    ASSERT_NE(folders, nullptr);
+    const auto shown = [&](const QModelIndex& index) { return QDir(folders->filePath(index)).absolutePath(); };
+    QTRY_VERIFY_WITH_TIMEOUT(shown(tree->currentIndex()) == alpha && shown(tree->indexBelow(tree->currentIndex())) == beta, 20000);
+    EXPECT_EQ(listed(), QStringList{"one.rtb"});
+
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(window->folder(), beta + "/");
+    EXPECT_EQ(listed(), (QStringList{"three.rtb", "two.rtb"}));
+    window->fileList()->selectAll();
+    window->addButton()->click();
+    ASSERT_EQ(window->grid()->rowCount(), 2);
+    EXPECT_EQ(window->model().rows()[0].path, beta + "/three.rtb");
+
+    QTest::keyClick(tree, Qt::Key_Up);
+    EXPECT_EQ(window->folder(), alpha + "/");
+    EXPECT_EQ(listed(), QStringList{"one.rtb"});
+    // Type-ahead: the first letters of a folder's name.
+    QTest::keyClicks(tree, "be");
+    EXPECT_EQ(window->folder(), beta + "/");
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(window->folder(), beta + "/");
+    EXPECT_EQ(window->grid()->rowCount(), 2) << "choosing a folder keeps the collected rows";
+}
+
+// While it saves the window stands at the bottom of the main window's client area; then it is
+// centred again.
+TEST_F(BatchWindowTest, SavingMovesTheWindowToTheBottomOfTheMainWindowsClientArea)
+{
+    QMainWindow main;
+    auto* client = new QWidget;
+    main.setCentralWidget(client);
+    main.setGeometry(40, 30, 1200, 900);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    window = open(&main);
+    window->resize(700, 400);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    addAll();
+    const int left = window->x();
+    window->saveButton()->click();
+    ASSERT_TRUE(window->saving());
+    const int clientBottom = client->mapToGlobal(QPoint(0, client->height())).y();
+    EXPECT_EQ(window->frameGeometry().bottom() + 1, clientBottom);
+    EXPECT_EQ(window->x(), left) << "only the height changes";
+    QTRY_VERIFY_WITH_TIMEOUT(!window->saving(), 60000);
+    prompts.messages.clear();
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_EQ(window->pos(), QPoint(screen.x() + (screen.width() - window->frameGeometry().width()) / 2,
+                                    screen.y() + (screen.height() - window->frameGeometry().height()) / 2));
+    window.reset(); // before its parent
 }
 
 } // namespace

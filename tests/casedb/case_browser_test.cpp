@@ -2,6 +2,8 @@
 // nothing) and the dump's views of them.
 #include "casedb/case_browser.h"
 #include "casedb/case_save.h"
+#include "casedb/machine_list.h"
+#include "casedb/trend.h"
 #include "core/units.h"
 #include "tests/casedb/casedb_fixture.h"
 
@@ -77,12 +79,47 @@ TEST_F(CaseBrowserTest, CasesWithoutSessionComeFirstThenEachSessionByDate)
     EXPECT_EQ(StoredSessionNames(store), sessions);
 }
 
+// Names sort as the database has always sorted text: without regard to case, in every list that
+// shows them.
+TEST_F(CaseBrowserTest, SessionAndMachineNamesSortWithoutRegardToCase)
+{
+    const char* const names[] = {"S1", "alpha", "Beta"};
+    int minutes = 0;
+    for (const char* name : names) {
+        Case c = MakeCase(1, 10, minutes);
+        c.Data.TestDate = QDateTime(QDate(2024, 5, 2), QTime(8, 0), Qt::UTC).addSecs(60 * ++minutes);
+        c.Header[HdrMachine] = QString::fromLatin1(name);
+        ASSERT_EQ(SaveCase(store, c, QString::fromLatin1(name), {}).outcome, SaveOutcome::Saved);
+        AddMachine(store, QString::fromLatin1(name));
+    }
+    const QStringList sorted = {"alpha", "Beta", "S1"};
+    EXPECT_EQ(StoredSessionNames(store), sorted);
+    EXPECT_EQ(StoredMachines(store), sorted);
+    // The machine list holds the machine every new database starts with as well.
+    EXPECT_EQ(MachineNames(store), (QStringList{"alpha", "Beta", "Demo Mill", "S1"}));
+    QStringList sessions;
+    for (const BrowserLine& line : ReadBrowserLines(store, units)) {
+        if (line.session)
+            sessions << line.text;
+    }
+    EXPECT_EQ(sessions, sorted);
+
+    // A stored lower-case "d" lists the feedrate, not "Static".
+    Inspector db(dbPath(), true);
+    db.exec(R"(UPDATE "Measure" SET "Stat/Dyn" = 'd', "Feedrate" = 1250)");
+    for (const BrowserLine& line : ReadBrowserLines(store, units)) {
+        if (!line.session)
+            EXPECT_TRUE(line.text.contains("1250.0 mm/min")) << line.text.toStdString();
+    }
+}
+
 TEST_F(CaseBrowserTest, CaseLineShowsDateMachinePlaneFeedrateOrStaticAndTheShortFileName)
 {
     StoredCaseSummary c;
     c.date = QDateTime(QDate(2004, 3, 7), QTime(9, 5, 3));
     c.machine = "Mill 3";
     c.plane = "xy";
+    c.statDyn = "D";
     c.dynamic = true;
     c.feedrate = 1000;
     c.fileName = "D:\\data\\measure1.rtb";
@@ -90,10 +127,16 @@ TEST_F(CaseBrowserTest, CaseLineShowsDateMachinePlaneFeedrateOrStaticAndTheShort
     units.LargeFactor = 1 / 25.4;
     units.LargeFormat = "##0.00";
     units.LargeCaption = "in";
+    c.statDyn = "S";
     c.dynamic = false;
     c.fileName.clear();
     EXPECT_EQ(BrowserCaseText(c, units), "2004-03-07   Mill 3  xy  Static");
+    c.statDyn = "D";
     c.dynamic = true;
+    EXPECT_EQ(BrowserCaseText(c, units), "2004-03-07   Mill 3  xy  39.37 in/min");
+    // The stored letter in lower case is dynamic to the list too.
+    c.statDyn = "d";
+    c.dynamic = false;
     EXPECT_EQ(BrowserCaseText(c, units), "2004-03-07   Mill 3  xy  39.37 in/min");
 
     EXPECT_EQ(ShortStoredFileName("D:\\data\\m1.rtb"), "data\\m1.rtb");

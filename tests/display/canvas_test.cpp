@@ -271,6 +271,29 @@ TEST(CanvasTest, LinesAreCutToTheClipWhichStaysWhereItWasSet)
     EXPECT_EQ(canvas.circles.size(), 1u);
 }
 
+// A filled box: recorded in user units and cut to the clip; the position stays, and clearing
+// forgets it.
+TEST(CanvasTest, FilledBoxesAreCutToTheClipAndPaintedInTheirColour)
+{
+    RecordingCanvas canvas(QSizeF(100, 100));
+    canvas.setScale(0, 10, 10, -10); // y upward
+    canvas.moveTo(QPointF(1, 1));
+    canvas.fillBox(QRectF(QPointF(1, 9), QPointF(3, 6)), Qt::red);
+    canvas.setClip(QRectF(QPointF(2, 8), QPointF(8, 2)));
+    canvas.fillBox(QRectF(QPointF(0, 5), QPointF(10, 4)), Qt::blue); // cut at both sides
+    canvas.fillBox(QRectF(QPointF(0, 9), QPointF(1, 10)), Qt::blue); // wholly outside: nothing
+    ExpectPoint(canvas.current(), 1, 1);
+    ASSERT_EQ(canvas.boxes.size(), 2u);
+    ExpectPoint(canvas.boxes[0].rect.topLeft(), 1, 6);
+    ExpectPoint(canvas.boxes[0].rect.bottomRight(), 3, 9);
+    EXPECT_EQ(canvas.boxes[0].colour, QColor(Qt::red));
+    ExpectPoint(canvas.boxes[1].rect.topLeft(), 2, 4);
+    ExpectPoint(canvas.boxes[1].rect.bottomRight(), 8, 5);
+    canvas.clear();
+    EXPECT_TRUE(canvas.boxes.empty());
+
+}
+
 TEST(CanvasTest, APictureGetsItsBoxInDevicePixelsAndPaintsOnlyThere)
 {
     QImage image(100, 100, QImage::Format_RGB32);

@@ -293,7 +293,7 @@ TEST_F(ResultsViewTest, AStaticCaseSwitchesTheDynamicPagesOffAndHasNoSpectrum)
     EXPECT_EQ(PagesOn(v), PagesExcept({1, 4, 8, 10, 12}));
     EXPECT_TRUE(v.spectrum.empty());
     expectCaptions(v, {{"LblServoH", 0, ""}, {"LblCyclicH", 0, ""}, {"LblPitchH", -1, ""}, {"LblPhaseH", -1, ""},
-                       {"LblRandom", 0, ""}, {"LblPolarAngle", -1, ""}, {"lblRunFeedrate", 0, "0"},
+                       {"LblRandom", 0, ""}, {"LblPolarAngle", -1, ""}, {"lblRunFeedrate", 0, ""},
                        {"LblPlayH", 0, "1"}, {"LblRound", 0, "1.CW"}});
 
     // Servo found in a static case: page 8 stays off all the same.
@@ -358,6 +358,29 @@ TEST_F(ResultsViewTest, RunCaptionsNameTheDirection)
     const ResultsView v = build(c);
     expectCaptions(v, {{"LblRound", 0, "1.CW"}, {"LblRound", 1, "2.CCW"}, {"LblRound", 2, "3.CCW"},
                        {"LblRoundServo", 0, "1.CW"}, {"LblRoundServo", 1, "2.CCW"}, {"LblRoundServo", 2, "3.CCW"}});
+}
+
+// A file without measured feedrates (every .rtb) shows no feedrate rather than a measured 0;
+// one run measured is enough for every run and the average to be shown, zeros included.
+TEST_F(ResultsViewTest, FeedratesThatWereNeverMeasuredLeaveTheirCaptionsEmpty)
+{
+    Case c = DynamicCase();
+    c.Data.RunFeedrate = {};
+    c.Data.MeasuredFeedrateAverage = 0;
+    ResultsView v = build(c);
+    expectCaptions(v, {{"lblRunFeedrate", 0, ""}, {"lblRunFeedrate", 1, ""}, {"lblAverageFeedrate", -1, ""},
+                       {"LblRoundServo", 0, "1.CW"}});
+    EXPECT_TRUE(v.isVisible("lblRunFeedrate(0)")) << "the rows of the runs stay";
+
+    c.Data.RunFeedrate[2] = 1001;
+    v = build(c);
+    expectCaptions(v, {{"lblRunFeedrate", 0, "0"}, {"lblRunFeedrate", 1, "1001"}, {"lblAverageFeedrate", -1, "0"}});
+
+    // A run beyond the case's runs counts for nothing.
+    c.Data.RunFeedrate = {};
+    c.Data.RunFeedrate[5] = 990;
+    v = build(c);
+    expectCaptions(v, {{"lblRunFeedrate", 0, ""}, {"lblAverageFeedrate", -1, ""}});
 }
 
 // Zero values are blank in every build: nothing keeps the text of a case with values.

@@ -281,6 +281,16 @@ TEST(DumpTest, ResultsPrintTheCaptionsOfTheResultsWindowAfterTheCase)
     EXPECT_FALSE(dump({DataFile("rtb_dynamic_both.rtb")}).out.contains("result."));
 }
 
+// An .rtb file carries no measured feedrate: its captions are empty.
+TEST(DumpTest, ResultsOfAFileWithoutMeasuredFeedrateShowNoFeedrate)
+{
+    const DumpRun rtb = dump({"--results", DataFile("rtb_dynamic_both.rtb")}, {}, kCLocale);
+    ASSERT_EQ(rtb.status, 0) << rtb.err.toStdString();
+    const ResultLines r = resultLines(rtb.out);
+    for (const char* key : {"lblAverageFeedrate", "lblRunFeedrate(0)", "lblRunFeedrate(1)"})
+        EXPECT_EQ(r[key], "") << key;
+}
+
 TEST(DumpTest, ResultsOfAStaticCaseHaveNoDynamicPages)
 {
     const DumpRun run = dump({"--results", DataFile("rtb_static.rtb")}, {}, kCLocale);
@@ -805,6 +815,35 @@ TEST(DumpTest, TheBatchViewPrintsEachFilesOutcome)
     EXPECT_EQ(dump({"--batch", "Nacht; 'Süd'", DataFile("rtb_static.rtb")}, home.path()).status, 0);
 }
 
+// A file without a plane refuses the save as the batch window does: nothing is stored.
+TEST(DumpTest, TheBatchViewRefusesAFileWithoutAPlaneAndStoresNothing)
+{
+    QTemporaryDir home;
+    QFile sample(DataFile("rtb_static.rtb"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QString noPlane = QDir(home.path()).filePath("noplane.rtb");
+    {
+        QFile out(noPlane);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QString::fromLatin1(sample.readAll()).replace("Plane: XZ", "Plane: ").toLatin1());
+    }
+    const DumpRun run = dump({"--batch", "Week 1", DataFile("rtb_dynamic_both.rtb"), noPlane}, home.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("Set first plane settings, please.")) << run.err.toStdString();
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 8) << run.out.toStdString();
+    EXPECT_EQ(lines[1], "Batch(1).Outcome = failed");
+    EXPECT_EQ(lines[2], "Batch(1).Message = \"Set first plane settings, please.\"");
+    EXPECT_EQ(lines[4], "Batch(2).Outcome = failed");
+    EXPECT_EQ(lines[6], "Batch.Stored = 0");
+    EXPECT_TRUE(dump({"--list-db"}, home.path()).out.contains("Cases = 0"));
+
+    // Without the file the other one is stored, its unknown machine added as New adds it.
+    const DumpRun alone = dump({"--batch", "Week 1", DataFile("rtb_dynamic_both.rtb")}, home.path());
+    EXPECT_EQ(alone.status, 0) << alone.err.toStdString();
+    EXPECT_TRUE(dump({"--list-db"}, home.path()).out.contains("Case(1).Machine = \"Mill 1\""));
+}
+
 // ---- The report as a PDF file, checked with poppler's tools as a reader of the page would.
 
 namespace {
@@ -889,13 +928,15 @@ TEST(DumpTest, TheReportOfADynamicCaseIsOnePdfPageWithItsTextsInOrder)
     EXPECT_EQ(PdfPages(pdf), 1);
     const QString text = PdfText(pdf);
     EXPECT_EQ(FirstOutOfOrder(text, {"Sarvotrenk", "Version: " SARVOTEX_VERSION, "Customer:", "Report Customer",
-                                     "Machine:", "Mill 3", "Feedrate:(Prog./Meas.)", "2000/", "mm/min",
+                                     "Machine:", "Mill 3", "Feedrate:", "2000 mm/min",
                                      "Origin of Measurement:", "x:11 , y:-20 , z:300", "ISO230-4 results",
                                      "Circular Deviation G, 1.cw:", "Circular Deviation G, 2.ccw:", "Circularity LSC:", "µm", "Circularity MZC:",
                                      "Scale Error (x-y):", "Squareness Error:", "Backlash Step x", "Spindle warm",
                                      "CW", "CCW", "Scale 10 µm"}),
               std::nullopt)
         << text.toStdString();
+    // The sample carries no measured feedrate: the programmed one stands alone, not over a 0.
+    EXPECT_FALSE(text.contains("(Prog./Meas.)")) << text.toStdString();
     // The comment stands at the foot, on the line above the legend.
     const QStringList lines = text.trimmed().split(u'\n');
     ASSERT_GE(lines.size(), 3);

@@ -61,7 +61,9 @@
 //
 // --batch stores the files into SESSION of the program folder's case database as the batch
 // window does: each file read in full, analysed and saved with the overwrite question answered
-// Yes, a machine not listed yet added under its own name. Three lines a file: Batch(n).File,
+// Yes, a machine not listed yet added under its own name (the window's machine list answered
+// New). A file without a plane refuses the whole save as the window refuses it ("Set first plane
+// settings, please.", on stderr and as each file's message): nothing is stored. Three lines a file: Batch(n).File,
 // Batch(n).Outcome = stored|failed and Batch(n).Message (empty when stored); then Batch.Stored
 // and Batch.Failed. Ends with status 1 when any file failed.
 //   sarvotex-dump --list-db
@@ -632,19 +634,28 @@ int ImportBatch(const QString& session, const QStringList& paths, const QString&
         entries.emplace_back(added.result == casedb::BatchModel::AddResult::Added ? int(model.rows().size()) - 1 : -1,
                              added.refusalText());
     }
-    casedb::BatchRun run(model, session, services);
-    while (run.step()) {
+    // Refused as the batch window refuses it: nothing is stored.
+    const QString refusal = model.saveRefusal(session);
+    if (refusal.isEmpty()) {
+        casedb::BatchRun run(model, session, services);
+        while (run.step()) {
+        }
+    } else {
+        std::fprintf(stderr, "%s\n", qPrintable(refusal));
     }
     store.close();
 
     int stored = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const auto& [row, refusal] = entries[i];
+        const auto& [row, notAdded] = entries[i];
         const int n = int(i) + 1;
         const bool ok = row >= 0 && model.rows()[std::size_t(row)].stored();
         line(at("Batch", n) + ".File", row >= 0 ? model.rows()[std::size_t(row)].path : QFileInfo(paths[qsizetype(i)]).absoluteFilePath());
         line(at("Batch", n) + ".Outcome", std::string(ok ? "stored" : "failed"));
-        line(at("Batch", n) + ".Message", ok ? QString() : row >= 0 ? model.rows()[std::size_t(row)].failure : refusal);
+        const QString failure = row < 0                    ? notAdded
+                                : !refusal.isEmpty()        ? refusal
+                                                            : model.rows()[std::size_t(row)].failure;
+        line(at("Batch", n) + ".Message", ok ? QString() : failure);
         stored += ok ? 1 : 0;
     }
     const int failed = int(entries.size()) - stored;
