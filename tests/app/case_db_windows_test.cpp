@@ -340,7 +340,7 @@ TEST_F(CaseDbWindows, ABatchAsksForAnUnknownMachineOnceAndStoresUnderTheChoice)
     });
     answerer.start();
     QTest::mouseClick(batch->saveButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!batch->saving(), 60000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !batch->saving(); }, 60000));
     answerer.stop();
 
     EXPECT_EQ(asked, QStringList{"Shop floor 4"});

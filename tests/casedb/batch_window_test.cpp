@@ -178,7 +178,7 @@ TEST_F(BatchWindowTest, TheFileListFollowsAFolderChosenByKeyboard)
     auto* folders = qobject_cast<QFileSystemModel*>(tree->model());
     ASSERT_NE(folders, nullptr);
     const auto shown = [&](const QModelIndex& index) { return QDir(folders->filePath(index)).absolutePath(); };
-    QTRY_VERIFY_WITH_TIMEOUT(shown(tree->currentIndex()) == alpha && shown(tree->indexBelow(tree->currentIndex())) == beta, 20000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown(tree->currentIndex()) == alpha && shown(tree->indexBelow(tree->currentIndex())) == beta; }, 20000));
     EXPECT_EQ(listed(), QStringList{"one.rtb"});
 
     tree->setFocus();
@@ -222,7 +222,7 @@ TEST_F(BatchWindowTest, SavingMovesTheWindowToTheBottomOfTheMainWindowsClientAre
     const int clientBottom = client->mapToGlobal(QPoint(0, client->height())).y();
     EXPECT_EQ(window->frameGeometry().bottom() + 1, clientBottom);
     EXPECT_EQ(window->x(), left) << "only the height changes";
-    QTRY_VERIFY_WITH_TIMEOUT(!window->saving(), 60000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->saving(); }, 60000));
     prompts.messages.clear();
     const QRect screen = window->screen()->availableGeometry();
     EXPECT_EQ(window->pos(), QPoint(screen.x() + (screen.width() - window->frameGeometry().width()) / 2,
