@@ -224,6 +224,10 @@ void SwitchLanguage(MainWindow& main, const QString& language)
     SetTextLanguage(language);
     RetranslateOpenForms([&language] { InstallQtTranslations(language); });
     takeLanguageTexts(main);
+    for (const WindowId id : windows().loadedWindows()) {
+        if (auto* texts = dynamic_cast<TextsDisplay*>(windows().loaded(id)))
+            texts->retranslateTexts();
+    }
     if (a.State.MainDbReadOnly)
         main.setStatusText(StatusPanel::ReadOnly, Translate(QStringLiteral("Read only")));
     // The values and texts the windows fill in themselves.

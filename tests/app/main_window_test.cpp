@@ -58,6 +58,7 @@
 #include <QMenuBar>
 #include <QMenu>
 #include <QMap>
+#include <QTabBar>
 #include <QTimer>
 #include <QUrl>
 #include <QToolBar>
@@ -935,6 +936,47 @@ TEST_F(MainWindowTest, ASwitchWhileAChildIsMaximisedRetranslatesTheProgramsOwnTi
     frame->showNormal();
     QCoreApplication::processEvents();
     EXPECT_EQ(main->windowTitle(), "Sarvotrenk Analysis");
+}
+
+// The texts a window sets itself at run time (the batch grid's headers) follow a switch too.
+TEST_F(MainWindowTest, ASwitchAsksOpenWindowsForTheTextsTheySetThemselves)
+{
+    start();
+    struct Grid : QWidget, TextsDisplay {
+        void retranslateTexts() override { shown << Translate("Set the plane first, please."); }
+        QStringList shown;
+    };
+    windows().registerWindow(WindowId::Batch, [](QWidget*) { return new Grid; }, false);
+    auto* grid = dynamic_cast<Grid*>(windows().ensureLoaded(WindowId::Batch));
+    ASSERT_NE(grid, nullptr);
+    SwitchLanguage(*main, "German");
+    SwitchLanguage(*main, "English");
+    EXPECT_EQ(grid->shown, QStringList({"Bitte zuerst die Ebene angeben.", "Set the plane first, please."}));
+    windows().unload(WindowId::Batch);
+}
+
+// The results window opens in its frame wide enough for every German tab caption.
+TEST_F(MainWindowTest, TheResultsWindowOpensShowingEveryGermanTabCaption)
+{
+    services() = ProgramServices(); // the program's own windows
+    showWindows = true;
+    writeFile("Sarvotex.ini", "[Universal]\nLanguage=German\n");
+    start();
+    main->resize(1400, 1000);
+    loadCircle();
+    RunAfterFileRead(true, "/data/circle.rtb");
+    main->action("MResult")->trigger();
+    QWidget* results = windows().loaded(WindowId::Results);
+    ASSERT_NE(results, nullptr);
+    QCoreApplication::processEvents();
+    const QTabBar* bar = results->findChild<QTabBar*>();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->count(), 14);
+    EXPECT_EQ(bar->tabText(6), "Seitliches Spie&l");
+    for (int i = 0; i < bar->count(); ++i) {
+        EXPECT_GE(bar->tabRect(i).left(), 0) << i;
+        EXPECT_LE(bar->tabRect(i).right(), bar->width()) << i;
+    }
 }
 
 TEST_F(MainWindowTest, TheToolbarsOwnMenuAndTheSettingsItemAreOneState)

@@ -28,6 +28,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QCoreApplication>
 #include <QRadioButton>
 #include <QLineEdit>
 #include <QSqlDatabase>
@@ -187,6 +190,70 @@ TEST_F(ShippedLanguageTest, TheGraphWindowsHaveGermanForEveryText)
     }
     expectEverythingTranslated("frmGraph");
     expectEverythingTranslated("frmAnaGraph");
+}
+
+// German texts are longer than the English ones the windows were laid out with: none is cut.
+TEST_F(ShippedLanguageTest, GermanTextsFitTheGraphLegendAndTheResultsTabs)
+{
+    Case c;
+    test::FillTwoWayCircle(c, true);
+    SetTextLanguage("German");
+    QuietGraphHost host;
+    display::OriginalGraphWindow graph(c, settings, units, host);
+    graph.resize(600, 500);
+    graph.show();
+    QCoreApplication::processEvents();
+    int labels = 0;
+    for (const char* name : {"LblCW", "LblCCW"}) {
+        SCOPED_TRACE(name);
+        const QLabel* label = graph.findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr);
+        ++labels;
+        EXPECT_NE(label->text().trimmed(), QString::fromLatin1(name).mid(3)) << "still English";
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+        EXPECT_TRUE(label->parentWidget()->rect().contains(label->geometry())) << label->text().toStdString();
+    }
+    EXPECT_EQ(labels, 2);
+
+    // The results window at its first size shows every tab caption, without scrolling.
+    display::ResultsWindow results(appPath, "GerErr.hlp");
+    results.show();
+    QCoreApplication::processEvents();
+    const QTabBar* bar = results.tabs()->tabBar();
+    ASSERT_EQ(bar->count(), display::kResultPages);
+    for (int i = 0; i < bar->count(); ++i) {
+        SCOPED_TRACE(bar->tabText(i).toStdString());
+        EXPECT_GE(bar->tabRect(i).left(), 0);
+        EXPECT_LE(bar->tabRect(i).right(), bar->width());
+    }
+    results.tabs()->setCurrentIndex(0);
+    QCoreApplication::processEvents();
+    EXPECT_GE(bar->tabRect(display::kResultPages - 1).left(), 0) << "the tabs scrolled";
+    EXPECT_LE(bar->tabRect(display::kResultPages - 1).right(), bar->width());
+
+    // The Pareto chart's German influence names keep every letter: squareness, scale mismatch,
+    // servo mismatch, directional vibration and lateral play.
+    c.Results.ResultsValid = true;
+    const std::pair<int16_t, const char*> ranked[] = {
+        {15, "Squareness"}, {6, "Mismatch"}, {10, "Servo"}, {19, "Dir. Vibration"}, {4, "Lateral Play"}};
+    for (std::size_t i = 0; i < 5; ++i) {
+        const auto [code, english] = ranked[i];
+        c.Results.InfluenceOrder[i] = code;
+        c.Results.InfluenceName[std::size_t(code)] =
+            Translate(QString::fromLatin1(english)) + (code == 6 || code == 4 ? " x" : "");
+    }
+    results.fill(display::BuildResultsView(c, units, settings));
+    results.tabs()->setCurrentIndex(int(display::ResultPage::Pareto));
+    results.resize(720, 480); // the chart near its design size, narrower than the window opens
+    QCoreApplication::processEvents();
+    const display::BarChartGeometry g = results.paretoChart()->barGeometry();
+    ASSERT_EQ(g.labelLines.size(), 5u);
+    for (const auto& lines : g.labelLines) {
+        ASSERT_FALSE(lines.empty());
+        for (const QString& line : lines)
+            EXPECT_FALSE(line.contains(u'…')) << line.toStdString();
+    }
 }
 
 namespace {
