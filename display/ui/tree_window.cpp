@@ -168,8 +168,10 @@ private:
             keepPath_(result.programPath);
         if (result.ending != FaultTreeResult::Ending::NotFound)
             results_.setEnabled(true);
-        ReportOutcome(result.outcome);
+        // The report's box runs events of its own: nothing of the run is touched after it.
+        const Outcome outcome = result.outcome;
         deleteLater();
+        ReportOutcome(outcome);
     }
 
     QWidget& results_;
