@@ -134,8 +134,9 @@ void RegisterDisplayWindows()
         [](QWidget* parent) {
             auto* window = new display::ResultsWindow(app().State.AppPath, app().State.ErrHelpFile, parent);
             window->setFaultTreeHandOver([window](const QString& jumpKey) {
-                display::LocalSocketFaultTreeLink link;
-                display::StartFaultTree(*window, jumpKey, app().Settings.FaultTreePath, app().State.AppPath, link);
+                display::StartFaultTree(*window, jumpKey, app().Settings.FaultTreePath, app().State.AppPath,
+                                        std::make_unique<display::LocalSocketFaultTreeLink>(),
+                                        [](const QString& path) { app().Settings.FaultTreePath = path; });
             });
             return flagged(window, &AppState::ResultShown);
         },

@@ -1,6 +1,8 @@
 #include "app/main_window.h"
 
 #include "core/app_error.h"
+#include "core/language_db.h"
+#include "gui/translate_form.h"
 #include "app/main_commands.h"
 #include "core/progress.h"
 #include "app/startup.h"
@@ -22,6 +24,11 @@
 
 namespace sarvo {
 
+namespace {
+// The frame's design caption, translated under its Tag.
+constexpr const char* kDesignTitle = "Sarvotrenk Analysis";
+} // namespace
+
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
     , mdiArea_(new QMdiArea(this))
@@ -29,7 +36,8 @@ MainWindow::MainWindow(QWidget* parent)
 {
     setObjectName("Main");
     setProperty("tag", "Main");
-    setWindowTitle("Sarvotrenk Analysis");
+    programTitle_ = QString::fromLatin1(kDesignTitle);
+    setWindowTitle(programTitle_);
     setCentralWidget(mdiArea_);
     mdiArea_->setObjectName("MdiArea");
     toolBar_->setObjectName("tbrMain");
@@ -324,6 +332,14 @@ void MainWindow::progressSet(int percent)
 void MainWindow::progressClose()
 {
     progress_.close();
+}
+
+void MainWindow::retranslateTitle()
+{
+    programTitle_ = TranslateIn(WindowTag(*this), QString::fromLatin1(kDesignTitle));
+    // Qt keeps the frame's caption from before a child was maximised and writes it in front of the
+    // child's title: setting the caption anew makes it take this one.
+    setWindowTitle(programTitle_);
 }
 
 void MainWindow::shutdown()

@@ -48,6 +48,12 @@ public:
     void progressSet(int percent) override;
     void progressClose() override;
 
+    // The program's own title in the current language. A maximised child window adds its own
+    // title to the frame's, so the frame's caption is not the program's title then.
+    QString programTitle() const { return programTitle_; }
+    // Takes the design title in the current language, also while a child window is maximised.
+    void retranslateTitle();
+
     // Shutdown runs once, when the window closes; tests may run it without closing.
     void shutdown();
 
@@ -72,6 +78,7 @@ private:
     ProgressWindowHost progress_{this};
     int busyDepth_ = 0;
     bool shutDown_ = false;
+    QString programTitle_;
 };
 
 } // namespace sarvo

@@ -204,13 +204,15 @@ void RegisterFrameWindows(MainWindow& main)
 
 namespace {
 
-// The texts the program keeps in its state: the help files and the title of its messages.
-void takeLanguageTexts(const QWidget& main)
+// The texts the program keeps in its state: the help files and the title of its messages, the
+// program's own title (never a maximised child's title that the frame shows with it).
+void takeLanguageTexts(MainWindow& main)
 {
     AppContext& a = app();
     a.State.HelpFile = Translate("EngAna.hlp");
     a.State.ErrHelpFile = Translate("EngErr.hlp");
-    a.State.AppTitle = main.windowTitle();
+    main.retranslateTitle();
+    a.State.AppTitle = main.programTitle();
 }
 
 } // namespace
@@ -222,6 +224,10 @@ void SwitchLanguage(MainWindow& main, const QString& language)
     SetTextLanguage(language);
     RetranslateOpenForms([&language] { InstallQtTranslations(language); });
     takeLanguageTexts(main);
+    for (const WindowId id : windows().loadedWindows()) {
+        if (auto* texts = dynamic_cast<TextsDisplay*>(windows().loaded(id)))
+            texts->retranslateTexts();
+    }
     if (a.State.MainDbReadOnly)
         main.setStatusText(StatusPanel::ReadOnly, Translate(QStringLiteral("Read only")));
     // The values and texts the windows fill in themselves.

@@ -45,9 +45,9 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', '°C', '°C');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', '°F', '°F');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', '/min', '/min');
 
--- Help files: the German program has no help files of its own yet, so the English names stay.
-INSERT INTO Languages (Form, English, German) VALUES ('Message', 'EngAna.hlp', 'EngAna.hlp');
-INSERT INTO Languages (Form, English, German) VALUES ('Message', 'EngErr.hlp', 'EngErr.hlp');
+-- Help files: each language names its own pages (data/help), with the same anchors.
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'EngAna.hlp', 'GerAna.hlp');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'EngErr.hlp', 'GerErr.hlp');
 
 -- The main window.
 INSERT INTO Languages (Form, English, German) VALUES ('Main', 'Sarvotrenk Analysis', 'Sarvotrenk Analyse');
@@ -58,8 +58,8 @@ INSERT INTO Languages (Form, English, German) VALUES ('Main', 'Open case from &d
 INSERT INTO Languages (Form, English, German) VALUES ('Main', '&Save...', '&Speichern...');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', 'Save case &to file...', 'Fall in Datei s&ichern...');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', '&Batch saving...', 'S&tapelweise speichern...');
-INSERT INTO Languages (Form, English, German) VALUES ('Main', '&Print...', '&Drucken...');
-INSERT INTO Languages (Form, English, German) VALUES ('Main', 'E&xit', '&Beenden');
+INSERT INTO Languages (Form, English, German) VALUES ('Main', '&Print...', 'D&rucken...');
+INSERT INTO Languages (Form, English, German) VALUES ('Main', 'E&xit', 'B&eenden');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', '&Analysis', '&Analyse');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', '&Graph...', '&Grafik...');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', 'R&esults...', '&Ergebnisse...');
@@ -85,7 +85,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('Main', '&Arrange', '&Anor
 INSERT INTO Languages (Form, English, German) VALUES ('Main', '&Help', '&Hilfe');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', '&Contents', '&Inhalt');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', '&How to use help', '&Hilfe verwenden');
-INSERT INTO Languages (Form, English, German) VALUES ('Main', '&Information on error types', '&Informationen zu Fehlerarten');
+INSERT INTO Languages (Form, English, German) VALUES ('Main', '&Information on error types', 'Informationen zu &Fehlerarten');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', '&About...', '&Über...');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', 'Exit Sarvotrenk', 'Sarvotrenk beenden');
 INSERT INTO Languages (Form, English, German) VALUES ('Main', 'Start measurement', 'Messung starten');
@@ -209,7 +209,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The run has no
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The swept angle %1 is out of range.', 'Der überstrichene Winkel %1 liegt außerhalb des zulässigen Bereichs.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The value of "%1" is out of range.', 'Der Wert von "%1" liegt außerhalb des zulässigen Bereichs.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The value of "%1" must be a positive number.', 'Der Wert von "%1" muss eine positive Zahl sein.');
-INSERT INTO Languages (Form, English, German) VALUES ('Message', 'feedrate', 'Vorschub');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Feedrate', 'Vorschub');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'item %1', 'Eintrag %1');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'sample', 'Messwert');
 

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 
 namespace sarvo::display {
@@ -135,19 +136,48 @@ QString Fitted(const QFontMetricsF& fm, const QString& text, double width)
     return fm.horizontalAdvance(elided) <= width ? elided : QString();
 }
 
-// A bar's text in its column: the first line takes the words that fit (at least one), the second
-// the rest. Long influence names ("Maßstabsabweichung y") would otherwise run into the next bar's.
+// The head of a word too wide for its line and the tail left for the next one: the word breaks
+// after its last hyphen that fits, else after the most letters that fit with a hyphen added.
+std::pair<QString, QString> BrokenWord(const QFontMetricsF& fm, const QString& word, double width)
+{
+    const auto fits = [&](const QString& head) { return fm.horizontalAdvance(head) <= width; };
+    for (qsizetype i = word.size() - 1; i > 0; --i) {
+        if (word[i - 1] == u'-' && fits(word.left(i)))
+            return {word.left(i), word.mid(i)};
+    }
+    for (qsizetype i = word.size() - 1; i > 1; --i) {
+        if (fits(word.left(i) + u'-'))
+            return {word.left(i) + u'-', word.mid(i)};
+    }
+    return {word, QString()}; // not even two letters fit: elided
+}
+
+// A bar's text in its column: the first line takes the words that fit, the second the rest. Long
+// influence names ("Maßstabsabweichung y") would otherwise run into the next bar's; a word wider
+// than the column is broken rather than cut, so a German name keeps every letter on two lines.
 std::vector<QString> LabelLines(const QFontMetricsF& fm, const QString& text, double width)
 {
-    const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+    QStringList words = text.split(u' ', Qt::SkipEmptyParts);
     if (words.isEmpty() || !(width > 0))
         return {};
     const auto fits = [&](const QString& line) { return fm.horizontalAdvance(line) <= width; };
-    qsizetype taken = 1;
-    while (taken < words.size() && fits(words.mid(0, taken + 1).join(u' ')))
-        ++taken;
+    QString first;
+    if (!fits(words.front())) {
+        const auto [head, tail] = BrokenWord(fm, words.front(), width);
+        first = head;
+        if (tail.isEmpty())
+            words.removeFirst();
+        else
+            words.front() = tail;
+    } else {
+        qsizetype taken = 1;
+        while (taken < words.size() && fits(words.mid(0, taken + 1).join(u' ')))
+            ++taken;
+        first = words.mid(0, taken).join(u' ');
+        words = words.mid(taken);
+    }
     std::vector<QString> lines;
-    for (const QString& line : {words.mid(0, taken).join(u' '), words.mid(taken).join(u' ')}) {
+    for (const QString& line : {first, words.join(u' ')}) {
         const QString fitted = Fitted(fm, line, width);
         if (!fitted.isEmpty())
             lines.push_back(fitted);

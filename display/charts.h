@@ -44,7 +44,8 @@ struct BarChartGeometry {
     std::vector<QRectF> labels;  // where each bar's text goes, under the plot: inside the bar's
                                  // column, clear of the neighbouring ones
     // Each bar's text as drawn: wrapped at blanks onto at most two lines, each as wide as its
-    // label at most; what still does not fit is elided. Empty for a bar without a text.
+    // label at most; a word wider than the label is broken (after a hyphen of its own, else with
+    // one added); what still does not fit is elided. Empty for a bar without a text.
     std::vector<std::vector<QString>> labelLines;
 
     // The bar whose column holds the point: strictly between the bar's left and right edges,

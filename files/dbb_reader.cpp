@@ -277,7 +277,7 @@ RunFacts applyBinaryHeader(Case& c, const QByteArray& bytes, int counter, const 
 
     h[HdrBy].clear();
     h[HdrPlane] = QStringLiteral("xy");
-    h[HdrFeedrate] = FixedText(FiniteValue(real6At(bytes, 39), Translate("feedrate")), "#####0");
+    h[HdrFeedrate] = FixedText(FiniteValue(real6At(bytes, 39), Translate("Feedrate")), "#####0");
 
     const int64_t samples = int16At(bytes, 113);
     if (samples < 1)

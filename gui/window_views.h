@@ -12,6 +12,14 @@ public:
     virtual void refreshUnits() = 0;
 };
 
+// A window that sets texts of its own at run time (grid headers, row states) and sets them again
+// in the current language after a language switch.
+class TextsDisplay {
+public:
+    virtual ~TextsDisplay() = default;
+    virtual void retranslateTexts() = 0;
+};
+
 // The view options the graph windows share, so the result graph can open as the graph is set.
 struct GraphViewOptions {
     bool polar = true;

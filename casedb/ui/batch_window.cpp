@@ -28,6 +28,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace sarvo {
 
 namespace {
@@ -65,6 +67,7 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     , pnlFlood_(new QProgressBar)
     , cmdCancel_(button("cmdCancel", "C&ancel"))
     , stepTimer_(new QTimer(this))
+    , fitTimer_(new QTimer(this))
 {
     BusyCursor busy;
     setObjectName(QStringLiteral("Batch"));
@@ -87,13 +90,21 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     grdCase_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdCase_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdCase_->verticalHeader()->hide();
-    QStringList headers;
-    for (const char* text : {"File", "Plane", "Type", "Feedrate", "Status"})
-        headers << TranslateIn(QStringLiteral("Batch"), QString::fromLatin1(text));
-    grdCase_->setHorizontalHeaderLabels(headers);
-    // The status takes the room the others leave: a failure's reason is long.
+    retranslateTexts();
+    // The status takes the room the others leave, but never less than its texts need (a German
+    // state, a failure's reason): the grid scrolls rather than cut them.
     grdCase_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    grdCase_->horizontalHeader()->setSectionResizeMode(ColStatus, QHeaderView::Stretch);
+    grdCase_->horizontalHeader()->setSectionResizeMode(ColStatus, QHeaderView::Interactive);
+    fitTimer_->setSingleShot(true);
+    fitTimer_->setInterval(0);
+    connect(fitTimer_, &QTimer::timeout, this, &BatchWindow::fitStatusColumn);
+    connect(grdCase_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != ColStatus)
+            fitTimer_->start();
+    });
+    connect(grdCase_->model(), &QAbstractItemModel::dataChanged, fitTimer_, qOverload<>(&QTimer::start));
+    connect(grdCase_->model(), &QAbstractItemModel::headerDataChanged, fitTimer_, qOverload<>(&QTimer::start));
+    grdCase_->viewport()->installEventFilter(this);
     lblCurrFile_->setObjectName(QStringLiteral("LblCurrFile"));
     pnlFlood_->setObjectName(QStringLiteral("PnlFlood"));
     pnlFlood_->setRange(0, 100);
@@ -172,6 +183,15 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
 }
 
 BatchWindow::~BatchWindow() = default;
+
+void BatchWindow::retranslateTexts()
+{
+    QStringList headers;
+    for (const char* text : {"File", "Plane", "Type", "Feedrate", "Status"})
+        headers << TranslateIn(QStringLiteral("Batch"), QString::fromLatin1(text));
+    grdCase_->setHorizontalHeaderLabels(headers);
+    showRows();
+}
 
 QString BatchWindow::pathOf(const QString& entry) const
 {
@@ -319,6 +339,26 @@ void BatchWindow::showRow(int r)
             item->setToolTip(row.failure);
         grdCase_->setItem(r, c, item);
     }
+}
+
+void BatchWindow::fitStatusColumn()
+{
+    QHeaderView* header = grdCase_->horizontalHeader();
+    int others = 0;
+    for (int c = 0; c < ColStatus; ++c)
+        others += header->sectionSize(c);
+    const int contents = std::max(static_cast<QAbstractItemView*>(grdCase_)->sizeHintForColumn(ColStatus),
+                                  header->sectionSizeHint(ColStatus));
+    const int wanted = std::max(contents, grdCase_->viewport()->width() - others);
+    if (header->sectionSize(ColStatus) != wanted)
+        header->resizeSection(ColStatus, wanted);
+}
+
+bool BatchWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == grdCase_->viewport() && event->type() == QEvent::Resize)
+        fitTimer_->start();
+    return QDialog::eventFilter(watched, event);
 }
 
 void BatchWindow::startSave()

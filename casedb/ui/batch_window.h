@@ -5,6 +5,7 @@
 
 #include "casedb/batch_model.h"
 #include "core/units.h"
+#include "gui/window_views.h"
 
 #include <QDialog>
 
@@ -35,11 +36,14 @@ struct BatchWindowSetup {
     std::function<void(bool running)> setRunning;
 };
 
-class BatchWindow : public QDialog {
+class BatchWindow : public QDialog, public TextsDisplay {
     Q_OBJECT
 public:
     explicit BatchWindow(BatchWindowSetup setup, QWidget* parent = nullptr);
     ~BatchWindow() override;
+
+    // The grid's headers and the rows' states in the current language.
+    void retranslateTexts() override;
 
     void setFolder(const QString& folder);
     QString folder() const { return folder_; }
@@ -65,6 +69,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Sets the running state for its lifetime, so that any way out of a save clears it.
@@ -86,6 +91,7 @@ private:
     void gridSelectionChanged();
     void showRows();
     void showRow(int row);
+    void fitStatusColumn();
     void saveStep();
     void finishSave();
     // To the bottom of the main window's client area; stays where it is without a main window.
@@ -114,6 +120,7 @@ private:
     QProgressBar* pnlFlood_;
     QPushButton* cmdCancel_;
     QTimer* stepTimer_;
+    QTimer* fitTimer_;
 };
 
 } // namespace sarvo

@@ -197,6 +197,8 @@ GraphWindow::GraphWindow(const Case& openCase, Settings& settings, const UnitSta
     legendGrid->addWidget(Legend(QStringLiteral("LblCW"), QStringLiteral(" CW"), legend), 0, 1);
     legendGrid->addWidget(LineSample(QStringLiteral("LineCCW"), kCcwColour, legend), 1, 0);
     legendGrid->addWidget(Legend(QStringLiteral("LblCCW"), QStringLiteral(" CCW"), legend), 1, 1);
+    // The legend takes the size of its texts whenever they change: translated ones are longer.
+    legendGrid->setSizeConstraint(QLayout::SetFixedSize);
     legend->adjustSize();
     legend->move(0, 0);
 

@@ -8,6 +8,8 @@
 #include "gui/form_utilities.h"
 #include "gui/translate_form.h"
 
+#include <algorithm>
+
 #include <QClipboard>
 #include <QEvent>
 #include <QFrame>
@@ -21,6 +23,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTabBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -216,6 +220,12 @@ ResultsWindow::ResultsWindow(const QString& appPath, const QString& errHelpFile,
 
     TranslateForm(*this);
     syncTabCaptions();
+    // Wide enough for every tab caption in the language of the moment (German ones are long).
+    const QMargins margins = outer->contentsMargins();
+    const int tabsFrame = 2 * tabs_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs_) + 8;
+    openingSize_ = QSize(std::max(width(), tabs_->tabBar()->sizeHint().width() + margins.left() + margins.right() + tabsFrame),
+                         height());
+    resize(openingSize_);
     tabs_->setCurrentIndex(int(ResultPage::Pareto));
 }
 
@@ -769,6 +779,11 @@ void ResultsWindow::showHelp()
         help().showContext(helpFile_, helpContext());
     } catch (...) {
     }
+}
+
+QSize ResultsWindow::sizeHint() const
+{
+    return openingSize_.isValid() ? openingSize_ : QWidget::sizeHint();
 }
 
 void ResultsWindow::showEvent(QShowEvent* event)

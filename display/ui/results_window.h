@@ -115,6 +115,9 @@ public:
     // What the fault-tree button runs, with the jump key of the selected tab.
     void setFaultTreeHandOver(std::function<void(const QString& jumpKey)> handOver);
 
+    // The size it opens with: wide enough for every tab caption in the language it was made in.
+    QSize sizeHint() const override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -152,6 +155,7 @@ private:
     QTabWidget* tabs_;
     QLabel* types_[kResultPages];
     ParetoChart* pareto_ = nullptr;
+    QSize openingSize_;
     SpectrumChart* spectrum_ = nullptr;
     QPushButton* copy_ = nullptr;
     QPushButton* help_;

@@ -115,12 +115,12 @@ public:
             QObject::connect(notice_, &TreeWindow::closed, &results_, [results = &results_] { results->setEnabled(true); });
         }
         notice_->show();
-        QCoreApplication::processEvents();
     }
     void showSearch() override
     {
         showWait();
         notice_->showSearch();
+        // The search runs at once: the notice is painted first.
         QCoreApplication::processEvents();
     }
     void showNotFound() override
@@ -141,17 +141,68 @@ private:
     QPointer<TreeWindow> notice_;
 };
 
+// One hand-over in the results window, gone with it.
+class FaultTreeRun : public QObject {
+public:
+    FaultTreeRun(QWidget& results, const QString& jumpKey, const QString& programPath, const QString& appPath,
+                 std::unique_ptr<FaultTreeLink> link, std::function<void(const QString&)> keepPath,
+                 std::chrono::milliseconds startWait)
+        : QObject(&results)
+        , results_(results)
+        , keepPath_(std::move(keepPath))
+        , host_(results, appPath)
+        , handOver_(jumpKey, programPath, std::move(link), host_, startWait,
+                    [this](const FaultTreeResult& result) { finished(result); })
+    {
+        setObjectName(QLatin1String(kRunName));
+    }
+
+    void start() { handOver_.start(); }
+
+    static constexpr const char* kRunName = "faultTreeHandOver";
+
+private:
+    void finished(const FaultTreeResult& result)
+    {
+        if (keepPath_)
+            keepPath_(result.programPath);
+        if (result.ending != FaultTreeResult::Ending::NotFound)
+            results_.setEnabled(true);
+        // The report's box runs events of its own: nothing of the run is touched after it.
+        const Outcome outcome = result.outcome;
+        deleteLater();
+        ReportOutcome(outcome);
+    }
+
+    QWidget& results_;
+    std::function<void(const QString&)> keepPath_;
+    WindowFaultTreeHost host_;
+    FaultTreeHandOver handOver_;
+};
+
+FaultTreeRun* RunningHandOver(const QWidget& resultsWindow)
+{
+    // Only a run carries the name among the window's own children.
+    return static_cast<FaultTreeRun*>(
+        resultsWindow.findChild<QObject*>(QLatin1String(FaultTreeRun::kRunName), Qt::FindDirectChildrenOnly));
+}
+
 } // namespace
 
-void StartFaultTree(QWidget& resultsWindow, const QString& jumpKey, QString& programPath, const QString& appPath,
-                    FaultTreeLink& link, std::chrono::milliseconds startWait)
+void StartFaultTree(QWidget& resultsWindow, const QString& jumpKey, const QString& programPath, const QString& appPath,
+                    std::unique_ptr<FaultTreeLink> link, std::function<void(const QString& path)> keepPath,
+                    std::chrono::milliseconds startWait)
 {
-    WindowFaultTreeHost host(resultsWindow, appPath);
-    const FaultTreeResult result = HandOverToFaultTree(jumpKey, programPath, link, host, startWait);
-    programPath = result.programPath;
-    ReportOutcome(result.outcome);
-    if (result.ending != FaultTreeResult::Ending::NotFound)
-        resultsWindow.setEnabled(true);
+    if (RunningHandOver(resultsWindow))
+        return;
+    auto* run = new FaultTreeRun(resultsWindow, jumpKey, programPath, appPath, std::move(link), std::move(keepPath),
+                                 startWait);
+    run->start();
+}
+
+bool FaultTreeRunning(const QWidget& resultsWindow)
+{
+    return RunningHandOver(resultsWindow) != nullptr;
 }
 
 } // namespace sarvo::display

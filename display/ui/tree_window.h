@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -47,11 +48,17 @@ private:
 // How long a freshly started fault-tree program has to answer.
 inline constexpr std::chrono::seconds kFaultTreeStartWait{20};
 
-// The hand-over from the results window: the window is disabled while it runs and stays so
-// while the not-found notice shows, until the user closes it. A program found by the search
-// replaces programPath; a failure is reported under "Launching fault tree".
-void StartFaultTree(QWidget& resultsWindow, const QString& jumpKey, QString& programPath, const QString& appPath,
-                    FaultTreeLink& link, std::chrono::milliseconds startWait = kFaultTreeStartWait);
+// The hand-over from the results window; it returns at once and runs on the event loop. The
+// window is disabled while it runs and stays so while the not-found notice shows, until the user
+// closes it. keepPath gets the program path to keep (a program found by the search replaces the
+// configured one); a failure is reported under "Launching fault tree". A hand-over already
+// running in the window is not started twice.
+void StartFaultTree(QWidget& resultsWindow, const QString& jumpKey, const QString& programPath, const QString& appPath,
+                    std::unique_ptr<FaultTreeLink> link, std::function<void(const QString& path)> keepPath,
+                    std::chrono::milliseconds startWait = kFaultTreeStartWait);
+
+// Whether a hand-over runs in the results window.
+bool FaultTreeRunning(const QWidget& resultsWindow);
 
 // The program started on this system: a detached process in the program's folder.
 bool StartDetachedProgram(const QString& path);

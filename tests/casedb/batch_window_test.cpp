@@ -3,20 +3,23 @@
 // deferred until the file being stored is done, and the running state cleared on every way out.
 
 #include "casedb/ui/batch_window.h"
+#include "core/language_db.h"
 #include "tests/casedb/casedb_fixture.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QMainWindow>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTest>
 #include <QTreeView>
 
+#include <algorithm>
 #include <memory>
 
 namespace sarvo::test {
@@ -228,6 +231,53 @@ TEST_F(BatchWindowTest, SavingMovesTheWindowToTheBottomOfTheMainWindowsClientAre
     EXPECT_EQ(window->pos(), QPoint(screen.x() + (screen.width() - window->frameGeometry().width()) / 2,
                                     screen.y() + (screen.height() - window->frameGeometry().height()) / 2));
     window.reset(); // before its parent
+}
+
+// The grid's own texts follow a language switch while the window is open, and the state column
+// is never narrower than its text, however long the file names beside it.
+TEST_F(BatchWindowTest, GridHeadersAndStatesFollowTheLanguageAndTheStateIsNeverCut)
+{
+    openFixtureLanguageDb({{"Batch", "File", "Datei"},
+                           {"Batch", "Plane", "Ebene"},
+                           {"Batch", "Type", "Art"},
+                           {"Batch", "Feedrate", "Vorschub"},
+                           {"Batch", "Status", "Zustand"},
+                           {"Message", "measured", "gemessen (noch nicht analysiert)"}});
+    QFile::copy(folder + "/a.rtb", folder + "/" + QString(90, u'w') + ".rtb");
+    window = open();
+    window->resize(820, 520);
+    window->show();
+    addAll();
+    const auto headers = [this] {
+        QStringList texts;
+        for (int c = 0; c < window->grid()->columnCount(); ++c)
+            texts << window->grid()->horizontalHeaderItem(c)->text();
+        return texts;
+    };
+    EXPECT_EQ(headers(), QStringList({"File", "Plane", "Type", "Feedrate", "Status"}));
+
+    SetTextLanguage("German");
+    window->retranslateTexts();
+    EXPECT_EQ(headers(), QStringList({"Datei", "Ebene", "Art", "Vorschub", "Zustand"}));
+    QTableWidget* grid = window->grid();
+    ASSERT_EQ(grid->rowCount(), 4);
+    EXPECT_EQ(grid->item(3, 4)->text(), "gemessen (noch nicht analysiert)");
+    // At every width of the window, also where the names leave the state only a little room.
+    const int wanted = std::max(static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(4),
+                                grid->horizontalHeader()->sectionSizeHint(4));
+    for (int width = 500; width <= 1900; width += 20) {
+        window->resize(width, 520);
+        QCoreApplication::processEvents();
+        ASSERT_GE(grid->columnWidth(4), wanted) << "window " << width << " wide, grid " << grid->viewport()->width();
+    }
+    // With room to spare the state takes it.
+    grid->setRowCount(1);
+    window->resize(1600, 520);
+    QCoreApplication::processEvents();
+    int others = 0;
+    for (int c = 0; c < 4; ++c)
+        others += grid->columnWidth(c);
+    EXPECT_GE(others + grid->columnWidth(4), grid->viewport()->width() - 1);
 }
 
 } // namespace

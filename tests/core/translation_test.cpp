@@ -112,7 +112,9 @@ TEST_F(Translation, TheShippedDatabaseIsCreatedWhenMissingAndSpeaksGerman)
     SetTextLanguage("German");
     EXPECT_EQ(Translate("Starting"), "Programmstart");
     EXPECT_EQ(TranslateIn("Main", "Sarvotrenk Analysis"), "Sarvotrenk Analyse");
-    EXPECT_EQ(Translate("ENGANA.HLP"), "EngAna.hlp"); // the help is English only: German names the same file
+    // German names help pages of its own; found without regard to case.
+    EXPECT_EQ(Translate("ENGANA.HLP"), "GerAna.hlp");
+    EXPECT_EQ(Translate("EngErr.hlp"), "GerErr.hlp");
     SetTextLanguage("English");
     EXPECT_EQ(Translate("ENGANA.HLP"), "EngAna.hlp"); // found without regard to case
 }

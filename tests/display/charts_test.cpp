@@ -146,6 +146,25 @@ BarChart LongGermanNames()
     return chart;
 }
 
+TEST(BarChart, AWordWiderThanItsColumnBreaksAfterItsOwnHyphenFirst)
+{
+    QFont font;
+    font.setPixelSize(12);
+    QImage probe = Blank(1, 1);
+    const QFontMetricsF fm(font, &probe);
+    BarChart chart;
+    chart.values = {10};
+    chart.labels = {"Servo-Fehlanpassung"};
+    const double column = fm.horizontalAdvance("Fehlanpassung") + 2;
+    ASSERT_GT(fm.horizontalAdvance("Servo-Fehlanpassung"), column);
+    int width = 20;
+    while (width < 2000 && LayoutBarChart(chart, QRectF(0, 0, width, 242), font, &probe).labels.at(0).width() < column)
+        ++width;
+    const BarChartGeometry g = LayoutBarChart(chart, QRectF(0, 0, width, 242), font, &probe);
+    ASSERT_LT(g.labels.at(0).width(), fm.horizontalAdvance("Servo-Fehlanpassung"));
+    EXPECT_EQ(g.labelLines.at(0), (std::vector<QString>{"Servo-", "Fehlanpassung"}));
+}
+
 TEST(BarChart, LongTextsWrapAtBlanksOntoTwoLinesAndStayInTheirColumns)
 {
     QFont font;
@@ -176,11 +195,19 @@ TEST(BarChart, LongTextsWrapAtBlanksOntoTwoLinesAndStayInTheirColumns)
     using Lines = std::vector<QString>;
     EXPECT_EQ(g.labelLines[2], (Lines{"Gerichtete", "Schwingung"})) << "wrapped at the blank";
     EXPECT_EQ(g.labelLines[3], (Lines{"Servo"})) << "a short text stays on one line";
-    ASSERT_EQ(g.labelLines[0].size(), 2u);
-    EXPECT_TRUE(g.labelLines[0][0].startsWith("Maß")) << g.labelLines[0][0].toStdString();
-    EXPECT_TRUE(g.labelLines[0][0].endsWith(u'…')) << "a word wider than its column is elided";
-    EXPECT_EQ(g.labelLines[0][1], "y");
-    EXPECT_EQ(g.labelLines[1].size(), 1u) << "a single word is never broken";
+    // A word wider than its column is broken with a hyphen: a single word keeps every letter; a
+    // text that two lines of this column cannot hold loses only its end.
+    for (const auto& [index, text] : {std::pair<int, QString>{0, "Maßstabsabweichung y"}, {1, "Rechtwinkligkeit"}}) {
+        const Lines& lines = g.labelLines[std::size_t(index)];
+        ASSERT_EQ(lines.size(), 2u) << index;
+        EXPECT_TRUE(lines[0].endsWith(u'-')) << lines[0].toStdString();
+        EXPECT_GE(lines[0].size(), 3) << lines[0].toStdString();
+        QString joined = lines[0].chopped(1) + lines[1];
+        if (index == 1)
+            EXPECT_EQ(joined, text);
+        else
+            EXPECT_TRUE(text.startsWith(joined.remove(u'…'))) << joined.toStdString();
+    }
     for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_LE(g.labelLines[i].size(), 2u) << i;
         for (const QString& line : g.labelLines[i]) {

@@ -1,5 +1,6 @@
 // The fault-tree hand-over with a fake link and host, the local-socket link with a partner of
-// its own, and the results window's button with the notice window.
+// its own, and the results window's button with the notice window. Every wait of the hand-over
+// runs on the event loop: the tests see a timer fire while it waits.
 
 #include "display/fault_tree.h"
 #include "display/ui/results_window.h"
@@ -12,9 +13,12 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
+#include <QTest>
+#include <QTimer>
 
-#include <QThread>
+#include <memory>
 
 namespace sarvo::display {
 namespace {
@@ -22,16 +26,23 @@ namespace {
 using namespace std::chrono_literals;
 using test::DisplayTest;
 
+// Answers from the event loop, as the real link does.
 struct FakeLink : FaultTreeLink {
     int answersFromOpen = 1; // the partner answers from this open on (0: never)
     std::vector<std::chrono::milliseconds> waits;
     std::vector<std::pair<QString, QString>> pokes;
-    bool open(std::chrono::milliseconds wait) override
+    QObject context;
+    void open(std::chrono::milliseconds wait, std::function<void(bool)> opened) override
     {
         waits.push_back(wait);
-        return answersFromOpen > 0 && int(waits.size()) >= answersFromOpen;
+        const bool linked = answersFromOpen > 0 && int(waits.size()) >= answersFromOpen;
+        QTimer::singleShot(0, &context, [opened, linked] { opened(linked); });
     }
-    void poke(const QString& item, const QString& value) override { pokes.emplace_back(item, value); }
+    void poke(const QString& item, const QString& value, Poked poked) override
+    {
+        pokes.emplace_back(item, value);
+        QTimer::singleShot(0, &context, [poked] { poked(std::nullopt); });
+    }
 };
 
 struct FakeHost : FaultTreeHost {
@@ -53,22 +64,71 @@ struct FakeHost : FaultTreeHost {
     void closeNotice() override { notices.push_back("closed"); }
 };
 
+// Counts the ticks of a timer while a condition holds.
+struct Ticker {
+    explicit Ticker(std::function<bool()> during)
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this, during] {
+            if (during())
+                ++ticks;
+        });
+        timer.start(20);
+    }
+    QTimer timer;
+    int ticks = 0;
+};
+
 class FaultTreeTest : public DisplayTest {
 protected:
     // An executable file in the program folder.
-    QString program(const QString& name)
+    QString program(const QString& name, const QByteArray& script = "#!/bin/sh\n")
     {
-        const QString file = writeFile(name, "#!/bin/sh\n");
+        const QString file = writeFile(name, script);
         QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return file;
     }
+    // Runs a hand-over over the fake link and host to its end; the call itself returns at once.
+    FaultTreeResult handOver(const QString& key, const QString& path, FakeLink& l, FakeHost& h,
+                             std::chrono::milliseconds startWait)
+    {
+        std::optional<FaultTreeResult> result;
+        auto borrowed = std::unique_ptr<FaultTreeLink>(new ForwardingLink(l));
+        FaultTreeHandOver run(key, path, std::move(borrowed), h, startWait,
+                              [&result](const FaultTreeResult& r) { result = r; });
+        run.start();
+        EXPECT_TRUE(run.running());
+        EXPECT_FALSE(result.has_value()); // nothing answers from within the call
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 10000));
+        EXPECT_FALSE(run.running());
+        return result.value_or(FaultTreeResult{});
+    }
+    // A unique name for a local partner of the test's own.
+    static QString partnerName(const char* what)
+    {
+        return QStringLiteral("sarvotex-test-%1-%2").arg(QCoreApplication::applicationPid()).arg(QLatin1String(what));
+    }
+
+    // Lends a link the test keeps looking at.
+    struct ForwardingLink : FaultTreeLink {
+        explicit ForwardingLink(FaultTreeLink& to) : to_(to) {}
+        void open(std::chrono::milliseconds wait, std::function<void(bool)> opened) override
+        {
+            to_.open(wait, std::move(opened));
+        }
+        void poke(const QString& item, const QString& value, Poked poked) override
+        {
+            to_.poke(item, value, std::move(poked));
+        }
+        FaultTreeLink& to_;
+    };
+
     FakeLink link;
     FakeHost host;
 };
 
 TEST_F(FaultTreeTest, LivePartnerGetsExactlyTheTwoPokesAndNothingIsStarted)
 {
-    const auto r = HandOverToFaultTree(FaultTreeJumpKey(1), "/opt/tree/trezel.exe", link, host, 5s);
+    const auto r = handOver(FaultTreeJumpKey(1), "/opt/tree/trezel.exe", link, host, 5s);
     EXPECT_EQ(r.ending, FaultTreeResult::Ending::HandedOver);
     EXPECT_EQ(link.pokes, (std::vector<std::pair<QString, QString>>{{"lblDBName", "/opt/tree/Sarvonik.sol"},
                                                                       {"lblJumpAddress", "Spike"}}));
@@ -81,7 +141,7 @@ TEST_F(FaultTreeTest, NoPartnerStartsOnceWaitsBoundedThenReports)
 {
     const QString trezel = program("trezel.exe");
     link.answersFromOpen = 0;
-    const auto r = HandOverToFaultTree("Root", trezel, link, host, 3s);
+    const auto r = handOver("Root", trezel, link, host, 3s);
     EXPECT_EQ(host.started, std::vector<QString>{trezel});
     EXPECT_EQ(link.waits, (std::vector<std::chrono::milliseconds>{0ms, 3s}));
     EXPECT_EQ(r.ending, FaultTreeResult::Ending::Failed);
@@ -93,7 +153,7 @@ TEST_F(FaultTreeTest, SearchFoundReplacesThePathAndNotFoundKeepsIt)
 {
     link.answersFromOpen = 2;
     host.searchResult = program("TREZEL.EXE");
-    const auto found = HandOverToFaultTree("Root", "/nowhere/trezel.exe", link, host, 1s);
+    const auto found = handOver("Root", "/nowhere/trezel.exe", link, host, 1s);
     EXPECT_EQ(host.searched, std::vector<QString>{"trezel.exe"});
     EXPECT_EQ(host.started, std::vector<QString>{host.searchResult});
     EXPECT_EQ(found.programPath, host.searchResult);
@@ -102,7 +162,7 @@ TEST_F(FaultTreeTest, SearchFoundReplacesThePathAndNotFoundKeepsIt)
     FakeHost nothing;
     FakeLink silent;
     silent.answersFromOpen = 0;
-    const auto missing = HandOverToFaultTree("Root", "/nowhere/trezel.exe", silent, nothing, 1s);
+    const auto missing = handOver("Root", "/nowhere/trezel.exe", silent, nothing, 1s);
     EXPECT_EQ(missing.ending, FaultTreeResult::Ending::NotFound);
     EXPECT_EQ(missing.programPath, "/nowhere/trezel.exe");
     EXPECT_TRUE(missing.outcome.ok());
@@ -117,39 +177,142 @@ TEST_F(FaultTreeTest, OnlyARegularExecutableOfExactlyTheNameIsTaken)
     EXPECT_FALSE(IsFaultTreeProgram(QFileInfo(writeFile("trezel.exe", "data")), "trezel.exe"));
     // A configured path that is no program is not started: the search runs instead.
     link.answersFromOpen = 0;
-    HandOverToFaultTree("Root", appPath + "trezel.exe", link, host, 1s);
+    handOver("Root", appPath + "trezel.exe", link, host, 1s);
     EXPECT_TRUE(host.started.empty());
     EXPECT_EQ(host.searched.size(), 1u);
 }
 
+TEST_F(FaultTreeTest, DestroyingAHandOverThatWaitsAnswersNothingLater)
+{
+    bool answered = false;
+    {
+        auto run = std::make_unique<FaultTreeHandOver>("Root", "/opt/tree/trezel.exe",
+                                                       std::make_unique<LocalSocketFaultTreeLink>(5s, partnerName("gone")),
+                                                       host, 5s, [&answered](const FaultTreeResult&) { answered = true; });
+        run->start();
+    }
+    QTest::qWait(300);
+    EXPECT_FALSE(answered);
+}
+
+// A partner of the test's own on the same thread: it can answer only because the link never
+// blocks the event loop.
 TEST_F(FaultTreeTest, LocalSocketLinkPokesLinesAndReadsAcknowledgements)
 {
-    const QString name = QStringLiteral("sarvotex-test-%1").arg(QCoreApplication::applicationPid());
-    auto link = std::make_unique<LocalSocketFaultTreeLink>(5s, name);
-    EXPECT_FALSE(link->open(0ms));
+    const QString name = partnerName("ack");
+    LocalSocketFaultTreeLink link(5s, name);
+    std::optional<bool> linked;
+    link.open(0ms, [&](bool l) { linked = l; });
+    EXPECT_FALSE(linked.has_value());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return linked.has_value(); }, 5000));
+    EXPECT_FALSE(*linked);
 
+    QLocalServer server;
+    QLocalServer::removeServer(name);
+    ASSERT_TRUE(server.listen(name));
     QByteArray received;
-    std::unique_ptr<QThread> partner(QThread::create([&] {
-        QLocalServer server;
-        ASSERT_TRUE(server.listen(name));
-        ASSERT_TRUE(server.waitForNewConnection(10000));
+    QObject::connect(&server, &QLocalServer::newConnection, [&] {
         QLocalSocket* client = server.nextPendingConnection();
-        while (received.count('\n') < 2 && client->waitForReadyRead(10000)) {
+        QObject::connect(client, &QLocalSocket::readyRead, [&received, client] {
             while (client->canReadLine()) {
                 received += client->readLine();
-                client->write("ACK\n");
-                client->waitForBytesWritten(10000);
+                client->write(received.count('\n') == 3 ? "NAK\n" : "ACK\n");
             }
-        }
-        client->waitForDisconnected(10000);
-    }));
-    partner->start();
-    EXPECT_TRUE(link->open(10s));
-    link->poke("lblDBName", "/opt/tree/Sarvonik.sol");
-    link->poke("lblJumpAddress", "Servo");
-    link.reset(); // the partner sees the link close
-    partner->wait();
-    EXPECT_EQ(received, "POKE lblDBName /opt/tree/Sarvonik.sol\nPOKE lblJumpAddress Servo\n");
+        });
+    });
+    linked.reset();
+    link.open(10s, [&](bool l) { linked = l; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return linked.has_value(); }, 10000));
+    ASSERT_TRUE(*linked);
+    std::vector<std::optional<AppError>> answers;
+    const auto poke = [&](const QString& item, const QString& value) {
+        const std::size_t before = answers.size();
+        link.poke(item, value, [&](const std::optional<AppError>& e) { answers.push_back(e); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answers.size() > before; }, 10000));
+    };
+    poke("lblDBName", "/opt/tree/Sarvonik.sol");
+    poke("lblJumpAddress", "Servo");
+    poke("lblJumpAddress", "Refused");
+    poke("lblJumpAddress", "two\nlines"); // never sent
+    EXPECT_EQ(received, "POKE lblDBName /opt/tree/Sarvonik.sol\nPOKE lblJumpAddress Servo\nPOKE lblJumpAddress Refused\n");
+    ASSERT_EQ(answers.size(), 4u);
+    EXPECT_FALSE(answers[0].has_value());
+    EXPECT_FALSE(answers[1].has_value());
+    ASSERT_TRUE(answers[2].has_value());
+    EXPECT_EQ(answers[2]->number(), 285);
+    ASSERT_TRUE(answers[3].has_value());
+    EXPECT_EQ(answers[3]->number(), AppError::kInvalidCall);
+}
+
+// A partner that accepts the link but never acknowledges: the window waits for the poke's limit
+// while the program's timers run, then reports the time-out and is enabled again.
+TEST_F(FaultTreeTest, APartnerThatNeverAnswersIsWaitedForWithoutFreezingTheProgram)
+{
+    const QString name = partnerName("mute");
+    QLocalServer server;
+    QLocalServer::removeServer(name);
+    ASSERT_TRUE(server.listen(name));
+    std::vector<QLocalSocket*> clients;
+    QObject::connect(&server, &QLocalServer::newConnection, [&] { clients.push_back(server.nextPendingConnection()); });
+
+    ResultsWindow results(appPath, "help");
+    std::optional<QString> kept;
+    StartFaultTree(results, "Root", "/opt/tree/trezel.exe", appPath, std::make_unique<LocalSocketFaultTreeLink>(1500ms, name),
+                   [&kept](const QString& path) { kept = path; });
+    EXPECT_TRUE(FaultTreeRunning(results));
+    EXPECT_FALSE(results.isEnabled());
+    Ticker ticker([&] { return FaultTreeRunning(results); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !FaultTreeRunning(results); }, 20000));
+    EXPECT_GE(ticker.ticks, 10); // 1.5 s of waiting with the timer firing every 20 ms
+    EXPECT_EQ(clients.size(), 1u);
+    EXPECT_TRUE(results.isEnabled());
+    EXPECT_EQ(kept, QString("/opt/tree/trezel.exe"));
+    ASSERT_EQ(reportsAt("Launching fault tree"), 1);
+    EXPECT_TRUE(prompts.messages.front().text.startsWith("286")) << prompts.messages.front().text.toStdString();
+}
+
+// The program is started but never listens: the link is asked again on a timer until the start
+// wait ends; a program that begins to listen within it gets the hand-over.
+TEST_F(FaultTreeTest, AStartedProgramIsAskedAgainOnATimerUntilItListensOrTheWaitEnds)
+{
+    const QString trezel = program("trezel.exe", "#!/bin/sh\nexit 0\n");
+    {
+        SCOPED_TRACE("never listens");
+        ResultsWindow results(appPath, "help");
+        StartFaultTree(results, "Root", trezel, appPath, std::make_unique<LocalSocketFaultTreeLink>(5s, partnerName("deaf")),
+                       {}, 1500ms);
+        Ticker ticker([&] { return FaultTreeRunning(results); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !FaultTreeRunning(results); }, 20000));
+        EXPECT_GE(ticker.ticks, 10);
+        EXPECT_TRUE(results.isEnabled());
+        ASSERT_EQ(reportsAt("Launching fault tree"), 1);
+        EXPECT_TRUE(prompts.messages.front().text.startsWith("282")) << prompts.messages.front().text.toStdString();
+        prompts.messages.clear();
+    }
+    {
+        SCOPED_TRACE("listens late");
+        const QString name = partnerName("late");
+        QLocalServer::removeServer(name);
+        QLocalServer server;
+        QByteArray received;
+        QObject::connect(&server, &QLocalServer::newConnection, [&] {
+            QLocalSocket* client = server.nextPendingConnection();
+            QObject::connect(client, &QLocalSocket::readyRead, [&received, client] {
+                while (client->canReadLine()) {
+                    received += client->readLine();
+                    client->write("ACK\n");
+                }
+            });
+        });
+        QTimer::singleShot(500, &server, [&] { server.listen(name); });
+        ResultsWindow results(appPath, "help");
+        StartFaultTree(results, "Slip", trezel, appPath, std::make_unique<LocalSocketFaultTreeLink>(5s, name), {}, 10s);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !FaultTreeRunning(results); }, 20000));
+        EXPECT_TRUE(server.isListening());
+        EXPECT_EQ(received, "POKE lblDBName " + appPath.toUtf8() + "Sarvonik.sol\nPOKE lblJumpAddress Slip\n");
+        EXPECT_TRUE(results.isEnabled());
+        EXPECT_TRUE(prompts.messages.empty());
+    }
 }
 
 TEST_F(FaultTreeTest, ResultsWindowButtonPassesTheTabKeyAndNotFoundKeepsItDisabledUntilClosed)
@@ -162,15 +325,17 @@ TEST_F(FaultTreeTest, ResultsWindowButtonPassesTheTabKeyAndNotFoundKeepsItDisabl
     results.treeButton()->click();
     EXPECT_EQ(key, "Servo");
 
-    FakeLink none;
-    none.answersFromOpen = 0;
+    auto none = std::make_unique<FakeLink>();
+    none->answersFromOpen = 0;
     // The search looks in the program folder and the home folder: both the test's folder here.
     const QByteArray home = qgetenv("HOME");
     qputenv("HOME", appPath.toUtf8());
     QString path = appPath + "missing/trezel.exe";
-    StartFaultTree(results, "Root", path, appPath, none, 0ms);
+    std::optional<QString> kept;
+    StartFaultTree(results, "Root", path, appPath, std::move(none), [&kept](const QString& p) { kept = p; }, 0ms);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !FaultTreeRunning(results); }, 10000));
     qputenv("HOME", home);
-    EXPECT_EQ(path, appPath + "missing/trezel.exe");
+    EXPECT_EQ(kept, appPath + "missing/trezel.exe");
     EXPECT_FALSE(results.isEnabled());
     auto* notice = results.findChild<TreeWindow*>();
     ASSERT_NE(notice, nullptr);

@@ -21,7 +21,15 @@
 #include "display/ui/tree_window.h"
 #include "display/ui/view_window.h"
 
+#include "core/help.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QLabel>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QCoreApplication>
 #include <QRadioButton>
 #include <QLineEdit>
 #include <QSqlDatabase>
@@ -183,6 +191,55 @@ TEST_F(ShippedLanguageTest, TheGraphWindowsHaveGermanForEveryText)
     expectEverythingTranslated("frmAnaGraph");
 }
 
+// German texts are longer than the English ones the windows were laid out with: none is cut.
+TEST_F(ShippedLanguageTest, GermanTextsFitTheGraphLegendAndTheParetoChart)
+{
+    Case c;
+    test::FillTwoWayCircle(c, true);
+    SetTextLanguage("German");
+    QuietGraphHost host;
+    display::OriginalGraphWindow graph(c, settings, units, host);
+    graph.resize(600, 500);
+    graph.show();
+    QCoreApplication::processEvents();
+    int labels = 0;
+    for (const char* name : {"LblCW", "LblCCW"}) {
+        SCOPED_TRACE(name);
+        const QLabel* label = graph.findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr);
+        ++labels;
+        EXPECT_NE(label->text().trimmed(), QString::fromLatin1(name).mid(3)) << "still English";
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+        EXPECT_TRUE(label->parentWidget()->rect().contains(label->geometry())) << label->text().toStdString();
+    }
+    EXPECT_EQ(labels, 2);
+
+    // The Pareto chart's German influence names keep every letter: squareness, scale mismatch,
+    // servo mismatch, directional vibration and lateral play.
+    c.Results.ResultsValid = true;
+    const std::pair<int16_t, const char*> ranked[] = {
+        {15, "Squareness"}, {6, "Mismatch"}, {10, "Servo"}, {19, "Dir. Vibration"}, {4, "Lateral Play"}};
+    for (std::size_t i = 0; i < 5; ++i) {
+        const auto [code, english] = ranked[i];
+        c.Results.InfluenceOrder[i] = code;
+        c.Results.InfluenceName[std::size_t(code)] =
+            Translate(QString::fromLatin1(english)) + (code == 6 || code == 4 ? " x" : "");
+    }
+    display::ResultsWindow results(appPath, "GerErr.hlp");
+    results.fill(display::BuildResultsView(c, units, settings));
+    results.resize(720, 480); // the chart near its design size, narrower than the window opens
+    results.show();
+    QCoreApplication::processEvents();
+    const display::BarChartGeometry g = results.paretoChart()->barGeometry();
+    ASSERT_EQ(g.labelLines.size(), 5u);
+    for (const auto& lines : g.labelLines) {
+        ASSERT_FALSE(lines.empty());
+        for (const QString& line : lines)
+            EXPECT_FALSE(line.contains(u'…')) << line.toStdString();
+    }
+}
+
 namespace {
 
 class QuietPrintHost : public display::PrintWindowHost {
@@ -209,6 +266,95 @@ TEST_F(ShippedLanguageTest, ThePrintWindowHasGermanForEveryText)
     EXPECT_NE(german.windowTitle(), english.windowTitle());
     EXPECT_NE(german.typeOption(display::ReportType::OnlyGraph)->text(),
               english.typeOption(display::ReportType::OnlyGraph)->text());
+}
+
+
+namespace {
+
+// The anchors "<a name=...>" of a shipped help page: the contexts it can be opened at.
+QStringList HelpAnchors(const QString& page)
+{
+    QFile f(page);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QString html = QString::fromUtf8(f.readAll());
+    QStringList anchors;
+    static const QRegularExpression kAnchor(QStringLiteral("<a\\s+name=\"([^\"]*)\""));
+    for (auto it = kAnchor.globalMatch(html); it.hasNext();)
+        anchors << it.next().captured(1);
+    return anchors;
+}
+
+// Every text the program's code passes to Translate as a literal.
+QStringList TranslatedLiterals()
+{
+    static const QRegularExpression kCall(
+        QStringLiteral("\\bTranslate\\(\\s*(?:QStringLiteral\\(|QString\\(|u)?\"((?:[^\"\\\\]|\\\\.)*)\""));
+    QStringList texts;
+    const QString root = QStringLiteral(SARVOTEX_SOURCE_DIR);
+    for (const char* folder : {"core", "analysis", "files", "casedb", "display", "gauge", "gui", "app"}) {
+        QDirIterator it(root + "/" + folder, {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile f(it.next());
+            if (!f.open(QIODevice::ReadOnly))
+                continue;
+            const QString code = QString::fromUtf8(f.readAll());
+            for (auto m = kCall.globalMatch(code); m.hasNext();) {
+                const QString text = m.next().captured(1);
+                if (!text.contains(u'\\'))
+                    texts << text;
+            }
+        }
+    }
+    texts.removeDuplicates();
+    return texts;
+}
+
+} // namespace
+
+// German help pages stand beside the English ones with the same contexts, and the shipped texts
+// name them: every context the results window opens is an anchor of both error-type pages.
+TEST_F(ShippedLanguageTest, GermanHelpPagesHaveTheContextsOfTheEnglishOnes)
+{
+    const QString folder = QStringLiteral(SARVOTEX_SOURCE_DIR "/data/help/");
+    SetTextLanguage("German");
+    for (const char* english : {"EngAna.hlp", "EngErr.hlp"}) {
+        SCOPED_TRACE(english);
+        const QString german = Translate(QString::fromLatin1(english));
+        EXPECT_NE(german.compare(QString::fromLatin1(english), Qt::CaseInsensitive), 0);
+        const QString englishPage = HelpPagePath(folder + english);
+        const QString germanPage = HelpPagePath(folder + german);
+        ASSERT_FALSE(englishPage.isEmpty());
+        ASSERT_FALSE(germanPage.isEmpty()) << german.toStdString();
+        EXPECT_FALSE(HelpAnchors(englishPage).isEmpty());
+        EXPECT_EQ(HelpAnchors(germanPage), HelpAnchors(englishPage));
+    }
+    const QStringList errorContexts = HelpAnchors(HelpPagePath(folder + Translate("EngErr.hlp")));
+    for (int page = 0; page < display::kResultPages; ++page) {
+        const QString context = QString::number(display::HelpContextOfPage(display::ResultPage(page)));
+        EXPECT_TRUE(errorContexts.contains(context)) << "page " << page << ", context " << context.toStdString();
+    }
+}
+
+// The look-up ignores letter case, so a shipped key that differs from the program's text only in
+// case would show the key's spelling in English: each message the code translates finds its own.
+TEST_F(ShippedLanguageTest, EveryMessageTheCodeTranslatesFindsItsOwnSpellingOrNothing)
+{
+    const QStringList texts = TranslatedLiterals();
+    ASSERT_GT(texts.size(), 100);
+    EXPECT_TRUE(texts.contains("Feedrate"));
+    QSqlQuery q(QSqlDatabase::database(kLangDbConnection));
+    q.prepare("SELECT English FROM Languages WHERE Form = 'Message' AND English = ?");
+    QStringList mismatched;
+    for (const QString& text : texts) {
+        q.addBindValue(text);
+        ASSERT_TRUE(q.exec());
+        if (q.next() && q.value(0).toString() != text)
+            mismatched << text + " -> " + q.value(0).toString();
+    }
+    EXPECT_TRUE(mismatched.isEmpty()) << Listed(mismatched);
+    SetTextLanguage("English");
+    EXPECT_EQ(Translate("Feedrate"), "Feedrate");
 }
 
 } // namespace sarvo
