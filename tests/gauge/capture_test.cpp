@@ -157,66 +157,6 @@ TEST(DynamicTrace, TriggersEndsAndLatches)
     EXPECT_EQ(small.room(), 0);
 }
 
-TEST(DynamicTrace, AReadingNoBarCanGiveEndsItAsUnreadable)
-{
-    // e = 0.1 mm, the nominal length's reading 0: a bar reads within 25 mm of either.
-    CapturePlan plan = TracePlan();
-    EXPECT_TRUE(ReadingPlausible(plan, 25.05));
-    EXPECT_TRUE(ReadingPlausible(plan, -24.9));
-    EXPECT_FALSE(ReadingPlausible(plan, 25.2));
-    EXPECT_FALSE(ReadingPlausible(plan, -25.1));
-    EXPECT_FALSE(ReadingPlausible(plan, std::nan("")));
-    EXPECT_FALSE(ReadingPlausible(plan, INFINITY));
-    plan.nominalReading = -30; // far from the circle's reading but where the bar sits
-    EXPECT_TRUE(ReadingPlausible(plan, -40));
-
-    const float shifted = 1677.7216f; // a record shifted by stray bytes
-    using Blocks = std::vector<std::vector<float>>;
-    const struct {
-        const char* what;
-        Blocks blocks;
-        std::vector<float> run;
-        bool triggered, endedByReading;
-    } cases[] = {
-        {"mid-run, where it would have ended the run as above the level", {{0.5f, 0.2f}, {0.2f, shifted, 0.2f}},
-         {0.2f, 0.2f}, true, false},
-        {"a reading that ends the run comes first", {{0.5f, 0.2f}, {0.45f, shifted}}, {0.2f}, true, true},
-        {"before the trigger: it neither sets the level nor triggers", {{-shifted, 0.5f}}, {}, false, false},
-        {"in the triggering block", {{0.5f, 0.2f, 0.2f, shifted, 0.2f}}, {0.2f, 0.2f}, true, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        DynamicTrace trace(TracePlan());
-        for (const auto& block : c.blocks)
-            trace.addBlock(block, false);
-        EXPECT_EQ(std::vector<float>(trace.points().begin(), trace.points().end()), c.run);
-        EXPECT_EQ(trace.triggered(), c.triggered);
-        EXPECT_EQ(trace.endedByReading(), c.endedByReading);
-        EXPECT_EQ(trace.unreadable(), !c.endedByReading);
-    }
-    DynamicTrace first(TracePlan());
-    first.addBlock(std::vector<float>{shifted, 0.5f}, false);
-    EXPECT_FALSE(first.levelSet());
-    // A latch pending does not start a run on a broken stream.
-    DynamicTrace latched(TracePlan());
-    latched.addBlock(std::vector<float>{0.5f, shifted}, true);
-    EXPECT_FALSE(latched.triggered());
-    EXPECT_TRUE(latched.unreadable());
-}
-
-TEST(CapturePlan, TheWaitForATriggerWhereNobodyCancels)
-{
-    // 880 points at 1000 Hz, 80 of them lead-in: (3 x 880 + 80) ms, below the floor.
-    CapturePlan plan = MakeCapturePlan(MakeCase({.pointsPerRun = 720, .samplingIntervalMs = 1}), GaugeSettings(GaugeType::OwnGauge));
-    EXPECT_EQ(TriggerWaitLimitMs(plan), kTriggerWaitFloorMs);
-    // 110 points at 10 Hz, 10 lead-in: 340 points of 100 ms.
-    Case slow = MakeCase({.pointsPerRun = 90, .samplingIntervalMs = 100});
-    slow.Header[HdrSampling] = QStringLiteral("10.0000");
-    plan = MakeCapturePlan(slow, GaugeSettings(GaugeType::Ik121));
-    EXPECT_EQ(TriggerWaitLimitMs(plan), 34000);
-    EXPECT_EQ(NoTriggerMessage(34000), "The run did not start in time. (34 s)");
-}
-
 TEST(RunEvaluation, PointLimitsAndFeedrateWarnings)
 {
     UnitState units;

@@ -110,17 +110,20 @@ TEST(CaptureView, AGaugeUnpluggedDuringTheRunEndsWithItsMessage)
 
 TEST(CaptureView, StrayBytesMidRunEndWithOneMessageAndNothingStored)
 {
-    // Clockwise only; the bytes come after 82 % of the arc, where the shortened run passed before.
-    Simulator own({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611", "--stray-ms", "800"});
-    QTemporaryDir home;
-    const Captured run = Dump(home, {"--capture", "--cw", "--save-db", "S1"},
-                              Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.output.isEmpty()) << run.output.toStdString();
-    EXPECT_EQ(run.errors, "The gauge sent an unreadable reading.\n");
-    // Nothing saved: no case database was made, or it holds no case.
-    if (QFile::exists(home.filePath("Sarvotex.db")))
-        EXPECT_TRUE(Dump(home, {"--list-db"}).has("Cases = 0"));
+    // The arc runs from 300 to 911 ms of the stream: stray bytes after 82 % of it, where the
+    // shortened run passed the point check, and after 16 %, where it did not.
+    for (const char* strayMs : {"800", "400"}) {
+        Simulator own({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611", "--stray-ms", strayMs});
+        QTemporaryDir home;
+        const Captured run = Dump(home, {"--capture", "--cw", "--save-db", "S1"},
+                                  Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"));
+        EXPECT_EQ(run.exitCode, 1) << strayMs;
+        EXPECT_EQ(run.errors, "The gauge sent an unreadable reading.\n") << strayMs;
+        EXPECT_TRUE(run.output.isEmpty()) << run.output.toStdString();
+        // Nothing saved: no case database was made, or it holds no case.
+        if (QFile::exists(home.filePath("Sarvotex.db")))
+            EXPECT_TRUE(Dump(home, {"--list-db"}).has("Cases = 0"));
+    }
 }
 
 TEST(CaptureView, ARunThatNeverStartsEndsWithStatusOneWithinItsBound)
