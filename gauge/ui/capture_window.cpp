@@ -98,10 +98,12 @@ frmWait::frmWait(DeviceThread& device, Case& openCase, Settings& settings, const
     auto* cancel = Button(QStringLiteral("cmdClose"), QStringLiteral("&Cancel"));
 
     auto* staticRow = new QHBoxLayout(staticPanel_);
-    staticRow->addWidget(staticReading_, 1);
+    staticRow->addStretch(1);
+    staticRow->addWidget(staticReading_);
     auto* readingUnit = NamedLabel(QStringLiteral("lblMeasUnit"), units_.LargeCaption);
     readingUnit->setProperty("noTranslate", true);
     staticRow->addWidget(readingUnit);
+    staticRow->addStretch(1);
     staticPanel_->hide();
 
     auto* scale = new QHBoxLayout;
