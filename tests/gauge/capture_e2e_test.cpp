@@ -37,7 +37,11 @@ public:
     int16_t open() override { return inner_->open(); }
     void close() override { inner_->close(); }
     bool connected() const override { return inner_->connected(); }
-    GaugeReading readOne() override { return ++*reads_, inner_->readOne(); }
+    GaugeReading readOne() override
+    {
+        ++*reads_;
+        return inner_->readOne();
+    }
     QString name() override { return inner_->name(); }
     int16_t startSeries(int points, double hz) override { return inner_->startSeries(points, hz); }
     int16_t fetchSeries(std::span<float> out, int& n, QDeadlineTimer t) override { return inner_->fetchSeries(out, n, t); }
