@@ -109,12 +109,10 @@ std::vector<KeySpec> configureKeys(Settings& s)
              s.ScaleFactor = f == 0.0 ? 1.0 : f;
          },
          [&] { return formatted(s.ScaleFactor, "##0.0##########"); }},
-        // The readings of a static point are averaged over this count.
+        // The readings of a static point are averaged over this count; the capture raises a
+        // count below 1 to 1, so 0 means one reading a point.
         {configure, "Static Measurements", "10",
-         [&](const QString& t) {
-             const int16_t n = CheckedInt16(StrToDbl(t));
-             s.StaticMeasurements = n >= 1 ? n : int16_t(10);
-         },
+         [&](const QString& t) { s.StaticMeasurements = CheckedInt16(StrToDbl(t)); },
          [&] { return formatted(s.StaticMeasurements, "##0"); }},
         {configure, "Reliability", "5.00", [&](const QString& t) { s.ReliabilitySetting = CheckedSingle(StrToDbl(t)); },
          [&] { return formatted(s.ReliabilitySetting, "##0.0#####"); }},

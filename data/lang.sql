@@ -748,3 +748,8 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Starting sever
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Capturing several measurements', 'Erfassen einer Messreihe');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading one value', 'Lesen eines Messwerts');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The case holds the most runs it can. Save it and start a new one.', 'Der Fall enthält bereits die größte Zahl an Messläufen. Bitte speichern und einen neuen beginnen.');
+
+-- A capture's broken stream, a run that never starts, a static point being measured.
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge sent an unreadable reading.', 'Das Messgerät hat einen unlesbaren Messwert gesendet.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The run did not start in time.', 'Der Messlauf hat nicht rechtzeitig begonnen.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Measuring', 'Messe');

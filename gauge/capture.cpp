@@ -56,7 +56,33 @@ CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings)
     plan.expectedReading = 0.9 * data.BallBarLength <= data.TestRadius
                                ? data.TestRadius - data.BallBarLength + data.ZeroOffset
                                : data.ZeroOffset;
+    plan.nominalReading = data.ZeroOffset;
     return plan;
+}
+
+bool ReadingPlausible(const CapturePlan& plan, double mm)
+{
+    return std::isfinite(mm) &&
+           (std::fabs(mm - plan.expectedReading) <= kPlausibleSpanMm ||
+            std::fabs(mm - plan.nominalReading) <= kPlausibleSpanMm);
+}
+
+QString UnreadableMessage()
+{
+    return Translate(QStringLiteral("The gauge sent an unreadable reading."));
+}
+
+int TriggerWaitLimitMs(const CapturePlan& plan)
+{
+    const double msPerPoint = plan.samplingRateHz > 0 ? 1000.0 / plan.samplingRateHz : plan.samplingIntervalMs;
+    const double limit = (3.0 * plan.expectedPoints + plan.overshootPoints) * msPerPoint;
+    return std::max(kTriggerWaitFloorMs, RoundToInt(std::min(limit, 24.0 * 3600 * 1000)));
+}
+
+QString NoTriggerMessage(int limitMs)
+{
+    return Translate(QStringLiteral("The run did not start in time.")) + QStringLiteral(" (") +
+           QString::number((limitMs + 999) / 1000) + QStringLiteral(" s)");
 }
 
 bool HasRoomForCapture(const CapturePlan& plan, const CaseData& data)
@@ -86,6 +112,12 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
     if (block.size() > fits)
         block = block.first(fits);
     if (!triggered_) {
+        // Nothing from an unreadable reading on sets the level or triggers.
+        const auto bad = std::find_if(block.begin(), block.end(), [&](float v) { return !ReadingPlausible(plan_, v); });
+        if (bad != block.end()) {
+            unreadable_ = true;
+            block = block.first(static_cast<std::size_t>(bad - block.begin()));
+        }
         if (!levelSet_ && !block.empty()) {
             const double first = block.front();
             level_ = first - 0.25 * (first - plan_.expectedReading);
@@ -96,7 +128,7 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
             // The rest of the triggering block enters the run as it is.
             triggered_ = true;
             points_.insert(points_.end(), below, block.end());
-        } else if (latchPending) {
+        } else if (latchPending && !unreadable_) {
             triggered_ = true; // none of this block's readings
         }
         if (triggered_ && latchPending)
@@ -104,6 +136,10 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
         return static_cast<int>(points_.size() - before);
     }
     for (float reading : block) {
+        if (!ReadingPlausible(plan_, reading)) {
+            unreadable_ = true;
+            break;
+        }
         if (reading > level_) {
             endedByReading_ = true;
             break;

@@ -21,6 +21,15 @@ namespace sarvo::gauge {
 // Level a latched start puts the end at: the run then ends by the operator or the point limit.
 inline constexpr double kLatchedTriggerLevelMm = 10.0;
 
+// No bar reads further than this from the reading expected on the circle or at its nominal
+// length: a reading beyond it comes from a broken stream (stray bytes shift the own gauge's
+// records), not from the bar.
+inline constexpr double kPlausibleSpanMm = 25.0;
+
+// A dynamic run that has not triggered within this long is given up where nobody can cancel it:
+// three times its expected duration plus its lead-in, never less than the floor.
+inline constexpr int kTriggerWaitFloorMs = 5000;
+
 // The nearest whole number, halves to the even neighbour, as the case's whole values are rounded;
 // unlike CheckedInt32 it never throws, so the drawing can use it too.
 int RoundToInt(double value);
@@ -43,9 +52,18 @@ struct CapturePlan {
     int samplingIntervalMs = 0;
     bool liveDrawing = true;
     double expectedReading = 0; // the raw reading expected on the circle
+    double nominalReading = 0;  // the raw reading at the bar's nominal length
 };
 
 CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings);
+
+// Whether a raw reading is one a bar can give: a finite number within kPlausibleSpanMm of the
+// reading expected on the circle or at the bar's nominal length.
+bool ReadingPlausible(const CapturePlan& plan, double mm);
+QString UnreadableMessage();
+
+int TriggerWaitLimitMs(const CapturePlan& plan);
+QString NoTriggerMessage(int limitMs);
 
 // Whether the case has room for the runs the capture adds (two for a static capture).
 bool HasRoomForCapture(const CapturePlan& plan, const CaseData& data);
@@ -63,6 +81,8 @@ public:
     int addBlock(std::span<const float> block, bool latchPending);
     bool triggered() const { return triggered_; }
     bool endedByReading() const { return endedByReading_; }
+    // A reading no bar can give came before the run ended; the readings before it stay.
+    bool unreadable() const { return unreadable_; }
     bool pastLimit() const { return static_cast<int>(points_.size()) > plan_.pointLimit; }
     // The level the run triggered on and ends above; set by the first block.
     bool levelSet() const { return levelSet_; }
@@ -78,6 +98,7 @@ private:
     double level_ = 0;
     bool triggered_ = false;
     bool endedByReading_ = false;
+    bool unreadable_ = false;
 };
 
 // The arc including both overshoots over the time from the trigger to the stop; a run stopped

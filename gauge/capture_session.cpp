@@ -20,6 +20,7 @@ struct BlockReply {
 struct ReadingReply {
     int16_t status = kGaugeNotConnected;
     float mm = 0;
+    bool plausible = true;
 };
 
 QString StartingCaption()
@@ -107,6 +108,8 @@ void CaptureSession::start()
             }
             state_ = State::Capturing;
             blockDeadline_ = QDeadlineTimer(plan_.blockTimeMs);
+            if (triggerWaitLimited_)
+                triggerDeadline_ = QDeadlineTimer(TriggerWaitLimitMs(plan_));
             sinceReading_.start();
             if (stopRequested_)
                 endDynamic(0);
@@ -149,8 +152,16 @@ void CaptureSession::blockArrived(int16_t status, const std::vector<float>& bloc
     const bool wasTriggered = trace_->triggered();
     const int first = static_cast<int>(trace_->points().size());
     const int added = trace_->addBlock(block, !wasTriggered && latchPressed_);
+    if (trace_->unreadable()) {
+        // A shifted or broken stream: none of this run can be trusted.
+        breakOff(CaptureEnd::DeviceFailed, UnreadableMessage());
+        endDynamic(0);
+        return;
+    }
     if (!wasTriggered) {
         if (!trace_->triggered()) {
+            if (!stopRequested_ && triggerDeadline_.hasExpired())
+                breakOff(CaptureEnd::Interrupted, NoTriggerMessage(TriggerWaitLimitMs(plan_)));
             if (stopRequested_)
                 endDynamic(0);
             else
@@ -193,7 +204,7 @@ void CaptureSession::seriesStopped()
 {
     seriesRunning_ = false;
     if (stopRequested_) {
-        finish(deviceFailure_);
+        finish(stopResult_);
         return;
     }
     const std::span<const float> captured = trace_->points();
@@ -257,30 +268,42 @@ void CaptureSession::staticReading(int16_t status, float mm)
 
 void CaptureSession::latchStaticPoint()
 {
+    // Presses meanwhile are cleared by the next point's start: the point shows it is measured.
+    const int point = static_cast<int>(staticPoints_.size());
+    Q_EMIT statusChanged(Translate(QStringLiteral("Measuring")) + u' ' + QString::number(point + 1) +
+                         QStringLiteral(". ") + Translate(QStringLiteral("point")) + QStringLiteral("..."));
     // The reading shown last, then the further ones 10 ms apart.
     const float first = lastReading_;
     const int count = std::max<int>(1, settings_.StaticMeasurements);
+    const CapturePlan plan = plan_;
     device_.post<ReadingReply>(
-        [first, count](GaugeDevice& device) {
+        [first, count, plan](GaugeDevice& device) {
             double sum = first;
+            bool plausible = ReadingPlausible(plan, first);
             for (int i = 1; i < count; ++i) {
                 QThread::msleep(10);
                 const GaugeReading reading = device.readOne();
                 if (!reading.ok())
                     return ReadingReply{reading.status, 0};
+                plausible = plausible && ReadingPlausible(plan, reading.mm);
                 sum += reading.mm;
             }
-            return ReadingReply{0, static_cast<float>(sum / count)};
+            return ReadingReply{0, static_cast<float>(sum / count), plausible};
         },
-        this, [this](const ReadingReply& reply) { staticPointAveraged(reply.status, reply.mm); });
+        this, [this](const ReadingReply& reply) { staticPointAveraged(reply.status, reply.mm, reply.plausible); });
 }
 
-void CaptureSession::staticPointAveraged(int16_t status, float mm)
+void CaptureSession::staticPointAveraged(int16_t status, float mm, bool plausible)
 {
     if (status != 0) {
         // A point the gauge could not measure ends the run: it must not enter as a wrong value.
         failDevice(status, ReadingCaption());
         endStatic(status);
+        return;
+    }
+    if (!plausible) {
+        breakOff(CaptureEnd::DeviceFailed, UnreadableMessage());
+        endStatic(0);
         return;
     }
     const int point = static_cast<int>(staticPoints_.size());
@@ -297,7 +320,7 @@ void CaptureSession::endStatic(int16_t deviceStatus)
     state_ = State::Stopping;
     pollTimer_.stop();
     if (deviceStatus != 0 || stopRequested_) {
-        finish(deviceFailure_);
+        finish(stopResult_);
         return;
     }
     CaptureResult result;
@@ -314,9 +337,17 @@ void CaptureSession::endStatic(int16_t deviceStatus)
 
 void CaptureSession::failDevice(int16_t status, const QString& caption)
 {
-    deviceFailure_.end = CaptureEnd::DeviceFailed;
-    deviceFailure_.deviceStatus = status;
-    deviceFailure_.deviceCaption = Translate(caption);
+    stopResult_.end = CaptureEnd::DeviceFailed;
+    stopResult_.deviceStatus = status;
+    stopResult_.deviceCaption = Translate(caption);
+}
+
+void CaptureSession::breakOff(CaptureEnd end, const QString& message)
+{
+    stopResult_ = CaptureResult{};
+    stopResult_.end = end;
+    stopResult_.messages << message;
+    stopRequested_ = true;
 }
 
 void CaptureSession::finish(CaptureResult result)
@@ -324,6 +355,8 @@ void CaptureSession::finish(CaptureResult result)
     if (state_ == State::Done)
         return; // finished once only
     state_ = State::Done;
+    // The boxes first, then the pause.
+    Q_EMIT concluded(result);
     if (result.end == CaptureEnd::Interrupted || result.end == CaptureEnd::DeviceFailed)
         Q_EMIT statusChanged(Translate(QStringLiteral("Interrupted measurement")));
     QTimer::singleShot(endPauseMs_, this, [this, result] { Q_EMIT finished(result); });

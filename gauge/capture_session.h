@@ -52,6 +52,9 @@ public:
     ~CaptureSession() override;
 
     void start();
+    // Where nobody can cancel: a dynamic run that has not triggered within TriggerWaitLimitMs
+    // ends as interrupted with NoTriggerMessage. Set before start().
+    void limitTriggerWait() { triggerWaitLimited_ = true; }
     void requestStop();
     void toggleLatch();
     const CapturePlan& plan() const { return plan_; }
@@ -64,6 +67,9 @@ Q_SIGNALS:
     void pointsAdded(int first, int count);
     void staticPointWaiting(int point);
     void liveReading(double mm);
+    // The outcome, before the final pause: its boxes are shown now, so the pause follows them.
+    void concluded(const sarvo::gauge::CaptureResult& result);
+    // After the final pause.
     void finished(const sarvo::gauge::CaptureResult& result);
 
 private:
@@ -77,11 +83,13 @@ private:
     void pollStatic();
     void staticReading(int16_t status, float mm);
     void latchStaticPoint();
-    void staticPointAveraged(int16_t status, float mm);
+    void staticPointAveraged(int16_t status, float mm, bool plausible);
     void waitForStaticPoint();
     void endStatic(int16_t deviceStatus);
 
     void failDevice(int16_t status, const QString& caption);
+    // Ends the run with a message and nothing stored.
+    void breakOff(CaptureEnd end, const QString& message);
     void finish(CaptureResult result);
 
     DeviceThread& device_;
@@ -94,13 +102,16 @@ private:
     bool stopRequested_ = false;
     bool latchPressed_ = false;
     bool seriesRunning_ = false;
-    CaptureResult deviceFailure_;
+    bool triggerWaitLimited_ = false;
+    // What a stopped run ends with: interrupted, or the failure that stopped it.
+    CaptureResult stopResult_;
 
     // Dynamic
     std::optional<DynamicTrace> trace_;
     QDeadlineTimer blockDeadline_;
     QElapsedTimer sinceReading_;
     QElapsedTimer sinceTrigger_;
+    QDeadlineTimer triggerDeadline_ = QDeadlineTimer(QDeadlineTimer::Forever);
     qint64 elapsedMs_ = 0;
 
     // Static

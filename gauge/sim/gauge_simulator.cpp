@@ -1,10 +1,12 @@
 // A gauge on a pseudo-terminal, for the tests and for trying the program without hardware:
 //   sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] [--silent]
-//                      [--silent-ms N] [--garbage-ms N] [--hangup-ms N] [--arc-ms START LENGTH]
+//                      [--silent-ms N] [--garbage-ms N] [--stray-ms N] [--hangup-ms N] [--arc-ms START LENGTH]
 // prints the terminal's path on its first line and serves the gauge's protocol there, pacing its
 // bytes at the line's rate, until it is ended (or hangs up at --hangup-ms, as an unplugged cable).
 // The length is 0.5 mm + 2 µm·cos(2π t / 2 s). --mark-ms: time until the reference mark is
 // crossed; --silent: never answers; --silent-ms: stops answering and streaming then; --garbage-ms: six stray bytes once at that time.
+// --stray-ms: three stray bytes in every stream, after its samples of the first N ms (mid-run
+// with --arc-ms), which shift every later own-gauge record.
 // --arc-ms: a circle run in every stream, timed by its samples: from START ms after the stream
 // began, for LENGTH ms, the length is 0.4 mm rising by 10 µm over the arc, then rest again.
 
@@ -37,6 +39,7 @@ struct Options {
     std::string serial;
     long silentMs = -1; // 0: never answers
     long garbageMs = -1;
+    long strayMs = -1;
     long hangupMs = -1;
     long arcStartMs = -1;
     long arcLengthMs = 0;
@@ -91,6 +94,11 @@ public:
             if (streaming_) {
                 const long due = static_cast<long>((Ms(streamStart_)) / msPerSample);
                 for (; samplesSent_ < due && queue_.size() < 65536; ++samplesSent_) {
+                    if (!straySent_ && options_.strayMs >= 0 &&
+                        static_cast<double>(samplesSent_) * msPerSample >= static_cast<double>(options_.strayMs)) {
+                        queue_ += std::string("\x11\x22\x33", 3);
+                        straySent_ = true;
+                    }
                     int32_t value = 0;
                     if (!ArcLengthAt(options_, static_cast<double>(samplesSent_) * msPerSample, value))
                         value = LengthAt(Ms(start_));
@@ -127,6 +135,7 @@ private:
         streaming_ = true;
         streamStart_ = Clock::now();
         samplesSent_ = 0;
+        straySent_ = false;
     }
 
     void command(char c)
@@ -167,6 +176,7 @@ private:
     Clock::time_point streamStart_;
     long samplesSent_ = 0;
     bool streaming_ = false;
+    bool straySent_ = false;
     bool begun_ = false;
     bool referenceMode_ = false;
     std::string queue_;
@@ -179,7 +189,8 @@ int main(int argc, char** argv)
     Options options;
     if (argc < 2 || (std::strcmp(argv[1], "owngauge") != 0 && std::strcmp(argv[1], "qc10") != 0)) {
         std::fprintf(stderr, "usage: sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] "
-                             "[--silent] [--silent-ms N] [--garbage-ms N] [--hangup-ms N] [--arc-ms START LENGTH]\n");
+                             "[--silent] [--silent-ms N] [--garbage-ms N] [--stray-ms N] [--hangup-ms N] "
+                             "[--arc-ms START LENGTH]\n");
         return 2;
     }
     options.qc10 = std::strcmp(argv[1], "qc10") == 0;
@@ -198,6 +209,8 @@ int main(int argc, char** argv)
             options.serial = argv[++i];
         else if (arg == "--garbage-ms" && hasValue)
             options.garbageMs = std::atol(argv[++i]);
+        else if (arg == "--stray-ms" && hasValue)
+            options.strayMs = std::atol(argv[++i]);
         else if (arg == "--hangup-ms" && hasValue)
             options.hangupMs = std::atol(argv[++i]);
         else if (arg == "--arc-ms" && i + 2 < argc) {

@@ -98,7 +98,12 @@ frmWait::frmWait(DeviceThread& device, Case& openCase, Settings& settings, const
     auto* cancel = Button(QStringLiteral("cmdClose"), QStringLiteral("&Cancel"));
 
     auto* staticRow = new QHBoxLayout(staticPanel_);
-    staticRow->addWidget(staticReading_, 1);
+    staticRow->addStretch(1);
+    staticRow->addWidget(staticReading_);
+    auto* readingUnit = NamedLabel(QStringLiteral("lblMeasUnit"), units_.LargeCaption);
+    readingUnit->setProperty("noTranslate", true);
+    staticRow->addWidget(readingUnit);
+    staticRow->addStretch(1);
     staticPanel_->hide();
 
     auto* scale = new QHBoxLayout;
@@ -133,6 +138,7 @@ frmWait::frmWait(DeviceThread& device, Case& openCase, Settings& settings, const
     connect(session_, &CaptureSession::liveReading, this, [this](double mm) {
         staticReading_->setText(FormatNumber(mm * units_.LargeFactor, units_.LongFormat));
     });
+    connect(session_, &CaptureSession::concluded, this, &frmWait::showOutcome);
     connect(session_, &CaptureSession::finished, this, &frmWait::ended);
 }
 
@@ -241,9 +247,8 @@ void frmWait::showPicture()
     picture_->setPixmap(target_);
 }
 
-void frmWait::ended(const CaptureResult& result)
+void frmWait::showOutcome(const CaptureResult& result)
 {
-    ended_ = true;
     if (result.deviceStatus != 0) {
         bool boxOpen = false;
         ShowDeviceError(result.deviceStatus, result.deviceCaption, boxOpen);
@@ -251,6 +256,11 @@ void frmWait::ended(const CaptureResult& result)
     ReportOutcome(result.failure);
     for (const QString& message : result.messages)
         prompts().message(QString(), message, MessageIcon::Warning);
+}
+
+void frmWait::ended(const CaptureResult& result)
+{
+    ended_ = true;
     QDialog::done(result.end == CaptureEnd::Stored ? QDialog::Accepted : QDialog::Rejected);
     Q_EMIT captureEnded(result);
 }

@@ -46,6 +46,8 @@ private:
     void launch();
     void drawTarget();
     void drawPoints(int first, int count);
+    // The boxes of the outcome, shown before the final pause.
+    void showOutcome(const CaptureResult& result);
     void ended(const CaptureResult& result);
     void showPicture();
 

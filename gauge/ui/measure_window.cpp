@@ -347,8 +347,8 @@ void frmMeasure::buildLayout()
     });
     cmdView_->setEnabled(bool(services_.openView));
     cmdBasic_->setEnabled(bool(services_.openCaseInfo));
-    // The centre offsets come with the captured runs.
-    cmdOffset_->setEnabled(false);
+    // Only Save waits for runs: the offsets of none are 0 and 0.
+    cmdOffset_->setEnabled(true);
     connect(cmdOffset_, &QPushButton::clicked, this, &frmMeasure::offsetClicked);
 
     liveTimer_.setSingleShot(true);

@@ -142,7 +142,7 @@ TEST_F(SettingsFile, ValuesThatWouldBreakCapturesAreCorrected)
     writeIni("[Configure]\nScale Factor=0\nStatic Measurements=0\n[Others]\nMaximum points=0\n");
     read();
     EXPECT_EQ(s().ScaleFactor, 1.0);
-    EXPECT_EQ(s().StaticMeasurements, 10);
+    EXPECT_EQ(s().StaticMeasurements, 0); // kept: the capture takes one reading a point
     EXPECT_EQ(s().MaxPoints, 1);
     writeIni("[Others]\nMaximum points=9000\n");
     read();

@@ -99,7 +99,9 @@
 // live reading, accepts every run and answers No when asked to change the direction. --static
 // picks the static test (default dynamic), --cw or --ccw one direction (default both). The
 // captured case is printed as a read case is (analysed unless --no-analysis), or saved under
-// SESSION as the save window does. A capture that fails prints its message and ends with status 1.
+// SESSION as the save window does. A capture that fails prints its message and ends with status 1;
+// so does a dynamic run that has not triggered within three times its expected duration plus its
+// lead-in (at least 5 s), and a run ended by a reading no bar can give.
 
 #include "analysis/circle_fit.h"
 #include "casedb/batch_model.h"
@@ -846,6 +848,8 @@ public:
     void capture(std::function<void(const gauge::CaptureResult&)> done) override
     {
         auto* session = new gauge::CaptureSession(device_, case_, settings_, units_, 0);
+        // Nobody is there to cancel a run that never starts.
+        session->limitTriggerWait();
         auto latchNext = std::make_shared<bool>(false);
         QObject::connect(session, &gauge::CaptureSession::staticPointWaiting, session, [latchNext] { *latchNext = true; });
         QObject::connect(session, &gauge::CaptureSession::liveReading, session, [session, latchNext] {

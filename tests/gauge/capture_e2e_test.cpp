@@ -8,15 +8,19 @@
 #include "gauge/ui/capture_window.h"
 
 #include "core/app_error.h"
+#include "core/settings_file.h"
+#include "gauge/device_types.h"
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <atomic>
 #include <functional>
 #include <ostream>
 
@@ -24,6 +28,39 @@ namespace sarvo::gauge {
 namespace {
 
 constexpr int kWaitMs = 10000;
+
+// The gauge as it is, with its single readings counted.
+class CountingDevice : public GaugeDevice {
+public:
+    CountingDevice(std::unique_ptr<GaugeDevice> inner, std::shared_ptr<std::atomic<int>> reads)
+        : inner_(std::move(inner)), reads_(std::move(reads)) {}
+    int16_t open() override { return inner_->open(); }
+    void close() override { inner_->close(); }
+    bool connected() const override { return inner_->connected(); }
+    GaugeReading readOne() override
+    {
+        ++*reads_;
+        return inner_->readOne();
+    }
+    QString name() override { return inner_->name(); }
+    int16_t startSeries(int points, double hz) override { return inner_->startSeries(points, hz); }
+    int16_t fetchSeries(std::span<float> out, int& n, QDeadlineTimer t) override { return inner_->fetchSeries(out, n, t); }
+    int16_t stopSeries() override { return inner_->stopSeries(); }
+
+private:
+    std::unique_ptr<GaugeDevice> inner_;
+    std::shared_ptr<std::atomic<int>> reads_;
+};
+
+// Records when each message box came, as the user would see it.
+struct TimedPrompts : test::ScriptedPrompts {
+    void message(const QString& title, const QString& text, MessageIcon icon) override
+    {
+        ScriptedPrompts::message(title, text, icon);
+        onMessage();
+    }
+    std::function<void()> onMessage;
+};
 
 struct RunCase {
     bool dynamic = true;
@@ -97,6 +134,17 @@ protected:
         return finished.at(0).at(0).value<CaptureResult>();
     }
 
+    // The operator latches each static point right after its first live reading.
+    static void latchEveryPoint(CaptureSession& session)
+    {
+        auto waiting = std::make_shared<bool>(false);
+        QObject::connect(&session, &CaptureSession::staticPointWaiting, &session, [waiting](int) { *waiting = true; });
+        QObject::connect(&session, &CaptureSession::liveReading, &session, [&session, waiting](double) {
+            if (std::exchange(*waiting, false))
+                session.toggleLatch();
+        });
+    }
+
     // Latches once the run has at least `points` readings.
     static std::function<void(CaptureSession&)> latchAfter(int points)
     {
@@ -121,17 +169,7 @@ TEST_F(CaptureEndToEnd, StaticQc10CaptureGivesTwoRunsClockwiseFirst)
     prepare({.dynamic = false, .pointsPerRun = 6});
     openCase.Data.AngleStep = 45;
     settings.StaticMeasurements = 0; // raised to one reading a point
-    const CaptureResult result = capture(*device, [&](CaptureSession& session) {
-        // The operator latches each point right after its first live reading.
-        auto waiting = std::make_shared<bool>(false);
-        QObject::connect(&session, &CaptureSession::staticPointWaiting, &session, [waiting](int) { *waiting = true; });
-        QObject::connect(&session, &CaptureSession::liveReading, &session, [&session, waiting](double) {
-            if (*waiting) {
-                *waiting = false;
-                session.toggleLatch();
-            }
-        });
-    });
+    const CaptureResult result = capture(*device, latchEveryPoint);
     EXPECT_EQ(result.end, CaptureEnd::Stored);
     EXPECT_EQ(result.runsAdded, 2);
     EXPECT_EQ(settings.StaticMeasurements, 1);
@@ -182,6 +220,35 @@ TEST_F(CaptureEndToEnd, DynamicIk121RunEndsOnTheLatch)
     EXPECT_GE(captured.size(), 50u);
     EXPECT_EQ(openCase.Data.RunTargets[1], static_cast<int16_t>(captured.size()));
     EXPECT_NEAR(openCase.Data.Readings(1, 0), 0.5 - 1.0, 0.006);
+}
+
+TEST_F(CaptureEndToEnd, StaticMeasurementsZeroInTheSettingsTakesOneReadingAPoint)
+{
+    writeFile(QStringLiteral("Sarvotex.ini"), "[Configure]\nStatic Measurements=0\n");
+    settings.StaticMeasurements = ReadSettings(appPath, iniFile).settings.StaticMeasurements;
+    ASSERT_EQ(settings.StaticMeasurements, 0);
+    Simulator sim({"qc10"});
+    settings.CommPort = sim.path();
+    auto reads = std::make_shared<std::atomic<int>>(0);
+    DeviceThread device([gaugeSettings = settings, reads]() mutable {
+        auto inner = MakeQc10Device(gaugeSettings.CommPort);
+        inner->open();
+        return std::make_unique<CountingDevice>(std::move(inner), reads);
+    });
+    prepare({.dynamic = false, .pointsPerRun = 6});
+    int liveReadings = 0;
+    QStringList statuses;
+    const CaptureResult result = capture(device, [&](CaptureSession& session) {
+        latchEveryPoint(session);
+        QObject::connect(&session, &CaptureSession::liveReading, &session, [&](double) { ++liveReadings; });
+        QObject::connect(&session, &CaptureSession::statusChanged, &session, [&](const QString& s) { statuses << s; });
+    });
+    ASSERT_EQ(result.end, CaptureEnd::Stored);
+    // Each latched point took the live reading shown last, and no further one.
+    EXPECT_EQ(reads->load(), liveReadings);
+    EXPECT_EQ(settings.StaticMeasurements, 1);
+    // While a point is averaged the status says so, until the next point is waited for.
+    EXPECT_EQ(statuses.mid(0, 3), QStringList({"Waiting for 1. point...", "Measuring 1. point...", "Waiting for 2. point..."}));
 }
 
 struct GaugeFault {
@@ -267,6 +334,26 @@ TEST_F(CaptureEndToEnd, CaptureWindowRunsACaptureAndEscStopsOne)
     EXPECT_EQ(ended.at(0).at(0).value<CaptureResult>().end, CaptureEnd::Interrupted);
     EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lblTitle"))->text(), "Interrupted measurement");
     EXPECT_EQ(openCase.Data.RunCount, 1);
+}
+
+TEST_F(CaptureEndToEnd, CaptureWindowShowsItsBoxBeforeThePause)
+{
+    Simulator sim({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611", "--stray-ms", "800"});
+    auto device = gauge(GaugeType::OwnGauge, sim.path());
+    prepare({.overshoot = 10, .pointsPerRun = 720, .rateHz = 1440, .zeroOffset = 0.4, .feedrate = QStringLiteral("9425")});
+    frmWait window(*device, openCase, settings, units);
+    QSignalSpy ended(&window, &frmWait::captureEnded);
+    TimedPrompts timed;
+    QElapsedTimer sinceBox;
+    timed.onMessage = [&] { sinceBox.start(); };
+    window.open();
+    const bool endedInTime = ended.wait(kWaitMs);
+    setPrompts(&prompts);
+    ASSERT_TRUE(endedInTime);
+    EXPECT_GE(sinceBox.elapsed(), 900); // the window's one-second pause comes after the box
+    ASSERT_EQ(timed.messages.size(), 1u);
+    EXPECT_EQ(timed.messages[0].text, "The gauge sent an unreadable reading.");
+    EXPECT_EQ(openCase.Data.RunCount, 0);
 }
 
 } // namespace

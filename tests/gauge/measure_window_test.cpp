@@ -4,6 +4,7 @@
 
 #include "gauge/ui/measure_window.h"
 
+#include "core/number_format.h"
 #include "core/utilities.h"
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
@@ -174,6 +175,28 @@ TEST_F(MeasureWindow, ClosingAnalysesTheRunsOrLoadsTheSavedCaseBack)
         EXPECT_EQ(reloaded, QList<int>{42});
         EXPECT_EQ(analysed, 1);
     }
+    prompts.messages.clear();
+}
+
+TEST_F(MeasureWindow, OffsetsBeforeTheFirstRunShowZeroAndZero)
+{
+    settings.BallBarType = int16_t(GaugeType::Qc10);
+    settings.CommPort = path(QStringLiteral("no-such-port"));
+    QPointer<frmMeasure> window = open();
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdOffset")), Qt::LeftButton);
+    QLabel* x = nullptr;
+    QLabel* y = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == u"frmOffset") {
+                x = top->findChild<QLabel*>(QStringLiteral("LblXOffset"));
+                y = top->findChild<QLabel*>(QStringLiteral("LblYOffset"));
+            }
+        return x && !x->text().isEmpty();
+    }, 5000));
+    EXPECT_EQ(x->text(), FormatNumber(0.0, units.SmallFormat));
+    EXPECT_EQ(y->text(), x->text());
+    delete window;
     prompts.messages.clear();
 }
 
