@@ -8,6 +8,7 @@
 #include "gui/translate_form.h"
 #include "gui/window_registry.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -66,9 +67,8 @@ QComboBox* EditableCombo(const QString& name, const QStringList& items)
 {
     auto* combo = new QComboBox;
     combo->setObjectName(name);
-    combo->setEditable(true);
-    // Enter is OK; a typed text never becomes an entry of the list.
-    combo->setInsertPolicy(QComboBox::NoInsert);
+    // Enter is OK; a typed text stays as typed and never becomes an entry of the list.
+    MakeEditable(*combo);
     combo->addItems(items);
     return combo;
 }
@@ -155,6 +155,17 @@ ConfigWindow::ConfigWindow(QWidget* parent)
     for (int i = 0; i < 4; ++i) {
         optAxis_[i] = new QRadioButton(i % 2 == 0 ? QStringLiteral("1. Axis") : QStringLiteral("2. Axis"));
         optAxis_[i]->setObjectName(QStringLiteral("optAxis(%1)").arg(i));
+    }
+    // Three exclusive groups: the types, and the axes of each Heidenhain panel. Left to the
+    // options themselves, one group would span the whole frame, so that a click on the chosen
+    // type could clear every type while an axis stays chosen.
+    auto* typeGroup = new QButtonGroup(this);
+    for (QRadioButton* option : optType_)
+        typeGroup->addButton(option);
+    for (int panel = 0; panel < 2; ++panel) {
+        auto* axisGroup = new QButtonGroup(this);
+        axisGroup->addButton(optAxis_[2 * panel]);
+        axisGroup->addButton(optAxis_[2 * panel + 1]);
     }
     auto* renishaw = new QGridLayout(pnlType_[kRenishawQC10]);
     AddCaptioned(*renishaw, 0, "Communication Port:", 4, cboComm_);

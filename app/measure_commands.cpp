@@ -14,6 +14,7 @@
 #include "gauge/device.h"
 #include "gauge/ui/case_info_window.h"
 #include "gauge/ui/measure_window.h"
+#include "gui/form_utilities.h"
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
 
@@ -90,6 +91,7 @@ gauge::MeasureServices ProgramMeasureServices()
         host->setParent(save); // the host goes with the save window
         save->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(window, &QObject::destroyed, save, &QWidget::close);
+        KeepAbove(*save, *window);
         save->show();
     };
     services.openCaseInfo = [] {
@@ -98,6 +100,9 @@ gauge::MeasureServices ProgramMeasureServices()
             dialog->activateWindow();
             return;
         }
+        // Opened from the measurement window, it stays above it.
+        if (QWidget* dialog = windows().ensureLoaded(WindowId::NewCase); dialog && MeasureWindow())
+            KeepAbove(*dialog, *MeasureWindow());
         windows().show(WindowId::NewCase);
     };
     services.openView = [](std::function<display::ViewParams()> params, std::function<void(bool)> opened) {
@@ -107,6 +112,8 @@ gauge::MeasureServices ProgramMeasureServices()
         view->setAttribute(Qt::WA_DeleteOnClose);
         app().State.ViewShown = true;
         QObject::connect(view, &QObject::destroyed, [] { app().State.ViewShown = false; });
+        if (gauge::frmMeasure* window = MeasureWindow())
+            KeepAbove(*view, *window);
         view->show();
         return view;
     };
@@ -149,6 +156,9 @@ void RegisterMeasureWindows()
         [](QWidget* parent) -> QWidget* {
             auto* window = new gauge::frmMeasure(app().OpenCase, app().Settings, app().Units,
                                                  IniFile(app().State.IniFile), ProgramMeasureServices(), parent);
+            // It and the windows it opens stay above the main window while it is open.
+            if (parent)
+                KeepAbove(*window, *parent);
             app().State.MeasureShown = true;
             return window;
         },

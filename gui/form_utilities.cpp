@@ -13,9 +13,11 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <limits>
@@ -101,7 +103,9 @@ QRect ClampToArea(const QRect& place, const QRect& area)
     return QRect(x, y, width, height);
 }
 
-void CenterForm(QWidget& window)
+namespace {
+
+void centreNow(QWidget& window)
 {
     if (QMdiSubWindow* sub = subWindowOf(window)) {
         QMdiArea* area = sub->mdiArea();
@@ -121,6 +125,40 @@ void CenterForm(QWidget& window)
     const QSize size = top->frameGeometry().size();
     top->move(available.x() + std::max(0, (available.width() - size.width()) / 2),
               available.y() + std::max(0, (available.height() - size.height()) / 2));
+}
+
+// Centres the window once more on its first show: the layout, the translated captions and any
+// resize after the first centring have given it its final size by then.
+class CentreWhenShown : public QObject {
+public:
+    CentreWhenShown(QWidget& watched, QWidget& window) : QObject(&watched), window_(&window)
+    {
+        setObjectName(QStringLiteral("CentreWhenShown"));
+        watched.installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent()) {
+            watched->removeEventFilter(this);
+            if (window_)
+                centreNow(*window_);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> window_;
+};
+
+} // namespace
+
+void CenterForm(QWidget& window)
+{
+    centreNow(window);
+    QWidget& placed = placedWidget(window);
+    if (!placed.isVisible() && !placed.findChild<CentreWhenShown*>(QStringLiteral("CentreWhenShown"), Qt::FindDirectChildrenOnly))
+        new CentreWhenShown(placed, window);
 }
 
 void CenterForm(QWidget& window, const QWidget& over)
@@ -172,6 +210,122 @@ void LoadFormPlace(QWidget& window, const QString& iniFile, const QString& place
         placed.resize(*width, placed.height());
     }();
     bringBackIntoView(placed);
+}
+
+namespace {
+
+// Sets the owner as the window's transient parent each time the window shows (a native window
+// made anew takes none of its own).
+class KeptAbove : public QObject {
+public:
+    KeptAbove(QWidget& window, QWidget& owner) : QObject(&window), owner_(&owner)
+    {
+        setObjectName(QStringLiteral("KeptAbove"));
+        window.installEventFilter(this);
+        apply(window);
+    }
+    void setOwner(QWidget& owner) { owner_ = &owner; }
+    void apply(QWidget& window)
+    {
+        if (!owner_ || !window.windowHandle())
+            return;
+        QWidget* top = owner_->window();
+        top->winId(); // the owner's native window, should it have none yet
+        window.windowHandle()->setTransientParent(top->windowHandle());
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent())
+            apply(static_cast<QWidget&>(*watched));
+        return false;
+    }
+
+private:
+    QPointer<QWidget> owner_;
+};
+
+// The windows in the order they were last shown or activated, the latest at the end.
+class RecentWindows : public QObject {
+public:
+    explicit RecentWindows(QObject* parent) : QObject(parent) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if ((event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            if (widget->isWindow() && canOwn(*widget)) {
+                windows_.removeIf([widget](const QPointer<QWidget>& w) { return !w || w == widget; });
+                windows_.append(widget);
+            }
+        }
+        return false;
+    }
+    QWidget* latest() const
+    {
+        for (auto w = windows_.crbegin(); w != windows_.crend(); ++w) {
+            if (*w && (*w)->isVisible() && !(*w)->isMinimized())
+                return *w;
+        }
+        return nullptr;
+    }
+    static bool canOwn(const QWidget& window)
+    {
+        // Menus, tips and the splash window come and go by themselves.
+        const Qt::WindowType type = window.windowType();
+        return type != Qt::Popup && type != Qt::ToolTip && type != Qt::SplashScreen && type != Qt::Desktop;
+    }
+
+private:
+    QList<QPointer<QWidget>> windows_;
+};
+
+QPointer<RecentWindows>& recentWindows()
+{
+    static QPointer<RecentWindows> watcher;
+    return watcher;
+}
+
+} // namespace
+
+void KeepAbove(QWidget& window, QWidget& owner)
+{
+    QWidget* top = window.window();
+    // The window manager keeps only dialogs above their owner; a normal window becomes one and
+    // keeps its buttons.
+    if (top->windowType() == Qt::Window)
+        top->setWindowFlags((top->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+    if (auto* kept = top->findChild<KeptAbove*>(QStringLiteral("KeptAbove"), Qt::FindDirectChildrenOnly)) {
+        kept->setOwner(owner);
+        kept->apply(*top);
+        return;
+    }
+    new KeptAbove(*top, owner);
+}
+
+void WatchRaisingWindows()
+{
+    if (recentWindows() || !qApp)
+        return;
+    recentWindows() = new RecentWindows(qApp);
+    qApp->installEventFilter(recentWindows());
+}
+
+QWidget* RaisingWindow()
+{
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
+        return modal;
+    if (recentWindows())
+        if (QWidget* latest = recentWindows()->latest())
+            return latest;
+    QWidget* active = QApplication::activeWindow();
+    return active && active->isVisible() && RecentWindows::canOwn(*active) ? active : nullptr;
+}
+
+void MakeEditable(QComboBox& combo)
+{
+    combo.setEditable(true);
+    combo.setInsertPolicy(QComboBox::NoInsert);
+    // Inline completion would turn a typed "1" into the entry "10.0" when the focus leaves.
+    combo.setCompleter(nullptr);
 }
 
 bool HasStoredPlace(const QWidget& window, const QString& iniFile, const QString& placeName)

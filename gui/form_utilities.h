@@ -1,20 +1,37 @@
 #pragma once
-// Window helpers shared by every window: placement, stored positions, list selection by text,
-// Enter as Tab and the printer font.
+// Window helpers shared by every window: placement, ownership, stored positions, editable combo
+// boxes, list selection by text, Enter as Tab and the printer font.
 
 #include <QRect>
 
+class QComboBox;
 class QWidget;
 class QString;
 class QFont;
 
 namespace sarvo {
 
-// Centres an MDI child in the main window's client area, any other window on its screen.
+// Centres an MDI child in the main window's client area, any other window on its screen. A window
+// not shown yet is centred again when it shows, with the size its layout and captions gave it.
 void CenterForm(QWidget& window);
 // Centres a top-level window on another one (the help window on the main window), kept on the
 // available area of the other's screen.
 void CenterForm(QWidget& window, const QWidget& over);
+
+// The window belongs to owner: the window manager keeps it above owner, also after the user or a
+// message brings owner or the main window to the front. Not owner's child: it keeps its own
+// enabled state and lifetime (a disabled owner leaves it usable). Call before the window shows.
+void KeepAbove(QWidget& window, QWidget& owner);
+
+// The window a message box, question or file dialog raised now belongs to: the modal window in
+// front, else the window shown or activated last that is still on the screen; null when none is.
+// Windows are followed from the first call of WatchRaisingWindows on.
+QWidget* RaisingWindow();
+void WatchRaisingWindows();
+
+// Makes the combo box editable as every editable box of the program is: it keeps the text as
+// typed (no completion) and never adds it to its list.
+void MakeEditable(QComboBox& combo);
 
 // Restores / stores top, left, height and width under the translated section "Places", keyed by
 // the window's caption, or by placeName when one is given (a name that is the same in every

@@ -79,6 +79,7 @@ std::optional<QString> InputFrm::ask(QWidget* parent, const QString& caption, co
 {
     // On the heap: the parent may go away while the window is open, and takes the window with it.
     QPointer<InputFrm> window = new InputFrm(parent, caption);
+    window->setEnabled(true); // usable also over a window that is busy and disabled
     window->setQuestion(prompt);
     window->setAnswer(initial);
     window->exec();

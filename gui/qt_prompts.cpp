@@ -1,9 +1,11 @@
 #include "gui/qt_prompts.h"
 
+#include "gui/form_utilities.h"
 #include "gui/input_window.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 
 namespace sarvo {
@@ -20,36 +22,84 @@ QMessageBox::Icon toQt(MessageIcon icon)
     }
     return QMessageBox::NoIcon;
 }
+
+// Runs the box over its owner and returns what f reads of it once it closed; fallback when the
+// owner took the box with it while it was open. A window busy with its own work is disabled, its
+// box is not.
+template <class Dialog, class Read, class Result>
+Result runOwned(Dialog* dialog, Read read, Result fallback)
+{
+    QPointer<Dialog> box(dialog);
+    box->setEnabled(true);
+    const int code = box->exec();
+    if (!box)
+        return fallback;
+    Result result = read(*box, code);
+    delete box.data();
+    return result;
+}
 } // namespace
+
+QtPrompts::QtPrompts(QWidget* parent) : parent_(parent)
+{
+    WatchRaisingWindows();
+}
+
+QWidget* QtPrompts::owner() const
+{
+    QWidget* raising = RaisingWindow();
+    return raising ? raising : parent_;
+}
 
 void QtPrompts::message(const QString& title, const QString& text, MessageIcon icon)
 {
-    QMessageBox box(toQt(icon), title, QString(text).remove('\r'), QMessageBox::Ok, parent_);
-    box.exec();
+    auto* box = new QMessageBox(toQt(icon), title, QString(text).remove('\r'), QMessageBox::Ok, owner());
+    runOwned(box, [](QMessageBox&, int) { return true; }, false);
 }
 
 bool QtPrompts::askYesNo(const QString& title, const QString& text)
 {
-    return QMessageBox::question(parent_, title, QString(text).remove('\r'), QMessageBox::Yes | QMessageBox::No)
-        == QMessageBox::Yes;
+    auto* box = new QMessageBox(QMessageBox::Question, title, QString(text).remove('\r'),
+                                QMessageBox::Yes | QMessageBox::No, owner());
+    return runOwned(
+        box, [](QMessageBox& b, int) { return b.standardButton(b.clickedButton()) == QMessageBox::Yes; }, false);
 }
 
 std::optional<QString> QtPrompts::askText(const QString& title, const QString& prompt, const QString& initial)
 {
     // The question window carries the main window's caption; without one, the caller's title.
     const QString caption = parent_ ? parent_->window()->windowTitle() : title;
-    return InputFrm::ask(parent_, caption, prompt, initial);
+    return InputFrm::ask(owner(), caption, prompt, initial);
 }
 
 QString QtPrompts::chooseOpenFile(const QString& title, const QString& folder, const QStringList& filters)
 {
-    return QFileDialog::getOpenFileName(parent_, title, folder, filters.join(";;"));
+    auto* dialog = new QFileDialog(owner(), title, folder, filters.join(";;"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return runOwned(
+        dialog,
+        [](QFileDialog& d, int code) { return code == QDialog::Accepted ? d.selectedFiles().value(0) : QString(); },
+        QString());
 }
 
 QString QtPrompts::chooseSaveFile(const QString& title, const QString& folder, const QStringList& filters,
                                   QString* selectedFilter)
 {
-    return QFileDialog::getSaveFileName(parent_, title, folder, filters.join(";;"), selectedFilter);
+    auto* dialog = new QFileDialog(owner(), title, folder, filters.join(";;"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    if (selectedFilter && !selectedFilter->isEmpty())
+        dialog->selectNameFilter(*selectedFilter);
+    return runOwned(
+        dialog,
+        [selectedFilter](QFileDialog& d, int code) {
+            if (code != QDialog::Accepted)
+                return QString();
+            if (selectedFilter)
+                *selectedFilter = d.selectedNameFilter();
+            return d.selectedFiles().value(0);
+        },
+        QString());
 }
 
 } // namespace sarvo

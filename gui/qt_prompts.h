@@ -1,5 +1,6 @@
 #pragma once
-// The program's modal interactions: Qt message boxes, input and file dialogs over the main window.
+// The program's modal interactions: Qt message boxes, input and file dialogs, each belonging to
+// the window that raises it (RaisingWindow), the main window when no other is on the screen.
 
 #include "core/prompts.h"
 
@@ -9,7 +10,7 @@ namespace sarvo {
 
 class QtPrompts : public Prompts {
 public:
-    explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit QtPrompts(QWidget* parent = nullptr);
     void setParent(QWidget* parent) { parent_ = parent; }
 
     void message(const QString& title, const QString& text, MessageIcon icon) override;
@@ -18,6 +19,9 @@ public:
     QString chooseOpenFile(const QString& title, const QString& folder, const QStringList& filters) override;
     QString chooseSaveFile(const QString& title, const QString& folder, const QStringList& filters,
                            QString* selectedFilter = nullptr) override;
+
+    // The window the next box belongs to.
+    QWidget* owner() const;
 
 private:
     QWidget* parent_;

@@ -84,8 +84,7 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     lstFile_->setObjectName(QStringLiteral("Lstfile"));
     lstFile_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     cmbSession_->setObjectName(QStringLiteral("cmbSession"));
-    cmbSession_->setEditable(true);
-    cmbSession_->setInsertPolicy(QComboBox::NoInsert);
+    MakeEditable(*cmbSession_);
     grdCase_->setObjectName(QStringLiteral("grdCase"));
     grdCase_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdCase_->setSelectionBehavior(QAbstractItemView::SelectRows);

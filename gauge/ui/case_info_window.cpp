@@ -36,8 +36,7 @@ Widget* named(Widget* widget, const char* name)
 QComboBox* editableCombo(const char* name)
 {
     auto* combo = named(new QComboBox, name);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
+    MakeEditable(*combo);
     return combo;
 }
 

@@ -816,6 +816,7 @@ void frmMeasure::offsetClicked()
             window->setEnabled(enabled);
     });
     connect(this, &QObject::destroyed, offsets, &QWidget::close);
+    KeepAbove(*offsets, *this);
     offsets->show();
 }
 

@@ -6,7 +6,10 @@
 #include "core/settings_file.h"
 #include "gui/window_registry.h"
 #include "tests/support/test_env.h"
+#include "tests/support/typing.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -27,7 +30,30 @@ protected:
         app().Settings = ReadSettings(appPath, iniFile).settings;
         ComputeUnits(app().Units, app().Settings, IniFile(iniFile));
         RegisterConfigWindow();
+        configure();
+    }
+
+    // Opens the window, in front as after the command.
+    void configure()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         CmdConfigure();
+        ASSERT_NE(window(), nullptr);
+        window()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
+    }
+    void type(const char* box, const char* text, bool leave = true)
+    {
+        test::TypeInto(*control<QWidget>(box), QString::fromLatin1(text), leave);
+    }
+    // A click once the window is laid out as the user sees it (a panel just shown has its size
+    // only then).
+    void click(const char* name)
+    {
+        QCoreApplication::processEvents();
+        QAbstractButton* button = control<QAbstractButton>(name);
+        // On the option's mark: a wide option takes clicks on its mark and caption only.
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->height() / 2, button->height() / 2));
     }
 
     // Whether the window is still loaded once a closed one has been deleted.
@@ -56,11 +82,11 @@ protected:
     void editEverything()
     {
         control<QComboBox>("cboTempUnits")->setCurrentIndex(1);
-        control<QComboBox>("cboGaugeExp")->setEditText("5");
-        control<QLineEdit>("txtScaleFactor")->setText("2");
-        control<QComboBox>("cboComm")->setEditText("/dev/ttyUSB3");
-        control<QRadioButton>("optType(2)")->click();
-        control<QRadioButton>("optAxis(3)")->click();
+        type("cboGaugeExp", "5");
+        type("txtScaleFactor", "2");
+        type("cboComm", "/dev/ttyUSB3");
+        click("optType(2)");
+        click("optAxis(3)");
     }
 };
 
@@ -82,7 +108,7 @@ TEST_F(ConfigWindowTest, CancelEscAndCloseLeaveTheSettingsAsTheyWere)
         [this] { window()->close(); },
     };
     for (const auto& leave : leaves) {
-        CmdConfigure();
+        configure();
         editEverything();
         leave();
         EXPECT_FALSE(loaded());
@@ -117,7 +143,7 @@ TEST_F(ConfigWindowTest, RejectedOkStoresNothingAndResetsTheBox)
 {
     const QByteArray before = written(app().Settings);
     editEverything();
-    control<QComboBox>("cboInterrupt")->setEditText("16");
+    type("cboInterrupt", "16");
     control<QPushButton>("CmdOk")->click();
 
     ASSERT_EQ(prompts.messages.size(), 1u);
@@ -126,6 +152,108 @@ TEST_F(ConfigWindowTest, RejectedOkStoresNothingAndResetsTheBox)
     EXPECT_EQ(control<QComboBox>("cboInterrupt")->currentText(), "12");
     EXPECT_TRUE(loaded());
     EXPECT_EQ(written(app().Settings), before);
+}
+
+TEST_F(ConfigWindowTest, EveryBoxKeepsWhatWasTypedAndOkStoresIt)
+{
+    for (QComboBox* box : window()->findChildren<QComboBox*>())
+        EXPECT_TRUE(!box->isEditable() || !box->completer()) << box->objectName().toStdString();
+    // Each typed text the beginning of an entry of its box's list ("10.0", "10.7", "20", "1E0",
+    // "10"), which the box must not complete.
+    click("optType(0)");
+    type("cboGaugeExp", "1");
+    type("cboCalExp", "10");
+    type("txtScaleFactor", "2");
+    type("cboStaticCount", "2");
+    type("txtReli", "3");
+    type("cboComm", "/dev/ttyUSB");
+    type("txtAddr", "C9000");
+    type("cboPort", "1E");
+    type("cboInterrupt", "1", false);
+    QTest::keyClick(control<QComboBox>("cboInterrupt")->lineEdit(), Qt::Key_Return);
+    ASSERT_FALSE(loaded());
+    const Settings& s = app().Settings;
+    EXPECT_DOUBLE_EQ(s.GaugeExpCoeff, 1.0);
+    EXPECT_DOUBLE_EQ(s.CalibratorExpCoeff, 10.0);
+    EXPECT_DOUBLE_EQ(s.ScaleFactor, 2.0);
+    EXPECT_EQ(s.StaticMeasurements, 2);
+    EXPECT_NEAR(s.ReliabilitySetting * app().Units.SmallFactor, 3.0, 1e-6);
+    EXPECT_EQ(s.BallBarType, 0);
+    EXPECT_EQ(s.CommPort, "/dev/ttyUSB");
+    EXPECT_EQ(s.BaseAddress, 0xC9000);
+    EXPECT_EQ(s.IoAddress, 0x1E);
+    EXPECT_EQ(s.IrqNumber, 1);
+
+    // The own gauge's port, typed with the automatic detection off.
+    configure();
+    click("optType(3)");
+    EXPECT_TRUE(control<QCheckBox>("chkAutoDetect")->isChecked());
+    click("chkAutoDetect");
+    type("cboBrintovale", "/dev/pts/", false);
+    QTest::keyClick(control<QComboBox>("cboBrintovale")->lineEdit(), Qt::Key_Return);
+    ASSERT_FALSE(loaded());
+    EXPECT_EQ(app().Settings.BallBarType, 3);
+    EXPECT_FALSE(app().Settings.AutoDetect);
+    EXPECT_EQ(app().Settings.CommPort, "/dev/pts/");
+}
+
+TEST_F(ConfigWindowTest, AnIoAddressOfZeroIsRefused)
+{
+    const QByteArray before = written(app().Settings);
+    type("cboPort", "0");
+    click("CmdOk");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "I/O-port address must be between 0 - 500");
+    EXPECT_EQ(control<QComboBox>("cboPort")->currentText(), "330");
+    EXPECT_TRUE(loaded());
+    EXPECT_EQ(written(app().Settings), before);
+}
+
+TEST_F(ConfigWindowTest, ClickingTheChosenGaugeTypeKeepsIt)
+{
+    // The types one exclusive group, each panel's axes another: no click on one touches the other.
+    QButtonGroup* types = control<QRadioButton>("optType(0)")->group();
+    ASSERT_NE(types, nullptr);
+    EXPECT_TRUE(types->exclusive());
+    EXPECT_EQ(types->buttons().size(), 4);
+    for (const auto& [first, second] : {std::pair{"optAxis(0)", "optAxis(1)"}, std::pair{"optAxis(2)", "optAxis(3)"}}) {
+        QButtonGroup* axes = control<QRadioButton>(first)->group();
+        ASSERT_NE(axes, nullptr);
+        EXPECT_NE(axes, types);
+        EXPECT_TRUE(axes->exclusive());
+        EXPECT_EQ(control<QRadioButton>(second)->group(), axes);
+    }
+    EXPECT_NE(control<QRadioButton>("optAxis(0)")->group(), control<QRadioButton>("optAxis(2)")->group());
+
+    const QString port = app().Settings.CommPort;
+    for (int type = 0; type < 4; ++type) {
+        configure();
+        const QByteArray name = QStringLiteral("optType(%1)").arg(type).toLatin1();
+        click(name.constData());
+        click(name.constData()); // the chosen one
+        EXPECT_TRUE(control<QRadioButton>("optAxis(0)")->isChecked()) << type;
+        EXPECT_TRUE(control<QRadioButton>("optAxis(2)")->isChecked()) << type;
+        for (int other = 0; other < 4; ++other)
+            EXPECT_EQ(control<QRadioButton>(QStringLiteral("optType(%1)").arg(other).toLatin1().constData())->isChecked(),
+                      other == type)
+                << type << " " << other;
+        click("CmdOk");
+        ASSERT_FALSE(loaded());
+        EXPECT_EQ(app().Settings.BallBarType, type);
+        if (type != 3)
+            EXPECT_EQ(app().Settings.CommPort, port);
+    }
+    // An axis click moves both panels' choice, the types untouched.
+    configure();
+    click("optType(1)");
+    click("optAxis(1)");
+    EXPECT_TRUE(control<QRadioButton>("optAxis(3)")->isChecked());
+    EXPECT_FALSE(control<QRadioButton>("optAxis(0)")->isChecked());
+    EXPECT_FALSE(control<QRadioButton>("optAxis(2)")->isChecked());
+    EXPECT_TRUE(control<QRadioButton>("optType(1)")->isChecked());
+    click("CmdOk");
+    EXPECT_EQ(app().Settings.AxisNumber, 2);
+    EXPECT_EQ(app().Settings.BallBarType, 1);
 }
 
 } // namespace

@@ -1,0 +1,132 @@
+// Where a box goes and which window stays above which: the prompts belong to the window that
+// raises them, also when it is busy and disabled; a window kept above another is its transient,
+// not its child; a window is centred with the size it shows with.
+
+#include "gui/form_utilities.h"
+#include "gui/qt_prompts.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+namespace sarvo {
+namespace {
+
+QRect available()
+{
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+void showActive(QWidget& window)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 5000));
+}
+
+// The box the prompts open next: its owner and whether it takes input, then closed.
+struct SeenBox {
+    QPointer<QWidget> owner;
+    bool enabled = false;
+    bool seen = false;
+};
+void closeNextBox(SeenBox& seen)
+{
+    QTimer::singleShot(0, [&seen] {
+        ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000));
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = {box->parentWidget(), box->isEnabled(), true};
+        box->reject();
+    });
+}
+
+TEST(WindowOwner, APromptBelongsToTheWindowShownOrActivatedLast)
+{
+    QWidget main;
+    QtPrompts qtPrompts(&main);
+    EXPECT_EQ(qtPrompts.owner(), &main); // nothing on the screen yet
+    showActive(main);
+    QWidget first(&main, Qt::Dialog);
+    QWidget second(&main, Qt::Dialog);
+    showActive(first);
+    showActive(second);
+    EXPECT_EQ(qtPrompts.owner(), &second);
+    showActive(first);
+    EXPECT_EQ(RaisingWindow(), &first);
+    first.hide();
+    EXPECT_EQ(RaisingWindow(), &second);
+
+    // A box of a busy window, which has disabled itself, still takes input.
+    second.setEnabled(false);
+    SeenBox seen;
+    closeNextBox(seen);
+    qtPrompts.message("Sarvotex", "Reading one value", MessageIcon::Warning);
+    ASSERT_TRUE(seen.seen);
+    EXPECT_EQ(seen.owner, &second);
+    EXPECT_TRUE(seen.enabled);
+
+    // A question while a modal window is open goes over the modal window.
+    second.setEnabled(true);
+    QDialog modal(&second);
+    modal.setModal(true);
+    showActive(modal);
+    main.activateWindow();
+    closeNextBox(seen = {});
+    EXPECT_FALSE(qtPrompts.askYesNo("Sarvotex", "Do you want to change the direction?"));
+    ASSERT_TRUE(seen.seen);
+    EXPECT_EQ(seen.owner, &modal);
+}
+
+TEST(WindowOwner, AWindowKeptAboveAnotherIsItsTransientButNotItsChild)
+{
+    QWidget owner;
+    showActive(owner);
+    QWidget window; // a normal window of its own
+    KeepAbove(window, owner);
+    EXPECT_EQ(window.windowType(), Qt::Dialog);
+    EXPECT_EQ(window.parentWidget(), nullptr);
+    showActive(window);
+    ASSERT_NE(window.windowHandle(), nullptr);
+    EXPECT_EQ(window.windowHandle()->transientParent(), owner.windowHandle());
+    // Disabling the owner, as a save in hand does, leaves the window usable.
+    owner.setEnabled(false);
+    EXPECT_TRUE(window.isEnabled());
+
+    // Shown again after its native window was made anew, it is still kept above the owner.
+    window.hide();
+    window.setWindowFlags(window.windowFlags() | Qt::WindowContextHelpButtonHint);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.windowHandle()->transientParent(), owner.windowHandle());
+}
+
+TEST(WindowOwner, AWindowIsCentredWithTheSizeItShowsWith)
+{
+    QWidget window;
+    window.resize(200, 100);
+    CenterForm(window);
+    window.resize(520, 330); // its layout and captions make it larger before it shows
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_LE((window.frameGeometry().center() - available().center()).manhattanLength(), 2);
+
+    // Once shown, a later resize keeps the place: centring happens once.
+    const QPoint place = window.pos();
+    window.hide();
+    window.resize(300, 200);
+    window.show();
+    EXPECT_EQ(window.pos(), place);
+}
+
+} // namespace
+} // namespace sarvo
