@@ -5,6 +5,7 @@
 #include "casedb/ui/batch_window.h"
 #include "core/language_db.h"
 #include "tests/casedb/casedb_fixture.h"
+#include "tests/support/typing.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -71,7 +72,7 @@ protected:
     {
         window->fileList()->selectAll();
         window->addButton()->click();
-        window->sessionBox()->setEditText("Week 3");
+        TypeInto(*window->sessionBox(), "Week 3");
     }
     int storedCases() { return Inspector(dbPath()).value("SELECT count(*) FROM Measure").toInt(); }
 

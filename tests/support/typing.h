@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
 namespace sarvo::test {
 
 // The text field of a line edit or an editable combo box; null for anything else.
@@ -20,8 +22,10 @@ inline QLineEdit* TextFieldOf(QWidget& box)
 inline void TypeInto(QWidget& box, const QString& text, bool leave = true)
 {
     QLineEdit* field = TextFieldOf(box);
-    if (!field)
+    if (!field) {
+        ADD_FAILURE() << qPrintable(box.objectName()) << " takes no typed text";
         return;
+    }
     QTest::mouseClick(field, Qt::LeftButton);
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(field, text);
