@@ -11,8 +11,10 @@ void ShowDeviceError(int16_t status, const QString& operation, bool& boxOpen)
     if (boxOpen)
         return;
     boxOpen = true;
-    // The operation goes into the title so that the user can tell a start from a reading.
-    prompts().message(QStringLiteral("Sarvotrenk - ") + Translate(operation), Translate(DeviceErrorText(status)),
+    // The title stays the product's; the operation goes into the text, where the user can tell a
+    // start from a reading.
+    prompts().message(QStringLiteral("Sarvotrenk"),
+                      TranslatedDeviceErrorText(status) + QStringLiteral("\n") + Translate(operation) + u'.',
                       MessageIcon::Warning);
     boxOpen = false;
 }

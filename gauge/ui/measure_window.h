@@ -123,6 +123,8 @@ private:
     void referenceMarkDone();
     void tick();
     void showDeviceName(const QString& name);
+    // The closing of the device after its failure or at the window's end, when it went wrong.
+    void showClosing(const DeviceClosing& closing);
     void buildSamplingRates();
     void endLeft();
     void startLeft();
@@ -164,6 +166,7 @@ private:
     bool tickInFlight_ = false;
     unsigned tickGeneration_ = 0; // a reply of an older generation is ignored
     bool deviceErrorOpen_ = false;
+    bool captureFaultShown_ = false; // the last capture ended on a device fault it has shown
     bool opened_ = false;
     bool closing_ = false;
     bool measureSaved_ = false;
