@@ -164,11 +164,11 @@ private:
             case qc10::kCmdStop: streaming_ = false; break;
             case qc10::kCmdVersion: reply(options_.version.empty() ? "QC10 V4.02\r\n" : options_.version + "\r\n"); break;
             case qc10::kCmdSerial:
-                if (options_.hangupOnSerial) {
+                if (options_.hangupOnSerial)
                     hangup_ = true;
-                    break;
-                }
-                reply((options_.serial.empty() ? "Q10-2026-01" : options_.serial) + std::string(1, '\0')); break;
+                else
+                    reply((options_.serial.empty() ? "Q10-2026-01" : options_.serial) + std::string(1, '\0'));
+                break;
             default: break;
             }
             return;
@@ -183,11 +183,11 @@ private:
         case owngauge::kCmdStop: streaming_ = false; break;
         case owngauge::kCmdVersion: reply(options_.version.empty() ? "V3.10\r\n" : options_.version + "\r\n"); break;
         case owngauge::kCmdSerial:
-            if (options_.hangupOnSerial) {
+            if (options_.hangupOnSerial)
                 hangup_ = true;
-                break;
-            }
-            reply(options_.serial.empty() ? "BV2026-0042" : options_.serial); break;
+            else
+                reply(options_.serial.empty() ? "BV2026-0042" : options_.serial);
+            break;
         case owngauge::kCmdEnterReference: referenceMode_ = true; break;
         case owngauge::kCmdLeaveReference: referenceMode_ = false; break;
         case owngauge::kCmdReferenceCheck:
