@@ -539,11 +539,7 @@ void frmMeasure::tick()
             // A reading that failed was the gauge's last: it is closed and the user told once,
             // unless the capture before it has told of the same fault already.
             const GaugeReading& reading = answer.reading;
-            if (reading.status != 0 && reading.status != kGaugeNotConnected) {
-                if (!captureFaultShown_)
-                    ShowDeviceError(reading.status, QStringLiteral("Reading one value"), deviceErrorOpen_);
-                showClosing(reading.closing);
-            }
+            ShowReadingFailure(reading, deviceErrorOpen_, captureFaultShown_);
             captureFaultShown_ = false;
             const double raw = reading.ok() ? reading.mm : 0.0;
             const double length = LiveLengthMm(raw, case_.Data.ZeroOffset, TempToCelsius(txtGaugeTemp_->text(), settings_),
@@ -568,13 +564,6 @@ void frmMeasure::tick()
             if (liveHolds_ == 0)
                 liveTimer_.start();
         });
-}
-
-void frmMeasure::showClosing(const DeviceClosing& closing)
-{
-    if (closing.status != 0)
-        ShowDeviceError(closing.status, QString::fromLatin1(kClosingOperation), deviceErrorOpen_);
-    ReportOutcome(closing.failure);
 }
 
 void frmMeasure::buildSamplingRates()
@@ -827,7 +816,7 @@ void frmMeasure::closeEvent(QCloseEvent* event)
     closing_ = true;
     liveTimer_.stop();
     // The gauge is released here, while the window can still tell how its closing went.
-    showClosing(device_->closeNow());
+    ShowClosingFailure(device_->closeNow(), deviceErrorOpen_);
     if (viewWindow_)
         viewWindow_->close();
     if (services_.closed)

@@ -123,8 +123,6 @@ private:
     void referenceMarkDone();
     void tick();
     void showDeviceName(const QString& name);
-    // The closing of the device after its failure or at the window's end, when it went wrong.
-    void showClosing(const DeviceClosing& closing);
     void buildSamplingRates();
     void endLeft();
     void startLeft();
