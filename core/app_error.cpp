@@ -6,6 +6,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 #include <new>
 
 namespace sarvo {
@@ -65,7 +67,9 @@ AppError AppError::fromException(std::exception_ptr error)
     }
 }
 
-QString StandardErrorText(int number)
+namespace {
+
+const QHash<int, QString>& StandardErrorTexts()
 {
     static const QHash<int, QString> texts = {
         {3, "Return without GoSub"},
@@ -103,7 +107,21 @@ QString StandardErrorText(int number)
         {453, "Specified DLL function not found"},
         {32755, "Cancel was selected."},
     };
-    return texts.value(number, QStringLiteral("Application-defined or object-defined error"));
+    return texts;
+}
+
+} // namespace
+
+QString StandardErrorText(int number)
+{
+    return StandardErrorTexts().value(number, QStringLiteral("Application-defined or object-defined error"));
+}
+
+QList<int> StandardErrorNumbers()
+{
+    QList<int> numbers = StandardErrorTexts().keys();
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
 }
 
 QString FormatErrorMessage(int number, const QString& description, const QString& translatedLocation)

@@ -2,6 +2,7 @@
 // Run-time errors: an error number and its description, as the handlers that report them
 // through ReportError need them.
 
+#include <QList>
 #include <QString>
 
 #include <exception>
@@ -59,6 +60,8 @@ private:
 // The standard English message of a run-time error number; a number without one gives the text
 // of an application-defined error.
 QString StandardErrorText(int number);
+// The numbers that have a standard message of their own.
+QList<int> StandardErrorNumbers();
 
 // "N:description \r\nlocation." with the location already translated.
 QString FormatErrorMessage(int number, const QString& description, const QString& translatedLocation);

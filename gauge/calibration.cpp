@@ -73,7 +73,7 @@ Outcome CalibrationModel::calibrate(const GaugeReading& reading, CalibrationRead
     if (selected_ < 0)
         return {};
     if (!reading.ok()) {
-        const QString why = Translate(DeviceErrorText(reading.status)) + QStringLiteral(". ") +
+        const QString why = TranslatedDeviceErrorText(reading.status) + QStringLiteral(". ") +
                             Translate("The calibration was left unchanged.");
         return Outcome::failure(location, AppError::standard(AppError::kDeviceIoError, why));
     }

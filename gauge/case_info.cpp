@@ -13,6 +13,7 @@
 #include <QVariant>
 
 #include <cmath>
+#include <cstring>
 
 namespace sarvo::gauge {
 
@@ -22,6 +23,10 @@ constexpr float kShortestLengthMm = 50;
 constexpr float kRadiusAboveLengthMm = 10;
 // Below this count a new nominal length is added; the table keeps room for its longest rows.
 constexpr int16_t kCalibrationInsertLimit = 9;
+constexpr double kMmPerInch = 25.4;
+// The units the remembered bar length says it is in; never translated.
+constexpr char kMmUnit[] = " mm";
+constexpr char kInchUnit[] = " in";
 
 double roundTo10(double mm) { return std::floor(mm / 10 + 0.5) * 10; }
 double roundToHundredth(double value) { return std::floor(value * 100 + 0.5) / 100; }
@@ -148,6 +153,16 @@ std::optional<QString> CentreOffsetHint(const CaseInfoTexts& texts, const UnitSt
     return FormatNumber(std::sqrt(length * length - radius * radius), units.LongFormat);
 }
 
+float BarLengthMm(const QString& text, const CalibrationTable& table, const UnitState& units)
+{
+    const QString asShown = FormatNumber(StrToDbl(text), units.LongFormat);
+    const int count = std::clamp<int>(table.CalibratorCount, 0, kCalibrationEntries);
+    for (int i = 0; i < count; ++i)
+        if (FormatNumber(table.NominalLength[i] * units.LargeFactor, units.LongFormat) == asShown)
+            return static_cast<float>(table.NominalLength[i]);
+    return lengthMm(text, units);
+}
+
 bool InsertCalibrationLength(CalibrationTable& table, float lengthMm)
 {
     const int count = std::clamp<int>(table.CalibratorCount, 0, kCalibrationEntries);
@@ -204,7 +219,7 @@ CaseInfoFailure AcceptCaseInfo(const CaseInfoTexts& texts, Case& openCase, Setti
     settings.DefaultTestRadius = lengthMm(texts.radius, units);
     if (!IsNumericText(texts.length))
         return fail(CaseInfoField::Length, invalidValueText("Ball Bar Length", texts.length));
-    float length = lengthMm(texts.length, units);
+    float length = BarLengthMm(texts.length, settings.Calibration, units);
     if (length <= 0)
         length = 100;
     settings.BallBarLength = length;
@@ -252,19 +267,33 @@ CaseInfoTexts OpeningCaseInfoTexts(const Case& openCase, const Settings& setting
     return texts;
 }
 
-void LoadBasicInput(const IniFile& ini, CaseInfoTexts& texts)
+void LoadBasicInput(const IniFile& ini, CaseInfoTexts& texts, const UnitState& units, bool inch)
 {
     const QString section = QString::fromLatin1(kBasicInputSection);
     for (const BasicInputKey& key : kBasicInputKeys)
         texts.*key.field = ini.get(section, QString::fromLatin1(key.key), QString());
+    for (const auto& [unit, isInch] : {std::pair{kMmUnit, false}, std::pair{kInchUnit, true}}) {
+        if (!texts.length.endsWith(QLatin1String(unit)))
+            continue;
+        texts.length.chop(qsizetype(std::strlen(unit)));
+        if (isInch != inch) {
+            const double mm = StrToDbl(texts.length) * (isInch ? kMmPerInch : 1.0);
+            texts.length = FormatNumber(mm * units.LargeFactor, units.LongFormat);
+        }
+        break;
+    }
 }
 
-void SaveBasicInput(const IniFile& ini, const CaseInfoTexts& texts)
+void SaveBasicInput(const IniFile& ini, const CaseInfoTexts& texts, bool inch)
 {
     std::vector<IniFile::Entry> entries;
     const QString section = QString::fromLatin1(kBasicInputSection);
-    for (const BasicInputKey& key : kBasicInputKeys)
-        entries.push_back({{section, QString::fromLatin1(key.key)}, texts.*key.field});
+    for (const BasicInputKey& key : kBasicInputKeys) {
+        QString text = texts.*key.field;
+        if (key.field == &CaseInfoTexts::length && !text.trimmed().isEmpty())
+            text += QLatin1String(inch ? kInchUnit : kMmUnit);
+        entries.push_back({{section, QString::fromLatin1(key.key)}, text});
+    }
     ini.setMany(entries);
 }
 

@@ -63,6 +63,11 @@ std::vector<RadiusNote> NormaliseRadius(CaseInfoTexts& texts, const UnitState& u
 // The third-axis distance √(L²−R²) when 0.9·L > R, formatted; nullopt when no hint applies.
 std::optional<QString> CentreOffsetHint(const CaseInfoTexts& texts, const UnitState& units);
 
+// The bar length a text means, in mm. A text showing a row of the table at the shown precision is
+// that row's own length: a length picked from the list, or typed in inches, is the calibrated
+// row, not the rounded text read back. Any other text is read in the display unit.
+float BarLengthMm(const QString& text, const CalibrationTable& table, const UnitState& units);
+
 // Inserts the nominal length (mm) in order as an uncalibrated row while fewer than 9 rows are in
 // use; a known length or a full table leaves the table unchanged. Returns whether a row came in.
 bool InsertCalibrationLength(CalibrationTable& table, float lengthMm);
@@ -84,10 +89,13 @@ QStringList NominalLengthTexts(const Settings& settings, const UnitState& units)
 CaseInfoTexts OpeningCaseInfoTexts(const Case& openCase, const Settings& settings, const UnitState& units,
                                    const QDateTime& now);
 
-// The remembered texts of "BasicInput"; keys that cannot be read keep the given text.
-void LoadBasicInput(const IniFile& ini, CaseInfoTexts& texts);
+// The remembered texts of "BasicInput"; keys that cannot be read keep the given text. The bar
+// length is remembered with its unit ("150 mm", "5.90551 in"), so that it means the same length
+// after a switch of units; it comes back as typed in the unit it was typed in, else converted.
+// A length without a unit is taken in the display unit.
+void LoadBasicInput(const IniFile& ini, CaseInfoTexts& texts, const UnitState& units, bool inch);
 // Writes the five keys at once; a failure is ignored.
-void SaveBasicInput(const IniFile& ini, const CaseInfoTexts& texts);
+void SaveBasicInput(const IniFile& ini, const CaseInfoTexts& texts, bool inch);
 
 } // namespace gauge
 } // namespace sarvo

@@ -1,6 +1,7 @@
 #include "gauge/device.h"
 
 #include "core/app_error.h"
+#include "core/language_db.h"
 #include "gauge/device_types.h"
 #include "gauge/heid_api.h"
 
@@ -27,6 +28,16 @@ QString DeviceErrorText(int16_t status)
     default:
         return StandardErrorText(status);
     }
+}
+
+QString TranslatedDeviceErrorText(int16_t status)
+{
+    const QString fromTable = GetErrorText(status);
+    // Without a row the table gives the standard message, which knows none of the gauges' own
+    // numbers.
+    if (fromTable != StandardErrorText(status))
+        return fromTable;
+    return Translate(DeviceErrorText(status));
 }
 
 int16_t ConnectGauge(GaugeDevice& device, Settings& settings, int markLimitMs)
@@ -63,7 +74,7 @@ std::unique_ptr<GaugeDevice> MakeGaugeDevice(const Settings& settings, QStringLi
                 if (!ports.contains(port))
                     ports << port;
         }
-        return MakeOwnGaugeDevice(ports);
+        return MakeOwnGaugeDevice(ports, settings.AutoDetect);
     }
     case GaugeType::Qc10:
     default:

@@ -5,8 +5,10 @@
 //
 // "Connected" means the gauge answered, not that a port opened. A reading that times out is a
 // failure (kGaugeTimeout), never an old value. A port that vanishes fails one call with
-// AppError::kDeviceIoError and leaves the device closed.
+// AppError::kDeviceIoError and leaves the device closed. A single reading that fails closes the
+// device: the gauge is opened again from scratch rather than read on as if nothing happened.
 
+#include "core/outcome.h"
 #include "core/settings.h"
 
 #include <QDeadlineTimer>
@@ -27,12 +29,28 @@ inline constexpr int16_t kGaugeTimeout = 5000;    // no reading within the excha
 inline constexpr int16_t kIk110Late = 5001;       // a series fetched after its point window
 inline constexpr int16_t kGaugeNotConnected = 5002;
 
+// The name the closing of the device is reported under.
+inline constexpr char kClosingOperation[] = "Closing the device";
+
 // The text of a device status, for the device error box.
 QString DeviceErrorText(int16_t status);
+// The same in the user's language: the language database's table of errors, else the text above
+// translated.
+QString TranslatedDeviceErrorText(int16_t status);
+
+// What closing the device gave: the status of the card's own closing, to show as a device error,
+// or a run-time error of the call (a missing library call), to report as one.
+struct DeviceClosing {
+    int16_t status = 0;
+    Outcome failure;
+    bool ok() const { return status == 0 && failure.ok(); }
+};
 
 struct GaugeReading {
     int16_t status = kGaugeNotConnected;
     float mm = 0;
+    // After a failed reading of a connected device: how its closing went.
+    DeviceClosing closing;
     bool ok() const { return status == 0; }
 };
 
@@ -42,11 +60,24 @@ public:
 
     // Opens the device and asks it to answer: 0 when connected.
     virtual int16_t open() = 0;
-    virtual void close() = 0;
+    // Closing twice is harmless: a device not connected has nothing to close.
+    virtual DeviceClosing close() = 0;
     virtual bool connected() const = 0;
+    // Opens a closed device again without asking the user anything; needsMark says whether the
+    // reference mark must be crossed (again) before its readings count.
+    virtual int16_t reopen(bool& needsMark)
+    {
+        const int16_t status = open();
+        needsMark = status == 0 && needsReferenceMark();
+        return status;
+    }
     // The port the own gauge was found on (the settings keep it); empty for the others.
     virtual QString portFound() const { return {}; }
+    // Whether opening searches several ports for the gauge; a search that finds none is no
+    // error to show, the device simply stays off.
+    virtual bool searchesPorts() const { return false; }
 
+    // One reading; a failure closes the device (closing says how that went).
     virtual GaugeReading readOne() = 0;
     // "Renishaw V…", "Heidenhain IK110", "Brintovale V…".
     virtual QString name() = 0;

@@ -17,6 +17,21 @@ DeviceThread::DeviceThread(MakeDevice makeDevice)
     thread_.start();
 }
 
+DeviceClosing DeviceThread::closeNow()
+{
+    stopping_ = true;
+    DeviceClosing closing;
+    QMetaObject::invokeMethod(
+        worker_.get(),
+        [this, &closing] {
+            if (device_)
+                closing = device_->close();
+            connected_ = false;
+        },
+        Qt::BlockingQueuedConnection);
+    return closing;
+}
+
 DeviceThread::~DeviceThread()
 {
     stopping_ = true;

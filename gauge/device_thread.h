@@ -27,6 +27,10 @@ public:
     DeviceThread(const DeviceThread&) = delete;
     DeviceThread& operator=(const DeviceThread&) = delete;
 
+    // Closes the device now, after the request in hand; requests not yet started are dropped and
+    // later ones are not run. For a window that goes and must tell how the closing went.
+    DeviceClosing closeNow();
+
     // As of the last finished request: a device is there and connected.
     bool connected() const { return connected_.load(); }
 

@@ -6,7 +6,8 @@
 namespace sarvo::gauge {
 
 std::unique_ptr<GaugeDevice> MakeQc10Device(const QString& path);
-std::unique_ptr<GaugeDevice> MakeOwnGaugeDevice(const QStringList& ports);
+// ports: the configured one first, then those an automatic search tries (searching).
+std::unique_ptr<GaugeDevice> MakeOwnGaugeDevice(const QStringList& ports, bool searching);
 std::unique_ptr<GaugeDevice> MakeHeidDevice(GaugeType type, const Settings& settings);
 
 } // namespace sarvo::gauge

@@ -40,22 +40,49 @@ public:
         return status;
     }
 
-    void close() override
+    DeviceClosing close() override
     {
         series_.reset();
-        if (connected_)
-            Guarded([&] { return HeidKill(handle_); });
+        DeviceClosing closing;
+        if (connected_) {
+            try {
+                closing.status = HeidKill(handle_);
+            } catch (...) {
+                closing.failure = Outcome::fromCurrentException(QString::fromLatin1(kClosingOperation));
+            }
+        }
         connected_ = false;
+        return closing;
     }
 
     bool connected() const override { return connected_; }
+
+    // The card was closed after its failure, so its handle is gone: it is initialised again,
+    // and a mark not crossed since asks for the reference mark once more.
+    int16_t reopen(bool& needsMark) override
+    {
+        needsMark = false;
+        if (const int16_t status = open())
+            return status;
+        float mm = 0;
+        const int16_t status = rawReading(mm);
+        if (status == kHeidMarkNotCrossed) {
+            needsMark = true;
+            return 0;
+        }
+        if (status != 0)
+            close();
+        return status;
+    }
 
     GaugeReading readOne() override
     {
         if (!connected_)
             return {};
         GaugeReading reading;
-        reading.status = Guarded([&] { return HeidReadOne(handle_, reading.mm); });
+        reading.status = rawReading(reading.mm);
+        if (reading.status != 0)
+            reading.closing = close();
         return reading;
     }
 
@@ -65,7 +92,14 @@ public:
     }
 
     bool needsReferenceMark() const override { return true; }
-    int16_t checkReferenceMark() override { return readOne().status; }
+    // Asked while the mark is not crossed yet: 320 is the answer, not a failure.
+    int16_t checkReferenceMark() override
+    {
+        if (!connected_)
+            return kGaugeNotConnected;
+        float mm = 0;
+        return rawReading(mm);
+    }
 
     int16_t startSeries(int expectedPoints, double samplingRateHz) override
     {
@@ -105,6 +139,11 @@ public:
     }
 
 private:
+    int16_t rawReading(float& mm)
+    {
+        return Guarded([&] { return HeidReadOne(handle_, mm); });
+    }
+
     // The IK110 has no series of its own: each point is the mean of the readings polled during
     // its window. A failed reading ends the fetch with its status.
     int16_t emulateIk110(std::span<float> out, int& count, QDeadlineTimer until)

@@ -9,8 +9,11 @@ namespace {
 
 constexpr int kExchangeLimitMs = 1000;
 constexpr int kQuietMs = 100;      // bytes still in flight after a stop
+constexpr int kTailQuietMs = 20;   // the rest of an earlier stream still arriving
 constexpr int kDrainLimitMs = 2000;
+constexpr int kLineRestMs = 50;    // the rest of a version line after its first bytes
 constexpr qint64 kOneReadingBytes = 800; // about 139 ms of streaming
+constexpr qint64 kVersionBytes = 4;      // a version reply is awaited until more than these
 
 QByteArray Cmd(char c)
 {
@@ -19,29 +22,37 @@ QByteArray Cmd(char c)
 
 class OwnGaugeDevice final : public SerialGaugeDevice {
 public:
-    explicit OwnGaugeDevice(QStringList ports) : ports_(std::move(ports)) {}
+    OwnGaugeDevice(QStringList ports, bool searching) : ports_(std::move(ports)), searching_(searching) {}
 
-    // The ports in order, stopping at the first gauge that answers with an accepted version;
-    // a port tried and not answering is closed again.
+    // Searching: the ports in order, stopping at the first gauge that answers with an accepted
+    // version; a port tried and not answering is closed again. On the configured port alone a
+    // gauge that answers at all is taken, whatever its version says.
     int16_t open() override
     {
         int16_t status = kGaugeNotAnswering;
         for (const QString& port : ports_) {
-            status = probe(port);
+            status = probe(port, searching_);
             if (status == 0)
                 return 0;
             close();
+            if (!searching_)
+                break;
         }
         return status;
     }
 
     QString portFound() const override { return connected_ ? link_.path() : QString(); }
+    bool searchesPorts() const override { return searching_; }
 
     GaugeReading readOne() override
     {
         if (!connected_)
             return {};
-        stopStream();
+        // Only the tail of an earlier stream is flushed: a quiet line costs no wait.
+        if (link_.bytesWaiting() > 0) {
+            link_.write(Cmd(owngauge::kCmdStop));
+            link_.drain(kTailQuietMs, kDrainLimitMs);
+        }
         link_.write(Cmd(owngauge::kCmdBegin));
         link_.write(Cmd(owngauge::kCmdStream));
         link_.waitForMoreThan(kOneReadingBytes, kExchangeLimitMs);
@@ -55,8 +66,8 @@ public:
             ++records;
         }
         if (records == 0)
-            return {failed(kGaugeTimeout), 0};
-        return {0, static_cast<float>(std::nearbyint(static_cast<double>(sum) / records) / 10000.0)};
+            return failedReading(kGaugeTimeout);
+        return {0, static_cast<float>(std::nearbyint(static_cast<double>(sum) / records) / 10000.0), {}};
     }
 
     QString name() override
@@ -139,22 +150,35 @@ private:
         link_.drain(kQuietMs, kDrainLimitMs);
     }
 
-    int16_t probe(const QString& port)
+    int16_t probe(const QString& port, bool checkVersion)
     {
         if (const int16_t status = link_.open(port, owngauge::kBaudRate, owngauge::kInputBufferSize))
             return status;
         stopStream();
         link_.write(Cmd(owngauge::kCmdVersion));
-        versionReply_ = link_.readReply([](const QByteArray& r) { return r.contains('\n') || r.contains('\r'); },
-                                        50, kExchangeLimitMs);
-        if (!owngauge::VersionAccepted(versionReply_))
+        versionReply_ = versionReply();
+        if (checkVersion ? !owngauge::VersionAccepted(versionReply_) : versionReply_.isEmpty())
             return failed(kGaugeNotAnswering);
         connected_ = true;
         referenceMode_ = false;
         return 0;
     }
 
+    // Up to a second for more than four bytes, however slowly they come, then the rest of the
+    // line while it follows.
+    QByteArray versionReply()
+    {
+        QDeadlineTimer limit(kExchangeLimitMs);
+        link_.waitForMoreThan(kVersionBytes, kExchangeLimitMs);
+        QByteArray reply = link_.readAll();
+        while (!reply.isEmpty() && !reply.contains('\n') && !reply.contains('\r') && !limit.hasExpired()
+               && link_.waitForInput(static_cast<int>(std::min<qint64>(kLineRestMs, limit.remainingTime()))))
+            reply += link_.readAll();
+        return reply;
+    }
+
     QStringList ports_;
+    bool searching_;
     QByteArray versionReply_;
     bool referenceMode_ = false;
     owngauge::SeriesDecoder decoder_;
@@ -162,9 +186,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<GaugeDevice> MakeOwnGaugeDevice(const QStringList& ports)
+std::unique_ptr<GaugeDevice> MakeOwnGaugeDevice(const QStringList& ports, bool searching)
 {
-    return std::make_unique<OwnGaugeDevice>(ports);
+    return std::make_unique<OwnGaugeDevice>(ports, searching);
 }
 
 } // namespace sarvo::gauge

@@ -47,8 +47,8 @@ public:
         }
         link_.write(qc10::Command(qc10::kCmdStop));
         if (!reading)
-            return {failed(kGaugeTimeout), 0};
-        return {0, static_cast<float>(*reading / 10000.0)};
+            return failedReading(kGaugeTimeout);
+        return {0, static_cast<float>(*reading / 10000.0), {}};
     }
 
     QString name() override
@@ -62,8 +62,13 @@ public:
             return std::nullopt;
         link_.flush();
         link_.write(qc10::Command(qc10::kCmdSerial));
-        return qc10::SerialNumber(
-            link_.readReply([](const QByteArray& r) { return r.contains('\0'); }, kReplyQuietMs, kExchangeLimitMs));
+        const QByteArray reply =
+            link_.readReply([](const QByteArray& r) { return r.contains('\0'); }, kReplyQuietMs, kExchangeLimitMs);
+        // A hang-up during the question closes the device at once, not at the first reading.
+        failed(0);
+        if (!connected_)
+            return std::nullopt;
+        return qc10::SerialNumber(reply);
     }
 
     bool batteryLow() override

@@ -16,10 +16,11 @@ namespace sarvo::gauge {
 class SerialGaugeDevice : public GaugeDevice {
 public:
     bool connected() const override { return connected_; }
-    void close() override
+    DeviceClosing close() override
     {
         link_.close();
         connected_ = false;
+        return {};
     }
 
 protected:
@@ -32,6 +33,16 @@ protected:
             return AppError::kDeviceIoError;
         }
         return status;
+    }
+
+    // A single reading that failed: the device is closed, the user is told once and the
+    // measurement window opens it again.
+    GaugeReading failedReading(int16_t status)
+    {
+        GaugeReading reading;
+        reading.status = failed(status);
+        reading.closing = close();
+        return reading;
     }
 
     template <class Decoder>

@@ -6,9 +6,12 @@
 //                              (default 2000; 320 is returned until then)
 //   SARVOTEX_HEID_FAIL_MS      ms after which every call fails (default: never)
 //   SARVOTEX_HEID_FAIL_STATUS  the status of that failure (default 57)
+//   SARVOTEX_HEID_KILL_STATUS  the status HeidKillComm returns (default 0); the card closes anyway
 //   SARVOTEX_HEID_ARC_MS       "START LENGTH": a circle run in every IK121 series, from START ms
 //                              after the series began, for LENGTH ms: 0.4 mm rising by 10 µm
-// The length is 0.5 mm + 5 µm·sin(2π t / 1 s), t in ms since the initialisation.
+// The length is 0.5 mm + 5 µm·sin(2π t / 1 s), t in ms since the initialisation. Each
+// initialisation starts the scenario afresh. Built with HEID_STANDIN_WITHOUT_KILL it lacks
+// HeidKillComm, as a broken installation would.
 
 #include <chrono>
 #include <cmath>
@@ -33,6 +36,7 @@ struct Card {
     long markMs = 2000;
     long failMs = -1;
     int16_t failStatus = 57;
+    int16_t killStatus = 0;
     double arcStartMs = -1;
     double arcLengthMs = 0;
     // The running series, written into the caller's buffer at each fetch.
@@ -102,6 +106,7 @@ int16_t Open(int16_t* handle)
             card.markMs = EnvNumber("SARVOTEX_HEID_MARK_MS", 2000);
             card.failMs = EnvNumber("SARVOTEX_HEID_FAIL_MS", -1);
             card.failStatus = static_cast<int16_t>(EnvNumber("SARVOTEX_HEID_FAIL_STATUS", 57));
+            card.killStatus = static_cast<int16_t>(EnvNumber("SARVOTEX_HEID_KILL_STATUS", 0));
             if (const char* arc = std::getenv("SARVOTEX_HEID_ARC_MS")) {
                 char* rest = nullptr;
                 card.arcStartMs = std::strtod(arc, &rest);
@@ -188,11 +193,14 @@ HEID_EXPORT int16_t H121StopSerieMeas(int16_t handle)
     return kOk;
 }
 
+#ifndef HEID_STANDIN_WITHOUT_KILL
 HEID_EXPORT int16_t HeidKillComm(int16_t handle)
 {
     Card* card = CardOf(handle);
     if (!card)
         return kBadHandle;
+    const int16_t status = card->killStatus;
     *card = Card{};
-    return kOk;
+    return status;
 }
+#endif

@@ -1,12 +1,16 @@
 // A gauge on a pseudo-terminal, for the tests and for trying the program without hardware:
 //   sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] [--silent]
-//                      [--silent-ms N] [--garbage-ms N] [--stray-ms N] [--hangup-ms N] [--arc-ms START LENGTH]
+//                      [--silent-ms N [--silent-for N]] [--garbage-ms N] [--stray-ms N] [--hangup-ms N]
+//                      [--hangup-on-serial] [--reply-gap-ms N] [--arc-ms START LENGTH]
 // prints the terminal's path on its first line and serves the gauge's protocol there, pacing its
 // bytes at the line's rate, until it is ended (or hangs up at --hangup-ms, as an unplugged cable).
 // The length is 0.5 mm + 2 µm·cos(2π t / 2 s). --mark-ms: time until the reference mark is
-// crossed; --silent: never answers; --silent-ms: stops answering and streaming then; --garbage-ms: six stray bytes once at that time.
+// crossed; --silent: never answers; --silent-ms: stops answering and streaming then (for
+// --silent-for ms, then answers again); --garbage-ms: six stray bytes once at that time;
 // --stray-ms: three stray bytes in every stream, after its samples of the first N ms (mid-run
-// with --arc-ms), which shift every later own-gauge record.
+// with --arc-ms), which shift every later own-gauge record;
+// --hangup-on-serial: hangs up when asked for its serial number; --reply-gap-ms: the bytes of its
+// text replies come that far apart, as from a slow gauge.
 // --arc-ms: a circle run in every stream, timed by its samples: from START ms after the stream
 // began, for LENGTH ms, the length is 0.4 mm rising by 10 µm over the arc, then rest again.
 
@@ -38,9 +42,12 @@ struct Options {
     std::string version;
     std::string serial;
     long silentMs = -1; // 0: never answers
+    long silentForMs = -1; // -1: for good
     long garbageMs = -1;
     long strayMs = -1;
     long hangupMs = -1;
+    bool hangupOnSerial = false;
+    long replyGapMs = 0;
     long arcStartMs = -1;
     long arcLengthMs = 0;
 };
@@ -79,7 +86,7 @@ public:
         bool garbageSent = false;
         for (;;) {
             const double now = Ms(start_);
-            if (options_.hangupMs >= 0 && now >= options_.hangupMs)
+            if ((options_.hangupMs >= 0 && now >= options_.hangupMs) || hangup_)
                 return 0;
             pollfd fd{master, POLLIN, 0};
             if (poll(&fd, 1, 1) > 0 && (fd.revents & POLLIN)) {
@@ -106,6 +113,11 @@ public:
                                             : owngauge::EncodeRecord(value).toStdString();
                 }
             }
+            if (!slowReply_.empty() && now >= nextReplyByteMs_) {
+                queue_ += slowReply_.front();
+                slowReply_.erase(0, 1);
+                nextReplyByteMs_ = now + static_cast<double>(options_.replyGapMs);
+            }
             if (!garbageSent && options_.garbageMs >= 0 && now >= options_.garbageMs) {
                 queue_ += std::string("\x81\x82\x83\x01\x02\x03", 6); // no pair of them fits a reading
                 garbageSent = true;
@@ -127,8 +139,21 @@ public:
     }
 
 private:
-    bool silentAt(double ms) const { return options_.silentMs >= 0 && ms >= options_.silentMs; }
-    void reply(const std::string& text) { queue_ += text; }
+    bool silentAt(double ms) const
+    {
+        return options_.silentMs >= 0 && ms >= options_.silentMs &&
+               (options_.silentForMs < 0 || ms < static_cast<double>(options_.silentMs + options_.silentForMs));
+    }
+    void reply(const std::string& text)
+    {
+        if (options_.replyGapMs > 0) {
+            if (slowReply_.empty())
+                nextReplyByteMs_ = Ms(start_);
+            slowReply_ += text;
+        } else {
+            queue_ += text;
+        }
+    }
 
     void startStream()
     {
@@ -147,7 +172,12 @@ private:
             case qc10::kCmdStream: startStream(); break;
             case qc10::kCmdStop: streaming_ = false; break;
             case qc10::kCmdVersion: reply(options_.version.empty() ? "QC10 V4.02\r\n" : options_.version + "\r\n"); break;
-            case qc10::kCmdSerial: reply((options_.serial.empty() ? "Q10-2026-01" : options_.serial) + std::string(1, '\0')); break;
+            case qc10::kCmdSerial:
+                if (options_.hangupOnSerial)
+                    hangup_ = true;
+                else
+                    reply((options_.serial.empty() ? "Q10-2026-01" : options_.serial) + std::string(1, '\0'));
+                break;
             default: break;
             }
             return;
@@ -161,7 +191,12 @@ private:
             break;
         case owngauge::kCmdStop: streaming_ = false; break;
         case owngauge::kCmdVersion: reply(options_.version.empty() ? "V3.10\r\n" : options_.version + "\r\n"); break;
-        case owngauge::kCmdSerial: reply(options_.serial.empty() ? "BV2026-0042" : options_.serial); break;
+        case owngauge::kCmdSerial:
+            if (options_.hangupOnSerial)
+                hangup_ = true;
+            else
+                reply(options_.serial.empty() ? "BV2026-0042" : options_.serial);
+            break;
         case owngauge::kCmdEnterReference: referenceMode_ = true; break;
         case owngauge::kCmdLeaveReference: referenceMode_ = false; break;
         case owngauge::kCmdReferenceCheck:
@@ -180,6 +215,9 @@ private:
     bool begun_ = false;
     bool referenceMode_ = false;
     std::string queue_;
+    std::string slowReply_; // a text reply sent a byte at a time
+    double nextReplyByteMs_ = 0;
+    bool hangup_ = false;
 };
 
 } // namespace
@@ -189,8 +227,8 @@ int main(int argc, char** argv)
     Options options;
     if (argc < 2 || (std::strcmp(argv[1], "owngauge") != 0 && std::strcmp(argv[1], "qc10") != 0)) {
         std::fprintf(stderr, "usage: sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] "
-                             "[--silent] [--silent-ms N] [--garbage-ms N] [--stray-ms N] [--hangup-ms N] "
-                             "[--arc-ms START LENGTH]\n");
+                             "[--silent] [--silent-ms N [--silent-for N]] [--garbage-ms N] [--stray-ms N] [--hangup-ms N] "
+                             "[--hangup-on-serial] [--reply-gap-ms N] [--arc-ms START LENGTH]\n");
         return 2;
     }
     options.qc10 = std::strcmp(argv[1], "qc10") == 0;
@@ -201,6 +239,12 @@ int main(int argc, char** argv)
             options.silentMs = 0;
         else if (arg == "--silent-ms" && hasValue)
             options.silentMs = std::atol(argv[++i]);
+        else if (arg == "--silent-for" && hasValue)
+            options.silentForMs = std::atol(argv[++i]);
+        else if (arg == "--hangup-on-serial")
+            options.hangupOnSerial = true;
+        else if (arg == "--reply-gap-ms" && hasValue)
+            options.replyGapMs = std::atol(argv[++i]);
         else if (arg == "--mark-ms" && hasValue)
             options.markMs = std::atol(argv[++i]);
         else if (arg == "--version" && hasValue)

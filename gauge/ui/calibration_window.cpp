@@ -5,6 +5,7 @@
 #include "core/progress.h"
 #include "core/utilities.h"
 #include "gauge/device_thread.h"
+#include "gauge/ui/device_error.h"
 #include "gui/form_utilities.h"
 #include "gui/translate_form.h"
 
@@ -203,6 +204,7 @@ void CalibrationWindow::calibrate()
         calibrating_ = false;
         cmdSet_->setEnabled(true);
         CalibrationReading shown;
+        ShowClosingFailure(reading.closing, deviceErrorOpen_);
         if (!ReportOutcome(model_.calibrate(reading, shown)))
             return;
         showReading(shown);
@@ -223,6 +225,8 @@ void CalibrationWindow::tick()
         return;
     const auto show = [this](const GaugeReading& reading) {
         tickInFlight_ = false;
+        // The failed reading closed the gauge: told once, the nominal length shows from now on.
+        ShowReadingFailure(reading, deviceErrorOpen_);
         showReading(model_.live(reading.ok() ? reading.mm : 0));
         if (isVisible())
             timer_.start();

@@ -46,6 +46,7 @@ private:
     QTimer timer_;
     bool tickInFlight_ = false;
     bool calibrating_ = false;
+    bool deviceErrorOpen_ = false;
 
     QComboBox* cboBBLen_;
     QLineEdit* txtCalLen_;

@@ -122,10 +122,11 @@ frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, I
         cboBBLen_->addItem(length);
     cboMacExp_->addItems(TypicalExpCoeffs(settings_));
     setTexts(OpeningCaseInfoTexts(case_, settings_, units_, NaiveNow()));
-    showCentreOffset();
     CaseInfoTexts texts = this->texts();
-    LoadBasicInput(ini_, texts);
+    LoadBasicInput(ini_, texts, units_, settings_.UnitsInch);
     setTexts(texts);
+    // The hint is for the length and radius the dialog opens with, the remembered ones included.
+    showCentreOffset();
 
     connect(ok, &QPushButton::clicked, this, &frmBasic::okClicked);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -265,7 +266,7 @@ void frmBasic::okClicked()
         refuse(failure.field, failure.message);
         return;
     }
-    SaveBasicInput(ini_, typed);
+    SaveBasicInput(ini_, typed, settings_.UnitsInch);
     accept();
     if (accepted_)
         accepted_();

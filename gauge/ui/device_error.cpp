@@ -1,8 +1,8 @@
 #include "gauge/ui/device_error.h"
 
 #include "core/language_db.h"
+#include "core/outcome.h"
 #include "core/prompts.h"
-#include "gauge/device.h"
 
 namespace sarvo::gauge {
 
@@ -11,10 +11,28 @@ void ShowDeviceError(int16_t status, const QString& operation, bool& boxOpen)
     if (boxOpen)
         return;
     boxOpen = true;
-    // The operation goes into the title so that the user can tell a start from a reading.
-    prompts().message(QStringLiteral("Sarvotrenk - ") + Translate(operation), Translate(DeviceErrorText(status)),
+    // The title stays the product's; the operation goes into the text, where the user can tell a
+    // start from a reading.
+    prompts().message(QStringLiteral("Sarvotrenk"),
+                      TranslatedDeviceErrorText(status) + QStringLiteral("\n") + Translate(operation) + u'.',
                       MessageIcon::Warning);
     boxOpen = false;
+}
+
+void ShowClosingFailure(const DeviceClosing& closing, bool& boxOpen)
+{
+    if (closing.status != 0)
+        ShowDeviceError(closing.status, QString::fromLatin1(kClosingOperation), boxOpen);
+    ReportOutcome(closing.failure);
+}
+
+void ShowReadingFailure(const GaugeReading& reading, bool& boxOpen, bool quiet)
+{
+    if (reading.status == 0 || reading.status == kGaugeNotConnected)
+        return;
+    if (!quiet)
+        ShowDeviceError(reading.status, QStringLiteral("Reading one value"), boxOpen);
+    ShowClosingFailure(reading.closing, boxOpen);
 }
 
 } // namespace sarvo::gauge

@@ -74,17 +74,23 @@ struct LiveAnswer {
 // The answer to opening the gauge when the window loads.
 struct OpenAnswer {
     int16_t status = kGaugeNotConnected;
+    bool quiet = false; // a failure the user is not told of: the window simply shows "Off"
     bool needsMark = false;
     QString name;
     std::optional<QString> serial;
     QString port;
 };
 
+// A gauge lost while it is asked who it is stays closed; the live reading opens it again.
 void ReadIdentity(GaugeDevice& device, OpenAnswer& answer)
 {
     answer.name = device.name();
     answer.serial = device.serialNumber();
     answer.port = device.portFound();
+    if (!device.connected()) {
+        answer.status = kGaugeNotConnected;
+        answer.quiet = true;
+    }
 }
 
 // The settings keep the gauge's serial number and the port the own gauge was found on.
@@ -421,6 +427,8 @@ void frmMeasure::openDevice()
         [](GaugeDevice& device) {
             OpenAnswer answer;
             answer.status = device.open();
+            // A search of the ports that finds no gauge is no error: the window shows "Off".
+            answer.quiet = answer.status != 0 && device.searchesPorts();
             if (answer.status == 0) {
                 answer.needsMark = device.needsReferenceMark();
                 if (!answer.needsMark)
@@ -430,7 +438,9 @@ void frmMeasure::openDevice()
         },
         this, [this](const OpenAnswer& answer) {
             if (answer.status != 0) {
-                ShowDeviceError(answer.status, QStringLiteral("Initialization"), deviceErrorOpen_);
+                if (!answer.quiet)
+                    ShowDeviceError(answer.status, QStringLiteral("Initialization"), deviceErrorOpen_);
+                pnlVersion_->setText(Translate(QStringLiteral("Off")));
                 Q_EMIT deviceOpened(false);
                 liveTimer_.start();
                 return;
@@ -469,6 +479,8 @@ void frmMeasure::referenceMarkDone()
             if (answer.status == 0) {
                 KeepIdentity(answer, settings_);
                 showDeviceName(answer.name);
+            } else {
+                pnlVersion_->setText(Translate(QStringLiteral("Off")));
             }
             Q_EMIT deviceOpened(answer.status == 0);
             resumeLiveReading();
@@ -508,37 +520,38 @@ void frmMeasure::tick()
         [](GaugeDevice& device) {
             LiveAnswer answer;
             if (device.connected()) {
+                // A failed reading closes the device; it is opened again at the next tick, once
+                // the user has seen "Off".
                 answer.reading = device.readOne();
                 answer.batteryLow = device.connected() && device.batteryLow();
-            }
-            answer.connected = device.connected();
-            if (!answer.connected && device.open() == 0) {
+            } else if (device.reopen(answer.needsMark) == 0) {
                 // Plugged in again: a gauge that must find its reference mark asks for it first.
                 answer.reconnected = true;
-                answer.needsMark = device.needsReferenceMark();
                 answer.name = device.name();
             }
+            answer.connected = device.connected();
             return answer;
         },
         this, [this, generation](const LiveAnswer& answer) {
             if (generation != tickGeneration_ || closing_)
                 return;
             tickInFlight_ = false;
-            // A reading that failed was the gauge's last: it is closed and the user told once.
+            // A reading that failed was the gauge's last: it is closed and the user told once,
+            // unless the capture before it has told of the same fault already.
             const GaugeReading& reading = answer.reading;
-            if (reading.status != 0 && reading.status != kGaugeNotConnected)
-                ShowDeviceError(reading.status, QStringLiteral("Reading one value"), deviceErrorOpen_);
+            ShowReadingFailure(reading, deviceErrorOpen_, captureFaultShown_);
+            captureFaultShown_ = false;
             const double raw = reading.ok() ? reading.mm : 0.0;
             const double length = LiveLengthMm(raw, case_.Data.ZeroOffset, TempToCelsius(txtGaugeTemp_->text(), settings_),
                                                TempToCelsius(txtMacTemp_->text(), settings_), settings_);
             pnlMeas_->setText(FormatNumber(length * units_.LargeFactor, units_.LongFormat));
             pnlBattery_->setVisible(answer.batteryLow);
-            if (answer.connected) {
-                liveTimer_.setInterval(kConnectedTickMs);
-            } else if (answer.reconnected) {
+            if (answer.reconnected) {
                 // Found again: its readings follow at once rather than after the next attempt.
                 liveTimer_.setInterval(kConnectedTickMs);
                 showDeviceName(answer.name);
+            } else if (answer.connected) {
+                liveTimer_.setInterval(kConnectedTickMs);
             } else {
                 liveTimer_.setInterval(kReconnectTickMs);
                 pnlVersion_->setText(Translate(QStringLiteral("Off")));
@@ -690,7 +703,8 @@ display::ViewParams frmMeasure::viewParams() const
 {
     display::ViewParams params;
     params.dynamic = tabType_->currentIndex() == 0;
-    params.counterClockwise = !optCW_->isChecked();
+    // Both directions draw the first run's, clockwise.
+    params.counterClockwise = optCCW_->isChecked();
     params.startAngle = LeadingNumber(txtStartPos_->text());
     params.endAngle = LeadingNumber(txtEndPos_->text());
     params.overshoot = LeadingNumber(txtAngularOvershoot_->text());
@@ -801,6 +815,8 @@ void frmMeasure::closeEvent(QCloseEvent* event)
     // none is left behind unanalysed.
     closing_ = true;
     liveTimer_.stop();
+    // The gauge is released here, while the window can still tell how its closing went.
+    ShowClosingFailure(device_->closeNow(), deviceErrorOpen_);
     if (viewWindow_)
         viewWindow_->close();
     if (services_.closed)
@@ -890,6 +906,9 @@ void frmMeasure::capture(std::function<void(const CaptureResult&)> done)
     auto* window = new frmWait(*device_, case_, settings_, units_, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &frmWait::captureEnded, this, [this, done](const CaptureResult& result) {
+        // The capture has shown its device fault; the live reading that meets it next is quiet.
+        if (result.deviceStatus != 0)
+            captureFaultShown_ = true;
         resumeLiveReading();
         done(result);
     });

@@ -164,6 +164,7 @@ private:
     bool tickInFlight_ = false;
     unsigned tickGeneration_ = 0; // a reply of an older generation is ignored
     bool deviceErrorOpen_ = false;
+    bool captureFaultShown_ = false; // the last capture ended on a device fault it has shown
     bool opened_ = false;
     bool closing_ = false;
     bool measureSaved_ = false;

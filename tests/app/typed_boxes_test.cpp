@@ -130,7 +130,7 @@ TEST_F(TypedBoxes, TheCaseInformationKeepsWhatWasTypedAndEnterInTheLastBoxRunsOk
     EXPECT_DOUBLE_EQ(s.MachineExpCoeff, 1.0);
     EXPECT_EQ(basicInput("Machine"), "Mill");
     EXPECT_EQ(basicInput("Session"), "Week");
-    EXPECT_EQ(basicInput("BallbarLength"), "150");
+    EXPECT_EQ(basicInput("BallbarLength"), "150 mm"); // remembered with its unit
 
     // OK opened the measurement window, which says once that the gauge is not there.
     ASSERT_TRUE(windows().isLoaded(WindowId::Measure));

@@ -903,7 +903,7 @@ int CaptureMeasurement(const CaptureOptions& options, const QString& appPath, Se
     Case openCase;
     // The case-information dialog, OK on what it opens with.
     gauge::CaseInfoTexts texts = gauge::OpeningCaseInfoTexts(openCase, settings, units, NaiveNow());
-    gauge::LoadBasicInput(ini, texts);
+    gauge::LoadBasicInput(ini, texts, units, settings.UnitsInch);
     if (const gauge::CaseInfoFailure failure = gauge::AcceptCaseInfo(texts, openCase, settings, units); failure.failed()) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(failure.message));
         return 1;

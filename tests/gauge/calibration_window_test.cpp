@@ -103,6 +103,24 @@ TEST_F(CalibrationWindowTest, RefusesWithoutAGaugeAndKeepsTheTable)
     EXPECT_EQ(settings.Calibration.LengthCalibrated, before.LengthCalibrated);
 }
 
+TEST_F(CalibrationWindowTest, AFailedLiveReadingIsToldOnceAndTheNominalLengthShows)
+{
+    qputenv("SARVOTEX_HEID_FAIL_MS", "1500");
+    const auto device = heidThread();
+    const auto window = open(device.get());
+    QTRY_VERIFY_WITH_TIMEOUT(!prompts.messages.empty(), 15000);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Device I/O error\nReading one value.");
+    EXPECT_FALSE(device->connected());
+    QLabel* measured = child<QLabel>(*window, "pnlMeas");
+    EXPECT_EQ(measured->text(), "150.000");
+    // The closed card says nothing more at the next ticks.
+    EXPECT_FALSE(QTest::qWaitFor([&] { return prompts.messages.size() > 1; }, 2500));
+    EXPECT_EQ(measured->text(), "150.000");
+    prompts.messages.clear();
+    qunsetenv("SARVOTEX_HEID_FAIL_MS");
+}
+
 TEST_F(CalibrationWindowTest, InchCalibratorLengthIsKeptInMillimetres)
 {
     units.LargeFactor = 1 / 25.4;

@@ -35,7 +35,7 @@ public:
     CountingDevice(std::unique_ptr<GaugeDevice> inner, std::shared_ptr<std::atomic<int>> reads)
         : inner_(std::move(inner)), reads_(std::move(reads)) {}
     int16_t open() override { return inner_->open(); }
-    void close() override { inner_->close(); }
+    DeviceClosing close() override { return inner_->close(); }
     bool connected() const override { return inner_->connected(); }
     GaugeReading readOne() override
     {

@@ -2,6 +2,7 @@
 // hint, the checks of OK and the nominal lengths it adds to the calibration table.
 
 #include "gauge/case_info.h"
+#include "gauge/measure_setup.h"
 
 #include "casedb/case_store.h"
 #include "core/ini_file.h"
@@ -162,11 +163,56 @@ TEST_F(CaseInfo, OkStoresStepByStepAndStopsAtTheFirstFault)
 TEST_F(CaseInfo, RememberedInputRoundTripsThroughTheSettingsFile)
 {
     const CaseInfoTexts saved = typed(QStringLiteral("150.0"), QStringLiteral("150"));
-    SaveBasicInput(IniFile(iniFile), saved);
+    SaveBasicInput(IniFile(iniFile), saved, false);
     CaseInfoTexts read = typed(QString(), QStringLiteral("150"));
     read.customer = read.machine = read.session = read.measuredBy = QString();
-    LoadBasicInput(IniFile(iniFile), read);
+    LoadBasicInput(IniFile(iniFile), read, units, false);
     EXPECT_EQ(read, saved);
+}
+
+TEST_F(CaseInfo, InInchesTheCalibratedRowIsUsedAndTheRememberedLengthSurvivesAUnitSwitch)
+{
+    const auto switchUnits = [this](bool inch) {
+        settings.UnitsInch = inch;
+        ComputeUnits(units, settings, IniFile(iniFile));
+    };
+    switchUnits(true);
+    settings.Calibration = TableOf({100, 150, 200});
+    const QStringList shown = NominalLengthTexts(settings, units);
+    ASSERT_EQ(shown.value(1), "5.90551");
+    // Picked from the list: the row's own 150 mm, not 5.90551 in read back.
+    Case openCase;
+    CaseInfoTexts texts = typed(shown[1], QStringLiteral("5.91"));
+    ASSERT_FALSE(AcceptCaseInfo(texts, openCase, settings, units).failed());
+    EXPECT_EQ(settings.BallBarLength, 150.0f);
+    EXPECT_EQ(openCase.Header[HdrLength], "150.000");
+    EXPECT_EQ(settings.Calibration.CalibratorCount, 3); // no second row beside it
+    BarLengthCalibration state = LookUpBarLength(settings);
+    EXPECT_EQ(state.panel, CalibrationPanel::Calibrated);
+    EXPECT_DOUBLE_EQ(state.zeroOffsetMm, 0.004);
+    // Typed: the row when it shows the same at the shown precision, else a length of its own.
+    EXPECT_EQ(BarLengthMm(QStringLiteral("5,905510"), settings.Calibration, units), 150.0f);
+    EXPECT_NEAR(BarLengthMm(QStringLiteral("5.9055"), settings.Calibration, units), 149.9997, 1e-4);
+
+    // Remembered with its unit: after a switch to millimetres it is the same bar, and back in
+    // inches it is the text as typed.
+    SaveBasicInput(IniFile(iniFile), texts, true);
+    EXPECT_EQ(IniFile(iniFile).get(QStringLiteral("BasicInput"), QStringLiteral("BallbarLength"), {}), "5.90551 in");
+    switchUnits(false);
+    CaseInfoTexts read = typed(QString(), QStringLiteral("150"));
+    LoadBasicInput(IniFile(iniFile), read, units, false);
+    EXPECT_NEAR(StrToDbl(read.length), 150, 1e-3);
+    ASSERT_FALSE(AcceptCaseInfo(read, openCase, settings, units).failed());
+    EXPECT_EQ(settings.BallBarLength, 150.0f);
+    EXPECT_EQ(settings.Calibration.CalibratorCount, 3);
+    SaveBasicInput(IniFile(iniFile), read, false);
+    switchUnits(true);
+    LoadBasicInput(IniFile(iniFile), read, units, true);
+    EXPECT_EQ(read.length, "5.90551");
+    // A length remembered without a unit, as before, is in the display unit.
+    IniFile(iniFile).set(QStringLiteral("BasicInput"), QStringLiteral("BallbarLength"), QStringLiteral("7.5"));
+    LoadBasicInput(IniFile(iniFile), read, units, true);
+    EXPECT_EQ(read.length, "7.5");
 }
 
 TEST_F(CaseInfo, TheMachineCoefficientComesFromItsNewestCaseWhateverItsName)

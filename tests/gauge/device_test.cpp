@@ -5,7 +5,9 @@
 #include "gauge/serial_link.h"
 #include "tests/gauge/simulator_process.h"
 
+#include "casedb/sql_error.h"
 #include "core/app_error.h"
+#include "core/language_db.h"
 
 #include <gtest/gtest.h>
 
@@ -105,9 +107,26 @@ TEST(GaugeDevice, AutomaticDetectionTakesTheFirstAnsweringCandidate)
     ASSERT_EQ(device->open(), 0);
     EXPECT_EQ(device->portFound(), good.path());
 
+    // On its own configured port a gauge that answers at all is taken, whatever its version;
+    // one that answers nothing is not, and no other port is tried.
     auto fixed = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, old.path(), false), {good.path()});
-    EXPECT_EQ(fixed->open(), kGaugeNotAnswering); // an old version is not accepted
-    EXPECT_FALSE(fixed->connected());
+    EXPECT_EQ(fixed->open(), 0);
+    EXPECT_EQ(fixed->name(), "Brintovale V3.0");
+    EXPECT_FALSE(fixed->searchesPorts());
+    auto mute = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, silent.path(), false), {good.path()});
+    EXPECT_EQ(mute->open(), kGaugeNotAnswering);
+    EXPECT_FALSE(mute->connected());
+    EXPECT_EQ(mute->portFound(), "");
+}
+
+TEST(GaugeDevice, ASlowVersionReplyIsAwaitedForItsFirstFiveBytes)
+{
+    // 80 ms between the bytes of "V3.10": the search's version check still takes it.
+    Simulator slow({"owngauge", "--reply-gap-ms", "80"});
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, slow.path(), true), {});
+    ASSERT_EQ(device->open(), 0);
+    EXPECT_TRUE(device->searchesPorts());
+    EXPECT_EQ(device->name(), "Brintovale V3.10");
 }
 
 TEST(GaugeDevice, SilenceIsNeverAConnectionOrAnOldValue)
@@ -129,7 +148,43 @@ TEST(GaugeDevice, SilenceIsNeverAConnectionOrAnOldValue)
         while ((reading = device->readOne()).ok() && clock.elapsed() < 10000) {
         }
         EXPECT_EQ(reading.status, kGaugeTimeout) << type;
+        // The failed reading closed the device: the next one says so at once.
+        EXPECT_FALSE(device->connected()) << type;
+        EXPECT_TRUE(reading.closing.ok());
+        EXPECT_EQ(device->readOne().status, kGaugeNotConnected);
     }
+}
+
+TEST(GaugeDevice, AGaugeSilentForAWhileOpensAgainOnceItAnswers)
+{
+    Simulator pausing({"owngauge", "--mark-ms", "0", "--silent-ms", "1000", "--silent-for", "2000"});
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, pausing.path()));
+    ASSERT_EQ(device->open(), 0);
+    QElapsedTimer clock;
+    clock.start();
+    while (device->readOne().ok() && clock.elapsed() < 10000) {
+    }
+    ASSERT_FALSE(device->connected());
+    bool needsMark = false;
+    int16_t status = -1;
+    while ((status = device->reopen(needsMark)) != 0 && clock.elapsed() < 15000) {
+    }
+    ASSERT_EQ(status, 0);
+    EXPECT_TRUE(needsMark); // the own gauge asks for its reference mark again
+    EXPECT_EQ(WaitForMark(*device), 0);
+    device->leaveReferenceMode();
+    const GaugeReading reading = device->readOne();
+    ASSERT_TRUE(reading.ok());
+    EXPECT_NEAR(reading.mm, 0.5, 0.003);
+}
+
+TEST(GaugeDevice, Qc10HangingUpWhileAskedForItsSerialNumberIsClosedAtOnce)
+{
+    Simulator sim({"qc10", "--hangup-on-serial"});
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::Qc10, sim.path()));
+    ASSERT_EQ(device->open(), 0);
+    EXPECT_EQ(device->serialNumber(), std::nullopt);
+    EXPECT_FALSE(device->connected());
 }
 
 TEST(GaugeDevice, UnpluggedPortFailsOnceWithinASecond)
@@ -219,6 +274,79 @@ TEST(GaugeDevice, Ik110SeriesIsEmulatedAndALateFetchIsReported)
     }
     EXPECT_EQ(device->fetchSeries(out, count, QDeadlineTimer(0)), kIk110Late);
     device->close();
+}
+
+TEST(GaugeDevice, ACounterCardIsClosedByItsFailureAndInitialisedAgain)
+{
+    SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+    qputenv("SARVOTEX_HEID_MARK_MS", "0");
+    qputenv("SARVOTEX_HEID_FAIL_MS", "300");
+    qputenv("SARVOTEX_HEID_KILL_STATUS", "7");
+    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::Ik121, {}));
+    ASSERT_EQ(device->open(), 0);
+    QElapsedTimer clock;
+    clock.start();
+    GaugeReading reading;
+    while ((reading = device->readOne()).ok() && clock.elapsed() < 10000) {
+    }
+    EXPECT_EQ(reading.status, AppError::kDeviceIoError); // the stand-in's failure, 57
+    EXPECT_EQ(reading.closing.status, 7);                // its closing's own status
+    EXPECT_TRUE(reading.closing.failure.ok());
+    EXPECT_FALSE(device->connected());
+    // A fresh initialisation answers again; with the mark not crossed it asks for it.
+    bool needsMark = true;
+    EXPECT_EQ(device->reopen(needsMark), 0);
+    EXPECT_FALSE(needsMark);
+    EXPECT_TRUE(device->readOne().ok());
+    qputenv("SARVOTEX_HEID_MARK_MS", "5000");
+    qunsetenv("SARVOTEX_HEID_FAIL_MS");
+    qunsetenv("SARVOTEX_HEID_KILL_STATUS");
+    EXPECT_EQ(device->close().status, 7); // opened with the status above
+    EXPECT_EQ(device->reopen(needsMark), 0);
+    EXPECT_TRUE(needsMark);
+    EXPECT_TRUE(device->connected());
+    EXPECT_EQ(device->checkReferenceMark(), kHeidMarkNotCrossed);
+    EXPECT_TRUE(device->connected()); // asking for the mark is no failure
+    EXPECT_TRUE(device->close().ok());
+    EXPECT_TRUE(device->close().ok()); // twice: nothing left to close
+
+    // A library without its closing call: a run-time error, reported as one.
+    SetHeidLibraryPath(SARVOTEX_HEID_WITHOUT_KILL_LIBRARY);
+    qputenv("SARVOTEX_HEID_MARK_MS", "0");
+    auto broken = MakeGaugeDevice(GaugeSettings(GaugeType::Ik110, {}));
+    ASSERT_EQ(broken->open(), 0);
+    const DeviceClosing closing = broken->close();
+    EXPECT_EQ(closing.status, 0);
+    EXPECT_EQ(closing.failure.number(), AppError::kDllFunctionNotFound);
+    EXPECT_EQ(closing.failure.location(), kClosingOperation);
+    EXPECT_FALSE(broken->connected());
+    SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+    for (const char* name : {"SARVOTEX_HEID_MARK_MS", "SARVOTEX_HEID_FAIL_MS"})
+        qunsetenv(name);
+}
+
+TEST(GaugeDevice, EveryErrorNumberSpeaksGermanInTheShippedTableOfErrors)
+{
+    QTemporaryDir home;
+    ASSERT_FALSE(OpenLanguageDatabase(home.path() + "/")); // created from the shipped script
+    QList<int> numbers = StandardErrorNumbers();
+    numbers << kGaugeNotAnswering << kGaugeTimeout << kIk110Late << kGaugeNotConnected << kHeidMarkNotCrossed
+            << kBufferOverflow;
+    const QList<int> databaseNumbers{AppError::kDatabaseError, casedb::kDatabaseReadOnly, casedb::kNotACaseDatabase};
+    for (const int number : numbers + databaseNumbers) {
+        SetTextLanguage("English");
+        const QString english = TranslatedDeviceErrorText(int16_t(number));
+        if (!databaseNumbers.contains(number)) { // in the program's own words
+            EXPECT_EQ(english, DeviceErrorText(int16_t(number))) << number;
+        }
+        SetTextLanguage("German");
+        const QString german = TranslatedDeviceErrorText(int16_t(number));
+        EXPECT_FALSE(german.isEmpty()) << number;
+        EXPECT_NE(german, english) << number;
+    }
+    EXPECT_EQ(TranslatedDeviceErrorText(kHeidMarkNotCrossed), QString::fromUtf8("Die Referenzmarke wurde noch nicht überfahren"));
+    SetTextLanguage("English");
+    CloseLanguageDatabase();
 }
 
 // The windowless view: sarvotex-dump --gauge-read on the gauge of the program folder's settings.

@@ -2,6 +2,7 @@
 // mark, staying live while the gauge is silent) and the case-information dialog's OK.
 
 #include "gauge/device_thread.h"
+#include "gauge/measure_setup.h"
 #include "gauge/ui/case_info_window.h"
 #include "gauge/ui/reference_window.h"
 
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -160,6 +162,51 @@ TEST_F(GaugeWindows, CaseInformationOkChecksNormalisesAndRemembers)
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_FLOAT_EQ(settings.DefaultTestRadius, 150);
     EXPECT_EQ(IniFile(iniFile).get(QStringLiteral("BasicInput"), QStringLiteral("Machine"), {}), "Mill 1");
+}
+
+TEST_F(GaugeWindows, CaseInformationHintAndInchLengthsComeFromWhatItOpensWith)
+{
+    // The remembered length of 40 mm with the default radius of 20 mm: √(40² − 20²).
+    settings.DefaultTestRadius = 20;
+    IniFile(iniFile).set(QStringLiteral("BasicInput"), QStringLiteral("BallbarLength"), QStringLiteral("40 mm"));
+    Case openCase;
+    {
+        frmBasic dialog(openCase, settings, units, IniFile(iniFile), nullptr, {});
+        prompts.messages.clear(); // the lists' reports without a case database
+        EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("pnlOffsetValue"))->text(), "34.641");
+        EXPECT_FALSE(dialog.findChild<QWidget*>(QStringLiteral("pnlOffset"))->isHidden());
+    }
+
+    // In inches the calibrated 150 mm row is picked from the list with the arrow key.
+    settings.UnitsInch = true;
+    ComputeUnits(units, settings, IniFile(iniFile));
+    settings.DefaultTestRadius = 150;
+    settings.BallBarLength = 100;
+    for (const double mm : {100.0, 150.0}) {
+        const int i = settings.Calibration.CalibratorCount++;
+        settings.Calibration.NominalLength[i] = settings.Calibration.CalibratorLength[i] = mm;
+    }
+    settings.Calibration.LengthCalibrated[1] = -1;
+    settings.Calibration.LengthOffset[1] = 0.003;
+    // Remembered in millimetres, shown in inches.
+    IniFile(iniFile).set(QStringLiteral("BasicInput"), QStringLiteral("BallbarLength"), QStringLiteral("100 mm"));
+    int acceptedCount = 0;
+    frmBasic dialog(openCase, settings, units, IniFile(iniFile), nullptr, [&] { ++acceptedCount; });
+    prompts.messages.clear();
+    dialog.show();
+    auto* length = dialog.findChild<QComboBox*>(QStringLiteral("cboBBLen"));
+    ASSERT_EQ(length->currentText(), "3.93701");
+    for (const char* name : {"cmbMachine", "cmbSession"})
+        QTest::keyClicks(dialog.findChild<QComboBox*>(QString::fromLatin1(name))->lineEdit(), QStringLiteral("M"));
+    length->lineEdit()->setFocus();
+    QTest::keyClick(length->lineEdit(), Qt::Key_Down);
+    ASSERT_EQ(length->currentText(), "5.90551");
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("CmdOk")), Qt::LeftButton);
+    ASSERT_EQ(acceptedCount, 1);
+    EXPECT_EQ(settings.BallBarLength, 150.0f);
+    EXPECT_EQ(settings.Calibration.CalibratorCount, 2);
+    EXPECT_EQ(LookUpBarLength(settings).panel, CalibrationPanel::Calibrated);
+    EXPECT_EQ(IniFile(iniFile).get(QStringLiteral("BasicInput"), QStringLiteral("BallbarLength"), {}), "5.90551 in");
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 // The measurement window offscreen against the simulators: the live, temperature-compensated
-// reading, the reconnection after the gauge was unplugged and plugged in again, the window
-// without a gauge, and the closing with and without captured runs.
+// reading, the reconnection after the gauge was unplugged and plugged in again, a gauge that
+// stops answering (one box, "Off", a quiet reconnection), the window without a gauge, and the
+// closing with and without captured runs.
 
 #include "gauge/ui/measure_window.h"
 
 #include "core/number_format.h"
+#include "gauge/heid_api.h"
+
 #include "core/utilities.h"
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
@@ -72,9 +75,43 @@ protected:
         return StrToDbl(window.liveReading()->text());
     }
 
+    // The counter card of the HEID stand-in, its scenario from the environment.
+    void useCounterCard(std::initializer_list<std::pair<const char*, const char*>> scenario)
+    {
+        SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+        settings.BallBarType = int16_t(GaugeType::Ik121);
+        for (const auto& [name, value] : scenario) {
+            qputenv(name, value);
+            scenarioNames.push_back(name);
+        }
+    }
+    void TearDown() override
+    {
+        for (const char* name : scenarioNames)
+            qunsetenv(name);
+        SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+        CoreTest::TearDown();
+    }
+
+    // The messages shown, as "title|text" lines; the list is emptied.
+    QStringList takeMessages()
+    {
+        QStringList shown;
+        for (const auto& message : prompts.messages)
+            shown << message.title + u'|' + message.text;
+        prompts.messages.clear();
+        return shown;
+    }
+
+    static bool showsName(frmMeasure& window, const char* prefix)
+    {
+        return window.deviceName()->text().startsWith(QLatin1String(prefix)) && window.device().connected();
+    }
+
     Settings settings;
     UnitState units;
     Case openCase;
+    std::vector<const char*> scenarioNames;
     int analysed = 0;
     int runsAnalysed = 0;
     int closed = 0;
@@ -115,6 +152,134 @@ TEST_F(MeasureWindow, LiveReadingIsCompensatedAndComesBackAfterAReplug)
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->deviceName()->text().startsWith("Brintovale") && window->device().connected(); },
                                 30000));
     EXPECT_NEAR(nextReading(*window), 150.5 * (1 + 1e-4), 0.0021);
+    delete window;
+}
+
+TEST_F(MeasureWindow, AGaugeThatGoesSilentIsClosedOnceAndFoundAgainWhenItAnswers)
+{
+    // Silent from 3 s for 6 s: the reading in hand times out, the next attempt comes 10 s later.
+    Simulator sim({"owngauge", "--mark-ms", "0", "--silent-ms", "3000", "--silent-for", "6000"});
+    settings.BallBarType = int16_t(GaugeType::OwnGauge);
+    settings.AutoDetect = false;
+    settings.CommPort = sim.path();
+    QPointer<frmMeasure> window = open();
+    QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
+    ASSERT_TRUE(opened.wait(15000));
+    ASSERT_TRUE(opened.front().front().toBool());
+    ASSERT_TRUE(showsName(*window, "Brintovale"));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 15000));
+    EXPECT_EQ(takeMessages(), QStringList{"Sarvotrenk|The gauge sent no reading in time\nReading one value."});
+    // Closed at once: "Off", and no further box while it stays silent.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->deviceName()->text() == "Off"; }, 5000));
+    EXPECT_FALSE(window->device().connected());
+    // Answering again: found at the next attempt, through the reference mark, without a word.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsName(*window, "Brintovale"); }, 30000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opened.size() == 2; }, 10000));
+    EXPECT_NEAR(nextReading(*window), 150.5, 0.0021);
+    EXPECT_TRUE(prompts.messages.empty());
+    delete window;
+}
+
+TEST_F(MeasureWindow, ACounterCardFailureClosesItOnceAndALostMarkIsAskedForAgain)
+{
+    struct Case {
+        const char* status;
+        const char* text;
+        bool markAgain; // the reconnection finds the mark not crossed and prompts for it
+    };
+    for (const Case& c : {Case{"57", "Device I/O error", false}, Case{"320", "The reference mark has not been crossed", true}}) {
+        SCOPED_TRACE(c.status);
+        // Every initialisation starts the card's scenario afresh: the mark after 300 ms (or at
+        // once), the failure 3 s after the initialisation.
+        useCounterCard({{"SARVOTEX_HEID_MARK_MS", c.markAgain ? "300" : "0"},
+                        {"SARVOTEX_HEID_FAIL_MS", "3000"},
+                        {"SARVOTEX_HEID_FAIL_STATUS", c.status}});
+        QPointer<frmMeasure> window = open();
+        QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
+        ASSERT_TRUE(opened.wait(15000)); // after the prompt
+        ASSERT_TRUE(showsName(*window, "Heidenhain IK121"));
+
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 15000));
+        EXPECT_EQ(takeMessages(), QStringList{QStringLiteral("Sarvotrenk|%1\nReading one value.").arg(c.text)});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->deviceName()->text() == "Off"; }, 5000));
+        EXPECT_FALSE(window->device().connected());
+
+        ASSERT_TRUE(QTest::qWaitFor([&] { return showsName(*window, "Heidenhain IK121"); }, 30000));
+        if (c.markAgain) // the prompt came back and closed on the mark
+            EXPECT_TRUE(QTest::qWaitFor([&] { return opened.size() == 2; }, 10000));
+        else
+            EXPECT_EQ(opened.size(), 1);
+        EXPECT_NEAR(nextReading(*window), 150.5, 0.006);
+        EXPECT_TRUE(prompts.messages.empty());
+        delete window;
+    }
+}
+
+TEST_F(MeasureWindow, ACaptureEndedOnADeviceFaultIsTheOnlyBox)
+{
+    // The card fails 4 s after its initialisation, while a dynamic run waits for its trigger.
+    useCounterCard({{"SARVOTEX_HEID_MARK_MS", "0"}, {"SARVOTEX_HEID_FAIL_MS", "4000"}});
+    QPointer<frmMeasure> window = open();
+    QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
+    ASSERT_TRUE(opened.wait(15000));
+    QTest::keyClick(window.data(), Qt::Key_F12);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 15000));
+    // The live reading after it meets the same fault: the device is closed without a word.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->deviceName()->text() == "Off"; }, 15000));
+    EXPECT_FALSE(window->device().connected());
+    EXPECT_EQ(takeMessages(), QStringList{"Sarvotrenk|Device I/O error\nCapturing several measurements."});
+    delete window;
+}
+
+TEST_F(MeasureWindow, TheCardsClosingIsToldUnderItsOwnName)
+{
+    // A status of its own closing shows as a device error; a library without the call is a
+    // run-time error.
+    useCounterCard({{"SARVOTEX_HEID_MARK_MS", "0"}, {"SARVOTEX_HEID_KILL_STATUS", "7"}});
+    for (const bool withoutCall : {false, true}) {
+        SetHeidLibraryPath(withoutCall ? SARVOTEX_HEID_WITHOUT_KILL_LIBRARY : SARVOTEX_HEID_LIBRARY);
+        QPointer<frmMeasure> window = open();
+        QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
+        ASSERT_TRUE(opened.wait(15000));
+        ASSERT_TRUE(opened.front().front().toBool());
+        window->closeClicked();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
+        const QStringList shown = takeMessages();
+        ASSERT_EQ(shown.size(), 1);
+        if (withoutCall) {
+            EXPECT_TRUE(shown[0].startsWith("Sarvotrenk|453:")) << shown[0].toStdString();
+            EXPECT_TRUE(shown[0].contains("HeidKillComm")) << shown[0].toStdString();
+            EXPECT_TRUE(shown[0].endsWith("Closing the device.")) << shown[0].toStdString();
+        } else {
+            EXPECT_EQ(shown[0], "Sarvotrenk|Out of memory\nClosing the device.");
+        }
+    }
+}
+
+TEST_F(MeasureWindow, ASearchThatFindsNoGaugeShowsOffWithoutABox)
+{
+    settings.BallBarType = int16_t(GaugeType::OwnGauge);
+    settings.AutoDetect = true;
+    settings.CommPort = path(QStringLiteral("no-such-port"));
+    MeasureServices services;
+    services.makeDevice = [gaugeSettings = settings] {
+        return MakeGaugeDevice(gaugeSettings, {QStringLiteral("/nonexistent/tty1")});
+    };
+    auto* window = new frmMeasure(openCase, settings, units, IniFile(iniFile), services);
+    QSignalSpy opened(window, &frmMeasure::deviceOpened);
+    window->show();
+    ASSERT_TRUE(opened.wait(15000));
+    EXPECT_FALSE(opened.front().front().toBool());
+    EXPECT_EQ(window->deviceName()->text(), "Off");
+    EXPECT_TRUE(prompts.messages.empty());
+    // Both directions, as the window opens, draw the clockwise run; the counter-clockwise option
+    // alone draws counter-clockwise.
+    EXPECT_FALSE(window->viewParams().counterClockwise);
+    window->findChild<QRadioButton*>("optCCW")->click();
+    EXPECT_TRUE(window->viewParams().counterClockwise);
+    window->findChild<QRadioButton*>("optCW")->click();
+    EXPECT_FALSE(window->viewParams().counterClockwise);
     delete window;
 }
 

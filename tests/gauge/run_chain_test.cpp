@@ -19,7 +19,7 @@ class StandInGauge : public GaugeDevice {
 public:
     explicit StandInGauge(bool batteryLow) : batteryLow_(batteryLow) {}
     int16_t open() override { return 0; }
-    void close() override {}
+    DeviceClosing close() override { return {}; }
     bool connected() const override { return true; }
     GaugeReading readOne() override { return {0, 0.5f}; }
     QString name() override { return QStringLiteral("stand-in"); }
