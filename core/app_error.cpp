@@ -7,6 +7,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cstdint>
 
 #include <new>
 
@@ -129,10 +130,21 @@ QString FormatErrorMessage(int number, const QString& description, const QString
     return QString::number(number) + ":" + description + " \r\n" + translatedLocation + ".";
 }
 
+// The standard message that starts a description, in the user's language as the table of errors
+// holds it (the old run-time library spoke the system's language); the detail after it stays.
+QString LocalisedDescription(const AppError& error)
+{
+    const QString standard = StandardErrorText(error.number());
+    const QString& description = error.description();
+    if (error.number() < INT16_MIN || error.number() > INT16_MAX || !description.startsWith(standard))
+        return description;
+    return GetErrorText(static_cast<int16_t>(error.number())) + description.mid(standard.size());
+}
+
 void ReportError(const QString& location, const AppError& error)
 {
     prompts().message(QString::fromLatin1(kProductTitle),
-                      FormatErrorMessage(error.number(), error.description(), Translate(location)),
+                      FormatErrorMessage(error.number(), LocalisedDescription(error), Translate(location)),
                       MessageIcon::Warning);
 }
 

@@ -46,6 +46,22 @@ TEST_F(ErrorReport, LocationIsTranslatedAndANewOneAdded)
     EXPECT_TRUE(found);
 }
 
+// The standard message speaks the user's language from the shipped table of errors; the detail
+// after it and a description of the program's own stay as they are.
+TEST_F(ErrorReport, TheStandardMessageIsInTheUsersLanguage)
+{
+    OpenLanguageDatabase(appPath); // created from the shipped script
+    SetTextLanguage("German");
+    ReportError("Starting", AppError::fileNotFound("/tmp/a.rtb"));
+    ReportError("Starting", AppError(AppError::kFileNotFound, "Datei a.rtb fehlt"));
+    SetTextLanguage("English");
+    ReportError("Starting", AppError::fileNotFound("/tmp/a.rtb"));
+    ASSERT_EQ(prompts.messages.size(), 3u);
+    EXPECT_TRUE(prompts.messages[0].text.startsWith("53:Datei nicht gefunden: /tmp/a.rtb \r\n")) << prompts.messages[0].text.toStdString();
+    EXPECT_TRUE(prompts.messages[1].text.startsWith("53:Datei a.rtb fehlt \r\n"));
+    EXPECT_TRUE(prompts.messages[2].text.startsWith("53:File not found: /tmp/a.rtb \r\n"));
+}
+
 TEST_F(ErrorReport, RunTrappedReportsAnyExceptionOnce)
 {
     EXPECT_TRUE(RunTrapped("Nothing", [] {}));
