@@ -284,6 +284,12 @@ QPointer<RecentWindows>& recentWindows()
     return watcher;
 }
 
+QPointer<QWidget>& namedRaiser()
+{
+    static QPointer<QWidget> raiser;
+    return raiser;
+}
+
 } // namespace
 
 void KeepAbove(QWidget& window, QWidget& owner)
@@ -313,11 +319,24 @@ QWidget* RaisingWindow()
 {
     if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
         return modal;
+    if (QWidget* raiser = namedRaiser() ? namedRaiser()->window() : nullptr;
+        raiser && raiser->isVisible() && !raiser->isMinimized())
+        return raiser;
     if (recentWindows())
         if (QWidget* latest = recentWindows()->latest())
             return latest;
     QWidget* active = QApplication::activeWindow();
     return active && active->isVisible() && RecentWindows::canOwn(*active) ? active : nullptr;
+}
+
+RaisedBy::RaisedBy(QWidget& window) : previous_(namedRaiser())
+{
+    namedRaiser() = &window;
+}
+
+RaisedBy::~RaisedBy()
+{
+    namedRaiser() = previous_;
 }
 
 void MakeEditable(QComboBox& combo)

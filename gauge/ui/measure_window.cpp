@@ -430,6 +430,7 @@ void frmMeasure::openDevice()
         },
         this, [this](const OpenAnswer& answer) {
             if (answer.status != 0) {
+                const RaisedBy raised(*this);
                 ShowDeviceError(answer.status, QStringLiteral("Initialization"), deviceErrorOpen_);
                 Q_EMIT deviceOpened(false);
                 liveTimer_.start();
@@ -526,8 +527,10 @@ void frmMeasure::tick()
             tickInFlight_ = false;
             // A reading that failed was the gauge's last: it is closed and the user told once.
             const GaugeReading& reading = answer.reading;
-            if (reading.status != 0 && reading.status != kGaugeNotConnected)
+            if (reading.status != 0 && reading.status != kGaugeNotConnected) {
+                const RaisedBy raised(*this);
                 ShowDeviceError(reading.status, QStringLiteral("Reading one value"), deviceErrorOpen_);
+            }
             const double raw = reading.ok() ? reading.mm : 0.0;
             const double length = LiveLengthMm(raw, case_.Data.ZeroOffset, TempToCelsius(txtGaugeTemp_->text(), settings_),
                                                TempToCelsius(txtMacTemp_->text(), settings_), settings_);
@@ -861,6 +864,8 @@ void frmMeasure::notice(ChainNotice kind, const QString& text)
     const MessageIcon icon = kind == ChainNotice::NotConnected ? MessageIcon::Critical
                              : kind == ChainNotice::BatteryLow ? MessageIcon::None
                                                                : MessageIcon::Warning;
+    // Also after a click on the main window while the run went on.
+    const RaisedBy raised(*this);
     prompts().message(QString(), text, icon);
 }
 
@@ -916,6 +921,7 @@ void frmMeasure::runsDropped(int clockwise, int counterClockwise)
 
 bool frmMeasure::changeDirection()
 {
+    const RaisedBy raised(*this);
     if (!prompts().askYesNo(QString(), Translate(QStringLiteral("Do you want to change the direction and capture a new run?"))))
         return false;
     QRadioButton* other = optCW_->isChecked() ? optCCW_ : optCW_;
