@@ -31,8 +31,9 @@ QWidget* RaisingWindow();
 void WatchRaisingWindows();
 
 // While it lives, the boxes raised belong to window (as long as it is on the screen and no modal
-// window is in front), whichever window the user activated last: for the boxes a window raises
-// by itself, at the end of a run or on a timer, after a click may have activated another one.
+// window is in front), whichever window the user activated last unless that one stays in front of
+// window: for the boxes a window raises by itself, at the end of a run or on a timer, after a
+// click may have activated the main window.
 class RaisedBy {
 public:
     explicit RaisedBy(QWidget& window);

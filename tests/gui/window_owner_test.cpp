@@ -114,17 +114,23 @@ TEST(WindowOwner, ABoxAWindowRaisesByItselfBelongsToItAfterAClickOnTheMainWindow
         modal.hide();
         EXPECT_EQ(RaisingWindow(), &measure);
 
-        // Nested, the inner window until its scope ends; one closed meanwhile is no raiser.
+        // A window it keeps in front of itself and that was used last keeps the box: the keyboard
+        // stays there.
         auto* save = new QWidget;
         KeepAbove(*save, measure);
         showActive(*save);
+        EXPECT_EQ(RaisingWindow(), save);
+        showActive(main);
+        EXPECT_EQ(RaisingWindow(), &measure);
+
+        // Nested, the inner window until its scope ends; one closed meanwhile is no raiser.
         {
             const RaisedBy inner(*save);
             EXPECT_EQ(RaisingWindow(), save);
             measure.hide();
         }
-        // Back to the outer raiser, which is off the screen: the window shown last takes the box.
-        EXPECT_EQ(RaisingWindow(), save);
+        // Back to the outer raiser, which is off the screen: the window used last takes the box.
+        EXPECT_EQ(RaisingWindow(), &main);
         measure.show();
         EXPECT_EQ(RaisingWindow(), &measure);
         {
@@ -138,6 +144,7 @@ TEST(WindowOwner, ABoxAWindowRaisesByItselfBelongsToItAfterAClickOnTheMainWindow
         EXPECT_EQ(RaisingWindow(), &measure);
     }
     // Outside the scope the window activated last again.
+    showActive(measure);
     showActive(main);
     EXPECT_EQ(RaisingWindow(), &main);
 }
