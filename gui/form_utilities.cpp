@@ -284,6 +284,24 @@ QPointer<RecentWindows>& recentWindows()
     return watcher;
 }
 
+// True when window stays in front of owner: it is owner, or its transient parent is owner or a
+// window in front of owner.
+bool inFrontOf(const QWidget& window, const QWidget& owner)
+{
+    const QWindow* target = owner.windowHandle();
+    for (const QWindow* w = window.windowHandle(); w && target; w = w->transientParent()) {
+        if (w == target)
+            return true;
+    }
+    return &window == &owner;
+}
+
+QPointer<QWidget>& namedRaiser()
+{
+    static QPointer<QWidget> raiser;
+    return raiser;
+}
+
 } // namespace
 
 void KeepAbove(QWidget& window, QWidget& owner)
@@ -313,11 +331,26 @@ QWidget* RaisingWindow()
 {
     if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
         return modal;
-    if (recentWindows())
-        if (QWidget* latest = recentWindows()->latest())
-            return latest;
+    QWidget* latest = recentWindows() ? recentWindows()->latest() : nullptr;
+    // The named raiser, unless the window last used is one it keeps in front of itself (its save
+    // window): the keyboard comes back to the window in use.
+    if (QWidget* raiser = namedRaiser() ? namedRaiser()->window() : nullptr;
+        raiser && raiser->isVisible() && !raiser->isMinimized())
+        return latest && inFrontOf(*latest, *raiser) ? latest : raiser;
+    if (latest)
+        return latest;
     QWidget* active = QApplication::activeWindow();
     return active && active->isVisible() && RecentWindows::canOwn(*active) ? active : nullptr;
+}
+
+RaisedBy::RaisedBy(QWidget& window) : previous_(namedRaiser())
+{
+    namedRaiser() = &window;
+}
+
+RaisedBy::~RaisedBy()
+{
+    namedRaiser() = previous_;
 }
 
 void MakeEditable(QComboBox& combo)

@@ -2,6 +2,7 @@
 // Window helpers shared by every window: placement, ownership, stored positions, editable combo
 // boxes, list selection by text, Enter as Tab and the printer font.
 
+#include <QPointer>
 #include <QRect>
 
 class QComboBox;
@@ -28,6 +29,21 @@ void KeepAbove(QWidget& window, QWidget& owner);
 // Windows are followed from the first call of WatchRaisingWindows on.
 QWidget* RaisingWindow();
 void WatchRaisingWindows();
+
+// While it lives, the boxes raised belong to window (as long as it is on the screen and no modal
+// window is in front), whichever window the user activated last unless that one stays in front of
+// window: for the boxes a window raises by itself, at the end of a run or on a timer, after a
+// click may have activated the main window.
+class RaisedBy {
+public:
+    explicit RaisedBy(QWidget& window);
+    ~RaisedBy();
+    RaisedBy(const RaisedBy&) = delete;
+    RaisedBy& operator=(const RaisedBy&) = delete;
+
+private:
+    QPointer<QWidget> previous_; // a window closed meanwhile is no raiser
+};
 
 // Makes the combo box editable as every editable box of the program is: it keeps the text as
 // typed (no completion) and never adds it to its list.

@@ -438,8 +438,10 @@ void frmMeasure::openDevice()
         },
         this, [this](const OpenAnswer& answer) {
             if (answer.status != 0) {
-                if (!answer.quiet)
+                if (!answer.quiet) {
+                    const RaisedBy raised(*this);
                     ShowDeviceError(answer.status, QStringLiteral("Initialization"), deviceErrorOpen_);
+                }
                 pnlVersion_->setText(Translate(QStringLiteral("Off")));
                 Q_EMIT deviceOpened(false);
                 liveTimer_.start();
@@ -539,7 +541,10 @@ void frmMeasure::tick()
             // A reading that failed was the gauge's last: it is closed and the user told once,
             // unless the capture before it has told of the same fault already.
             const GaugeReading& reading = answer.reading;
-            ShowReadingFailure(reading, deviceErrorOpen_, captureFaultShown_);
+            {
+                const RaisedBy raised(*this);
+                ShowReadingFailure(reading, deviceErrorOpen_, captureFaultShown_);
+            }
             captureFaultShown_ = false;
             const double raw = reading.ok() ? reading.mm : 0.0;
             const double length = LiveLengthMm(raw, case_.Data.ZeroOffset, TempToCelsius(txtGaugeTemp_->text(), settings_),
@@ -877,6 +882,8 @@ void frmMeasure::notice(ChainNotice kind, const QString& text)
     const MessageIcon icon = kind == ChainNotice::NotConnected ? MessageIcon::Critical
                              : kind == ChainNotice::BatteryLow ? MessageIcon::None
                                                                : MessageIcon::Warning;
+    // Also after a click on the main window while the run went on.
+    const RaisedBy raised(*this);
     prompts().message(QString(), text, icon);
 }
 
@@ -935,6 +942,7 @@ void frmMeasure::runsDropped(int clockwise, int counterClockwise)
 
 bool frmMeasure::changeDirection()
 {
+    const RaisedBy raised(*this);
     if (!prompts().askYesNo(QString(), Translate(QStringLiteral("Do you want to change the direction and capture a new run?"))))
         return false;
     QRadioButton* other = optCW_->isChecked() ? optCCW_ : optCW_;

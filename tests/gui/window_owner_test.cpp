@@ -87,6 +87,68 @@ TEST(WindowOwner, APromptBelongsToTheWindowShownOrActivatedLast)
     EXPECT_EQ(seen.owner, &modal);
 }
 
+TEST(WindowOwner, ABoxAWindowRaisesByItselfBelongsToItAfterAClickOnTheMainWindow)
+{
+    QWidget main;
+    QtPrompts qtPrompts(&main);
+    showActive(main);
+    QWidget measure;
+    KeepAbove(measure, main);
+    showActive(measure);
+    // The user clicks the main window while a run goes on; the run's end raises the question.
+    showActive(main);
+    ASSERT_EQ(RaisingWindow(), &main);
+    {
+        const RaisedBy raised(measure);
+        SeenBox seen;
+        closeNextBox(seen);
+        EXPECT_FALSE(qtPrompts.askYesNo("Sarvotex", "Do you want to change the direction?"));
+        ASSERT_TRUE(seen.seen);
+        EXPECT_EQ(seen.owner, &measure);
+
+        // A modal window in front still takes the box.
+        QDialog modal(&main);
+        modal.setModal(true);
+        showActive(modal);
+        EXPECT_EQ(RaisingWindow(), &modal);
+        modal.hide();
+        EXPECT_EQ(RaisingWindow(), &measure);
+
+        // A window it keeps in front of itself and that was used last keeps the box: the keyboard
+        // stays there.
+        auto* save = new QWidget;
+        KeepAbove(*save, measure);
+        showActive(*save);
+        EXPECT_EQ(RaisingWindow(), save);
+        showActive(main);
+        EXPECT_EQ(RaisingWindow(), &measure);
+
+        // Nested, the inner window until its scope ends; one closed meanwhile is no raiser.
+        {
+            const RaisedBy inner(*save);
+            EXPECT_EQ(RaisingWindow(), save);
+            measure.hide();
+        }
+        // Back to the outer raiser, which is off the screen: the window used last takes the box.
+        EXPECT_EQ(RaisingWindow(), &main);
+        measure.show();
+        EXPECT_EQ(RaisingWindow(), &measure);
+        {
+            const RaisedBy inner(*save);
+            {
+                const RaisedBy innermost(measure);
+                delete save;
+            }
+            EXPECT_EQ(RaisingWindow(), &measure);
+        }
+        EXPECT_EQ(RaisingWindow(), &measure);
+    }
+    // Outside the scope the window activated last again.
+    showActive(measure);
+    showActive(main);
+    EXPECT_EQ(RaisingWindow(), &main);
+}
+
 TEST(WindowOwner, AWindowKeptAboveAnotherIsItsTransientButNotItsChild)
 {
     QWidget owner;
