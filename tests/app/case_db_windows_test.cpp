@@ -326,9 +326,8 @@ TEST_F(CaseDbWindows, ABatchAsksForAnUnknownMachineOnceAndStoresUnderTheChoice)
             if (!list || !list->isVisible())
                 continue;
             asked << list->machineBox()->text();
-            const QList<QListWidgetItem*> rows = list->machineList()->findItems("Mill 2", Qt::MatchExactly);
-            if (rows.size() == 1)
-                rows[0]->setSelected(true);
+            for (QListWidgetItem* row : list->machineList()->findItems("Mill 2", Qt::MatchExactly))
+                row->setSelected(true);
             list->findChild<QPushButton*>("cmdClose")->click();
         }
     });
