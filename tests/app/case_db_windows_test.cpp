@@ -277,10 +277,6 @@ TEST_F(CaseDbWindows, SaveAfterAMeasurementToAFileWritesTheReadingsAsCaptured)
     EXPECT_TRUE(host.captureEnabled);
 }
 
-} // namespace
-
-namespace {
-
 // A measurement file of the test's own: the static sample under another machine name and date.
 void WriteRtb(const QString& path, const QString& machine, const QString& date)
 {
@@ -292,8 +288,6 @@ void WriteRtb(const QString& path, const QString& machine, const QString& date)
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
     out.write(text.toLatin1());
 }
-
-} // namespace
 
 // A machine the database does not know stops the batch at the machine list until it is answered;
 // the file is stored under the machine chosen, and the other file of the same name takes the
@@ -332,9 +326,8 @@ TEST_F(CaseDbWindows, ABatchAsksForAnUnknownMachineOnceAndStoresUnderTheChoice)
             if (!list || !list->isVisible())
                 continue;
             asked << list->machineBox()->text();
-            const QList<QListWidgetItem*> rows = list->machineList()->findItems("Mill 2", Qt::MatchExactly);
-            if (rows.size() == 1)
-                rows[0]->setSelected(true);
+            for (QListWidgetItem* row : list->machineList()->findItems("Mill 2", Qt::MatchExactly))
+                row->setSelected(true);
             list->findChild<QPushButton*>("cmdClose")->click();
         }
     });
@@ -349,6 +342,7 @@ TEST_F(CaseDbWindows, ABatchAsksForAnUnknownMachineOnceAndStoresUnderTheChoice)
     EXPECT_EQ(storedCases("\"Name\" = 'Week 9'"), 3);
     EXPECT_EQ(storedCases("\"Machine\" = 'Mill 2'"), 2);
     EXPECT_EQ(storedCases("\"Machine\" = 'Lathe'"), 1);
-    EXPECT_EQ(storedCases("\"Machine\" = 'Shop floor 4'"), 0);
     EXPECT_FALSE(casedb::MachineExists(*mainCaseStore(), "Shop floor 4"));
 }
+
+} // namespace
