@@ -284,14 +284,11 @@ TEST(CanvasTest, FilledBoxesAreCutToTheClipAndPaintedInTheirColour)
     canvas.fillBox(QRectF(QPointF(0, 9), QPointF(1, 10)), Qt::blue); // wholly outside: nothing
     ExpectPoint(canvas.current(), 1, 1);
     ASSERT_EQ(canvas.boxes.size(), 2u);
-    ExpectPoint(canvas.boxes[0].rect.topLeft(), 1, 6);
-    ExpectPoint(canvas.boxes[0].rect.bottomRight(), 3, 9);
+    EXPECT_EQ(canvas.boxes[0].rect, QRectF(QPointF(1, 6), QPointF(3, 9)));
     EXPECT_EQ(canvas.boxes[0].colour, QColor(Qt::red));
-    ExpectPoint(canvas.boxes[1].rect.topLeft(), 2, 4);
-    ExpectPoint(canvas.boxes[1].rect.bottomRight(), 8, 5);
+    EXPECT_EQ(canvas.boxes[1].rect, QRectF(QPointF(2, 4), QPointF(8, 5)));
     canvas.clear();
     EXPECT_TRUE(canvas.boxes.empty());
-
 }
 
 TEST(CanvasTest, APictureGetsItsBoxInDevicePixelsAndPaintsOnlyThere)

@@ -161,7 +161,6 @@ TEST(BarChart, AWordWiderThanItsColumnBreaksAfterItsOwnHyphenFirst)
     while (width < 2000 && LayoutBarChart(chart, QRectF(0, 0, width, 242), font, &probe).labels.at(0).width() < column)
         ++width;
     const BarChartGeometry g = LayoutBarChart(chart, QRectF(0, 0, width, 242), font, &probe);
-    ASSERT_LT(g.labels.at(0).width(), fm.horizontalAdvance("Servo-Fehlanpassung"));
     EXPECT_EQ(g.labelLines.at(0), (std::vector<QString>{"Servo-", "Fehlanpassung"}));
 }
 

@@ -28,7 +28,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
-#include <QTabWidget>
 #include <QCoreApplication>
 #include <QRadioButton>
 #include <QLineEdit>
@@ -202,21 +201,15 @@ TEST_F(ShippedLanguageTest, GermanTextsFitTheGraphLegendAndTheParetoChart)
     graph.resize(600, 500);
     graph.show();
     QCoreApplication::processEvents();
-    int labels = 0;
     for (const char* name : {"LblCW", "LblCCW"}) {
-        SCOPED_TRACE(name);
         const QLabel* label = graph.findChild<QLabel*>(name);
-        ASSERT_NE(label, nullptr);
-        ++labels;
+        ASSERT_NE(label, nullptr) << name;
         EXPECT_NE(label->text().trimmed(), QString::fromLatin1(name).mid(3)) << "still English";
         EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
-        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
         EXPECT_TRUE(label->parentWidget()->rect().contains(label->geometry())) << label->text().toStdString();
     }
-    EXPECT_EQ(labels, 2);
 
-    // The Pareto chart's German influence names keep every letter: squareness, scale mismatch,
-    // servo mismatch, directional vibration and lateral play.
+    // The Pareto chart's German influence names keep every letter.
     c.Results.ResultsValid = true;
     const std::pair<int16_t, const char*> ranked[] = {
         {15, "Squareness"}, {6, "Mismatch"}, {10, "Servo"}, {19, "Dir. Vibration"}, {4, "Lateral Play"}};
@@ -268,19 +261,20 @@ TEST_F(ShippedLanguageTest, ThePrintWindowHasGermanForEveryText)
               english.typeOption(display::ReportType::OnlyGraph)->text());
 }
 
-
 namespace {
+
+QString FileText(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
 
 // The anchors "<a name=...>" of a shipped help page: the contexts it can be opened at.
 QStringList HelpAnchors(const QString& page)
 {
-    QFile f(page);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QString html = QString::fromUtf8(f.readAll());
     QStringList anchors;
     static const QRegularExpression kAnchor(QStringLiteral("<a\\s+name=\"([^\"]*)\""));
-    for (auto it = kAnchor.globalMatch(html); it.hasNext();)
+    for (auto it = kAnchor.globalMatch(FileText(page)); it.hasNext();)
         anchors << it.next().captured(1);
     return anchors;
 }
@@ -295,11 +289,7 @@ QStringList TranslatedLiterals()
     for (const char* folder : {"core", "analysis", "files", "casedb", "display", "gauge", "gui", "app"}) {
         QDirIterator it(root + "/" + folder, {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
-            QFile f(it.next());
-            if (!f.open(QIODevice::ReadOnly))
-                continue;
-            const QString code = QString::fromUtf8(f.readAll());
-            for (auto m = kCall.globalMatch(code); m.hasNext();) {
+            for (auto m = kCall.globalMatch(FileText(it.next())); m.hasNext();) {
                 const QString text = m.next().captured(1);
                 if (!text.contains(u'\\'))
                     texts << text;
@@ -322,12 +312,9 @@ TEST_F(ShippedLanguageTest, GermanHelpPagesHaveTheContextsOfTheEnglishOnes)
         SCOPED_TRACE(english);
         const QString german = Translate(QString::fromLatin1(english));
         EXPECT_NE(german.compare(QString::fromLatin1(english), Qt::CaseInsensitive), 0);
-        const QString englishPage = HelpPagePath(folder + english);
-        const QString germanPage = HelpPagePath(folder + german);
-        ASSERT_FALSE(englishPage.isEmpty());
-        ASSERT_FALSE(germanPage.isEmpty()) << german.toStdString();
-        EXPECT_FALSE(HelpAnchors(englishPage).isEmpty());
-        EXPECT_EQ(HelpAnchors(germanPage), HelpAnchors(englishPage));
+        const QStringList anchors = HelpAnchors(HelpPagePath(folder + english));
+        EXPECT_FALSE(anchors.isEmpty());
+        EXPECT_EQ(HelpAnchors(HelpPagePath(folder + german)), anchors) << german.toStdString();
     }
     const QStringList errorContexts = HelpAnchors(HelpPagePath(folder + Translate("EngErr.hlp")));
     for (int page = 0; page < display::kResultPages; ++page) {

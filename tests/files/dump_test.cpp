@@ -819,14 +819,11 @@ TEST(DumpTest, TheBatchViewPrintsEachFilesOutcome)
 TEST(DumpTest, TheBatchViewRefusesAFileWithoutAPlaneAndStoresNothing)
 {
     QTemporaryDir home;
-    QFile sample(DataFile("rtb_static.rtb"));
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
     const QString noPlane = QDir(home.path()).filePath("noplane.rtb");
-    {
-        QFile out(noPlane);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(QString::fromLatin1(sample.readAll()).replace("Plane: XZ", "Plane: ").toLatin1());
-    }
+    QFile out(noPlane);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(ReadFileBytes(DataFile("rtb_static.rtb")).replace("Plane: XZ", "Plane: "));
+    out.close();
     const DumpRun run = dump({"--batch", "Week 1", DataFile("rtb_dynamic_both.rtb"), noPlane}, home.path());
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("Set first plane settings, please.")) << run.err.toStdString();
