@@ -166,6 +166,9 @@ frmMeasure::~frmMeasure()
     liveTimer_.stop();
     if (viewWindow_)
         viewWindow_->close();
+    // Closed while this window is whole: the offsets window's end re-enables it.
+    if (offsetWindow_)
+        offsetWindow_->close();
     device_.reset();
 }
 
@@ -836,7 +839,7 @@ void frmMeasure::offsetClicked()
         if (window)
             window->setEnabled(enabled);
     });
-    connect(this, &QObject::destroyed, offsets, &QWidget::close);
+    offsetWindow_ = offsets;
     KeepAbove(*offsets, *this);
     offsets->show();
 }

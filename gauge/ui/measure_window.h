@@ -16,6 +16,7 @@
 #include "gauge/run_chain.h"
 #include "gui/window_views.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -209,6 +210,7 @@ private:
     QPushButton* cmdClose_;
     QPushButton* cmdCalibrate_;
     display::ViewWindow* viewWindow_ = nullptr;
+    QPointer<QWidget> offsetWindow_; // a window of its own, closed with this one
 };
 
 } // namespace gauge
