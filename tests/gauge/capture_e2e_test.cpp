@@ -9,7 +9,6 @@
 
 #include "core/app_error.h"
 #include "core/settings_file.h"
-#include "gauge/device_types.h"
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
 
@@ -29,19 +28,14 @@ namespace {
 
 constexpr int kWaitMs = 10000;
 
-// The gauge as it is, with its single readings counted.
+// An opened gauge with its single readings counted.
 class CountingDevice : public GaugeDevice {
 public:
-    CountingDevice(std::unique_ptr<GaugeDevice> inner, std::shared_ptr<std::atomic<int>> reads)
-        : inner_(std::move(inner)), reads_(std::move(reads)) {}
+    CountingDevice(std::unique_ptr<GaugeDevice> inner, std::atomic<int>& reads) : inner_(std::move(inner)), reads_(reads) {}
     int16_t open() override { return inner_->open(); }
     DeviceClosing close() override { return inner_->close(); }
     bool connected() const override { return inner_->connected(); }
-    GaugeReading readOne() override
-    {
-        ++*reads_;
-        return inner_->readOne();
-    }
+    GaugeReading readOne() override { ++reads_; return inner_->readOne(); }
     QString name() override { return inner_->name(); }
     int16_t startSeries(int points, double hz) override { return inner_->startSeries(points, hz); }
     int16_t fetchSeries(std::span<float> out, int& n, QDeadlineTimer t) override { return inner_->fetchSeries(out, n, t); }
@@ -49,17 +43,7 @@ public:
 
 private:
     std::unique_ptr<GaugeDevice> inner_;
-    std::shared_ptr<std::atomic<int>> reads_;
-};
-
-// Records when each message box came, as the user would see it.
-struct TimedPrompts : test::ScriptedPrompts {
-    void message(const QString& title, const QString& text, MessageIcon icon) override
-    {
-        ScriptedPrompts::message(title, text, icon);
-        onMessage();
-    }
-    std::function<void()> onMessage;
+    std::atomic<int>& reads_;
 };
 
 struct RunCase {
@@ -108,16 +92,17 @@ protected:
         openCase.Header[HdrSampling] = run.dynamic ? QString::number(run.rateHz, 'f', 4) : QString();
     }
 
-    // A device thread whose gauge is opened as the measurement window opens it.
-    std::unique_ptr<DeviceThread> gauge(GaugeType type, const QString& port = {})
+    // A device thread whose gauge is opened as the measurement window opens it; its single
+    // readings counted in `reads` when asked.
+    std::unique_ptr<DeviceThread> gauge(GaugeType type, const QString& port = {}, bool counted = false)
     {
         settings.BallBarType = static_cast<int16_t>(type);
         settings.CommPort = port;
         settings.AutoDetect = false;
-        return std::make_unique<DeviceThread>([gaugeSettings = settings]() mutable {
-            auto device = MakeGaugeDevice(gaugeSettings);
+        return std::make_unique<DeviceThread>([gaugeSettings = settings, counter = counted ? &reads : nullptr]() mutable {
+            std::unique_ptr<GaugeDevice> device = MakeGaugeDevice(gaugeSettings);
             ConnectGauge(*device, gaugeSettings, 5000);
-            return device;
+            return counter ? std::make_unique<CountingDevice>(std::move(device), *counter) : std::move(device);
         });
     }
 
@@ -132,17 +117,6 @@ protected:
             return {};
         captured = std::vector<float>(session.points().begin(), session.points().end());
         return finished.at(0).at(0).value<CaptureResult>();
-    }
-
-    // The operator latches each static point right after its first live reading.
-    static void latchEveryPoint(CaptureSession& session)
-    {
-        auto waiting = std::make_shared<bool>(false);
-        QObject::connect(&session, &CaptureSession::staticPointWaiting, &session, [waiting](int) { *waiting = true; });
-        QObject::connect(&session, &CaptureSession::liveReading, &session, [&session, waiting](double) {
-            if (std::exchange(*waiting, false))
-                session.toggleLatch();
-        });
     }
 
     // Latches once the run has at least `points` readings.
@@ -160,19 +134,41 @@ protected:
     Settings settings;
     UnitState units;
     std::vector<float> captured;
+    std::atomic<int> reads{0};
 };
 
 TEST_F(CaptureEndToEnd, StaticQc10CaptureGivesTwoRunsClockwiseFirst)
 {
+    // 0 as the settings file gives it: raised to one reading a point.
+    writeFile(QStringLiteral("Sarvotex.ini"), "[Configure]\nStatic Measurements=0\n");
+    settings.StaticMeasurements = ReadSettings(appPath, iniFile).settings.StaticMeasurements;
+    ASSERT_EQ(settings.StaticMeasurements, 0);
     Simulator sim({"qc10"});
-    auto device = gauge(GaugeType::Qc10, sim.path());
+    auto device = gauge(GaugeType::Qc10, sim.path(), true);
     prepare({.dynamic = false, .pointsPerRun = 6});
     openCase.Data.AngleStep = 45;
-    settings.StaticMeasurements = 0; // raised to one reading a point
-    const CaptureResult result = capture(*device, latchEveryPoint);
+    int liveReadings = 0;
+    QStringList statuses;
+    const CaptureResult result = capture(*device, [&](CaptureSession& session) {
+        // The operator latches each point right after its first live reading.
+        auto waiting = std::make_shared<bool>(false);
+        QObject::connect(&session, &CaptureSession::staticPointWaiting, &session, [waiting](int) { *waiting = true; });
+        QObject::connect(&session, &CaptureSession::liveReading, &session, [&, waiting](double) {
+            ++liveReadings;
+            if (*waiting) {
+                *waiting = false;
+                session.toggleLatch();
+            }
+        });
+        QObject::connect(&session, &CaptureSession::statusChanged, &session, [&](const QString& s) { statuses << s; });
+    });
     EXPECT_EQ(result.end, CaptureEnd::Stored);
     EXPECT_EQ(result.runsAdded, 2);
     EXPECT_EQ(settings.StaticMeasurements, 1);
+    // Each latched point took the live reading shown last, and no further one; while a point is
+    // averaged the status says so.
+    EXPECT_EQ(reads.load(), liveReadings);
+    EXPECT_EQ(statuses.mid(0, 3), QStringList({"Waiting for 1. point...", "Measuring 1. point...", "Waiting for 2. point..."}));
     ASSERT_EQ(openCase.Data.RunCount, 2);
     EXPECT_EQ(openCase.Data.RunDirection[1], -1);
     EXPECT_EQ(openCase.Data.RunDirection[2], 1);
@@ -220,35 +216,6 @@ TEST_F(CaptureEndToEnd, DynamicIk121RunEndsOnTheLatch)
     EXPECT_GE(captured.size(), 50u);
     EXPECT_EQ(openCase.Data.RunTargets[1], static_cast<int16_t>(captured.size()));
     EXPECT_NEAR(openCase.Data.Readings(1, 0), 0.5 - 1.0, 0.006);
-}
-
-TEST_F(CaptureEndToEnd, StaticMeasurementsZeroInTheSettingsTakesOneReadingAPoint)
-{
-    writeFile(QStringLiteral("Sarvotex.ini"), "[Configure]\nStatic Measurements=0\n");
-    settings.StaticMeasurements = ReadSettings(appPath, iniFile).settings.StaticMeasurements;
-    ASSERT_EQ(settings.StaticMeasurements, 0);
-    Simulator sim({"qc10"});
-    settings.CommPort = sim.path();
-    auto reads = std::make_shared<std::atomic<int>>(0);
-    DeviceThread device([gaugeSettings = settings, reads]() mutable {
-        auto inner = MakeQc10Device(gaugeSettings.CommPort);
-        inner->open();
-        return std::make_unique<CountingDevice>(std::move(inner), reads);
-    });
-    prepare({.dynamic = false, .pointsPerRun = 6});
-    int liveReadings = 0;
-    QStringList statuses;
-    const CaptureResult result = capture(device, [&](CaptureSession& session) {
-        latchEveryPoint(session);
-        QObject::connect(&session, &CaptureSession::liveReading, &session, [&](double) { ++liveReadings; });
-        QObject::connect(&session, &CaptureSession::statusChanged, &session, [&](const QString& s) { statuses << s; });
-    });
-    ASSERT_EQ(result.end, CaptureEnd::Stored);
-    // Each latched point took the live reading shown last, and no further one.
-    EXPECT_EQ(reads->load(), liveReadings);
-    EXPECT_EQ(settings.StaticMeasurements, 1);
-    // While a point is averaged the status says so, until the next point is waited for.
-    EXPECT_EQ(statuses.mid(0, 3), QStringList({"Waiting for 1. point...", "Measuring 1. point...", "Waiting for 2. point..."}));
 }
 
 struct GaugeFault {
@@ -343,16 +310,15 @@ TEST_F(CaptureEndToEnd, CaptureWindowShowsItsBoxBeforeThePause)
     prepare({.overshoot = 10, .pointsPerRun = 720, .rateHz = 1440, .zeroOffset = 0.4, .feedrate = QStringLiteral("9425")});
     frmWait window(*device, openCase, settings, units);
     QSignalSpy ended(&window, &frmWait::captureEnded);
-    TimedPrompts timed;
-    QElapsedTimer sinceBox;
-    timed.onMessage = [&] { sinceBox.start(); };
     window.open();
-    const bool endedInTime = ended.wait(kWaitMs);
-    setPrompts(&prompts);
-    ASSERT_TRUE(endedInTime);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, kWaitMs));
+    QElapsedTimer sinceBox;
+    sinceBox.start();
+    ASSERT_TRUE(ended.isEmpty());
+    ASSERT_TRUE(ended.wait(kWaitMs));
     EXPECT_GE(sinceBox.elapsed(), 900); // the window's one-second pause comes after the box
-    ASSERT_EQ(timed.messages.size(), 1u);
-    EXPECT_EQ(timed.messages[0].text, "The gauge sent an unreadable reading.");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "The gauge sent an unreadable reading.");
     EXPECT_EQ(openCase.Data.RunCount, 0);
 }
 

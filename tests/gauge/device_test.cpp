@@ -88,8 +88,7 @@ TEST(GaugeDevice, OwnGaugeConnectsReadsAndStreamsAtTheChosenRate)
         const int points = FetchFor(*device, 3000, values, status);
         const double expected = 720.0 * double(clock.elapsed()) / 1000.0;
         EXPECT_EQ(status, 0);
-        // 3 % tells 720 Hz from any other rate of the list while leaving room for a late last
-        // fetch on a loaded machine.
+        // 3 %: 720 Hz told from the other rates, with room for a late last fetch under load.
         EXPECT_NEAR(points, expected, expected * 0.03);
     }
     for (float mm : values)
@@ -117,16 +116,13 @@ TEST(GaugeDevice, AutomaticDetectionTakesTheFirstAnsweringCandidate)
     EXPECT_EQ(mute->open(), kGaugeNotAnswering);
     EXPECT_FALSE(mute->connected());
     EXPECT_EQ(mute->portFound(), "");
-}
 
-TEST(GaugeDevice, ASlowVersionReplyIsAwaitedForItsFirstFiveBytes)
-{
     // 80 ms between the bytes of "V3.10": the search's version check still takes it.
     Simulator slow({"owngauge", "--reply-gap-ms", "80"});
-    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, slow.path(), true), {});
-    ASSERT_EQ(device->open(), 0);
-    EXPECT_TRUE(device->searchesPorts());
-    EXPECT_EQ(device->name(), "Brintovale V3.10");
+    auto patient = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, slow.path(), true), {});
+    ASSERT_EQ(patient->open(), 0);
+    EXPECT_TRUE(patient->searchesPorts());
+    EXPECT_EQ(patient->name(), "Brintovale V3.10");
 }
 
 TEST(GaugeDevice, SilenceIsNeverAConnectionOrAnOldValue)
@@ -153,29 +149,6 @@ TEST(GaugeDevice, SilenceIsNeverAConnectionOrAnOldValue)
         EXPECT_TRUE(reading.closing.ok());
         EXPECT_EQ(device->readOne().status, kGaugeNotConnected);
     }
-}
-
-TEST(GaugeDevice, AGaugeSilentForAWhileOpensAgainOnceItAnswers)
-{
-    Simulator pausing({"owngauge", "--mark-ms", "0", "--silent-ms", "1000", "--silent-for", "2000"});
-    auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, pausing.path()));
-    ASSERT_EQ(device->open(), 0);
-    QElapsedTimer clock;
-    clock.start();
-    while (device->readOne().ok() && clock.elapsed() < 10000) {
-    }
-    ASSERT_FALSE(device->connected());
-    bool needsMark = false;
-    int16_t status = -1;
-    while ((status = device->reopen(needsMark)) != 0 && clock.elapsed() < 15000) {
-    }
-    ASSERT_EQ(status, 0);
-    EXPECT_TRUE(needsMark); // the own gauge asks for its reference mark again
-    EXPECT_EQ(WaitForMark(*device), 0);
-    device->leaveReferenceMode();
-    const GaugeReading reading = device->readOne();
-    ASSERT_TRUE(reading.ok());
-    EXPECT_NEAR(reading.mm, 0.5, 0.003);
 }
 
 TEST(GaugeDevice, Qc10HangingUpWhileAskedForItsSerialNumberIsClosedAtOnce)
@@ -260,8 +233,7 @@ TEST(GaugeDevice, Ik110SeriesIsEmulatedAndALateFetchIsReported)
     ASSERT_EQ(device->open(), 0);
     EXPECT_EQ(device->name(), "Heidenhain IK110");
     EXPECT_EQ(WaitForMark(*device), 0);
-    // Windows of 100 ms: a loaded machine that stalls the test for a few tens of milliseconds
-    // must not make a window late.
+    // Windows of 100 ms: a test stalled a few tens of milliseconds under load makes none late.
     ASSERT_EQ(device->startSeries(100, 10), 0); // 10 Hz
     std::vector<float> out(100);
     int count = 0;
@@ -276,7 +248,7 @@ TEST(GaugeDevice, Ik110SeriesIsEmulatedAndALateFetchIsReported)
     device->close();
 }
 
-TEST(GaugeDevice, ACounterCardIsClosedByItsFailureAndInitialisedAgain)
+TEST(GaugeDevice, ACounterCardIsClosedByItsFailureWithItsClosingsStatus)
 {
     SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
     qputenv("SARVOTEX_HEID_MARK_MS", "0");
@@ -293,35 +265,8 @@ TEST(GaugeDevice, ACounterCardIsClosedByItsFailureAndInitialisedAgain)
     EXPECT_EQ(reading.closing.status, 7);                // its closing's own status
     EXPECT_TRUE(reading.closing.failure.ok());
     EXPECT_FALSE(device->connected());
-    // A fresh initialisation answers again; with the mark not crossed it asks for it.
-    bool needsMark = true;
-    EXPECT_EQ(device->reopen(needsMark), 0);
-    EXPECT_FALSE(needsMark);
-    EXPECT_TRUE(device->readOne().ok());
-    qputenv("SARVOTEX_HEID_MARK_MS", "5000");
-    qunsetenv("SARVOTEX_HEID_FAIL_MS");
-    qunsetenv("SARVOTEX_HEID_KILL_STATUS");
-    EXPECT_EQ(device->close().status, 7); // opened with the status above
-    EXPECT_EQ(device->reopen(needsMark), 0);
-    EXPECT_TRUE(needsMark);
-    EXPECT_TRUE(device->connected());
-    EXPECT_EQ(device->checkReferenceMark(), kHeidMarkNotCrossed);
-    EXPECT_TRUE(device->connected()); // asking for the mark is no failure
-    EXPECT_TRUE(device->close().ok());
-    EXPECT_TRUE(device->close().ok()); // twice: nothing left to close
-
-    // A library without its closing call: a run-time error, reported as one.
-    SetHeidLibraryPath(SARVOTEX_HEID_WITHOUT_KILL_LIBRARY);
-    qputenv("SARVOTEX_HEID_MARK_MS", "0");
-    auto broken = MakeGaugeDevice(GaugeSettings(GaugeType::Ik110, {}));
-    ASSERT_EQ(broken->open(), 0);
-    const DeviceClosing closing = broken->close();
-    EXPECT_EQ(closing.status, 0);
-    EXPECT_EQ(closing.failure.number(), AppError::kDllFunctionNotFound);
-    EXPECT_EQ(closing.failure.location(), kClosingOperation);
-    EXPECT_FALSE(broken->connected());
-    SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
-    for (const char* name : {"SARVOTEX_HEID_MARK_MS", "SARVOTEX_HEID_FAIL_MS"})
+    EXPECT_TRUE(device->close().ok()); // nothing left to close
+    for (const char* name : {"SARVOTEX_HEID_MARK_MS", "SARVOTEX_HEID_FAIL_MS", "SARVOTEX_HEID_KILL_STATUS"})
         qunsetenv(name);
 }
 
@@ -344,7 +289,6 @@ TEST(GaugeDevice, EveryErrorNumberSpeaksGermanInTheShippedTableOfErrors)
         EXPECT_FALSE(german.isEmpty()) << number;
         EXPECT_NE(german, english) << number;
     }
-    EXPECT_EQ(TranslatedDeviceErrorText(kHeidMarkNotCrossed), QString::fromUtf8("Die Referenzmarke wurde noch nicht überfahren"));
     SetTextLanguage("English");
     CloseLanguageDatabase();
 }

@@ -6,9 +6,8 @@
 #include "gauge/ui/measure_window.h"
 
 #include "core/number_format.h"
-#include "gauge/heid_api.h"
-
 #include "core/utilities.h"
+#include "gauge/heid_api.h"
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
 
@@ -22,6 +21,8 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <optional>
 
 namespace sarvo::gauge {
 namespace {
@@ -41,10 +42,10 @@ protected:
     }
 
     // The window over the gauge of the settings, with the program's parts counted.
-    frmMeasure* open()
+    frmMeasure* open(const QStringList& portCandidates = {})
     {
         MeasureServices services;
-        services.makeDevice = [gaugeSettings = settings] { return MakeGaugeDevice(gaugeSettings); };
+        services.makeDevice = [gaugeSettings = settings, portCandidates] { return MakeGaugeDevice(gaugeSettings, portCandidates); };
         services.analyse = [this] {
             ++analysed;
             return true;
@@ -80,38 +81,21 @@ protected:
     {
         SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
         settings.BallBarType = int16_t(GaugeType::Ik121);
-        for (const auto& [name, value] : scenario) {
+        for (const auto& [name, value] : scenario)
             qputenv(name, value);
-            scenarioNames.push_back(name);
-        }
     }
     void TearDown() override
     {
-        for (const char* name : scenarioNames)
+        for (const char* name : {"SARVOTEX_HEID_MARK_MS", "SARVOTEX_HEID_FAIL_MS", "SARVOTEX_HEID_FAIL_STATUS",
+                                 "SARVOTEX_HEID_KILL_STATUS"})
             qunsetenv(name);
         SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
         CoreTest::TearDown();
     }
 
-    // The messages shown, as "title|text" lines; the list is emptied.
-    QStringList takeMessages()
-    {
-        QStringList shown;
-        for (const auto& message : prompts.messages)
-            shown << message.title + u'|' + message.text;
-        prompts.messages.clear();
-        return shown;
-    }
-
-    static bool showsName(frmMeasure& window, const char* prefix)
-    {
-        return window.deviceName()->text().startsWith(QLatin1String(prefix)) && window.device().connected();
-    }
-
     Settings settings;
     UnitState units;
     Case openCase;
-    std::vector<const char*> scenarioNames;
     int analysed = 0;
     int runsAnalysed = 0;
     int closed = 0;
@@ -155,131 +139,105 @@ TEST_F(MeasureWindow, LiveReadingIsCompensatedAndComesBackAfterAReplug)
     delete window;
 }
 
-TEST_F(MeasureWindow, AGaugeThatGoesSilentIsClosedOnceAndFoundAgainWhenItAnswers)
-{
-    // Silent from 3 s for 6 s: the reading in hand times out, the next attempt comes 10 s later.
-    Simulator sim({"owngauge", "--mark-ms", "0", "--silent-ms", "3000", "--silent-for", "6000"});
-    settings.BallBarType = int16_t(GaugeType::OwnGauge);
-    settings.AutoDetect = false;
-    settings.CommPort = sim.path();
-    QPointer<frmMeasure> window = open();
-    QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
-    ASSERT_TRUE(opened.wait(15000));
-    ASSERT_TRUE(opened.front().front().toBool());
-    ASSERT_TRUE(showsName(*window, "Brintovale"));
-
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 15000));
-    EXPECT_EQ(takeMessages(), QStringList{"Sarvotrenk|The gauge sent no reading in time\nReading one value."});
-    // Closed at once: "Off", and no further box while it stays silent.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->deviceName()->text() == "Off"; }, 5000));
-    EXPECT_FALSE(window->device().connected());
-    // Answering again: found at the next attempt, through the reference mark, without a word.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return showsName(*window, "Brintovale"); }, 30000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return opened.size() == 2; }, 10000));
-    EXPECT_NEAR(nextReading(*window), 150.5, 0.0021);
-    EXPECT_TRUE(prompts.messages.empty());
-    delete window;
-}
-
-TEST_F(MeasureWindow, ACounterCardFailureClosesItOnceAndALostMarkIsAskedForAgain)
+TEST_F(MeasureWindow, AFailedReadingClosesTheGaugeWithOneBoxAndItIsFoundAgain)
 {
     struct Case {
-        const char* status;
-        const char* text;
-        bool markAgain; // the reconnection finds the mark not crossed and prompts for it
+        const char* status; // of the card; none: the own gauge goes silent
+        QString box;
+        const char* name;
+        int openings; // a lost mark is prompted for again: a second opening
+        bool capturing = false; // the failure ends a capture waiting for its trigger
     };
-    for (const Case& c : {Case{"57", "Device I/O error", false}, Case{"320", "The reference mark has not been crossed", true}}) {
-        SCOPED_TRACE(c.status);
-        // Every initialisation starts the card's scenario afresh: the mark after 300 ms (or at
-        // once), the failure 3 s after the initialisation.
-        useCounterCard({{"SARVOTEX_HEID_MARK_MS", c.markAgain ? "300" : "0"},
-                        {"SARVOTEX_HEID_FAIL_MS", "3000"},
-                        {"SARVOTEX_HEID_FAIL_STATUS", c.status}});
+    const QString live = QStringLiteral("\nReading one value.");
+    for (const Case& c : {Case{nullptr, "The gauge sent no reading in time" + live, "Brintovale", 2},
+                          Case{"57", "Device I/O error" + live, "Heidenhain IK121", 1},
+                          Case{"320", "The reference mark has not been crossed" + live, "Heidenhain IK121", 2},
+                          Case{"57", "Device I/O error\nCapturing several measurements.", "Heidenhain IK121", 1, true}}) {
+        SCOPED_TRACE(c.box.toStdString());
+        // Failing 3 s after opening: the own gauge for 6 s, found at the attempt 10 s later; the
+        // card at every initialisation, its mark crossed after 300 ms or at once.
+        std::optional<Simulator> sim;
+        if (c.status) {
+            useCounterCard({{"SARVOTEX_HEID_MARK_MS", c.openings == 2 ? "300" : "0"},
+                            {"SARVOTEX_HEID_FAIL_MS", "3000"},
+                            {"SARVOTEX_HEID_FAIL_STATUS", c.status}});
+        } else {
+            sim.emplace(QStringList{"owngauge", "--mark-ms", "0", "--silent-ms", "3000", "--silent-for", "6000"});
+            settings.BallBarType = int16_t(GaugeType::OwnGauge);
+            settings.AutoDetect = false;
+            settings.CommPort = sim->path();
+        }
         QPointer<frmMeasure> window = open();
         QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
-        ASSERT_TRUE(opened.wait(15000)); // after the prompt
-        ASSERT_TRUE(showsName(*window, "Heidenhain IK121"));
+        ASSERT_TRUE(opened.wait(15000) && opened.front().front().toBool());
+        if (c.capturing)
+            QTest::keyClick(window.data(), Qt::Key_F12);
 
         ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 15000));
-        EXPECT_EQ(takeMessages(), QStringList{QStringLiteral("Sarvotrenk|%1\nReading one value.").arg(c.text)});
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window->deviceName()->text() == "Off"; }, 5000));
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].title + u'|' + prompts.messages[0].text, "Sarvotrenk|" + c.box);
+        prompts.messages.clear();
+        // Closed: "Off", and no further box while it keeps failing, nor when it is found again.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->deviceName()->text() == "Off"; }, 15000));
         EXPECT_FALSE(window->device().connected());
-
-        ASSERT_TRUE(QTest::qWaitFor([&] { return showsName(*window, "Heidenhain IK121"); }, 30000));
-        if (c.markAgain) // the prompt came back and closed on the mark
-            EXPECT_TRUE(QTest::qWaitFor([&] { return opened.size() == 2; }, 10000));
-        else
-            EXPECT_EQ(opened.size(), 1);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return window->device().connected() && window->deviceName()->text().startsWith(c.name); }, 30000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return opened.size() == c.openings; }, 10000));
         EXPECT_NEAR(nextReading(*window), 150.5, 0.006);
         EXPECT_TRUE(prompts.messages.empty());
         delete window;
     }
 }
 
-TEST_F(MeasureWindow, ACaptureEndedOnADeviceFaultIsTheOnlyBox)
-{
-    // The card fails 4 s after its initialisation, while a dynamic run waits for its trigger.
-    useCounterCard({{"SARVOTEX_HEID_MARK_MS", "0"}, {"SARVOTEX_HEID_FAIL_MS", "4000"}});
-    QPointer<frmMeasure> window = open();
-    QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
-    ASSERT_TRUE(opened.wait(15000));
-    QTest::keyClick(window.data(), Qt::Key_F12);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 15000));
-    // The live reading after it meets the same fault: the device is closed without a word.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->deviceName()->text() == "Off"; }, 15000));
-    EXPECT_FALSE(window->device().connected());
-    EXPECT_EQ(takeMessages(), QStringList{"Sarvotrenk|Device I/O error\nCapturing several measurements."});
-    delete window;
-}
-
 TEST_F(MeasureWindow, TheCardsClosingIsToldUnderItsOwnName)
 {
     // A status of its own closing shows as a device error; a library without the call is a
-    // run-time error.
+    // run-time error naming it.
     useCounterCard({{"SARVOTEX_HEID_MARK_MS", "0"}, {"SARVOTEX_HEID_KILL_STATUS", "7"}});
     for (const bool withoutCall : {false, true}) {
         SetHeidLibraryPath(withoutCall ? SARVOTEX_HEID_WITHOUT_KILL_LIBRARY : SARVOTEX_HEID_LIBRARY);
         QPointer<frmMeasure> window = open();
         QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
-        ASSERT_TRUE(opened.wait(15000));
-        ASSERT_TRUE(opened.front().front().toBool());
+        ASSERT_TRUE(opened.wait(15000) && opened.front().front().toBool());
         window->closeClicked();
         ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
-        const QStringList shown = takeMessages();
-        ASSERT_EQ(shown.size(), 1);
-        if (withoutCall) {
-            EXPECT_TRUE(shown[0].startsWith("Sarvotrenk|453:")) << shown[0].toStdString();
-            EXPECT_TRUE(shown[0].contains("HeidKillComm")) << shown[0].toStdString();
-            EXPECT_TRUE(shown[0].endsWith("Closing the device.")) << shown[0].toStdString();
-        } else {
-            EXPECT_EQ(shown[0], "Sarvotrenk|Out of memory\nClosing the device.");
-        }
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        const QString box = prompts.messages[0].title + u'|' + prompts.messages[0].text;
+        prompts.messages.clear();
+        EXPECT_TRUE(withoutCall ? box.startsWith("Sarvotrenk|453:") && box.contains("HeidKillComm")
+                                      && box.endsWith("Closing the device.")
+                                : box == "Sarvotrenk|Out of memory\nClosing the device.")
+            << box.toStdString();
     }
 }
 
-TEST_F(MeasureWindow, ASearchThatFindsNoGaugeShowsOffWithoutABox)
+TEST_F(MeasureWindow, ASearchThatFindsNoGaugeShowsOffWithoutABoxAndOffsetsShowZero)
 {
     settings.BallBarType = int16_t(GaugeType::OwnGauge);
     settings.AutoDetect = true;
     settings.CommPort = path(QStringLiteral("no-such-port"));
-    MeasureServices services;
-    services.makeDevice = [gaugeSettings = settings] {
-        return MakeGaugeDevice(gaugeSettings, {QStringLiteral("/nonexistent/tty1")});
-    };
-    auto* window = new frmMeasure(openCase, settings, units, IniFile(iniFile), services);
-    QSignalSpy opened(window, &frmMeasure::deviceOpened);
-    window->show();
+    QPointer<frmMeasure> window = open({QStringLiteral("/nonexistent/tty1")});
+    QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
     ASSERT_TRUE(opened.wait(15000));
     EXPECT_FALSE(opened.front().front().toBool());
     EXPECT_EQ(window->deviceName()->text(), "Off");
     EXPECT_TRUE(prompts.messages.empty());
-    // Both directions, as the window opens, draw the clockwise run; the counter-clockwise option
-    // alone draws counter-clockwise.
+    // Both directions, as the window opens, draw the clockwise run.
     EXPECT_FALSE(window->viewParams().counterClockwise);
     window->findChild<QRadioButton*>("optCCW")->click();
     EXPECT_TRUE(window->viewParams().counterClockwise);
-    window->findChild<QRadioButton*>("optCW")->click();
-    EXPECT_FALSE(window->viewParams().counterClockwise);
+
+    // Offsets before any run: both 0.
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdOffset")), Qt::LeftButton);
+    QLabel* x = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == u"frmOffset")
+                x = top->findChild<QLabel*>(QStringLiteral("LblXOffset"));
+        return x && !x->text().isEmpty();
+    }, 5000));
+    EXPECT_EQ(x->text(), FormatNumber(0.0, units.SmallFormat));
+    EXPECT_EQ(x->window()->findChild<QLabel*>(QStringLiteral("LblYOffset"))->text(), x->text());
     delete window;
 }
 
@@ -340,28 +298,6 @@ TEST_F(MeasureWindow, ClosingAnalysesTheRunsOrLoadsTheSavedCaseBack)
         EXPECT_EQ(reloaded, QList<int>{42});
         EXPECT_EQ(analysed, 1);
     }
-    prompts.messages.clear();
-}
-
-TEST_F(MeasureWindow, OffsetsBeforeTheFirstRunShowZeroAndZero)
-{
-    settings.BallBarType = int16_t(GaugeType::Qc10);
-    settings.CommPort = path(QStringLiteral("no-such-port"));
-    QPointer<frmMeasure> window = open();
-    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdOffset")), Qt::LeftButton);
-    QLabel* x = nullptr;
-    QLabel* y = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (top->objectName() == u"frmOffset") {
-                x = top->findChild<QLabel*>(QStringLiteral("LblXOffset"));
-                y = top->findChild<QLabel*>(QStringLiteral("LblYOffset"));
-            }
-        return x && !x->text().isEmpty();
-    }, 5000));
-    EXPECT_EQ(x->text(), FormatNumber(0.0, units.SmallFormat));
-    EXPECT_EQ(y->text(), x->text());
-    delete window;
     prompts.messages.clear();
 }
 
