@@ -20,7 +20,7 @@ namespace sarvo {
 double StrToDbl(const QString& text);
 
 // The leading number of a text: blanks skipped, an optional sign, digits, "." as the only
-// decimal point, an optional exponent after an uppercase "E" or "D" ("1.5E3" is 1500, "1E-06"
+// decimal point, an optional exponent after "E" or "D" in either case ("1.5E3" is 1500, "1e-06"
 // 1e-6, "4E" 4); no number gives 0.
 double LeadingNumber(const QString& text);
 

@@ -65,8 +65,7 @@ public:
         const QByteArray reply =
             link_.readReply([](const QByteArray& r) { return r.contains('\0'); }, kReplyQuietMs, kExchangeLimitMs);
         // A hang-up during the question closes the device at once, not at the first reading.
-        failed(0);
-        if (!connected_)
+        if (closeIfLost())
             return std::nullopt;
         return qc10::SerialNumber(reply);
     }

@@ -26,13 +26,15 @@ public:
 protected:
     // The status of an exchange that could not complete: the loss of the port once (and the
     // device is closed), else the given status.
-    int16_t failed(int16_t status)
+    int16_t failed(int16_t status) { return closeIfLost() ? AppError::kDeviceIoError : status; }
+
+    // A port that vanished (a hang-up, an unplugged cable) closes the device at once.
+    bool closeIfLost()
     {
-        if (link_.lost()) {
-            close();
-            return AppError::kDeviceIoError;
-        }
-        return status;
+        if (!link_.lost())
+            return false;
+        close();
+        return true;
     }
 
     // A single reading that failed: the device is closed, the user is told once and the

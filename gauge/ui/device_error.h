@@ -1,7 +1,7 @@
 #pragma once
 // The box that tells the user of a gauge failure: the text of the status and the operation that
-// failed, under the product's title. A window shows at most one at a time, so a gauge that keeps failing does not pile up
-// boxes.
+// failed, under the product's title. A window shows at most one at a time, so a gauge that keeps
+// failing does not pile up boxes.
 
 #include "gauge/device.h"
 
