@@ -24,6 +24,19 @@ QString outOfRange(const QString& name)
 }
 } // namespace
 
+AppError OutOfRangeError(const QString& name)
+{
+    return AppError(AppError::kOverflow, outOfRange(name));
+}
+
+double CheckedLeadingNumber(QStringView text, const QString& name)
+{
+    const auto value = LeadingNumberInRange(text);
+    if (!value)
+        throw OutOfRangeError(name);
+    return *value;
+}
+
 AppError FormatError(const QString& reason)
 {
     return AppError(kInvalidFileFormat, reason);

@@ -63,15 +63,17 @@ TEST(NumberTest, ParseNumberTakesWholeNumbersOnly)
         EXPECT_FALSE(ParseNumber(QStringView(bad)).has_value()) << QString::fromUtf16(bad).toStdString();
 }
 
-TEST(NumberTest, LeadingValueReadsAsFarAsTheNumberGoes)
+TEST(NumberTest, ANumberBeyondTheRangeIsNoneAndToldApartFromText)
 {
-    EXPECT_EQ(LeadingValue(u" 0.00123"), 0.00123);
-    EXPECT_EQ(LeadingValue(u"-0.00120 mm"), -0.0012);
-    EXPECT_EQ(LeadingValue(u"2.5e-3"), 0.0025);
-    EXPECT_EQ(LeadingValue(u"7e"), 7.0);       // an exponent without digits is no exponent
-    EXPECT_EQ(LeadingValue(u"1,5"), 1.0);      // a point line's number has "." only
-    EXPECT_EQ(LeadingValue(u"garbage"), 0.0);  // no number reads as 0
-    EXPECT_FALSE(LeadingValue(u"9e999").has_value());
+    // Beyond the largest double, whatever the digits before the exponent; below the smallest is 0.
+    for (const char16_t* beyond : {u"1e999", u"-1E400", u"0,0001e400", u"1000e306", u" 2.5E+309 "}) {
+        EXPECT_FALSE(ParseNumber(QStringView(beyond)).has_value()) << QString::fromUtf16(beyond).toStdString();
+        EXPECT_TRUE(IsNumberBeyondRange(QStringView(beyond))) << QString::fromUtf16(beyond).toStdString();
+    }
+    EXPECT_EQ(ParseNumber(u"1000e-330"), 0.0);
+    EXPECT_EQ(ParseNumber(u"1.7E308"), 1.7e308);
+    for (const char16_t* other : {u"1e-400", u"12", u"abc", u"1e999x", u""})
+        EXPECT_FALSE(IsNumberBeyondRange(QStringView(other))) << QString::fromUtf16(other).toStdString();
 }
 
 TEST(DecodingTest, Utf8WhenValidElseWindows1252)
