@@ -66,7 +66,7 @@ void SetArcFromHeader(CaseData& d, int64_t start, int64_t stop);
 
 // Sampling rate in Hz of a dynamic case: MaxTargets points (or the points given, such as a
 // file's count before thinning) over the arc at the feedrate of HdrFeedrate, "###0.0###". The
-// feedrate must be positive.
+// feedrate (its leading number) must be positive and within the range of a double.
 QString SamplingRateText(const Case& c);
 QString SamplingRateText(const Case& c, int64_t points);
 
