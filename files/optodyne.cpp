@@ -251,14 +251,13 @@ OptoHeader OptoReadHeader(const QByteArray& file, const QDateTime& now)
             continue;
         const QString& value = header->value;
         const QString name = QString::fromLatin1(kKeys[key]);
-        // Only the numeric keys read a number: text values may hold anything.
-        const auto numberAt = [&](qsizetype from) { return CheckedLeadingNumber(value.mid(from), name); };
-        const auto number = [&] { return numberAt(0); };
+        // The keys after Comments are numbers; the date is three, and the others hold any text.
+        const double number = key > 4 ? CheckedLeadingNumber(value, name) : 0.0;
         switch (key) {
         case 0: {
-            const int64_t month = WholeInt64(numberAt(0), name);
-            const int64_t day = WholeInt64(numberAt(3), name);
-            int64_t year = WholeInt64(numberAt(6), name);
+            const int64_t month = WholeInt64(CheckedLeadingNumber(value, name), name);
+            const int64_t day = WholeInt64(CheckedLeadingNumber(value.mid(3), name), name);
+            int64_t year = WholeInt64(CheckedLeadingNumber(value.mid(6), name), name);
             year += year >= 71 ? 1900 : 2000;
             h.date = RolledDate(year, month, day);
             break;
@@ -267,21 +266,21 @@ OptoHeader OptoReadHeader(const QByteArray& file, const QDateTime& now)
         case 2: h.user = value; break;
         case 3: h.inch = value == u"I"; break;
         case 4: h.comments = value; break;
-        case 5: h.feedrate = number(); break;
+        case 5: h.feedrate = number; break;
         case 6: {
-            const int16_t plane = WholeInt16(number(), name);
+            const int16_t plane = WholeInt16(number, name);
             h.plane = plane == 1 ? QStringLiteral("zx") : plane == 2 ? QStringLiteral("yz") : QStringLiteral("xy");
             break;
         }
-        case 7: h.direction = WholeInt16(number(), name); break;
-        case 8: h.trigger = WholeInt16(number(), name); break;
-        case 9: h.radius = number(); break;
-        case 10: h.rotation = WholeInt16(number(), name); break;
-        case 11: h.pointCount = wholeInt32(number(), name); break;
-        case 12: h.startX = SingleValue(number(), name); break;
-        case 13: h.startY = SingleValue(number(), name); break;
-        case 14: h.startZ = SingleValue(number(), name); break;
-        default: h.mirrorConvexity = number(); break;
+        case 7: h.direction = WholeInt16(number, name); break;
+        case 8: h.trigger = WholeInt16(number, name); break;
+        case 9: h.radius = number; break;
+        case 10: h.rotation = WholeInt16(number, name); break;
+        case 11: h.pointCount = wholeInt32(number, name); break;
+        case 12: h.startX = SingleValue(number, name); break;
+        case 13: h.startY = SingleValue(number, name); break;
+        case 14: h.startZ = SingleValue(number, name); break;
+        default: h.mirrorConvexity = number; break;
         }
     }
     if (h.inch) {

@@ -90,16 +90,6 @@ TEST_F(IniFileTest, OldWindowsFilesAndLineEndsSurviveARewrite)
     EXPECT_EQ(readFile("e.ini"), QByteArray("[Default]\r\nMeasured By=M\xC3\xBCller \xE2\x82\xAC\r\nData path=/data\r\n"));
 }
 
-TEST_F(IniFileTest, AByteOrderMarkIsNoPartOfTheFirstSection)
-{
-    // Marked by an editor, in UTF-8 and over Windows-1252 bytes alike: the first line is a section.
-    for (const QByteArray& body : {QByteArray("[Default]\r\nMeasured By=M\xC3\xBCller\r\n"),
-                                   QByteArray("[Default]\r\nMeasured By=M\xFCller\r\n")}) {
-        IniFile ini(writeFile("f.ini", "\xEF\xBB\xBF" + body));
-        EXPECT_EQ(ini.get("Default", "Measured By", ""), QString::fromUtf8("Müller")) << body.toStdString();
-    }
-}
-
 TEST_F(IniFileTest, AnUnreadablePathIsReportedAsSuch)
 {
     // A folder where the file should be: it exists but cannot be read as a file.

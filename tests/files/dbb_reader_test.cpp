@@ -200,24 +200,9 @@ TEST_F(DbbReaderTest, TextFilesWithBadCountsAnglesOrNumbersAreRefused)
     // A header cut short.
     c = Case{};
     EXPECT_EQ(read(MakeTextDbb(TextDbb{}).left(200)).number, 62);
-}
-
-TEST_F(DbbReaderTest, TheTextFeedrateIsReadAsFarAsItIsANumberAndNotBeyondADouble)
-{
-    TextDbb text;
-    text.lengths = lengths(8);
-    ASSERT_TRUE(read(MakeTextDbb(text)).ok());
-    const QString rate = c.Header[HdrSampling];
-    text.feedrate = "2D3 mm/min";
-    c = Case{};
-    ASSERT_TRUE(read(MakeTextDbb(text)).ok());
-    EXPECT_EQ(c.Header[HdrSampling], rate);
-    text.feedrate = "1E400";
-    c = Case{};
-    const ReadResult r = read(MakeTextDbb(text));
-    EXPECT_EQ(r.number, AppError::kOverflow);
-    EXPECT_EQ(r.location, files::kDbbTextHeaderLocation);
-    EXPECT_TRUE(r.message.contains("\"Feedrate\"")) << r.message.toStdString();
+    // A feedrate beyond a double is out of range, not zero.
+    TextDbb beyond{.feedrate = "1E400", .lengths = lengths(8)};
+    EXPECT_EQ(read(MakeTextDbb(beyond)).number, AppError::kOverflow);
 }
 
 TEST_F(DbbReaderTest, BinaryFilesShortOrWithoutSamplesAreRefused)

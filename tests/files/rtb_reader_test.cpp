@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-
 namespace sarvo::test {
 namespace {
 
@@ -177,22 +175,15 @@ TEST_F(RtbReaderTest, PointValuesReadAsFarAsTheyAreNumbers)
 
 TEST_F(RtbReaderTest, PointValuesTakeTheirExponentAfterEOrDAndNoneBeyondADouble)
 {
-    const QStringList withD = {"2.1D-3", "2.1d-3", "-1.5D+1", "4D0", "1D-400"};
+    const QStringList withD = {"2.1D-3", "2.1d-3", "-1.5D+1", "1D-400"};
     ASSERT_TRUE(read(MakeRtb({}, {{1, withD}})).ok());
-    const Case d = c;
-    for (int p = 0; p < 5; ++p)
-        EXPECT_EQ(d.Data.Readings(1, p), (std::array{0.0021, 0.0021, -15.0, 4.0, 0.0})[std::size_t(p)]) << p;
-    // The same values written with E read as they do.
-    c = Case{};
-    ASSERT_TRUE(read(MakeRtb({}, {{1, QStringList(withD).replaceInStrings("D", "E").replaceInStrings("d", "e")}})).ok());
-    EXPECT_EQ(c.Data.Readings, d.Data.Readings);
-
-    for (const char* beyond : {"1D400", "-2.5d+309", "0.0001E400"}) {
-        c = Case{};
-        const ReadResult r = read(MakeRtb({}, {{1, {"0.001", beyond, "0.002"}}}));
-        EXPECT_EQ(r.number, AppError::kOverflow) << beyond;
-        EXPECT_EQ(r.location, files::kRtbLocation) << beyond;
-    }
+    const auto& r = c.Data.Readings;
+    EXPECT_EQ(QList<double>({r(1, 0), r(1, 1), r(1, 2), r(1, 3)}), QList<double>({0.0021, 0.0021, -15.0, 0.0}));
+    const Case withE = c;
+    ASSERT_TRUE(read(MakeRtb({}, {{1, QStringList(withD).replaceInStrings("d", "E", Qt::CaseInsensitive)}})).ok());
+    EXPECT_EQ(c.Data.Readings, withE.Data.Readings);
+    for (const char* beyond : {"1D400", "0.0001E400"})
+        EXPECT_EQ(read(MakeRtb({}, {{1, {"0.001", beyond, "0.002"}}})).number, AppError::kOverflow) << beyond;
 }
 
 TEST_F(RtbReaderTest, KeysAreMatchedAtTheStartOfTheirLine)
