@@ -75,4 +75,10 @@ QString DecodeWindows1252(const QByteArray& bytes)
     return result;
 }
 
+QByteArray WithoutByteOrderMark(const QByteArray& bytes)
+{
+    static constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+    return bytes.startsWith(kUtf8Mark) ? bytes.sliced(3) : bytes;
+}
+
 } // namespace sarvo

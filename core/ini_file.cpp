@@ -35,9 +35,7 @@ QString oneLine(QString value)
 
 QString decode(const QByteArray& bytes)
 {
-    QByteArray body = bytes;
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body.remove(0, 3);
+    const QByteArray body = WithoutByteOrderMark(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8(body);
     if (!utf8.hasError())

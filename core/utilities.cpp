@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 namespace sarvo {
 
@@ -22,16 +23,30 @@ bool isAsciiDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
-// Locale-free conversion of a text made only of digits, at most one "." and an optional "e"
-// exponent; overflow and underflow give 0.
-double parsePlainDecimal(const std::string& digits)
+// Whether an out-of-range number text of PlainDecimalValue's form lies beyond the largest double
+// (and not below the smallest): the decimal order of its first significant digit decides.
+bool beyondLargest(std::string_view digits)
 {
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
-                                              std::chars_format::general);
-    if (error != std::errc() || !std::isfinite(value))
-        return 0.0;
-    return value;
+    const std::size_t e = digits.find('e');
+    const std::string_view mantissa = digits.substr(0, e);
+    long long exponent = 0;
+    if (e != std::string_view::npos) {
+        bool negative = false;
+        for (char c : digits.substr(e + 1)) {
+            if (c == '-')
+                negative = true;
+            else if (c >= '0' && c <= '9')
+                exponent = std::min(exponent * 10 + (c - '0'), 1000000000LL);
+        }
+        if (negative)
+            exponent = -exponent;
+    }
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos)
+        return false; // zero is never too large
+    const long long order = first < point ? (long long)(point - first) - 1 : -(long long)(first - point);
+    return order + exponent > 0;
 }
 
 // The exponent after an "E" or "D" at from - 1: blanks skipped, an optional sign, digits. Appends
@@ -62,6 +77,7 @@ struct Leading {
     double magnitude = 0.0;
     bool negative = false; // a "-" sign was read, even when the digits give zero
     bool exponent = false; // an exponent was read as part of the number
+    bool beyondRange = false; // the number lies beyond the range of a double
 };
 
 enum class Exponent { NotRead, Read };
@@ -102,19 +118,42 @@ Leading readLeading(QStringView text, Exponent exponent = Exponent::NotRead)
             break;
         }
     }
-    if (anyDigit)
-        result.magnitude = parsePlainDecimal(digits);
+    if (anyDigit) {
+        // The digits are always of the plain form here: no value means beyond the range.
+        const auto value = PlainDecimalValue(digits);
+        result.magnitude = value.value_or(0.0);
+        result.beyondRange = !value;
+    }
     return result;
 }
 
 } // namespace
 
-double LeadingNumber(const QString& text)
+std::optional<double> PlainDecimalValue(std::string_view digits)
+{
+    double value = 0.0;
+    const char* last = digits.data() + digits.size();
+    const auto [end, error] = std::from_chars(digits.data(), last, value, std::chars_format::general);
+    if (error == std::errc::result_out_of_range && end == last)
+        return beyondLargest(digits) ? std::nullopt : std::optional(0.0);
+    if (error != std::errc() || end != last || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> LeadingNumberInRange(QStringView text)
 {
     const Leading lead = readLeading(text, Exponent::Read);
+    if (lead.beyondRange)
+        return std::nullopt;
     if (lead.magnitude == 0.0)
         return 0.0;
     return lead.negative ? -lead.magnitude : lead.magnitude;
+}
+
+double LeadingNumber(const QString& text)
+{
+    return LeadingNumberInRange(text).value_or(0.0);
 }
 
 double StrToDbl(const QString& text)
@@ -139,7 +178,7 @@ double StrToDbl(const QString& text)
         std::string fraction = "0.";
         for (qsizetype i = p + 1; i < text.size() && isAsciiDigit(text[i]); ++i)
             fraction += char(text[i].unicode());
-        magnitude = integerPart.magnitude + (fraction.size() > 2 ? parsePlainDecimal(fraction) : 0.0);
+        magnitude = integerPart.magnitude + (fraction.size() > 2 ? PlainDecimalValue(fraction).value_or(0.0) : 0.0);
         scaled = integerPart.exponent;
     } else {
         const Leading whole = readLeading(text, Exponent::Read);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 class QFileInfo;
 
@@ -21,8 +22,17 @@ double StrToDbl(const QString& text);
 
 // The leading number of a text: blanks skipped, an optional sign, digits, "." as the only
 // decimal point, an optional exponent after "E" or "D" in either case ("1.5E3" is 1500, "1e-06"
-// 1e-6, "4E" 4); no number gives 0.
+// 1e-6, "4E" 4); no number gives 0, and so does a number beyond the range of a double.
 double LeadingNumber(const QString& text);
+// The same reading for values that must not pass unnoticed, such as the numbers of measurement
+// files: nullopt when the number lies beyond the range of a double. A number too small to hold
+// reads 0.
+std::optional<double> LeadingNumberInRange(QStringView text);
+
+// The value of an ASCII number text of the form [-]digits[.digits][e[+-]digits]: nullopt when the
+// text has another form or its value lies beyond the range of a double; a value too small to hold
+// is 0.
+std::optional<double> PlainDecimalValue(std::string_view digits);
 
 // "C8000" and "&hC8000" alike; up to four digits read as a signed 16-bit value; failure gives 0.
 int32_t HexToLong(const QString& text);
@@ -71,5 +81,9 @@ QString OemToAnsi(const QString& text);
 
 // Windows-1252 bytes to text, for settings and text files that are not UTF-8.
 QString DecodeWindows1252(const QByteArray& bytes);
+
+// A text file's bytes without the UTF-8 byte-order mark it may begin with: the mark is no part of
+// the first line, and every text file, settings and measurements alike, is read past it.
+QByteArray WithoutByteOrderMark(const QByteArray& bytes);
 
 } // namespace sarvo

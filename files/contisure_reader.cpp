@@ -59,7 +59,7 @@ RunFacts applyHeader(Case& c, const ReadContext& ctx)
     CaseHeader& h = c.Header;
     CaseData& d = c.Data;
     const QString& fileName = h[HdrFilename];
-    const auto lines = headerLines(ctx.read(fileName));
+    const auto lines = headerLines(WithoutByteOrderMark(ctx.read(fileName)));
 
     h[HdrMachine] = lines[0];
     d.TestDate = DateFromDmy(lines[2], ctx.currentTime());

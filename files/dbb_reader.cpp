@@ -103,7 +103,7 @@ struct TextFile {
 TextFile loadText(const QByteArray& bytes)
 {
     TextFile f;
-    f.text = DecodeUtf8Or1252(bytes);
+    f.text = DecodeUtf8Or1252(WithoutByteOrderMark(bytes));
     ItemReader reader(f.text);
     for (int i = 1; i <= kHeaderItemCount; ++i) {
         const auto item = reader.next();

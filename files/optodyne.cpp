@@ -7,6 +7,7 @@
 #include "core/language_db.h"
 #include "core/utilities.h"
 #include "files/reader_support.h"
+#include "files/text_items.h"
 
 #include <algorithm>
 #include <cmath>
@@ -85,11 +86,13 @@ public:
         const qsizetype begin = pos_;
         while (pos_ < bytes_.size() && !separator(bytes_[pos_]))
             ++pos_;
-        bool ok = false;
-        const double value = QByteArrayView(bytes_).sliced(begin, pos_ - begin).toDouble(&ok);
-        if (!ok || !std::isfinite(value))
+        const QString token = QString::fromLatin1(QByteArrayView(bytes_).sliced(begin, pos_ - begin));
+        const auto value = ParseNumber(token);
+        if (!value && IsNumberBeyondRange(token))
+            throw OutOfRangeError(QStringLiteral("2-D sample"));
+        if (!value)
             throw FormatError(Translate("A value of the 2-D file is not a number."));
-        return value;
+        return *value;
     }
 
     // index, value, aux; nullopt at the end of the data.
@@ -125,7 +128,7 @@ std::optional<DataStart> findData(const QByteArray& bytes)
             return pos < bytes.size() ? std::optional(DataStart{pos, start.startLevel}) : std::nullopt;
         const auto header = headerLine(QString::fromLatin1(*line));
         if (header && header->key == u"StartLevel")
-            start.startLevel = LeadingNumber(header->value);
+            start.startLevel = CheckedLeadingNumber(header->value, QStringLiteral("StartLevel"));
     }
     return std::nullopt;
 }
@@ -222,8 +225,9 @@ QString alignmentRefusal(const Flags& flags, const QString& name0, const QString
 
 } // namespace
 
-OptoHeader OptoReadHeader(const QByteArray& bytes, const QDateTime& now)
+OptoHeader OptoReadHeader(const QByteArray& file, const QDateTime& now)
 {
+    const QByteArray bytes = WithoutByteOrderMark(file);
     static const char* const kKeys[] = {"Date", "Machine", "User", "Unit", "Comments", "Feedrate",
                                         "MeasurementPlan", "MeasurementDirection2", "Trigger", "Radius",
                                         "Rotation", "NumberOfDataPoints", "StartX", "StartY", "StartZ",
@@ -247,12 +251,13 @@ OptoHeader OptoReadHeader(const QByteArray& bytes, const QDateTime& now)
             continue;
         const QString& value = header->value;
         const QString name = QString::fromLatin1(kKeys[key]);
-        const double number = LeadingNumber(value);
+        // The keys after Comments are numbers; the date is three, and the others hold any text.
+        const double number = key > 4 ? CheckedLeadingNumber(value, name) : 0.0;
         switch (key) {
         case 0: {
-            const int64_t month = WholeInt64(LeadingNumber(value), name);
-            const int64_t day = WholeInt64(LeadingNumber(value.mid(3)), name);
-            int64_t year = WholeInt64(LeadingNumber(value.mid(6)), name);
+            const int64_t month = WholeInt64(CheckedLeadingNumber(value, name), name);
+            const int64_t day = WholeInt64(CheckedLeadingNumber(value.mid(3), name), name);
+            int64_t year = WholeInt64(CheckedLeadingNumber(value.mid(6), name), name);
             year += year >= 71 ? 1900 : 2000;
             h.date = RolledDate(year, month, day);
             break;
@@ -279,8 +284,8 @@ OptoHeader OptoReadHeader(const QByteArray& bytes, const QDateTime& now)
         }
     }
     if (h.inch) {
-        h.feedrate *= kMmPerInch;
-        h.radius *= kMmPerInch;
+        h.feedrate = FiniteValue(h.feedrate * kMmPerInch, QStringLiteral("Feedrate"));
+        h.radius = FiniteValue(h.radius * kMmPerInch, QStringLiteral("Radius"));
         h.startX = SingleValue(h.startX * kMmPerInch, QStringLiteral("StartX"));
         h.startY = SingleValue(h.startY * kMmPerInch, QStringLiteral("StartY"));
         h.startZ = SingleValue(h.startZ * kMmPerInch, QStringLiteral("StartZ"));
@@ -288,8 +293,9 @@ OptoHeader OptoReadHeader(const QByteArray& bytes, const QDateTime& now)
     return h;
 }
 
-OptoData OptoReadData(const QByteArray& bytes, int n, double scale, int triggerIndex)
+OptoData OptoReadData(const QByteArray& file, int n, double scale, int triggerIndex)
 {
+    const QByteArray bytes = WithoutByteOrderMark(file);
     OptoData data;
     const auto start = findData(bytes);
     if (!start)

@@ -24,6 +24,19 @@ QString outOfRange(const QString& name)
 }
 } // namespace
 
+AppError OutOfRangeError(const QString& name)
+{
+    return AppError(AppError::kOverflow, outOfRange(name));
+}
+
+double CheckedLeadingNumber(QStringView text, const QString& name)
+{
+    const auto value = LeadingNumberInRange(text);
+    if (!value)
+        throw OutOfRangeError(name);
+    return *value;
+}
+
 AppError FormatError(const QString& reason)
 {
     return AppError(kInvalidFileFormat, reason);
@@ -153,7 +166,7 @@ QString SamplingRateText(const Case& c)
 QString SamplingRateText(const Case& c, int64_t points)
 {
     const CaseData& d = c.Data;
-    const double feedrate = LeadingNumber(c.Header[HdrFeedrate]); // mm/min
+    const double feedrate = CheckedLeadingNumber(c.Header[HdrFeedrate], QStringLiteral("Feedrate")); // mm/min
     if (!(feedrate > 0.0))
         throw FormatError(Translate("A dynamic test needs a positive feedrate."));
     const double arc = (double(d.SweepAngle) / 360.0) * 2.0 * kPi12 * d.TestRadius; // mm

@@ -19,6 +19,14 @@ AppError FormatError(const QString& reason);
 // The file ends before what it announced (62).
 AppError ShortFileError(const QString& reason);
 
+// A value beyond the range of the type it is held in (6), naming it.
+AppError OutOfRangeError(const QString& name);
+
+// The leading number of a text, as every reader that reads a value only as far as it looks like a
+// number takes it (exponent after E or D, no number gives 0); a number beyond the range of a
+// double raises OutOfRangeError instead of reading 0.
+double CheckedLeadingNumber(QStringView text, const QString& name);
+
 // Checked conversions; the name goes into the message of a value out of range.
 double FiniteValue(double value, const QString& name);
 double PositiveValue(double value, const QString& name);
@@ -58,7 +66,7 @@ void SetArcFromHeader(CaseData& d, int64_t start, int64_t stop);
 
 // Sampling rate in Hz of a dynamic case: MaxTargets points (or the points given, such as a
 // file's count before thinning) over the arc at the feedrate of HdrFeedrate, "###0.0###". The
-// feedrate must be positive.
+// feedrate (its leading number) must be positive and within the range of a double.
 QString SamplingRateText(const Case& c);
 QString SamplingRateText(const Case& c, int64_t points);
 

@@ -64,7 +64,7 @@ struct RtbFile {
 RtbFile loadRtb(const Case& c, const ReadContext& ctx)
 {
     RtbFile f;
-    f.text = DecodeBytes(ctx.read(c.Header[HdrFilename]));
+    f.text = DecodeBytes(WithoutByteOrderMark(ctx.read(c.Header[HdrFilename])));
     ItemReader reader(f.text);
     qsizetype afterWindow = -1;
     bool marker = false;
@@ -187,7 +187,7 @@ double pointValue(QStringView item, int run)
     };
     if (!startsNumber())
         throw FormatError(Translate("A sample of run %1 is not a number.").arg(run));
-    const auto value = LeadingValue(text);
+    const auto value = LeadingNumberInRange(text);
     if (!value)
         throw AppError(AppError::kOverflow, Translate("A point value is out of range."));
     return *value;

@@ -4,8 +4,6 @@
 
 #include <QStringDecoder>
 
-#include <charconv>
-#include <cmath>
 #include <string>
 
 namespace sarvo::files {
@@ -85,28 +83,10 @@ bool isDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
-// Converts an ASCII number text of the form [-]digits[.digits][e[+-]digits].
-std::optional<double> convert(const std::string& s)
-{
-    double value = 0;
-    const char* first = s.data();
-    const char* last = s.data() + s.size();
-    const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
-    if (error == std::errc::result_out_of_range && end == last) {
-        // Too small to hold is zero; too large is no number.
-        const bool tiny = s.find("e-") != std::string::npos || s.rfind("0.", 0) == 0 || s.rfind("-0.", 0) == 0;
-        if (tiny)
-            return 0.0;
-    }
-    if (error != std::errc() || end != last || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-// Scans a number at text[i]: an optional sign, digits with one decimal separator (sep), and an
-// exponent. Returns the ASCII text for convert() and moves i past the number; empty when there
-// are no digits.
-std::string scanNumber(QStringView text, qsizetype& i, bool commaAllowed)
+// Scans a number at text[i]: an optional sign, digits with one decimal separator ("." or ","),
+// and an exponent. Returns the ASCII text for PlainDecimalValue and moves i past the number;
+// empty when there are no digits.
+std::string scanNumber(QStringView text, qsizetype& i)
 {
     const qsizetype n = text.size();
     std::string s;
@@ -122,7 +102,7 @@ std::string scanNumber(QStringView text, qsizetype& i, bool commaAllowed)
         if (isDigit(c)) {
             s += char(c.unicode());
             digits = true;
-        } else if (!point && (c == u'.' || (commaAllowed && c == u','))) {
+        } else if (!point && (c == u'.' || c == u',')) {
             s += digits ? "." : "0.";
             point = true;
         } else {
@@ -157,34 +137,36 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t';
 }
 
+// The whole text as a number for PlainDecimalValue: blanks around it, nothing else; empty when
+// the text is no number.
+std::string wholeNumber(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isBlank(text[i]))
+        ++i;
+    std::string s = scanNumber(text, i);
+    while (i < n && isBlank(text[i]))
+        ++i;
+    if (i != n)
+        s.clear();
+    return s;
+}
+
 } // namespace
 
 std::optional<double> ParseNumber(QStringView text)
 {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && isBlank(text[i]))
-        ++i;
-    const std::string s = scanNumber(text, i, true);
+    const std::string s = wholeNumber(text);
     if (s.empty())
         return std::nullopt;
-    while (i < n && isBlank(text[i]))
-        ++i;
-    if (i != n)
-        return std::nullopt;
-    return convert(s);
+    return PlainDecimalValue(s);
 }
 
-std::optional<double> LeadingValue(QStringView text)
+bool IsNumberBeyondRange(QStringView text)
 {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && isBlank(text[i]))
-        ++i;
-    const std::string s = scanNumber(text, i, false);
-    if (s.empty())
-        return 0.0;
-    return convert(s);
+    const std::string s = wholeNumber(text);
+    return !s.empty() && !PlainDecimalValue(s);
 }
 
 } // namespace sarvo::files

@@ -1,6 +1,7 @@
 #pragma once
-// The text measurement files (.rtb, text .dbb) are sequences of input items, and their numbers
-// come in two kinds: values that must be numbers, and values read as far as they look like one.
+// The text measurement files (.rtb, text .dbb) are sequences of input items, and some of their
+// values must be numbers. Values read only as far as they look like a number take the one
+// leading-number reading of core/utilities.h (LeadingNumberInRange).
 
 #include <QByteArray>
 #include <QString>
@@ -41,13 +42,8 @@ QString DecodeUtf8Or1252(const QByteArray& bytes);
 
 // A value that must be a number: blanks around it, an optional sign, "." or "," as the decimal
 // separator, an optional exponent; nothing else. nullopt for anything else and for values out of
-// the double range.
+// the double range (IsNumberBeyondRange tells the two apart); a value too small to hold is 0.
 std::optional<double> ParseNumber(QStringView text);
-
-// The leading number of a text, as a plain numeric reading takes it: blanks skipped, a sign,
-// digits with "." as the decimal point and an optional exponent; reading stops at the first
-// character that does not belong to the number. No number gives 0; nullopt when the number is
-// beyond the double range.
-std::optional<double> LeadingValue(QStringView text);
+bool IsNumberBeyondRange(QStringView text);
 
 } // namespace sarvo::files

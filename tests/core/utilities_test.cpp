@@ -69,6 +69,15 @@ TEST(UtilitiesLeadingNumber, ReadsItsExponentOnce)
     }
 }
 
+TEST(UtilitiesLeadingNumber, InRangeRefusesOnlyWhatNoDoubleHolds)
+{
+    const Case cases[] = {{"2.1D-3", 0.0021}, {"2.1d-3", 0.0021}, {" 2.5e-3 mm", 0.0025}, {"1E-400", 0}, {"1.7E308", 1.7e308}};
+    for (const Case& c : cases)
+        EXPECT_EQ(LeadingNumberInRange(QString(c.text)), c.expected) << c.text;
+    for (const char* beyond : {"1E400", "-1D400 mm", "0.0001e400", "9.9E308"})
+        EXPECT_EQ(LeadingNumberInRange(QString(beyond)), std::nullopt) << beyond;
+}
+
 TEST(UtilitiesHex, ReadsAndWrites)
 {
     const std::pair<const char*, int32_t> cases[] = {

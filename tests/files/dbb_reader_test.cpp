@@ -200,6 +200,9 @@ TEST_F(DbbReaderTest, TextFilesWithBadCountsAnglesOrNumbersAreRefused)
     // A header cut short.
     c = Case{};
     EXPECT_EQ(read(MakeTextDbb(TextDbb{}).left(200)).number, 62);
+    // A feedrate beyond a double is out of range, not zero.
+    TextDbb beyond{.feedrate = "1E400", .lengths = lengths(8)};
+    EXPECT_EQ(read(MakeTextDbb(beyond)).number, AppError::kOverflow);
 }
 
 TEST_F(DbbReaderTest, BinaryFilesShortOrWithoutSamplesAreRefused)

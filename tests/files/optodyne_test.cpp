@@ -185,6 +185,26 @@ TEST(OptoHeaderTest, NumbersWithAnExponent)
     EXPECT_EQ(h.pointCount, 144);
 }
 
+TEST(OptoHeaderTest, ANumberBeyondItsTypeIsAnOutOfRangeErrorThatNamesIt)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"StartX=1E400", "StartX"}, {"MirrorConvexity=1E400", "MirrorConvexity"}, {"Feedrate=1D400", "Feedrate"},
+        {"Radius=1E400", "Radius"}, {"Date=1E400/15/02", "Date"}, {"StartX=1E39", "StartX"},
+        {"Unit=I\nRadius=1E307", "Radius"}, {"StartLevel=5E400\noptodyne\n0,0", "StartLevel"},
+        {"optodyne\n2E400,0", "2-D sample"}};
+    for (const auto& [file, name] : cases) {
+        try {
+            files::OptoReadHeader(file, FixedNow());
+            files::OptoReadData(file, 0, 1, -1);
+            ADD_FAILURE() << file << " read";
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), AppError::kOverflow) << file;
+            EXPECT_TRUE(e.description().contains(QString("\"%1\"").arg(name))) << file;
+        }
+    }
+    EXPECT_EQ(files::OptoReadHeader("Comments=1E400\r\n", FixedNow()).comments, "1E400"); // text holds any number
+}
+
 TEST_F(OptodyneTest, AFoldersFilesGroupIntoCasesOfCompletePairs)
 {
     Circle circle;

@@ -173,6 +173,19 @@ TEST_F(RtbReaderTest, PointValuesReadAsFarAsTheyAreNumbers)
     EXPECT_EQ(read(MakeRtb({}, {{1, {"0.001", "1e999", "0.002"}}})).number, AppError::kOverflow);
 }
 
+TEST_F(RtbReaderTest, PointValuesTakeTheirExponentAfterEOrDAndNoneBeyondADouble)
+{
+    const QStringList withD = {"2.1D-3", "2.1d-3", "-1.5D+1", "1D-400"};
+    ASSERT_TRUE(read(MakeRtb({}, {{1, withD}})).ok());
+    const auto& r = c.Data.Readings;
+    EXPECT_EQ(QList<double>({r(1, 0), r(1, 1), r(1, 2), r(1, 3)}), QList<double>({0.0021, 0.0021, -15.0, 0.0}));
+    const Case withE = c;
+    ASSERT_TRUE(read(MakeRtb({}, {{1, QStringList(withD).replaceInStrings("d", "E", Qt::CaseInsensitive)}})).ok());
+    EXPECT_EQ(c.Data.Readings, withE.Data.Readings);
+    for (const char* beyond : {"1D400", "0.0001E400"})
+        EXPECT_EQ(read(MakeRtb({}, {{1, {"0.001", beyond, "0.002"}}})).number, AppError::kOverflow) << beyond;
+}
+
 TEST_F(RtbReaderTest, KeysAreMatchedAtTheStartOfTheirLine)
 {
     // Without a Machine line, "Machine Exp Coeff" is no machine: the Name fallback applies.

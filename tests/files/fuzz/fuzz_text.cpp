@@ -46,9 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzz::Require(item->isEmpty() || (item->data() >= text.data() && item->data() + item->size() <= text.data() + text.size()),
                       "an item lies inside the text");
         if (const auto v = files::ParseNumber(*item))
-            fuzz::Require(std::isfinite(*v), "a parsed number is finite");
-        if (const auto v = files::LeadingValue(*item))
+            fuzz::Require(std::isfinite(*v) && !files::IsNumberBeyondRange(*item), "a parsed number is finite");
+        if (const auto v = LeadingNumberInRange(*item))
             fuzz::Require(std::isfinite(*v), "a leading value is finite");
+        else
+            fuzz::Require(LeadingNumber(item->toString()) == 0.0, "a leading value beyond the range reads 0 elsewhere");
         fuzz::Require(std::isfinite(StrToDbl(item->toString())), "StrToDbl is finite");
         if (++items > 64)
             break;
