@@ -146,7 +146,12 @@ bool DbLoad::eventFilter(QObject* watched, QEvent* event)
     if (watched == olnMeas_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
-            toggle(selectedLine());
+            // The keyboard's line is the selected one, else the one it stands on: tabbing into
+            // the outline marks its first line without selecting it.
+            QTreeWidgetItem* line = selectedLine();
+            if (!line && (line = olnMeas_->currentItem()))
+                line->setSelected(true);
+            toggle(line);
             updateButtons();
             return true;
         }

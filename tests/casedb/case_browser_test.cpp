@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace sarvo::test {
 namespace {
 
@@ -110,7 +113,7 @@ TEST_F(CaseBrowserTest, SessionAndMachineNamesSortWithoutRegardToCase)
         EXPECT_TRUE(line.session || line.text.contains("1250.0 mm/min")) << line.text.toStdString();
 }
 
-TEST_F(CaseBrowserTest, CaseLineShowsDateMachinePlaneFeedrateOrStaticAndTheShortFileName)
+TEST_F(CaseBrowserTest, CaseLineShowsDateMachinePlaneFeedrateOrStaticAndTheFilesName)
 {
     StoredCaseSummary c;
     c.date = QDateTime(QDate(2004, 3, 7), QTime(9, 5, 3));
@@ -136,10 +139,16 @@ TEST_F(CaseBrowserTest, CaseLineShowsDateMachinePlaneFeedrateOrStaticAndTheShort
     c.dynamic = false;
     EXPECT_EQ(BrowserCaseText(c, units), "2004-03-07   Mill 3  xy  39.37 in/min");
 
-    EXPECT_EQ(ShortStoredFileName("D:\\data\\m1.rtb"), "data\\m1.rtb");
-    EXPECT_EQ(ShortStoredFileName("/home/anna/data/t0.rtb"), "data/t0.rtb");
-    EXPECT_EQ(ShortStoredFileName("short.rtb"), "short.rtb");
-    EXPECT_EQ(ShortStoredFileName("/x/averyverylongname.rtb"), "longname.rtb");
+    // The file's whole name without its folder, whichever separator the stored name holds.
+    for (const auto& [stored, shown] : std::vector<std::pair<QString, QString>>{
+             {"D:\\data\\m1.rtb", "m1.rtb"},
+             {"/home/anna/data/t0.rtb", "t0.rtb"},
+             {"short.rtb", "short.rtb"},
+             {"/x/37_ALPHA_RUN_xy_1000.rtb", "37_ALPHA_RUN_xy_1000.rtb"},
+             {"C:\\runs/mixed\\folder/z.b5r", "z.b5r"}}) {
+        c.fileName = stored;
+        EXPECT_EQ(BrowserCaseText(c, units), "2004-03-07   Mill 3  xy  39.37 in/min  (" + shown + ")") << stored.toStdString();
+    }
 }
 
 TEST_F(CaseBrowserTest, RemovalTakesEveryRowOfItsCasesOrNothing)
