@@ -515,8 +515,8 @@ INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Name:', '&Name:
 INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Cases:', 'Fälle:');
 INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Remove', '&Entfernen');
 INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Save', '&Speichern');
-INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Close', '&Schließen');
-INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'C&ancel', '&Abbrechen');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', '&Close', 'S&chließen');
+INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Cance&l', '&Abbrechen');
 INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'File''s name', 'Dateiname');
 INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'File', 'Datei');
 INSERT INTO Languages (Form, English, German) VALUES ('Batch', 'Plane', 'Ebene');
@@ -674,7 +674,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Temperature
 INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Gauge:', 'Messgerät:');
 INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Machine:', 'Maschine:');
 INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Refresh', 'Aktualisieren');
-INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'C&alibrate', 'K&alibrieren');
+INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'C&alibrate', '&Kalibrieren');
 INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&Basic', '&Grunddaten');
 INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&View', '&Ansicht');
 INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', '&View off', '&Ansicht aus');

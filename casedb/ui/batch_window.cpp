@@ -66,7 +66,7 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     , pnlStatus_(new QWidget)
     , lblCurrFile_(new QLabel(QStringLiteral("File's name")))
     , pnlFlood_(new QProgressBar)
-    , cmdCancel_(button("cmdCancel", "C&ancel"))
+    , cmdCancel_(button("cmdCancel", "Cance&l"))
     , stepTimer_(new QTimer(this))
 {
     BusyCursor busy;
