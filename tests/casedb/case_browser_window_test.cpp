@@ -6,6 +6,7 @@
 #include "tests/casedb/casedb_fixture.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -68,6 +69,14 @@ TEST_F(CaseBrowserWindowTest, EveryCaseLineNamesItsWholeFile)
     for (int i = 0; i < names.size(); ++i)
         EXPECT_TRUE(walked[i].endsWith("  (" + names[i] + ")")) << walked[i].toStdString();
     EXPECT_EQ(QSet<QString>(walked.begin(), walked.end()).size(), 3) << "no two lines alike";
+    // Each line shows whole: the column is as wide as its widest line, and the outline scrolls.
+    const auto widest = [outline] { return static_cast<QAbstractItemView*>(outline)->sizeHintForColumn(0); };
+    QCoreApplication::processEvents();
+    EXPECT_GE(outline->columnWidth(0), widest());
+    browser.resize(300, 300);
+    QCoreApplication::processEvents();
+    EXPECT_GE(outline->columnWidth(0), widest());
+    EXPECT_TRUE(outline->horizontalScrollBar()->isVisible());
 }
 
 } // namespace
