@@ -88,6 +88,10 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     grdCase_->setObjectName(QStringLiteral("grdCase"));
     grdCase_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdCase_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // A name cut short keeps its end, where the files of one session differ, and a failure the
+    // end of its reason.
+    grdCase_->setTextElideMode(Qt::ElideMiddle);
+    grdCase_->setWordWrap(false);
     grdCase_->verticalHeader()->hide();
     // Tab leaves the grid for the next control, as everywhere else in the window.
     grdCase_->setTabKeyNavigation(false);
@@ -142,7 +146,7 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(top, 1);
     outer->addWidget(pnlStatus_);
-    resize(820, 520);
+    resize(960, 560);
 
     // The keyboard's way through the window: folders, files, Add, then the session and its cases
     // and their buttons.
