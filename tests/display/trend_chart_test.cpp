@@ -2,7 +2,6 @@
 #include "display/trend_chart.h"
 
 #include <QImage>
-#include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
@@ -138,64 +137,6 @@ TEST(TrendChart, TheChartAndTheTablePrintAsPdfPages)
     EXPECT_TRUE(pages[1].contains("Circularity LSC")) << "every page has the header row";
 }
 
-namespace {
-
-// A variable-spacing chart read back from the recording canvas: the plot's frame, the day scale
-// from the day labels (the lowest texts), and the bars (boxes in a series colour left of the
-// legend) with their series.
-struct RecordedDays {
-    RecordedDays(const RecordingCanvas& canvas, const casedb::TrendChart& chart, const std::vector<QColor>& colours)
-    {
-        const double em = canvas.font().size * 96.0 / 72.0;
-        double lowest = 0, legendLeft = 1e9, longest = 0;
-        for (const auto& t : canvas.texts) {
-            lowest = std::max(lowest, t.topLeft.y());
-            for (const auto& s : chart.series)
-                legendLeft = t.text == s.legend ? std::min(legendLeft, t.topLeft.x()) : legendLeft;
-        }
-        std::vector<std::pair<double, double>> dayAt; // day, x
-        for (const auto& t : canvas.texts) {
-            if (std::abs(t.topLeft.y() - lowest) < 1e-9)
-                dayAt.emplace_back(QLocale().toDouble(t.text), t.topLeft.x() + RecordingCanvas::kCharWidth * em * t.text.size() / 2);
-        }
-        if (dayAt.size() >= 2) {
-            step = (dayAt.back().second - dayAt.front().second) / (dayAt.back().first - dayAt.front().first);
-            firstDay = dayAt.front();
-        }
-        // The frame's sides are the longest upright lines.
-        for (const auto& l : canvas.lines) {
-            if (l.from.x() == l.to.x())
-                longest = std::max(longest, std::abs(l.to.y() - l.from.y()));
-        }
-        plotLeft = 1e9;
-        plotRight = -1e9;
-        for (const auto& l : canvas.lines) {
-            if (l.from.x() == l.to.x() && std::abs(std::abs(l.to.y() - l.from.y()) - longest) < 1e-9) {
-                plotLeft = std::min(plotLeft, l.from.x());
-                plotRight = std::max(plotRight, l.from.x());
-            }
-        }
-        for (const auto& box : canvas.boxes) {
-            const auto colour = std::find(colours.begin(), colours.end(), box.colour);
-            if (colour != colours.end() && box.rect.right() < legendLeft - em)
-                bars.push_back({std::size_t(colour - colours.begin()), box.rect});
-        }
-    }
-    double xOf(double day) const { return firstDay.second + (day - firstDay.first) * step; }
-    int dayOf(const QRectF& bar) const { return int(std::lround((bar.center().x() - xOf(0)) / step)); }
-
-    struct Bar {
-        std::size_t series;
-        QRectF rect;
-    };
-    std::vector<Bar> bars;
-    double step = 0;
-    std::pair<double, double> firstDay;
-    double plotLeft = 0, plotRight = 0;
-};
-
-} // namespace
-
 // Variable spacing through the recording canvas: every bar stands within the slot of its own day,
 // the bars of one day side by side without covering each other, each as high as its value; a line
 // joins the middles of its days.
@@ -209,20 +150,40 @@ TEST(TrendChart, WithVariableSpacingEveryBarStandsWithinItsOwnDay)
     chart.series = {{QStringLiteral("1000 mm/min"), {{false, 0, 0}, {true, 5, 3}, {true, 6, 5}, {false, 0, 0}}},
                     {QStringLiteral("2000 mm/min"), {{true, 8, 0}, {false, 0, 0}, {false, 0, 0}, {true, 7, 8}}},
                     {QStringLiteral("Static"), {{true, 3, 0}, {false, 0, 0}, {true, 4, 5}, {false, 0, 0}}}};
+    const QColor colours[] = {kFirstSeries, kSecondSeries, QColor(40, 150, 70)};
 
     RecordingCanvas canvas(QSizeF(640, 420));
     canvas.moveTo(QPointF(7, 9));
     DrawTrendChart(canvas, chart, TrendChartType::Bar, QRectF(0, 0, 640, 420));
     EXPECT_EQ(canvas.current(), QPointF(7, 9)) << "the position is kept";
-    const RecordedDays recorded(canvas, chart, {kFirstSeries, kSecondSeries, QColor(40, 150, 70)});
-    const double slot = recorded.step;
+
+    // The day labels are the lowest texts; their middles give the day scale.
+    const double em = canvas.font().size * 96.0 / 72.0;
+    double lowest = 0, legendLeft = 640;
+    for (const auto& t : canvas.texts) {
+        lowest = std::max(lowest, t.topLeft.y());
+        for (const auto& s : chart.series)
+            legendLeft = t.text == s.legend ? std::min(legendLeft, t.topLeft.x()) : legendLeft;
+    }
+    std::vector<std::pair<double, double>> dayAt; // day, x
+    for (const auto& t : canvas.texts) {
+        if (std::abs(t.topLeft.y() - lowest) < 1e-9)
+            dayAt.emplace_back(t.text.toDouble(), t.topLeft.x() + RecordingCanvas::kCharWidth * em * t.text.size() / 2);
+    }
+    ASSERT_GE(dayAt.size(), 2u);
+    const double slot = (dayAt.back().second - dayAt.front().second) / (dayAt.back().first - dayAt.front().first);
+    const auto xOf = [&](double day) { return dayAt.front().second + (day - dayAt.front().first) * slot; };
     ASSERT_GT(slot, 10.0);
 
     std::map<int, int> onDay{{0, 2}, {3, 1}, {5, 2}, {8, 1}}; // bars per day
     std::vector<QRectF> bars;
     std::optional<double> perValue;
-    for (const auto& [s, bar] : recorded.bars) {
-        const int day = recorded.dayOf(bar);
+    for (const auto& box : canvas.boxes) {
+        const std::size_t s = std::size_t(std::find(std::begin(colours), std::end(colours), box.colour) - colours);
+        if (s == std::size(colours) || box.rect.right() >= legendLeft - em)
+            continue; // the legend's swatches stand right of the plot
+        const QRectF& bar = box.rect;
+        const int day = int(std::lround((bar.center().x() - xOf(0)) / slot));
         SCOPED_TRACE(testing::Message() << "series " << s << " day " << day);
         // The bar is one of its series' cells of that day, as high as that cell's value.
         const auto& cells = chart.series[s].cells;
@@ -231,8 +192,8 @@ TEST(TrendChart, WithVariableSpacingEveryBarStandsWithinItsOwnDay)
         if (!perValue)
             perValue = bar.height() / cell->value;
         EXPECT_NEAR(bar.height(), cell->value * *perValue, 1e-6);
-        EXPECT_GE(bar.left(), recorded.xOf(day) - slot / 2 - 1e-9);
-        EXPECT_LE(bar.right(), recorded.xOf(day) + slot / 2 + 1e-9);
+        EXPECT_GE(bar.left(), xOf(day) - slot / 2 - 1e-9);
+        EXPECT_LE(bar.right(), xOf(day) + slot / 2 + 1e-9);
         EXPECT_NEAR(bar.width(), slot * 0.8 / onDay[day], 1e-6) << "a day's bars share its slot, none is cut";
         for (const QRectF& other : bars)
             EXPECT_LE(std::min(bar.right(), other.right()) - std::max(bar.left(), other.left()), 1e-9) << "overlap";
@@ -248,57 +209,52 @@ TEST(TrendChart, WithVariableSpacingEveryBarStandsWithinItsOwnDay)
             joins.emplace_back(l.from.x(), l.to.x());
     }
     ASSERT_EQ(joins.size(), 1u);
-    EXPECT_NEAR(joins[0].first, recorded.xOf(3), 1e-6);
-    EXPECT_NEAR(joins[0].second, recorded.xOf(5), 1e-6);
+    EXPECT_NEAR(joins[0].first, xOf(3), 1e-6);
+    EXPECT_NEAR(joins[0].second, xOf(5), 1e-6);
 }
 
-// Over a range of many days a day's slot is narrower than a bar could show: every bar is still a
-// third of a text line wide, a day's bars stand side by side around their day, and the first and
-// the last day's bars stand inside the frame, clear of the axis.
+// Over a range of many days a day is narrower than a bar that shows: every bar is still a third of
+// a text line wide, a day's bars stand side by side around it, as far along as the day is, and
+// the first and the last day's bars stand inside the frame, clear of the axis.
 TEST(TrendChart, OverManyDaysEveryBarCanBeSeenAndStaysInsideThePlot)
 {
-    struct Range {
-        int lastDay;
-        QSizeF size;
-    };
-    for (const Range& range : {Range{8, {640, 420}}, Range{90, {640, 420}}, Range{364, {640, 420}},
-                               Range{364, {300, 200}}, Range{1500, {900, 600}}}) {
-        SCOPED_TRACE(testing::Message() << range.lastDay << " days over " << range.size.width());
-        const int middle = range.lastDay / 3;
+    for (const auto& [lastDay, width] : {std::pair{8, 640.0}, {90, 640.0}, {364, 640.0}, {364, 300.0}, {1500, 900.0}}) {
+        SCOPED_TRACE(testing::Message() << lastDay << " days over " << width);
+        const double middle = lastDay / 3;
         casedb::TrendChart chart;
         chart.spacing = casedb::TrendSpacing::Variable;
         chart.pointLabels = {QString(), QString(), QString()};
-        chart.series = {{QStringLiteral("1000 mm/min"), {{true, 5, 0}, {true, 6, double(middle)}, {true, 4, double(range.lastDay)}}},
-                        {QStringLiteral("Static"), {{true, 3, 0}, {true, 2, double(middle)}, {false, 0, 0}}}};
-        RecordingCanvas canvas(range.size);
-        DrawTrendChart(canvas, chart, TrendChartType::Bar, QRectF(QPointF(0, 0), range.size));
-        const RecordedDays recorded(canvas, chart, {kFirstSeries, kSecondSeries});
-        ASSERT_EQ(recorded.bars.size(), 5u);
-        ASSERT_GT(recorded.plotRight, recorded.plotLeft);
-
-        const double least = canvas.textHeight(QStringLiteral("Ag")) / 3;
+        chart.series = {{QStringLiteral("1000 mm/min"), {{true, 5, 0}, {true, 6, middle}, {true, 4, double(lastDay)}}},
+                        {QStringLiteral("Static"), {{true, 3, 0}, {true, 2, middle}, {false, 0, 0}}}};
+        RecordingCanvas canvas(QSizeF(width, width * 2 / 3));
+        DrawTrendChart(canvas, chart, TrendChartType::Bar, QRectF(0, 0, width, width * 2 / 3));
+        // The frame's sides are the longest upright lines; the legend's swatches stand right of it.
+        double left = 1e9, right = -1e9, longest = 0;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const auto& l : canvas.lines) {
+                const double length = l.from.x() == l.to.x() ? std::abs(l.to.y() - l.from.y()) : 0;
+                longest = std::max(longest, length);
+                if (pass == 1 && length == longest) {
+                    left = std::min(left, l.from.x());
+                    right = std::max(right, l.from.x());
+                }
+            }
+        }
         std::vector<QRectF> bars;
-        for (const auto& [s, bar] : recorded.bars) {
-            EXPECT_GE(bar.width(), least - 1e-9);
-            EXPECT_GT(bar.left(), recorded.plotLeft + least / 4) << "clear of the axis";
-            EXPECT_LT(bar.right(), recorded.plotRight - least / 4);
-            bars.push_back(bar);
+        for (const auto& box : canvas.boxes) {
+            if ((box.colour == kFirstSeries || box.colour == kSecondSeries) && box.rect.right() < right)
+                bars.push_back(box.rect);
         }
-        // A day's bars touch one another; the days' groups stand apart.
         std::sort(bars.begin(), bars.end(), [](const QRectF& a, const QRectF& b) { return a.left() < b.left(); });
-        std::vector<std::vector<QRectF>> groups;
+        ASSERT_EQ(bars.size(), 5u);
+        const double least = canvas.textHeight(QStringLiteral("Ag")) / 3;
         for (const QRectF& bar : bars) {
-            if (groups.empty() || bar.left() > groups.back().back().right() + 1e-6)
-                groups.emplace_back();
-            groups.back().push_back(bar);
+            EXPECT_GE(bar.width(), least - 1e-9);
+            EXPECT_GT(bar.left(), left + least / 4);
+            EXPECT_LT(bar.right(), right - least / 4);
         }
-        ASSERT_EQ(groups.size(), 3u);
-        const int days[] = {0, middle, range.lastDay};
-        for (std::size_t g = 0; g < groups.size(); ++g) {
-            const auto& group = groups[g];
-            const double from = group.front().left(), to = group.back().right();
-            EXPECT_NEAR((from + to) / 2, recorded.xOf(days[g]), 1e-6) << "the day's bars stand around it";
-            EXPECT_NEAR(to - from, group.front().width() * double(group.size()), 1e-6) << "side by side, none covered";
-        }
+        EXPECT_NEAR(bars[0].right(), bars[1].left(), 1e-6);
+        EXPECT_NEAR(bars[2].right(), bars[3].left(), 1e-6);
+        EXPECT_NEAR((bars[3].left() - bars[1].left()) / (bars[4].center().x() - bars[1].left()), middle / lastDay, 1e-6);
     }
 }
