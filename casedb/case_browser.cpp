@@ -7,8 +7,8 @@
 #include "core/language_db.h"
 #include "core/number_format.h"
 #include "core/units.h"
+#include "core/utilities.h"
 
-#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -53,13 +53,6 @@ RemovalResult removeWhere(const CaseStore& store, const QString& condition, cons
 
 } // namespace
 
-QString ShortStoredFileName(const QString& stored)
-{
-    const QString tail = stored.right(12);
-    const qsizetype separator = tail.indexOf(QRegularExpression(QStringLiteral(R"([\\/])")));
-    return separator < 0 ? tail : tail.mid(separator + 1);
-}
-
 QString BrowserCaseText(const StoredCaseSummary& c, const UnitState& units)
 {
     QString text = ShortDateText(c.date) + QStringLiteral("   ") + c.machine + QStringLiteral("  ") + c.plane
@@ -70,8 +63,10 @@ QString BrowserCaseText(const StoredCaseSummary& c, const UnitState& units)
                 + units.LargeCaption + QStringLiteral("/min");
     else
         text += Translate(QStringLiteral("Static"));
+    // The whole name without its folder: the cases of one session often differ only in the
+    // name's middle.
     if (!c.fileName.isEmpty())
-        text += QStringLiteral("  (") + ShortStoredFileName(c.fileName) + u')';
+        text += QStringLiteral("  (") + FileNameOfPath(c.fileName) + u')';
     return text;
 }
 

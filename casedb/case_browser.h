@@ -35,11 +35,9 @@ struct BrowserLine {
 std::vector<BrowserLine> ReadBrowserLines(const CaseStore& store, const UnitState& units);
 // The lines of the cases, which must be in the order StoredCaseOrder::BySession.
 std::vector<BrowserLine> BrowserLines(const std::vector<StoredCaseSummary>& cases, const UnitState& units);
-// "<short date>   <machine>  <plane>  <feedrate> <unit>/min|Static  (<short file name>)".
+// "<short date>   <machine>  <plane>  <feedrate> <unit>/min|Static  (<file name>)", the file's
+// name without its folder ("/" or "\").
 QString BrowserCaseText(const StoredCaseSummary& c, const UnitState& units);
-// The stored file name as the browser shows it: of its last 12 characters, what follows the first
-// folder separator, or all 12 when they hold none.
-QString ShortStoredFileName(const QString& stored);
 
 // The sessions that hold cases, sorted; raises AppError on an engine failure.
 QStringList StoredSessionNames(const CaseStore& store);

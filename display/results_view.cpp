@@ -24,8 +24,8 @@ constexpr ResultPageInfo kPages[kResultPages] = {
      "To compensate backlash on your machine tool measurement should be done on the same feedrate as critical "
      "machinings are done. On static measurements the amounts of backlash and lateral play looks similar. So to "
      "distinguish these one, measure also dynamically."},
-    {"C&ircularity", "Circularity", 3, -1, -1, nullptr},
-    {"C&yclic", "Cyclic Error", 4, 8, 9,
+    {"Circ&ularity", "Circularity", 3, -1, -1, nullptr},
+    {"Cycl&ic", "Cyclic Error", 4, 8, 9,
      "If pitch values are bigger than the radius of ball bar measurement, it is probable that straightness error on "
      "the axis can cause this amount of cyclic error."},
     {"IS&O", "Circularity according ISO 230-4", 3, -1, -1,
@@ -35,11 +35,11 @@ constexpr ResultPageInfo kPages[kResultPages] = {
     {"&Lateral Play", "Lateral Play", 5, 4, 5,
      "Both directions have to be measured to estimate value of the lateral play. The value of lateral play depends on "
      "the position on table."},
-    {"&Scale", "Scale Error", 6, 6, 7,
+    {"Scal&e", "Scale Error", 6, 6, 7,
      "When using a non-calibrated ball bar equipment, it is impossible to find out absolute scale error values. So in "
      "those cases only scale mismatch value is shown. If value of absolute scale error is dependant on the feedrate, "
      "there might be a considerable servo lag on the machine."},
-    {"S&ervo", "Servo Response", 7, 10, 10,
+    {"Se&rvo", "Servo Response", 7, 10, 10,
      "This servo mismatch value is proportional and shows only mismatch of axis gains. Values on different machine "
      "tools can not be compared to each others."},
     {"S&quareness", "Squareness Error", 8, 15, 15,

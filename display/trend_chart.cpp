@@ -33,20 +33,28 @@ QColor SeriesColour(std::size_t series)
 }
 
 // The x axis: the middle of each point's slot with fixed spacing; with variable spacing a day
-// scale on which every whole day has a slot of its own, half a day of room at either end.
+// scale, a step a day, with room at either end for half the widest day's bars.
 struct XAxis {
     QRectF plot;
     int points = 0;
     TrendSpacing spacing = TrendSpacing::Fixed;
     ValueAxis days;
+    double dayStep = 0;
+    double dayMargin = 0;
+    double minBar = 0; // the narrowest bar that still shows
 
     bool byDay() const { return spacing == TrendSpacing::Variable && days.max > days.min; }
     double slot() const { return plot.width() / std::max(1, points); }
-    double daySlot() const { return plot.width() / (days.max - days.min + 1); }
-    double ofDay(double day) const { return plot.left() + (day - days.min + 0.5) * daySlot(); }
+    double ofDay(double day) const { return plot.left() + dayMargin + (day - days.min) * dayStep; }
     double of(int point, const TrendCell& cell) const
     {
         return byDay() ? ofDay(cell.days) : plot.left() + (point + 0.5) * slot();
+    }
+    // The width of each of a day's bars: its share of most of a day, but never narrower than
+    // minBar, so that a range of many days still shows every bar.
+    double barWidth(std::size_t barsOnDay) const
+    {
+        return std::max(dayStep * 0.8 / double(std::max<std::size_t>(1, barsOnDay)), minBar);
     }
 };
 
@@ -62,6 +70,35 @@ void ForEachFilled(const TrendChart& chart, Fn fn)
     }
 }
 
+// The filled cells of each whole day (variable spacing), as (series, point) in series order.
+std::map<long long, std::vector<std::pair<std::size_t, int>>> CellsByDay(const TrendChart& chart)
+{
+    std::map<long long, std::vector<std::pair<std::size_t, int>>> byDay;
+    ForEachFilled(chart, [&](std::size_t s, int p, const TrendCell& cell) { byDay[std::llround(cell.days)].push_back({s, p}); });
+    for (auto& [day, cells] : byDay)
+        std::sort(cells.begin(), cells.end());
+    return byDay;
+}
+
+// Variable spacing: a day a slot of the plot's width when its bars fit there; else the scale
+// narrows so that the widest day's bars, at their least width, stand inside the plot at either end.
+void PlaceDays(XAxis& x, const TrendChart& chart)
+{
+    const double span = x.days.max - x.days.min;
+    std::size_t mostBars = 1;
+    for (const auto& [day, cells] : CellsByDay(chart))
+        mostBars = std::max(mostBars, cells.size());
+    x.dayStep = x.plot.width() / (span + 1);
+    const double widest = double(mostBars) * x.barWidth(mostBars);
+    if (widest <= x.dayStep) {
+        x.dayMargin = x.dayStep / 2;
+        return;
+    }
+    // Half a bar of room between the outer bars and the frame.
+    x.dayMargin = std::min(widest + x.minBar, x.plot.width()) / 2;
+    x.dayStep = std::max(0.0, x.plot.width() - 2 * x.dayMargin) / span;
+}
+
 // One bar: its left edge and width on the x axis.
 struct BarSpan {
     std::size_t series = 0;
@@ -71,8 +108,7 @@ struct BarSpan {
 };
 
 // Fixed spacing: side by side in each point's slot, a place per series. Variable spacing: the
-// bars of one day side by side within that day's slot, so that a value stays on its day and no
-// bar covers another.
+// bars of one day side by side around that day, so that a value stays on its day.
 std::vector<BarSpan> BarSpans(const TrendChart& chart, const XAxis& x)
 {
     std::vector<BarSpan> spans;
@@ -84,12 +120,9 @@ std::vector<BarSpan> BarSpans(const TrendChart& chart, const XAxis& x)
         });
         return spans;
     }
-    std::map<long long, std::vector<std::pair<std::size_t, int>>> byDay;
-    ForEachFilled(chart, [&](std::size_t s, int p, const TrendCell& cell) { byDay[std::llround(cell.days)].push_back({s, p}); });
-    const double group = x.daySlot() * 0.8;
-    for (auto& [day, bars] : byDay) {
-        std::sort(bars.begin(), bars.end());
-        const double width = group / double(bars.size());
+    for (const auto& [day, bars] : CellsByDay(chart)) {
+        const double width = x.barWidth(bars.size());
+        const double group = width * double(bars.size());
         for (std::size_t k = 0; k < bars.size(); ++k)
             spans.push_back({bars[k].first, bars[k].second, x.ofDay(double(day)) - group / 2 + double(k) * width, width});
     }
@@ -204,8 +237,11 @@ void DrawTrendChart(Canvas& canvas, const TrendChart& chart, TrendChartType type
     frame();
 
     XAxis x{plot, chart.pointCount(), chart.spacing, {}};
+    // A third of a text line, and never less than three dots of the device.
+    x.minBar = std::max(line / 3, 3.0 / std::max(dotsPerUnit, 1e-9));
     if (chart.spacing == TrendSpacing::Variable && dayHi >= dayLo) {
         x.days = NiceAxis(dayLo, std::max(dayHi, dayLo + 1), 8);
+        PlaceDays(x, chart);
         for (double d : x.days.ticks) {
             const double at = x.ofDay(d);
             canvas.line(QPointF(at, plot.bottom()), QPointF(at, plot.bottom() + line * 0.3), kInk);

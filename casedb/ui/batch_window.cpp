@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace sarvo {
 
@@ -65,9 +66,8 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     , pnlStatus_(new QWidget)
     , lblCurrFile_(new QLabel(QStringLiteral("File's name")))
     , pnlFlood_(new QProgressBar)
-    , cmdCancel_(button("cmdCancel", "C&ancel"))
+    , cmdCancel_(button("cmdCancel", "Cance&l"))
     , stepTimer_(new QTimer(this))
-    , fitTimer_(new QTimer(this))
 {
     BusyCursor busy;
     setObjectName(QStringLiteral("Batch"));
@@ -88,22 +88,20 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     grdCase_->setObjectName(QStringLiteral("grdCase"));
     grdCase_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdCase_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // A name cut short keeps its end, where the files of one session differ, and a failure the
+    // end of its reason.
+    grdCase_->setTextElideMode(Qt::ElideMiddle);
+    grdCase_->setWordWrap(false);
     grdCase_->verticalHeader()->hide();
+    // Tab leaves the grid for the next control, as everywhere else in the window.
+    grdCase_->setTabKeyNavigation(false);
+    // The columns keep their shares of the grid whatever it holds; a text cut short shows whole
+    // in its tool tip.
+    grdCase_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grdCase_->horizontalHeader()->setStretchLastSection(false);
+    grdCase_->installEventFilter(this);
     retranslateTexts();
-    // The status takes the room the others leave, but never less than its texts need (a German
-    // state, a failure's reason): the grid scrolls rather than cut them.
-    grdCase_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    grdCase_->horizontalHeader()->setSectionResizeMode(ColStatus, QHeaderView::Interactive);
-    fitTimer_->setSingleShot(true);
-    fitTimer_->setInterval(0);
-    connect(fitTimer_, &QTimer::timeout, this, &BatchWindow::fitStatusColumn);
-    connect(grdCase_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
-        if (column != ColStatus)
-            fitTimer_->start();
-    });
-    connect(grdCase_->model(), &QAbstractItemModel::dataChanged, fitTimer_, qOverload<>(&QTimer::start));
-    connect(grdCase_->model(), &QAbstractItemModel::headerDataChanged, fitTimer_, qOverload<>(&QTimer::start));
-    grdCase_->viewport()->installEventFilter(this);
+    layOutColumns();
     lblCurrFile_->setObjectName(QStringLiteral("LblCurrFile"));
     pnlFlood_->setObjectName(QStringLiteral("PnlFlood"));
     pnlFlood_->setRange(0, 100);
@@ -122,7 +120,9 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     session->setObjectName(QStringLiteral("Frame3D2"));
     auto* sessionLayout = new QVBoxLayout(session);
     auto* nameRow = new QHBoxLayout;
-    nameRow->addWidget(caption("Name:"));
+    QLabel* name = caption("&Name:");
+    name->setBuddy(cmbSession_);
+    nameRow->addWidget(name);
     nameRow->addWidget(cmbSession_, 1);
     sessionLayout->addLayout(nameRow);
     sessionLayout->addWidget(caption("Cases:"));
@@ -146,7 +146,13 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(top, 1);
     outer->addWidget(pnlStatus_);
-    resize(820, 520);
+    resize(960, 560);
+
+    // The keyboard's way through the window: folders, files, Add, then the session and its cases
+    // and their buttons.
+    const QList<QWidget*> tabOrder{lstDir_, lstFile_, cmdAdd_, cmbSession_, grdCase_, cmdRemove_, cmdSave_, cmdClose_, cmdCancel_};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     for (QPushButton* b : {cmdAdd_, cmdRemove_, cmdSave_})
         b->setEnabled(false);
@@ -227,6 +233,8 @@ void BatchWindow::fillSessions()
     cmbSession_->clear();
     ReportOutcome(Trapped(QStringLiteral("Reading sessions"),
                           [&] { cmbSession_->addItems(casedb::StoredSessionNames(*store)); }));
+    // No session is chosen until the user chooses one: Down then takes the first.
+    cmbSession_->setCurrentIndex(-1);
     cmbSession_->setEditText(typed);
 }
 
@@ -334,29 +342,30 @@ void BatchWindow::showRow(int r)
     const QString cells[ColCount] = {row.fileName, row.plane, row.statDyn, feedrate, row.statusText()};
     for (int c = 0; c < ColCount; ++c) {
         auto* item = new QTableWidgetItem(cells[c]);
-        if (c == ColStatus && row.state == casedb::BatchRowState::Failed)
-            item->setToolTip(row.failure);
+        // The whole text, however narrow its column: the file with its folder, the state with a
+        // failure's full reason.
+        if (c == ColFile)
+            item->setToolTip(row.path.isEmpty() ? row.fileName : QDir::toNativeSeparators(row.path));
+        else if (c == ColStatus)
+            item->setToolTip(cells[c]);
         grdCase_->setItem(r, c, item);
     }
 }
 
-void BatchWindow::fitStatusColumn()
+void BatchWindow::layOutColumns()
 {
-    QHeaderView* header = grdCase_->horizontalHeader();
-    int others = 0;
-    for (int c = 0; c < ColStatus; ++c)
-        others += header->sectionSize(c);
-    const int contents = std::max(static_cast<QAbstractItemView*>(grdCase_)->sizeHintForColumn(ColStatus),
-                                  header->sectionSizeHint(ColStatus));
-    const int wanted = std::max(contents, grdCase_->viewport()->width() - others);
-    if (header->sectionSize(ColStatus) != wanted)
-        header->resizeSection(ColStatus, wanted);
+    // A sixth of the grid, less a margin of 400 twips for the frame and the scroll bar, makes a
+    // share: the file takes two, every other column one.
+    const double margin = 400.0 / 1440.0 * grdCase_->logicalDpiX();
+    const double share = std::max(0.0, (grdCase_->width() - margin) / 6.0);
+    for (int c = 0; c < ColCount; ++c)
+        grdCase_->setColumnWidth(c, int(std::lround((c == ColFile ? 2 : 1) * share)));
 }
 
 bool BatchWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == grdCase_->viewport() && event->type() == QEvent::Resize)
-        fitTimer_->start();
+    if (watched == grdCase_ && event->type() == QEvent::Resize)
+        layOutColumns();
     return QDialog::eventFilter(watched, event);
 }
 

@@ -91,7 +91,8 @@ private:
     void gridSelectionChanged();
     void showRows();
     void showRow(int row);
-    void fitStatusColumn();
+    // The file's column twice as wide as each of the others, together filling the grid.
+    void layOutColumns();
     void saveStep();
     void finishSave();
     // To the bottom of the main window's client area; stays where it is without a main window.
@@ -120,7 +121,6 @@ private:
     QProgressBar* pnlFlood_;
     QPushButton* cmdCancel_;
     QTimer* stepTimer_;
-    QTimer* fitTimer_;
 };
 
 } // namespace sarvo

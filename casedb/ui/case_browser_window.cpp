@@ -44,6 +44,9 @@ DbLoad::DbLoad(const casedb::CaseStore* store, const UnitState& units, OpenCase 
     setWindowTitle(QStringLiteral("Load from database"));
     olnMeas_->setObjectName(QStringLiteral("OlnMeas"));
     olnMeas_->setHeaderHidden(true);
+    // A line is never cut: a longer one than the window scrolls sideways.
+    olnMeas_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    olnMeas_->header()->setStretchLastSection(false);
     olnMeas_->setExpandsOnDoubleClick(false);
     olnMeas_->setSelectionMode(QAbstractItemView::SingleSelection);
     olnMeas_->installEventFilter(this);
@@ -63,7 +66,7 @@ DbLoad::DbLoad(const casedb::CaseStore* store, const UnitState& units, OpenCase 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(frame, 1);
     outer->addLayout(buttons);
-    resize(520, 420);
+    resize(680, 420);
 
     connect(open_, &QPushButton::clicked, this, &DbLoad::openClicked);
     connect(remove_, &QPushButton::clicked, this, &DbLoad::removeClicked);
@@ -146,7 +149,12 @@ bool DbLoad::eventFilter(QObject* watched, QEvent* event)
     if (watched == olnMeas_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
-            toggle(selectedLine());
+            // The keyboard's line is the selected one, else the one it stands on: tabbing into
+            // the outline marks its first line without selecting it.
+            QTreeWidgetItem* line = selectedLine();
+            if (!line && (line = olnMeas_->currentItem()))
+                line->setSelected(true);
+            toggle(line);
             updateButtons();
             return true;
         }

@@ -668,7 +668,7 @@ void ResultsWindow::buildVibration(QVBoxLayout* box)
 void ResultsWindow::buildPareto(QVBoxLayout* box)
 {
     pareto_ = named(new ParetoChart, QStringLiteral("GrpPareto"));
-    copy_ = new QPushButton(QStringLiteral("Co&py"));
+    copy_ = new QPushButton(QStringLiteral("Cop&y"));
     copy_->setObjectName(QStringLiteral("SSCommand1"));
     copy_->setToolTip(QStringLiteral("Copy to clipboard"));
 

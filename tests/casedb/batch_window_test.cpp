@@ -1,12 +1,16 @@
 // The batch window over a case database of the test's own: files listed by name in a folder whose
 // name holds dots, the save stepping from the event loop, the cancel between two files, a close
 // deferred until the file being stored is done, and the running state cleared on every way out.
+// The case browser's lines over the same database.
 
+#include "casedb/case_save.h"
 #include "casedb/ui/batch_window.h"
+#include "casedb/ui/case_browser_window.h"
 #include "core/language_db.h"
 #include "tests/casedb/casedb_fixture.h"
 #include "tests/support/typing.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -20,8 +24,10 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace sarvo::test {
@@ -76,6 +82,17 @@ protected:
         TypeInto(*window->sessionBox(), "Week 3");
     }
     int storedCases() { return Inspector(dbPath()).value("SELECT count(*) FROM Measure").toInt(); }
+    // Stores cases of the session from files named alike but for their middle, one with the old
+    // platform's separators.
+    void storeAlikeNames(const QString& session)
+    {
+        for (int i = 0; i < names.size(); ++i) {
+            Case c = MakeCase(1, 10, i + 1);
+            c.Header[HdrFilename] = (i == 1 ? "D:\\ballbar\\" : "/data/ballbar/") + names[i];
+            ASSERT_EQ(SaveCase(store, c, session, {}).outcome, SaveOutcome::Saved);
+        }
+    }
+    const QStringList names{"37_ALPHA_RUN_xy_1000.rtb", "37_ALPHA_RUN_xy_2000.rtb"};
 
     files::DiskFiles disk;
     QString folder;
@@ -202,10 +219,11 @@ TEST_F(BatchWindowTest, TheFileListFollowsAFolderChosenByKeyboard)
     EXPECT_EQ(window->grid()->rowCount(), 2) << "choosing a folder keeps the collected rows";
 }
 
-// The grid's own texts follow a language switch while the window is open, and the state column
-// is never narrower than its text, however long the file names beside it. While it saves the
-// window stands at the bottom of the main window's client area; then it is centred again.
-TEST_F(BatchWindowTest, GridTextsFollowTheLanguageTheStateIsNeverCutAndSavingMovesTheWindowDown)
+// The grid's own texts follow a language switch while the window is open. At every width the
+// columns are shares of the grid less its margin, two for the file and one for each other; a text
+// cut short reads whole in its tool tip. While it saves the window stands at the bottom of the
+// main window's client area; then it is centred again.
+TEST_F(BatchWindowTest, GridTextsFollowTheLanguageColumnsKeepTheirSharesAndSavingMovesTheWindowDown)
 {
     openFixtureLanguageDb({{"Batch", "File", "Datei"},
                            {"Batch", "Plane", "Ebene"},
@@ -239,13 +257,14 @@ TEST_F(BatchWindowTest, GridTextsFollowTheLanguageTheStateIsNeverCutAndSavingMov
     EXPECT_EQ(headers(), QStringList({"Datei", "Ebene", "Art", "Vorschub", "Zustand"}));
     ASSERT_EQ(grid->rowCount(), 4);
     EXPECT_EQ(grid->item(3, 4)->text(), "gemessen (noch nicht analysiert)");
-    // At every width of the window, also where the names leave the state only a little room.
-    const int wanted = std::max(static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(4),
-                                grid->horizontalHeader()->sectionSizeHint(4));
-    for (int width = 500; width <= 1900; width += 20) {
+    EXPECT_EQ(grid->item(3, 4)->toolTip(), "gemessen (noch nicht analysiert)");
+    EXPECT_EQ(grid->item(3, 0)->toolTip(), folder + "/" + QString(90, u'w') + ".rtb");
+    for (int width : {500, 820, 1900}) {
         window->resize(width, 520);
         QCoreApplication::processEvents();
-        ASSERT_GE(grid->columnWidth(4), wanted) << "window " << width << " wide, grid " << grid->viewport()->width();
+        const double share = (grid->width() - 400.0 / 1440.0 * grid->logicalDpiX()) / 6.0;
+        for (int c = 0; c < 5; ++c)
+            EXPECT_EQ(grid->columnWidth(c), int(std::lround((c == 0 ? 2 : 1) * share))) << width << " column " << c;
     }
 
     window->resize(700, 400);
@@ -260,13 +279,61 @@ TEST_F(BatchWindowTest, GridTextsFollowTheLanguageTheStateIsNeverCutAndSavingMov
     const QRect screen = window->screen()->availableGeometry();
     EXPECT_EQ(window->pos(), QPoint(screen.x() + (screen.width() - window->frameGeometry().width()) / 2,
                                     screen.y() + (screen.height() - window->frameGeometry().height()) / 2));
-
-    // With room to spare the state takes it.
-    grid->setRowCount(1);
-    window->resize(1600, 520);
-    QCoreApplication::processEvents();
-    EXPECT_GE(grid->horizontalHeader()->length(), grid->viewport()->width() - 1);
     window.reset(); // before its parent
+}
+
+// At the keyboard Tab and Shift+Tab leave the grid, and Alt+N reaches the session's name, where
+// Down chooses the first session: its cases are listed by their files' whole names.
+TEST_F(BatchWindowTest, TabLeavesTheGridAndAltNThenDownListsASessionByWholeFileNames)
+{
+    storeAlikeNames("ALPHA");
+    window = open();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->fileList()->selectAll();
+    window->addButton()->click();
+    QTableWidget* grid = window->grid();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualItemRect(grid->item(1, 0)).center());
+    ASSERT_TRUE(grid->hasFocus());
+    QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_TRUE(window->removeButton()->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_TRUE(window->sessionBox()->hasFocus());
+    EXPECT_EQ(grid->currentRow(), 1) << "the grid's cell stays where it was";
+
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualItemRect(grid->item(2, 0)).center());
+    QTest::keyClick(grid, Qt::Key_N, Qt::AltModifier);
+    ASSERT_TRUE(window->sessionBox()->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(window->sessionBox()->currentText(), "ALPHA");
+    ASSERT_EQ(grid->rowCount(), 2);
+    EXPECT_EQ(QStringList({grid->item(0, 0)->text(), grid->item(1, 0)->text()}), names);
+}
+
+// The browser at the keyboard: it opens on its first line, Enter opens that session and Down
+// walks its cases, each line naming its file whole, never cut, however narrow the window.
+TEST_F(BatchWindowTest, TheCaseBrowsersLinesNameTheirFilesWhole)
+{
+    storeAlikeNames("ALPHA");
+    UnitState units{};
+    units.LargeFactor = 1;
+    DbLoad browser(&store, units, [](int) { return false; });
+    browser.show();
+    browser.activateWindow();
+    QTreeWidget* outline = browser.outline();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outline->hasFocus(); }));
+    QTest::keyClick(outline, Qt::Key_Return);
+    QStringList walked;
+    for (int i = 0; i < 2; ++i) {
+        QTest::keyClick(outline, Qt::Key_Down);
+        walked << outline->currentItem()->text(0);
+    }
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(walked[i].endsWith("  (" + names[i] + ")")) << walked[i].toStdString();
+    browser.resize(250, 300);
+    QCoreApplication::processEvents();
+    EXPECT_GE(outline->columnWidth(0), static_cast<QAbstractItemView*>(outline)->sizeHintForColumn(0));
 }
 
 } // namespace

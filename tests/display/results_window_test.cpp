@@ -125,11 +125,11 @@ TEST_F(ResultsWindowTest, ItOpensOnTheParetoPageWithFourteenPagesAndTheFaultTree
     EXPECT_EQ(w.tabs()->tabText(13), "&Pareto");
     // The tabs carry the captions of the type labels, the odd blank included.
     EXPECT_EQ(w.tabs()->tabText(1), "A&xis Spike ");
-    EXPECT_EQ(w.tabs()->tabText(4), "C&yclic");
+    EXPECT_EQ(w.tabs()->tabText(4), "Cycl&ic");
     EXPECT_TRUE(w.treeButton()->isHidden());
     EXPECT_EQ(w.treeButton()->text(), "Fault tree");
     EXPECT_EQ(w.closeButton()->text(), "&Close");
-    EXPECT_EQ(w.copyButton()->text(), "Co&py");
+    EXPECT_EQ(w.copyButton()->text(), "Cop&y");
     EXPECT_EQ(w.copyButton()->toolTip(), "Copy to clipboard");
     ASSERT_NE(w.control("GrpPareto"), nullptr);
     ASSERT_NE(w.control("GrpSpec"), nullptr);

@@ -212,3 +212,49 @@ TEST(TrendChart, WithVariableSpacingEveryBarStandsWithinItsOwnDay)
     EXPECT_NEAR(joins[0].first, xOf(3), 1e-6);
     EXPECT_NEAR(joins[0].second, xOf(5), 1e-6);
 }
+
+// Over a range of many days a day is narrower than a bar that shows: every bar is still a third of
+// a text line wide, a day's bars stand side by side around it, as far along as the day is, and
+// the first and the last day's bars stand inside the frame, clear of the axis.
+TEST(TrendChart, OverManyDaysEveryBarCanBeSeenAndStaysInsideThePlot)
+{
+    for (const auto& [lastDay, width] : {std::pair{8, 640.0}, {90, 640.0}, {364, 640.0}, {364, 300.0}, {1500, 900.0}}) {
+        SCOPED_TRACE(testing::Message() << lastDay << " days over " << width);
+        const double middle = lastDay / 3;
+        casedb::TrendChart chart;
+        chart.spacing = casedb::TrendSpacing::Variable;
+        chart.pointLabels = {QString(), QString(), QString()};
+        chart.series = {{QStringLiteral("1000 mm/min"), {{true, 5, 0}, {true, 6, middle}, {true, 4, double(lastDay)}}},
+                        {QStringLiteral("Static"), {{true, 3, 0}, {true, 2, middle}, {false, 0, 0}}}};
+        RecordingCanvas canvas(QSizeF(width, width * 2 / 3));
+        DrawTrendChart(canvas, chart, TrendChartType::Bar, QRectF(0, 0, width, width * 2 / 3));
+        // The frame's sides are the longest upright lines; the legend's swatches stand right of it.
+        double left = 1e9, right = -1e9, longest = 0;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const auto& l : canvas.lines) {
+                const double length = l.from.x() == l.to.x() ? std::abs(l.to.y() - l.from.y()) : 0;
+                longest = std::max(longest, length);
+                if (pass == 1 && length == longest) {
+                    left = std::min(left, l.from.x());
+                    right = std::max(right, l.from.x());
+                }
+            }
+        }
+        std::vector<QRectF> bars;
+        for (const auto& box : canvas.boxes) {
+            if ((box.colour == kFirstSeries || box.colour == kSecondSeries) && box.rect.right() < right)
+                bars.push_back(box.rect);
+        }
+        std::sort(bars.begin(), bars.end(), [](const QRectF& a, const QRectF& b) { return a.left() < b.left(); });
+        ASSERT_EQ(bars.size(), 5u);
+        const double least = canvas.textHeight(QStringLiteral("Ag")) / 3;
+        for (const QRectF& bar : bars) {
+            EXPECT_GE(bar.width(), least - 1e-9);
+            EXPECT_GT(bar.left(), left + least / 4);
+            EXPECT_LT(bar.right(), right - least / 4);
+        }
+        EXPECT_NEAR(bars[0].right(), bars[1].left(), 1e-6);
+        EXPECT_NEAR(bars[2].right(), bars[3].left(), 1e-6);
+        EXPECT_NEAR((bars[3].left() - bars[1].left()) / (bars[4].center().x() - bars[1].left()), middle / lastDay, 1e-6);
+    }
+}
