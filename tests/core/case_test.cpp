@@ -75,13 +75,6 @@ TEST(PointArc, StaticRunsHoldAPositionEvery45DegreesDynamicRunsSpreadOverTheArc)
     // A full static circle lies where an even spread would put it: its files read as before.
     for (int j = 0; j < 8; ++j)
         EXPECT_DOUBLE_EQ(PointAngleDeg({30, 360, false}, 8, j), PointAngleDeg({30, 360, true}, 8, j));
-
-    CaseData d;
-    d.StartAngle = 90;
-    d.SweepAngle = 270;
-    EXPECT_DOUBLE_EQ(PointAngleDeg(d.Arc(), 7, 3), 225); // a new case is static
-    d.Dynamic = true;
-    EXPECT_DOUBLE_EQ(PointAngleDeg(d.Arc(), 7, 3), 90 + 3 * 270.0 / 7);
 }
 
 // The computation library reads and writes the traces from degree 0 as (trace 0, trace 1) pairs.

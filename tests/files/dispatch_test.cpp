@@ -71,22 +71,6 @@ TEST(FileTypeTest, PreselectionFollowsTheDefaultExtension)
     EXPECT_EQ(files::FileTypeText(files::FileType::TwoD), "2-D measurement (*.2d2)");
 }
 
-TEST(FileTypeTest, ASaveIsOfTheTypeItsTypedExtensionNames)
-{
-    using files::FileType;
-    const struct {
-        const char* name;
-        FileType chosen, saved;
-    } saves[] = {
-        {"/data/case.brv", FileType::Rtb, FileType::Brv}, {"/data/case.RTB", FileType::Brv, FileType::Rtb},
-        {"/data/case.Brv", FileType::Brv, FileType::Brv}, {"/data/case.txt", FileType::Brv, FileType::Brv},
-        {"/data/case", FileType::Rtb, FileType::Rtb},     {"/data/case.brv.txt", FileType::Rtb, FileType::Rtb},
-        {"/data/brv", FileType::Rtb, FileType::Rtb},      {"/data/x.rtb/case", FileType::Brv, FileType::Brv},
-    };
-    for (const auto& s : saves)
-        EXPECT_EQ(files::SavedFileType(s.name, s.chosen), s.saved) << s.name;
-}
-
 TEST(TwoDFormTest, FolderToItsLastSeparatorThenOneToFourNames)
 {
     auto form = files::Parse2dForm("D:\\opto\\ a.2d2 b.2d2");
