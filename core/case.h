@@ -63,7 +63,8 @@ struct PointArc {
 };
 
 // Angle in degrees of point j of a run of n points on the arc: the one placement of every stage
-// that reads a point's angle from its index (the analysis, the graphs, the writers' circles).
+// that works out a point's angle from its index (the graphs step by AngleStep, which is 45 for
+// every static case).
 double PointAngleDeg(const PointArc& arc, int n, int j);
 
 // 31 text slots; an index outside 0..30 raises error 9.
