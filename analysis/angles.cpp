@@ -40,9 +40,4 @@ float ACosDeg(float x)
     return std::isfinite(degrees) ? static_cast<float>(degrees) : 0.0f;
 }
 
-double PointAngleDeg(int startAngle, int sweepAngle, int n, int j)
-{
-    return startAngle + static_cast<double>(j) * sweepAngle / n;
-}
-
 } // namespace sarvo

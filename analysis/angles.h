@@ -16,8 +16,4 @@ float AngleDeg(float y, float x);
 // |x| > 1 (or a non-finite x) gives 0. Never raises.
 float ACosDeg(float x);
 
-// Angle of point j of a run of n points over the arc start..start + sweep, in degrees: the step
-// is sweep / n, so a full circle never repeats its first angle.
-double PointAngleDeg(int startAngle, int sweepAngle, int n, int j);
-
 } // namespace sarvo

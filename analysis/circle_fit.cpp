@@ -161,9 +161,9 @@ LscCircle CalcLSCRun(const CaseData& data, int run, double radius)
     return FitRuns(data, trig, {run}, radius);
 }
 
-LscCircle CalcLSCRun(std::span<const double> readings, int startAngle, int sweepAngle, double radius)
+LscCircle CalcLSCRun(std::span<const double> readings, const PointArc& arc, double radius)
 {
-    PointTrig trig(startAngle, sweepAngle);
+    PointTrig trig(arc);
     const RunSlice slice{readings, &trig.forCount(static_cast<int>(readings.size()))};
     return FitLscCircle({&slice, 1}, radius);
 }
@@ -181,10 +181,9 @@ void RecentreRun(CaseData& data, int run, double xc, double yc, double ra, doubl
     RecentrePoints(readings, trig.forCount(static_cast<int>(readings.size())), xc, yc, ra, rs);
 }
 
-void RecentreRun(std::span<double> readings, int startAngle, int sweepAngle, double xc, double yc,
-                 double ra, double rs)
+void RecentreRun(std::span<double> readings, const PointArc& arc, double xc, double yc, double ra, double rs)
 {
-    PointTrig trig(startAngle, sweepAngle);
+    PointTrig trig(arc);
     RecentrePoints(readings, trig.forCount(static_cast<int>(readings.size())), xc, yc, ra, rs);
 }
 

@@ -22,11 +22,11 @@ struct LscCircle {
     double R = 0;
 };
 
-// Least-squares circle through the points at distance radius + reading from the pivot, point j
-// at angle StartAngle + j * SweepAngle / n. Raises when the run has fewer than three points, when
+// Least-squares circle through the points at distance radius + reading from the pivot, each at
+// its angle on the arc (PointAngleDeg). Raises when the run has fewer than three points, when
 // the system is singular, or when the fit has no real radius.
 LscCircle CalcLSCRun(const CaseData& data, int run, double radius);
-LscCircle CalcLSCRun(std::span<const double> readings, int startAngle, int sweepAngle, double radius);
+LscCircle CalcLSCRun(std::span<const double> readings, const PointArc& arc, double radius);
 
 // The same fit over runs 1 and 2 together, each run at its own angular step.
 LscCircle CalcLSCAll(const CaseData& data, double radius);
@@ -35,8 +35,7 @@ LscCircle CalcLSCAll(const CaseData& data, double radius);
 // ra + reading from the pivot becomes its distance from (xc, yc) along the same direction, less
 // rs. Raises when the centre lies too far off for a real distance (negative radicand).
 void RecentreRun(CaseData& data, int run, double xc, double yc, double ra, double rs);
-void RecentreRun(std::span<double> readings, int startAngle, int sweepAngle, double xc, double yc,
-                 double ra, double rs);
+void RecentreRun(std::span<double> readings, const PointArc& arc, double xc, double yc, double ra, double rs);
 
 // reading := k * reading + c(run) for every point of runs 1..RunCount, turning deviations from
 // the bar length into deviations from TestRadius corrected for thermal expansion; Remove is the

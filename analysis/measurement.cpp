@@ -61,8 +61,8 @@ Outcome CalcCircularity(Case& c)
         lsc.Circularity = std::fabs(largest - smallest) * kMicrometresPerMm;
         lsc.Max = largest * kMicrometresPerMm;
         lsc.Min = smallest * kMicrometresPerMm;
-        lsc.MaxPos = PointAngleDeg(d.StartAngle, d.SweepAngle, d.RunTargets[static_cast<std::size_t>(maxRun)], maxPoint);
-        lsc.MinPos = PointAngleDeg(d.StartAngle, d.SweepAngle, d.RunTargets[static_cast<std::size_t>(minRun)], minPoint);
+        lsc.MaxPos = PointAngleDeg(d.Arc(), d.RunTargets[static_cast<std::size_t>(maxRun)], maxPoint);
+        lsc.MinPos = PointAngleDeg(d.Arc(), d.RunTargets[static_cast<std::size_t>(minRun)], minPoint);
         lsc.MaxRun = static_cast<int16_t>(maxRun);
         lsc.MaxPoint = static_cast<int16_t>(maxPoint);
         lsc.MinRun = static_cast<int16_t>(minRun);

@@ -711,7 +711,7 @@ Outcome CalcMZC(Case& c, CircleResult& result, int firstRun, int lastRun, PointT
                 ++r;
             run = static_cast<int16_t>(r);
             point = static_cast<int16_t>(static_cast<std::size_t>(index) - firstPoint[static_cast<std::size_t>(r)]);
-            return PointAngleDeg(d.StartAngle, d.SweepAngle, d.RunTargets[static_cast<std::size_t>(r)], point);
+            return PointAngleDeg(d.Arc(), d.RunTargets[static_cast<std::size_t>(r)], point);
         };
         CircleResult out = result;
         out.Circularity = (fit.rFar - fit.rNear) * kMicrometresPerMm;

@@ -26,7 +26,7 @@ constexpr int kCyclicColumns = 3;
 // are snapped, so that the whole-degree quadrant ranges below see them.
 double SampleAngle(const CaseData& d, int n, int i)
 {
-    const double a = PointAngleDeg(d.StartAngle, d.SweepAngle, n, i);
+    const double a = PointAngleDeg(d.Arc(), n, i);
     const double whole = std::nearbyint(a);
     return std::fabs(a - whole) < 1e-9 ? whole : a;
 }

@@ -45,7 +45,7 @@ const RunTrig& PointTrig::forCount(int n)
     table->cos.resize(static_cast<std::size_t>(n));
     table->sin.resize(static_cast<std::size_t>(n));
     for (int j = 0; j < n; ++j) {
-        const double radians = PointAngleDeg(start_, sweep_, n, j) * kPi12 / 180.0;
+        const double radians = PointAngleDeg(arc_, n, j) * kPi12 / 180.0;
         table->cos[static_cast<std::size_t>(j)] = std::cos(radians);
         table->sin[static_cast<std::size_t>(j)] = std::sin(radians);
     }

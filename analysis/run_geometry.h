@@ -20,7 +20,7 @@ int CheckedTargets(const CaseData& data, int run);
 std::span<double> RunReadings(CaseData& data, int run);
 std::span<const double> RunReadings(const CaseData& data, int run);
 
-// cos and sin of the n point angles start + j * sweep / n (degrees, with the program's pi).
+// cos and sin of the n point angles of a run (PointAngleDeg, degrees, with the program's pi).
 struct RunTrig {
     std::vector<double> cos;
     std::vector<double> sin;
@@ -34,17 +34,13 @@ struct RunTrig {
 // lifetime of the cache.
 class PointTrig {
 public:
-    PointTrig(int startAngle, int sweepAngle) : start_(startAngle), sweep_(sweepAngle) {}
-    explicit PointTrig(const CaseData& data) : PointTrig(data.StartAngle, data.SweepAngle) {}
+    explicit PointTrig(const PointArc& arc) : arc_(arc) {}
+    explicit PointTrig(const CaseData& data) : PointTrig(data.Arc()) {}
 
     const RunTrig& forCount(int n);
 
-    int startAngle() const { return start_; }
-    int sweepAngle() const { return sweep_; }
-
 private:
-    int start_;
-    int sweep_;
+    PointArc arc_;
     std::vector<std::unique_ptr<RunTrig>> tables_;
 };
 

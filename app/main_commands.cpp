@@ -15,6 +15,7 @@
 #include "gui/window_registry.h"
 #include "gui/window_views.h"
 #include "core/units.h"
+#include "files/dispatch.h"
 #include "app/case_commands.h"
 #include "app/program_state.h"
 #include "app/fit_command.h"
@@ -95,11 +96,14 @@ void CmdSaveToFile()
             QString name = prompts().chooseSaveFile(Translate("Save case to file"), app().Settings.DataPath, filters, &filter);
             if (name.isEmpty())
                 break; // Cancel ends the command without a message
+            // A typed ".brv" or ".rtb" says what the file is, whatever filter was left chosen.
+            const bool brv = files::SavedFileType(name, filter == filters[0] ? files::FileType::Brv
+                                                                              : files::FileType::Rtb) == files::FileType::Brv;
             const QString suffix = filter == filters[0] ? "brv" : filter == filters[2] ? "txt" : "rtb";
             if (QFileInfo(name).suffix().isEmpty())
                 name += "." + suffix;
             bool saved = false;
-            if (filter == filters[0]) {
+            if (brv) {
                 // The own file carries the error model: fit it first when it is not current. The
                 // fit reads the analysed readings and changes none of them.
                 if (!c.Results.ResultsValid) {

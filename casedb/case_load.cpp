@@ -139,8 +139,8 @@ void deriveAngles(CaseData& d, AnalysisResults& res)
         res.AnalysisStep = 1;
         d.AngleStep = double(d.SweepAngle) / d.MaxTargets;
     } else {
-        res.AnalysisStep = 45;
-        d.AngleStep = 45.0;
+        res.AnalysisStep = kStaticStepDeg;
+        d.AngleStep = kStaticStepDeg;
     }
 }
 

@@ -4,6 +4,22 @@
 
 namespace sarvo {
 
+int StaticRunPoints(int sweepAngle)
+{
+    if (sweepAngle <= 0)
+        return 0;
+    if (sweepAngle < 360)
+        return sweepAngle / kStaticStepDeg + 1;
+    return (sweepAngle + kStaticStepDeg - 1) / kStaticStepDeg;
+}
+
+double PointAngleDeg(const PointArc& arc, int n, int j)
+{
+    if (!arc.dynamic)
+        return arc.startAngle + static_cast<double>(j) * kStaticStepDeg;
+    return arc.startAngle + static_cast<double>(j) * arc.sweepAngle / n;
+}
+
 void CaseData::clearRuns()
 {
     Readings.clear();

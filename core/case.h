@@ -45,6 +45,28 @@ constexpr int kMaxRuns = 7;        // runs 1..7; row 0 exists and stays empty
 constexpr int kMaxPointIndex = 8000;
 constexpr int kPointSlots = kMaxPointIndex + 1;
 
+// A static run has a position every 45 degrees from the start of its arc.
+constexpr int kStaticStepDeg = 45;
+
+// The points of one static run over an arc of sweepAngle degrees, as a static capture takes them:
+// a position every 45 degrees from the start, up to the end of a partial arc (included when it
+// falls on one) and before the end of a full circle, which is the start again. 0 for no arc.
+int StaticRunPoints(int sweepAngle);
+
+// Where the points of a run lie on the arc of its case: a dynamic run spreads its n points evenly,
+// the step being the sweep over n, so that a full circle never repeats its first angle; a static
+// run has one every 45 degrees from the start.
+struct PointArc {
+    int startAngle = 0;
+    int sweepAngle = 0;
+    bool dynamic = true;
+};
+
+// Angle in degrees of point j of a run of n points on the arc: the one placement of every stage
+// that works out a point's angle from its index (the graphs step by AngleStep, which is 45 for
+// every static case).
+double PointAngleDeg(const PointArc& arc, int n, int j);
+
 // 31 text slots; an index outside 0..30 raises error 9.
 class CaseHeader {
 public:
@@ -128,6 +150,9 @@ struct CaseData {
 
     // Empties the readings and the per-run arrays, as the measurement window does when it opens.
     void clearRuns();
+
+    // The arc of the runs: start, sweep and how the points of a run lie on it.
+    PointArc Arc() const { return {StartAngle, SweepAngle, Dynamic}; }
 
     // Whether any run carries a measured feedrate: files without one leave every run at 0, which
     // is no measurement of zero.

@@ -90,6 +90,16 @@ FileType PreselectedFileType(const QString& defaultExtension)
     return FileType::B5r;
 }
 
+FileType SavedFileType(const QString& fileName, FileType chosen)
+{
+    const QString typed = QFileInfo(fileName).suffix().toLower();
+    if (typed == u"brv")
+        return FileType::Brv;
+    if (typed == u"rtb")
+        return FileType::Rtb;
+    return chosen;
+}
+
 QString ExtensionOf(const QString& path)
 {
     return path.right(3).toLower();

@@ -25,6 +25,9 @@ QString FileTypeText(FileType type);    // "Renishaw (*.rtb)"
 QString FileTypePattern(FileType type); // "*.rtb"
 // The type preselected for the DefaultExtension setting (compared in lower case).
 FileType PreselectedFileType(const QString& defaultExtension);
+// The type a save writes under a typed name: the one its extension names when that is one of the
+// two the program writes (.brv or .rtb, in any case), else the type of the filter chosen.
+FileType SavedFileType(const QString& fileName, FileType chosen);
 
 enum class ReaderKind { Dbb, Brv, Rtb, B5r, ContiSure, TwoD, Unknown };
 

@@ -569,8 +569,9 @@ ReadResult OptoReadFile(Case& c, const OptoCase& optoCase, const QStringList& na
             if (flags.startFile >= 0)
                 return ReadResult::refused(alignmentRefusal(flags, name0, name1), MessageIcon::Critical);
             const std::span<double> readings(&d.Readings(run, 0), std::size_t(d.RunTargets[k]));
-            const LscCircle centre = CalcLSCRun(readings, d.StartAngle, d.SweepAngle, d.TestRadius);
-            RecentreRun(readings, d.StartAngle, d.SweepAngle, centre.CX, centre.CY, d.TestRadius, d.TestRadius);
+            const PointArc arc{d.StartAngle, d.SweepAngle, true}; // a 2-D case is dynamic
+            const LscCircle centre = CalcLSCRun(readings, arc, d.TestRadius);
+            RecentreRun(readings, arc, centre.CX, centre.CY, d.TestRadius, d.TestRadius);
             d.GaugeTemp[k] = 20;
             d.MachineTemp[k] = 20;
         }

@@ -201,19 +201,19 @@ void FinishRuns(CaseData& d, int runs)
         throw FormatError(Translate("The file holds no run."));
     d.RunCount = static_cast<int16_t>(runs);
     d.MaxTargets = *std::max_element(d.RunTargets.begin() + 1, d.RunTargets.begin() + 1 + runs);
-    // Every stage places point j at start + j x sweep / points; the static model also steps by
-    // 45 degrees, so a static run must hold exactly one point every 45 degrees of its arc.
+    // Every stage places a static run's points 45 degrees apart from the start: the run must hold
+    // the positions of its arc, as a static capture takes them.
     if (!d.Dynamic) {
         for (int r = 1; r <= runs; ++r) {
             const int points = d.RunTargets[static_cast<std::size_t>(r)];
-            if (d.SweepAngle % 45 != 0 || points != d.SweepAngle / 45)
+            if (points != StaticRunPoints(d.SweepAngle))
                 throw FormatError(Translate("A static run holds one point every 45 degrees: %1 points do not fit an arc "
                                             "of %2 degrees.")
                                       .arg(points)
                                       .arg(d.SweepAngle));
         }
     }
-    d.AngleStep = d.Dynamic ? double(d.SweepAngle) / double(d.MaxTargets) : 45.0;
+    d.AngleStep = d.Dynamic ? double(d.SweepAngle) / double(d.MaxTargets) : double(kStaticStepDeg);
 }
 
 ReadResult ConfirmMachine(Case& c, const ReadContext& ctx)

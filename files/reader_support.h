@@ -74,7 +74,7 @@ QString SamplingRateText(const Case& c, int64_t points);
 QString FixedText(double value, const char* pattern);
 
 // Ends the runs of a full read: RunCount, MaxTargets as the longest run and AngleStep. A static
-// run must hold exactly one point every 45 degrees of its arc, as the static model steps.
+// run must hold one point every 45 degrees of its arc (StaticRunPoints), as a capture takes it.
 void FinishRuns(CaseData& d, int runs);
 
 // The machine check of a full read, asked last so that a file that cannot be read asks nothing:

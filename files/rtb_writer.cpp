@@ -121,7 +121,7 @@ QByteArray RtbFileBytes(const Case& c, const RtbDefaults& defaults)
         LscCircle circle;
         try {
             circle = CalcLSCRun(std::span<const double>(readings.row(run), static_cast<std::size_t>(std::max(count, 0))),
-                                d.StartAngle, d.SweepAngle, d.TestRadius);
+                                d.Arc(), d.TestRadius);
         } catch (const AppError&) {
             circle = {};
         }

@@ -15,7 +15,6 @@ namespace sarvo::gauge {
 
 namespace {
 
-constexpr int16_t kStaticStepDeg = 45;
 constexpr int32_t kStaticIntervalMs = 100;
 constexpr int kRateCodePerHz = 10000;
 // The static axis lists by position: 0, 180, 90 and 270 degrees.
@@ -82,9 +81,8 @@ RunParameters StaticParameters(const RunFields& fields, const CaseData& data)
     p.stopAngle = axisAngle(fields.endAxisIndex, data.StopAngle);
     if (p.stopAngle <= p.startAngle)
         p.stopAngle = CheckedInt16(p.stopAngle + 360.0);
-    const double sweep = p.stopAngle - p.startAngle;
-    // Every 45-degree position twice; a full circle does not repeat its start.
-    p.pointsPerRun = CheckedInt16(sweep < 360 ? 2 * (sweep / kStaticStepDeg + 1) : 2 * sweep / kStaticStepDeg);
+    // Every position of the arc twice: the first reading at each belongs to the clockwise run.
+    p.pointsPerRun = CheckedInt16(2.0 * StaticRunPoints(p.stopAngle - p.startAngle));
     p.angleStep = kStaticStepDeg;
     p.samplingIntervalMs = kStaticIntervalMs;
     return p;

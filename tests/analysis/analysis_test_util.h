@@ -58,8 +58,10 @@ inline double BallBarReading(const RunModel& run, double theta, double testRadiu
 }
 
 // A calibrated case at the base temperature whose bar length equals the test radius, so the
-// temperature compensation leaves the readings as generated.
-inline Case MakeCase(int startAngle, int sweepAngle, double testRadius, const std::vector<RunModel>& runs)
+// temperature compensation leaves the readings as generated. A dynamic run's points are spread
+// over the arc, a static run's lie every 45 degrees from the start.
+inline Case MakeCase(int startAngle, int sweepAngle, double testRadius, const std::vector<RunModel>& runs,
+                     bool dynamic = true)
 {
     Case c;
     CaseData& d = c.Data;
@@ -69,7 +71,7 @@ inline Case MakeCase(int startAngle, int sweepAngle, double testRadius, const st
     d.TestRadius = testRadius;
     d.BallBarLength = static_cast<float>(testRadius);
     d.Calibrated = true;
-    d.Dynamic = true;
+    d.Dynamic = dynamic;
     d.RunCount = static_cast<int16_t>(runs.size());
     int16_t most = 0;
     for (std::size_t i = 0; i < runs.size(); ++i) {
@@ -81,7 +83,8 @@ inline Case MakeCase(int startAngle, int sweepAngle, double testRadius, const st
         d.MachineTemp[static_cast<std::size_t>(r)] = 20;
         most = std::max<int16_t>(most, static_cast<int16_t>(run.points));
         for (int j = 0; j < run.points; ++j) {
-            const double theta = Radians(startAngle + static_cast<double>(j) * sweepAngle / run.points);
+            const double step = dynamic ? static_cast<double>(sweepAngle) / run.points : 45.0;
+            const double theta = Radians(startAngle + j * step);
             d.Readings(r, j) = BallBarReading(run, theta, testRadius);
         }
     }

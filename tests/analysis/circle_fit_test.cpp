@@ -33,6 +33,7 @@ std::span<const double> Row(const CaseData& d, int run)
 struct ArcCase {
     int start, sweep, points;
     double tolerance; // mm, on centre and radius
+    bool dynamic = true;
 };
 
 } // namespace
@@ -45,15 +46,18 @@ TEST_F(CircleFit, RecoversCentreAndRadiusOfBallBarRuns)
     const ArcCase arcs[] = {
         {0, 360, 360, 1e-10}, {0, 360, 8001, 1e-10}, {-45, 360, 37, 1e-10},
         {0, 180, 90, 1e-9},   {30, 90, 300, 1e-9},    {100, 20, 200, 5e-8},
+        // Static runs: every 45 degrees, the end of a partial arc included.
+        {0, 360, 8, 1e-9, false}, {0, 180, 5, 1e-9, false}, {90, 270, 7, 1e-9, false}, {180, 90, 3, 1e-9, false},
     };
     for (const ArcCase& arc : arcs) {
-        SCOPED_TRACE(testing::Message() << "start " << arc.start << " sweep " << arc.sweep << " points " << arc.points);
+        SCOPED_TRACE(testing::Message() << "start " << arc.start << " sweep " << arc.sweep << " points " << arc.points
+                                        << (arc.dynamic ? "" : " static"));
         RunModel run;
         run.points = arc.points;
         run.ex = 0.01;
         run.ey = -0.02;
         run.radius = 150.004;
-        const Case c = MakeCase(arc.start, arc.sweep, 150, {run});
+        const Case c = MakeCase(arc.start, arc.sweep, 150, {run}, arc.dynamic);
         const LscCircle fit = CalcLSCRun(c.Data, 1, c.Data.TestRadius);
         EXPECT_NEAR(fit.CX, run.ex, arc.tolerance);
         EXPECT_NEAR(fit.CY, run.ey, arc.tolerance);
@@ -85,7 +89,7 @@ TEST_F(CircleFit, EqualReadingsGiveAConcentricCircle)
 {
     for (double reading : {0.0, 0.0125, -0.3}) {
         std::vector<double> readings(400, reading);
-        const LscCircle fit = CalcLSCRun(readings, 0, 360, 150);
+        const LscCircle fit = CalcLSCRun(readings, {0, 360}, 150);
         EXPECT_NEAR(fit.R, 150 + reading, 1e-12);
         EXPECT_NEAR(fit.CX, 0, 1e-12);
         EXPECT_NEAR(fit.CY, 0, 1e-12);
@@ -117,18 +121,18 @@ TEST_F(CircleFit, JointFitTakesEachRunAtItsOwnStep)
 TEST_F(CircleFit, FitsWithoutARealCircleRaise)
 {
     std::vector<double> two = {0.0, 0.0};
-    EXPECT_THROW(CalcLSCRun(two, 0, 360, 150), AppError);
+    EXPECT_THROW(CalcLSCRun(two, {0, 360}, 150), AppError);
     // Points at 2, 0, 0, 0 mm from the pivot: c2 = 1 and c0 = 1, so z^2 - z + 1 has no real root.
     std::vector<double> lopsided = {1.0, -1.0, -1.0, -1.0};
     try {
-        CalcLSCRun(lopsided, 0, 360, 1.0);
+        CalcLSCRun(lopsided, {0, 360}, 1.0);
         FAIL() << "expected an invalid-argument error";
     } catch (const AppError& e) {
         EXPECT_EQ(e.number(), AppError::kInvalidCall);
     }
     // Every point at one angle: the normal matrix is singular.
     std::vector<double> ray(50, 0.01);
-    EXPECT_THROW(CalcLSCRun(ray, 30, 0, 150), AppError);
+    EXPECT_THROW(CalcLSCRun(ray, {30, 0}, 150), AppError);
 }
 
 // ---- CalcLSC ---------------------------------------------------------------------------------
@@ -389,7 +393,7 @@ TEST_F(CircleFit, RecentringAboutThePivotOntoTheSameRadiusChangesNothing)
     for (int j = 0; j < 500; ++j)
         readings.push_back(deviation(rng));
     std::vector<double> copy = readings;
-    RecentreRun(copy, 0, 360, 0, 0, 150, 150);
+    RecentreRun(copy, {0, 360}, 0, 0, 150, 150);
     for (std::size_t j = 0; j < readings.size(); ++j)
         EXPECT_DOUBLE_EQ(copy[j], readings[j]);
 }

@@ -113,6 +113,32 @@ TEST_F(ErrorModel, StaticTracesFitBackWithNineColumns)
     EXPECT_EQ(c.Results.AnalysisCurve(0, 46), 0.0f);
 }
 
+// A static half circle: five positions a run, the last at the end of the arc, where the model
+// trace ends too. Fitted directly: a circle fitted to half a circle would take up part of the
+// scale error.
+TEST_F(ErrorModel, AStaticHalfCircleFitsAtItsPositionsUpToItsEnd)
+{
+    const ErrorParams p{.Back0 = 4, .Back90 = -3, .Back180 = 4, .Back270 = -3, .ScaleH = TraceScale(15, 150),
+                        .ScaleV = -TraceScale(15, 150), .Squareness = -9, .CentreH = 12, .CentreV = -8};
+    Case c = TraceCase(p, {.dynamic = false, .start = 90, .sweep = 180});
+    ASSERT_EQ(c.Data.MaxTargets, 5);
+    c.Results.LscResult.Radius = 150;
+    NoProgress none;
+    Reporter report;
+    report(CalcErrors(c, FitSettings(), none, report.failures));
+    ASSERT_TRUE(c.Results.ResultsValid);
+    ErrorParams want = p;
+    want.ScaleH = 15;
+    want.ScaleV = -15;
+    ExpectFields(c.Results.ErrorValues, want, {FIELD(ScaleH, 0.01), FIELD(ScaleV, 0.01), FIELD(Squareness, 0.01)});
+    const AnalysisResults& r = c.Results;
+    for (int j = 0; j < 5; ++j) {
+        EXPECT_NEAR(r.AnalysisCurve(0, 90 + 45 * j), c.Data.Readings(1, j), 1e-7) << j;
+        EXPECT_NEAR(r.AnalysisCurve(1, 90 + 45 * j), c.Data.Readings(2, j), 1e-7) << j;
+    }
+    EXPECT_EQ(r.AnalysisCurve(0, 315), 0.0f);
+}
+
 // Reversal spikes of the synthesis (one degree past each reversal at this feedrate) come back as
 // their height over the level 4 to 7 degrees on.
 TEST_F(ErrorModel, ReversalSpikesAreFound)

@@ -249,9 +249,10 @@ TEST_F(Measurement, UncalibratedBarHasNoRadialDeviation)
 
 namespace {
 
-Case FlatCase(int start, int sweep, int n1, int n2)
+Case FlatCase(int start, int sweep, int n1, int n2, bool dynamic = true)
 {
     Case c;
+    c.Data.Dynamic = dynamic;
     c.Data.RunCount = 2;
     c.Data.RunTargets = {0, static_cast<int16_t>(n1), static_cast<int16_t>(n2)};
     c.Data.StartAngle = static_cast<int16_t>(start);
@@ -293,6 +294,14 @@ TEST_F(Measurement, CircularityNamesTheFirstPointOfEachExtreme)
     late.Data.Readings(2, 300) = 0.01;
     ASSERT_TRUE(CalcCircularity(late));
     EXPECT_DOUBLE_EQ(late.Results.LscResult.MaxPos, 390);
+
+    // A static half circle from 90 degrees: a point every 45 degrees, its last one at the end.
+    Case half = FlatCase(90, 180, 5, 5, false);
+    half.Data.Readings(1, 4) = 0.003;
+    half.Data.Readings(2, 1) = -0.002;
+    ASSERT_TRUE(CalcCircularity(half));
+    EXPECT_DOUBLE_EQ(half.Results.LscResult.MaxPos, 270);
+    EXPECT_DOUBLE_EQ(half.Results.LscResult.MinPos, 135);
 }
 
 // ---- Errors ------------------------------------------------------------------------------------

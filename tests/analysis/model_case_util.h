@@ -29,7 +29,8 @@ inline double TraceScale(double s, double radius)
     return s * radius / 500.0;
 }
 
-// One run per direction listed, one point per whole degree (every 45 degrees when static), each
+// One run per direction listed, one point per whole degree (static: every 45 degrees, the end of
+// a partial arc included), each
 // the trace of its direction: the library's curve 1 is the counter-clockwise pass, curve 0 the
 // clockwise one. The axis profiles are c^2 and s^2 scaled so that the traces' straightness is
 // the fit's signature in µm. Uncalibrated, at the base temperature, bar length = test radius.
@@ -39,7 +40,7 @@ inline Case TraceCase(const ErrorParams& p, const TraceSetup& t)
     const std::array<float, 6> profile = {0, 0, 100, 0, 0, 0};
     const int step = t.dynamic ? 1 : 45;
     KelvoxCalcDBB(traces.degreeZero(), t.dynamic ? 1 : 0, t.radius, t.feedrate, &p, CosTabZero(), SinTabZero(),
-                  t.start, t.start + t.sweep, step, profile.data(), profile.data());
+                  t.start, t.start + t.sweep + 1, step, profile.data(), profile.data());
     Case c;
     CaseData& d = c.Data;
     d.Dynamic = t.dynamic;
@@ -49,7 +50,7 @@ inline Case TraceCase(const ErrorParams& p, const TraceSetup& t)
     d.AngleStep = step;
     d.TestRadius = t.radius;
     d.BallBarLength = static_cast<float>(t.radius);
-    d.MaxTargets = static_cast<int16_t>(t.sweep / step);
+    d.MaxTargets = static_cast<int16_t>(t.dynamic ? t.sweep : StaticRunPoints(t.sweep));
     d.RunCount = static_cast<int16_t>(t.directions.size());
     c.Header[HdrFeedrate] = QString::number(t.feedrate);
     c.Header[HdrPlane] = QStringLiteral("xy");

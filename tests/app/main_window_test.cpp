@@ -84,7 +84,7 @@ protected:
         services().showResults = [this] { ++resultsShown; };
         services().showBasicInfo = [this] { ++basicInfoShown; };
         services().saveRtb = [this](const QString& name) {
-            savedReadings = app().OpenCase.Data.ReadingsToSave()(1, 10);
+            savedReadings = app().OpenCase.Data.ReadingsToSave()(1, 5);
             savedFiles << name;
             return true;
         };
@@ -361,7 +361,7 @@ TEST_F(MainWindowTest, SaveToFileLeavesTheReadingsBitIdentical)
     app().OpenCase.Data.GaugeTemp[1] = 23.5; // a compensation the analysis applies
     // As a read leaves it: the readings as read kept beside the ones the analysis changes.
     app().OpenCase.Data.ReadingsAsRead = std::make_shared<const ReadingsTable>(app().OpenCase.Data.Readings);
-    const double asRead = app().OpenCase.Data.Readings(1, 10);
+    const double asRead = app().OpenCase.Data.Readings(1, 5);
     RunAfterFileRead(true, "/data/circle.rtb");
     const ReadingsTable before = app().OpenCase.Data.Readings;
 
@@ -377,7 +377,7 @@ TEST_F(MainWindowTest, SaveToFileLeavesTheReadingsBitIdentical)
     CmdSaveToFile();
     EXPECT_EQ(savedFiles, QStringList({path("out.txt")}));
     EXPECT_EQ(savedReadings, asRead);
-    EXPECT_NE(savedReadings, before(1, 10));
+    EXPECT_NE(savedReadings, before(1, 5));
     EXPECT_TRUE(app().OpenCase.Data.Readings == before);
 
     // A writer that fails opens the dialog again; an error inside still restores the readings.

@@ -292,7 +292,7 @@ TEST_F(GraphWindowsTest, OversizeReadingRescalesAndShowsTruncatedForASecond)
 
     // 100 µm at 10 µm per division lies beyond the three divisions; 100 / 3 µm per division
     // rounds up to the step 50.
-    c.Data.Readings(1, 100) = 0.1;
+    c.Data.Readings(1, 2) = 0.1;
     const int refreshes = host.analysisRefreshes;
     w.redraw();
     EXPECT_DOUBLE_EQ(settings.GraphScale, 50);
@@ -306,7 +306,7 @@ TEST_F(GraphWindowsTest, OversizeReadingRescalesAndShowsTruncatedForASecond)
 
     // 300 µm: 100 µm per division. A drawing within the second fits the data and does not cut
     // the notice short.
-    c.Data.Readings(2, 200) = -0.3;
+    c.Data.Readings(2, 5) = -0.3;
     w.redraw();
     EXPECT_DOUBLE_EQ(settings.GraphScale, 100);
     w.redraw();

@@ -672,11 +672,18 @@ TEST_F(BrvReaderTest, DynamicDirectionsAndTheFlagsAreReadExactly)
     EXPECT_EQ(c.Data.RunDirection[3], 1);
     EXPECT_EQ(c.Data.Readings(3, 0), 0.001);
 
-    // A static run must hold one point every 45 degrees of its arc.
+    // A static run must hold one point every 45 degrees of its arc: the end of a partial arc is
+    // one of them.
     c = Case{};
     const ReadResult twelve = read(brvText({{"DYNAMIC", "false"}}, {runText("CCW", 12, ramp(12))}));
     EXPECT_FALSE(twelve.ok());
     EXPECT_TRUE(twelve.message.contains("45 degrees")) << twelve.message.toStdString();
+    for (const int points : {4, 5}) {
+        c = Case{};
+        const ReadResult half = read(brvText({{"DYNAMIC", "false"}, {"START_ANGLE", "90"}, {"END_ANGLE", "270"}},
+                                             {runText("CCW", points, ramp(points))}));
+        EXPECT_EQ(half.ok(), points == 5) << half.message.toStdString();
+    }
 }
 
 TEST_F(BrvReaderTest, LongRunsAreThinnedToMeansOfConsecutiveReadings)
@@ -1017,9 +1024,10 @@ public:
         d.Dynamic = coin();
         d.Calibrated = coin();
         d.StartAngle = static_cast<int16_t>(whole(-360, 359));
-        const int staticPoints = whole(3, (720 - d.StartAngle) / 45);
-        d.StopAngle = static_cast<int16_t>(d.Dynamic ? whole(d.StartAngle + 1, 720) : d.StartAngle + 45 * staticPoints);
+        const int staticSteps = whole(2, (720 - d.StartAngle) / 45);
+        d.StopAngle = static_cast<int16_t>(d.Dynamic ? whole(d.StartAngle + 1, 720) : d.StartAngle + 45 * staticSteps);
         d.SweepAngle = static_cast<int16_t>(d.StopAngle - d.StartAngle);
+        const int staticPoints = StaticRunPoints(d.SweepAngle);
         d.TestRadius = real(1, 3000);
         d.BallBarLength = static_cast<float>(whole(100000, 30000000) / 10000.0);
         d.OvershootAngle = static_cast<float>(real(-360, 360));
@@ -1190,7 +1198,7 @@ TEST(BrvRoundTripTest, DirectionsOtherThanPlusOrMinusOneKeepTheirPointOrder)
     a.Data.RunDirection[1] = 0;
     a.Data.RunDirection[2] = -3;
     for (int r = 1; r <= 2; ++r)
-        a.Data.RunTargets[r] = a.Data.Dynamic ? 5 : a.Data.SweepAngle / 45;
+        a.Data.RunTargets[r] = a.Data.Dynamic ? 5 : StaticRunPoints(a.Data.SweepAngle);
     a.Data.MaxTargets = a.Data.RunTargets[1];
     Case b;
     QString message;

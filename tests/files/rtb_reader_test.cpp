@@ -358,20 +358,30 @@ TEST_F(RtbReaderTest, PointLinesWithoutAReadingAreRefusedAndTabsSeparateTheIndex
         EXPECT_DOUBLE_EQ(c.Data.Readings(1, k), 0.001 * (k + 1)) << k;
 }
 
-TEST_F(RtbReaderTest, AStaticRunHoldsOnePointEvery45Degrees)
+TEST_F(RtbReaderTest, AStaticRunHoldsAPointEvery45DegreesOfItsArc)
 {
-    // Twelve points over a full circle would be fitted at 45-degree rows while every other stage
-    // places them 30 degrees apart: refused, not silently misfitted.
-    const ReadResult twelve = read(MakeRtb({{"Stat/Dyn", "S"}, {"Max Targets", "12"}}, {{1, RampValues(12)}}));
-    EXPECT_FALSE(twelve.ok());
-    EXPECT_TRUE(twelve.message.contains("45 degrees")) << twelve.message.toStdString();
-    c = Case{};
-    ASSERT_TRUE(read(MakeRtb({{"Stat/Dyn", "S"}, {"Max Targets", "8"}}, {{1, RampValues(8)}, {-1, RampValues(8)}})).ok());
-    EXPECT_EQ(c.Data.AngleStep, 45.0);
-    c = Case{};
-    EXPECT_TRUE(read(MakeRtb({{"Stat/Dyn", "S"}, {"Data End", "180"}, {"Max Targets", "4"}}, {{1, RampValues(4)}})).ok());
-    c = Case{};
-    EXPECT_FALSE(read(MakeRtb({{"Stat/Dyn", "S"}, {"Data End", "180"}, {"Max Targets", "5"}}, {{1, RampValues(5)}})).ok());
+    // Every position from the start, the end of a partial arc included, as a static capture takes
+    // them; any other count would be placed at angles the run was not measured at: refused.
+    const struct {
+        const char *start, *end;
+        int points;
+        bool ok;
+    } runs[] = {
+        {"0", "360", 8, true},   {"0", "360", 12, false}, {"0", "360", 9, false}, {"0", "180", 5, true},
+        {"0", "180", 4, false},  {"90", "360", 7, true},  {"90", "360", 6, false}, {"180", "270", 3, true},
+    };
+    for (const auto& run : runs) {
+        c = Case{};
+        const QString count = QString::number(run.points);
+        const ReadResult r = read(MakeRtb({{"Stat/Dyn", "S"}, {"Data Start", run.start}, {"Data End", run.end},
+                                           {"Max Targets", count}},
+                                          {{1, RampValues(run.points)}, {-1, RampValues(run.points)}}));
+        EXPECT_EQ(r.ok(), run.ok) << run.start << ".." << run.end << ": " << run.points;
+        if (r.ok())
+            EXPECT_EQ(c.Data.AngleStep, 45.0);
+        else
+            EXPECT_TRUE(r.message.contains("45 degrees")) << r.message.toStdString();
+    }
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "gauge/centre_offset.h"
 
-#include "analysis/angles.h"
 #include "core/pi.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +17,13 @@ void AddCircleRun(Case& c, double cx, double cy)
     constexpr int points = 360;
     constexpr double r = 150;
     CaseData& d = c.Data;
+    d.Dynamic = true;
     d.StopAngle = d.SweepAngle = 360;
     d.TestRadius = r;
     const int run = ++d.RunCount;
     d.RunTargets[static_cast<std::size_t>(run)] = points;
     for (int j = 0; j < points; ++j) {
-        const double a = PointAngleDeg(d.StartAngle, d.SweepAngle, points, j) * kPi12 / 180;
+        const double a = PointAngleDeg(d.Arc(), points, j) * kPi12 / 180;
         const double along = cx * std::cos(a) + cy * std::sin(a);
         d.Readings(run, j) = along + std::sqrt(r * r - cx * cx - cy * cy + along * along) - r;
     }

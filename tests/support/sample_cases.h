@@ -7,12 +7,15 @@
 
 namespace sarvo::test {
 
-// Two runs of 360 points (or as many as asked), one each way round, over a full circle on a
-// 150 mm bar: a centre offset of 2 µm and an oval of 1 µm, in the xy plane.
+// Two runs, one each way round, over a full circle on a 150 mm bar: a centre offset of 2 µm and an
+// oval of 1 µm, in the xy plane. A dynamic case has 360 points a run (or as many as asked), a
+// static one its eight positions.
 inline void FillTwoWayCircle(Case& c, bool dynamic = false, int points = 360)
 {
     CaseData& d = c.Data;
     d.Dynamic = dynamic;
+    if (!dynamic)
+        points = StaticRunPoints(360);
     d.RunCount = 2;
     d.TestRadius = 150;
     d.BallBarLength = 150;

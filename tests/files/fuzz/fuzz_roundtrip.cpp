@@ -65,10 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A start of 360 or more is read as the same arc one turn lower.
     d.StartAngle = p.ConsumeIntegralInRange<int16_t>(-360, 359);
     // A static run holds one point every 45 degrees of its arc.
-    const int staticPoints = p.ConsumeIntegralInRange<int>(3, (720 - d.StartAngle) / 45);
+    const int staticSteps = p.ConsumeIntegralInRange<int>(2, (720 - d.StartAngle) / 45);
     d.StopAngle = d.Dynamic ? p.ConsumeIntegralInRange<int16_t>(static_cast<int16_t>(d.StartAngle + 1), 720)
-                            : static_cast<int16_t>(d.StartAngle + 45 * staticPoints);
+                            : static_cast<int16_t>(d.StartAngle + 45 * staticSteps);
     d.SweepAngle = static_cast<int16_t>(d.StopAngle - d.StartAngle);
+    const int staticPoints = StaticRunPoints(d.SweepAngle);
     d.TestRadius = p.ConsumeIntegralInRange<int>(1, 5000000) / 1000.0;
     d.BallBarLength = static_cast<float>(p.ConsumeIntegralInRange<int>(1, 500000) / 100.0);
     d.OvershootAngle = static_cast<float>(p.ConsumeIntegralInRange<int>(-3600, 3600) / 10.0);
