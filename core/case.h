@@ -1,7 +1,8 @@
 #pragma once
 // The open case: the measurement in work, as text (CaseHeader) and as numbers (CaseData), with
-// the analysis results that belong to it. Sources overwrite the fields they know; there is no
-// reset between cases, so consumers stop at RunCount and RunTargets.
+// the analysis results that belong to it. Whatever replaces the open case starts from an empty
+// one (ClearCase), so nothing of a case reaches the next; consumers still stop at RunCount and
+// RunTargets.
 
 #include "core/results.h"
 #include "core/app_error.h"
@@ -126,7 +127,8 @@ struct CaseData {
     // otherwise the readings as they stand.
     const ReadingsTable& ReadingsToSave() const { return ReadingsAsRead ? *ReadingsAsRead : Readings; }
 
-    // Empties the readings and the per-run arrays, as the measurement window does when it opens.
+    // Empties the readings, the per-run arrays and their mean feedrate, as the measurement window
+    // does when it opens.
     void clearRuns();
 
     // Whether any run carries a measured feedrate: files without one leave every run at 0, which
@@ -141,5 +143,14 @@ struct Case {
     CaseData Data;
     AnalysisResults Results;
 };
+
+// Empties every field of the case: the one step every road that replaces the open case takes
+// first (a new measurement, a file read, a case loaded), so no value of the case before survives.
+void ClearCase(Case& c);
+
+// The next measurement of the same measurement window, after its runs were saved: an empty case
+// that keeps only the case information typed for it (customer, machine, session, operator, date,
+// bar length) and the calibration state of that bar length.
+void ClearCaseForNextMeasurement(Case& c);
 
 } // namespace sarvo
