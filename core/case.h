@@ -117,9 +117,10 @@ struct CaseData {
     // The gauge scale factor the case was measured with. Reading a file sets this, never the
     // gauge's own setting (Settings::ScaleFactor), which only the configuration changes.
     double ScaleFactor = 1.0;
-    // The readings as the file gave them, before the analysis compensated and re-centred them in
-    // Readings: what a measurement file of the case holds. Empty for a case that holds only its
-    // analysed readings (one loaded from the case database). Shared, since cases are copied
+    // The readings as the file gave them or the gauge captured them, before the analysis
+    // compensated and re-centred them in Readings: what a measurement file of the case holds.
+    // Empty for a case that holds only its analysed readings (one loaded from the case database)
+    // or runs not analysed yet. Shared, since cases are copied
     // for every read and this table is never changed in place.
     std::shared_ptr<const ReadingsTable> ReadingsAsRead;
 

@@ -56,7 +56,7 @@ QWidget* withUnit(QWidget* field, const QString& unit, const char* name)
 } // namespace
 
 frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, IniFile ini,
-                   const casedb::CaseStore* store, std::function<void()> accepted, QWidget* parent)
+                   const casedb::CaseStore* store, std::function<void()> accepted, bool newCase, QWidget* parent)
     : QDialog(parent)
     , case_(openCase)
     , settings_(settings)
@@ -64,6 +64,7 @@ frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, I
     , ini_(std::move(ini))
     , store_(store)
     , accepted_(std::move(accepted))
+    , newCase_(newCase)
     , txtCustomer_(named(new QLineEdit, "txtCustomer"))
     , cmbMachine_(editableCombo("cmbMachine"))
     , cmbSession_(editableCombo("cmbSession"))
@@ -261,11 +262,17 @@ void frmBasic::refuse(CaseInfoField field, const QString& message)
 void frmBasic::okClicked()
 {
     const CaseInfoTexts typed = texts();
-    const CaseInfoFailure failure = AcceptCaseInfo(typed, case_, settings_, units_);
+    // A new measurement starts from an empty case: nothing of the case open before it is
+    // measured, stored or written with it. A refused OK leaves the open case as it was.
+    Case entered;
+    Case& target = newCase_ ? entered : case_;
+    const CaseInfoFailure failure = AcceptCaseInfo(typed, target, settings_, units_);
     if (failure.failed()) {
         refuse(failure.field, failure.message);
         return;
     }
+    if (newCase_)
+        case_ = std::move(entered);
     SaveBasicInput(ini_, typed, settings_.UnitsInch);
     accept();
     if (accepted_)
