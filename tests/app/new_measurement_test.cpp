@@ -30,6 +30,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -300,6 +302,95 @@ TEST_F(NewMeasurement, AStaticCaseAfterASavedPairHasNoFeedrateAndNewRunsGetTheir
     EXPECT_NE(shown.LscResult.Circularity, 0.0);
     EXPECT_TRUE(app().OpenCase.Data.Dynamic);
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+// The program's own start and end in the test's program folder, with its end signals watched.
+class ProgramEndWithRuns : public test::AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        previousHome = qgetenv("SARVOTEX_HOME");
+        qputenv("SARVOTEX_HOME", dir.path().toUtf8());
+        options.programFolder = programFolder.path();
+        options.showWindows = true; // the frame on the screen, as a close would meet it
+    }
+    void TearDown() override
+    {
+        qputenv("SARVOTEX_HOME", previousHome);
+        AppTest::TearDown();
+    }
+
+    QByteArray previousHome;
+    QTemporaryDir programFolder;
+    StartOptions options;
+};
+
+TEST_F(ProgramEndWithRuns, ASignalKeepsTheRunsInAFileWithoutAQuestionAndTheNextStartSaysWhere)
+{
+    Case runs;
+    {
+        MainWindow main;
+        OrderlyEnd end(*qobject_cast<QGuiApplication*>(QCoreApplication::instance()), main);
+        StartApplication(main, options);
+        // A measurement with two runs that nobody saved; the gauge is not there.
+        app().Settings.BallBarType = int16_t(gauge::GaugeType::Qc10);
+        app().Settings.CommPort = path(QStringLiteral("no-such-port"));
+        CmdNewMeasurement();
+        QWidget* dialog = windows().loaded(WindowId::NewCase);
+        ASSERT_TRUE(dialog);
+        for (const auto& [name, text] : {std::pair{"cmbMachine", "Mill 7"}, std::pair{"cmbSession", "Week 12"},
+                                         std::pair{"txtMeasBy", "Ann"}, std::pair{"cboBBLen", "150"},
+                                         std::pair{"txtRadius", "150"}})
+            test::TypeInto(*Control(*dialog, name), QString::fromLatin1(text));
+        QTest::mouseClick(Control<QPushButton>(*dialog, "CmdOk"), Qt::LeftButton);
+        ASSERT_TRUE(windows().loaded(WindowId::Measure));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, kWaitMs)); // no gauge
+        prompts.messages.clear();
+        // As two static runs of eight points are captured.
+        test::FillTwoWayCircle(app().OpenCase, false, 8);
+        app().OpenCase.Header[HdrStatDyn] = QStringLiteral("S");
+        runs = app().OpenCase;
+
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+        watchdog.start(20000);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(end.exec(), 0);
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_TRUE(prompts.questions.isEmpty()) << prompts.questions.join(u'|').toStdString();
+    }
+    // The settings were written at the end, and the runs are in a measurement file.
+    const IniFile ini(iniFile);
+    EXPECT_EQ(ini.get("Default", "Measured By", ""), "Ann");
+    const QString kept = ini.get("Others", "Unsaved Measurement", "");
+    ASSERT_TRUE(QFileInfo(kept).isFile()) << kept.toStdString();
+    EXPECT_EQ(QFileInfo(kept).absolutePath(), QDir(appPath).absolutePath());
+    EXPECT_TRUE(QFileInfo(kept).fileName().startsWith("Unsaved measurement ")) << kept.toStdString();
+    Case back;
+    files::ReadContext ctx = ProgramReadContext();
+    ctx.resolveMachine = [](const QString& name) { return name; };
+    const files::ReadResult read = files::ReadInto(back, kept, files::ReaderKind::Brv, ctx);
+    ASSERT_TRUE(read.ok()) << read.message.toStdString();
+    ExpectSameRuns(back, runs);
+    EXPECT_EQ(back.Header[HdrMachine], "Mill 7");
+
+    // The next start says once where they are.
+    ResetAppContext();
+    setPrompts(&prompts);
+    {
+        MainWindow main;
+        StartApplication(main, options);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, kWaitMs));
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].title, app().State.AppTitle);
+        EXPECT_TRUE(prompts.messages[0].text.endsWith(QDir::toNativeSeparators(kept))) << prompts.messages[0].text.toStdString();
+        EXPECT_EQ(IniFile(iniFile).get("Others", "Unsaved Measurement", "<none>"), "");
+        main.shutdown();
+    }
 }
 
 } // namespace
