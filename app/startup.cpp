@@ -275,6 +275,7 @@ void SwitchLanguage(MainWindow& main, const QString& language)
     SetTextLanguage(language);
     RetranslateOpenForms([&language] { InstallQtTranslations(language); });
     takeLanguageTexts(main);
+    ShowRecentFiles(a.Settings);
     for (const WindowId id : windows().loadedWindows()) {
         if (auto* texts = dynamic_cast<TextsDisplay*>(windows().loaded(id)))
             texts->retranslateTexts();

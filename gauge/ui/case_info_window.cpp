@@ -85,7 +85,9 @@ frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, I
 
     auto* form = new QFormLayout;
     const auto row = [form](const char* labelName, const char* caption, QWidget* field) {
-        form->addRow(named(new QLabel(QString::fromLatin1(caption)), labelName), field);
+        auto* label = named(new QLabel(QString::fromLatin1(caption)), labelName);
+        form->addRow(label, field);
+        return label;
     };
     row("lblCustomer", "Customer:", txtCustomer_);
     row("lblMachine", "Machine:", cmbMachine_);
@@ -96,7 +98,12 @@ frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, I
     row("lblRadius", "Test Radius:", withUnit(txtRadius_, units_.LargeCaption, "lblMMUnit1"));
     row("lblBBLen", "Ball Bar Length:", withUnit(cboBBLen_, units_.LargeCaption, "lblMMUnit0"));
     const QString tempUnit = QStringLiteral("ppm/") + TempUnitCaption(settings_, ini_);
-    row("lblMacExp", "Machine Expansion Coefficent:", withUnit(cboMacExp_, tempUnit, "lbltempUnit"));
+    // A long caption (the coefficient's in German) wraps rather than narrowing the fields: the
+    // free texts show their 30 characters whole.
+    row("lblMacExp", "Machine Expansion Coefficent:", withUnit(cboMacExp_, tempUnit, "lbltempUnit"))->setWordWrap(true);
+    const int textWidth = fontMetrics().averageCharWidth() * (kCaseTextLimit + 2);
+    for (QWidget* field : std::initializer_list<QWidget*>{txtCustomer_, cmbMachine_, cmbSession_, txtMeasBy_})
+        field->setMinimumWidth(textWidth);
     auto* offsetLayout = new QHBoxLayout(pnlOffset_);
     offsetLayout->setContentsMargins(0, 0, 0, 0);
     offsetLayout->addWidget(named(new QLabel(QStringLiteral("Offset in the direction of the third axis:")), "lblOffset"));
