@@ -51,6 +51,52 @@ TEST(Case, ClearRunsEmptiesReadingsAndCountsOnly)
     EXPECT_EQ(c.Header[HdrMachine], "Mill 1");
 }
 
+// Every field of the case empties; the next measurement of a window keeps only the information
+// typed for it and the calibration of its bar.
+TEST(Case, ClearingEmptiesEveryFieldAndTheNextMeasurementKeepsItsInformation)
+{
+    Case c;
+    for (int slot = 0; slot < kHeaderSlots; ++slot)
+        c.Header[slot] = QStringLiteral("slot %1").arg(slot);
+    c.Data.RunCount = 2;
+    c.Data.RunTargets[1] = 8;
+    c.Data.Readings(1, 3) = 0.1;
+    c.Data.ReadingsAsRead = std::make_shared<const ReadingsTable>(c.Data.Readings);
+    c.Data.RunFeedrate[1] = 3955;
+    c.Data.MeasuredFeedrateAverage = 3955;
+    c.Data.TestDate = QDateTime(QDate(2026, 3, 4), QTime(9, 30), Qt::UTC);
+    c.Data.BallBarLength = 150;
+    c.Data.ZeroOffset = 0.4;
+    c.Data.Calibrated = true;
+    c.Data.ScaleFactor = 1.0002;
+    c.Results.ResultsValid = true;
+    c.Results.LscResult.Circularity = 12.5;
+
+    Case next = c;
+    ClearCaseForNextMeasurement(next);
+    Case expected;
+    for (const int slot : {HdrCustomer, HdrMachine, HdrName, HdrBy, HdrDate, HdrLength})
+        expected.Header[slot] = c.Header[slot];
+    expected.Data.TestDate = c.Data.TestDate;
+    expected.Data.BallBarLength = 150;
+    expected.Data.ZeroOffset = 0.4;
+    expected.Data.Calibrated = true;
+    EXPECT_EQ(next.Header, expected.Header);
+    EXPECT_TRUE(next.Data.Readings == expected.Data.Readings);
+    EXPECT_EQ(std::tuple(next.Data.RunCount, next.Data.RunFeedrate, next.Data.MeasuredFeedrateAverage, next.Data.ScaleFactor),
+              std::tuple(expected.Data.RunCount, expected.Data.RunFeedrate, 0.0f, 1.0));
+    EXPECT_EQ(std::tuple(next.Data.TestDate, next.Data.BallBarLength, next.Data.ZeroOffset, next.Data.Calibrated),
+              std::tuple(expected.Data.TestDate, 150.0f, 0.4, true));
+    EXPECT_EQ(next.Data.ReadingsAsRead, nullptr);
+    EXPECT_EQ(std::tuple(next.Results.ResultsValid, next.Results.LscResult.Circularity), std::tuple(false, 0.0));
+
+    ClearCase(c);
+    EXPECT_EQ(c.Header, CaseHeader{});
+    EXPECT_EQ(std::tuple(c.Data.BallBarLength, c.Data.ZeroOffset, c.Data.Calibrated, c.Data.TestDate.isValid()),
+              std::tuple(0.0f, 0.0, false, false));
+    EXPECT_EQ(c.Data.ReadingsAsRead, nullptr);
+}
+
 // The computation library reads and writes the traces from degree 0 as (trace 0, trace 1) pairs.
 TEST(AnalysisCurveTable, PairsPerDegreeAndCheckedBounds)
 {
