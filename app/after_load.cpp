@@ -21,6 +21,8 @@ void RunAfterFileRead(bool ok, const QString& name)
     // The previous case's results can no longer be saved, printed or shown: the commands come
     // back once the new case's analysis has run.
     app().State.CaseOpen = false;
+    // A captured case the read replaced is no longer there to be saved.
+    app().State.CaptureUnsaved = false;
     UpdateCaseCommands();
 
     BusyCursor busy;

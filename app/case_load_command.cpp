@@ -32,6 +32,7 @@ bool LoadProgramCase(int32_t measId)
     }
 
     a.State.CaseOpen = true;
+    a.State.CaptureUnsaved = false; // the stored case replaced any captured one
     ShowBasicInfo();
     if (result.withResults) {
         // The stored results are current: the windows show them without a new fit.

@@ -29,6 +29,7 @@ casedb::SaveResult SaveCaseToDb(const QString& session)
     if (result.outcome == casedb::SaveOutcome::Saved || result.outcome == casedb::SaveOutcome::Overwritten) {
         // The database opened again sees what another program wrote meanwhile (read-only too).
         openDB();
+        a.State.CaptureUnsaved = false;
         AddRecentFile(a.Settings, casedb::LoadedCaseRecentText(a.OpenCase), result.measId);
     }
     return result;

@@ -17,13 +17,6 @@
 
 namespace sarvo {
 
-namespace {
-QString appTitle()
-{
-    return app().State.AppTitle.isEmpty() ? QStringLiteral("Sarvotex") : app().State.AppTitle;
-}
-} // namespace
-
 files::ReadContext ProgramReadContext()
 {
     static files::DiskFiles disk;
@@ -34,7 +27,7 @@ files::ReadContext ProgramReadContext()
         return machine;
     };
     ctx.moreFiles = [](const QString& previous) -> QString {
-        if (!prompts().askYesNo(appTitle(), Translate("Do you want to read more files to this measurement?")))
+        if (!prompts().askYesNo(app().State.AppTitle, Translate("Do you want to read more files to this measurement?")))
             return {};
         return prompts().chooseOpenFile(Translate("Open"), PathOfFile(previous),
                                         {QStringLiteral("Heidenhain Ball Bar (*.dbb)")});

@@ -115,8 +115,10 @@ void CmdSaveToFile()
                 // A text file gets the .rtb contents under its own name.
                 saved = SaveRtb(name);
             }
-            if (saved)
+            if (saved) {
+                app().State.CaptureUnsaved = false;
                 break;
+            }
         }
     });
 }

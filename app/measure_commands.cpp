@@ -68,6 +68,17 @@ gauge::frmMeasure* MeasureWindow()
     return dynamic_cast<gauge::frmMeasure*>(windows().loaded(WindowId::Measure));
 }
 
+// The case-information dialog has replaced the open case by the new, empty one: the windows and
+// commands of the case before it go until the new one is analysed.
+void NewCaseBegun()
+{
+    for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph, WindowId::CaseInfo})
+        windows().unload(id);
+    app().State.CaseOpen = false;
+    app().State.CaptureUnsaved = false;
+    UpdateCaseCommands();
+}
+
 gauge::MeasureServices ProgramMeasureServices()
 {
     gauge::MeasureServices services;
@@ -133,7 +144,12 @@ void RegisterMeasureWindows()
     windows().registerWindow(
         WindowId::NewCase,
         [](QWidget* parent) -> QWidget* {
-            const auto accepted = [] {
+            // Opened by File > New measurement, it begins a new case; from the measurement
+            // window, it edits the case in work.
+            const bool newCase = MeasureWindow() == nullptr;
+            const auto accepted = [newCase] {
+                if (newCase)
+                    NewCaseBegun();
                 app().State.MeasureShown = true;
                 if (gauge::frmMeasure* measure = MeasureWindow())
                     measure->refresh();
@@ -141,7 +157,7 @@ void RegisterMeasureWindows()
                     windows().show(WindowId::Measure);
             };
             auto* dialog = new gauge::frmBasic(app().OpenCase, app().Settings, app().Units, IniFile(app().State.IniFile),
-                                               mainCaseStore(), accepted, parent);
+                                               mainCaseStore(), accepted, newCase, parent);
             app().State.BasicShown = true;
             QObject::connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
             QObject::connect(dialog, &QObject::destroyed, [] {

@@ -1,9 +1,21 @@
 #include "app/recent_files.h"
 
 #include "app/app_shell.h"
+#include "core/language_db.h"
 #include "core/settings.h"
 
 namespace sarvo {
+
+namespace {
+// A stored case's entry ends in the English word; entries of files are paths, never translated.
+QString ShownEntry(const QString& entry, int32_t id)
+{
+    const QString word = QStringLiteral("Static");
+    if (id == 0 || !entry.endsWith(u' ' + word))
+        return entry;
+    return entry.chopped(word.size()) + Translate(word);
+}
+} // namespace
 
 void AddRecentFile(Settings& s, const QString& text, int32_t id)
 {
@@ -33,7 +45,8 @@ void ShowRecentFiles(const Settings& s)
             continue;
         }
         // A "&" in a path is shown as itself, not as an access key.
-        shell().setMenuText(name, QString("&%1 ").arg(i + 1) + QString(entry).replace('&', "&&"));
+        shell().setMenuText(name, QString("&%1 ").arg(i + 1) +
+                                      ShownEntry(entry, s.RecentID[static_cast<std::size_t>(i)]).replace('&', "&&"));
         shell().setMenuVisible(name, true);
     }
 }

@@ -12,7 +12,8 @@ struct Settings;
 
 // Puts the entry at the top: an entry already listed moves up, a new one pushes the last off.
 void AddRecentFile(Settings& settings, const QString& text, int32_t id);
-// Sets the four menu items from the list: "&<n> text", hidden when empty.
+// Sets the four menu items from the list: "&<n> text", hidden when empty; a stored case's "Static"
+// in the current language.
 void ShowRecentFiles(const Settings& settings);
 
 } // namespace sarvo

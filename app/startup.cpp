@@ -35,13 +35,16 @@
 #include "app/program_db.h"
 #include "app/qt_translations.h"
 #include "app/trend_command.h"
+#include "app/unsaved_runs.h"
 #include "gui/form_utilities.h"
+#include "gui/qt_prompts.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
@@ -82,6 +85,10 @@ int g_endSocket[2] = {-1, -1};
 MainWindow* g_exitOwesShutdown = nullptr;
 // An end signal arrived.
 bool g_endRequested = false;
+// The program's event loop runs: an end can be carried out at once.
+bool g_loopRunning = false;
+// The desktop session has asked for the program's data: its end follows, unless it is cancelled.
+bool g_sessionEnding = false;
 
 extern "C" void writeEndSignal(int signal)
 {
@@ -104,18 +111,50 @@ void shutdownAtExit()
         shutdownUnattended(*main);
 }
 
+// An end nobody answers (a signal, the end of the desktop session): from here on nothing asks,
+// the unsaved runs go into a measurement file, and every event loop ends at once, a modal one
+// too, without closing a window (its close would analyse or ask). The loop's end writes the
+// settings.
+void endUnattended(bool keepRuns)
+{
+    setPrompts(nullptr);
+    if (keepRuns)
+        KeepUnsavedRuns();
+    QCoreApplication::exit(0);
+}
+
+// The session manager's end of the program reaches it as a quit that would close every window:
+// after the session asked for the program's data, it ends the program as a signal does.
+class SessionEndFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Quit || watched != QCoreApplication::instance() || !g_sessionEnding)
+            return QObject::eventFilter(watched, event);
+        // The runs were kept when the session asked for the data.
+        endUnattended(false);
+        return true;
+    }
+};
+
 } // namespace
 
 OrderlyEnd::OrderlyEnd(QGuiApplication& application, MainWindow& main) : main_(main)
 {
     g_endRequested = false;
+    g_sessionEnding = false;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_endSocket) == 0) {
         notifier_ = new QSocketNotifier(g_endSocket[1], QSocketNotifier::Read);
         QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [] {
             char byte = 0;
             [[maybe_unused]] const ssize_t got = ::read(g_endSocket[1], &byte, 1);
             g_endRequested = true;
-            QCoreApplication::quit();
+            // Before the loop runs there is nothing to keep yet; exec() ends at once.
+            if (g_loopRunning)
+                endUnattended(true);
         });
         struct sigaction action = {};
         action.sa_handler = writeEndSignal;
@@ -124,7 +163,14 @@ OrderlyEnd::OrderlyEnd(QGuiApplication& application, MainWindow& main) : main_(m
         for (const int signal : kEndSignals)
             sigaction(signal, &action, nullptr);
     }
-    QObject::connect(&application, &QGuiApplication::commitDataRequest, &main, [](QSessionManager&) { WriteIni(); });
+    // Nothing asks at the end of the session: the unsaved runs are kept and the settings written
+    // now, and the session's end then ends the program without a question.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &main, [](QSessionManager&) {
+        KeepUnsavedRuns();
+        WriteIni();
+        g_sessionEnding = true;
+    });
+    application.installEventFilter(new SessionEndFilter(&main));
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &main, [&main] { shutdownUnattended(main); });
     // A platform that loses its display ends the process with exit(): the stack is never unwound.
     static const bool exitHookInstalled = std::atexit(shutdownAtExit) == 0;
@@ -134,8 +180,12 @@ OrderlyEnd::OrderlyEnd(QGuiApplication& application, MainWindow& main) : main_(m
 
 int OrderlyEnd::exec()
 {
-    if (!g_endRequested)
-        return QCoreApplication::exec(); // its end runs the shutdown
+    if (!g_endRequested) {
+        g_loopRunning = true;
+        const int code = QCoreApplication::exec(); // its end runs the shutdown
+        g_loopRunning = false;
+        return code;
+    }
     shutdownUnattended(main_);
     return 0;
 }
@@ -213,6 +263,7 @@ void takeLanguageTexts(MainWindow& main)
     a.State.ErrHelpFile = Translate("EngErr.hlp");
     main.retranslateTitle();
     a.State.AppTitle = main.programTitle();
+    QtPrompts::setProgramTitle(a.State.AppTitle);
 }
 
 } // namespace
@@ -224,6 +275,7 @@ void SwitchLanguage(MainWindow& main, const QString& language)
     SetTextLanguage(language);
     RetranslateOpenForms([&language] { InstallQtTranslations(language); });
     takeLanguageTexts(main);
+    ShowRecentFiles(a.Settings);
     for (const WindowId id : windows().loadedWindows()) {
         if (auto* texts = dynamic_cast<TextsDisplay*>(windows().loaded(id)))
             texts->retranslateTexts();
@@ -308,6 +360,8 @@ void StartApplication(MainWindow& main, const StartOptions& options)
     windows().unload(WindowId::Splash);
     main.setEnabled(true);
     main.setBusy(false);
+    // Once the program runs (an end signal then ends the box too): runs kept at the last end.
+    QTimer::singleShot(0, &main, [] { TellOfKeptRuns(); });
 }
 
 void ShutdownApplication()
@@ -335,8 +389,7 @@ void ShutdownApplication()
 bool ConfirmLeaving()
 {
     // Runs still in the measurement window are unsaved too: the save window empties them.
-    const AppState& state = app().State;
-    if (!state.CaptureUnsaved && !(state.MeasureShown && app().OpenCase.Data.RunCount > 0))
+    if (!HoldsUnsavedRuns())
         return true;
     return prompts().askYesNo(app().State.AppTitle,
                               Translate("The measurement has not been saved. Leave the program all the same?"));

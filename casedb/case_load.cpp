@@ -208,7 +208,7 @@ QString LoadedCaseRecentText(const Case& c)
     const QString start = h[HdrName] + QLatin1Char(' ') + h[HdrPlane] + QLatin1Char(' ');
     if (c.Data.Dynamic)
         return start + h[HdrFeedrate] + QStringLiteral("mm/min");
-    return start + Translate(QStringLiteral("Static"));
+    return start + QStringLiteral("Static");
 }
 
 } // namespace sarvo::casedb

@@ -38,8 +38,8 @@ struct LoadResult {
 // computation library (a missing library fails the load of a case with results).
 LoadResult LoadCase(const CaseStore& store, int32_t measId, Case& target, Settings& settings);
 
-// The recent-list text of a loaded case: session, plane and "<feedrate>mm/min" (dynamic) or the
-// translated "Static".
+// The recent-list text of a loaded case: session, plane and "<feedrate>mm/min" (dynamic) or
+// "Static", kept in English so that the list shows it in the language of each session.
 QString LoadedCaseRecentText(const Case& c);
 
 } // namespace sarvo::casedb

@@ -31,6 +31,7 @@ void CaseData::clearRuns()
     RunFeedrate = {};
     RunCount = 0;
     MaxTargets = 0;
+    MeasuredFeedrateAverage = 0;
 }
 
 bool CaseData::FeedrateMeasured() const
@@ -43,6 +44,25 @@ bool CaseData::FeedrateMeasured() const
             return true;
     }
     return false;
+}
+
+void ClearCase(Case& c)
+{
+    c = Case{};
+}
+
+void ClearCaseForNextMeasurement(Case& c)
+{
+    // What the case-information dialog wrote, and the measurement window's lookup of the length.
+    static constexpr HeaderSlot kCaseInformation[] = {HdrCustomer, HdrMachine, HdrName, HdrBy, HdrDate, HdrLength};
+    Case next;
+    for (const HeaderSlot slot : kCaseInformation)
+        next.Header[slot] = c.Header[slot];
+    next.Data.TestDate = c.Data.TestDate;
+    next.Data.BallBarLength = c.Data.BallBarLength;
+    next.Data.ZeroOffset = c.Data.ZeroOffset;
+    next.Data.Calibrated = c.Data.Calibrated;
+    c = std::move(next);
 }
 
 } // namespace sarvo

@@ -1,7 +1,8 @@
 #pragma once
 // The open case: the measurement in work, as text (CaseHeader) and as numbers (CaseData), with
-// the analysis results that belong to it. Sources overwrite the fields they know; there is no
-// reset between cases, so consumers stop at RunCount and RunTargets.
+// the analysis results that belong to it. Whatever replaces the open case starts from an empty
+// one (ClearCase), so nothing of a case reaches the next; consumers still stop at RunCount and
+// RunTargets.
 
 #include "core/results.h"
 #include "core/app_error.h"
@@ -138,9 +139,10 @@ struct CaseData {
     // The gauge scale factor the case was measured with. Reading a file sets this, never the
     // gauge's own setting (Settings::ScaleFactor), which only the configuration changes.
     double ScaleFactor = 1.0;
-    // The readings as the file gave them, before the analysis compensated and re-centred them in
-    // Readings: what a measurement file of the case holds. Empty for a case that holds only its
-    // analysed readings (one loaded from the case database). Shared, since cases are copied
+    // The readings as the file gave them or the gauge captured them, before the analysis
+    // compensated and re-centred them in Readings: what a measurement file of the case holds.
+    // Empty for a case that holds only its analysed readings (one loaded from the case database)
+    // or runs not analysed yet. Shared, since cases are copied
     // for every read and this table is never changed in place.
     std::shared_ptr<const ReadingsTable> ReadingsAsRead;
 
@@ -148,7 +150,8 @@ struct CaseData {
     // otherwise the readings as they stand.
     const ReadingsTable& ReadingsToSave() const { return ReadingsAsRead ? *ReadingsAsRead : Readings; }
 
-    // Empties the readings and the per-run arrays, as the measurement window does when it opens.
+    // Empties the readings, the per-run arrays and their mean feedrate, as the measurement window
+    // does when it opens.
     void clearRuns();
 
     // The arc of the runs: start, sweep and how the points of a run lie on it.
@@ -166,5 +169,14 @@ struct Case {
     CaseData Data;
     AnalysisResults Results;
 };
+
+// Empties every field of the case: the one step every road that replaces the open case takes
+// first (a new measurement, a file read, a case loaded), so no value of the case before survives.
+void ClearCase(Case& c);
+
+// The next measurement of the same measurement window, after its runs were saved: an empty case
+// that keeps only the case information typed for it (customer, machine, session, operator, date,
+// bar length) and the calibration state of that bar length.
+void ClearCaseForNextMeasurement(Case& c);
 
 } // namespace sarvo

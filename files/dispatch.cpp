@@ -176,11 +176,10 @@ ReadResult ReadInto(Case& target, const QString& fileText, ReaderKind kind, cons
             return ReadResult::refused(fileText + "\r\n" + reason, MessageIcon::Critical);
     }
     try {
-        Case scratch = target;
+        // Nothing of the previous case belongs to the new one: a value the format does not carry
+        // would otherwise reach storage, files and graphs.
+        Case scratch;
         scratch.Header[HdrFilename] = fileText;
-        // Nothing the previous case's analysis found belongs to the new one (uncertainties,
-        // profiles, spectrum, model traces would otherwise reach storage and graphs).
-        scratch.Results = AnalysisResults{};
         ReadResult result = (*reader)(scratch, fileText, ctx);
         if (result.ok()) {
             scratch.Data.ReadingsAsRead = std::make_shared<const ReadingsTable>(scratch.Data.Readings);

@@ -59,7 +59,7 @@ using MeasurementReader = std::function<ReadResult(Case& scratch, const QString&
 // The readers of this library are registered from the start; the other formats add theirs.
 void RegisterMeasurementReader(ReaderKind kind, MeasurementReader reader);
 
-// Reads with the reader of kind into a scratch copy of target and adopts it only on success; on
+// Reads with the reader of kind into an empty scratch case and adopts it only on success; on
 // failure target is left exactly as it was.
 ReadResult ReadInto(Case& target, const QString& fileText, ReaderKind kind, const ReadContext& ctx);
 

@@ -158,6 +158,8 @@ std::optional<QString> PrepareRun(Case& openCase, const RunFields& fields, const
     header[HdrSampling] = run.samplingText;
     data.SamplingInterval = run.samplingIntervalMs;
     data.OvershootAngle = run.overshootAngle;
+    // The captured readings are scaled with the gauge's factor: the case was measured with it.
+    data.ScaleFactor = settings.ScaleFactor;
 
     header[HdrPlane] = PlaneKey(fields.plane);
     header[HdrFeedrate] = feedrate;
@@ -185,6 +187,9 @@ void RecordRunsAdded(Case& openCase, int runCountBefore, double gaugeTempC, doub
         data.MachineTemp.at(static_cast<std::size_t>(run)) = machineTempC;
     }
     openCase.Header[HdrMaxTargets] = QString::number(data.MaxTargets);
+    // Results worked out before describe other runs: closing analyses these.
+    if (data.RunCount != runCountBefore)
+        openCase.Results.ResultsValid = false;
 }
 
 RunCounter CounterToGrow(DirectionChoice choice, int runCount)
@@ -232,11 +237,13 @@ void DropRunsSince(Case& openCase, int runCountAtClick)
         maxTargets = std::max(maxTargets, data.RunTargets[static_cast<std::size_t>(run)]);
     data.MaxTargets = maxTargets;
     openCase.Header[HdrMaxTargets] = QString::number(maxTargets);
+    openCase.Results.ResultsValid = false;
 }
 
 float MeanMeasuredFeedrate(const CaseData& data)
 {
-    if (data.RunCount <= 0)
+    // A static run is latched point by point: it has no feedrate to measure.
+    if (data.RunCount <= 0 || !data.Dynamic)
         return 0;
     float sum = 0;
     for (int run = 1; run <= data.RunCount; ++run)

@@ -66,8 +66,8 @@ void SaveRunInput(const IniFile& ini, const RunFields& fields, int samplingRateI
 int16_t DirectionOfNextRun(DirectionChoice choice, int runCount);
 
 // Everything written into the case before a capture: date, radius, run parameters, plane,
-// feedrate and origin in mm, coefficients, the direction of run RunCount + 1 and the equipment.
-// Returns the message to show and leaves the case unchanged when the run cannot be captured: a
+// feedrate and origin in mm, coefficients, the gauge's scale factor, the direction of run
+// RunCount + 1 and the equipment. Returns the message to show and leaves the case unchanged when the run cannot be captured: a
 // dynamic run without a usable sampling rate, or a run that would take the case beyond its runs
 // (a static capture adds two; a pair of both directions needs room for its partner). A field out
 // of range raises its AppError before anything is written.
@@ -75,7 +75,7 @@ std::optional<QString> PrepareRun(Case& openCase, const RunFields& fields, const
                                   const UnitState& units, const QDateTime& now);
 
 // After every capture, added runs or not: the temperatures (Celsius) of each run added since
-// runCountBefore, and the header's point count.
+// runCountBefore, and the header's point count. Added runs make the case's results out of date.
 void RecordRunsAdded(Case& openCase, int runCountBefore, double gaugeTempC, double machineTempC);
 
 enum class RunCounter { Cw, Ccw };
@@ -91,10 +91,12 @@ enum class AfterRunStep {
 AfterRunStep NextStepAfterRun(bool dynamic, DirectionChoice choice, bool runsAdded, int runCount);
 
 // Drops the runs captured after runCountAtClick: their rows and per-run values become 0, RunCount
-// and MaxTargets go back to what the remaining runs hold. Earlier runs are kept.
+// and MaxTargets go back to what the remaining runs hold, the results are out of date. Earlier
+// runs are kept.
 void DropRunsSince(Case& openCase, int runCountAtClick);
 
-// The mean of the measured feedrates of the stored runs, summed in single precision; 0 without runs.
+// The mean of the measured feedrates of the stored runs, summed in single precision; 0 without
+// runs and for a static case.
 float MeanMeasuredFeedrate(const CaseData& data);
 
 } // namespace sarvo::gauge

@@ -26,6 +26,12 @@ QMessageBox::Icon toQt(MessageIcon icon)
 // Runs the box over its owner and returns what f reads of it once it closed; fallback when the
 // owner took the box with it while it was open. A window busy with its own work is disabled, its
 // box is not.
+QString& programTitle()
+{
+    static QString title;
+    return title;
+}
+
 template <class Dialog, class Read, class Result>
 Result runOwned(Dialog* dialog, Read read, Result fallback)
 {
@@ -45,6 +51,16 @@ QtPrompts::QtPrompts(QWidget* parent) : parent_(parent)
     WatchRaisingWindows();
 }
 
+void QtPrompts::setProgramTitle(const QString& title)
+{
+    programTitle() = title;
+}
+
+QString QtPrompts::titleOr(const QString& title)
+{
+    return title.isEmpty() ? programTitle() : title;
+}
+
 QWidget* QtPrompts::owner() const
 {
     QWidget* raising = RaisingWindow();
@@ -53,13 +69,13 @@ QWidget* QtPrompts::owner() const
 
 void QtPrompts::message(const QString& title, const QString& text, MessageIcon icon)
 {
-    auto* box = new QMessageBox(toQt(icon), title, QString(text).remove('\r'), QMessageBox::Ok, owner());
+    auto* box = new QMessageBox(toQt(icon), titleOr(title), QString(text).remove('\r'), QMessageBox::Ok, owner());
     runOwned(box, [](QMessageBox&, int) { return true; }, false);
 }
 
 bool QtPrompts::askYesNo(const QString& title, const QString& text)
 {
-    auto* box = new QMessageBox(QMessageBox::Question, title, QString(text).remove('\r'),
+    auto* box = new QMessageBox(QMessageBox::Question, titleOr(title), QString(text).remove('\r'),
                                 QMessageBox::Yes | QMessageBox::No, owner());
     return runOwned(
         box, [](QMessageBox& b, int) { return b.standardButton(b.clickedButton()) == QMessageBox::Yes; }, false);
@@ -74,7 +90,7 @@ std::optional<QString> QtPrompts::askText(const QString& title, const QString& p
 
 QString QtPrompts::chooseOpenFile(const QString& title, const QString& folder, const QStringList& filters)
 {
-    auto* dialog = new QFileDialog(owner(), title, folder, filters.join(";;"));
+    auto* dialog = new QFileDialog(owner(), titleOr(title), folder, filters.join(";;"));
     dialog->setFileMode(QFileDialog::ExistingFile);
     return runOwned(
         dialog,
@@ -85,7 +101,7 @@ QString QtPrompts::chooseOpenFile(const QString& title, const QString& folder, c
 QString QtPrompts::chooseSaveFile(const QString& title, const QString& folder, const QStringList& filters,
                                   QString* selectedFilter)
 {
-    auto* dialog = new QFileDialog(owner(), title, folder, filters.join(";;"));
+    auto* dialog = new QFileDialog(owner(), titleOr(title), folder, filters.join(";;"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     if (selectedFilter && !selectedFilter->isEmpty())

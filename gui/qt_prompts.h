@@ -1,6 +1,7 @@
 #pragma once
 // The program's modal interactions: Qt message boxes, input and file dialogs, each belonging to
-// the window that raises it (RaisingWindow), the main window when no other is on the screen.
+// the window that raises it (RaisingWindow), the main window when no other is on the screen. A box
+// without a title of its own carries the program's title.
 
 #include "core/prompts.h"
 
@@ -22,6 +23,11 @@ public:
 
     // The window the next box belongs to.
     QWidget* owner() const;
+
+    // The title of the boxes that have none of their own: the program's title in the current
+    // language. Without it the window system would show the executable's name.
+    static void setProgramTitle(const QString& title);
+    static QString titleOr(const QString& title);
 
 private:
     QWidget* parent_;

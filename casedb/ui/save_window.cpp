@@ -136,10 +136,8 @@ void frmSave::okClicked()
     setEnabled(true);
     if (!stored)
         return;
-    c.Data.RunDirection.fill(0);
-    c.Data.Readings = ReadingsTable();
-    c.Data.RunCount = 0;
-    c.Data.MaxTargets = 0;
+    // Nothing of the saved case may reach the next one: its runs, feedrates and results go.
+    ClearCaseForNextMeasurement(c);
     host_.clearForNextMeasurement();
     accept();
 }

@@ -25,7 +25,8 @@ public:
     // The measurement window takes no input while the save window is open.
     virtual void setCaptureEnabled(bool enabled) = 0;
     // Frees the plane and test type and clears the run captions, the save and centre-offset
-    // buttons for the next measurement; the save window has emptied the runs of the case.
+    // buttons for the next measurement; the save window has emptied the case but for its case
+    // information.
     virtual void clearForNextMeasurement() = 0;
     // The case is stored under this number: closing the measurement window loads it back.
     virtual void caseStored(int measId) = 0;

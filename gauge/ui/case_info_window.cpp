@@ -56,7 +56,7 @@ QWidget* withUnit(QWidget* field, const QString& unit, const char* name)
 } // namespace
 
 frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, IniFile ini,
-                   const casedb::CaseStore* store, std::function<void()> accepted, QWidget* parent)
+                   const casedb::CaseStore* store, std::function<void()> accepted, bool newCase, QWidget* parent)
     : QDialog(parent)
     , case_(openCase)
     , settings_(settings)
@@ -64,6 +64,7 @@ frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, I
     , ini_(std::move(ini))
     , store_(store)
     , accepted_(std::move(accepted))
+    , newCase_(newCase)
     , txtCustomer_(named(new QLineEdit, "txtCustomer"))
     , cmbMachine_(editableCombo("cmbMachine"))
     , cmbSession_(editableCombo("cmbSession"))
@@ -84,7 +85,9 @@ frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, I
 
     auto* form = new QFormLayout;
     const auto row = [form](const char* labelName, const char* caption, QWidget* field) {
-        form->addRow(named(new QLabel(QString::fromLatin1(caption)), labelName), field);
+        auto* label = named(new QLabel(QString::fromLatin1(caption)), labelName);
+        form->addRow(label, field);
+        return label;
     };
     row("lblCustomer", "Customer:", txtCustomer_);
     row("lblMachine", "Machine:", cmbMachine_);
@@ -95,7 +98,12 @@ frmBasic::frmBasic(Case& openCase, Settings& settings, const UnitState& units, I
     row("lblRadius", "Test Radius:", withUnit(txtRadius_, units_.LargeCaption, "lblMMUnit1"));
     row("lblBBLen", "Ball Bar Length:", withUnit(cboBBLen_, units_.LargeCaption, "lblMMUnit0"));
     const QString tempUnit = QStringLiteral("ppm/") + TempUnitCaption(settings_, ini_);
-    row("lblMacExp", "Machine Expansion Coefficent:", withUnit(cboMacExp_, tempUnit, "lbltempUnit"));
+    // A long caption (the coefficient's in German) wraps rather than narrowing the fields: the
+    // free texts show their 30 characters whole.
+    row("lblMacExp", "Machine Expansion Coefficent:", withUnit(cboMacExp_, tempUnit, "lbltempUnit"))->setWordWrap(true);
+    const int textWidth = fontMetrics().averageCharWidth() * (kCaseTextLimit + 2);
+    for (QWidget* field : std::initializer_list<QWidget*>{txtCustomer_, cmbMachine_, cmbSession_, txtMeasBy_})
+        field->setMinimumWidth(textWidth);
     auto* offsetLayout = new QHBoxLayout(pnlOffset_);
     offsetLayout->setContentsMargins(0, 0, 0, 0);
     offsetLayout->addWidget(named(new QLabel(QStringLiteral("Offset in the direction of the third axis:")), "lblOffset"));
@@ -261,11 +269,17 @@ void frmBasic::refuse(CaseInfoField field, const QString& message)
 void frmBasic::okClicked()
 {
     const CaseInfoTexts typed = texts();
-    const CaseInfoFailure failure = AcceptCaseInfo(typed, case_, settings_, units_);
+    // A new measurement starts from an empty case: nothing of the case open before it is
+    // measured, stored or written with it. A refused OK leaves the open case as it was.
+    Case entered;
+    Case& target = newCase_ ? entered : case_;
+    const CaseInfoFailure failure = AcceptCaseInfo(typed, target, settings_, units_);
     if (failure.failed()) {
         refuse(failure.field, failure.message);
         return;
     }
+    if (newCase_)
+        case_ = std::move(entered);
     SaveBasicInput(ini_, typed, settings_.UnitsInch);
     accept();
     if (accepted_)

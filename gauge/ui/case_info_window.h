@@ -29,9 +29,11 @@ namespace gauge {
 class frmBasic : public QDialog {
     Q_OBJECT
 public:
-    // accepted runs once OK has stored everything and the dialog has closed.
+    // accepted runs once OK has stored everything and the dialog has closed. With newCase (the
+    // first step of a new measurement) OK replaces the open case by an empty one that holds the
+    // dialog's information; otherwise it writes the information into the case in work.
     frmBasic(Case& openCase, Settings& settings, const UnitState& units, IniFile ini, const casedb::CaseStore* store,
-             std::function<void()> accepted, QWidget* parent = nullptr);
+             std::function<void()> accepted, bool newCase, QWidget* parent = nullptr);
 
     CaseInfoTexts texts() const;
     void setTexts(const CaseInfoTexts& texts);
@@ -58,6 +60,7 @@ private:
     IniFile ini_;
     const casedb::CaseStore* store_;
     std::function<void()> accepted_;
+    bool newCase_;
 
     QLineEdit* txtCustomer_;
     QComboBox* cmbMachine_;

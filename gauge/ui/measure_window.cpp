@@ -407,10 +407,7 @@ void frmMeasure::load()
     cboSamplingRate_->setCurrentIndex(ClampedRateIndex(opening.samplingRateIndex, cboSamplingRate_->count()));
 
     measureSaved_ = false;
-    CaseData& data = case_.Data;
-    data.RunCount = 0;
-    data.MaxTargets = 0;
-    data.Readings.clear();
+    case_.Data.clearRuns();
     liveTimer_.setInterval(kFirstTickMs);
 }
 
@@ -784,6 +781,9 @@ bool frmMeasure::handOverCase()
     BusyCursor busy;
     if (case_.Data.RunCount > 0) {
         if (!case_.Results.ResultsValid && services_.analyse) {
+            // The analysis compensates and re-centres the readings in place: a file of the case
+            // is written with them as they were captured.
+            case_.Data.ReadingsAsRead = std::make_shared<const ReadingsTable>(case_.Data.Readings);
             if (!services_.analyse())
                 return false;
         }

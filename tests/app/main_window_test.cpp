@@ -879,6 +879,7 @@ TEST_F(MainWindowTest, ASwitchWhileAChildIsMaximisedRetranslatesTheProgramsOwnTi
     EXPECT_EQ(grid->shown, QStringList{"Bitte zuerst die Ebene angeben."});
     windows().unload(WindowId::Batch);
     EXPECT_EQ(app().State.AppTitle, "Sarvotrenk Analyse");
+    EXPECT_EQ(QtPrompts::titleOr({}), app().State.AppTitle); // the boxes without a title of their own
     EXPECT_TRUE(main->windowTitle().startsWith("Sarvotrenk Analyse") && !main->windowTitle().contains("Analysis"))
         << main->windowTitle().toStdString();
     main->action("MSave")->setEnabled(true);
@@ -1092,6 +1093,27 @@ TEST_F(LanguageWindowTest, EveryWindowOfTheProgramShowsGermanFromTheShippedTexts
     EXPECT_EQ(RowsWithoutGerman(), "");
     EXPECT_EQ(main->windowTitle(), "Sarvotrenk Analyse");
     EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
+}
+
+// A German measurement: its directions read as everywhere else in the program ("UZS" is
+// clockwise), and the case information's long caption leaves the free texts their width.
+TEST_F(LanguageWindowTest, AGermanMeasurementSaysClockwiseAsTheProgramDoesAndShowsTheCustomerWhole)
+{
+    SwitchLanguage(*main, "German");
+    ASSERT_TRUE(windows().show(WindowId::NewCase));
+    QWidget* basic = windows().loaded(WindowId::NewCase);
+    auto* customer = basic->findChild<QLineEdit*>("txtCustomer");
+    ASSERT_TRUE(customer);
+    EXPECT_GE(customer->width(), customer->fontMetrics().horizontalAdvance("Werkzeugmaschinenbau Musterfir"));
+    ASSERT_TRUE(windows().show(WindowId::Measure));
+    QWidget* measure = windows().loaded(WindowId::Measure);
+    const QString cw = Translate("CW");
+    const QString ccw = Translate("CCW");
+    EXPECT_EQ(cw + u'|' + ccw, "UZS|GUZS");
+    EXPECT_EQ(measure->findChild<QRadioButton*>("optCW")->text(), cw);
+    EXPECT_EQ(measure->findChild<QRadioButton*>("optCCW")->text(), ccw);
+    EXPECT_EQ(measure->findChild<QRadioButton*>("optCWCCW")->text(), cw + " + " + ccw);
+    prompts.messages.clear(); // the gauge of the settings is not there
 }
 
 

@@ -479,8 +479,14 @@ protected:
 
 TEST_F(ProgramFileRead, ASuccessfulReadIsAdoptedAndHandedToTheAfterLoadStep)
 {
+    // Values of the case before that no file carries: the read starts from an empty case.
+    app().OpenCase.Data.ZeroOffset = 0.4;
+    app().OpenCase.Data.ReadingsAsRead = std::make_shared<const ReadingsTable>(app().OpenCase.Data.Readings);
     const QString file = writeFile("good.rtb", SampleBytes("rtb_dynamic_both.rtb"));
     EXPECT_TRUE(OpenProgramFile(file, ctx));
+    EXPECT_EQ(app().OpenCase.Data.ZeroOffset, 0.0);
+    ASSERT_TRUE(app().OpenCase.Data.ReadingsAsRead);
+    EXPECT_EQ((*app().OpenCase.Data.ReadingsAsRead)(1, 2), app().OpenCase.Data.Readings(1, 2));
     EXPECT_EQ(app().OpenCase.Header[HdrMachine], "Mill 1");
     EXPECT_EQ(app().OpenCase.Header[HdrFilename], file);
     EXPECT_EQ(app().OpenCase.Data.RunCount, 2);

@@ -1,6 +1,7 @@
 // The recent list: move-to-top, push-off, and the menu items it drives.
 #include "app/app_context.h"
 #include "app/recent_files.h"
+#include "core/language_db.h"
 #include "tests/support/test_env.h"
 
 using namespace sarvo;
@@ -61,4 +62,21 @@ TEST_F(RecentFiles, MenuItemsShowAcceleratorsHideEmptyEntriesAndEscapeAmpersands
     EXPECT_FALSE(recordingShell.menuVisible(RecentCommand(1)));
     EXPECT_EQ(recordingShell.menuText(RecentCommand(2)), "&3 /data/third.rtb");
     EXPECT_FALSE(recordingShell.menuVisible(RecentCommand(3)));
+}
+
+TEST_F(RecentFiles, AStoredStaticCaseIsShownInTheLanguageOfTheSessionAFileNameNever)
+{
+    openFixtureLanguageDb({{"Message", "Static", "Statisch"}});
+    app().Settings.RecentFile[0] = "Week 12 xy Static";
+    app().Settings.RecentID[0] = 17;
+    app().Settings.RecentFile[1] = "/data/Static";
+    app().Settings.RecentFile[2] = "Week 12 xy 400mm/min";
+    app().Settings.RecentID[2] = 18;
+    for (const auto& [language, shown] : {std::pair{"German", "Statisch"}, std::pair{"English", "Static"}}) {
+        SetTextLanguage(QString::fromLatin1(language));
+        ShowRecentFiles(app().Settings);
+        EXPECT_EQ(recordingShell.menuText(RecentCommand(0)), QStringLiteral("&1 Week 12 xy ") + QLatin1String(shown));
+        EXPECT_EQ(recordingShell.menuText(RecentCommand(1)), "&2 /data/Static");
+        EXPECT_EQ(recordingShell.menuText(RecentCommand(2)), "&3 Week 12 xy 400mm/min");
+    }
 }

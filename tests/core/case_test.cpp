@@ -77,6 +77,40 @@ TEST(PointArc, StaticRunsHoldAPositionEvery45DegreesDynamicRunsSpreadOverTheArc)
         EXPECT_DOUBLE_EQ(PointAngleDeg({30, 360, false}, 8, j), PointAngleDeg({30, 360, true}, 8, j));
 }
 
+// Every field of the case empties; the next measurement of a window keeps only the information
+// typed for it and the calibration of its bar.
+TEST(Case, ClearingEmptiesEveryFieldAndTheNextMeasurementKeepsItsInformation)
+{
+    Case c;
+    for (int slot = 0; slot < kHeaderSlots; ++slot)
+        c.Header[slot] = QStringLiteral("slot %1").arg(slot);
+    CaseData& d = c.Data;
+    d.RunCount = 2;
+    d.Readings(1, 3) = 0.1;
+    d.ReadingsAsRead = std::make_shared<const ReadingsTable>(d.Readings);
+    d.RunFeedrate[1] = d.MeasuredFeedrateAverage = 3955;
+    d.TestDate = QDateTime(QDate(2026, 3, 4), QTime(9, 30), Qt::UTC);
+    std::tie(d.BallBarLength, d.ZeroOffset, d.Calibrated, d.ScaleFactor) = std::tuple(150.0f, 0.4, true, 1.0002);
+    c.Results.ResultsValid = true;
+
+    Case next = c;
+    ClearCaseForNextMeasurement(next);
+    Case expected;
+    for (const int slot : {HdrCustomer, HdrMachine, HdrName, HdrBy, HdrDate, HdrLength})
+        expected.Header[slot] = c.Header[slot];
+    CaseData& e = expected.Data;
+    std::tie(e.TestDate, e.BallBarLength, e.ZeroOffset, e.Calibrated) = std::tuple(d.TestDate, 150.0f, 0.4, true);
+    const auto fields = [](const Case& k) {
+        const CaseData& x = k.Data;
+        return std::tuple(k.Header, x.Readings == ReadingsTable(), x.ReadingsAsRead == nullptr, x.RunCount, x.RunFeedrate,
+                          x.MeasuredFeedrateAverage, x.TestDate, x.BallBarLength, x.ZeroOffset, x.Calibrated,
+                          x.ScaleFactor, k.Results.ResultsValid);
+    };
+    EXPECT_EQ(fields(next), fields(expected));
+    ClearCase(c);
+    EXPECT_EQ(fields(c), fields(Case{}));
+}
+
 // The computation library reads and writes the traces from degree 0 as (trace 0, trace 1) pairs.
 TEST(AnalysisCurveTable, PairsPerDegreeAndCheckedBounds)
 {

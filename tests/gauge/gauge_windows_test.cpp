@@ -9,6 +9,7 @@
 #include "core/utilities.h"
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
+#include "tests/support/sample_cases.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -132,9 +133,16 @@ TEST_F(GaugeWindows, ReferencePromptStaysLiveWhileTheGaugeIsSilent)
 
 TEST_F(GaugeWindows, CaseInformationOkChecksNormalisesAndRemembers)
 {
+    // The case open before: a read file with its readings as read, a comment, a result.
     Case openCase;
+    test::FillTwoWayCircle(openCase);
+    openCase.Data.ReadingsAsRead = std::make_shared<const ReadingsTable>(openCase.Data.Readings);
+    openCase.Data.MeasuredFeedrateAverage = 3955;
+    openCase.Header[HdrComment] = QStringLiteral("from the file");
+    openCase.Results.ResultsValid = true;
+    const Case before = openCase;
     int acceptedCount = 0;
-    frmBasic dialog(openCase, settings, units, IniFile(iniFile), nullptr, [&] { ++acceptedCount; });
+    frmBasic dialog(openCase, settings, units, IniFile(iniFile), nullptr, [&] { ++acceptedCount; }, true);
     // Without a case database both lists report their failure and stay empty.
     EXPECT_EQ(reportsAt(QStringLiteral("Reading sessions")), 1);
     EXPECT_EQ(reportsAt(QStringLiteral("Reading machines")), 1);
@@ -150,6 +158,9 @@ TEST_F(GaugeWindows, CaseInformationOkChecksNormalisesAndRemembers)
     EXPECT_EQ(prompts.messages[0].text, "Set the name of the machine, please.");
     EXPECT_TRUE(dialog.isVisible());
     prompts.messages.clear();
+    // Refused: the case open before is as it was.
+    EXPECT_EQ(openCase.Header, before.Header);
+    EXPECT_TRUE(openCase.Data.Readings == before.Data.Readings);
 
     // Enter in the radius: the radius is brought within the bar before OK runs.
     texts.machine = QStringLiteral("Mill 1");
@@ -162,6 +173,22 @@ TEST_F(GaugeWindows, CaseInformationOkChecksNormalisesAndRemembers)
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_FLOAT_EQ(settings.DefaultTestRadius, 150);
     EXPECT_EQ(IniFile(iniFile).get(QStringLiteral("BasicInput"), QStringLiteral("Machine"), {}), "Mill 1");
+
+    // The new case holds what was typed and nothing of the case before it.
+    CaseHeader typed;
+    for (const auto& [slot, text] : {std::pair{HdrCustomer, "Acme"}, std::pair{HdrMachine, "Mill 1"},
+                                     std::pair{HdrName, "Week 12"}, std::pair{HdrBy, "Ann"},
+                                     std::pair{HdrLength, "150.000"}})
+        typed[slot] = QString::fromLatin1(text);
+    typed[HdrDate] = openCase.Header[HdrDate];
+    EXPECT_EQ(openCase.Header, typed);
+    EXPECT_EQ(openCase.Data.TestDate, QDateTime(QDate(2026, 3, 4), QTime(9, 30), Qt::UTC));
+    EXPECT_EQ(openCase.Data.BallBarLength, 150.0f);
+    EXPECT_EQ(openCase.Data.RunCount, 0);
+    EXPECT_TRUE(openCase.Data.Readings == ReadingsTable());
+    EXPECT_EQ(openCase.Data.ReadingsAsRead, nullptr);
+    EXPECT_EQ(openCase.Data.MeasuredFeedrateAverage, 0.0f);
+    EXPECT_FALSE(openCase.Results.ResultsValid);
 }
 
 TEST_F(GaugeWindows, CaseInformationHintAndInchLengthsComeFromWhatItOpensWith)
@@ -171,7 +198,7 @@ TEST_F(GaugeWindows, CaseInformationHintAndInchLengthsComeFromWhatItOpensWith)
     IniFile(iniFile).set(QStringLiteral("BasicInput"), QStringLiteral("BallbarLength"), QStringLiteral("40 mm"));
     Case openCase;
     {
-        frmBasic dialog(openCase, settings, units, IniFile(iniFile), nullptr, {});
+        frmBasic dialog(openCase, settings, units, IniFile(iniFile), nullptr, {}, false);
         prompts.messages.clear(); // the lists' reports without a case database
         EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("pnlOffsetValue"))->text(), "34.641");
         EXPECT_FALSE(dialog.findChild<QWidget*>(QStringLiteral("pnlOffset"))->isHidden());
@@ -190,7 +217,7 @@ TEST_F(GaugeWindows, CaseInformationHintAndInchLengthsComeFromWhatItOpensWith)
     // Remembered in millimetres, shown in inches.
     IniFile(iniFile).set(QStringLiteral("BasicInput"), QStringLiteral("BallbarLength"), QStringLiteral("100 mm"));
     int acceptedCount = 0;
-    frmBasic dialog(openCase, settings, units, IniFile(iniFile), nullptr, [&] { ++acceptedCount; });
+    frmBasic dialog(openCase, settings, units, IniFile(iniFile), nullptr, [&] { ++acceptedCount; }, false);
     prompts.messages.clear();
     dialog.show();
     auto* length = dialog.findChild<QComboBox*>(QStringLiteral("cboBBLen"));

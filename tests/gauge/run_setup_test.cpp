@@ -144,5 +144,34 @@ TEST_F(RunSetup, AfterRunDecisions)
         EXPECT_EQ(NextStepAfterRun(row.dynamic, row.choice, row.added, row.runCount), row.step) << row.runCount;
 }
 
+// What a capture adds or drops makes the results out of date; a static case has no measured
+// feedrate, whatever its per-run values hold; the case is measured with the gauge's scale factor.
+TEST_F(RunSetup, RunsChangedMakeResultsStaleAndAStaticCaseHasNoFeedrate)
+{
+    settings.ScaleFactor = 1.0002;
+    ASSERT_FALSE(prepare());
+    EXPECT_EQ(openCase.Data.ScaleFactor, 1.0002);
+
+    openCase.Results.ResultsValid = true;
+    RecordRunsAdded(openCase, 0, 20, 20); // nothing added
+    EXPECT_TRUE(openCase.Results.ResultsValid);
+    addRun(10);
+    addRun(10);
+    openCase.Data.RunFeedrate[1] = 900;
+    openCase.Data.RunFeedrate[2] = 1100;
+    RecordRunsAdded(openCase, 0, 20, 20);
+    EXPECT_FALSE(openCase.Results.ResultsValid);
+    openCase.Results.ResultsValid = true;
+    DropRunsSince(openCase, 1);
+    EXPECT_FALSE(openCase.Results.ResultsValid);
+
+    openCase.Data.RunCount = 2;
+    openCase.Data.RunFeedrate[2] = 1100;
+    for (const auto& [dynamic, mean] : {std::pair{true, 1000.0f}, std::pair{false, 0.0f}}) {
+        openCase.Data.Dynamic = dynamic;
+        EXPECT_EQ(MeanMeasuredFeedrate(openCase.Data), mean);
+    }
+}
+
 } // namespace
 } // namespace sarvo::gauge

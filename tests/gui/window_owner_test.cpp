@@ -33,11 +33,12 @@ void showActive(QWidget& window)
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 5000));
 }
 
-// The box the prompts open next: its owner and whether it takes input, then closed.
+// The box the prompts open next: its owner, whether it takes input and its title, then closed.
 struct SeenBox {
     QPointer<QWidget> owner;
     bool enabled = false;
     bool seen = false;
+    QString title;
 };
 void closeNextBox(SeenBox& seen)
 {
@@ -45,7 +46,7 @@ void closeNextBox(SeenBox& seen)
         ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000));
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        seen = {box->parentWidget(), box->isEnabled(), true};
+        seen = {box->parentWidget(), box->isEnabled(), true, box->windowTitle()};
         box->reject();
     });
 }
@@ -85,6 +86,29 @@ TEST(WindowOwner, APromptBelongsToTheWindowShownOrActivatedLast)
     EXPECT_FALSE(qtPrompts.askYesNo("Sarvotex", "Do you want to change the direction?"));
     ASSERT_TRUE(seen.seen);
     EXPECT_EQ(seen.owner, &modal);
+}
+
+// A box without a title of its own (the measurement's "Connect ball bar first, please.") carries
+// the program's title, never the executable's name the window system would put there.
+TEST(WindowOwner, ABoxWithoutATitleOfItsOwnCarriesTheProgramsTitle)
+{
+    QWidget main;
+    QtPrompts qtPrompts(&main);
+    showActive(main);
+    QtPrompts::setProgramTitle(QStringLiteral("Sarvotrenk Analyse"));
+    for (const bool question : {false, true}) {
+        for (const QString& title : {QString(), QStringLiteral("Speichern")}) {
+            SeenBox seen;
+            closeNextBox(seen);
+            if (question)
+                qtPrompts.askYesNo(title, QStringLiteral("Do you want to change the direction and capture a new run?"));
+            else
+                qtPrompts.message(title, QStringLiteral("Connect ball bar first, please."), MessageIcon::Critical);
+            ASSERT_TRUE(seen.seen);
+            EXPECT_EQ(seen.title, title.isEmpty() ? QStringLiteral("Sarvotrenk Analyse") : title);
+        }
+    }
+    QtPrompts::setProgramTitle({});
 }
 
 TEST(WindowOwner, ABoxAWindowRaisesByItselfBelongsToItAfterAClickOnTheMainWindow)
