@@ -4,6 +4,7 @@
 #include "core/language_db.h"
 #include "core/progress.h"
 #include "core/prompts.h"
+#include "files/dispatch.h"
 #include "gui/form_utilities.h"
 #include "gui/translate_form.h"
 
@@ -107,7 +108,9 @@ bool frmSave::save(Case& c)
             QString name = prompts().chooseSaveFile(windowTitle(), saving_.dataFolder, filters, &filter);
             if (name.isEmpty())
                 return; // cancelled: the window stays open with its choice
-            const bool rtb = filter == filters[1];
+            // A typed ".brv" or ".rtb" says what the file is, whatever filter was left chosen.
+            const bool rtb = files::SavedFileType(name, filter == filters[1] ? files::FileType::Rtb
+                                                                               : files::FileType::Brv) == files::FileType::Rtb;
             if (QFileInfo(name).suffix().isEmpty())
                 name += rtb ? QStringLiteral(".rtb") : QStringLiteral(".brv");
             const auto& write = rtb ? saving_.saveRtb : saving_.saveBrv;

@@ -192,7 +192,7 @@ protected:
             QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
             ASSERT_TRUE(option->isChecked());
             prompts.fileAnswers = {file};
-            prompts.filterAnswers = {0};
+            prompts.filterAnswers = {1}; // Renishaw left chosen: the typed extension decides
         }
         QTest::mouseClick(Control<QPushButton>(*window, "CmdOk"), Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([] { return !TopLevel("frmSave"); }, kWaitMs));
