@@ -7,6 +7,7 @@
 #include "gauge/heid_api.h"
 #include "gauge/serial_link.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <vector>
@@ -47,6 +48,13 @@ protected:
         return reading;
     }
 
+    // The stream was just asked for: from now on it owes samplesPerSecond samples a second.
+    void streamAskedFor(double samplesPerSecond)
+    {
+        samplesPerSecond_ = samplesPerSecond;
+        sinceStreamAsked_.start();
+    }
+
     template <class Decoder>
     int16_t fetch(Decoder& decoder, std::span<float> out, int& count, QDeadlineTimer until)
     {
@@ -60,17 +68,46 @@ protected:
             return failed(0);
         if (link_.bytesWaiting() >= link_.inputBufferSize())
             return kBufferOverflow;
+        // Taken before the read, so everything sent by then is read below.
+        const qint64 streamedMs = sinceStreamAsked_.isValid() ? sinceStreamAsked_.elapsed() : 0;
         std::vector<int32_t> raw(out.size());
         count = decoder.feed(link_.readAll(), raw);
         for (int i = 0; i < count; ++i)
             out[static_cast<size_t>(i)] = static_cast<float>(raw[static_cast<size_t>(i)] / 10000.0);
         if (link_.lost())
             return failed(0);
-        return decoder.overflowed() ? kBufferOverflow : 0;
+        switch (decoder.fault()) {
+        case StreamFault::Unreadable:
+            return kUnreadableStream;
+        case StreamFault::OutOfRange:
+            return kGaugeOutOfRange;
+        case StreamFault::None:
+            break;
+        }
+        if (decoder.overflowed())
+            return kBufferOverflow;
+        return StreamFellShort(decoder.samples(), streamedMs, samplesPerSecond_) ? kStreamGap : 0;
+    }
+
+    // Stops a stream and takes in what is still on its way: the record in flight and whatever an
+    // adapter holds back, so the next exchange starts on a record boundary.
+    QByteArray stopAndTakeTail(const QByteArray& stopCommand)
+    {
+        link_.write(stopCommand);
+        return link_.readUntilQuiet(kTailQuietMs, kTailLimitMs);
     }
 
     SerialLink link_;
     bool connected_ = false;
+
+private:
+    // The line is quiet once nothing came for this long; a gauge that does not stop is left after
+    // the limit.
+    static constexpr int kTailQuietMs = 20;
+    static constexpr int kTailLimitMs = 2000;
+
+    QElapsedTimer sinceStreamAsked_;
+    double samplesPerSecond_ = 0;
 };
 
 } // namespace sarvo::gauge

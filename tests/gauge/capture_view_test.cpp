@@ -1,6 +1,7 @@
 // The windowless measurement: sarvotex-dump --capture on the gauge of the program folder's
-// settings, one gauge type at a time, a gauge unplugged during the run, stray bytes in its
-// stream and a run that never starts.
+// settings, one gauge type at a time, an arc past a full turn, and the runs the gauge did not
+// measure: unplugged, stray bytes in its stream, a gap in it, the end of its range, a run that
+// never starts.
 
 #include "gauge/capture.h"
 #include "gauge/device.h"
@@ -16,16 +17,37 @@
 namespace sarvo::gauge {
 namespace {
 
-// A 50 mm bar calibrated with a 0.4 mm offset, which puts the simulators' circle on the bar's
+// What the program folder's settings hold for a capture.
+struct CaptureSetup {
+    QString configure;          // lines of [Configure] before AutoDetect
+    QString feedrate = "9425";  // mm/min
+    QString zeroOffset = "0.4"; // the bar length's calibrated offset, mm
+    QString startPosition = "0";
+    QString endPosition = "90";
+    QString samplingRate = "0"; // the remembered list position
+};
+
+// A 50 mm bar calibrated with an offset of 0.4 mm, which puts the simulators' circle on the bar's
 // expected reading; the dialog's and the window's remembered input: 0 to 90 degrees with 10
 // degrees of overshoot at the fastest rate.
+QByteArray Settings(const CaptureSetup& setup)
+{
+    return ("[Configure]\n" + setup.configure + "AutoDetect=0\n[Default]\nBall Bar Length=50\nTest Radius=50\n"
+            "[Calibrator]\nLength 0=50\nOffset 0=" + setup.zeroOffset + "\nCalibrated 0=1\n"
+            "[BasicInput]\nMachine=Mill 1\nSession=S1\nBallbarLength=50\nStartPosition=" + setup.startPosition +
+            "\nEndPosition=" + setup.endPosition + "\nAngularOvershoot=10\nFeedrate=" + setup.feedrate +
+            "\nSamplingRate=" + setup.samplingRate + "\n")
+        .toUtf8();
+}
+
 QByteArray Settings(const QString& configure, const QString& feedrate)
 {
-    return ("[Configure]\n" + configure + "AutoDetect=0\n[Default]\nBall Bar Length=50\nTest Radius=50\n"
-            "[Calibrator]\nLength 0=50\nOffset 0=0.4\nCalibrated 0=1\n"
-            "[BasicInput]\nMachine=Mill 1\nSession=S1\nBallbarLength=50\nStartPosition=0\nEndPosition=90\n"
-            "AngularOvershoot=10\nFeedrate=" + feedrate + "\nSamplingRate=0\n")
-        .toUtf8();
+    return Settings(CaptureSetup{.configure = configure, .feedrate = feedrate});
+}
+
+QString SerialGauge(GaugeType type, const Simulator& sim)
+{
+    return QStringLiteral("Ball Bar Type=%1\nCommunication=%2\n").arg(int(type)).arg(sim.path());
 }
 
 struct Captured {
@@ -36,7 +58,8 @@ struct Captured {
 };
 
 // The dump on the program folder home; settings, when given, are written there first.
-Captured Dump(const QTemporaryDir& home, const QStringList& args, const QByteArray& settings = {})
+Captured Dump(const QTemporaryDir& home, const QStringList& args, const QByteArray& settings = {},
+             const QString& counterCardArc = QStringLiteral("300 1920"))
 {
     if (!settings.isEmpty()) {
         QFile ini(home.filePath("Sarvotex.ini"));
@@ -47,7 +70,7 @@ Captured Dump(const QTemporaryDir& home, const QStringList& args, const QByteArr
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("SARVOTEX_HOME", home.path());
     env.insert("SARVOTEX_HEID_MARK_MS", "0");
-    env.insert("SARVOTEX_HEID_ARC_MS", "300 1920");
+    env.insert("SARVOTEX_HEID_ARC_MS", counterCardArc);
     dump.setProcessEnvironment(env);
     dump.start(SARVOTEX_DUMP, args);
     EXPECT_TRUE(dump.waitForFinished(60000));
@@ -65,7 +88,7 @@ TEST(CaptureView, OwnGaugeCapturesAPairAtItsFastestRateAndAnalysesIt)
 {
     // Both directions: clockwise first, 720 points each at 1440 Hz.
     Simulator own({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});
-    const Captured run = Capture(Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"), {});
+    const Captured run = Capture(Settings(SerialGauge(GaugeType::OwnGauge, own), "9425"), {});
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     for (const char* line : {"RunCount = 2", "RunDirection(1) = -1", "RunDirection(2) = 1", "RunTargets(1) = 720",
                              "RunTargets(2) = 720", "HdrSampling = \"1440.0000\"", "HdrEquipmentModel = \"Brintovale\"",
@@ -91,50 +114,102 @@ TEST(CaptureView, Qc10CapturesAStaticTest)
     // Every 45 degrees of the full circle twice: eight points in each run.
     Simulator qc10({"qc10"});
     const Captured run =
-        Capture(Settings("Ball Bar Type=0\nCommunication=" + qc10.path() + "\n", "400"), {"--static", "--no-analysis"});
+        Capture(Settings(SerialGauge(GaugeType::Qc10, qc10), "400"), {"--static", "--no-analysis"});
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     for (const char* line : {"RunCount = 2", "RunDirection(1) = -1", "RunTargets(1) = 8", "RunTargets(2) = 8",
                              "Dynamic = false", "HdrEquipmentModel = \"QC10\""})
         EXPECT_TRUE(run.has(line)) << line << "\n" << run.output.toStdString();
 }
 
-TEST(CaptureView, AGaugeUnpluggedDuringTheRunEndsWithItsMessage)
+TEST(CaptureView, CounterCardsCaptureAnIk110RunAndAnArcPastAFullTurn)
 {
-    // Resting at 0.5 mm the run never triggers before the cable is pulled.
-    Simulator own({"owngauge", "--mark-ms", "0", "--hangup-ms", "1500"});
-    const Captured run = Capture(Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"), {"--cw"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.output.isEmpty());
-    EXPECT_TRUE(run.errors.startsWith("Capturing several measurements: ")) << run.errors.toStdString();
+    // The IK110's series is polled by the program; 64 ms a point (15.625 Hz), a quarter circle at
+    // 1500 mm/min; its circle lasts the 110 degrees of the run with its overshoots.
+    const struct {
+        CaptureSetup setup;
+        QString arc;
+        const char* lines[4];
+    } runs[] = {
+        {{.configure = "Ball Bar Type=1\n", .feedrate = "1500", .samplingRate = "4"}, "300 3840",
+         {"HdrEquipmentModel = \"IK110\"", "HdrSampling = \"15.6250\"", "StopAngle = 90", "PointsPerRun = 49"}},
+        // Entered as 90 to 0 the run sweeps 270 degrees, as 90 to 360 would.
+        {{.configure = "Ball Bar Type=2\n", .feedrate = "7908", .startPosition = "90", .endPosition = "0"}, "300 1920",
+         {"StartAngle = 90", "StopAngle = 360", "SweepAngle = 270", "HdrEquipmentModel = \"IK121\""}},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.lines[0]);
+        QTemporaryDir home;
+        const Captured captured = Dump(home, {"--capture", "--cw", "--no-analysis"}, Settings(run.setup), run.arc);
+        EXPECT_EQ(captured.exitCode, 0) << captured.errors.toStdString();
+        EXPECT_TRUE(captured.has("RunCount = 1")) << captured.output.toStdString();
+        for (const char* line : run.lines)
+            EXPECT_TRUE(captured.has(line)) << line << "\n" << captured.output.toStdString();
+    }
 }
 
-TEST(CaptureView, AnUnreadableReadingOrARunThatNeverStartsEndsWithStatusOneAndNothingStored)
+TEST(CaptureView, AGaugeUnpluggedDuringTheRunEndsWithItsMessage)
 {
-    // Stray bytes after 82 % of the arc (300 to 911 ms), where the shortened run passed the point
-    // check, and after 16 %. At rest the bar never reaches the circle; the run (880 points at
-    // 1440 Hz) is well under the floor of the wait, which therefore bounds it.
+    // Resting at 0.5 mm the run never triggers before the cable is pulled, a second into it.
+    Simulator own({"owngauge", "--mark-ms", "0", "--hangup-in-stream", "1000"});
+    const Captured run = Capture(Settings(SerialGauge(GaugeType::OwnGauge, own), "9425"), {"--cw"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.isEmpty());
+    EXPECT_EQ(run.errors, "Capturing several measurements: Device I/O error\n");
+}
+
+TEST(CaptureView, ARunTheGaugeDidNotMeasureEndsWithOneMessageAndNothingStored)
+{
     const QString unreadable = QStringLiteral("The gauge sent an unreadable reading.\n");
     const QString neverStarted = QStringLiteral("The run did not start in time. (%1 s)\n").arg(kTriggerWaitFloorMs / 1000);
-    const QStringList arc{"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"};
-    for (const auto& [args, error] : {std::pair{arc + QStringList{"--stray-ms", "800"}, unreadable},
-                                      std::pair{arc + QStringList{"--stray-ms", "400"}, unreadable},
-                                      std::pair{QStringList{"owngauge", "--mark-ms", "0"}, neverStarted}}) {
-        SCOPED_TRACE(args.join(' ').toStdString());
-        Simulator own(args);
+    const QString gap = QStringLiteral("Capturing several measurements: Readings are missing from the gauge's stream\n");
+    const QString outOfRange = QStringLiteral("Capturing several measurements: The gauge is out of range\n");
+    const QStringList arc{"--mark-ms", "0", "--arc-ms", "300", "611"};
+    // A run of four seconds at 1440 mm/min (720 Hz for the own gauge, 250 Hz for the QC10): a
+    // gap of one second leaves three quarters of its points, which once passed as a run.
+    const QStringList longArc{"--mark-ms", "0", "--arc-ms", "1500", "4000"};
+    const struct {
+        GaugeType gauge;
+        QStringList simulator;
+        QString feedrate = "9425";
+        QString zeroOffset = "0.4";
+        QString error;
+    } faults[] = {
+        // Stray bytes after 82 % of the arc, where the shortened run passed the point check, and
+        // after 16 %.
+        {GaugeType::OwnGauge, arc + QStringList{"--stray-ms", "800"}, "9425", "0.4", unreadable},
+        {GaugeType::OwnGauge, arc + QStringList{"--stray-ms", "400"}, "9425", "0.4", unreadable},
+        // One stray byte's shift at a raw reading of 0.02 mm gives 5 mm, well within the bar's
+        // expected reading.
+        {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "-0.38", "--stray-ms", "600"}, "9425", "0.02", unreadable},
+        // A second's gap in the middle of the run, and one before it starts.
+        {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "3000", "1000"}, "1440", "0.4", gap},
+        {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "3000", "1000"}, "1440", "0.4", gap},
+        {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "200", "1000"}, "1440", "0.4", gap},
+        // The QC10's circle starts 9.1 µm below the end of its range and rises past it.
+        {GaugeType::Qc10, arc + QStringList{"--offset-mm", "-1.4095"}, "9425", "-1.0045", outOfRange},
+        // At rest the bar never reaches the circle; the run (880 points at 1440 Hz) is well under
+        // the floor of the wait, which therefore bounds it.
+        {GaugeType::OwnGauge, {"--mark-ms", "0"}, "9425", "0.4", neverStarted},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(QString(fault.simulator.join(u' ') + u' ' + fault.error).toStdString());
+        Simulator sim(QStringList{fault.gauge == GaugeType::Qc10 ? "qc10" : "owngauge"} + fault.simulator);
         QTemporaryDir home;
         QElapsedTimer clock;
         clock.start();
         const Captured run = Dump(home, {"--capture", "--cw", "--save-db", "S1"},
-                                  Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"));
+                                  Settings({.configure = SerialGauge(fault.gauge, sim),
+                                            .feedrate = fault.feedrate,
+                                            .zeroOffset = fault.zeroOffset}));
         const qint64 elapsed = clock.elapsed();
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.errors, error);
+        EXPECT_EQ(run.errors, fault.error);
         EXPECT_TRUE(run.output.isEmpty()) << run.output.toStdString();
         // Nothing saved: no case database was made, or it holds no case.
         if (QFile::exists(home.filePath("Sarvotex.db"))) {
             EXPECT_TRUE(Dump(home, {"--list-db"}).has("Cases = 0"));
         }
-        if (error == neverStarted) { // connecting and closing take a while on a loaded machine
+        if (fault.error == neverStarted) { // connecting and closing take a while on a loaded machine
             EXPECT_GE(elapsed, kTriggerWaitFloorMs);
             EXPECT_LT(elapsed, kTriggerWaitFloorMs + 30000);
         }
