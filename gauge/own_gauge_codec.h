@@ -58,9 +58,11 @@ bool ReferencePassed(const QByteArray& reply);
 
 // The records carry no framing, so a lost or stray byte shows only in the values: the records
 // after it decode to lengths no bar gives (a byte's shift multiplies a small reading by 256). A
-// bar travels about a millimetre, and 0.25 mm between two records 0.7 ms apart would be 360 mm/s;
-// a value beyond the gauge's travel or out of reach of the record before it is a broken stream.
-constexpr int32_t kTravelLimit = 50000;    // 5 mm either way, 0.1 µm
+// bar travels about a millimetre, and 0.25 mm between two records 0.7 ms apart would be 360 mm/s,
+// far beyond any feed; a value beyond the gauge's travel or out of reach of the record before it
+// is a broken stream. A shift while the reading lies within a micrometre of the gauge's zero
+// moves it less than that and goes unseen until the readings leave that band.
+constexpr int32_t kTravelLimit = 20000;    // 2 mm either way, 0.1 µm
 constexpr int32_t kRecordStepLimit = 2500; // 0.25 mm
 
 // Checks the records of one stream in order; once a record fails, the stream stays broken.

@@ -59,16 +59,17 @@ int FetchFor(GaugeDevice& device, int ms, std::vector<float>& values, int16_t& s
     return total;
 }
 
-// Fetches a series every 200 ms until it fails; the points it brought.
+// Fetches a series every 200 ms until it fails (20 s at most); the points it brought.
 std::vector<float> FetchUntilItFails(GaugeDevice& device, int16_t& status)
 {
     std::vector<float> values;
     std::vector<float> chunk(4096);
+    QDeadlineTimer limit(20000);
     do {
         int count = 0;
         status = device.fetchSeries(chunk, count, QDeadlineTimer(200));
         values.insert(values.end(), chunk.begin(), chunk.begin() + count);
-    } while (status == 0);
+    } while (status == 0 && !limit.hasExpired());
     return values;
 }
 
