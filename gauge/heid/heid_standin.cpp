@@ -5,7 +5,9 @@
 //   SARVOTEX_HEID_MARK_MS      ms after the initialisation until the reference mark is crossed
 //                              (default 2000; 320 is returned until then)
 //   SARVOTEX_HEID_FAIL_MS      ms after which every call fails (default: never)
-//   SARVOTEX_HEID_FAIL_STATUS  the status of that failure (default 57)
+//   SARVOTEX_HEID_FAIL_AFTER   the card answers this many readings and series fetches, then every
+//                              call fails (default: never)
+//   SARVOTEX_HEID_FAIL_STATUS  the status of either failure (default 57)
 //   SARVOTEX_HEID_KILL_STATUS  the status HeidKillComm returns (default 0); the card closes anyway
 //   SARVOTEX_HEID_ARC_MS       "START LENGTH": a circle run in every series, from START ms after
 //                              the series began, for LENGTH ms: 0.4 mm rising by 10 µm. The
@@ -40,6 +42,7 @@ struct Card {
     Clock::time_point start;
     long markMs = 2000;
     long failMs = -1;
+    long answersLeft = -1; // -1: no end
     int16_t failStatus = 57;
     int16_t killStatus = 0;
     double arcStartMs = -1;
@@ -93,9 +96,16 @@ Card* CardOf(int16_t handle)
 int16_t CardStatus(const Card& card)
 {
     const double ms = ElapsedMs(card.start);
-    if (card.failMs >= 0 && ms >= card.failMs)
+    if ((card.failMs >= 0 && ms >= card.failMs) || card.answersLeft == 0)
         return card.failStatus;
     return ms < card.markMs ? kMarkNotCrossed : kOk;
+}
+
+// A reading or a series fetch answered: one fewer before the card fails, when it is to.
+void CountAnswer(Card& card)
+{
+    if (card.answersLeft > 0)
+        --card.answersLeft;
 }
 
 int16_t Open(int16_t* handle, bool ik110)
@@ -114,6 +124,7 @@ int16_t Open(int16_t* handle, bool ik110)
             card.start = Clock::now();
             card.markMs = EnvNumber("SARVOTEX_HEID_MARK_MS", 2000);
             card.failMs = EnvNumber("SARVOTEX_HEID_FAIL_MS", -1);
+            card.answersLeft = EnvNumber("SARVOTEX_HEID_FAIL_AFTER", -1);
             card.failStatus = static_cast<int16_t>(EnvNumber("SARVOTEX_HEID_FAIL_STATUS", 57));
             card.killStatus = static_cast<int16_t>(EnvNumber("SARVOTEX_HEID_KILL_STATUS", 0));
             if (const char* arc = std::getenv("SARVOTEX_HEID_ARC_MS")) {
@@ -147,6 +158,7 @@ HEID_EXPORT int16_t HeidGetOneMeas(int16_t handle, float* mm, int16_t /*mode*/)
     const int16_t status = CardStatus(*card);
     if (status != kOk)
         return status;
+    CountAnswer(*card);
     const double ms = ElapsedMs(card->start);
     if (!card->ik110) {
         *mm = LengthAt(ms);
@@ -188,6 +200,7 @@ HEID_EXPORT int16_t H121GetSerieMeasData(int16_t handle, int16_t* count)
     const int16_t status = CardStatus(*card);
     if (status != kOk)
         return status;
+    CountAnswer(*card);
     const double elapsed = ElapsedMs(card->seriesStart);
     const long due = static_cast<long>(elapsed / card->seriesIntervalMs) - card->seriesDelivered;
     const long stored = due < card->seriesSize ? due : card->seriesSize;

@@ -15,8 +15,9 @@
 //   --reply-gap-ms N       the bytes of its text replies come that far apart, as from a slow gauge
 //   --gap-ms START LENGTH  in every stream the samples from START ms for LENGTH ms are never sent:
 //                          the gauge falls silent and goes on
-//   --stray-ms N           three stray bytes in every stream after its samples of the first N ms
-//                          (mid-run with --arc-ms), which shift every later own-gauge record
+//   --stray-ms N           three stray bytes (--stray-bytes K: K of them, up to three) in every
+//                          stream after its samples of the first N ms (mid-run with --arc-ms),
+//                          which shift every later own-gauge record
 //   --arc-ms START LENGTH  a circle run in every stream, timed by its samples: from START ms after
 //                          the stream began, for LENGTH ms, the length is 0.4 mm rising by 10 µm
 //                          over the arc, then rest again
@@ -27,6 +28,7 @@
 #include "gauge/own_gauge_codec.h"
 #include "gauge/qc10_codec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -63,6 +65,7 @@ struct Options {
     long gapStartMs = -1;
     long gapLengthMs = 0;
     long strayMs = -1;
+    long strayBytes = 3;
     long arcStartMs = -1;
     long arcLengthMs = 0;
     int32_t offset = 0;     // 0.1 µm
@@ -198,7 +201,7 @@ private:
                 return;
             }
             if (!straySent_ && options_.strayMs >= 0 && streamMs >= static_cast<double>(options_.strayMs)) {
-                send(std::string("\x11\x22\x33", 3));
+                send(std::string("\x11\x22\x33", static_cast<size_t>(options_.strayBytes)));
                 straySent_ = true;
             }
             if (InGap(options_, streamMs))
@@ -306,7 +309,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] "
                              "[--silent] [--silent-on-stream K [--silent-for N]] [--hangup-on-stream K] "
                              "[--hangup-in-stream N] [--hangup-on-serial] [--reply-gap-ms N] [--gap-ms START LENGTH] "
-                             "[--stray-ms N] [--arc-ms START LENGTH] [--offset-mm X] [--step-mm X] [--latency-ms N]\n");
+                             "[--stray-ms N [--stray-bytes K]] [--arc-ms START LENGTH] [--offset-mm X] [--step-mm X] [--latency-ms N]\n");
         return 2;
     }
     options.qc10 = std::strcmp(argv[1], "qc10") == 0;
@@ -335,6 +338,8 @@ int main(int argc, char** argv)
             options.serial = argv[++i];
         else if (arg == "--stray-ms" && hasValue)
             options.strayMs = std::atol(argv[++i]);
+        else if (arg == "--stray-bytes" && hasValue)
+            options.strayBytes = std::clamp(std::atol(argv[++i]), 1L, 3L);
         else if ((arg == "--gap-ms" || arg == "--arc-ms") && i + 2 < argc) {
             long& startMs = arg == "--gap-ms" ? options.gapStartMs : options.arcStartMs;
             long& lengthMs = arg == "--gap-ms" ? options.gapLengthMs : options.arcLengthMs;

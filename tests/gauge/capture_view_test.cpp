@@ -178,9 +178,10 @@ TEST(CaptureView, ARunTheGaugeDidNotMeasureEndsWithOneMessageAndNothingStored)
         // after 16 %.
         {GaugeType::OwnGauge, arc + QStringList{"--stray-ms", "800"}, "9425", "0.4", unreadable},
         {GaugeType::OwnGauge, arc + QStringList{"--stray-ms", "400"}, "9425", "0.4", unreadable},
-        // One stray byte's shift at a raw reading of 0.02 mm gives 5 mm, well within the bar's
-        // expected reading.
-        {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "-0.38", "--stray-ms", "600"}, "9425", "0.02", unreadable},
+        // One stray byte's shift at a raw reading of 0.02 mm gives some 6 mm, well within 25 mm of
+        // the bar's expected reading; late in the arc, where the shortened run passed as one.
+        {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "-0.38", "--stray-ms", "800", "--stray-bytes", "1"}, "9425",
+         "0.02", unreadable},
         // A second's gap in the middle of the run, and one before it starts.
         {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "3000", "1000"}, "1440", "0.4", gap},
         {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "3000", "1000"}, "1440", "0.4", gap},

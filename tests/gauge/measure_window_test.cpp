@@ -86,7 +86,7 @@ protected:
     }
     void TearDown() override
     {
-        for (const char* name : {"SARVOTEX_HEID_MARK_MS", "SARVOTEX_HEID_FAIL_MS", "SARVOTEX_HEID_FAIL_STATUS",
+        for (const char* name : {"SARVOTEX_HEID_MARK_MS", "SARVOTEX_HEID_FAIL_AFTER", "SARVOTEX_HEID_FAIL_STATUS",
                                  "SARVOTEX_HEID_KILL_STATUS"})
             qunsetenv(name);
         SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
@@ -156,11 +156,12 @@ TEST_F(MeasureWindow, AFailedReadingClosesTheGaugeWithOneBoxAndItIsFoundAgain)
                           Case{"57", "Device I/O error\nCapturing several measurements.", "Heidenhain IK121", 1, true}}) {
         SCOPED_TRACE(c.box.toStdString());
         // The own gauge silent from its fourth reading on for 6 s, found at the attempt 10 s later;
-        // the card failing 3 s after every initialisation, its mark crossed after 300 ms or at once.
+        // the card failing after five answers of every initialisation (live readings, or the
+        // fetches of the capture), its mark crossed after 300 ms or at once.
         std::optional<Simulator> sim;
         if (c.status) {
             useCounterCard({{"SARVOTEX_HEID_MARK_MS", c.openings == 2 ? "300" : "0"},
-                            {"SARVOTEX_HEID_FAIL_MS", "3000"},
+                            {"SARVOTEX_HEID_FAIL_AFTER", "5"},
                             {"SARVOTEX_HEID_FAIL_STATUS", c.status}});
         } else {
             sim.emplace(QStringList{"owngauge", "--mark-ms", "0", "--silent-on-stream", "4", "--silent-for", "6000"});
