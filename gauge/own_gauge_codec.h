@@ -17,6 +17,7 @@ namespace sarvo::gauge::owngauge {
 constexpr int kBaudRate = 57600;
 constexpr qint64 kInputBufferSize = 16384;
 constexpr int kSamplesPerSecond = 1440;
+constexpr int kRecordBytes = 4;
 constexpr int kSerialLength = 11;
 
 // Single characters, no terminator. Streaming starts with "B" then "S".

@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kExchangeLimitMs = 1000;
 constexpr int kQuietMs = 100;      // bytes still in flight after a stop
+constexpr int kLeftoverQuietMs = 20; // the rest of an earlier series still arriving
 constexpr int kDrainLimitMs = 2000;
 constexpr int kLineRestMs = 50;    // the rest of a version line after its first bytes
 constexpr qint64 kOneReadingBytes = 800; // about 139 ms of streaming
@@ -49,12 +50,16 @@ public:
             return {};
         // Every reading takes in its own tail, so only what an earlier series left is flushed
         // here: a quiet line costs no wait.
-        if (link_.bytesWaiting() > 0)
-            stopAndTakeTail(Cmd(owngauge::kCmdStop));
+        if (link_.bytesWaiting() > 0) {
+            link_.write(Cmd(owngauge::kCmdStop));
+            link_.drain(kLeftoverQuietMs, kDrainLimitMs);
+        }
         link_.write(Cmd(owngauge::kCmdBegin));
         link_.write(Cmd(owngauge::kCmdStream));
+        streamAskedFor(owngauge::kSamplesPerSecond, owngauge::kRecordBytes);
         link_.waitForMoreThan(kOneReadingBytes, kExchangeLimitMs);
-        const QByteArray bytes = link_.readAll() + stopAndTakeTail(Cmd(owngauge::kCmdStop));
+        // What came, and the tail that follows the stop: all of it this reading's.
+        const QByteArray bytes = stopAndTakeTail(Cmd(owngauge::kCmdStop), {});
         int64_t sum = 0;
         int records = 0;
         owngauge::RecordCheck check;
@@ -127,7 +132,7 @@ public:
         link_.write(Cmd(owngauge::kCmdBegin));
         if (!link_.write(Cmd(owngauge::kCmdStream)))
             return failed(AppError::kDeviceIoError);
-        streamAskedFor(owngauge::kSamplesPerSecond);
+        streamAskedFor(owngauge::kSamplesPerSecond, owngauge::kRecordBytes);
         return 0;
     }
 

@@ -18,6 +18,7 @@ namespace sarvo::gauge::qc10 {
 constexpr int kBaudRate = 9600;
 constexpr qint64 kInputBufferSize = 2048;
 constexpr int kMsPerSample = 4;
+constexpr int kSampleBytes = 2;
 
 QByteArray Command(char letter); // the letter followed by CR LF
 constexpr char kCmdStream = 'S';

@@ -38,6 +38,7 @@ public:
             return {};
         link_.flush();
         link_.write(qc10::Command(qc10::kCmdStream));
+        streamAskedFor(1000.0 / qc10::kMsPerSample, qc10::kSampleBytes);
         QByteArray bytes;
         std::optional<int32_t> reading;
         QDeadlineTimer limit(kExchangeLimitMs);
@@ -46,7 +47,7 @@ public:
             reading = qc10::FirstReading(bytes);
         }
         // The rest of this stream is this reading's: the next one starts with its own values.
-        stopAndTakeTail(qc10::Command(qc10::kCmdStop));
+        stopAndTakeTail(qc10::Command(qc10::kCmdStop), bytes);
         if (!reading)
             return failedReading(kGaugeTimeout);
         return {0, static_cast<float>(*reading / 10000.0), qc10::AtRangeEnd(*reading), {}};
@@ -87,7 +88,7 @@ public:
         decoder_.reset(qc10::SamplesPerPoint(samplingRateHz));
         if (!link_.write(qc10::Command(qc10::kCmdStream)))
             return failed(AppError::kDeviceIoError);
-        streamAskedFor(1000.0 / qc10::kMsPerSample);
+        streamAskedFor(1000.0 / qc10::kMsPerSample, qc10::kSampleBytes);
         return 0;
     }
 

@@ -48,10 +48,12 @@ protected:
         return reading;
     }
 
-    // The stream was just asked for: from now on it owes samplesPerSecond samples a second.
-    void streamAskedFor(double samplesPerSecond)
+    // The stream was just asked for: from now on it owes samplesPerSecond samples of sampleBytes
+    // each a second.
+    void streamAskedFor(double samplesPerSecond, int sampleBytes)
     {
         samplesPerSecond_ = samplesPerSecond;
+        sampleBytes_ = sampleBytes;
         sinceStreamAsked_.start();
     }
 
@@ -89,12 +91,22 @@ protected:
         return StreamFellShort(decoder.samples(), streamedMs, samplesPerSecond_) ? kStreamGap : 0;
     }
 
-    // Stops a stream and takes in what is still on its way: the record in flight and whatever an
-    // adapter holds back, so the next exchange starts on a record boundary.
-    QByteArray stopAndTakeTail(const QByteArray& stopCommand)
+    // Stops the stream of one reading and takes in all of it after the bytes already taken: what
+    // the gauge sent until the stop by its rate (less a few samples), however late an adapter or
+    // a busy line hands it over, and then whatever follows until the line is quiet. The next
+    // exchange starts on a record boundary with its own values.
+    QByteArray stopAndTakeTail(const QByteArray& stopCommand, QByteArray taken)
     {
+        const double sentBytes = static_cast<double>(sinceStreamAsked_.elapsed()) * samplesPerSecond_ / 1000.0 * sampleBytes_;
+        const double owedBytes = sentBytes - kTailSlackSamples * sampleBytes_;
         link_.write(stopCommand);
-        return link_.readUntilQuiet(kTailQuietMs, kTailLimitMs);
+        QDeadlineTimer owedLimit(kTailOwedLimitMs);
+        for (;;) {
+            taken += link_.readUntilQuiet(kTailQuietMs, kTailLimitMs);
+            if (static_cast<double>(taken.size()) >= owedBytes || owedLimit.hasExpired() ||
+                !link_.waitForInput(static_cast<int>(owedLimit.remainingTime())))
+                return taken;
+        }
     }
 
     SerialLink link_;
@@ -102,12 +114,15 @@ protected:
 
 private:
     // The line is quiet once nothing came for this long; a gauge that does not stop is left after
-    // the limit.
+    // the limit, and samples a gauge owes are waited for no longer than theirs.
     static constexpr int kTailQuietMs = 20;
     static constexpr int kTailLimitMs = 2000;
+    static constexpr int kTailOwedLimitMs = 250;
+    static constexpr int kTailSlackSamples = 4;
 
     QElapsedTimer sinceStreamAsked_;
     double samplesPerSecond_ = 0;
+    int sampleBytes_ = 0;
 };
 
 } // namespace sarvo::gauge

@@ -274,43 +274,6 @@ TEST(RunStorage, DynamicRunsInRisingAngleWithLeadInScaled)
     }
 }
 
-TEST(RunStorage, ADynamicRunKeepsAtMostMaximumPointsThinnedAsAFileIs)
-{
-    // No overshoot: the run's points are all captured points. Thinned runs keep points / f
-    // points, each the mean of f readings in the order they came; the rest is left.
-    const struct {
-        int points;
-        int maxPoints;
-        int direction;
-        int targets;
-        int factor;
-    } cases[] = {
-        {10, 10, 1, 10, 1}, // at the limit: as captured
-        {11, 10, 1, 5, 2},  {11, 10, -1, 5, 2}, {3398, 2500, 1, 1699, 2}, {2945, 2500, -1, 1472, 2},
-        {30, 7, 1, 6, 5},
-    };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(testing::Message() << k.points << " points, at most " << k.maxPoints);
-        Settings settings = GaugeSettings(GaugeType::OwnGauge);
-        settings.MaxPoints = k.maxPoints;
-        Case c = MakeCase({.direction = k.direction, .overshoot = 0, .pointsPerRun = k.points});
-        const std::vector<float> points = Ramp(k.points);
-        ASSERT_TRUE(StoreDynamicRun(c, points, 1000, settings));
-        EXPECT_EQ(c.Data.RunTargets[1], k.targets);
-        EXPECT_EQ(c.Data.MaxTargets, k.targets);
-        EXPECT_DOUBLE_EQ(c.Data.AngleStep, 90.0 / k.targets);
-        std::vector<double> expected;
-        for (int j = 0; j < k.targets; ++j) {
-            const int group = k.direction > 0 ? j : k.targets - 1 - j;
-            double sum = 0;
-            for (int i = 0; i < k.factor; ++i)
-                sum += points[static_cast<std::size_t>(group * k.factor + i)];
-            expected.push_back(sum / k.factor);
-        }
-        ExpectRow(c, 1, expected);
-    }
-}
-
 TEST(RunStorage, StaticCaptureGivesTwoRunsClockwiseFirst)
 {
     Settings settings = GaugeSettings(GaugeType::Qc10);

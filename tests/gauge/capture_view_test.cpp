@@ -17,37 +17,17 @@
 namespace sarvo::gauge {
 namespace {
 
-// What the program folder's settings hold for a capture.
-struct CaptureSetup {
-    QString configure;          // lines of [Configure] before AutoDetect
-    QString feedrate = "9425";  // mm/min
-    QString zeroOffset = "0.4"; // the bar length's calibrated offset, mm
-    QString startPosition = "0";
-    QString endPosition = "90";
-    QString samplingRate = "0"; // the remembered list position
-};
-
-// A 50 mm bar calibrated with an offset of 0.4 mm, which puts the simulators' circle on the bar's
-// expected reading; the dialog's and the window's remembered input: 0 to 90 degrees with 10
-// degrees of overshoot at the fastest rate.
-QByteArray Settings(const CaptureSetup& setup)
+// A 50 mm bar calibrated with an offset of 0.4 mm (or zeroOffset), which puts the simulators'
+// circle on the bar's expected reading; the dialog's and the window's remembered input: 0 to 90
+// degrees (or the arc's keys) with 10 degrees of overshoot at the fastest rate.
+QByteArray Settings(const QString& configure, const QString& feedrate, const QString& zeroOffset = "0.4",
+                    const QString& arc = "StartPosition=0\nEndPosition=90\nSamplingRate=0\n")
 {
-    return ("[Configure]\n" + setup.configure + "AutoDetect=0\n[Default]\nBall Bar Length=50\nTest Radius=50\n"
-            "[Calibrator]\nLength 0=50\nOffset 0=" + setup.zeroOffset + "\nCalibrated 0=1\n"
-            "[BasicInput]\nMachine=Mill 1\nSession=S1\nBallbarLength=50\nStartPosition=" + setup.startPosition +
-            "\nEndPosition=" + setup.endPosition + "\nAngularOvershoot=10\nFeedrate=" + setup.feedrate +
-            "\nSamplingRate=" + setup.samplingRate + "\n")
+    return ("[Configure]\n" + configure + "AutoDetect=0\n[Default]\nBall Bar Length=50\nTest Radius=50\n"
+            "[Calibrator]\nLength 0=50\nOffset 0=" + zeroOffset + "\nCalibrated 0=1\n"
+            "[BasicInput]\nMachine=Mill 1\nSession=S1\nBallbarLength=50\n" + arc +
+            "AngularOvershoot=10\nFeedrate=" + feedrate + "\n")
         .toUtf8();
-}
-
-QByteArray Settings(const QString& configure, const QString& feedrate)
-{
-    return Settings(CaptureSetup{.configure = configure, .feedrate = feedrate});
-}
-
-QString SerialGauge(GaugeType type, const Simulator& sim)
-{
-    return QStringLiteral("Ball Bar Type=%1\nCommunication=%2\n").arg(int(type)).arg(sim.path());
 }
 
 struct Captured {
@@ -88,7 +68,7 @@ TEST(CaptureView, OwnGaugeCapturesAPairAtItsFastestRateAndAnalysesIt)
 {
     // Both directions: clockwise first, 720 points each at 1440 Hz.
     Simulator own({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});
-    const Captured run = Capture(Settings(SerialGauge(GaugeType::OwnGauge, own), "9425"), {});
+    const Captured run = Capture(Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"), {});
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     for (const char* line : {"RunCount = 2", "RunDirection(1) = -1", "RunDirection(2) = 1", "RunTargets(1) = 720",
                              "RunTargets(2) = 720", "HdrSampling = \"1440.0000\"", "HdrEquipmentModel = \"Brintovale\"",
@@ -114,7 +94,7 @@ TEST(CaptureView, Qc10CapturesAStaticTest)
     // Every 45 degrees of the full circle twice: eight points in each run.
     Simulator qc10({"qc10"});
     const Captured run =
-        Capture(Settings(SerialGauge(GaugeType::Qc10, qc10), "400"), {"--static", "--no-analysis"});
+        Capture(Settings("Ball Bar Type=0\nCommunication=" + qc10.path() + "\n", "400"), {"--static", "--no-analysis"});
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     for (const char* line : {"RunCount = 2", "RunDirection(1) = -1", "RunTargets(1) = 8", "RunTargets(2) = 8",
                              "Dynamic = false", "HdrEquipmentModel = \"QC10\""})
@@ -123,23 +103,24 @@ TEST(CaptureView, Qc10CapturesAStaticTest)
 
 TEST(CaptureView, CounterCardsCaptureAnIk110RunAndAnArcPastAFullTurn)
 {
-    // The IK110's series is polled by the program; 64 ms a point (15.625 Hz), a quarter circle at
-    // 1500 mm/min; its circle lasts the 110 degrees of the run with its overshoots.
+    // The IK110's series is polled by the program: a point every 256 ms (3.90625 Hz, the last
+    // rate of a quarter circle at 720 mm/min), so a loaded machine never fetches one too late;
+    // its circle lasts the 110 degrees of the run with its overshoots.
     const struct {
-        CaptureSetup setup;
+        QByteArray settings;
         QString arc;
         const char* lines[4];
     } runs[] = {
-        {{.configure = "Ball Bar Type=1\n", .feedrate = "1500", .samplingRate = "4"}, "300 3840",
-         {"HdrEquipmentModel = \"IK110\"", "HdrSampling = \"15.6250\"", "StopAngle = 90", "PointsPerRun = 49"}},
+        {Settings("Ball Bar Type=1\n", "720", "0.4", "StartPosition=0\nEndPosition=90\nSamplingRate=6\n"), "300 8000",
+         {"HdrEquipmentModel = \"IK110\"", "SamplingInterval = 256", "StopAngle = 90", "PointsPerRun = 26"}},
         // Entered as 90 to 0 the run sweeps 270 degrees, as 90 to 360 would.
-        {{.configure = "Ball Bar Type=2\n", .feedrate = "7908", .startPosition = "90", .endPosition = "0"}, "300 1920",
+        {Settings("Ball Bar Type=2\n", "7908", "0.4", "StartPosition=90\nEndPosition=0\nSamplingRate=0\n"), "300 1920",
          {"StartAngle = 90", "StopAngle = 360", "SweepAngle = 270", "HdrEquipmentModel = \"IK121\""}},
     };
     for (const auto& run : runs) {
         SCOPED_TRACE(run.lines[0]);
         QTemporaryDir home;
-        const Captured captured = Dump(home, {"--capture", "--cw", "--no-analysis"}, Settings(run.setup), run.arc);
+        const Captured captured = Dump(home, {"--capture", "--cw", "--no-analysis"}, run.settings, run.arc);
         EXPECT_EQ(captured.exitCode, 0) << captured.errors.toStdString();
         EXPECT_TRUE(captured.has("RunCount = 1")) << captured.output.toStdString();
         for (const char* line : run.lines)
@@ -151,7 +132,7 @@ TEST(CaptureView, AGaugeUnpluggedDuringTheRunEndsWithItsMessage)
 {
     // Resting at 0.5 mm the run never triggers before the cable is pulled, a second into it.
     Simulator own({"owngauge", "--mark-ms", "0", "--hangup-in-stream", "1000"});
-    const Captured run = Capture(Settings(SerialGauge(GaugeType::OwnGauge, own), "9425"), {"--cw"});
+    const Captured run = Capture(Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"), {"--cw"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.output.isEmpty());
     EXPECT_EQ(run.errors, "Capturing several measurements: Device I/O error\n");
@@ -198,10 +179,9 @@ TEST(CaptureView, ARunTheGaugeDidNotMeasureEndsWithOneMessageAndNothingStored)
         QTemporaryDir home;
         QElapsedTimer clock;
         clock.start();
-        const Captured run = Dump(home, {"--capture", "--cw", "--save-db", "S1"},
-                                  Settings({.configure = SerialGauge(fault.gauge, sim),
-                                            .feedrate = fault.feedrate,
-                                            .zeroOffset = fault.zeroOffset}));
+        const QString configure = QStringLiteral("Ball Bar Type=%1\nCommunication=%2\n").arg(int(fault.gauge)).arg(sim.path());
+        const Captured run =
+            Dump(home, {"--capture", "--cw", "--save-db", "S1"}, Settings(configure, fault.feedrate, fault.zeroOffset));
         const qint64 elapsed = clock.elapsed();
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.errors, fault.error);

@@ -100,71 +100,6 @@ TEST(OwnGaugeCodec, SeriesAveragesCarriesAndNeverWritesPastItsBuffer)
     EXPECT_TRUE(decoder.overflowed());
 }
 
-TEST(OwnGaugeCodec, AStrayByteAtSmallReadingsBreaksTheStreamWhileCleanOnesDecodeExactly)
-{
-    // Readings of 1.5 µm to 0.4 mm, either sign, and ones whose bytes hold a 0A or a 0D.
-    for (const int32_t reading : {15, -15, 200, 300, 900, -200, -900, 165, 208, 4000}) {
-        SCOPED_TRACE(reading);
-        QByteArray clean;
-        for (int i = 0; i < 20; ++i)
-            clean += owngauge::EncodeRecord(reading + i % 3);
-        owngauge::SeriesDecoder decoder;
-        decoder.reset(1);
-        std::array<int32_t, 32> out{};
-        ASSERT_EQ(decoder.feed(clean, out), 19); // the last waits for its look-ahead
-        for (int i = 0; i < 19; ++i)
-            EXPECT_EQ(out[static_cast<std::size_t>(i)], reading + i % 3);
-        EXPECT_EQ(decoder.fault(), StreamFault::None);
-
-        // One stray byte after the fifth record: the records after it decode millimetres away.
-        const QByteArray shifted = clean.left(20) + Bytes({0x11}) + clean.mid(20);
-        decoder.reset(1);
-        const int count = decoder.feed(shifted, out);
-        EXPECT_EQ(decoder.fault(), StreamFault::Unreadable);
-        EXPECT_LE(count, 5);
-        for (int i = 0; i < count; ++i)
-            EXPECT_EQ(out[static_cast<std::size_t>(i)], reading + i % 3);
-    }
-
-    // The gauge's travel and a bar's reach from one record to the next.
-    const struct {
-        std::vector<int32_t> records;
-        bool accepted;
-    } checks[] = {{{owngauge::kTravelLimit, -owngauge::kTravelLimit + owngauge::kRecordStepLimit}, false},
-                  {{owngauge::kTravelLimit}, true},
-                  {{-owngauge::kTravelLimit - 1}, false},
-                  {{0, owngauge::kRecordStepLimit, 0}, true},
-                  {{0, owngauge::kRecordStepLimit + 1}, false},
-                  {{0, -owngauge::kRecordStepLimit - 1, 0}, false}};
-    for (const auto& check : checks) {
-        owngauge::RecordCheck records;
-        bool accepted = true;
-        for (const int32_t value : check.records)
-            accepted = records.accept(value) && accepted;
-        EXPECT_EQ(accepted, check.accepted) << check.records.front() << " .. " << check.records.back();
-        EXPECT_EQ(records.broken(), !check.accepted);
-    }
-}
-
-TEST(StreamRate, SamplesMissingForTheTimeTheStreamRanAreAGap)
-{
-    const struct {
-        int64_t samples;
-        int64_t elapsedMs;
-        double perSecond;
-        bool short_;
-    } cases[] = {
-        {0, kStreamLagLimitMs, 1440, false},   // the line's delay at the start
-        {0, kStreamLagLimitMs + 1, 1440, true}, // more than that: nothing came
-        {1440, 1000 + kStreamLagLimitMs, 1440, false},
-        {1439, 1000 + kStreamLagLimitMs, 1440, true},
-        {250, 2000, 250, true},                // a second of the QC10's samples missing
-        {5000, 1000, 250, false},              // more than the rate is no gap
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(StreamFellShort(c.samples, c.elapsedMs, c.perSecond), c.short_) << c.samples << " in " << c.elapsedMs;
-}
-
 TEST(Qc10Codec, PairsDecodeAndWrongPatternsAreDropped)
 {
     EXPECT_EQ(qc10::DecodePair(0, 128), 9995);
@@ -219,28 +154,6 @@ TEST(Qc10Codec, SeriesResynchronisesAfterALostByte)
     std::array<int32_t, 1> one{};
     EXPECT_EQ(decoder.feed(stream, one), 1);
     EXPECT_TRUE(decoder.overflowed());
-}
-
-TEST(Qc10Codec, AReadingAtTheEndOfTheRangeEndsTheSeries)
-{
-    // Counts 0 and 16383 are the ends of the travel; 1 and 16382 are lengths.
-    const struct {
-        int count;
-        bool atEnd;
-    } counts[] = {{0, true}, {1, false}, {8192, false}, {16382, false}, {16383, true}};
-    for (const auto& c : counts) {
-        SCOPED_TRACE(c.count);
-        const QByteArray pair = Bytes({c.count & 0x7F, 0x80 | (c.count >> 7)});
-        const int32_t reading = *qc10::DecodePair(static_cast<unsigned char>(pair[0]), static_cast<unsigned char>(pair[1]));
-        EXPECT_EQ(qc10::AtRangeEnd(reading), c.atEnd);
-        qc10::SeriesDecoder decoder;
-        decoder.reset(1);
-        std::array<int32_t, 8> out{};
-        const QByteArray near = qc10::EncodeReading(-9000);
-        EXPECT_EQ(decoder.feed(near + near + pair + near, out), c.atEnd ? 2 : 4);
-        EXPECT_EQ(decoder.fault(), c.atEnd ? StreamFault::OutOfRange : StreamFault::None);
-        EXPECT_EQ(decoder.samples(), c.atEnd ? 2 : 4);
-    }
 }
 
 } // namespace

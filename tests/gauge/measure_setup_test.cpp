@@ -70,23 +70,6 @@ TEST(SamplingRates, MissingArcFeedrateAndIndexGetDefaults)
     EXPECT_EQ(ClampedRateIndex(1, 0), -1);
 }
 
-TEST(SamplingRates, AnArcEndingBeforeItsStartLiesOneTurnOn)
-{
-    // 90 to 0 is the 270 degrees of 90 to 360, and its texts stay as they were typed.
-    SamplingRequest wrapped = Circle(400);
-    wrapped.startDeg = 90;
-    wrapped.endDeg = 0;
-    SamplingRequest plain = wrapped;
-    plain.endDeg = 360;
-    const SamplingRates rates = BuildSamplingRates(wrapped);
-    EXPECT_EQ(Points(rates), Points(BuildSamplingRates(plain)));
-    EXPECT_FALSE(rates.items.empty());
-    EXPECT_EQ(std::pair(rates.startDeg, rates.endDeg), std::pair(90.0, 0.0));
-    EXPECT_EQ(WrappedStopAngle(90, 0), 360);
-    EXPECT_EQ(WrappedStopAngle(-90, -90), 270);
-    EXPECT_EQ(WrappedStopAngle(0, 90), 90);
-}
-
 TEST(SamplingRates, TooLongARunRaisesTheFeedrateOnceEvenWhenTheShownValueRoundsDown)
 {
     SamplingRequest slow;

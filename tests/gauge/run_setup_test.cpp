@@ -72,13 +72,6 @@ TEST_F(RunSetup, StaticArcsAndDynamicRates)
                   std::tuple(QString(rate.text) + "D", rate.interval, rate.points, 360.0 / rate.points, 360, 180.0f, 1));
     }
 
-    // A dynamic arc typed from 90 to 0 runs on past the full turn, as the static one does.
-    fields.startPos = "90";
-    fields.endPos = "0";
-    fields.samplingRate = SamplingRateItem{900, 2500000};
-    ASSERT_FALSE(prepare());
-    const CaseData& d = openCase.Data;
-    EXPECT_EQ(std::tuple(d.StartAngle, d.StopAngle, d.SweepAngle, d.AngleStep), std::tuple(90, 360, 270, 0.3));
 }
 
 TEST_F(RunSetup, HeaderSlotsInMillimetresAndEquipmentByGauge)
