@@ -645,6 +645,9 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The calibratio
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge is not connected', 'Das Messgerät ist nicht verbunden');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge sent no reading in time', 'Das Messgerät hat nicht rechtzeitig einen Messwert gesendet');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge does not answer', 'Das Messgerät antwortet nicht');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Readings are missing from the gauge''s stream', 'Im Datenstrom des Messgeräts fehlen Messwerte');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge is out of range', 'Das Messgerät ist außerhalb seines Messbereichs');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge sent an unreadable reading', 'Das Messgerät hat einen unlesbaren Messwert gesendet');
 
 -- The measurement window.
 INSERT INTO Languages (Form, English, German) VALUES ('frmMeasure', 'Measurement', 'Messung');
@@ -805,4 +808,7 @@ INSERT INTO Errors (ErrNo, English, German) VALUES (3343, 'Not a case database',
 INSERT INTO Errors (ErrNo, English, German) VALUES (5000, 'The gauge sent no reading in time', 'Das Messgerät hat nicht rechtzeitig einen Messwert gesendet');
 INSERT INTO Errors (ErrNo, English, German) VALUES (5001, 'The series was fetched too late', 'Die Messreihe wurde zu spät abgeholt');
 INSERT INTO Errors (ErrNo, English, German) VALUES (5002, 'The gauge is not connected', 'Das Messgerät ist nicht verbunden');
+INSERT INTO Errors (ErrNo, English, German) VALUES (5003, 'Readings are missing from the gauge''s stream', 'Im Datenstrom des Messgeräts fehlen Messwerte');
+INSERT INTO Errors (ErrNo, English, German) VALUES (5004, 'The gauge is out of range', 'Das Messgerät ist außerhalb seines Messbereichs');
+INSERT INTO Errors (ErrNo, English, German) VALUES (5005, 'The gauge sent an unreadable reading', 'Das Messgerät hat einen unlesbaren Messwert gesendet');
 INSERT INTO Errors (ErrNo, English, German) VALUES (32755, 'Cancel was selected.', 'Abbrechen wurde gewählt.');

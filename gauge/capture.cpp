@@ -4,6 +4,7 @@
 #include "core/number_format.h"
 #include "core/pi.h"
 #include "core/utilities.h"
+#include "files/reader_support.h"
 #include "gauge/device.h"
 
 #include <algorithm>
@@ -244,19 +245,28 @@ bool StoreDynamicRun(Case& openCase, std::span<const float> points, float feedra
         return false;
     const int p = static_cast<int>(points.size());
     const double arc = 2.0 * data.OvershootAngle + data.SweepAngle;
-    const int targets = std::clamp(arc > 0 ? RoundToInt(data.SweepAngle / arc * p) : p, 0, std::min(p, kPointSlots));
+    const int swept = std::clamp(arc > 0 ? RoundToInt(data.SweepAngle / arc * p) : p, 0, std::min(p, kPointSlots));
+    // The lead-in never pushes the run's points past the captured ones.
+    const int leadIn = std::clamp(arc > 0 ? RoundToInt(data.OvershootAngle / arc * p) : 0, 0, p - swept);
+    // At most "Maximum points", thinned as a file of the run would be on reading: the case
+    // analysed, stored, written and read back is one case.
+    const files::Thinning thinning = files::ThinSamples(swept, files::RunPointLimit(settings.MaxPoints));
+    const int targets = static_cast<int>(thinning.points);
     if (targets < 1)
         return false;
-    // The lead-in never pushes the run's points past the captured ones.
-    const int leadIn = std::clamp(arc > 0 ? RoundToInt(data.OvershootAngle / arc * p) : 0, 0, p - targets);
+    const auto thinnedPoint = [&](int j) {
+        double sum = 0;
+        for (int64_t k = 0; k < thinning.factor; ++k)
+            sum += points[static_cast<std::size_t>(leadIn + j * thinning.factor + k)];
+        return sum / static_cast<double>(thinning.factor);
+    };
     CaseData stored = data; // committed whole, or not at all
     const int run = stored.RunCount + 1;
     stored.RunCount = static_cast<int16_t>(run);
     stored.RunFeedrate[static_cast<std::size_t>(run)] = feedrate;
     stored.RunTargets[static_cast<std::size_t>(run)] = static_cast<int16_t>(targets);
     stored.AngleStep = static_cast<double>(data.SweepAngle) / targets;
-    WriteRow(stored, run, targets, stored.RunDirection[static_cast<std::size_t>(run)] == 1,
-             [&](int j) { return points[static_cast<std::size_t>(leadIn + j)]; });
+    WriteRow(stored, run, targets, stored.RunDirection[static_cast<std::size_t>(run)] == 1, thinnedPoint);
     FinishRun(stored, run, settings);
     data = std::move(stored);
     return true;

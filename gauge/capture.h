@@ -119,8 +119,9 @@ struct RunEvaluation {
 RunEvaluation EvaluateRun(const CapturePlan& plan, const CaseData& data, int points, qint64 elapsedMs,
                           const UnitState& units);
 
-// Stores an accepted dynamic run as run RunCount + 1, in rising angle, scaled; false (case
-// unchanged) when the case has no room.
+// Stores an accepted dynamic run as run RunCount + 1, in rising angle, scaled, at most the
+// settings' MaxPoints points (a longer run thinned as the file readers thin it: each point the
+// mean of f consecutive readings); false (case unchanged) when the case has no room.
 bool StoreDynamicRun(Case& openCase, std::span<const float> points, float feedrate, const Settings& settings);
 // Stores a static capture as two runs, clockwise first; false (case unchanged) when the case
 // has no room for both or fewer than pointsPerRun readings came.

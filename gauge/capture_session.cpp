@@ -21,6 +21,7 @@ struct ReadingReply {
     int16_t status = kGaugeNotConnected;
     float mm = 0;
     bool plausible = true;
+    bool outOfRange = false;
 };
 
 QString StartingCaption()
@@ -245,12 +246,12 @@ void CaptureSession::pollStatic()
     device_.post<ReadingReply>(
         [](GaugeDevice& device) {
             const GaugeReading reading = device.readOne();
-            return ReadingReply{reading.status, reading.mm};
+            return ReadingReply{reading.status, reading.mm, true, reading.outOfRange};
         },
-        this, [this](const ReadingReply& reply) { staticReading(reply.status, reply.mm); });
+        this, [this](const ReadingReply& reply) { staticReading(reply.status, reply.mm, reply.outOfRange); });
 }
 
-void CaptureSession::staticReading(int16_t status, float mm)
+void CaptureSession::staticReading(int16_t status, float mm, bool outOfRange)
 {
     if (status != 0) {
         failDevice(status, ReadingCaption());
@@ -258,6 +259,7 @@ void CaptureSession::staticReading(int16_t status, float mm)
         return;
     }
     lastReading_ = mm;
+    lastOutOfRange_ = outOfRange;
     readingShown_ = true;
     Q_EMIT liveReading(mm);
     if (latchPressed_ || stopRequested_)
@@ -274,17 +276,23 @@ void CaptureSession::latchStaticPoint()
                          QStringLiteral(". ") + Translate(QStringLiteral("point")) + QStringLiteral("..."));
     // The reading shown last, then the further ones 10 ms apart.
     const float first = lastReading_;
+    const bool firstOutOfRange = lastOutOfRange_;
     const int count = std::max<int>(1, settings_.StaticMeasurements);
     const CapturePlan plan = plan_;
     device_.post<ReadingReply>(
-        [first, count, plan](GaugeDevice& device) {
+        [first, firstOutOfRange, count, plan](GaugeDevice& device) {
             double sum = first;
             bool plausible = ReadingPlausible(plan, first);
+            // The end of the range is where the gauge stopped measuring: never a point.
+            if (firstOutOfRange)
+                return ReadingReply{kGaugeOutOfRange, 0};
             for (int i = 1; i < count; ++i) {
                 QThread::msleep(10);
                 const GaugeReading reading = device.readOne();
                 if (!reading.ok())
                     return ReadingReply{reading.status, 0};
+                if (reading.outOfRange)
+                    return ReadingReply{kGaugeOutOfRange, 0};
                 plausible = plausible && ReadingPlausible(plan, reading.mm);
                 sum += reading.mm;
             }
@@ -337,6 +345,11 @@ void CaptureSession::endStatic(int16_t deviceStatus)
 
 void CaptureSession::failDevice(int16_t status, const QString& caption)
 {
+    // A broken stream is told as an unreadable reading, whichever check found it.
+    if (status == kUnreadableStream) {
+        breakOff(CaptureEnd::DeviceFailed, UnreadableMessage());
+        return;
+    }
     stopResult_.end = CaptureEnd::DeviceFailed;
     stopResult_.deviceStatus = status;
     stopResult_.deviceCaption = Translate(caption);

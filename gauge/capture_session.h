@@ -81,7 +81,7 @@ private:
     void seriesStopped();
 
     void pollStatic();
-    void staticReading(int16_t status, float mm);
+    void staticReading(int16_t status, float mm, bool outOfRange);
     void latchStaticPoint();
     void staticPointAveraged(int16_t status, float mm, bool plausible);
     void waitForStaticPoint();
@@ -118,6 +118,7 @@ private:
     std::vector<float> staticPoints_;
     QTimer pollTimer_;
     float lastReading_ = 0;
+    bool lastOutOfRange_ = false;
     bool readingShown_ = false;
 };
 

@@ -25,6 +25,12 @@ QString DeviceErrorText(int16_t status)
         return QStringLiteral("The reference mark has not been crossed");
     case kBufferOverflow:
         return QStringLiteral("Serial port buffer overflow");
+    case kStreamGap:
+        return QStringLiteral("Readings are missing from the gauge's stream");
+    case kGaugeOutOfRange:
+        return QStringLiteral("The gauge is out of range");
+    case kUnreadableStream:
+        return QStringLiteral("The gauge sent an unreadable reading");
     default:
         return StandardErrorText(status);
     }

@@ -28,6 +28,9 @@ inline constexpr int16_t kGaugeNotAnswering = -1; // no valid version reply on t
 inline constexpr int16_t kGaugeTimeout = 5000;    // no reading within the exchange's limit
 inline constexpr int16_t kIk110Late = 5001;       // a series fetched after its point window
 inline constexpr int16_t kGaugeNotConnected = 5002;
+inline constexpr int16_t kStreamGap = 5003;        // a stream fell short of the gauge's rate
+inline constexpr int16_t kGaugeOutOfRange = 5004;  // a reading at the end of the gauge's range
+inline constexpr int16_t kUnreadableStream = 5005; // records no bar can give: a broken stream
 
 // The name the closing of the device is reported under.
 inline constexpr char kClosingOperation[] = "Closing the device";
@@ -49,6 +52,8 @@ struct DeviceClosing {
 struct GaugeReading {
     int16_t status = kGaugeNotConnected;
     float mm = 0;
+    // The gauge read the end of its range: a fine reading to show, never a length to store.
+    bool outOfRange = false;
     // After a failed reading of a connected device: how its closing went.
     DeviceClosing closing;
     bool ok() const { return status == 0; }
@@ -93,7 +98,10 @@ public:
     // A series of expectedPoints at samplingRateHz averaged values a second.
     virtual int16_t startSeries(int expectedPoints, double samplingRateHz) = 0;
     // Waits until `until`, then stores the values that arrived since the last fetch into out from
-    // index 0, never more than out holds (513 when more arrived); count = values stored.
+    // index 0, never more than out holds (513 when more arrived); count = values stored. A stream
+    // that is not what the gauge promises fails: samples missing for the time it has run
+    // (kStreamGap), records no bar gives (kUnreadableStream), the end of the range reached
+    // (kGaugeOutOfRange).
     virtual int16_t fetchSeries(std::span<float> out, int& count, QDeadlineTimer until) = 0;
     virtual int16_t stopSeries() = 0;
 };

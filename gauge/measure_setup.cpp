@@ -66,6 +66,11 @@ MeasureOpening OpeningMeasureFields(const IniFile& ini, const Case& openCase, co
     return opening;
 }
 
+double WrappedStopAngle(double startDeg, double stopDeg)
+{
+    return stopDeg <= startDeg ? stopDeg + 360 : stopDeg;
+}
+
 SamplingRates BuildSamplingRates(const SamplingRequest& request)
 {
     SamplingRates rates;
@@ -76,13 +81,14 @@ SamplingRates BuildSamplingRates(const SamplingRequest& request)
         rates.startDeg = 0;
         rates.endDeg = 360;
     }
+    const double runEndDeg = WrappedStopAngle(rates.startDeg, rates.endDeg);
     auto speed = static_cast<float>(rates.feedrateMmPerMin / 60);
-    float seconds = RunSeconds(rates.startDeg, rates.endDeg, request.radiusMm, speed);
+    float seconds = RunSeconds(rates.startDeg, runEndDeg, request.radiusMm, speed);
     if (seconds * 0.5 > kMaxPointsPerRun) {
         // The raised feedrate gives fewer than 8000 s, so one raise is always enough.
         rates.feedrateMmPerMin = std::floor(speed * 60.0 * seconds / 8000) + 1;
         speed = static_cast<float>(rates.feedrateMmPerMin / 60);
-        seconds = RunSeconds(rates.startDeg, rates.endDeg, request.radiusMm, speed);
+        seconds = RunSeconds(rates.startDeg, runEndDeg, request.radiusMm, speed);
     }
 
     double rateHz = request.ownGauge ? 1440 : 250;

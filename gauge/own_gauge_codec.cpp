@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 
 namespace sarvo::gauge::owngauge {
 
@@ -93,6 +94,20 @@ bool ReferencePassed(const QByteArray& reply)
     return reply.size() == 1 && reply[0] == kReferencePassed;
 }
 
+void RecordCheck::reset()
+{
+    last_.reset();
+    broken_ = false;
+}
+
+bool RecordCheck::accept(int32_t value)
+{
+    const auto distance = [](int32_t a, int32_t b) { return std::abs(static_cast<int64_t>(a) - b); };
+    broken_ = broken_ || distance(value, 0) > kTravelLimit || (last_ && distance(value, *last_) > kRecordStepLimit);
+    last_ = value;
+    return !broken_;
+}
+
 int SamplesPerPoint(double samplingRateHz)
 {
     if (!(samplingRateHz > 0))
@@ -100,20 +115,31 @@ int SamplesPerPoint(double samplingRateHz)
     return std::max(1, static_cast<int>(std::nearbyint(kSamplesPerSecond / samplingRateHz)));
 }
 
+void SeriesDecoder::reset(int samplesPerPoint)
+{
+    SeriesDecoderState::reset(samplesPerPoint);
+    check_.reset();
+}
+
 int SeriesDecoder::feed(const QByteArray& bytes, std::span<int32_t> out)
 {
     carry_.append(bytes);
     int stored = 0;
     qsizetype used = 0;
-    for (;;) {
+    while (fault_ == StreamFault::None) {
         qsizetype pos = used;
         const std::optional<Record> record = DecodeAt(carry_, pos);
         if (!record)
             break;
+        if (!check_.accept(record->value)) {
+            fault_ = StreamFault::Unreadable;
+            break;
+        }
         if (!averager_.add(record->value, out, stored)) {
             overflowed_ = true;
             break;
         }
+        ++samples_;
         used = pos;
     }
     carry_.remove(0, used);

@@ -17,6 +17,7 @@ namespace sarvo::gauge::owngauge {
 constexpr int kBaudRate = 57600;
 constexpr qint64 kInputBufferSize = 16384;
 constexpr int kSamplesPerSecond = 1440;
+constexpr int kRecordBytes = 4;
 constexpr int kSerialLength = 11;
 
 // Single characters, no terminator. Streaming starts with "B" then "S".
@@ -56,6 +57,27 @@ QString SerialNumber(const QByteArray& reply);
 // Exactly the single byte "X" means the reference mark has been passed.
 bool ReferencePassed(const QByteArray& reply);
 
+// The records carry no framing, so a lost or stray byte shows only in the values: the records
+// after it decode to lengths no bar gives (a byte's shift multiplies a small reading by 256). A
+// bar travels about a millimetre, and 0.25 mm between two records 0.7 ms apart would be 360 mm/s,
+// far beyond any feed; a value beyond the gauge's travel or out of reach of the record before it
+// is a broken stream. A shift while the reading lies within a micrometre of the gauge's zero
+// moves it less than that and goes unseen until the readings leave that band.
+constexpr int32_t kTravelLimit = 20000;    // 2 mm either way, 0.1 µm
+constexpr int32_t kRecordStepLimit = 2500; // 0.25 mm
+
+// Checks the records of one stream in order; once a record fails, the stream stays broken.
+class RecordCheck {
+public:
+    void reset();
+    bool accept(int32_t value);
+    bool broken() const { return broken_; }
+
+private:
+    std::optional<int32_t> last_;
+    bool broken_ = false;
+};
+
 // Samples averaged per point, from the chosen sampling rate, so that every offered rate gives
 // its own point rate (1440/rate, at least 1).
 int SamplesPerPoint(double samplingRateHz);
@@ -63,9 +85,14 @@ int SamplesPerPoint(double samplingRateHz);
 // Decodes a running series: bytes in, averaged points out.
 class SeriesDecoder : public SeriesDecoderState {
 public:
+    void reset(int samplesPerPoint);
     // Appends bytes and stores finished points into out from index 0; returns the count.
-    // Stops at a full out: the remaining bytes stay carried (overflowed() tells).
+    // Stops at a full out: the remaining bytes stay carried (overflowed() tells), and at a record
+    // the check refuses (fault() is Unreadable).
     int feed(const QByteArray& bytes, std::span<int32_t> out);
+
+private:
+    RecordCheck check_;
 };
 
 } // namespace sarvo::gauge::owngauge

@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kExchangeLimitMs = 1000;
 constexpr int kQuietMs = 100;      // bytes still in flight after a stop
-constexpr int kTailQuietMs = 20;   // the rest of an earlier stream still arriving
+constexpr int kLeftoverQuietMs = 20; // the rest of an earlier series still arriving
 constexpr int kDrainLimitMs = 2000;
 constexpr int kLineRestMs = 50;    // the rest of a version line after its first bytes
 constexpr qint64 kOneReadingBytes = 800; // about 139 ms of streaming
@@ -48,26 +48,31 @@ public:
     {
         if (!connected_)
             return {};
-        // Only the tail of an earlier stream is flushed: a quiet line costs no wait.
+        // Every reading takes in its own tail, so only what an earlier series left is flushed
+        // here: a quiet line costs no wait.
         if (link_.bytesWaiting() > 0) {
             link_.write(Cmd(owngauge::kCmdStop));
-            link_.drain(kTailQuietMs, kDrainLimitMs);
+            link_.drain(kLeftoverQuietMs, kDrainLimitMs);
         }
         link_.write(Cmd(owngauge::kCmdBegin));
         link_.write(Cmd(owngauge::kCmdStream));
+        streamAskedFor(owngauge::kSamplesPerSecond, owngauge::kRecordBytes);
         link_.waitForMoreThan(kOneReadingBytes, kExchangeLimitMs);
-        link_.write(Cmd(owngauge::kCmdStop));
-        const QByteArray bytes = link_.readAll();
+        // What came, and the tail that follows the stop: all of it this reading's.
+        const QByteArray bytes = stopAndTakeTail(Cmd(owngauge::kCmdStop), {});
         int64_t sum = 0;
         int records = 0;
+        owngauge::RecordCheck check;
         qsizetype pos = 0;
         while (const auto record = owngauge::DecodeAt(bytes, pos)) {
+            if (!check.accept(record->value))
+                return failedReading(kUnreadableStream);
             sum += record->value;
             ++records;
         }
         if (records == 0)
             return failedReading(kGaugeTimeout);
-        return {0, static_cast<float>(std::nearbyint(static_cast<double>(sum) / records) / 10000.0), {}};
+        return {0, static_cast<float>(std::nearbyint(static_cast<double>(sum) / records) / 10000.0), false, {}};
     }
 
     QString name() override
@@ -125,7 +130,10 @@ public:
         stopStream();
         decoder_.reset(owngauge::SamplesPerPoint(samplingRateHz));
         link_.write(Cmd(owngauge::kCmdBegin));
-        return link_.write(Cmd(owngauge::kCmdStream)) ? 0 : failed(AppError::kDeviceIoError);
+        if (!link_.write(Cmd(owngauge::kCmdStream)))
+            return failed(AppError::kDeviceIoError);
+        streamAskedFor(owngauge::kSamplesPerSecond, owngauge::kRecordBytes);
+        return 0;
     }
 
     int16_t fetchSeries(std::span<float> out, int& count, QDeadlineTimer until) override

@@ -18,6 +18,7 @@ namespace sarvo::gauge::qc10 {
 constexpr int kBaudRate = 9600;
 constexpr qint64 kInputBufferSize = 2048;
 constexpr int kMsPerSample = 4;
+constexpr int kSampleBytes = 2;
 
 QByteArray Command(char letter); // the letter followed by CR LF
 constexpr char kCmdStream = 'S';
@@ -27,6 +28,14 @@ constexpr char kCmdSerial = 'N';
 
 // The reading in 0.1 µm of one pair, or nothing when the bits do not fit.
 std::optional<int32_t> DecodePair(unsigned char first, unsigned char second);
+// The readings of the counts 0 and 16383, the ends of the gauge's travel: there it reads its end,
+// not a length. Every other count reads strictly between them.
+constexpr int32_t kRangeTop = 9995;
+constexpr int32_t kRangeBottom = -10004;
+constexpr bool AtRangeEnd(int32_t reading)
+{
+    return reading >= kRangeTop || reading <= kRangeBottom;
+}
 // The pair a simulator sends for a reading in 0.1 µm (clamped to the gauge's range).
 QByteArray EncodeReading(int32_t reading);
 
@@ -47,7 +56,8 @@ bool BatteryLow(bool linesReadable, bool dsr, bool cts);
 // Readings (one per 4 ms) averaged per point at the sampling rate, at least 1.
 int SamplesPerPoint(double samplingRateHz);
 
-// As the own gauge's, with bytes that fit no pair skipped.
+// As the own gauge's, with bytes that fit no pair skipped; decoding stops at a reading at the end
+// of the range (fault() is OutOfRange).
 class SeriesDecoder : public SeriesDecoderState {
 public:
     int feed(const QByteArray& bytes, std::span<int32_t> out);

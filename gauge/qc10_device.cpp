@@ -38,6 +38,7 @@ public:
             return {};
         link_.flush();
         link_.write(qc10::Command(qc10::kCmdStream));
+        streamAskedFor(1000.0 / qc10::kMsPerSample, qc10::kSampleBytes);
         QByteArray bytes;
         std::optional<int32_t> reading;
         QDeadlineTimer limit(kExchangeLimitMs);
@@ -45,10 +46,11 @@ public:
             bytes += link_.readAll();
             reading = qc10::FirstReading(bytes);
         }
-        link_.write(qc10::Command(qc10::kCmdStop));
+        // The rest of this stream is this reading's: the next one starts with its own values.
+        stopAndTakeTail(qc10::Command(qc10::kCmdStop), bytes);
         if (!reading)
             return failedReading(kGaugeTimeout);
-        return {0, static_cast<float>(*reading / 10000.0), {}};
+        return {0, static_cast<float>(*reading / 10000.0), qc10::AtRangeEnd(*reading), {}};
     }
 
     QString name() override
@@ -84,7 +86,10 @@ public:
             return kGaugeNotConnected;
         link_.flush();
         decoder_.reset(qc10::SamplesPerPoint(samplingRateHz));
-        return link_.write(qc10::Command(qc10::kCmdStream)) ? 0 : failed(AppError::kDeviceIoError);
+        if (!link_.write(qc10::Command(qc10::kCmdStream)))
+            return failed(AppError::kDeviceIoError);
+        streamAskedFor(1000.0 / qc10::kMsPerSample, qc10::kSampleBytes);
+        return 0;
     }
 
     int16_t fetchSeries(std::span<float> out, int& count, QDeadlineTimer until) override

@@ -60,7 +60,7 @@ RunParameters DynamicParameters(const RunFields& fields, const SamplingRateItem&
 {
     RunParameters p;
     p.startAngle = CheckedInt16(LeadingNumber(fields.startPos));
-    p.stopAngle = CheckedInt16(LeadingNumber(fields.endPos));
+    p.stopAngle = CheckedInt16(WrappedStopAngle(p.startAngle, CheckedInt16(LeadingNumber(fields.endPos))));
     p.pointsPerRun = CheckedInt16(rate.points);
     p.angleStep = CheckedDiv(p.stopAngle - p.startAngle, p.pointsPerRun);
     const double hz = static_cast<double>(rate.rateCode) / kRateCodePerHz;
@@ -78,9 +78,7 @@ RunParameters StaticParameters(const RunFields& fields, const CaseData& data)
                                                                            : current;
     };
     p.startAngle = axisAngle(fields.startAxisIndex, data.StartAngle);
-    p.stopAngle = axisAngle(fields.endAxisIndex, data.StopAngle);
-    if (p.stopAngle <= p.startAngle)
-        p.stopAngle = CheckedInt16(p.stopAngle + 360.0);
+    p.stopAngle = CheckedInt16(WrappedStopAngle(p.startAngle, axisAngle(fields.endAxisIndex, data.StopAngle)));
     // Every position of the arc twice: the first reading at each belongs to the clockwise run.
     p.pointsPerRun = CheckedInt16(2.0 * StaticRunPoints(p.stopAngle - p.startAngle));
     p.angleStep = kStaticStepDeg;

@@ -7,6 +7,7 @@
 #include "gauge/heid_api.h"
 #include "gauge/serial_link.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <vector>
@@ -47,6 +48,15 @@ protected:
         return reading;
     }
 
+    // The stream was just asked for: from now on it owes samplesPerSecond samples of sampleBytes
+    // each a second.
+    void streamAskedFor(double samplesPerSecond, int sampleBytes)
+    {
+        samplesPerSecond_ = samplesPerSecond;
+        sampleBytes_ = sampleBytes;
+        sinceStreamAsked_.start();
+    }
+
     template <class Decoder>
     int16_t fetch(Decoder& decoder, std::span<float> out, int& count, QDeadlineTimer until)
     {
@@ -60,17 +70,59 @@ protected:
             return failed(0);
         if (link_.bytesWaiting() >= link_.inputBufferSize())
             return kBufferOverflow;
+        // Taken before the read, so everything sent by then is read below.
+        const qint64 streamedMs = sinceStreamAsked_.isValid() ? sinceStreamAsked_.elapsed() : 0;
         std::vector<int32_t> raw(out.size());
         count = decoder.feed(link_.readAll(), raw);
         for (int i = 0; i < count; ++i)
             out[static_cast<size_t>(i)] = static_cast<float>(raw[static_cast<size_t>(i)] / 10000.0);
         if (link_.lost())
             return failed(0);
-        return decoder.overflowed() ? kBufferOverflow : 0;
+        switch (decoder.fault()) {
+        case StreamFault::Unreadable:
+            return kUnreadableStream;
+        case StreamFault::OutOfRange:
+            return kGaugeOutOfRange;
+        case StreamFault::None:
+            break;
+        }
+        if (decoder.overflowed())
+            return kBufferOverflow;
+        return StreamFellShort(decoder.samples(), streamedMs, samplesPerSecond_) ? kStreamGap : 0;
+    }
+
+    // Stops the stream of one reading and takes in all of it after the bytes already taken: what
+    // the gauge sent until the stop by its rate (less a few samples), however late an adapter or
+    // a busy line hands it over, and then whatever follows until the line is quiet. The next
+    // exchange starts on a record boundary with its own values.
+    QByteArray stopAndTakeTail(const QByteArray& stopCommand, QByteArray taken)
+    {
+        const double sentBytes = static_cast<double>(sinceStreamAsked_.elapsed()) * samplesPerSecond_ / 1000.0 * sampleBytes_;
+        const double owedBytes = sentBytes - kTailSlackSamples * sampleBytes_;
+        link_.write(stopCommand);
+        QDeadlineTimer owedLimit(kTailOwedLimitMs);
+        for (;;) {
+            taken += link_.readUntilQuiet(kTailQuietMs, kTailLimitMs);
+            if (static_cast<double>(taken.size()) >= owedBytes || owedLimit.hasExpired() ||
+                !link_.waitForInput(static_cast<int>(owedLimit.remainingTime())))
+                return taken;
+        }
     }
 
     SerialLink link_;
     bool connected_ = false;
+
+private:
+    // The line is quiet once nothing came for this long; a gauge that does not stop is left after
+    // the limit, and samples a gauge owes are waited for no longer than theirs.
+    static constexpr int kTailQuietMs = 20;
+    static constexpr int kTailLimitMs = 2000;
+    static constexpr int kTailOwedLimitMs = 250;
+    static constexpr int kTailSlackSamples = 4;
+
+    QElapsedTimer sinceStreamAsked_;
+    double samplesPerSecond_ = 0;
+    int sampleBytes_ = 0;
 };
 
 } // namespace sarvo::gauge

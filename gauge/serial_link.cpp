@@ -120,12 +120,13 @@ bool SerialLink::waitForInput(int limitMs)
     return waitForMoreThan(before, limitMs);
 }
 
-void SerialLink::drain(int quietMs, int limitMs)
+QByteArray SerialLink::readUntilQuiet(int quietMs, int limitMs)
 {
     QDeadlineTimer limit(limitMs);
-    readAll();
+    QByteArray taken = readAll();
     while (port_.isOpen() && !limit.hasExpired() && waitForInput(quietMs))
-        readAll();
+        taken += readAll();
+    return taken;
 }
 
 bool SerialLink::readLines(bool& dsr, bool& cts)

@@ -32,8 +32,10 @@ public:
     bool waitForMoreThan(qint64 n, int limitMs);
     // Waits up to limitMs for input; true when some arrived.
     bool waitForInput(int limitMs);
-    // Discards input until the line has been quiet for quietMs, at most limitMs in all.
-    void drain(int quietMs, int limitMs);
+    // Takes input until the line has been quiet for quietMs, at most limitMs in all.
+    QByteArray readUntilQuiet(int quietMs, int limitMs);
+    // The same, discarded.
+    void drain(int quietMs, int limitMs) { readUntilQuiet(quietMs, limitMs); }
     // Reads a text reply until done(reply) or quietMs of silence after some input, at most limitMs.
     template <class Done>
     QByteArray readReply(Done done, int quietMs, int limitMs);

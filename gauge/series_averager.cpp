@@ -26,4 +26,10 @@ bool SeriesAverager::add(int32_t sample, std::span<int32_t> out, int& stored)
     return true;
 }
 
+bool StreamFellShort(int64_t samples, int64_t elapsedMs, double samplesPerSecond)
+{
+    const double due = static_cast<double>(elapsedMs - kStreamLagLimitMs) * samplesPerSecond / 1000.0;
+    return due > static_cast<double>(samples);
+}
+
 } // namespace sarvo::gauge

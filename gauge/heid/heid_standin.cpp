@@ -5,10 +5,14 @@
 //   SARVOTEX_HEID_MARK_MS      ms after the initialisation until the reference mark is crossed
 //                              (default 2000; 320 is returned until then)
 //   SARVOTEX_HEID_FAIL_MS      ms after which every call fails (default: never)
-//   SARVOTEX_HEID_FAIL_STATUS  the status of that failure (default 57)
+//   SARVOTEX_HEID_FAIL_AFTER   the card answers this many readings and series fetches, then every
+//                              call fails (default: never)
+//   SARVOTEX_HEID_FAIL_STATUS  the status of either failure (default 57)
 //   SARVOTEX_HEID_KILL_STATUS  the status HeidKillComm returns (default 0); the card closes anyway
-//   SARVOTEX_HEID_ARC_MS       "START LENGTH": a circle run in every IK121 series, from START ms
-//                              after the series began, for LENGTH ms: 0.4 mm rising by 10 µm
+//   SARVOTEX_HEID_ARC_MS       "START LENGTH": a circle run in every series, from START ms after
+//                              the series began, for LENGTH ms: 0.4 mm rising by 10 µm. The
+//                              IK110 has no series call: its series is the readings the program
+//                              polls one after the other, less than 100 ms apart
 // The length is 0.5 mm + 5 µm·sin(2π t / 1 s), t in ms since the initialisation. Each
 // initialisation starts the scenario afresh. Built with HEID_STANDIN_WITHOUT_KILL it lacks
 // HeidKillComm, as a broken installation would.
@@ -27,14 +31,18 @@ constexpr int16_t kMarkNotCrossed = 320;
 constexpr int16_t kOverflow = 513;
 constexpr int16_t kBadHandle = 5;
 constexpr int kCards = 2;
+// Readings of an IK110 further apart than this are no series: the next one begins another.
+constexpr double kIk110SeriesPauseMs = 100;
 
 using Clock = std::chrono::steady_clock;
 
 struct Card {
     bool open = false;
+    bool ik110 = false;
     Clock::time_point start;
     long markMs = 2000;
     long failMs = -1;
+    long answersLeft = -1; // -1: no end
     int16_t failStatus = 57;
     int16_t killStatus = 0;
     double arcStartMs = -1;
@@ -45,6 +53,9 @@ struct Card {
     double seriesIntervalMs = 0;
     Clock::time_point seriesStart;
     long seriesDelivered = 0;
+    // The IK110's polled series: when it began and the last reading, ms since the initialisation.
+    double polledSeriesStartMs = 0;
+    double lastReadingMs = -1;
 };
 
 Card g_cards[kCards];
@@ -85,12 +96,19 @@ Card* CardOf(int16_t handle)
 int16_t CardStatus(const Card& card)
 {
     const double ms = ElapsedMs(card.start);
-    if (card.failMs >= 0 && ms >= card.failMs)
+    if ((card.failMs >= 0 && ms >= card.failMs) || card.answersLeft == 0)
         return card.failStatus;
     return ms < card.markMs ? kMarkNotCrossed : kOk;
 }
 
-int16_t Open(int16_t* handle)
+// A reading or a series fetch answered: one fewer before the card fails, when it is to.
+void CountAnswer(Card& card)
+{
+    if (card.answersLeft > 0)
+        --card.answersLeft;
+}
+
+int16_t Open(int16_t* handle, bool ik110)
 {
     if (!handle)
         return kBadHandle;
@@ -102,9 +120,11 @@ int16_t Open(int16_t* handle)
             Card& card = g_cards[i];
             card = Card{};
             card.open = true;
+            card.ik110 = ik110;
             card.start = Clock::now();
             card.markMs = EnvNumber("SARVOTEX_HEID_MARK_MS", 2000);
             card.failMs = EnvNumber("SARVOTEX_HEID_FAIL_MS", -1);
+            card.answersLeft = EnvNumber("SARVOTEX_HEID_FAIL_AFTER", -1);
             card.failStatus = static_cast<int16_t>(EnvNumber("SARVOTEX_HEID_FAIL_STATUS", 57));
             card.killStatus = static_cast<int16_t>(EnvNumber("SARVOTEX_HEID_KILL_STATUS", 0));
             if (const char* arc = std::getenv("SARVOTEX_HEID_ARC_MS")) {
@@ -122,12 +142,12 @@ int16_t Open(int16_t* handle)
 
 HEID_EXPORT int16_t Heid110InitComm(int32_t /*baseAddress*/, int16_t /*axis*/, int16_t* handle)
 {
-    return Open(handle);
+    return Open(handle, true);
 }
 
 HEID_EXPORT int16_t Heid121InitComm(int16_t /*ioAddress*/, int16_t /*irq*/, int16_t /*axis*/, int16_t* handle)
 {
-    return Open(handle);
+    return Open(handle, false);
 }
 
 HEID_EXPORT int16_t HeidGetOneMeas(int16_t handle, float* mm, int16_t /*mode*/)
@@ -136,9 +156,19 @@ HEID_EXPORT int16_t HeidGetOneMeas(int16_t handle, float* mm, int16_t /*mode*/)
     if (!card || !mm)
         return kBadHandle;
     const int16_t status = CardStatus(*card);
-    if (status == kOk)
-        *mm = LengthAt(ElapsedMs(card->start));
-    return status;
+    if (status != kOk)
+        return status;
+    CountAnswer(*card);
+    const double ms = ElapsedMs(card->start);
+    if (!card->ik110) {
+        *mm = LengthAt(ms);
+        return kOk;
+    }
+    if (card->lastReadingMs < 0 || ms - card->lastReadingMs > kIk110SeriesPauseMs)
+        card->polledSeriesStartMs = ms;
+    card->lastReadingMs = ms;
+    *mm = SeriesLengthAt(*card, ms, ms - card->polledSeriesStartMs);
+    return kOk;
 }
 
 // One value per 4·quarterInterval ms into buffer[0..bufferSize-1]; the last argument is unused.
@@ -170,6 +200,7 @@ HEID_EXPORT int16_t H121GetSerieMeasData(int16_t handle, int16_t* count)
     const int16_t status = CardStatus(*card);
     if (status != kOk)
         return status;
+    CountAnswer(*card);
     const double elapsed = ElapsedMs(card->seriesStart);
     const long due = static_cast<long>(elapsed / card->seriesIntervalMs) - card->seriesDelivered;
     const long stored = due < card->seriesSize ? due : card->seriesSize;

@@ -1,29 +1,43 @@
 // A gauge on a pseudo-terminal, for the tests and for trying the program without hardware:
-//   sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] [--silent]
-//                      [--silent-ms N [--silent-for N]] [--garbage-ms N] [--stray-ms N] [--hangup-ms N]
-//                      [--hangup-on-serial] [--reply-gap-ms N] [--arc-ms START LENGTH]
+//   sarvotex-gauge-sim owngauge|qc10 [options]
 // prints the terminal's path on its first line and serves the gauge's protocol there, pacing its
-// bytes at the line's rate, until it is ended (or hangs up at --hangup-ms, as an unplugged cable).
-// The length is 0.5 mm + 2 µm·cos(2π t / 2 s). --mark-ms: time until the reference mark is
-// crossed; --silent: never answers; --silent-ms: stops answering and streaming then (for
-// --silent-for ms, then answers again); --garbage-ms: six stray bytes once at that time;
-// --stray-ms: three stray bytes in every stream, after its samples of the first N ms (mid-run
-// with --arc-ms), which shift every later own-gauge record;
-// --hangup-on-serial: hangs up when asked for its serial number; --reply-gap-ms: the bytes of its
-// text replies come that far apart, as from a slow gauge.
-// --arc-ms: a circle run in every stream, timed by its samples: from START ms after the stream
-// began, for LENGTH ms, the length is 0.4 mm rising by 10 µm over the arc, then rest again.
+// bytes at the line's rate, until it is ended. The length is 0.5 mm + 2 µm·cos(2π t / 2 s).
+// Every fault it plays is tied to what the program asked of it (a stream asked for, a command),
+// and timed within a stream by the stream's own samples, never by a clock started beside it:
+//   --mark-ms N            the reference mark is crossed N ms after the start
+//   --version TEXT, --serial TEXT   its replies
+//   --silent               never answers
+//   --silent-on-stream K   goes silent (answers nothing, streams nothing) when asked for its K-th
+//                          stream, for good or, with --silent-for N, for N ms
+//   --hangup-on-stream K   hangs up when asked for its K-th stream, as an unplugged cable
+//   --hangup-in-stream N   hangs up once a stream has sent N ms of samples
+//   --hangup-on-serial     hangs up when asked for its serial number
+//   --reply-gap-ms N       the bytes of its text replies come that far apart, as from a slow gauge
+//   --gap-ms START LENGTH  in every stream the samples from START ms for LENGTH ms are never sent:
+//                          the gauge falls silent and goes on
+//   --stray-ms N           three stray bytes (--stray-bytes K: K of them, up to three) in every
+//                          stream after its samples of the first N ms (mid-run with --arc-ms),
+//                          which shift every later own-gauge record
+//   --arc-ms START LENGTH  a circle run in every stream, timed by its samples: from START ms after
+//                          the stream began, for LENGTH ms, the length is 0.4 mm rising by 10 µm
+//                          over the arc, then rest again
+//   --offset-mm X          every length it sends is X mm more (X may be negative)
+//   --step-mm X            each stream sends one length throughout: 0.5 mm + k·X in its k-th stream
+//   --latency-ms N         its bytes reach the line N ms late, as a USB serial adapter holds them
 
 #include "gauge/own_gauge_codec.h"
 #include "gauge/qc10_codec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <string>
+#include <utility>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -41,15 +55,22 @@ struct Options {
     long markMs = 1000;
     std::string version;
     std::string serial;
-    long silentMs = -1; // 0: never answers
-    long silentForMs = -1; // -1: for good
-    long garbageMs = -1;
-    long strayMs = -1;
-    long hangupMs = -1;
+    bool silent = false;
+    long silentOnStream = 0; // 0: never
+    long silentForMs = -1;   // -1: for good
+    long hangupOnStream = 0;
+    long hangupInStreamMs = -1;
     bool hangupOnSerial = false;
     long replyGapMs = 0;
+    long gapStartMs = -1;
+    long gapLengthMs = 0;
+    long strayMs = -1;
+    long strayBytes = 3;
     long arcStartMs = -1;
     long arcLengthMs = 0;
+    int32_t offset = 0;     // 0.1 µm
+    int32_t step = 0;       // 0.1 µm; 0: no steps
+    long latencyMs = 0;
 };
 
 double Ms(Clock::time_point since)
@@ -57,7 +78,7 @@ double Ms(Clock::time_point since)
     return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
 }
 
-int32_t LengthAt(double ms) // 0.1 µm
+int32_t RestingLengthAt(double ms) // 0.1 µm
 {
     return 5000 + static_cast<int32_t>(std::lround(20.0 * std::cos(2.0 * 3.14159265358979323846 * ms / 2000.0)));
 }
@@ -72,60 +93,63 @@ bool ArcLengthAt(const Options& options, double streamMs, int32_t& value)
     return true;
 }
 
+bool InGap(const Options& options, double streamMs)
+{
+    return options.gapStartMs >= 0 && streamMs >= static_cast<double>(options.gapStartMs) &&
+           streamMs < static_cast<double>(options.gapStartMs) + static_cast<double>(options.gapLengthMs);
+}
+
 class Simulator {
 public:
-    explicit Simulator(const Options& options) : options_(options) {}
+    explicit Simulator(const Options& options) : options_(options)
+    {
+        if (options_.silent)
+            silentFromMs_ = 0;
+    }
 
     int run(int master)
     {
         const int baud = options_.qc10 ? qc10::kBaudRate : owngauge::kBaudRate;
         const double bytesPerMs = baud / 10.0 / 1000.0; // 8N1: ten bits a byte
-        const double msPerSample = options_.qc10 ? qc10::kMsPerSample : 1000.0 / owngauge::kSamplesPerSecond;
+        const double samplesPerSecond = options_.qc10 ? 1000.0 / qc10::kMsPerSample : owngauge::kSamplesPerSecond;
+        // A second of the line's bytes: after a stall the gauge's backlog goes out at once, as a
+        // gauge that never stalls would have sent it.
+        const double budgetLimit = bytesPerMs * 1000.0;
         double sentBudget = 0;
         Clock::time_point last = Clock::now();
-        bool garbageSent = false;
         for (;;) {
             const double now = Ms(start_);
-            if ((options_.hangupMs >= 0 && now >= options_.hangupMs) || hangup_)
+            if (hangup_)
                 return 0;
             pollfd fd{master, POLLIN, 0};
             if (poll(&fd, 1, 1) > 0 && (fd.revents & POLLIN)) {
                 char buffer[256];
                 const ssize_t n = read(master, buffer, sizeof buffer);
-                if (n > 0 && !silentAt(now))
-                    for (ssize_t i = 0; i < n; ++i)
+                for (ssize_t i = 0; i < n && !hangup_; ++i)
+                    if (!silentAt(Ms(start_)))
                         command(buffer[i]);
             }
+            if (hangup_)
+                return 0;
             if (streaming_ && silentAt(now))
                 streaming_ = false;
-            if (streaming_) {
-                const long due = static_cast<long>((Ms(streamStart_)) / msPerSample);
-                for (; samplesSent_ < due && queue_.size() < 65536; ++samplesSent_) {
-                    if (!straySent_ && options_.strayMs >= 0 &&
-                        static_cast<double>(samplesSent_) * msPerSample >= static_cast<double>(options_.strayMs)) {
-                        queue_ += std::string("\x11\x22\x33", 3);
-                        straySent_ = true;
-                    }
-                    int32_t value = 0;
-                    if (!ArcLengthAt(options_, static_cast<double>(samplesSent_) * msPerSample, value))
-                        value = LengthAt(Ms(start_));
-                    queue_ += options_.qc10 ? qc10::EncodeReading(value).toStdString()
-                                            : owngauge::EncodeRecord(value).toStdString();
-                }
-            }
+            if (streaming_)
+                streamDueSamples(samplesPerSecond);
+            if (hangup_)
+                return 0;
             if (!slowReply_.empty() && now >= nextReplyByteMs_) {
-                queue_ += slowReply_.front();
+                send(slowReply_.substr(0, 1));
                 slowReply_.erase(0, 1);
                 nextReplyByteMs_ = now + static_cast<double>(options_.replyGapMs);
             }
-            if (!garbageSent && options_.garbageMs >= 0 && now >= options_.garbageMs) {
-                queue_ += std::string("\x81\x82\x83\x01\x02\x03", 6); // no pair of them fits a reading
-                garbageSent = true;
+            while (!held_.empty() && held_.front().first <= Ms(start_)) {
+                queue_ += held_.front().second;
+                held_.pop_front();
             }
             // Pace at the line's rate.
             const Clock::time_point t = Clock::now();
             sentBudget = std::min(sentBudget + std::chrono::duration<double, std::milli>(t - last).count() * bytesPerMs,
-                                  64.0);
+                                  budgetLimit);
             last = t;
             const auto chunk = std::min<size_t>(queue_.size(), static_cast<size_t>(sentBudget));
             if (chunk > 0) {
@@ -141,9 +165,19 @@ public:
 private:
     bool silentAt(double ms) const
     {
-        return options_.silentMs >= 0 && ms >= options_.silentMs &&
-               (options_.silentForMs < 0 || ms < static_cast<double>(options_.silentMs + options_.silentForMs));
+        return silentFromMs_ >= 0 && ms >= silentFromMs_ &&
+               (options_.silentForMs < 0 || ms < silentFromMs_ + static_cast<double>(options_.silentForMs));
     }
+
+    // Bytes on their way to the line, late by the latency.
+    void send(const std::string& bytes)
+    {
+        if (options_.latencyMs > 0)
+            held_.emplace_back(Ms(start_) + static_cast<double>(options_.latencyMs), bytes);
+        else
+            queue_ += bytes;
+    }
+
     void reply(const std::string& text)
     {
         if (options_.replyGapMs > 0) {
@@ -151,12 +185,50 @@ private:
                 nextReplyByteMs_ = Ms(start_);
             slowReply_ += text;
         } else {
-            queue_ += text;
+            send(text);
         }
     }
 
-    void startStream()
+    // The samples whose time in the stream has come.
+    void streamDueSamples(double samplesPerSecond)
     {
+        const auto due = static_cast<long>(Ms(streamStart_) * samplesPerSecond / 1000.0);
+        for (; samplesSent_ < due && queue_.size() < 65536; ++samplesSent_) {
+            // Whole numbers of samples over the rate: sample 1440 of the own gauge is at 1000 ms.
+            const double streamMs = static_cast<double>(samplesSent_) * 1000.0 / samplesPerSecond;
+            if (options_.hangupInStreamMs >= 0 && streamMs >= static_cast<double>(options_.hangupInStreamMs)) {
+                hangup_ = true;
+                return;
+            }
+            if (!straySent_ && options_.strayMs >= 0 && streamMs >= static_cast<double>(options_.strayMs)) {
+                send(std::string("\x11\x22\x33", static_cast<size_t>(options_.strayBytes)));
+                straySent_ = true;
+            }
+            if (InGap(options_, streamMs))
+                continue;
+            int32_t value = 0;
+            if (options_.step != 0)
+                value = 5000 + static_cast<int32_t>(streams_) * options_.step;
+            else if (!ArcLengthAt(options_, streamMs, value))
+                value = RestingLengthAt(Ms(start_));
+            value += options_.offset;
+            send(options_.qc10 ? qc10::EncodeReading(value).toStdString() : owngauge::EncodeRecord(value).toStdString());
+        }
+    }
+
+    // A stream asked for: the faults tied to it, else the stream.
+    void askForStream()
+    {
+        ++streams_;
+        if (options_.hangupOnStream > 0 && streams_ == options_.hangupOnStream) {
+            hangup_ = true;
+            return;
+        }
+        if (options_.silentOnStream > 0 && streams_ == options_.silentOnStream) {
+            silentFromMs_ = Ms(start_);
+            streaming_ = false;
+            return;
+        }
         streaming_ = true;
         streamStart_ = Clock::now();
         samplesSent_ = 0;
@@ -169,7 +241,7 @@ private:
             if (c == '\r' || c == '\n')
                 return; // the terminator
             switch (c) {
-            case qc10::kCmdStream: startStream(); break;
+            case qc10::kCmdStream: askForStream(); break;
             case qc10::kCmdStop: streaming_ = false; break;
             case qc10::kCmdVersion: reply(options_.version.empty() ? "QC10 V4.02\r\n" : options_.version + "\r\n"); break;
             case qc10::kCmdSerial:
@@ -186,7 +258,7 @@ private:
         case owngauge::kCmdBegin: begun_ = true; break;
         case owngauge::kCmdStream:
             if (begun_)
-                startStream();
+                askForStream();
             begun_ = false;
             break;
         case owngauge::kCmdStop: streaming_ = false; break;
@@ -200,7 +272,7 @@ private:
         case owngauge::kCmdEnterReference: referenceMode_ = true; break;
         case owngauge::kCmdLeaveReference: referenceMode_ = false; break;
         case owngauge::kCmdReferenceCheck:
-            reply(referenceMode_ && Ms(start_) >= options_.markMs ? "X" : "-");
+            reply(referenceMode_ && Ms(start_) >= static_cast<double>(options_.markMs) ? "X" : "-");
             break;
         default: break;
         }
@@ -209,16 +281,24 @@ private:
     Options options_;
     Clock::time_point start_ = Clock::now();
     Clock::time_point streamStart_;
+    long streams_ = 0;
     long samplesSent_ = 0;
     bool streaming_ = false;
     bool straySent_ = false;
     bool begun_ = false;
     bool referenceMode_ = false;
+    double silentFromMs_ = -1;
     std::string queue_;
+    std::deque<std::pair<double, std::string>> held_; // bytes not yet on the line, with their time
     std::string slowReply_; // a text reply sent a byte at a time
     double nextReplyByteMs_ = 0;
     bool hangup_ = false;
 };
+
+int32_t TenthsOfMicrometre(const char* mm)
+{
+    return static_cast<int32_t>(std::lround(std::strtod(mm, nullptr) * 10000.0));
+}
 
 } // namespace
 
@@ -227,8 +307,9 @@ int main(int argc, char** argv)
     Options options;
     if (argc < 2 || (std::strcmp(argv[1], "owngauge") != 0 && std::strcmp(argv[1], "qc10") != 0)) {
         std::fprintf(stderr, "usage: sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] "
-                             "[--silent] [--silent-ms N [--silent-for N]] [--garbage-ms N] [--stray-ms N] [--hangup-ms N] "
-                             "[--hangup-on-serial] [--reply-gap-ms N] [--arc-ms START LENGTH]\n");
+                             "[--silent] [--silent-on-stream K [--silent-for N]] [--hangup-on-stream K] "
+                             "[--hangup-in-stream N] [--hangup-on-serial] [--reply-gap-ms N] [--gap-ms START LENGTH] "
+                             "[--stray-ms N [--stray-bytes K]] [--arc-ms START LENGTH] [--offset-mm X] [--step-mm X] [--latency-ms N]\n");
         return 2;
     }
     options.qc10 = std::strcmp(argv[1], "qc10") == 0;
@@ -236,11 +317,15 @@ int main(int argc, char** argv)
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == "--silent")
-            options.silentMs = 0;
-        else if (arg == "--silent-ms" && hasValue)
-            options.silentMs = std::atol(argv[++i]);
+            options.silent = true;
+        else if (arg == "--silent-on-stream" && hasValue)
+            options.silentOnStream = std::atol(argv[++i]);
         else if (arg == "--silent-for" && hasValue)
             options.silentForMs = std::atol(argv[++i]);
+        else if (arg == "--hangup-on-stream" && hasValue)
+            options.hangupOnStream = std::atol(argv[++i]);
+        else if (arg == "--hangup-in-stream" && hasValue)
+            options.hangupInStreamMs = std::atol(argv[++i]);
         else if (arg == "--hangup-on-serial")
             options.hangupOnSerial = true;
         else if (arg == "--reply-gap-ms" && hasValue)
@@ -251,16 +336,21 @@ int main(int argc, char** argv)
             options.version = argv[++i];
         else if (arg == "--serial" && hasValue)
             options.serial = argv[++i];
-        else if (arg == "--garbage-ms" && hasValue)
-            options.garbageMs = std::atol(argv[++i]);
         else if (arg == "--stray-ms" && hasValue)
             options.strayMs = std::atol(argv[++i]);
-        else if (arg == "--hangup-ms" && hasValue)
-            options.hangupMs = std::atol(argv[++i]);
-        else if (arg == "--arc-ms" && i + 2 < argc) {
-            options.arcStartMs = std::atol(argv[++i]);
-            options.arcLengthMs = std::atol(argv[++i]);
-        }
+        else if (arg == "--stray-bytes" && hasValue)
+            options.strayBytes = std::clamp(std::atol(argv[++i]), 1L, 3L);
+        else if ((arg == "--gap-ms" || arg == "--arc-ms") && i + 2 < argc) {
+            long& startMs = arg == "--gap-ms" ? options.gapStartMs : options.arcStartMs;
+            long& lengthMs = arg == "--gap-ms" ? options.gapLengthMs : options.arcLengthMs;
+            startMs = std::atol(argv[++i]);
+            lengthMs = std::atol(argv[++i]);
+        } else if (arg == "--offset-mm" && hasValue)
+            options.offset = TenthsOfMicrometre(argv[++i]);
+        else if (arg == "--step-mm" && hasValue)
+            options.step = TenthsOfMicrometre(argv[++i]);
+        else if (arg == "--latency-ms" && hasValue)
+            options.latencyMs = std::atol(argv[++i]);
         else {
             std::fprintf(stderr, "unknown argument %s\n", arg.c_str());
             return 2;

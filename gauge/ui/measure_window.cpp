@@ -331,7 +331,7 @@ void frmMeasure::buildLayout()
     const std::pair<QRadioButton*, TestPlane> planes[] = {
         {optXY_, TestPlane::XY}, {optXZ_, TestPlane::XZ}, {optYZ_, TestPlane::YZ}};
     for (const auto& [option, plane] : planes)
-        connect(option, &QRadioButton::clicked, this, [this, plane] { selectPlane(plane); });
+        connect(option, &QRadioButton::clicked, this, [this, chosen = plane] { selectPlane(chosen); });
     for (QRadioButton* option : {optCW_, optCCW_, optCWCCW_})
         connect(option, &QRadioButton::clicked, this, [this, option] { selectDirection(option); });
     connect(cboStartAxis_, &QComboBox::activated, this, [this] {

@@ -25,7 +25,7 @@ protected:
         CoreTest::SetUp();
         SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
         qputenv("SARVOTEX_HEID_MARK_MS", "0");
-        qunsetenv("SARVOTEX_HEID_FAIL_MS");
+        qunsetenv("SARVOTEX_HEID_FAIL_AFTER");
         qunsetenv("SARVOTEX_HEID_INIT_STATUS");
         settings.ScaleFactor = 1;
         settings.BaseTemperature = 20;
@@ -105,7 +105,7 @@ TEST_F(CalibrationWindowTest, RefusesWithoutAGaugeAndKeepsTheTable)
 
 TEST_F(CalibrationWindowTest, AFailedLiveReadingIsToldOnceAndTheNominalLengthShows)
 {
-    qputenv("SARVOTEX_HEID_FAIL_MS", "1500");
+    qputenv("SARVOTEX_HEID_FAIL_AFTER", "3");
     const auto device = heidThread();
     const auto window = open(device.get());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 15000));
@@ -115,7 +115,7 @@ TEST_F(CalibrationWindowTest, AFailedLiveReadingIsToldOnceAndTheNominalLengthSho
     EXPECT_FALSE(QTest::qWaitFor([&] { return prompts.messages.size() > 1; }, 2500));
     EXPECT_EQ(child<QLabel>(*window, "pnlMeas")->text(), "150.000");
     prompts.messages.clear();
-    qunsetenv("SARVOTEX_HEID_FAIL_MS");
+    qunsetenv("SARVOTEX_HEID_FAIL_AFTER");
 }
 
 TEST_F(CalibrationWindowTest, InchCalibratorLengthIsKeptInMillimetres)

@@ -1,14 +1,21 @@
 // Whole captures against the simulated gauges on pseudo-terminals and the HEID stand-in,
-// offscreen: static and dynamic runs landing in the case, an unplugged and a silent gauge, and
-// the capture window driven by its keys.
+// offscreen: static and dynamic runs landing in the case exactly as the gauge sent them, a run
+// thinned to the most points a run keeps and read back from its files, a gauge unplugged, silent
+// or at the end of its range, and the capture window driven by its keys.
 
 #include "gauge/capture_session.h"
 #include "gauge/device_thread.h"
 #include "gauge/heid_api.h"
+#include "gauge/own_gauge_codec.h"
+#include "gauge/qc10_codec.h"
 #include "gauge/ui/capture_window.h"
 
 #include "core/app_error.h"
+#include "core/dates.h"
 #include "core/settings_file.h"
+#include "files/brv_file.h"
+#include "files/rtb_reader.h"
+#include "files/rtb_writer.h"
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
 
@@ -20,8 +27,10 @@
 #include <QTest>
 
 #include <atomic>
+#include <cmath>
 #include <functional>
 #include <ostream>
+#include <utility>
 
 namespace sarvo::gauge {
 namespace {
@@ -69,6 +78,7 @@ protected:
         units.LargeCaption = QStringLiteral(" mm");
         settings.ScaleFactor = 1;
         settings.StaticMeasurements = 3;
+        settings.MaxPoints = 2500;
     }
 
     // The fields the run set-up prepares for run RunCount + 1.
@@ -117,6 +127,19 @@ protected:
             return {};
         captured = std::vector<float>(session.points().begin(), session.points().end());
         return finished.at(0).at(0).value<CaptureResult>();
+    }
+
+    // Latches every static point at its first live reading, as the windowless capture does.
+    static std::function<void(CaptureSession&)> latchEveryStaticPoint()
+    {
+        return [](CaptureSession& session) {
+            auto waiting = std::make_shared<bool>(false);
+            QObject::connect(&session, &CaptureSession::staticPointWaiting, &session, [waiting](int) { *waiting = true; });
+            QObject::connect(&session, &CaptureSession::liveReading, &session, [&session, waiting](double) {
+                if (std::exchange(*waiting, false))
+                    session.toggleLatch();
+            });
+        };
     }
 
     // Latches once the run has at least `points` readings.
@@ -220,7 +243,7 @@ TEST_F(CaptureEndToEnd, DynamicIk121RunEndsOnTheLatch)
 
 struct GaugeFault {
     const char* name;
-    QStringList simulator;
+    QStringList simulator; // the gauge type first
     bool dynamic;
     int16_t status;
     const char* caption;
@@ -237,10 +260,11 @@ TEST_P(CaptureFault, FailsWithoutStoring)
 {
     const GaugeFault& fault = GetParam();
     Simulator sim(fault.simulator);
-    auto device = gauge(fault.dynamic ? GaugeType::OwnGauge : GaugeType::Qc10, sim.path());
-    // Resting at 0.5 mm the dynamic run never triggers; nobody latches the static one.
+    auto device = gauge(fault.simulator.front() == "qc10" ? GaugeType::Qc10 : GaugeType::OwnGauge, sim.path());
+    // Resting at 0.5 mm the dynamic run never triggers; the static one's points are latched at
+    // their first live reading.
     prepare({.dynamic = fault.dynamic, .pointsPerRun = fault.dynamic ? 400 : 6, .rateHz = 90});
-    const CaptureResult result = capture(*device);
+    const CaptureResult result = capture(*device, latchEveryStaticPoint());
     EXPECT_EQ(result.end, CaptureEnd::DeviceFailed);
     EXPECT_EQ(result.deviceStatus, fault.status);
     EXPECT_EQ(result.deviceCaption, fault.caption);
@@ -249,15 +273,124 @@ TEST_P(CaptureFault, FailsWithoutStoring)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    UnpluggedOrSilent, CaptureFault,
-    testing::Values(GaugeFault{"Unplugged", {"owngauge", "--mark-ms", "0", "--hangup-ms", "1500"}, true,
+    UnpluggedSilentOrAtTheEnd, CaptureFault,
+    testing::Values(GaugeFault{"Unplugged", {"owngauge", "--mark-ms", "0", "--hangup-in-stream", "1000"}, true,
                                AppError::kDeviceIoError, "Capturing several measurements"},
-                    GaugeFault{"Silent", {"owngauge", "--mark-ms", "0", "--silent-ms", "1500"}, true, kGaugeTimeout,
-                               "Capturing several measurements"},
-                    // A static point that cannot be read ends the run instead of entering as a wrong value.
-                    GaugeFault{"StaticUnplugged", {"qc10", "--hangup-ms", "1500"}, false, AppError::kDeviceIoError,
+                    GaugeFault{"SilentMidStream", {"owngauge", "--mark-ms", "0", "--gap-ms", "1000", "3600000"}, true,
+                               kStreamGap, "Capturing several measurements"},
+                    // A static point that cannot be read ends the run instead of entering as a wrong
+                    // value: the gauge unplugged at the point's third reading, or at its range end.
+                    GaugeFault{"StaticUnplugged", {"qc10", "--hangup-on-stream", "3"}, false, AppError::kDeviceIoError,
+                               "Reading one value"},
+                    GaugeFault{"StaticAtTheEndOfTheRange", {"qc10", "--offset-mm", "0.6"}, false, kGaugeOutOfRange,
                                "Reading one value"}),
     [](const testing::TestParamInfo<GaugeFault>& info) { return std::string(info.param.name); });
+
+// The samples a simulator sends in its circle, one every 1000 / rate ms from START ms of the
+// stream for LENGTH ms, 0.4 mm rising 10 µm over it, offset by offsetMm; in 0.1 µm as the gauge's
+// protocol carries them.
+std::vector<int32_t> CircleSamples(bool qc10, double offsetMm, int startMs, int lengthMs)
+{
+    const double rate = qc10 ? 1000.0 / qc10::kMsPerSample : owngauge::kSamplesPerSecond;
+    std::vector<int32_t> samples;
+    for (long k = std::lround(std::ceil(startMs * rate / 1000.0));; ++k) {
+        const double intoArc = static_cast<double>(k) * 1000.0 / rate - startMs;
+        if (intoArc >= lengthMs)
+            break;
+        const int32_t value = 4000 + static_cast<int32_t>(std::lround(100.0 * intoArc / lengthMs)) +
+                              static_cast<int32_t>(std::lround(offsetMm * 10000));
+        samples.push_back(qc10 ? *qc10::FirstReading(qc10::EncodeReading(value)) : value);
+    }
+    return samples;
+}
+
+TEST_F(CaptureEndToEnd, DynamicRunsAreStoredAsTheGaugeSentThem)
+{
+    // One point a sample, so every point is one the gauge sent: the own gauge at its usual
+    // reading, at a raw reading of 0.02 mm, and the QC10 10 µm short of the end of its range.
+    const struct {
+        const char* what;
+        bool qc10;
+        double offsetMm;
+        double zeroOffset;
+        RunCase run;
+    } cases[] = {
+        {"own gauge", false, 0, 0.4, {.pointsPerRun = 720, .rateHz = 1440}},
+        {"own gauge at small readings", false, -0.38, 0.02, {.direction = -1, .pointsPerRun = 720, .rateHz = 1440}},
+        {"QC10 near the end of its range", true, -1.39, -0.985, {.pointsPerRun = 125, .rateHz = 250}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        openCase = Case{};
+        const QString offset = QString::number(k.offsetMm);
+        Simulator sim({k.qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--arc-ms", "300", "611", "--offset-mm", offset});
+        auto device = gauge(k.qc10 ? GaugeType::Qc10 : GaugeType::OwnGauge, sim.path());
+        RunCase run = k.run;
+        run.overshoot = 10;
+        run.zeroOffset = k.zeroOffset;
+        run.feedrate = QStringLiteral("9425");
+        prepare(run);
+        const CaptureResult result = capture(*device);
+        ASSERT_EQ(result.end, CaptureEnd::Stored) << result.messages.join(u'\n').toStdString();
+        // Triggered on the circle's first sample, ended on the first after it.
+        const std::vector<int32_t> sent = CircleSamples(k.qc10, k.offsetMm, 300, 611);
+        ASSERT_EQ(captured.size(), sent.size());
+        for (std::size_t i = 0; i < sent.size(); ++i)
+            ASSERT_EQ(captured[i], static_cast<float>(sent[i] / 10000.0)) << i;
+        // The run's own points, in rising angle, less the offset.
+        const int targets = openCase.Data.RunTargets[1];
+        const int leadIn = RoundToInt(10.0 / 110 * double(sent.size()));
+        ASSERT_EQ(targets, RoundToInt(90.0 / 110 * double(sent.size())));
+        for (int j = 0; j < targets; ++j) {
+            const int i = leadIn + (run.direction > 0 ? j : targets - 1 - j);
+            ASSERT_EQ(openCase.Data.Readings(1, j), double(captured[std::size_t(i)]) - k.zeroOffset) << j;
+        }
+    }
+}
+
+TEST_F(CaptureEndToEnd, ARunAtTheFastestRateKeepsAtMostMaximumPointsAndReadsBackTheSame)
+{
+    // 880 points at 1440 Hz, 720 of them the run's: with at most 500 points a run, pairs of them.
+    settings.MaxPoints = 500;
+    Simulator sim({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});
+    auto device = gauge(GaugeType::OwnGauge, sim.path());
+    prepare({.direction = -1, .overshoot = 10, .pointsPerRun = 720, .rateHz = 1440, .zeroOffset = 0.4,
+             .feedrate = QStringLiteral("9425")});
+    ASSERT_EQ(capture(*device).end, CaptureEnd::Stored);
+    ASSERT_EQ(captured.size(), 880u);
+    EXPECT_EQ(openCase.Data.RunTargets[1], 360);
+    EXPECT_EQ(openCase.Data.MaxTargets, 360);
+    EXPECT_DOUBLE_EQ(openCase.Data.AngleStep, 0.25);
+    // Clockwise: the first pair of the run, after its 80 points of lead-in, ends the row.
+    EXPECT_DOUBLE_EQ(openCase.Data.Readings(1, 359), (double(captured[80]) + captured[81]) / 2 - 0.4);
+
+    // Written as a file and read back with the same settings: the same runs.
+    // What the case-information dialog and the run set-up fill in besides.
+    openCase.Header[HdrMachine] = QStringLiteral("Mill 1");
+    openCase.Header[HdrLength] = QStringLiteral("100");
+    openCase.Data.TestDate = QDateTime(QDate(2026, 3, 2), QTime(10, 0));
+    openCase.Header[HdrDate] = GeneralDateText(openCase.Data.TestDate);
+    files::MemoryFiles disk;
+    disk.files[QStringLiteral("run.brv")] = files::BrvFileBytes(openCase, QStringLiteral("1.0"));
+    disk.files[QStringLiteral("run.rtb")] = files::RtbFileBytes(openCase, files::RtbDefaultsOf(settings));
+    files::ReadContext context = files::ReadContext::fromSettings(settings);
+    context.files = &disk;
+    for (const QString& name : {QStringLiteral("run.brv"), QStringLiteral("run.rtb")}) {
+        SCOPED_TRACE(name.toStdString());
+        Case read;
+        read.Header[HdrFilename] = name;
+        const files::ReadResult result =
+            name.endsWith(".brv") ? files::ReadBrvFile(read, context) : files::ReadRtb(read, context);
+        ASSERT_TRUE(result.ok()) << result.message.toStdString();
+        EXPECT_EQ(read.Data.RunCount, 1);
+        EXPECT_EQ(read.Data.RunDirection[1], -1);
+        EXPECT_EQ(read.Data.RunTargets[1], 360);
+        EXPECT_EQ(read.Data.MaxTargets, 360);
+        EXPECT_DOUBLE_EQ(read.Data.AngleStep, openCase.Data.AngleStep);
+        for (int j = 0; j < 360; ++j)
+            ASSERT_NEAR(read.Data.Readings(1, j), openCase.Data.Readings(1, j), 5e-6) << j;
+    }
+}
 
 TEST_F(CaptureEndToEnd, CaptureWindowRunsACaptureAndEscStopsOne)
 {

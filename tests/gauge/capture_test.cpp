@@ -50,6 +50,7 @@ Settings GaugeSettings(GaugeType type)
     Settings s;
     s.BallBarType = static_cast<int16_t>(type);
     s.ScaleFactor = 1;
+    s.MaxPoints = 2500;
     return s;
 }
 

@@ -1,6 +1,7 @@
 // The windowless measurement: sarvotex-dump --capture on the gauge of the program folder's
-// settings, one gauge type at a time, a gauge unplugged during the run, stray bytes in its
-// stream and a run that never starts.
+// settings, one gauge type at a time, an arc past a full turn, and the runs the gauge did not
+// measure: unplugged, stray bytes in its stream, a gap in it, the end of its range, a run that
+// never starts.
 
 #include "gauge/capture.h"
 #include "gauge/device.h"
@@ -16,15 +17,16 @@
 namespace sarvo::gauge {
 namespace {
 
-// A 50 mm bar calibrated with a 0.4 mm offset, which puts the simulators' circle on the bar's
-// expected reading; the dialog's and the window's remembered input: 0 to 90 degrees with 10
-// degrees of overshoot at the fastest rate.
-QByteArray Settings(const QString& configure, const QString& feedrate)
+// A 50 mm bar calibrated with an offset of 0.4 mm (or zeroOffset), which puts the simulators'
+// circle on the bar's expected reading; the dialog's and the window's remembered input: 0 to 90
+// degrees (or the arc's keys) with 10 degrees of overshoot at the fastest rate.
+QByteArray Settings(const QString& configure, const QString& feedrate, const QString& zeroOffset = "0.4",
+                    const QString& arc = "StartPosition=0\nEndPosition=90\nSamplingRate=0\n")
 {
     return ("[Configure]\n" + configure + "AutoDetect=0\n[Default]\nBall Bar Length=50\nTest Radius=50\n"
-            "[Calibrator]\nLength 0=50\nOffset 0=0.4\nCalibrated 0=1\n"
-            "[BasicInput]\nMachine=Mill 1\nSession=S1\nBallbarLength=50\nStartPosition=0\nEndPosition=90\n"
-            "AngularOvershoot=10\nFeedrate=" + feedrate + "\nSamplingRate=0\n")
+            "[Calibrator]\nLength 0=50\nOffset 0=" + zeroOffset + "\nCalibrated 0=1\n"
+            "[BasicInput]\nMachine=Mill 1\nSession=S1\nBallbarLength=50\n" + arc +
+            "AngularOvershoot=10\nFeedrate=" + feedrate + "\n")
         .toUtf8();
 }
 
@@ -36,7 +38,8 @@ struct Captured {
 };
 
 // The dump on the program folder home; settings, when given, are written there first.
-Captured Dump(const QTemporaryDir& home, const QStringList& args, const QByteArray& settings = {})
+Captured Dump(const QTemporaryDir& home, const QStringList& args, const QByteArray& settings = {},
+             const QString& counterCardArc = QStringLiteral("300 1920"))
 {
     if (!settings.isEmpty()) {
         QFile ini(home.filePath("Sarvotex.ini"));
@@ -47,7 +50,7 @@ Captured Dump(const QTemporaryDir& home, const QStringList& args, const QByteArr
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("SARVOTEX_HOME", home.path());
     env.insert("SARVOTEX_HEID_MARK_MS", "0");
-    env.insert("SARVOTEX_HEID_ARC_MS", "300 1920");
+    env.insert("SARVOTEX_HEID_ARC_MS", counterCardArc);
     dump.setProcessEnvironment(env);
     dump.start(SARVOTEX_DUMP, args);
     EXPECT_TRUE(dump.waitForFinished(60000));
@@ -98,43 +101,96 @@ TEST(CaptureView, Qc10CapturesAStaticTest)
         EXPECT_TRUE(run.has(line)) << line << "\n" << run.output.toStdString();
 }
 
+TEST(CaptureView, CounterCardsCaptureAnIk110RunAndAnArcPastAFullTurn)
+{
+    // The IK110's series is polled by the program: a point every 256 ms (3.90625 Hz, the last
+    // rate of a quarter circle at 720 mm/min), so a loaded machine never fetches one too late;
+    // its circle lasts the 110 degrees of the run with its overshoots.
+    const struct {
+        QByteArray settings;
+        QString arc;
+        const char* lines[4];
+    } runs[] = {
+        {Settings("Ball Bar Type=1\n", "720", "0.4", "StartPosition=0\nEndPosition=90\nSamplingRate=6\n"), "300 8000",
+         {"HdrEquipmentModel = \"IK110\"", "SamplingInterval = 256", "StopAngle = 90", "PointsPerRun = 26"}},
+        // Entered as 90 to 0 the run sweeps 270 degrees, as 90 to 360 would.
+        {Settings("Ball Bar Type=2\n", "7908", "0.4", "StartPosition=90\nEndPosition=0\nSamplingRate=0\n"), "300 1920",
+         {"StartAngle = 90", "StopAngle = 360", "SweepAngle = 270", "HdrEquipmentModel = \"IK121\""}},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.lines[0]);
+        QTemporaryDir home;
+        const Captured captured = Dump(home, {"--capture", "--cw", "--no-analysis"}, run.settings, run.arc);
+        EXPECT_EQ(captured.exitCode, 0) << captured.errors.toStdString();
+        EXPECT_TRUE(captured.has("RunCount = 1")) << captured.output.toStdString();
+        for (const char* line : run.lines)
+            EXPECT_TRUE(captured.has(line)) << line << "\n" << captured.output.toStdString();
+    }
+}
+
 TEST(CaptureView, AGaugeUnpluggedDuringTheRunEndsWithItsMessage)
 {
-    // Resting at 0.5 mm the run never triggers before the cable is pulled.
-    Simulator own({"owngauge", "--mark-ms", "0", "--hangup-ms", "1500"});
+    // Resting at 0.5 mm the run never triggers before the cable is pulled, a second into it.
+    Simulator own({"owngauge", "--mark-ms", "0", "--hangup-in-stream", "1000"});
     const Captured run = Capture(Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"), {"--cw"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.output.isEmpty());
-    EXPECT_TRUE(run.errors.startsWith("Capturing several measurements: ")) << run.errors.toStdString();
+    EXPECT_EQ(run.errors, "Capturing several measurements: Device I/O error\n");
 }
 
-TEST(CaptureView, AnUnreadableReadingOrARunThatNeverStartsEndsWithStatusOneAndNothingStored)
+TEST(CaptureView, ARunTheGaugeDidNotMeasureEndsWithOneMessageAndNothingStored)
 {
-    // Stray bytes after 82 % of the arc (300 to 911 ms), where the shortened run passed the point
-    // check, and after 16 %. At rest the bar never reaches the circle; the run (880 points at
-    // 1440 Hz) is well under the floor of the wait, which therefore bounds it.
     const QString unreadable = QStringLiteral("The gauge sent an unreadable reading.\n");
     const QString neverStarted = QStringLiteral("The run did not start in time. (%1 s)\n").arg(kTriggerWaitFloorMs / 1000);
-    const QStringList arc{"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"};
-    for (const auto& [args, error] : {std::pair{arc + QStringList{"--stray-ms", "800"}, unreadable},
-                                      std::pair{arc + QStringList{"--stray-ms", "400"}, unreadable},
-                                      std::pair{QStringList{"owngauge", "--mark-ms", "0"}, neverStarted}}) {
-        SCOPED_TRACE(args.join(' ').toStdString());
-        Simulator own(args);
+    const QString gap = QStringLiteral("Capturing several measurements: Readings are missing from the gauge's stream\n");
+    const QString outOfRange = QStringLiteral("Capturing several measurements: The gauge is out of range\n");
+    const QStringList arc{"--mark-ms", "0", "--arc-ms", "300", "611"};
+    // A run of four seconds at 1440 mm/min (720 Hz for the own gauge, 250 Hz for the QC10): a
+    // gap of one second leaves three quarters of its points, which once passed as a run.
+    const QStringList longArc{"--mark-ms", "0", "--arc-ms", "1500", "4000"};
+    const struct {
+        GaugeType gauge;
+        QStringList simulator;
+        QString feedrate = "9425";
+        QString zeroOffset = "0.4";
+        QString error;
+    } faults[] = {
+        // Stray bytes after 82 % of the arc, where the shortened run passed the point check, and
+        // after 16 %.
+        {GaugeType::OwnGauge, arc + QStringList{"--stray-ms", "800"}, "9425", "0.4", unreadable},
+        {GaugeType::OwnGauge, arc + QStringList{"--stray-ms", "400"}, "9425", "0.4", unreadable},
+        // One stray byte's shift at a raw reading of 0.02 mm gives some 6 mm, well within 25 mm of
+        // the bar's expected reading; late in the arc, where the shortened run passed as one.
+        {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "-0.38", "--stray-ms", "800", "--stray-bytes", "1"}, "9425",
+         "0.02", unreadable},
+        // A second's gap in the middle of the run, and one before it starts.
+        {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "3000", "1000"}, "1440", "0.4", gap},
+        {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "3000", "1000"}, "1440", "0.4", gap},
+        {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "200", "1000"}, "1440", "0.4", gap},
+        // The QC10's circle starts 9.1 µm below the end of its range and rises past it.
+        {GaugeType::Qc10, arc + QStringList{"--offset-mm", "-1.4095"}, "9425", "-1.0045", outOfRange},
+        // At rest the bar never reaches the circle; the run (880 points at 1440 Hz) is well under
+        // the floor of the wait, which therefore bounds it.
+        {GaugeType::OwnGauge, {"--mark-ms", "0"}, "9425", "0.4", neverStarted},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(QString(fault.simulator.join(u' ') + u' ' + fault.error).toStdString());
+        Simulator sim(QStringList{fault.gauge == GaugeType::Qc10 ? "qc10" : "owngauge"} + fault.simulator);
         QTemporaryDir home;
         QElapsedTimer clock;
         clock.start();
-        const Captured run = Dump(home, {"--capture", "--cw", "--save-db", "S1"},
-                                  Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"));
+        const QString configure = QStringLiteral("Ball Bar Type=%1\nCommunication=%2\n").arg(int(fault.gauge)).arg(sim.path());
+        const Captured run =
+            Dump(home, {"--capture", "--cw", "--save-db", "S1"}, Settings(configure, fault.feedrate, fault.zeroOffset));
         const qint64 elapsed = clock.elapsed();
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.errors, error);
+        EXPECT_EQ(run.errors, fault.error);
         EXPECT_TRUE(run.output.isEmpty()) << run.output.toStdString();
         // Nothing saved: no case database was made, or it holds no case.
         if (QFile::exists(home.filePath("Sarvotex.db"))) {
             EXPECT_TRUE(Dump(home, {"--list-db"}).has("Cases = 0"));
         }
-        if (error == neverStarted) { // connecting and closing take a while on a loaded machine
+        if (fault.error == neverStarted) { // connecting and closing take a while on a loaded machine
             EXPECT_GE(elapsed, kTriggerWaitFloorMs);
             EXPECT_LT(elapsed, kTriggerWaitFloorMs + 30000);
         }

@@ -80,16 +80,19 @@ TEST(OwnGaugeCodec, SeriesAveragesCarriesAndNeverWritesPastItsBuffer)
     QByteArray stream;
     for (int i = 0; i < 1000; ++i)
         stream += owngauge::EncodeRecord(i % 2 ? 100 : 200);
-    stream += Bytes({0x00});
+    const QByteArray next = owngauge::EncodeRecord(150);
+    stream += next.left(1);
     std::array<int32_t, 16> out{};
     EXPECT_EQ(decoder.feed(stream, out), 6);
     EXPECT_EQ(out[0], 150);
     EXPECT_EQ(decoder.carry().size(), 1);
     // The 136 carried records and 8 more finish the seventh point.
-    QByteArray more;
+    QByteArray more = next.mid(1);
     for (int i = 0; i < 8; ++i)
-        more += owngauge::EncodeRecord(150);
+        more += next;
     EXPECT_EQ(decoder.feed(more, out), 1);
+    EXPECT_EQ(out[0], 150);
+    EXPECT_EQ(decoder.samples(), 1008);
 
     decoder.reset(1);
     std::array<int32_t, 2> small{};

@@ -22,6 +22,7 @@ protected:
         qputenv("SARVOTEX_HEID_MARK_MS", "150");
         qunsetenv("SARVOTEX_HEID_INIT_STATUS");
         qunsetenv("SARVOTEX_HEID_FAIL_MS");
+        qunsetenv("SARVOTEX_HEID_FAIL_AFTER");
     }
     void TearDown() override
     {

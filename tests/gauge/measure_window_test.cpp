@@ -86,7 +86,7 @@ protected:
     }
     void TearDown() override
     {
-        for (const char* name : {"SARVOTEX_HEID_MARK_MS", "SARVOTEX_HEID_FAIL_MS", "SARVOTEX_HEID_FAIL_STATUS",
+        for (const char* name : {"SARVOTEX_HEID_MARK_MS", "SARVOTEX_HEID_FAIL_AFTER", "SARVOTEX_HEID_FAIL_STATUS",
                                  "SARVOTEX_HEID_KILL_STATUS"})
             qunsetenv(name);
         SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
@@ -106,7 +106,8 @@ TEST_F(MeasureWindow, LiveReadingIsCompensatedAndComesBackAfterAReplug)
 {
     // The gauge sits behind a link, as a device node does: unplugged, a new terminal takes its place.
     const QString link = path(QStringLiteral("gauge"));
-    Simulator first({"owngauge", "--mark-ms", "100", "--hangup-ms", "4000"});
+    // Unplugged when asked for its sixth reading.
+    Simulator first({"owngauge", "--mark-ms", "100", "--hangup-on-stream", "6"});
     ASSERT_TRUE(QFile::link(first.path(), link));
     settings.BallBarType = int16_t(GaugeType::OwnGauge);
     settings.CommPort = link;
@@ -154,15 +155,16 @@ TEST_F(MeasureWindow, AFailedReadingClosesTheGaugeWithOneBoxAndItIsFoundAgain)
                           Case{"320", "The reference mark has not been crossed" + live, "Heidenhain IK121", 2},
                           Case{"57", "Device I/O error\nCapturing several measurements.", "Heidenhain IK121", 1, true}}) {
         SCOPED_TRACE(c.box.toStdString());
-        // Failing 3 s after opening: the own gauge for 6 s, found at the attempt 10 s later; the
-        // card at every initialisation, its mark crossed after 300 ms or at once.
+        // The own gauge silent from its fourth reading on for 6 s, found at the attempt 10 s later;
+        // the card failing after five answers of every initialisation (live readings, or the
+        // fetches of the capture), its mark crossed after 300 ms or at once.
         std::optional<Simulator> sim;
         if (c.status) {
             useCounterCard({{"SARVOTEX_HEID_MARK_MS", c.openings == 2 ? "300" : "0"},
-                            {"SARVOTEX_HEID_FAIL_MS", "3000"},
+                            {"SARVOTEX_HEID_FAIL_AFTER", "5"},
                             {"SARVOTEX_HEID_FAIL_STATUS", c.status}});
         } else {
-            sim.emplace(QStringList{"owngauge", "--mark-ms", "0", "--silent-ms", "3000", "--silent-for", "6000"});
+            sim.emplace(QStringList{"owngauge", "--mark-ms", "0", "--silent-on-stream", "4", "--silent-for", "6000"});
             settings.BallBarType = int16_t(GaugeType::OwnGauge);
             settings.AutoDetect = false;
             settings.CommPort = sim->path();

@@ -71,6 +71,7 @@ TEST_F(RunSetup, StaticArcsAndDynamicRates)
                              d.PointsPerRun, d.AngleStep, d.SweepAngle, d.OvershootAngle, openCase.Results.AnalysisStep),
                   std::tuple(QString(rate.text) + "D", rate.interval, rate.points, 360.0 / rate.points, 360, 180.0f, 1));
     }
+
 }
 
 TEST_F(RunSetup, HeaderSlotsInMillimetresAndEquipmentByGauge)
