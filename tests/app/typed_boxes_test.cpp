@@ -1,23 +1,40 @@
 // A new measurement as a user types it: every box of the case-information dialog and of the
 // measurement window keeps the text typed into it (no box completes it from its list), Enter in
 // the last box runs OK, and the measurement window and what it opens stay above the main window.
+// Captured on the own-gauge simulator, it starts from nothing of the case open before it, and
+// nothing of a case saved from the window reaches the next one.
 
+#include "analysis/analyse_case.h"
+#include "app/after_load.h"
 #include "app/app_context.h"
 #include "app/case_save_command.h"
+#include "app/file_commands.h"
+#include "app/main_commands.h"
 #include "app/measure_commands.h"
 #include "app/program_db.h"
 #include "core/ini_file.h"
 #include "core/settings_file.h"
+#include "core/progress.h"
 #include "core/utilities.h"
+#include "casedb/case_load.h"
+#include "gauge/ui/capture_window.h"
+#include "gauge/ui/measure_window.h"
+#include "gui/program_services.h"
 #include "gui/window_registry.h"
+#include "tests/gauge/simulator_process.h"
+#include "tests/support/file_round_trip.h"
 #include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
 #include "tests/support/typing.h"
 
+#include <QApplication>
 #include <QComboBox>
-#include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QWindow>
 
@@ -25,6 +42,8 @@
 
 namespace sarvo {
 namespace {
+
+constexpr int kWaitMs = 30000;
 
 class TypedBoxes : public test::AppTest {
 protected:
@@ -142,6 +161,178 @@ TEST_F(TypedBoxes, EveryBoxOfANewMeasurementKeepsWhatWasTypedAndTheWindowsStayIn
     }
     for (const auto& [name, value] : fields)
         EXPECT_DOUBLE_EQ(StrToDbl(control<QLineEdit>(*window, name)->text()), value) << name;
+}
+
+class NewMeasurement : public TypedBoxes {
+protected:
+    void SetUp() override
+    {
+        TypedBoxes::SetUp();
+        Settings& s = app().Settings;
+        s.StaticMeasurements = 1;
+        // Calibrated 0.4 mm short: the simulator's circle at 0.4 mm is the expected reading.
+        s.Calibration.LengthOffset[0] = 0.4f;
+        s.Calibration.LengthCalibrated[0] = -1;
+        s.BallBarType = int16_t(gauge::GaugeType::OwnGauge);
+        s.AutoDetect = false;
+        s.CommPort = sim.path();
+        InstallFileServices();
+        services().afterFileRead = RunAfterFileRead;
+    }
+    void TearDown() override
+    {
+        services() = ProgramServices{};
+        TypedBoxes::TearDown();
+    }
+
+    static QWidget* saveWindow()
+    {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == u"frmSave" && w->isVisible())
+                return w;
+        return nullptr;
+    }
+
+    // File > New measurement: the dialog typed and confirmed, the gauge connected.
+    void newMeasurement()
+    {
+        CmdNewMeasurement();
+        QWidget* dialog = windows().loaded(WindowId::NewCase);
+        ASSERT_TRUE(active(dialog));
+        for (const auto& [name, text] :
+             {std::pair{"cmbMachine", "Mill 7"}, {"cmbSession", "Week 12"}, {"cboBBLen", "150"}, {"txtRadius", "150"}})
+            test::TypeInto(*control<QWidget>(*dialog, name), QString::fromLatin1(text));
+        QTest::mouseClick(control<QPushButton>(*dialog, "CmdOk"), Qt::LeftButton);
+        measure = qobject_cast<gauge::frmMeasure*>(windows().loaded(WindowId::Measure));
+        ASSERT_TRUE(measure);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return measure->deviceName()->text().startsWith("Brintovale"); }, kWaitMs));
+    }
+
+    // The dynamic (0) or static (1) tab of the window in front, its boxes typed, then F12; a static
+    // point is latched with Enter once the gauge's reading shows. The save window follows.
+    void capture(int tab, std::initializer_list<std::pair<const char*, const char*>> typed = {})
+    {
+        ASSERT_TRUE(active(measure));
+        QTabBar* bar = control<QTabWidget>(*measure, "tabType")->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
+        ASSERT_EQ(bar->currentIndex(), tab);
+        for (const auto& [name, text] : typed)
+            test::TypeInto(*control<QWidget>(*measure, name), QString::fromLatin1(text));
+        if (tab == 0) {
+            auto* rates = control<QComboBox>(*measure, "cboSamplingRate");
+            rates->setFocus();
+            QTest::keyClick(rates, Qt::Key_Home);
+            ASSERT_EQ(rates->currentText(), "3393"); // 1440 a second
+        }
+        QTest::keyClick(measure.data(), Qt::Key_F12);
+        if (tab == 1) {
+            gauge::frmWait* wait = nullptr;
+            ASSERT_TRUE(QTest::qWaitFor([&] { return (wait = measure->findChild<gauge::frmWait*>()) != nullptr; }, kWaitMs));
+            auto waiting = std::make_shared<bool>(false);
+            QObject::connect(&wait->session(), &gauge::CaptureSession::staticPointWaiting, wait, [waiting] { *waiting = true; });
+            QObject::connect(&wait->session(), &gauge::CaptureSession::liveReading, wait, [wait, waiting] {
+                if (std::exchange(*waiting, false))
+                    QTest::keyClick(wait, Qt::Key_Return);
+            });
+        }
+        ASSERT_TRUE(QTest::qWaitFor([] { return saveWindow(); }, 2 * kWaitMs));
+    }
+
+    // A clockwise and counter-clockwise pair over 90 degrees at 6000 mm/min, 2356 ms each.
+    void captureDynamicPair()
+    {
+        capture(0, {{"txtStartPos", "0"}, {"txtEndPos", "90"}, {"txtAngularOvershoot", "0"}, {"txtFeedrate", "6000"}});
+        // The paced gauge may be told a feedrate off by more than 15 %: a warning, the run kept.
+        for (const auto& m : prompts.messages)
+            EXPECT_TRUE(m.text.contains("feedrate suspected")) << m.text.toStdString();
+        prompts.messages.clear();
+        ASSERT_EQ(app().OpenCase.Data.RunCount, 2);
+    }
+
+    // The save window's OK, into the case database or (through the file dialog) a file.
+    void save(const QString& file = {})
+    {
+        QWidget* window = saveWindow();
+        if (!file.isEmpty()) {
+            auto* option = control<QRadioButton>(*window, "optFile");
+            QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
+            ASSERT_TRUE(option->isChecked());
+            prompts.fileAnswers = {file};
+            prompts.filterAnswers = {1}; // Renishaw left chosen: the typed extension decides
+        }
+        QTest::mouseClick(control<QPushButton>(*window, "CmdOk"), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([] { return !saveWindow(); }, kWaitMs));
+        ASSERT_EQ(app().OpenCase.Data.RunCount, 0);
+    }
+
+    // The save window's Cancel, then Close, which analyses the runs.
+    void closeUnsaved()
+    {
+        QTest::mouseClick(control<QPushButton>(*saveWindow(), "CmdCancel"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*measure, "cmdClose"), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return measure.isNull(); }, kWaitMs));
+        ASSERT_TRUE(app().OpenCase.Results.ResultsValid);
+    }
+
+    gauge::Simulator sim{{"owngauge", "--mark-ms", "0", "--arc-ms", "300", "2356"}};
+    QPointer<gauge::frmMeasure> measure;
+};
+
+TEST_F(NewMeasurement, AStaticRunAfterAnOpenedFileIsWrittenWithTheReadingsCaptured)
+{
+    ASSERT_TRUE(OpenProgramFile(SARVOTEX_TEST_DATA "/../../data/examples/02_static_xy.rtb", ProgramReadContext()));
+    ASSERT_TRUE(app().OpenCase.Data.ReadingsAsRead);
+    newMeasurement();
+    EXPECT_EQ(app().OpenCase.Data.ReadingsAsRead, nullptr);
+    EXPECT_TRUE(app().OpenCase.Header[HdrFilename].isEmpty());
+    EXPECT_FALSE(app().State.CaseOpen);
+
+    capture(1);
+    const Case captured = app().OpenCase;
+    EXPECT_NEAR(captured.Data.Readings(1, 3), 0.1, 0.003); // 0.5 mm on the gauge, 0.4 mm offset
+    save(path("captured.brv"));
+    test::ExpectSameCase(test::ReadBack(path("captured.brv"), files::ReaderKind::Brv, app().Settings), captured);
+
+    // Saved after the closing's analysis: the file holds the runs as captured.
+    capture(1);
+    const Case second = app().OpenCase;
+    closeUnsaved();
+    EXPECT_NE(app().OpenCase.Data.Readings(1, 3), second.Data.Readings(1, 3));
+    EXPECT_TRUE(app().State.CaptureUnsaved);
+    prompts.fileAnswers = {path("closed.brv")};
+    prompts.filterAnswers = {0};
+    CmdSaveToFile();
+    test::ExpectSameCase(test::ReadBack(path("closed.brv"), files::ReaderKind::Brv, app().Settings), second);
+    EXPECT_FALSE(app().State.CaptureUnsaved);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(NewMeasurement, AStaticCaseAfterASavedPairHasNoFeedrateAndNewRunsGetTheirOwnResults)
+{
+    newMeasurement();
+    captureDynamicPair();
+    EXPECT_GT(app().OpenCase.Data.MeasuredFeedrateAverage, 0);
+    save();
+    capture(1);
+    save();
+    Case stored;
+    Settings settings;
+    ASSERT_TRUE(casedb::LoadCase(*mainCaseStore(), app().Settings.RecentID[0], stored, settings).ok);
+    EXPECT_FALSE(stored.Data.Dynamic);
+    EXPECT_EQ(stored.Data.MeasuredFeedrateAverage, 0.0f);
+    EXPECT_EQ(stored.Data.RunFeedrate, decltype(stored.Data.RunFeedrate){});
+
+    // New runs, closed without saving: their own results, not those of the case saved before.
+    captureDynamicPair();
+    Case expected = app().OpenCase;
+    closeUnsaved();
+    NoProgress none;
+    ASSERT_TRUE(AnalyseCase(expected, app().Settings, {.measurement = true, .errorModel = true}, none).ok());
+    const AnalysisResults& shown = app().OpenCase.Results;
+    EXPECT_EQ(std::tuple(shown.LscResult.Circularity, shown.MzcResult.Circularity),
+              std::tuple(expected.Results.LscResult.Circularity, expected.Results.MzcResult.Circularity));
+    EXPECT_NE(shown.LscResult.Circularity, 0.0);
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 } // namespace
