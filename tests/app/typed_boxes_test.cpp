@@ -16,7 +16,6 @@
 #include "core/settings_file.h"
 #include "core/progress.h"
 #include "core/utilities.h"
-#include "casedb/case_load.h"
 #include "gauge/ui/capture_window.h"
 #include "gauge/ui/measure_window.h"
 #include "gui/program_services.h"
@@ -238,17 +237,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([] { return saveWindow(); }, 2 * kWaitMs));
     }
 
-    // A clockwise and counter-clockwise pair over 90 degrees at 6000 mm/min, 2356 ms each.
-    void captureDynamicPair()
-    {
-        capture(0, {{"txtStartPos", "0"}, {"txtEndPos", "90"}, {"txtAngularOvershoot", "0"}, {"txtFeedrate", "6000"}});
-        // The paced gauge may be told a feedrate off by more than 15 %: a warning, the run kept.
-        for (const auto& m : prompts.messages)
-            EXPECT_TRUE(m.text.contains("feedrate suspected")) << m.text.toStdString();
-        prompts.messages.clear();
-        ASSERT_EQ(app().OpenCase.Data.RunCount, 2);
-    }
-
     // The save window's OK, into the case database or (through the file dialog) a file.
     void save(const QString& file = {})
     {
@@ -278,7 +266,10 @@ protected:
     QPointer<gauge::frmMeasure> measure;
 };
 
-TEST_F(NewMeasurement, AStaticRunAfterAnOpenedFileIsWrittenWithTheReadingsCaptured)
+// After an opened file, a static run is written with the readings captured; after a saved pair, a
+// static case has no measured feedrate; runs closed unsaved get their own results and are written
+// as captured.
+TEST_F(NewMeasurement, NothingOfTheCaseBeforeReachesTheRunsCapturedOrWhatIsWrittenOfThem)
 {
     ASSERT_TRUE(OpenProgramFile(SARVOTEX_TEST_DATA "/../../data/examples/02_static_xy.rtb", ProgramReadContext()));
     ASSERT_TRUE(app().OpenCase.Data.ReadingsAsRead);
@@ -286,46 +277,36 @@ TEST_F(NewMeasurement, AStaticRunAfterAnOpenedFileIsWrittenWithTheReadingsCaptur
     EXPECT_EQ(app().OpenCase.Data.ReadingsAsRead, nullptr);
     EXPECT_TRUE(app().OpenCase.Header[HdrFilename].isEmpty());
     EXPECT_FALSE(app().State.CaseOpen);
-
     capture(1);
     const Case captured = app().OpenCase;
     EXPECT_NEAR(captured.Data.Readings(1, 3), 0.1, 0.003); // 0.5 mm on the gauge, 0.4 mm offset
     save(path("captured.brv"));
     test::ExpectSameCase(test::ReadBack(path("captured.brv"), files::ReaderKind::Brv, app().Settings), captured);
 
-    // Saved after the closing's analysis: the file holds the runs as captured.
+    // A pair over 90 degrees at 6000 mm/min, 2356 ms a run. The paced gauge may be told a feedrate
+    // off by more than 15 %: a warning, the run kept.
+    capture(0, {{"txtStartPos", "0"}, {"txtEndPos", "90"}, {"txtAngularOvershoot", "0"}, {"txtFeedrate", "6000"}});
+    for (const auto& m : prompts.messages)
+        EXPECT_TRUE(m.text.contains("feedrate suspected")) << m.text.toStdString();
+    prompts.messages.clear();
+    EXPECT_GT(app().OpenCase.Data.MeasuredFeedrateAverage, 0);
+    save();
     capture(1);
-    const Case second = app().OpenCase;
+    EXPECT_EQ(app().OpenCase.Data.MeasuredFeedrateAverage, 0.0f);
+    EXPECT_FALSE(app().OpenCase.Data.FeedrateMeasured());
+    save();
+
+    // Closed unsaved, then saved after the closing's analysis.
+    capture(1);
+    Case expected = app().OpenCase;
     closeUnsaved();
-    EXPECT_NE(app().OpenCase.Data.Readings(1, 3), second.Data.Readings(1, 3));
+    EXPECT_NE(app().OpenCase.Data.Readings(1, 3), expected.Data.Readings(1, 3));
     EXPECT_TRUE(app().State.CaptureUnsaved);
     prompts.fileAnswers = {path("closed.brv")};
     prompts.filterAnswers = {0};
     CmdSaveToFile();
-    test::ExpectSameCase(test::ReadBack(path("closed.brv"), files::ReaderKind::Brv, app().Settings), second);
+    test::ExpectSameCase(test::ReadBack(path("closed.brv"), files::ReaderKind::Brv, app().Settings), expected);
     EXPECT_FALSE(app().State.CaptureUnsaved);
-    EXPECT_TRUE(prompts.messages.empty());
-}
-
-TEST_F(NewMeasurement, AStaticCaseAfterASavedPairHasNoFeedrateAndNewRunsGetTheirOwnResults)
-{
-    newMeasurement();
-    captureDynamicPair();
-    EXPECT_GT(app().OpenCase.Data.MeasuredFeedrateAverage, 0);
-    save();
-    capture(1);
-    save();
-    Case stored;
-    Settings settings;
-    ASSERT_TRUE(casedb::LoadCase(*mainCaseStore(), app().Settings.RecentID[0], stored, settings).ok);
-    EXPECT_FALSE(stored.Data.Dynamic);
-    EXPECT_EQ(stored.Data.MeasuredFeedrateAverage, 0.0f);
-    EXPECT_EQ(stored.Data.RunFeedrate, decltype(stored.Data.RunFeedrate){});
-
-    // New runs, closed without saving: their own results, not those of the case saved before.
-    captureDynamicPair();
-    Case expected = app().OpenCase;
-    closeUnsaved();
     NoProgress none;
     ASSERT_TRUE(AnalyseCase(expected, app().Settings, {.measurement = true, .errorModel = true}, none).ok());
     const AnalysisResults& shown = app().OpenCase.Results;

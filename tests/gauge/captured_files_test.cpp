@@ -18,8 +18,6 @@
 namespace sarvo::gauge {
 namespace {
 
-constexpr int kWaitMs = 30000;
-
 // The test plays the measurement window's part in the run chain.
 class CapturedFiles : public test::CoreTest, public RunChainUser {
 protected:
@@ -28,8 +26,6 @@ protected:
         CoreTest::SetUp();
         settings.BallBarType = static_cast<int16_t>(GaugeType::Qc10);
         settings.CommPort = simulator.path();
-        settings.AutoDetect = false;
-        settings.StaticMeasurements = 1;
         settings.TemperatureUnits = QStringLiteral("Celsius");
         ComputeUnits(units, settings, IniFile(iniFile));
         std::tie(runFields.dynamic, runFields.feedrate, runFields.gaugeTemp, runFields.machineTemp) =
@@ -39,7 +35,7 @@ protected:
             ConnectGauge(*gauge, gaugeSettings, 5000);
             return gauge;
         });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return device->connected(); }, kWaitMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return device->connected(); }, 30000));
     }
 
     void rebuildSamplingRates() override {}
@@ -92,7 +88,7 @@ TEST_F(CapturedFiles, AStaticCaptureWrittenToEitherFileReadsBackAsTheSameCase)
         std::tie(runFields.startAxisIndex, runFields.endAxisIndex, ended) = std::tuple(arc.startAxis, arc.endAxis, false);
         RunChain chain(*device, openCase, settings, units, *this);
         chain.press(IniFile(iniFile), 0);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, kWaitMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 30000));
         const CaseData& d = openCase.Data;
         ASSERT_EQ(std::tuple(d.RunCount, d.StartAngle, d.StopAngle, d.RunTargets[1]),
                   std::tuple(2, arc.start, arc.stop, arc.points));
