@@ -14,7 +14,6 @@
 #include "app/program_db.h"
 #include "core/ini_file.h"
 #include "core/settings_file.h"
-#include "core/progress.h"
 #include "core/utilities.h"
 #include "gauge/ui/capture_window.h"
 #include "gauge/ui/measure_window.h"
@@ -77,6 +76,7 @@ protected:
     void TearDown() override
     {
         windows().reset();
+        services() = ProgramServices{};
         closeDB();
         AppTest::TearDown();
     }
@@ -178,11 +178,6 @@ protected:
         InstallFileServices();
         services().afterFileRead = RunAfterFileRead;
     }
-    void TearDown() override
-    {
-        services() = ProgramServices{};
-        TypedBoxes::TearDown();
-    }
 
     static QWidget* saveWindow()
     {
@@ -190,21 +185,6 @@ protected:
             if (w->objectName() == u"frmSave" && w->isVisible())
                 return w;
         return nullptr;
-    }
-
-    // File > New measurement: the dialog typed and confirmed, the gauge connected.
-    void newMeasurement()
-    {
-        CmdNewMeasurement();
-        QWidget* dialog = windows().loaded(WindowId::NewCase);
-        ASSERT_TRUE(active(dialog));
-        for (const auto& [name, text] :
-             {std::pair{"cmbMachine", "Mill 7"}, {"cmbSession", "Week 12"}, {"cboBBLen", "150"}, {"txtRadius", "150"}})
-            test::TypeInto(*control<QWidget>(*dialog, name), QString::fromLatin1(text));
-        QTest::mouseClick(control<QPushButton>(*dialog, "CmdOk"), Qt::LeftButton);
-        measure = qobject_cast<gauge::frmMeasure*>(windows().loaded(WindowId::Measure));
-        ASSERT_TRUE(measure);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return measure->deviceName()->text().startsWith("Brintovale"); }, kWaitMs));
     }
 
     // The dynamic (0) or static (1) tab of the window in front, its boxes typed, then F12; a static
@@ -244,22 +224,12 @@ protected:
         if (!file.isEmpty()) {
             auto* option = control<QRadioButton>(*window, "optFile");
             QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
-            ASSERT_TRUE(option->isChecked());
             prompts.fileAnswers = {file};
             prompts.filterAnswers = {1}; // Renishaw left chosen: the typed extension decides
         }
         QTest::mouseClick(control<QPushButton>(*window, "CmdOk"), Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([] { return !saveWindow(); }, kWaitMs));
         ASSERT_EQ(app().OpenCase.Data.RunCount, 0);
-    }
-
-    // The save window's Cancel, then Close, which analyses the runs.
-    void closeUnsaved()
-    {
-        QTest::mouseClick(control<QPushButton>(*saveWindow(), "CmdCancel"), Qt::LeftButton);
-        QTest::mouseClick(control<QPushButton>(*measure, "cmdClose"), Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return measure.isNull(); }, kWaitMs));
-        ASSERT_TRUE(app().OpenCase.Results.ResultsValid);
     }
 
     gauge::Simulator sim{{"owngauge", "--mark-ms", "0", "--arc-ms", "300", "2356"}};
@@ -273,10 +243,18 @@ TEST_F(NewMeasurement, NothingOfTheCaseBeforeReachesTheRunsCapturedOrWhatIsWritt
 {
     ASSERT_TRUE(OpenProgramFile(SARVOTEX_TEST_DATA "/../../data/examples/02_static_xy.rtb", ProgramReadContext()));
     ASSERT_TRUE(app().OpenCase.Data.ReadingsAsRead);
-    newMeasurement();
-    EXPECT_EQ(app().OpenCase.Data.ReadingsAsRead, nullptr);
-    EXPECT_TRUE(app().OpenCase.Header[HdrFilename].isEmpty());
-    EXPECT_FALSE(app().State.CaseOpen);
+    CmdNewMeasurement();
+    QWidget* dialog = windows().loaded(WindowId::NewCase);
+    ASSERT_TRUE(active(dialog));
+    for (const auto& [name, text] :
+         {std::pair{"cmbMachine", "Mill 7"}, {"cmbSession", "Week 12"}, {"cboBBLen", "150"}, {"txtRadius", "150"}})
+        test::TypeInto(*control<QWidget>(*dialog, name), QString::fromLatin1(text));
+    QTest::mouseClick(control<QPushButton>(*dialog, "CmdOk"), Qt::LeftButton);
+    measure = qobject_cast<gauge::frmMeasure*>(windows().loaded(WindowId::Measure));
+    ASSERT_TRUE(measure);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measure->deviceName()->text().startsWith("Brintovale"); }, kWaitMs));
+    EXPECT_EQ(std::tuple(app().OpenCase.Data.ReadingsAsRead, app().OpenCase.Header[HdrFilename], app().State.CaseOpen),
+              std::tuple(nullptr, QString(), false));
     capture(1);
     const Case captured = app().OpenCase;
     EXPECT_NEAR(captured.Data.Readings(1, 3), 0.1, 0.003); // 0.5 mm on the gauge, 0.4 mm offset
@@ -296,10 +274,13 @@ TEST_F(NewMeasurement, NothingOfTheCaseBeforeReachesTheRunsCapturedOrWhatIsWritt
     EXPECT_FALSE(app().OpenCase.Data.FeedrateMeasured());
     save();
 
-    // Closed unsaved, then saved after the closing's analysis.
+    // Closed unsaved, which analyses the runs, then saved.
     capture(1);
     Case expected = app().OpenCase;
-    closeUnsaved();
+    QTest::mouseClick(control<QPushButton>(*saveWindow(), "CmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*measure, "cmdClose"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measure.isNull(); }, kWaitMs));
+    ASSERT_TRUE(app().OpenCase.Results.ResultsValid);
     EXPECT_NE(app().OpenCase.Data.Readings(1, 3), expected.Data.Readings(1, 3));
     EXPECT_TRUE(app().State.CaptureUnsaved);
     prompts.fileAnswers = {path("closed.brv")};
