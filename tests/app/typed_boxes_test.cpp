@@ -20,6 +20,7 @@
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
 #include "tests/gauge/simulator_process.h"
+#include "tests/gauge/static_operator.h"
 #include "tests/support/file_round_trip.h"
 #include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
@@ -207,12 +208,7 @@ protected:
         if (tab == 1) {
             gauge::frmWait* wait = nullptr;
             ASSERT_TRUE(QTest::qWaitFor([&] { return (wait = measure->findChild<gauge::frmWait*>()) != nullptr; }, kWaitMs));
-            auto waiting = std::make_shared<bool>(false);
-            QObject::connect(&wait->session(), &gauge::CaptureSession::staticPointWaiting, wait, [waiting] { *waiting = true; });
-            QObject::connect(&wait->session(), &gauge::CaptureSession::liveReading, wait, [wait, waiting] {
-                if (std::exchange(*waiting, false))
-                    QTest::keyClick(wait, Qt::Key_Return);
-            });
+            gauge::LatchEachPointAtItsFirstReading(wait->session(), wait, [wait] { QTest::keyClick(wait, Qt::Key_Return); });
         }
         ASSERT_TRUE(QTest::qWaitFor([] { return saveWindow(); }, 2 * kWaitMs));
     }

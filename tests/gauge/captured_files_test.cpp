@@ -1,6 +1,5 @@
-// A static capture from the gauge simulator, taken as the measurement window takes it (each point
-// latched at its first live reading), written to both measurement files the program writes: each
-// reads back as the case captured.
+// A static capture from the gauge simulator, taken as the measurement window takes it, written to
+// both measurement files the program writes: each reads back as the case captured.
 
 #include "files/brv_file.h"
 #include "files/rtb_writer.h"
@@ -8,12 +7,12 @@
 #include "gauge/device_thread.h"
 #include "gauge/run_chain.h"
 #include "tests/gauge/simulator_process.h"
+#include "tests/gauge/static_operator.h"
 #include "tests/support/core_test.h"
 #include "tests/support/file_round_trip.h"
 
 #include <QTest>
 
-#include <memory>
 
 namespace sarvo::gauge {
 namespace {
@@ -45,12 +44,7 @@ protected:
     void capture(std::function<void(const CaptureResult&)> done) override
     {
         auto* session = new CaptureSession(*device, openCase, settings, units, 0);
-        auto waiting = std::make_shared<bool>(false);
-        QObject::connect(session, &CaptureSession::staticPointWaiting, session, [waiting](int) { *waiting = true; });
-        QObject::connect(session, &CaptureSession::liveReading, session, [session, waiting](double) {
-            if (std::exchange(*waiting, false))
-                session->toggleLatch();
-        });
+        LatchEachPointAtItsFirstReading(*session, session, [session] { session->toggleLatch(); });
         QObject::connect(session, &CaptureSession::finished, session, [session, done](const CaptureResult& result) {
             session->deleteLater();
             done(result);
