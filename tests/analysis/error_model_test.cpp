@@ -128,8 +128,7 @@ TEST_F(ErrorModel, AStaticHalfCircleFitsAtItsPositionsUpToItsEnd)
     report(CalcErrors(c, FitSettings(), none, report.failures));
     ASSERT_TRUE(c.Results.ResultsValid);
     ErrorParams want = p;
-    want.ScaleH = 15;
-    want.ScaleV = -15;
+    std::tie(want.ScaleH, want.ScaleV) = std::pair(15.0, -15.0);
     ExpectFields(c.Results.ErrorValues, want, {FIELD(ScaleH, 0.01), FIELD(ScaleV, 0.01), FIELD(Squareness, 0.01)});
     const AnalysisResults& r = c.Results;
     for (int j = 0; j < 5; ++j) {

@@ -1,6 +1,6 @@
 // The main window driven as the program runs it: start-up and shutdown in a temporary program
-// folder, the case commands after good and bad reads, the recent list, save to file, and the
-// language window with every window in German.
+// folder, an end signal with unsaved runs, the case commands after good and bad reads, the recent
+// list, save to file, the language window with every window in German, and access keys.
 #include "app/app_context.h"
 #include "app/batch_command.h"
 #include "core/help.h"
@@ -15,6 +15,7 @@
 #include "gui/window_views.h"
 #include "app/main_commands.h"
 #include "app/main_window.h"
+#include "app/measure_commands.h"
 #include "app/language_window.h"
 #include "app/program_db.h"
 #include "casedb/ui/mac_list_window.h"
@@ -28,8 +29,10 @@
 #include "casedb/ui/trend_windows.h"
 #include "gauge/ui/case_info_window.h"
 #include "gui/qt_prompts.h"
+#include "tests/support/file_round_trip.h"
 #include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
+#include "tests/support/typing.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -38,6 +41,9 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -65,6 +71,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 
 using namespace sarvo;
 using sarvo::test::AppTest;
@@ -171,6 +178,54 @@ TEST_F(MainWindowTest, FirstStartGivesDefaultsAndTheExitWritesEveryKey)
     EXPECT_EQ(stored("Others", "Maximum points"), "2500");
     EXPECT_EQ(stored("Configure", "Serial Number"), "123456789");
     EXPECT_EQ(stored("Recent File List", "ID 3"), "0");
+}
+
+// An end signal while runs are unsaved: the program ends at once without a question, writes the
+// settings and keeps the runs in a measurement file; the next start says where.
+TEST_F(MainWindowTest, ASignalKeepsUnsavedRunsInAFileWithoutAQuestionAndTheNextStartSaysWhere)
+{
+    showWindows = true; // the frame on the screen, as a close would meet it
+    start();
+    app().Settings.BallBarType = 0; // a Qc10 that is not there
+    app().Settings.CommPort = path("no-such-port");
+    CmdNewMeasurement();
+    QWidget* dialog = windows().loaded(WindowId::NewCase);
+    ASSERT_TRUE(dialog);
+    for (const auto& [name, text] : {std::pair{"cmbMachine", "Mill 7"}, {"cmbSession", "Week 12"}, {"txtMeasBy", "Ann"},
+                                     {"cboBBLen", "150"}, {"txtRadius", "150"}})
+        test::TypeInto(*dialog->findChild<QWidget*>(name), QString::fromLatin1(text));
+    QTest::mouseClick(dialog->findChild<QPushButton*>("CmdOk"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 30000)); // no gauge
+    prompts.messages.clear();
+    // Two static runs as a capture leaves them.
+    test::FillTwoWayCircle(app().OpenCase);
+    for (const auto& [slot, text] : {std::pair{HdrStatDyn, "S"}, {HdrMaxTargets, "8"}, {HdrFeedrate, "1000"}})
+        app().OpenCase.Header[slot] = QString::fromLatin1(text);
+    const Case runs = app().OpenCase;
+    {
+        OrderlyEnd end(*qGuiApp, *main);
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        QTimer::singleShot(20000, main.get(), [] { QCoreApplication::exit(2); }); // a watchdog
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(end.exec(), 0);
+        EXPECT_LT(clock.elapsed(), 5000);
+    }
+    EXPECT_TRUE(prompts.questions.isEmpty()) << prompts.questions.join(u'|').toStdString();
+    EXPECT_EQ(stored("Default", "Measured By"), "Ann");
+    const QString kept = stored("Others", "Unsaved Measurement");
+    EXPECT_TRUE(kept.startsWith(QDir(appPath).filePath("Unsaved measurement "))) << kept.toStdString();
+    test::ExpectSameCase(test::ReadBack(kept, files::ReaderKind::Brv, app().Settings), runs);
+
+    main.reset();
+    ResetAppContext();
+    setPrompts(&prompts);
+    start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 30000));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].title, app().State.AppTitle);
+    EXPECT_TRUE(prompts.messages[0].text.endsWith(QDir::toNativeSeparators(kept))) << prompts.messages[0].text.toStdString();
+    EXPECT_EQ(stored("Others", "Unsaved Measurement"), "");
 }
 
 TEST_F(MainWindowTest, ADamagedLanguageDatabaseIsReportedOnceAndTheProgramStillWorks)
@@ -1092,28 +1147,74 @@ TEST_F(LanguageWindowTest, EveryWindowOfTheProgramShowsGermanFromTheShippedTexts
     MacList machines(mainCaseStore(), main.get());
     EXPECT_EQ(RowsWithoutGerman(), "");
     EXPECT_EQ(main->windowTitle(), "Sarvotrenk Analyse");
+    // The directions read as everywhere else in the program ("UZS" is clockwise); the case
+    // information's long caption leaves the free texts their width.
+    const QWidget* measure = windows().loaded(WindowId::Measure);
+    QStringList directions{Translate("CW")};
+    for (const char* name : {"optCW", "optCCW", "optCWCCW"})
+        directions << measure->findChild<QRadioButton*>(name)->text();
+    EXPECT_EQ(directions, QStringList({"UZS", "UZS", "GUZS", "UZS + GUZS"}));
+    const auto* customer = windows().loaded(WindowId::NewCase)->findChild<QLineEdit*>("txtCustomer");
+    EXPECT_GE(customer->width(), customer->fontMetrics().horizontalAdvance("Werkzeugmaschinenbau Musterfir"));
     EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
 }
 
-// A German measurement: its directions read as everywhere else in the program ("UZS" is
-// clockwise), and the case information's long caption leaves the free texts their width.
-TEST_F(LanguageWindowTest, AGermanMeasurementSaysClockwiseAsTheProgramDoesAndShowsTheCustomerWhole)
+namespace {
+// The window's keys clashing with one another or with those taken already: of its buttons and
+// options, tabs, group titles and the captions that lead to a field, on pages not shown too.
+std::string AccessKeyClashes(QWidget& window, QMap<QKeySequence, QString> taken)
 {
-    SwitchLanguage(*main, "German");
-    ASSERT_TRUE(windows().show(WindowId::NewCase));
-    QWidget* basic = windows().loaded(WindowId::NewCase);
-    auto* customer = basic->findChild<QLineEdit*>("txtCustomer");
-    ASSERT_TRUE(customer);
-    EXPECT_GE(customer->width(), customer->fontMetrics().horizontalAdvance("Werkzeugmaschinenbau Musterfir"));
-    ASSERT_TRUE(windows().show(WindowId::Measure));
-    QWidget* measure = windows().loaded(WindowId::Measure);
-    const QString cw = Translate("CW");
-    const QString ccw = Translate("CCW");
-    EXPECT_EQ(cw + u'|' + ccw, "UZS|GUZS");
-    EXPECT_EQ(measure->findChild<QRadioButton*>("optCW")->text(), cw);
-    EXPECT_EQ(measure->findChild<QRadioButton*>("optCCW")->text(), ccw);
-    EXPECT_EQ(measure->findChild<QRadioButton*>("optCWCCW")->text(), cw + " + " + ccw);
-    prompts.messages.clear(); // the gauge of the settings is not there
+    QStringList clashes;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (w->window() != window.window())
+            continue; // a window of its own has its own keys
+        auto* label = qobject_cast<QLabel*>(w);
+        auto* tabs = qobject_cast<QTabBar*>(w);
+        QStringList texts{qobject_cast<QGroupBox*>(w) ? w->property("title").toString() : QString()};
+        if (qobject_cast<QAbstractButton*>(w) || (label && label->buddy()))
+            texts << w->property("text").toString();
+        for (int i = 0; tabs && i < tabs->count(); ++i)
+            texts << tabs->tabText(i);
+        for (const QString& text : texts) {
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (!key.isEmpty() && taken.contains(key))
+                clashes << text + " / " + taken[key];
+            taken.insert(key, text);
+        }
+    }
+    return clashes.join(", ").toStdString();
+}
+} // namespace
+
+// A window inside the main window shares the frame's keys: a control's Alt+letter that is also a
+// menu's takes the key from the menu. Within any window, a key given to two controls reaches each
+// in turn, neither for sure.
+TEST_F(LanguageWindowTest, NoWindowTakesAMenuLetterInsideTheMainWindowOrOneKeyTwiceAnywhere)
+{
+    loadCircle(); // every window can show
+    RunAfterFileRead(true, "/data/circle.rtb");
+    QList<WindowId> inside, outside;
+    for (int id = 0; id <= int(WindowId::Measure); ++id) {
+        if (windows().isRegistered(WindowId(id)))
+            (windows().isMdiChild(WindowId(id)) ? inside : outside) << WindowId(id);
+    }
+    EXPECT_GE(inside.size(), 5); // the results, both graphs, the case information, the trend results
+    for (const char* language : {"English", "German"}) {
+        SwitchLanguage(*main, language);
+        QMap<QKeySequence, QString> menus;
+        for (const QAction* a : main->menuBar()->actions())
+            menus.insert(QKeySequence::mnemonic(a->text()), a->text());
+        for (WindowId id : inside) {
+            ASSERT_TRUE(windows().show(id));
+            EXPECT_EQ(AccessKeyClashes(*windows().loaded(id), menus), "") << language << " " << WindowName(id).toStdString();
+        }
+        // One at a time: opening some of them closes the others.
+        for (WindowId id : outside) {
+            ASSERT_TRUE(windows().show(id));
+            EXPECT_EQ(AccessKeyClashes(*windows().loaded(id), {}), "") << language << " " << WindowName(id).toStdString();
+            windows().unload(id);
+        }
+    }
 }
 
 

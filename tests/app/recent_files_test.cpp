@@ -67,16 +67,13 @@ TEST_F(RecentFiles, MenuItemsShowAcceleratorsHideEmptyEntriesAndEscapeAmpersands
 TEST_F(RecentFiles, AStoredStaticCaseIsShownInTheLanguageOfTheSessionAFileNameNever)
 {
     openFixtureLanguageDb({{"Message", "Static", "Statisch"}});
-    app().Settings.RecentFile[0] = "Week 12 xy Static";
-    app().Settings.RecentID[0] = 17;
-    app().Settings.RecentFile[1] = "/data/Static";
-    app().Settings.RecentFile[2] = "Week 12 xy 400mm/min";
-    app().Settings.RecentID[2] = 18;
+    for (const auto& [entry, id] : {std::pair{"Week 12 xy 400mm/min", 18}, {"/data/Static", 0}, {"Week 12 xy Static", 17}})
+        AddRecentFile(app().Settings, entry, id);
     for (const auto& [language, shown] : {std::pair{"German", "Statisch"}, std::pair{"English", "Static"}}) {
         SetTextLanguage(QString::fromLatin1(language));
         ShowRecentFiles(app().Settings);
-        EXPECT_EQ(recordingShell.menuText(RecentCommand(0)), QStringLiteral("&1 Week 12 xy ") + QLatin1String(shown));
-        EXPECT_EQ(recordingShell.menuText(RecentCommand(1)), "&2 /data/Static");
-        EXPECT_EQ(recordingShell.menuText(RecentCommand(2)), "&3 Week 12 xy 400mm/min");
+        EXPECT_EQ(QStringList({recordingShell.menuText(RecentCommand(0)), recordingShell.menuText(RecentCommand(1)),
+                               recordingShell.menuText(RecentCommand(2))}),
+                  QStringList({QStringLiteral("&1 Week 12 xy ") + shown, "&2 /data/Static", "&3 Week 12 xy 400mm/min"}));
     }
 }

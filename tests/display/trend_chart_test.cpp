@@ -229,29 +229,23 @@ TEST(TrendChart, OverManyDaysEveryBarCanBeSeenAndStaysInsideThePlot)
         RecordingCanvas canvas(QSizeF(width, width * 2 / 3));
         DrawTrendChart(canvas, chart, TrendChartType::Bar, QRectF(0, 0, width, width * 2 / 3));
         // The frame's sides are the longest upright lines; the legend's swatches stand right of it.
-        double left = 1e9, right = -1e9, longest = 0;
-        for (int pass = 0; pass < 2; ++pass) {
-            for (const auto& l : canvas.lines) {
-                const double length = l.from.x() == l.to.x() ? std::abs(l.to.y() - l.from.y()) : 0;
-                longest = std::max(longest, length);
-                if (pass == 1 && length == longest) {
-                    left = std::min(left, l.from.x());
-                    right = std::max(right, l.from.x());
-                }
-            }
+        std::map<double, std::vector<double>> uprightsByLength;
+        for (const auto& l : canvas.lines) {
+            if (l.from.x() == l.to.x())
+                uprightsByLength[std::abs(l.to.y() - l.from.y())].push_back(l.from.x());
         }
+        const auto [left, right] = std::ranges::minmax(uprightsByLength.rbegin()->second);
         std::vector<QRectF> bars;
         for (const auto& box : canvas.boxes) {
             if ((box.colour == kFirstSeries || box.colour == kSecondSeries) && box.rect.right() < right)
                 bars.push_back(box.rect);
         }
-        std::sort(bars.begin(), bars.end(), [](const QRectF& a, const QRectF& b) { return a.left() < b.left(); });
+        std::ranges::sort(bars, {}, &QRectF::left);
         ASSERT_EQ(bars.size(), 5u);
         const double least = canvas.textHeight(QStringLiteral("Ag")) / 3;
         for (const QRectF& bar : bars) {
             EXPECT_GE(bar.width(), least - 1e-9);
-            EXPECT_GT(bar.left(), left + least / 4);
-            EXPECT_LT(bar.right(), right - least / 4);
+            EXPECT_TRUE(bar.left() > left + least / 4 && bar.right() < right - least / 4) << bar.left() << ".." << bar.right();
         }
         EXPECT_NEAR(bars[0].right(), bars[1].left(), 1e-6);
         EXPECT_NEAR(bars[2].right(), bars[3].left(), 1e-6);

@@ -282,24 +282,22 @@ TEST_F(OpenFileTest, TheMachineCheckAgainstTheCaseDatabaseNamesTheMachineTheWrit
 // copies of files of our own as the files. Each first line holds a radius, a machine or a date.
 TEST(ByteOrderMarkTest, EveryTextReaderReadsAMarkedFileAsTheFileItself)
 {
+    const QByteArray rtb = "Radius: 100\r\n" + MakeRtb({{"Radius", QString()}, {"Length", QString()}}, {{1, RampValues(8)}});
     const QStringList opto = {"optodyne/opto_r1_d0.2d2", "optodyne/opto_r1_d1.2d2", "optodyne/opto_r2_d0.2d2",
                               "optodyne/opto_r2_d1.2d2"};
-    const QStringList samples = opto + QStringList{"dbb_text_ccw.dbb", "contisure/CSDEMO1g.xy", "contisure/CSDEMO1a.xy1",
-                                                   "contisure/CSDEMO1c.xy2"};
-    const std::tuple<QString, ReaderKind, QStringList> sets[] = {
+    const std::tuple<QString, ReaderKind, QStringList> sets[] = { // the name read, its reader, its marked files
         {"first.rtb", ReaderKind::Rtb, {"first.rtb"}},
         {"dbb_text_ccw.dbb", ReaderKind::Dbb, {"dbb_text_ccw.dbb"}},
         {"contisure/CSDEMO1g.xy", ReaderKind::ContiSure, {"contisure/CSDEMO1g.xy"}},
         {"optodyne/ opto_r1_d0.2d2 opto_r1_d1.2d2 opto_r2_d0.2d2 opto_r2_d1.2d2", ReaderKind::TwoD, opto}};
-    for (const auto& [form, kind, textFiles] : sets) {
+    for (const auto& [form, kind, names] : sets) {
         Case read[2];
         for (const bool marked : {false, true}) {
             files::MemoryFiles mem;
-            mem.files["/s/first.rtb"] = "Radius: 100\r\n" + MakeRtb({{"Radius", QString()}, {"Length", QString()}}, {{1, RampValues(8)}});
-            for (const QString& name : samples)
+            for (const QString name : {"contisure/CSDEMO1a.xy1", "contisure/CSDEMO1c.xy2"}) // read along, unmarked
                 mem.files["/s/" + name] = DataBytes(name);
-            for (const QString& name : textFiles)
-                mem.files["/s/" + name].prepend(marked ? "\xEF\xBB\xBF" : "");
+            for (const QString& name : names)
+                mem.files["/s/" + name] = (marked ? "\xEF\xBB\xBF" : "") + (name == "first.rtb" ? rtb : DataBytes(name));
             ASSERT_TRUE(files::ReadInto(read[marked], "/s/" + form, kind, MemoryContext(mem)).ok()) << form.toStdString();
         }
         EXPECT_EQ(read[1].Header, read[0].Header) << form.toStdString();

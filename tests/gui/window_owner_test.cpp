@@ -96,15 +96,12 @@ TEST(WindowOwner, ABoxWithoutATitleOfItsOwnCarriesTheProgramsTitle)
     QtPrompts qtPrompts(&main);
     showActive(main);
     QtPrompts::setProgramTitle(QStringLiteral("Sarvotrenk Analyse"));
-    for (const bool question : {false, true}) {
-        for (const QString& title : {QString(), QStringLiteral("Speichern")}) {
+    for (const QString& title : {QString(), QStringLiteral("Speichern")}) {
+        for (const bool question : {false, true}) {
             SeenBox seen;
             closeNextBox(seen);
-            if (question)
-                qtPrompts.askYesNo(title, QStringLiteral("Do you want to change the direction and capture a new run?"));
-            else
-                qtPrompts.message(title, QStringLiteral("Connect ball bar first, please."), MessageIcon::Critical);
-            ASSERT_TRUE(seen.seen);
+            question ? void(qtPrompts.askYesNo(title, QStringLiteral("Do you want to change the direction?")))
+                     : qtPrompts.message(title, QStringLiteral("Connect ball bar first, please."), MessageIcon::Critical);
             EXPECT_EQ(seen.title, title.isEmpty() ? QStringLiteral("Sarvotrenk Analyse") : title);
         }
     }
