@@ -210,7 +210,12 @@ protected:
             ASSERT_TRUE(QTest::qWaitFor([&] { return (wait = measure->findChild<gauge::frmWait*>()) != nullptr; }, kWaitMs));
             gauge::LatchEachPointAtItsFirstReading(wait->session(), wait, [wait] { QTest::keyClick(wait, Qt::Key_Return); });
         }
-        ASSERT_TRUE(QTest::qWaitFor([] { return saveWindow(); }, 2 * kWaitMs));
+        QStringList told; // what ended the capture instead, if it did not reach the save window
+        const bool saving = QTest::qWaitFor([] { return saveWindow(); }, 2 * kWaitMs);
+        if (!saving)
+            for (const auto& m : prompts.messages)
+                told << m.text;
+        ASSERT_TRUE(saving) << told.join(" / ").toStdString();
     }
 
     // The save window's OK, into the case database or (through the file dialog) a file.
@@ -251,27 +256,28 @@ TEST_F(NewMeasurement, NothingOfTheCaseBeforeReachesTheRunsCapturedOrWhatIsWritt
     ASSERT_TRUE(QTest::qWaitFor([&] { return measure->deviceName()->text().startsWith("Brintovale"); }, kWaitMs));
     EXPECT_EQ(std::tuple(app().OpenCase.Data.ReadingsAsRead, app().OpenCase.Header[HdrFilename], app().State.CaseOpen),
               std::tuple(nullptr, QString(), false));
-    capture(1);
+    ASSERT_NO_FATAL_FAILURE(capture(1));
     const Case captured = app().OpenCase;
     EXPECT_NEAR(captured.Data.Readings(1, 3), 0.1, 0.003); // 0.5 mm on the gauge, 0.4 mm offset
-    save(path("captured.brv"));
+    ASSERT_NO_FATAL_FAILURE(save(path("captured.brv")));
     test::ExpectSameCase(test::ReadBack(path("captured.brv"), files::ReaderKind::Brv, app().Settings), captured);
 
     // A pair over 90 degrees at 6000 mm/min, 2356 ms a run. The paced gauge may be told a feedrate
     // off by more than 15 %: a warning, the run kept.
-    capture(0, {{"txtStartPos", "0"}, {"txtEndPos", "90"}, {"txtAngularOvershoot", "0"}, {"txtFeedrate", "6000"}});
+    ASSERT_NO_FATAL_FAILURE(
+        capture(0, {{"txtStartPos", "0"}, {"txtEndPos", "90"}, {"txtAngularOvershoot", "0"}, {"txtFeedrate", "6000"}}));
     for (const auto& m : prompts.messages)
         EXPECT_TRUE(m.text.contains("feedrate suspected")) << m.text.toStdString();
     prompts.messages.clear();
     EXPECT_GT(app().OpenCase.Data.MeasuredFeedrateAverage, 0);
-    save();
-    capture(1);
+    ASSERT_NO_FATAL_FAILURE(save());
+    ASSERT_NO_FATAL_FAILURE(capture(1));
     EXPECT_EQ(app().OpenCase.Data.MeasuredFeedrateAverage, 0.0f);
     EXPECT_FALSE(app().OpenCase.Data.FeedrateMeasured());
-    save();
+    ASSERT_NO_FATAL_FAILURE(save());
 
     // Closed unsaved, which analyses the runs, then saved.
-    capture(1);
+    ASSERT_NO_FATAL_FAILURE(capture(1));
     Case expected = app().OpenCase;
     QTest::mouseClick(control<QPushButton>(*saveWindow(), "CmdCancel"), Qt::LeftButton);
     QTest::mouseClick(control<QPushButton>(*measure, "cmdClose"), Qt::LeftButton);
