@@ -274,10 +274,7 @@ TEST_F(CaptureEndToEnd, DynamicRunsAreStoredAsTheGaugeSentThemAndReadBackFromThe
     // One point a sample: the own gauge at its usual reading, at a raw reading of 0.02 mm and with
     // at most 500 points a run (pairs of samples), the QC10 10 µm short of the end of its range.
     const struct {
-        const char* what;
-        bool qc10;
-        double offsetMm, zeroOffset;
-        int direction, maxPoints, targets;
+        const char* what; bool qc10; double offsetMm, zeroOffset; int direction, maxPoints, targets;
     } cases[] = {
         {"own gauge", false, 0, 0.4, 1, 2500, 720},
         {"own gauge at small readings", false, -0.38, 0.02, -1, 2500, 720},

@@ -105,9 +105,7 @@ TEST(CaptureView, CounterCardsCaptureAnIk110RunAndAnArcPastAFullTurn)
     // The IK110 polled a point every 256 ms (the last rate offered for a quarter circle at 720 mm/min)
     // over the 110 degrees of its circle; an arc entered as 90 to 0 sweeps 270 degrees.
     const struct {
-        QByteArray settings;
-        QString arc;
-        const char* lines[5];
+        QByteArray settings; QString arc; const char* lines[5];
     } runs[] = {
         {Settings("Ball Bar Type=1\n", "720", "0.4", "StartPosition=0\nEndPosition=90\nSamplingRate=6\n"), "300 8000",
          {"HdrEquipmentModel = \"IK110\"", "RunCount = 1", "SamplingInterval = 256", "StopAngle = 90", "PointsPerRun = 26"}},
