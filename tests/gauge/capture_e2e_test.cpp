@@ -305,7 +305,8 @@ TEST_F(CaptureEndToEnd, DynamicRunsAreStoredAsTheGaugeSentThemAndReadBackFromThe
         // The run's points past the lead-in, each the mean of as many samples as thinning takes, in
         // rising angle, less the offset.
         const int targets = openCase.Data.RunTargets[1];
-        ASSERT_EQ(std::tuple(targets, openCase.Data.MaxTargets), std::tuple(k.targets, k.targets));
+        ASSERT_EQ(std::tuple(targets, openCase.Data.MaxTargets, openCase.Data.AngleStep),
+                  std::tuple(k.targets, k.targets, 90.0 / k.targets));
         const int leadIn = RoundToInt(10.0 / 110 * double(sent.size()));
         const int per = RoundToInt(90.0 / 110 * double(sent.size())) / targets;
         for (int j = 0; j < targets; ++j) {
