@@ -1,23 +1,26 @@
 // Whole captures against the simulated gauges on pseudo-terminals and the HEID stand-in,
-// offscreen: static and dynamic runs landing in the case exactly as the gauge sent them, a run
-// thinned to the most points a run keeps and read back from its files, a gauge unplugged, silent
-// or at the end of its range, and the capture window driven by its keys.
+// offscreen: static and dynamic runs landing in the case as the gauge sent them and read back from
+// their files, a gauge unplugged, silent or at the end of its range, and the capture window driven
+// by its keys.
 
 #include "gauge/capture_session.h"
+#include "gauge/case_info.h"
 #include "gauge/device_thread.h"
 #include "gauge/heid_api.h"
 #include "gauge/own_gauge_codec.h"
 #include "gauge/qc10_codec.h"
+#include "gauge/run_chain.h"
 #include "gauge/ui/capture_window.h"
 
 #include "core/app_error.h"
 #include "core/dates.h"
 #include "core/settings_file.h"
 #include "files/brv_file.h"
-#include "files/rtb_reader.h"
 #include "files/rtb_writer.h"
 #include "tests/gauge/simulator_process.h"
+#include "tests/gauge/static_operator.h"
 #include "tests/support/core_test.h"
+#include "tests/support/file_round_trip.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,12 +28,12 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <atomic>
 #include <cmath>
 #include <functional>
 #include <ostream>
-#include <utility>
 
 namespace sarvo::gauge {
 namespace {
@@ -129,19 +132,6 @@ protected:
         return finished.at(0).at(0).value<CaptureResult>();
     }
 
-    // Latches every static point at its first live reading, as the windowless capture does.
-    static std::function<void(CaptureSession&)> latchEveryStaticPoint()
-    {
-        return [](CaptureSession& session) {
-            auto waiting = std::make_shared<bool>(false);
-            QObject::connect(&session, &CaptureSession::staticPointWaiting, &session, [waiting](int) { *waiting = true; });
-            QObject::connect(&session, &CaptureSession::liveReading, &session, [&session, waiting](double) {
-                if (std::exchange(*waiting, false))
-                    session.toggleLatch();
-            });
-        };
-    }
-
     // Latches once the run has at least `points` readings.
     static std::function<void(CaptureSession&)> latchAfter(int points)
     {
@@ -173,16 +163,8 @@ TEST_F(CaptureEndToEnd, StaticQc10CaptureGivesTwoRunsClockwiseFirst)
     int liveReadings = 0;
     QStringList statuses;
     const CaptureResult result = capture(*device, [&](CaptureSession& session) {
-        // The operator latches each point right after its first live reading.
-        auto waiting = std::make_shared<bool>(false);
-        QObject::connect(&session, &CaptureSession::staticPointWaiting, &session, [waiting](int) { *waiting = true; });
-        QObject::connect(&session, &CaptureSession::liveReading, &session, [&, waiting](double) {
-            ++liveReadings;
-            if (*waiting) {
-                *waiting = false;
-                session.toggleLatch();
-            }
-        });
+        QObject::connect(&session, &CaptureSession::liveReading, &session, [&] { ++liveReadings; });
+        LatchEachPointAtItsFirstReading(session, &session, [&session] { session.toggleLatch(); });
         QObject::connect(&session, &CaptureSession::statusChanged, &session, [&](const QString& s) { statuses << s; });
     });
     EXPECT_EQ(result.end, CaptureEnd::Stored);
@@ -243,7 +225,7 @@ TEST_F(CaptureEndToEnd, DynamicIk121RunEndsOnTheLatch)
 
 struct GaugeFault {
     const char* name;
-    QStringList simulator; // the gauge type first
+    QStringList simulator;
     bool dynamic;
     int16_t status;
     const char* caption;
@@ -260,11 +242,12 @@ TEST_P(CaptureFault, FailsWithoutStoring)
 {
     const GaugeFault& fault = GetParam();
     Simulator sim(fault.simulator);
-    auto device = gauge(fault.simulator.front() == "qc10" ? GaugeType::Qc10 : GaugeType::OwnGauge, sim.path());
-    // Resting at 0.5 mm the dynamic run never triggers; the static one's points are latched at
-    // their first live reading.
+    auto device = gauge(fault.dynamic ? GaugeType::OwnGauge : GaugeType::Qc10, sim.path());
+    // Resting at 0.5 mm the dynamic run never triggers; the static points are latched as they come.
     prepare({.dynamic = fault.dynamic, .pointsPerRun = fault.dynamic ? 400 : 6, .rateHz = 90});
-    const CaptureResult result = capture(*device, latchEveryStaticPoint());
+    const CaptureResult result = capture(*device, [](CaptureSession& session) {
+        LatchEachPointAtItsFirstReading(session, &session, [&session] { session.toggleLatch(); });
+    });
     EXPECT_EQ(result.end, CaptureEnd::DeviceFailed);
     EXPECT_EQ(result.deviceStatus, fault.status);
     EXPECT_EQ(result.deviceCaption, fault.caption);
@@ -286,109 +269,119 @@ INSTANTIATE_TEST_SUITE_P(
                                "Reading one value"}),
     [](const testing::TestParamInfo<GaugeFault>& info) { return std::string(info.param.name); });
 
-// The samples a simulator sends in its circle, one every 1000 / rate ms from START ms of the
-// stream for LENGTH ms, 0.4 mm rising 10 µm over it, offset by offsetMm; in 0.1 µm as the gauge's
-// protocol carries them.
-std::vector<int32_t> CircleSamples(bool qc10, double offsetMm, int startMs, int lengthMs)
+TEST_F(CaptureEndToEnd, DynamicRunsAreStoredAsTheGaugeSentThemAndReadBackFromTheirFiles)
 {
-    const double rate = qc10 ? 1000.0 / qc10::kMsPerSample : owngauge::kSamplesPerSecond;
-    std::vector<int32_t> samples;
-    for (long k = std::lround(std::ceil(startMs * rate / 1000.0));; ++k) {
-        const double intoArc = static_cast<double>(k) * 1000.0 / rate - startMs;
-        if (intoArc >= lengthMs)
-            break;
-        const int32_t value = 4000 + static_cast<int32_t>(std::lround(100.0 * intoArc / lengthMs)) +
-                              static_cast<int32_t>(std::lround(offsetMm * 10000));
-        samples.push_back(qc10 ? *qc10::FirstReading(qc10::EncodeReading(value)) : value);
-    }
-    return samples;
-}
-
-TEST_F(CaptureEndToEnd, DynamicRunsAreStoredAsTheGaugeSentThem)
-{
-    // One point a sample, so every point is one the gauge sent: the own gauge at its usual
-    // reading, at a raw reading of 0.02 mm, and the QC10 10 µm short of the end of its range.
+    // One point a sample: the own gauge at its usual reading, at a raw reading of 0.02 mm and with
+    // at most 500 points a run (pairs of samples), the QC10 10 µm short of the end of its range.
     const struct {
-        const char* what;
-        bool qc10;
-        double offsetMm;
-        double zeroOffset;
-        RunCase run;
+        const char* what; bool qc10; double offsetMm, zeroOffset; int direction, maxPoints, targets;
     } cases[] = {
-        {"own gauge", false, 0, 0.4, {.pointsPerRun = 720, .rateHz = 1440}},
-        {"own gauge at small readings", false, -0.38, 0.02, {.direction = -1, .pointsPerRun = 720, .rateHz = 1440}},
-        {"QC10 near the end of its range", true, -1.39, -0.985, {.pointsPerRun = 125, .rateHz = 250}},
+        {"own gauge", false, 0, 0.4, 1, 2500, 720},
+        {"own gauge at small readings", false, -0.38, 0.02, -1, 2500, 720},
+        {"own gauge at most 500 points", false, 0, 0.4, -1, 500, 360},
+        {"QC10 near the end of its range", true, -1.39, -0.985, 1, 2500, 125},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
         openCase = Case{};
-        const QString offset = QString::number(k.offsetMm);
-        Simulator sim({k.qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--arc-ms", "300", "611", "--offset-mm", offset});
+        settings.MaxPoints = k.maxPoints;
+        Simulator sim({k.qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--arc-ms", "300", "611", "--offset-mm",
+                       QString::number(k.offsetMm)});
         auto device = gauge(k.qc10 ? GaugeType::Qc10 : GaugeType::OwnGauge, sim.path());
-        RunCase run = k.run;
-        run.overshoot = 10;
-        run.zeroOffset = k.zeroOffset;
-        run.feedrate = QStringLiteral("9425");
-        prepare(run);
+        const double rate = k.qc10 ? 1000.0 / qc10::kMsPerSample : owngauge::kSamplesPerSecond;
+        prepare({.direction = k.direction, .overshoot = 10, .pointsPerRun = int(rate / 2), .rateHz = rate,
+                 .zeroOffset = k.zeroOffset, .feedrate = QStringLiteral("9425")});
         const CaptureResult result = capture(*device);
         ASSERT_EQ(result.end, CaptureEnd::Stored) << result.messages.join(u'\n').toStdString();
-        // Triggered on the circle's first sample, ended on the first after it.
-        const std::vector<int32_t> sent = CircleSamples(k.qc10, k.offsetMm, 300, 611);
-        ASSERT_EQ(captured.size(), sent.size());
-        for (std::size_t i = 0; i < sent.size(); ++i)
-            ASSERT_EQ(captured[i], static_cast<float>(sent[i] / 10000.0)) << i;
-        // The run's own points, in rising angle, less the offset.
+        // Triggered on the circle's first sample, ended on the first after it: every sample of the
+        // circle as sent, 0.4 mm rising 10 µm over 611 ms, in 0.1 µm.
+        std::vector<float> sent;
+        for (long i = std::lround(std::ceil(300 * rate / 1000)); i * 1000 / rate < 911; ++i) {
+            const double intoArc = double(i) * 1000 / rate - 300;
+            const auto served = int32_t(4000 + std::lround(100 * intoArc / 611) + std::lround(1e4 * k.offsetMm));
+            sent.push_back(float((k.qc10 ? *qc10::FirstReading(qc10::EncodeReading(served)) : served) / 10000.0));
+        }
+        ASSERT_EQ(captured, sent);
+        // The run's points past the lead-in, each the mean of as many samples as thinning takes, in
+        // rising angle, less the offset.
         const int targets = openCase.Data.RunTargets[1];
+        ASSERT_EQ(std::tuple(targets, openCase.Data.MaxTargets, openCase.Data.AngleStep),
+                  std::tuple(k.targets, k.targets, 90.0 / k.targets));
         const int leadIn = RoundToInt(10.0 / 110 * double(sent.size()));
-        ASSERT_EQ(targets, RoundToInt(90.0 / 110 * double(sent.size())));
+        const int per = RoundToInt(90.0 / 110 * double(sent.size())) / targets;
         for (int j = 0; j < targets; ++j) {
-            const int i = leadIn + (run.direction > 0 ? j : targets - 1 - j);
-            ASSERT_EQ(openCase.Data.Readings(1, j), double(captured[std::size_t(i)]) - k.zeroOffset) << j;
+            double sum = 0;
+            for (int q = 0; q < per; ++q)
+                sum += captured[std::size_t(leadIn + (k.direction > 0 ? j : targets - 1 - j) * per + q)];
+            ASSERT_EQ(openCase.Data.Readings(1, j), sum / per - k.zeroOffset) << j;
+        }
+        // With what the case information adds, both files read back as this case.
+        openCase.Data.TestDate = QDateTime(QDate(2026, 3, 2), QTime(10, 0));
+        std::tie(openCase.Header[HdrMachine], openCase.Header[HdrLength], openCase.Header[HdrDate]) =
+            std::tuple("Mill 1", "100", GeneralDateText(openCase.Data.TestDate));
+        ASSERT_TRUE(files::SaveBrvFile(openCase, "1.0", path("run.brv")).ok());
+        ASSERT_TRUE(files::SaveRtb(openCase, settings, path("run.rtb")).ok());
+        for (const auto& [file, kind] : {std::pair{"run.brv", files::ReaderKind::Brv}, {"run.rtb", files::ReaderKind::Rtb}}) {
+            Case back = test::ReadBack(path(file), kind, settings);
+            back.Header = openCase.Header; // the run set-up's texts, which this test leaves out
+            test::ExpectSameCase(back, openCase);
         }
     }
 }
 
-TEST_F(CaptureEndToEnd, ARunAtTheFastestRateKeepsAtMostMaximumPointsAndReadsBackTheSame)
+TEST_F(CaptureEndToEnd, AStaticCaptureOfAPressWrittenToEitherFileReadsBackAsTheSameCase)
 {
-    // 880 points at 1440 Hz, 720 of them the run's: with at most 500 points a run, pairs of them.
-    settings.MaxPoints = 500;
-    Simulator sim({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});
-    auto device = gauge(GaugeType::OwnGauge, sim.path());
-    prepare({.direction = -1, .overshoot = 10, .pointsPerRun = 720, .rateHz = 1440, .zeroOffset = 0.4,
-             .feedrate = QStringLiteral("9425")});
-    ASSERT_EQ(capture(*device).end, CaptureEnd::Stored);
-    ASSERT_EQ(captured.size(), 880u);
-    EXPECT_EQ(openCase.Data.RunTargets[1], 360);
-    EXPECT_EQ(openCase.Data.MaxTargets, 360);
-    EXPECT_DOUBLE_EQ(openCase.Data.AngleStep, 0.25);
-    // Clockwise: the first pair of the run, after its 80 points of lead-in, ends the row.
-    EXPECT_DOUBLE_EQ(openCase.Data.Readings(1, 359), (double(captured[80]) + captured[81]) / 2 - 0.4);
-
-    // Written as a file and read back with the same settings: the same runs.
-    // What the case-information dialog and the run set-up fill in besides.
-    openCase.Header[HdrMachine] = QStringLiteral("Mill 1");
-    openCase.Header[HdrLength] = QStringLiteral("100");
-    openCase.Data.TestDate = QDateTime(QDate(2026, 3, 2), QTime(10, 0));
-    openCase.Header[HdrDate] = GeneralDateText(openCase.Data.TestDate);
-    files::MemoryFiles disk;
-    disk.files[QStringLiteral("run.brv")] = files::BrvFileBytes(openCase, QStringLiteral("1.0"));
-    disk.files[QStringLiteral("run.rtb")] = files::RtbFileBytes(openCase, files::RtbDefaultsOf(settings));
-    files::ReadContext context = files::ReadContext::fromSettings(settings);
-    context.files = &disk;
-    for (const QString& name : {QStringLiteral("run.brv"), QStringLiteral("run.rtb")}) {
-        SCOPED_TRACE(name.toStdString());
-        Case read;
-        read.Header[HdrFilename] = name;
-        const files::ReadResult result =
-            name.endsWith(".brv") ? files::ReadBrvFile(read, context) : files::ReadRtb(read, context);
-        ASSERT_TRUE(result.ok()) << result.message.toStdString();
-        EXPECT_EQ(read.Data.RunCount, 1);
-        EXPECT_EQ(read.Data.RunDirection[1], -1);
-        EXPECT_EQ(read.Data.RunTargets[1], 360);
-        EXPECT_EQ(read.Data.MaxTargets, 360);
-        EXPECT_DOUBLE_EQ(read.Data.AngleStep, openCase.Data.AngleStep);
-        for (int j = 0; j < 360; ++j)
-            ASSERT_NEAR(read.Data.Readings(1, j), openCase.Data.Readings(1, j), 5e-6) << j;
+    // The measurement window's part in the run chain: the capture's end told from the event loop.
+    struct Window : RunChainUser {
+        std::function<CaptureResult()> take;
+        RunFields runFields;
+        bool ended = false;
+        void rebuildSamplingRates() override {}
+        RunFields fields() override { return runFields; }
+        void notice(ChainNotice, const QString& text) override { ADD_FAILURE() << text.toStdString(); }
+        void setCapturing(bool) override {}
+        void capture(std::function<void(const CaptureResult&)> done) override
+        {
+            QTimer::singleShot(0, [done, result = take()] { done(result); });
+        }
+        void runsStored(int, int) override {}
+        void runsDropped(int, int) override {}
+        bool changeDirection() override { return false; }
+        void pressEnded(bool) override { ended = true; }
+    } window;
+    Simulator sim({"qc10"});
+    auto device = gauge(GaugeType::Qc10, sim.path());
+    window.take = [&] {
+        return capture(*device, [](CaptureSession& s) { LatchEachPointAtItsFirstReading(s, &s, [&s] { s.toggleLatch(); }); });
+    };
+    settings.TemperatureUnits = QStringLiteral("Celsius");
+    ComputeUnits(units, settings, IniFile(iniFile));
+    RunFields& f = window.runFields;
+    std::tie(f.dynamic, f.feedrate, f.gaugeTemp, f.machineTemp) = std::tuple(false, "1000", "21.5", "19.0");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return device->connected(); }, kWaitMs));
+    // The axis lists hold 0, 180, 90 and 270 degrees.
+    const struct {
+        int startAxis, endAxis, start, stop, points;
+    } arcs[] = {{0, 1, 0, 180, 5}, {2, 0, 90, 360, 7}, {0, 0, 0, 360, 8}};
+    for (const auto& arc : arcs) {
+        SCOPED_TRACE(testing::Message() << arc.start << " to " << arc.stop << " degrees");
+        // The case information as the dialog's OK takes it, then one press of the start switch.
+        openCase = Case{};
+        CaseInfoTexts texts = OpeningCaseInfoTexts(openCase, settings, units, QDateTime(QDate(2026, 5, 6), QTime(7, 8, 9)));
+        std::tie(texts.machine, texts.session, texts.measuredBy) = std::tuple("Mill 1", "S1", "Ann");
+        texts.length = texts.radius = QStringLiteral("150");
+        ASSERT_FALSE(AcceptCaseInfo(texts, openCase, settings, units).failed());
+        std::tie(f.startAxisIndex, f.endAxisIndex, window.ended) = std::tuple(arc.startAxis, arc.endAxis, false);
+        RunChain chain(*device, openCase, settings, units, window);
+        chain.press(IniFile(iniFile), 0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.ended; }, 30000));
+        const CaseData& d = openCase.Data;
+        ASSERT_EQ(std::tuple(d.RunCount, d.StartAngle, d.StopAngle, d.RunTargets[1]),
+                  std::tuple(2, arc.start, arc.stop, arc.points));
+        ASSERT_TRUE(files::SaveBrvFile(openCase, "1.0", path("captured.brv")).ok());
+        ASSERT_TRUE(files::SaveRtb(openCase, settings, path("captured.rtb")).ok());
+        test::ExpectSameCase(test::ReadBack(path("captured.brv"), files::ReaderKind::Brv, settings), openCase);
+        test::ExpectSameCase(test::ReadBack(path("captured.rtb"), files::ReaderKind::Rtb, settings), openCase);
     }
 }
 

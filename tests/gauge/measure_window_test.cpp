@@ -106,8 +106,7 @@ TEST_F(MeasureWindow, LiveReadingIsCompensatedAndComesBackAfterAReplug)
 {
     // The gauge sits behind a link, as a device node does: unplugged, a new terminal takes its place.
     const QString link = path(QStringLiteral("gauge"));
-    // Unplugged when asked for its sixth reading.
-    Simulator first({"owngauge", "--mark-ms", "100", "--hangup-on-stream", "6"});
+    Simulator first({"owngauge", "--mark-ms", "100", "--hangup-on-stream", "6"}); // unplugged at its sixth reading
     ASSERT_TRUE(QFile::link(first.path(), link));
     settings.BallBarType = int16_t(GaugeType::OwnGauge);
     settings.CommPort = link;
@@ -156,8 +155,7 @@ TEST_F(MeasureWindow, AFailedReadingClosesTheGaugeWithOneBoxAndItIsFoundAgain)
                           Case{"57", "Device I/O error\nCapturing several measurements.", "Heidenhain IK121", 1, true}}) {
         SCOPED_TRACE(c.box.toStdString());
         // The own gauge silent from its fourth reading on for 6 s, found at the attempt 10 s later;
-        // the card failing after five answers of every initialisation (live readings, or the
-        // fetches of the capture), its mark crossed after 300 ms or at once.
+        // the card failing after five answers of each opening, its mark crossed after 300 ms or at once.
         std::optional<Simulator> sim;
         if (c.status) {
             useCounterCard({{"SARVOTEX_HEID_MARK_MS", c.openings == 2 ? "300" : "0"},

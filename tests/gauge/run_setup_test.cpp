@@ -71,7 +71,6 @@ TEST_F(RunSetup, StaticArcsAndDynamicRates)
                              d.PointsPerRun, d.AngleStep, d.SweepAngle, d.OvershootAngle, openCase.Results.AnalysisStep),
                   std::tuple(QString(rate.text) + "D", rate.interval, rate.points, 360.0 / rate.points, 360, 180.0f, 1));
     }
-
 }
 
 TEST_F(RunSetup, HeaderSlotsInMillimetresAndEquipmentByGauge)
@@ -152,26 +151,22 @@ TEST_F(RunSetup, RunsChangedMakeResultsStaleAndAStaticCaseHasNoFeedrate)
     settings.ScaleFactor = 1.0002;
     ASSERT_FALSE(prepare());
     EXPECT_EQ(openCase.Data.ScaleFactor, 1.0002);
+    addRun(10);
+    addRun(10);
+    std::tie(openCase.Data.RunFeedrate[1], openCase.Data.RunFeedrate[2]) = std::tuple(900.0f, 1100.0f);
+    for (const auto& [dynamic, mean] : {std::pair{true, 1000.0f}, std::pair{false, 0.0f}}) {
+        openCase.Data.Dynamic = dynamic;
+        EXPECT_EQ(MeanMeasuredFeedrate(openCase.Data), mean);
+    }
 
     openCase.Results.ResultsValid = true;
-    RecordRunsAdded(openCase, 0, 20, 20); // nothing added
+    RecordRunsAdded(openCase, 2, 20, 20); // nothing added
     EXPECT_TRUE(openCase.Results.ResultsValid);
-    addRun(10);
-    addRun(10);
-    openCase.Data.RunFeedrate[1] = 900;
-    openCase.Data.RunFeedrate[2] = 1100;
     RecordRunsAdded(openCase, 0, 20, 20);
     EXPECT_FALSE(openCase.Results.ResultsValid);
     openCase.Results.ResultsValid = true;
     DropRunsSince(openCase, 1);
     EXPECT_FALSE(openCase.Results.ResultsValid);
-
-    openCase.Data.RunCount = 2;
-    openCase.Data.RunFeedrate[2] = 1100;
-    for (const auto& [dynamic, mean] : {std::pair{true, 1000.0f}, std::pair{false, 0.0f}}) {
-        openCase.Data.Dynamic = dynamic;
-        EXPECT_EQ(MeanMeasuredFeedrate(openCase.Data), mean);
-    }
 }
 
 } // namespace
