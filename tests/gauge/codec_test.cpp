@@ -99,6 +99,24 @@ TEST(OwnGaugeCodec, SeriesAveragesCarriesAndNeverWritesPastItsBuffer)
     EXPECT_TRUE(decoder.overflowed());
 }
 
+// Values in 0.1 µm: a bar moves well under 0.25 mm between two records and never leaves its
+// travel of 2 mm either way; once a record fails, the stream stays broken.
+TEST(OwnGaugeCodec, RecordCheckRefusesJumpsAndValuesBeyondTheTravel)
+{
+    const struct {
+        std::vector<int32_t> values;
+        bool accepted;
+    } streams[] = {{{200, 2700, 5200, 2700, 200, -2300}, true}, {{-19999, -20000}, true}, {{19999, 20000}, true},
+                   {{200, 2701}, false}, {{19000, 20001}, false}, {{200, 2701, 2700}, false}};
+    for (const auto& [values, accepted] : streams) {
+        owngauge::RecordCheck check;
+        bool last = true;
+        for (int32_t v : values)
+            last = check.accept(v);
+        EXPECT_EQ(last, accepted) << values.size() << " values from " << values[0];
+    }
+}
+
 TEST(Qc10Codec, PairsDecodeAndWrongPatternsAreDropped)
 {
     EXPECT_EQ(qc10::DecodePair(0, 128), 9995);
