@@ -46,11 +46,6 @@ bool CaseData::FeedrateMeasured() const
     return false;
 }
 
-void ClearCase(Case& c)
-{
-    c = Case{};
-}
-
 void ClearCaseForNextMeasurement(Case& c)
 {
     // What the case-information dialog wrote, and the measurement window's lookup of the length.

@@ -1,8 +1,8 @@
 #pragma once
 // The open case: the measurement in work, as text (CaseHeader) and as numbers (CaseData), with
-// the analysis results that belong to it. Whatever replaces the open case starts from an empty
-// one (ClearCase), so nothing of a case reaches the next; consumers still stop at RunCount and
-// RunTargets.
+// the analysis results that belong to it. Whatever replaces the open case (a new measurement, a
+// file read, a stored case loaded) fills an empty Case and adopts it whole once it succeeded, so
+// nothing of a case reaches the next; consumers still stop at RunCount and RunTargets.
 
 #include "core/results.h"
 #include "core/app_error.h"
@@ -169,10 +169,6 @@ struct Case {
     CaseData Data;
     AnalysisResults Results;
 };
-
-// Empties every field of the case: the one step every road that replaces the open case takes
-// first (a new measurement, a file read, a case loaded), so no value of the case before survives.
-void ClearCase(Case& c);
 
 // The next measurement of the same measurement window, after its runs were saved: an empty case
 // that keeps only the case information typed for it (customer, machine, session, operator, date,

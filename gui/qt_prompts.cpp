@@ -23,15 +23,16 @@ QMessageBox::Icon toQt(MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
-// Runs the box over its owner and returns what f reads of it once it closed; fallback when the
-// owner took the box with it while it was open. A window busy with its own work is disabled, its
-// box is not.
+// The title of boxes that bring none of their own.
 QString& programTitle()
 {
     static QString title;
     return title;
 }
 
+// Runs the box over its owner and returns what f reads of it once it closed; fallback when the
+// owner took the box with it while it was open. A window busy with its own work is disabled, its
+// box is not.
 template <class Dialog, class Read, class Result>
 Result runOwned(Dialog* dialog, Read read, Result fallback)
 {
