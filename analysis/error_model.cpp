@@ -549,18 +549,23 @@ void TraceModel(Case& c, const ModelFit& fit, int direction)
     const int m = fit.m, n = fit.n;
     const auto& K = fit.K;
     const std::span<const float> X = fit.X;
-    // Model traces at whole degrees up to the end of the arc (a full circle not at its start
-    // again); a static case at the angles of its points, the end of a partial arc included.
+    // Model traces at whole degrees up to the end of the arc as the graphs draw them (a full
+    // circle not at its start again, a partial arc to its end, which takes its last point); a
+    // static case at the angles of its points, the end of a partial arc included.
     res.AnalysisCurve.clear();
     res.AnalysisCurveCount = 0;
     res.AnalysisCurveDir = {};
     res.AnalysisStep = static_cast<int16_t>(d.Dynamic ? 1 : kStaticStepDeg);
     if (!(d.AngleStep > 0))
         throw AppError::invalidCall(QStringLiteral("The angle step of the case is not positive"));
-    const double last = d.Dynamic ? d.StopAngle - 1 : PointAngleDeg(d.Arc(), targets, targets - 1);
+    const bool fullCircle = d.SweepAngle == 360;
+    const double last = d.Dynamic ? (fullCircle ? d.StopAngle - 1 : d.StopAngle)
+                                  : PointAngleDeg(d.Arc(), targets, targets - 1);
     auto trace = [&](int curve, int rowOffset) {
         for (int a = d.StartAngle; a <= last; a += res.AnalysisStep) {
-            const double row = std::floor((a - d.StartAngle) / d.AngleStep + 1e-9);
+            double row = std::floor((a - d.StartAngle) / d.AngleStep + 1e-9);
+            if (a == d.StopAngle && row >= targets)
+                row = targets - 1;
             if (row < 0 || row >= targets)
                 throw AppError::subscriptOutOfRange();
             const std::size_t i0 = static_cast<std::size_t>(row) + static_cast<std::size_t>(rowOffset);

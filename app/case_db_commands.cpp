@@ -19,6 +19,11 @@ namespace sarvo {
 
 bool AnalyseCapturedCase(Case& c)
 {
+    // The analysis compensates and re-centres the readings in place: it always starts from the
+    // readings as captured, which stay what a file of the case holds (also while a save asks its
+    // questions, or after the analysis failed).
+    c.Data.restoreReadingsAsRead();
+    c.Data.keepReadingsAsRead();
     AnalysisOutcome analysis;
     {
         ProgressScope progress(!app().State.BatchRunning);

@@ -16,8 +16,8 @@ void RegisterCaseDbWindows();
 CaptureSaving ProgramCaptureSaving();
 
 // The analysis of captured runs with the progress window: the circles, the ISO values and the
-// error model; reports its failures and brings the commands up to date. True when the results
-// are valid.
+// error model, from the readings as captured, which the case keeps as its readings as read;
+// reports its failures and brings the commands up to date. True when the results are valid.
 bool AnalyseCapturedCase(Case& c);
 
 } // namespace sarvo

@@ -48,6 +48,13 @@ public:
         if (window_)
             window_->caseStored(measId);
     }
+    void caseWritten(const Case& written) override
+    {
+        app().State.MeasureSaved = false;
+        app().State.CaptureUnsaved = false;
+        if (window_)
+            window_->caseWritten(written);
+    }
 
 private:
     QPointer<gauge::frmMeasure> window_;
@@ -93,6 +100,16 @@ gauge::MeasureServices ProgramMeasureServices()
         ShowBasicInfo();
     };
     services.reloadSaved = [](int measId) { return LoadProgramCase(measId); };
+    services.showWritten = [](const Case& written) {
+        for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph})
+            windows().unload(id);
+        app().OpenCase = written;
+        app().State.CaseOpen = true;
+        app().State.CaptureUnsaved = false;
+        ShowBasicInfo();
+        UpdateCaseCommands();
+        return true;
+    };
     services.openSave = [] {
         gauge::frmMeasure* window = MeasureWindow();
         if (!window)

@@ -137,11 +137,10 @@ void deriveAngles(CaseData& d, AnalysisResults& res)
         if (d.MaxTargets == 0)
             throw AppError::divisionByZero();
         res.AnalysisStep = 1;
-        d.AngleStep = double(d.SweepAngle) / d.MaxTargets;
     } else {
         res.AnalysisStep = kStaticStepDeg;
-        d.AngleStep = kStaticStepDeg;
     }
+    d.AngleStep = d.StepOfRuns();
 }
 
 // Fills a fresh case from the stored rows; raises AppError on anything missing or out of range.

@@ -1,6 +1,12 @@
 #include "core/case.h"
 
+#include "core/number_format.h"
+#include "core/pi.h"
+
+#include <QLocale>
+
 #include <algorithm>
+#include <cmath>
 
 namespace sarvo {
 
@@ -18,6 +24,64 @@ double PointAngleDeg(const PointArc& arc, int n, int j)
     if (!arc.dynamic)
         return arc.startAngle + static_cast<double>(j) * kStaticStepDeg;
     return arc.startAngle + static_cast<double>(j) * arc.sweepAngle / n;
+}
+
+int StaticPointIndex(int sweepAngle, int direction, int k)
+{
+    const int points = StaticRunPoints(sweepAngle);
+    if (direction > 0 || points <= 0)
+        return k;
+    const int index = sweepAngle / kStaticStepDeg - k;
+    return ((index % points) + points) % points;
+}
+
+double RunStopAngle(double startDeg, double stopDeg)
+{
+    return stopDeg <= startDeg ? stopDeg + 360 : stopDeg;
+}
+
+Thinning ThinSamples(int64_t samples, int maxPoints)
+{
+    Thinning t;
+    const int64_t limit = std::max(1, maxPoints);
+    if (samples > limit)
+        t.factor = samples / limit + 1;
+    t.points = samples / t.factor;
+    return t;
+}
+
+int RunPointLimit(int maxPoints)
+{
+    return std::clamp(maxPoints, 1, kMaxPointIndex);
+}
+
+QString PointSamplingRateText(const CaseData& d, double feedrate, int64_t points)
+{
+    const double arc = (double(d.SweepAngle) / 360.0) * 2.0 * kPi12 * d.TestRadius; // mm
+    const double seconds = arc / (feedrate / 60.0);
+    const double rate = double(points) / seconds;
+    if (!(feedrate > 0.0) || !(seconds > 0.0) || !std::isfinite(rate))
+        return {};
+    return FormatNumber(rate, QStringLiteral("###0.0###"), QLocale::c());
+}
+
+double CaseData::StepOfRuns() const
+{
+    if (!Dynamic)
+        return kStaticStepDeg;
+    return MaxTargets > 0 ? double(SweepAngle) / double(MaxTargets) : 0.0;
+}
+
+void CaseData::restoreReadingsAsRead()
+{
+    if (ReadingsAsRead)
+        Readings = *ReadingsAsRead;
+    ReadingsAsRead.reset();
+}
+
+void CaseData::keepReadingsAsRead()
+{
+    ReadingsAsRead = std::make_shared<const ReadingsTable>(Readings);
 }
 
 void CaseData::clearRuns()

@@ -46,6 +46,8 @@ constexpr int kMaxRuns = 7;        // runs 1..7; row 0 exists and stays empty
 constexpr int kMaxPointIndex = 8000;
 constexpr int kPointSlots = kMaxPointIndex + 1;
 
+struct CaseData;
+
 // A static run has a position every 45 degrees from the start of its arc.
 constexpr int kStaticStepDeg = 45;
 
@@ -67,6 +69,34 @@ struct PointArc {
 // that works out a point's angle from its index (the graphs step by AngleStep, which is 45 for
 // every static case).
 double PointAngleDeg(const PointArc& arc, int n, int j);
+
+// Where in a static run's row (rising angle from the start) the k-th position it measured goes:
+// a counter-clockwise run starts at the start of the arc, a clockwise one at its end, which on a
+// full circle is the start again (position 0), not one more position.
+int StaticPointIndex(int sweepAngle, int direction, int k);
+
+// The end of an arc from start to stop as a run takes it: an end at or before the start lies one
+// turn on (equal angles are a full circle).
+double RunStopAngle(double startDeg, double stopDeg);
+
+// Point thinning: a run of more samples than maxPoints keeps samples / f points, each the mean of
+// f consecutive samples, with f = whole part of (samples / maxPoints + 1). Files on reading and
+// the capture on storing thin alike, so a case and its file are one case.
+struct Thinning {
+    int64_t factor = 1;
+    int64_t points = 0;
+};
+Thinning ThinSamples(int64_t samples, int maxPoints);
+
+// The most points a run may keep: maxPoints, never above the readings table. A run needs three
+// points at least for its circle.
+int RunPointLimit(int maxPoints);
+inline constexpr int kMinRunPoints = 3;
+
+// The sampling rate in Hz of a dynamic case's points: `points` a run over the arc at the feedrate
+// (mm/min), as "###0.0###"; the case's rate is that of its points, however they were taken.
+// Empty when the feedrate or the arc gives no time.
+QString PointSamplingRateText(const CaseData& d, double feedrate, int64_t points);
 
 // 31 text slots; an index outside 0..30 raises error 9.
 class CaseHeader {
@@ -150,12 +180,24 @@ struct CaseData {
     // otherwise the readings as they stand.
     const ReadingsTable& ReadingsToSave() const { return ReadingsAsRead ? *ReadingsAsRead : Readings; }
 
+    // Puts the readings back as read or captured before anything changes the runs or analyses
+    // them again: the kept table is then the readings themselves.
+    void restoreReadingsAsRead();
+    // Keeps the readings as they stand, before an analysis changes them in place, as what a file
+    // of the case holds from now on.
+    void keepReadingsAsRead();
+
     // Empties the readings, the per-run arrays and their mean feedrate, as the measurement window
     // does when it opens.
     void clearRuns();
 
     // The arc of the runs: start, sweep and how the points of a run lie on it.
     PointArc Arc() const { return {StartAngle, SweepAngle, Dynamic}; }
+
+    // The step between points as every stage places them: a dynamic case spreads its longest run
+    // over the arc (SweepAngle / MaxTargets), so no run reaches past its end; a static case has
+    // a position every 45 degrees. 0 for a dynamic case without points.
+    double StepOfRuns() const;
 
     // Whether any run carries a measured feedrate: files without one leave every run at 0, which
     // is no measurement of zero.

@@ -1,6 +1,7 @@
 #include "display/viewing.h"
 
 #include "analysis/trig_tables.h"
+#include "core/case.h"
 #include "core/utilities.h"
 
 #include <QColor>
@@ -99,8 +100,9 @@ private:
 
     void drawDynamic()
     {
-        const double start = params_.startAngle;
-        const double end = params_.endAngle;
+        // The arc the run will measure: whole degrees, an end at or before the start one turn on.
+        const double start = std::nearbyint(params_.startAngle);
+        const double end = RunStopAngle(start, std::nearbyint(params_.endAngle));
         const double over = params_.overshoot;
         int from, arcFrom, arcTo, to, arcStep;
         if (params_.counterClockwise) {

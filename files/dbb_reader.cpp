@@ -78,7 +78,7 @@ void finishRun(Case& c, int run)
     d.Calibrated = true;
     d.OptionFlag = false;
     d.ScaleFactor = 1.0; // the file carries none: the case's own, not the gauge's setting
-    d.AngleStep = double(d.SweepAngle) / double(d.MaxTargets);
+    d.AngleStep = d.StepOfRuns();
 }
 
 void checkRoomForRun(int counter)

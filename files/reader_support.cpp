@@ -107,21 +107,6 @@ QDateTime RolledDate(int64_t year, int64_t month, int64_t day)
     return QDateTime(date, QTime(0, 0), Qt::UTC);
 }
 
-Thinning ThinSamples(int64_t samples, int maxPoints)
-{
-    Thinning t;
-    const int64_t limit = std::max(1, maxPoints);
-    if (samples > limit)
-        t.factor = samples / limit + 1;
-    t.points = samples / t.factor;
-    return t;
-}
-
-int RunPointLimit(int maxPoints)
-{
-    return std::clamp(maxPoints, 1, kMaxPointIndex);
-}
-
 void CheckRunPoints(int64_t points, int maxPoints, int run)
 {
     if (points < kMinRunPoints)
@@ -165,14 +150,13 @@ QString SamplingRateText(const Case& c)
 
 QString SamplingRateText(const Case& c, int64_t points)
 {
-    const CaseData& d = c.Data;
     const double feedrate = CheckedLeadingNumber(c.Header[HdrFeedrate], QStringLiteral("Feedrate")); // mm/min
     if (!(feedrate > 0.0))
         throw FormatError(Translate("A dynamic test needs a positive feedrate."));
-    const double arc = (double(d.SweepAngle) / 360.0) * 2.0 * kPi12 * d.TestRadius; // mm
-    const double seconds = arc / (feedrate / 60.0);
-    const double rate = double(points) / seconds;
-    return FormatNumber(FiniteValue(rate, QStringLiteral("Sample Rate")), QStringLiteral("###0.0###"), QLocale::c());
+    const QString rate = PointSamplingRateText(c.Data, feedrate, points);
+    if (rate.isEmpty())
+        throw OutOfRangeError(QStringLiteral("Sample Rate"));
+    return rate;
 }
 
 QString FixedText(double value, const char* pattern)
@@ -213,7 +197,7 @@ void FinishRuns(CaseData& d, int runs)
                                       .arg(d.SweepAngle));
         }
     }
-    d.AngleStep = d.Dynamic ? double(d.SweepAngle) / double(d.MaxTargets) : double(kStaticStepDeg);
+    d.AngleStep = d.StepOfRuns();
 }
 
 ReadResult ConfirmMachine(Case& c, const ReadContext& ctx)

@@ -1,6 +1,6 @@
 #pragma once
 // What the readers of every format share: checked numbers with messages that name the value, the
-// point thinning, the angle rules and the derived header texts.
+// point counts, the angle rules and the derived header texts (thinning is the case's, core/case.h).
 
 #include "core/app_error.h"
 #include "core/case.h"
@@ -41,18 +41,6 @@ double LengthValue(double value, const QString& name);
 // the years 100 to 9999.
 QDateTime RolledDate(int64_t year, int64_t month, int64_t day);
 
-// Point thinning: a run of more samples than maxPoints keeps samples / f points, each the mean of
-// f consecutive samples, with f = whole part of (samples / maxPoints + 1).
-struct Thinning {
-    int64_t factor = 1;
-    int64_t points = 0;
-};
-Thinning ThinSamples(int64_t samples, int maxPoints);
-
-// The most points a run may keep: maxPoints, never above the readings table. A run needs three
-// points at least for its circle.
-int RunPointLimit(int maxPoints);
-inline constexpr int kMinRunPoints = 3;
 // Raises unless 3 <= points <= RunPointLimit(maxPoints).
 void CheckRunPoints(int64_t points, int maxPoints, int run);
 

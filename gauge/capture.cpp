@@ -4,7 +4,6 @@
 #include "core/number_format.h"
 #include "core/pi.h"
 #include "core/utilities.h"
-#include "files/reader_support.h"
 #include "gauge/device.h"
 
 #include <algorithm>
@@ -30,7 +29,11 @@ CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings)
     plan.run = data.RunCount + 1;
     const int16_t direction = plan.run < kRunSlots ? data.RunDirection[static_cast<std::size_t>(plan.run)] : 1;
     plan.direction = direction < 0 ? -1 : 1;
-    plan.signedStep = static_cast<float>(plan.direction * data.AngleStep);
+    // The run's own step: the case's step is that of the runs it holds.
+    const double runStep = !plan.dynamic ? double(kStaticStepDeg)
+                           : data.PointsPerRun > 0 ? double(data.SweepAngle) / data.PointsPerRun
+                                                   : data.AngleStep;
+    plan.signedStep = static_cast<float>(plan.direction * runStep);
     plan.pointsPerRun = data.PointsPerRun;
     plan.overshootPoints =
         data.SweepAngle != 0 ? RoundToInt(data.OvershootAngle / data.SweepAngle * data.PointsPerRun) : 0;
@@ -227,16 +230,19 @@ void FinishRun(CaseData& data, int run, const Settings& settings)
     data.MaxTargets = std::max<int16_t>(data.MaxTargets, static_cast<int16_t>(targets));
 }
 
-// Writes values into a run's row in rising angle: as they came for a counter-clockwise run,
-// reversed otherwise.
-template <class ValueAt>
-void WriteRow(CaseData& data, int run, int targets, bool counterClockwise, ValueAt valueAt)
-{
-    for (int j = 0; j < targets; ++j)
-        data.Readings(run, counterClockwise ? j : targets - 1 - j) = valueAt(j);
-}
-
 } // namespace
+
+void SettleCapturedRuns(Case& openCase)
+{
+    CaseData& data = openCase.Data;
+    data.AngleStep = data.StepOfRuns();
+    openCase.Header[HdrMaxTargets] = QString::number(data.MaxTargets);
+    if (!data.Dynamic || data.RunCount < 1)
+        return;
+    const QString rate = PointSamplingRateText(data, StrToDbl(openCase.Header[HdrFeedrate]), data.MaxTargets);
+    if (!rate.isEmpty())
+        openCase.Header[HdrSampling] = rate;
+}
 
 bool StoreDynamicRun(Case& openCase, std::span<const float> points, float feedrate, const Settings& settings)
 {
@@ -250,7 +256,7 @@ bool StoreDynamicRun(Case& openCase, std::span<const float> points, float feedra
     const int leadIn = std::clamp(arc > 0 ? RoundToInt(data.OvershootAngle / arc * p) : 0, 0, p - swept);
     // At most "Maximum points", thinned as a file of the run would be on reading: the case
     // analysed, stored, written and read back is one case.
-    const files::Thinning thinning = files::ThinSamples(swept, files::RunPointLimit(settings.MaxPoints));
+    const Thinning thinning = ThinSamples(swept, RunPointLimit(settings.MaxPoints));
     const int targets = static_cast<int>(thinning.points);
     if (targets < 1)
         return false;
@@ -260,15 +266,20 @@ bool StoreDynamicRun(Case& openCase, std::span<const float> points, float feedra
             sum += points[static_cast<std::size_t>(leadIn + j * thinning.factor + k)];
         return sum / static_cast<double>(thinning.factor);
     };
-    CaseData stored = data; // committed whole, or not at all
-    const int run = stored.RunCount + 1;
-    stored.RunCount = static_cast<int16_t>(run);
-    stored.RunFeedrate[static_cast<std::size_t>(run)] = feedrate;
-    stored.RunTargets[static_cast<std::size_t>(run)] = static_cast<int16_t>(targets);
-    stored.AngleStep = static_cast<double>(data.SweepAngle) / targets;
-    WriteRow(stored, run, targets, stored.RunDirection[static_cast<std::size_t>(run)] == 1, thinnedPoint);
-    FinishRun(stored, run, settings);
-    data = std::move(stored);
+    Case stored = openCase; // committed whole, or not at all
+    CaseData& into = stored.Data;
+    // The runs grow from the readings as captured, not from an analysis of the earlier ones.
+    into.restoreReadingsAsRead();
+    const int run = into.RunCount + 1;
+    into.RunCount = static_cast<int16_t>(run);
+    into.RunFeedrate[static_cast<std::size_t>(run)] = feedrate;
+    into.RunTargets[static_cast<std::size_t>(run)] = static_cast<int16_t>(targets);
+    const bool counterClockwise = into.RunDirection[static_cast<std::size_t>(run)] == 1;
+    for (int j = 0; j < targets; ++j)
+        into.Readings(run, counterClockwise ? j : targets - 1 - j) = thinnedPoint(j);
+    FinishRun(into, run, settings);
+    SettleCapturedRuns(stored);
+    openCase = std::move(stored);
     return true;
 }
 
@@ -278,17 +289,22 @@ bool StoreStaticRuns(Case& openCase, const CapturePlan& plan, std::span<const fl
     const int targets = RoundToInt(plan.pointsPerRun / 2.0);
     if (data.RunCount + 2 > kMaxCapturedRuns || static_cast<int>(points.size()) < 2 * targets)
         return false;
-    CaseData stored = data;
+    Case stored = openCase;
+    CaseData& into = stored.Data;
+    into.restoreReadingsAsRead();
     for (int m = 0; m < 2; ++m) {
-        const int run = stored.RunCount + 1;
-        stored.RunCount = static_cast<int16_t>(run);
-        stored.RunDirection[static_cast<std::size_t>(run)] = static_cast<int16_t>(2 * m - 1);
-        stored.RunTargets[static_cast<std::size_t>(run)] = static_cast<int16_t>(targets);
-        WriteRow(stored, run, targets, plan.direction > 0,
-                 [&](int j) { return points[static_cast<std::size_t>(2 * j + m)]; });
-        FinishRun(stored, run, settings);
+        const int run = into.RunCount + 1;
+        into.RunCount = static_cast<int16_t>(run);
+        into.RunDirection[static_cast<std::size_t>(run)] = static_cast<int16_t>(2 * m - 1);
+        into.RunTargets[static_cast<std::size_t>(run)] = static_cast<int16_t>(targets);
+        // Each position where it was measured: the k-th reached holds readings 2k and 2k + 1.
+        for (int k = 0; k < targets; ++k)
+            into.Readings(run, StaticPointIndex(into.SweepAngle, plan.direction, k)) =
+                points[static_cast<std::size_t>(2 * k + m)];
+        FinishRun(into, run, settings);
     }
-    data = std::move(stored);
+    SettleCapturedRuns(stored);
+    openCase = std::move(stored);
     return true;
 }
 

@@ -121,11 +121,17 @@ RunEvaluation EvaluateRun(const CapturePlan& plan, const CaseData& data, int poi
 
 // Stores an accepted dynamic run as run RunCount + 1, in rising angle, scaled, at most the
 // settings' MaxPoints points (a longer run thinned as the file readers thin it: each point the
-// mean of f consecutive readings); false (case unchanged) when the case has no room.
+// mean of f consecutive readings); false (case unchanged) when the case has no room. Both stores
+// add to the readings as captured (an analysis of the earlier runs is undone) and settle the case.
 bool StoreDynamicRun(Case& openCase, std::span<const float> points, float feedrate, const Settings& settings);
-// Stores a static capture as two runs, clockwise first; false (case unchanged) when the case
+// Stores a static capture as two runs, clockwise first, each position at the angle it was
+// measured; false (case unchanged) when the case
 // has no room for both or fewer than pointsPerRun readings came.
 bool StoreStaticRuns(Case& openCase, const CapturePlan& plan, std::span<const float> points, const Settings& settings);
+
+// After the runs changed: the step, count and sampling rate the case's runs give, as a file or
+// a stored copy of it reads back (the rate is that of its points, after any thinning).
+void SettleCapturedRuns(Case& openCase);
 
 // The live target drawn into a width x height picture.
 struct TargetGeometry {

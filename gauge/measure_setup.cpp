@@ -66,11 +66,6 @@ MeasureOpening OpeningMeasureFields(const IniFile& ini, const Case& openCase, co
     return opening;
 }
 
-double WrappedStopAngle(double startDeg, double stopDeg)
-{
-    return stopDeg <= startDeg ? stopDeg + 360 : stopDeg;
-}
-
 SamplingRates BuildSamplingRates(const SamplingRequest& request)
 {
     SamplingRates rates;
@@ -81,7 +76,7 @@ SamplingRates BuildSamplingRates(const SamplingRequest& request)
         rates.startDeg = 0;
         rates.endDeg = 360;
     }
-    const double runEndDeg = WrappedStopAngle(rates.startDeg, rates.endDeg);
+    const double runEndDeg = RunStopAngle(rates.startDeg, rates.endDeg);
     auto speed = static_cast<float>(rates.feedrateMmPerMin / 60);
     float seconds = RunSeconds(rates.startDeg, runEndDeg, request.radiusMm, speed);
     if (seconds * 0.5 > kMaxPointsPerRun) {

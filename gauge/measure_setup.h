@@ -55,12 +55,8 @@ struct SamplingRates {
     double endDeg = 360;
 };
 
-// The end of an arc as a run takes it: an end at or before the start lies one turn on (90 to 0
-// sweeps 270 degrees, 90 to 90 a full turn).
-double WrappedStopAngle(double startDeg, double stopDeg);
-
 // Rates from 250 Hz (1440 Hz for the own gauge) halved down to below 0.5 Hz or a count below 50;
-// counts of 4000 or more are left out. The arc is taken as the run takes it (WrappedStopAngle).
+// counts of 4000 or more are left out. The arc is taken as the run takes it (RunStopAngle).
 // A run too long even for the slowest rate raises the
 // feedrate once, computed from the number (never from its rounded text), which always suffices.
 SamplingRates BuildSamplingRates(const SamplingRequest& request);

@@ -6,6 +6,7 @@
 #include "core/language_db.h"
 #include "core/number_format.h"
 #include "core/utilities.h"
+#include "gauge/capture.h"
 #include "gauge/case_info.h"
 
 #include <algorithm>
@@ -60,7 +61,7 @@ RunParameters DynamicParameters(const RunFields& fields, const SamplingRateItem&
 {
     RunParameters p;
     p.startAngle = CheckedInt16(LeadingNumber(fields.startPos));
-    p.stopAngle = CheckedInt16(WrappedStopAngle(p.startAngle, CheckedInt16(LeadingNumber(fields.endPos))));
+    p.stopAngle = CheckedInt16(RunStopAngle(p.startAngle, CheckedInt16(LeadingNumber(fields.endPos))));
     p.pointsPerRun = CheckedInt16(rate.points);
     p.angleStep = CheckedDiv(p.stopAngle - p.startAngle, p.pointsPerRun);
     const double hz = static_cast<double>(rate.rateCode) / kRateCodePerHz;
@@ -78,7 +79,7 @@ RunParameters StaticParameters(const RunFields& fields, const CaseData& data)
                                                                            : current;
     };
     p.startAngle = axisAngle(fields.startAxisIndex, data.StartAngle);
-    p.stopAngle = CheckedInt16(WrappedStopAngle(p.startAngle, axisAngle(fields.endAxisIndex, data.StopAngle)));
+    p.stopAngle = CheckedInt16(RunStopAngle(p.startAngle, axisAngle(fields.endAxisIndex, data.StopAngle)));
     // Every position of the arc twice: the first reading at each belongs to the clockwise run.
     p.pointsPerRun = CheckedInt16(2.0 * StaticRunPoints(p.stopAngle - p.startAngle));
     p.angleStep = kStaticStepDeg;
@@ -152,7 +153,8 @@ std::optional<QString> PrepareRun(Case& openCase, const RunFields& fields, const
     data.StopAngle = run.stopAngle;
     data.SweepAngle = sweep;
     data.PointsPerRun = run.pointsPerRun;
-    data.AngleStep = run.angleStep;
+    // A case holding runs keeps the step they give: a run that is not stored changes nothing.
+    data.AngleStep = data.RunCount > 0 ? data.StepOfRuns() : run.angleStep;
     header[HdrSampling] = run.samplingText;
     data.SamplingInterval = run.samplingIntervalMs;
     data.OvershootAngle = run.overshootAngle;
@@ -219,6 +221,7 @@ AfterRunStep NextStepAfterRun(bool dynamic, DirectionChoice choice, bool runsAdd
 void DropRunsSince(Case& openCase, int runCountAtClick)
 {
     CaseData& data = openCase.Data;
+    data.restoreReadingsAsRead(); // what stays is the readings as captured
     const int kept = std::clamp(runCountAtClick, 0, static_cast<int>(data.RunCount));
     for (int run = kept + 1; run <= data.RunCount; ++run) {
         const auto r = static_cast<std::size_t>(run);
@@ -234,7 +237,7 @@ void DropRunsSince(Case& openCase, int runCountAtClick)
     for (int run = 1; run <= kept; ++run)
         maxTargets = std::max(maxTargets, data.RunTargets[static_cast<std::size_t>(run)]);
     data.MaxTargets = maxTargets;
-    openCase.Header[HdrMaxTargets] = QString::number(maxTargets);
+    SettleCapturedRuns(openCase);
     openCase.Results.ResultsValid = false;
 }
 

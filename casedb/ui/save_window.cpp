@@ -76,13 +76,14 @@ void frmSave::emphasiseChoice()
 
 bool frmSave::save(Case& c)
 {
-    const ReadingsTable captured = c.Data.Readings;
     const int16_t runCount = c.Data.RunCount;
-    // The analysis compensates and re-centres the readings in place: whatever is not stored gets
-    // the readings back as they were captured, so a second attempt starts from the same runs.
+    // The analysis compensates and re-centres the readings in place and keeps them as captured
+    // (ReadingsAsRead), which a file and a signal's file are written with. Whatever is not stored
+    // gets them back, with no results of its own, so a second attempt starts from the same runs.
     const auto restore = [&] {
-        c.Data.Readings = captured;
+        c.Data.restoreReadingsAsRead();
         c.Data.RunCount = runCount;
+        c.Results.ResultsValid = false;
     };
     bool stored = false;
     const bool trapped = RunTrapped(QString::fromLatin1(casedb::kSavingLocation), [&] {
@@ -101,7 +102,6 @@ bool frmSave::save(Case& c)
             return;
         }
         // The file takes the readings as captured, with the results of the analysis.
-        restore();
         const QStringList filters = {QStringLiteral("Brintovale (*.brv)"), QStringLiteral("Renishaw (*.rtb)")};
         for (;;) {
             QString filter = filters[0];
@@ -115,6 +115,7 @@ bool frmSave::save(Case& c)
                 name += rtb ? QStringLiteral(".rtb") : QStringLiteral(".brv");
             const auto& write = rtb ? saving_.saveRtb : saving_.saveBrv;
             if (write && write(name)) {
+                host_.caseWritten(c);
                 stored = true;
                 return;
             }

@@ -30,6 +30,9 @@ public:
     virtual void clearForNextMeasurement() = 0;
     // The case is stored under this number: closing the measurement window loads it back.
     virtual void caseStored(int measId) = 0;
+    // The case as written to a file (analysed, its readings as captured kept for the file):
+    // closing the measurement window shows it. The last save wins.
+    virtual void caseWritten(const Case& written) = 0;
 };
 
 // What the program does for the save window.

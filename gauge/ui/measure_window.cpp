@@ -692,6 +692,14 @@ void frmMeasure::caseStored(int measId)
 {
     savedMeasId_ = measId;
     measureSaved_ = true;
+    writtenCase_.reset();
+}
+
+void frmMeasure::caseWritten(const Case& written)
+{
+    writtenCase_ = std::make_shared<const Case>(written);
+    savedMeasId_ = 0;
+    measureSaved_ = false;
 }
 
 void frmMeasure::clearForNextMeasurement()
@@ -781,14 +789,15 @@ bool frmMeasure::handOverCase()
     BusyCursor busy;
     if (case_.Data.RunCount > 0) {
         if (!case_.Results.ResultsValid && services_.analyse) {
-            // The analysis compensates and re-centres the readings in place: a file of the case
-            // is written with them as they were captured.
-            case_.Data.ReadingsAsRead = std::make_shared<const ReadingsTable>(case_.Data.Readings);
+            // The analysis keeps the readings as captured for the files of the case.
             if (!services_.analyse())
                 return false;
         }
         if (services_.runsAnalysed)
             services_.runsAnalysed();
+    } else if (writtenCase_ && services_.showWritten) {
+        if (!services_.showWritten(*writtenCase_))
+            return false;
     } else if (measureSaved_ && savedMeasId_ > 0 && services_.reloadSaved) {
         // The case just saved, by the number the save returned.
         if (!services_.reloadSaved(savedMeasId_))

@@ -45,13 +45,16 @@ struct MeasureServices {
     DeviceThread::MakeDevice makeDevice;
     // The case database for the origin of the last measurement; may be null.
     const casedb::CaseStore* store = nullptr;
-    // The analysis of the captured runs, reporting its own failures; true when it succeeded.
+    // The analysis of the captured runs from their readings as captured, which it keeps for the
+    // files of the case; reports its own failures; true when it succeeded.
     std::function<bool()> analyse;
     // After the runs were analysed: the result windows closed and their commands enabled.
     std::function<void()> runsAnalysed;
     // Loads the case stored under the number back into the program.
     // Reports its own failures; true when the case was loaded.
     std::function<bool(int measId)> reloadSaved;
+    // Makes the case just written to a file the program's open case; true when it is.
+    std::function<bool(const Case& written)> showWritten;
     // Opens the save window for the captured runs (modeless).
     std::function<void()> openSave;
     // Opens or raises the case-information dialog.
@@ -79,6 +82,8 @@ public:
     void refreshUnits() override;
     // The case was stored under this number: closing loads it back instead of the runs.
     void caseStored(int measId);
+    // The runs were written to a file: closing shows that case (the last save wins).
+    void caseWritten(const Case& written);
     // The save window empties the runs and frees the set-up for the next measurement.
     void clearForNextMeasurement();
 
@@ -171,6 +176,7 @@ private:
     bool measureSaved_ = false;
     double feedrateFactor_ = 1; // the unit factor the feedrate field is shown in
     int savedMeasId_ = 0;
+    std::shared_ptr<const Case> writtenCase_;
 
     QLineEdit* txtStartPos_;
     QLineEdit* txtEndPos_;

@@ -15,8 +15,15 @@
 #include "casedb/ui/mac_list_window.h"
 #include "casedb/ui/save_window.h"
 #include "casedb/ui/session_window.h"
+#include "core/dates.h"
+#include "core/utilities.h"
+#include "display/graphs.h"
+#include "files/brv_file.h"
+#include "files/rtb_writer.h"
+#include "gauge/capture.h"
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
+#include "tests/support/file_round_trip.h"
 #include "tests/support/sample_cases.h"
 #include "tests/support/test_env.h"
 
@@ -201,7 +208,9 @@ public:
     void setCaptureEnabled(bool enabled) override { captureEnabled = enabled; }
     void clearForNextMeasurement() override { ++cleared; }
     void caseStored(int measId) override { storedId = measId; }
+    void caseWritten(const Case& c) override { written.push_back(c); }
     bool captureEnabled = true;
+    std::vector<Case> written;
     int cleared = 0;
     int storedId = 0;
 };
@@ -272,9 +281,100 @@ TEST_F(CaseDbWindows, SaveAfterAMeasurementToAFileWritesTheReadingsAsCaptured)
     prompts.filterAnswers = {1};
     button(&w, "CmdOk")->click();
     EXPECT_TRUE(QFileInfo::exists(path("capture.rtb")));
+    // The case as written goes to the measurement window, which shows it on closing.
+    ASSERT_EQ(host.written.size(), 1u);
+    EXPECT_EQ(host.written[0].Data.RunCount, 2);
+    EXPECT_TRUE(host.written[0].Data.ReadingsToSave() == captured.Data.Readings);
     EXPECT_EQ(host.cleared, 1);
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(host.captureEnabled);
+}
+
+// A pair as a capture stores it: a clockwise run of 1000 points, then a counter-clockwise one of
+// 960, over a circle with a centre offset, an oval and a step where the horizontal axis reverses.
+Case CapturedPair()
+{
+    Case c;
+    CaseData& d = c.Data;
+    std::tie(d.Dynamic, d.StartAngle, d.StopAngle, d.SweepAngle, d.PointsPerRun) = std::tuple(true, 0, 360, 360, 1000);
+    std::tie(d.TestRadius, d.BallBarLength) = std::tuple(150.0, 150.0f);
+    d.TestDate = QDateTime(QDate(2024, 3, 14), QTime(11, 0));
+    c.Header[HdrDate] = GeneralDateText(d.TestDate);
+    std::tie(c.Header[HdrMachine], c.Header[HdrPlane], c.Header[HdrFeedrate], c.Header[HdrStatDyn], c.Header[HdrLength]) =
+        std::tuple("Mill 3", "xy", "1000", "D", "150.000");
+    c.Header[HdrSampling] = "250.0000"; // the run set-up's rate
+    Settings gauge;
+    gauge.ScaleFactor = 1;
+    gauge.MaxPoints = 2500;
+    for (const auto& [direction, n] : {std::pair{-1, 1000}, std::pair{1, 960}}) {
+        const auto run = std::size_t(d.RunCount + 1);
+        d.RunDirection[run] = int16_t(direction);
+        std::vector<float> points; // in the order measured
+        for (int k = 0; k < n; ++k) {
+            const double a = (direction > 0 ? k : n - k) * 2 * M_PI / n;
+            points.push_back(float(0.002 * std::cos(a) + 0.001 * std::sin(2 * a) + 0.0005 * direction * (std::sin(a) > 0 ? 1 : -1)));
+        }
+        EXPECT_TRUE(gauge::StoreDynamicRun(c, points, 1000, gauge));
+        d.GaugeTemp[run] = d.MachineTemp[run] = 20;
+    }
+    return c;
+}
+
+// What is shown, printed and stored of an analysed case: its step, rate, results and graph (with
+// the model traces where they come from the fit, not from the stored parameters).
+void ExpectSameShownCase(const Case& back, const Case& captured, bool fittedTraces = true)
+{
+    const CaseData& d = back.Data;
+    EXPECT_EQ(d.AngleStep, captured.Data.AngleStep);
+    for (int r = 1; r <= d.RunCount; ++r) // no run reaches past the end of its arc
+        EXPECT_LT((d.RunTargets[std::size_t(r)] - 1) * d.AngleStep, d.SweepAngle) << "run " << r;
+    EXPECT_NEAR(StrToDbl(back.Header[HdrSampling]), StrToDbl(captured.Header[HdrSampling]), 1e-3);
+    const auto near = [](double a, double b, const char* what) { EXPECT_NEAR(a, b, 0.02 + 1e-3 * std::abs(b)) << what; };
+    near(back.Results.LscResult.Circularity, captured.Results.LscResult.Circularity, "circularity");
+    for (const ErrorParamField& f : kErrorParamFields)
+        if (f.column > 0)
+            near(ErrorParamValue(back.Results.ErrorValues, f), ErrorParamValue(captured.Results.ErrorValues, f), f.name);
+    const auto graph = [fittedTraces](const Case& c) {
+        display::RecordingCanvas canvas(QSizeF(800, 800));
+        double scale = 5;
+        display::DrawGraphPicture(canvas, c, scale, {.showAnalysis = fittedTraces}, app().Units, false);
+        return canvas.lines;
+    };
+    const auto lines = graph(back), expected = graph(captured);
+    ASSERT_EQ(lines.size(), expected.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_LE(QLineF(lines[i].to, expected[i].to).length(), 1.5) << "line " << i; // whole pixels
+}
+
+// The results shown right after a capture of two runs of unequal length are those of the same
+// case written to either file and read back, and of the case stored and loaded back.
+TEST_F(CaseDbWindows, ACapturedPairOfUnequalRunsShowsWhatItsFilesAndItsStoredCopyShow)
+{
+    Case captured = CapturedPair();
+    ASSERT_EQ(std::tuple(captured.Data.MaxTargets, captured.Data.AngleStep), std::tuple(1000, 0.36));
+    ASSERT_TRUE(AnalyseCapturedCase(captured));
+    ASSERT_TRUE(files::SaveBrvFile(captured, "1.0", path("pair.brv")).ok());
+    ASSERT_TRUE(files::SaveRtb(captured, app().Settings, path("pair.rtb")).ok());
+    for (const auto& [file, kind] : {std::pair{"pair.brv", files::ReaderKind::Brv}, {"pair.rtb", files::ReaderKind::Rtb}}) {
+        SCOPED_TRACE(file);
+        Case back = test::ReadBack(path(file), kind, app().Settings);
+        NoProgress none;
+        ASSERT_TRUE(AnalyseCase(back, app().Settings, {.measurement = true, .errorModel = true}, none).ok());
+        ExpectSameShownCase(back, captured);
+    }
+
+    // Stored through the save window after the measurement, then loaded back.
+    app().OpenCase = CapturedPair();
+    RecordingHost host;
+    frmSave w(host, ProgramCaptureSaving());
+    w.show();
+    button(&w, "CmdOk")->click();
+    ASSERT_GT(host.storedId, 0);
+    Case loaded;
+    Settings settings;
+    ASSERT_TRUE(casedb::LoadCase(*mainCaseStore(), host.storedId, loaded, settings).ok);
+    SCOPED_TRACE("stored");
+    ExpectSameShownCase(loaded, captured, false);
 }
 
 // A measurement file of the test's own: the static sample under another machine name and date.

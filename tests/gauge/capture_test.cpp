@@ -3,6 +3,12 @@
 
 #include "gauge/capture.h"
 #include "gauge/device.h"
+#include "core/dates.h"
+#include "files/brv_file.h"
+#include "files/rtb_writer.h"
+#include "tests/support/file_round_trip.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -79,7 +85,8 @@ TEST(CapturePlan, WorkingValuesFollowTheRunAndTheGauge)
         EXPECT_EQ(plan.pointsPerBlock, c.perBlock);
         EXPECT_EQ(plan.blockTimeMs, c.blockMs);
         EXPECT_EQ(plan.bufferSize, 4 * c.perBlock + c.limit + 1);
-        EXPECT_FLOAT_EQ(plan.signedStep, c.shape.direction * 90.0f / c.shape.pointsPerRun);
+        // The run's own step: a static run's positions are 45 degrees apart.
+        EXPECT_FLOAT_EQ(plan.signedStep, c.shape.direction * (c.shape.dynamic ? 90.0f / c.shape.pointsPerRun : 45.0f));
         EXPECT_EQ(plan.programmedFeedrate, 1000);
     }
 
@@ -274,25 +281,46 @@ TEST(RunStorage, DynamicRunsInRisingAngleWithLeadInScaled)
     }
 }
 
-TEST(RunStorage, StaticCaptureGivesTwoRunsClockwiseFirst)
+TEST(RunStorage, StaticCaptureGivesTwoRunsClockwiseFirstEachPointAtItsAngle)
 {
     Settings settings = GaugeSettings(GaugeType::Qc10);
-    // Positions 0, 45, 90, each twice: a = first visit, b = second.
-    const std::vector<float> points{0.10f, 0.11f, 0.20f, 0.21f, 0.30f, 0.31f};
-    for (int direction : {1, -1}) {
-        Case c = MakeCase({.dynamic = false, .direction = direction, .overshoot = 0, .pointsPerRun = 6});
-        const CapturePlan plan = MakeCapturePlan(c, settings);
-        ASSERT_TRUE(StoreStaticRuns(c, plan, points, settings));
-        EXPECT_EQ(c.Data.RunCount, 2);
-        EXPECT_EQ(c.Data.RunDirection[1], -1);
-        EXPECT_EQ(c.Data.RunDirection[2], 1);
-        EXPECT_EQ(c.Data.MaxTargets, 3);
-        if (direction > 0) {
-            ExpectRow(c, 1, {0.10, 0.20, 0.30});
-            ExpectRow(c, 2, {0.11, 0.21, 0.31});
-        } else { // captured from the stop angle down
-            ExpectRow(c, 1, {0.30, 0.20, 0.10});
-            ExpectRow(c, 2, {0.31, 0.21, 0.11});
+    QTemporaryDir folder;
+    // A partial arc and a full circle, either way round: the k-th position reached is measured
+    // twice in a row, its first reading for the clockwise run.
+    for (const auto& [stop, positions] : {std::pair{90, 3}, std::pair{360, 8}}) {
+        for (int direction : {1, -1}) {
+            SCOPED_TRACE(testing::Message() << "0 to " << stop << ", direction " << direction);
+            std::vector<float> points;
+            for (int k = 0; k < positions; ++k)
+                points.insert(points.end(), {0.1f * (k + 1), 0.1f * (k + 1) + 0.01f});
+            Case c = MakeCase({.dynamic = false, .direction = direction, .stop = stop, .overshoot = 0,
+                               .pointsPerRun = 2 * positions});
+            const CapturePlan plan = MakeCapturePlan(c, settings);
+            ASSERT_TRUE(StoreStaticRuns(c, plan, points, settings));
+            EXPECT_EQ(std::tuple(c.Data.RunCount, c.Data.RunDirection[1], c.Data.RunDirection[2], c.Data.MaxTargets),
+                      std::tuple(2, -1, 1, positions));
+            // A clockwise run starts at the end of the arc, on a full circle the start again.
+            std::vector<double> first(positions), second(positions);
+            for (int k = 0; k < positions; ++k) {
+                const int angle = direction > 0 ? 45 * k : stop - 45 * k;
+                const auto index = std::size_t(angle / 45 % positions);
+                first[index] = points[std::size_t(2 * k)];
+                second[index] = points[std::size_t(2 * k + 1)];
+            }
+            ExpectRow(c, 1, first);
+            ExpectRow(c, 2, second);
+            // Both files read back each point where it was stored.
+            c.Data.TestDate = QDateTime(QDate(2026, 3, 2), QTime(10, 0));
+            std::tie(c.Header[HdrMachine], c.Header[HdrStatDyn], c.Header[HdrLength], c.Header[HdrDate]) =
+                std::tuple("Mill 1", "S", "100", GeneralDateText(c.Data.TestDate));
+            const QString brv = folder.filePath("static.brv"), rtb = folder.filePath("static.rtb");
+            ASSERT_TRUE(files::SaveBrvFile(c, "1.0", brv).ok());
+            ASSERT_TRUE(files::SaveRtb(c, settings, rtb).ok());
+            for (const auto& [file, kind] : {std::pair{brv, files::ReaderKind::Brv}, std::pair{rtb, files::ReaderKind::Rtb}}) {
+                const Case back = test::ReadBack(file, kind, settings);
+                ExpectRow(back, 1, first);
+                ExpectRow(back, 2, second);
+            }
         }
     }
 }

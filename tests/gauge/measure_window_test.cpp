@@ -51,6 +51,10 @@ protected:
             return true;
         };
         services.runsAnalysed = [this] { ++runsAnalysed; };
+        services.showWritten = [this](const Case& written) {
+            shownRuns << written.Data.RunCount;
+            return true;
+        };
         services.reloadSaved = [this](int measId) {
             reloaded << measId;
             return true;
@@ -100,6 +104,7 @@ protected:
     int runsAnalysed = 0;
     int closed = 0;
     QList<int> reloaded;
+    QList<int> shownRuns; // the runs of each written case shown on closing
 };
 
 TEST_F(MeasureWindow, LiveReadingIsCompensatedAndComesBackAfterAReplug)
@@ -297,6 +302,23 @@ TEST_F(MeasureWindow, ClosingAnalysesTheRunsOrLoadsTheSavedCaseBack)
         ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 15000));
         EXPECT_EQ(reloaded, QList<int>{42});
         EXPECT_EQ(analysed, 1);
+    }
+    for (const bool fileLast : {true, false}) {
+        // Stored and written in the same window: the last save is the case shown.
+        QPointer<frmMeasure> window = open();
+        Case written;
+        written.Data.RunCount = 2;
+        if (fileLast) {
+            window->caseStored(43);
+            window->caseWritten(written);
+        } else {
+            window->caseWritten(written);
+            window->caseStored(44);
+        }
+        window->closeClicked();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 15000));
+        EXPECT_EQ(std::tuple(reloaded, shownRuns), fileLast ? std::tuple(QList<int>{42}, QList<int>{2})
+                                                             : std::tuple(QList<int>{42, 44}, QList<int>{2}));
     }
     prompts.messages.clear();
 }
