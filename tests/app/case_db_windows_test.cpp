@@ -290,9 +290,27 @@ TEST_F(CaseDbWindows, SaveAfterAMeasurementToAFileWritesTheReadingsAsCaptured)
     EXPECT_TRUE(host.captureEnabled);
 }
 
-// A pair as a capture stores it: a clockwise run of 1000 points, then a counter-clockwise one of
-// 960, over a circle with a centre offset, an oval and a step where the horizontal axis reverses.
-Case CapturedPair()
+// A run as a capture stores it, over a circle with a centre offset, an oval and a step where the
+// horizontal axis reverses.
+void AddCapturedRun(Case& c, int direction, int n)
+{
+    Settings gauge;
+    gauge.ScaleFactor = 1;
+    gauge.MaxPoints = 2500;
+    const auto run = std::size_t(c.Data.RunCount + 1);
+    c.Data.RunDirection[run] = int16_t(direction);
+    std::vector<float> points; // in the order measured
+    for (int k = 0; k < n; ++k) {
+        const double a = (direction > 0 ? k : n - k) * 2 * M_PI / n;
+        points.push_back(float(0.002 * std::cos(a) + 0.001 * std::sin(2 * a) + 0.0005 * direction * (std::sin(a) > 0 ? 1 : -1)));
+    }
+    EXPECT_TRUE(gauge::StoreDynamicRun(c, points, 1000, gauge));
+    c.Data.GaugeTemp[run] = c.Data.MachineTemp[run] = 20;
+}
+
+// A pair as a capture stores it: a clockwise run of 1000 points, then (unless only the first is
+// asked for) a counter-clockwise one of 960.
+Case CapturedPair(bool both = true)
 {
     Case c;
     CaseData& d = c.Data;
@@ -303,20 +321,9 @@ Case CapturedPair()
     std::tie(c.Header[HdrMachine], c.Header[HdrPlane], c.Header[HdrFeedrate], c.Header[HdrStatDyn], c.Header[HdrLength]) =
         std::tuple("Mill 3", "xy", "1000", "D", "150.000");
     c.Header[HdrSampling] = "250.0000"; // the run set-up's rate
-    Settings gauge;
-    gauge.ScaleFactor = 1;
-    gauge.MaxPoints = 2500;
-    for (const auto& [direction, n] : {std::pair{-1, 1000}, std::pair{1, 960}}) {
-        const auto run = std::size_t(d.RunCount + 1);
-        d.RunDirection[run] = int16_t(direction);
-        std::vector<float> points; // in the order measured
-        for (int k = 0; k < n; ++k) {
-            const double a = (direction > 0 ? k : n - k) * 2 * M_PI / n;
-            points.push_back(float(0.002 * std::cos(a) + 0.001 * std::sin(2 * a) + 0.0005 * direction * (std::sin(a) > 0 ? 1 : -1)));
-        }
-        EXPECT_TRUE(gauge::StoreDynamicRun(c, points, 1000, gauge));
-        d.GaugeTemp[run] = d.MachineTemp[run] = 20;
-    }
+    AddCapturedRun(c, -1, 1000);
+    if (both)
+        AddCapturedRun(c, 1, 960);
     return c;
 }
 
@@ -353,6 +360,8 @@ TEST_F(CaseDbWindows, ACapturedPairOfUnequalRunsShowsWhatItsFilesAndItsStoredCop
     Case captured = CapturedPair();
     ASSERT_EQ(std::tuple(captured.Data.MaxTargets, captured.Data.AngleStep), std::tuple(1000, 0.36));
     ASSERT_TRUE(AnalyseCapturedCase(captured));
+    // A file of it, or one a signal writes while a save asks its questions, holds it as captured.
+    EXPECT_TRUE(captured.Data.ReadingsToSave() == CapturedPair().Data.Readings);
     ASSERT_TRUE(files::SaveBrvFile(captured, "1.0", path("pair.brv")).ok());
     ASSERT_TRUE(files::SaveRtb(captured, app().Settings, path("pair.rtb")).ok());
     for (const auto& [file, kind] : {std::pair{"pair.brv", files::ReaderKind::Brv}, {"pair.rtb", files::ReaderKind::Rtb}}) {
@@ -375,6 +384,33 @@ TEST_F(CaseDbWindows, ACapturedPairOfUnequalRunsShowsWhatItsFilesAndItsStoredCop
     ASSERT_TRUE(casedb::LoadCase(*mainCaseStore(), host.storedId, loaded, settings).ok);
     SCOPED_TRACE("stored");
     ExpectSameShownCase(loaded, captured, false);
+}
+
+// The analysis on closing the measurement window fails after compensating the readings (the fit
+// divides by the feedrate) and the window stays: the run captured next and the pair before it are
+// written to the file as captured.
+TEST_F(CaseDbWindows, RunsCapturedAfterAFailedAnalysisAreWrittenAsCaptured)
+{
+    app().OpenCase = CapturedPair();
+    app().OpenCase.Header[HdrFeedrate] = "";
+    ASSERT_FALSE(AnalyseCapturedCase(app().OpenCase));
+    prompts.messages.clear();
+    app().OpenCase.Header[HdrFeedrate] = "1000";
+    AddCapturedRun(app().OpenCase, -1, 990);
+    Case captured = CapturedPair();
+    AddCapturedRun(captured, -1, 990);
+    RecordingHost host;
+    frmSave w(host, ProgramCaptureSaving());
+    w.show();
+    w.fileOption()->setChecked(true);
+    prompts.fileAnswers = {path("after.rtb")};
+    button(&w, "CmdOk")->click();
+    ASSERT_EQ(host.cleared, 1);
+    const Case back = test::ReadBack(path("after.rtb"), files::ReaderKind::Rtb, app().Settings);
+    ASSERT_EQ(std::tuple(back.Data.RunCount, back.Data.RunTargets[2], back.Data.RunTargets[3]), std::tuple(3, 960, 990));
+    for (int r = 1; r <= 3; ++r)
+        for (int j : {0, 250, 959})
+            EXPECT_NEAR(back.Data.Readings(r, j), captured.Data.Readings(r, j), 0.5e-5) << r << "," << j;
 }
 
 // A measurement file of the test's own: the static sample under another machine name and date.
