@@ -138,6 +138,24 @@ TEST_F(ErrorModel, AStaticHalfCircleFitsAtItsPositionsUpToItsEnd)
     EXPECT_EQ(r.AnalysisCurve(0, 315), 0.0f);
 }
 
+// A dynamic half circle: the graphs draw its model trace up to the end of the arc, so the trace
+// is filled there too (from the last point), not left at 0 for a last segment down to the centre.
+TEST_F(ErrorModel, ADynamicPartialArcHasItsModelTraceUpToItsEnd)
+{
+    Case c = TraceCase(DynamicErrors(), {.start = 90, .sweep = 180});
+    c.Results.LscResult.Radius = 150;
+    NoProgress none;
+    Reporter report;
+    report(CalcErrors(c, FitSettings(), none, report.failures));
+    ASSERT_TRUE(c.Results.ResultsValid);
+    for (int curve : {0, 1}) {
+        const AnalysisCurveTable& t = c.Results.AnalysisCurve;
+        EXPECT_NE(t(curve, 269), 0.0f) << curve;
+        EXPECT_EQ(t(curve, 270), t(curve, 269)) << curve; // both from the run's last point
+        EXPECT_EQ(t(curve, 271), 0.0f) << curve;
+    }
+}
+
 // Reversal spikes of the synthesis (one degree past each reversal at this feedrate) come back as
 // their height over the level 4 to 7 degrees on.
 TEST_F(ErrorModel, ReversalSpikesAreFound)

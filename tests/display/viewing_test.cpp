@@ -8,6 +8,7 @@
 #include <QLabel>
 
 #include <cmath>
+#include <tuple>
 
 namespace sarvo::display {
 namespace {
@@ -105,6 +106,17 @@ TEST(ViewingDiagram, AnglesWrapAt1440AndHugeEntriesAreClamped)
     ViewParams plain;
     plain.startAngle = 60, plain.endAngle = 420, plain.overshoot = 0;
     EXPECT_EQ(Drawn(wrapped).ends(kRed, DrawStyle::Solid), Drawn(plain).ends(kRed, DrawStyle::Solid));
+    // An end at or before the start lies one turn on, as the run takes it: 90 to 0 measures 270
+    // degrees, 136 points 2 degrees apart and the arrowhead.
+    for (const bool counterClockwise : {true, false}) {
+        ViewParams backwards;
+        std::tie(backwards.startAngle, backwards.endAngle, backwards.counterClockwise) = std::tuple(90, 0, counterClockwise);
+        ViewParams forwards = backwards;
+        forwards.endAngle = 360;
+        const auto arc = Drawn(backwards).ends(kRed, DrawStyle::Solid);
+        EXPECT_EQ(arc.size(), 138u);
+        EXPECT_EQ(arc, Drawn(forwards).ends(kRed, DrawStyle::Solid));
+    }
 }
 
 TEST(ViewingDiagram, StaticPointsEveryFortyFiveDegreesWithTheirCyanPolylines)

@@ -15,6 +15,7 @@
 #include "core/app_error.h"
 #include "core/dates.h"
 #include "core/settings_file.h"
+#include "core/utilities.h"
 #include "files/brv_file.h"
 #include "files/rtb_writer.h"
 #include "tests/gauge/simulator_process.h"
@@ -307,6 +308,9 @@ TEST_F(CaptureEndToEnd, DynamicRunsAreStoredAsTheGaugeSentThemAndReadBackFromThe
         const int targets = openCase.Data.RunTargets[1];
         ASSERT_EQ(std::tuple(targets, openCase.Data.MaxTargets, openCase.Data.AngleStep),
                   std::tuple(k.targets, k.targets, 90.0 / k.targets));
+        // The rate of its points, thinned or not: over the 78.54 mm arc at 9425 mm/min, 0.5 s.
+        const double pointRate = StrToDbl(openCase.Header[HdrSampling]);
+        EXPECT_NEAR(pointRate, k.targets / (0.5 * M_PI * 50 / (9425 / 60.0)), 1e-3);
         const int leadIn = RoundToInt(10.0 / 110 * double(sent.size()));
         const int per = RoundToInt(90.0 / 110 * double(sent.size())) / targets;
         for (int j = 0; j < targets; ++j) {
@@ -323,6 +327,7 @@ TEST_F(CaptureEndToEnd, DynamicRunsAreStoredAsTheGaugeSentThemAndReadBackFromThe
         ASSERT_TRUE(files::SaveRtb(openCase, settings, path("run.rtb")).ok());
         for (const auto& [file, kind] : {std::pair{"run.brv", files::ReaderKind::Brv}, {"run.rtb", files::ReaderKind::Rtb}}) {
             Case back = test::ReadBack(path(file), kind, settings);
+            EXPECT_NEAR(StrToDbl(back.Header[HdrSampling]), pointRate, 1e-3) << file;
             back.Header = openCase.Header; // the run set-up's texts, which this test leaves out
             test::ExpectSameCase(back, openCase);
         }
