@@ -51,10 +51,7 @@ protected:
             return true;
         };
         services.runsAnalysed = [this] { ++runsAnalysed; };
-        services.showWritten = [this](const Case& written) {
-            shownRuns << written.Data.RunCount;
-            return true;
-        };
+        services.showWritten = [this](const Case& written) { return shownRuns << written.Data.RunCount, true; };
         services.reloadSaved = [this](int measId) {
             reloaded << measId;
             return true;
@@ -303,23 +300,15 @@ TEST_F(MeasureWindow, ClosingAnalysesTheRunsOrLoadsTheSavedCaseBack)
         EXPECT_EQ(reloaded, QList<int>{42});
         EXPECT_EQ(analysed, 1);
     }
-    for (const bool fileLast : {true, false}) {
-        // Stored and written in the same window: the last save is the case shown.
+    Case written;
+    written.Data.RunCount = 2;
+    for (const bool fileLast : {true, false}) { // stored and written in one window: the last save shows
         QPointer<frmMeasure> window = open();
-        Case written;
-        written.Data.RunCount = 2;
-        if (fileLast) {
-            window->caseStored(43);
-            window->caseWritten(written);
-        } else {
-            window->caseWritten(written);
-            window->caseStored(44);
-        }
+        fileLast ? (window->caseStored(43), window->caseWritten(written)) : (window->caseWritten(written), window->caseStored(44));
         window->closeClicked();
         ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 15000));
-        EXPECT_EQ(std::tuple(reloaded, shownRuns), fileLast ? std::tuple(QList<int>{42}, QList<int>{2})
-                                                             : std::tuple(QList<int>{42, 44}, QList<int>{2}));
     }
+    EXPECT_EQ(std::tuple(reloaded, shownRuns), std::tuple(QList<int>{42, 44}, QList<int>{2}));
     prompts.messages.clear();
 }
 
