@@ -186,7 +186,8 @@ void RecordRunsAdded(Case& openCase, int runCountBefore, double gaugeTempC, doub
         data.GaugeTemp.at(static_cast<std::size_t>(run)) = gaugeTempC;
         data.MachineTemp.at(static_cast<std::size_t>(run)) = machineTempC;
     }
-    openCase.Header[HdrMaxTargets] = QString::number(data.MaxTargets);
+    // Stored or not, the case's step and rate are those of the runs it holds, not the set-up's.
+    SettleCapturedRuns(openCase);
     // Results worked out before describe other runs: closing analyses these.
     if (data.RunCount != runCountBefore)
         openCase.Results.ResultsValid = false;

@@ -75,7 +75,8 @@ std::optional<QString> PrepareRun(Case& openCase, const RunFields& fields, const
                                   const UnitState& units, const QDateTime& now);
 
 // After every capture, added runs or not: the temperatures (Celsius) of each run added since
-// runCountBefore, and the header's point count. Added runs make the case's results out of date.
+// runCountBefore, and the point count, step and sampling rate of the runs held. Added runs make the
+// case's results out of date.
 void RecordRunsAdded(Case& openCase, int runCountBefore, double gaugeTempC, double machineTempC);
 
 enum class RunCounter { Cw, Ccw };

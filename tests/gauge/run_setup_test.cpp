@@ -160,8 +160,11 @@ TEST_F(RunSetup, RunsChangedMakeResultsStaleAndAStaticCaseHasNoFeedrate)
     }
 
     openCase.Results.ResultsValid = true;
+    openCase.Data.Dynamic = true;
     RecordRunsAdded(openCase, 2, 20, 20); // nothing added
     EXPECT_TRUE(openCase.Results.ResultsValid);
+    // The step and rate of its runs, not of the run set up: 10 points over 942.5 mm at 1000 mm/min.
+    EXPECT_EQ(std::tuple(openCase.Data.AngleStep, openCase.Header[HdrSampling]), std::tuple(36.0, QString("0.1768")));
     RecordRunsAdded(openCase, 0, 20, 20);
     EXPECT_FALSE(openCase.Results.ResultsValid);
     openCase.Results.ResultsValid = true;
