@@ -134,16 +134,16 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
     if (!triggered_)
         return 0;
     for (float reading : block) {
-        if (plan_.readsRangeEnds && qc10::AtRangeEnd(RoundToInt(reading * 1e4))) {
-            outOfRange_ = true;
-            break;
-        }
         if (!ReadingPlausible(plan_, reading)) {
             unreadable_ = true;
             break;
         }
         if (wasTriggered && reading > level_) {
-            endedByReading_ = true;
+            endedByReading_ = true; // the end of the range too, where the run has left the circle
+            break;
+        }
+        if (plan_.readsRangeEnds && qc10::AtRangeEnd(RoundToInt(reading * 1e4))) {
+            outOfRange_ = true;
             break;
         }
         points_.push_back(reading);
