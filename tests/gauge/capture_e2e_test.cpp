@@ -191,14 +191,15 @@ TEST_F(CaptureEndToEnd, StaticQc10CaptureGivesTwoRunsClockwiseFirst)
 
 TEST_F(CaptureEndToEnd, StaticPointsHandedOverEvery32msEachReadTheirOwnStreams)
 {
-    // Each stream serves one length, 1.2 µm below the one before; a point is the reading shown
+    // Each stream serves one length, 1.2 µm below the one before, its bytes 5 ms late and handed
+    // over every 32 ms, so that a stop finds a tail on its way; a point is the reading shown
     // last and two more right after it. A reading that took in the tail of the one before reads
     // another stream's length.
     for (const bool qc10 : {false, true}) {
         SCOPED_TRACE(qc10 ? "QC10" : "own gauge");
         openCase = Case{};
         reads = 0;
-        Simulator sim({qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--step-mm", "-0.0012", "--handover-ms", "32"});
+        Simulator sim({qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--step-mm", "-0.0012", "--handover-ms", "32", "--latency-ms", "5"});
         auto device = gauge(qc10 ? GaugeType::Qc10 : GaugeType::OwnGauge, sim.path(), true);
         prepare({.dynamic = false, .pointsPerRun = 6});
         const auto served = [qc10](int stream) {

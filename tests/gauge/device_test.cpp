@@ -97,7 +97,7 @@ TEST(GaugeDevice, OneReadingAfterAnotherGivesEachItsOwnValues)
     // handed over every 32 ms (the tail of a reading is still on its way when it stops), or the
     // stream begun 20 ms late: ten readings end when the line goes quiet, far within the ten limits
     // of two seconds each.
-    for (const char* adapter : {"--latency-ms 10", "--handover-ms 32", "--start-late-ms 20"})
+    for (const char* adapter : {"--latency-ms 10", "--handover-ms 32 --latency-ms 5", "--start-late-ms 20"})
         for (const GaugeType type : {GaugeType::OwnGauge, GaugeType::Qc10}) {
             const bool qc10 = type == GaugeType::Qc10;
             SCOPED_TRACE(testing::Message() << (qc10 ? "QC10, " : "own gauge, ") << adapter);
