@@ -5,6 +5,7 @@
 #include "core/pi.h"
 #include "core/utilities.h"
 #include "gauge/device.h"
+#include "gauge/qc10_codec.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,6 +62,7 @@ CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings)
                                ? data.TestRadius - data.BallBarLength + data.ZeroOffset
                                : data.ZeroOffset;
     plan.nominalReading = data.ZeroOffset;
+    plan.readsRangeEnds = settings.BallBarType == static_cast<int16_t>(GaugeType::Qc10);
     return plan;
 }
 
@@ -115,37 +117,36 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
     const std::size_t fits = static_cast<std::size_t>(room());
     if (block.size() > fits)
         block = block.first(fits);
+    const bool wasTriggered = triggered_;
     if (!triggered_) {
-        // Nothing from an unreadable reading on sets the level or triggers.
-        const auto bad = std::find_if(block.begin(), block.end(), [&](float v) { return !ReadingPlausible(plan_, v); });
-        if (bad != block.end()) {
-            unreadable_ = true;
-            block = block.first(static_cast<std::size_t>(bad - block.begin()));
-        }
-        if (!levelSet_ && !block.empty()) {
-            const double first = block.front();
-            level_ = first - 0.25 * (first - plan_.expectedReading);
-            levelSet_ = true;
-        }
-        const auto below = std::find_if(block.begin(), block.end(), [&](float v) { return v < level_; });
-        if (below != block.end()) {
-            // The rest of the triggering block enters the run as it is.
-            triggered_ = true;
-            points_.insert(points_.end(), below, block.end());
-        } else if (latchPending && !unreadable_) {
-            triggered_ = true; // none of this block's readings
-        }
+        // The rest of the triggering block enters the run as it is.
+        const auto below = std::find_if(block.begin(), block.end(), [&](float v) {
+            if (!ReadingPlausible(plan_, v))
+                return false;
+            if (!levelSet_) {
+                level_ = v - 0.25 * (v - plan_.expectedReading);
+                levelSet_ = true;
+            }
+            return v < level_;
+        });
+        triggered_ = below != block.end() || latchPending; // latched: none of this block's readings
+        block = block.subspan(static_cast<std::size_t>(below - block.begin()));
         if (triggered_ && latchPending)
             level_ = kLatchedTriggerLevelMm;
-        return static_cast<int>(points_.size() - before);
     }
+    if (!triggered_)
+        return 0;
     for (float reading : block) {
         if (!ReadingPlausible(plan_, reading)) {
             unreadable_ = true;
             break;
         }
-        if (reading > level_) {
-            endedByReading_ = true;
+        if (wasTriggered && reading > level_) {
+            endedByReading_ = true; // the end of the range too, where the run has left the circle
+            break;
+        }
+        if (plan_.readsRangeEnds && qc10::AtRangeEnd(RoundToInt(reading * 1e4))) {
+            outOfRange_ = true;
             break;
         }
         points_.push_back(reading);

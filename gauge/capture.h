@@ -53,6 +53,7 @@ struct CapturePlan {
     bool liveDrawing = true;
     double expectedReading = 0; // the raw reading expected on the circle
     double nominalReading = 0;  // the raw reading at the bar's nominal length
+    bool readsRangeEnds = false; // the QC10: a point at the end of its range reads that end
 };
 
 CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings);
@@ -71,7 +72,8 @@ QString NoRoomMessage();
 
 // The readings of a dynamic run: fed block by block, triggered on the first reading below the
 // level set by the first block (or by the latch), ended on a reading above the level or past
-// the point limit.
+// the point limit. Only the run's own readings are judged: before the trigger a reading no bar
+// gives is passed over and one at the end of the range is the bar at rest there.
 class DynamicTrace {
 public:
     explicit DynamicTrace(const CapturePlan& plan);
@@ -83,6 +85,8 @@ public:
     bool endedByReading() const { return endedByReading_; }
     // A reading no bar can give came before the run ended; the readings before it stay.
     bool unreadable() const { return unreadable_; }
+    // A reading of the run at the end of the gauge's range: the gauge stopped measuring there.
+    bool outOfRange() const { return outOfRange_; }
     bool pastLimit() const { return static_cast<int>(points_.size()) > plan_.pointLimit; }
     // The level the run triggered on and ends above; set by the first block.
     bool levelSet() const { return levelSet_; }
@@ -99,6 +103,7 @@ private:
     bool triggered_ = false;
     bool endedByReading_ = false;
     bool unreadable_ = false;
+    bool outOfRange_ = false;
 };
 
 // The arc including both overshoots over the time from the trigger to the stop; a run stopped

@@ -12,6 +12,10 @@ namespace {
 
 const QString kForm = QStringLiteral("frmWait");
 
+// The stretch of stream after a run's end that confirms it, and the points it may bring.
+constexpr int kEndCheckMs = 300;
+constexpr std::size_t kEndCheckPoints = 2048;
+
 struct BlockReply {
     int16_t status = kGaugeNotConnected;
     std::vector<float> values;
@@ -142,9 +146,10 @@ void CaptureSession::blockArrived(int16_t status, const std::vector<float>& bloc
         endDynamic(status);
         return;
     }
+    // The watchdog waits longer than one point takes at the slowest rates.
     if (!block.empty())
         sinceReading_.restart();
-    else if (sinceReading_.hasExpired(kNoDataLimitMs)) {
+    else if (sinceReading_.hasExpired(kNoDataLimitMs + RoundToInt(1000.0 / plan_.samplingRateHz))) {
         failDevice(kGaugeTimeout, CapturingCaption());
         endDynamic(kGaugeTimeout);
         return;
@@ -153,6 +158,11 @@ void CaptureSession::blockArrived(int16_t status, const std::vector<float>& bloc
     const bool wasTriggered = trace_->triggered();
     const int first = static_cast<int>(trace_->points().size());
     const int added = trace_->addBlock(block, !wasTriggered && latchPressed_);
+    if (trace_->outOfRange()) {
+        failDevice(kGaugeOutOfRange, CapturingCaption());
+        endDynamic(kGaugeOutOfRange);
+        return;
+    }
     if (trace_->unreadable()) {
         // A shifted or broken stream: none of this run can be trusted.
         breakOff(CaptureEnd::DeviceFailed, UnreadableMessage());
@@ -181,16 +191,41 @@ void CaptureSession::blockArrived(int16_t status, const std::vector<float>& bloc
     }
     if (added > 0)
         Q_EMIT pointsAdded(first, added);
-    if (trace_->endedByReading() || trace_->pastLimit() || stopRequested_ || latchPressed_)
+    if (trace_->endedByReading() && !stopRequested_)
+        confirmEnd();
+    else if (trace_->endedByReading() || trace_->pastLimit() || stopRequested_ || latchPressed_)
         endDynamic(0);
     else
         fetchBlock();
 }
 
+void CaptureSession::confirmEnd()
+{
+    // A record shifted by a stray byte also reads as the end of the run, and near zero its stream
+    // shows the shift only in the records after it: one more stretch of the stream is judged, and
+    // the run's end is the time it was seen.
+    elapsedMs_ = sinceTrigger_.elapsed();
+    endTimed_ = true;
+    const QDeadlineTimer until(kEndCheckMs);
+    device_.post<int16_t>(
+        [until](GaugeDevice& device) {
+            std::vector<float> after(kEndCheckPoints);
+            int count = 0;
+            return device.fetchSeries(after, count, until);
+        },
+        this, [this](int16_t status) {
+            // Only a broken stream tells of the run's readings; anything else came after them.
+            if (status == kUnreadableStream)
+                failDevice(status, CapturingCaption());
+            endDynamic(status == kUnreadableStream ? status : 0);
+        });
+}
+
 void CaptureSession::endDynamic(int16_t deviceStatus)
 {
     state_ = State::Stopping;
-    elapsedMs_ = sinceTrigger_.isValid() ? sinceTrigger_.elapsed() : 0;
+    if (!endTimed_)
+        elapsedMs_ = sinceTrigger_.isValid() ? sinceTrigger_.elapsed() : 0;
     if (deviceStatus != 0)
         stopRequested_ = true;
     if (!seriesRunning_) {

@@ -38,7 +38,8 @@ struct CaptureResult {
     Outcome failure;
 };
 
-// A gauge that sends nothing for this long while it reports no error counts as failed.
+// A gauge that sends nothing for this long, and one point's time more, while it reports no error
+// counts as failed.
 inline constexpr int kNoDataLimitMs = 2000;
 
 class CaptureSession : public QObject {
@@ -77,6 +78,7 @@ private:
 
     void fetchBlock();
     void blockArrived(int16_t status, const std::vector<float>& block);
+    void confirmEnd();
     void endDynamic(int16_t deviceStatus);
     void seriesStopped();
 
@@ -113,6 +115,7 @@ private:
     QElapsedTimer sinceTrigger_;
     QDeadlineTimer triggerDeadline_ = QDeadlineTimer(QDeadlineTimer::Forever);
     qint64 elapsedMs_ = 0;
+    bool endTimed_ = false;
 
     // Static
     std::vector<float> staticPoints_;

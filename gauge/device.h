@@ -99,9 +99,9 @@ public:
     virtual int16_t startSeries(int expectedPoints, double samplingRateHz) = 0;
     // Waits until `until`, then stores the values that arrived since the last fetch into out from
     // index 0, never more than out holds (513 when more arrived); count = values stored. A stream
-    // that is not what the gauge promises fails: samples missing for the time it has run
-    // (kStreamGap), records no bar gives (kUnreadableStream), the end of the range reached
-    // (kGaugeOutOfRange).
+    // that is not what the gauge promises fails: a stretch its line left (nearly) quiet
+    // (kStreamGap), records no bar gives (kUnreadableStream). A QC10 point at the end of its range
+    // reads exactly that end; the capture judges it.
     virtual int16_t fetchSeries(std::span<float> out, int& count, QDeadlineTimer until) = 0;
     virtual int16_t stopSeries() = 0;
 };

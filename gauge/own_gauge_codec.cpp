@@ -96,14 +96,18 @@ bool ReferencePassed(const QByteArray& reply)
 
 void RecordCheck::reset()
 {
-    last_.reset();
-    broken_ = false;
+    *this = RecordCheck{};
 }
 
 bool RecordCheck::accept(int32_t value)
 {
-    const auto distance = [](int32_t a, int32_t b) { return std::abs(static_cast<int64_t>(a) - b); };
-    broken_ = broken_ || distance(value, 0) > kTravelLimit || (last_ && distance(value, *last_) > kRecordStepLimit);
+    if (last_ && !broken_ && value != *last_) {
+        const uint32_t lowByte = static_cast<uint32_t>(value) & 0xFF;
+        const uint32_t topBits = lowByte & 0x0F; // of the reading near zero the record was shifted from
+        const bool keptShiftedLowByte = lowByte == (static_cast<uint32_t>(*last_) & 0xFF) && (topBits == 0 || topBits == 0x0F);
+        shiftedMoves_ = keptShiftedLowByte ? shiftedMoves_ + 1 : 0;
+        broken_ = std::abs(static_cast<int64_t>(value) - *last_) > kRecordStepLimit || shiftedMoves_ >= kShiftedMovesLimit;
+    }
     last_ = value;
     return !broken_;
 }

@@ -57,24 +57,26 @@ QString SerialNumber(const QByteArray& reply);
 // Exactly the single byte "X" means the reference mark has been passed.
 bool ReferencePassed(const QByteArray& reply);
 
-// The records carry no framing, so a lost or stray byte shows only in the values: the records
-// after it decode to lengths no bar gives (a byte's shift multiplies a small reading by 256). A
-// bar travels about a millimetre, and 0.25 mm between two records 0.7 ms apart would be 360 mm/s,
-// far beyond any feed; a value beyond the gauge's travel or out of reach of the record before it
-// is a broken stream. A shift while the reading lies within a micrometre of the gauge's zero
-// moves it less than that and goes unseen until the readings leave that band.
-constexpr int32_t kTravelLimit = 20000;    // 2 mm either way, 0.1 µm
-constexpr int32_t kRecordStepLimit = 2500; // 0.25 mm
+// The records carry no framing, so a lost or stray byte shows only in the values: a record shifted
+// by a byte takes a byte of its neighbour for one of its own. Far from zero that gives readings
+// metres away or of the wrong sign, a jump between two records (0.7 ms apart) that no machine
+// makes: feeds and rapids of 60 m/min move 0.7 mm a record, and the limit leaves room for well
+// over twice that. Near zero a shifted record reads about 256 times the reading: its low byte is
+// the next record's status nibble and the top value bits of a reading near zero (all 0 or all 1),
+// so it stays the same while the values move, which a bar's own reading that moves never does.
+// The gauge gives no travel: a reading of any size is read as it comes.
+constexpr int32_t kRecordStepLimit = 20000; // 2 mm, 0.1 µm
+constexpr int kShiftedMovesLimit = 6;       // moves in a row that kept such a low byte
 
 // Checks the records of one stream in order; once a record fails, the stream stays broken.
 class RecordCheck {
 public:
     void reset();
     bool accept(int32_t value);
-    bool broken() const { return broken_; }
 
 private:
     std::optional<int32_t> last_;
+    int shiftedMoves_ = 0;
     bool broken_ = false;
 };
 

@@ -56,7 +56,6 @@ public:
         }
         link_.write(Cmd(owngauge::kCmdBegin));
         link_.write(Cmd(owngauge::kCmdStream));
-        streamAskedFor(owngauge::kSamplesPerSecond, owngauge::kRecordBytes);
         link_.waitForMoreThan(kOneReadingBytes, kExchangeLimitMs);
         // What came, and the tail that follows the stop: all of it this reading's.
         const QByteArray bytes = stopAndTakeTail(Cmd(owngauge::kCmdStop), {});
@@ -132,7 +131,8 @@ public:
         link_.write(Cmd(owngauge::kCmdBegin));
         if (!link_.write(Cmd(owngauge::kCmdStream)))
             return failed(AppError::kDeviceIoError);
-        streamAskedFor(owngauge::kSamplesPerSecond, owngauge::kRecordBytes);
+        // The gauge fills its line: escaped bytes carry fewer records, not fewer bytes.
+        seriesAskedFor(owngauge::kBaudRate / 10.0);
         return 0;
     }
 

@@ -85,17 +85,13 @@ int SeriesDecoder::feed(const QByteArray& bytes, std::span<int32_t> out)
     carry_.append(bytes);
     int stored = 0;
     qsizetype p = 0;
-    while (p + 1 < carry_.size() && fault_ == StreamFault::None) {
+    while (p + 1 < carry_.size()) {
         const auto value = DecodePair(static_cast<unsigned char>(carry_[p]), static_cast<unsigned char>(carry_[p + 1]));
         if (!value) {
             ++p; // resynchronise on the next byte
             continue;
         }
-        if (AtRangeEnd(*value)) {
-            fault_ = StreamFault::OutOfRange;
-            break;
-        }
-        if (!averager_.add(*value, out, stored)) {
+        if (!averager_.add(*value, out, stored, AtRangeEnd(*value))) {
             overflowed_ = true;
             break;
         }

@@ -56,8 +56,9 @@ bool BatteryLow(bool linesReadable, bool dsr, bool cts);
 // Readings (one per 4 ms) averaged per point at the sampling rate, at least 1.
 int SamplesPerPoint(double samplingRateHz);
 
-// As the own gauge's, with bytes that fit no pair skipped; decoding stops at a reading at the end
-// of the range (fault() is OutOfRange).
+// As the own gauge's, with bytes that fit no pair skipped. A reading at the end of the range pins
+// its point there (the point reads kRangeTop or kRangeBottom exactly), so the capture tells it from
+// a length: at rest before a run it is no fault, within the run it is one.
 class SeriesDecoder : public SeriesDecoderState {
 public:
     int feed(const QByteArray& bytes, std::span<int32_t> out);

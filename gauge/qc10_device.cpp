@@ -38,7 +38,6 @@ public:
             return {};
         link_.flush();
         link_.write(qc10::Command(qc10::kCmdStream));
-        streamAskedFor(1000.0 / qc10::kMsPerSample, qc10::kSampleBytes);
         QByteArray bytes;
         std::optional<int32_t> reading;
         QDeadlineTimer limit(kExchangeLimitMs);
@@ -88,7 +87,7 @@ public:
         decoder_.reset(qc10::SamplesPerPoint(samplingRateHz));
         if (!link_.write(qc10::Command(qc10::kCmdStream)))
             return failed(AppError::kDeviceIoError);
-        streamAskedFor(1000.0 / qc10::kMsPerSample, qc10::kSampleBytes);
+        seriesAskedFor(1000.0 / qc10::kMsPerSample * qc10::kSampleBytes);
         return 0;
     }
 

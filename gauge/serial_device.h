@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <algorithm>
 #include <vector>
 
 namespace sarvo::gauge {
@@ -48,13 +49,11 @@ protected:
         return reading;
     }
 
-    // The stream was just asked for: from now on it owes samplesPerSecond samples of sampleBytes
-    // each a second.
-    void streamAskedFor(double samplesPerSecond, int sampleBytes)
+    // A series' stream was just asked for: from now on it owes bytesPerSecond.
+    void seriesAskedFor(double bytesPerSecond)
     {
-        samplesPerSecond_ = samplesPerSecond;
-        sampleBytes_ = sampleBytes;
-        sinceStreamAsked_.start();
+        pace_.start(bytesPerSecond);
+        sinceSeriesAsked_.start();
     }
 
     template <class Decoder>
@@ -63,66 +62,63 @@ protected:
         count = 0;
         if (!connected_)
             return kGaugeNotConnected;
-        // Until the end tick, or until the input buffer is full (nothing more can arrive).
-        while (!until.hasExpired() && link_.isOpen() && link_.bytesWaiting() < link_.inputBufferSize())
-            link_.waitForInput(static_cast<int>(std::max<qint64>(1, until.remainingTime())));
-        if (link_.lost())
-            return failed(0);
-        if (link_.bytesWaiting() >= link_.inputBufferSize())
-            return kBufferOverflow;
-        // Taken before the read, so everything sent by then is read below.
-        const qint64 streamedMs = sinceStreamAsked_.isValid() ? sinceStreamAsked_.elapsed() : 0;
         std::vector<int32_t> raw(out.size());
-        count = decoder.feed(link_.readAll(), raw);
-        for (int i = 0; i < count; ++i)
-            out[static_cast<size_t>(i)] = static_cast<float>(raw[static_cast<size_t>(i)] / 10000.0);
-        if (link_.lost())
-            return failed(0);
-        switch (decoder.fault()) {
-        case StreamFault::Unreadable:
-            return kUnreadableStream;
-        case StreamFault::OutOfRange:
-            return kGaugeOutOfRange;
-        case StreamFault::None:
-            break;
+        const auto handOver = [&](int16_t status) {
+            for (int i = 0; i < count; ++i)
+                out[static_cast<size_t>(i)] = static_cast<float>(raw[static_cast<size_t>(i)] / 10000.0);
+            return status;
+        };
+        // Taken in slices until the end tick, so that the input buffer never fills however long a
+        // block lasts (the slowest rates' blocks hold more than it), and the line's pace is judged
+        // within a block.
+        for (;;) {
+            const QDeadlineTimer slice(std::clamp<qint64>(until.remainingTime(), 0, kFetchSliceMs));
+            while (!slice.hasExpired() && link_.isOpen() && link_.bytesWaiting() < link_.inputBufferSize())
+                link_.waitForInput(static_cast<int>(std::max<qint64>(1, slice.remainingTime())));
+            if (link_.lost())
+                return handOver(failed(0));
+            // Full: bytes were lost (a program held up for seconds).
+            if (link_.bytesWaiting() >= link_.inputBufferSize())
+                return handOver(kBufferOverflow);
+            // Taken before the read, so everything sent by then is read below.
+            const qint64 readAtMs = sinceSeriesAsked_.isValid() ? sinceSeriesAsked_.elapsed() : 0;
+            const QByteArray bytes = link_.readAll();
+            count += decoder.feed(bytes, std::span<int32_t>(raw).subspan(static_cast<size_t>(count)));
+            pace_.note(readAtMs, bytes.size());
+            if (link_.lost())
+                return handOver(failed(0));
+            if (decoder.fault() == StreamFault::Unreadable)
+                return handOver(kUnreadableStream);
+            if (decoder.overflowed())
+                return handOver(kBufferOverflow);
+            if (pace_.fellShort())
+                return handOver(kStreamGap);
+            if (until.hasExpired())
+                return handOver(0);
         }
-        if (decoder.overflowed())
-            return kBufferOverflow;
-        return StreamFellShort(decoder.samples(), streamedMs, samplesPerSecond_) ? kStreamGap : 0;
     }
 
-    // Stops the stream of one reading and takes in all of it after the bytes already taken: what
-    // the gauge sent until the stop by its rate (less a few samples), however late an adapter or
-    // a busy line hands it over, and then whatever follows until the line is quiet. The next
-    // exchange starts on a record boundary with its own values.
+    // Stops the stream of one reading and takes in all of it after the bytes already taken:
+    // whatever follows the stop until the line has been quiet for a few times the time a USB
+    // adapter holds bytes back (16 to 32 ms), however late the stream began or how slowly the gauge
+    // streams; a gauge that does not stop is left after the limit. The next exchange starts on a
+    // record boundary with its own values.
     QByteArray stopAndTakeTail(const QByteArray& stopCommand, QByteArray taken)
     {
-        const double sentBytes = static_cast<double>(sinceStreamAsked_.elapsed()) * samplesPerSecond_ / 1000.0 * sampleBytes_;
-        const double owedBytes = sentBytes - kTailSlackSamples * sampleBytes_;
         link_.write(stopCommand);
-        QDeadlineTimer owedLimit(kTailOwedLimitMs);
-        for (;;) {
-            taken += link_.readUntilQuiet(kTailQuietMs, kTailLimitMs);
-            if (static_cast<double>(taken.size()) >= owedBytes || owedLimit.hasExpired() ||
-                !link_.waitForInput(static_cast<int>(owedLimit.remainingTime())))
-                return taken;
-        }
+        return taken + link_.readUntilQuiet(kTailQuietMs, kTailLimitMs);
     }
 
     SerialLink link_;
     bool connected_ = false;
 
 private:
-    // The line is quiet once nothing came for this long; a gauge that does not stop is left after
-    // the limit, and samples a gauge owes are waited for no longer than theirs.
-    static constexpr int kTailQuietMs = 20;
+    static constexpr int kTailQuietMs = 100;
     static constexpr int kTailLimitMs = 2000;
-    static constexpr int kTailOwedLimitMs = 250;
-    static constexpr int kTailSlackSamples = 4;
+    static constexpr int kFetchSliceMs = 250;
 
-    QElapsedTimer sinceStreamAsked_;
-    double samplesPerSecond_ = 0;
-    int sampleBytes_ = 0;
+    QElapsedTimer sinceSeriesAsked_;
+    StreamPace pace_;
 };
 
 } // namespace sarvo::gauge

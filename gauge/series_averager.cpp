@@ -10,26 +10,50 @@ void SeriesAverager::reset(int samplesPerPoint)
     samplesPerPoint_ = std::max(1, samplesPerPoint);
     sum_ = 0;
     count_ = 0;
+    pinned_.reset();
 }
 
-bool SeriesAverager::add(int32_t sample, std::span<int32_t> out, int& stored)
+bool SeriesAverager::add(int32_t sample, std::span<int32_t> out, int& stored, bool pins)
 {
     if (count_ + 1 == samplesPerPoint_ && stored >= static_cast<int>(out.size()))
         return false;
     sum_ += sample;
+    if (pins && !pinned_)
+        pinned_ = sample;
     if (++count_ == samplesPerPoint_) {
         out[static_cast<size_t>(stored++)] =
-            static_cast<int32_t>(std::nearbyint(static_cast<double>(sum_) / samplesPerPoint_));
+            pinned_ ? *pinned_ : static_cast<int32_t>(std::nearbyint(static_cast<double>(sum_) / samplesPerPoint_));
         sum_ = 0;
         count_ = 0;
+        pinned_.reset();
     }
     return true;
 }
 
-bool StreamFellShort(int64_t samples, int64_t elapsedMs, double samplesPerSecond)
+void StreamPace::start(double bytesPerSecond)
 {
-    const double due = static_cast<double>(elapsedMs - kStreamLagLimitMs) * samplesPerSecond / 1000.0;
-    return due > static_cast<double>(samples);
+    *this = StreamPace{};
+    bytesPerMs_ = bytesPerSecond / 1000.0;
+}
+
+void StreamPace::note(int64_t atMs, int64_t bytes)
+{
+    if (bytesPerMs_ <= 0 || (bytes <= 0 && reads_.empty()))
+        return; // the stream has not begun yet: a late start is no gap
+    total_ += bytes;
+    missingMs_ = 0;
+    for (const auto& [ms, taken] : reads_) {
+        const double missing = kPaceShare * bytesPerMs_ * static_cast<double>(atMs - ms) - static_cast<double>(total_ - taken);
+        missingMs_ = std::max(missingMs_, missing / bytesPerMs_);
+    }
+    reads_.emplace_back(atMs, total_);
+    while (reads_.size() > 1 && atMs - reads_.front().first > kPaceWindowMs)
+        reads_.pop_front();
+    if (missingMs_ <= kPaceGapMs)
+        shortSinceMs_ = -1;
+    else if (shortSinceMs_ < 0)
+        shortSinceMs_ = atMs;
+    fellShort_ = fellShort_ || (shortSinceMs_ >= 0 && atMs - shortSinceMs_ >= kPaceCatchUpMs);
 }
 
 } // namespace sarvo::gauge

@@ -6,7 +6,10 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <span>
+#include <utility>
 
 namespace sarvo::gauge {
 
@@ -16,18 +19,20 @@ public:
     int samplesPerPoint() const { return samplesPerPoint_; }
 
     // Adds one sample; returns false (sample not taken) when a finished point has no room left.
-    bool add(int32_t sample, std::span<int32_t> out, int& stored);
+    // A pinning sample (the end of the gauge's range) makes its point read exactly that, so a
+    // point that holds one is never taken for a length.
+    bool add(int32_t sample, std::span<int32_t> out, int& stored, bool pins = false);
 
 private:
     int samplesPerPoint_ = 1;
     int64_t sum_ = 0;
     int count_ = 0;
+    std::optional<int32_t> pinned_;
 };
 
 // What a stream showed that the gauge protocol does not promise: records no bar can give (a lost
-// or stray byte shifts the own gauge's records), or a reading at the end of the gauge's range.
-// Decoding stops there; nothing after it is taken.
-enum class StreamFault { None, Unreadable, OutOfRange };
+// or stray byte shifts the own gauge's records). Decoding stops there; nothing after it is taken.
+enum class StreamFault { None, Unreadable };
 
 // What both protocols' series decoders keep between fetches: the averager, the bytes not yet
 // decoded, whether the caller's buffer ran full, the samples decoded since the start and the
@@ -55,14 +60,38 @@ protected:
     StreamFault fault_ = StreamFault::None;
 };
 
-// How far a gauge streaming at a known rate may lag behind the time since its stream began
-// before samples count as missing: room for the line's delay and the fetches' jitter, far less
-// than a gap that would move the points after it by degrees.
-inline constexpr int kStreamLagLimitMs = 300;
+// Judges a serial gauge's stream by what its line carried over a recent stretch of time. The
+// samples come at a known rate and a point's angle is its place in the stream, so what breaks a
+// run is a stretch where the line went (nearly) quiet while time passed: the samples of it are
+// missing and every later point slips. Bytes that come late are no loss: an adapter holding them,
+// a busy program leaving them in the port, a start a little late all catch up. So the stream is
+// measured from its first bytes, against a little less than its rate (a gauge's clock a few
+// per cent slow, escaped bytes that fill the same line with fewer records), over the last
+// kPaceWindowMs only (no sum of small shortfalls since the start), and it falls short only when
+// more than kPaceGapMs of bytes have been missing for kPaceCatchUpMs, time enough for late bytes
+// to come.
+inline constexpr int kPaceWindowMs = 2000;
+inline constexpr double kPaceShare = 0.94;
+inline constexpr int kPaceGapMs = 80;
+inline constexpr int kPaceCatchUpMs = 500;
 
-// Whether the samples decoded fall short of the time the stream has run (elapsedMs since it was
-// asked for) at samplesPerSecond, beyond kStreamLagLimitMs: the gauge stopped sending for a
-// while, and every point after the gap would be given the wrong angle.
-bool StreamFellShort(int64_t samples, int64_t elapsedMs, double samplesPerSecond);
+class StreamPace {
+public:
+    // A stream of bytesPerSecond was asked for.
+    void start(double bytesPerSecond);
+    // A read atMs after the stream was asked for took `bytes`.
+    void note(int64_t atMs, int64_t bytes);
+    bool fellShort() const { return fellShort_; }
+    // The most bytes missing, in ms of the stream, over the window at the last read.
+    double missingMs() const { return missingMs_; }
+
+private:
+    double bytesPerMs_ = 0;
+    int64_t total_ = 0;
+    std::deque<std::pair<int64_t, int64_t>> reads_; // (ms, bytes taken by then), the window's
+    int64_t shortSinceMs_ = -1;
+    double missingMs_ = 0;
+    bool fellShort_ = false;
+};
 
 } // namespace sarvo::gauge

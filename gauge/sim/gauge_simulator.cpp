@@ -19,11 +19,16 @@
 //                          stream after its samples of the first N ms (mid-run with --arc-ms),
 //                          which shift every later own-gauge record
 //   --arc-ms START LENGTH  a circle run in every stream, timed by its samples: from START ms after
-//                          the stream began, for LENGTH ms, the length is 0.4 mm rising by 10 µm
-//                          over the arc, then rest again
+//                          the stream began, for LENGTH ms (fractions allowed), the length is
+//                          0.4 mm rising by 10 µm (--arc-rise-mm X: by X) over the arc, then rest
+//   --rest-mm X            the bar rests still at X mm instead of 0.5 mm swinging 2 µm either way
 //   --offset-mm X          every length it sends is X mm more (X may be negative)
 //   --step-mm X            each stream sends one length throughout: 0.5 mm + k·X in its k-th stream
 //   --latency-ms N         its bytes reach the line N ms late, as a USB serial adapter holds them
+//   --handover-ms N        its bytes reach the program in lumps every N ms, as such an adapter hands
+//                          them over
+//   --slow-percent P       its clock runs P % slow: its samples, and the line's bytes with them
+//   --start-late-ms N      each stream begins N ms after it was asked for
 
 #include "gauge/own_gauge_codec.h"
 #include "gauge/qc10_codec.h"
@@ -66,11 +71,17 @@ struct Options {
     long gapLengthMs = 0;
     long strayMs = -1;
     long strayBytes = 3;
-    long arcStartMs = -1;
-    long arcLengthMs = 0;
+    double arcStartMs = -1;
+    double arcLengthMs = 0;
+    int32_t arcRise = 100;  // 0.1 µm
+    bool restStill = false;
+    int32_t rest = 5000;    // 0.1 µm, with restStill
     int32_t offset = 0;     // 0.1 µm
     int32_t step = 0;       // 0.1 µm; 0: no steps
     long latencyMs = 0;
+    long handoverMs = 0;
+    double clockShare = 1;  // of the nominal rate, with a slow clock
+    long startLateMs = 0;
 };
 
 double Ms(Clock::time_point since)
@@ -78,18 +89,20 @@ double Ms(Clock::time_point since)
     return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
 }
 
-int32_t RestingLengthAt(double ms) // 0.1 µm
+int32_t RestingLengthAt(const Options& options, double ms) // 0.1 µm
 {
+    if (options.restStill)
+        return options.rest;
     return 5000 + static_cast<int32_t>(std::lround(20.0 * std::cos(2.0 * 3.14159265358979323846 * ms / 2000.0)));
 }
 
 // The length of the stream's sample taken streamMs after it began, inside the arc, if it is.
 bool ArcLengthAt(const Options& options, double streamMs, int32_t& value)
 {
-    const double intoArc = streamMs - static_cast<double>(options.arcStartMs);
-    if (options.arcStartMs < 0 || intoArc < 0 || intoArc >= static_cast<double>(options.arcLengthMs))
+    const double intoArc = streamMs - options.arcStartMs;
+    if (options.arcStartMs < 0 || intoArc < 0 || intoArc >= options.arcLengthMs)
         return false;
-    value = 4000 + static_cast<int32_t>(std::lround(100.0 * intoArc / static_cast<double>(options.arcLengthMs)));
+    value = 4000 + static_cast<int32_t>(std::lround(options.arcRise * intoArc / options.arcLengthMs));
     return true;
 }
 
@@ -110,7 +123,7 @@ public:
     int run(int master)
     {
         const int baud = options_.qc10 ? qc10::kBaudRate : owngauge::kBaudRate;
-        const double bytesPerMs = baud / 10.0 / 1000.0; // 8N1: ten bits a byte
+        const double bytesPerMs = baud / 10.0 / 1000.0 * options_.clockShare; // 8N1: ten bits a byte
         const double samplesPerSecond = options_.qc10 ? 1000.0 / qc10::kMsPerSample : owngauge::kSamplesPerSecond;
         // A second of the line's bytes: after a stall the gauge's backlog goes out at once, as a
         // gauge that never stalls would have sent it.
@@ -145,6 +158,12 @@ public:
             while (!held_.empty() && held_.front().first <= Ms(start_)) {
                 queue_ += held_.front().second;
                 held_.pop_front();
+            }
+            // An adapter hands over what it holds only now and then.
+            if (options_.handoverMs > 0) {
+                if (now < nextHandoverMs_)
+                    continue;
+                nextHandoverMs_ = now + static_cast<double>(options_.handoverMs);
             }
             // Pace at the line's rate.
             const Clock::time_point t = Clock::now();
@@ -192,7 +211,8 @@ private:
     // The samples whose time in the stream has come.
     void streamDueSamples(double samplesPerSecond)
     {
-        const auto due = static_cast<long>(Ms(streamStart_) * samplesPerSecond / 1000.0);
+        // A slow clock sends its samples later; each is the sample it is by its own clock.
+        const auto due = static_cast<long>(std::floor(Ms(streamStart_) * samplesPerSecond * options_.clockShare / 1000.0));
         for (; samplesSent_ < due && queue_.size() < 65536; ++samplesSent_) {
             // Whole numbers of samples over the rate: sample 1440 of the own gauge is at 1000 ms.
             const double streamMs = static_cast<double>(samplesSent_) * 1000.0 / samplesPerSecond;
@@ -210,7 +230,7 @@ private:
             if (options_.step != 0)
                 value = 5000 + static_cast<int32_t>(streams_) * options_.step;
             else if (!ArcLengthAt(options_, streamMs, value))
-                value = RestingLengthAt(Ms(start_));
+                value = RestingLengthAt(options_, Ms(start_));
             value += options_.offset;
             send(options_.qc10 ? qc10::EncodeReading(value).toStdString() : owngauge::EncodeRecord(value).toStdString());
         }
@@ -230,7 +250,7 @@ private:
             return;
         }
         streaming_ = true;
-        streamStart_ = Clock::now();
+        streamStart_ = Clock::now() + std::chrono::milliseconds(options_.startLateMs);
         samplesSent_ = 0;
         straySent_ = false;
     }
@@ -292,6 +312,7 @@ private:
     std::deque<std::pair<double, std::string>> held_; // bytes not yet on the line, with their time
     std::string slowReply_; // a text reply sent a byte at a time
     double nextReplyByteMs_ = 0;
+    double nextHandoverMs_ = 0;
     bool hangup_ = false;
 };
 
@@ -309,7 +330,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] "
                              "[--silent] [--silent-on-stream K [--silent-for N]] [--hangup-on-stream K] "
                              "[--hangup-in-stream N] [--hangup-on-serial] [--reply-gap-ms N] [--gap-ms START LENGTH] "
-                             "[--stray-ms N [--stray-bytes K]] [--arc-ms START LENGTH] [--offset-mm X] [--step-mm X] [--latency-ms N]\n");
+                             "[--stray-ms N [--stray-bytes K]] [--arc-ms START LENGTH [--arc-rise-mm X]] [--rest-mm X] [--offset-mm X] "
+                             "[--step-mm X] [--latency-ms N] [--handover-ms N] [--slow-percent P] [--start-late-ms N]\n");
         return 2;
     }
     options.qc10 = std::strcmp(argv[1], "qc10") == 0;
@@ -340,12 +362,24 @@ int main(int argc, char** argv)
             options.strayMs = std::atol(argv[++i]);
         else if (arg == "--stray-bytes" && hasValue)
             options.strayBytes = std::clamp(std::atol(argv[++i]), 1L, 3L);
-        else if ((arg == "--gap-ms" || arg == "--arc-ms") && i + 2 < argc) {
-            long& startMs = arg == "--gap-ms" ? options.gapStartMs : options.arcStartMs;
-            long& lengthMs = arg == "--gap-ms" ? options.gapLengthMs : options.arcLengthMs;
-            startMs = std::atol(argv[++i]);
-            lengthMs = std::atol(argv[++i]);
-        } else if (arg == "--offset-mm" && hasValue)
+        else if (arg == "--gap-ms" && i + 2 < argc) {
+            options.gapStartMs = std::atol(argv[++i]);
+            options.gapLengthMs = std::atol(argv[++i]);
+        } else if (arg == "--arc-ms" && i + 2 < argc) {
+            options.arcStartMs = std::strtod(argv[++i], nullptr);
+            options.arcLengthMs = std::strtod(argv[++i], nullptr);
+        } else if (arg == "--arc-rise-mm" && hasValue)
+            options.arcRise = TenthsOfMicrometre(argv[++i]);
+        else if (arg == "--rest-mm" && hasValue) {
+            options.restStill = true;
+            options.rest = TenthsOfMicrometre(argv[++i]);
+        } else if (arg == "--handover-ms" && hasValue)
+            options.handoverMs = std::atol(argv[++i]);
+        else if (arg == "--slow-percent" && hasValue)
+            options.clockShare = 1.0 - std::strtod(argv[++i], nullptr) / 100.0;
+        else if (arg == "--start-late-ms" && hasValue)
+            options.startLateMs = std::atol(argv[++i]);
+        else if (arg == "--offset-mm" && hasValue)
             options.offset = TenthsOfMicrometre(argv[++i]);
         else if (arg == "--step-mm" && hasValue)
             options.step = TenthsOfMicrometre(argv[++i]);

@@ -29,17 +29,20 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <functional>
 #include <ostream>
+#include <utility>
 
 namespace sarvo::gauge {
 namespace {
 
-constexpr int kWaitMs = 10000;
+constexpr int kWaitMs = 60000;
 
 // An opened gauge with its single readings counted.
 class CountingDevice : public GaugeDevice {
@@ -187,6 +190,42 @@ TEST_F(CaptureEndToEnd, StaticQc10CaptureGivesTwoRunsClockwiseFirst)
     EXPECT_EQ(openCase.Data.RunTargets[1], 3);
 }
 
+TEST_F(CaptureEndToEnd, StaticPointsHandedOverEvery32msEachReadTheirOwnStreams)
+{
+    // Each stream serves one length, 1.2 µm below the one before, its bytes 5 ms late and handed
+    // over every 32 ms, so that a stop finds a tail on its way; a point is the reading shown
+    // last and two more right after it. A reading that took in the tail of the one before reads
+    // another stream's length.
+    for (const bool qc10 : {false, true}) {
+        SCOPED_TRACE(qc10 ? "QC10" : "own gauge");
+        openCase = Case{};
+        reads = 0;
+        Simulator sim({qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--step-mm", "-0.0012", "--handover-ms", "32", "--latency-ms", "5"});
+        auto device = gauge(qc10 ? GaugeType::Qc10 : GaugeType::OwnGauge, sim.path(), true);
+        prepare({.dynamic = false, .pointsPerRun = 6});
+        const auto served = [qc10](int stream) {
+            const int32_t length = 5000 - 12 * stream;
+            return float((qc10 ? *qc10::FirstReading(qc10::EncodeReading(length)) : length) / 1e4);
+        };
+        std::vector<float> expected;
+        int shownStream = 0;
+        const CaptureResult result = capture(*device, [&](CaptureSession& session) {
+            LatchEachPointAtItsFirstReading(session, &session, [&session] { session.toggleLatch(); });
+            QObject::connect(&session, &CaptureSession::liveReading, &session, [&](double mm) {
+                shownStream = reads.load();
+                EXPECT_EQ(float(mm), served(shownStream));
+            });
+            QObject::connect(&session, &CaptureSession::pointsAdded, &session, [&] {
+                const double sum = double(served(shownStream)) + served(shownStream + 1) + served(shownStream + 2);
+                expected.push_back(float(sum / 3));
+            });
+        });
+        ASSERT_EQ(result.end, CaptureEnd::Stored);
+        EXPECT_EQ(captured, expected);
+        EXPECT_EQ(captured.size(), 6u);
+    }
+}
+
 TEST_F(CaptureEndToEnd, DynamicOwnGaugeRunTriggersOnTheCircleAndEndsOnIt)
 {
     // The arc: 880 samples at 1440 a second (720 points and 80 each side), 0.4 mm rising 10 µm.
@@ -270,69 +309,124 @@ INSTANTIATE_TEST_SUITE_P(
                                "Reading one value"}),
     [](const testing::TestParamInfo<GaugeFault>& info) { return std::string(info.param.name); });
 
-TEST_F(CaptureEndToEnd, DynamicRunsAreStoredAsTheGaugeSentThemAndReadBackFromTheirFiles)
+// A dynamic run of the simulator's circle: its arc (from arcMs[0] for arcMs[1] ms of the stream's
+// samples, 0.4 mm rising riseMm) against the rest, at a rate (0: one point a sample) whose points
+// begin with the arc's first sample.
+struct StoredRun {
+    const char* name;
+    bool qc10;
+    double offsetMm, zeroOffset;
+    int direction, maxPoints, targets;
+    QStringList simulator = {};
+    double arcMs[2] = {300, 611};
+    double rateHz = 0;
+    int pointsPerRun = 0; // 0: as many as the arc's points less its overshoot of 10 degrees a side
+    float overshoot = 10;
+    double riseMm = 0.01;
+    int holdUpMs = 0; // the device thread held up once the run has triggered
+};
+
+void PrintTo(const StoredRun& run, std::ostream* os)
 {
-    // One point a sample: the own gauge at its usual reading, at a raw reading of 0.02 mm and with
-    // at most 500 points a run (pairs of samples), the QC10 10 µm short of the end of its range.
-    const struct {
-        const char* what; bool qc10; double offsetMm, zeroOffset; int direction, maxPoints, targets;
-    } cases[] = {
-        {"own gauge", false, 0, 0.4, 1, 2500, 720},
-        {"own gauge at small readings", false, -0.38, 0.02, -1, 2500, 720},
-        {"own gauge at most 500 points", false, 0, 0.4, -1, 500, 360},
-        {"QC10 near the end of its range", true, -1.39, -0.985, 1, 2500, 125},
-    };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.what);
-        openCase = Case{};
-        settings.MaxPoints = k.maxPoints;
-        Simulator sim({k.qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--arc-ms", "300", "611", "--offset-mm",
-                       QString::number(k.offsetMm)});
-        auto device = gauge(k.qc10 ? GaugeType::Qc10 : GaugeType::OwnGauge, sim.path());
-        const double rate = k.qc10 ? 1000.0 / qc10::kMsPerSample : owngauge::kSamplesPerSecond;
-        prepare({.direction = k.direction, .overshoot = 10, .pointsPerRun = int(rate / 2), .rateHz = rate,
-                 .zeroOffset = k.zeroOffset, .feedrate = QStringLiteral("9425")});
-        const CaptureResult result = capture(*device);
-        ASSERT_EQ(result.end, CaptureEnd::Stored) << result.messages.join(u'\n').toStdString();
-        // Triggered on the circle's first sample, ended on the first after it: every sample of the
-        // circle as sent, 0.4 mm rising 10 µm over 611 ms, in 0.1 µm.
-        std::vector<float> sent;
-        for (long i = std::lround(std::ceil(300 * rate / 1000)); i * 1000 / rate < 911; ++i) {
-            const double intoArc = double(i) * 1000 / rate - 300;
-            const auto served = int32_t(4000 + std::lround(100 * intoArc / 611) + std::lround(1e4 * k.offsetMm));
-            sent.push_back(float((k.qc10 ? *qc10::FirstReading(qc10::EncodeReading(served)) : served) / 10000.0));
-        }
-        ASSERT_EQ(captured, sent);
-        // The run's points past the lead-in, each the mean of as many samples as thinning takes, in
-        // rising angle, less the offset.
-        const int targets = openCase.Data.RunTargets[1];
-        ASSERT_EQ(std::tuple(targets, openCase.Data.MaxTargets, openCase.Data.AngleStep),
-                  std::tuple(k.targets, k.targets, 90.0 / k.targets));
-        // The rate of its points, thinned or not: over the 78.54 mm arc at 9425 mm/min, 0.5 s.
-        const double pointRate = StrToDbl(openCase.Header[HdrSampling]);
-        EXPECT_NEAR(pointRate, k.targets / (0.5 * M_PI * 50 / (9425 / 60.0)), 1e-3);
-        const int leadIn = RoundToInt(10.0 / 110 * double(sent.size()));
-        const int per = RoundToInt(90.0 / 110 * double(sent.size())) / targets;
-        for (int j = 0; j < targets; ++j) {
-            double sum = 0;
-            for (int q = 0; q < per; ++q)
-                sum += captured[std::size_t(leadIn + (k.direction > 0 ? j : targets - 1 - j) * per + q)];
-            ASSERT_EQ(openCase.Data.Readings(1, j), sum / per - k.zeroOffset) << j;
-        }
-        // With what the case information adds, both files read back as this case.
-        openCase.Data.TestDate = QDateTime(QDate(2026, 3, 2), QTime(10, 0));
-        std::tie(openCase.Header[HdrMachine], openCase.Header[HdrLength], openCase.Header[HdrDate]) =
-            std::tuple("Mill 1", "100", GeneralDateText(openCase.Data.TestDate));
-        ASSERT_TRUE(files::SaveBrvFile(openCase, "1.0", path("run.brv")).ok());
-        ASSERT_TRUE(files::SaveRtb(openCase, settings, path("run.rtb")).ok());
-        for (const auto& [file, kind] : {std::pair{"run.brv", files::ReaderKind::Brv}, {"run.rtb", files::ReaderKind::Rtb}}) {
-            Case back = test::ReadBack(path(file), kind, settings);
-            EXPECT_NEAR(StrToDbl(back.Header[HdrSampling]), pointRate, 1e-3) << file;
-            back.Header = openCase.Header; // the run set-up's texts, which this test leaves out
-            test::ExpectSameCase(back, openCase);
-        }
+    *os << run.name;
+}
+
+class StoredAsSent : public CaptureEndToEnd, public testing::WithParamInterface<StoredRun> {};
+
+TEST_P(StoredAsSent, DynamicRunIsStoredAsTheGaugeSentItAndReadsBackFromItsFiles)
+{
+    const StoredRun& k = GetParam();
+    settings.MaxPoints = k.maxPoints;
+    Simulator sim(QStringList{k.qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--arc-ms", QString::number(k.arcMs[0]),
+                              QString::number(k.arcMs[1]), "--offset-mm", QString::number(k.offsetMm), "--arc-rise-mm",
+                              QString::number(k.riseMm)} + k.simulator);
+    auto device = gauge(k.qc10 ? GaugeType::Qc10 : GaugeType::OwnGauge, sim.path());
+    const double sampleRate = k.qc10 ? 1000.0 / qc10::kMsPerSample : owngauge::kSamplesPerSecond;
+    const double rate = k.rateHz > 0 ? k.rateHz : sampleRate;
+    const int perPoint = k.qc10 ? qc10::SamplesPerPoint(rate) : owngauge::SamplesPerPoint(rate);
+    // Every point of the arc as sent, in 0.1 µm: the mean of its samples.
+    std::vector<float> sent;
+    const long first = std::lround(std::ceil(k.arcMs[0] * sampleRate / 1000));
+    ASSERT_EQ(first % perPoint, 0);
+    int64_t sum = 0;
+    for (long i = first; i * 1000 / sampleRate < k.arcMs[0] + k.arcMs[1]; ++i) {
+        const double intoArc = double(i) * 1000 / sampleRate - k.arcMs[0];
+        const auto served =
+            int32_t(4000 + std::lround(1e4 * k.riseMm * intoArc / k.arcMs[1]) + std::lround(1e4 * k.offsetMm));
+        sum += k.qc10 ? *qc10::FirstReading(qc10::EncodeReading(served)) : served;
+        if ((i + 1) % perPoint == 0)
+            sent.push_back(float(std::nearbyint(double(std::exchange(sum, 0)) / perPoint) / 10000.0));
+    }
+    ASSERT_EQ(sum, 0);
+    const int arcPoints = int(sent.size());
+    prepare({.direction = k.direction, .overshoot = k.overshoot,
+             .pointsPerRun = k.pointsPerRun > 0 ? k.pointsPerRun : RoundToInt(arcPoints * 90.0 / 110), .rateHz = rate,
+             .zeroOffset = k.zeroOffset, .feedrate = QStringLiteral("9425")});
+    const CaptureResult result = capture(*device, [&](CaptureSession& session) {
+        if (k.holdUpMs > 0)
+            QObject::connect(&session, &CaptureSession::triggered, &session, [&device, ms = k.holdUpMs] {
+                device->post<int>([ms](GaugeDevice&) { QThread::msleep(ulong(ms)); return 0; }, nullptr, [](int) {});
+            });
+    });
+    ASSERT_EQ(result.end, CaptureEnd::Stored) << result.messages.join(u'\n').toStdString();
+    // Triggered on the circle's first point, ended on the first after it: every point as sent.
+    ASSERT_EQ(captured, sent);
+    // The run's points past the lead-in, each the mean of as many points as thinning takes, in
+    // rising angle, less the offset.
+    const int targets = openCase.Data.RunTargets[1];
+    ASSERT_EQ(std::tuple(targets, openCase.Data.MaxTargets, openCase.Data.AngleStep),
+              std::tuple(k.targets, k.targets, 90.0 / k.targets));
+    // The rate of its points, thinned or not: over the 78.54 mm arc at 9425 mm/min, 0.5 s.
+    const double pointRate = StrToDbl(openCase.Header[HdrSampling]);
+    EXPECT_NEAR(pointRate, k.targets / (0.5 * M_PI * 50 / (9425 / 60.0)), 1e-3);
+    const double arc = 2.0 * k.overshoot + 90;
+    const int leadIn = RoundToInt(k.overshoot / arc * arcPoints);
+    const int per = RoundToInt(90.0 / arc * arcPoints) / targets;
+    for (int j = 0; j < targets; ++j) {
+        double pointSum = 0;
+        for (int q = 0; q < per; ++q)
+            pointSum += captured[std::size_t(leadIn + (k.direction > 0 ? j : targets - 1 - j) * per + q)];
+        ASSERT_EQ(openCase.Data.Readings(1, j), pointSum / per - k.zeroOffset) << j;
+    }
+    // With what the case information adds, both files read back as this case (a file's runs hold
+    // three points or more).
+    if (targets < 3)
+        return;
+    openCase.Data.TestDate = QDateTime(QDate(2026, 3, 2), QTime(10, 0));
+    std::tie(openCase.Header[HdrMachine], openCase.Header[HdrLength], openCase.Header[HdrDate]) =
+        std::tuple("Mill 1", "100", GeneralDateText(openCase.Data.TestDate));
+    ASSERT_TRUE(files::SaveBrvFile(openCase, "1.0", path("run.brv")).ok());
+    ASSERT_TRUE(files::SaveRtb(openCase, settings, path("run.rtb")).ok());
+    for (const auto& [file, kind] : {std::pair{"run.brv", files::ReaderKind::Brv}, {"run.rtb", files::ReaderKind::Rtb}}) {
+        Case back = test::ReadBack(path(file), kind, settings);
+        EXPECT_NEAR(StrToDbl(back.Header[HdrSampling]), pointRate, 1e-3) << file;
+        back.Header = openCase.Header; // the run set-up's texts, which this test leaves out
+        test::ExpectSameCase(back, openCase);
     }
 }
+
+// The own gauge at its usual reading, at a raw reading of 0.02 mm, with at most 500 points a run
+// (pairs of samples); the QC10 10 µm short of the end of its range, and resting at it. Lines and
+// gauges that lose nothing, however their bytes come: a rest in a band whose records take five
+// bytes, a rest at 4 mm and a feed-in of 0.5 mm in one record, a still bar at exactly 0, bytes
+// handed over every 32 ms, the program held up, a clock 5 % slow over 10 s, the slowest rates.
+INSTANTIATE_TEST_SUITE_P(
+    LinesAndRates, StoredAsSent,
+    testing::Values(StoredRun{"OwnGauge", false, 0, 0.4, 1, 2500, 720},
+                    StoredRun{"OwnGaugeAtSmallReadings", false, -0.38, 0.02, -1, 2500, 720},
+                    StoredRun{"OwnGaugeAtMost500Points", false, 0, 0.4, -1, 500, 360},
+                    StoredRun{"Qc10NearTheEndOfItsRange", true, -1.39, -0.985, 1, 2500, 125},
+                    StoredRun{"Qc10RestingAtTheEndOfItsRange", true, 0.5, 0.9, 1, 2500, 125},
+                    StoredRun{"OwnGaugeAfter5sInAFiveByteBand", false, 0, 0.4, 1, 2500, 720, {"--rest-mm", "0.4265"}, {5000, 611}},
+                    StoredRun{"OwnGaugeFeedingIn0_5mmFromARestAt4mm", false, 3.1, 3.5, 1, 2500, 720, {"--rest-mm", "0.9"}},
+                    StoredRun{"OwnGaugeStillAtExactlyZero", false, -0.4, 0, 1, 2500, 720, {}, {300, 611}, 0, 0, 10, 0},
+                    StoredRun{"OwnGaugeHandedOverEvery32ms", false, 0, 0.4, 1, 2500, 720, {"--handover-ms", "32"}},
+                    StoredRun{"Qc10HandedOverEvery32ms", true, 0, 0.4, -1, 2500, 125, {"--handover-ms", "32"}},
+                    StoredRun{"OwnGaugeWithTheProgramHeldUp", false, 0, 0.4, 1, 2500, 720, {}, {300, 611}, 0, 0, 10, 0.01, 500},
+                    StoredRun{"OwnGauge5PercentSlowOver10s", false, 0, 0.4, 1, 2500, 736, {"--slow-percent", "5"}, {300, 10000}, 90},
+                    StoredRun{"OwnGaugeAtItsSlowestRate", false, 0, 0.4, 1, 2500, 2, {}, {2844.4, 5688.5}, 0.3515625, 2, 0},
+                    StoredRun{"Qc10AtItsSlowestRate", true, 0, 0.4, 1, 2500, 2, {}, {2048, 4096}, 0.48828125, 2, 0}),
+    [](const testing::TestParamInfo<StoredRun>& info) { return std::string(info.param.name); });
 
 TEST_F(CaptureEndToEnd, AStaticCaptureOfAPressWrittenToEitherFileReadsBackAsTheSameCase)
 {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace sarvo::gauge {
@@ -134,6 +135,8 @@ TEST(DynamicTrace, TriggersEndsAndLatches)
         {"never triggered", {{0.5f, 0.45f}, {0.42f}}, {}, 1000, {}, false, false, false, 0.4},
         {"past the point limit", {{0.5f, 0.2f, 0.2f}, {0.2f, 0.2f}}, {}, 3, {0.2f, 0.2f, 0.2f, 0.2f}, true, false, true,
          0.4},
+        {"readings no bar gives before the trigger are passed over", {{NAN, 30.0f}, {0.5f, -40.0f, 0.39f}}, {}, 1000,
+         {0.39f}, true, false, false, 0.4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -149,6 +152,19 @@ TEST(DynamicTrace, TriggersEndsAndLatches)
         EXPECT_EQ(trace.endedByReading(), c.endedByReading);
         EXPECT_EQ(trace.pastLimit(), c.pastLimit);
         EXPECT_NEAR(trace.level(), c.level, 1e-6);
+    }
+
+    // The QC10's range end: at rest before the trigger it sets the level (0.9995 - 0.25 x 0.8995);
+    // within the run it is a fault, above the level the run's end.
+    CapturePlan qc10 = TracePlan();
+    qc10.readsRangeEnds = true;
+    for (const float end : {-1.0004f, 0.9995f}) {
+        DynamicTrace trace(qc10);
+        trace.addBlock(std::vector<float>{0.9995f, 0.9995f, 0.5f}, false);
+        trace.addBlock(std::vector<float>{0.4f, end, 0.3f}, false);
+        EXPECT_EQ(std::vector<float>(trace.points().begin(), trace.points().end()), std::vector<float>({0.5f, 0.4f}));
+        EXPECT_EQ(std::tuple(trace.outOfRange(), trace.endedByReading(), trace.unreadable()), std::tuple(end < 0, end > 0, false));
+        EXPECT_NEAR(trace.level(), 0.774625, 1e-6);
     }
 
     // A block larger than the buffer's room never writes past it.

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace sarvo::gauge {
 namespace {
 
@@ -132,32 +134,47 @@ TEST(CaptureView, AGaugeUnpluggedDuringTheRunEndsWithItsMessage)
     EXPECT_EQ(run.errors, "Capturing several measurements: Device I/O error\n");
 }
 
-TEST(CaptureView, ARunTheGaugeDidNotMeasureEndsWithOneMessageAndNothingStored)
+struct RefusedRun {
+    GaugeType gauge;
+    QStringList simulator;
+    QString feedrate;
+    QString zeroOffset;
+    QString error;
+};
+
+QString NeverStartedMessage()
+{
+    return QStringLiteral("The run did not start in time. (%1 s)\n").arg(kTriggerWaitFloorMs / 1000);
+}
+
+std::vector<RefusedRun> RunsTheGaugeDidNotMeasure()
 {
     const QString unreadable = QStringLiteral("The gauge sent an unreadable reading.\n");
-    const QString neverStarted = QStringLiteral("The run did not start in time. (%1 s)\n").arg(kTriggerWaitFloorMs / 1000);
+    const QString neverStarted = NeverStartedMessage();
     const QString gap = QStringLiteral("Capturing several measurements: Readings are missing from the gauge's stream\n");
     const QString outOfRange = QStringLiteral("Capturing several measurements: The gauge is out of range\n");
     const QStringList arc{"--mark-ms", "0", "--arc-ms", "300", "611"};
     // Four seconds at 1440 mm/min: a gap of one second leaves the three quarters that once passed.
     const QStringList longArc{"--mark-ms", "0", "--arc-ms", "1500", "4000"};
-    const struct {
-        GaugeType gauge;
-        QStringList simulator;
-        QString feedrate = "9425";
-        QString zeroOffset = "0.4";
-        QString error;
-    } faults[] = {
+    return {
         // Stray bytes after 82 % of the arc, where the shortened run passed the point check, and
         // after 16 %.
         {GaugeType::OwnGauge, arc + QStringList{"--stray-ms", "800"}, "9425", "0.4", unreadable},
         {GaugeType::OwnGauge, arc + QStringList{"--stray-ms", "400"}, "9425", "0.4", unreadable},
-        // One stray byte at a raw reading of 0.02 mm: the shifted records decode to some 6 mm.
+        // One stray byte at a raw reading of 0.02 mm: the shifted records decode to some 6 mm; at
+        // 4 mm to metres; 4 µm from zero to 1 mm, which ends the run as a reading above its level
+        // would, with too few points, and the stream after it shows the shift.
         {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "-0.38", "--stray-ms", "800", "--stray-bytes", "1"}, "9425",
          "0.02", unreadable},
-        // A second's gap in the middle of the run, and one before it starts.
+        {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "3.6", "--stray-ms", "800", "--stray-bytes", "1"}, "9425",
+         "4.0", unreadable},
+        {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "-0.397", "--stray-ms", "400", "--stray-bytes", "1"}, "9425",
+         "0.003", unreadable},
+        // A stop of a second and one of 0.2 s in the middle of the run, and one before it starts.
         {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "3000", "1000"}, "1440", "0.4", gap},
         {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "3000", "1000"}, "1440", "0.4", gap},
+        {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "3000", "200"}, "1440", "0.4", gap},
+        {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "3000", "200"}, "1440", "0.4", gap},
         {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "200", "1000"}, "1440", "0.4", gap},
         // The QC10's circle starts 9.1 µm below the end of its range and rises past it.
         {GaugeType::Qc10, arc + QStringList{"--offset-mm", "-1.4095"}, "9425", "-1.0045", outOfRange},
@@ -165,7 +182,15 @@ TEST(CaptureView, ARunTheGaugeDidNotMeasureEndsWithOneMessageAndNothingStored)
         // the floor of the wait, which therefore bounds it.
         {GaugeType::OwnGauge, {"--mark-ms", "0"}, "9425", "0.4", neverStarted},
     };
-    for (const auto& fault : faults) {
+}
+
+// One run each, so that they run side by side.
+class RunNotMeasured : public testing::TestWithParam<int> {};
+
+TEST_P(RunNotMeasured, EndsWithOneMessageAndNothingStored)
+{
+    const RefusedRun fault = RunsTheGaugeDidNotMeasure()[std::size_t(GetParam())];
+    {
         SCOPED_TRACE(QString(fault.simulator.join(u' ') + u' ' + fault.error).toStdString());
         Simulator sim(QStringList{fault.gauge == GaugeType::Qc10 ? "qc10" : "owngauge"} + fault.simulator);
         QTemporaryDir home;
@@ -182,12 +207,14 @@ TEST(CaptureView, ARunTheGaugeDidNotMeasureEndsWithOneMessageAndNothingStored)
         if (QFile::exists(home.filePath("Sarvotex.db"))) {
             EXPECT_TRUE(Dump(home, {"--list-db"}).has("Cases = 0"));
         }
-        if (fault.error == neverStarted) { // connecting and closing take a while on a loaded machine
+        if (fault.error == NeverStartedMessage()) { // connecting and closing take a while on a loaded machine
             EXPECT_GE(elapsed, kTriggerWaitFloorMs);
             EXPECT_LT(elapsed, kTriggerWaitFloorMs + 30000);
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(CaptureView, RunNotMeasured, testing::Range(0, int(RunsTheGaugeDidNotMeasure().size())));
 
 } // namespace
 } // namespace sarvo::gauge

@@ -2,10 +2,14 @@
 
 #include "gauge/own_gauge_codec.h"
 #include "gauge/qc10_codec.h"
+#include "gauge/series_averager.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace sarvo::gauge {
@@ -99,21 +103,90 @@ TEST(OwnGaugeCodec, SeriesAveragesCarriesAndNeverWritesPastItsBuffer)
     EXPECT_TRUE(decoder.overflowed());
 }
 
-// Values in 0.1 µm: a bar moves well under 0.25 mm between two records and never leaves its
-// travel of 2 mm either way; once a record fails, the stream stays broken.
-TEST(OwnGaugeCodec, RecordCheckRefusesJumpsAndValuesBeyondTheTravel)
+// Values in 0.1 µm. Readings of any size and steps up to 2 mm a record are the bar's; a value
+// that keeps its low byte 0x00 or 0x0F while it moves is a record shifted near zero (256 x the
+// reading); once a record fails, the stream stays broken.
+TEST(OwnGaugeCodec, RecordCheckRefusesShiftedRecordsNotLargeReadings)
 {
+    const auto times256 = [](std::initializer_list<int32_t> readings, int32_t low) {
+        std::vector<int32_t> v;
+        for (int32_t r : readings)
+            v.push_back(256 * r + low);
+        return v;
+    };
     const struct {
         std::vector<int32_t> values;
         bool accepted;
-    } streams[] = {{{200, 2700, 5200, 2700, 200, -2300}, true}, {{-19999, -20000}, true}, {{19999, 20000}, true},
-                   {{200, 2701}, false}, {{19000, 20001}, false}, {{200, 2701, 2700}, false}};
+    } streams[] = {{{200, 20200, 40200, 20200, 200, -2300}, true}, {{163850, 143850, 163850}, true}, {{200, 20201}, false},
+                   {{0, 0, 0, 0, 0, 0, 0, 0, 0}, true}, {{40, 41, 42, 43, 44, 45, 46, 47}, true},
+                   {{0x135, 0x235, 0x335, 0x435, 0x535, 0x635, 0x735}, true}, // 256 a record, low byte 0x35
+                   {times256({40, 41, 42, 43, 44, 45}, 0), true}, {times256({40, 41, 42, 43, 44, 45, 46}, 0), false},
+                   {times256({-40, -41, -40, -39, -38, -37, -36}, 15), false}, {{200, 20201, 20200}, false}};
     for (const auto& [values, accepted] : streams) {
         owngauge::RecordCheck check;
         bool last = true;
         for (int32_t v : values)
             last = check.accept(v);
         EXPECT_EQ(last, accepted) << values.size() << " values from " << values[0];
+    }
+
+    // One stray byte in a stream of a bar moving slowly (a 0.1 µm step every 16 records) breaks it
+    // wherever the bar reads: 4 µm, 0.02 mm, 0.4 mm, 4 mm.
+    for (int32_t from : {40, 200, 4000, 40000}) {
+        QByteArray stream;
+        for (int i = 0; i < 400; ++i)
+            stream += (i == 100 ? Bytes({0x11}) : QByteArray()) + owngauge::EncodeRecord(from + i / 16);
+        owngauge::SeriesDecoder decoder;
+        decoder.reset(1);
+        std::array<int32_t, 400> out{};
+        decoder.feed(stream, out);
+        EXPECT_EQ(decoder.fault(), StreamFault::Unreadable) << from;
+    }
+}
+
+// Reads every 250 ms of a stream whose line carries 5760 bytes a second at the gauge's clock.
+TEST(StreamPace, OnlyBytesMissingForGoodFallShort)
+{
+    const struct {
+        const char* what;
+        bool fallsShort;
+        double clock = 1;            // share of the nominal rate
+        int gapAt = -1, gapMs = 0;   // the gauge stops sending
+        int lumpMs = 0;              // an adapter hands bytes over in lumps
+        int heldAt = -1, heldMs = 0; // an adapter holds them back once
+        int noReadAt = -1;           // the program does not read for 500 ms
+        int lateMs = 0;              // the stream begins late
+    } lines[] = {
+        {"on time", false}, {"a clock 5 % slow", false, 0.95}, {"lumps every 32 ms", false, 1, -1, 0, 32},
+        {"held back 400 ms once", false, 1, -1, 0, 0, 3000, 400}, {"not read for 500 ms", false, 1, -1, 0, 0, -1, 0, 3000},
+        {"begins 300 ms late", false, 1, -1, 0, 0, -1, 0, -1, 300}, {"a stop of 1 s", true, 1, 3000, 1000},
+        {"a stop of 0.2 s", true, 1, 3000, 200}, {"a stop of 0.2 s, 5 % slow", true, 0.95, 3000, 200},
+        {"a stop of 0.2 s in lumps", true, 1, 3000, 200, 32},
+    };
+    for (const auto& line : lines) {
+        const auto sentBy = [&](double ms) {
+            double streaming = std::max(0.0, ms - line.lateMs);
+            if (line.gapAt >= 0)
+                streaming -= std::clamp(ms - line.gapAt, 0.0, double(line.gapMs));
+            return std::floor(5.76 * line.clock * streaming);
+        };
+        const auto deliveredBy = [&](double ms) {
+            if (line.lumpMs > 0)
+                ms = std::floor(ms / line.lumpMs) * line.lumpMs;
+            if (ms >= line.heldAt && ms < line.heldAt + line.heldMs)
+                ms = line.heldAt;
+            return sentBy(ms);
+        };
+        StreamPace pace;
+        pace.start(5760);
+        double taken = 0;
+        for (int ms = 250; ms <= 10000 && !pace.fellShort(); ms += 250) {
+            if (ms > line.noReadAt && ms < line.noReadAt + 500)
+                continue;
+            pace.note(ms, int64_t(deliveredBy(ms) - taken));
+            taken = deliveredBy(ms);
+        }
+        EXPECT_EQ(pace.fellShort(), line.fallsShort) << line.what << ", missing " << pace.missingMs() << " ms";
     }
 }
 
@@ -171,6 +244,14 @@ TEST(Qc10Codec, SeriesResynchronisesAfterALostByte)
     std::array<int32_t, 1> one{};
     EXPECT_EQ(decoder.feed(stream, one), 1);
     EXPECT_TRUE(decoder.overflowed());
+
+    // A reading at either end of the range pins its point there and decoding goes on.
+    decoder.reset(2);
+    const QByteArray ends = qc10::EncodeReading(500) + qc10::EncodeReading(20000) + qc10::EncodeReading(500) +
+                            qc10::EncodeReading(-20000) + qc10::EncodeReading(-700) + qc10::EncodeReading(-700);
+    ASSERT_EQ(decoder.feed(ends, out), 3);
+    EXPECT_EQ(std::tuple(out[0], out[1], decoder.fault()), std::tuple(qc10::kRangeTop, qc10::kRangeBottom, StreamFault::None));
+    EXPECT_NEAR(out[2], -700, 1);
 }
 
 } // namespace

@@ -17,7 +17,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 namespace sarvo::gauge {
@@ -59,7 +61,7 @@ int FetchFor(GaugeDevice& device, int ms, std::vector<float>& values, int16_t& s
     return total;
 }
 
-TEST(GaugeDevice, OwnGaugeConnectsReadsAndStreamsAtTheChosenRate)
+TEST(GaugeDevice, OwnGaugeConnectsReadsAndAveragesItsSeriesUntilItsStreamStops)
 {
     // The gauge sends the samples of one second, 1440 of them, and then nothing more.
     Simulator sim({"owngauge", "--mark-ms", "300", "--gap-ms", "1000", "3600000"});
@@ -74,7 +76,7 @@ TEST(GaugeDevice, OwnGaugeConnectsReadsAndStreamsAtTheChosenRate)
     EXPECT_NEAR(reading.mm, 0.5, 0.003);
 
     // 720 points a second: two samples a point, not one. The last sample waits for a look-ahead
-    // byte that never comes: 1439 samples make 719 points, and the silence after them is a gap.
+    // byte that never comes: 1439 samples make 719 points, and the silence after them is a stop.
     std::vector<float> values;
     int16_t status = 0;
     {
@@ -91,20 +93,43 @@ TEST(GaugeDevice, OwnGaugeConnectsReadsAndStreamsAtTheChosenRate)
 
 TEST(GaugeDevice, OneReadingAfterAnotherGivesEachItsOwnValues)
 {
-    // Each stream serves one length, 0.1234 mm below the stream before, its bytes 10 ms late: the
-    // tail of a reading is still on its way when it stops.
-    for (const GaugeType type : {GaugeType::OwnGauge, GaugeType::Qc10}) {
-        const bool qc10 = type == GaugeType::Qc10;
-        Simulator sim({qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--step-mm", "-0.1234", "--latency-ms", "10"});
-        Settings settings = GaugeSettings(type, sim.path());
-        auto device = MakeGaugeDevice(settings);
-        ASSERT_EQ(ConnectGauge(*device, settings, 5000), 0);
-        for (int k = 1; k <= 10; ++k) {
-            const int32_t served = 5000 - 1234 * k;
-            const int32_t sent = qc10 ? *qc10::FirstReading(qc10::EncodeReading(served)) : served;
+    // Each stream serves one length, 0.1234 mm below the stream before, its bytes 10 ms late or
+    // handed over every 32 ms (the tail of a reading is still on its way when it stops), or the
+    // stream begun 20 ms late: ten readings end when the line goes quiet, far within the ten limits
+    // of two seconds each.
+    for (const char* adapter : {"--latency-ms 10", "--handover-ms 32 --latency-ms 5", "--start-late-ms 20"})
+        for (const GaugeType type : {GaugeType::OwnGauge, GaugeType::Qc10}) {
+            const bool qc10 = type == GaugeType::Qc10;
+            SCOPED_TRACE(testing::Message() << (qc10 ? "QC10, " : "own gauge, ") << adapter);
+            Simulator sim(QStringList{qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--step-mm", "-0.1234"} +
+                          QString::fromLatin1(adapter).split(u' '));
+            Settings settings = GaugeSettings(type, sim.path());
+            auto device = MakeGaugeDevice(settings);
+            ASSERT_EQ(ConnectGauge(*device, settings, 5000), 0);
+            QElapsedTimer clock;
+            clock.start();
+            for (int k = 1; k <= 10; ++k) {
+                const int32_t served = 5000 - 1234 * k;
+                const int32_t sent = qc10 ? *qc10::FirstReading(qc10::EncodeReading(served)) : served;
+                const GaugeReading reading = device->readOne();
+                ASSERT_EQ(std::tuple(reading.ok(), reading.mm, reading.outOfRange), std::tuple(true, float(sent / 1e4), false))
+                    << "reading " << k;
+            }
+            EXPECT_LT(clock.elapsed(), 10000);
+        }
+}
+
+TEST(GaugeDevice, OwnGaugeReadsLargeReadingsAsServed)
+{
+    // 4.1123 mm sends some of its records in five bytes.
+    for (const char* mm : {"4.1123", "16.385", "-3.5"}) {
+        Simulator sim({"owngauge", "--mark-ms", "0", "--rest-mm", mm});
+        auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, sim.path()));
+        ASSERT_EQ(device->open(), 0);
+        for (int i = 0; i < 2; ++i) {
             const GaugeReading reading = device->readOne();
-            ASSERT_EQ(std::tuple(reading.ok(), reading.mm, reading.outOfRange), std::tuple(true, float(sent / 1e4), false))
-                << (qc10 ? "QC10, reading " : "own gauge, reading ") << k;
+            EXPECT_EQ(std::tuple(reading.ok(), reading.mm), std::tuple(true, float(std::lround(std::atof(mm) * 1e4) / 1e4)))
+                << mm;
         }
     }
 }
@@ -190,18 +215,22 @@ TEST(GaugeDevice, UnpluggedPortFailsOnceWithinASecond)
     EXPECT_EQ(device->fetchSeries(values, count, QDeadlineTimer(0)), kGaugeNotConnected);
 }
 
-TEST(GaugeDevice, LateFetchOverflowsTheBoundedInputInsteadOfGrowing)
+TEST(GaugeDevice, ABlockLongerThanTheInputHoldsNeverFillsItNorItsCallersBuffer)
 {
     Simulator sim({"owngauge"});
     auto device = MakeGaugeDevice(GaugeSettings(GaugeType::OwnGauge, sim.path()));
     ASSERT_EQ(device->open(), 0);
     ASSERT_EQ(device->startSeries(100, 10), 0);
     SeriesGuard guard(*device);
+    // 16384 bytes of input hold under three seconds of streaming: the block is taken in slices.
     std::vector<float> out(100);
     int count = 0;
-    // 16384 bytes of input hold under three seconds of streaming.
-    EXPECT_EQ(device->fetchSeries(out, count, QDeadlineTimer(10000)), kBufferOverflow);
-    EXPECT_EQ(count, 0);
+    EXPECT_EQ(device->fetchSeries(out, count, QDeadlineTimer(3500)), 0);
+    EXPECT_NEAR(count, 35, 2);
+    // More points than the caller has room for: its buffer full, the rest refused.
+    std::vector<float> small(10);
+    EXPECT_EQ(device->fetchSeries(small, count, QDeadlineTimer(1500)), kBufferOverflow);
+    EXPECT_EQ(count, 10);
 }
 
 TEST(GaugeDevice, Qc10ResynchronisesOnGarbageAndReportsItself)
