@@ -61,6 +61,7 @@ QString KeepUnsavedRuns()
     const IniFile ini(a.State.IniFile);
     const QString section = QString::fromLatin1(kKeptRunsSection);
     const QStringList folders = KeepFolders();
+    QString reason;
     for (const QString& folder : folders) {
         QDir().mkpath(folder);
         const QString name = NewFileName(QDir(folder));
@@ -69,13 +70,15 @@ QString KeepUnsavedRuns()
             ini.setMany({{{section, QString::fromLatin1(kKeptRunsKey)}, name}, {{section, QString::fromLatin1(kLostRunsKey)}, {}}});
             return name;
         }
+        reason = written.error().description();
         // Nobody is there to answer a message.
-        qWarning().noquote() << "The unsaved runs could not be kept in" << name << ":" << written.error().description();
+        qWarning().noquote() << "The unsaved runs could not be kept in" << name << ":" << reason;
     }
     QStringList shown;
     for (const QString& folder : folders)
         shown.append(QDir::toNativeSeparators(folder));
-    ini.set(section, QString::fromLatin1(kLostRunsKey), shown.join(QStringLiteral("; ")));
+    ini.setMany({{{section, QString::fromLatin1(kKeptRunsKey)}, {}},
+                 {{section, QString::fromLatin1(kLostRunsKey)}, shown.join(QStringLiteral("; ")) + QStringLiteral(": ") + reason}});
     return {};
 }
 
@@ -95,7 +98,7 @@ void TellOfKeptRuns()
             ? Translate(QStringLiteral("The program was ended while a measurement was not saved. Its runs are "
                                        "kept in this file:")) + QStringLiteral("\r\n") + QDir::toNativeSeparators(name)
             : Translate(QStringLiteral("The program was ended while a measurement was not saved. Its runs are lost: "
-                                       "none of these folders could be written:")) + QStringLiteral("\r\n") + lostIn;
+                                       "they could not be written in these folders:")) + QStringLiteral("\r\n") + lostIn;
     prompts().message(app().State.AppTitle, text, name.isEmpty() ? MessageIcon::Warning : MessageIcon::Information);
 }
 
