@@ -90,18 +90,17 @@ void CmdSaveToFile()
     // The writers take the readings as they were read (Data.ReadingsAsRead); the open readings
     // stay analysed as they are.
     RunTrapped("Saving to file", [&] {
-        const QStringList filters = {"Brintovale (*.brv)", "Renishaw (*.rtb)", "Text (*.txt)"};
+        const QList<files::SaveType> types = {files::SaveTypeOf(files::FileType::Brv), files::SaveTypeOf(files::FileType::Rtb),
+                                              {QStringLiteral("Text (*.txt)"), QStringLiteral("txt"), files::FileType::Rtb}};
         for (;;) {
-            QString filter = filters[1];
-            QString name = prompts().chooseSaveFile(Translate("Save case to file"), app().Settings.DataPath, filters, &filter);
-            if (name.isEmpty())
+            QString filter = types[1].filter;
+            const QString typed =
+                prompts().chooseSaveFile(Translate("Save case to file"), app().Settings.DataPath, files::SaveFilters(types), &filter);
+            if (typed.isEmpty())
                 break; // Cancel ends the command without a message
-            // A typed ".brv" or ".rtb" says what the file is, whatever filter was left chosen.
-            const bool brv = files::SavedFileType(name, filter == filters[0] ? files::FileType::Brv
-                                                                              : files::FileType::Rtb) == files::FileType::Brv;
-            const QString suffix = filter == filters[0] ? "brv" : filter == filters[2] ? "txt" : "rtb";
-            if (QFileInfo(name).suffix().isEmpty())
-                name += "." + suffix;
+            const files::SaveTarget target = files::ChosenSaveTarget(typed, types, filter);
+            const QString& name = target.fileName;
+            const bool brv = target.contents == files::FileType::Brv;
             bool saved = false;
             if (brv) {
                 // The own file carries the error model: fit it first when it is not current. The

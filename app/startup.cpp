@@ -42,7 +42,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
-#include <QSessionManager>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -87,8 +86,10 @@ MainWindow* g_exitOwesShutdown = nullptr;
 bool g_endRequested = false;
 // The program's event loop runs: an end can be carried out at once.
 bool g_loopRunning = false;
-// The desktop session has asked for the program's data: its end follows, unless it is cancelled.
-bool g_sessionEnding = false;
+// The unsaved runs of this end went into a file already: a second signal keeps nothing more.
+bool g_runsKept = false;
+// Whether Qt ended the program when its last window closed, restored with the signals.
+bool g_quitOnLastWindowClosed = true;
 
 extern "C" void writeEndSignal(int signal)
 {
@@ -105,26 +106,40 @@ void shutdownUnattended(MainWindow& main)
     main.shutdown();
 }
 
+void keepRunsOnce()
+{
+    if (!std::exchange(g_runsKept, true))
+        KeepUnsavedRuns();
+}
+
+// The display went away under a running program: nobody answers, and the runs would be lost.
 void shutdownAtExit()
 {
-    if (MainWindow* main = std::exchange(g_exitOwesShutdown, nullptr))
+    if (MainWindow* main = std::exchange(g_exitOwesShutdown, nullptr)) {
+        setPrompts(nullptr);
+        keepRunsOnce();
         shutdownUnattended(*main);
+    }
 }
 
 // An end nobody answers (a signal, the end of the desktop session): from here on nothing asks,
-// the unsaved runs go into a measurement file, and every event loop ends at once, a modal one
-// too, without closing a window (its close would analyse or ask). The loop's end writes the
-// settings.
-void endUnattended(bool keepRuns)
+// the unsaved runs go into a measurement file once, and every event loop ends at once, a modal
+// one too, without closing a window (its close would analyse or ask). The loop's end writes the
+// settings. Before the loop runs there is nothing to keep yet; exec() then ends at once.
+void endUnattended()
 {
+    g_endRequested = true;
+    if (!g_loopRunning)
+        return;
     setPrompts(nullptr);
-    if (keepRuns)
-        KeepUnsavedRuns();
+    keepRunsOnce();
     QCoreApplication::exit(0);
 }
 
-// The session manager's end of the program reaches it as a quit that would close every window:
-// after the session asked for the program's data, it ends the program as a signal does.
+// The session manager ends the program with a quit of the application (its checkpoints and a
+// cancelled logout only ask for the data, which keeps nothing). The program itself never quits
+// that way, and Qt's quit on the last window closed is off: every such quit is the platform's
+// end, carried out as a signal's, never as the close of every window that would ask.
 class SessionEndFilter : public QObject {
 public:
     using QObject::QObject;
@@ -132,10 +147,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::Quit || watched != QCoreApplication::instance() || !g_sessionEnding)
+        if (event->type() != QEvent::Quit || watched != QCoreApplication::instance())
             return QObject::eventFilter(watched, event);
-        // The runs were kept when the session asked for the data.
-        endUnattended(false);
+        endUnattended();
         return true;
     }
 };
@@ -145,16 +159,13 @@ protected:
 OrderlyEnd::OrderlyEnd(QGuiApplication& application, MainWindow& main) : main_(main)
 {
     g_endRequested = false;
-    g_sessionEnding = false;
+    g_runsKept = false;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_endSocket) == 0) {
         notifier_ = new QSocketNotifier(g_endSocket[1], QSocketNotifier::Read);
         QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [] {
             char byte = 0;
             [[maybe_unused]] const ssize_t got = ::read(g_endSocket[1], &byte, 1);
-            g_endRequested = true;
-            // Before the loop runs there is nothing to keep yet; exec() ends at once.
-            if (g_loopRunning)
-                endUnattended(true);
+            endUnattended();
         });
         struct sigaction action = {};
         action.sa_handler = writeEndSignal;
@@ -163,13 +174,11 @@ OrderlyEnd::OrderlyEnd(QGuiApplication& application, MainWindow& main) : main_(m
         for (const int signal : kEndSignals)
             sigaction(signal, &action, nullptr);
     }
-    // Nothing asks at the end of the session: the unsaved runs are kept and the settings written
-    // now, and the session's end then ends the program without a question.
-    QObject::connect(&application, &QGuiApplication::commitDataRequest, &main, [](QSessionManager&) {
-        KeepUnsavedRuns();
-        WriteIni();
-        g_sessionEnding = true;
-    });
+    // The session manager's request for the data (commitDataRequest) comes at every checkpoint
+    // too, and a logout may still be cancelled: it is left unanswered, so nothing is kept or
+    // asked before the session really ends the program.
+    g_quitOnLastWindowClosed = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false); // the main window's close ends the loop
     application.installEventFilter(new SessionEndFilter(&main));
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &main, [&main] { shutdownUnattended(main); });
     // A platform that loses its display ends the process with exit(): the stack is never unwound.
@@ -193,6 +202,7 @@ int OrderlyEnd::exec()
 OrderlyEnd::~OrderlyEnd()
 {
     g_exitOwesShutdown = nullptr;
+    QGuiApplication::setQuitOnLastWindowClosed(g_quitOnLastWindowClosed);
     for (const int signal : kEndSignals)
         std::signal(signal, SIG_DFL);
     delete notifier_;

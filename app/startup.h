@@ -44,10 +44,11 @@ void ShutdownApplication();
 
 // The shutdown on every orderly end the system signals, not only on a close of the main window:
 // SIGTERM, SIGINT and SIGHUP end the event loop (the handler only writes to a socket that the
-// loop reads); the end of the desktop session writes the settings at once and its quit then ends
-// the loop. Such an end asks nothing and closes no window: the runs that are not saved are kept
-// in a measurement file first (KeepUnsavedRuns), and messages go to the log. The event loop's end
-// and the platform ending the process when its display goes away run the shutdown. One at a
+// loop reads), and so does the quit with which the desktop session ends the program; its requests
+// for the data at checkpoints keep and ask nothing. Such an end asks nothing and closes no window:
+// the runs that are not saved are kept in a measurement file first (KeepUnsavedRuns), once however
+// many ends follow, and messages go to the log. The event loop's end runs the shutdown; the
+// platform ending the process when its display goes away keeps the runs and runs it too. One at a
 // time; the destructor restores the signals' default actions.
 class OrderlyEnd {
 public:

@@ -9,21 +9,29 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QtDebug>
 
 namespace sarvo {
 
 namespace {
 
-// Where the next start finds the file; an empty value once it has been told.
+// Where the next start finds the file, or the folders that could not hold it; empty once told.
 constexpr char kKeptRunsSection[] = "Others";
 constexpr char kKeptRunsKey[] = "Unsaved Measurement";
+constexpr char kLostRunsKey[] = "Unsaved Measurement Lost";
 
-QString DataFolder()
+// Where the runs may go: the program folder, then the per-user data folder. Never the data folder:
+// it is only the folder last browsed (a folder of examples, a read-only medium).
+QStringList KeepFolders()
 {
-    const AppContext& a = app();
-    const QString dataPath = QDir::fromNativeSeparators(a.Settings.DataPath.trimmed());
-    return !dataPath.isEmpty() && QDir(dataPath).exists() ? dataPath : a.State.AppPath;
+    QStringList folders;
+    for (const QString& folder : {app().State.AppPath, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)}) {
+        const QString path = QDir::cleanPath(QDir::fromNativeSeparators(folder));
+        if (!folder.isEmpty() && !folders.contains(path))
+            folders.append(path);
+    }
+    return folders;
 }
 
 // A name no file has yet: the translated stem and the time, numbered when that is taken.
@@ -50,31 +58,48 @@ QString KeepUnsavedRuns()
     if (!HoldsUnsavedRuns())
         return {};
     AppContext& a = app();
-    const QString name = NewFileName(QDir(DataFolder()));
-    const Outcome written = files::SaveBrvFile(a.OpenCase, a.State.VersionString, name);
-    if (!written.ok()) {
+    const IniFile ini(a.State.IniFile);
+    const QString section = QString::fromLatin1(kKeptRunsSection);
+    const QStringList folders = KeepFolders();
+    QString reason;
+    for (const QString& folder : folders) {
+        QDir().mkpath(folder);
+        const QString name = NewFileName(QDir(folder));
+        const Outcome written = files::SaveBrvFile(a.OpenCase, a.State.VersionString, name);
+        if (written.ok()) {
+            ini.setMany({{{section, QString::fromLatin1(kKeptRunsKey)}, name}, {{section, QString::fromLatin1(kLostRunsKey)}, {}}});
+            return name;
+        }
+        reason = written.error().description();
         // Nobody is there to answer a message.
-        qWarning().noquote() << "The unsaved runs could not be kept in" << name << ":" << written.error().description();
-        return {};
+        qWarning().noquote() << "The unsaved runs could not be kept in" << name << ":" << reason;
     }
-    IniFile(a.State.IniFile).set(QString::fromLatin1(kKeptRunsSection), QString::fromLatin1(kKeptRunsKey), name);
-    return name;
+    QStringList shown;
+    for (const QString& folder : folders)
+        shown.append(QDir::toNativeSeparators(folder));
+    ini.setMany({{{section, QString::fromLatin1(kKeptRunsKey)}, {}},
+                 {{section, QString::fromLatin1(kLostRunsKey)}, shown.join(QStringLiteral("; ")) + QStringLiteral(": ") + reason}});
+    return {};
 }
 
 void TellOfKeptRuns()
 {
     const IniFile ini(app().State.IniFile);
     const QString section = QString::fromLatin1(kKeptRunsSection);
-    const QString key = QString::fromLatin1(kKeptRunsKey);
-    const QString name = ini.get(section, key, {});
-    if (name.isEmpty())
+    const QString keptKey = QString::fromLatin1(kKeptRunsKey);
+    const QString lostKey = QString::fromLatin1(kLostRunsKey);
+    const QString name = ini.get(section, keptKey, {});
+    const QString lostIn = ini.get(section, lostKey, {});
+    if (name.isEmpty() && lostIn.isEmpty())
         return;
-    ini.set(section, key, {});
-    prompts().message(app().State.AppTitle,
-                      Translate(QStringLiteral("The program was ended while a measurement was not saved. Its runs are "
-                                               "kept in this file:")) +
-                          QStringLiteral("\r\n") + QDir::toNativeSeparators(name),
-                      MessageIcon::Information);
+    ini.setMany({{{section, keptKey}, {}}, {{section, lostKey}, {}}});
+    const QString text =
+        !name.isEmpty()
+            ? Translate(QStringLiteral("The program was ended while a measurement was not saved. Its runs are "
+                                       "kept in this file:")) + QStringLiteral("\r\n") + QDir::toNativeSeparators(name)
+            : Translate(QStringLiteral("The program was ended while a measurement was not saved. Its runs are lost: "
+                                       "they could not be written in these folders:")) + QStringLiteral("\r\n") + lostIn;
+    prompts().message(app().State.AppTitle, text, name.isEmpty() ? MessageIcon::Warning : MessageIcon::Information);
 }
 
 } // namespace sarvo

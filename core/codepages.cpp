@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 
+#include <algorithm>
 #include <array>
 
 namespace sarvo {
@@ -79,6 +80,53 @@ QByteArray WithoutByteOrderMark(const QByteArray& bytes)
 {
     static constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
     return bytes.startsWith(kUtf8Mark) ? bytes.sliced(3) : bytes;
+}
+
+namespace {
+
+// The length of the line end at i (2 for CR LF), 0 when none stands there.
+qsizetype lineEndAt(QStringView text, qsizetype i)
+{
+    if (text[i] == u'\n')
+        return 1;
+    if (text[i] != u'\r')
+        return 0;
+    return i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
+}
+
+} // namespace
+
+QStringList TextLines(QStringView text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        if (const qsizetype end = lineEndAt(text, i)) {
+            lines.append(text.mid(start, i - start).toString());
+            i += end;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < text.size())
+        lines.append(text.mid(start).toString());
+    return lines;
+}
+
+qsizetype LineNumberAt(QStringView text, qsizetype position)
+{
+    qsizetype line = 1;
+    for (qsizetype i = 0; i < std::min(position, text.size());) {
+        if (const qsizetype end = lineEndAt(text, i)) {
+            i += end;
+            if (i <= position)
+                ++line;
+        } else {
+            ++i;
+        }
+    }
+    return line;
 }
 
 } // namespace sarvo

@@ -48,7 +48,7 @@ QString decode(const QByteArray& bytes)
 IniDocument::LoadStatus IniDocument::load(const QString& path)
 {
     lines_.clear();
-    crlf_ = false;
+    eol_ = QStringLiteral("\n");
     QFile file(path);
     if (!file.exists())
         return LoadStatus::Missing;
@@ -64,14 +64,14 @@ IniDocument::LoadStatus IniDocument::load(const QString& path)
 void IniDocument::parse(const QString& text)
 {
     lines_.clear();
-    crlf_ = text.contains("\r\n");
+    // Written back with the file's own line ends.
+    const qsizetype cr = text.indexOf(u'\r');
+    const qsizetype lf = text.indexOf(u'\n');
+    eol_ = cr < 0 || (lf >= 0 && lf < cr) ? QStringLiteral("\n")
+           : lf == cr + 1                  ? QStringLiteral("\r\n")
+                                           : QStringLiteral("\r");
     QString section;
-    QStringList raw = text.split('\n');
-    if (!raw.isEmpty() && raw.back().isEmpty())
-        raw.removeLast(); // the final line end
-    for (QString line : raw) {
-        if (line.endsWith('\r'))
-            line.chop(1);
+    for (const QString& line : TextLines(text)) {
         Line entry;
         entry.raw = line;
         const QString trimmed = line.trimmed();
@@ -149,10 +149,9 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
 
 QString IniDocument::text() const
 {
-    const QString eol = crlf_ ? "\r\n" : "\n";
     QString out;
     for (const Line& line : lines_)
-        out += line.raw + eol;
+        out += line.raw + eol_;
     return out;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The settings file format: sections and keys as the old private-profile files hold them.
 // Section and key names match without regard to case; values are trimmed and lose surrounding
-// quotes; a missing key gives the default, an empty value gives "". Unknown lines and the order
+// quotes; a missing key gives the default, an empty value gives "". Lines end in CR LF, LF or a
+// lone CR, and are written back with the file's own line end. Unknown lines and the order
 // of the file are kept; a new key goes to the end of its section, a new section to the end of
 // the file. Every write re-reads the file and replaces it atomically, so keys that another part
 // of the program wrote in between survive. UTF-8 is written; files that are not UTF-8 are read as
@@ -41,7 +42,7 @@ private:
     int findSection(const QString& section) const;
 
     std::vector<Line> lines_;
-    bool crlf_ = false;
+    QString eol_ = QStringLiteral("\n");
 };
 
 // A settings file by path: each read looks at the file as it is now; each write re-reads,

@@ -86,4 +86,10 @@ QString DecodeWindows1252(const QByteArray& bytes);
 // the first line, and every text file, settings and measurements alike, is read past it.
 QByteArray WithoutByteOrderMark(const QByteArray& bytes);
 
+// The lines of a text file as files from either platform hold them: CR LF, LF and a lone CR each
+// end one line; the line end after the last line starts no new one.
+QStringList TextLines(QStringView text);
+// The 1-based line that holds the character at position, by the same line ends.
+qsizetype LineNumberAt(QStringView text, qsizetype position);
+
 } // namespace sarvo

@@ -105,6 +105,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Save case to f
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Set the plane first, please.', 'Bitte zuerst die Ebene angeben.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The measurement has not been saved. Leave the program all the same?', 'Die Messung ist nicht gespeichert. Das Programm trotzdem beenden?');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The program was ended while a measurement was not saved. Its runs are kept in this file:', 'Das Programm wurde beendet, während eine Messung nicht gespeichert war. Ihre Läufe sind in dieser Datei erhalten:');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The program was ended while a measurement was not saved. Its runs are lost: they could not be written in these folders:', 'Das Programm wurde beendet, während eine Messung nicht gespeichert war. Ihre Läufe sind verloren: sie konnten in keinem dieser Ordner gespeichert werden:');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Unsaved measurement', 'Nicht gespeicherte Messung');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'How to use help', 'Hilfe verwenden');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Follow the underlined links to move between topics. Use the Back and Forward keys (Alt+Left, Alt+Right) to return to pages you have seen.', 'Folgen Sie den unterstrichenen Verweisen, um zwischen den Themen zu wechseln. Mit Alt+Links und Alt+Rechts kehren Sie zu bereits gesehenen Seiten zurück.');
@@ -189,6 +190,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A measurement 
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A point value is out of range.', 'Ein Messwert liegt außerhalb des zulässigen Bereichs.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A run block holds more than %1 lines before its points.', 'Ein Laufblock hat mehr als %1 Zeilen vor seinen Punkten.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A sample of run %1 is not a number.', 'Ein Messwert von Lauf %1 ist keine Zahl.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Line %1 in run %2 is not a point index followed by its value: "%3".', 'Zeile %1 in Lauf %2 ist kein Punktindex mit seinem Wert: "%3".');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Do you want to read more files to this measurement?', 'Möchten Sie weitere Dateien zu dieser Messung lesen?');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'File format not recognized!', 'Dateiformat nicht erkannt!');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Files of this type cannot be read yet.', 'Dateien dieses Typs können noch nicht gelesen werden.');

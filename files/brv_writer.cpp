@@ -155,6 +155,15 @@ void addRuns(pugi::xml_node runs, const Case& c)
 void addAnalysis(pugi::xml_node analysis, const Case& c)
 {
     const CaseData& d = c.Data;
+    const auto measuredFeedrate = [&d]() -> Elements::value_type {
+        return {"MEASURED_FEEDRATE_AVERAGE", FixedText(d.MeasuredFeedrateAverage, "#####0.0")};
+    };
+    // A case not analysed (runs kept before their analysis, a failed analysis) has no results to
+    // write, only what was measured.
+    if (!c.Results.ResultsValid) {
+        addElements(analysis, {measuredFeedrate()}, kI2, kI1);
+        return;
+    }
     const AnalysisResults& res = c.Results;
     const ErrorParams& ev = res.ErrorValues;
     const IsoResults& iso = res.Iso;
@@ -235,7 +244,7 @@ void addAnalysis(pugi::xml_node analysis, const Case& c)
         {"RANDOM_VIBRATION", v(ev.Random)},
         {"POLAR_VIBRATION", v(ev.PolarVibration)},
         {"VIBRATION_ANGLE", FixedText(vibrationAngle, "###0")},
-        {"MEASURED_FEEDRATE_AVERAGE", FixedText(d.MeasuredFeedrateAverage, "#####0.0")},
+        measuredFeedrate(),
     };
     e.insert(e.end(), rest.begin(), rest.end());
     addElements(analysis, e, kI2, kI1);

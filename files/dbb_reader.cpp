@@ -165,7 +165,9 @@ RunFacts applyTextHeader(Case& c, const TextFile& f, int counter, const ReadCont
     // An unreadable stamp gives the current time.
     d.TestDate = ParseFixedDateTime(textItem(f, 33));
     h[HdrDate] = GeneralDateText(d.TestDate);
-    h[HdrFeedrate] = textItem(f, 34).trimmed();
+    // One number wherever it goes: the sampling rate below, the case, the files and the database
+    // all read this text, so it holds the item's value as every reader writes a feedrate.
+    h[HdrFeedrate] = FixedText(CheckedLeadingNumber(f.items[34], Translate("Feedrate")), "#####0");
 
     facts.direction = DirectionOfCode(WholeInt64(numberItem(f, 38), itemName(38)));
 

@@ -1,5 +1,7 @@
 #include "files/dispatch.h"
 
+#include <algorithm>
+
 #include "core/progress.h"
 #include "core/dates.h"
 #include "core/language_db.h"
@@ -90,14 +92,30 @@ FileType PreselectedFileType(const QString& defaultExtension)
     return FileType::B5r;
 }
 
-FileType SavedFileType(const QString& fileName, FileType chosen)
+SaveType SaveTypeOf(FileType written)
 {
-    const QString typed = QFileInfo(fileName).suffix().toLower();
+    const bool brv = written == FileType::Brv;
+    return {FileTypeText(written), brv ? QStringLiteral("brv") : QStringLiteral("rtb"), brv ? FileType::Brv : FileType::Rtb};
+}
+
+QStringList SaveFilters(const QList<SaveType>& offered)
+{
+    QStringList filters;
+    for (const SaveType& type : offered)
+        filters.append(type.filter);
+    return filters;
+}
+
+SaveTarget ChosenSaveTarget(const QString& typedName, const QList<SaveType>& offered, const QString& chosenFilter)
+{
+    const auto chosen = std::find_if(offered.begin(), offered.end(), [&](const SaveType& t) { return t.filter == chosenFilter; });
+    const SaveType type = chosen != offered.end() ? *chosen : offered.value(0);
+    const QString typed = QFileInfo(typedName).suffix().toLower();
     if (typed == u"brv")
-        return FileType::Brv;
+        return {typedName, FileType::Brv};
     if (typed == u"rtb")
-        return FileType::Rtb;
-    return chosen;
+        return {typedName, FileType::Rtb};
+    return {typed.isEmpty() ? typedName + u'.' + type.extension : typedName, type.contents};
 }
 
 QString ExtensionOf(const QString& path)

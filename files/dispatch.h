@@ -25,9 +25,25 @@ QString FileTypeText(FileType type);    // "Renishaw (*.rtb)"
 QString FileTypePattern(FileType type); // "*.rtb"
 // The type preselected for the DefaultExtension setting (compared in lower case).
 FileType PreselectedFileType(const QString& defaultExtension);
-// The type a save writes under a typed name: the one its extension names when that is one of the
-// two the program writes (.brv or .rtb, in any case), else the type of the filter chosen.
-FileType SavedFileType(const QString& fileName, FileType chosen);
+// A type a save dialog offers: its filter, the extension a name typed without one gets, and what
+// is written (.brv or .rtb contents; a text file gets the .rtb contents).
+struct SaveType {
+    QString filter;
+    QString extension;
+    FileType contents = FileType::Rtb;
+};
+// The program's own two: "Brintovale (*.brv)" and "Renishaw (*.rtb)".
+SaveType SaveTypeOf(FileType written);
+QStringList SaveFilters(const QList<SaveType>& offered);
+
+// What a save writes under the name typed in its dialog with the filter left chosen: a typed
+// ".brv" or ".rtb" (in any case) says what the file is, whatever the filter; else the chosen
+// type's contents, and a name typed without an extension gets the chosen type's.
+struct SaveTarget {
+    QString fileName;
+    FileType contents = FileType::Rtb;
+};
+SaveTarget ChosenSaveTarget(const QString& typedName, const QList<SaveType>& offered, const QString& chosenFilter);
 
 enum class ReaderKind { Dbb, Brv, Rtb, B5r, ContiSure, TwoD, Unknown };
 

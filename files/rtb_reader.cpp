@@ -193,6 +193,41 @@ double pointValue(QStringView item, int run)
     return *value;
 }
 
+bool hasIndex(QStringView item)
+{
+    const QStringView line = item.trimmed();
+    return line.contains(u' ') || line.contains(u'\t');
+}
+
+// The point lines of a run. Where they are "index, blanks, value", every one must be: a line
+// without its value ("5  ", a file cut after its last index) would read its index as the
+// reading, and a value with a decimal comma splits into two points.
+QList<QStringView> pointLines(const QString& text, ItemReader& reader, int64_t count, int run)
+{
+    QList<QStringView> lines;
+    QList<qsizetype> starts;
+    for (int64_t k = 0; k < count; ++k) {
+        starts.append(reader.position());
+        const auto item = reader.next();
+        // A blank line or the end mark where a point should be: the run is cut short.
+        if (!item || item->trimmed().isEmpty() || item->trimmed().startsWith(u"EOF::"))
+            throw ShortFileError(Translate("The file ends inside the points of run %1.").arg(run));
+        lines.append(*item);
+    }
+    if (std::none_of(lines.begin(), lines.end(), hasIndex))
+        return lines; // values alone, one a line
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        if (hasIndex(lines[k]))
+            continue;
+        const qsizetype line = LineNumberAt(text, starts[k]);
+        throw FormatError(Translate("Line %1 in run %2 is not a point index followed by its value: \"%3\".")
+                              .arg(line)
+                              .arg(run)
+                              .arg(TextLines(text).value(line - 1).trimmed()));
+    }
+    return lines;
+}
+
 void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadContext& ctx)
 {
     CaseData& d = c.Data;
@@ -240,15 +275,11 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
         d.GaugeTemp[r] = temperature(u"Gauge Temperature");
         d.MachineTemp[r] = temperature(u"Machine Temperature");
 
+        const QList<QStringView> lines = pointLines(f.text, reader, count * t.factor, run);
         for (int p = 0; p < count; ++p) {
             double sum = 0;
-            for (int64_t k = 0; k < t.factor; ++k) {
-                const auto item = reader.next();
-                // A blank line or the end mark where a point should be: the run is cut short.
-                if (!item || item->trimmed().isEmpty() || item->trimmed().startsWith(u"EOF::"))
-                    throw ShortFileError(Translate("The file ends inside the points of run %1.").arg(run));
-                sum += pointValue(*item, run);
-            }
+            for (int64_t k = 0; k < t.factor; ++k)
+                sum += pointValue(lines[p * t.factor + k], run);
             const double mean = FiniteValue(sum / double(t.factor), QStringLiteral("Point Raw-data"));
             d.Readings(run, d.RunDirection[r] > 0 ? p : count - 1 - p) = mean;
         }

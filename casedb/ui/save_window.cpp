@@ -102,17 +102,15 @@ bool frmSave::save(Case& c)
             return;
         }
         // The file takes the readings as captured, with the results of the analysis.
-        const QStringList filters = {QStringLiteral("Brintovale (*.brv)"), QStringLiteral("Renishaw (*.rtb)")};
+        const QList<files::SaveType> types = {files::SaveTypeOf(files::FileType::Brv), files::SaveTypeOf(files::FileType::Rtb)};
         for (;;) {
-            QString filter = filters[0];
-            QString name = prompts().chooseSaveFile(windowTitle(), saving_.dataFolder, filters, &filter);
-            if (name.isEmpty())
+            QString filter = types[0].filter;
+            const QString typed = prompts().chooseSaveFile(windowTitle(), saving_.dataFolder, files::SaveFilters(types), &filter);
+            if (typed.isEmpty())
                 return; // cancelled: the window stays open with its choice
-            // A typed ".brv" or ".rtb" says what the file is, whatever filter was left chosen.
-            const bool rtb = files::SavedFileType(name, filter == filters[1] ? files::FileType::Rtb
-                                                                               : files::FileType::Brv) == files::FileType::Rtb;
-            if (QFileInfo(name).suffix().isEmpty())
-                name += rtb ? QStringLiteral(".rtb") : QStringLiteral(".brv");
+            const files::SaveTarget target = files::ChosenSaveTarget(typed, types, filter);
+            const QString& name = target.fileName;
+            const bool rtb = target.contents == files::FileType::Rtb;
             const auto& write = rtb ? saving_.saveRtb : saving_.saveBrv;
             if (write && write(name)) {
                 host_.caseWritten(c);

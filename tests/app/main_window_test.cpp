@@ -24,6 +24,7 @@
 #include "gui/progress_window.h"
 #include "gui/translate_form.h"
 #include "app/startup.h"
+#include "app/unsaved_runs.h"
 #include "gui/window_registry.h"
 #include "app/qt_translations.h"
 #include "casedb/ui/trend_windows.h"
@@ -58,6 +59,8 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSessionManager>
+#include <QStandardPaths>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTextBrowser>
@@ -202,9 +205,16 @@ TEST_F(MainWindowTest, ASignalKeepsUnsavedRunsInAFileWithoutAQuestionAndTheNextS
     for (const auto& [slot, text] : {std::pair{HdrStatDyn, "S"}, {HdrMaxTargets, "8"}, {HdrFeedrate, "1000"}})
         app().OpenCase.Header[slot] = QString::fromLatin1(text);
     const Case runs = app().OpenCase;
+    // The data folder is a folder of examples the program cannot write: never where runs go.
+    ASSERT_TRUE(QDir(appPath).mkdir("examples"));
+    QFile::setPermissions(path("examples"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    app().Settings.DataPath = path("examples");
     {
         OrderlyEnd end(*qGuiApp, *main);
-        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        QTimer::singleShot(0, [] {
+            ::raise(SIGTERM);
+            ::raise(SIGTERM); // a second end before the first is carried out keeps nothing more
+        });
         QTimer::singleShot(20000, main.get(), [] { QCoreApplication::exit(2); }); // a watchdog
         QElapsedTimer clock;
         clock.start();
@@ -216,6 +226,9 @@ TEST_F(MainWindowTest, ASignalKeepsUnsavedRunsInAFileWithoutAQuestionAndTheNextS
     const QString kept = stored("Others", "Unsaved Measurement");
     EXPECT_TRUE(kept.startsWith(QDir(appPath).filePath("Unsaved measurement "))) << kept.toStdString();
     test::ExpectSameCase(test::ReadBack(kept, files::ReaderKind::Brv, app().Settings), runs);
+    EXPECT_EQ(QDir(appPath).entryList({"Unsaved measurement*"}).size(), 1);
+    QFile::setPermissions(path("examples"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(QDir(path("examples")).isEmpty());
 
     main.reset();
     ResetAppContext();
@@ -226,6 +239,76 @@ TEST_F(MainWindowTest, ASignalKeepsUnsavedRunsInAFileWithoutAQuestionAndTheNextS
     EXPECT_EQ(prompts.messages[0].title, app().State.AppTitle);
     EXPECT_TRUE(prompts.messages[0].text.endsWith(QDir::toNativeSeparators(kept))) << prompts.messages[0].text.toStdString();
     EXPECT_EQ(stored("Others", "Unsaved Measurement"), "");
+}
+
+// Where the program folder cannot be written the runs go to the per-user data folder; where
+// neither can, the next start says they are lost and where it tried.
+TEST_F(MainWindowTest, RunsKeptAtAnEndGoWhereTheProgramCanWriteElseTheNextStartSaysTheyAreLost)
+{
+    start();
+    test::FillTwoWayCircle(app().OpenCase);
+    app().OpenCase.Header[HdrDate] = "03/15/2024 10:30";
+    app().State.CaptureUnsaved = true;
+    // A path through a file: no folder there, which not even root can write into.
+    writeFile("file", "x");
+    const QByteArray previousUserData = qgetenv("XDG_DATA_HOME");
+    QTemporaryDir userData;
+    qputenv("XDG_DATA_HOME", userData.path().toUtf8());
+    app().State.AppPath = path("file") + "/program/";
+    const QString kept = KeepUnsavedRuns();
+    EXPECT_TRUE(kept.startsWith(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/Unsaved measurement "))
+        << kept.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(kept));
+
+    qputenv("XDG_DATA_HOME", path("file").toUtf8());
+    EXPECT_EQ(KeepUnsavedRuns(), "");
+    qputenv("XDG_DATA_HOME", previousUserData);
+    EXPECT_TRUE(prompts.messages.empty());
+    main->shutdown();
+    main.reset();
+    ResetAppContext();
+    setPrompts(&prompts);
+    start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 30000));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    const QString text = prompts.messages[0].text;
+    EXPECT_TRUE(text.contains("Its runs are lost") && text.contains(path("file") + "/program")) << text.toStdString();
+    EXPECT_EQ(stored("Others", "Unsaved Measurement Lost"), "");
+}
+
+// The session manager asks for the data at every checkpoint too: that keeps nothing, asks nothing
+// and ends nothing; the session's own end (its quit, twice here) keeps the runs once.
+TEST_F(MainWindowTest, ACheckpointOfTheSessionKeepsNothingAndAsksNothing)
+{
+    start();
+    test::FillTwoWayCircle(app().OpenCase);
+    app().OpenCase.Header[HdrDate] = "03/15/2024 10:30";
+    app().State.CaptureUnsaved = true;
+    auto* session = qApp->findChild<QSessionManager*>();
+    ASSERT_TRUE(session);
+    {
+        OrderlyEnd end(*qGuiApp, *main);
+        Q_EMIT qApp->commitDataRequest(*session);
+        Q_EMIT qApp->saveStateRequest(*session);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(prompts.questions.isEmpty() && prompts.messages.empty());
+        EXPECT_EQ(stored("Others", "Unsaved Measurement"), "<missing>");
+        // The program goes on as before: leaving it still asks.
+        EXPECT_FALSE(ConfirmLeaving());
+        EXPECT_EQ(prompts.questions.size(), 1);
+
+        QTimer::singleShot(0, [] {
+            for (int k = 0; k < 2; ++k) {
+                QEvent quit(QEvent::Quit);
+                QCoreApplication::sendEvent(qApp, &quit);
+            }
+        });
+        QTimer::singleShot(20000, main.get(), [] { QCoreApplication::exit(2); }); // a watchdog
+        EXPECT_EQ(end.exec(), 0);
+    }
+    EXPECT_EQ(prompts.questions.size(), 1);
+    EXPECT_EQ(QDir(appPath).entryList({"Unsaved measurement*"}).size(), 1);
+    EXPECT_NE(stored("Others", "Unsaved Measurement"), "");
 }
 
 TEST_F(MainWindowTest, ADamagedLanguageDatabaseIsReportedOnceAndTheProgramStillWorks)

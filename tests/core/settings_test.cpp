@@ -251,6 +251,27 @@ TEST_F(SettingsFile, KeysWrittenWhileTheProgramRunsSurviveTheExit)
     EXPECT_TRUE(QString::fromUtf8(readFile("Sarvotex.ini")).contains("; kept\n"));
 }
 
+// Lines ended by CR alone (an old Mac editor) are lines, as CR LF and LF ones: the user's values
+// are read, and the exit replaces them in place instead of appending defaults that win later.
+TEST_F(SettingsFile, ASettingsFileWithCarriageReturnsAloneIsReadAndKept)
+{
+    for (const char* eol : {"\r", "\r\n", "\n"}) {
+        SCOPED_TRACE(QByteArray(eol).toHex().constData());
+        writeIni(QByteArray("[Others]\rMaximum points=6\r[Default]\rBase Temperature=25.5\r").replace("\r", eol));
+        read();
+        EXPECT_EQ(s().MaxPoints, 6);
+        EXPECT_EQ(s().BaseTemperature, 25.5);
+        write();
+        const QString text = QString::fromUtf8(readFile("Sarvotex.ini"));
+        EXPECT_EQ(text.count("Maximum points="), 1);
+        const QString others = QString(text).remove(QString::fromLatin1(eol)); // written with the file's own ends
+        EXPECT_FALSE(others.contains(u'\r') || others.contains(u'\n')) << text.toStdString();
+        read();
+        EXPECT_EQ(s().MaxPoints, 6);
+        EXPECT_EQ(s().BaseTemperature, 25.5);
+    }
+}
+
 // The program keeps such a file from being overwritten (its WriteIni skips it): the reading tells.
 TEST_F(SettingsFile, AFileThatCannotBeReadIsReportedAndGivesTheDefaults)
 {

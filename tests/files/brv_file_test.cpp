@@ -160,6 +160,7 @@ protected:
                 d.Readings(r, j) = 0.001 * (j + 1);
         }
         AnalysisResults& res = c.Results;
+        res.ResultsValid = true;
         res.LscResult = {5.12345, 150.0021, 3.1, 45, -2.02, 225, -2.25, 1.5};
         res.MzcResult = {4.9, 150.002, 2.9, 44, -2.0, 226, -2.2, 1.4};
         res.Iso.IsoH = 0.7;
@@ -342,6 +343,12 @@ TEST_F(BrvWriterTest, WritesTheDocumentAsLaidOut)
     EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n"));
     EXPECT_EQ(children(bytes, "child::TEST_SPEC").size(), 28);
     EXPECT_EQ(children(bytes, "child::ANALYSIS").size(), 50);
+
+    // Runs kept before any analysis: no results of zeros, only the measured mean feedrate.
+    Case unanalysed = smallCase();
+    unanalysed.Results.ResultsValid = false;
+    const auto analysis = children(files::BrvFileBytes(unanalysed, "7.1.2"), "child::ANALYSIS");
+    EXPECT_EQ(analysis, (decltype(analysis){{"MEASURED_FEEDRATE_AVERAGE", "999.6"}}));
 }
 
 TEST_F(BrvWriterTest, CalibrationAndRunDirectionsChooseTheAnalysisRows)

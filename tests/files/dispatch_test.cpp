@@ -71,6 +71,24 @@ TEST(FileTypeTest, PreselectionFollowsTheDefaultExtension)
     EXPECT_EQ(files::FileTypeText(files::FileType::TwoD), "2-D measurement (*.2d2)");
 }
 
+TEST(FileTypeTest, ASaveWritesTheTypedTypeElseTheChosenOneWithItsExtension)
+{
+    using files::FileType;
+    const QList<files::SaveType> offered = {files::SaveTypeOf(FileType::Brv), files::SaveTypeOf(FileType::Rtb),
+                                            {"Text (*.txt)", "txt", FileType::Rtb}};
+    EXPECT_EQ(files::SaveFilters(offered), QStringList({"Brintovale (*.brv)", "Renishaw (*.rtb)", "Text (*.txt)"}));
+    const std::tuple<const char*, int, const char*, FileType> saves[] = {
+        {"/d/a", 0, "/d/a.brv", FileType::Brv},       {"/d/a", 2, "/d/a.txt", FileType::Rtb},
+        {"/d/a.RTB", 0, "/d/a.RTB", FileType::Rtb},   {"/d/a.brv", 1, "/d/a.brv", FileType::Brv},
+        {"/d/a.dat", 0, "/d/a.dat", FileType::Brv},   {"/d/a.dat", 1, "/d/a.dat", FileType::Rtb},
+    };
+    for (const auto& [typed, chosen, name, contents] : saves) {
+        const files::SaveTarget target = files::ChosenSaveTarget(typed, offered, offered[chosen].filter);
+        EXPECT_EQ(target.fileName, name) << typed << " " << chosen;
+        EXPECT_EQ(target.contents, contents) << typed << " " << chosen;
+    }
+}
+
 TEST(TwoDFormTest, FolderToItsLastSeparatorThenOneToFourNames)
 {
     auto form = files::Parse2dForm("D:\\opto\\ a.2d2 b.2d2");

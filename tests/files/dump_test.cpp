@@ -788,6 +788,37 @@ TEST(DumpTest, ACaseSavedAndLoadedBackPrintsTheSameStoredValues)
     }
 }
 
+// A .dbb feedrate written with an exponent is the number its sampling rate was computed from,
+// wherever the case goes: shown, written to .brv and .rtb, stored and loaded.
+TEST(DumpTest, ADbbFeedrateWithAnExponentIsOneNumberEverywhere)
+{
+    QTemporaryDir home;
+    const auto dbb = [&home](const char* feedrate) {
+        QByteArray bytes = DataBytes("dbb_text_ccw.dbb");
+        bytes.replace(":30,2000,", QByteArray(":30,").append(feedrate).append(","));
+        const QString path = home.filePath(QString::fromLatin1(feedrate) + ".dbb");
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        return path;
+    };
+    const auto plain = DumpFields(dump({"--no-analysis", dbb("1500")}, home.path()).out);
+    ASSERT_EQ(plain.at("HdrFeedrate"), "\"1500\"");
+    const QString exponent = dbb("1.5e3");
+    const QString brv = home.filePath("case.brv"), rtb = home.filePath("case.rtb");
+    ASSERT_EQ(dump({"--write", brv, exponent}, home.path()).status, 0);
+    ASSERT_EQ(dump({"--write", rtb, exponent}, home.path()).status, 0);
+    ASSERT_EQ(dump({"--save-db", "Exponent", exponent}, home.path()).status, 0);
+    for (const QStringList& args : {QStringList{"--no-analysis", exponent}, QStringList{"--no-analysis", brv},
+                                    QStringList{"--no-analysis", rtb}, QStringList{"--load-db", "last"}}) {
+        const DumpRun run = dump(args, home.path());
+        ASSERT_EQ(run.status, 0) << qPrintable(args.last()) << run.err.toStdString();
+        const auto fields = DumpFields(run.out);
+        EXPECT_EQ(fields.at("HdrFeedrate"), "\"1500\"") << qPrintable(args.last());
+        EXPECT_TRUE(SameStoredValue(fields.at("HdrSampling"), plain.at("HdrSampling")))
+            << qPrintable(args.last()) << ": " << fields.at("HdrSampling").toStdString();
+    }
+}
+
 // The batch view: three lines a file in the order given, the counts, status 1 when one failed;
 // what it stores is what the database then lists.
 TEST(DumpTest, TheBatchViewPrintsEachFilesOutcome)

@@ -343,6 +343,31 @@ TEST_F(RtbReaderTest, PointLinesWithoutAReadingAreRefusedAndTabsSeparateTheIndex
         const ReadResult r = read(bytes);
         EXPECT_FALSE(r.ok()) << damaged;
     }
+    // A value cut off, a file cut after its last index, a decimal comma (split into two points):
+    // the index would be read as the reading; refused, naming the run and the line.
+    const std::tuple<QByteArray, QByteArray, int, QString> cut[] = {
+        {"5  0.01200", "5  ", 2, "5"},
+        {"7  0.01600\r\n\r\n\r\nEOF::\r\n", "7", 2, "7"},
+        {"0  0.00100", "0  0,00100", 1, "0  0,00100"},
+    };
+    for (const auto& [from, to, run, line] : cut) {
+        c = Case{};
+        QByteArray bytes = MakeRtb({}, {{1, RampValues(8)}, {-1, RampValues(8, 0.002)}});
+        bytes.replace(from, to);
+        const ReadResult r = read(bytes);
+        const qsizetype number = QString::fromLatin1(bytes).split("\r\n").indexOf(QString::fromLatin1(to)) + 1;
+        EXPECT_EQ(r.location, files::kRtbLocation) << to.constData();
+        EXPECT_TRUE(r.message.contains(QString("Line %1 in run %2 is not a point index followed by its value: \"%3\"")
+                                           .arg(number).arg(run).arg(line)))
+            << r.message.toStdString();
+    }
+    // Values alone, one a line, read whole.
+    c = Case{};
+    QByteArray bare = MakeRtb({}, {{1, RampValues(8)}});
+    for (int k = 0; k < 8; ++k)
+        bare.replace(QString("\r\n%1  ").arg(k).toLatin1(), "\r\n");
+    ASSERT_TRUE(read(bare).ok());
+    EXPECT_DOUBLE_EQ(c.Data.Readings(1, 7), 0.008);
     // "index<TAB>value": the value is the reading, not the index.
     c = Case{};
     QByteArray tabbed = MakeRtb({}, {{1, RampValues(8)}});
