@@ -5,6 +5,7 @@
 #include "core/language_db.h"
 #include "core/utilities.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFont>
@@ -412,6 +413,11 @@ struct FocusAccess : QWidget {
     using QWidget::focusNextChild;
 };
 } // namespace
+
+void LetTabLeave(QAbstractItemView& view)
+{
+    view.setTabKeyNavigation(false);
+}
 
 void EnterAsTab(int& keyCode, QWidget& window)
 {

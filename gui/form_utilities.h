@@ -1,10 +1,11 @@
 #pragma once
 // Window helpers shared by every window: placement, ownership, stored positions, editable combo
-// boxes, list selection by text, Enter as Tab and the printer font.
+// boxes, list selection by text, Tab out of grids, Enter as Tab and the printer font.
 
 #include <QPointer>
 #include <QRect>
 
+class QAbstractItemView;
 class QComboBox;
 class QWidget;
 class QString;
@@ -64,6 +65,10 @@ QRect ClampToArea(const QRect& place, const QRect& area);
 // Selects the first entry of a combo or list box equal to text (case-sensitive); no equal entry
 // leaves the control unchanged.
 void ListSelectText(QWidget& listOrCombo, const QString& text);
+
+// Tab and Shift+Tab leave the grid or list for the next or previous control, as everywhere
+// else in a window; the arrow keys move between its cells.
+void LetTabLeave(QAbstractItemView& view);
 
 // Enter moves the focus to the next control and is swallowed (keyCode becomes 0).
 void EnterAsTab(int& keyCode, QWidget& window);
