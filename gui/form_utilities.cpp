@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -342,6 +343,50 @@ QWidget* RaisingWindow()
         return latest;
     QWidget* active = QApplication::activeWindow();
     return active && active->isVisible() && RecentWindows::canOwn(*active) ? active : nullptr;
+}
+
+void KeepKeyboardInAWindow()
+{
+    if (!qApp)
+        return;
+    QTimer::singleShot(0, qApp, [] {
+        if (QApplication::activeModalWidget() || QApplication::activePopupWidget())
+            return;
+        // A window just closed may still count as active until the window system says otherwise.
+        QWidget* const active = QApplication::activeWindow() && QApplication::activeWindow()->isVisible()
+                                    ? QApplication::activeWindow()
+                                    : nullptr;
+        // An active window with a control of its own to type into keeps the keyboard.
+        if (active && QApplication::focusWidget())
+            return;
+        QWidget* target = active ? active : RaisingWindow();
+        const auto usable = [](const QWidget* w) { return w && w->isVisible() && !w->isMinimized(); };
+        if (!usable(target)) {
+            target = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (usable(top) && top->windowType() == Qt::Window) {
+                    target = top;
+                    break;
+                }
+            }
+        }
+        if (!target)
+            return;
+        target = target->window();
+        if (!active) {
+            target->raise();
+            target->activateWindow();
+        }
+        if (auto* area = target->findChild<QMdiArea*>(); area && !area->activeSubWindow()) {
+            const QList<QMdiSubWindow*> children = area->subWindowList(QMdiArea::StackingOrder);
+            for (auto child = children.crbegin(); child != children.crend(); ++child) {
+                if ((*child)->isVisible()) {
+                    area->setActiveSubWindow(*child);
+                    break;
+                }
+            }
+        }
+    });
 }
 
 RaisedBy::RaisedBy(QWidget& window) : previous_(namedRaiser())

@@ -31,6 +31,12 @@ void KeepAbove(QWidget& window, QWidget& owner);
 QWidget* RaisingWindow();
 void WatchRaisingWindows();
 
+// Whatever a command closed or opened, the keyboard ends in a window: once the closing has
+// settled, when no window is active, the window shown or activated last that is still on the
+// screen is activated (else the first top-level window shown), and in a frame of child windows
+// its topmost child.
+void KeepKeyboardInAWindow();
+
 // While it lives, the boxes raised belong to window (as long as it is on the screen and no modal
 // window is in front), whichever window the user activated last unless that one stays in front of
 // window: for the boxes a window raises by itself, at the end of a run or on a timer, after a
