@@ -306,6 +306,21 @@ QPointer<QWidget>& namedRaiser()
 
 } // namespace
 
+void PlaceBeside(QWidget& window, const QWidget& other)
+{
+    const QRect beside = other.window()->frameGeometry();
+    const QScreen* screen = other.window()->screen() ? other.window()->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : beside;
+    // The frame's own size where it has one already, else the inside's.
+    const QSize size = window.frameGeometry().size().expandedTo(window.size());
+    QRect place(QPoint(beside.right() + 1, beside.top()), size);
+    // Where neither side has room, the side with more.
+    if (place.right() > area.right() && beside.left() - area.left() > area.right() - beside.right())
+        place.moveRight(beside.left() - 1);
+    place = ClampToArea(place, area);
+    window.move(place.topLeft());
+}
+
 void KeepAbove(QWidget& window, QWidget& owner)
 {
     QWidget* top = window.window();

@@ -20,6 +20,11 @@ void CenterForm(QWidget& window);
 // available area of the other's screen.
 void CenterForm(QWidget& window, const QWidget& over);
 
+// Places a top-level window beside another, tops level: to its right, or to its left where the
+// right side of the other's screen has no room and the left more, kept on that screen's
+// available area.
+void PlaceBeside(QWidget& window, const QWidget& other);
+
 // The window belongs to owner: the window manager keeps it above owner, also after the user or a
 // message brings owner or the main window to the front. Not owner's child: it keeps its own
 // enabled state and lifetime (a disabled owner leaves it usable). Call before the window shows.

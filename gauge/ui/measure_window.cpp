@@ -753,6 +753,11 @@ void frmMeasure::viewClicked()
     if (viewWindow_) {
         connect(viewWindow_, &QObject::destroyed, this, [this] { viewWindow_ = nullptr; });
         cmdView_->setText(findChild<QLabel*>(QStringLiteral("LblViewOff"))->text());
+        // Beside this window the first time, then where the user left it; the keyboard stays
+        // here, so that F12 starts a run at once.
+        if (!HasStoredPlace(*viewWindow_, ini_.path(), QLatin1String(display::ViewWindow::kPlaceName)))
+            PlaceBeside(*viewWindow_, *this);
+        activateWindow();
     }
 }
 
@@ -835,10 +840,13 @@ void frmMeasure::closeEvent(QCloseEvent* event)
 void frmMeasure::offsetClicked()
 {
     // Not this window's child: disabling this window would disable it too.
-    auto* offsets = new frmOffset(case_, units_, [window = QPointer<frmMeasure>(this)](bool enabled) {
-        if (window)
-            window->setEnabled(enabled);
-    });
+    auto* offsets = new frmOffset(
+        case_, units_,
+        [window = QPointer<frmMeasure>(this)](bool enabled) {
+            if (window)
+                window->setEnabled(enabled);
+        },
+        PlaneKey(plane()));
     offsetWindow_ = offsets;
     KeepAbove(*offsets, *this);
     offsets->show();

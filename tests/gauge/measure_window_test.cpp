@@ -264,6 +264,9 @@ TEST_F(MeasureWindow, WithoutAGaugeTheNominalLengthShowsAndTheWindowCloses)
     const auto diagram = std::find_if(windows.begin(), windows.end(), [](QWidget* w) { return w->objectName() == "frmView"; });
     ASSERT_NE(diagram, windows.end());
     EXPECT_EQ(view->text(), "&View off");
+    // Opened the first time beside the measurement window, which keeps the keyboard.
+    EXPECT_EQ((*diagram)->frameGeometry().top(), window->frameGeometry().top());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.data(); }, 5000));
     window->findChild<QRadioButton*>("optYZ")->click();
     EXPECT_EQ(static_cast<display::ViewWindow*>(*diagram)->axisLabels()[0]->text(), display::ViewAxisLabels(display::ViewPlane::YZ)[0]);
     view->click();
