@@ -75,6 +75,19 @@ TEST_F(TrendWindowsTest, AQueryFillsTheGraphAndTheTableWhichPrints)
     window.runQuery();
     ASSERT_EQ(graph.table()->rowCount(), 3);
     EXPECT_EQ(graph.table()->item(2, 2)->text(), "Static");
+    // Tab and Shift+Tab leave the table; its cell stays.
+    graph.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&graph));
+    graph.tabs()->setCurrentIndex(1);
+    QTableWidget* table = graph.table();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(0, 1)).center());
+    ASSERT_TRUE(table->hasFocus());
+    QTest::keyClick(table, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), graph.findChild<QWidget*>("CmdPrint"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(table, Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_FALSE(table->hasFocus());
+    EXPECT_EQ(std::pair(table->currentRow(), table->currentColumn()), std::pair(0, 1));
     const TrendChart& chart = graph.trend().chart;
     ASSERT_EQ(chart.series.size(), 3u);
     EXPECT_EQ(chart.series[2].legend, "Static");
@@ -103,33 +116,6 @@ TEST_F(TrendWindowsTest, AQueryFillsTheGraphAndTheTableWhichPrints)
     ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
     EXPECT_TRUE(printed.readAll().startsWith("%PDF-"));
     EXPECT_EQ(reportsAt("Printing"), 0);
-}
-
-// Tab and Shift+Tab leave the table for the buttons and the tabs; the table's cell stays.
-TEST_F(TrendWindowsTest, TabLeavesTheTable)
-{
-    save("Week 1", "1000", "D", 1);
-    save("Week 2", "1000", "D", 2);
-    TrendGraphWindow graph([] { return display::TrendPrint{}; });
-    TrendWindow window(sources(&graph));
-    window.startDate()->setDate(QDate(2004, 1, 1));
-    window.stopDate()->setDate(QDate(2004, 12, 31));
-    window.runQuery();
-    graph.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&graph));
-    graph.tabs()->setCurrentIndex(1);
-    QTableWidget* table = graph.table();
-    ASSERT_EQ(table->rowCount(), 2);
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(0, 1)).center());
-    ASSERT_TRUE(table->hasFocus());
-    QTest::keyClick(table, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), graph.findChild<QWidget*>("CmdPrint"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
-    ASSERT_TRUE(table->hasFocus());
-    QTest::keyClick(table, Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_FALSE(table->hasFocus());
-    EXPECT_EQ(table->currentRow(), 0);
-    EXPECT_EQ(table->currentColumn(), 1);
 }
 
 TEST_F(TrendWindowsTest, AQueryWithoutADatabaseIsReportedAndLeavesTheHeaders)

@@ -197,9 +197,7 @@ TEST_F(GaugeWindows, CaseInformationNeverKeepsARadiusItsChecksRefuse)
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     auto* radius = dialog.findChild<QLineEdit*>(QStringLiteral("txtRadius"));
-    auto* length = dialog.findChild<QComboBox*>(QStringLiteral("cboBBLen"));
-    ASSERT_EQ(length->currentText(), "");
-    ASSERT_EQ(radius->text(), "150.000");
+    ASSERT_EQ(dialog.findChild<QComboBox*>(QStringLiteral("cboBBLen"))->currentText() + radius->text(), "150.000");
     for (const char* name : {"cmbMachine", "cmbSession"})
         QTest::keyClicks(dialog.findChild<QComboBox*>(QString::fromLatin1(name))->lineEdit(), QStringLiteral("M"));
 
@@ -218,8 +216,7 @@ TEST_F(GaugeWindows, CaseInformationNeverKeepsARadiusItsChecksRefuse)
     EXPECT_EQ(prompts.messages[1].text, "Test radius can not be smaller than 50mm.");
     EXPECT_EQ(radius->text(), "100.000");
     ASSERT_EQ(acceptedCount, 1);
-    EXPECT_FLOAT_EQ(settings.DefaultTestRadius, 100);
-    EXPECT_FLOAT_EQ(settings.BallBarLength, 100);
+    EXPECT_EQ(std::pair(settings.DefaultTestRadius, settings.BallBarLength), std::pair(100.0f, 100.0f));
 
     // Remembered texts the checks refuse (a bar of 40, a radius of 20): OK refuses the radius and
     // puts the one leaving it would put.
@@ -234,8 +231,7 @@ TEST_F(GaugeWindows, CaseInformationNeverKeepsARadiusItsChecksRefuse)
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Test radius can not be smaller than 50mm.");
     EXPECT_EQ(again.findChild<QLineEdit*>(QStringLiteral("txtRadius"))->text(), "100.000");
-    EXPECT_EQ(acceptedCount, 1);
-    EXPECT_FLOAT_EQ(settings.DefaultTestRadius, 20);
+    EXPECT_EQ(std::pair(acceptedCount, settings.DefaultTestRadius), std::pair(1, 20.0f));
 }
 
 TEST_F(GaugeWindows, CaseInformationHintAndInchLengthsComeFromWhatItOpensWith)
