@@ -5,10 +5,26 @@
 #include "app/case_commands.h"
 #include "app/recent_files.h"
 #include "core/progress.h"
+#include "gui/form_utilities.h"
 #include "gui/program_services.h"
 #include "gui/window_registry.h"
 
 namespace sarvo {
+
+void CaseReplaced(const CaseChange& change)
+{
+    for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph})
+        windows().unload(id);
+    if (change.panel == CasePanel::Close)
+        windows().unload(WindowId::CaseInfo);
+    app().State.CaseOpen = change.caseOpen;
+    app().State.CaptureUnsaved = change.captureUnsaved;
+    UpdateCaseCommands();
+    if (change.panel == CasePanel::Refill)
+        ShowBasicInfo();
+    // The window that had the keyboard may have been one of those closed.
+    KeepKeyboardInAWindow();
+}
 
 void RunAfterFileRead(bool ok, const QString& name)
 {
@@ -16,14 +32,10 @@ void RunAfterFileRead(bool ok, const QString& name)
     if (!ok)
         return;
 
-    for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph})
-        windows().unload(id);
     // The previous case's results can no longer be saved, printed or shown: the commands come
-    // back once the new case's analysis has run.
-    app().State.CaseOpen = false;
-    // A captured case the read replaced is no longer there to be saved.
-    app().State.CaptureUnsaved = false;
-    UpdateCaseCommands();
+    // back once the new case's analysis has run. A captured case the read replaced is no longer
+    // there to be saved. The panel is filled once the analysis has run.
+    CaseReplaced({.caseOpen = false, .captureUnsaved = false, .panel = CasePanel::Leave});
 
     BusyCursor busy;
     {

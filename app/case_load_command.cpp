@@ -1,5 +1,6 @@
 #include "app/case_load_command.h"
 
+#include "app/after_load.h"
 #include "app/app_context.h"
 #include "app/case_commands.h"
 #include "app/program_db.h"
@@ -31,10 +32,10 @@ bool LoadProgramCase(int32_t measId)
         return false;
     }
 
-    a.State.CaseOpen = true;
-    a.State.CaptureUnsaved = false; // the stored case replaced any captured one
-    ShowBasicInfo();
     if (result.withResults) {
+        a.State.CaseOpen = true;
+        a.State.CaptureUnsaved = false; // the stored case replaced any captured one
+        ShowBasicInfo();
         // The stored results are current: the windows show them without a new fit.
         if (a.State.ResultShown)
             ShowResults();
@@ -42,11 +43,10 @@ bool LoadProgramCase(int32_t measId)
             DrawGraph(WindowId::Graph);
         if (a.State.AnaGraphShown)
             DrawGraph(WindowId::AnalysisGraph);
+        UpdateCaseCommands();
     } else {
-        for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph})
-            windows().unload(id);
+        CaseReplaced({.caseOpen = true, .captureUnsaved = false, .panel = CasePanel::Refill});
     }
-    UpdateCaseCommands();
     AddRecentFile(a.Settings, casedb::LoadedCaseRecentText(a.OpenCase), measId);
     return true;
 }

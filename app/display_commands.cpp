@@ -1,6 +1,7 @@
 #include "app/display_commands.h"
 
 #include "analysis/analyse_case.h"
+#include "app/after_load.h"
 #include "app/app_context.h"
 #include "app/app_shell.h"
 #include "app/case_commands.h"
@@ -36,11 +37,9 @@ Window* flagged(Window* w, bool AppState::*flag)
 // Closing the case view closes the case's windows, and its commands wait for the next case.
 void caseViewClosed()
 {
-    for (WindowId id : {WindowId::Graph, WindowId::AnalysisGraph, WindowId::Results})
-        windows().unload(id);
     app().State.CaseInfoShown = false;
-    app().State.CaseOpen = false;
-    UpdateCaseCommands();
+    // A capture in hand stays unsaved: only its view closed.
+    CaseReplaced({.caseOpen = false, .captureUnsaved = app().State.CaptureUnsaved, .panel = CasePanel::Leave});
 }
 
 // The graph windows' questions to the program: the combined display is the Combine item checked

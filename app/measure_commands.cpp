@@ -1,5 +1,6 @@
 #include "app/measure_commands.h"
 
+#include "app/after_load.h"
 #include "app/app_context.h"
 #include "app/app_shell.h"
 #include "app/case_commands.h"
@@ -79,11 +80,7 @@ gauge::frmMeasure* MeasureWindow()
 // commands of the case before it go until the new one is analysed.
 void NewCaseBegun()
 {
-    for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph, WindowId::CaseInfo})
-        windows().unload(id);
-    app().State.CaseOpen = false;
-    app().State.CaptureUnsaved = false;
-    UpdateCaseCommands();
+    CaseReplaced({.caseOpen = false, .captureUnsaved = false, .panel = CasePanel::Close});
 }
 
 gauge::MeasureServices ProgramMeasureServices()
@@ -92,13 +89,7 @@ gauge::MeasureServices ProgramMeasureServices()
     services.makeDevice = [settings = app().Settings] { return gauge::MakeGaugeDevice(settings); };
     services.store = mainCaseStore();
     services.analyse = [] { return AnalyseCapturedCase(app().OpenCase); };
-    services.runsAnalysed = [] {
-        for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph})
-            windows().unload(id);
-        app().State.CaseOpen = true;
-        app().State.CaptureUnsaved = true;
-        ShowBasicInfo();
-    };
+    services.runsAnalysed = [] { CaseReplaced({.caseOpen = true, .captureUnsaved = true, .panel = CasePanel::Refill}); };
     services.reloadSaved = [](int measId) { return LoadProgramCase(measId); };
     services.showWritten = [](const Case& written) {
         for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph})

@@ -41,9 +41,14 @@ struct XAxis {
     ValueAxis days;
     double dayStep = 0;
     double dayMargin = 0;
-    double minBar = 0; // the narrowest bar that still shows
+    double minBar = 0;   // the narrowest bar that shows well
+    double deviceDot = 0; // the narrowest bar that still shows at all
+    // The widest bar that neighbouring days leave room for, their bars side by side.
+    double roomWidth = std::numeric_limits<double>::max();
+    // Days so close that not even bars of one dot fit side by side: placed as fixed spacing does.
+    bool crowded = false;
 
-    bool byDay() const { return spacing == TrendSpacing::Variable && days.max > days.min; }
+    bool byDay() const { return spacing == TrendSpacing::Variable && days.max > days.min && !crowded; }
     double slot() const { return plot.width() / std::max(1, points); }
     double ofDay(double day) const { return plot.left() + dayMargin + (day - days.min) * dayStep; }
     double of(int point, const TrendCell& cell) const
@@ -51,10 +56,11 @@ struct XAxis {
         return byDay() ? ofDay(cell.days) : plot.left() + (point + 0.5) * slot();
     }
     // The width of each of a day's bars: its share of most of a day, but never narrower than
-    // minBar, so that a range of many days still shows every bar.
+    // minBar, so that a range of many days still shows every bar; where neighbouring days stand
+    // closer, narrower, so that no bar covers another.
     double barWidth(std::size_t barsOnDay) const
     {
-        return std::max(dayStep * 0.8 / double(std::max<std::size_t>(1, barsOnDay)), minBar);
+        return std::min(std::max(dayStep * 0.8 / double(std::max<std::size_t>(1, barsOnDay)), minBar), roomWidth);
     }
 };
 
@@ -97,6 +103,13 @@ void PlaceDays(XAxis& x, const TrendChart& chart)
     // Half a bar of room between the outer bars and the frame.
     x.dayMargin = std::min(widest + x.minBar, x.plot.width()) / 2;
     x.dayStep = std::max(0.0, x.plot.width() - 2 * x.dayMargin) / span;
+    // Two neighbouring days' bars, each group centred on its day, just meet at this width.
+    const auto byDay = CellsByDay(chart);
+    for (auto day = byDay.begin(), next = std::next(day); next != byDay.end(); ++day, ++next) {
+        const double gap = double(next->first - day->first) * x.dayStep;
+        x.roomWidth = std::min(x.roomWidth, 2 * gap / double(day->second.size() + next->second.size()));
+    }
+    x.crowded = x.roomWidth < x.deviceDot;
 }
 
 // One bar: its left edge and width on the x axis.
@@ -238,10 +251,13 @@ void DrawTrendChart(Canvas& canvas, const TrendChart& chart, TrendChartType type
 
     XAxis x{plot, chart.pointCount(), chart.spacing, {}};
     // A third of a text line, and never less than three dots of the device.
-    x.minBar = std::max(line / 3, 3.0 / std::max(dotsPerUnit, 1e-9));
+    x.deviceDot = 1.0 / std::max(dotsPerUnit, 1e-9);
+    x.minBar = std::max(line / 3, 3 * x.deviceDot);
     if (chart.spacing == TrendSpacing::Variable && dayHi >= dayLo) {
         x.days = NiceAxis(dayLo, std::max(dayHi, dayLo + 1), 8);
         PlaceDays(x, chart);
+    }
+    if (x.byDay()) {
         for (double d : x.days.ticks) {
             const double at = x.ofDay(d);
             canvas.line(QPointF(at, plot.bottom()), QPointF(at, plot.bottom() + line * 0.3), kInk);

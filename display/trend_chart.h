@@ -21,8 +21,10 @@ enum class TrendChartType { Bar, Line };
 // Paints the chart over target (user units of a scale whose y runs downward) with the canvas's
 // font; an empty chart gives its frame alone. With variable spacing each day stands at its place
 // on a day scale and its bars side by side around it, each wide enough to be seen however many
-// days the range holds, the first and the last day's inside the plot. The canvas's position,
-// colour and pen width are kept.
+// days the range holds, the first and the last day's inside the plot; where days stand closer
+// than their bars, the bars are narrower, and where not even bars of one device dot fit, the
+// points are placed as fixed spacing places them: no bar ever covers another. The canvas's
+// position, colour and pen width are kept.
 void DrawTrendChart(Canvas& canvas, const casedb::TrendChart& chart, TrendChartType type, const QRectF& target);
 // The same over a painter, target in its device pixels, with the painter's font.
 void DrawTrendChart(QPainter& painter, const casedb::TrendChart& chart, TrendChartType type, const QRectF& target);

@@ -54,6 +54,29 @@ constexpr BasicInputKey kBasicInputKeys[] = {
     {"BallbarLength", &CaseInfoTexts::length},
 };
 
+// The length the length box keeps on leaving it: one below 50 mm becomes 100 mm (3.94 in).
+float keptLengthMm(float length, const UnitState& units, bool inch)
+{
+    if (length >= kShortestLengthMm)
+        return length;
+    return inch ? static_cast<float>(3.94 / units.LargeFactor) : 100.0f;
+}
+float acceptedLengthMm(const QString& text, const UnitState& units, bool inch)
+{
+    return keptLengthMm(lengthMm(text, units), units, inch);
+}
+
+// What a radius must keep to: at least 50 mm and at most 10 mm above the bar; the message of the
+// first rule it breaks, none when it keeps both.
+std::optional<QString> radiusRefusal(double radiusMm, double lengthMm)
+{
+    if (radiusMm > lengthMm + kRadiusAboveLengthMm)
+        return Translate(QStringLiteral("Test radius can not be bigger than Ball Bar Length."));
+    if (radiusMm < kShortestLengthMm)
+        return Translate(QStringLiteral("Test radius can not be smaller than 50mm."));
+    return std::nullopt;
+}
+
 } // namespace
 
 QString CutCaseText(const QString& text) { return text.left(kCaseTextLimit); }
@@ -112,32 +135,32 @@ QString RadiusForLength(double shownLength, const UnitState& units, bool inch)
 
 void NormaliseLength(CaseInfoTexts& texts, const UnitState& units, bool inch)
 {
-    float length = lengthMm(texts.length, units);
-    if (length < kShortestLengthMm) {
-        length = inch ? static_cast<float>(3.94 / units.LargeFactor) : 100.0f;
+    const float length = acceptedLengthMm(texts.length, units, inch);
+    if (length != lengthMm(texts.length, units))
         texts.length = shown(length, units);
-    }
     if (length + kRadiusAboveLengthMm < lengthMm(texts.radius, units)) {
         const double radius = inch ? roundToHundredth(length * units.LargeFactor) : roundTo10(length) * units.LargeFactor;
         texts.radius = FormatNumber(radius, units.LongFormat);
     }
 }
 
-std::vector<RadiusNote> NormaliseRadius(CaseInfoTexts& texts, const UnitState& units)
+std::vector<RadiusNote> NormaliseRadius(CaseInfoTexts& texts, const UnitState& units, bool inch)
 {
     std::vector<RadiusNote> notes;
-    const double length = StrToDbl(texts.length) / units.LargeFactor;
+    // Measured against the length the bar box keeps, so that the radius put in place of a refused
+    // one is itself one the checks take, also while the bar box is empty or too short.
+    const double length = acceptedLengthMm(texts.length, units, inch);
     double radius = length;
     if (!IsNumericText(texts.radius))
         notes.push_back({invalidValueText("Test Radius", texts.radius), false});
     else
         radius = lengthMm(texts.radius, units);
-    if (radius > length + kRadiusAboveLengthMm) {
-        notes.push_back({Translate(QStringLiteral("Test radius can not be bigger than Ball Bar Length.")), true});
-        radius = roundTo10(length);
-    }
-    if (radius < kShortestLengthMm) {
-        notes.push_back({Translate(QStringLiteral("Test radius can not be smaller than 50mm.")), true});
+    // Each rule in order; the rounded length keeps both.
+    for (int rule = 0; rule < 2; ++rule) {
+        const std::optional<QString> refusal = radiusRefusal(radius, length);
+        if (!refusal)
+            break;
+        notes.push_back({*refusal, true});
         radius = roundTo10(length);
     }
     texts.radius = shown(radius, units);
@@ -216,12 +239,17 @@ CaseInfoFailure AcceptCaseInfo(const CaseInfoTexts& texts, Case& openCase, Setti
     // Both read without regard to the locale's separator, as every typed length is.
     if (!IsNumericText(texts.radius))
         return fail(CaseInfoField::Radius, invalidValueText("Test Radius", texts.radius));
-    settings.DefaultTestRadius = lengthMm(texts.radius, units);
     if (!IsNumericText(texts.length))
         return fail(CaseInfoField::Length, invalidValueText("Ball Bar Length", texts.length));
-    float length = BarLengthMm(texts.length, settings.Calibration, units);
-    if (length <= 0)
-        length = 100;
+    // A length the length box would not keep is the one it would put in its place.
+    const float length = keptLengthMm(BarLengthMm(texts.length, settings.Calibration, units), units, settings.UnitsInch);
+    // A radius that leaving its box refuses is refused here too, whatever way it came into the
+    // box: the box takes the radius that leaving it would have put there.
+    CaseInfoTexts checked = texts;
+    const std::vector<RadiusNote> notes = NormaliseRadius(checked, units, settings.UnitsInch);
+    if (!notes.empty())
+        return {CaseInfoField::Radius, notes.front().text, checked.radius};
+    settings.DefaultTestRadius = lengthMm(texts.radius, units);
     settings.BallBarLength = length;
     openCase.Data.BallBarLength = length;
 

@@ -53,12 +53,14 @@ QString RadiusForLength(double shownLength, const UnitState& units, bool inch);
 void NormaliseLength(CaseInfoTexts& texts, const UnitState& units, bool inch);
 
 // Leaving the radius: the radius text rewritten in place and the messages to show in turn
-// (translated). information: an information box rather than a beep and an exclamation.
+// (translated). information: an information box rather than a beep and an exclamation. The
+// radius is held to the length the bar box keeps (100 mm for an empty or short one), so that a
+// radius put in place of a refused one is always one the checks take.
 struct RadiusNote {
     QString text;
     bool information = false;
 };
-std::vector<RadiusNote> NormaliseRadius(CaseInfoTexts& texts, const UnitState& units);
+std::vector<RadiusNote> NormaliseRadius(CaseInfoTexts& texts, const UnitState& units, bool inch);
 
 // The third-axis distance √(L²−R²) when 0.9·L > R, formatted; nullopt when no hint applies.
 std::optional<QString> CentreOffsetHint(const CaseInfoTexts& texts, const UnitState& units);
@@ -74,10 +76,13 @@ bool InsertCalibrationLength(CalibrationTable& table, float lengthMm);
 
 // OK: the checks in order, storing into the case and settings as each passes. The first failing
 // check names its field and its message (already translated); values stored before it stay.
+// The radius and the bar length are stored together, once both keep to the rules that leaving
+// their boxes applies (a bar below 50 mm is taken as 100 mm): a refused radius is never stored.
 enum class CaseInfoField { None, Machine, Session, Date, Time, Radius, Length };
 struct CaseInfoFailure {
     CaseInfoField field = CaseInfoField::None;
     QString message;
+    QString replacement; // the text the field takes in place of the refused one; empty keeps it
     bool failed() const { return field != CaseInfoField::None; }
 };
 CaseInfoFailure AcceptCaseInfo(const CaseInfoTexts& texts, Case& openCase, Settings& settings,

@@ -5,6 +5,7 @@
 #include "core/language_db.h"
 #include "core/utilities.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFont>
@@ -16,6 +17,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -304,6 +306,21 @@ QPointer<QWidget>& namedRaiser()
 
 } // namespace
 
+void PlaceBeside(QWidget& window, const QWidget& other)
+{
+    const QRect beside = other.window()->frameGeometry();
+    const QScreen* screen = other.window()->screen() ? other.window()->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : beside;
+    // The frame's own size where it has one already, else the inside's.
+    const QSize size = window.frameGeometry().size().expandedTo(window.size());
+    QRect place(QPoint(beside.right() + 1, beside.top()), size);
+    // Where neither side has room, the side with more.
+    if (place.right() > area.right() && beside.left() - area.left() > area.right() - beside.right())
+        place.moveRight(beside.left() - 1);
+    place = ClampToArea(place, area);
+    window.move(place.topLeft());
+}
+
 void KeepAbove(QWidget& window, QWidget& owner)
 {
     QWidget* top = window.window();
@@ -341,6 +358,50 @@ QWidget* RaisingWindow()
         return latest;
     QWidget* active = QApplication::activeWindow();
     return active && active->isVisible() && RecentWindows::canOwn(*active) ? active : nullptr;
+}
+
+void KeepKeyboardInAWindow()
+{
+    if (!qApp)
+        return;
+    QTimer::singleShot(0, qApp, [] {
+        if (QApplication::activeModalWidget() || QApplication::activePopupWidget())
+            return;
+        // A window just closed may still count as active until the window system says otherwise.
+        QWidget* const active = QApplication::activeWindow() && QApplication::activeWindow()->isVisible()
+                                    ? QApplication::activeWindow()
+                                    : nullptr;
+        // An active window with a control of its own to type into keeps the keyboard.
+        if (active && QApplication::focusWidget())
+            return;
+        QWidget* target = active ? active : RaisingWindow();
+        const auto usable = [](const QWidget* w) { return w && w->isVisible() && !w->isMinimized(); };
+        if (!usable(target)) {
+            target = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (usable(top) && top->windowType() == Qt::Window) {
+                    target = top;
+                    break;
+                }
+            }
+        }
+        if (!target)
+            return;
+        target = target->window();
+        if (!active) {
+            target->raise();
+            target->activateWindow();
+        }
+        if (auto* area = target->findChild<QMdiArea*>(); area && !area->activeSubWindow()) {
+            const QList<QMdiSubWindow*> children = area->subWindowList(QMdiArea::StackingOrder);
+            for (auto child = children.crbegin(); child != children.crend(); ++child) {
+                if ((*child)->isVisible()) {
+                    area->setActiveSubWindow(*child);
+                    break;
+                }
+            }
+        }
+    });
 }
 
 RaisedBy::RaisedBy(QWidget& window) : previous_(namedRaiser())
@@ -412,6 +473,11 @@ struct FocusAccess : QWidget {
     using QWidget::focusNextChild;
 };
 } // namespace
+
+void LetTabLeave(QAbstractItemView& view)
+{
+    view.setTabKeyNavigation(false);
+}
 
 void EnterAsTab(int& keyCode, QWidget& window)
 {

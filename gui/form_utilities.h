@@ -1,10 +1,11 @@
 #pragma once
 // Window helpers shared by every window: placement, ownership, stored positions, editable combo
-// boxes, list selection by text, Enter as Tab and the printer font.
+// boxes, list selection by text, Tab out of grids, Enter as Tab and the printer font.
 
 #include <QPointer>
 #include <QRect>
 
+class QAbstractItemView;
 class QComboBox;
 class QWidget;
 class QString;
@@ -19,6 +20,11 @@ void CenterForm(QWidget& window);
 // available area of the other's screen.
 void CenterForm(QWidget& window, const QWidget& over);
 
+// Places a top-level window beside another, tops level: to its right, or to its left where the
+// right side of the other's screen has no room and the left more, kept on that screen's
+// available area.
+void PlaceBeside(QWidget& window, const QWidget& other);
+
 // The window belongs to owner: the window manager keeps it above owner, also after the user or a
 // message brings owner or the main window to the front. Not owner's child: it keeps its own
 // enabled state and lifetime (a disabled owner leaves it usable). Call before the window shows.
@@ -29,6 +35,12 @@ void KeepAbove(QWidget& window, QWidget& owner);
 // Windows are followed from the first call of WatchRaisingWindows on.
 QWidget* RaisingWindow();
 void WatchRaisingWindows();
+
+// Whatever a command closed or opened, the keyboard ends in a window: once the closing has
+// settled, when no window is active, the window shown or activated last that is still on the
+// screen is activated (else the first top-level window shown), and in a frame of child windows
+// its topmost child.
+void KeepKeyboardInAWindow();
 
 // While it lives, the boxes raised belong to window (as long as it is on the screen and no modal
 // window is in front), whichever window the user activated last unless that one stays in front of
@@ -64,6 +76,10 @@ QRect ClampToArea(const QRect& place, const QRect& area);
 // Selects the first entry of a combo or list box equal to text (case-sensitive); no equal entry
 // leaves the control unchanged.
 void ListSelectText(QWidget& listOrCombo, const QString& text);
+
+// Tab and Shift+Tab leave the grid or list for the next or previous control, as everywhere
+// else in a window; the arrow keys move between its cells.
+void LetTabLeave(QAbstractItemView& view);
 
 // Enter moves the focus to the next control and is swallowed (keyCode becomes 0).
 void EnterAsTab(int& keyCode, QWidget& window);

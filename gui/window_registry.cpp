@@ -1,5 +1,7 @@
 #include "gui/window_registry.h"
 
+#include "gui/form_utilities.h"
+
 #include <QDialog>
 
 #include <iterator>
@@ -74,6 +76,8 @@ bool WindowRegistry::showModal(WindowId id)
         return false;
     if (auto* dialog = qobject_cast<QDialog*>(w)) {
         dialog->exec();
+        // What the dialog closed or opened may have taken the window that had the keyboard.
+        KeepKeyboardInAWindow();
         return true;
     }
     // A plain widget shown as an application-modal window until it is closed.
@@ -83,6 +87,7 @@ bool WindowRegistry::showModal(WindowId id)
     w->setWindowModality(Qt::ApplicationModal);
     w->show();
     loop.exec();
+    KeepKeyboardInAWindow();
     return true;
 }
 

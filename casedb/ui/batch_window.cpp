@@ -93,8 +93,7 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     grdCase_->setTextElideMode(Qt::ElideMiddle);
     grdCase_->setWordWrap(false);
     grdCase_->verticalHeader()->hide();
-    // Tab leaves the grid for the next control, as everywhere else in the window.
-    grdCase_->setTabKeyNavigation(false);
+    LetTabLeave(*grdCase_);
     // The columns keep their shares of the grid whatever it holds; a text cut short shows whole
     // in its tool tip.
     grdCase_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);

@@ -98,6 +98,7 @@ TrendGraphWindow::TrendGraphWindow(std::function<display::TrendPrint()> printSet
     grdResult_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdResult_->verticalHeader()->hide();
     grdResult_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    LetTabLeave(*grdResult_);
     // Carried by the tab captions; translated with the window.
     tabb_->addTab(graphPage, QStringLiteral("&Graph"));
     tabb_->addTab(grdResult_, QStringLiteral("&Tabular"));

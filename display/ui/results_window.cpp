@@ -220,13 +220,28 @@ ResultsWindow::ResultsWindow(const QString& appPath, const QString& errHelpFile,
 
     TranslateForm(*this);
     syncTabCaptions();
-    // Wide enough for every tab caption in the language of the moment (German ones are long).
-    const QMargins margins = outer->contentsMargins();
-    const int tabsFrame = 2 * tabs_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs_) + 8;
-    openingSize_ = QSize(std::max(width(), tabs_->tabBar()->sizeHint().width() + margins.left() + margins.right() + tabsFrame),
-                         height());
+    openingSize_ = QSize(std::max(width(), widthForTabs()), height());
     resize(openingSize_);
     tabs_->setCurrentIndex(int(ResultPage::Pareto));
+}
+
+int ResultsWindow::widthForTabs() const
+{
+    // Wide enough for every tab caption in the language of the moment (German ones are long).
+    const QMargins margins = layout()->contentsMargins();
+    const int tabsFrame = 2 * tabs_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs_) + 8;
+    return tabs_->tabBar()->sizeHint().width() + margins.left() + margins.right() + tabsFrame;
+}
+
+void ResultsWindow::fitTabs()
+{
+    syncTabCaptions();
+    const int wanted = widthForTabs();
+    openingSize_.setWidth(std::max(openingSize_.width(), wanted));
+    if (width() >= wanted)
+        return;
+    QWidget* frame = MdiFrameOf(this);
+    frame->resize(frame->width() + wanted - width(), frame->height());
 }
 
 void ResultsWindow::setFaultTreeHandOver(std::function<void(const QString& jumpKey)> handOver)
@@ -804,6 +819,10 @@ void ResultsWindow::showEvent(QShowEvent* event)
 void ResultsWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
+    // The captions of another language come once the switch has translated the window's labels:
+    // the window then grows to show every tab whole, as it opens in that language.
+    if (event->type() == QEvent::LanguageChange)
+        QMetaObject::invokeMethod(this, &ResultsWindow::fitTabs, Qt::QueuedConnection);
     if (event->type() == QEvent::ActivationChange && isWindow() && isActiveWindow())
         restoreWhenActivated();
 }

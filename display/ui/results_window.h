@@ -123,6 +123,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The width that shows every tab caption whole, and the window widened to it when narrower.
+    int widthForTabs() const;
+    void fitTabs();
     QWidget* buildPage(int page);
     // A value page: its title, then the value of each axis in a row of its own.
     void buildAxisPair(QVBoxLayout* box, const QString& title, int axes, const QString& h, const QString& v, int index);

@@ -60,9 +60,13 @@ ViewWindow::ViewWindow(std::function<ViewParams()> params, QString iniFile, std:
     connect(planes_, &QPushButton::clicked, this, &ViewWindow::relabel);
     connect(refresh_, &QPushButton::clicked, this, &ViewWindow::refresh);
     resize(300, 300);
+    // A picture beside the window in use: the keyboard stays there.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     ReportOutcome(Trapped(QStringLiteral("Loading form"), [&] {
-        LoadFormPlace(*this, iniFile_, QLatin1String(kPlaceName));
+        // Where it was last; the first time the window that opens it places it beside itself.
+        if (HasStoredPlace(*this, iniFile_, QLatin1String(kPlaceName)))
+            LoadFormPlace(*this, iniFile_, QLatin1String(kPlaceName));
         TranslateForm(*this);
         if (opened_)
             opened_(true);

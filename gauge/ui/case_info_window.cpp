@@ -227,7 +227,7 @@ void frmBasic::lengthLeft()
 void frmBasic::radiusLeft()
 {
     CaseInfoTexts now = texts();
-    const std::vector<RadiusNote> notes = NormaliseRadius(now, units_);
+    const std::vector<RadiusNote> notes = NormaliseRadius(now, units_, settings_.UnitsInch);
     setTexts(now);
     for (const RadiusNote& note : notes) {
         if (!note.information)
@@ -254,10 +254,15 @@ QWidget* frmBasic::fieldWidget(CaseInfoField field) const
     return nullptr;
 }
 
-void frmBasic::refuse(CaseInfoField field, const QString& message)
+void frmBasic::refuse(const CaseInfoFailure& failure)
 {
+    const CaseInfoField field = failure.field;
     QApplication::beep();
-    prompts().message(QString(), message, MessageIcon::Warning);
+    prompts().message(QString(), failure.message, MessageIcon::Warning);
+    if (!failure.replacement.isEmpty() && field == CaseInfoField::Radius) {
+        txtRadius_->setText(failure.replacement);
+        showCentreOffset();
+    }
     QWidget* widget = fieldWidget(field);
     widget->setFocus();
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
@@ -275,7 +280,7 @@ void frmBasic::okClicked()
     Case& target = newCase_ ? entered : case_;
     const CaseInfoFailure failure = AcceptCaseInfo(typed, target, settings_, units_);
     if (failure.failed()) {
-        refuse(failure.field, failure.message);
+        refuse(failure);
         return;
     }
     if (newCase_)

@@ -51,7 +51,7 @@ protected:
 private:
     void fillLists();
     void showCentreOffset();
-    void refuse(CaseInfoField field, const QString& message);
+    void refuse(const CaseInfoFailure& failure);
     QWidget* fieldWidget(CaseInfoField field) const;
 
     Case& case_;

@@ -13,8 +13,11 @@ void ShowDeviceError(int16_t status, const QString& operation, bool& boxOpen)
     boxOpen = true;
     // The title stays the product's; the operation goes into the text, where the user can tell a
     // start from a reading.
-    prompts().message(QStringLiteral("Sarvotrenk"),
-                      TranslatedDeviceErrorText(status) + QStringLiteral("\n") + Translate(operation) + u'.',
+    // Both lines are sentences, in every language: the fault and the operation it stopped.
+    QString fault = TranslatedDeviceErrorText(status);
+    if (!fault.isEmpty() && !fault.endsWith(u'.') && !fault.endsWith(u'!') && !fault.endsWith(u'?'))
+        fault += u'.';
+    prompts().message(QStringLiteral("Sarvotrenk"), fault + QStringLiteral("\n") + Translate(operation) + u'.',
                       MessageIcon::Warning);
     boxOpen = false;
 }

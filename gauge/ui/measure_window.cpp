@@ -438,9 +438,10 @@ void frmMeasure::openDevice()
         },
         this, [this](const OpenAnswer& answer) {
             if (answer.status != 0) {
-                if (!answer.quiet) {
+                if (!answer.quiet && !faultTold_) {
                     const RaisedBy raised(*this);
                     ShowDeviceError(answer.status, QStringLiteral("Initialization"), deviceErrorOpen_);
+                    faultTold_ = true;
                 }
                 pnlVersion_->setText(Translate(QStringLiteral("Off")));
                 Q_EMIT deviceOpened(false);
@@ -540,12 +541,18 @@ void frmMeasure::tick()
             tickInFlight_ = false;
             // A reading that failed was the gauge's last: it is closed and the user told once,
             // unless the capture before it has told of the same fault already.
+            // A gauge that fails again at each attempt to find it is told of once, until it has
+            // given a good reading.
             const GaugeReading& reading = answer.reading;
             {
                 const RaisedBy raised(*this);
-                ShowReadingFailure(reading, deviceErrorOpen_, captureFaultShown_);
+                ShowReadingFailure(reading, deviceErrorOpen_, captureFaultShown_ || faultTold_);
             }
             captureFaultShown_ = false;
+            if (reading.ok())
+                faultTold_ = false;
+            else if (reading.status != kGaugeNotConnected)
+                faultTold_ = true;
             const double raw = reading.ok() ? reading.mm : 0.0;
             const double length = LiveLengthMm(raw, case_.Data.ZeroOffset, TempToCelsius(txtGaugeTemp_->text(), settings_),
                                                TempToCelsius(txtMacTemp_->text(), settings_), settings_);
@@ -761,6 +768,11 @@ void frmMeasure::viewClicked()
     if (viewWindow_) {
         connect(viewWindow_, &QObject::destroyed, this, [this] { viewWindow_ = nullptr; });
         cmdView_->setText(findChild<QLabel*>(QStringLiteral("LblViewOff"))->text());
+        // Beside this window the first time, then where the user left it; the keyboard stays
+        // here, so that F12 starts a run at once.
+        if (!HasStoredPlace(*viewWindow_, ini_.path(), QLatin1String(display::ViewWindow::kPlaceName)))
+            PlaceBeside(*viewWindow_, *this);
+        activateWindow();
     }
 }
 
@@ -844,10 +856,13 @@ void frmMeasure::closeEvent(QCloseEvent* event)
 void frmMeasure::offsetClicked()
 {
     // Not this window's child: disabling this window would disable it too.
-    auto* offsets = new frmOffset(case_, units_, [window = QPointer<frmMeasure>(this)](bool enabled) {
-        if (window)
-            window->setEnabled(enabled);
-    });
+    auto* offsets = new frmOffset(
+        case_, units_,
+        [window = QPointer<frmMeasure>(this)](bool enabled) {
+            if (window)
+                window->setEnabled(enabled);
+        },
+        PlaneKey(plane()));
     offsetWindow_ = offsets;
     KeepAbove(*offsets, *this);
     offsets->show();

@@ -171,6 +171,7 @@ private:
     unsigned tickGeneration_ = 0; // a reply of an older generation is ignored
     bool deviceErrorOpen_ = false;
     bool captureFaultShown_ = false; // the last capture ended on a device fault it has shown
+    bool faultTold_ = false;         // a gauge fault has been told and no good reading came since
     bool opened_ = false;
     bool closing_ = false;
     bool measureSaved_ = false;

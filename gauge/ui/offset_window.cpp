@@ -40,11 +40,12 @@ void ShowAxis(QLabel& letter, QLabel& value, const AxisOffset& offset, const Uni
 } // namespace
 
 frmOffset::frmOffset(const Case& openCase, const UnitState& units, std::function<void(bool)> setHostEnabled,
-                     QWidget* parent)
+                     QString plane, QWidget* parent)
     : QDialog(parent)
     , case_(openCase)
     , units_(units)
     , setHostEnabled_(std::move(setHostEnabled))
+    , plane_(std::move(plane))
     , pnlWait_(Label(QStringLiteral("PnlWait"), QStringLiteral("One moment, please..."), true))
     , lblX_(Label(QStringLiteral("LblX")))
     , lblY_(Label(QStringLiteral("LblY")))
@@ -102,8 +103,13 @@ void frmOffset::showEvent(QShowEvent* event)
 
 void frmOffset::showOffsets()
 {
-    const CentreOffsets offsets = ComputeCentreOffsets(case_);
+    CentreOffsets offsets = ComputeCentreOffsets(case_);
     ReportOutcome(offsets.outcome);
+    // Before a run the case has no plane yet: the letters of the plane the run will take.
+    if (case_.Header[HdrPlane].isEmpty() && !plane_.isEmpty()) {
+        offsets.first.axis = plane_.left(1);
+        offsets.second.axis = plane_.right(1);
+    }
     ShowAxis(*lblX_, *lblXOffset_, offsets.first, units_);
     ShowAxis(*lblY_, *lblYOffset_, offsets.second, units_);
     pnlWait_->hide();

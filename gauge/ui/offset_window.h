@@ -19,8 +19,10 @@ public:
     // setHostEnabled(false) when the window opens, (true) when it closes by any means. The host
     // must not be the parent: a disabled parent disables its child windows too. The window
     // deletes itself when it closes.
+    // plane ("xy", "xz", "yz"): the plane the host has chosen, whose axis letters stand before a
+    // run has given the case its own.
     frmOffset(const Case& openCase, const UnitState& units, std::function<void(bool)> setHostEnabled,
-              QWidget* parent = nullptr);
+              QString plane = {}, QWidget* parent = nullptr);
 
     void done(int result) override;
 
@@ -33,6 +35,7 @@ private:
     const Case& case_;
     UnitState units_;
     std::function<void(bool)> setHostEnabled_;
+    QString plane_;
     bool hostDisabled_ = false;
     bool computed_ = false;
     QLabel* pnlWait_;

@@ -1,6 +1,7 @@
 // The results window and the case-information panel as the program shows them: filled from the
 // open case, refilled in the new units, and the case view closing with its windows and commands.
 #include "analysis/analyse_case.h"
+#include "app/after_load.h"
 #include "app/app_context.h"
 #include "app/case_commands.h"
 #include "app/display_commands.h"
@@ -120,6 +121,39 @@ TEST_F(ProgramDisplay, ThePanelShowsTheCaseAndClosingItClosesTheCaseViewAndItsCo
         EXPECT_FALSE(recordingShell.buttonEnabled(id)) << ButtonKey(id).toStdString();
     // Opening another file is still possible.
     EXPECT_TRUE(recordingShell.menuEnabled(CommandId::OpenFromFile));
+}
+
+// The one step after a replaced case, as each road takes it: the case before's results and graphs
+// close, the panel is refilled, closed or left, and the case flags and commands follow.
+TEST_F(ProgramDisplay, AReplacedCaseClosesTheWindowsOfTheCaseBeforeOnEveryRoad)
+{
+    const struct {
+        CaseChange change;
+        bool panelLoaded, resultsCommand;
+    } roads[] = {{{.caseOpen = false, .captureUnsaved = false, .panel = CasePanel::Close}, false, false},  // a new case
+                 {{.caseOpen = true, .captureUnsaved = true, .panel = CasePanel::Refill}, true, true},    // runs handed over
+                 {{.caseOpen = false, .captureUnsaved = false, .panel = CasePanel::Leave}, true, false}}; // a read begins
+    for (const auto& road : roads) {
+        SCOPED_TRACE(int(road.change.panel));
+        app().State.CaseOpen = true;
+        app().State.CaptureUnsaved = !road.change.captureUnsaved;
+        ShowProgramCaseInfo();
+        ShowProgramResults();
+        windows().show(WindowId::Graph);
+        windows().show(WindowId::AnalysisGraph);
+        app().OpenCase.Header[HdrMachine] = "Mill 4"; // the new case
+        CaseReplaced(road.change);
+        for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph})
+            EXPECT_FALSE(windows().isLoaded(id)) << WindowName(id).toStdString();
+        auto* panel = qobject_cast<CaseInfoPanel*>(windows().loaded(WindowId::CaseInfo));
+        EXPECT_EQ(panel != nullptr, road.panelLoaded);
+        if (panel && road.change.panel == CasePanel::Refill)
+            EXPECT_EQ(panel->field(1)->text(), "Mill 4");
+        EXPECT_EQ(std::pair(app().State.CaseOpen, app().State.CaptureUnsaved),
+                  std::pair(road.change.caseOpen, road.change.captureUnsaved));
+        EXPECT_EQ(recordingShell.menuEnabled(CommandId::Results), road.resultsCommand);
+        app().OpenCase.Header[HdrMachine] = "Mill 3";
+    }
 }
 
 namespace {

@@ -996,6 +996,7 @@ TEST_F(MainWindowTest, ASwitchWhileAChildIsMaximisedRetranslatesTheProgramsOwnTi
     main->resize(1400, 1000);
     loadCircle();
     RunAfterFileRead(true, "/data/circle.rtb");
+    main->action("MResult")->trigger(); // opened in English, switched with the rest
     main->action("MGraph")->trigger();
     QWidget* graph = windows().loaded(WindowId::Graph);
     ASSERT_NE(graph, nullptr);
@@ -1029,15 +1030,21 @@ TEST_F(MainWindowTest, ASwitchWhileAChildIsMaximisedRetranslatesTheProgramsOwnTi
     QCoreApplication::processEvents();
     EXPECT_EQ(main->windowTitle(), "Sarvotrenk Analyse");
 
-    main->action("MResult")->trigger();
-    QWidget* results = windows().loaded(WindowId::Results);
-    ASSERT_NE(results, nullptr);
-    QCoreApplication::processEvents();
-    const QTabBar* bar = results->findChild<QTabBar*>();
-    ASSERT_TRUE(bar && bar->count() == 14);
-    EXPECT_EQ(bar->tabText(6), "Seitliches Spie&l");
-    EXPECT_GE(bar->tabRect(0).left(), 0); // no scrolled tabs
-    EXPECT_LE(bar->tabRect(13).right(), bar->width());
+    // Switched open and opened fresh, the results window shows every German tab whole.
+    for (const bool fresh : {false, true}) {
+        SCOPED_TRACE(fresh ? "opened in German" : "switched to German");
+        if (fresh)
+            windows().unload(WindowId::Results);
+        main->action("MResult")->trigger();
+        QWidget* results = windows().loaded(WindowId::Results);
+        ASSERT_NE(results, nullptr);
+        QCoreApplication::processEvents();
+        const QTabBar* bar = results->findChild<QTabBar*>();
+        ASSERT_TRUE(bar && bar->count() == 14);
+        EXPECT_EQ(bar->tabText(6), "Seitliches Spie&l");
+        EXPECT_GE(bar->tabRect(0).left(), 0); // no scrolled tabs
+        EXPECT_LE(bar->tabRect(13).right(), bar->width());
+    }
 }
 
 TEST_F(MainWindowTest, TheToolbarsOwnMenuAndTheSettingsItemAreOneState)

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,19 @@ TEST_F(TrendWindowsTest, AQueryFillsTheGraphAndTheTableWhichPrints)
     window.runQuery();
     ASSERT_EQ(graph.table()->rowCount(), 3);
     EXPECT_EQ(graph.table()->item(2, 2)->text(), "Static");
+    // Tab and Shift+Tab leave the table; its cell stays.
+    graph.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&graph));
+    graph.tabs()->setCurrentIndex(1);
+    QTableWidget* table = graph.table();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(0, 1)).center());
+    ASSERT_TRUE(table->hasFocus());
+    QTest::keyClick(table, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), graph.findChild<QWidget*>("CmdPrint"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(table, Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_FALSE(table->hasFocus());
+    EXPECT_EQ(std::pair(table->currentRow(), table->currentColumn()), std::pair(0, 1));
     const TrendChart& chart = graph.trend().chart;
     ASSERT_EQ(chart.series.size(), 3u);
     EXPECT_EQ(chart.series[2].legend, "Static");

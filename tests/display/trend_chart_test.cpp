@@ -252,3 +252,40 @@ TEST(TrendChart, OverManyDaysEveryBarCanBeSeenAndStaysInsideThePlot)
         EXPECT_NEAR((bars[3].left() - bars[1].left()) / (bars[4].center().x() - bars[1].left()), middle / lastDay, 1e-6);
     }
 }
+
+// Ninety weekly sessions of three feedrates: every bar keeps pixel columns of its own colour, so
+// no series hides behind another: a week narrower than three bars of the least width, and two
+// sessions a day apart, too close for three bars of one dot.
+TEST(TrendChart, ThreeSeriesOverNinetyWeeksEachStayVisible)
+{
+    casedb::TrendChart chart;
+    chart.spacing = casedb::TrendSpacing::Variable;
+    const QColor colours[] = {kFirstSeries, kSecondSeries, QColor(40, 150, 70)};
+    for (int s = 0; s < 3; ++s) {
+        chart.series.push_back({QStringLiteral("%1000 mm/min").arg(s + 1), {}});
+        for (int week = 0; week < 90; ++week)
+            chart.series.back().cells.push_back({true, 5.0 + (week + s) % 4, 7.0 * week});
+    }
+    chart.pointLabels.resize(90);
+    for (const auto& [width, secondDay] : {std::pair{640, 7.0}, {480, 7.0}, {900, 7.0}, {640, 1.0}}) {
+        SCOPED_TRACE(testing::Message() << width << " wide, second session on day " << secondDay);
+        for (auto& series : chart.series)
+            series.cells[1].days = secondDay;
+        QImage image(width, 420, QImage::Format_RGB32);
+        {
+            QPainter painter(&image);
+            DrawTrendChart(painter, chart, TrendChartType::Bar, QRectF(0, 0, width, 420));
+        }
+        // Below the legend only bars carry a series' colour.
+        for (const QColor& colour : colours) {
+            int columns = 0;
+            for (int x = 0; x < width; ++x) {
+                bool found = false;
+                for (int y = 250; y < 420 && !found; ++y)
+                    found = image.pixelColor(x, y) == colour;
+                columns += found ? 1 : 0;
+            }
+            EXPECT_GE(columns, 90) << colour.name().toStdString();
+        }
+    }
+}

@@ -109,7 +109,7 @@ TEST_F(CalibrationWindowTest, AFailedLiveReadingIsToldOnceAndTheNominalLengthSho
     const auto device = heidThread();
     const auto window = open(device.get());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 15000));
-    EXPECT_EQ(prompts.messages[0].text, "Device I/O error\nReading one value.");
+    EXPECT_EQ(prompts.messages[0].text, "Device I/O error.\nReading one value.");
     EXPECT_FALSE(device->connected());
     // The closed card says nothing more at the next ticks, and the nominal length shows.
     EXPECT_FALSE(QTest::qWaitFor([&] { return prompts.messages.size() > 1; }, 2500));

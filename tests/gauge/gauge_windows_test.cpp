@@ -7,6 +7,7 @@
 #include "gauge/ui/case_info_window.h"
 #include "gauge/ui/reference_window.h"
 
+#include "core/settings_file.h"
 #include "core/utilities.h"
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
@@ -178,8 +179,59 @@ TEST_F(GaugeWindows, CaseInformationOkChecksNormalisesAndRemembers)
 
     // The new case is what the typed texts make of an empty one: nothing of the case before it.
     Case typed;
+    texts.radius = QStringLiteral("150"); // as the radius box holds it now
     ASSERT_FALSE(AcceptCaseInfo(texts, typed, settings, units).failed());
     EXPECT_EQ(fields(openCase), fields(typed));
+}
+
+// A fresh program folder: no bar length yet, the radius 150. Whatever the user leaves in the
+// radius, the box never keeps a radius its checks refuse, and OK never takes one.
+TEST_F(GaugeWindows, CaseInformationNeverKeepsARadiusItsChecksRefuse)
+{
+    settings = ReadSettings(appPath, iniFile).settings;
+    settings.TemperatureUnits = QStringLiteral("Celsius");
+    Case openCase;
+    int acceptedCount = 0;
+    frmBasic dialog(openCase, settings, units, IniFile(iniFile), nullptr, [&] { ++acceptedCount; }, true);
+    prompts.messages.clear();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    auto* radius = dialog.findChild<QLineEdit*>(QStringLiteral("txtRadius"));
+    ASSERT_EQ(dialog.findChild<QComboBox*>(QStringLiteral("cboBBLen"))->currentText() + radius->text(), "150.000");
+    for (const char* name : {"cmbMachine", "cmbSession"})
+        QTest::keyClicks(dialog.findChild<QComboBox*>(QString::fromLatin1(name))->lineEdit(), QStringLiteral("M"));
+
+    // Leaving the radius: held to the 100 mm the empty bar box stands for.
+    radius->setFocus();
+    QTest::keyClick(radius, Qt::Key_Tab);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Test radius can not be bigger than Ball Bar Length.");
+    EXPECT_EQ(radius->text(), "100.000");
+    // A radius below 50 mm typed and entered: corrected, then OK takes the corrected one.
+    radius->setFocus();
+    radius->selectAll();
+    QTest::keyClicks(radius, QStringLiteral("0"));
+    QTest::keyClick(radius, Qt::Key_Return);
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[1].text, "Test radius can not be smaller than 50mm.");
+    EXPECT_EQ(radius->text(), "100.000");
+    ASSERT_EQ(acceptedCount, 1);
+    EXPECT_EQ(std::pair(settings.DefaultTestRadius, settings.BallBarLength), std::pair(100.0f, 100.0f));
+
+    // Remembered texts the checks refuse (a bar of 40, a radius of 20): OK refuses the radius and
+    // puts the one leaving it would put.
+    IniFile(iniFile).set(QStringLiteral("BasicInput"), QStringLiteral("BallbarLength"), QStringLiteral("40 mm"));
+    settings.DefaultTestRadius = 20;
+    frmBasic again(openCase, settings, units, IniFile(iniFile), nullptr, [&] { ++acceptedCount; }, false);
+    prompts.messages.clear();
+    again.show();
+    auto* ok = again.findChild<QPushButton*>(QStringLiteral("CmdOk"));
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Space);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Test radius can not be smaller than 50mm.");
+    EXPECT_EQ(again.findChild<QLineEdit*>(QStringLiteral("txtRadius"))->text(), "100.000");
+    EXPECT_EQ(std::pair(acceptedCount, settings.DefaultTestRadius), std::pair(1, 20.0f));
 }
 
 TEST_F(GaugeWindows, CaseInformationHintAndInchLengthsComeFromWhatItOpensWith)

@@ -150,11 +150,11 @@ TEST_F(MeasureWindow, AFailedReadingClosesTheGaugeWithOneBoxAndItIsFoundAgain)
         int openings; // a lost mark is prompted for again: a second opening
         bool capturing = false; // the failure ends a capture waiting for its trigger
     };
-    const QString live = QStringLiteral("\nReading one value.");
+    const QString live = QStringLiteral(".\nReading one value.");
     for (const Case& c : {Case{nullptr, "The gauge sent no reading in time" + live, "Brintovale", 2},
                           Case{"57", "Device I/O error" + live, "Heidenhain IK121", 1},
                           Case{"320", "The reference mark has not been crossed" + live, "Heidenhain IK121", 2},
-                          Case{"57", "Device I/O error\nCapturing several measurements.", "Heidenhain IK121", 1, true}}) {
+                          Case{"57", "Device I/O error.\nCapturing several measurements.", "Heidenhain IK121", 1, true}}) {
         SCOPED_TRACE(c.box.toStdString());
         // The own gauge silent from its fourth reading on for 6 s, found at the attempt 10 s later;
         // the card failing after five answers of each opening, its mark crossed after 300 ms or at once.
@@ -191,6 +191,32 @@ TEST_F(MeasureWindow, AFailedReadingClosesTheGaugeWithOneBoxAndItIsFoundAgain)
     }
 }
 
+// A gauge that sends a length beyond its travel at every reading: told once, not again each time
+// it is found again, until it has given a good reading.
+TEST_F(MeasureWindow, AGaugeThatKeepsFailingIsToldOfOnce)
+{
+    Simulator sim({"owngauge", "--mark-ms", "0", "--offset-mm", "100"});
+    settings.BallBarType = int16_t(GaugeType::OwnGauge);
+    settings.AutoDetect = false;
+    settings.CommPort = sim.path();
+    QPointer<frmMeasure> window = open();
+    QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
+    // Found, failing and closed, found again at the next attempt and failing again.
+    int found = 0;
+    bool shown = false;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const bool named = window->deviceName()->text() != "Off";
+            found += named && !shown ? 1 : 0;
+            shown = named;
+            return found >= 2 && !named;
+        },
+        40000));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    prompts.messages.clear();
+    delete window;
+}
+
 TEST_F(MeasureWindow, TheCardsClosingIsToldUnderItsOwnName)
 {
     // A status of its own closing shows as a device error; a library without the call is a
@@ -208,7 +234,7 @@ TEST_F(MeasureWindow, TheCardsClosingIsToldUnderItsOwnName)
         prompts.messages.clear();
         EXPECT_TRUE(withoutCall ? box.startsWith("Sarvotrenk|453:") && box.contains("HeidKillComm")
                                       && box.endsWith("Closing the device.")
-                                : box == "Sarvotrenk|Out of memory\nClosing the device.")
+                                : box == "Sarvotrenk|Out of memory.\nClosing the device.")
             << box.toStdString();
     }
 }
@@ -266,6 +292,9 @@ TEST_F(MeasureWindow, WithoutAGaugeTheNominalLengthShowsAndTheWindowCloses)
     const auto diagram = std::find_if(windows.begin(), windows.end(), [](QWidget* w) { return w->objectName() == "frmView"; });
     ASSERT_NE(diagram, windows.end());
     EXPECT_EQ(view->text(), "&View off");
+    // Opened the first time beside the measurement window, which keeps the keyboard.
+    EXPECT_EQ((*diagram)->frameGeometry().top(), window->frameGeometry().top());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.data(); }, 5000));
     window->findChild<QRadioButton*>("optYZ")->click();
     EXPECT_EQ(static_cast<display::ViewWindow*>(*diagram)->axisLabels()[0]->text(), display::ViewAxisLabels(display::ViewPlane::YZ)[0]);
     view->click();

@@ -32,6 +32,16 @@ TEST_F(OffsetWindow, LocksTheHostWhileOpen)
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_TRUE(host.isEnabled());
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 10000));
+
+    // Before any run the case has no plane: the letters are those of the plane the host has chosen.
+    c.Header[HdrPlane].clear();
+    window = new frmOffset(c, units, [&](bool enabled) { host.setEnabled(enabled); }, QStringLiteral("yz"));
+    window->show();
+    auto* value = window->findChild<QLabel*>(QStringLiteral("LblXOffset"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !value->text().isEmpty(); }, 10000));
+    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("LblX"))->text() +
+                  window->findChild<QLabel*>(QStringLiteral("LblY"))->text(), "yz");
+    window->close();
 }
 
 } // namespace

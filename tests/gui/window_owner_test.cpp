@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -209,6 +212,38 @@ TEST(WindowOwner, AWindowIsCentredWithTheSizeItShowsWith)
     window.resize(300, 200);
     window.show();
     EXPECT_EQ(window.pos(), place);
+}
+
+// The window with the keyboard closed, and a modal window closed over a frame whose active child
+// went meanwhile: the keyboard lands in the frame's topmost child.
+TEST(WindowOwner, TheKeyboardLandsInAWindowWhateverClosed)
+{
+    WatchRaisingWindows();
+    QMainWindow main;
+    auto* area = new QMdiArea;
+    main.setCentralWidget(area);
+    QMdiSubWindow* stays = area->addSubWindow(new QWidget);
+    QPointer<QMdiSubWindow> goes = area->addSubWindow(new QWidget);
+    showActive(main);
+    stays->show();
+    goes->show();
+    area->setActiveSubWindow(goes);
+    {
+        QWidget other(&main, Qt::Dialog);
+        showActive(other);
+    }
+    KeepKeyboardInAWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &main; }, 5000));
+
+    QDialog modal(&main);
+    QTimer::singleShot(0, [&] {
+        delete goes.data();
+        area->setActiveSubWindow(nullptr);
+        modal.accept();
+    });
+    modal.exec();
+    KeepKeyboardInAWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &main && area->activeSubWindow() == stays; }, 5000));
 }
 
 } // namespace
