@@ -191,11 +191,11 @@ TEST_F(MeasureWindow, AFailedReadingClosesTheGaugeWithOneBoxAndItIsFoundAgain)
     }
 }
 
-// A gauge that sends a length beyond its travel at every reading: told once, not again each time
+// A gauge whose every reading's stream is shifted by a stray byte: told once, not again each time
 // it is found again, until it has given a good reading.
 TEST_F(MeasureWindow, AGaugeThatKeepsFailingIsToldOfOnce)
 {
-    Simulator sim({"owngauge", "--mark-ms", "0", "--offset-mm", "100"});
+    Simulator sim({"owngauge", "--mark-ms", "0", "--stray-ms", "20", "--stray-bytes", "1"});
     settings.BallBarType = int16_t(GaugeType::OwnGauge);
     settings.AutoDetect = false;
     settings.CommPort = sim.path();
