@@ -126,6 +126,20 @@ protected:
         ResetAppContext();
         start();
     }
+    // Starts the program anew after an end without shutdown (as by a signal) and returns the one
+    // message the start shows.
+    QString messageOfNextStart()
+    {
+        main.reset();
+        ResetAppContext();
+        setPrompts(&prompts);
+        start();
+        if (!QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 30000))
+            return QStringLiteral("<no message>");
+        EXPECT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].title, app().State.AppTitle);
+        return prompts.messages[0].text;
+    }
     bool enabled(const QString& name) { return main->action(name)->isEnabled(); }
     // Plain windows standing in for those that later subsystems bring, so that their commands
     // are on as they will be.
@@ -230,14 +244,8 @@ TEST_F(MainWindowTest, ASignalKeepsUnsavedRunsInAFileWithoutAQuestionAndTheNextS
     QFile::setPermissions(path("examples"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_TRUE(QDir(path("examples")).isEmpty());
 
-    main.reset();
-    ResetAppContext();
-    setPrompts(&prompts);
-    start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 30000));
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].title, app().State.AppTitle);
-    EXPECT_TRUE(prompts.messages[0].text.endsWith(QDir::toNativeSeparators(kept))) << prompts.messages[0].text.toStdString();
+    const QString text = messageOfNextStart();
+    EXPECT_TRUE(text.endsWith(QDir::toNativeSeparators(kept))) << text.toStdString();
     EXPECT_EQ(stored("Others", "Unsaved Measurement"), "");
 }
 
@@ -265,13 +273,7 @@ TEST_F(MainWindowTest, RunsKeptAtAnEndGoWhereTheProgramCanWriteElseTheNextStartS
     qputenv("XDG_DATA_HOME", previousUserData);
     EXPECT_TRUE(prompts.messages.empty());
     main->shutdown();
-    main.reset();
-    ResetAppContext();
-    setPrompts(&prompts);
-    start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.messages.empty(); }, 30000));
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    const QString text = prompts.messages[0].text;
+    const QString text = messageOfNextStart();
     EXPECT_TRUE(text.contains("Its runs are lost") && text.contains(path("file") + "/program")) << text.toStdString();
     EXPECT_EQ(stored("Others", "Unsaved Measurement Lost"), "");
 }
