@@ -158,6 +158,14 @@ protected:
 
     // A full circle of 360 points on the nominal radius with a known centre offset.
     void loadCircle() { test::FillTwoWayCircle(app().OpenCase); }
+    // The program with a captured case that was never saved.
+    void startWithUnsavedRuns()
+    {
+        start();
+        loadCircle();
+        app().OpenCase.Header[HdrDate] = "03/15/2024 10:30";
+        app().State.CaptureUnsaved = true;
+    }
     // The windows of every command, an entry in the recent list and a fitted case open.
     void openFittedCaseWithRecentEntry()
     {
@@ -253,10 +261,7 @@ TEST_F(MainWindowTest, ASignalKeepsUnsavedRunsInAFileWithoutAQuestionAndTheNextS
 // neither can, the next start says they are lost and where it tried.
 TEST_F(MainWindowTest, RunsKeptAtAnEndGoWhereTheProgramCanWriteElseTheNextStartSaysTheyAreLost)
 {
-    start();
-    test::FillTwoWayCircle(app().OpenCase);
-    app().OpenCase.Header[HdrDate] = "03/15/2024 10:30";
-    app().State.CaptureUnsaved = true;
+    startWithUnsavedRuns();
     // A path through a file: no folder there, which not even root can write into.
     writeFile("file", "x");
     const QByteArray previousUserData = qgetenv("XDG_DATA_HOME");
@@ -282,10 +287,7 @@ TEST_F(MainWindowTest, RunsKeptAtAnEndGoWhereTheProgramCanWriteElseTheNextStartS
 // and ends nothing; the session's own end (its quit, twice here) keeps the runs once.
 TEST_F(MainWindowTest, ACheckpointOfTheSessionKeepsNothingAndAsksNothing)
 {
-    start();
-    test::FillTwoWayCircle(app().OpenCase);
-    app().OpenCase.Header[HdrDate] = "03/15/2024 10:30";
-    app().State.CaptureUnsaved = true;
+    startWithUnsavedRuns();
     auto* session = qApp->findChild<QSessionManager*>();
     ASSERT_TRUE(session);
     {
