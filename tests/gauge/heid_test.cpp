@@ -1,5 +1,7 @@
-// The HEID stand-in through the program's binding: reference mark, series limits, missing library.
+// The HEID stand-in through the program's binding: reference mark, series limits, missing library
+// or call, and the card's statuses as the device layer tells them.
 
+#include "gauge/device.h"
 #include "gauge/heid_api.h"
 
 #include "core/app_error.h"
@@ -23,6 +25,12 @@ protected:
         qunsetenv("SARVOTEX_HEID_INIT_STATUS");
         qunsetenv("SARVOTEX_HEID_FAIL_MS");
         qunsetenv("SARVOTEX_HEID_FAIL_AFTER");
+    }
+    static Settings CardSettings(GaugeType type)
+    {
+        Settings settings;
+        settings.BallBarType = static_cast<int16_t>(type);
+        return settings;
     }
     void TearDown() override
     {
@@ -105,6 +113,35 @@ TEST_F(HeidTest, MissingLibraryIsARunTimeError)
         EXPECT_EQ(error.number(), 48);
     }
     SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+}
+
+TEST_F(HeidTest, ALibraryWithoutItsReadingCallIsToldAtTheMarkOnEitherCard)
+{
+    // Waiting for a mark the card cannot report would end with a card connected, and the IK121
+    // would capture its series without a word.
+    SetHeidLibraryPath(SARVOTEX_HEID_WITHOUT_GET_ONE_LIBRARY);
+    for (const GaugeType type : {GaugeType::Ik110, GaugeType::Ik121}) {
+        Settings settings = CardSettings(type);
+        const std::unique_ptr<GaugeDevice> device = MakeGaugeDevice(settings);
+        EXPECT_EQ(ConnectGauge(*device, settings, 10000), AppError::kDllFunctionNotFound) << int(type);
+        EXPECT_FALSE(device->connected());
+    }
+    SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+}
+
+TEST_F(HeidTest, TheCardsOverflowIsToldAsTheCards)
+{
+    qputenv("SARVOTEX_HEID_MARK_MS", "0");
+    const std::unique_ptr<GaugeDevice> device = MakeGaugeDevice(CardSettings(GaugeType::Ik121));
+    ASSERT_EQ(device->open(), 0);
+    ASSERT_EQ(device->startSeries(5, 250), 0); // room for 10 values; 30 are due at the fetch
+    std::array<float, 20> out{};
+    int count = 0;
+    const int16_t status = device->fetchSeries(out, count, QDeadlineTimer(120));
+    EXPECT_EQ(status, kCounterCardOverflow);
+    EXPECT_EQ(DeviceErrorText(status), "Counter card buffer overflow");
+    EXPECT_EQ(DeviceErrorText(kBufferOverflow), "Serial port buffer overflow"); // the serial gauges' own
+    device->stopSeries();
 }
 
 } // namespace
