@@ -248,8 +248,7 @@ TEST_F(MeasureWindow, ACardLibraryWithoutItsReadingCallIsToldByTheMarkPrompt)
     QPointer<frmMeasure> window = open();
     QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
     ASSERT_TRUE(opened.wait(15000));
-    EXPECT_FALSE(opened.front().front().toBool());
-    EXPECT_EQ(window->deviceName()->text(), "Off");
+    EXPECT_EQ(std::tuple(opened.front().front().toBool(), window->deviceName()->text()), std::tuple(false, QString("Off")));
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, TranslatedDeviceErrorText(AppError::kDllFunctionNotFound) + ".\nReading one value.");
     prompts.messages.clear();
