@@ -92,13 +92,8 @@ gauge::MeasureServices ProgramMeasureServices()
     services.runsAnalysed = [] { CaseReplaced({.caseOpen = true, .captureUnsaved = true, .panel = CasePanel::Refill}); };
     services.reloadSaved = [](int measId) { return LoadProgramCase(measId); };
     services.showWritten = [](const Case& written) {
-        for (WindowId id : {WindowId::Results, WindowId::Graph, WindowId::AnalysisGraph})
-            windows().unload(id);
         app().OpenCase = written;
-        app().State.CaseOpen = true;
-        app().State.CaptureUnsaved = false;
-        ShowBasicInfo();
-        UpdateCaseCommands();
+        CaseReplaced({.caseOpen = true, .captureUnsaved = false, .panel = CasePanel::Refill});
         return true;
     };
     services.openSave = [] {

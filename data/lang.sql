@@ -813,4 +813,5 @@ INSERT INTO Errors (ErrNo, English, German) VALUES (5002, 'The gauge is not conn
 INSERT INTO Errors (ErrNo, English, German) VALUES (5003, 'Readings are missing from the gauge''s stream', 'Im Datenstrom des Messgeräts fehlen Messwerte');
 INSERT INTO Errors (ErrNo, English, German) VALUES (5004, 'The gauge is out of range', 'Das Messgerät ist außerhalb seines Messbereichs');
 INSERT INTO Errors (ErrNo, English, German) VALUES (5005, 'The gauge sent an unreadable reading', 'Das Messgerät hat einen unlesbaren Messwert gesendet');
+INSERT INTO Errors (ErrNo, English, German) VALUES (5006, 'Counter card buffer overflow', 'Überlauf des Puffers der Zählerkarte');
 INSERT INTO Errors (ErrNo, English, German) VALUES (32755, 'Cancel was selected.', 'Abbrechen wurde gewählt.');

@@ -67,6 +67,9 @@ std::span<const float> CaptureSession::points() const
 
 void CaptureSession::requestStop()
 {
+    // A run that has ended on its reading is judged and stored whatever is pressed meanwhile.
+    if (endTimed_)
+        return;
     stopRequested_ = true;
 }
 
@@ -104,7 +107,11 @@ void CaptureSession::start()
     const double rate = plan_.samplingRateHz;
     seriesRunning_ = true; // from here on every way out stops the series, a failed start too
     device_.post<int16_t>(
-        [perBlock, rate](GaugeDevice& device) { return device.startSeries(perBlock, rate); }, this,
+        [perBlock, rate, plan = plan_](GaugeDevice& device) {
+            device.judgeSeriesReadings([plan](double mm) { return ReadingPlausible(plan, mm); });
+            return device.startSeries(perBlock, rate);
+        },
+        this,
         [this](int16_t status) {
             if (status != 0) {
                 failDevice(status, StartingCaption());
@@ -206,6 +213,7 @@ void CaptureSession::confirmEnd()
     // the run's end is the time it was seen.
     elapsedMs_ = sinceTrigger_.elapsed();
     endTimed_ = true;
+    Q_EMIT runEnded();
     const QDeadlineTimer until(kEndCheckMs);
     device_.post<int16_t>(
         [until](GaugeDevice& device) {

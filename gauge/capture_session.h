@@ -56,6 +56,7 @@ public:
     // Where nobody can cancel: a dynamic run that has not triggered within TriggerWaitLimitMs
     // ends as interrupted with NoTriggerMessage. Set before start().
     void limitTriggerWait() { triggerWaitLimited_ = true; }
+    // Ends the run as interrupted, unless it has ended on its reading already.
     void requestStop();
     void toggleLatch();
     const CapturePlan& plan() const { return plan_; }
@@ -65,6 +66,8 @@ public:
 Q_SIGNALS:
     void statusChanged(const QString& text);
     void triggered();
+    // A dynamic run has ended on its reading; the stream after it is checked before it is stored.
+    void runEnded();
     void pointsAdded(int first, int count);
     void staticPointWaiting(int point);
     void liveReading(double mm);

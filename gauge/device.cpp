@@ -31,6 +31,8 @@ QString DeviceErrorText(int16_t status)
         return QStringLiteral("The gauge is out of range");
     case kUnreadableStream:
         return QStringLiteral("The gauge sent an unreadable reading");
+    case kCounterCardOverflow:
+        return QStringLiteral("Counter card buffer overflow");
     default:
         return StandardErrorText(status);
     }
@@ -50,9 +52,10 @@ int16_t ConnectGauge(GaugeDevice& device, Settings& settings, int markLimitMs)
 {
     if (const int16_t status = device.open())
         return status;
+    int16_t markStatus = 0;
     if (device.needsReferenceMark()) {
         QDeadlineTimer limit(markLimitMs);
-        while (device.connected() && device.checkReferenceMark() != 0 && !limit.hasExpired())
+        while (device.connected() && (markStatus = device.checkReferenceMark()) != 0 && !limit.hasExpired())
             QThread::msleep(100);
         device.leaveReferenceMode();
     }
@@ -60,7 +63,10 @@ int16_t ConnectGauge(GaugeDevice& device, Settings& settings, int markLimitMs)
         settings.SerialNumber = *serial;
     if (!device.portFound().isEmpty())
         settings.CommPort = device.portFound();
-    return device.connected() ? 0 : AppError::kDeviceIoError;
+    // A check that closed the device tells why.
+    if (!device.connected())
+        return markStatus != 0 ? markStatus : AppError::kDeviceIoError;
+    return 0;
 }
 
 std::unique_ptr<GaugeDevice> MakeGaugeDevice(const Settings& settings, QStringList portCandidates)

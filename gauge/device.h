@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -31,6 +32,7 @@ inline constexpr int16_t kGaugeNotConnected = 5002;
 inline constexpr int16_t kStreamGap = 5003;        // a stream fell short of the gauge's rate
 inline constexpr int16_t kGaugeOutOfRange = 5004;  // a reading at the end of the gauge's range
 inline constexpr int16_t kUnreadableStream = 5005; // records no bar can give: a broken stream
+inline constexpr int16_t kCounterCardOverflow = 5006; // more values than the card's series holds
 
 // The name the closing of the device is reported under.
 inline constexpr char kClosingOperation[] = "Closing the device";
@@ -91,12 +93,19 @@ public:
     virtual bool batteryLow() { return false; }
 
     // Whether the reference mark must be crossed after opening, and the check: 0 once crossed.
+    // A check that fails for another reason than a mark not crossed yet closes the device.
     virtual bool needsReferenceMark() const { return false; }
     virtual int16_t checkReferenceMark() { return 0; }
     virtual void leaveReferenceMode() {}
 
     // A series of expectedPoints at samplingRateHz averaged values a second.
     virtual int16_t startSeries(int expectedPoints, double samplingRateHz) = 0;
+    // Whether a single reading is one a bar can give, for a device that makes each point of the
+    // next series from several readings of its own (the IK110's polls): a point with a reading
+    // the judge refuses reads that reading, so the capture refuses it as it would refuse it alone.
+    // Stopping the series forgets it.
+    using ReadingJudge = std::function<bool(double mm)>;
+    virtual void judgeSeriesReadings(ReadingJudge) {}
     // Waits until `until`, then stores the values that arrived since the last fetch into out from
     // index 0, never more than out holds (513 when more arrived); count = values stored. A stream
     // that is not what the gauge promises fails: a stretch its line left (nearly) quiet

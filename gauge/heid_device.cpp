@@ -7,17 +7,20 @@
 #include <QThread>
 
 #include <cmath>
+#include <optional>
 
 namespace sarvo::gauge {
 
 namespace {
 
 // The binding raises the missing library or call as a run-time error: here it is the status.
+// The card's overflow is told as the card's, not as a serial port's.
 template <class Fn>
 int16_t Guarded(Fn&& fn)
 {
     try {
-        return fn();
+        const int16_t status = fn();
+        return status == kBufferOverflow ? kCounterCardOverflow : status;
     } catch (const AppError& error) {
         return static_cast<int16_t>(error.number());
     }
@@ -43,6 +46,7 @@ public:
     DeviceClosing close() override
     {
         series_.reset();
+        judge_ = nullptr;
         DeviceClosing closing;
         if (connected_) {
             try {
@@ -92,13 +96,18 @@ public:
     }
 
     bool needsReferenceMark() const override { return true; }
-    // Asked while the mark is not crossed yet: 320 is the answer, not a failure.
+    // Asked while the mark is not crossed yet: 320 is the answer, not a failure. Any other
+    // status (a library without the reading call) is the card failing, which closes it as a
+    // failed reading does: nobody waits for a mark the card cannot report.
     int16_t checkReferenceMark() override
     {
         if (!connected_)
             return kGaugeNotConnected;
         float mm = 0;
-        return rawReading(mm);
+        const int16_t status = rawReading(mm);
+        if (status != 0 && status != kHeidMarkNotCrossed)
+            close();
+        return status;
     }
 
     int16_t startSeries(int expectedPoints, double samplingRateHz) override
@@ -129,8 +138,11 @@ public:
         return Guarded([&] { return series_->fetch(out, count); });
     }
 
+    void judgeSeriesReadings(ReadingJudge judge) override { judge_ = std::move(judge); }
+
     int16_t stopSeries() override
     {
+        judge_ = nullptr;
         if (!series_)
             return 0;
         const int16_t status = Guarded([&] { return series_->stop(); });
@@ -145,7 +157,8 @@ private:
     }
 
     // The IK110 has no series of its own: each point is the mean of the readings polled during
-    // its window. A failed reading ends the fetch with its status.
+    // its window, at least one. A failed reading ends the fetch with its status. A reading the
+    // judge refuses becomes its point, so that no mean dilutes it into a length a bar can give.
     int16_t emulateIk110(std::span<float> out, int& count, QDeadlineTimer until)
     {
         for (;;) {
@@ -154,17 +167,20 @@ private:
                 return kIk110Late;
             double sum = 0;
             int readings = 0;
-            while (deadline_.elapsed() <= deadlineMs_) {
+            std::optional<float> refused;
+            do {
                 float mm = 0;
                 if (const int16_t status = Guarded([&] { return HeidReadOne(handle_, mm); }))
                     return status;
+                if (!refused && judge_ && !judge_(mm))
+                    refused = mm;
                 sum += mm;
                 ++readings;
                 QThread::msleep(1);
-            }
+            } while (deadline_.elapsed() <= deadlineMs_);
             if (static_cast<size_t>(count) >= out.size())
-                return kBufferOverflow;
-            out[static_cast<size_t>(count++)] = static_cast<float>(sum / readings);
+                return kCounterCardOverflow;
+            out[static_cast<size_t>(count++)] = refused.value_or(static_cast<float>(sum / readings));
             if (until.hasExpired())
                 return 0;
         }
@@ -176,6 +192,7 @@ private:
     bool connected_ = false;
     int intervalMs_ = 1;
     std::unique_ptr<Ik121Series> series_;
+    ReadingJudge judge_;
     QElapsedTimer deadline_;
     qint64 deadlineMs_ = 0;
 };

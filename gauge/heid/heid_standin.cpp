@@ -13,9 +13,11 @@
 //                              the series began, for LENGTH ms: 0.4 mm rising by 10 µm. The
 //                              IK110 has no series call: its series is the readings the program
 //                              polls one after the other, less than 100 ms apart
+//   SARVOTEX_HEID_ODD_POLLS    "START MM COUNT": in every IK110 series, the COUNT readings polled
+//                              from START ms after it began read MM (a reading no bar gives)
 // The length is 0.5 mm + 5 µm·sin(2π t / 1 s), t in ms since the initialisation. Each
 // initialisation starts the scenario afresh. Built with HEID_STANDIN_WITHOUT_KILL it lacks
-// HeidKillComm, as a broken installation would.
+// HeidKillComm, with HEID_STANDIN_WITHOUT_GET_ONE HeidGetOneMeas, as a broken installation would.
 
 #include <chrono>
 #include <cmath>
@@ -47,6 +49,10 @@ struct Card {
     int16_t killStatus = 0;
     double arcStartMs = -1;
     double arcLengthMs = 0;
+    double oddPollsStartMs = -1;
+    float oddPollMm = 0;
+    long oddPolls = 0;
+    long oddPollsLeft = 0; // of the present series
     // The running series, written into the caller's buffer at each fetch.
     float* series = nullptr;
     int16_t seriesSize = 0;
@@ -132,6 +138,12 @@ int16_t Open(int16_t* handle, bool ik110)
                 card.arcStartMs = std::strtod(arc, &rest);
                 card.arcLengthMs = std::strtod(rest, nullptr);
             }
+            if (const char* odd = std::getenv("SARVOTEX_HEID_ODD_POLLS")) {
+                char* rest = nullptr;
+                card.oddPollsStartMs = std::strtod(odd, &rest);
+                card.oddPollMm = std::strtof(rest, &rest);
+                card.oddPolls = std::strtol(rest, nullptr, 10);
+            }
             *handle = static_cast<int16_t>(i + 1);
             return kOk;
         }
@@ -150,6 +162,7 @@ HEID_EXPORT int16_t Heid121InitComm(int16_t /*ioAddress*/, int16_t /*irq*/, int1
     return Open(handle, false);
 }
 
+#ifndef HEID_STANDIN_WITHOUT_GET_ONE
 HEID_EXPORT int16_t HeidGetOneMeas(int16_t handle, float* mm, int16_t /*mode*/)
 {
     Card* card = CardOf(handle);
@@ -164,12 +177,21 @@ HEID_EXPORT int16_t HeidGetOneMeas(int16_t handle, float* mm, int16_t /*mode*/)
         *mm = LengthAt(ms);
         return kOk;
     }
-    if (card->lastReadingMs < 0 || ms - card->lastReadingMs > kIk110SeriesPauseMs)
+    if (card->lastReadingMs < 0 || ms - card->lastReadingMs > kIk110SeriesPauseMs) {
         card->polledSeriesStartMs = ms;
+        card->oddPollsLeft = card->oddPolls;
+    }
     card->lastReadingMs = ms;
-    *mm = SeriesLengthAt(*card, ms, ms - card->polledSeriesStartMs);
+    const double seriesMs = ms - card->polledSeriesStartMs;
+    if (card->oddPollsStartMs >= 0 && seriesMs >= card->oddPollsStartMs && card->oddPollsLeft > 0) {
+        --card->oddPollsLeft;
+        *mm = card->oddPollMm;
+        return kOk;
+    }
+    *mm = SeriesLengthAt(*card, ms, seriesMs);
     return kOk;
 }
+#endif
 
 // One value per 4·quarterInterval ms into buffer[0..bufferSize-1]; the last argument is unused.
 HEID_EXPORT int16_t H121StartSerieMeas(int16_t handle, float* buffer, int16_t bufferSize,

@@ -3,6 +3,7 @@
 #include "core/language_db.h"
 #include "core/number_format.h"
 #include "gauge/device_thread.h"
+#include "gauge/ui/device_error.h"
 #include "gui/form_utilities.h"
 #include "gui/translate_form.h"
 
@@ -83,6 +84,12 @@ void frmReference::answered(bool connected, int16_t status)
     if (closing_)
         return;
     if (!connected) {
+        // A check that failed closed the gauge (a card library without its reading call): the
+        // user learns why the prompt went. A gauge never opened has nothing to tell.
+        if (status != kGaugeNotConnected) {
+            bool boxOpen = false;
+            ShowDeviceError(status, QStringLiteral("Reading one value"), boxOpen);
+        }
         reject();
         return;
     }

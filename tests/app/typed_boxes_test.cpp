@@ -188,6 +188,21 @@ protected:
         return nullptr;
     }
 
+    // File > New measurement, its dialog typed and OK: the measurement window on the gauge.
+    void begin()
+    {
+        CmdNewMeasurement();
+        QWidget* dialog = windows().loaded(WindowId::NewCase);
+        ASSERT_TRUE(active(dialog));
+        for (const auto& [name, text] :
+             {std::pair{"cmbMachine", "Mill 7"}, {"cmbSession", "Week 12"}, {"cboBBLen", "150"}, {"txtRadius", "150"}})
+            test::TypeInto(*control<QWidget>(*dialog, name), QString::fromLatin1(text));
+        QTest::mouseClick(control<QPushButton>(*dialog, "CmdOk"), Qt::LeftButton);
+        measure = qobject_cast<gauge::frmMeasure*>(windows().loaded(WindowId::Measure));
+        ASSERT_TRUE(measure);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return measure->deviceName()->text().startsWith("Brintovale"); }, kWaitMs));
+    }
+
     // The dynamic (0) or static (1) tab of the window in front, its boxes typed, then F12; a static
     // point is latched with Enter once the gauge's reading shows. The save window follows.
     void capture(int tab, std::initializer_list<std::pair<const char*, const char*>> typed = {})
@@ -244,16 +259,7 @@ TEST_F(NewMeasurement, NothingOfTheCaseBeforeReachesTheRunsCapturedOrWhatIsWritt
 {
     ASSERT_TRUE(OpenProgramFile(SARVOTEX_TEST_DATA "/../../data/examples/02_static_xy.rtb", ProgramReadContext()));
     ASSERT_TRUE(app().OpenCase.Data.ReadingsAsRead);
-    CmdNewMeasurement();
-    QWidget* dialog = windows().loaded(WindowId::NewCase);
-    ASSERT_TRUE(active(dialog));
-    for (const auto& [name, text] :
-         {std::pair{"cmbMachine", "Mill 7"}, {"cmbSession", "Week 12"}, {"cboBBLen", "150"}, {"txtRadius", "150"}})
-        test::TypeInto(*control<QWidget>(*dialog, name), QString::fromLatin1(text));
-    QTest::mouseClick(control<QPushButton>(*dialog, "CmdOk"), Qt::LeftButton);
-    measure = qobject_cast<gauge::frmMeasure*>(windows().loaded(WindowId::Measure));
-    ASSERT_TRUE(measure);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return measure->deviceName()->text().startsWith("Brintovale"); }, kWaitMs));
+    ASSERT_NO_FATAL_FAILURE(begin());
     EXPECT_EQ(std::tuple(app().OpenCase.Data.ReadingsAsRead, app().OpenCase.Header[HdrFilename], app().State.CaseOpen),
               std::tuple(nullptr, QString(), false));
     ASSERT_NO_FATAL_FAILURE(capture(1));
@@ -296,6 +302,21 @@ TEST_F(NewMeasurement, NothingOfTheCaseBeforeReachesTheRunsCapturedOrWhatIsWritt
     EXPECT_EQ(std::tuple(shown.LscResult.Circularity, shown.MzcResult.Circularity),
               std::tuple(expected.Results.LscResult.Circularity, expected.Results.MzcResult.Circularity));
     EXPECT_NE(shown.LscResult.Circularity, 0.0);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+// Runs written to a file and the window closed: the written case is the open one, shown as every
+// replaced case is, and the keyboard is left in a window.
+TEST_F(NewMeasurement, ClosingAfterRunsWrittenToAFileShowsTheWrittenCaseWithTheKeyboardInAWindow)
+{
+    ASSERT_NO_FATAL_FAILURE(begin());
+    ASSERT_NO_FATAL_FAILURE(capture(1));
+    ASSERT_NO_FATAL_FAILURE(save(path("written.brv")));
+    QTest::mouseClick(control<QPushButton>(*measure, "cmdClose"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measure.isNull(); }, kWaitMs));
+    EXPECT_EQ(std::tuple(app().OpenCase.Data.RunCount, app().State.CaseOpen, app().State.CaptureUnsaved),
+              std::tuple(int16_t(2), true, false));
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() != nullptr; }, kWaitMs));
     EXPECT_TRUE(prompts.messages.empty());
 }
 

@@ -27,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -526,6 +527,27 @@ TEST_F(CaptureEndToEnd, CaptureWindowRunsACaptureAndEscStopsOne)
     EXPECT_EQ(ended.at(0).at(0).value<CaptureResult>().end, CaptureEnd::Interrupted);
     EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lblTitle"))->text(), "Interrupted measurement");
     EXPECT_EQ(openCase.Data.RunCount, 1);
+}
+
+TEST_F(CaptureEndToEnd, ARunEndedOnItsReadingIsStoredWhenEscOrCancelComesDuringTheEndCheck)
+{
+    Simulator sim({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});
+    auto device = gauge(GaugeType::OwnGauge, sim.path());
+    prepare({.overshoot = 10, .pointsPerRun = 720, .rateHz = 1440, .zeroOffset = 0.4, .feedrate = QStringLiteral("9425")});
+    frmWait window(*device, openCase, settings, units);
+    QSignalSpy ended(&window, &frmWait::captureEnded);
+    QObject::connect(&window.session(), &CaptureSession::runEnded, &window, [&window] {
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdClose")), Qt::LeftButton);
+    });
+    QSignalSpy runEnded(&window.session(), &CaptureSession::runEnded);
+    window.open();
+    ASSERT_TRUE(ended.wait(kWaitMs));
+    EXPECT_EQ(runEnded.size(), 1);
+    EXPECT_EQ(ended.at(0).at(0).value<CaptureResult>().end, CaptureEnd::Stored);
+    EXPECT_EQ(openCase.Data.RunCount, 1);
+    for (const auto& message : prompts.messages) // only a feedrate warning may come
+        EXPECT_TRUE(message.text.startsWith("Warning:")) << message.text.toStdString();
 }
 
 TEST_F(CaptureEndToEnd, CaptureWindowShowsItsBoxBeforeThePause)

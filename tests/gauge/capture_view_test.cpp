@@ -216,5 +216,29 @@ TEST_P(RunNotMeasured, EndsWithOneMessageAndNothingStored)
 
 INSTANTIATE_TEST_SUITE_P(CaptureView, RunNotMeasured, testing::Range(0, int(RunsTheGaugeDidNotMeasure().size())));
 
+// The IK110's 256 ms points are each the mean of some 250 polls: one or two polls no bar gives
+// within a point of the run ("START MM COUNT" into the series), at -500 mm or at the card's range
+// end, refuse the run however little they move the mean.
+class Ik110PollsNoBarGives : public testing::TestWithParam<const char*> {};
+
+TEST_P(Ik110PollsNoBarGives, RefuseTheRun)
+{
+    qputenv("SARVOTEX_HEID_ODD_POLLS", GetParam());
+    QTemporaryDir home;
+    const Captured run = Dump(home, {"--capture", "--cw", "--save-db", "S1"},
+                              Settings("Ball Bar Type=1\n", "720", "0.4", "StartPosition=0\nEndPosition=90\nSamplingRate=6\n"),
+                              "300 8000");
+    qunsetenv("SARVOTEX_HEID_ODD_POLLS");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.errors, "The gauge sent an unreadable reading.\n");
+    EXPECT_TRUE(run.output.isEmpty()) << run.output.toStdString();
+    if (QFile::exists(home.filePath("Sarvotex.db"))) {
+        EXPECT_TRUE(Dump(home, {"--list-db"}).has("Cases = 0"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CaptureView, Ik110PollsNoBarGives,
+                         testing::Values("4000 -500 2", "2000 -500 1", "1000 -2147.483648 1"));
+
 } // namespace
 } // namespace sarvo::gauge

@@ -314,7 +314,7 @@ TEST(GaugeDevice, EveryErrorNumberSpeaksGermanInTheShippedTableOfErrors)
     ASSERT_FALSE(OpenLanguageDatabase(home.path() + "/")); // created from the shipped script
     QList<int> numbers = StandardErrorNumbers();
     numbers << kGaugeNotAnswering << kGaugeTimeout << kIk110Late << kGaugeNotConnected << kHeidMarkNotCrossed
-            << kBufferOverflow << kStreamGap << kGaugeOutOfRange << kUnreadableStream;
+            << kBufferOverflow << kStreamGap << kGaugeOutOfRange << kUnreadableStream << kCounterCardOverflow;
     const QList<int> databaseNumbers{AppError::kDatabaseError, casedb::kDatabaseReadOnly, casedb::kNotACaseDatabase};
     for (const int number : numbers + databaseNumbers) {
         SetTextLanguage("English");

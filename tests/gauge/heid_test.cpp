@@ -1,5 +1,7 @@
-// The HEID stand-in through the program's binding: reference mark, series limits, missing library.
+// The HEID stand-in through the program's binding: reference mark, series limits, missing library
+// or call, and the card's statuses as the device layer tells them.
 
+#include "gauge/device.h"
 #include "gauge/heid_api.h"
 
 #include "core/app_error.h"
@@ -105,6 +107,26 @@ TEST_F(HeidTest, MissingLibraryIsARunTimeError)
         EXPECT_EQ(error.number(), 48);
     }
     SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+}
+
+TEST_F(HeidTest, TheDeviceTellsAMissingReadingCallAtTheMarkAndTheCardsOverflowAsTheCards)
+{
+    // Either card without HeidGetOneMeas: no 10 s wait for a mark it cannot report, then a capture.
+    Settings settings;
+    SetHeidLibraryPath(SARVOTEX_HEID_WITHOUT_GET_ONE_LIBRARY);
+    for (const GaugeType type : {GaugeType::Ik110, GaugeType::Ik121}) {
+        settings.BallBarType = static_cast<int16_t>(type);
+        EXPECT_EQ(ConnectGauge(*MakeGaugeDevice(settings), settings, 10000), AppError::kDllFunctionNotFound);
+    }
+    SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
+    qputenv("SARVOTEX_HEID_MARK_MS", "0");
+    const std::unique_ptr<GaugeDevice> card = MakeGaugeDevice(settings);
+    ASSERT_EQ(card->open(), 0);
+    ASSERT_EQ(card->startSeries(5, 250), 0); // room for 10 values; 30 are due at the fetch
+    std::array<float, 20> out{};
+    int count = 0;
+    EXPECT_EQ(DeviceErrorText(card->fetchSeries(out, count, QDeadlineTimer(120))), "Counter card buffer overflow");
+    EXPECT_EQ(DeviceErrorText(kBufferOverflow), "Serial port buffer overflow"); // the serial gauges' own
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "gauge/ui/measure_window.h"
 
+#include "core/app_error.h"
 #include "core/number_format.h"
 #include "core/utilities.h"
 #include "gauge/heid_api.h"
@@ -237,6 +238,21 @@ TEST_F(MeasureWindow, TheCardsClosingIsToldUnderItsOwnName)
                                 : box == "Sarvotrenk|Out of memory.\nClosing the device.")
             << box.toStdString();
     }
+}
+
+TEST_F(MeasureWindow, ACardLibraryWithoutItsReadingCallIsToldByTheMarkPrompt)
+{
+    // The prompt would wait for a mark the card cannot report: it closes with the card's failure.
+    useCounterCard({{"SARVOTEX_HEID_MARK_MS", "0"}});
+    SetHeidLibraryPath(SARVOTEX_HEID_WITHOUT_GET_ONE_LIBRARY);
+    QPointer<frmMeasure> window = open();
+    QSignalSpy opened(window.data(), &frmMeasure::deviceOpened);
+    ASSERT_TRUE(opened.wait(15000));
+    EXPECT_EQ(std::tuple(opened.front().front().toBool(), window->deviceName()->text()), std::tuple(false, QString("Off")));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, TranslatedDeviceErrorText(AppError::kDllFunctionNotFound) + ".\nReading one value.");
+    prompts.messages.clear();
+    delete window;
 }
 
 TEST_F(MeasureWindow, ASearchThatFindsNoGaugeShowsOffWithoutABoxAndOffsetsShowZero)
