@@ -23,6 +23,11 @@ bool isAsciiDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
+bool isExponentLetter(QChar c)
+{
+    return c == u'E' || c == u'e' || c == u'D' || c == u'd';
+}
+
 // Whether an out-of-range number text of PlainDecimalValue's form lies beyond the largest double
 // (and not below the smallest): the decimal order of its first significant digit decides.
 bool beyondLargest(std::string_view digits)
@@ -113,7 +118,7 @@ Leading readLeading(QStringView text, Exponent exponent = Exponent::NotRead)
             digits += '.';
             point = true;
         } else {
-            if (anyDigit && exponent == Exponent::Read && QStringLiteral("EeDd").contains(c))
+            if (anyDigit && exponent == Exponent::Read && isExponentLetter(c))
                 result.exponent = readExponent(text, i + 1, digits);
             break;
         }
@@ -173,20 +178,27 @@ double StrToDbl(const QString& text)
 
     double magnitude = 0.0;
     bool scaled = false; // the leading value's own exponent: the "E" factor must not apply twice
+    qsizetype e = -1;
     if (p >= 0) {
         const Leading integerPart = readLeading(QStringView(text).left(p), Exponent::Read);
         std::string fraction = "0.";
-        for (qsizetype i = p + 1; i < text.size() && isAsciiDigit(text[i]); ++i)
+        qsizetype i = p + 1;
+        for (; i < text.size() && isAsciiDigit(text[i]); ++i)
             fraction += char(text[i].unicode());
         magnitude = integerPart.magnitude + (fraction.size() > 2 ? PlainDecimalValue(fraction).value_or(0.0) : 0.0);
         scaled = integerPart.exponent;
+        // The exponent right after the fraction in any of its letters: "1.5e3" as printf and
+        // Fortran write it is 1500, not 1.5.
+        if (i < text.size() && isExponentLetter(text[i]))
+            e = i;
     } else {
         const Leading whole = readLeading(text, Exponent::Read);
         magnitude = whole.magnitude;
         scaled = whole.exponent;
     }
 
-    const qsizetype e = text.indexOf(u'E');
+    if (e < 0)
+        e = text.indexOf(u'E'); // an upper-case "E" further on counts as it always did
     if (e >= 0 && !scaled) {
         // The exponent's own digits only: "1.5E3E2" is not scaled twice over.
         const Leading power = readLeading(QStringView(text).mid(e + 1));

@@ -15,9 +15,9 @@ class QFileInfo;
 namespace sarvo {
 
 // Locale-free number of a text typed by the user or read from a file: "." or "," as decimal
-// separator, "-" at either end, an uppercase "E" exponent ("D" too where no separator stands
-// before it: "2D3" is 2000). Empty or unreadable text gives 0; the result is never infinite or
-// NaN.
+// separator, "-" at either end, an exponent after "E", "e", "D" or "d" ("1.5e3" and "2D3" read
+// 1500 and 2000; an upper-case "E" further on scales the number too). Empty or unreadable text
+// gives 0; the result is never infinite or NaN.
 double StrToDbl(const QString& text);
 
 // The leading number of a text: blanks skipped, an optional sign, digits, "." as the only

@@ -191,6 +191,11 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A point value 
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A run block holds more than %1 lines before its points.', 'Ein Laufblock hat mehr als %1 Zeilen vor seinen Punkten.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'A sample of run %1 is not a number.', 'Ein Messwert von Lauf %1 ist keine Zahl.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Line %1 in run %2 is not a point index followed by its value: "%3".', 'Zeile %1 in Lauf %2 ist kein Punktindex mit seinem Wert: "%3".');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Line %1 in run %2 holds no point where point %3 of %4 was expected: "%5".', 'Zeile %1 in Lauf %2 enthält keinen Punkt, wo Punkt %3 von %4 erwartet wurde: "%5".');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The point value in line %1 of run %2 is not a number: "%3".', 'Der Punktwert in Zeile %1 von Lauf %2 ist keine Zahl: "%3".');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Line %1 in run %2 holds a comma, which no sample holds: "%3".', 'Zeile %1 in Lauf %2 enthält ein Komma, das kein Messwert enthält: "%3".');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The value of "%1" is not a number: "%2".', 'Der Wert von "%1" ist keine Zahl: "%2".');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The value of "%1" holds a comma, which ends it in this file: "%2".', 'Der Wert von "%1" enthält ein Komma, das ihn in dieser Datei beendet: "%2".');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Do you want to read more files to this measurement?', 'Möchten Sie weitere Dateien zu dieser Messung lesen?');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'File format not recognized!', 'Dateiformat nicht erkannt!');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Files of this type cannot be read yet.', 'Dateien dieses Typs können noch nicht gelesen werden.');

@@ -34,10 +34,11 @@ QString text(pugi::xml_node node)
     return XmlText(node);
 }
 
-// The element's number; surrounding line ends and blanks of a pretty-printed file are dropped.
+// The element's number as written; surrounding line ends and blanks of a pretty-printed file are
+// dropped, an empty element reads 0 and text that is no number is refused.
 double number(pugi::xml_node node)
 {
-    return StrToDbl(text(node).trimmed());
+    return FieldNumber(text(node), QString::fromUtf8(node.name())).value_or(0.0);
 }
 
 double numberOr(pugi::xml_node context, const char* query, double fallback)

@@ -10,8 +10,6 @@
 #include "files/reader_support.h"
 #include "files/xml_support.h"
 
-#include <QLocale>
-
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -57,10 +55,11 @@ QString nameOf(const char* query)
     return q.mid(q.lastIndexOf(u':') + 1);
 }
 
+// A number element as written; an empty one reads 0, text that is no number is refused.
 double numberOr(pugi::xml_node context, const char* query, double fallback)
 {
     const auto text = XmlTextOf(context, query);
-    return text ? FiniteValue(StrToDbl(*text), nameOf(query)) : fallback;
+    return text ? FieldNumber(*text, nameOf(query)).value_or(0.0) : fallback;
 }
 
 // A number slot as its shortest text, "." as separator; "0" when the element is missing.
@@ -74,16 +73,15 @@ bool isExactlyTrue(const std::optional<QString>& text)
     return text && *text == u"true";
 }
 
-// A point count: a whole number of 16 bits that is not negative. Unlike the other numbers, text
-// that is no number is refused rather than read as 0.
+// A point count: a whole number of 16 bits that is not negative; unlike the other numbers, not
+// even empty.
 int16_t countValue(const QString& text)
 {
     const QString name = QStringLiteral("TARGETS");
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok)
+    const auto value = FieldNumber(text, name);
+    if (!value)
         throw FormatError(Translate("The value of \"%1\" is not a number.").arg(name));
-    const int16_t count = WholeInt16(value, name);
+    const int16_t count = WholeInt16(*value, name);
     if (count < 0)
         throw FormatError(Translate("The value of \"%1\" must not be negative.").arg(name));
     return count;
@@ -118,7 +116,7 @@ void applyHeader(Case& c, const BrvDocument& doc, const ReadContext& ctx)
     const QString sampling = XmlTextOr(root, "descendant::SAMPLE_RATE", QString());
     h[HdrSampling] = sampling.trimmed().isEmpty()
                          ? QString()
-                         : ShortestDecimal(FiniteValue(StrToDbl(sampling), QStringLiteral("SAMPLE_RATE")));
+                         : ShortestDecimal(*FieldNumber(sampling, QStringLiteral("SAMPLE_RATE")));
     h[HdrMachine] = XmlTextOr(root, "descendant::MACHINE_NAME", QStringLiteral("DefaultMachine"));
 
     const auto stamp = XmlTextOf(root, "descendant::DATE");
@@ -130,7 +128,7 @@ void applyHeader(Case& c, const BrvDocument& doc, const ReadContext& ctx)
     h[HdrLength] = FixedText(d.BallBarLength, "###0.000#");
     h[HdrPlane] = XmlTextOr(spec, "descendant::PLANE", QStringLiteral("xy")).toLower();
     const auto feedrate = XmlTextOf(spec, "descendant::FEEDRATE");
-    h[HdrFeedrate] = feedrate ? FixedText(FiniteValue(StrToDbl(*feedrate), QStringLiteral("FEEDRATE")), "#####0")
+    h[HdrFeedrate] = feedrate ? FixedText(FieldNumber(*feedrate, QStringLiteral("FEEDRATE")).value_or(0.0), "#####0")
                               : QStringLiteral("400");
     const auto dynamic = XmlTextOf(spec, "descendant::DYNAMIC");
     d.Dynamic = !dynamic || *dynamic == u"true";

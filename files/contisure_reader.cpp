@@ -18,7 +18,8 @@ namespace {
 constexpr int kHeaderLines = 16;
 constexpr int kLineBytes = 257;
 
-// Lines end at a carriage return or after 257 bytes; bytes below 32 (line feeds too) are dropped.
+// Lines end at a carriage return, a line feed (a file copied through Unix ends its lines so; after
+// a carriage return it ends nothing more) or after 257 bytes; other bytes below 32 are dropped.
 // Lines the file does not hold are empty.
 std::array<QString, kHeaderLines> headerLines(const QByteArray& bytes)
 {
@@ -28,7 +29,9 @@ std::array<QString, kHeaderLines> headerLines(const QByteArray& bytes)
     QByteArray text;
     for (qsizetype i = 0; i < bytes.size() && line < lines.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        const bool end = byte == 13 || ++lineBytes == kLineBytes;
+        if (byte == 10 && i > 0 && bytes[i - 1] == 13)
+            continue;
+        const bool end = byte == 13 || byte == 10 || ++lineBytes == kLineBytes;
         if (byte >= 32)
             text.append(char(byte));
         if (end) {
@@ -44,7 +47,7 @@ std::array<QString, kHeaderLines> headerLines(const QByteArray& bytes)
 
 double lineValue(const std::array<QString, kHeaderLines>& lines, int number, const QString& name)
 {
-    return FiniteValue(StrToDbl(lines[static_cast<std::size_t>(number - 1)]), name);
+    return FieldNumber(lines[static_cast<std::size_t>(number - 1)], name).value_or(0.0);
 }
 
 // What the header says of every run: recorded from the stop angle back, and the temperatures.

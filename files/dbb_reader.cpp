@@ -223,9 +223,19 @@ void readTextSamples(Case& c, const TextFile& f, const RunFacts& facts, int run)
     for (int p = 0; p < points; ++p) {
         double sum = 0;
         for (int64_t k = 0; k < facts.thinning.factor; ++k) {
+            const qsizetype start = reader.position();
             const auto item = reader.next();
             if (!item)
                 throw ShortFileError(Translate("The file ends before its last sample."));
+            // A sample line holds no comma: a decimal comma would split it into items that each
+            // read as a sample of their own, about -100 mm apiece.
+            if (reader.position() > start && f.text[reader.position() - 1] == u',') {
+                const qsizetype line = LineNumberAt(f.text, start);
+                throw FormatError(Translate("Line %1 in run %2 holds a comma, which no sample holds: \"%3\".")
+                                      .arg(line)
+                                      .arg(run)
+                                      .arg(TextLines(f.text).value(line - 1).trimmed()));
+            }
             sum += sampleLength(*item, run);
         }
         const double reading = FiniteValue(sum / double(facts.thinning.factor) - d.TestRadius, Translate("sample"));

@@ -4,6 +4,7 @@
 #include "core/number_format.h"
 #include "core/pi.h"
 #include "core/utilities.h"
+#include "files/text_items.h"
 
 #include <QLocale>
 #include <QSaveFile>
@@ -35,6 +36,18 @@ double CheckedLeadingNumber(QStringView text, const QString& name)
     if (!value)
         throw OutOfRangeError(name);
     return *value;
+}
+
+std::optional<double> FieldNumber(QStringView text, const QString& name)
+{
+    const QStringView field = text.trimmed();
+    if (field.isEmpty())
+        return std::nullopt;
+    if (const auto value = ParseNumber(field))
+        return value;
+    if (IsNumberBeyondRange(field))
+        throw OutOfRangeError(name);
+    throw FormatError(Translate("The value of \"%1\" is not a number: \"%2\".").arg(name, field.toString()));
 }
 
 AppError FormatError(const QString& reason)

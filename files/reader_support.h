@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace sarvo::files {
 
@@ -26,6 +27,11 @@ AppError OutOfRangeError(const QString& name);
 // number takes it (exponent after E or D, no number gives 0); a number beyond the range of a
 // double raises OutOfRangeError instead of reading 0.
 double CheckedLeadingNumber(QStringView text, const QString& name);
+
+// A number field of a file, read as written: blanks and line ends around it, "." or "," as the
+// decimal separator, an exponent after E, e, D or d ("1.505e2" is 150.5). nullopt for a blank
+// field; text that is no number is refused naming the field, a number beyond a double too.
+std::optional<double> FieldNumber(QStringView text, const QString& name);
 
 // Checked conversions; the name goes into the message of a value out of range.
 double FiniteValue(double value, const QString& name);

@@ -32,7 +32,7 @@ bool isPointMarker(QStringView item)
 
 // The value of the first item that is the key followed by ":" (blanks may stand between them),
 // less one blank after the colon. Anchored, so that "Machine" never finds "Machine Exp Coeff".
-std::optional<QString> keyValue(const QList<QStringView>& items, QStringView key)
+std::optional<QStringView> keyValue(const QList<QStringView>& items, QStringView key)
 {
     for (QStringView item : items) {
         if (!item.startsWith(key))
@@ -45,14 +45,31 @@ std::optional<QString> keyValue(const QList<QStringView>& items, QStringView key
         ++i;
         if (i < item.size() && item[i] == u' ')
             ++i;
-        return item.mid(i).toString();
+        return item.mid(i);
     }
     return std::nullopt;
 }
 
 QString valueOr(const QList<QStringView>& items, QStringView key, const QString& fallback)
 {
-    return keyValue(items, key).value_or(fallback);
+    const auto value = keyValue(items, key);
+    return value ? value->toString() : fallback;
+}
+
+// The number of a key line as written; missing when the key is not there, empty when its value
+// is blank. Items end at commas, so a value with a comma was cut there ("Radius: 150,5" would read
+// 150): refused, naming the key, rather than read short.
+double keyNumber(const QString& text, std::optional<QStringView> value, QStringView key, double missing, double empty = 0.0)
+{
+    if (!value)
+        return missing;
+    const qsizetype end = value->data() + value->size() - text.constData();
+    if (end < text.size() && text[end] == u',') {
+        const qsizetype line = LineNumberAt(text, end);
+        throw FormatError(Translate("The value of \"%1\" holds a comma, which ends it in this file: \"%2\".")
+                              .arg(key.toString(), TextLines(text).value(line - 1).trimmed()));
+    }
+    return FieldNumber(*value, key.toString()).value_or(empty);
 }
 
 struct RtbFile {
@@ -107,18 +124,19 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
     CaseData& d = c.Data;
     HeaderFacts facts;
 
-    const QString radiusText = valueOr(items, u"Radius", QStringLiteral("150"));
-    d.TestRadius = LengthValue(StrToDbl(radiusText), QStringLiteral("Radius"));
-    d.BallBarLength = SingleValue(LengthValue(StrToDbl(valueOr(items, u"Length", radiusText)), QStringLiteral("Length")),
-                                  QStringLiteral("Length"));
+    const auto number = [&](QStringView key, double missing) { return keyNumber(f.text, keyValue(items, key), key, missing); };
+    const double radius = number(u"Radius", 150.0);
+    d.TestRadius = LengthValue(radius, QStringLiteral("Radius"));
+    d.BallBarLength = SingleValue(LengthValue(number(u"Length", radius), QStringLiteral("Length")), QStringLiteral("Length"));
 
-    const int64_t start = WholeInt16(StrToDbl(valueOr(items, u"Data Start", QStringLiteral("0"))), QStringLiteral("Data Start"));
-    const int64_t stop = WholeInt16(StrToDbl(valueOr(items, u"Data End", QStringLiteral("360"))), QStringLiteral("Data End"));
+    const int64_t start = WholeInt16(number(u"Data Start", 0.0), QStringLiteral("Data Start"));
+    const int64_t stop = WholeInt16(number(u"Data End", 360.0), QStringLiteral("Data End"));
     SetArcFromHeader(d, start, stop);
 
     // Written as "Ang over", documented as "Ang Over": both are the overshoot.
-    const QString overshoot = keyValue(items, u"Ang Over").value_or(valueOr(items, u"Ang over", QStringLiteral("180")));
-    d.OvershootAngle = SingleValue(StrToDbl(overshoot), QStringLiteral("Ang Over"));
+    const auto overshoot = keyValue(items, u"Ang Over");
+    d.OvershootAngle = SingleValue(overshoot ? keyNumber(f.text, overshoot, u"Ang Over", 0.0) : number(u"Ang over", 180.0),
+                                   QStringLiteral("Ang Over"));
 
     QString machine = valueOr(items, u"Machine", QStringLiteral("None"));
     if (machine == u"None")
@@ -137,7 +155,7 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
     const QString plane = valueOr(items, u"Plane", QStringLiteral("xy")).trimmed().toLower();
     h[HdrPlane] = (plane == u"xy" || plane == u"xz" || plane == u"yz") ? plane : QString();
 
-    const double feedrate = FiniteValue(StrToDbl(valueOr(items, u"Feedrate", QStringLiteral("400"))), QStringLiteral("Feedrate"));
+    const double feedrate = number(u"Feedrate", 400.0);
     h[HdrFeedrate] = FixedText(feedrate, "#####0");
 
     d.Dynamic = valueOr(items, u"Stat/Dyn", QStringLiteral("D")).startsWith(u'D');
@@ -146,8 +164,7 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
     d.OptionFlag = false;
     d.ScaleFactor = 1.0; // the file carries none: the case's own, not the gauge's setting
 
-    const QString targetsDefault = d.Dynamic ? QStringLiteral("360") : QStringLiteral("8");
-    facts.declaredSamples = WholeInt64(StrToDbl(valueOr(items, u"Max Targets", targetsDefault)), QStringLiteral("Max Targets"));
+    facts.declaredSamples = WholeInt64(number(u"Max Targets", d.Dynamic ? 360.0 : 8.0), QStringLiteral("Max Targets"));
     if (facts.declaredSamples < 1)
         throw FormatError(Translate("The value of \"%1\" must be a positive number.").arg(QStringLiteral("Max Targets")));
     // Only the data is thinned: the header keeps the file's own count and rate.
@@ -157,10 +174,8 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
 
     for (int slot : {HdrCustomer, HdrComment, HdrOrigX, HdrOrigY, HdrOrigZ, HdrName})
         h[slot].clear();
-    const double gaugeExp = FiniteValue(StrToDbl(valueOr(items, u"Gauge Exp Coeff", QStringLiteral("0"))), QStringLiteral("Gauge Exp Coeff"));
-    const double machineExp = FiniteValue(StrToDbl(valueOr(items, u"Machine Exp Coeff", QStringLiteral("0"))), QStringLiteral("Machine Exp Coeff"));
-    h[HdrGaugeExp] = FixedText(gaugeExp, "###0.00####");
-    h[HdrMachineExp] = FixedText(machineExp, "###0.00####");
+    h[HdrGaugeExp] = FixedText(number(u"Gauge Exp Coeff", 0.0), "###0.00####");
+    h[HdrMachineExp] = FixedText(number(u"Machine Exp Coeff", 0.0), "###0.00####");
     h[HdrEquipmentManufacturer] = QStringLiteral("Renishaw");
     h[HdrEquipmentModel] = QStringLiteral("QC10");
     h[HdrEquipmentSerial] = OemToAnsi(valueOr(items, u"Serial Number", QString()));
@@ -168,26 +183,31 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
 }
 
 // A point line is the index, blanks or tabs and the reading; a line without either is the
-// reading. A line that holds no reading is a damaged file: taking it as 0 would shift every later
-// point of the run by one place.
-double pointValue(QStringView item, int run)
+// reading.
+QStringView pointText(QStringView item)
 {
     const QStringView line = item.trimmed();
     qsizetype split = 0;
     while (split < line.size() && line[split] != u' ' && line[split] != u'\t')
         ++split;
-    const QStringView text = (split < line.size() ? line.mid(split + 1) : line).trimmed();
-    const auto startsNumber = [&text] {
-        qsizetype i = 0;
-        if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-            ++i;
-        if (i < text.size() && text[i] == u'.')
-            ++i;
-        return i < text.size() && text[i].isDigit() && text[i].unicode() < 128;
-    };
-    if (!startsNumber())
-        throw FormatError(Translate("A sample of run %1 is not a number.").arg(run));
-    const auto value = LeadingNumberInRange(text);
+    return (split < line.size() ? line.mid(split + 1) : line).trimmed();
+}
+
+// A line that holds no reading is a damaged file: taking it as 0 would shift every later point of
+// the run by one place.
+bool startsNumber(QStringView text)
+{
+    qsizetype i = 0;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    if (i < text.size() && text[i] == u'.')
+        ++i;
+    return i < text.size() && text[i].isDigit() && text[i].unicode() < 128;
+}
+
+double pointValue(QStringView item)
+{
+    const auto value = LeadingNumberInRange(pointText(item));
     if (!value)
         throw AppError(AppError::kOverflow, Translate("A point value is out of range."));
     return *value;
@@ -199,31 +219,52 @@ bool hasIndex(QStringView item)
     return line.contains(u' ') || line.contains(u'\t');
 }
 
+// A blank line, the end mark or a key line ("Direction: -1") where a point should be.
+bool isNoPoint(QStringView item)
+{
+    const QStringView line = item.trimmed();
+    return line.isEmpty() || line.contains(u':');
+}
+
 // The point lines of a run. Where they are "index, blanks, value", every one must be: a line
 // without its value ("5  ", a file cut after its last index) would read its index as the
-// reading, and a value with a decimal comma splits into two points.
+// reading, and a value with a decimal comma splits into two points. Each fault names its line.
 QList<QStringView> pointLines(const QString& text, ItemReader& reader, int64_t count, int run)
 {
     QList<QStringView> lines;
     QList<qsizetype> starts;
+    const auto lineAt = [&text](qsizetype position) {
+        const qsizetype line = LineNumberAt(text, position);
+        return std::pair(line, TextLines(text).value(line - 1).trimmed());
+    };
     for (int64_t k = 0; k < count; ++k) {
         starts.append(reader.position());
         const auto item = reader.next();
-        // A blank line or the end mark where a point should be: the run is cut short.
-        if (!item || item->trimmed().isEmpty() || item->trimmed().startsWith(u"EOF::"))
+        if (!item)
             throw ShortFileError(Translate("The file ends inside the points of run %1.").arg(run));
+        // The run is cut short, by its Data-count or a blank line: where, and what should be there.
+        if (isNoPoint(*item)) {
+            const auto [line, shown] = lineAt(starts.back());
+            throw ShortFileError(Translate("Line %1 in run %2 holds no point where point %3 of %4 was expected: \"%5\".")
+                                     .arg(line)
+                                     .arg(run)
+                                     .arg(k + 1)
+                                     .arg(count)
+                                     .arg(shown));
+        }
         lines.append(*item);
     }
-    if (std::none_of(lines.begin(), lines.end(), hasIndex))
-        return lines; // values alone, one a line
+    const bool indexed = std::any_of(lines.begin(), lines.end(), hasIndex);
     for (qsizetype k = 0; k < lines.size(); ++k) {
-        if (hasIndex(lines[k]))
+        const bool noIndex = indexed && !hasIndex(lines[k]);
+        if (!noIndex && startsNumber(pointText(lines[k])))
             continue;
-        const qsizetype line = LineNumberAt(text, starts[k]);
-        throw FormatError(Translate("Line %1 in run %2 is not a point index followed by its value: \"%3\".")
+        const auto [line, shown] = lineAt(starts[k]);
+        throw FormatError((noIndex ? Translate("Line %1 in run %2 is not a point index followed by its value: \"%3\".")
+                                   : Translate("The point value in line %1 of run %2 is not a number: \"%3\"."))
                               .arg(line)
                               .arg(run)
-                              .arg(TextLines(text).value(line - 1).trimmed()));
+                              .arg(shown));
     }
     return lines;
 }
@@ -234,7 +275,7 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
     ItemReader reader(f.text);
     reader.seek(f.dataStart);
     const Thinning headerThinning = ThinSamples(facts.declaredSamples, ctx.maxPoints);
-    const QString countDefault = QString::number(headerThinning.points * headerThinning.factor);
+    const auto countDefault = double(headerThinning.points * headerThinning.factor);
 
     int run = 0;
     int64_t longestRun = 0; // samples before thinning
@@ -256,10 +297,13 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
         ++run;
         const auto r = static_cast<std::size_t>(run);
 
-        const int16_t direction = WholeInt16(StrToDbl(valueOr(block, u"Direction", QStringLiteral("1"))), QStringLiteral("Direction"));
+        const auto number = [&](QStringView key, double missing, double empty) {
+            return keyNumber(f.text, keyValue(block, key), key, missing, empty);
+        };
+        const int16_t direction = WholeInt16(number(u"Direction", 1.0, 0.0), QStringLiteral("Direction"));
         d.RunDirection[r] = direction < 0 ? int16_t(-1) : int16_t(1);
 
-        const int64_t samples = WholeInt64(StrToDbl(valueOr(block, u"Data-count", countDefault)), QStringLiteral("Data-count"));
+        const int64_t samples = WholeInt64(number(u"Data-count", countDefault, 0.0), QStringLiteral("Data-count"));
         if (samples < 1)
             throw FormatError(Translate("Run %1 has no points.").arg(run));
         const Thinning t = ThinSamples(samples, ctx.maxPoints);
@@ -268,18 +312,15 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
         const int count = static_cast<int>(t.points);
         d.RunTargets[r] = static_cast<int16_t>(count);
 
-        const auto temperature = [&](QStringView key) {
-            const auto text = keyValue(block, key);
-            return text ? FiniteValue(StrToDbl(*text), key.toString()) : ctx.baseTemperature;
-        };
-        d.GaugeTemp[r] = temperature(u"Gauge Temperature");
-        d.MachineTemp[r] = temperature(u"Machine Temperature");
+        // An empty temperature is as good as none: the base temperature, not 0 degrees.
+        d.GaugeTemp[r] = number(u"Gauge Temperature", ctx.baseTemperature, ctx.baseTemperature);
+        d.MachineTemp[r] = number(u"Machine Temperature", ctx.baseTemperature, ctx.baseTemperature);
 
         const QList<QStringView> lines = pointLines(f.text, reader, count * t.factor, run);
         for (int p = 0; p < count; ++p) {
             double sum = 0;
             for (int64_t k = 0; k < t.factor; ++k)
-                sum += pointValue(lines[p * t.factor + k], run);
+                sum += pointValue(lines[p * t.factor + k]);
             const double mean = FiniteValue(sum / double(t.factor), QStringLiteral("Point Raw-data"));
             d.Readings(run, d.RunDirection[r] > 0 ? p : count - 1 - p) = mean;
         }

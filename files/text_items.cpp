@@ -113,8 +113,9 @@ std::string scanNumber(QStringView text, qsizetype& i)
         return {};
     if (s.back() == '.')
         s += '0';
-    // An exponent counts only when digits follow it.
-    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+    // An exponent after E or D in either case, as printf and Fortran write it, counts only when
+    // digits follow it.
+    if (i < n && QStringView(u"eEdD").contains(text[i])) {
         qsizetype j = i + 1;
         std::string e = "e";
         if (j < n && (text[j] == u'-' || text[j] == u'+')) {

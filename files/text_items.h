@@ -41,7 +41,7 @@ QString DecodeBytes(const QByteArray& bytes);
 QString DecodeUtf8Or1252(const QByteArray& bytes);
 
 // A value that must be a number: blanks around it, an optional sign, "." or "," as the decimal
-// separator, an optional exponent; nothing else. nullopt for anything else and for values out of
+// separator, an optional exponent after E, e, D or d; nothing else. nullopt for anything else and for values out of
 // the double range (IsNumberBeyondRange tells the two apart); a value too small to hold is 0.
 std::optional<double> ParseNumber(QStringView text);
 bool IsNumberBeyondRange(QStringView text);

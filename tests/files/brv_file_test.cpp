@@ -939,6 +939,8 @@ TEST_F(BrvReaderTest, DamagedFilesFailWithAMessageAndLeaveTheCase)
         {"huge count elsewhere", brvText({}, {runText("CCW", 8, ramp(8))}, "<TARGETS>1e300</TARGETS>")},
         {"two points", brvText({}, {runText("CCW", 2, ramp(2))})},
         {"no radius", brvText({{"TEST_RADIUS", "0"}}, {runText("CCW", 8, ramp(8))})},
+        {"radius not a number", brvText({{"TEST_RADIUS", "150 mm"}}, {runText("CCW", 8, ramp(8))})},
+        {"temperature not a number", brvText({}, {runText("CCW", 8, ramp(8), {{"MACH_TEMPERATURE", "warm"}})})},
         {"negative length", brvText({{"NOMINAL_LENGTH", "-150"}}, {runText("CCW", 8, ramp(8))})},
         {"angle out of range", brvText({{"START_ANGLE", "99999"}}, {runText("CCW", 8, ramp(8))})},
         {"overshoot out of range", brvText({{"OVERSHOOT_ANGLE", "1E300"}}, {runText("CCW", 8, ramp(8))})},

@@ -16,7 +16,7 @@ using files::ReadResult;
 
 const QString kHeader = QStringLiteral("/cs/ABCDEFGg.xy");
 
-// Lines 1-16 of a header file, each ended by CR LF; the LF is dropped by the reader.
+// Lines 1-16 of a header file, each ended by CR LF.
 QByteArray header(const QString& date, int start, int stop, int perCircle, const QString& feedrate = "1000")
 {
     const QStringList lines = {"Mill 7", "x", date, "100", "21.5", "11.5", "20.5", "0.5", "", "", "",
@@ -80,6 +80,25 @@ TEST_F(ContiSureTest, HeaderAndPointWindowsReadToExactValues)
     EXPECT_DOUBLE_EQ(d.Readings(1, 1), 3500e-6);
     EXPECT_DOUBLE_EQ(d.Readings(1, 2), 5500e-6);
     EXPECT_DOUBLE_EQ(d.Readings(1, 3), 8000e-6);
+}
+
+TEST_F(ContiSureTest, LinesEndAtAnyLineEndAndNumbersReadAsWritten)
+{
+    files.files.insert("/cs/ABCDEFGa.xy1", points(1, 8, ramp(8)));
+    const QByteArray crlf = header("1-1-20", 0, 360, 8);
+    for (const QByteArray& text : {QByteArray(crlf).replace("\r\n", "\n"), QByteArray(crlf).replace("\r\n", "\r"),
+                                   QByteArray(crlf).replace("\r\n100\r\n", "\r\n1.0e2\r\n")}) {
+        files.files.insert(kHeader, text);
+        c = Case{};
+        ASSERT_TRUE(read().ok()) << text.constData();
+        EXPECT_EQ(c.Data.TestRadius, 100.0);
+        EXPECT_EQ(c.Data.GaugeTemp[1], 20.5);
+        EXPECT_EQ(c.Header[HdrFeedrate], "1000");
+    }
+    files.files.insert(kHeader, QByteArray(crlf).replace("\r\n20.5\r\n", "\r\nwarm\r\n"));
+    const ReadResult warm = read();
+    EXPECT_FALSE(warm.ok());
+    EXPECT_TRUE(warm.message.contains("\"Gauge temperature\"")) << warm.message.toStdString();
 }
 
 TEST_F(ContiSureTest, StopBeforeStartReversesEveryRunAndFewSamplesRepeatPoints)

@@ -185,6 +185,7 @@ TEST_F(DbbReaderTest, TextFilesWithBadCountsAnglesOrNumbersAreRefused)
         {"direction not a number", [](TextDbb& t) { t.direction = "ccw"; }, files::kDbbTextHeaderLocation},
         {"more samples announced than held", [](TextDbb& t) { t.samples = "9"; }, files::kDbbTextLocation},
         {"a sample not a number", [](TextDbb& t) { t.lengths[3] = "abc"; }, files::kDbbTextLocation},
+        {"a sample with a decimal comma", [](TextDbb& t) { t.lengths[3] = "150,0003"; }, files::kDbbTextLocation},
         {"two points", [](TextDbb& t) { t.samples = "2"; }, files::kDbbTextHeaderLocation},
     };
     for (const Bad& bad : cases) {

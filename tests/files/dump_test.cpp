@@ -819,6 +819,59 @@ TEST(DumpTest, ADbbFeedrateWithAnExponentIsOneNumberEverywhere)
     }
 }
 
+// Every number field of every format reads as written, with its exponent after E, e, D or d; text
+// or a cut value where a number belongs is refused with a message that names the field or run.
+TEST(DumpTest, HeaderNumbersReadAsWrittenOrAreRefusedByName)
+{
+    QTemporaryDir dir;
+    struct Row {
+        const char* sample;
+        const char* from;
+        const char* to;
+        const char* field; // the dump line read, or with status 1 a text of the message
+        const char* value;
+    };
+    const Row rows[] = {
+        {"rtb_dynamic_both.rtb", "Radius: 100.00000", "Radius: 1.505e2", "TestRadius", "150.5"},
+        {"rtb_dynamic_both.rtb", "Radius: 100.00000", "Radius: 1.505D2", "TestRadius", "150.5"},
+        {"rtb_dynamic_both.rtb", "Radius: 100.00000", "Radius: 1.505d2", "TestRadius", "150.5"},
+        {"rtb_dynamic_both.rtb", "Radius: 100.00000", "Radius: 1.505E2", "TestRadius", "150.5"},
+        {"rtb_dynamic_both.rtb", "Feedrate: 1000.00000", "Feedrate: 1.5e3", "HdrFeedrate", "\"1500\""},
+        // 12 points over 628.32 mm at 25 mm/s.
+        {"rtb_dynamic_both.rtb", "Feedrate: 1000.00000", "Feedrate: 1.5e3", "HdrSampling", "\"0.4775\""},
+        {"rtb_dynamic_both.rtb", "Gauge Temperature: 20.75000", "Gauge Temperature: 2.25e1", "GaugeTemp(2)", "22.5"},
+        {"rtb_dynamic_both.rtb", "Gauge Temperature: 20.75000", "Gauge Temperature: ", "GaugeTemp(2)", "20"},
+        {"rtb_dynamic_both.rtb", "Gauge Temperature: 20.75000", "Gauge Temperature: abc", nullptr, "\"Gauge Temperature\""},
+        {"rtb_dynamic_both.rtb", "Radius: 100.00000", "Radius: 150,5", nullptr, "\"Radius\""},
+        {"rtb_dynamic_both.rtb", "Gauge Temperature: 20.75000", "Gauge Temperature: 20,6", nullptr, "\"Gauge Temperature\""},
+        {"brv_sample.brv", "<TEST_RADIUS>100<", "<TEST_RADIUS>1.50125000e+02<", "TestRadius", "150.125"},
+        {"brv_sample.brv", "<TEST_RADIUS>100<", "<TEST_RADIUS>1.50125000D+02<", "TestRadius", "150.125"},
+        {"brv_sample.brv", "<SAMPLE_RATE>0.6366<", "<SAMPLE_RATE>6.366e-1<", "HdrSampling", "\"0.6366\""},
+        {"brv_sample.brv", "<GAUGE_TEMPERATURE>20.1<", "<GAUGE_TEMPERATURE>2.05d1<", "GaugeTemp(1)", "20.5"},
+        {"brv_sample.brv", "<GAUGE_TEMPERATURE>20.1<", "<GAUGE_TEMPERATURE>warm<", nullptr, "\"GAUGE_TEMPERATURE\""},
+        {"dbb_text_ccw.dbb", "0,360,150,", "0,360,1.505D2,", "TestRadius", "150.5"},
+        {"dbb_text_ccw.dbb", "150.0012\t", "1.500012D+02\t", "Readings(1,0)", "0.0012000000000114142"},
+        {"dbb_text_ccw.dbb", "150.0025\t0.5", "150,0025\t0,5", nullptr, "run 1"},
+    };
+    for (const Row& row : rows) {
+        QByteArray bytes = DataBytes(row.sample);
+        ASSERT_TRUE(bytes.contains(row.from)) << row.from;
+        bytes.replace(row.from, row.to);
+        const QString path = dir.filePath(QString::fromLatin1(row.sample));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        const DumpRun run = dump({"--no-analysis", path});
+        if (row.field) {
+            ASSERT_EQ(run.status, 0) << row.to << run.err.toStdString();
+            EXPECT_EQ(DumpFields(run.out)[row.field], row.value) << row.to;
+        } else {
+            EXPECT_EQ(run.status, 1) << row.to;
+            EXPECT_TRUE(run.err.contains(row.value)) << row.to << ": " << run.err.toStdString();
+        }
+    }
+}
+
 // The batch view: three lines a file in the order given, the counts, status 1 when one failed;
 // what it stores is what the database then lists.
 TEST(DumpTest, TheBatchViewPrintsEachFilesOutcome)

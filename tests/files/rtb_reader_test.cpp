@@ -379,6 +379,30 @@ TEST_F(RtbReaderTest, PointLinesWithoutAReadingAreRefusedAndTabsSeparateTheIndex
         EXPECT_DOUBLE_EQ(c.Data.Readings(1, k), 0.001 * (k + 1)) << k;
 }
 
+TEST_F(RtbReaderTest, AFaultAmongThePointsNamesItsRunLineAndWhatWasExpected)
+{
+    // A count beyond the run's lines and a blank line among them end the run where run 2 still
+    // follows; a value that is no number is told at its line.
+    const std::tuple<QByteArray, QByteArray, QString> faults[] = {
+        {"Data-count: 8", "Data-count: 10", "Line 38 in run 1 holds no point where point 9 of 10 was expected: \"\"."},
+        {"3  0.00400", "", "Line 33 in run 1 holds no point where point 4 of 8 was expected: \"\"."},
+        {"5  0.01200", "5  abc", "The point value in line 47 of run 2 is not a number: \"5  abc\"."},
+    };
+    for (const auto& [from, to, message] : faults) {
+        c = Case{};
+        QByteArray bytes = MakeRtb({}, {{1, RampValues(8)}, {-1, RampValues(8, 0.002)}});
+        bytes.replace(from, to);
+        const ReadResult r = read(bytes);
+        EXPECT_EQ(r.location, files::kRtbLocation) << to.constData();
+        EXPECT_TRUE(r.message.contains(message)) << r.message.toStdString();
+    }
+    // A quoted value keeps its comma and reads whole.
+    c = Case{};
+    QByteArray quoted = MakeRtb({}, {{1, RampValues(8)}});
+    ASSERT_TRUE(read(quoted.replace("Radius: 150.00000", "\"Radius: 150,5\"")).ok());
+    EXPECT_EQ(c.Data.TestRadius, 150.5);
+}
+
 TEST_F(RtbReaderTest, AStaticRunHoldsAPointEvery45DegreesOfItsArc)
 {
     // Every position from the start, the end of a partial arc included, as a static capture takes
