@@ -1,5 +1,7 @@
 #include "app/app_paths.h"
 
+#include "core/writable_path.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,7 +27,8 @@ QString ResolveAppPath(const QString& executableFolder)
         return withSlash(QDir(home).absolutePath());
     }
     const QFileInfo exe(executableFolder);
-    if (exe.isDir() && exe.isWritable())
+    // A read-only program folder stays so, also for root.
+    if (exe.isDir() && IsWritablePath(executableFolder))
         return withSlash(exe.absoluteFilePath());
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);

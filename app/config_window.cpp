@@ -5,6 +5,7 @@
 #include "core/language_db.h"
 #include "core/prompts.h"
 #include "gui/form_utilities.h"
+#include "gui/number_fields.h"
 #include "gui/translate_form.h"
 #include "gui/window_registry.h"
 
@@ -343,14 +344,17 @@ void ConfigWindow::ok()
         return;
     }
     if (const auto& rejected = result.rejection) {
-        prompts().message(app().State.AppTitle, rejected->message, MessageIcon::Critical);
         using Box = ConfigurationRejection::Box;
-        if (rejected->box == Box::BaseAddress)
-            txtAddr_->setText(rejected->resetText);
-        else if (rejected->box == Box::IoAddress)
-            cboPort_->setEditText(rejected->resetText);
-        else
-            cboInterrupt_->setEditText(rejected->resetText);
+        const std::pair<Box, QWidget*> boxes[] = {
+            {Box::BaseAddress, txtAddr_},          {Box::IoAddress, cboPort_},
+            {Box::IrqNumber, cboInterrupt_},       {Box::GaugeCoefficient, cboGaugeExp_},
+            {Box::CalibratorCoefficient, cboCalExp_}, {Box::ScaleFactor, txtScaleFactor_},
+            {Box::StaticCount, cboStaticCount_},   {Box::Reliability, txtReli_},
+        };
+        for (const auto& [box, control] : boxes) {
+            if (box == rejected->box)
+                RefuseBoxText(*control, rejected->message, rejected->resetText, MessageIcon::Critical, app().State.AppTitle);
+        }
         return;
     }
     app().Settings = result.settings;

@@ -11,13 +11,17 @@ namespace sarvo {
 // captured case that was never saved.
 bool HoldsUnsavedRuns();
 
-// Writes the open case as a new *.brv in the program folder, else in the per-user data folder,
-// when it holds unsaved runs, and remembers its path for the next start (or, when neither could
-// be written, the folders tried). Asks and shows nothing; returns the file written, empty when
-// nothing needed keeping or no folder could be written.
+// Writes the open case as a new *.brv in the program folder, else in the per-user data folder
+// (a folder without its owner's write bit is never written, whoever runs the program), when it
+// holds unsaved runs, and leaves a note for the next start: its path, or, when neither folder
+// could take it, the folders tried. The note goes into the settings file, else beside the runs,
+// else (for lost runs) into the user's temporary folder. Asks and shows nothing; says on standard
+// error what was lost. Returns the file written, empty when nothing needed keeping or no folder
+// could be written.
 QString KeepUnsavedRuns();
 
-// Once, at the start after such an end: where the runs were kept, or that they were lost.
+// Once, at the start after such an end: where the runs were kept, or that they were lost, from
+// every note it finds (each is removed once told).
 void TellOfKeptRuns();
 
 } // namespace sarvo

@@ -3,6 +3,7 @@
 #include "core/checked_math.h"
 #include "core/language_db.h"
 #include "core/number_format.h"
+#include "core/number_text.h"
 #include "core/utilities.h"
 
 #include <algorithm>
@@ -121,6 +122,11 @@ void ConfigurationModel::switchTemperatureUnit(ConfigurationEntries& entries, bo
     if (entries.celsius == celsius)
         return;
     const auto convert = [&](Shown& shown, QString& text, const QList<double>& list) {
+        // A text that is no number stays for OK to refuse; the value behind the box moves on.
+        if (text != shown.text && !IsNumericText(text)) {
+            shown.text = coefficientText(shown.value, celsius);
+            return;
+        }
         const double perCelsius = coefficientOf(shown, text, entries.celsius, list);
         shown = {perCelsius, coefficientText(perCelsius, celsius)};
         text = shown.text;
@@ -132,7 +138,7 @@ void ConfigurationModel::switchTemperatureUnit(ConfigurationEntries& entries, bo
 
 QString ConfigurationModel::reliabilityText(const QString& typed) const
 {
-    if (typed == reliability_.text)
+    if (typed == reliability_.text || !IsNumericText(typed))
         return typed;
     return FormatNumber(StrToDbl(typed), units_.SmallFormat, locale_);
 }
@@ -142,6 +148,26 @@ ConfigurationResult ConfigurationModel::accept(const ConfigurationEntries& e, co
     ConfigurationResult result;
     Settings& s = result.settings;
     s = current;
+    // A text that is no number would be read as 0: refused, the box back at what it showed before.
+    using Box = ConfigurationRejection::Box;
+    const struct {
+        Box box;
+        const char* field;
+        const QString& typed;
+        const QString& before;
+    } numberBoxes[] = {
+        {Box::GaugeCoefficient, "Gauge Expansion Coefficient", e.gaugeCoefficient, gauge_.text},
+        {Box::CalibratorCoefficient, "Calibrator Expansion Coefficient", e.calibratorCoefficient, calibrator_.text},
+        {Box::ScaleFactor, "Scale Factor", e.scaleFactor, scaleFactor_.text},
+        {Box::StaticCount, "Static Measurements / Point", e.staticCount, initial_.staticCount},
+        {Box::Reliability, "Reliability of Ball Bar", e.reliability, reliability_.text},
+    };
+    for (const auto& number : numberBoxes) {
+        if (number.typed != number.before && !IsNumericText(number.typed)) {
+            result.rejection = {number.box, InvalidValueText(QString::fromLatin1(number.field), number.typed), number.before};
+            return result;
+        }
+    }
     result.outcome = Trapped(QStringLiteral("Configuring"), [&] {
         s.TemperatureUnits = e.celsius ? QStringLiteral("Celsius") : QStringLiteral("Fahrenheit");
         s.GaugeExpCoeff = coefficientOf(gauge_, e.gaugeCoefficient, e.celsius, kGaugeCoefficients);
@@ -168,7 +194,6 @@ ConfigurationResult ConfigurationModel::accept(const ConfigurationEntries& e, co
         return result;
 
     // Every check runs whatever type is chosen; the first that fails stores nothing.
-    using Box = ConfigurationRejection::Box;
     const int32_t base = HexToLong(e.baseAddress);
     if (base < kLowestBaseAddress || base > kHighestBaseAddress) {
         result.rejection = rejection(Box::BaseAddress, "Base Address must be between", " C0000 - CFF00", "C8000");

@@ -37,10 +37,12 @@ struct ConfigurationEntries {
     QString irqNumber;
 };
 
-// A range check of OK that failed: its message (translated, the range appended) and the text
-// the box is reset to. Nothing is stored then and the window stays open.
+// A check of OK that failed: its message (translated; a range appended, or the field and the text
+// that is no number) and the text the box is reset to (for a text that is no number, the one the
+// box showed before). Nothing is stored then and the window stays open.
 struct ConfigurationRejection {
-    enum class Box { BaseAddress, IoAddress, IrqNumber };
+    enum class Box { BaseAddress, IoAddress, IrqNumber, GaugeCoefficient, CalibratorCoefficient, ScaleFactor,
+                     StaticCount, Reliability };
     Box box;
     QString message;
     QString resetText;
@@ -72,11 +74,13 @@ public:
 
     // Shows both coefficients of the entries in the other unit; the values behind them stay.
     void switchTemperatureUnit(ConfigurationEntries& entries, bool celsius);
-    // The reliability box rewritten when it is left: its number in the display format.
+    // The reliability box rewritten when it is left: its number in the display format; a text that
+    // is no number stays for OK to refuse.
     QString reliabilityText(const QString& typed) const;
 
-    // The settings OK stores: current with every value of the window replaced. Checks the base
-    // address, the I/O address and the interrupt, whatever type is chosen.
+    // The settings OK stores: current with every value of the window replaced. Checks that every
+    // number box holds a number, then the base address, the I/O address and the interrupt,
+    // whatever type is chosen.
     ConfigurationResult accept(const ConfigurationEntries& entries, const Settings& current) const;
 
 private:

@@ -1,6 +1,7 @@
 #include "core/ini_file.h"
 
 #include "core/utilities.h"
+#include "core/writable_path.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -157,6 +158,9 @@ QString IniDocument::text() const
 
 bool IniDocument::save(const QString& path) const
 {
+    // A read-only file is never replaced, nor one in a read-only folder, whoever runs the program.
+    if (!IsWritablePath(path) || !IsWritablePath(QFileInfo(path).absolutePath()))
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

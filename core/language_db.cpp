@@ -3,6 +3,7 @@
 #include "core/app_error.h"
 #include "core/progress.h"
 #include "core/sql_script.h"
+#include "core/writable_path.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -49,8 +50,7 @@ bool LanguageDb::open(const QString& path, bool* readOnly)
         return false;
     // A file without write permission is opened read-only, also for root, whom the file system
     // would let write anyway: the missing write bit is the user's "read-only" mark.
-    const QFileInfo info(path);
-    const bool writable = info.isWritable() && info.permission(QFileDevice::WriteOwner);
+    const bool writable = IsWritablePath(path);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection_);
         db.setDatabaseName(path);

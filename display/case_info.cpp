@@ -4,6 +4,7 @@
 #include "core/ini_file.h"
 #include "core/language_db.h"
 #include "core/number_format.h"
+#include "core/number_text.h"
 #include "core/utilities.h"
 
 #include <QLocale>
@@ -190,8 +191,8 @@ std::optional<QString> WriteBackField(Case& c, int field, const QString& typed, 
     }
     if (isOriginField(field)) {
         const double mm = StrToDbl(text) / units.LargeFactor;
-        // Units not set up yet (factor 0) would store "inf": keep the slot.
-        if (std::isfinite(mm)) {
+        // Units not set up yet (factor 0) would store "inf", a text that is no number 0: keep the slot.
+        if (std::isfinite(mm) && IsNumericText(text)) {
             // Stored texts use "." whatever the display locale.
             h[field] = FormatNumber(mm, units.LargeFormat, QLocale::c());
         }

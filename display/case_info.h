@@ -69,7 +69,7 @@ CaseInfoView BuildCaseInfoView(const Case& c, const Settings& settings, const Un
 // - the date (2) is read as date and time into TestDate and slot 2 takes its general text; an
 //   unreadable date leaves the case unchanged and gives slot 2 back;
 // - the origin (14-16) is typed in display units and stored in mm with LargeFormat ("." as
-//   separator), then shown in display units again;
+//   separator), then shown in display units again; a text that is no number keeps the slot;
 // - the other editable fields take the text as typed.
 // The text is cut to the field's limit first. nullopt, and the case untouched, for a field that
 // only shows (its slot may belong to something else: txtInfo(22) shows a temperature, slot 22

@@ -6,9 +6,9 @@
 #include "core/ini_file.h"
 #include "core/language_db.h"
 #include "core/number_format.h"
+#include "core/number_text.h"
 #include "core/utilities.h"
 
-#include <QLocale>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -35,12 +35,6 @@ QString shown(double mm, const UnitState& units) { return FormatNumber(mm * unit
 float lengthMm(const QString& text, const UnitState& units)
 {
     return static_cast<float>(StrToDbl(text) / units.LargeFactor);
-}
-
-QString invalidValueText(const char* field, const QString& text)
-{
-    return Translate(QStringLiteral("Invalid Value.")) + QLatin1Char(' ') + Translate(QString::fromLatin1(field)) +
-           QStringLiteral(" = ") + text;
 }
 
 // The remembered keys and the field each belongs to: one table for reading and writing.
@@ -80,15 +74,6 @@ std::optional<QString> radiusRefusal(double radiusMm, double lengthMm)
 } // namespace
 
 QString CutCaseText(const QString& text) { return text.left(kCaseTextLimit); }
-
-bool IsNumericText(const QString& text)
-{
-    bool ok = false;
-    QLocale().toDouble(text.trimmed(), &ok);
-    if (!ok)
-        QLocale::c().toDouble(QString(text.trimmed()).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
-    return ok;
-}
 
 std::optional<double> LastMachineExpCoeff(const casedb::CaseStore& store, const QString& machine)
 {
@@ -152,7 +137,7 @@ std::vector<RadiusNote> NormaliseRadius(CaseInfoTexts& texts, const UnitState& u
     const double length = acceptedLengthMm(texts.length, units, inch);
     double radius = length;
     if (!IsNumericText(texts.radius))
-        notes.push_back({invalidValueText("Test Radius", texts.radius), false});
+        notes.push_back({InvalidValueText(QStringLiteral("Test Radius"), texts.radius), false});
     else
         radius = lengthMm(texts.radius, units);
     // Each rule in order; the rounded length keeps both.
@@ -238,9 +223,13 @@ CaseInfoFailure AcceptCaseInfo(const CaseInfoTexts& texts, Case& openCase, Setti
 
     // Both read without regard to the locale's separator, as every typed length is.
     if (!IsNumericText(texts.radius))
-        return fail(CaseInfoField::Radius, invalidValueText("Test Radius", texts.radius));
+        return fail(CaseInfoField::Radius, InvalidValueText(QStringLiteral("Test Radius"), texts.radius));
     if (!IsNumericText(texts.length))
-        return fail(CaseInfoField::Length, invalidValueText("Ball Bar Length", texts.length));
+        return fail(CaseInfoField::Length, InvalidValueText(QStringLiteral("Ball Bar Length"), texts.length));
+    // A coefficient of 0 would silently drop the machine's compensation.
+    if (!IsNumericText(texts.machineExp))
+        return fail(CaseInfoField::MachineExp,
+                    InvalidValueText(QStringLiteral("Machine Expansion Coefficient"), texts.machineExp));
     // A length the length box would not keep is the one it would put in its place.
     const float length = keptLengthMm(BarLengthMm(texts.length, settings.Calibration, units), units, settings.UnitsInch);
     // A radius that leaving its box refuses is refused here too, whatever way it came into the

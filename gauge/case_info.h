@@ -33,8 +33,6 @@ struct CaseInfoTexts {
 
 // The first 30 characters.
 QString CutCaseText(const QString& text);
-// A number in the user's or the C locale, either decimal separator.
-bool IsNumericText(const QString& text);
 
 // The machine's coefficient of its newest stored case, ppm/°C; nullopt for none or an error.
 std::optional<double> LastMachineExpCoeff(const casedb::CaseStore& store, const QString& machine);
@@ -78,7 +76,7 @@ bool InsertCalibrationLength(CalibrationTable& table, float lengthMm);
 // check names its field and its message (already translated); values stored before it stay.
 // The radius and the bar length are stored together, once both keep to the rules that leaving
 // their boxes applies (a bar below 50 mm is taken as 100 mm): a refused radius is never stored.
-enum class CaseInfoField { None, Machine, Session, Date, Time, Radius, Length };
+enum class CaseInfoField { None, Machine, Session, Date, Time, Radius, Length, MachineExp };
 struct CaseInfoFailure {
     CaseInfoField field = CaseInfoField::None;
     QString message;

@@ -1,5 +1,6 @@
 #include "display/ui/case_info_panel.h"
 
+#include "gui/number_fields.h"
 #include "gui/translate_form.h"
 
 #include <QCloseEvent>
@@ -75,6 +76,8 @@ CaseInfoPanel::CaseInfoPanel(Case& openCase, const UnitState& units, QWidget* pa
         box->setEnabled(editable);
         if (editable)
             connect(box, &QLineEdit::editingFinished, this, [this, i] { writeBack(i); });
+        if (i >= HdrOrigX && i <= HdrOrigZ)
+            WatchNumberField(*box, QStringLiteral("Origin %1").arg(QChar(u'X' + (i - HdrOrigX))));
         txtInfo_[static_cast<std::size_t>(i)] = box;
         tabOrder.push_back(box);
         return box;
@@ -229,6 +232,8 @@ void CaseInfoPanel::writeBack(int index)
     // Leaving a field the user did not change must not rewrite its slot (a shown origin is
     // rounded, a shown path may be cut).
     if (!box || !box->isModified())
+        return;
+    if (index >= HdrOrigX && index <= HdrOrigZ && !NumberKept(*box))
         return;
     if (const std::optional<QString> shown = display::WriteBackField(case_, index, box->text(), units_))
         box->setText(*shown);

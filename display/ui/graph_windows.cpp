@@ -3,6 +3,7 @@
 #include "core/app_error.h"
 #include "core/progress.h"
 #include "core/utilities.h"
+#include "gui/number_fields.h"
 #include "gui/translate_form.h"
 
 #include <QCheckBox>
@@ -493,6 +494,7 @@ OriginalGraphWindow::OriginalGraphWindow(const Case& openCase, Settings& setting
     txtScale_->setObjectName(QStringLiteral("TxtScale"));
     txtScale_->setAlignment(Qt::AlignRight);
     txtScale_->setMaximumWidth(72);
+    WatchNumberField(*txtScale_, QStringLiteral("Scale"));
     lblUnit_->setObjectName(QStringLiteral("LblUnit(0)"));
     lblUnit_->setProperty("noTranslate", true); // the unit caption is already translated
     cmdPrint_->setObjectName(QStringLiteral("CmdPrint"));
@@ -635,7 +637,7 @@ void OriginalGraphWindow::showScaleText()
 void OriginalGraphWindow::commitTypedScale()
 {
     // Only a typed text counts: the shown text is rounded, so taking it back would move the scale.
-    if (!txtScale_->isModified())
+    if (!txtScale_->isModified() || !NumberKept(*txtScale_))
         return;
     const double v = StrToDbl(txtScale_->text());
     if (v > 0) {

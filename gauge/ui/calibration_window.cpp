@@ -7,6 +7,7 @@
 #include "gauge/device_thread.h"
 #include "gauge/ui/device_error.h"
 #include "gui/form_utilities.h"
+#include "gui/number_fields.h"
 #include "gui/translate_form.h"
 
 #include <QComboBox>
@@ -130,6 +131,9 @@ CalibrationWindow::CalibrationWindow(Settings& settings, const UnitState& units,
             [this](const QString& text) { model_.setGaugeTemperature(TempToCelsius(text, settings_)); });
     connect(txtCalTemp_, &QLineEdit::textChanged, this,
             [this](const QString& text) { model_.setCalibratorTemperature(TempToCelsius(text, settings_)); });
+    WatchNumberField(*txtCalLen_, QStringLiteral("Calibrator Length"));
+    WatchNumberField(*txtGaugeTemp_, QStringLiteral("Gauge Temperature"));
+    WatchNumberField(*txtCalTemp_, QStringLiteral("Calibrator Temperature"));
     connect(txtGaugeTemp_, &QLineEdit::editingFinished, this, [this] { temperatureEdited(txtGaugeTemp_); });
     connect(txtCalTemp_, &QLineEdit::editingFinished, this, [this] { temperatureEdited(txtCalTemp_); });
     connect(txtCalLen_, &QLineEdit::editingFinished, this, &CalibrationWindow::calibratorLengthEdited);
@@ -183,6 +187,8 @@ void CalibrationWindow::chooseEntry(int entry)
 
 void CalibrationWindow::calibratorLengthEdited()
 {
+    if (!NumberKept(*txtCalLen_))
+        return;
     if (model_.selected() >= 0) {
         model_.setCalibratorLength(StrToDbl(txtCalLen_->text()) / units_.LargeFactor);
         txtCalLen_->setText(lengthText(*model_.calibratorLength()));
@@ -192,6 +198,8 @@ void CalibrationWindow::calibratorLengthEdited()
 
 void CalibrationWindow::temperatureEdited(QLineEdit* field)
 {
+    if (!NumberKept(*field))
+        return;
     field->setText(FormatNumber(static_cast<float>(StrToDbl(field->text())), QStringLiteral("##0.0")));
     field->selectAll();
 }

@@ -249,6 +249,7 @@ QWidget* frmBasic::fieldWidget(CaseInfoField field) const
     case CaseInfoField::Time: return txtTime_;
     case CaseInfoField::Radius: return txtRadius_;
     case CaseInfoField::Length: return cboBBLen_;
+    case CaseInfoField::MachineExp: return cboMacExp_;
     case CaseInfoField::None: break;
     }
     return nullptr;
@@ -267,7 +268,7 @@ void frmBasic::refuse(const CaseInfoFailure& failure)
     widget->setFocus();
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
         edit->selectAll();
-    else if (auto* combo = qobject_cast<QComboBox*>(widget); combo && field == CaseInfoField::Length)
+    else if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->isEditable())
         combo->lineEdit()->selectAll();
 }
 

@@ -11,6 +11,7 @@
 #include "gauge/ui/offset_window.h"
 #include "gauge/ui/reference_window.h"
 #include "gui/form_utilities.h"
+#include "gui/number_fields.h"
 #include "gui/translate_form.h"
 
 #include <QCloseEvent>
@@ -303,6 +304,13 @@ void frmMeasure::buildLayout()
     outer->addWidget(lblViewOff);
     outer->addWidget(lblViewOn);
 
+    const std::pair<QLineEdit*, const char*> numberFields[] = {
+        {txtStartPos_, "Start Position"}, {txtEndPos_, "End Position"}, {txtAngularOvershoot_, "Angular Overshoot"},
+        {txtFeedrate_, "Feedrate"},       {txtCenter_[0], "Centre X"},  {txtCenter_[1], "Centre Y"},
+        {txtCenter_[2], "Centre Z"},      {txtGaugeTemp_, "Gauge Temperature"},
+        {txtMacTemp_, "Machine Temperature"}};
+    for (const auto& [field, name] : numberFields)
+        WatchNumberField(*field, QString::fromLatin1(name));
     connect(txtEndPos_, &QLineEdit::editingFinished, this, &frmMeasure::endLeft);
     connect(txtStartPos_, &QLineEdit::editingFinished, this, &frmMeasure::startLeft);
     connect(txtFeedrate_, &QLineEdit::editingFinished, this, &frmMeasure::feedrateLeft);
@@ -315,16 +323,22 @@ void frmMeasure::buildLayout()
         notifyViewSettings();
     });
     connect(txtAngularOvershoot_, &QLineEdit::editingFinished, this, [this] {
+        if (!NumberKept(*txtAngularOvershoot_))
+            return;
         txtAngularOvershoot_->setText(FormatNumber(static_cast<float>(StrToDbl(txtAngularOvershoot_->text())), "###0"));
         txtAngularOvershoot_->selectAll();
     });
     for (QLineEdit* field : txtCenter_)
         connect(field, &QLineEdit::editingFinished, this, [this, field] {
+            if (!NumberKept(*field))
+                return;
             field->setText(largeText(StrToDbl(field->text())));
             field->selectAll();
         });
     for (QLineEdit* field : {txtGaugeTemp_, txtMacTemp_})
         connect(field, &QLineEdit::editingFinished, this, [field] {
+            if (!NumberKept(*field))
+                return;
             field->setText(FormatNumber(StrToDbl(field->text()), "##0.0"));
             field->selectAll();
         });
@@ -596,6 +610,8 @@ void frmMeasure::buildSamplingRates()
 
 void frmMeasure::endLeft()
 {
+    if (!NumberKept(*txtEndPos_))
+        return;
     txtEndPos_->setText(FormatNumber(CheckedEndAngle(txtEndPos_->text(), txtStartPos_->text()), "###0"));
     buildSamplingRates();
     txtEndPos_->selectAll();
@@ -603,6 +619,8 @@ void frmMeasure::endLeft()
 
 void frmMeasure::startLeft()
 {
+    if (!NumberKept(*txtStartPos_))
+        return;
     txtStartPos_->setText(FormatNumber(CheckedStartAngle(txtStartPos_->text(), txtEndPos_->text()), "###0"));
     buildSamplingRates();
     txtStartPos_->selectAll();
@@ -610,6 +628,8 @@ void frmMeasure::startLeft()
 
 void frmMeasure::feedrateLeft()
 {
+    if (!NumberKept(*txtFeedrate_))
+        return;
     const double mmPerMin = CheckedFeedrate(txtFeedrate_->text(), units_.LargeFactor, settings_.UnitsInch);
     txtFeedrate_->setText(largeText(mmPerMin * units_.LargeFactor));
     buildSamplingRates();

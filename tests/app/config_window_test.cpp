@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 namespace sarvo {
 namespace {
 
@@ -151,6 +153,38 @@ TEST_F(ConfigWindowTest, RejectedOkStoresNothingAndResetsTheBox)
     EXPECT_EQ(control<QComboBox>("cboInterrupt")->currentText(), "12");
     EXPECT_TRUE(loaded());
     EXPECT_EQ(written(app().Settings), before);
+}
+
+// A number box that holds no number refuses OK naming its field and shows again the value it
+// showed; nothing is stored until a number is typed. The reliability box keeps the text when left.
+TEST_F(ConfigWindowTest, TextThatIsNoNumberIsRefusedNamingTheFieldAndTheValueStays)
+{
+    window()->close();
+    app().Settings.GaugeExpCoeff = 11.5;
+    configure();
+    const QByteArray before = written(app().Settings);
+    const std::pair<const char*, const char*> boxes[] = {
+        {"cboGaugeExp", "Gauge Expansion Coefficient"}, {"cboCalExp", "Calibrator Expansion Coefficient"},
+        {"txtScaleFactor", "Scale Factor"},             {"cboStaticCount", "Static Measurements / Point"},
+        {"txtReli", "Reliability of Ball Bar"},
+    };
+    for (const auto& [box, field] : boxes) {
+        prompts.messages.clear();
+        const QString shown = test::TextFieldOf(*control<QWidget>(box))->text();
+        type(box, "xyz", box == std::string_view("txtReli"));
+        QTest::keyClick(test::TextFieldOf(*control<QWidget>(box)), Qt::Key_Return);
+        ASSERT_EQ(prompts.messages.size(), 1u) << box;
+        EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Invalid Value. %1 = xyz").arg(field));
+        ASSERT_TRUE(loaded());
+        EXPECT_EQ(test::TextFieldOf(*control<QWidget>(box))->text(), shown);
+        EXPECT_TRUE(control<QWidget>(box)->hasFocus()) << box;
+        EXPECT_EQ(written(app().Settings), before);
+    }
+    EXPECT_EQ(control<QComboBox>("cboGaugeExp")->currentText(), "11.5");
+    type("cboGaugeExp", "12.5", false);
+    QTest::keyClick(control<QComboBox>("cboGaugeExp")->lineEdit(), Qt::Key_Return);
+    EXPECT_FALSE(loaded());
+    EXPECT_DOUBLE_EQ(app().Settings.GaugeExpCoeff, 12.5);
 }
 
 // Each typed text the beginning of an entry of its box's list ("10.0", "10.7", "20", "1E0", "10"),

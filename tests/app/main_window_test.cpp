@@ -69,6 +69,7 @@
 #include <QMenu>
 #include <QMap>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 
@@ -257,30 +258,51 @@ TEST_F(MainWindowTest, ASignalKeepsUnsavedRunsInAFileWithoutAQuestionAndTheNextS
     EXPECT_EQ(stored("Others", "Unsaved Measurement"), "");
 }
 
-// Where the program folder cannot be written the runs go to the per-user data folder; where
-// neither can, the next start says they are lost and where it tried.
+// A signal where the program folder cannot be written (read-only, which holds for root too): the
+// runs go to the per-user data folder and the note for the next start beside them; where neither
+// folder can take them, the note goes to the temporary folder. Each next start says it once.
 TEST_F(MainWindowTest, RunsKeptAtAnEndGoWhereTheProgramCanWriteElseTheNextStartSaysTheyAreLost)
 {
     startWithUnsavedRuns();
     // A path through a file: no folder there, which not even root can write into.
     writeFile("file", "x");
-    const QByteArray previousUserData = qgetenv("XDG_DATA_HOME");
-    QTemporaryDir userData;
+    const QByteArray previousUserData = qgetenv("XDG_DATA_HOME"), previousTemporary = qgetenv("TMPDIR");
+    QTemporaryDir userData, temporary;
     qputenv("XDG_DATA_HOME", userData.path().toUtf8());
-    app().State.AppPath = path("file") + "/program/";
-    const QString kept = KeepUnsavedRuns();
-    EXPECT_TRUE(kept.startsWith(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/Unsaved measurement "))
-        << kept.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(kept));
-
-    qputenv("XDG_DATA_HOME", path("file").toUtf8());
-    EXPECT_EQ(KeepUnsavedRuns(), "");
-    qputenv("XDG_DATA_HOME", previousUserData);
+    qputenv("TMPDIR", temporary.path().toUtf8());
+    using P = QFileDevice;
+    const auto programFolderWritable = [this](bool writable) {
+        QFile::setPermissions(appPath, P::ReadOwner | P::ExeOwner | (writable ? P::WriteOwner : P::Permissions()));
+    };
+    const auto endBySignal = [this] {
+        OrderlyEnd end(*qGuiApp, *main);
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        QTimer::singleShot(20000, main.get(), [] { QCoreApplication::exit(2); }); // a watchdog
+        EXPECT_EQ(end.exec(), 0);
+    };
+    programFolderWritable(false);
+    endBySignal();
     EXPECT_TRUE(prompts.messages.empty());
-    main->shutdown();
+    EXPECT_TRUE(QDir(appPath).entryList({"*nsaved*"}).isEmpty());
+    const QDir userFolder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    const QStringList kept = userFolder.entryList({"Unsaved measurement *.brv"});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(messageOfNextStart().endsWith(QDir::toNativeSeparators(userFolder.filePath(kept[0]))));
+    prompts.messages.clear();
+    TellOfKeptRuns(); // told once
+    EXPECT_TRUE(prompts.messages.empty());
+
+    loadCircle();
+    app().State.CaptureUnsaved = true;
+    qputenv("XDG_DATA_HOME", path("file").toUtf8());
+    endBySignal();
+    EXPECT_EQ(QDir(temporary.path()).entryList({"*nsaved*"}).size(), 1);
     const QString text = messageOfNextStart();
-    EXPECT_TRUE(text.contains("Its runs are lost") && text.contains(path("file") + "/program")) << text.toStdString();
-    EXPECT_EQ(stored("Others", "Unsaved Measurement Lost"), "");
+    EXPECT_TRUE(text.contains("Its runs are lost") && text.contains(path("file"))) << text.toStdString();
+    EXPECT_TRUE(QDir(temporary.path()).isEmpty());
+    programFolderWritable(true);
+    qputenv("XDG_DATA_HOME", previousUserData);
+    qputenv("TMPDIR", previousTemporary);
 }
 
 // The session manager asks for the data at every checkpoint too: that keeps nothing, asks nothing

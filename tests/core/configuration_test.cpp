@@ -71,6 +71,15 @@ TEST_F(ConfigurationTest, UnitSwitchConvertsTheShownCoefficients)
     r = m.accept(e, settings);
     EXPECT_EQ(r.settings.TemperatureUnits, "Fahrenheit");
     EXPECT_DOUBLE_EQ(r.settings.GaugeExpCoeff, 6.43 * 9 / 5);
+
+    // A text that is no number survives the switch for OK to refuse; the value behind moves on.
+    e.calibratorCoefficient = "xyz";
+    m.switchTemperatureUnit(e, true);
+    EXPECT_EQ(e.calibratorCoefficient, "xyz");
+    r = m.accept(e, settings);
+    ASSERT_TRUE(r.rejection);
+    EXPECT_EQ(r.rejection->box, ConfigurationRejection::Box::CalibratorCoefficient);
+    EXPECT_EQ(r.rejection->resetText, "10.7");
 }
 
 TEST_F(ConfigurationTest, NumberBoxes)

@@ -285,15 +285,31 @@ TEST_F(SettingsFile, AFileThatCannotBeReadIsReportedAndGivesTheDefaults)
     EXPECT_TRUE(QFileInfo(iniFile).isDir());
 }
 
-TEST_F(SettingsFile, AFailedWriteIsReported)
+// A read-only settings file, or one in a read-only folder, is never replaced, also where root
+// runs the program and the file system would let it.
+TEST_F(SettingsFile, AFailedWriteIsReportedAndAReadOnlyFileStaysAsItWas)
 {
-    const Outcome outcome = WriteSettings(Settings(), path("no/such/folder/Sarvotex.ini"));
-    EXPECT_TRUE(prompts.messages.empty()); // the program reports it
-    ASSERT_FALSE(outcome.ok());
-    EXPECT_EQ(outcome.number(), AppError::kPathFileAccess);
-    ReportOutcome(outcome);
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_TRUE(prompts.messages[0].text.endsWith("Writing ini-file."));
+    using P = QFileDevice;
+    const P::Permissions readOnly = P::ReadOwner | P::ReadGroup | P::ReadOther;
+    ASSERT_TRUE(QDir(appPath).mkdir("locked"));
+    const QString lockedFile = writeFile("Sarvotex.ini", "[Default]\nMeasured By=Ann\n");
+    const QString inLockedFolder = writeFile("locked/Sarvotex.ini", "[Default]\nMeasured By=Ann\n");
+    ASSERT_TRUE(QFile::setPermissions(lockedFile, readOnly));
+    ASSERT_TRUE(QFile::setPermissions(path("locked"), readOnly | P::ExeOwner | P::ExeGroup | P::ExeOther));
+    for (const QString& file : {path("no/such/folder/Sarvotex.ini"), lockedFile, inLockedFolder}) {
+        prompts.messages.clear();
+        const Outcome outcome = WriteSettings(Settings(), file);
+        EXPECT_TRUE(prompts.messages.empty()); // the program reports it
+        ASSERT_FALSE(outcome.ok()) << file.toStdString();
+        EXPECT_EQ(outcome.number(), AppError::kPathFileAccess);
+        ReportOutcome(outcome);
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_TRUE(prompts.messages[0].text.endsWith("Writing ini-file."));
+    }
+    EXPECT_EQ(QFile::permissions(lockedFile) & ~P::Permissions(P::ReadUser | P::WriteUser | P::ExeUser), readOnly);
+    QFile::setPermissions(path("locked"), readOnly | P::WriteOwner | P::ExeOwner);
+    for (const char* name : {"Sarvotex.ini", "locked/Sarvotex.ini"})
+        EXPECT_EQ(readFile(name), "[Default]\nMeasured By=Ann\n") << name;
 }
 
 TEST_F(SettingsFile, TheToolbarStateIsReadAndWritten)

@@ -209,9 +209,10 @@ TEST_F(CaseInfoTest, TheOriginIsStoredInMillimetres)
     EXPECT_EQ(WriteBackField(c, HdrOrigZ, "-1,5", units), "-1,50");
     EXPECT_EQ(c.Header[HdrOrigZ], "-38.10");
 
-    // Units not computed yet: nothing is stored.
+    // Units not computed yet, or a text that is no number: nothing is stored.
     c.Header[HdrOrigX] = "5";
     EXPECT_EQ(WriteBackField(c, HdrOrigX, "7", UnitState{}), "0");
+    WriteBackField(c, HdrOrigX, "abc", units);
     EXPECT_EQ(c.Header[HdrOrigX], "5");
 }
 

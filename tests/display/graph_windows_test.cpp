@@ -216,7 +216,7 @@ TEST_F(GraphWindowsTest, ArrowKeysInTheScaleBoxStepLikeTheSpinButton)
     EXPECT_DOUBLE_EQ(settings.GraphScale, 2);
 }
 
-TEST_F(GraphWindowsTest, TypedScaleIsTakenWhenPositiveAndOtherwiseRestored)
+TEST_F(GraphWindowsTest, TypedScaleIsTakenWhenPositiveAndOtherwiseRestoredTextThatIsNoNumberTold)
 {
     settings.GraphScale = 20;
     OriginalGraphWindow& w = openOriginal();
@@ -227,6 +227,9 @@ TEST_F(GraphWindowsTest, TypedScaleIsTakenWhenPositiveAndOtherwiseRestored)
         EXPECT_EQ(box->text(), "20") << bad.toStdString();
         EXPECT_DOUBLE_EQ(settings.GraphScale, 20) << bad.toStdString();
     }
+    // Only the text that is no number is told.
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Invalid Value. Scale = abc");
 
     // Leaving the box takes the value but does not redraw; Enter takes it and redraws both.
     const int refreshes = host.analysisRefreshes;

@@ -145,6 +145,10 @@ TEST_F(CaseInfo, OkStoresStepByStepAndStopsAtTheFirstFault)
     EXPECT_NE(settings.DefaultTestRadius, 150.5f) << "the radius is stored with its bar";
 
     texts.length = QStringLiteral("175,5");
+    texts.machineExp = QStringLiteral("warm");
+    failure = AcceptCaseInfo(texts, openCase, settings, units);
+    EXPECT_EQ(failure.field, CaseInfoField::MachineExp);
+    EXPECT_EQ(failure.message, "Invalid Value. Machine Expansion Coefficient = warm");
     settings.TemperatureUnits = QStringLiteral("Fahrenheit");
     texts.machineExp = QStringLiteral("6.4");
     EXPECT_FALSE(AcceptCaseInfo(texts, openCase, settings, units).failed());

@@ -11,6 +11,7 @@
 #include "gauge/heid_api.h"
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
+#include "tests/support/typing.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -315,6 +316,17 @@ TEST_F(MeasureWindow, WithoutAGaugeTheNominalLengthShowsAndTheWindowCloses)
     EXPECT_EQ(static_cast<display::ViewWindow*>(*diagram)->axisLabels()[0]->text(), display::ViewAxisLabels(display::ViewPlane::YZ)[0]);
     view->click();
     EXPECT_EQ(view->text(), "&View");
+
+    // A text that is no number is told naming the field, which shows its number again.
+    for (const auto& [name, field] : {std::pair{"txtFeedrate", "Feedrate"}, {"txtCenter1", "Centre Y"}}) {
+        auto* box = window->findChild<QLineEdit*>(name);
+        const QString shown = box->text();
+        test::TypeInto(*box, "abc");
+        ASSERT_EQ(prompts.messages.size(), 1u) << name;
+        EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Invalid Value. %1 = abc").arg(field));
+        EXPECT_EQ(box->text(), shown);
+        prompts.messages.clear();
+    }
 
     // Closing without runs and without a save changes nothing; Esc closes as the button does.
     QTest::keyClick(window.data(), Qt::Key_Escape);

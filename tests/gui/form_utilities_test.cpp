@@ -1,8 +1,10 @@
 #include "gui/form_utilities.h"
+#include "gui/number_fields.h"
 
 #include "core/ini_file.h"
 #include "core/language_db.h"
 #include "tests/support/core_test.h"
+#include "tests/support/typing.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -297,6 +299,32 @@ TEST(FormUtilitiesKeys, EnterMovesToTheNextControl)
         EnterAsTab(key, window);
         EXPECT_EQ(key, other);
         EXPECT_EQ(window.focusWidget(), edits[1]);
+    }
+}
+
+// A number field left with a text that is no number says so naming the field and shows again the
+// last number, whether the program put it there or the user typed it; a number is taken.
+TEST_F(FormUtilitiesPlace, ANumberFieldRefusesTextThatIsNoNumberAndShowsTheLastNumber)
+{
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* field = new QLineEdit(QStringLiteral("20.0"));
+    layout->addWidget(field);
+    layout->addWidget(new QLineEdit);
+    WatchNumberField(*field, QStringLiteral("Gauge Temperature"));
+    QObject::connect(field, &QLineEdit::editingFinished, field, [field] { NumberKept(*field); });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    field->setText(QStringLiteral("21.5"));
+    for (const auto& [typed, shown] : {std::pair{"abc", "21.5"}, {"22,5", "22,5"}, {"1.5.2", "22,5"}}) {
+        prompts.messages.clear();
+        test::TypeInto(*field, QString::fromLatin1(typed));
+        EXPECT_EQ(field->text(), shown) << typed;
+        if (field->text() == QLatin1String(typed))
+            continue;
+        ASSERT_EQ(prompts.messages.size(), 1u) << typed;
+        EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Invalid Value. Gauge Temperature = %1").arg(typed));
+        EXPECT_EQ(window.focusWidget(), field);
     }
 }
 
