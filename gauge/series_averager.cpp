@@ -33,29 +33,27 @@ bool SeriesAverager::add(int32_t sample, std::span<int32_t> out, int& stored, bo
 void StreamPace::start(double bytesPerSecond)
 {
     *this = StreamPace{};
-    msPerByte_ = bytesPerSecond > 0 ? 1000.0 / bytesPerSecond : 0;
+    bytesPerMs_ = bytesPerSecond / 1000.0;
 }
 
 void StreamPace::note(int64_t atMs, int64_t bytes)
 {
-    if (msPerByte_ <= 0 || fellShort_)
-        return;
-    if (firstMs_ < 0) {
-        if (bytes > 0)
-            firstMs_ = atMs; // a late start is no gap: the stream is timed from its first bytes
-        return;
-    }
+    if (bytesPerMs_ <= 0 || (bytes <= 0 && reads_.empty()))
+        return; // the stream has not begun yet: a late start is no gap
     total_ += bytes;
-    const double netDeficit =
-        (1.0 - kClockTolerance) * static_cast<double>(atMs - firstMs_) - static_cast<double>(total_) * msPerByte_;
-    missingMs_ = std::max(0.0, netDeficit - lowest_);
-    if (missingMs_ <= kHandOverMs) {
-        shortSinceMs_ = -1;
-        lowest_ = std::min(lowest_, netDeficit);
-    } else if (shortSinceMs_ < 0) {
-        shortSinceMs_ = atMs;
+    missingMs_ = 0;
+    for (const auto& [ms, taken] : reads_) {
+        const double missing = kPaceShare * bytesPerMs_ * static_cast<double>(atMs - ms) - static_cast<double>(total_ - taken);
+        missingMs_ = std::max(missingMs_, missing / bytesPerMs_);
     }
-    fellShort_ = shortSinceMs_ >= 0 && atMs - shortSinceMs_ >= kPaceCatchUpMs;
+    reads_.emplace_back(atMs, total_);
+    while (reads_.size() > 1 && atMs - reads_.front().first > kPaceWindowMs)
+        reads_.pop_front();
+    if (missingMs_ <= kPaceGapMs)
+        shortSinceMs_ = -1;
+    else if (shortSinceMs_ < 0)
+        shortSinceMs_ = atMs;
+    fellShort_ = fellShort_ || (shortSinceMs_ >= 0 && atMs - shortSinceMs_ >= kPaceCatchUpMs);
 }
 
 } // namespace sarvo::gauge

@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <utility>
@@ -59,22 +60,20 @@ protected:
     StreamFault fault_ = StreamFault::None;
 };
 
-// Judges a serial gauge's stream by its deficit: the time since its first bytes less the time its
-// bytes since then take at the line's rate. The samples come at a known rate and a point's angle
-// is its place in the stream, so a gauge that stops breaks the run: it never makes its bytes up,
-// and the deficit jumps by the stop and stays. What else moves the deficit is known from the line:
-// - the gauge's clock, which paces its samples and its line: a receiver reads a frame only while
-//   the clock is within half a bit over the 9.5 bits to the stop bit's middle (5.3 %), so the
-//   deficit drifts at most that much, evenly; it is judged net of that drift;
-// - an adapter (or a UART's 16-byte FIFO) holding bytes back: at most one hand-over, 32 ms;
-// - a program held up: its bytes wait in the port and the next read, timed before it takes them,
-//   finds them all; a simulator held up sends its backlog at once, so it recovers too.
-// So the stream falls short when its deficit, net of the drift, stood more than a hand-over above
-// its lowest for kPaceCatchUpMs: time for late bytes to come, short enough that a clock 5 % fast
-// cannot hide a stop of 0.1 s before it is weighed.
-inline constexpr double kClockTolerance = 0.5 / 9.5;
-inline constexpr int kHandOverMs = 32;
-inline constexpr int kPaceCatchUpMs = 250;
+// Judges a serial gauge's stream by what its line carried over a recent stretch of time. The
+// samples come at a known rate and a point's angle is its place in the stream, so what breaks a
+// run is a stretch where the line went (nearly) quiet while time passed: the samples of it are
+// missing and every later point slips. Bytes that come late are no loss: an adapter holding them,
+// a busy program leaving them in the port, a start a little late all catch up. So the stream is
+// measured from its first bytes, against a little less than its rate (a gauge's clock a few
+// per cent slow, escaped bytes that fill the same line with fewer records), over the last
+// kPaceWindowMs only (no sum of small shortfalls since the start), and it falls short only when
+// more than kPaceGapMs of bytes have been missing for kPaceCatchUpMs, time enough for late bytes
+// to come.
+inline constexpr int kPaceWindowMs = 2000;
+inline constexpr double kPaceShare = 0.94;
+inline constexpr int kPaceGapMs = 80;
+inline constexpr int kPaceCatchUpMs = 500;
 
 class StreamPace {
 public:
@@ -83,17 +82,16 @@ public:
     // A read atMs after the stream was asked for took `bytes`.
     void note(int64_t atMs, int64_t bytes);
     bool fellShort() const { return fellShort_; }
-    // Bytes are missing beyond a hand-over and have not yet stood for kPaceCatchUpMs: the stream
-    // is judged once they come or that time has passed.
+    // Bytes are missing and have not yet been missing for kPaceCatchUpMs: the stream is judged once
+    // they come or that time has passed.
     bool weighing() const { return shortSinceMs_ >= 0 && !fellShort_; }
-    // How far the deficit, net of the drift, stood above its lowest at the last read, in ms.
+    // The most bytes missing, in ms of the stream, over the window at the last read.
     double missingMs() const { return missingMs_; }
 
 private:
-    double msPerByte_ = 0;
-    int64_t firstMs_ = -1;
+    double bytesPerMs_ = 0;
     int64_t total_ = 0;
-    double lowest_ = 0;
+    std::deque<std::pair<int64_t, int64_t>> reads_; // (ms, bytes taken by then), the window's
     int64_t shortSinceMs_ = -1;
     double missingMs_ = 0;
     bool fellShort_ = false;

@@ -369,7 +369,7 @@ TEST_P(StoredAsSent, DynamicRunIsStoredAsTheGaugeSentItAndReadsBackFromItsFiles)
                 device->post<int>([ms](GaugeDevice&) { QThread::msleep(ulong(ms)); return 0; }, nullptr, [](int) {});
             });
     });
-    ASSERT_EQ(result.end, CaptureEnd::Stored) << result.messages.join(u'\n').toStdString();
+    ASSERT_EQ(result.end, CaptureEnd::Stored) << result.messages.join(u'\n').toStdString() << " " << result.deviceStatus;
     // Triggered on the circle's first point, ended on the first after it: every point as sent.
     ASSERT_EQ(captured, sent);
     // The run's points past the lead-in, each the mean of as many points as thinning takes, in

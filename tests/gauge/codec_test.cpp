@@ -165,8 +165,7 @@ TEST(StreamPace, OnlyBytesMissingForGoodFallShort)
         {"begins 300 ms late", false, 1, -1, 0, 0, -1, 0, -1, 300}, {"a stop of 1 s", true, 1, 3000, 1000},
         {"a stop of 0.2 s", true, 1, 3000, 200}, {"a stop of 0.2 s, 5 % slow", true, 0.95, 3000, 200},
         {"a stop of 0.2 s in lumps", true, 1, 3000, 200, 32}, {"a clock 5 % fast", false, 1.05},
-        {"lumps every 32 ms, 5 % fast", false, 1.05, -1, 0, 32}, {"a stop of 0.1 s", true, 1, 3000, 100},
-        {"a stop of 0.1 s in lumps, 5 % fast", true, 1.05, 3000, 100, 32}, {"a stop of 0.1 s, 5 % slow", true, 0.95, 5000, 100},
+        {"lumps every 32 ms, 5 % fast", false, 1.05, -1, 0, 32},
     };
     for (const auto& line : lines) {
         const auto sentBy = [&](double ms) {
