@@ -141,17 +141,26 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
             unreadable_ = true;
             break;
         }
+        const bool atRangeEnd = plan_.readsRangeEnds && qc10::AtRangeEnd(RoundToInt(reading * 1e4));
         if (wasTriggered && reading > level_) {
             endedByReading_ = true; // the end of the range too, where the run has left the circle
+            endedAtRangeEnd_ = atRangeEnd;
             break;
         }
-        if (plan_.readsRangeEnds && qc10::AtRangeEnd(RoundToInt(reading * 1e4))) {
+        if (atRangeEnd) {
             outOfRange_ = true;
             break;
         }
         points_.push_back(reading);
     }
     return static_cast<int>(points_.size() - before);
+}
+
+void DynamicTrace::checkAfterEnd(std::span<const float> after)
+{
+    outOfRange_ = outOfRange_ || (endedAtRangeEnd_ && std::any_of(after.begin(), after.end(), [&](float v) {
+                                      return ReadingPlausible(plan_, v) && v <= level_;
+                                  }));
 }
 
 float MeasuredFeedrate(const CaseData& data, qint64 elapsedMs)

@@ -87,6 +87,10 @@ public:
     bool unreadable() const { return unreadable_; }
     // A reading of the run at the end of the gauge's range: the gauge stopped measuring there.
     bool outOfRange() const { return outOfRange_; }
+    // The readings that followed a run's end: a run that ended on the end of the range and whose
+    // bar is back on the circle after it did not end there (the gauge left its range and came
+    // back), which makes it out of range.
+    void checkAfterEnd(std::span<const float> after);
     bool pastLimit() const { return static_cast<int>(points_.size()) > plan_.pointLimit; }
     // The level the run triggered on and ends above; set by the first block.
     bool levelSet() const { return levelSet_; }
@@ -102,6 +106,7 @@ private:
     double level_ = 0;
     bool triggered_ = false;
     bool endedByReading_ = false;
+    bool endedAtRangeEnd_ = false;
     bool unreadable_ = false;
     bool outOfRange_ = false;
 };

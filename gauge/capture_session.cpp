@@ -215,17 +215,26 @@ void CaptureSession::confirmEnd()
     endTimed_ = true;
     Q_EMIT runEnded();
     const QDeadlineTimer until(kEndCheckMs);
-    device_.post<int16_t>(
+    device_.post<BlockReply>(
         [until](GaugeDevice& device) {
-            std::vector<float> after(kEndCheckPoints);
+            BlockReply reply;
+            reply.values.resize(kEndCheckPoints);
             int count = 0;
-            return device.fetchSeries(after, count, until);
+            reply.status = device.fetchSeries(reply.values, count, until);
+            reply.values.resize(static_cast<std::size_t>(std::clamp<int>(count, 0, static_cast<int>(kEndCheckPoints))));
+            return reply;
         },
-        this, [this](int16_t status) {
-            // Only a broken stream tells of the run's readings; anything else came after them.
-            if (status == kUnreadableStream)
+        this, [this](const BlockReply& reply) {
+            // A broken stream, one that fell short (a stop just before the end) or a bar back on the
+            // circle after the end of the range tell of the run's readings; anything else came after
+            // them.
+            trace_->checkAfterEnd(reply.values);
+            const int16_t status = reply.status == kUnreadableStream || reply.status == kStreamGap ? reply.status
+                                   : trace_->outOfRange()                                        ? kGaugeOutOfRange
+                                                                                                 : int16_t(0);
+            if (status != 0)
                 failDevice(status, CapturingCaption());
-            endDynamic(status == kUnreadableStream ? status : 0);
+            endDynamic(status);
         });
 }
 

@@ -99,15 +99,39 @@ void RecordCheck::reset()
     *this = RecordCheck{};
 }
 
+namespace {
+
+// The low nibble of a record shifted by a byte holds the top bits of the reading before it: all 0
+// or all 1 near zero.
+bool ShiftedLowNibble(int32_t value)
+{
+    const uint32_t topBits = static_cast<uint32_t>(value) & 0x0F;
+    return topBits == 0 || topBits == 0x0F;
+}
+
+} // namespace
+
+bool RecordCheck::shiftedFrom(int32_t value, std::optional<int32_t> before)
+{
+    // The first record after a stray byte takes the stray's bits, the next ones a neighbour's, so
+    // the reading two records back counts as well. Zero shifts to itself.
+    return before && *before != 0 && value != *before && (value >> 8) == *before &&
+           std::abs(static_cast<int64_t>(value)) >= 128 * std::abs(static_cast<int64_t>(*before)) &&
+           ShiftedLowNibble(value);
+}
+
 bool RecordCheck::accept(int32_t value)
 {
-    if (last_ && !broken_ && value != *last_) {
-        const uint32_t lowByte = static_cast<uint32_t>(value) & 0xFF;
-        const uint32_t topBits = lowByte & 0x0F; // of the reading near zero the record was shifted from
-        const bool keptShiftedLowByte = lowByte == (static_cast<uint32_t>(*last_) & 0xFF) && (topBits == 0 || topBits == 0x0F);
-        shiftedMoves_ = keptShiftedLowByte ? shiftedMoves_ + 1 : 0;
-        broken_ = std::abs(static_cast<int64_t>(value) - *last_) > kRecordStepLimit || shiftedMoves_ >= kShiftedMovesLimit;
+    if (last_ && !broken_) {
+        if (value != *last_) {
+            const bool keptShiftedLowByte = (static_cast<uint32_t>(value) & 0xFF) == (static_cast<uint32_t>(*last_) & 0xFF) &&
+                                            ShiftedLowNibble(value);
+            shiftedMoves_ = keptShiftedLowByte ? shiftedMoves_ + 1 : 0;
+        }
+        broken_ = std::abs(static_cast<int64_t>(value) - *last_) > kRecordStepLimit || shiftedMoves_ >= kShiftedMovesLimit ||
+                  shiftedFrom(value, last_) || shiftedFrom(value, beforeLast_);
     }
+    beforeLast_ = last_;
     last_ = value;
     return !broken_;
 }

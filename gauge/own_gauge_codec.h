@@ -64,6 +64,8 @@ bool ReferencePassed(const QByteArray& reply);
 // over twice that. Near zero a shifted record reads about 256 times the reading: its low byte is
 // the next record's status nibble and the top value bits of a reading near zero (all 0 or all 1),
 // so it stays the same while the values move, which a bar's own reading that moves never does.
+// A reading that holds still does not move: there the shifted record shows by its shape, 256
+// times the reading of a record just before it with such a low byte, a jump no bar makes.
 // The gauge gives no travel: a reading of any size is read as it comes.
 constexpr int32_t kRecordStepLimit = 20000; // 2 mm, 0.1 µm
 constexpr int kShiftedMovesLimit = 6;       // moves in a row that kept such a low byte
@@ -75,7 +77,11 @@ public:
     bool accept(int32_t value);
 
 private:
+    // Whether value reads as a record before it shifted by a byte.
+    static bool shiftedFrom(int32_t value, std::optional<int32_t> before);
+
     std::optional<int32_t> last_;
+    std::optional<int32_t> beforeLast_;
     int shiftedMoves_ = 0;
     bool broken_ = false;
 };

@@ -70,9 +70,10 @@ protected:
         };
         // Taken in slices until the end tick, so that the input buffer never fills however long a
         // block lasts (the slowest rates' blocks hold more than it), and the line's pace is judged
-        // within a block.
+        // within a block. A shortfall being weighed at the end tick is decided first, so that a stop
+        // just before a run's end is told as one.
         for (;;) {
-            const QDeadlineTimer slice(std::clamp<qint64>(until.remainingTime(), 0, kFetchSliceMs));
+            const QDeadlineTimer slice(until.hasExpired() ? kFetchSliceMs : std::clamp<qint64>(until.remainingTime(), 0, kFetchSliceMs));
             while (!slice.hasExpired() && link_.isOpen() && link_.bytesWaiting() < link_.inputBufferSize())
                 link_.waitForInput(static_cast<int>(std::max<qint64>(1, slice.remainingTime())));
             if (link_.lost())
@@ -93,7 +94,7 @@ protected:
                 return handOver(kBufferOverflow);
             if (pace_.fellShort())
                 return handOver(kStreamGap);
-            if (until.hasExpired())
+            if (until.hasExpired() && !pace_.weighing())
                 return handOver(0);
         }
     }

@@ -82,6 +82,9 @@ public:
     // A read atMs after the stream was asked for took `bytes`.
     void note(int64_t atMs, int64_t bytes);
     bool fellShort() const { return fellShort_; }
+    // Bytes are missing and have not yet been missing for kPaceCatchUpMs: the stream is judged once
+    // they come or that time has passed.
+    bool weighing() const { return shortSinceMs_ >= 0 && !fellShort_; }
     // The most bytes missing, in ms of the stream, over the window at the last read.
     double missingMs() const { return missingMs_; }
 

@@ -17,7 +17,10 @@
 //                          the gauge falls silent and goes on
 //   --stray-ms N           three stray bytes (--stray-bytes K: K of them, up to three) in every
 //                          stream after its samples of the first N ms (mid-run with --arc-ms),
-//                          which shift every later own-gauge record
+//                          which shift every later own-gauge record; with --stray-on-stream K only in
+//                          its K-th stream
+//   --count-zero-ms START LENGTH  the QC10 sends count 0, the top end of its range, from START ms of
+//                          every stream for LENGTH ms
 //   --arc-ms START LENGTH  a circle run in every stream, timed by its samples: from START ms after
 //                          the stream began, for LENGTH ms (fractions allowed), the length is
 //                          0.4 mm rising by 10 µm (--arc-rise-mm X: by X) over the arc, then rest
@@ -71,6 +74,9 @@ struct Options {
     long gapLengthMs = 0;
     long strayMs = -1;
     long strayBytes = 3;
+    long strayOnStream = 0; // 0: every stream
+    double countZeroStartMs = -1;
+    double countZeroLengthMs = 0;
     double arcStartMs = -1;
     double arcLengthMs = 0;
     int32_t arcRise = 100;  // 0.1 µm
@@ -220,7 +226,8 @@ private:
                 hangup_ = true;
                 return;
             }
-            if (!straySent_ && options_.strayMs >= 0 && streamMs >= static_cast<double>(options_.strayMs)) {
+            if (!straySent_ && options_.strayMs >= 0 && streamMs >= static_cast<double>(options_.strayMs) &&
+                (options_.strayOnStream == 0 || streams_ == options_.strayOnStream)) {
                 send(std::string("\x11\x22\x33", static_cast<size_t>(options_.strayBytes)));
                 straySent_ = true;
             }
@@ -232,7 +239,11 @@ private:
             else if (!ArcLengthAt(options_, streamMs, value))
                 value = RestingLengthAt(options_, Ms(start_));
             value += options_.offset;
-            send(options_.qc10 ? qc10::EncodeReading(value).toStdString() : owngauge::EncodeRecord(value).toStdString());
+            const double intoCountZero = streamMs - options_.countZeroStartMs;
+            if (options_.qc10 && options_.countZeroStartMs >= 0 && intoCountZero >= 0 && intoCountZero < options_.countZeroLengthMs)
+                send(std::string("\x00\x80", 2));
+            else
+                send(options_.qc10 ? qc10::EncodeReading(value).toStdString() : owngauge::EncodeRecord(value).toStdString());
         }
     }
 
@@ -330,7 +341,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] "
                              "[--silent] [--silent-on-stream K [--silent-for N]] [--hangup-on-stream K] "
                              "[--hangup-in-stream N] [--hangup-on-serial] [--reply-gap-ms N] [--gap-ms START LENGTH] "
-                             "[--stray-ms N [--stray-bytes K]] [--arc-ms START LENGTH [--arc-rise-mm X]] [--rest-mm X] [--offset-mm X] "
+                             "[--stray-ms N [--stray-bytes K] [--stray-on-stream K]] [--count-zero-ms START LENGTH] [--arc-ms START LENGTH [--arc-rise-mm X]] [--rest-mm X] [--offset-mm X] "
                              "[--step-mm X] [--latency-ms N] [--handover-ms N] [--slow-percent P] [--start-late-ms N]\n");
         return 2;
     }
@@ -362,7 +373,12 @@ int main(int argc, char** argv)
             options.strayMs = std::atol(argv[++i]);
         else if (arg == "--stray-bytes" && hasValue)
             options.strayBytes = std::clamp(std::atol(argv[++i]), 1L, 3L);
-        else if (arg == "--gap-ms" && i + 2 < argc) {
+        else if (arg == "--stray-on-stream" && hasValue)
+            options.strayOnStream = std::atol(argv[++i]);
+        else if (arg == "--count-zero-ms" && i + 2 < argc) {
+            options.countZeroStartMs = std::strtod(argv[++i], nullptr);
+            options.countZeroLengthMs = std::strtod(argv[++i], nullptr);
+        } else if (arg == "--gap-ms" && i + 2 < argc) {
             options.gapStartMs = std::atol(argv[++i]);
             options.gapLengthMs = std::atol(argv[++i]);
         } else if (arg == "--arc-ms" && i + 2 < argc) {

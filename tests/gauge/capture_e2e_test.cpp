@@ -193,15 +193,16 @@ TEST_F(CaptureEndToEnd, StaticQc10CaptureGivesTwoRunsClockwiseFirst)
 
 TEST_F(CaptureEndToEnd, StaticPointsHandedOverEvery32msEachReadTheirOwnStreams)
 {
-    // Each stream serves one length, 1.2 µm below the one before, its bytes 5 ms late and handed
-    // over every 32 ms, so that a stop finds a tail on its way; a point is the reading shown
+    // Each stream serves one length, 1.2 µm below the one before, begun 20 ms late, its bytes 5 ms
+    // late and handed over every 32 ms, so that a stop finds a tail on its way; a point is the reading shown
     // last and two more right after it. A reading that took in the tail of the one before reads
     // another stream's length.
     for (const bool qc10 : {false, true}) {
         SCOPED_TRACE(qc10 ? "QC10" : "own gauge");
         openCase = Case{};
         reads = 0;
-        Simulator sim({qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--step-mm", "-0.0012", "--handover-ms", "32", "--latency-ms", "5"});
+        Simulator sim({qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--step-mm", "-0.0012", "--handover-ms", "32", "--latency-ms", "5",
+                       "--start-late-ms", "20"});
         auto device = gauge(qc10 ? GaugeType::Qc10 : GaugeType::OwnGauge, sim.path(), true);
         prepare({.dynamic = false, .pointsPerRun = 6});
         const auto served = [qc10](int stream) {
@@ -369,7 +370,7 @@ TEST_P(StoredAsSent, DynamicRunIsStoredAsTheGaugeSentItAndReadsBackFromItsFiles)
                 device->post<int>([ms](GaugeDevice&) { QThread::msleep(ulong(ms)); return 0; }, nullptr, [](int) {});
             });
     });
-    ASSERT_EQ(result.end, CaptureEnd::Stored) << result.messages.join(u'\n').toStdString();
+    ASSERT_EQ(result.end, CaptureEnd::Stored) << result.messages.join(u'\n').toStdString() << " " << result.deviceStatus;
     // Triggered on the circle's first point, ended on the first after it: every point as sent.
     ASSERT_EQ(captured, sent);
     // The run's points past the lead-in, each the mean of as many points as thinning takes, in
@@ -406,11 +407,15 @@ TEST_P(StoredAsSent, DynamicRunIsStoredAsTheGaugeSentItAndReadsBackFromItsFiles)
     }
 }
 
+const QStringList kLumpsSlowLate{"--handover-ms", "32", "--slow-percent", "5", "--start-late-ms", "50"};
+const QStringList kLumpsFastLate{"--handover-ms", "32", "--slow-percent", "-5", "--start-late-ms", "50"};
+
 // The own gauge at its usual reading, at a raw reading of 0.02 mm, with at most 500 points a run
 // (pairs of samples); the QC10 10 µm short of the end of its range, and resting at it. Lines and
 // gauges that lose nothing, however their bytes come: a rest in a band whose records take five
 // bytes, a rest at 4 mm and a feed-in of 0.5 mm in one record, a still bar at exactly 0, bytes
-// handed over every 32 ms, the program held up, a clock 5 % slow over 10 s, the slowest rates.
+// handed over every 32 ms, the program held up, a clock 5 % slow over 10 s, the slowest rates, and
+// bytes in 32 ms lumps from a clock 5 % slow or fast whose stream begins 50 ms late.
 INSTANTIATE_TEST_SUITE_P(
     LinesAndRates, StoredAsSent,
     testing::Values(StoredRun{"OwnGauge", false, 0, 0.4, 1, 2500, 720},
@@ -426,7 +431,13 @@ INSTANTIATE_TEST_SUITE_P(
                     StoredRun{"OwnGaugeWithTheProgramHeldUp", false, 0, 0.4, 1, 2500, 720, {}, {300, 611}, 0, 0, 10, 0.01, 500},
                     StoredRun{"OwnGauge5PercentSlowOver10s", false, 0, 0.4, 1, 2500, 736, {"--slow-percent", "5"}, {300, 10000}, 90},
                     StoredRun{"OwnGaugeAtItsSlowestRate", false, 0, 0.4, 1, 2500, 2, {}, {2844.4, 5688.5}, 0.3515625, 2, 0},
-                    StoredRun{"Qc10AtItsSlowestRate", true, 0, 0.4, 1, 2500, 2, {}, {2048, 4096}, 0.48828125, 2, 0}),
+                    StoredRun{"Qc10AtItsSlowestRate", true, 0, 0.4, 1, 2500, 2, {}, {2048, 4096}, 0.48828125, 2, 0},
+                    StoredRun{"OwnGaugeIn32msLumps5PercentSlow50msLate", false, 0, 0.4, 1, 2500, 720, kLumpsSlowLate},
+                    StoredRun{"Qc10In32msLumps5PercentFast50msLate", true, 0, 0.4, -1, 2500, 125, kLumpsFastLate},
+                    StoredRun{"OwnGaugeAtItsSlowestRateIn32msLumps5PercentFast50msLate", false, 0, 0.4, 1, 2500, 2, kLumpsFastLate,
+                              {2844.4, 5688.5}, 0.3515625, 2, 0},
+                    StoredRun{"Qc10AtItsSlowestRateIn32msLumps5PercentSlow50msLate", true, 0, 0.4, 1, 2500, 2, kLumpsSlowLate,
+                              {2048, 4096}, 0.48828125, 2, 0}),
     [](const testing::TestParamInfo<StoredRun>& info) { return std::string(info.param.name); });
 
 TEST_F(CaptureEndToEnd, AStaticCaptureOfAPressWrittenToEitherFileReadsBackAsTheSameCase)

@@ -140,6 +140,7 @@ struct RefusedRun {
     QString feedrate;
     QString zeroOffset;
     QString error;
+    bool staticTest = false; // three readings a point
 };
 
 QString NeverStartedMessage()
@@ -176,6 +177,19 @@ std::vector<RefusedRun> RunsTheGaugeDidNotMeasure()
         {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "3000", "200"}, "1440", "0.4", gap},
         {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "3000", "200"}, "1440", "0.4", gap},
         {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "200", "1000"}, "1440", "0.4", gap},
+        // A stop of 0.2 s beginning 0.24 s and 0.09 s before the sweep ends (at 5136 ms): the end
+        // check after the run waits for the judge.
+        {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "4900", "200"}, "1440", "0.4", gap},
+        {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "4900", "200"}, "1440", "0.4", gap},
+        {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "5050", "200"}, "1440", "0.4", gap},
+        {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "5050", "200"}, "1440", "0.4", gap},
+        // The QC10 at the top end of its range for 0.1 s mid-run and late in it: no end of the run.
+        {GaugeType::Qc10, longArc + QStringList{"--count-zero-ms", "3000", "100"}, "1440", "0.4", outOfRange},
+        {GaugeType::Qc10, longArc + QStringList{"--count-zero-ms", "5000", "100"}, "1440", "0.4", outOfRange},
+        // A still static reading of 4.0 µm (0.1 µm more each reading) with a stray byte 60 ms into
+        // the 8th reading's stream: its shifted records read 1 mm and never move.
+        {GaugeType::OwnGauge, {"--mark-ms", "0", "--step-mm", "0.0001", "--offset-mm", "-0.496", "--stray-ms", "60",
+                               "--stray-bytes", "1", "--stray-on-stream", "8"}, "400", "0.4", unreadable, true},
         // The QC10's circle starts 9.1 µm below the end of its range and rises past it.
         {GaugeType::Qc10, arc + QStringList{"--offset-mm", "-1.4095"}, "9425", "-1.0045", outOfRange},
         // At rest the bar never reaches the circle; the run (880 points at 1440 Hz) is well under
@@ -196,9 +210,10 @@ TEST_P(RunNotMeasured, EndsWithOneMessageAndNothingStored)
         QTemporaryDir home;
         QElapsedTimer clock;
         clock.start();
-        const QString configure = QStringLiteral("Ball Bar Type=%1\nCommunication=%2\n").arg(int(fault.gauge)).arg(sim.path());
-        const Captured run =
-            Dump(home, {"--capture", "--cw", "--save-db", "S1"}, Settings(configure, fault.feedrate, fault.zeroOffset));
+        const QString configure = QStringLiteral("Ball Bar Type=%1\nCommunication=%2\n").arg(int(fault.gauge)).arg(sim.path()) +
+                                  (fault.staticTest ? "Static Measurements=3\n" : "");
+        const Captured run = Dump(home, QStringList{"--capture", "--cw", "--save-db", "S1"} + (fault.staticTest ? QStringList{"--static"} : QStringList{}),
+                                  Settings(configure, fault.feedrate, fault.zeroOffset));
         const qint64 elapsed = clock.elapsed();
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.errors, fault.error);

@@ -121,7 +121,10 @@ TEST(OwnGaugeCodec, RecordCheckRefusesShiftedRecordsNotLargeReadings)
                    {{0, 0, 0, 0, 0, 0, 0, 0, 0}, true}, {{40, 41, 42, 43, 44, 45, 46, 47}, true},
                    {{0x135, 0x235, 0x335, 0x435, 0x535, 0x635, 0x735}, true}, // 256 a record, low byte 0x35
                    {times256({40, 41, 42, 43, 44, 45}, 0), true}, {times256({40, 41, 42, 43, 44, 45, 46}, 0), false},
-                   {times256({-40, -41, -40, -39, -38, -37, -36}, 15), false}, {{200, 20201, 20200}, false}};
+                   {times256({-40, -41, -40, -39, -38, -37, -36}, 15), false}, {{200, 20201, 20200}, false},
+                   // A still reading's shifted records: 256 times it, the first with a stray's bits.
+                   {{40, 40, 10241, 10240, 10240}, false}, {{-40, -40, -10239, -10225}, false}, {{-1, -241}, false},
+                   {{40, 40, 40, 40}, true}, {{0, 1, 15, 16, 0, -1, -16, -15, 0, 3, 0}, true}};
     for (const auto& [values, accepted] : streams) {
         owngauge::RecordCheck check;
         bool last = true;
@@ -161,7 +164,8 @@ TEST(StreamPace, OnlyBytesMissingForGoodFallShort)
         {"held back 400 ms once", false, 1, -1, 0, 0, 3000, 400}, {"not read for 500 ms", false, 1, -1, 0, 0, -1, 0, 3000},
         {"begins 300 ms late", false, 1, -1, 0, 0, -1, 0, -1, 300}, {"a stop of 1 s", true, 1, 3000, 1000},
         {"a stop of 0.2 s", true, 1, 3000, 200}, {"a stop of 0.2 s, 5 % slow", true, 0.95, 3000, 200},
-        {"a stop of 0.2 s in lumps", true, 1, 3000, 200, 32},
+        {"a stop of 0.2 s in lumps", true, 1, 3000, 200, 32}, {"a clock 5 % fast", false, 1.05},
+        {"lumps every 32 ms, 5 % fast", false, 1.05, -1, 0, 32},
     };
     for (const auto& line : lines) {
         const auto sentBy = [&](double ms) {
