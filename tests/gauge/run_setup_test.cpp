@@ -169,7 +169,12 @@ TEST_F(RunSetup, RunsChangedMakeResultsStaleAndAStaticCaseHasNoFeedrate)
     EXPECT_TRUE(openCase.Results.ResultsValid);
     // The step and rate of its runs, not of the run set up: 10 points over 942.5 mm at 1000 mm/min.
     EXPECT_EQ(std::tuple(openCase.Data.AngleStep, openCase.Header[HdrSampling]), std::tuple(36.0, QString("0.1768")));
+    // The next run set up at 250 Hz: runs kept before it is stored carry their own rate.
+    ASSERT_FALSE(prepare());
+    EXPECT_EQ(std::tuple(openCase.Data.SetupSamplingRate, openCase.Header[HdrSampling]), std::tuple(250.0, QString("0.1768")));
+    openCase.Results.MeasurementValid = true;
     RecordRunsAdded(openCase, 0, 20, 20);
+    EXPECT_FALSE(openCase.Results.MeasurementValid);
     EXPECT_FALSE(openCase.Results.ResultsValid);
     openCase.Results.ResultsValid = true;
     DropRunsSince(openCase, 1);
