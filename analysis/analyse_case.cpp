@@ -125,7 +125,10 @@ AnalysisOutcome AnalyseCase(Case& c, const Settings& settings, const AnalysisSte
     PointTrig trig(c.Data);
     if (steps.measurement) {
         chain.push_back({1, [&](Case& w, Progress&, StepFailures&) { CalcLSC(w, settings, trig); }});
-        chain.push_back({4, [&](Case& w, Progress&, StepFailures& f) { CalcMeasurement(w, trig, f); }});
+        chain.push_back({4, [&](Case& w, Progress&, StepFailures& f) {
+                             CalcMeasurement(w, trig, f);
+                             w.Results.MeasurementValid = true;
+                         }});
     }
     if (steps.errorModel)
         chain.push_back({5, [&](Case& w, Progress& p, StepFailures& f) { f.add(CalcErrors(w, settings, p, f)); }});

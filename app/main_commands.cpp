@@ -58,7 +58,7 @@ void CmdNewMeasurement()
     BusyCursor busy;
     for (WindowId id : {WindowId::CaseInfo, WindowId::Batch, WindowId::Configure, WindowId::DbLoad})
         windows().unload(id);
-    app().OpenCase.Results.ResultsValid = false;
+    app().OpenCase.Results.invalidate();
     // The case-information dialog and the measurement window clear this when they close.
     app().State.NewMeasurementOpen = true;
     UpdateCaseCommands();

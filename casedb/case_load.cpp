@@ -168,6 +168,7 @@ void ReadCase(const CaseStore& store, int32_t measId, Case& c, StepFailures& ste
     }
     readRuns(store, measId, c, true);
     c.Results.ResultsValid = true;
+    c.Results.MeasurementValid = true;
 
     NoProgress none;
     const AnalysisOutcome traces = AnalyseCase(c, Settings{}, {.storedTraces = true}, none);

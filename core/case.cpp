@@ -2,6 +2,7 @@
 
 #include "core/number_format.h"
 #include "core/pi.h"
+#include "core/utilities.h"
 
 #include <QLocale>
 
@@ -63,6 +64,17 @@ QString PointSamplingRateText(const CaseData& d, double feedrate, int64_t points
     if (!(feedrate > 0.0) || !(seconds > 0.0) || !std::isfinite(rate))
         return {};
     return FormatNumber(rate, QStringLiteral("###0.0###"), QLocale::c());
+}
+
+void SetHeldPointsHeader(Case& c)
+{
+    const CaseData& d = c.Data;
+    c.Header[HdrMaxTargets] = QString::number(d.MaxTargets);
+    if (!d.Dynamic || d.RunCount < 1)
+        return;
+    const QString rate = PointSamplingRateText(d, StrToDbl(c.Header[HdrFeedrate]), d.MaxTargets);
+    if (!rate.isEmpty())
+        c.Header[HdrSampling] = rate;
 }
 
 double CaseData::StepOfRuns() const

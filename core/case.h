@@ -98,6 +98,13 @@ inline constexpr int kMinRunPoints = 3;
 // Empty when the feedrate or the arc gives no time.
 QString PointSamplingRateText(const CaseData& d, double feedrate, int64_t points);
 
+struct Case;
+// The header's count and rate of the points the case holds: HdrMaxTargets from MaxTargets and,
+// for a dynamic case with runs, HdrSampling from the feedrate of HdrFeedrate. What a capture and
+// a thinned read give a case, so that the case and its files agree. A rate the feedrate or the
+// arc cannot give leaves the slot as it was.
+void SetHeldPointsHeader(Case& c);
+
 // 31 text slots; an index outside 0..30 raises error 9.
 class CaseHeader {
 public:
@@ -165,6 +172,7 @@ struct CaseData {
     float OvershootAngle = 0;
     int16_t PointsPerRun = 0;
     int32_t SamplingInterval = 0; // ms per point
+    double SetupSamplingRate = 0; // points a second the run set-up chose for the next run
     double ZeroOffset = 0;        // mm
     // The gauge scale factor the case was measured with. Reading a file sets this, never the
     // gauge's own setting (Settings::ScaleFactor), which only the configuration changes.

@@ -188,6 +188,15 @@ struct AnalysisResults {
     std::array<int16_t, kInfluenceSize> InfluenceOrder{};
     std::array<QString, kInfluenceSize> InfluenceName{};
     bool ResultsValid = false; // the error-model fit has run for the open case
+    // The circles and ISO values describe the runs the case holds: they stand after a failed fit.
+    bool MeasurementValid = false;
+
+    // The runs changed or were put back as read: no result describes them any more.
+    void invalidate()
+    {
+        ResultsValid = false;
+        MeasurementValid = false;
+    }
 };
 
 } // namespace sarvo

@@ -268,6 +268,8 @@ void readRuns(Case& c, const B5rParts& p, const ReadContext& ctx)
     // The runs read set the step; a longer run beyond the seventh or a stray index pair must not
     // stretch the points over a wider arc.
     FinishRuns(d, static_cast<int>(count));
+    if (reduction.factor > 1) // the count and rate of the points kept, not of the samples
+        SetHeldPointsHeader(c);
 }
 
 // Loads the file named in HdrFilename; a missing file fails under its own location text.

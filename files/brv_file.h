@@ -15,9 +15,9 @@ inline constexpr char kBrvSaveLocation[] = "Saving brv file error";
 inline constexpr char kBrvReadLocation[] = "Reading brv file error";
 
 // The file's bytes from the case as it stands: header, the readings to save
-// (CaseData::ReadingsToSave) and the results; nothing is analysed. A case without valid results
-// gets an ANALYSIS of its measured mean feedrate alone. Raises AppError (an unreadable
-// HdrDate, a document failure).
+// (CaseData::ReadingsToSave) and the results; nothing is analysed. A case whose fit failed gets
+// its circles and ISO values with the measured mean feedrate; one without results, that feedrate
+// alone. Raises AppError (an unreadable HdrDate, a document failure).
 QByteArray BrvFileBytes(const Case& c, const QString& version);
 
 // Writes the file in one piece: a failure (its outcome located at "Saving brv file error") leaves

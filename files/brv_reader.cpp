@@ -199,6 +199,8 @@ void readRuns(Case& c, const BrvDocument& doc, const ReadContext& ctx)
     }
 
     FinishRuns(d, run);
+    if (factor > 1) // the count and rate of the points kept, not of the samples in the file
+        SetHeldPointsHeader(c);
     d.MeasuredFeedrateAverage = SingleValue(numberOr(doc.xml->root(), "descendant::MEASURED_FEEDRATE_AVERAGE", 0.0),
                                             QStringLiteral("MEASURED_FEEDRATE_AVERAGE"));
 }

@@ -160,7 +160,7 @@ void addAnalysis(pugi::xml_node analysis, const Case& c)
     };
     // A case not analysed (runs kept before their analysis, a failed analysis) has no results to
     // write, only what was measured.
-    if (!c.Results.ResultsValid) {
+    if (!c.Results.ResultsValid && !c.Results.MeasurementValid) {
         addElements(analysis, {measuredFeedrate()}, kI2, kI1);
         return;
     }
@@ -214,8 +214,14 @@ void addAnalysis(pugi::xml_node analysis, const Case& c)
         {"ISO_F_CW_MIN", ofRun(iso.IsoFmin, cw)},
         {"ISO_G_CCW", ofRun(iso.IsoG, ccw)},
         {"ISO_G_CW", ofRun(iso.IsoG, cw)},
-        {"SQUARENESS", v(squareness)},
     };
+    // A failed fit leaves its rows part new, part old: the circles and ISO values stand alone.
+    if (!res.ResultsValid) {
+        e.push_back(measuredFeedrate());
+        addElements(analysis, e, kI2, kI1);
+        return;
+    }
+    e.push_back({"SQUARENESS", v(squareness)});
     if (d.Calibrated) {
         e.push_back({"A_MISMATCH", v(ev.ScaleH)});
         e.push_back({"B_MISMATCH", v(ev.ScaleV)});

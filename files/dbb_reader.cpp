@@ -332,7 +332,7 @@ ReadResult readRun(Case& c, int16_t& counter, const ReadContext& ctx, const QByt
 {
     const char* headerLocation = variant == Variant::Text ? kDbbTextHeaderLocation : kDbbBinaryHeaderLocation;
     const char* dataLocation = variant == Variant::Text ? kDbbTextLocation : kDbbBinaryLocation;
-    c.Results.ResultsValid = false;
+    c.Results.invalidate();
     const int previousSweep = c.Data.SweepAngle;
 
     QByteArray bytes;

@@ -181,7 +181,7 @@ void ResetRuns(Case& c)
 {
     c.Data.clearRuns();
     c.Data.MeasuredFeedrateAverage = 0;
-    c.Results.ResultsValid = false;
+    c.Results.invalidate();
 }
 
 void ClearUncarriedFields(Case& c)

@@ -105,11 +105,12 @@ RtbFile loadRtb(const Case& c, const ReadContext& ctx)
     return f;
 }
 
-// The file's own points per run in the header, with the sampling rate they give.
-void setHeaderCount(Case& c, int64_t samples)
+// The points per run the case holds in the header, with the sampling rate they give: thinned,
+// those kept, as a capture gives them.
+void setHeaderCount(Case& c)
 {
-    c.Header[HdrMaxTargets] = QString::number(samples);
-    c.Header[HdrSampling] = c.Data.Dynamic ? SamplingRateText(c, samples) : QString();
+    c.Header[HdrMaxTargets] = QString::number(c.Data.MaxTargets);
+    c.Header[HdrSampling] = c.Data.Dynamic ? SamplingRateText(c) : QString();
 }
 
 struct HeaderFacts {
@@ -167,17 +168,16 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
     facts.declaredSamples = WholeInt64(number(u"Max Targets", d.Dynamic ? 360.0 : 8.0), QStringLiteral("Max Targets"));
     if (facts.declaredSamples < 1)
         throw FormatError(Translate("The value of \"%1\" must be a positive number.").arg(QStringLiteral("Max Targets")));
-    // Only the data is thinned: the header keeps the file's own count and rate.
     const Thinning thinned = ThinSamples(facts.declaredSamples, ctx.maxPoints);
     d.MaxTargets = static_cast<int16_t>(std::min<int64_t>(thinned.points, RunPointLimit(ctx.maxPoints)));
-    setHeaderCount(c, facts.declaredSamples);
+    setHeaderCount(c);
 
     for (int slot : {HdrCustomer, HdrComment, HdrOrigX, HdrOrigY, HdrOrigZ, HdrName})
         h[slot].clear();
     h[HdrGaugeExp] = FixedText(number(u"Gauge Exp Coeff", 0.0), "###0.00####");
     h[HdrMachineExp] = FixedText(number(u"Machine Exp Coeff", 0.0), "###0.00####");
-    h[HdrEquipmentManufacturer] = QStringLiteral("Renishaw");
-    h[HdrEquipmentModel] = QStringLiteral("QC10");
+    h[HdrEquipmentManufacturer] = OemToAnsi(valueOr(items, u"Manufacturer", QString::fromLatin1(kRtbManufacturer)));
+    h[HdrEquipmentModel] = OemToAnsi(valueOr(items, u"Model", QString::fromLatin1(kRtbModel)));
     h[HdrEquipmentSerial] = OemToAnsi(valueOr(items, u"Serial Number", QString()));
     return facts;
 }
@@ -278,7 +278,6 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
     const auto countDefault = double(headerThinning.points * headerThinning.factor);
 
     int run = 0;
-    int64_t longestRun = 0; // samples before thinning
     QList<QStringView> block;
     while (run < kMaxRuns) {
         block.clear();
@@ -308,7 +307,6 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
             throw FormatError(Translate("Run %1 has no points.").arg(run));
         const Thinning t = ThinSamples(samples, ctx.maxPoints);
         CheckRunPoints(t.points, ctx.maxPoints, run);
-        longestRun = std::max(longestRun, samples);
         const int count = static_cast<int>(t.points);
         d.RunTargets[r] = static_cast<int16_t>(count);
 
@@ -329,7 +327,7 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
         throw FormatError(Translate("The file holds no run."));
 
     FinishRuns(d, run);
-    setHeaderCount(c, longestRun);
+    setHeaderCount(c);
 }
 
 } // namespace

@@ -11,6 +11,9 @@ namespace sarvo::files {
 
 inline constexpr char kRtbHeaderLocation[] = "Reading header4";
 inline constexpr char kRtbLocation[] = "Reading RTB-File (Reni.ReadRtb)";
+// The equipment of a file that names none: the format is the QC10's.
+inline constexpr char kRtbManufacturer[] = "Renishaw";
+inline constexpr char kRtbModel[] = "QC10";
 
 // The header alone (for listing a file): no machine question, no runs.
 ReadResult ReadRtbHeader(Case& c, const ReadContext& ctx);

@@ -5,6 +5,7 @@
 #include "core/progress.h"
 #include "core/utilities.h"
 #include "files/reader_support.h"
+#include "files/rtb_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -74,7 +75,7 @@ double coefficient(const QString& slot, double setting)
 
 RtbDefaults RtbDefaultsOf(const Settings& s)
 {
-    return {s.SerialNumber, s.GaugeExpCoeff, s.MachineExpCoeff};
+    return {s.GaugeExpCoeff, s.MachineExpCoeff};
 }
 
 QByteArray RtbFileBytes(const Case& c, const RtbDefaults& defaults)
@@ -103,10 +104,18 @@ QByteArray RtbFileBytes(const Case& c, const RtbDefaults& defaults)
     out.add(QStringLiteral("Dir: A"));
     out.add(d.Calibrated ? QStringLiteral("Cal Len: C") : QStringLiteral("Cal Len: U"));
     out.whole("Run Count: ", runs);
-    out.oem("Serial Number: ", h[HdrEquipmentSerial].isEmpty() ? defaults.serialNumber : h[HdrEquipmentSerial]);
+    // The case's own serial: one from the settings would name another bar than the .brv and the
+    // database do.
+    out.oem("Serial Number: ", h[HdrEquipmentSerial]);
     out.number("Gauge Exp Coeff: ", coefficient(h[HdrGaugeExp], defaults.gaugeExpCoeff));
     out.number("Machine Exp Coeff: ", coefficient(h[HdrMachineExp], defaults.machineExpCoeff));
     out.whole("Max Targets: ", d.MaxTargets);
+    // A reader takes a QC10 unless told otherwise: other equipment is named after the classic
+    // window of 24 header lines, which readers of that window pass over.
+    if (h[HdrEquipmentManufacturer] != QLatin1String(kRtbManufacturer) || h[HdrEquipmentModel] != QLatin1String(kRtbModel)) {
+        out.oem("Manufacturer: ", h[HdrEquipmentManufacturer]);
+        out.oem("Model: ", h[HdrEquipmentModel]);
+    }
     out.add(QString());
     out.add(QStringLiteral("DATA::"));
 

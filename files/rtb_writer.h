@@ -15,7 +15,6 @@ inline constexpr char kRtbSaveLocation[] = "Saving to rtb-file";
 
 // What the file takes from the settings where the case holds nothing.
 struct RtbDefaults {
-    QString serialNumber;
     double gaugeExpCoeff = 0;
     double machineExpCoeff = 0;
 };

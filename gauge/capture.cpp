@@ -54,8 +54,7 @@ CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings)
     }
     plan.bufferSize = 4 * plan.pointsPerBlock + plan.pointLimit + 1;
     // The rate the run set-up chose, kept more exactly than the whole interval.
-    const double headerRate = StrToDbl(openCase.Header[HdrSampling]);
-    plan.samplingRateHz = headerRate > 0 ? headerRate : 1000.0 / plan.samplingIntervalMs;
+    plan.samplingRateHz = data.SetupSamplingRate > 0 ? data.SetupSamplingRate : 1000.0 / plan.samplingIntervalMs;
     plan.liveDrawing = !(settings.BallBarType == static_cast<int16_t>(GaugeType::Ik110) &&
                          data.SamplingInterval < 4 * settings.MaxGraphUpdate + 2);
     plan.expectedReading = 0.9 * data.BallBarLength <= data.TestRadius
@@ -246,12 +245,7 @@ void SettleCapturedRuns(Case& openCase)
 {
     CaseData& data = openCase.Data;
     data.AngleStep = data.StepOfRuns();
-    openCase.Header[HdrMaxTargets] = QString::number(data.MaxTargets);
-    if (!data.Dynamic || data.RunCount < 1)
-        return;
-    const QString rate = PointSamplingRateText(data, StrToDbl(openCase.Header[HdrFeedrate]), data.MaxTargets);
-    if (!rate.isEmpty())
-        openCase.Header[HdrSampling] = rate;
+    SetHeldPointsHeader(openCase);
 }
 
 bool StoreDynamicRun(Case& openCase, std::span<const float> points, float feedrate, const Settings& settings)

@@ -52,7 +52,7 @@ struct RunParameters {
     int16_t stopAngle = 0;
     int16_t pointsPerRun = 0;
     double angleStep = 0;
-    QString samplingText;
+    double samplingRateHz = 0;
     int32_t samplingIntervalMs = 0;
     float overshootAngle = 0;
 };
@@ -65,7 +65,7 @@ RunParameters DynamicParameters(const RunFields& fields, const SamplingRateItem&
     p.pointsPerRun = CheckedInt16(rate.points);
     p.angleStep = CheckedDiv(p.stopAngle - p.startAngle, p.pointsPerRun);
     const double hz = static_cast<double>(rate.rateCode) / kRateCodePerHz;
-    p.samplingText = FormatNumber(hz, QStringLiteral("###0.0000"));
+    p.samplingRateHz = hz;
     p.samplingIntervalMs = CheckedInt32(CheckedDiv(1000, hz));
     p.overshootAngle = CheckedSingle(LeadingNumber(fields.overshoot));
     return p;
@@ -155,7 +155,10 @@ std::optional<QString> PrepareRun(Case& openCase, const RunFields& fields, const
     data.PointsPerRun = run.pointsPerRun;
     // A case holding runs keeps the step they give: a run that is not stored changes nothing.
     data.AngleStep = data.RunCount > 0 ? data.StepOfRuns() : run.angleStep;
-    header[HdrSampling] = run.samplingText;
+    // The chosen rate goes to the capture; the header's rate is that of the runs held.
+    data.SetupSamplingRate = run.samplingRateHz;
+    if (!fields.dynamic || data.RunCount == 0)
+        header[HdrSampling].clear();
     data.SamplingInterval = run.samplingIntervalMs;
     data.OvershootAngle = run.overshootAngle;
     // The captured readings are scaled with the gauge's factor: the case was measured with it.
@@ -174,7 +177,8 @@ std::optional<QString> PrepareRun(Case& openCase, const RunFields& fields, const
         const Equipment& equipment = kEquipment[settings.BallBarType];
         header[HdrEquipmentManufacturer] = QString::fromLatin1(equipment.manufacturer);
         header[HdrEquipmentModel] = QString::fromLatin1(equipment.model);
-        header[HdrEquipmentSerial].clear();
+        // The serial the gauge reported when it was opened (else the configured one).
+        header[HdrEquipmentSerial] = settings.SerialNumber;
     }
     return std::nullopt;
 }
@@ -190,7 +194,7 @@ void RecordRunsAdded(Case& openCase, int runCountBefore, double gaugeTempC, doub
     SettleCapturedRuns(openCase);
     // Results worked out before describe other runs: closing analyses these.
     if (data.RunCount != runCountBefore)
-        openCase.Results.ResultsValid = false;
+        openCase.Results.invalidate();
 }
 
 RunCounter CounterToGrow(DirectionChoice choice, int runCount)
@@ -239,7 +243,7 @@ void DropRunsSince(Case& openCase, int runCountAtClick)
         maxTargets = std::max(maxTargets, data.RunTargets[static_cast<std::size_t>(run)]);
     data.MaxTargets = maxTargets;
     SettleCapturedRuns(openCase);
-    openCase.Results.ResultsValid = false;
+    openCase.Results.invalidate();
 }
 
 float MeanMeasuredFeedrate(const CaseData& data)

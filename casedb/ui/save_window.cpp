@@ -83,7 +83,7 @@ bool frmSave::save(Case& c)
     const auto restore = [&] {
         c.Data.restoreReadingsAsRead();
         c.Data.RunCount = runCount;
-        c.Results.ResultsValid = false;
+        c.Results.invalidate();
     };
     bool stored = false;
     const bool trapped = RunTrapped(QString::fromLatin1(casedb::kSavingLocation), [&] {

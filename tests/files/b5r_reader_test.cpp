@@ -342,11 +342,11 @@ TEST_F(B5rReaderTest, SamplingRateAndReductionFollowTheLongestIndexPair)
     ASSERT_TRUE(read(MakeB5r({}, {}, {{RampValues(1001, 0.00001), "CCW", "1", "1000"}})).ok());
     EXPECT_EQ(c.Header[HdrSampling], "17.6839");
     EXPECT_EQ(c.Data.MaxTargets, 1000);
-    // 500 points allowed: three readings a point, 333 points; the rate stays the bar's.
+    // 500 points allowed: three readings a point, 333 points, and the count and rate of those.
     c = Case{};
     ASSERT_TRUE(read(MakeB5r({}, {}, {{RampValues(1001, 0.00001), "CCW", "1", "1000"}}), 500).ok());
-    EXPECT_EQ(c.Header[HdrSampling], "17.6839");
-    EXPECT_EQ(c.Header[HdrMaxTargets], "1000");
+    EXPECT_EQ(c.Header[HdrSampling], "5.8887");
+    EXPECT_EQ(c.Header[HdrMaxTargets], "333");
     EXPECT_EQ(c.Data.MaxTargets, 333);
     EXPECT_EQ(c.Data.RunTargets[1], 333);
     EXPECT_DOUBLE_EQ(c.Data.Readings(1, 0), 0.00003); // readings 1, 2, 3: 0.00002 .. 0.00004

@@ -349,6 +349,17 @@ TEST_F(BrvWriterTest, WritesTheDocumentAsLaidOut)
     unanalysed.Results.ResultsValid = false;
     const auto analysis = children(files::BrvFileBytes(unanalysed, "7.1.2"), "child::ANALYSIS");
     EXPECT_EQ(analysis, (decltype(analysis){{"MEASURED_FEEDRATE_AVERAGE", "999.6"}}));
+
+    // A fit that failed: the circle and ISO rows stand as for any case, the error model's go.
+    Case failedFit = smallCase();
+    failedFit.Results.ResultsValid = false;
+    failedFit.Results.MeasurementValid = true;
+    const auto standing = children(files::BrvFileBytes(failedFit, "7.1.2"), "child::ANALYSIS");
+    const auto full = children(bytes, "child::ANALYSIS");
+    ASSERT_EQ(standing.size(), 26);
+    EXPECT_EQ(standing.mid(0, 25), full.mid(0, 25));
+    EXPECT_EQ(standing[24].first, "ISO_G_CW");
+    EXPECT_EQ(standing.back(), full.back());
 }
 
 TEST_F(BrvWriterTest, CalibrationAndRunDirectionsChooseTheAnalysisRows)
@@ -705,7 +716,8 @@ TEST_F(BrvReaderTest, LongRunsAreThinnedToMeansOfConsecutiveReadings)
     EXPECT_EQ(d.RunTargets[1], 1666);
     EXPECT_EQ(d.RunTargets[2], 1666);
     EXPECT_EQ(d.MaxTargets, 1666);
-    EXPECT_EQ(c.Header[HdrMaxTargets], "5000"); // the file's count
+    // The count and rate of the points kept, as a capture gives them: 1666 over 942.48 mm at 1000 mm/min.
+    EXPECT_EQ(std::tuple(c.Header[HdrMaxTargets], c.Header[HdrSampling]), std::tuple(QString("1666"), QString("29.4613")));
     EXPECT_DOUBLE_EQ(d.AngleStep, 360.0 / 1666);
     EXPECT_NEAR(d.Readings(1, 0), 0.003, 1e-12);
     EXPECT_NEAR(d.Readings(1, 1665), 0.003 + 1665 * 0.00001, 1e-12);

@@ -685,6 +685,62 @@ TEST(DumpTest, AFileWrittenInTheOtherFormatReadsBackAsTheSameCase)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("case.txt")));
 }
 
+// One clockwise run of 8 points over 310 degrees cannot be fitted, yet its circles and ISO values
+// stand: its .brv holds them as the dump prints them and reads back with them.
+TEST(DumpTest, TheBrvOfACaseWhoseFitFailedHoldsItsCircleAndIsoValues)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("cw.rtb"), brv = dir.filePath("cw.brv");
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(MakeRtb({{"Data End", "310.00000"}},
+                       {{-1, {"0.01000", "0.03000", "-0.02000", "0.04000", "0.00000", "-0.03000", "0.02000", "0.05000"}}}));
+    file.close();
+    const DumpRun printed = dump({source});
+    ASSERT_EQ(dump({"--write", brv, source}).status, 0);
+    const auto fields = DumpFields(printed.out);
+    ASSERT_EQ(fields.at("ResultsValid"), "false");
+    const QString text = QString::fromUtf8(ReadFileBytes(brv));
+    const std::pair<const char*, const char*> rows[] = {{"CIRCULARITY_LSC", "LscResult.Circularity"},
+                                                        {"BEST_RADIUS_LSC", "LscResult.Radius"},
+                                                        {"CENTER_CIRCULARITY_MZC", "MzcResult.Circularity"},
+                                                        {"ISO_G_CW", "IsoG(1)"},
+                                                        {"ISO_Gb", "IsoGb"}};
+    for (const auto& [element, field] : rows) {
+        ASSERT_GT(fields.at(field).toDouble(), 0) << field;
+        EXPECT_TRUE(text.contains(QString("<%1>%2</%1>").arg(element, QString::number(fields.at(field).toDouble(), 'f', 4))))
+            << element;
+    }
+    EXPECT_FALSE(text.contains("SQUARENESS")); // the fit left nothing that stands
+    const auto back = DumpFields(dump({brv}).out);
+    for (const auto& [element, field] : rows)
+        EXPECT_EQ(back.at(field), fields.at(field)) << field;
+}
+
+// Thinned by "Maximum points", a case has the count and rate of the points it holds, read as
+// written to either file and read back.
+TEST(DumpTest, AThinnedCaseHasOneCountAndRateReadAndAfterEitherFile)
+{
+    QTemporaryDir home;
+    writeProgramFolder(home, "[Others]\r\nMaximum points=5\r\n");
+    const QString source = home.filePath("twelve.rtb");
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(MakeRtb({}, {{1, RampValues(12)}, {-1, RampValues(12)}}));
+    file.close();
+    const QString brv = home.filePath("case.brv"), rtb = home.filePath("case.rtb");
+    ASSERT_EQ(dump({"--no-analysis", "--write", brv, source}, home.path()).status, 0);
+    ASSERT_EQ(dump({"--no-analysis", "--write", rtb, source}, home.path()).status, 0);
+    for (const QString& read : {source, rtb, brv}) {
+        const auto fields = DumpFields(dump({"--no-analysis", read}, home.path()).out);
+        // 4 points (of 3 samples each) over 942.48 mm at 1000 mm/min.
+        EXPECT_EQ((QStringList{fields.at("HdrMaxTargets"), fields.at("HdrSampling"), fields.at("MaxTargets"),
+                               fields.at("AngleStep")}),
+                  (QStringList{"\"4\"", "\"0.0707\"", "4", "90"}))
+            << qPrintable(read);
+    }
+}
+
 // Two stored cases without results, written with plain statements: --load-db prints the one named
 // (last: the newer), and a case that is not stored ends with its report and status 1.
 TEST(DumpTest, AStoredCaseLoadsFromTheProgramFoldersDatabase)

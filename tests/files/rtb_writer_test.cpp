@@ -45,7 +45,8 @@ protected:
         h[HdrFeedrate] = "1500";
         h[HdrGaugeExp] = "11.5";
         h[HdrMachineExp] = "";
-        h[HdrEquipmentSerial] = "";
+        std::tie(h[HdrEquipmentManufacturer], h[HdrEquipmentModel], h[HdrEquipmentSerial]) =
+            std::tuple("Dorvell", "Brintovale", "BV2026-0042");
         d.TestDate = QDateTime(QDate(2000, 1, 5), QTime(14, 5, 42), Qt::UTC);
         d.BallBarLength = 149.99f;
         d.TestRadius = 150;
@@ -67,7 +68,7 @@ protected:
         }
         return c;
     }
-    files::RtbDefaults defaults{"SN-SETTING", 7.0, 3.0};
+    files::RtbDefaults defaults{7.0, 3.0};
 };
 
 TEST_F(RtbWriterTest, WritesTheHeaderRunsAndEndAsLaidOut)
@@ -77,10 +78,11 @@ TEST_F(RtbWriterTest, WritesTheHeaderRunsAndEndAsLaidOut)
                               "Machine: Mill 1", "Date: 14:05 Jan 05 2000", "By: Joe", "Length: 149.99000",
                               "Plane: XZ", "Radius: 150.00000", "Feedrate: 1500.00000", "Data Start: -45.00000",
                               "Data End: 315.00000", "Ang over: 12.50000", "Stat/Dyn: D", "Dir: A", "Cal Len: C",
-                              "Run Count: 2", "Serial Number: SN-SETTING",
+                              "Run Count: 2", "Serial Number: BV2026-0042",
                               // The case's coefficient; the setting only for the empty slot.
-                              "Gauge Exp Coeff: 11.50000", "Machine Exp Coeff: 3.00000", "Max Targets: 3", "",
-                              "DATA::"};
+                              "Gauge Exp Coeff: 11.50000", "Machine Exp Coeff: 3.00000", "Max Targets: 3",
+                              // Equipment other than the format's own QC10, past the classic 24 lines.
+                              "Manufacturer: Dorvell", "Model: Brintovale", "", "DATA::"};
     EXPECT_EQ(out.mid(0, head.size()), head);
     const int run1 = int(head.size());
     EXPECT_EQ(out[run1], "Direction: 1");
@@ -125,7 +127,17 @@ TEST_F(RtbWriterTest, TheCaseReadsBackAsItWasWritten)
     EXPECT_EQ(back.Header[HdrMachine], "Mill 1");
     EXPECT_EQ(StrToDbl(back.Header[HdrGaugeExp]), 11.5);
     EXPECT_EQ(StrToDbl(back.Header[HdrMachineExp]), 3.0);
-    EXPECT_EQ(back.Header[HdrEquipmentSerial], "SN-SETTING");
+    EXPECT_EQ((QStringList{back.Header[HdrEquipmentManufacturer], back.Header[HdrEquipmentModel],
+                           back.Header[HdrEquipmentSerial]}),
+              (QStringList{"Dorvell", "Brintovale", "BV2026-0042"}));
+    // The format's own QC10 is not named; no serial in the case is none in the file, not the setting's.
+    Case qc10 = before;
+    std::tie(qc10.Header[HdrEquipmentManufacturer], qc10.Header[HdrEquipmentModel], qc10.Header[HdrEquipmentSerial]) =
+        std::tuple("Renishaw", "QC10", "");
+    const QByteArray qc10Bytes = files::RtbFileBytes(qc10, defaults);
+    EXPECT_FALSE(qc10Bytes.contains("Model:"));
+    EXPECT_TRUE(qc10Bytes.contains("\r\nSerial Number: \r\n"));
+    EXPECT_EQ(readBack(qc10Bytes).Header[HdrEquipmentModel], "QC10");
     // The date to the minute.
     EXPECT_EQ(b.TestDate, QDateTime(QDate(2000, 1, 5), QTime(14, 5), Qt::UTC));
 }
@@ -202,14 +214,14 @@ TEST_F(RtbWriterTest, WritingChangesNothingInTheCase)
 TEST_F(RtbWriterTest, SaveRtbReplacesTheFileWholeOrReturnsTheFailure)
 {
     Settings settings;
-    settings.SerialNumber = "S1";
+    settings.SerialNumber = "S1"; // another bar than the case's
     const QString target = path("out.rtb");
     writeFile("out.rtb", "old contents");
     ASSERT_TRUE(files::SaveRtb(captured(), settings, target));
     const QByteArray saved = readFile("out.rtb");
     EXPECT_TRUE(saved.startsWith("HEADER::\r\n"));
     EXPECT_TRUE(saved.endsWith("EOF::\r\n"));
-    EXPECT_TRUE(saved.contains("Serial Number: S1\r\n"));
+    EXPECT_TRUE(saved.contains("Serial Number: BV2026-0042\r\n"));
     EXPECT_EQ(busyDepth(), 0);
 
     const Outcome failed = files::SaveRtb(captured(), settings, path("no/such/folder/out.rtb"));

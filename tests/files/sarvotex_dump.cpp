@@ -91,15 +91,16 @@
 // disconnects. A gauge that cannot be connected prints the device's message on standard error
 // and ends with status 1; so does a failed reading.
 
-//   SARVOTEX_HOME=FOLDER sarvotex-dump --capture [--static] [--cw|--ccw] [--no-analysis] [--save-db SESSION]
+//   SARVOTEX_HOME=FOLDER sarvotex-dump --capture [--static] [--cw|--ccw] [--no-analysis]
+//                                      [--save-db SESSION | --write OUT.brv|OUT.rtb]
 //
 // --capture takes a whole measurement from the gauge of $SARVOTEX_HOME/Sarvotex.ini as the
 // case-information dialog (OK on its remembered input), the measurement window and one capture
 // window per run take it, with a user who presses Start, latches every static point at its first
 // live reading, accepts every run and answers No when asked to change the direction. --static
 // picks the static test (default dynamic), --cw or --ccw one direction (default both). The
-// captured case is printed as a read case is (analysed unless --no-analysis), or saved under
-// SESSION as the save window does. A capture that fails prints its message and ends with status 1;
+// captured case is printed as a read case is (analysed unless --no-analysis), saved under
+// SESSION as the save window does, or written to OUT as "Save case to file" does. A capture that fails prints its message and ends with status 1;
 // so does a dynamic run that has not triggered within three times its expected duration plus its
 // lead-in (at least 5 s), and a run ended by a reading no bar can give.
 
@@ -802,11 +803,29 @@ int GaugeRead(int readings)
     return 0;
 }
 
+// OUT.brv or OUT.rtb: a file name the writers know.
+bool IsCaseFileName(const QString& name)
+{
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    return suffix == u"brv" || suffix == u"rtb";
+}
+
+// Writes the case as "Save case to file" does, in the format of the name's extension; 1 when the
+// write failed.
+int WriteCaseFile(const Case& c, const Settings& settings, const QString& fileName)
+{
+    const bool brv = fileName.endsWith(QLatin1String(".brv"), Qt::CaseInsensitive);
+    const bool written = ReportOutcome(brv ? files::SaveBrvFile(c, QStringLiteral(SARVOTEX_VERSION), fileName)
+                                           : files::SaveRtb(c, settings, fileName));
+    return written ? 0 : 1;
+}
+
 struct CaptureOptions {
     bool dynamic = true;
     gauge::DirectionChoice direction = gauge::DirectionChoice::Both;
     bool analyse = true;
     std::optional<QString> saveSession;
+    QString writeFile;
 };
 
 // The user of --capture: the measurement window's entries as it opens, Start for every run, the
@@ -939,9 +958,12 @@ int CaptureMeasurement(const CaptureOptions& options, const QString& appPath, Se
 
     constexpr int kReferenceMarkLimitMs = 10000;
     auto openStatus = std::make_shared<std::atomic<int16_t>>(gauge::kGaugeNotConnected);
-    gauge::DeviceThread device([gaugeSettings = settings, openStatus]() mutable {
+    // The serial the gauge reports is kept in the settings, as the measurement window keeps it.
+    auto serial = std::make_shared<QString>();
+    gauge::DeviceThread device([gaugeSettings = settings, openStatus, serial]() mutable {
         std::unique_ptr<gauge::GaugeDevice> made = gauge::MakeGaugeDevice(gaugeSettings);
         *openStatus = gauge::ConnectGauge(*made, gaugeSettings, kReferenceMarkLimitMs);
+        *serial = gaugeSettings.SerialNumber;
         return made;
     });
     {
@@ -954,6 +976,7 @@ int CaptureMeasurement(const CaptureOptions& options, const QString& appPath, Se
         std::fprintf(stderr, "%s\n", qUtf8Printable(gauge::DeviceErrorText(*openStatus)));
         return 1;
     }
+    settings.SerialNumber = *serial;
 
     ScriptedMeasurement user(device, openCase, settings, units, fields);
     user.selectRate(opening.samplingRateIndex);
@@ -973,6 +996,8 @@ int CaptureMeasurement(const CaptureOptions& options, const QString& appPath, Se
     }
     if (options.saveSession)
         return SaveToProgramDb(openCase, *options.saveSession, appPath);
+    if (!options.writeFile.isEmpty())
+        return WriteCaseFile(openCase, settings, options.writeFile);
     printHeader(openCase.Header);
     printData(openCase.Data);
     if (options.analyse)
@@ -1020,12 +1045,14 @@ int main(int argc, char** argv)
                 capture->analyse = false;
             else if (args[i] == u"--save-db" && i + 1 < args.size())
                 capture->saveSession = args[++i];
+            else if (args[i] == u"--write" && i + 1 < args.size() && IsCaseFileName(args[i + 1]))
+                capture->writeFile = QFileInfo(args[++i]).absoluteFilePath();
             else
                 valid = false;
         }
-        if (!valid) {
+        if (!valid || (capture->saveSession && !capture->writeFile.isEmpty())) {
             std::fprintf(stderr, "usage: SARVOTEX_HOME=FOLDER sarvotex-dump --capture [--static] [--cw|--ccw] "
-                                 "[--no-analysis] [--save-db SESSION]\n");
+                                 "[--no-analysis] [--save-db SESSION | --write OUT.brv|OUT.rtb]\n");
             return 2;
         }
         args.clear();
@@ -1099,8 +1126,7 @@ int main(int argc, char** argv)
     // --write OUT: the one file is written instead of printed.
     QString writeFile;
     if (const qsizetype at = args.indexOf(QStringLiteral("--write")); at >= 0) {
-        const QString suffix = at + 1 < args.size() ? QFileInfo(args[at + 1]).suffix().toLower() : QString();
-        if (graph || report || saveSession || (suffix != u"brv" && suffix != u"rtb")) {
+        if (graph || report || saveSession || at + 1 >= args.size() || !IsCaseFileName(args[at + 1])) {
             std::fprintf(stderr, "usage: sarvotex-dump [--no-analysis] --write OUT.brv|OUT.rtb FILE\n");
             return 2;
         }
@@ -1278,11 +1304,7 @@ int main(int argc, char** argv)
             continue;
         }
         if (!writeFile.isEmpty()) {
-            const bool written = ReportOutcome(
-                writeFile.endsWith(QLatin1String(".brv"), Qt::CaseInsensitive)
-                    ? files::SaveBrvFile(openCase, QStringLiteral(SARVOTEX_VERSION), writeFile)
-                    : files::SaveRtb(openCase, settings, writeFile));
-            status = std::max(status, written ? 0 : 1);
+            status = std::max(status, WriteCaseFile(openCase, settings, writeFile));
             continue;
         }
         if (!first)

@@ -107,7 +107,7 @@ protected:
         d.RunDirection[static_cast<std::size_t>(d.RunCount + 1)] = static_cast<int16_t>(run.direction);
         openCase.Header[HdrFeedrate] = run.feedrate;
         openCase.Header[HdrPlane] = QStringLiteral("xy");
-        openCase.Header[HdrSampling] = run.dynamic ? QString::number(run.rateHz, 'f', 4) : QString();
+        d.SetupSamplingRate = run.dynamic ? run.rateHz : 0;
     }
 
     // A device thread whose gauge is opened as the measurement window opens it; its single

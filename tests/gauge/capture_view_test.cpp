@@ -68,14 +68,34 @@ Captured Capture(const QByteArray& settings, const QStringList& options)
 TEST(CaptureView, OwnGaugeCapturesAPairAtItsFastestRateAndAnalysesIt)
 {
     // Both directions: clockwise first, 720 points each at 1440 Hz.
-    Simulator own({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611"});
+    Simulator own({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611", "--serial", "BV-77"});
     const Captured run = Capture(Settings("Ball Bar Type=3\nCommunication=" + own.path() + "\n", "9425"), {});
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     for (const char* line : {"RunCount = 2", "RunDirection(1) = -1", "RunDirection(2) = 1", "RunTargets(1) = 720",
                              "RunTargets(2) = 720",
-                             "HdrSampling = \"1440.0339\"", // its points' rate: 720 over 78.54 mm at 9425 mm/min "HdrEquipmentModel = \"Brintovale\"",
-                             "ResultsValid = true"})
+                             "HdrSampling = \"1440.0339\"", // its points' rate: 720 over 78.54 mm at 9425 mm/min
+                             "HdrEquipmentModel = \"Brintovale\"", "HdrEquipmentSerial = \"BV-77\"", "ResultsValid = true"})
         EXPECT_TRUE(run.has(line)) << line << "\n" << run.output.toStdString();
+}
+
+TEST(CaptureView, AnOwnGaugeCaptureNamesTheGaugeAndTheSerialItReportedInItsRtb)
+{
+    // The settings name another bar: the case, its .rtb and that read back name the one measured.
+    Simulator own({"owngauge", "--mark-ms", "0", "--arc-ms", "300", "611", "--serial", "BV-77"});
+    QTemporaryDir home;
+    const QString rtb = home.filePath("run.rtb");
+    const Captured run = Dump(home, {"--capture", "--cw", "--no-analysis", "--write", rtb},
+                              Settings("Ball Bar Type=3\nSerial Number=SN-SET\nCommunication=" + own.path() + "\n", "9425"));
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    QFile file(rtb);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    for (const char* line : {"Serial Number: BV-77\r\n", "Manufacturer: Dorvell\r\n", "Model: Brintovale\r\n"})
+        EXPECT_TRUE(bytes.contains(line)) << line;
+    const Captured back = Dump(home, {"--no-analysis", rtb});
+    for (const char* line : {"HdrEquipmentManufacturer = \"Dorvell\"", "HdrEquipmentModel = \"Brintovale\"",
+                             "HdrEquipmentSerial = \"BV-77\""})
+        EXPECT_TRUE(back.has(line)) << line << "\n" << back.output.toStdString();
 }
 
 TEST(CaptureView, CounterCardCapturesAPairAndSavesIt)

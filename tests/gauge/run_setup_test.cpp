@@ -60,16 +60,18 @@ TEST_F(RunSetup, StaticArcsAndDynamicRates)
         EXPECT_EQ(std::tuple(openCase.Results.AnalysisStep, d.OvershootAngle, d.Dynamic), std::tuple(45, 0.0f, false));
     }
 
-    struct Rate { int points, rateCode; const char* text; int interval; };
-    const Rate rates[] = {{1000, 2500000, "250.0000", 4}, {69, 4883, "0.4883", 2048}};
+    // The chosen rate goes to the capture; the header holds the rate of runs held, none yet.
+    struct Rate { int points, rateCode; double hz; int interval; };
+    const Rate rates[] = {{1000, 2500000, 250.0, 4}, {69, 4883, 0.4883, 2048}};
     fields.dynamic = true;
     for (const Rate& rate : rates) {
         fields.samplingRate = SamplingRateItem{rate.points, rate.rateCode};
         ASSERT_FALSE(prepare());
         const CaseData& d = openCase.Data;
-        EXPECT_EQ(std::tuple(openCase.Header[HdrSampling] + openCase.Header[HdrStatDyn], d.SamplingInterval,
-                             d.PointsPerRun, d.AngleStep, d.SweepAngle, d.OvershootAngle, openCase.Results.AnalysisStep),
-                  std::tuple(QString(rate.text) + "D", rate.interval, rate.points, 360.0 / rate.points, 360, 180.0f, 1));
+        EXPECT_EQ(std::tuple(openCase.Header[HdrSampling] + openCase.Header[HdrStatDyn], d.SetupSamplingRate,
+                             d.SamplingInterval, d.PointsPerRun, d.AngleStep, d.SweepAngle, d.OvershootAngle,
+                             openCase.Results.AnalysisStep),
+                  std::tuple(QString("D"), rate.hz, rate.interval, rate.points, 360.0 / rate.points, 360, 180.0f, 1));
     }
 }
 
@@ -85,8 +87,10 @@ TEST_F(RunSetup, HeaderSlotsInMillimetresAndEquipmentByGauge)
                            h[HdrOrigZ], h[HdrGaugeExp], h[HdrMachineExp]}),
               (QStringList{"", "", "yz", "1000", "12.5", "-3.0", "0.0", "0.80", "11.50"}));
 
+    // The serial the gauge reported, which the settings keep.
+    settings.SerialNumber = QStringLiteral("BV-9");
     const std::pair<int16_t, QStringList> gauges[] = {
-        {0, {"Renishaw", "QC10", ""}}, {2, {"Heidenhain", "IK121", ""}}, {3, {"Dorvell", "Brintovale", ""}},
+        {0, {"Renishaw", "QC10", "BV-9"}}, {2, {"Heidenhain", "IK121", "BV-9"}}, {3, {"Dorvell", "Brintovale", "BV-9"}},
         {9, {"Dorvell", "Brintovale", "kept"}}}; // an unknown gauge leaves the slots
     for (const auto& [type, equipment] : gauges) {
         settings.BallBarType = type;
@@ -165,7 +169,12 @@ TEST_F(RunSetup, RunsChangedMakeResultsStaleAndAStaticCaseHasNoFeedrate)
     EXPECT_TRUE(openCase.Results.ResultsValid);
     // The step and rate of its runs, not of the run set up: 10 points over 942.5 mm at 1000 mm/min.
     EXPECT_EQ(std::tuple(openCase.Data.AngleStep, openCase.Header[HdrSampling]), std::tuple(36.0, QString("0.1768")));
+    // The next run set up at 250 Hz: runs kept before it is stored carry their own rate.
+    ASSERT_FALSE(prepare());
+    EXPECT_EQ(std::tuple(openCase.Data.SetupSamplingRate, openCase.Header[HdrSampling]), std::tuple(250.0, QString("0.1768")));
+    openCase.Results.MeasurementValid = true;
     RecordRunsAdded(openCase, 0, 20, 20);
+    EXPECT_FALSE(openCase.Results.MeasurementValid);
     EXPECT_FALSE(openCase.Results.ResultsValid);
     openCase.Results.ResultsValid = true;
     DropRunsSince(openCase, 1);
