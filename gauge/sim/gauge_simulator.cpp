@@ -55,6 +55,12 @@ namespace {
 using namespace sarvo::gauge;
 using Clock = std::chrono::steady_clock;
 
+// A line never falls silent for longer than an adapter holds its bytes, plus this much. A simulator
+// that did was itself held up (a loaded machine), and the program may since have taken the
+// silence after a stop for the end of the stream: the stopped stream's bytes still held back are
+// then never sent, so they cannot turn up as another stream's.
+constexpr double kHeldUpMs = 40;
+
 struct Options {
     bool qc10 = false;
     long markMs = 1000;
@@ -170,12 +176,16 @@ public:
             sentBudget = std::min(sentBudget + std::chrono::duration<double, std::milli>(t - last).count() * bytesPerMs,
                                   budgetLimit);
             last = t;
+            if (stoppedTail_ > 0 && Ms(start_) - lastWriteMs_ > static_cast<double>(options_.handoverMs) + kHeldUpMs)
+                dropStoppedTail();
             const auto chunk = std::min<size_t>(queue_.size(), static_cast<size_t>(sentBudget));
             if (chunk > 0) {
                 const ssize_t written = write(master, queue_.data(), chunk);
                 if (written > 0) {
                     queue_.erase(0, static_cast<size_t>(written));
                     sentBudget -= static_cast<double>(written);
+                    stoppedTail_ -= std::min(stoppedTail_, static_cast<size_t>(written));
+                    lastWriteMs_ = Ms(start_);
                 }
             }
         }
@@ -186,6 +196,34 @@ private:
     {
         return silentFromMs_ >= 0 && ms >= silentFromMs_ &&
                (options_.silentForMs < 0 || ms < silentFromMs_ + static_cast<double>(options_.silentForMs));
+    }
+
+    // The gauge stops streaming; the bytes it has sent are still on their way.
+    void stopStream()
+    {
+        if (!streaming_)
+            return;
+        streaming_ = false;
+        stoppedTail_ = queue_.size();
+        for (const auto& held : held_)
+            stoppedTail_ += held.second.size();
+    }
+
+    // The stopped stream's bytes not yet on the line, which lead the queue and then the held ones.
+    void dropStoppedTail()
+    {
+        const size_t fromQueue = std::min(stoppedTail_, queue_.size());
+        queue_.erase(0, fromQueue);
+        stoppedTail_ -= fromQueue;
+        while (stoppedTail_ > 0 && !held_.empty()) {
+            std::string& bytes = held_.front().second;
+            const size_t n = std::min(stoppedTail_, bytes.size());
+            bytes.erase(0, n);
+            stoppedTail_ -= n;
+            if (bytes.empty())
+                held_.pop_front();
+        }
+        stoppedTail_ = 0;
     }
 
     // Bytes on their way to the line, late by the latency.
@@ -230,7 +268,7 @@ private:
             if (options_.step != 0)
                 value = 5000 + static_cast<int32_t>(streams_) * options_.step;
             else if (!ArcLengthAt(options_, streamMs, value))
-                value = RestingLengthAt(options_, Ms(start_));
+                value = RestingLengthAt(options_, streamBeganMs_ + streamMs);
             value += options_.offset;
             send(options_.qc10 ? qc10::EncodeReading(value).toStdString() : owngauge::EncodeRecord(value).toStdString());
         }
@@ -251,6 +289,7 @@ private:
         }
         streaming_ = true;
         streamStart_ = Clock::now() + std::chrono::milliseconds(options_.startLateMs);
+        streamBeganMs_ = Ms(start_) + static_cast<double>(options_.startLateMs);
         samplesSent_ = 0;
         straySent_ = false;
     }
@@ -262,7 +301,7 @@ private:
                 return; // the terminator
             switch (c) {
             case qc10::kCmdStream: askForStream(); break;
-            case qc10::kCmdStop: streaming_ = false; break;
+            case qc10::kCmdStop: stopStream(); break;
             case qc10::kCmdVersion: reply(options_.version.empty() ? "QC10 V4.02\r\n" : options_.version + "\r\n"); break;
             case qc10::kCmdSerial:
                 if (options_.hangupOnSerial)
@@ -281,7 +320,7 @@ private:
                 askForStream();
             begun_ = false;
             break;
-        case owngauge::kCmdStop: streaming_ = false; break;
+        case owngauge::kCmdStop: stopStream(); break;
         case owngauge::kCmdVersion: reply(options_.version.empty() ? "V3.10\r\n" : options_.version + "\r\n"); break;
         case owngauge::kCmdSerial:
             if (options_.hangupOnSerial)
@@ -301,6 +340,7 @@ private:
     Options options_;
     Clock::time_point start_ = Clock::now();
     Clock::time_point streamStart_;
+    double streamBeganMs_ = 0; // the same, ms after the start
     long streams_ = 0;
     long samplesSent_ = 0;
     bool streaming_ = false;
@@ -309,6 +349,8 @@ private:
     bool referenceMode_ = false;
     double silentFromMs_ = -1;
     std::string queue_;
+    size_t stoppedTail_ = 0;  // bytes at the head of the line's way that a stopped stream sent
+    double lastWriteMs_ = 0;
     std::deque<std::pair<double, std::string>> held_; // bytes not yet on the line, with their time
     std::string slowReply_; // a text reply sent a byte at a time
     double nextReplyByteMs_ = 0;
