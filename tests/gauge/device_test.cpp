@@ -2,6 +2,7 @@
 
 #include "gauge/device.h"
 #include "gauge/heid_api.h"
+#include "gauge/own_gauge_codec.h"
 #include "gauge/qc10_codec.h"
 #include "gauge/serial_link.h"
 #include "tests/gauge/simulator_process.h"
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <csignal>
 #include <memory>
 #include <tuple>
 #include <vector>
@@ -115,6 +117,50 @@ TEST(GaugeDevice, OneReadingAfterAnotherGivesEachItsOwnValues)
                 ASSERT_EQ(std::tuple(reading.ok(), reading.mm, reading.outOfRange), std::tuple(true, float(sent / 1e4), false))
                     << "reading " << k;
             }
+        }
+}
+
+// Stops the process and waits until it is stopped.
+bool HoldUp(pid_t pid)
+{
+    if (::kill(pid, SIGSTOP) != 0)
+        return false;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    for (QDeadlineTimer limit(5000); !limit.hasExpired() && stat.open(QIODevice::ReadOnly);) {
+        const bool stopped = stat.readAll().contains(") T ");
+        stat.close();
+        if (stopped)
+            return true;
+    }
+    return false;
+}
+
+// The simulator held up, as a loaded machine holds it, from before a reading's stop until the
+// program, after the line's silence, has asked for the next stream: nothing of the stopped stream
+// comes after the silence, as nothing would from a gauge.
+TEST(GaugeSimulator, HeldUpAtAStopNeverSendsTheStoppedStreamAfterTheSilence)
+{
+    for (const char* adapter : {"--latency-ms 10", "--handover-ms 32 --latency-ms 5"})
+        for (const bool qc10 : {false, true}) {
+            SCOPED_TRACE(testing::Message() << (qc10 ? "QC10, " : "own gauge, ") << adapter);
+            Simulator sim(QStringList{qc10 ? "qc10" : "owngauge", "--step-mm", "-0.01"} +
+                          QString::fromLatin1(adapter).split(u' '));
+            const QByteArray stream = qc10 ? qc10::Command(qc10::kCmdStream) : QByteArray(1, owngauge::kCmdBegin) + owngauge::kCmdStream;
+            const QByteArray stop = qc10 ? qc10::Command(qc10::kCmdStop) : QByteArray(1, owngauge::kCmdStop);
+            SerialLink link;
+            ASSERT_EQ(link.open(sim.path(), qc10 ? qc10::kBaudRate : owngauge::kBaudRate, 4096), 0);
+            ASSERT_TRUE(link.write(stream) && link.waitForMoreThan(64, 5000));
+            ASSERT_TRUE(HoldUp(static_cast<pid_t>(sim.processId())));
+            link.write(stop);
+            link.readUntilQuiet(150, 5000);
+            link.write(stream);
+            ASSERT_EQ(::kill(static_cast<pid_t>(sim.processId()), SIGCONT), 0);
+            ASSERT_TRUE(link.waitForMoreThan(64, 5000));
+            const QByteArray bytes = link.readAll();
+            qsizetype pos = 0;
+            const auto record = owngauge::DecodeAt(bytes, pos);
+            EXPECT_EQ(qc10 ? qc10::FirstReading(bytes) : (record ? std::optional(record->value) : std::nullopt),
+                      qc10 ? qc10::FirstReading(qc10::EncodeReading(4800)) : 4800); // the second stream's
         }
 }
 
