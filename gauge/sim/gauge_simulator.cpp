@@ -3,7 +3,9 @@
 // prints the terminal's path on its first line and serves the gauge's protocol there, pacing its
 // bytes at the line's rate, until it is ended. The length is 0.5 mm + 2 µm·cos(2π t / 2 s).
 // Every fault it plays is tied to what the program asked of it (a stream asked for, a command),
-// and timed within a stream by the stream's own samples, never by a clock started beside it:
+// and timed within a stream by the stream's own samples, never by a clock started beside it. Held
+// up itself by a loaded machine, it never sends a stopped stream's bytes after a silence no line
+// makes, as the port of a real gauge would have had them in time:
 //   --mark-ms N            the reference mark is crossed N ms after the start
 //   --version TEXT, --serial TEXT   its replies
 //   --silent               never answers
