@@ -151,9 +151,12 @@ TEST(GaugeSimulator, HeldUpAtAStopNeverSendsTheStoppedStreamAfterTheSilence)
             ASSERT_EQ(link.open(sim.path(), qc10 ? qc10::kBaudRate : owngauge::kBaudRate, 4096), 0);
             ASSERT_TRUE(link.write(stream) && link.waitForMoreThan(64, 5000));
             ASSERT_TRUE(HoldUp(static_cast<pid_t>(sim.processId())));
+            // Quiet well past the program's 100 ms, and the commands given time to reach the
+            // simulator's end of the terminal, which a loaded machine also holds up.
             link.write(stop);
-            link.readUntilQuiet(150, 5000);
+            link.readUntilQuiet(500, 5000);
             link.write(stream);
+            link.readUntilQuiet(300, 5000);
             ASSERT_EQ(::kill(static_cast<pid_t>(sim.processId()), SIGCONT), 0);
             ASSERT_TRUE(link.waitForMoreThan(64, 5000));
             const QByteArray bytes = link.readAll();
