@@ -138,6 +138,7 @@ public:
         const double budgetLimit = bytesPerMs * 1000.0;
         double sentBudget = 0;
         Clock::time_point last = Clock::now();
+        bool lookedAgain = false;
         for (;;) {
             const double now = Ms(start_);
             if (hangup_)
@@ -173,6 +174,12 @@ public:
                     continue;
                 nextHandoverMs_ = now + static_cast<double>(options_.handoverMs);
             }
+            // Held up since the commands were read: read them once more first, a stop may wait there.
+            if (Ms(start_) - now > kHeldUpMs && !lookedAgain) {
+                lookedAgain = true;
+                continue;
+            }
+            lookedAgain = false;
             // Pace at the line's rate.
             const Clock::time_point t = Clock::now();
             sentBudget = std::min(sentBudget + std::chrono::duration<double, std::milli>(t - last).count() * bytesPerMs,
@@ -182,12 +189,14 @@ public:
                 dropStoppedTail();
             const auto chunk = std::min<size_t>(queue_.size(), static_cast<size_t>(sentBudget));
             if (chunk > 0) {
+                // Timed before the write: a process held up is most often held as a call returns.
+                const double writtenMs = Ms(start_);
                 const ssize_t written = write(master, queue_.data(), chunk);
                 if (written > 0) {
                     queue_.erase(0, static_cast<size_t>(written));
                     sentBudget -= static_cast<double>(written);
                     stoppedTail_ -= std::min(stoppedTail_, static_cast<size_t>(written));
-                    lastWriteMs_ = Ms(start_);
+                    lastWriteMs_ = writtenMs;
                 }
             }
         }
