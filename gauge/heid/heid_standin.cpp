@@ -12,7 +12,8 @@
 //   SARVOTEX_HEID_ARC_MS       "START LENGTH": a circle run in every series, from START ms after
 //                              the series began, for LENGTH ms: 0.4 mm rising by 10 µm. The
 //                              IK110 has no series call: its series is the readings the program
-//                              polls one after the other, less than 100 ms apart
+//                              polls one after the other, less than 100 ms apart; a circle once
+//                              begun runs on by its own clock, however late the next poll comes
 //   SARVOTEX_HEID_ODD_POLLS    "START MM COUNT": in every IK110 series, the COUNT readings polled
 //                              from START ms after it began read MM (a reading no bar gives)
 // The length is 0.5 mm + 5 µm·sin(2π t / 1 s), t in ms since the initialisation. Each
@@ -82,13 +83,18 @@ float LengthAt(double ms)
     return static_cast<float>(0.5 + 0.005 * std::sin(2.0 * 3.14159265358979323846 * ms / 1000.0));
 }
 
+bool InArc(const Card& card, double seriesMs)
+{
+    const double intoArc = seriesMs - card.arcStartMs;
+    return card.arcStartMs >= 0 && intoArc >= 0 && intoArc < card.arcLengthMs;
+}
+
 // The series value seriesMs after the series began, on the circle while the arc lasts.
 float SeriesLengthAt(const Card& card, double sinceInitMs, double seriesMs)
 {
-    const double intoArc = seriesMs - card.arcStartMs;
-    if (card.arcStartMs < 0 || intoArc < 0 || intoArc >= card.arcLengthMs)
+    if (!InArc(card, seriesMs))
         return LengthAt(sinceInitMs);
-    return static_cast<float>(0.4 + 0.01 * intoArc / card.arcLengthMs);
+    return static_cast<float>(0.4 + 0.01 * (seriesMs - card.arcStartMs) / card.arcLengthMs);
 }
 
 Card* CardOf(int16_t handle)
@@ -177,7 +183,8 @@ HEID_EXPORT int16_t HeidGetOneMeas(int16_t handle, float* mm, int16_t /*mode*/)
         *mm = LengthAt(ms);
         return kOk;
     }
-    if (card->lastReadingMs < 0 || ms - card->lastReadingMs > kIk110SeriesPauseMs) {
+    if (card->lastReadingMs < 0 || (ms - card->lastReadingMs > kIk110SeriesPauseMs &&
+                                    !InArc(*card, card->lastReadingMs - card->polledSeriesStartMs))) {
         card->polledSeriesStartMs = ms;
         card->oddPollsLeft = card->oddPolls;
     }

@@ -3,7 +3,9 @@
 // prints the terminal's path on its first line and serves the gauge's protocol there, pacing its
 // bytes at the line's rate, until it is ended. The length is 0.5 mm + 2 µm·cos(2π t / 2 s).
 // Every fault it plays is tied to what the program asked of it (a stream asked for, a command),
-// and timed within a stream by the stream's own samples, never by a clock started beside it:
+// and timed within a stream by the stream's own samples, never by a clock started beside it. Held
+// up itself by a loaded machine, it never sends a stopped stream's bytes after a silence no line
+// makes, as the port of a real gauge would have had them in time:
 //   --mark-ms N            the reference mark is crossed N ms after the start
 //   --version TEXT, --serial TEXT   its replies
 //   --silent               never answers
@@ -57,6 +59,12 @@ namespace {
 
 using namespace sarvo::gauge;
 using Clock = std::chrono::steady_clock;
+
+// A line never falls silent for longer than an adapter holds its bytes, plus this much. A simulator
+// that did was itself held up (a loaded machine), and the program may since have taken the
+// silence after a stop for the end of the stream: the stopped stream's bytes still held back are
+// then never sent, so they cannot turn up as another stream's.
+constexpr double kHeldUpMs = 40;
 
 struct Options {
     bool qc10 = false;
@@ -136,6 +144,7 @@ public:
         const double budgetLimit = bytesPerMs * 1000.0;
         double sentBudget = 0;
         Clock::time_point last = Clock::now();
+        bool lookedAgain = false;
         for (;;) {
             const double now = Ms(start_);
             if (hangup_)
@@ -171,17 +180,29 @@ public:
                     continue;
                 nextHandoverMs_ = now + static_cast<double>(options_.handoverMs);
             }
+            // Held up since the commands were read: read them once more first, a stop may wait there.
+            if (Ms(start_) - now > kHeldUpMs && !lookedAgain) {
+                lookedAgain = true;
+                continue;
+            }
+            lookedAgain = false;
             // Pace at the line's rate.
             const Clock::time_point t = Clock::now();
             sentBudget = std::min(sentBudget + std::chrono::duration<double, std::milli>(t - last).count() * bytesPerMs,
                                   budgetLimit);
             last = t;
+            if (stoppedTail_ > 0 && Ms(start_) - lastWriteMs_ > static_cast<double>(options_.handoverMs) + kHeldUpMs)
+                dropStoppedTail();
             const auto chunk = std::min<size_t>(queue_.size(), static_cast<size_t>(sentBudget));
             if (chunk > 0) {
+                // Timed before the write: a process held up is most often held as a call returns.
+                const double writtenMs = Ms(start_);
                 const ssize_t written = write(master, queue_.data(), chunk);
                 if (written > 0) {
                     queue_.erase(0, static_cast<size_t>(written));
                     sentBudget -= static_cast<double>(written);
+                    stoppedTail_ -= std::min(stoppedTail_, static_cast<size_t>(written));
+                    lastWriteMs_ = writtenMs;
                 }
             }
         }
@@ -192,6 +213,34 @@ private:
     {
         return silentFromMs_ >= 0 && ms >= silentFromMs_ &&
                (options_.silentForMs < 0 || ms < silentFromMs_ + static_cast<double>(options_.silentForMs));
+    }
+
+    // The gauge stops streaming; the bytes it has sent are still on their way.
+    void stopStream()
+    {
+        if (!streaming_)
+            return;
+        streaming_ = false;
+        stoppedTail_ = queue_.size();
+        for (const auto& held : held_)
+            stoppedTail_ += held.second.size();
+    }
+
+    // The stopped stream's bytes not yet on the line, which lead the queue and then the held ones.
+    void dropStoppedTail()
+    {
+        const size_t fromQueue = std::min(stoppedTail_, queue_.size());
+        queue_.erase(0, fromQueue);
+        stoppedTail_ -= fromQueue;
+        while (stoppedTail_ > 0 && !held_.empty()) {
+            std::string& bytes = held_.front().second;
+            const size_t n = std::min(stoppedTail_, bytes.size());
+            bytes.erase(0, n);
+            stoppedTail_ -= n;
+            if (bytes.empty())
+                held_.pop_front();
+        }
+        stoppedTail_ = 0;
     }
 
     // Bytes on their way to the line, late by the latency.
@@ -237,7 +286,7 @@ private:
             if (options_.step != 0)
                 value = 5000 + static_cast<int32_t>(streams_) * options_.step;
             else if (!ArcLengthAt(options_, streamMs, value))
-                value = RestingLengthAt(options_, Ms(start_));
+                value = RestingLengthAt(options_, streamBeganMs_ + streamMs);
             value += options_.offset;
             const double intoCountZero = streamMs - options_.countZeroStartMs;
             if (options_.qc10 && options_.countZeroStartMs >= 0 && intoCountZero >= 0 && intoCountZero < options_.countZeroLengthMs)
@@ -262,6 +311,7 @@ private:
         }
         streaming_ = true;
         streamStart_ = Clock::now() + std::chrono::milliseconds(options_.startLateMs);
+        streamBeganMs_ = Ms(start_) + static_cast<double>(options_.startLateMs);
         samplesSent_ = 0;
         straySent_ = false;
     }
@@ -273,7 +323,7 @@ private:
                 return; // the terminator
             switch (c) {
             case qc10::kCmdStream: askForStream(); break;
-            case qc10::kCmdStop: streaming_ = false; break;
+            case qc10::kCmdStop: stopStream(); break;
             case qc10::kCmdVersion: reply(options_.version.empty() ? "QC10 V4.02\r\n" : options_.version + "\r\n"); break;
             case qc10::kCmdSerial:
                 if (options_.hangupOnSerial)
@@ -292,7 +342,7 @@ private:
                 askForStream();
             begun_ = false;
             break;
-        case owngauge::kCmdStop: streaming_ = false; break;
+        case owngauge::kCmdStop: stopStream(); break;
         case owngauge::kCmdVersion: reply(options_.version.empty() ? "V3.10\r\n" : options_.version + "\r\n"); break;
         case owngauge::kCmdSerial:
             if (options_.hangupOnSerial)
@@ -312,6 +362,7 @@ private:
     Options options_;
     Clock::time_point start_ = Clock::now();
     Clock::time_point streamStart_;
+    double streamBeganMs_ = 0; // the same, ms after the start
     long streams_ = 0;
     long samplesSent_ = 0;
     bool streaming_ = false;
@@ -320,6 +371,8 @@ private:
     bool referenceMode_ = false;
     double silentFromMs_ = -1;
     std::string queue_;
+    size_t stoppedTail_ = 0;  // bytes at the head of the line's way that a stopped stream sent
+    double lastWriteMs_ = 0;
     std::deque<std::pair<double, std::string>> held_; // bytes not yet on the line, with their time
     std::string slowReply_; // a text reply sent a byte at a time
     double nextReplyByteMs_ = 0;

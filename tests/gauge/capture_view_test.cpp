@@ -73,8 +73,8 @@ TEST(CaptureView, OwnGaugeCapturesAPairAtItsFastestRateAndAnalysesIt)
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     for (const char* line : {"RunCount = 2", "RunDirection(1) = -1", "RunDirection(2) = 1", "RunTargets(1) = 720",
                              "RunTargets(2) = 720",
-                             "HdrSampling = \"1440.0339\"", // its points' rate: 720 over 78.54 mm at 9425 mm/min "HdrEquipmentModel = \"Brintovale\"",
-                             "ResultsValid = true"})
+                             "HdrSampling = \"1440.0339\"", // its points' rate: 720 over 78.54 mm at 9425 mm/min
+                             "HdrEquipmentModel = \"Brintovale\"", "ResultsValid = true"})
         EXPECT_TRUE(run.has(line)) << line << "\n" << run.output.toStdString();
 }
 

@@ -139,10 +139,11 @@ TEST_F(CaseInfo, OkStoresStepByStepAndStopsAtTheFirstFault)
     EXPECT_EQ(AcceptCaseInfo(texts, openCase, settings, units).field, CaseInfoField::Time);
     texts.time = QStringLiteral("9:30");
     texts.length = QStringLiteral("long");
+    settings.DefaultTestRadius = 125;
     failure = AcceptCaseInfo(texts, openCase, settings, units);
     EXPECT_EQ(failure.field, CaseInfoField::Length);
     EXPECT_EQ(failure.message, "Invalid Value. Ball Bar Length = long");
-    EXPECT_NE(settings.DefaultTestRadius, 150.5f) << "the radius is stored with its bar";
+    EXPECT_EQ(settings.DefaultTestRadius, 125.f) << "the radius is stored with its bar";
 
     texts.length = QStringLiteral("175,5");
     texts.machineExp = QStringLiteral("warm");

@@ -25,6 +25,7 @@ protected:
         qunsetenv("SARVOTEX_HEID_INIT_STATUS");
         qunsetenv("SARVOTEX_HEID_FAIL_MS");
         qunsetenv("SARVOTEX_HEID_FAIL_AFTER");
+        qunsetenv("SARVOTEX_HEID_ARC_MS");
     }
     void TearDown() override
     {
@@ -94,6 +95,31 @@ TEST_F(HeidTest, SeriesNeverDeliversPastEitherBuffer)
     EXPECT_EQ(count, 3);
     EXPECT_EQ(series.stop(), 0);
     EXPECT_FALSE(series.running());
+}
+
+TEST_F(HeidTest, Ik110CircleRunsOnThroughALatePollAndBeginsAgainAfterIt)
+{
+    // The circle 50 ms into the polled series, for 2 s; a poll held up mid-circle (a loaded
+    // machine) still finds the bar on it, and polling after the circle and a pause begins another.
+    qputenv("SARVOTEX_HEID_MARK_MS", "0");
+    qputenv("SARVOTEX_HEID_ARC_MS", "50 2000");
+    ASSERT_EQ(HeidInit110(0xC8000, 1, handle_), 0);
+    float mm = 0;
+    const auto pollUntil = [&](bool onCircle) {
+        QElapsedTimer clock;
+        clock.start();
+        while (HeidReadOne(handle_, mm) == 0 && (mm < 0.45f) != onCircle && clock.elapsed() < 10000)
+            QThread::msleep(5);
+        return (mm < 0.45f) == onCircle;
+    };
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(pollUntil(true));
+        QThread::msleep(200);
+        ASSERT_EQ(HeidReadOne(handle_, mm), 0);
+        EXPECT_LT(mm, 0.45f) << run;
+        ASSERT_TRUE(pollUntil(false));
+        QThread::msleep(200);
+    }
 }
 
 TEST_F(HeidTest, MissingLibraryIsARunTimeError)
