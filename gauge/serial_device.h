@@ -68,14 +68,17 @@ protected:
                 out[static_cast<size_t>(i)] = static_cast<float>(raw[static_cast<size_t>(i)] / 10000.0);
             return status;
         };
-        // Taken in slices until the end tick, so that the input buffer never fills however long a
-        // block lasts (the slowest rates' blocks hold more than it), and the line's pace is judged
-        // within a block. A shortfall being weighed at the end tick is decided first, so that a stop
-        // just before a run's end is told as one.
+        // Taken as the line hands bytes over, a read at most every kReadSpacingMs and at least every
+        // kFetchSliceMs, until the end tick: the input buffer never fills however long a block lasts
+        // (the slowest rates' blocks hold more than it), and the line's pace is judged at the moments
+        // its bytes come, the lowest lag of an adapter's lumps among them. A shortfall being weighed
+        // at the end tick is decided first, so that a stop just before a run's end is told as one.
         for (;;) {
-            const QDeadlineTimer slice(until.hasExpired() ? kFetchSliceMs : std::clamp<qint64>(until.remainingTime(), 0, kFetchSliceMs));
-            while (!slice.hasExpired() && link_.isOpen() && link_.bytesWaiting() < link_.inputBufferSize())
-                link_.waitForInput(static_cast<int>(std::max<qint64>(1, slice.remainingTime())));
+            const bool overtime = until.hasExpired();
+            QThread::msleep(static_cast<unsigned long>(overtime ? kReadSpacingMs : std::clamp<qint64>(until.remainingTime(), 0, kReadSpacingMs)));
+            const QDeadlineTimer slice(overtime ? kFetchSliceMs : std::clamp<qint64>(until.remainingTime(), 0, kFetchSliceMs));
+            if (link_.isOpen() && link_.bytesWaiting() == 0)
+                link_.waitForInput(static_cast<int>(slice.remainingTime()));
             if (link_.lost())
                 return handOver(failed(0));
             // Full: bytes were lost (a program held up for seconds).
@@ -117,6 +120,7 @@ private:
     static constexpr int kTailQuietMs = 100;
     static constexpr int kTailLimitMs = 2000;
     static constexpr int kFetchSliceMs = 250;
+    static constexpr int kReadSpacingMs = 8;
 
     QElapsedTimer sinceSeriesAsked_;
     StreamPace pace_;

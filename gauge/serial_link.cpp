@@ -55,11 +55,12 @@ void SerialLink::checkLost()
 {
     const auto error = port_.error();
     // A read error that is not a hang-up is a read that found nothing: the port's own notifier
-    // can come after a wait on this thread has already taken the bytes.
-    if (error == QSerialPort::ResourceError || (error == QSerialPort::ReadError && HungUp(port_.handle()))) {
+    // can come after a wait on this thread has already taken the bytes, and a read that finds
+    // nothing is told by the last errno, which may read as a resource error (EAGAIN).
+    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && HungUp(port_.handle())) {
         lost_ = true;
         close();
-    } else if (error == QSerialPort::ReadError || error == QSerialPort::TimeoutError) {
+    } else if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError || error == QSerialPort::TimeoutError) {
         port_.clearError();
     }
 }

@@ -53,7 +53,25 @@ void StreamPace::note(int64_t atMs, int64_t bytes)
         shortSinceMs_ = -1;
     else if (shortSinceMs_ < 0)
         shortSinceMs_ = atMs;
-    fellShort_ = fellShort_ || (shortSinceMs_ >= 0 && atMs - shortSinceMs_ >= kPaceCatchUpMs);
+
+    // The lag is timed from the first read that took bytes; only its changes count.
+    if (firstMs_ < 0)
+        firstMs_ = atMs;
+    const double lag = (1.0 - kClockTolerance) * static_cast<double>(atMs - firstMs_) - static_cast<double>(total_) / bytesPerMs_;
+    lags_.emplace_back(atMs, lag);
+    while (atMs - lags_.front().first > kLagBaseMs)
+        lags_.pop_front();
+    double lowest = lag;
+    for (const auto& [ms, earlier] : lags_)
+        lowest = std::min(lowest, earlier);
+    missingMs_ = std::max(missingMs_, lag - lowest);
+    if (lag - lowest <= kLagRiseMs)
+        risenSinceMs_ = -1;
+    else if (risenSinceMs_ < 0)
+        risenSinceMs_ = atMs;
+
+    fellShort_ = fellShort_ || (shortSinceMs_ >= 0 && atMs - shortSinceMs_ >= kPaceCatchUpMs) ||
+                 (risenSinceMs_ >= 0 && atMs - risenSinceMs_ >= kLagPersistMs);
 }
 
 } // namespace sarvo::gauge

@@ -60,20 +60,30 @@ protected:
     StreamFault fault_ = StreamFault::None;
 };
 
-// Judges a serial gauge's stream by what its line carried over a recent stretch of time. The
-// samples come at a known rate and a point's angle is its place in the stream, so what breaks a
-// run is a stretch where the line went (nearly) quiet while time passed: the samples of it are
-// missing and every later point slips. Bytes that come late are no loss: an adapter holding them,
-// a busy program leaving them in the port, a start a little late all catch up. So the stream is
-// measured from its first bytes, against a little less than its rate (a gauge's clock a few
-// per cent slow, escaped bytes that fill the same line with fewer records), over the last
-// kPaceWindowMs only (no sum of small shortfalls since the start), and it falls short only when
-// more than kPaceGapMs of bytes have been missing for kPaceCatchUpMs, time enough for late bytes
-// to come.
+// Judges a serial gauge's stream by what its line carried. The samples come at a known rate and a
+// point's angle is its place in the stream, so what breaks a run is a stretch where the line went
+// quiet while time passed: the samples of it are missing and every later point slips. Two judges:
+// - over the last kPaceWindowMs, the bytes against a little less than the line's rate (a gauge's
+//   clock a few per cent slow, escaped bytes that fill the same line with fewer records): more than
+//   kPaceGapMs of bytes missing for kPaceCatchUpMs, time enough for late bytes to come;
+// - the stream's lag: the time since its first bytes less the time its bytes fill at the line's
+//   rate, net of the most a readable clock can drift (a receiver reads a frame only while the
+//   clock is within half a bit over the 9.5 bits to the stop bit's middle), which leaves it even or
+//   falling while the gauge sends. A gauge that stops never makes its bytes up: its lag rises by
+//   the stop and stays. An adapter's lumps raise it by at most a hand-over (32 ms) and a held-up
+//   program or line finds its bytes waiting in one batch, so the lag falls back. So the stream
+//   falls short when its lag has stood more than kLagRiseMs above its lowest of the last
+//   kLagBaseMs at every read for kLagPersistMs: a stop of 0.1 s still stands some 50 ms above it
+//   after 0.5 s of a clock 5 % fast, lumps stay within a hand-over, and the lows reach back
+//   before the stop.
 inline constexpr int kPaceWindowMs = 2000;
 inline constexpr double kPaceShare = 0.94;
 inline constexpr int kPaceGapMs = 80;
 inline constexpr int kPaceCatchUpMs = 500;
+inline constexpr double kClockTolerance = 0.5 / 9.5;
+inline constexpr int kLagRiseMs = 36;
+inline constexpr int kLagPersistMs = 500;
+inline constexpr int kLagBaseMs = 1000;
 
 class StreamPace {
 public:
@@ -82,10 +92,10 @@ public:
     // A read atMs after the stream was asked for took `bytes`.
     void note(int64_t atMs, int64_t bytes);
     bool fellShort() const { return fellShort_; }
-    // Bytes are missing and have not yet been missing for kPaceCatchUpMs: the stream is judged once
-    // they come or that time has passed.
-    bool weighing() const { return shortSinceMs_ >= 0 && !fellShort_; }
-    // The most bytes missing, in ms of the stream, over the window at the last read.
+    // Bytes are missing or the lag has risen, and not yet for long enough: the stream is judged
+    // once they come or that time has passed.
+    bool weighing() const { return (shortSinceMs_ >= 0 || risenSinceMs_ >= 0) && !fellShort_; }
+    // The most bytes missing over the window, or the lag's rise if more, at the last read, in ms.
     double missingMs() const { return missingMs_; }
 
 private:
@@ -93,6 +103,9 @@ private:
     int64_t total_ = 0;
     std::deque<std::pair<int64_t, int64_t>> reads_; // (ms, bytes taken by then), the window's
     int64_t shortSinceMs_ = -1;
+    int64_t firstMs_ = -1;
+    std::deque<std::pair<int64_t, double>> lags_; // (ms, net lag), the last kLagBaseMs
+    int64_t risenSinceMs_ = -1;
     double missingMs_ = 0;
     bool fellShort_ = false;
 };

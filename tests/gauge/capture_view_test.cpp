@@ -197,8 +197,10 @@ std::vector<RefusedRun> RunsTheGaugeDidNotMeasure()
         {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "3000", "200"}, "1440", "0.4", gap},
         {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "3000", "200"}, "1440", "0.4", gap},
         {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "200", "1000"}, "1440", "0.4", gap},
-        // A stop of 0.2 s beginning 0.24 s and 0.09 s before the sweep ends (at 5136 ms): the end
-        // check after the run waits for the judge.
+        // A stop of 0.1 s mid-run, and one of 0.2 s beginning 0.24 s and 0.09 s before the sweep
+        // ends (at 5136 ms): the end check after the run waits for the judge.
+        {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "3000", "100"}, "1440", "0.4", gap},
+        {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "3000", "100"}, "1440", "0.4", gap},
         {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "4900", "200"}, "1440", "0.4", gap},
         {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "4900", "200"}, "1440", "0.4", gap},
         {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "5050", "200"}, "1440", "0.4", gap},

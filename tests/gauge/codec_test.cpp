@@ -147,7 +147,8 @@ TEST(OwnGaugeCodec, RecordCheckRefusesShiftedRecordsNotLargeReadings)
     }
 }
 
-// Reads every 250 ms of a stream whose line carries 5760 bytes a second at the gauge's clock.
+// Reads every 8 ms, as the devices do, of a stream whose line carries 5760 bytes a second at the
+// gauge's clock.
 TEST(StreamPace, OnlyBytesMissingForGoodFallShort)
 {
     const struct {
@@ -165,7 +166,10 @@ TEST(StreamPace, OnlyBytesMissingForGoodFallShort)
         {"begins 300 ms late", false, 1, -1, 0, 0, -1, 0, -1, 300}, {"a stop of 1 s", true, 1, 3000, 1000},
         {"a stop of 0.2 s", true, 1, 3000, 200}, {"a stop of 0.2 s, 5 % slow", true, 0.95, 3000, 200},
         {"a stop of 0.2 s in lumps", true, 1, 3000, 200, 32}, {"a clock 5 % fast", false, 1.05},
-        {"lumps every 32 ms, 5 % fast", false, 1.05, -1, 0, 32},
+        {"lumps every 32 ms, 5 % fast", false, 1.05, -1, 0, 32}, {"a stop of 0.1 s", true, 1, 3000, 100},
+        {"a stop of 0.1 s in lumps, 5 % fast", true, 1.05, 3000, 100, 32}, {"a stop of 0.1 s, 5 % slow", true, 0.95, 5000, 100},
+        {"a stop of 0.1 s in lumps, 5 % fast, 50 ms late", true, 1.05, 6400, 100, 32, -1, 0, -1, 50},
+        {"lumps every 32 ms, 5 % slow, 50 ms late", false, 0.95, -1, 0, 32, -1, 0, -1, 50},
     };
     for (const auto& line : lines) {
         const auto sentBy = [&](double ms) {
@@ -184,7 +188,7 @@ TEST(StreamPace, OnlyBytesMissingForGoodFallShort)
         StreamPace pace;
         pace.start(5760);
         double taken = 0;
-        for (int ms = 250; ms <= 10000 && !pace.fellShort(); ms += 250) {
+        for (int ms = 8; ms <= 10000 && !pace.fellShort(); ms += 8) {
             if (ms > line.noReadAt && ms < line.noReadAt + 500)
                 continue;
             pace.note(ms, int64_t(deliveredBy(ms) - taken));
