@@ -116,9 +116,10 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
     const std::size_t fits = static_cast<std::size_t>(room());
     if (block.size() > fits)
         block = block.first(fits);
-    const bool wasTriggered = triggered_;
     if (!triggered_) {
-        // The rest of the triggering block enters the run as it is.
+        // The run begins at the first reading below the level; the rest of the block is judged as
+        // every later one, so a block that holds both the run's start and its end (a long block at a
+        // slow rate) stores no reading from after the end.
         const auto below = std::find_if(block.begin(), block.end(), [&](float v) {
             if (!ReadingPlausible(plan_, v))
                 return false;
@@ -141,7 +142,7 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
             break;
         }
         const bool atRangeEnd = plan_.readsRangeEnds && qc10::AtRangeEnd(RoundToInt(reading * 1e4));
-        if (wasTriggered && reading > level_) {
+        if (reading > level_) {
             endedByReading_ = true; // the end of the range too, where the run has left the circle
             endedAtRangeEnd_ = atRangeEnd;
             break;

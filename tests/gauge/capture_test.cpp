@@ -128,6 +128,7 @@ TEST(DynamicTrace, TriggersEndsAndLatches)
         {"the level comes from the first non-empty block", {{}, {0.5f, 0.41f}, {0.2f}}, {}, 1000, {0.2f}, true, false,
          false, 0.4},
         {"rises above the level", {{0.5f, 0.2f}, {0.3f, 0.41f, 0.3f}}, {}, 1000, {0.2f, 0.3f}, true, true, false, 0.4},
+        {"starts and ends in one block", {{0.5f, 0.2f, 0.3f, 0.41f, 0.5f}}, {}, 1000, {0.2f, 0.3f}, true, true, false, 0.4},
         {"a latch starts with the next block", {{0.5f, 0.5f}, {0.5f, 0.5f}}, {false, true}, 1000, {}, true, false, false,
          kLatchedTriggerLevelMm},
         {"after a latched start readings above the old level stay", {{0.5f}, {0.5f}, {0.5f, 0.6f}}, {false, true}, 1000,
