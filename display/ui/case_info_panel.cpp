@@ -19,7 +19,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-
 #include <vector>
 
 namespace sarvo {
