@@ -279,7 +279,7 @@ void PainterCanvas::paintText(const QPointF& topLeft, const QString& text, const
 
 void PainterCanvas::paintClear()
 {
-    painter_.fillRect(QRectF(QPointF(0, 0), sizePx()), Qt::white);
+    painter_.fillRect(QRectF(QPointF(0, 0), sizePx()), backColor());
 }
 
 void PainterCanvas::paintPicture(const QRectF&, const QRectF& deviceBox, const PicturePainter& paint)

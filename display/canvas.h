@@ -101,8 +101,9 @@ public:
     // A box filled with the colour and not outlined, as the old boxes drawn filled; cut to the
     // clip. The current position stays.
     void fillBox(const QRectF& user, const QColor& colour);
-    // Erases the surface; the current position goes to the scale's origin.
+    // Erases the surface to the back colour; the current position goes to the scale's origin.
     void clear();
+    static QColor backColor() { return Qt::white; }
 
     // Lines are cut to this rectangle (user units, taken in device pixels when set, so a later
     // change of scale does not move it) until clearClip(); a line wholly outside is not drawn,
@@ -146,8 +147,7 @@ private:
 };
 
 // Draws on a painter whose device is sizePx pixels (or dots) large, with the painter's font
-// family; lines are not antialiased, so a pen colour lands on the pixels unmixed. Clearing
-// fills white.
+// family; lines are not antialiased, so a pen colour lands on the pixels unmixed.
 class PainterCanvas : public Canvas {
 public:
     PainterCanvas(QPainter& painter, QSizeF sizePx);

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace sarvo::display {
 
@@ -380,6 +381,15 @@ void MakeLinearGraph(Canvas& canvas, const Case& c, double graphScale, const Gra
     canvas.line(QPointF(start, 0), QPointF(stop, 0));
     canvas.line(QPointF(stop, -s3), QPointF(stop, s3));
 
+    // The labels are placed with the frame but written after the traces, each on the back
+    // colour: the traces, with their steps at the axis reversals, run through where the angle
+    // labels stand below the zero line.
+    struct Label {
+        QPointF topLeft;
+        QString text;
+    };
+    std::vector<Label> labels;
+
     // Deviation labels right-aligned left of the axis, centred on their divisions.
     const float step = float(sweep) / 100;
     const double labelX = stop - 2 * double(step);
@@ -387,33 +397,44 @@ void MakeLinearGraph(Canvas& canvas, const Case& c, double graphScale, const Gra
     float y = g;
     for (int division = 1; division <= 3; ++division, y += g) {
         QString text = FormatNumber(double(y) * 1000 * units.SmallFactor, units.SmallFormat, QLocale());
-        canvas.moveTo(QPointF(labelX - canvas.textWidth(text), y + h));
-        canvas.print(text);
+        labels.push_back({QPointF(labelX - canvas.textWidth(text), y + h), text});
         canvas.line(QPointF(stop - step, y), QPointF(stop + step, y));
         text = u'-' + text;
-        canvas.moveTo(QPointF(labelX - canvas.textWidth(text), -y + h));
-        canvas.print(text);
+        labels.push_back({QPointF(labelX - canvas.textWidth(text), -y + h), text});
         canvas.line(QPointF(stop - step, -y), QPointF(stop + step, -y));
     }
 
-    // Angle ticks and labels at the multiples of 90 within the arc.
+    // Angle ticks and labels (centred below the tick's lower end) at the multiples of 90 within
+    // the arc.
     const double t = graphScale / 20000;
     const int first = int(std::floor((start - 1) / 90.0 + 1)) * 90;
     for (int x = first; x <= stop - 1; x += 90) {
         canvas.line(QPointF(x, t), QPointF(x, -t));
         const QString text = FormatNumber(x, QStringLiteral("###0"), QLocale());
-        canvas.setCurrentX(x - canvas.textWidth(text) / 2);
-        canvas.print(text);
+        labels.push_back({QPointF(x - canvas.textWidth(text) / 2, -t), text});
     }
 
-    if (!traces)
-        return;
+    if (traces) {
+        const TracePoint at = [&](double angle, double value) { return ScalePoint(canvas, Single(angle), value); };
+        if (request.showMeasured)
+            DrawRuns(canvas, d, request, filter, 1, false, at);
+        if (request.showAnalysis)
+            DrawModel(canvas, c, request, filter, sweep == 360 ? stop - 1 : stop, false, s3, outcome, at);
+    }
 
-    const TracePoint at = [&](double angle, double value) { return ScalePoint(canvas, Single(angle), value); };
-    if (request.showMeasured)
-        DrawRuns(canvas, d, request, filter, 1, false, at);
-    if (request.showAnalysis)
-        DrawModel(canvas, c, request, filter, sweep == 360 ? stop - 1 : stop, false, s3, outcome, at);
+    // The scale runs upward: a text hangs down from its top edge. Its box reaches half a blank
+    // beyond either side, so that no trace ends on a digit; above and below, the text's line
+    // leaves room enough.
+    canvas.setForeColor(kInk);
+    const double margin = canvas.textWidth(QStringLiteral(" ")) / 2;
+    for (const Label& label : labels) {
+        const QPointF topLeft(label.topLeft.x() - margin, label.topLeft.y());
+        const QPointF bottomRight(label.topLeft.x() + canvas.textWidth(label.text) + margin,
+                                  label.topLeft.y() - canvas.textHeight(label.text));
+        canvas.fillBox(QRectF(topLeft, bottomRight), Canvas::backColor());
+        canvas.moveTo(label.topLeft);
+        canvas.print(label.text);
+    }
 }
 
 } // namespace

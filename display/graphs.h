@@ -64,7 +64,8 @@ double ZoneCircleDeviation(const Case& c, double zone, int theta);
 // pixel, are left out of their trace. Cases whose counts, angles or step lie
 // outside the case's limits raise AppError (the canvas is then left blank); nothing hangs or
 // divides by zero. A zero sweep draws the frame only: the linear graph then spans a full circle
-// from the start angle.
+// from the start angle. The linear graph writes its labels last, each on the back colour, so no
+// trace covers them.
 GraphOutcome DrawGraphPicture(Canvas& canvas, const Case& c, double& graphScale, const GraphRequest& request,
                               const UnitState& units, bool unitsInch);
 

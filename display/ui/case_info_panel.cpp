@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,9 +13,12 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <cmath>
 #include <vector>
 
 namespace sarvo {
@@ -32,6 +36,60 @@ QLabel* caption(const QString& text, const QString& name)
     l->setObjectName(name);
     return l;
 }
+
+// Whether a box shows its whole text, measured as the line edit lays its text out: the contents
+// less the text margins and the line edit's own margin of two pixels a side, and the text one
+// pixel wider than it is.
+bool ShowsWholeText(const QLineEdit& box)
+{
+    constexpr int kLineEditMargin = 2;
+    QStyleOptionFrame option;
+    option.initFrom(&box);
+    option.rect = box.contentsRect();
+    option.lineWidth = box.hasFrame() ? box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &box) : 0;
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    const QRect contents =
+        box.style()->subElementRect(QStyle::SE_LineEditContents, &option, &box).marginsRemoved(box.textMargins());
+    const int available = contents.width() - 2 * kLineEditMargin;
+    const int used = int(std::lround(QFontMetricsF(box.font()).horizontalAdvance(box.text()))) + 1;
+    return used <= available;
+}
+
+// A box that cannot show its whole text gives it as its tool tip; one that can has none. The tip
+// follows the text, the box's size (a longer translated caption narrows it) and its font. It is
+// the case's own text, never one to translate.
+class WholeTextTip : public QObject {
+public:
+    explicit WholeTextTip(QLineEdit& box) : QObject(&box), box_(box)
+    {
+        box.setProperty("noTranslate", true);
+        box.installEventFilter(this);
+        connect(&box, &QLineEdit::textChanged, this, &WholeTextTip::update);
+        update();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+            update();
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void update() { box_.setToolTip(ShowsWholeText(box_) ? QString() : box_.text()); }
+
+    QLineEdit& box_;
+};
 
 QStringList itemsOf(const QComboBox& list)
 {
@@ -178,6 +236,8 @@ CaseInfoPanel::CaseInfoPanel(Case& openCase, const UnitState& units, QWidget* pa
     });
     connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
 
+    for (QLineEdit* box : findChildren<QLineEdit*>())
+        new WholeTextTip(*box);
     TranslateForm(*this);
 }
 
@@ -211,8 +271,11 @@ void CaseInfoPanel::fill(const display::CaseInfoView& view)
         cmbInfo_->addItems(view.planes);
     }
     cmbInfo_->setCurrentIndex(view.planeIndex.value_or(-1));
+    // The disabled boxes cannot be scrolled: they show the beginning of their text.
     txtBallbarName_->setText(view.ballbarName);
+    txtBallbarName_->setCursorPosition(0);
     txtBallbarScaleFactor_->setText(view.ballbarScaleFactor);
+    txtBallbarScaleFactor_->setCursorPosition(0);
     for (int i = 2; i <= 4; ++i)
         lblUnit_[static_cast<std::size_t>(i)]->setText(view.lblUnit[static_cast<std::size_t>(i)]);
     for (int i = 0; i <= 2; ++i)

@@ -1,7 +1,8 @@
 #pragma once
 // The case-information panel "Basic": the header of the open case in display units on two tabs,
 // with the few fields the user may edit written back into the case. Only a field the user
-// changed is written back, so moving through the panel leaves the case as it was.
+// changed is written back, so moving through the panel leaves the case as it was. Every box shows
+// the beginning of its text, and one too narrow for its text gives the whole text as its tip.
 
 #include "display/case_info.h"
 

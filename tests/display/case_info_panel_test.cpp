@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -275,6 +276,53 @@ TEST_F(CaseInfoPanelTest, ClosingSendsTheNotificationOnce)
     p.close();
     EXPECT_EQ(closed.count(), 2);
     EXPECT_EQ(c.Header[HdrMachine], "Mill 9");
+}
+
+// At the size the panel opens with, a long path and a long ball-bar name show their beginning
+// and give their whole text as a tip; a text that fits has none. The tip follows the box's width.
+TEST_F(CaseInfoPanelTest, LongNamesShowTheirBeginningAndTheirWholeTextAsATip)
+{
+    c.Header[HdrFilename] = "/home/operator/measurements/2024/spring/mill-3/dynamic-xy-both-directions.rtb";
+    c.Header[HdrEquipmentManufacturer] = "Brintovale Messtechnik";
+    c.Header[HdrEquipmentModel] = "Telescopic DBB 150";
+    c.Header[HdrEquipmentSerial] = "SN 2024-000417-B";
+    const QString ballbarName = "Brintovale Messtechnik Telescopic DBB 150 SN 2024-000417-B";
+    CaseInfoPanel& p = open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+    auto* ballbar = p.findChild<QLineEdit*>("txtBallbarName");
+    QLineEdit* file = box(HdrFilename);
+    const auto firstShown = [](QLineEdit* b) {
+        b->repaint(); // where a box scrolls to is settled when it paints
+        return b->cursorPositionAt(QPoint(b->contentsRect().left() + 3, b->height() / 2));
+    };
+    EXPECT_EQ(file->toolTip(), c.Header[HdrFilename]);
+    EXPECT_LE(firstShown(file), 1);
+    showPageOf(ballbar);
+    EXPECT_EQ(ballbar->toolTip(), ballbarName);
+    EXPECT_LE(firstShown(ballbar), 1) << "the disabled box shows the beginning of the name";
+    EXPECT_TRUE(box(HdrMachine)->toolTip().isEmpty());
+    EXPECT_TRUE(p.findChild<QLineEdit*>("txtBallbarScaleFactor")->toolTip().isEmpty());
+
+    // The disabled box tells it to the pointer resting on it.
+    QTest::mouseMove(ballbar, QPoint(ballbar->width() / 2, ballbar->height() / 2));
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000));
+    EXPECT_EQ(QToolTip::text(), ballbarName);
+    QToolTip::hideText();
+
+    // Wide enough for both, no tip; a case with short names after a long one, none either.
+    p.resize(p.width() * 3, p.height());
+    EXPECT_TRUE(ballbar->toolTip().isEmpty());
+    showPageOf(file); // a page takes the new width when it is shown
+    EXPECT_TRUE(file->toolTip().isEmpty());
+    p.resize(p.width() / 3, p.height());
+    EXPECT_EQ(file->toolTip(), c.Header[HdrFilename]);
+    c.Header[HdrFilename] = "/m/a.rtb";
+    c.Header[HdrEquipmentManufacturer] = "Renishaw";
+    c.Header[HdrEquipmentModel] = "QC10";
+    c.Header[HdrEquipmentSerial] = "";
+    fill();
+    EXPECT_TRUE(file->toolTip().isEmpty());
+    EXPECT_TRUE(ballbar->toolTip().isEmpty());
 }
 
 TEST_F(CaseInfoPanelTest, AMaximisedPanelGoesBackToNormalWhenActivated)

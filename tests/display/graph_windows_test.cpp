@@ -1,10 +1,14 @@
 // The two graph windows offscreen over cases filled by hand and a host that records what the
 // windows ask of the program: the scale steps, keys and typed scales, the rescale notice, the
 // graph kind and direction options, Close in combined mode, Combine, the placement in the client
-// area and the colours of the two directions in the picture.
+// area, the colours of the two directions in the picture, and the first shipped example's linear
+// graph with no trace over a label.
 #include "display/ui/graph_windows.h"
 
+#include "analysis/analyse_case.h"
+#include "core/progress.h"
 #include "core/utilities.h"
+#include "files/rtb_reader.h"
 #include "tests/display/display_test.h"
 #include "tests/support/sample_cases.h"
 
@@ -22,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -543,6 +548,107 @@ TEST_F(GraphWindowsTest, MinimisedWindowDrawsNothingUntilRestored)
     EXPECT_FALSE(sub->isMinimized());
     EXPECT_NE(w->picture()->image().cacheKey(), shown);
     EXPECT_EQ(w->picture()->image().size(), w->picture()->size() * w->picture()->devicePixelRatioF());
+}
+
+// --- labels of the linear graph --------------------------------------------------------------
+
+// Where each text lands, in device pixels: the line box of its font.
+class TextPlaces : public PainterCanvas {
+public:
+    using PainterCanvas::PainterCanvas;
+    std::vector<std::pair<QString, QRectF>> places;
+
+protected:
+    void paintText(const QPointF& topLeft, const QString& text, const QColor& colour, const CanvasFont& font) override
+    {
+        places.emplace_back(text, QRectF(toDevice(topLeft), measure(text, font)));
+        PainterCanvas::paintText(topLeft, text, colour, font);
+    }
+};
+
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& what)
+{
+    int n = 0;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += what(image.pixel(x, y)) ? 1 : 0;
+    }
+    return n;
+}
+
+bool IsTraceColour(QRgb p)
+{
+    return (p & 0xFFFFFF) == 0x0000FF || (p & 0xFFFFFF) == 0xFF0000;
+}
+
+// The first shipped example, read and analysed as the program does: its traces, with their
+// steps at the axis reversals, pass the angle labels 90 and 270.
+class LinearGraphLabels : public GraphWindowsTest {
+protected:
+    void SetUp() override
+    {
+        GraphWindowsTest::SetUp();
+        c = Case{};
+        files::DiskFiles disk;
+        files::ReadContext ctx = files::ReadContext::fromSettings(settings);
+        ctx.files = &disk;
+        c.Header[HdrFilename] = SARVOTEX_SOURCE_DIR "/data/examples/01_dynamic_xy_both_directions.rtb";
+        ASSERT_TRUE(files::ReadRtb(c, ctx).ok());
+        NoProgress none;
+        ASSERT_TRUE(AnalyseCase(c, settings, {.measurement = true, .errorModel = true}, none).ok());
+    }
+
+    // Every label of the window's linear graph holds its ink and no trace colour, while the
+    // traces are met in the columns of 90 and 270 within three lines above or below them.
+    void expectLabelsClear(GraphWindow& w, const char* view)
+    {
+        SCOPED_TRACE(view);
+        ASSERT_FALSE(w.polar());
+        const QImage image = w.picture()->image().convertToFormat(QImage::Format_RGB32);
+        // Where the labels stand: the same graph without traces, at the scale the window drew.
+        QImage scratch(image.size(), QImage::Format_RGB32);
+        QPainter painter(&scratch);
+        TextPlaces frame(painter, QSizeF(image.size()));
+        GraphRequest none;
+        none.polar = false;
+        none.showMeasured = false;
+        double scale = settings.GraphScale;
+        DrawGraphPicture(frame, c, scale, none, units, settings.UnitsInch);
+        ASSERT_EQ(frame.places.size(), 10u); // six deviation and four angle labels
+        int passed = 0;
+        for (const auto& [text, box] : frame.places) {
+            const QRect inside(QPoint(int(std::ceil(box.left())), int(std::ceil(box.top()))),
+                               QPoint(int(std::floor(box.right())) - 1, int(std::floor(box.bottom())) - 1));
+            EXPECT_EQ(CountPixels(image, inside, IsTraceColour), 0) << text.toStdString() << " is covered";
+            EXPECT_GT(CountPixels(image, inside, [](QRgb p) { return qGray(p) < 100; }), 5) << text.toStdString();
+            if (text == "90" || text == "270")
+                passed += CountPixels(image, inside.adjusted(0, -3 * inside.height(), 0, 3 * inside.height()),
+                                      IsTraceColour) > 0;
+        }
+        EXPECT_EQ(passed, 2) << "the traces no longer pass the angle labels: the case proves nothing";
+    }
+};
+
+TEST_F(LinearGraphLabels, NoTraceCoversALabelInEitherGraphWindowOrTheCombinedView)
+{
+    // Each window in its half of a 1280 x 1024 screen's client area.
+    openOriginal().resize(640, 900);
+    QTest::mouseClick(original->linearOption(), Qt::LeftButton);
+    expectLabelsClear(*original, "original graph");
+
+    openAnalysis().resize(640, 900);
+    QTest::mouseClick(analysis->linearOption(), Qt::LeftButton);
+    expectLabelsClear(*analysis, "analysis graph");
+
+    // Combine, and the program's answer: the original graph window maximised and drawn with both.
+    QTest::mouseClick(analysis->combineButton(), Qt::LeftButton);
+    ASSERT_EQ(host.calls, (QStringList{"setCombined(1)", "showCombinedOriginal"}));
+    original->showMaximized();
+    original->resize(1280, 900);
+    original->redraw();
+    ASSERT_EQ(original->windowTitle(), OriginalGraphCaption(true));
+    expectLabelsClear(*original, "combined view");
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 
 #include "display/ui/tree_window.h"
 #include "display/ui/view_window.h"
+#include "gui/translate_form.h"
 
 #include "core/help.h"
 
@@ -33,6 +34,8 @@
 #include <QLineEdit>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTabWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -149,6 +152,32 @@ TEST_F(ShippedLanguageTest, TheCaseInformationPanelAndItsViewHaveGermanForEveryT
         EXPECT_NE(german.field(HdrStatDyn)->text(), englishView.field(HdrStatDyn));
         EXPECT_NE(german.field(20)->text(), englishView.field(20));
     }
+}
+
+// In German the captions are longer and the boxes narrower: the long path and ball-bar name give
+// their whole text as a tip, and translating the panel again (as a change of language does)
+// takes neither tip for a text to translate.
+TEST_F(ShippedLanguageTest, TheGermanPanelTellsLongNamesWholeAndTranslatesNoneOfThem)
+{
+    Case c;
+    test::FillTwoWayCircle(c, true);
+    c.Header[HdrFilename] = "/home/bediener/messungen/2024/fruehjahr/fraese-3/dynamisch-xy.rtb";
+    c.Header[HdrEquipmentManufacturer] = "Brintovale Messtechnik";
+    c.Header[HdrEquipmentModel] = "Teleskop DBB 150";
+    c.Header[HdrEquipmentSerial] = "SN 2024-000417";
+    SetTextLanguage("German");
+    CaseInfoPanel german(c, units);
+    german.fill(display::BuildCaseInfoView(c, settings, units, IniFile(iniFile)));
+    german.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&german));
+    auto* ballbar = german.findChild<QLineEdit*>("txtBallbarName");
+    EXPECT_EQ(german.field(HdrFilename)->toolTip(), c.Header[HdrFilename]);
+    german.tabs()->setCurrentIndex(1);
+    EXPECT_EQ(ballbar->toolTip(), "Brintovale Messtechnik Teleskop DBB 150 SN 2024-000417");
+
+    TranslateForm(german);
+    expectEverythingTranslated("Basic");
+    EXPECT_EQ(ballbar->toolTip(), "Brintovale Messtechnik Teleskop DBB 150 SN 2024-000417");
 }
 
 } // namespace
