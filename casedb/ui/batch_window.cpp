@@ -328,13 +328,18 @@ void BatchWindow::addStep(bool wholeAdd)
         } while (!adding_->finished() && (wholeAdd || slice.elapsed() < kAddSliceMs));
     }
     showRowsFrom(firstNew);
-    if (grdCase_->rowCount() > firstNew)
+    if (grdCase_->rowCount() > firstNew) {
+        // The newest row in sight: the grid's scroll range must know the rows just added first.
+        grdCase_->doItemsLayout();
         grdCase_->setCurrentCell(grdCase_->rowCount() - 1, ColFile);
+    }
 }
 
 void BatchWindow::addTimerStep()
 {
-    addStep(false);
+    // A cancel before this step reads nothing more.
+    if (!adding_->finished())
+        addStep(false);
     if (adding_->finished())
         return finishAdd();
     pnlFlood_->setValue(int(adding_->next * 100 / adding_->entries.size()));

@@ -172,6 +172,64 @@ TEST_F(BatchWindowTest, ASavedSessionIsListedAndItsRowsStay)
     EXPECT_FALSE(window->saveButton()->isEnabled());
 }
 
+// A folder of more files than an add reads at once, at the keyboard: Ctrl+A in the file list, Tab
+// to Add and Space. The add runs under the progress with the window's other controls off; Esc before its
+// first step stops it with nothing added and every file still selected; a second Add adds every
+// file, each a row of its own in the list's order, the last in sight.
+TEST_F(BatchWindowTest, AFolderOfFilesAddedAtTheKeyboardGivesEveryRow)
+{
+    const QString shop = folder + "/shop";
+    QDir().mkpath(shop);
+    constexpr int kFiles = 60;
+    for (int i = 0; i < kFiles; ++i)
+        QFile::copy(QStringLiteral(SARVOTEX_TEST_DATA "/rtb_static.rtb"), shop + QString("/case%1.rtb").arg(i, 2, 10, QChar('0')));
+    window = open();
+    window->setFolder(shop);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QListWidget* list = window->fileList();
+    ASSERT_EQ(list->count(), kFiles);
+    auto* status = window->findChild<QWidget*>("PnlStatus");
+    ASSERT_NE(status, nullptr);
+
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Tab);
+    ASSERT_TRUE(window->addButton()->hasFocus());
+    QTest::keyClick(window->addButton(), Qt::Key_Space);
+    ASSERT_TRUE(window->adding());
+    EXPECT_TRUE(status->isVisibleTo(window.get()));
+    EXPECT_FALSE(list->isEnabled());
+    EXPECT_FALSE(window->closeButton()->isEnabled());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->adding(); }));
+    EXPECT_EQ(window->grid()->rowCount(), 0);
+    EXPECT_EQ(list->selectedItems().size(), kFiles);
+    EXPECT_TRUE(window->isVisible()) << "Esc stops the add, not the window";
+    EXPECT_FALSE(status->isVisibleTo(window.get()));
+    ASSERT_TRUE(list->isEnabled() && list->hasFocus());
+
+    QTest::keyClick(list, Qt::Key_Tab);
+    QTest::keyClick(window->addButton(), Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->adding(); }, 60000));
+    QTableWidget* grid = window->grid();
+    ASSERT_EQ(grid->rowCount(), kFiles);
+    for (int r = 0; r < kFiles; ++r) {
+        EXPECT_EQ(grid->item(r, 0)->text(), list->item(r)->text()) << r;
+        EXPECT_EQ(grid->item(r, 1)->text(), "xz") << r;
+        EXPECT_EQ(grid->item(r, 4)->text(), "measured") << r;
+    }
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_FALSE(window->addButton()->isEnabled());
+    EXPECT_TRUE(window->saveButton()->isEnabled());
+    EXPECT_TRUE(window->closeButton()->isEnabled());
+    EXPECT_FALSE(status->isVisibleTo(window.get()));
+    EXPECT_EQ(grid->currentRow(), kFiles - 1);
+    EXPECT_TRUE(grid->viewport()->rect().contains(grid->visualItemRect(grid->item(kFiles - 1, 0)).center()));
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
 // The arrow keys and type-ahead move the tree's current folder; the file list follows it, so Add
 // takes the files of the folder the tree shows.
 TEST_F(BatchWindowTest, TheFileListFollowsAFolderChosenByKeyboard)
