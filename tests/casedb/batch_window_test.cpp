@@ -1,7 +1,8 @@
 // The batch window over a case database of the test's own: files listed by name in a folder whose
 // name holds dots, the save stepping from the event loop, the cancel between two files, a close
-// deferred until the file being stored is done, and the running state cleared on every way out.
-// The case browser's lines over the same database.
+// deferred until the file being stored is done, the running state cleared on every way out, and a
+// long add in steps under its progress. The case browser's lines over the same database, and its
+// selection in sight after a removal.
 
 #include "casedb/case_save.h"
 #include "casedb/ui/batch_window.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QMainWindow>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeView>
@@ -388,6 +390,54 @@ TEST_F(BatchWindowTest, TheCaseBrowsersLinesNameTheirFilesWhole)
     browser.resize(250, 300);
     QCoreApplication::processEvents();
     EXPECT_GE(outline->columnWidth(0), static_cast<QAbstractItemView*>(outline)->sizeHintForColumn(0));
+}
+
+// A long open session, its cases scrolled through with the wheel, removed: the line that takes
+// its place is selected and in sight, not left above a view that kept its scroll at the end.
+TEST_F(BatchWindowTest, TheCaseBrowserKeepsTheSelectionInSightAfterALongSessionIsRemoved)
+{
+    int minutes = 0;
+    const auto saveIn = [&](const QString& session, int cases) {
+        for (int i = 0; i < cases; ++i) {
+            Case c = MakeCase(1, 10, ++minutes);
+            c.Data.TestDate = QDateTime(QDate(2024, 5, 2), QTime(8, 0), Qt::UTC).addSecs(60 * minutes);
+            ASSERT_EQ(SaveCase(store, c, session, {}).outcome, SaveOutcome::Saved);
+        }
+    };
+    for (const char* session : {"A1", "A2", "A3"})
+        saveIn(session, 1);
+    saveIn("Long", 100);
+    for (int s = 10; s < 40; ++s)
+        saveIn(QString("Z%1").arg(s), 1);
+    UnitState units{};
+    units.LargeFactor = 1;
+    DbLoad browser(&store, units, [](int) { return false; });
+    browser.resize(680, 300);
+    browser.show();
+    browser.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&browser));
+    QTreeWidget* outline = browser.outline();
+    QTreeWidgetItem* longSession = outline->topLevelItem(3);
+    ASSERT_EQ(longSession->text(0), "Long");
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualItemRect(longSession).center());
+    ASSERT_TRUE(longSession->isExpanded());
+    QScrollBar* scroll = outline->verticalScrollBar();
+    const QPointF inView = QRectF(outline->viewport()->rect()).center();
+    for (int turn = 0; turn < 100 && scroll->value() < scroll->maximum(); ++turn) {
+        QWheelEvent wheel(inView, outline->viewport()->mapToGlobal(inView), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(outline->viewport(), &wheel);
+    }
+    ASSERT_EQ(scroll->value(), scroll->maximum());
+
+    prompts.yesNoAnswers = {true};
+    QTest::mouseClick(browser.findChild<QPushButton*>("CmdRemove"), Qt::LeftButton);
+    ASSERT_EQ(outline->topLevelItemCount(), 33);
+    ASSERT_EQ(outline->selectedItems().size(), 1);
+    QTreeWidgetItem* selected = outline->selectedItems().front();
+    EXPECT_EQ(selected->text(0), "Z10");
+    EXPECT_TRUE(outline->viewport()->rect().contains(outline->visualItemRect(selected))) << "scrolled to " << scroll->value();
+    EXPECT_TRUE(browser.findChild<QPushButton*>("CmdRemove")->isEnabled());
 }
 
 } // namespace
