@@ -210,6 +210,9 @@ QString BatchWindow::pathOf(const QString& entry) const
 
 void BatchWindow::setFolder(const QString& folder)
 {
+    // The running add reads the entries of the list as it stands.
+    if (adding())
+        return;
     const QDir dir(folder);
     if (!dir.exists())
         return; // a missing folder leaves the list as it was
@@ -318,7 +321,7 @@ void BatchWindow::addStep(bool wholeAdd)
                 item->setSelected(false);
                 continue;
             }
-            // The file stays selected; why it got no row is told when it is not plain.
+            // The file stays selected; a folder and a header that cannot be read are told.
             if (added.result == casedb::BatchModel::AddResult::Folder)
                 prompts().message(windowTitle(), added.refusalText(), MessageIcon::Warning);
             else if (added.result == casedb::BatchModel::AddResult::ReadFailed && added.read.kind == files::ReadResult::Kind::Error)
