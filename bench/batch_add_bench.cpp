@@ -9,14 +9,11 @@
 
 #include "casedb/batch_model.h"
 #include "casedb/ui/batch_window.h"
-#include "core/case.h"
-#include "core/settings.h"
 #include "files/rtb_reader.h"
-#include "files/rtb_writer.h"
-#include "tests/support/sample_cases.h"
+#include "bench/case_db_bench.h"
+#include "bench/measurement_files.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QPushButton>
@@ -26,8 +23,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace sarvo;
 
@@ -36,37 +31,23 @@ namespace {
 constexpr int kFiles = 2000;
 constexpr int kPoints = 360;
 
+// Twenty machines, a case a day.
 Case makeMeasurement(int index)
 {
-    Case c;
-    test::FillTwoWayCircle(c, true, kPoints);
-    c.Header[HdrMachine] = QStringLiteral("Mill %1").arg(index % 20);
-    c.Header[HdrFeedrate] = QStringLiteral("1000");
-    c.Header[HdrStatDyn] = QStringLiteral("D");
-    c.Data.TestDate = QDateTime(QDate(2020, 1, 1), QTime(8, 0, 0), Qt::UTC).addDays(index);
-    return c;
+    return bench::DynamicMeasurement(index, kPoints, 20, 24 * 3600);
 }
 
 struct Fixture {
-    QTemporaryDir dir;
-    QString folder;
-    QStringList files;
-
-    Fixture()
-    {
-        folder = QDir(dir.path()).filePath(QStringLiteral("shop"));
-        QDir().mkpath(folder);
-        const Settings settings;
-        for (int i = 0; i < kFiles; ++i) {
-            const QString path = QDir(folder).filePath(QStringLiteral("case%1.rtb").arg(i, 4, 10, QChar(u'0')));
-            if (!files::SaveRtb(makeMeasurement(i), settings, path)) {
-                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-                std::abort();
-            }
-            files << path;
-        }
-    }
+    bench::RtbFolder measurements{kFiles, 4, QStringLiteral("case"), makeMeasurement};
 };
+
+// Header reads from the disk, as the batch window makes them.
+files::ReadContext DiskContext(files::DiskFiles& disk)
+{
+    files::ReadContext ctx;
+    ctx.files = &disk;
+    return ctx;
+}
 
 Fixture& fixture()
 {
@@ -78,11 +59,10 @@ void BM_HeaderReads2000Files(benchmark::State& state)
 {
     Fixture& f = fixture();
     files::DiskFiles disk;
-    files::ReadContext ctx;
-    ctx.files = &disk;
+    const files::ReadContext ctx = DiskContext(disk);
     for (auto _ : state) {
         int read = 0;
-        for (const QString& path : f.files) {
+        for (const QString& path : f.measurements.files) {
             Case c;
             c.Header[HdrFilename] = path;
             read += files::ReadRtbHeader(c, ctx).ok() ? 1 : 0;
@@ -97,11 +77,10 @@ void BM_BatchModelAdd2000Files(benchmark::State& state)
 {
     Fixture& f = fixture();
     files::DiskFiles disk;
-    files::ReadContext ctx;
-    ctx.files = &disk;
+    const files::ReadContext ctx = DiskContext(disk);
     for (auto _ : state) {
         casedb::BatchModel model;
-        for (const QString& path : f.files)
+        for (const QString& path : f.measurements.files)
             model.addFile(path, ctx);
         if (model.rows().size() != std::size_t(kFiles))
             state.SkipWithError("a file got no row");
@@ -116,12 +95,12 @@ void BM_BatchWindowAdd2000Files(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         BatchWindowSetup setup;
-        setup.startFolder = f.folder;
+        setup.startFolder = f.measurements.folder();
         setup.units.LargeFactor = 1;
         setup.units.LargeFormat = QStringLiteral("0");
         setup.services = [&disk] {
             casedb::BatchServices services;
-            services.readContext.files = &disk;
+            services.readContext = DiskContext(disk);
             return services;
         };
         BatchWindow window(std::move(setup));
@@ -168,10 +147,5 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
     qputenv("SARVOTEX_HOME", home.path().toUtf8());
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    fixture();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return sarvo::bench::RunWithFixture<Fixture, QApplication>(argc, argv, fixture);
 }
