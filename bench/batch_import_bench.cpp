@@ -4,21 +4,15 @@
 
 #include "analysis/kelvox_binding.h"
 #include "bench/case_db_bench.h"
+#include "bench/measurement_files.h"
 #include "casedb/batch_model.h"
 #include "casedb/case_columns.h"
-#include "core/case.h"
-#include "core/settings.h"
-#include "files/rtb_writer.h"
-#include "tests/support/sample_cases.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace sarvo;
 
@@ -27,35 +21,14 @@ namespace {
 constexpr int kFiles = 200;
 constexpr int kPoints = 2500;
 
-// A dynamic case run both ways round on a 150 mm bar, a file of its own by machine and date.
 Case makeMeasurement(int index)
 {
-    Case c;
-    test::FillTwoWayCircle(c, true, kPoints);
-    c.Header[HdrMachine] = QStringLiteral("Mill %1").arg(index % 7);
-    c.Header[HdrFeedrate] = QStringLiteral("1000");
-    c.Header[HdrStatDyn] = QStringLiteral("D");
-    c.Data.TestDate = QDateTime(QDate(2025, 1, 1), QTime(8, 0, 0), Qt::UTC).addSecs(qint64(index) * 600);
-    return c;
+    return bench::DynamicMeasurement(index, kPoints, 7, 600);
 }
 
 struct Fixture {
-    QTemporaryDir dir;
-    QStringList files;
-
-    Fixture()
-    {
-        SetKelvoxLibraryPath(QStringLiteral(SARVOTEX_KELVOX_DIR));
-        const Settings settings;
-        for (int i = 0; i < kFiles; ++i) {
-            const QString path = QDir(dir.path()).filePath(QStringLiteral("case%1.rtb").arg(i, 3, 10, QChar(u'0')));
-            if (!files::SaveRtb(makeMeasurement(i), settings, path)) {
-                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-                std::abort();
-            }
-            files << path;
-        }
-    }
+    Fixture() { SetKelvoxLibraryPath(QStringLiteral(SARVOTEX_KELVOX_DIR)); }
+    bench::RtbFolder measurements{kFiles, 3, QStringLiteral("case"), makeMeasurement};
 };
 
 Fixture& fixture()
@@ -70,7 +43,7 @@ void BM_BatchImport200Files(benchmark::State& state)
     files::DiskFiles disk;
     int run = 0;
     for (auto _ : state) {
-        const QString folder = QDir(f.dir.path()).filePath(QStringLiteral("db%1").arg(run++));
+        const QString folder = QDir(f.measurements.folder()).filePath(QStringLiteral("db%1").arg(run++));
         QDir().mkpath(folder);
         casedb::CaseStore store(QStringLiteral("bench-batch"));
         store.open(QDir(folder).filePath(QString::fromLatin1(casedb::kCaseDbFileName)));
@@ -80,7 +53,7 @@ void BM_BatchImport200Files(benchmark::State& state)
         services.readContext.files = &disk;
         services.askOverwrite = [](const QString&) { return true; };
         casedb::BatchModel model;
-        for (const QString& file : f.files)
+        for (const QString& file : f.measurements.files)
             model.addFile(file, services.readContext);
         casedb::BatchRun batch(model, QStringLiteral("Bench"), services);
 

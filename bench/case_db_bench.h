@@ -1,6 +1,6 @@
 #pragma once
 // What the case-database benchmarks share: a statement that must work while the file is made,
-// and a main that makes the file once, before any clock runs.
+// and a main that makes the fixture once, before any clock runs.
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
@@ -24,10 +24,11 @@ inline void execOrAbort(QSqlDatabase db, const QString& sql)
     }
 }
 
-template <class Fixture>
+// Application: QCoreApplication, or QApplication where a benchmark shows windows.
+template <class Fixture, class Application = QCoreApplication>
 int RunWithFixture(int argc, char** argv, Fixture& (*fixture)())
 {
-    QCoreApplication application(argc, argv);
+    Application application(argc, argv);
     benchmark::Initialize(&argc, argv);
     fixture();
     benchmark::RunSpecifiedBenchmarks();

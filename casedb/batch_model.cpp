@@ -13,6 +13,8 @@
 #include "files/dbb_reader.h"
 #include "files/rtb_reader.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -31,6 +33,19 @@ QString ReadFailureText(const files::ReadResult& r)
 QString OutcomeText(const Outcome& o)
 {
     return QString(Translate(o.location()) + ": " + o.error().description()).simplified();
+}
+
+// A read that failed because the name is a folder's ("x.rtb" made by hand or by another
+// program), which the readers report as a file not found. Asked only after a failed read, so a
+// good file costs nothing more.
+bool IsFolder(const QString& path, const files::ReadResult& read)
+{
+    return !read.ok() && read.kind != files::ReadResult::Kind::Cancelled && QFileInfo(path).isDir();
+}
+
+QString FolderText(const QString& path)
+{
+    return Translate("%1 is a folder, not a measurement file.").arg(QDir::toNativeSeparators(path));
 }
 
 files::ReadResult ReadHeaderOnly(Case& c, files::ReaderKind kind, const files::ReadContext& ctx)
@@ -78,9 +93,19 @@ QString BatchRow::statusText() const
     return {};
 }
 
-bool BatchModel::contains(const QString& path) const
+void BatchModel::append(BatchRow row)
 {
-    return std::any_of(rows_.begin(), rows_.end(), [&](const BatchRow& r) { return !r.path.isEmpty() && r.path == path; });
+    if (!row.path.isEmpty())
+        ++listed_[row.path];
+    rows_.push_back(std::move(row));
+}
+
+void BatchModel::eraseRow(int row)
+{
+    const QString& path = rows_[std::size_t(row)].path;
+    if (const auto at = listed_.find(path); at != listed_.end() && --*at <= 0)
+        listed_.erase(at);
+    rows_.erase(rows_.begin() + row);
 }
 
 bool BatchModel::hasPending() const
@@ -102,6 +127,8 @@ QString BatchModel::Added::refusalText() const
         return Translate("The file is in the list already.");
     case AddResult::UnknownType:
         return Translate("File format not recognized!");
+    case AddResult::Folder:
+        return FolderText(path);
     case AddResult::ReadFailed:
         return ReadFailureText(read);
     }
@@ -111,10 +138,10 @@ QString BatchModel::Added::refusalText() const
 BatchModel::Added BatchModel::addFile(const QString& path, const files::ReadContext& ctx)
 {
     if (contains(path))
-        return {AddResult::Duplicate, {}};
+        return {AddResult::Duplicate, {}, path};
     const files::ReaderKind kind = BatchFileKind(path);
     if (kind == files::ReaderKind::Unknown)
-        return {AddResult::UnknownType, {}};
+        return {AddResult::UnknownType, {}, path};
     Case header;
     header.Header[HdrFilename] = path;
     files::ReadResult read;
@@ -124,15 +151,15 @@ BatchModel::Added BatchModel::addFile(const QString& path, const files::ReadCont
         read = files::ReadResult::error(QStringLiteral("Reading file"), AppError::fromException(std::current_exception()));
     }
     if (!read.ok())
-        return {AddResult::ReadFailed, read};
+        return {IsFolder(path, read) ? AddResult::Folder : AddResult::ReadFailed, read, path};
     BatchRow row;
     row.path = path;
     row.fileName = FileNameOfPath(path);
     row.plane = header.Header[HdrPlane];
     row.statDyn = header.Header[HdrStatDyn];
     row.feedrate = StrToDbl(header.Header[HdrFeedrate]);
-    rows_.push_back(std::move(row));
-    return {AddResult::Added, read};
+    append(std::move(row));
+    return {AddResult::Added, read, path};
 }
 
 Outcome BatchModel::listSession(const CaseStore& store, const QString& session)
@@ -149,8 +176,7 @@ Outcome BatchModel::listSession(const CaseStore& store, const QString& session)
                 return byPlane < 0;
             return a.feedrate < b.feedrate;
         });
-        rows_.clear();
-        sessionRowsShown_ = false;
+        clear();
         for (const StoredCaseSummary& s : cases) {
             BatchRow row;
             row.path = s.fileName;
@@ -159,7 +185,7 @@ Outcome BatchModel::listSession(const CaseStore& store, const QString& session)
             row.statDyn = s.statDyn;
             row.feedrate = s.feedrate;
             row.state = BatchRowState::Stored;
-            rows_.push_back(std::move(row));
+            append(std::move(row));
             sessionRowsShown_ = true;
         }
     });
@@ -168,6 +194,7 @@ Outcome BatchModel::listSession(const CaseStore& store, const QString& session)
 void BatchModel::clear()
 {
     rows_.clear();
+    listed_.clear();
     sessionRowsShown_ = false;
 }
 
@@ -179,7 +206,7 @@ void BatchModel::removeRows(int first, int last)
     last = std::min(last, int(rows_.size()) - 1);
     for (int r = last; r >= first; --r) {
         if (!rows_[std::size_t(r)].stored())
-            rows_.erase(rows_.begin() + r);
+            eraseRow(r);
     }
 }
 
@@ -251,7 +278,7 @@ void BatchRun::storeRow(BatchRow& row)
     c.Data.BallBarLength = services_.settings.BallBarLength;
     const files::ReadResult read = files::ReadInto(c, row.path, BatchFileKind(row.path), services_.readContext);
     if (!read.ok())
-        return fail(ReadFailureText(read));
+        return fail(IsFolder(row.path, read) ? FolderText(row.path) : ReadFailureText(read));
     c.Header[HdrPlane] = row.plane;
     c.Header[HdrName] = session_;
 

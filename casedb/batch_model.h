@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "files/dispatch.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -66,24 +67,26 @@ struct BatchServices {
 
 class BatchModel {
 public:
-    enum class AddResult { Added, Duplicate, UnknownType, ReadFailed };
+    enum class AddResult { Added, Duplicate, UnknownType, Folder, ReadFailed };
     struct Added {
         AddResult result = AddResult::Added;
         files::ReadResult read; // ReadFailed: what the header read returned
+        QString path;
         // Why the file got no row, on one line ("" when it was added).
         QString refusalText() const;
     };
 
     const std::vector<BatchRow>& rows() const { return rows_; }
-    bool contains(const QString& path) const;
+    // Whether a row holds the file; a look-up, however many rows there are.
+    bool contains(const QString& path) const { return listed_.contains(path); }
     // Whether a row waits to be stored.
     bool hasPending() const;
     int pendingCount() const;
     // True while the rows are the stored cases of a session (listed or just stored).
     bool sessionRowsShown() const { return sessionRowsShown_; }
 
-    // Reads the file's header and appends a row for it; a file already listed, of no known type
-    // or whose header cannot be read gets none.
+    // Reads the file's header (once) and appends a row for it; a file already listed, of no known
+    // type, a folder, or a file whose header cannot be read gets none.
     Added addFile(const QString& path, const files::ReadContext& ctx);
 
     // Replaces the rows by the stored cases of the session, ordered by static/dynamic, plane and
@@ -99,7 +102,12 @@ public:
 
 private:
     friend class BatchRun;
+    void append(BatchRow row);
+    void eraseRow(int row);
+
     std::vector<BatchRow> rows_;
+    // How many rows hold each path (stored cases of one file may be listed twice).
+    QHash<QString, int> listed_;
     bool sessionRowsShown_ = false;
 };
 

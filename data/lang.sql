@@ -541,6 +541,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'All selected c
 INSERT INTO Languages (Form, English, German) VALUES ('Message', '%1 of the selected cases could not be stored into the database.', '%1 der gewählten Fälle konnten nicht in der Datenbank gespeichert werden.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Saving was cancelled after %1 of %2 cases.', 'Das Speichern wurde nach %1 von %2 Fällen abgebrochen.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The file is in the list already.', 'Die Datei steht bereits in der Liste.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', '%1 is a folder, not a measurement file.', '%1 ist ein Ordner, keine Messdatei.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The analysis of the case gave no valid results.', 'Die Analyse des Falls ergab keine gültigen Ergebnisse.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading sessions', 'Lesen der Messreihen');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Reading cases', 'Lesen der Fälle');

@@ -265,12 +265,15 @@ void DrawTrendChart(Canvas& canvas, const TrendChart& chart, TrendChartType type
                      QLocale().toString(d, 'f', x.days.decimals), kInk);
         }
     } else {
-        // Every step-th date, so that the labels never overlap.
+        // Every step-th date, so that the labels never overlap however narrow a point's slot: the
+        // step's slots are at least as wide as the widest label with its gap.
         double widest = 0;
         for (const QString& label : chart.pointLabels)
             widest = std::max(widest, canvas.textWidth(label) + line * 0.5);
-        const int step = std::max(1, int(std::ceil(widest / std::max(line * 0.1, x.slot()))));
-        for (int p = 0; p < chart.pointCount(); p += step) {
+        const double slot = x.slot();
+        const int points = chart.pointCount();
+        const int step = slot > 0 ? std::max(1, int(std::min(std::ceil(widest / slot), double(points)))) : points;
+        for (int p = 0; p < points; p += step) {
             DrawText(canvas, QRectF(x.of(p, {}) - widest / 2, plot.bottom() + line * 0.2, widest, line), Qt::AlignHCenter,
                      chart.pointLabels[std::size_t(p)], kInk);
         }

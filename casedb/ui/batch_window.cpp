@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -35,6 +36,11 @@ namespace sarvo {
 
 namespace {
 enum GridColumn { ColFile, ColPlane, ColType, ColFeedrate, ColStatus, ColCount };
+
+// An add of more files than this shows its progress and reads its files in slices of the event
+// loop's time, so that the window never stops answering for longer than a slice.
+constexpr std::size_t kFilesAddedAtOnce = 50;
+constexpr qint64 kAddSliceMs = 40;
 
 QPushButton* button(const char* name, const char* caption)
 {
@@ -174,11 +180,11 @@ BatchWindow::BatchWindow(BatchWindowSetup setup, QWidget* parent)
     connect(cmdRemove_, &QPushButton::clicked, this, &BatchWindow::removeSelected);
     connect(cmdSave_, &QPushButton::clicked, this, &BatchWindow::startSave);
     connect(cmdClose_, &QPushButton::clicked, this, &BatchWindow::close);
-    connect(cmdCancel_, &QPushButton::clicked, this, &BatchWindow::cancelSave);
+    connect(cmdCancel_, &QPushButton::clicked, this, &BatchWindow::cancelWork);
     connect(cmbSession_, &QComboBox::activated, this, &BatchWindow::sessionChosen);
     connect(cmbSession_, &QComboBox::editTextChanged, this, &BatchWindow::sessionEdited);
     connect(grdCase_, &QTableWidget::itemSelectionChanged, this, &BatchWindow::gridSelectionChanged);
-    connect(stepTimer_, &QTimer::timeout, this, &BatchWindow::saveStep);
+    connect(stepTimer_, &QTimer::timeout, this, [this] { adding_ ? addTimerStep() : saveStep(); });
 
     TranslateForm(*this);
     CenterForm(*this);
@@ -204,6 +210,9 @@ QString BatchWindow::pathOf(const QString& entry) const
 
 void BatchWindow::setFolder(const QString& folder)
 {
+    // The running add reads the entries of the list as it stands.
+    if (adding())
+        return;
     const QDir dir(folder);
     if (!dir.exists())
         return; // a missing folder leaves the list as it was
@@ -240,7 +249,7 @@ void BatchWindow::fillSessions()
 void BatchWindow::sessionChosen(int index)
 {
     const casedb::CaseStore* store = setup_.store ? setup_.store() : nullptr;
-    if (saving() || index < 0 || !store)
+    if (busy() || index < 0 || !store)
         return;
     ReportOutcome(model_.listSession(*store, cmbSession_->itemText(index)));
     showRows();
@@ -250,7 +259,7 @@ void BatchWindow::sessionChosen(int index)
 
 void BatchWindow::sessionEdited()
 {
-    if (saving() || !model_.sessionRowsShown() || cmbSession_->currentText() == cmbSession_->itemText(cmbSession_->currentIndex()))
+    if (busy() || !model_.sessionRowsShown() || cmbSession_->currentText() == cmbSession_->itemText(cmbSession_->currentIndex()))
         return;
     model_.clear();
     showRows();
@@ -266,48 +275,112 @@ void BatchWindow::fileSelectionChanged()
         if (model_.contains(pathOf(item->text())))
             item->setSelected(false);
     }
-    cmdAdd_->setEnabled(!saving() && !lstFile_->selectedItems().isEmpty());
+    cmdAdd_->setEnabled(!busy() && !lstFile_->selectedItems().isEmpty());
 }
 
 void BatchWindow::addSelected()
 {
-    if (saving())
+    if (busy())
         return;
-    BusyCursor busy;
-    const casedb::BatchServices services = setup_.services();
+    Adding add;
     for (int i = 0; i < lstFile_->count(); ++i) {
-        QListWidgetItem* item = lstFile_->item(i);
-        if (!item->isSelected())
-            continue;
-        const auto added = model_.addFile(pathOf(item->text()), services.readContext);
-        if (added.result == casedb::BatchModel::AddResult::Added) {
-            item->setSelected(false);
-            continue;
-        }
-        // The file stays selected; a header that cannot be read is reported.
-        if (added.result == casedb::BatchModel::AddResult::ReadFailed && !added.read.ok()) {
-            if (added.read.kind == files::ReadResult::Kind::Error)
-                ReportError(added.read.location, AppError(added.read.number, added.read.message));
-            else if (added.read.kind == files::ReadResult::Kind::Message)
-                prompts().message(QString(), added.read.message, added.read.icon);
-        }
+        if (lstFile_->item(i)->isSelected())
+            add.entries.push_back(i);
     }
-    showRows();
-    cmdSave_->setEnabled(model_.hasPending());
-    if (grdCase_->rowCount() > 0)
+    if (add.entries.empty())
+        return;
+    add.readContext = setup_.services().readContext;
+    const bool atOnce = add.entries.size() <= kFilesAddedAtOnce;
+    adding_ = std::move(add);
+    if (atOnce) {
+        BusyCursor busy;
+        addStep(true);
+        finishAdd();
+        return;
+    }
+    // A long add: the window keeps answering, shows how far it has come and can be stopped.
+    setIdleControlsEnabled(false);
+    pnlFlood_->setValue(0);
+    lblCurrFile_->setText(lstFile_->item(adding_->entries.front())->text());
+    pnlStatus_->show();
+    stepTimer_->start();
+}
+
+void BatchWindow::addStep(bool wholeAdd)
+{
+    QElapsedTimer slice;
+    slice.start();
+    const int firstNew = int(model_.rows().size());
+    {
+        // The file list's selection is checked once, when the add ends, not at every file.
+        QSignalBlocker block(lstFile_);
+        do {
+            QListWidgetItem* item = lstFile_->item(adding_->entries[adding_->next++]);
+            const auto added = model_.addFile(pathOf(item->text()), adding_->readContext);
+            if (added.result == casedb::BatchModel::AddResult::Added) {
+                item->setSelected(false);
+                continue;
+            }
+            // The file stays selected; a folder and a header that cannot be read are told.
+            if (added.result == casedb::BatchModel::AddResult::Folder)
+                prompts().message(windowTitle(), added.refusalText(), MessageIcon::Warning);
+            else if (added.result == casedb::BatchModel::AddResult::ReadFailed && added.read.kind == files::ReadResult::Kind::Error)
+                ReportError(added.read.location, AppError(added.read.number, added.read.message));
+            else if (added.result == casedb::BatchModel::AddResult::ReadFailed && added.read.kind == files::ReadResult::Kind::Message)
+                prompts().message(QString(), added.read.message, added.read.icon);
+        } while (!adding_->finished() && (wholeAdd || slice.elapsed() < kAddSliceMs));
+    }
+    showRowsFrom(firstNew);
+    if (grdCase_->rowCount() > firstNew) {
+        // The newest row in sight: the grid's scroll range must know the rows just added first.
+        grdCase_->doItemsLayout();
         grdCase_->setCurrentCell(grdCase_->rowCount() - 1, ColFile);
+    }
+}
+
+void BatchWindow::addTimerStep()
+{
+    // A cancel before this step reads nothing more.
+    if (!adding_->finished())
+        addStep(false);
+    if (adding_->finished())
+        return finishAdd();
+    pnlFlood_->setValue(int(adding_->next * 100 / adding_->entries.size()));
+    lblCurrFile_->setText(lstFile_->item(adding_->entries[adding_->next])->text());
+    stepTimer_->start();
+}
+
+void BatchWindow::finishAdd()
+{
+    adding_.reset();
+    if (!pnlStatus_->isHidden()) {
+        pnlStatus_->hide();
+        setIdleControlsEnabled(true);
+        lstFile_->setFocus();
+    }
+    fileSelectionChanged();
+    cmdSave_->setEnabled(model_.hasPending());
+    gridSelectionChanged();
+    if (closeWhenDone_)
+        QTimer::singleShot(0, this, &BatchWindow::close);
+}
+
+void BatchWindow::setIdleControlsEnabled(bool enabled)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{lstDir_, lstFile_, cmdAdd_, cmdRemove_, cmdSave_, cmdClose_, cmbSession_})
+        w->setEnabled(enabled);
 }
 
 void BatchWindow::gridSelectionChanged()
 {
     const int row = grdCase_->currentRow();
     const auto& rows = model_.rows();
-    cmdRemove_->setEnabled(!saving() && row >= 0 && row < int(rows.size()) && !rows[std::size_t(row)].stored());
+    cmdRemove_->setEnabled(!busy() && row >= 0 && row < int(rows.size()) && !rows[std::size_t(row)].stored());
 }
 
 void BatchWindow::removeSelected()
 {
-    if (saving())
+    if (busy())
         return;
     const QList<QTableWidgetSelectionRange> ranges = grdCase_->selectedRanges();
     int first = grdCase_->currentRow(), last = first;
@@ -325,11 +398,11 @@ void BatchWindow::removeSelected()
     gridSelectionChanged();
 }
 
-void BatchWindow::showRows()
+void BatchWindow::showRowsFrom(int first)
 {
     QSignalBlocker block(grdCase_);
     grdCase_->setRowCount(int(model_.rows().size()));
-    for (int r = 0; r < grdCase_->rowCount(); ++r)
+    for (int r = std::max(0, first); r < grdCase_->rowCount(); ++r)
         showRow(r);
 }
 
@@ -370,7 +443,7 @@ bool BatchWindow::eventFilter(QObject* watched, QEvent* event)
 
 void BatchWindow::startSave()
 {
-    if (saving())
+    if (busy())
         return;
     const QString session = cmbSession_->currentText();
     if (const QString refusal = model_.saveRefusal(session); !refusal.isEmpty()) {
@@ -413,8 +486,10 @@ void BatchWindow::moveToClientBottom()
     move(x(), clientTop + client->height() - frameGeometry().height());
 }
 
-void BatchWindow::cancelSave()
+void BatchWindow::cancelWork()
 {
+    if (adding_)
+        adding_->cancelled = true;
     if (run_)
         run_->cancel();
 }
@@ -470,10 +545,10 @@ void BatchWindow::finishSave()
 
 void BatchWindow::closeEvent(QCloseEvent* event)
 {
-    // The save ends after the file it stores; the window closes then.
-    if (saving()) {
+    // An add or a save ends after the file it reads; the window closes then.
+    if (busy()) {
         closeWhenDone_ = true;
-        cancelSave();
+        cancelWork();
         event->ignore();
         return;
     }
@@ -482,9 +557,9 @@ void BatchWindow::closeEvent(QCloseEvent* event)
 
 void BatchWindow::reject()
 {
-    // Esc while saving is taken as cancel, never as a close under the running save.
-    if (saving()) {
-        cancelSave();
+    // Esc while adding or saving is taken as cancel, never as a close under the running work.
+    if (busy()) {
+        cancelWork();
         return;
     }
     QDialog::reject();

@@ -1,7 +1,8 @@
 #pragma once
 // The batch window "Batch": a folder tree and its measurement files, the grid of the files
 // collected for one session, and the save of them all, one file a timer step, with a progress
-// that can be cancelled between two files.
+// that can be cancelled between two files. A long add runs in timer steps too, under the same
+// progress.
 
 #include "casedb/batch_model.h"
 #include "core/units.h"
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QComboBox;
 class QFileSystemModel;
@@ -47,14 +49,16 @@ public:
 
     void setFolder(const QString& folder);
     QString folder() const { return folder_; }
-    // Adds the files selected in the file list.
+    // Adds the files selected in the file list: a few at once, more in steps from the event loop.
     void addSelected();
+    bool adding() const { return adding_.has_value(); }
     // Removes the selected grid rows that are not stored.
     void removeSelected();
     // Starts storing the collected files; the steps follow from the event loop.
     void startSave();
-    void cancelSave();
     bool saving() const { return run_ != nullptr; }
+    // Stops the add or the save before its next file.
+    void cancelWork();
 
     const casedb::BatchModel& model() const { return model_; }
     QListWidget* fileList() const { return lstFile_; }
@@ -84,12 +88,32 @@ private:
         std::function<void(bool)> set_;
     };
 
+    // The files of one add still to read: their entries in the file list, in its order. The file
+    // list is not changed meanwhile (a long add turns it off).
+    struct Adding {
+        std::vector<int> entries;
+        std::size_t next = 0;
+        files::ReadContext readContext;
+        bool cancelled = false;
+        bool finished() const { return cancelled || next >= entries.size(); }
+    };
+
+    bool busy() const { return adding() || saving(); }
+    // The controls that would change the grid, the list or the session while an add or a save
+    // runs, on or off.
+    void setIdleControlsEnabled(bool enabled);
+    // Adds files of the running add until none is left or the time slice has passed.
+    void addStep(bool wholeAdd);
+    void addTimerStep();
+    void finishAdd();
     void fillSessions();
     void sessionChosen(int index);
     void sessionEdited();
     void fileSelectionChanged();
     void gridSelectionChanged();
-    void showRows();
+    void showRows() { showRowsFrom(0); }
+    // The grid's rows from first on, as many as the model holds.
+    void showRowsFrom(int first);
     void showRow(int row);
     // The file's column twice as wide as each of the others, together filling the grid.
     void layOutColumns();
@@ -102,6 +126,7 @@ private:
     BatchWindowSetup setup_;
     casedb::BatchModel model_;
     std::unique_ptr<casedb::BatchRun> run_;
+    std::optional<Adding> adding_;
     std::optional<RunningGuard> running_;
     bool closeWhenDone_ = false;
     bool placingFolder_ = false; // setFolder() itself moves the tree's current folder

@@ -195,6 +195,10 @@ void DbLoad::removeClicked()
         if (ReportOutcome(removal.outcome))
             delete line;
     }
+    // The line that took the removed one's place stays in sight, however many lines went: the
+    // view would otherwise keep its scroll, clamped to the shorter outline.
+    if (QTreeWidgetItem* now = selectedLine() ? selectedLine() : olnMeas_->currentItem())
+        olnMeas_->scrollToItem(now);
     updateButtons();
 }
 

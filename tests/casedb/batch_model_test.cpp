@@ -146,6 +146,38 @@ TEST_F(BatchImport, HoldsMoreThan99FilesAndStopsBetweenFilesWhenCancelled)
     EXPECT_TRUE(model.sessionRowsShown());
 }
 
+// The check for a file listed already follows the rows: a removed or cleared file can be added
+// again. A folder named like a measurement file is told as a folder, when it is added and when it
+// took a listed file's place before the save.
+TEST_F(BatchImport, AFileCanBeAddedAgainOnceItsRowIsGoneAndAFolderIsToldAsAFolder)
+{
+    BatchModel model;
+    const QString first = copySample("f", "first.rtb", "rtb_static.rtb");
+    const QString second = copySample("f", "second.rtb", "rtb_static.rtb");
+    add(model, first);
+    add(model, second);
+    model.removeRows(0, 0);
+    EXPECT_FALSE(model.contains(first));
+    EXPECT_TRUE(model.contains(second));
+    add(model, first);
+    EXPECT_EQ(model.addFile(second, files).result, BatchModel::AddResult::Duplicate);
+    model.clear();
+    add(model, second);
+
+    const QString folder = path("f/x.rtb");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto added = model.addFile(folder, files);
+    EXPECT_EQ(added.result, BatchModel::AddResult::Folder);
+    EXPECT_EQ(added.refusalText(), folder + " is a folder, not a measurement file.");
+    EXPECT_EQ(model.rows().size(), 1u);
+
+    ASSERT_TRUE(QFile::remove(second) && QDir().mkpath(second));
+    BatchRun run(model, "Week 1", services());
+    while (run.step()) {
+    }
+    EXPECT_EQ(model.rows()[0].failure, second + " is a folder, not a measurement file.");
+}
+
 TEST_F(BatchImport, SessionNamesAreBoundValues)
 {
     const QString session = "O'Brien; DROP TABLE Measure; -- Prüfung \"Süd\"";

@@ -1,7 +1,8 @@
 // The batch window over a case database of the test's own: files listed by name in a folder whose
 // name holds dots, the save stepping from the event loop, the cancel between two files, a close
-// deferred until the file being stored is done, and the running state cleared on every way out.
-// The case browser's lines over the same database.
+// deferred until the file being stored is done, the running state cleared on every way out, and a
+// long add in steps under its progress. The case browser's lines over the same database, and its
+// selection in sight after a removal.
 
 #include "casedb/case_save.h"
 #include "casedb/ui/batch_window.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QMainWindow>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeView>
@@ -170,6 +172,64 @@ TEST_F(BatchWindowTest, ASavedSessionIsListedAndItsRowsStay)
     window->grid()->selectAll();
     EXPECT_FALSE(window->removeButton()->isEnabled());
     EXPECT_FALSE(window->saveButton()->isEnabled());
+}
+
+// A folder of more files than an add reads at once, at the keyboard: Ctrl+A in the file list, Tab
+// to Add and Space. The add runs under the progress with the window's other controls off; Esc before its
+// first step stops it with nothing added and every file still selected; a second Add adds every
+// file, each a row of its own in the list's order, the last in sight.
+TEST_F(BatchWindowTest, AFolderOfFilesAddedAtTheKeyboardGivesEveryRow)
+{
+    const QString shop = folder + "/shop";
+    QDir().mkpath(shop);
+    constexpr int kFiles = 60;
+    for (int i = 0; i < kFiles; ++i)
+        QFile::copy(QStringLiteral(SARVOTEX_TEST_DATA "/rtb_static.rtb"), shop + QString("/case%1.rtb").arg(i, 2, 10, QChar('0')));
+    window = open();
+    window->setFolder(shop);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QListWidget* list = window->fileList();
+    ASSERT_EQ(list->count(), kFiles);
+    auto* status = window->findChild<QWidget*>("PnlStatus");
+    ASSERT_NE(status, nullptr);
+
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Tab);
+    ASSERT_TRUE(window->addButton()->hasFocus());
+    QTest::keyClick(window->addButton(), Qt::Key_Space);
+    ASSERT_TRUE(window->adding());
+    EXPECT_TRUE(status->isVisibleTo(window.get()));
+    EXPECT_FALSE(list->isEnabled());
+    EXPECT_FALSE(window->closeButton()->isEnabled());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->adding(); }));
+    EXPECT_EQ(window->grid()->rowCount(), 0);
+    EXPECT_EQ(list->selectedItems().size(), kFiles);
+    EXPECT_TRUE(window->isVisible()) << "Esc stops the add, not the window";
+    EXPECT_FALSE(status->isVisibleTo(window.get()));
+    ASSERT_TRUE(list->isEnabled() && list->hasFocus());
+
+    QTest::keyClick(list, Qt::Key_Tab);
+    QTest::keyClick(window->addButton(), Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->adding(); }, 60000));
+    QTableWidget* grid = window->grid();
+    ASSERT_EQ(grid->rowCount(), kFiles);
+    for (int r = 0; r < kFiles; ++r) {
+        EXPECT_EQ(grid->item(r, 0)->text(), list->item(r)->text()) << r;
+        EXPECT_EQ(grid->item(r, 1)->text(), "xz") << r;
+        EXPECT_EQ(grid->item(r, 4)->text(), "measured") << r;
+    }
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_FALSE(window->addButton()->isEnabled());
+    EXPECT_TRUE(window->saveButton()->isEnabled());
+    EXPECT_TRUE(window->closeButton()->isEnabled());
+    EXPECT_FALSE(status->isVisibleTo(window.get()));
+    EXPECT_EQ(grid->currentRow(), kFiles - 1);
+    EXPECT_TRUE(grid->viewport()->rect().contains(grid->visualItemRect(grid->item(kFiles - 1, 0)).center()));
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 // The arrow keys and type-ahead move the tree's current folder; the file list follows it, so Add
@@ -330,6 +390,54 @@ TEST_F(BatchWindowTest, TheCaseBrowsersLinesNameTheirFilesWhole)
     browser.resize(250, 300);
     QCoreApplication::processEvents();
     EXPECT_GE(outline->columnWidth(0), static_cast<QAbstractItemView*>(outline)->sizeHintForColumn(0));
+}
+
+// A long open session, its cases scrolled through with the wheel, removed: the line that takes
+// its place is selected and in sight, not left above a view that kept its scroll at the end.
+TEST_F(BatchWindowTest, TheCaseBrowserKeepsTheSelectionInSightAfterALongSessionIsRemoved)
+{
+    int minutes = 0;
+    const auto saveIn = [&](const QString& session, int cases) {
+        for (int i = 0; i < cases; ++i) {
+            Case c = MakeCase(1, 10, ++minutes);
+            c.Data.TestDate = QDateTime(QDate(2024, 5, 2), QTime(8, 0), Qt::UTC).addSecs(60 * minutes);
+            ASSERT_EQ(SaveCase(store, c, session, {}).outcome, SaveOutcome::Saved);
+        }
+    };
+    for (const char* session : {"A1", "A2", "A3"})
+        saveIn(session, 1);
+    saveIn("Long", 100);
+    for (int s = 10; s < 40; ++s)
+        saveIn(QString("Z%1").arg(s), 1);
+    UnitState units{};
+    units.LargeFactor = 1;
+    DbLoad browser(&store, units, [](int) { return false; });
+    browser.resize(680, 300);
+    browser.show();
+    browser.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&browser));
+    QTreeWidget* outline = browser.outline();
+    QTreeWidgetItem* longSession = outline->topLevelItem(3);
+    ASSERT_EQ(longSession->text(0), "Long");
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualItemRect(longSession).center());
+    ASSERT_TRUE(longSession->isExpanded());
+    QScrollBar* scroll = outline->verticalScrollBar();
+    const QPointF inView = QRectF(outline->viewport()->rect()).center();
+    for (int turn = 0; turn < 100 && scroll->value() < scroll->maximum(); ++turn) {
+        QWheelEvent wheel(inView, outline->viewport()->mapToGlobal(inView), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(outline->viewport(), &wheel);
+    }
+    ASSERT_EQ(scroll->value(), scroll->maximum());
+
+    prompts.yesNoAnswers = {true};
+    QTest::mouseClick(browser.findChild<QPushButton*>("CmdRemove"), Qt::LeftButton);
+    ASSERT_EQ(outline->topLevelItemCount(), 33);
+    ASSERT_EQ(outline->selectedItems().size(), 1);
+    QTreeWidgetItem* selected = outline->selectedItems().front();
+    EXPECT_EQ(selected->text(0), "Z10");
+    EXPECT_TRUE(outline->viewport()->rect().contains(outline->visualItemRect(selected))) << "scrolled to " << scroll->value();
+    EXPECT_TRUE(browser.findChild<QPushButton*>("CmdRemove")->isEnabled());
 }
 
 } // namespace

@@ -289,3 +289,49 @@ TEST(TrendChart, ThreeSeriesOverNinetyWeeksEachStayVisible)
         }
     }
 }
+
+// Weekly sessions over twenty years: on the screen and on the printed page the dates below the
+// plot are every step-th session's, from the first on, none overlapping its neighbour, and thinned
+// no further than the widest date needs, at a hundred sessions as at 1,100.
+TEST(TrendChart, SessionDatesNeverOverlapOnTheScreenOrThePage)
+{
+    for (const int sessions : {100, 1100}) {
+        casedb::TrendChart chart;
+        chart.caption = QStringLiteral("Circularity LSC");
+        chart.series = {{QStringLiteral("1000 mm/min"), {}}};
+        for (int i = 0; i < sessions; ++i) {
+            chart.pointLabels.push_back(QDate(2006, 1, 2).addDays(7 * i).toString("yyyy-MM-dd"));
+            chart.series[0].cells.push_back({true, 5.0 + i % 3, 0});
+        }
+        // The screen in pixels; the page in centimetres, 96 dots an inch, as the print sets it up.
+        RecordingCanvas screen(QSizeF(1280, 720));
+        DrawTrendChart(screen, chart, TrendChartType::Bar, QRectF(0, 0, 1280, 720));
+        RecordingCanvas page(QSizeF(19.0 / 2.54 * 96, 27.7 / 2.54 * 96));
+        page.setScale(0, 0, 19.0, 27.7);
+        DrawTrendChartPage(page, chart, TrendChartType::Bar, TrendPrint{});
+        for (RecordingCanvas* canvas : {&screen, &page}) {
+            SCOPED_TRACE(testing::Message() << sessions << " sessions on the " << (canvas == &screen ? "screen" : "page"));
+            std::vector<std::pair<int, QRectF>> dates; // session, label box
+            const double height = canvas->textHeight(QStringLiteral("Ag"));
+            for (const auto& t : canvas->texts) {
+                const auto at = std::find(chart.pointLabels.begin(), chart.pointLabels.end(), t.text);
+                if (at != chart.pointLabels.end())
+                    dates.emplace_back(int(at - chart.pointLabels.begin()), QRectF(t.topLeft, QSizeF(canvas->textWidth(t.text), height)));
+            }
+            ASSERT_GE(dates.size(), 5u);
+            const int step = dates[1].first;
+            ASSERT_GE(step, 1);
+            const double dateWidth = dates[0].second.width();
+            for (std::size_t k = 0; k < dates.size(); ++k) {
+                EXPECT_EQ(dates[k].first, int(k) * step) << k;
+                EXPECT_DOUBLE_EQ(dates[k].second.top(), dates[0].second.top()) << k;
+                if (k > 0) {
+                    const double gap = dates[k].second.left() - dates[k - 1].second.right();
+                    EXPECT_GT(gap, 0) << "session " << dates[k].first << " overlaps its neighbour";
+                    EXPECT_LT(gap, 2 * dateWidth) << "thinned further than the dates need";
+                }
+            }
+            EXPECT_GT(dates.back().first + step, sessions - 1) << "the dates reach the last sessions";
+        }
+    }
+}
