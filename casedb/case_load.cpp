@@ -111,7 +111,7 @@ void readRuns(const CaseStore& store, int32_t measId, Case& c, bool withIso)
             throw damaged(QStringLiteral("readings of run %1 in a case of %2 runs").arg(q.value(0).toString()).arg(runs));
         const auto i = static_cast<std::size_t>(dim);
         // Raises error 9 at the first reading beyond the table (8001 per run).
-        d.Readings(dim, count[i]) = q.value(1).toDouble();
+        d.Readings(dim, count[i]) = StoredRow::toNumber(QLatin1String(tbl::Targets), col::Meas, q.value(1));
         ++count[i];
     }
     for (int run = 1; run <= runs; ++run) {
