@@ -189,7 +189,10 @@ void CaseStore::open(const QString& path, const OpenOptions& options)
             connect(absolute, false);
             return;
         } catch (const AppError&) {
-            // A second try read-only; its error is the one that counts.
+            // An empty file read-only is no case database: why it could not be built counts.
+            if (fileIsEmpty(absolute))
+                throw;
+            // Else a second try read-only; its error is the one that counts.
         }
     }
     try {
