@@ -203,7 +203,7 @@ void CaseStore::open(const QString& path, const OpenOptions& options)
         // A save cut short inside its commit left its journal: the file is sound once the journal
         // is rolled back, which only a connection that may write does, as any writer would.
         if (!FileAllowsWriting(absolute))
-            throw AppError(failure.number(),
+            throw AppError(kDatabaseReadOnly,
                            QStringLiteral("A save was cut short and left its journal %1. Give the case database and its "
                                           "folder write permission and open it again, so that the journal can be rolled "
                                           "back: %2")

@@ -36,7 +36,6 @@ public:
     static double toNumber(const QString& table, const char* column, const QVariant& v);
 
 private:
-
     QString table_;
     QSqlRecord record_;
 };
