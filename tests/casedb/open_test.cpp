@@ -17,6 +17,8 @@
 
 #include <sqlite3.h>
 
+#include <functional>
+
 namespace sarvo::test {
 namespace {
 
@@ -227,39 +229,26 @@ private:
 
 TEST_F(OpeningTheCaseDatabase, AFullDiskWhileBuildingSaysSoAndLeavesNoFile)
 {
-    const auto expectDiskFull = [](const AppError& e, const QString& file) {
-        EXPECT_EQ(e.number(), AppError::kDiskFull) << e.description().toStdString();
-        EXPECT_TRUE(e.description().contains("Disk full")) << e.description().toStdString();
-        EXPECT_TRUE(e.description().contains(QDir::toNativeSeparators(file))) << e.description().toStdString();
+    const auto expectDiskFull = [](const std::function<void()>& build, const QString& file) {
+        try {
+            build();
+            ADD_FAILURE() << "built " << file.toStdString() << " on a full disk";
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), AppError::kDiskFull) << e.description().toStdString();
+            EXPECT_EQ(e.description(), "Disk full: " + QDir::toNativeSeparators(file));
+        }
     };
     {
         FullDisk full;
-        try {
-            store.open(dbPath());
-            ADD_FAILURE() << "built a case database on a full disk";
-        } catch (const AppError& e) {
-            expectDiskFull(e, dbPath());
-        }
+        expectDiskFull([&] { store.open(dbPath()); }, dbPath());
         EXPECT_FALSE(store.isOpen());
         EXPECT_TRUE(QDir(appPath).entryList(QDir::Files).isEmpty());
-
         // The language database is built by the same function.
-        try {
-            OpenLanguageDatabase(appPath);
-            ADD_FAILURE() << "built a language database on a full disk";
-        } catch (const AppError& e) {
-            expectDiskFull(e, path(kLangDbFileName));
-        }
+        expectDiskFull([&] { OpenLanguageDatabase(appPath); }, path(kLangDbFileName));
         EXPECT_TRUE(QDir(appPath).entryList(QDir::Files).isEmpty());
-
         // An empty file is built in place: it stays as empty as it was.
         writeFile(kCaseDbFileName, {});
-        try {
-            store.open(dbPath());
-            ADD_FAILURE() << "built into an empty file on a full disk";
-        } catch (const AppError& e) {
-            expectDiskFull(e, dbPath());
-        }
+        expectDiskFull([&] { store.open(dbPath()); }, dbPath());
         EXPECT_EQ(QDir(appPath).entryList(QDir::Files), QStringList{kCaseDbFileName});
         EXPECT_TRUE(dbBytes().isEmpty());
     }
