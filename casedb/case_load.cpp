@@ -102,16 +102,17 @@ void readRuns(const CaseStore& store, int32_t measId, Case& c, bool withIso)
                                       QuoteName(col::Meas_ID), QuoteName(col::ID));
     QSqlQuery q = run(store, readings, measId);
     std::array<int, kRunSlots> count{};
+    const QString targets = QLatin1String(tbl::Targets);
     while (q.next()) {
         if (q.isNull(0) || q.isNull(1))
-            throw StoredRow::nullField(QLatin1String(tbl::Targets), q.isNull(0) ? col::Dim : col::Meas);
+            throw StoredRow::nullField(targets, q.isNull(0) ? col::Dim : col::Meas);
         bool ok = false;
         const int dim = q.value(0).toInt(&ok);
         if (!ok || dim < 1 || dim > runs)
             throw damaged(QStringLiteral("readings of run %1 in a case of %2 runs").arg(q.value(0).toString()).arg(runs));
         const auto i = static_cast<std::size_t>(dim);
         // Raises error 9 at the first reading beyond the table (8001 per run).
-        d.Readings(dim, count[i]) = q.value(1).toDouble();
+        d.Readings(dim, count[i]) = StoredRow::toNumber(targets, col::Meas, q.value(1));
         ++count[i];
     }
     for (int run = 1; run <= runs; ++run) {

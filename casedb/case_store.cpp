@@ -83,8 +83,8 @@ bool folderAllowsWriting(const QString& path)
     return ownerMayWrite(QFileInfo(QFileInfo(path).absolutePath()));
 }
 
-// Builds the file under a temporary name and renames it into place, so that no half-built file
-// is ever found under the real name, also when two programs start at once.
+// The shipped schema into a missing file: built under another name and renamed into place, so
+// that neither a half-built file nor, on a failure, an empty one is ever found under the name.
 void createFromSchema(const QString& path)
 {
     if (!folderAllowsWriting(path))
@@ -92,17 +92,30 @@ void createFromSchema(const QString& path)
     const QString script = ShippedScript(QString::fromLatin1(kSchemaScript));
     if (script.isEmpty())
         throw AppError::fileNotFound(":/data/" + QString::fromLatin1(kSchemaScript));
-    const QString temporary = path + ".new-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    const QString error = CreateDatabaseFromScript(temporary, script);
-    if (!error.isEmpty()) {
-        QFile::remove(temporary);
-        throw AppError::database(0, error);
-    }
-    if (!QFile::rename(temporary, path)) {
-        QFile::remove(temporary);
-        if (!QFileInfo::exists(path)) // else another program was quicker, and its file serves
-            throw AppError::standard(AppError::kPathFileAccess, QDir::toNativeSeparators(path));
-    }
+    BuildDatabaseFromScript(path, script);
+}
+
+bool fileIsEmpty(const QString& path)
+{
+    return QFileInfo(path).size() == 0;
+}
+
+// A failure of the file names the file, so that the message says which one.
+AppError naming(const AppError& failure, const QString& path)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    if (failure.description().contains(file))
+        return failure;
+    return AppError(failure.number(), failure.description() + ": " + file);
+}
+
+// A file that holds pages but no tables has lost its catalogue (its first page): the cases'
+// pages may still be in it, so it is refused as it is, never taken for a new file.
+AppError damagedCatalogue(const QString& path)
+{
+    return AppError::database(kNotACaseDatabase,
+                              "The case database is damaged: its catalogue lists no tables. The file was left as it is: " +
+                                  QDir::toNativeSeparators(path));
 }
 
 } // namespace
@@ -176,10 +189,51 @@ void CaseStore::open(const QString& path, const OpenOptions& options)
             connect(absolute, false);
             return;
         } catch (const AppError&) {
-            // A second try read-only; its error is the one that counts.
+            // An empty file read-only is no case database: why it could not be built counts.
+            if (fileIsEmpty(absolute))
+                throw;
+            // Else a second try read-only; its error is the one that counts.
         }
     }
-    connect(absolute, true);
+    try {
+        connect(absolute, true);
+    } catch (const AppError& failure) {
+        if (!engine::BlockedByUnfinishedWrite(absolute, failure))
+            throw;
+        // A save cut short inside its commit left its journal: the file is sound once the journal
+        // is rolled back, which only a connection that may write does, as any writer would.
+        if (!FileAllowsWriting(absolute))
+            throw AppError(kDatabaseReadOnly,
+                           QStringLiteral("A save was cut short and left its journal %1. Give the case database and its "
+                                          "folder write permission and open it again, so that the journal can be rolled "
+                                          "back: %2")
+                               .arg(QDir::toNativeSeparators(engine::JournalPath(absolute)), QDir::toNativeSeparators(absolute)));
+        connect(absolute, false);
+        close();
+        connect(absolute, true);
+    }
+}
+
+// The shipped schema into an empty file, under the write lock, so that two programs starting at
+// once build it once; a file that has gained pages meanwhile is not written.
+void CaseStore::buildIntoEmptyFile(QSqlDatabase& db, const QString& path)
+{
+    WriteTransaction transaction(db);
+    // Still nothing on disk under the lock (the engine writes the file at the commit only).
+    if (!fileIsEmpty(path)) {
+        if (engine::ListTables(db).isEmpty())
+            throw damagedCatalogue(path);
+        return; // another program built it
+    }
+    try {
+        for (const QString& statement : shippedSchema().all)
+            exec(db, statement);
+        transaction.commit();
+    } catch (const AppError& e) {
+        if (engine::IsDiskFull(e))
+            throw AppError::standard(AppError::kDiskFull, QDir::toNativeSeparators(path));
+        throw;
+    }
 }
 
 void CaseStore::connect(const QString& path, bool readOnly)
@@ -190,24 +244,25 @@ void CaseStore::connect(const QString& path, bool readOnly)
         db.setDatabaseName(path);
         db.setConnectOptions(engine::ConnectOptions(readOnly));
         if (!db.open()) {
-            failure = SqlFailure(db.lastError(), QDir::toNativeSeparators(path));
+            failure = naming(SqlFailure(db.lastError()), path);
         } else {
             try {
                 for (const QString& statement : engine::SessionStatements(readOnly))
                     exec(db, statement);
                 QStringList tables = engine::ListTables(db);
-                // An empty file (one left by an interrupted copy, say) is as good as a missing one.
-                if (tables.isEmpty() && !readOnly) {
-                    WriteTransaction transaction(db);
-                    for (const QString& statement : shippedSchema().all)
-                        exec(db, statement);
-                    transaction.commit();
-                    tables = engine::ListTables(db);
+                if (tables.isEmpty()) {
+                    if (!fileIsEmpty(path))
+                        throw damagedCatalogue(path);
+                    // An empty file (one left by an interrupted copy, say) is as good as a missing one.
+                    if (!readOnly) {
+                        buildIntoEmptyFile(db, path);
+                        tables = engine::ListTables(db);
+                    }
                 }
                 if (!findName(tables, QString::fromLatin1(tbl::Measure)))
                     throw AppError::database(kNotACaseDatabase, "Not a case database: " + QDir::toNativeSeparators(path));
             } catch (...) {
-                failure = AppError::fromException(std::current_exception());
+                failure = naming(AppError::fromException(std::current_exception()), path);
             }
         }
         if (failure)

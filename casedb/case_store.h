@@ -81,6 +81,7 @@ public:
 
 private:
     void connect(const QString& path, bool readOnly);
+    static void buildIntoEmptyFile(QSqlDatabase& db, const QString& path);
 
     QString connection_;
     QString path_;

@@ -2,6 +2,7 @@
 
 #include "casedb/sql_error.h"
 
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlQuery>
 
@@ -151,6 +152,31 @@ QStringList ListTables(QSqlDatabase& db)
 QStringList ListIndexes(QSqlDatabase& db)
 {
     return listNames(db, "index");
+}
+
+namespace {
+
+// The engine's primary code of a failure: Qt hands on extended codes, whose low byte it is.
+int primaryCode(const AppError& failure)
+{
+    return failure.number() & 0xff;
+}
+
+} // namespace
+
+bool IsDiskFull(const AppError& failure)
+{
+    return primaryCode(failure) == SQLITE_FULL;
+}
+
+QString JournalPath(const QString& path)
+{
+    return path + QStringLiteral("-journal");
+}
+
+bool BlockedByUnfinishedWrite(const QString& path, const AppError& failure)
+{
+    return primaryCode(failure) == SQLITE_READONLY && QFileInfo(JournalPath(path)).size() > 0;
 }
 
 QString BeginWriteStatement()

@@ -3,6 +3,8 @@
 // options, catalogue queries and the start of a write transaction. Everything SQLite-specific
 // stands here, so that another engine is a change of this one file.
 
+#include "core/app_error.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -25,6 +27,17 @@ QStringList SessionStatements(bool readOnly);
 // read of the file, so a damaged file fails here: AppError.
 QStringList ListTables(QSqlDatabase& db);
 QStringList ListIndexes(QSqlDatabase& db);
+
+// Whether a failure says that the disk is full.
+bool IsDiskFull(const AppError& failure);
+
+// The journal a write keeps beside the file until its commit has landed.
+QString JournalPath(const QString& path);
+
+// Whether a read-only connection failed because the file carries the journal of a write cut
+// short (a kill or a power cut inside a commit), which only a connection that may write can roll
+// back.
+bool BlockedByUnfinishedWrite(const QString& path, const AppError& failure);
 
 // Starts a write transaction that takes the write lock at once, so that two programs writing
 // the same file wait for each other instead of failing half-way.

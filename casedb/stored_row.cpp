@@ -26,12 +26,12 @@ QVariant StoredRow::required(const char* column) const
     return v;
 }
 
-double StoredRow::number(const char* column) const { return toNumber(column, required(column)); }
+double StoredRow::number(const char* column) const { return toNumber(table_, column, required(column)); }
 
 double StoredRow::numberOr(const char* column, double fallback) const
 {
     const QVariant v = value(column);
-    return v.isNull() ? fallback : toNumber(column, v);
+    return v.isNull() ? fallback : toNumber(table_, column, v);
 }
 
 QString StoredRow::textOr(const char* column, const QString& fallback) const
@@ -40,12 +40,13 @@ QString StoredRow::textOr(const char* column, const QString& fallback) const
     return v.isNull() ? fallback : v.toString();
 }
 
-double StoredRow::toNumber(const char* column, const QVariant& v) const
+double StoredRow::toNumber(const QString& table, const char* column, const QVariant& v)
 {
     bool ok = false;
-    const double d = v.toDouble(&ok);
+    // A blob is never a number the program stored, whatever its bytes spell.
+    const double d = v.typeId() == QMetaType::QByteArray ? 0 : v.toDouble(&ok);
     if (!ok || !std::isfinite(d))
-        throw AppError(AppError::kTypeMismatch, QStringLiteral("Type mismatch: %1.%2").arg(table_, QLatin1String(column)));
+        throw AppError(AppError::kTypeMismatch, QStringLiteral("Type mismatch: %1.%2").arg(table, QLatin1String(column)));
     return d;
 }
 

@@ -31,10 +31,11 @@ public:
 
     // The error a Null in a required field raises.
     static AppError nullField(const QString& table, const char* column);
+    // A stored value as a number: text that reads as no number, a blob or a value that is not
+    // finite raises "Type mismatch: Table.Column".
+    static double toNumber(const QString& table, const char* column, const QVariant& v);
 
 private:
-    double toNumber(const char* column, const QVariant& v) const;
-
     QString table_;
     QSqlRecord record_;
 };

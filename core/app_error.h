@@ -43,6 +43,7 @@ public:
     static constexpr int kBadFileName = 52;
     static constexpr int kFileNotFound = 53;
     static constexpr int kDeviceIoError = 57;
+    static constexpr int kDiskFull = 61;
     static constexpr int kDllLoadError = 48;
     static constexpr int kDllFunctionNotFound = 453;
     static constexpr int kPermissionDenied = 70;

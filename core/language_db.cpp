@@ -257,11 +257,8 @@ bool OpenLanguageDatabase(const QString& appPath)
 {
     CloseLanguageDatabase();
     const QString path = appPath + QString::fromLatin1(kLangDbFileName);
-    if (!QFileInfo::exists(path)) {
-        const QString error = CreateDatabaseFromScript(path, ShippedScript("lang.sql"));
-        if (!error.isEmpty())
-            throw AppError::database(0, error);
-    }
+    if (!QFileInfo::exists(path))
+        BuildDatabaseFromScript(path, ShippedScript("lang.sql"));
     bool readOnly = false;
     if (!languageDb().open(path, &readOnly))
         throw AppError::database(0, "Cannot open the language database " + path);

@@ -1,10 +1,16 @@
 #include "core/sql_script.h"
 
+#include "core/app_error.h"
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+
+#include <optional>
 
 namespace sarvo {
 
@@ -43,35 +49,98 @@ QStringList SplitSqlScript(const QString& script)
     return statements;
 }
 
-QString CreateDatabaseFromScript(const QString& path, const QString& script)
+namespace {
+
+// SQLite's number for a write that found no room (SQLITE_FULL), the low byte of an extended code.
+constexpr int kEngineDiskFull = 13;
+
+// The failure as the user reads it, naming the file being made.
+AppError scriptFailure(const QSqlError& error, const QString& shownPath, const QString& statement = {})
+{
+    const QString file = QDir::toNativeSeparators(shownPath);
+    if ((error.nativeErrorCode().toInt() & 0xff) == kEngineDiskFull)
+        return AppError::standard(AppError::kDiskFull, file);
+    QString text = error.text().trimmed();
+    if (!statement.isEmpty())
+        text += " in: " + statement.left(200);
+    return AppError::database(error.nativeErrorCode().toInt(), text + ": " + file);
+}
+
+// Runs the script in one transaction on the file at path; raises AppError naming shownPath when a
+// statement or the commit fails (the transaction is then rolled back).
+void runScript(const QString& path, const QString& script, const QString& shownPath)
 {
     const QString connection = "create-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    QString error;
+    std::optional<AppError> failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection);
         db.setDatabaseName(path);
         if (!db.open()) {
-            error = db.lastError().text();
+            failure = scriptFailure(db.lastError(), shownPath);
         } else {
-            db.transaction();
+            // BEGIN and COMMIT as statements, so that a failure keeps the engine's number.
             QSqlQuery query(db);
+            if (!query.exec(QStringLiteral("BEGIN")))
+                failure = scriptFailure(query.lastError(), shownPath);
             for (const QString& statement : SplitSqlScript(script)) {
-                if (!query.exec(statement)) {
-                    error = query.lastError().text() + " in: " + statement.left(200);
+                if (failure)
                     break;
-                }
+                if (!query.exec(statement))
+                    failure = scriptFailure(query.lastError(), shownPath, statement);
             }
-            if (error.isEmpty())
-                db.commit();
-            else
-                db.rollback();
+            // The pages reach the file only now: on a full disk this is where it fails.
+            if (!failure && !query.exec(QStringLiteral("COMMIT")))
+                failure = scriptFailure(query.lastError(), shownPath);
+            if (failure)
+                query.exec(QStringLiteral("ROLLBACK"));
+            query.finish();
             db.close();
         }
     }
     QSqlDatabase::removeDatabase(connection);
-    if (error.isEmpty() && !QFile::exists(path))
-        error = "database file was not created: " + path;
-    return error;
+    if (failure)
+        throw *failure;
+}
+
+void removeDatabaseFile(const QString& path)
+{
+    QFile::remove(path);
+    QFile::remove(path + "-journal");
+}
+
+} // namespace
+
+void BuildDatabaseFromScript(const QString& path, const QString& script)
+{
+    if (QFileInfo::exists(path)) {
+        runScript(path, script, path);
+        return;
+    }
+    const QString temporary = path + ".new-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    try {
+        runScript(temporary, script, path);
+    } catch (...) {
+        removeDatabaseFile(temporary);
+        throw;
+    }
+    if (!QFileInfo::exists(temporary))
+        throw AppError::standard(AppError::kPathFileAccess, QDir::toNativeSeparators(path));
+    // Never over a file that another program has put there meanwhile: its file serves.
+    if (!QFile::rename(temporary, path)) {
+        removeDatabaseFile(temporary);
+        if (!QFileInfo::exists(path))
+            throw AppError::standard(AppError::kPathFileAccess, QDir::toNativeSeparators(path));
+    }
+}
+
+QString CreateDatabaseFromScript(const QString& path, const QString& script)
+{
+    try {
+        BuildDatabaseFromScript(path, script);
+        return {};
+    } catch (const AppError& e) {
+        return e.description();
+    }
 }
 
 QString ShippedScript(const QString& name)

@@ -10,8 +10,14 @@ namespace sarvo {
 // Splits a script into statements at ";" outside quotes; "--" comments are dropped.
 QStringList SplitSqlScript(const QString& script);
 
-// Creates (or completes) the SQLite database at path by running the script in one transaction.
-// Returns an empty text on success, else the database's error text.
+// Creates the SQLite database at path by running the script in one transaction; a file already
+// there is completed in place. A new file is built under a temporary name beside it and renamed
+// into place only once its commit has landed: a failure (a full disk, say) leaves no file behind,
+// and no half-built file is ever found under the name. Another program's file that appears
+// meanwhile is kept. Raises AppError naming the file: "Disk full" (61) when the disk is full, else
+// the database's error.
+void BuildDatabaseFromScript(const QString& path, const QString& script);
+// The same, returning an empty text on success, else the error's description.
 QString CreateDatabaseFromScript(const QString& path, const QString& script);
 
 // The shipped scripts, compiled into the program: ":/data/lang.sql".

@@ -194,10 +194,10 @@ protected:
     }
 
     // The load must fail with the number and leave the target and the settings as they were.
-    void expectRefused(const StoredCase& s, int number, const char* why)
+    void expectRefused(const StoredCase& s, int number, const char* why) { expectRefused(save(s), number, why); }
+    LoadResult expectRefused(int id, int number, const char* why)
     {
         SCOPED_TRACE(why);
-        const int id = save(s);
         auto target = PreviousCase();
         const auto before = PreviousCase();
         const LoadResult r = LoadCase(store, id, *target, settings);
@@ -206,6 +206,7 @@ protected:
         EXPECT_FALSE(r.message.isEmpty());
         ExpectSameCase(*target, *before);
         EXPECT_EQ(settings.ScaleFactor, 1.25);
+        return r;
     }
 
     Settings settings;
@@ -598,6 +599,18 @@ TEST_F(CaseLoadTest, ARemovedOrDamagedCaseFailsAndLeavesTheOpenCase)
     StoredCase badDate = SampleCase(1, 8);
     badDate.measure[col::Date] = "yesterday";
     expectRefused(badDate, AppError::kTypeMismatch, "unreadable date");
+
+    // Text or a blob where a number is stored, a reading as any other field.
+    for (const auto& [value, column] : {std::pair{"'oops'", "Targets.Meas"}, std::pair{"X'00803F'", "Targets.Meas"},
+                                        std::pair{"X'313530'", "Measure.Radius"}}) {
+        const int id = save(SampleCase(2, 8));
+        const QString table = QString(column).section('.', 0, 0);
+        Inspector(dbPath(), true)
+            .exec(QStringLiteral("UPDATE %1 SET %2 = %3 WHERE rowid = (SELECT max(rowid) FROM %1)")
+                      .arg(QuoteName(table), QuoteName(QString(column).section('.', 1)), value));
+        const LoadResult r = expectRefused(id, AppError::kTypeMismatch, column);
+        EXPECT_EQ(r.message, QStringLiteral("Type mismatch: ") + column);
+    }
 
     // The save stores an empty plane or capture type as Null: such a case loads with empty texts.
     StoredCase noPlane = SampleCase(1, 8);

@@ -4,6 +4,7 @@
 #include "casedb/stored_cases.h"
 #include "tests/casedb/casedb_fixture.h"
 
+#include <QProcess>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
@@ -142,6 +143,26 @@ TEST_F(ListingStoredCases, AClosedStoreIsAnError)
 {
     store.close();
     EXPECT_THROW(ListStoredCases(store, {}), AppError);
+}
+
+// The tool's listing prints a stored text whole, a NUL in it too.
+TEST_F(ListingStoredCases, TheToolListsATextWithANulWhole)
+{
+    Case c = MakeCase(1, 10, 0);
+    c.Header[HdrMachine] = QStringLiteral("Mill") + QChar::Null + QStringLiteral(" 3");
+    save(c, "Weekly");
+    ASSERT_EQ(ListStoredCases(store, {}).front().machine, c.Header[HdrMachine]);
+    store.close();
+    QProcess list;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SARVOTEX_HOME", appPath);
+    list.setProcessEnvironment(env);
+    list.start(QStringLiteral(SARVOTEX_DUMP), {"--list-db"});
+    ASSERT_TRUE(list.waitForFinished(60000));
+    EXPECT_EQ(list.exitCode(), 0);
+    const QString out = QString::fromUtf8(list.readAllStandardOutput());
+    EXPECT_TRUE(out.contains("Case(1).Machine = \"Mill\\0 3\"\nCase(1).Plane = ")) << out.toStdString();
+    EXPECT_TRUE(out.endsWith("Cases = 1\n")) << out.toStdString();
 }
 
 } // namespace

@@ -228,6 +228,8 @@ QString quoted(const QString& s)
             out += QStringLiteral("\\r");
         else if (c == u'\n')
             out += QStringLiteral("\\n");
+        else if (c == QChar::Null) // the text goes on after it
+            out += QStringLiteral("\\0");
         else
             out += c;
     }
@@ -236,7 +238,10 @@ QString quoted(const QString& s)
 
 void line(const QString& name, const std::string& value)
 {
-    std::printf("%s = %s\n", qUtf8Printable(name), value.c_str());
+    // Written whole: a "%s" would stop at a NUL.
+    std::printf("%s = ", qUtf8Printable(name));
+    std::fwrite(value.data(), 1, value.size(), stdout);
+    std::putchar('\n');
 }
 void line(const QString& name, double v) { line(name, shortest(v)); }
 void line(const QString& name, float v) { line(name, shortest(v)); }
