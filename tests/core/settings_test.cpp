@@ -126,6 +126,9 @@ TEST_F(SettingsFile, ABadValueTakesItsDefaultReportsOnceAndReadingGoesOn)
     const SettingsReadResult result = read();
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_TRUE(prompts.messages[0].text.endsWith("gsReadIni(RENI)."));
+    // Each bad value by its key, with the default it took.
+    EXPECT_TRUE(prompts.messages[0].text.contains("[Configure] Ball Bar Type=9 cannot be used; 0 is used instead."));
+    EXPECT_TRUE(prompts.messages[0].text.contains("[Others] Toolbar=maybe cannot be used; True is used instead."));
     EXPECT_TRUE(result.fileReadable);
     EXPECT_EQ(QSet<QString>(result.badKeys.begin(), result.badKeys.end()),
               QSet<QString>({"Others/Toolbar", "Configure/AutoDetect", "Configure/Ball Bar Type", "Universal/Units"}));
@@ -135,6 +138,65 @@ TEST_F(SettingsFile, ABadValueTakesItsDefaultReportsOnceAndReadingGoesOn)
     EXPECT_EQ(s().BallBarType, 0);                  // no such gauge: default
     EXPECT_EQ(s().MaxPoints, 4000);                 // read after the bad value
     EXPECT_EQ(s().SerialNumber, "SN-77");
+}
+
+// Temperatures and expansion coefficients the temperature compensation cannot work with (colder
+// than absolute zero, a million degrees or ppm per degree and beyond, 1e300 that overflows it)
+// take their defaults and are told in the one message with their keys; every real value stays.
+TEST_F(SettingsFile, ATemperatureOrCoefficientTheCompensationCannotUseIsToldByKeyAndTakesItsDefault)
+{
+    writeIni("[Configure]\nGauge Exp Coeff.=1e300\nCalibrator Exp Coeff.=-1000000\nMachine Exp Coeff.=1E999\n"
+             "[Default]\nBase Temperature=1e300\n");
+    read();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    const QString text = prompts.messages[0].text;
+    EXPECT_TRUE(text.startsWith("5:") && text.endsWith("gsReadIni(RENI).")) << text.toStdString();
+    for (const char* told : {"[Configure] Gauge Exp Coeff.=1e300 cannot be used; 11.5 is used instead.",
+                             "[Configure] Calibrator Exp Coeff.=-1000000 cannot be used; 11.5 is used instead.",
+                             "[Configure] Machine Exp Coeff.=1E999 cannot be used; 0 is used instead.",
+                             "[Default] Base Temperature=1e300 cannot be used; 20 is used instead."})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(told))) << told << "\n" << text.toStdString();
+    EXPECT_EQ(s().GaugeExpCoeff, 11.5);
+    EXPECT_EQ(s().CalibratorExpCoeff, 11.5);
+    EXPECT_EQ(s().MachineExpCoeff, 0.0);
+    EXPECT_EQ(s().BaseTemperature, 20.0);
+    write();
+    EXPECT_EQ(stored("Default", "Base Temperature"), "20.0");
+    EXPECT_EQ(stored("Configure", "Gauge Exp Coeff."), "11.5");
+
+    // The edges of what is real read as they stand, and are written back as they were read.
+    prompts.messages.clear();
+    writeIni("[Configure]\nGauge Exp Coeff.=999999.5\nCalibrator Exp Coeff.=-0.5\nMachine Exp Coeff.=-999999.5\n"
+             "[Default]\nBase Temperature=-273.15\n");
+    read();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(s().GaugeExpCoeff, 999999.5);
+    EXPECT_EQ(s().CalibratorExpCoeff, -0.5);
+    EXPECT_EQ(s().MachineExpCoeff, -999999.5);
+    EXPECT_EQ(s().BaseTemperature, -273.15);
+    write();
+    EXPECT_EQ(stored("Default", "Base Temperature"), "-273.15");
+    EXPECT_EQ(stored("Configure", "Machine Exp Coeff."), "-999999.5");
+    for (const char* temperature : {"999999.9", "0"}) {
+        writeIni(QByteArray("[Default]\nBase Temperature=") + temperature + "\n");
+        read();
+        EXPECT_EQ(s().BaseTemperature, QString::fromLatin1(temperature).toDouble());
+    }
+    EXPECT_TRUE(prompts.messages.empty());
+    for (const char* temperature : {"-273.16", "1000000"}) {
+        prompts.messages.clear();
+        writeIni(QByteArray("[Default]\nBase Temperature=") + temperature + "\n");
+        read();
+        EXPECT_EQ(s().BaseTemperature, 20.0) << temperature;
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_TRUE(prompts.messages[0].text.contains("Base Temperature=" + QString::fromLatin1(temperature)));
+    }
+    // A damaged file's page of a value is not shown whole.
+    prompts.messages.clear();
+    writeIni("[Default]\nBase Temperature=" + QByteArray(100000, '9') + "\n");
+    read();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_LT(prompts.messages[0].text.size(), 400);
 }
 
 TEST_F(SettingsFile, ValuesThatWouldBreakCapturesAreCorrected)
