@@ -33,6 +33,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -702,6 +703,73 @@ TEST(ProgramEnd, SigtermWritesTheSettings)
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_EQ(IniFile(ini).get("Configure", "Serial Number", ""), "123456789");
     EXPECT_EQ(IniFile(ini).get("Universal", "Language", ""), "English");
+}
+
+// The program ended from outside (a logout, a service stop) while a box of its start-up waits
+// for an answer: the box goes as if dismissed and the program ends in order at once, each end
+// signal and each kind of box alike. The boxes come after the shipped files are copied in.
+TEST(ProgramEnd, ASignalWhileAStartUpBoxIsOpenEndsTheProgramInOrderWithinASecond)
+{
+    const struct {
+        int signal;
+        const char* settings; // nullptr: a folder in the settings file's place
+        bool damagedCaseDb;
+    } cases[] = {
+        {SIGTERM, "[Configure]\nBall Bar Type=9\n[Others]\nUnsaved Measurement=/runs/kept.brv\n", false},
+        {SIGINT, "[Universal]\nLanguage=English\n", true},
+        {SIGHUP, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.signal);
+        QTemporaryDir home;
+        ASSERT_TRUE(home.isValid());
+        const QString ini = home.filePath("Sarvotex.ini");
+        if (c.settings) {
+            QFile seed(ini);
+            ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+            seed.write(c.settings);
+        } else {
+            ASSERT_TRUE(QDir(home.path()).mkdir("Sarvotex.ini"));
+        }
+        const QByteArray junk(4096, 'x');
+        if (c.damagedCaseDb) {
+            QFile db(home.filePath(QString::fromLatin1(kCaseDbFileName)));
+            ASSERT_TRUE(db.open(QIODevice::WriteOnly));
+            db.write(junk);
+        }
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("SARVOTEX_HOME", home.path());
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(SARVOTEX_PROGRAM), {});
+        ASSERT_TRUE(program.waitForStarted(60000));
+        // The logo is the last shipped file copied in; no event loop runs from there to the box.
+        const QString logo = home.filePath("logo.wmf");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(logo) || program.state() != QProcess::Running; }, 60000));
+        ASSERT_EQ(program.state(), QProcess::Running) << program.readAllStandardError().toStdString();
+
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(static_cast<pid_t>(program.processId()), c.signal);
+        ASSERT_TRUE(program.waitForFinished(30000)) << "still waiting for an answer";
+        EXPECT_LT(clock.elapsed(), 1000);
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        if (c.settings) {
+            EXPECT_EQ(IniFile(ini).get("Configure", "Serial Number", ""), "123456789"); // written at the end
+            EXPECT_EQ(IniFile(ini).get("Configure", "Ball Bar Type", ""), "0");
+        } else {
+            EXPECT_TRUE(QFileInfo(ini).isDir());
+        }
+        if (c.signal == SIGTERM) // the start never got to tell it: the next one will
+            EXPECT_EQ(IniFile(ini).get("Others", "Unsaved Measurement", ""), "/runs/kept.brv");
+        if (c.damagedCaseDb) {
+            QFile db(home.filePath(QString::fromLatin1(kCaseDbFileName)));
+            ASSERT_TRUE(db.open(QIODevice::ReadOnly));
+            EXPECT_EQ(db.readAll(), junk);
+        }
+    }
 }
 
 } // namespace
