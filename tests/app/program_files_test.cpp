@@ -669,24 +669,34 @@ TEST_F(ProgramFileRead, TheFrameOpensTheOpenFileWindowById)
     EXPECT_FALSE(windows().isLoaded(WindowId::OpenFile));
 }
 
+void WriteBytes(const QString& file, const QByteArray& bytes)
+{
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly)) << file.toStdString();
+    out.write(bytes);
+}
+
+// The program itself with its program folder home, its windows offscreen.
+void StartProgram(QProcess& program, const QString& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SARVOTEX_HOME", home);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(SARVOTEX_PROGRAM), {});
+    ASSERT_TRUE(program.waitForStarted(60000));
+}
+
 // The program itself, ended from outside as a desktop or service manager ends it.
 TEST(ProgramEnd, SigtermWritesTheSettings)
 {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
     const QString ini = home.filePath("Sarvotex.ini");
-    QFile seed(ini);
-    ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
-    seed.write("[Universal]\nLanguage=English\n");
-    seed.close();
+    WriteBytes(ini, "[Universal]\nLanguage=English\n");
 
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("SARVOTEX_HOME", home.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(SARVOTEX_PROGRAM), {});
-    ASSERT_TRUE(program.waitForStarted(60000));
+    StartProgram(program, home.path());
     // The case database is opened after the end signals are watched, before the event loop runs.
     QElapsedTimer clock;
     clock.start();
@@ -724,26 +734,16 @@ TEST(ProgramEnd, ASignalWhileAStartUpBoxIsOpenEndsTheProgramInOrderWithinASecond
         QTemporaryDir home;
         ASSERT_TRUE(home.isValid());
         const QString ini = home.filePath("Sarvotex.ini");
-        if (c.settings) {
-            QFile seed(ini);
-            ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
-            seed.write(c.settings);
-        } else {
+        if (c.settings)
+            WriteBytes(ini, c.settings);
+        else
             ASSERT_TRUE(QDir(home.path()).mkdir("Sarvotex.ini"));
-        }
+        const QString caseDb = home.filePath(QString::fromLatin1(kCaseDbFileName));
         const QByteArray junk(4096, 'x');
-        if (c.damagedCaseDb) {
-            QFile db(home.filePath(QString::fromLatin1(kCaseDbFileName)));
-            ASSERT_TRUE(db.open(QIODevice::WriteOnly));
-            db.write(junk);
-        }
+        if (c.damagedCaseDb)
+            WriteBytes(caseDb, junk);
         QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("SARVOTEX_HOME", home.path());
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(SARVOTEX_PROGRAM), {});
-        ASSERT_TRUE(program.waitForStarted(60000));
+        StartProgram(program, home.path());
         // The logo is the last shipped file copied in; no event loop runs from there to the box.
         const QString logo = home.filePath("logo.wmf");
         ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(logo) || program.state() != QProcess::Running; }, 60000));
@@ -765,7 +765,7 @@ TEST(ProgramEnd, ASignalWhileAStartUpBoxIsOpenEndsTheProgramInOrderWithinASecond
         if (c.signal == SIGTERM) // the start never got to tell it: the next one will
             EXPECT_EQ(IniFile(ini).get("Others", "Unsaved Measurement", ""), "/runs/kept.brv");
         if (c.damagedCaseDb) {
-            QFile db(home.filePath(QString::fromLatin1(kCaseDbFileName)));
+            QFile db(caseDb);
             ASSERT_TRUE(db.open(QIODevice::ReadOnly));
             EXPECT_EQ(db.readAll(), junk);
         }
