@@ -1,5 +1,6 @@
 #include "app/app_paths.h"
 
+#include "core/language_db.h"
 #include "core/writable_path.h"
 
 #include <QDir>
@@ -35,10 +36,21 @@ QString ResolveAppPath(const QString& executableFolder)
     return withSlash(data);
 }
 
+std::optional<AppError> ProgramFolderFault(const QString& appPath)
+{
+    const QFileInfo folder(appPath.endsWith('/') && appPath.size() > 1 ? appPath.chopped(1) : appPath);
+    if (folder.isDir())
+        return std::nullopt;
+    const QString shown = QDir::toNativeSeparators(folder.absoluteFilePath());
+    const QString text = folder.exists() ? Translate(QStringLiteral("The program folder is not a folder:"))
+                                         : Translate(QStringLiteral("The program folder cannot be created:"));
+    return AppError(AppError::kPathNotFound, text + u' ' + shown);
+}
+
 void ProvideShippedFiles(const QString& appPath, const QString& executableFolder)
 {
     const QString source = withSlash(executableFolder);
-    if (QDir(source) == QDir(appPath))
+    if (QDir(source) == QDir(appPath) || !IsWritablePath(appPath))
         return;
     for (const char* name : {"Lang.db", "Sarvotex.db", "logo.wmf"}) {
         const QString target = appPath + QString::fromLatin1(name);

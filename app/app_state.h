@@ -13,8 +13,12 @@ struct AppState {
     bool LangDbReadOnly = false;
 
     QString AppPath;  // the program folder, always ending in "/"
+    // The program folder is no folder: said once at the start; the program runs on its defaults
+    // and opens or writes nothing there.
+    bool AppPathUnusable = false;
     QString IniFile;  // AppPath + "Sarvotex.ini"
     bool IniUnreadable = false; // the settings file exists but could not be read: never overwrite it
+    bool SettingsRead = false;  // the settings were read: until then there is nothing to write back
     QString HelpFile;
     QString ErrHelpFile;
     QString VersionString;

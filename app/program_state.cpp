@@ -17,6 +17,7 @@ void gsReadIni()
     a.Settings = result.settings;
     a.OpenCase.Data.BallBarLength = a.Settings.BallBarLength;
     a.State.IniUnreadable = !result.fileReadable;
+    a.State.SettingsRead = true;
     ReportOutcome(result.outcome);
     shell().setToolbarVisible(a.Settings.ToolbarVisible);
     shell().setMenuChecked(CommandId::Toolbar, shell().toolbarVisible());
@@ -27,7 +28,8 @@ void gsReadIni()
 void WriteIni()
 {
     AppContext& a = app();
-    if (a.State.IniUnreadable)
+    // Never start values over the stored ones, nor a second word on a program folder already told.
+    if (!a.State.SettingsRead || a.State.IniUnreadable || a.State.AppPathUnusable)
         return;
     a.Settings.ToolbarVisible = shell().toolbarVisible();
     // The bar length the user last worked with is the next start's default.

@@ -12,7 +12,8 @@ namespace sarvo {
 // but cannot be read is remembered, so WriteIni never overwrites it.
 void gsReadIni();
 // Writes the program's settings back, with the toolbar state taken from the toolbar itself and
-// the bar length from the open case; reports a failed write.
+// the bar length from the open case; reports a failed write. Nothing is written before the
+// settings were read, nor into a file that could not be read or a program folder that is none.
 void WriteIni();
 
 // Checks the "Max. number of points" item that stands for n.

@@ -40,6 +40,7 @@
 #include "gui/qt_prompts.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -56,10 +57,15 @@ namespace sarvo {
 
 namespace {
 
-// One start-up step: a failure is reported and the start-up goes on.
+// An end signal arrived (set by the handlers below).
+bool g_endRequested = false;
+
+// One start-up step: a failure is reported and the start-up goes on. Once an end is asked for,
+// the rest of the start-up is left out: the program goes its way out.
 void step(const std::function<void()>& fn)
 {
-    RunTrapped("Starting", fn);
+    if (!g_endRequested)
+        RunTrapped("Starting", fn);
 }
 
 // Maximised, and its normal place is the whole available area too: without a window manager a
@@ -82,8 +88,6 @@ constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
 int g_endSocket[2] = {-1, -1};
 // The main window whose shutdown the process's exit still owes; null once it ran or was let go.
 MainWindow* g_exitOwesShutdown = nullptr;
-// An end signal arrived.
-bool g_endRequested = false;
 // The program's event loop runs: an end can be carried out at once.
 bool g_loopRunning = false;
 // The unsaved runs of this end went into a file already: a second signal keeps nothing more.
@@ -122,18 +126,33 @@ void shutdownAtExit()
     }
 }
 
+// The boxes of the start-up, closed as if dismissed (Esc): their callers go on with that answer.
+void dismissModalWindows()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible() || !window->isModal())
+            continue;
+        if (auto* dialog = qobject_cast<QDialog*>(window))
+            dialog->reject();
+        else
+            window->close();
+    }
+}
+
 // An end nobody answers (a signal, the end of the desktop session): from here on nothing asks,
 // the unsaved runs go into a measurement file once, and every event loop ends at once, a modal
 // one too, without closing a window (its close would analyse or ask). The loop's end writes the
-// settings. Before the loop runs there is nothing to keep yet; exec() then ends at once.
+// settings. During the start-up, whose boxes run loops of their own, the box open is dismissed,
+// the rest of the start-up is left out and exec() runs the shutdown at once.
 void endUnattended()
 {
     g_endRequested = true;
-    if (!g_loopRunning)
-        return;
     setPrompts(nullptr);
     keepRunsOnce();
-    QCoreApplication::exit(0);
+    if (g_loopRunning)
+        QCoreApplication::exit(0);
+    else
+        dismissModalWindows();
 }
 
 // The session manager ends the program with a quit of the application (its checkpoints and a
@@ -202,6 +221,7 @@ int OrderlyEnd::exec()
 OrderlyEnd::~OrderlyEnd()
 {
     g_exitOwesShutdown = nullptr;
+    g_endRequested = false; // a later start without these handlers runs whole
     QGuiApplication::setQuitOnLastWindowClosed(g_quitOnLastWindowClosed);
     for (const int signal : kEndSignals)
         std::signal(signal, SIG_DFL);
@@ -330,10 +350,15 @@ void StartApplication(MainWindow& main, const StartOptions& options)
         QCoreApplication::processEvents();
     }
 
-    // 4-6. The program folder, the settings file, the current folder.
+    // 4-6. The program folder, the settings file, the current folder. A program folder that is no
+    // folder is told once; the program then runs on its defaults without its databases.
     step([&] {
         a.State.AppPath = ResolveAppPath(options.programFolder);
         a.State.IniFile = a.State.AppPath + "Sarvotex.ini";
+        if (const std::optional<AppError> fault = ProgramFolderFault(a.State.AppPath)) {
+            a.State.AppPathUnusable = true;
+            throw *fault;
+        }
         ProvideShippedFiles(a.State.AppPath, options.programFolder);
         QDir::setCurrent(a.State.AppPath);
     });
@@ -341,12 +366,15 @@ void StartApplication(MainWindow& main, const StartOptions& options)
     step(gsReadIni);
     // Qt's own buttons and dialogs speak the language just read, from the first message on.
     step([&] { InstallQtTranslations(a.Settings.Language); });
-    step(openDB);
+    if (!a.State.AppPathUnusable)
+        step(openDB);
     // 9. The language database: writable, else read-only; every later step runs without it too.
-    step([&] {
-        a.State.LangDbReadOnly = OpenLanguageDatabase(a.State.AppPath);
-        a.State.LangDb = languageDb().connectionName();
-    });
+    if (!a.State.AppPathUnusable) {
+        step([&] {
+            a.State.LangDbReadOnly = OpenLanguageDatabase(a.State.AppPath);
+            a.State.LangDb = languageDb().connectionName();
+        });
+    }
     // 10-11. Units (always set, also without texts) and the translated splash and frame.
     step(SetUnits);
     step([&] {
@@ -356,8 +384,10 @@ void StartApplication(MainWindow& main, const StartOptions& options)
     });
     // The place is keyed by the translated caption.
     step([&] { PlaceMainWindow(main); });
-    // 12-14. Upgrade of the case database, the tables, the recent list.
-    step(CheckDbFields);
+    // 12-14. Upgrade of the case database, the tables, the recent list. Without a case database
+    // its opening (or the program folder) has said why already: one message for one fault.
+    if (mainCaseStore())
+        step(CheckDbFields);
     step(InitTrigTables);
     step([] { ShowRecentFiles(app().Settings); });
     step(UpdateCaseCommands);
@@ -370,8 +400,12 @@ void StartApplication(MainWindow& main, const StartOptions& options)
     windows().unload(WindowId::Splash);
     main.setEnabled(true);
     main.setBusy(false);
-    // Once the program runs (an end signal then ends the box too): runs kept at the last end.
-    QTimer::singleShot(0, &main, [] { TellOfKeptRuns(); });
+    // Once the program runs: runs kept at the last end. An end before then leaves the note for
+    // the next start.
+    QTimer::singleShot(0, &main, [] {
+        if (!g_endRequested)
+            TellOfKeptRuns();
+    });
 }
 
 void ShutdownApplication()

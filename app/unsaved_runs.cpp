@@ -20,7 +20,7 @@ namespace sarvo {
 
 namespace {
 
-// Where the next start finds the file, or the folders that could not hold it; empty once told.
+// Where the next start finds the file, or the folders that could not hold it; removed once told.
 constexpr char kKeptRunsSection[] = "Others";
 constexpr char kKeptRunsKey[] = "Unsaved Measurement";
 constexpr char kLostRunsKey[] = "Unsaved Measurement Lost";
@@ -142,8 +142,9 @@ void TellOfKeptRuns()
         const IniFile ini(place);
         const QString name = ini.get(section, keptKey, {});
         const QString lostIn = ini.get(section, lostKey, {});
+        // Once told, the note's keys go; a settings file without them keeps its bytes.
         if (place == app().State.IniFile)
-            ini.setMany({{{section, keptKey}, {}}, {{section, lostKey}, {}}});
+            ini.remove({{section, keptKey}, {section, lostKey}});
         else
             QFile::remove(place);
         if (name.isEmpty() && lostIn.isEmpty())

@@ -123,7 +123,9 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     const QString text = oneLine(value);
     if (const int i = findKey(section, key); i >= 0) {
         Line& line = lines_[static_cast<std::size_t>(i)];
-        line.raw = line.key + "=" + text;
+        // A line that already reads so keeps its own spacing and quotes.
+        if (unquote(line.raw.mid(line.raw.indexOf('=') + 1)) != text)
+            line.raw = line.key + "=" + text;
         return;
     }
     Line entry;
@@ -146,6 +148,15 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     }
     entry.section = lines_[static_cast<std::size_t>(start)].section;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+}
+
+bool IniDocument::removeKey(const QString& section, const QString& key)
+{
+    const int i = findKey(section, key);
+    if (i < 0)
+        return false;
+    lines_.erase(lines_.begin() + i);
+    return true;
 }
 
 QString IniDocument::text() const
@@ -184,11 +195,26 @@ bool IniFile::set(const QString& section, const QString& key, const QString& val
 bool IniFile::setMany(const std::vector<Entry>& entries) const
 {
     IniDocument doc;
-    if (doc.load(path_) == IniDocument::LoadStatus::Unreadable)
+    const IniDocument::LoadStatus status = doc.load(path_);
+    if (status == IniDocument::LoadStatus::Unreadable)
         return false; // never replace a file we could not read
+    const QString before = doc.text();
     for (const Entry& e : entries)
         doc.setValue(e.first.first, e.first.second, e.second);
+    if (status == IniDocument::LoadStatus::Loaded && doc.text() == before)
+        return true; // nothing to change: the file keeps its bytes and its time
     return doc.save(path_);
+}
+
+bool IniFile::remove(const std::vector<std::pair<QString, QString>>& keys) const
+{
+    IniDocument doc;
+    if (doc.load(path_) != IniDocument::LoadStatus::Loaded)
+        return true; // no file holds no keys; one that cannot be read is never replaced
+    bool removed = false;
+    for (const auto& [section, key] : keys)
+        removed = doc.removeKey(section, key) || removed;
+    return !removed || doc.save(path_);
 }
 
 QString getIni(const QString& section, const QString& key, const QString& defaultValue, const QString& path)

@@ -26,6 +26,8 @@ public:
 
     std::optional<QString> value(const QString& section, const QString& key) const;
     void setValue(const QString& section, const QString& key, const QString& value);
+    // False when the key was not there.
+    bool removeKey(const QString& section, const QString& key);
 
     QString text() const;
     // Atomic replace; false when the file could not be written.
@@ -57,9 +59,12 @@ public:
     QString get(const QString& section, const QString& key, const QString& defaultValue) const;
     // One key; false when the file could not be written.
     bool set(const QString& section, const QString& key, const QString& value) const;
-    // Several keys in one read-modify-replace.
+    // Several keys in one read-modify-replace. A file that would come out as it is stays untouched.
     using Entry = std::pair<std::pair<QString, QString>, QString>; // ((section, key), value)
     bool setMany(const std::vector<Entry>& entries) const;
+    // Removes the keys that are there (section, key); a file without them stays untouched. False
+    // when the file could not be written.
+    bool remove(const std::vector<std::pair<QString, QString>>& keys) const;
 
 private:
     QString path_;

@@ -5,6 +5,7 @@
 #include "core/sql_script.h"
 #include "core/writable_path.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -49,8 +50,9 @@ bool LanguageDb::open(const QString& path, bool* readOnly)
     if (!QFileInfo::exists(path))
         return false;
     // A file without write permission is opened read-only, also for root, whom the file system
-    // would let write anyway: the missing write bit is the user's "read-only" mark.
-    const bool writable = IsWritablePath(path);
+    // would let write anyway: the missing write bit is the user's "read-only" mark. So is a file in
+    // a read-only folder, where the engine's journal beside it would be a new file.
+    const bool writable = IsWritablePath(path) && IsWritablePath(QFileInfo(path).absolutePath());
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection_);
         db.setDatabaseName(path);
@@ -257,8 +259,12 @@ bool OpenLanguageDatabase(const QString& appPath)
 {
     CloseLanguageDatabase();
     const QString path = appPath + QString::fromLatin1(kLangDbFileName);
-    if (!QFileInfo::exists(path))
+    if (!QFileInfo::exists(path)) {
+        // Never into a read-only folder, though root could.
+        if (!IsWritablePath(appPath))
+            throw AppError::standard(AppError::kPathFileAccess, QDir::toNativeSeparators(path));
         BuildDatabaseFromScript(path, ShippedScript("lang.sql"));
+    }
     bool readOnly = false;
     if (!languageDb().open(path, &readOnly))
         throw AppError::database(0, "Cannot open the language database " + path);

@@ -11,6 +11,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <vector>
 
@@ -59,6 +60,39 @@ QString formatted(double value, const char* pattern)
     return FormatNumber(value, QString::fromLatin1(pattern), QLocale::c());
 }
 
+// A temperature in degrees Celsius: none is colder than absolute zero, and the case information
+// takes its temperature range from within a million degrees either way. Outside, the temperature
+// compensation would have nothing real to work with (and 1e300 overflows it).
+constexpr double kAbsoluteZero = -273.15;
+constexpr double kTemperatureBound = 1e6;
+// An expansion coefficient in ppm per degree: a million of them would grow or shrink the bar by
+// its whole length for one degree, which no material does.
+constexpr double kCoefficientBound = 1e6;
+
+// StrToDbl, where a number beyond the range of a double is refused instead of read as 0.
+double readBoundedNumber(const QString& text)
+{
+    if (!LeadingNumberInRange(QString(text).replace(u',', u'.')))
+        throw AppError::overflow();
+    return StrToDbl(text);
+}
+
+double readTemperature(const QString& text)
+{
+    const double t = readBoundedNumber(text);
+    if (!(t >= kAbsoluteZero && t < kTemperatureBound))
+        throw AppError::invalidCall();
+    return t;
+}
+
+double readCoefficient(const QString& text)
+{
+    const double c = readBoundedNumber(text);
+    if (!(std::fabs(c) < kCoefficientBound))
+        throw AppError::invalidCall();
+    return c;
+}
+
 int16_t leadingInt16(const QString& text)
 {
     return CheckedInt16(LeadingNumber(text));
@@ -94,11 +128,11 @@ std::vector<KeySpec> configureKeys(Settings& s)
     const QString configure = "Configure", defaults = "Default";
     return {
         {configure, "Serial Number", "123456789", [&](const QString& t) { s.SerialNumber = t; }, [&] { return s.SerialNumber; }},
-        {configure, "Gauge Exp Coeff.", "11.5", [&](const QString& t) { s.GaugeExpCoeff = StrToDbl(t); },
+        {configure, "Gauge Exp Coeff.", "11.5", [&](const QString& t) { s.GaugeExpCoeff = readCoefficient(t); },
          [&] { return formatted(s.GaugeExpCoeff, "##0.0#####"); }},
-        {configure, "Calibrator Exp Coeff.", "11.5", [&](const QString& t) { s.CalibratorExpCoeff = StrToDbl(t); },
+        {configure, "Calibrator Exp Coeff.", "11.5", [&](const QString& t) { s.CalibratorExpCoeff = readCoefficient(t); },
          [&] { return formatted(s.CalibratorExpCoeff, "##0.0#####"); }},
-        {configure, "Machine Exp Coeff.", "0", [&](const QString& t) { s.MachineExpCoeff = StrToDbl(t); },
+        {configure, "Machine Exp Coeff.", "0", [&](const QString& t) { s.MachineExpCoeff = readCoefficient(t); },
          [&] { return formatted(s.MachineExpCoeff, "##0.0#####"); }},
         {configure, "Temperature Units", Translate("Celsius"), [&](const QString& t) { s.TemperatureUnits = t; },
          [&] { return s.TemperatureUnits; }},
@@ -139,7 +173,7 @@ std::vector<KeySpec> configureKeys(Settings& s)
          [&] { return formatted(s.BallBarLength, "###0.0#####"); }},
         {defaults, "Test Radius", "150", [&](const QString& t) { s.DefaultTestRadius = CheckedSingle(StrToDbl(t)); },
          [&] { return formatted(s.DefaultTestRadius, "###0.0#####"); }},
-        {defaults, "Base Temperature", "20", [&](const QString& t) { s.BaseTemperature = StrToDbl(t); },
+        {defaults, "Base Temperature", "20", [&](const QString& t) { s.BaseTemperature = readTemperature(t); },
          [&] { return formatted(s.BaseTemperature, "##0.0#####"); }},
         {defaults, "Measured By", "", [&](const QString& t) { s.MeasuredBy = t; }, [&] { return s.MeasuredBy; }},
         {defaults, "Data path", "", [&](const QString& t) { s.DataPath = t; }, [&] { return s.DataPath; }},
@@ -180,6 +214,13 @@ std::vector<KeySpec> calibrationKeys(CalibrationTable& t, int i)
     };
 }
 
+// A stored value, shortened where a damaged file holds pages of it.
+QString shownValue(const QString& text)
+{
+    constexpr qsizetype kShown = 60;
+    return text.size() <= kShown ? text : text.left(kShown) + QStringLiteral("...");
+}
+
 class SettingsReader {
 public:
     SettingsReader(const IniDocument& doc, SettingsReadResult& result) : doc_(doc), result_(result) {}
@@ -190,21 +231,30 @@ public:
         try {
             k.read(text);
         } catch (const AppError& e) {
-            // A bad value takes its default and reading goes on; the first one is reported.
+            // A bad value takes its default and reading goes on; one message tells them all.
             if (result_.badKeys.isEmpty())
                 firstError_ = e;
             result_.badKeys << k.section + "/" + k.key;
+            told_ << Translate(QStringLiteral("[%1] %2=%3 cannot be used; %4 is used instead."))
+                         .arg(k.section, k.key, shownValue(text), defaultText);
             k.read(defaultText);
         }
     }
     void read(const KeySpec& k) { read(k, k.defaultText); }
 
-    const std::optional<AppError>& firstError() const { return firstError_; }
+    // The first error, its description naming every bad key and the default it took.
+    std::optional<AppError> error() const
+    {
+        if (!firstError_)
+            return std::nullopt;
+        return AppError(firstError_->number(), firstError_->description() + QStringLiteral(": ") + told_.join(u' '));
+    }
 
 private:
     const IniDocument& doc_;
     SettingsReadResult& result_;
     std::optional<AppError> firstError_;
+    QStringList told_;
 };
 
 } // namespace
@@ -270,8 +320,8 @@ SettingsReadResult ReadSettings(const QString& appPath, const QString& iniPath)
     const QString location = QStringLiteral("gsReadIni(RENI)");
     if (!result.fileReadable)
         result.outcome = Outcome::failure(location, AppError::standard(AppError::kPathFileAccess, iniPath));
-    else if (reader.firstError())
-        result.outcome = Outcome::failure(location, *reader.firstError());
+    else if (const std::optional<AppError> error = reader.error())
+        result.outcome = Outcome::failure(location, *error);
     return result;
 }
 

@@ -76,6 +76,7 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <unistd.h>
 
 using namespace sarvo;
 using sarvo::test::AppTest;
@@ -255,7 +256,8 @@ TEST_F(MainWindowTest, ASignalKeepsUnsavedRunsInAFileWithoutAQuestionAndTheNextS
 
     const QString text = messageOfNextStart();
     EXPECT_TRUE(text.endsWith(QDir::toNativeSeparators(kept))) << text.toStdString();
-    EXPECT_EQ(stored("Others", "Unsaved Measurement"), "");
+    EXPECT_EQ(stored("Others", "Unsaved Measurement"), "<missing>"); // told: its keys go
+    EXPECT_EQ(stored("Others", "Unsaved Measurement Lost"), "<missing>");
 }
 
 // A signal where the program folder cannot be written (read-only, which holds for root too): the
@@ -351,6 +353,97 @@ TEST_F(MainWindowTest, ADamagedLanguageDatabaseIsReportedOnceAndTheProgramStillW
     EXPECT_EQ(CosTab(0), 1.0f);
     EXPECT_TRUE(main->action("MRecent(0)")->isVisible());
     EXPECT_EQ(main->action("MRecent(0)")->text(), "&1 /data/a.rtb");
+}
+
+// One fault, one message: a damaged case database is told by its opening, not again by its
+// upgrade; a program folder that is a file is told once by name, and the program runs on its
+// defaults without reading or writing anything there, at the start and at the end.
+TEST_F(MainWindowTest, AFaultOfTheProgramFolderOrItsCaseDatabaseIsToldOnce)
+{
+    writeFile("Sarvotex.db", QByteArray(4096, 'x'));
+    start();
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(reportsAt("openDB "), 1);
+    main->shutdown();
+
+    const QString file = writeFile("not a folder", "x");
+    qputenv("SARVOTEX_HOME", file.toUtf8());
+    prompts.messages.clear();
+    restart();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    const QString text = prompts.messages[0].text;
+    EXPECT_TRUE(text.contains("The program folder is not a folder: " + QDir::toNativeSeparators(file))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("\r\nStarting."));
+    EXPECT_TRUE(app().State.MainDb.isEmpty());
+    EXPECT_TRUE(app().State.LangDb.isEmpty());
+    EXPECT_EQ(app().Settings.MaxPoints, 2500);
+    app().Settings.MeasuredBy = "Ann"; // a change the end would write
+    main->shutdown();
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(readFile("not a folder"), "x");
+}
+
+// A plain start with nothing to tell adds nothing to the settings file, and an end that changes
+// no setting writes nothing: the file keeps every byte, foreign lines and spacing included. A
+// note once told takes its keys with it.
+TEST_F(MainWindowTest, APlainStartAndItsEndLeaveTheSettingsFileByteForByte)
+{
+    start();
+    main->shutdown();
+    const QByteArray bytes = readFile("Sarvotex.ini").replace("Extension=rtb", "Extension = rtb") + "\n[Elsewhere]\n; kept\nx=1\n";
+    ASSERT_TRUE(bytes.contains("Extension = rtb"));
+    writeFile("Sarvotex.ini", bytes);
+    restart();
+    TellOfKeptRuns();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(readFile("Sarvotex.ini"), bytes);
+    main->shutdown();
+    EXPECT_EQ(readFile("Sarvotex.ini"), bytes);
+    EXPECT_TRUE(prompts.messages.empty());
+
+    writeFile("Sarvotex.ini", QByteArray(bytes).replace("[Others]\n", "[Others]\nUnsaved Measurement=/runs/kept.brv\n"));
+    restart();
+    TellOfKeptRuns();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.endsWith(QDir::toNativeSeparators("/runs/kept.brv")));
+    EXPECT_EQ(readFile("Sarvotex.ini"), bytes);
+}
+
+// Root may write anywhere; a program folder the user made read-only (555) stays as it is all the
+// same: no shipped file copied in, no language database made there, none written or journalled.
+TEST_F(MainWindowTest, NothingIsWrittenIntoAReadOnlyProgramFolderAlsoByRoot)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root could write into a read-only folder";
+    QFile logo(programFolder.filePath("logo.wmf")); // shipped beside the program
+    ASSERT_TRUE(logo.open(QIODevice::WriteOnly) && logo.write("a logo of our own") > 0);
+    logo.close();
+    start();
+    main->shutdown();
+    ASSERT_TRUE(QFile::remove(path("logo.wmf")));
+    const auto contents = [this] {
+        QStringList entries;
+        for (const QString& name : QDir(appPath).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            entries << name + ": " + QString::fromLatin1(readFile(name).toHex());
+        return entries;
+    };
+    using P = QFileDevice;
+    const P::Permissions readOnly = P::ReadOwner | P::ExeOwner | P::ReadGroup | P::ExeGroup | P::ReadOther | P::ExeOther;
+    for (const bool withTexts : {true, false}) {
+        SCOPED_TRACE(withTexts ? "Lang.db there" : "Lang.db missing");
+        if (!withTexts)
+            ASSERT_TRUE(QFile::remove(path("Lang.db")));
+        ASSERT_TRUE(QFile::setPermissions(appPath, readOnly));
+        const QStringList before = contents();
+        prompts.messages.clear();
+        restart();
+        EXPECT_EQ(app().State.LangDbReadOnly, withTexts);
+        Translate(QStringLiteral("A text no language database holds yet"));
+        main->shutdown();
+        EXPECT_EQ(contents(), before);
+        EXPECT_EQ(prompts.messages.size(), withTexts ? 0u : 1u); // the texts that cannot be made
+        ASSERT_TRUE(QFile::setPermissions(appPath, readOnly | P::WriteOwner));
+    }
 }
 
 TEST_F(MainWindowTest, ARelativeCommandLineNameIsTakenFromTheStartFolder)

@@ -33,6 +33,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -668,24 +669,34 @@ TEST_F(ProgramFileRead, TheFrameOpensTheOpenFileWindowById)
     EXPECT_FALSE(windows().isLoaded(WindowId::OpenFile));
 }
 
+void WriteBytes(const QString& file, const QByteArray& bytes)
+{
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly)) << file.toStdString();
+    out.write(bytes);
+}
+
+// The program itself with its program folder home, its windows offscreen.
+void StartProgram(QProcess& program, const QString& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SARVOTEX_HOME", home);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(SARVOTEX_PROGRAM), {});
+    ASSERT_TRUE(program.waitForStarted(60000));
+}
+
 // The program itself, ended from outside as a desktop or service manager ends it.
 TEST(ProgramEnd, SigtermWritesTheSettings)
 {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
     const QString ini = home.filePath("Sarvotex.ini");
-    QFile seed(ini);
-    ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
-    seed.write("[Universal]\nLanguage=English\n");
-    seed.close();
+    WriteBytes(ini, "[Universal]\nLanguage=English\n");
 
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("SARVOTEX_HOME", home.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(SARVOTEX_PROGRAM), {});
-    ASSERT_TRUE(program.waitForStarted(60000));
+    StartProgram(program, home.path());
     // The case database is opened after the end signals are watched, before the event loop runs.
     QElapsedTimer clock;
     clock.start();
@@ -702,6 +713,63 @@ TEST(ProgramEnd, SigtermWritesTheSettings)
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_EQ(IniFile(ini).get("Configure", "Serial Number", ""), "123456789");
     EXPECT_EQ(IniFile(ini).get("Universal", "Language", ""), "English");
+}
+
+// The program ended from outside (a logout, a service stop) while a box of its start-up waits
+// for an answer: the box goes as if dismissed and the program ends in order at once, each end
+// signal and each kind of box alike. The boxes come after the shipped files are copied in.
+TEST(ProgramEnd, ASignalWhileAStartUpBoxIsOpenEndsTheProgramInOrderWithinASecond)
+{
+    const struct {
+        int signal;
+        const char* settings; // nullptr: a folder in the settings file's place
+        bool damagedCaseDb;
+    } cases[] = {
+        {SIGTERM, "[Configure]\nBall Bar Type=9\n[Others]\nUnsaved Measurement=/runs/kept.brv\n", false},
+        {SIGINT, "[Universal]\nLanguage=English\n", true},
+        {SIGHUP, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.signal);
+        QTemporaryDir home;
+        ASSERT_TRUE(home.isValid());
+        const QString ini = home.filePath("Sarvotex.ini");
+        if (c.settings)
+            WriteBytes(ini, c.settings);
+        else
+            ASSERT_TRUE(QDir(home.path()).mkdir("Sarvotex.ini"));
+        const QString caseDb = home.filePath(QString::fromLatin1(kCaseDbFileName));
+        const QByteArray junk(4096, 'x');
+        if (c.damagedCaseDb)
+            WriteBytes(caseDb, junk);
+        QProcess program;
+        StartProgram(program, home.path());
+        // The logo is the last shipped file copied in; no event loop runs from there to the box.
+        const QString logo = home.filePath("logo.wmf");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(logo) || program.state() != QProcess::Running; }, 60000));
+        ASSERT_EQ(program.state(), QProcess::Running) << program.readAllStandardError().toStdString();
+
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(static_cast<pid_t>(program.processId()), c.signal);
+        ASSERT_TRUE(program.waitForFinished(30000)) << "still waiting for an answer";
+        EXPECT_LT(clock.elapsed(), 1000);
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        if (c.settings) {
+            EXPECT_EQ(IniFile(ini).get("Configure", "Serial Number", ""), "123456789"); // written at the end
+            EXPECT_EQ(IniFile(ini).get("Configure", "Ball Bar Type", ""), "0");
+        } else {
+            EXPECT_TRUE(QFileInfo(ini).isDir());
+        }
+        if (c.signal == SIGTERM) // the start never got to tell it: the next one will
+            EXPECT_EQ(IniFile(ini).get("Others", "Unsaved Measurement", ""), "/runs/kept.brv");
+        if (c.damagedCaseDb) {
+            QFile db(caseDb);
+            ASSERT_TRUE(db.open(QIODevice::ReadOnly));
+            EXPECT_EQ(db.readAll(), junk);
+        }
+    }
 }
 
 } // namespace

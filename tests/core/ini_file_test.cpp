@@ -4,6 +4,7 @@
 #include "tests/support/core_test.h"
 
 #include <QDir>
+#include <QFile>
 
 using namespace sarvo;
 using sarvo::test::CoreTest;
@@ -99,4 +100,28 @@ TEST_F(IniFileTest, AnUnreadablePathIsReportedAsSuch)
     EXPECT_EQ(doc.load(path("missing.ini")), IniDocument::LoadStatus::Missing);
     EXPECT_FALSE(IniFile(path("g.ini")).set("A", "k", "2"));
     EXPECT_EQ(IniFile(path("g.ini")).get("A", "k", "default"), "default");
+}
+
+// A write that changes nothing leaves the file as it was, down to its byte order mark, its old
+// code page and a read-only mark; removed keys go, and a file without them is not touched.
+TEST_F(IniFileTest, AWriteThatChangesNothingOrRemovesNothingLeavesTheFileAlone)
+{
+    const QByteArray bytes = "\xEF\xBB\xBF[Others]\r\nExtension = brv\r\n[Default]\r\nMeasured By=M\xFC\x6Cler";
+    const QString file = writeFile("f.ini", bytes);
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner));
+    const IniFile ini(file);
+    EXPECT_TRUE(ini.setMany({{{"others", "EXTENSION"}, "brv"}, {{"Default", "Measured By"}, QString::fromUtf8("Müller")}}));
+    EXPECT_TRUE(ini.remove({{"Others", "Unsaved Measurement"}, {"Nowhere", "Extension"}}));
+    EXPECT_EQ(readFile("f.ini"), bytes);
+    // A change still needs the file to be writable.
+    EXPECT_FALSE(ini.set("Others", "Extension", "rtb"));
+    EXPECT_FALSE(ini.remove({{"Others", "Extension"}}));
+    EXPECT_EQ(readFile("f.ini"), bytes);
+
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+    EXPECT_TRUE(ini.remove({{"OTHERS", "extension"}, {"Others", "Unsaved Measurement"}}));
+    EXPECT_EQ(ini.get("Others", "Extension", "<missing>"), "<missing>");
+    EXPECT_EQ(ini.get("Default", "Measured By", ""), QString::fromUtf8("Müller"));
+    EXPECT_TRUE(IniFile(path("missing.ini")).remove({{"Others", "Extension"}}));
+    EXPECT_FALSE(QFile::exists(path("missing.ini")));
 }

@@ -126,6 +126,9 @@ TEST_F(SettingsFile, ABadValueTakesItsDefaultReportsOnceAndReadingGoesOn)
     const SettingsReadResult result = read();
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_TRUE(prompts.messages[0].text.endsWith("gsReadIni(RENI)."));
+    // Each bad value by its key, with the default it took.
+    EXPECT_TRUE(prompts.messages[0].text.contains("[Configure] Ball Bar Type=9 cannot be used; 0 is used instead."));
+    EXPECT_TRUE(prompts.messages[0].text.contains("[Others] Toolbar=maybe cannot be used; True is used instead."));
     EXPECT_TRUE(result.fileReadable);
     EXPECT_EQ(QSet<QString>(result.badKeys.begin(), result.badKeys.end()),
               QSet<QString>({"Others/Toolbar", "Configure/AutoDetect", "Configure/Ball Bar Type", "Universal/Units"}));
@@ -135,6 +138,66 @@ TEST_F(SettingsFile, ABadValueTakesItsDefaultReportsOnceAndReadingGoesOn)
     EXPECT_EQ(s().BallBarType, 0);                  // no such gauge: default
     EXPECT_EQ(s().MaxPoints, 4000);                 // read after the bad value
     EXPECT_EQ(s().SerialNumber, "SN-77");
+}
+
+// Temperatures and expansion coefficients the temperature compensation cannot work with (colder
+// than absolute zero, a million degrees or ppm per degree and beyond, 1e300 that overflows it)
+// take their defaults and are told in the one message with their keys; every real value stays.
+TEST_F(SettingsFile, ATemperatureOrCoefficientTheCompensationCannotUseIsToldByKeyAndTakesItsDefault)
+{
+    writeIni("[Configure]\nGauge Exp Coeff.=1e300\nCalibrator Exp Coeff.=-1000000\nMachine Exp Coeff.=1E999\n"
+             "[Default]\nBase Temperature=1e300\n");
+    read();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    const QString text = prompts.messages[0].text;
+    EXPECT_TRUE(text.startsWith("5:") && text.endsWith("gsReadIni(RENI).")) << text.toStdString();
+    for (const char* told : {"[Configure] Gauge Exp Coeff.=1e300 cannot be used; 11.5 is used instead.",
+                             "[Configure] Calibrator Exp Coeff.=-1000000 cannot be used; 11.5 is used instead.",
+                             "[Configure] Machine Exp Coeff.=1E999 cannot be used; 0 is used instead.",
+                             "[Default] Base Temperature=1e300 cannot be used; 20 is used instead."})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(told))) << told << "\n" << text.toStdString();
+    EXPECT_EQ(s().GaugeExpCoeff, 11.5);
+    EXPECT_EQ(s().CalibratorExpCoeff, 11.5);
+    EXPECT_EQ(s().MachineExpCoeff, 0.0);
+    EXPECT_EQ(s().BaseTemperature, 20.0);
+    write();
+    EXPECT_EQ(stored("Default", "Base Temperature"), "20.0");
+    EXPECT_EQ(stored("Configure", "Gauge Exp Coeff."), "11.5");
+
+    // Every real value stays, up to the edges, and is written back as read; beyond them, told.
+    const struct {
+        const char* section;
+        const char* key;
+        double Settings::*field;
+        const char* text;
+        bool told;
+    } edges[] = {
+        {"Default", "Base Temperature", &Settings::BaseTemperature, "-273.15", false},
+        {"Default", "Base Temperature", &Settings::BaseTemperature, "999999.9", false},
+        {"Default", "Base Temperature", &Settings::BaseTemperature, "-273.16", true},
+        {"Default", "Base Temperature", &Settings::BaseTemperature, "1000000", true},
+        {"Configure", "Machine Exp Coeff.", &Settings::MachineExpCoeff, "-999999.5", false},
+        {"Configure", "Gauge Exp Coeff.", &Settings::GaugeExpCoeff, "999999.5", false},
+        {"Configure", "Calibrator Exp Coeff.", &Settings::CalibratorExpCoeff, "-0.5", false},
+    };
+    for (const auto& e : edges) {
+        SCOPED_TRACE(e.text);
+        prompts.messages.clear();
+        writeIni(QString("[%1]\n%2=%3\n").arg(e.section, e.key, e.text).toUtf8());
+        read();
+        EXPECT_EQ(prompts.messages.size(), e.told ? 1u : 0u);
+        if (e.told)
+            continue;
+        EXPECT_EQ(s().*e.field, QString::fromLatin1(e.text).toDouble());
+        write();
+        EXPECT_EQ(stored(e.section, e.key), e.text);
+    }
+    // A damaged file's page of a value is not shown whole.
+    prompts.messages.clear();
+    writeIni("[Default]\nBase Temperature=" + QByteArray(100000, '9') + "\n");
+    read();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_LT(prompts.messages[0].text.size(), 400);
 }
 
 TEST_F(SettingsFile, ValuesThatWouldBreakCapturesAreCorrected)
