@@ -2,6 +2,7 @@
 
 #include "core/app_error.h"
 #include "core/language_db.h"
+#include "core/utilities.h"
 #include "files/read_context.h"
 #include "files/reader_support.h"
 #include "files/text_items.h"
