@@ -704,6 +704,46 @@ TEST_F(BrvReaderTest, DynamicDirectionsAndTheFlagsAreReadExactly)
     }
 }
 
+// Blanks, tabs and line ends around a word element, as a hand edit or an XML pretty-printer puts
+// them, read as the plain word; names and comments are shown as they stand.
+TEST_F(BrvReaderTest, WordElementsReadWithoutTheWhiteSpaceAroundThem)
+{
+    const QByteArray spelled =
+        brvText({{"DYNAMIC", "\n\t\ttrue\n\t"}, {"BALLBAR_CALIBRATED", " true"}, {"PLANE", " ZX\t"},
+                 {"COMMENT", " two  blanks "}, {"DATE", "\n\t\t20040305-140709\n\t"}},
+                {runText(" CCW ", 8, ramp(8)), runText("\r\n\t\t\tCW\r\n\t\t", 8, ramp(8, -1))});
+    ASSERT_TRUE(read(spelled).ok());
+    const Case read = c;
+    c = Case{};
+    ASSERT_TRUE(BrvReaderTest::read(brvText({{"PLANE", "ZX"}, {"COMMENT", " two  blanks "}},
+                                            {runText("CCW", 8, ramp(8)), runText("CW", 8, ramp(8, -1))}))
+                    .ok());
+    EXPECT_EQ(std::tuple(read.Data.Dynamic, read.Data.Calibrated, read.Header[HdrPlane], read.Data.RunDirection[1],
+                         read.Data.RunDirection[2], read.Data.Readings(2, 0), read.Data.TestDate),
+              std::tuple(true, true, QString("zx"), int16_t(1), int16_t(-1), -0.008, c.Data.TestDate));
+    EXPECT_EQ(read.Data.Readings, c.Data.Readings);
+    EXPECT_EQ(read.Header, c.Header);
+    EXPECT_EQ(c.Header[HdrComment], " two  blanks ");
+}
+
+// A number no measurement gives and no part of the program holds is refused naming the element.
+TEST_F(BrvReaderTest, ValuesTheAnalysisCannotComputeWithAreRefusedNamingTheElement)
+{
+    const std::pair<QByteArray, QString> absurd[] = {
+        {brvText({{"TEST_RADIUS", "1e-300"}}, {runText("CCW", 8, ramp(8))}), "The value of \"TEST_RADIUS\""},
+        {brvText({{"FEEDRATE", "1e300"}}, {runText("CCW", 8, ramp(8))}), "The value of \"FEEDRATE\""},
+        {brvText({}, {runText("CCW", 8, ramp(8), {{"GAUGE_TEMPERATURE", "1e300"}})}), "The value of \"GAUGE_TEMPERATURE\""},
+        {brvText({}, {runText("CCW", 8, ramp(8), {{"MACH_TEMPERATURE", "-300"}})}), "The value of \"MACH_TEMPERATURE\""},
+        {brvText({}, {runText("CCW", 3, "0.001 1e300 0.002")}), "A reading of run 1 is out of range: \"1e300\""},
+    };
+    for (const auto& [bytes, message] : absurd) {
+        c = Case{};
+        const ReadResult r = read(bytes);
+        EXPECT_EQ(r.number, AppError::kOverflow) << message.toStdString();
+        EXPECT_TRUE(r.message.startsWith(message)) << r.message.toStdString();
+    }
+}
+
 TEST_F(BrvReaderTest, LongRunsAreThinnedToMeansOfConsecutiveReadings)
 {
     // 5000 readings per run at 2500 points: f = 3, 1666 points, each the mean of three.
