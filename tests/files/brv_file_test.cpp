@@ -3,6 +3,7 @@
 // against its golden file, and a seeded round trip over many generated cases.
 #include "files/brv_file.h"
 
+#include "analysis/analyse_case.h"
 #include "core/dates.h"
 #include "core/number_format.h"
 #include "core/utilities.h"
@@ -11,6 +12,7 @@
 #include "files/xml_support.h"
 
 #include "tests/files/files_test_util.h"
+#include "tests/support/sample_cases.h"
 
 #include <QDir>
 #include <QFile>
@@ -360,6 +362,46 @@ TEST_F(BrvWriterTest, WritesTheDocumentAsLaidOut)
     EXPECT_EQ(standing.mid(0, 25), full.mid(0, 25));
     EXPECT_EQ(standing[24].first, "ISO_G_CW");
     EXPECT_EQ(standing.back(), full.back());
+}
+
+// The parts of the measurement step trap their own failures: a part that failed writes none of its
+// rows, where the case before left its values, and the next analysis that stands writes them all.
+TEST_F(BrvWriterTest, TheAnalysisWritesTheResultsOfThePartsThatStood)
+{
+    Case c = smallCase();
+    test::FillTwoWayCircle(c, true);
+    // Every reading a whole circle out: the circles and ISO values are computed, the minimum-zone
+    // search finds no zone.
+    const ReadingsTable plain = c.Data.Readings;
+    for (int r = 1; r <= 2; ++r) {
+        for (int j = 0; j < 360; ++j)
+            c.Data.Readings(r, j) += 1e30;
+    }
+    c.Results = AnalysisResults{};
+    c.Results.MzcResult.Circularity = 12.5; // the case before's
+    NoProgress none;
+    const AnalysisOutcome failed = AnalyseCase(c, Settings{}, {.measurement = true}, none);
+    ASSERT_TRUE(failed.ok());
+    ASSERT_EQ(failed.stepFailures.size(), 1u);
+    EXPECT_EQ(failed.stepFailures[0].location(), "Formulae(CalcMZC)");
+    EXPECT_TRUE(c.Results.MeasurementValid);
+    EXPECT_EQ(c.Results.FailedMeasurementParts, uint8_t(MeasurementPart::MinZone));
+    auto names = [](const QList<std::pair<QString, QString>>& items) {
+        QStringList list;
+        for (const auto& item : items)
+            list << item.first;
+        return list;
+    };
+    const QStringList written = names(children(files::BrvFileBytes(c, "1"), "child::ANALYSIS"));
+    for (const char* gone : {"CENTER_CIRCULARITY_MZC", "BEST_RADIUS_MZC", "MIN_CICULARITY_MZC", "ISO_Gb"})
+        EXPECT_FALSE(written.contains(gone)) << gone;
+    for (const char* stood : {"CIRCULARITY_LSC", "BEST_RADIUS_LSC", "ISO_HYSTERESIS", "ISO_D", "ISO_F_CW_MIN", "ISO_G_CW"})
+        EXPECT_TRUE(written.contains(stood)) << stood;
+    EXPECT_EQ(written.size(), 26 - 9);
+
+    c.Data.Readings = plain;
+    ASSERT_TRUE(AnalyseCase(c, Settings{}, {.measurement = true}, none).stepFailures.empty());
+    EXPECT_EQ(names(children(files::BrvFileBytes(c, "1"), "child::ANALYSIS")).size(), 26);
 }
 
 TEST_F(BrvWriterTest, CalibrationAndRunDirectionsChooseTheAnalysisRows)
