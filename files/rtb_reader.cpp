@@ -19,14 +19,28 @@ constexpr int kHeaderItems = 24;        // the classic header window
 constexpr int kMarkerSearchItems = 200; // a header split by commas still ends at its marker
 constexpr int kBlockItems = 5000;       // key lines of one run block before its points
 
-// An item without the white space a hand edit or another program puts before it (items already
-// begin after their blanks, not after a tab).
+// Blanks and tabs, as a hand edit or another program puts them around a key or a value. Only
+// these: the text is still in the DOS code page, where the bytes that read as other white space
+// (0x85, 0xA0) are letters.
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f';
+}
+
 QStringView unindented(QStringView item)
 {
     qsizetype i = 0;
-    while (i < item.size() && item[i].isSpace())
+    while (i < item.size() && isBlank(item[i]))
         ++i;
     return item.mid(i);
+}
+
+QStringView withoutBlanks(QStringView text)
+{
+    text = unindented(text);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
 }
 
 bool isDataMarker(QStringView item)
@@ -55,7 +69,7 @@ std::optional<QStringView> keyValue(const QList<QStringView>& items, QStringView
         if (!line.startsWith(key))
             continue;
         qsizetype i = key.size();
-        while (i < line.size() && line[i].isSpace())
+        while (i < line.size() && isBlank(line[i]))
             ++i;
         if (i >= line.size() || line[i] != u':')
             continue;
@@ -69,7 +83,7 @@ std::optional<QStringView> keyValue(const QList<QStringView>& items, QStringView
 QString valueOr(const QList<QStringView>& items, QStringView key, const QString& fallback)
 {
     const auto value = keyValue(items, key);
-    return value ? value->trimmed().toString() : fallback;
+    return value ? withoutBlanks(*value).toString() : fallback;
 }
 
 // The number of a key line as written; missing when the key is not there, empty when its value
@@ -317,7 +331,7 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
             // before it are not the file's case.
             const auto end = std::find_if(block.begin(), block.end(), isEndMarker);
             const auto cut = std::find_if(std::make_reverse_iterator(end), block.rend(),
-                                          [](QStringView item) { return !item.trimmed().isEmpty(); });
+                                          [](QStringView item) { return !withoutBlanks(item).isEmpty(); });
             if (cut != block.rend()) {
                 const qsizetype line = LineNumberAt(f.text, cut->data() - f.text.constData());
                 throw ShortFileError(Translate("The file ends in line %1 inside the key lines of run %2, before its "

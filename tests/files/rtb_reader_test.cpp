@@ -381,6 +381,11 @@ TEST_F(RtbReaderTest, CommasInValuesAndDosCharacters)
     ASSERT_TRUE(read(oem).ok());
     EXPECT_EQ(c.Header[HdrMachine], QString::fromUtf8("Mühle"));
     EXPECT_EQ(c.Header[HdrBy], QString::fromUtf8("Özil"));
+    // 0xA0 and 0x85 end a word as the letters "á" and "à", not as the blanks they are elsewhere.
+    c = Case{};
+    ASSERT_TRUE(read(oem.replace("Machine: M\x81hle", "Machine: Mor\xa0\t").replace("By: \x99zil", "By: \x85")).ok());
+    EXPECT_EQ(c.Header[HdrMachine], QString::fromUtf8("Morá"));
+    EXPECT_EQ(c.Header[HdrBy], QString::fromUtf8("à"));
 }
 
 TEST_F(RtbReaderTest, DatesFallBackToNowNeverToThePreviousCase)
