@@ -127,7 +127,8 @@ Outcome CalcISOG(Case& c, PointTrig& trig, StepFailures& failures)
         for (int r = 1; r <= runs; ++r) {
             // A fresh record per run: a failed search leaves 0, never the previous run's width.
             CircleResult zone;
-            failures.add(CalcMZC(c, zone, r, r, trig));
+            if (!failures.add(CalcMZC(c, zone, r, r, trig)))
+                c.Results.markFailed(MeasurementPart::IsoG);
             c.Results.Iso.IsoG[static_cast<std::size_t>(r)] = zone.Circularity;
         }
     });
@@ -136,8 +137,10 @@ Outcome CalcISOG(Case& c, PointTrig& trig, StepFailures& failures)
 Outcome CalcISOF(Case& c, PointTrig& trig, StepFailures& failures)
 {
     return Trapped(QStringLiteral("Formulae(CalcISOF)"), [&] {
-        failures.add(CalcISOH(c, trig));
-        failures.add(CalcISOG(c, trig, failures));
+        if (!failures.add(CalcISOH(c, trig)))
+            c.Results.markFailed(MeasurementPart::IsoH);
+        if (!failures.add(CalcISOG(c, trig, failures)))
+            c.Results.markFailed(MeasurementPart::IsoG);
         const CaseData& d = c.Data;
         const int runs = CheckedRunCount(d);
         IsoResults& iso = c.Results.Iso;
@@ -202,22 +205,28 @@ void CalcMeasurement(Case& c, StepFailures& failures)
 void CalcMeasurement(Case& c, PointTrig& trig, StepFailures& failures)
 {
     CaseData& d = c.Data;
+    // Only the parts of this analysis count: the case may hold the results of an earlier one.
+    AnalysisResults& results = c.Results;
+    results.FailedMeasurementParts = 0;
     const int runs = CheckedRunCount(d);
     if (runs == 0)
         return;
     // The centre as CalcLSC left it, before anything else runs.
-    const double x0 = c.Results.ErrorValues.CentreH / kMicrometresPerMm;
-    const double y0 = c.Results.ErrorValues.CentreV / kMicrometresPerMm;
+    const double x0 = results.ErrorValues.CentreH / kMicrometresPerMm;
+    const double y0 = results.ErrorValues.CentreV / kMicrometresPerMm;
 
-    failures.add(CalcISOF(c, trig, failures));
+    if (!failures.add(CalcISOF(c, trig, failures)))
+        results.markFailed(MeasurementPart::IsoF);
     for (int r = 1; r <= runs; ++r) {
         const std::span<double> readings = RunReadings(d, r);
         RecentrePoints(readings, trig.forCount(static_cast<int>(readings.size())), x0, y0, d.TestRadius,
                        c.Results.LscResult.Radius);
     }
-    failures.add(CalcCircularity(c));
-    failures.add(CalcMZC(c, c.Results.MzcResult, 1, runs, trig));
-    c.Results.Iso.IsoGb = c.Results.MzcResult.Max - c.Results.MzcResult.Min;
+    if (!failures.add(CalcCircularity(c)))
+        results.markFailed(MeasurementPart::Circularity);
+    if (!failures.add(CalcMZC(c, results.MzcResult, 1, runs, trig)))
+        results.markFailed(MeasurementPart::MinZone);
+    results.Iso.IsoGb = results.MzcResult.Max - results.MzcResult.Min;
 }
 
 } // namespace sarvo

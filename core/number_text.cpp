@@ -1,19 +1,13 @@
 #include "core/number_text.h"
 
 #include "core/language_db.h"
-
-#include <QLocale>
+#include "core/utilities.h"
 
 namespace sarvo {
 
 bool IsNumericText(const QString& text)
 {
-    const QString trimmed = text.trimmed();
-    bool ok = false;
-    QLocale().toDouble(trimmed, &ok);
-    if (!ok)
-        QLocale::c().toDouble(QString(trimmed).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
-    return ok;
+    return ParseNumber(text).has_value();
 }
 
 QString InvalidValueText(const QString& field, const QString& text)

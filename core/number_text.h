@@ -5,8 +5,9 @@
 
 namespace sarvo {
 
-// Whether the whole text is a number in the user's or the C locale, either decimal separator;
-// blanks around it are allowed, an empty text is no number.
+// Whether a box's text is a number StrToDbl reads whole (ParseNumber): the box takes exactly
+// what it then reads, so a text the reading would cut ("1,250.5", "1,000,000") is refused, in
+// every locale. Blanks around it are allowed, an empty text is no number.
 bool IsNumericText(const QString& text);
 
 // The message that refuses a field's text: "Invalid Value. <field> = <text>", the field's caption

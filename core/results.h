@@ -167,6 +167,16 @@ private:
     std::array<std::array<float, kTraces>, kDegrees> values_{};
 };
 
+// The parts of the measurement step. Each traps its own failure and lets the step go on; a part
+// that failed leaves its values half made or as the case before had them.
+enum class MeasurementPart : uint8_t {
+    Circularity = 1, // the least-squares circularity, its extremes and their places
+    IsoH = 2,        // the hysteresis
+    IsoG = 4,        // the circular deviation of every run
+    IsoF = 8,        // the radial deviations of every run
+    MinZone = 16,    // the minimum-zone circle and IsoGb from it
+};
+
 constexpr int kSpectrumSize = 513;   // element 0 holds the line count, 1..512 the amplitudes
 constexpr int kInfluenceSize = 21;   // elements 0..19 are used
 constexpr int kProfileSize = 6;      // coefficients 0..4 are used
@@ -188,14 +198,20 @@ struct AnalysisResults {
     std::array<int16_t, kInfluenceSize> InfluenceOrder{};
     std::array<QString, kInfluenceSize> InfluenceName{};
     bool ResultsValid = false; // the error-model fit has run for the open case
-    // The circles and ISO values describe the runs the case holds: they stand after a failed fit.
+    // The circles and ISO values describe the runs the case holds: they stand after a failed fit,
+    // all but those of the parts that failed.
     bool MeasurementValid = false;
+    uint8_t FailedMeasurementParts = 0; // MeasurementPart bits
+
+    bool failed(MeasurementPart part) const { return (FailedMeasurementParts & uint8_t(part)) != 0; }
+    void markFailed(MeasurementPart part) { FailedMeasurementParts |= uint8_t(part); }
 
     // The runs changed or were put back as read: no result describes them any more.
     void invalidate()
     {
         ResultsValid = false;
         MeasurementValid = false;
+        FailedMeasurementParts = 0;
     }
 };
 

@@ -132,6 +132,74 @@ Leading readLeading(QStringView text, Exponent exponent = Exponent::NotRead)
     return result;
 }
 
+// Scans a number at text[i]: an optional sign, digits with one decimal separator ("." or ","),
+// an exponent, and a "-" after it when none stood before. Returns the ASCII text for
+// PlainDecimalValue and moves i past the number; empty when there are no digits.
+std::string scanNumber(QStringView text, qsizetype& i)
+{
+    const qsizetype n = text.size();
+    std::string s;
+    const bool signFirst = i < n && (text[i] == u'-' || text[i] == u'+');
+    if (signFirst) {
+        if (text[i] == u'-')
+            s += '-';
+        ++i;
+    }
+    bool digits = false;
+    bool point = false;
+    for (; i < n; ++i) {
+        const QChar c = text[i];
+        if (isAsciiDigit(c)) {
+            s += char(c.unicode());
+            digits = true;
+        } else if (!point && (c == u'.' || c == u',')) {
+            s += digits ? "." : "0.";
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return {};
+    if (s.back() == '.')
+        s += '0';
+    // An exponent after E or D in either case, as printf and Fortran write it, counts only when
+    // digits follow it.
+    if (i < n && isExponentLetter(text[i])) {
+        qsizetype j = i + 1;
+        std::string e = "e";
+        if (j < n && (text[j] == u'-' || text[j] == u'+')) {
+            e += char(text[j].unicode());
+            ++j;
+        }
+        const qsizetype expStart = j;
+        while (j < n && isAsciiDigit(text[j]))
+            e += char(text[j++].unicode());
+        if (j > expStart) {
+            s += e;
+            i = j;
+        }
+    }
+    // The sign after the number, as old gauge printouts write it.
+    if (!signFirst && i < n && text[i] == u'-') {
+        s.insert(s.begin(), '-');
+        ++i;
+    }
+    return s;
+}
+
+// The whole text as a number for PlainDecimalValue: white space around it, nothing else; empty
+// when the text is no number.
+std::string wholeNumber(QStringView text)
+{
+    const QStringView field = text.trimmed();
+    qsizetype i = 0;
+    std::string s = scanNumber(field, i);
+    if (i != field.size())
+        s.clear();
+    return s;
+}
+
 } // namespace
 
 std::optional<double> PlainDecimalValue(std::string_view digits)
@@ -144,6 +212,20 @@ std::optional<double> PlainDecimalValue(std::string_view digits)
     if (error != std::errc() || end != last || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+std::optional<double> ParseNumber(QStringView text)
+{
+    const std::string s = wholeNumber(text);
+    if (s.empty())
+        return std::nullopt;
+    return PlainDecimalValue(s);
+}
+
+bool IsNumberBeyondRange(QStringView text)
+{
+    const std::string s = wholeNumber(text);
+    return !s.empty() && !PlainDecimalValue(s);
 }
 
 std::optional<double> LeadingNumberInRange(QStringView text)

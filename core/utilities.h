@@ -29,6 +29,14 @@ double LeadingNumber(const QString& text);
 // reads 0.
 std::optional<double> LeadingNumberInRange(QStringView text);
 
+// A text that must be one number, as StrToDbl reads it whole: white space around it, a sign before
+// it or a "-" after it ("3,5-" is -3.5), digits with at most one decimal separator ("." or ","),
+// an exponent after E, e, D or d; nothing else, so "1,250.5", whose reading StrToDbl would cut
+// at its second separator, is no number. nullopt for anything else and for a number beyond the
+// range of a double (IsNumberBeyondRange tells the two apart); a number too small to hold is 0.
+std::optional<double> ParseNumber(QStringView text);
+bool IsNumberBeyondRange(QStringView text);
+
 // The value of an ASCII number text of the form [-]digits[.digits][e[+-]digits]: nullopt when the
 // text has another form or its value lies beyond the range of a double; a value too small to hold
 // is 0.

@@ -137,10 +137,10 @@ void applyHeader(Case& c, const B5rParts& p, const ReadContext& ctx)
     h[HdrLength] = FixedText(d.BallBarLength, "###0.000#");
 
     const pugi::xml_node plane = SelectNode(p.spec, "descendant::PLANE");
-    h[HdrPlane] = plane ? requiredAttribute(plane, "TEST_PLANE").toLower() : QStringLiteral("xy");
+    h[HdrPlane] = plane ? PlaneText(requiredAttribute(plane, "TEST_PLANE")) : QStringLiteral("xy");
 
-    const double feedrate = FiniteValue(numberOr(p.spec, "descendant::PROGRAMMED_FEEDRATE", 400.0),
-                                        QStringLiteral("PROGRAMMED_FEEDRATE"));
+    const double feedrate = SingleRangeValue(numberOr(p.spec, "descendant::PROGRAMMED_FEEDRATE", 400.0),
+                                             QStringLiteral("PROGRAMMED_FEEDRATE"));
     h[HdrFeedrate] = FixedText(feedrate, "#####0");
 
     const pugi::xml_node sampling = SelectNode(p.root, "descendant::SAMPLE_RATE");
@@ -193,12 +193,12 @@ void readRun(Case& c, int run, pugi::xml_node element, const Thinning& reduction
 
     const pugi::xml_node temperature = SelectNode(element, "child::RUN_TEMPERATURE");
     const double celsius =
-        temperature ? FiniteValue(number(temperature), QStringLiteral("RUN_TEMPERATURE")) : ctx.baseTemperature;
+        temperature ? TemperatureValue(number(temperature), QStringLiteral("RUN_TEMPERATURE")) : ctx.baseTemperature;
     d.GaugeTemp[r] = celsius;
     d.MachineTemp[r] = celsius;
 
     const pugi::xml_node direction = SelectNode(element, "child::RUN_DIRECTION");
-    d.RunDirection[r] = (!direction || text(direction) == u"CCW") ? int16_t(1) : int16_t(-1);
+    d.RunDirection[r] = (!direction || text(direction).trimmed() == u"CCW") ? int16_t(1) : int16_t(-1);
 
     const pugi::xml_node startIndex = SelectNode(element, "child::START_INDEX");
     const pugi::xml_node endIndex = SelectNode(element, "child::END_INDEX");

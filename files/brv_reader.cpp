@@ -68,9 +68,20 @@ QString numberText(pugi::xml_node context, const char* query)
     return ShortestDecimal(numberOr(context, query, 0.0));
 }
 
-bool isExactlyTrue(const std::optional<QString>& text)
+// A word element (a flag, a direction, the plane) without the white space around it, which a
+// hand edit or an XML pretty-printer puts there ("<DYNAMIC>\n\t\ttrue\n\t</DYNAMIC>"). Names and
+// comments are texts shown as they stand and are not read this way.
+std::optional<QString> wordOf(pugi::xml_node context, const char* query)
 {
-    return text && *text == u"true";
+    std::optional<QString> text = XmlTextOf(context, query);
+    if (text)
+        *text = text->trimmed();
+    return text;
+}
+
+bool isExactlyTrue(const std::optional<QString>& word)
+{
+    return word && *word == u"true";
 }
 
 // A point count: a whole number of 16 bits that is not negative; unlike the other numbers, not
@@ -106,8 +117,9 @@ void applyHeader(Case& c, const BrvDocument& doc, const ReadContext& ctx)
     SetArcFromHeader(d, start, stop);
     d.OvershootAngle = SingleValue(numberOr(spec, "descendant::OVERSHOOT_ANGLE", 0.0), QStringLiteral("OVERSHOOT_ANGLE"));
 
-    h[HdrMachineExp] = numberText(spec, "child::MACH_EXP_COEFFICIENT");
-    h[HdrGaugeExp] = numberText(spec, "child::GAUGE_EXP_COEFFICIENT");
+    for (const auto& [slot, query] : {std::pair{HdrMachineExp, "child::MACH_EXP_COEFFICIENT"},
+                                      {HdrGaugeExp, "child::GAUGE_EXP_COEFFICIENT"}})
+        h[slot] = ShortestDecimal(SingleRangeValue(numberOr(spec, query, 0.0), nameOf(query)));
     h[HdrOrigX] = numberText(spec, "child::MEASURE_ORIGIN_X");
     h[HdrOrigY] = numberText(spec, "child::MEASURE_ORIGIN_Y");
     h[HdrOrigZ] = numberText(spec, "child::MEASURE_ORIGIN_Z");
@@ -126,16 +138,15 @@ void applyHeader(Case& c, const BrvDocument& doc, const ReadContext& ctx)
 
     h[HdrBy] = XmlTextOr(root, "descendant::OPERATOR", QString());
     h[HdrLength] = FixedText(d.BallBarLength, "###0.000#");
-    h[HdrPlane] = XmlTextOr(spec, "descendant::PLANE", QStringLiteral("xy")).toLower();
-    const auto feedrate = XmlTextOf(spec, "descendant::FEEDRATE");
-    h[HdrFeedrate] = feedrate ? FixedText(FieldNumber(*feedrate, QStringLiteral("FEEDRATE")).value_or(0.0), "#####0")
-                              : QStringLiteral("400");
-    const auto dynamic = XmlTextOf(spec, "descendant::DYNAMIC");
+    h[HdrPlane] = PlaneText(wordOf(spec, "descendant::PLANE").value_or(QStringLiteral("xy")));
+    h[HdrFeedrate] = FixedText(SingleRangeValue(numberOr(spec, "descendant::FEEDRATE", 400.0), QStringLiteral("FEEDRATE")),
+                               "#####0");
+    const auto dynamic = wordOf(spec, "descendant::DYNAMIC");
     d.Dynamic = !dynamic || *dynamic == u"true";
     h[HdrStatDyn] = d.Dynamic ? QStringLiteral("D") : QStringLiteral("S");
     if (!d.Dynamic)
         h[HdrSampling].clear(); // a static test has no sampling rate
-    d.Calibrated = isExactlyTrue(XmlTextOf(root, "descendant::BALLBAR_CALIBRATED"));
+    d.Calibrated = isExactlyTrue(wordOf(root, "descendant::BALLBAR_CALIBRATED"));
     d.OptionFlag = false;
 }
 
@@ -173,9 +184,9 @@ void readRuns(Case& c, const BrvDocument& doc, const ReadContext& ctx)
         const auto r = static_cast<std::size_t>(run);
         const pugi::xml_node node = element.node;
         // The file gives temperatures or none at all: 0 degrees then.
-        d.GaugeTemp[r] = numberOr(node, "child::GAUGE_TEMPERATURE", 0.0);
-        d.MachineTemp[r] = numberOr(node, "child::MACH_TEMPERATURE", 0.0);
-        const auto direction = XmlTextOf(node, "child::RUN_DIRECTION");
+        d.GaugeTemp[r] = TemperatureValue(numberOr(node, "child::GAUGE_TEMPERATURE", 0.0), QStringLiteral("GAUGE_TEMPERATURE"));
+        d.MachineTemp[r] = TemperatureValue(numberOr(node, "child::MACH_TEMPERATURE", 0.0), QStringLiteral("MACH_TEMPERATURE"));
+        const auto direction = wordOf(node, "child::RUN_DIRECTION");
         d.RunDirection[r] = !direction || *direction == u"CCW" ? int16_t(1) : int16_t(-1);
         d.RunFeedrate[r] = SingleValue(numberOr(node, "child::MEASURED_FEEDRATE", 0.0), QStringLiteral("MEASURED_FEEDRATE"));
         const auto list = XmlTextOf(node, "child::READINGS");

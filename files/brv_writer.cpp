@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -181,40 +182,52 @@ void addAnalysis(pugi::xml_node analysis, const Case& c)
             cw = r;
     }
     const auto v = [](double value) { return FixedText(value, "###0.0000"); };
-    const auto ofRun = [&v](const std::array<double, kRunSlots>& values, std::size_t run) {
-        return v(run == 0 ? 0.0 : values[run]);
+    const auto ofRun = [](const std::array<double, kRunSlots>& values, std::size_t run) {
+        return run == 0 ? 0.0 : values[run];
     };
     // Arc seconds as µm/m.
     const double squareness = std::tan(ev.Squareness / 3600.0 * kPi12 / 180.0) * 1000000.0;
     const int16_t vibrationAngle = ev.VibrationAngle; // copied out of the packed record
 
-    Elements e = {
-        {"CENTER_OFFSET_VERTICAL_LSC", v(lsc.CentreV)},
-        {"CENTER_OFFSET_HORIZONTAL_LSC", v(lsc.CentreH)},
-        {"CIRCULARITY_LSC", v(lsc.Circularity)},
-        {"MAX_CIRCULARITY_LSC", v(lsc.Max)},
-        {"MAX_POSITION_LSC", v(lsc.MaxPos)},
-        {"MIN_CIRCULARITY_LSC", v(lsc.Min)},
-        {"MIN_POSITION_LSC", v(lsc.MinPos)},
-        {"BEST_RADIUS_LSC", v(lsc.Radius)},
-        {"CENTER_OFFSET_VERTICAL_MZC", v(mzc.CentreV)},
-        {"CENTER_OFFSET_HORIZONTAL_MZC", v(mzc.CentreH)},
-        {"CENTER_CIRCULARITY_MZC", v(mzc.Circularity)},
-        {"MAX_CIRCULARITY_MZC", v(mzc.Max)},
-        {"MAX_POSITION_MZC", v(mzc.MaxPos)},
-        {"MIN_CICULARITY_MZC", v(mzc.Min)}, // spelled so in every file
-        {"MIN_POSITION_MZC", v(mzc.MinPos)},
-        {"BEST_RADIUS_MZC", v(mzc.Radius)},
-        {"ISO_HYSTERESIS", v(iso.IsoH)},
-        {"ISO_Gb", v(iso.IsoGb)},
-        {"ISO_D", v(iso.IsoD)},
-        {"ISO_F_CCW_MAX", ofRun(iso.IsoFmax, ccw)},
-        {"ISO_F_CCW_MIN", ofRun(iso.IsoFmin, ccw)},
-        {"ISO_F_CW_MAX", ofRun(iso.IsoFmax, cw)},
-        {"ISO_F_CW_MIN", ofRun(iso.IsoFmin, cw)},
-        {"ISO_G_CCW", ofRun(iso.IsoG, ccw)},
-        {"ISO_G_CW", ofRun(iso.IsoG, cw)},
+    // The rows of the parts that stood: a part that failed left its values half made or as the
+    // case before had them. The centre, the radius and ISO D are the circle fit's, which stood.
+    using Part = MeasurementPart;
+    const struct {
+        const char* element;
+        double value;
+        std::optional<Part> part;
+    } rows[] = {
+        {"CENTER_OFFSET_VERTICAL_LSC", lsc.CentreV, {}},
+        {"CENTER_OFFSET_HORIZONTAL_LSC", lsc.CentreH, {}},
+        {"CIRCULARITY_LSC", lsc.Circularity, Part::Circularity},
+        {"MAX_CIRCULARITY_LSC", lsc.Max, Part::Circularity},
+        {"MAX_POSITION_LSC", lsc.MaxPos, Part::Circularity},
+        {"MIN_CIRCULARITY_LSC", lsc.Min, Part::Circularity},
+        {"MIN_POSITION_LSC", lsc.MinPos, Part::Circularity},
+        {"BEST_RADIUS_LSC", lsc.Radius, {}},
+        {"CENTER_OFFSET_VERTICAL_MZC", mzc.CentreV, Part::MinZone},
+        {"CENTER_OFFSET_HORIZONTAL_MZC", mzc.CentreH, Part::MinZone},
+        {"CENTER_CIRCULARITY_MZC", mzc.Circularity, Part::MinZone},
+        {"MAX_CIRCULARITY_MZC", mzc.Max, Part::MinZone},
+        {"MAX_POSITION_MZC", mzc.MaxPos, Part::MinZone},
+        {"MIN_CICULARITY_MZC", mzc.Min, Part::MinZone}, // spelled so in every file
+        {"MIN_POSITION_MZC", mzc.MinPos, Part::MinZone},
+        {"BEST_RADIUS_MZC", mzc.Radius, Part::MinZone},
+        {"ISO_HYSTERESIS", iso.IsoH, Part::IsoH},
+        {"ISO_Gb", iso.IsoGb, Part::MinZone},
+        {"ISO_D", iso.IsoD, {}},
+        {"ISO_F_CCW_MAX", ofRun(iso.IsoFmax, ccw), Part::IsoF},
+        {"ISO_F_CCW_MIN", ofRun(iso.IsoFmin, ccw), Part::IsoF},
+        {"ISO_F_CW_MAX", ofRun(iso.IsoFmax, cw), Part::IsoF},
+        {"ISO_F_CW_MIN", ofRun(iso.IsoFmin, cw), Part::IsoF},
+        {"ISO_G_CCW", ofRun(iso.IsoG, ccw), Part::IsoG},
+        {"ISO_G_CW", ofRun(iso.IsoG, cw), Part::IsoG},
     };
+    Elements e;
+    for (const auto& row : rows) {
+        if (!row.part || !res.failed(*row.part))
+            e.push_back({row.element, v(row.value)});
+    }
     // A failed fit leaves its rows part new, part old: the circles and ISO values stand alone.
     if (!res.ResultsValid) {
         e.push_back(measuredFeedrate());

@@ -45,9 +45,10 @@ std::array<QString, kHeaderLines> headerLines(const QByteArray& bytes)
     return lines;
 }
 
-double lineValue(const std::array<QString, kHeaderLines>& lines, int number, const QString& name)
+// The number of a header line; an empty or blank line reads `empty`.
+double lineValue(const std::array<QString, kHeaderLines>& lines, int number, const QString& name, double empty = 0.0)
 {
-    return FieldNumber(lines[static_cast<std::size_t>(number - 1)], name).value_or(0.0);
+    return FieldNumber(lines[static_cast<std::size_t>(number - 1)], name).value_or(empty);
 }
 
 // What the header says of every run: recorded from the stop angle back, and the temperatures.
@@ -70,10 +71,17 @@ RunFacts applyHeader(Case& c, const ReadContext& ctx)
     d.TestRadius = LengthValue(lineValue(lines, 4, QStringLiteral("Radius")), QStringLiteral("Radius"));
     d.BallBarLength = SingleValue(d.TestRadius, QStringLiteral("Radius"));
     RunFacts facts;
-    facts.machineTemp = lineValue(lines, 5, QStringLiteral("Machine temperature"));
-    h[HdrMachineExp] = FixedText(lineValue(lines, 6, QStringLiteral("Machine expansion")), "###0.00####");
-    facts.gaugeTemp = lineValue(lines, 7, QStringLiteral("Gauge temperature"));
-    h[HdrGaugeExp] = FixedText(lineValue(lines, 8, QStringLiteral("Gauge expansion")), "###0.00####");
+    // An empty temperature is as good as none: the base temperature, not 0 degrees.
+    const auto temperature = [&](int line, const QString& name) {
+        return TemperatureValue(lineValue(lines, line, name, ctx.baseTemperature), name);
+    };
+    const auto coefficient = [&](int line, const QString& name) {
+        return FixedText(SingleRangeValue(lineValue(lines, line, name), name), "###0.00####");
+    };
+    facts.machineTemp = temperature(5, QStringLiteral("Machine temperature"));
+    h[HdrMachineExp] = coefficient(6, QStringLiteral("Machine expansion"));
+    facts.gaugeTemp = temperature(7, QStringLiteral("Gauge temperature"));
+    h[HdrGaugeExp] = coefficient(8, QStringLiteral("Gauge expansion"));
 
     const int64_t start = WholeInt16(lineValue(lines, 12, QStringLiteral("Start angle")), QStringLiteral("Start angle"));
     const int64_t stop = WholeInt16(lineValue(lines, 13, QStringLiteral("Stop angle")), QStringLiteral("Stop angle"));
@@ -87,7 +95,8 @@ RunFacts applyHeader(Case& c, const ReadContext& ctx)
     h[HdrLength] = FixedText(d.BallBarLength, "###0.000");
     const qsizetype dot = fileName.indexOf(u'.', PathOfFile(fileName).size());
     h[HdrPlane] = dot < 0 ? QString() : fileName.mid(dot + 1).toLower();
-    h[HdrFeedrate] = FixedText(lineValue(lines, 15, QStringLiteral("Feedrate")), "#####0");
+    h[HdrFeedrate] = FixedText(SingleRangeValue(lineValue(lines, 15, QStringLiteral("Feedrate")), QStringLiteral("Feedrate")),
+                               "#####0");
     h[HdrStatDyn] = QStringLiteral("D");
     d.Dynamic = true;
     d.Calibrated = true;
@@ -97,7 +106,6 @@ RunFacts applyHeader(Case& c, const ReadContext& ctx)
     const int64_t points = WholeInt64(perCircle * d.SweepAngle / 360.0, QStringLiteral("Points"));
     if (points < kMinRunPoints)
         throw FormatError(Translate("The measurement holds fewer than three points."));
-    h[HdrMaxTargets] = QString::number(points);
     int64_t kept = points;
     const int64_t limit = std::max(1, ctx.maxPoints);
     if (kept > limit) {
@@ -106,6 +114,8 @@ RunFacts applyHeader(Case& c, const ReadContext& ctx)
     }
     CheckRunPoints(kept, ctx.maxPoints, 1);
     d.MaxTargets = static_cast<int16_t>(kept);
+    // The count and rate of the points the case holds, as every reader gives a thinned case.
+    h[HdrMaxTargets] = QString::number(kept);
     h[HdrSampling] = SamplingRateText(c);
     for (int slot : {HdrCustomer, HdrComment, HdrOrigX, HdrOrigY, HdrOrigZ})
         h[slot].clear();

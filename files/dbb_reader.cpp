@@ -167,7 +167,8 @@ RunFacts applyTextHeader(Case& c, const TextFile& f, int counter, const ReadCont
     h[HdrDate] = GeneralDateText(d.TestDate);
     // One number wherever it goes: the sampling rate below, the case, the files and the database
     // all read this text, so it holds the item's value as every reader writes a feedrate.
-    h[HdrFeedrate] = FixedText(CheckedLeadingNumber(f.items[34], Translate("Feedrate")), "#####0");
+    h[HdrFeedrate] = FixedText(SingleRangeValue(CheckedLeadingNumber(f.items[34], Translate("Feedrate")), Translate("Feedrate")),
+                               "#####0");
 
     facts.direction = DirectionOfCode(WholeInt64(numberItem(f, 38), itemName(38)));
 
@@ -238,7 +239,7 @@ void readTextSamples(Case& c, const TextFile& f, const RunFacts& facts, int run)
             }
             sum += sampleLength(*item, run);
         }
-        const double reading = FiniteValue(sum / double(facts.thinning.factor) - d.TestRadius, Translate("sample"));
+        const double reading = SingleRangeValue(sum / double(facts.thinning.factor) - d.TestRadius, Translate("sample"));
         d.Readings(run, facts.direction == 1 ? p : points - 1 - p) = reading;
     }
 }
@@ -289,7 +290,7 @@ RunFacts applyBinaryHeader(Case& c, const QByteArray& bytes, int counter, const 
 
     h[HdrBy].clear();
     h[HdrPlane] = QStringLiteral("xy");
-    h[HdrFeedrate] = FixedText(FiniteValue(real6At(bytes, 39), Translate("Feedrate")), "#####0");
+    h[HdrFeedrate] = FixedText(SingleRangeValue(real6At(bytes, 39), Translate("Feedrate")), "#####0");
 
     const int64_t samples = int16At(bytes, 113);
     if (samples < 1)
@@ -319,7 +320,7 @@ void readBinarySamples(Case& c, const QByteArray& bytes, const RunFacts& facts, 
         for (int64_t k = 0; k < facts.thinning.factor; ++k, position += kReal6Size)
             sum += real6At(bytes, position);
         // Samples are in micrometres.
-        const double reading = FiniteValue(sum / double(facts.thinning.factor) / 1000.0, Translate("sample"));
+        const double reading = SingleRangeValue(sum / double(facts.thinning.factor) / 1000.0, Translate("sample"));
         d.Readings(run, facts.direction == 1 ? p : points - 1 - p) = reading;
     }
 }

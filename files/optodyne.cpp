@@ -589,7 +589,7 @@ ReadResult OptoReadFile(Case& c, const OptoCase& optoCase, const QStringList& na
         hdr[HdrBy] = h.user;
         hdr[HdrLength] = FixedText(d.BallBarLength, "###0.000#");
         hdr[HdrPlane] = h.plane;
-        hdr[HdrFeedrate] = FixedText(FiniteValue(h.feedrate, QStringLiteral("Feedrate")), "#####0");
+        hdr[HdrFeedrate] = FixedText(SingleRangeValue(h.feedrate, QStringLiteral("Feedrate")), "#####0");
         hdr[HdrStatDyn] = QStringLiteral("D");
         hdr[HdrMaxTargets] = u' ' + QString::number(d.MaxTargets);
         hdr[HdrSampling] = SamplingRateText(c);

@@ -78,16 +78,43 @@ double LengthValue(double value, const QString& name)
 {
     constexpr double kLongestMm = 100000.0;
     PositiveValue(value, name);
-    if (value > kLongestMm)
+    if (value < double(std::numeric_limits<float>::min()) || value > kLongestMm)
         throw AppError(AppError::kOverflow, outOfRange(name));
     return value;
 }
 
+bool WithinSingleRange(double value)
+{
+    return std::isfinite(value) && std::fabs(value) <= double(std::numeric_limits<float>::max());
+}
+
+double SingleRangeValue(double value, const QString& name)
+{
+    if (!WithinSingleRange(value))
+        throw AppError(AppError::kOverflow, outOfRange(name));
+    return value;
+}
+
+double TemperatureValue(double celsius, const QString& name)
+{
+    constexpr double kAbsoluteZero = -273.15;
+    if (celsius < kAbsoluteZero)
+        throw AppError(AppError::kOverflow, outOfRange(name));
+    return SingleRangeValue(celsius, name);
+}
+
+QString PlaneText(QStringView text)
+{
+    const QString plane = text.trimmed().toString().toLower();
+    const auto axis = [](QChar c) { return c == u'x' || c == u'y' || c == u'z'; };
+    if (plane.size() == 2 && axis(plane[0]) && axis(plane[1]) && plane[0] != plane[1])
+        return plane;
+    return {};
+}
+
 float SingleValue(double value, const QString& name)
 {
-    if (!std::isfinite(value) || std::fabs(value) > double(std::numeric_limits<float>::max()))
-        throw AppError(AppError::kOverflow, outOfRange(name));
-    return static_cast<float>(value);
+    return static_cast<float>(SingleRangeValue(value, name));
 }
 
 int16_t WholeInt16(double value, const QString& name)

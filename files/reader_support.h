@@ -39,8 +39,25 @@ double PositiveValue(double value, const QString& name);
 float SingleValue(double value, const QString& name);
 int16_t WholeInt16(double value, const QString& name); // rounded, halves to even
 int64_t WholeInt64(double value, const QString& name); // rounded, halves to even
-// A radius or bar length in mm: positive, and no more than a machine tool can hold (100 m).
+// A radius or bar length in mm: positive, a length single precision holds (as the bar length is
+// held), and no more than a machine tool can hold (100 m).
 double LengthValue(double value, const QString& name);
+
+// Numbers the analysis computes with. A file may hold a number no measurement gives and no part of
+// the program can hold (1e300 degrees, a reading of 1e300 mm): refused naming the field, every
+// real value kept. A reading, a feedrate (mm/min) and an expansion coefficient must lie within
+// single precision: the case database stores readings so, the error-model fit holds the feedrate
+// so, and the compensation turns a coefficient and a temperature into a length of the readings.
+double SingleRangeValue(double value, const QString& name);
+bool WithinSingleRange(double value);
+// A temperature in degrees Celsius: no colder than absolute zero, and within single precision as
+// the temperature boxes of the measurement and calibration windows hold one.
+double TemperatureValue(double celsius, const QString& name);
+
+// The plane as every reader gives it: two axes of x, y and z in lower case, the blanks around
+// them dropped ("ZX" is "zx"); anything else is no plane (empty), left for the user to set. The
+// writers write every such plane and the readers read it back the same.
+QString PlaneText(QStringView text);
 
 // The date of year, month and day as date arithmetic joins them: months beyond 12 and days beyond
 // the month roll over into the next (0 and below into the previous). Raises for a date outside

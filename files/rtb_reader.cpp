@@ -19,6 +19,30 @@ constexpr int kHeaderItems = 24;        // the classic header window
 constexpr int kMarkerSearchItems = 200; // a header split by commas still ends at its marker
 constexpr int kBlockItems = 5000;       // key lines of one run block before its points
 
+// Blanks and tabs, as a hand edit or another program puts them around a key or a value. Only
+// these: the text is still in the DOS code page, where the bytes that read as other white space
+// (0x85, 0xA0) are letters.
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f';
+}
+
+QStringView unindented(QStringView item)
+{
+    qsizetype i = 0;
+    while (i < item.size() && isBlank(item[i]))
+        ++i;
+    return item.mid(i);
+}
+
+QStringView withoutBlanks(QStringView text)
+{
+    text = unindented(text);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
 bool isDataMarker(QStringView item)
 {
     const QStringView t = item.trimmed();
@@ -27,33 +51,39 @@ bool isDataMarker(QStringView item)
 
 bool isPointMarker(QStringView item)
 {
-    return item.startsWith(u"Point Raw-data");
+    return unindented(item).startsWith(u"Point Raw-data");
 }
 
-// The value of the first item that is the key followed by ":" (blanks may stand between them),
-// less one blank after the colon. Anchored, so that "Machine" never finds "Machine Exp Coeff".
+bool isEndMarker(QStringView item)
+{
+    return item.trimmed() == u"EOF::";
+}
+
+// The value of the first item that is the key followed by ":" (white space may stand before the
+// key and between it and the colon): the text after the colon. Anchored, so that "Machine" never
+// finds "Machine Exp Coeff".
 std::optional<QStringView> keyValue(const QList<QStringView>& items, QStringView key)
 {
     for (QStringView item : items) {
-        if (!item.startsWith(key))
+        const QStringView line = unindented(item);
+        if (!line.startsWith(key))
             continue;
         qsizetype i = key.size();
-        while (i < item.size() && item[i] == u' ')
+        while (i < line.size() && isBlank(line[i]))
             ++i;
-        if (i >= item.size() || item[i] != u':')
+        if (i >= line.size() || line[i] != u':')
             continue;
-        ++i;
-        if (i < item.size() && item[i] == u' ')
-            ++i;
-        return item.mid(i);
+        return line.mid(i + 1);
     }
     return std::nullopt;
 }
 
+// A word value (a name, a code letter, the plane) as written, without the blanks and tabs around
+// it: "Cal Len:\tC " is calibrated.
 QString valueOr(const QList<QStringView>& items, QStringView key, const QString& fallback)
 {
     const auto value = keyValue(items, key);
-    return value ? value->toString() : fallback;
+    return value ? withoutBlanks(*value).toString() : fallback;
 }
 
 // The number of a key line as written; missing when the key is not there, empty when its value
@@ -152,11 +182,9 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
     h[HdrBy] = OemToAnsi(valueOr(items, u"By", QStringLiteral(" ")));
     h[HdrLength] = FixedText(d.BallBarLength, "###0.000#");
 
-    // Anything but the three planes is left for the user to set.
-    const QString plane = valueOr(items, u"Plane", QStringLiteral("xy")).trimmed().toLower();
-    h[HdrPlane] = (plane == u"xy" || plane == u"xz" || plane == u"yz") ? plane : QString();
+    h[HdrPlane] = PlaneText(valueOr(items, u"Plane", QStringLiteral("xy")));
 
-    const double feedrate = number(u"Feedrate", 400.0);
+    const double feedrate = SingleRangeValue(number(u"Feedrate", 400.0), QStringLiteral("Feedrate"));
     h[HdrFeedrate] = FixedText(feedrate, "#####0");
 
     d.Dynamic = valueOr(items, u"Stat/Dyn", QStringLiteral("D")).startsWith(u'D');
@@ -174,8 +202,8 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
 
     for (int slot : {HdrCustomer, HdrComment, HdrOrigX, HdrOrigY, HdrOrigZ, HdrName})
         h[slot].clear();
-    h[HdrGaugeExp] = FixedText(number(u"Gauge Exp Coeff", 0.0), "###0.00####");
-    h[HdrMachineExp] = FixedText(number(u"Machine Exp Coeff", 0.0), "###0.00####");
+    for (const auto& [slot, key] : {std::pair{HdrGaugeExp, u"Gauge Exp Coeff"}, {HdrMachineExp, u"Machine Exp Coeff"}})
+        h[slot] = FixedText(SingleRangeValue(number(key, 0.0), QString::fromUtf16(key)), "###0.00####");
     h[HdrEquipmentManufacturer] = OemToAnsi(valueOr(items, u"Manufacturer", QString::fromLatin1(kRtbManufacturer)));
     h[HdrEquipmentModel] = OemToAnsi(valueOr(items, u"Model", QString::fromLatin1(kRtbModel)));
     h[HdrEquipmentSerial] = OemToAnsi(valueOr(items, u"Serial Number", QString()));
@@ -205,14 +233,6 @@ bool startsNumber(QStringView text)
     return i < text.size() && text[i].isDigit() && text[i].unicode() < 128;
 }
 
-double pointValue(QStringView item)
-{
-    const auto value = LeadingNumberInRange(pointText(item));
-    if (!value)
-        throw AppError(AppError::kOverflow, Translate("A point value is out of range."));
-    return *value;
-}
-
 bool hasIndex(QStringView item)
 {
     const QStringView line = item.trimmed();
@@ -226,10 +246,11 @@ bool isNoPoint(QStringView item)
     return line.isEmpty() || line.contains(u':');
 }
 
-// The point lines of a run. Where they are "index, blanks, value", every one must be: a line
-// without its value ("5  ", a file cut after its last index) would read its index as the
-// reading, and a value with a decimal comma splits into two points. Each fault names its line.
-QList<QStringView> pointLines(const QString& text, ItemReader& reader, int64_t count, int run)
+// The point values of a run. Where the lines are "index, blanks, value", every one must be: a
+// line without its value ("5  ", a file cut after its last index) would read its index as the
+// reading, and a value with a decimal comma splits into two points. A value no reading can be is
+// refused too. Each fault names its line.
+QList<double> pointValues(const QString& text, ItemReader& reader, int64_t count, int run)
 {
     QList<QStringView> lines;
     QList<qsizetype> starts;
@@ -255,10 +276,23 @@ QList<QStringView> pointLines(const QString& text, ItemReader& reader, int64_t c
         lines.append(*item);
     }
     const bool indexed = std::any_of(lines.begin(), lines.end(), hasIndex);
+    QList<double> values;
+    values.reserve(lines.size());
     for (qsizetype k = 0; k < lines.size(); ++k) {
         const bool noIndex = indexed && !hasIndex(lines[k]);
-        if (!noIndex && startsNumber(pointText(lines[k])))
-            continue;
+        const QStringView value = pointText(lines[k]);
+        if (!noIndex && startsNumber(value)) {
+            const auto number = LeadingNumberInRange(value);
+            if (number && WithinSingleRange(*number)) {
+                values.append(*number);
+                continue;
+            }
+            const auto [line, shown] = lineAt(starts[k]);
+            throw AppError(AppError::kOverflow, Translate("The point value in line %1 of run %2 is out of range: \"%3\".")
+                                                    .arg(line)
+                                                    .arg(run)
+                                                    .arg(shown));
+        }
         const auto [line, shown] = lineAt(starts[k]);
         throw FormatError((noIndex ? Translate("Line %1 in run %2 is not a point index followed by its value: \"%3\".")
                                    : Translate("The point value in line %1 of run %2 is not a number: \"%3\"."))
@@ -266,7 +300,7 @@ QList<QStringView> pointLines(const QString& text, ItemReader& reader, int64_t c
                               .arg(run)
                               .arg(shown));
     }
-    return lines;
+    return values;
 }
 
 void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadContext& ctx)
@@ -291,8 +325,23 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
                 break;
             }
         }
-        if (!points)
+        if (!points) {
+            // After the last run's points only blank lines come before the end mark (or the end): a
+            // run whose key lines begin and never reach their points was cut off, and the runs
+            // before it are not the file's case.
+            const auto end = std::find_if(block.begin(), block.end(), isEndMarker);
+            const auto cut = std::find_if(std::make_reverse_iterator(end), block.rend(),
+                                          [](QStringView item) { return !withoutBlanks(item).isEmpty(); });
+            if (cut != block.rend()) {
+                const qsizetype line = LineNumberAt(f.text, cut->data() - f.text.constData());
+                throw ShortFileError(Translate("The file ends in line %1 inside the key lines of run %2, before its "
+                                               "points: \"%3\".")
+                                         .arg(line)
+                                         .arg(run + 1)
+                                         .arg(TextLines(f.text).value(line - 1).trimmed()));
+            }
             break;
+        }
         ++run;
         const auto r = static_cast<std::size_t>(run);
 
@@ -311,15 +360,17 @@ void readRuns(Case& c, const RtbFile& f, const HeaderFacts& facts, const ReadCon
         d.RunTargets[r] = static_cast<int16_t>(count);
 
         // An empty temperature is as good as none: the base temperature, not 0 degrees.
-        d.GaugeTemp[r] = number(u"Gauge Temperature", ctx.baseTemperature, ctx.baseTemperature);
-        d.MachineTemp[r] = number(u"Machine Temperature", ctx.baseTemperature, ctx.baseTemperature);
+        d.GaugeTemp[r] = TemperatureValue(number(u"Gauge Temperature", ctx.baseTemperature, ctx.baseTemperature),
+                                          QStringLiteral("Gauge Temperature"));
+        d.MachineTemp[r] = TemperatureValue(number(u"Machine Temperature", ctx.baseTemperature, ctx.baseTemperature),
+                                            QStringLiteral("Machine Temperature"));
 
-        const QList<QStringView> lines = pointLines(f.text, reader, count * t.factor, run);
+        const QList<double> values = pointValues(f.text, reader, count * t.factor, run);
         for (int p = 0; p < count; ++p) {
             double sum = 0;
             for (int64_t k = 0; k < t.factor; ++k)
-                sum += pointValue(lines[p * t.factor + k]);
-            const double mean = FiniteValue(sum / double(t.factor), QStringLiteral("Point Raw-data"));
+                sum += values[p * t.factor + k];
+            const double mean = sum / double(t.factor);
             d.Readings(run, d.RunDirection[r] > 0 ? p : count - 1 - p) = mean;
         }
     }

@@ -4,8 +4,6 @@
 
 #include <QStringDecoder>
 
-#include <string>
-
 namespace sarvo::files {
 
 bool ItemReader::isLineEnd(qsizetype i) const
@@ -74,100 +72,6 @@ QString DecodeUtf8Or1252(const QByteArray& bytes)
     if (!utf8.hasError())
         return text;
     return DecodeWindows1252(bytes);
-}
-
-namespace {
-
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-// Scans a number at text[i]: an optional sign, digits with one decimal separator ("." or ","),
-// and an exponent. Returns the ASCII text for PlainDecimalValue and moves i past the number;
-// empty when there are no digits.
-std::string scanNumber(QStringView text, qsizetype& i)
-{
-    const qsizetype n = text.size();
-    std::string s;
-    if (i < n && (text[i] == u'-' || text[i] == u'+')) {
-        if (text[i] == u'-')
-            s += '-';
-        ++i;
-    }
-    bool digits = false;
-    bool point = false;
-    for (; i < n; ++i) {
-        const QChar c = text[i];
-        if (isDigit(c)) {
-            s += char(c.unicode());
-            digits = true;
-        } else if (!point && (c == u'.' || c == u',')) {
-            s += digits ? "." : "0.";
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (!digits)
-        return {};
-    if (s.back() == '.')
-        s += '0';
-    // An exponent after E or D in either case, as printf and Fortran write it, counts only when
-    // digits follow it.
-    if (i < n && QStringView(u"eEdD").contains(text[i])) {
-        qsizetype j = i + 1;
-        std::string e = "e";
-        if (j < n && (text[j] == u'-' || text[j] == u'+')) {
-            e += char(text[j].unicode());
-            ++j;
-        }
-        const qsizetype expStart = j;
-        while (j < n && isDigit(text[j]))
-            e += char(text[j++].unicode());
-        if (j > expStart) {
-            s += e;
-            i = j;
-        }
-    }
-    return s;
-}
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-// The whole text as a number for PlainDecimalValue: blanks around it, nothing else; empty when
-// the text is no number.
-std::string wholeNumber(QStringView text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && isBlank(text[i]))
-        ++i;
-    std::string s = scanNumber(text, i);
-    while (i < n && isBlank(text[i]))
-        ++i;
-    if (i != n)
-        s.clear();
-    return s;
-}
-
-} // namespace
-
-std::optional<double> ParseNumber(QStringView text)
-{
-    const std::string s = wholeNumber(text);
-    if (s.empty())
-        return std::nullopt;
-    return PlainDecimalValue(s);
-}
-
-bool IsNumberBeyondRange(QStringView text)
-{
-    const std::string s = wholeNumber(text);
-    return !s.empty() && !PlainDecimalValue(s);
 }
 
 } // namespace sarvo::files

@@ -1,7 +1,7 @@
 #pragma once
-// The text measurement files (.rtb, text .dbb) are sequences of input items, and some of their
-// values must be numbers. Values read only as far as they look like a number take the one
-// leading-number reading of core/utilities.h (LeadingNumberInRange).
+// The text measurement files (.rtb, text .dbb) are sequences of input items. Their numbers are
+// read by core/utilities.h: ParseNumber where a value must be a number, LeadingNumberInRange where
+// it is read only as far as it looks like one.
 
 #include <QByteArray>
 #include <QString>
@@ -39,11 +39,5 @@ private:
 QString DecodeBytes(const QByteArray& bytes);
 // UTF-8 when the bytes are valid UTF-8, else Windows-1252.
 QString DecodeUtf8Or1252(const QByteArray& bytes);
-
-// A value that must be a number: blanks around it, an optional sign, "." or "," as the decimal
-// separator, an optional exponent after E, e, D or d; nothing else. nullopt for anything else and for values out of
-// the double range (IsNumberBeyondRange tells the two apart); a value too small to hold is 0.
-std::optional<double> ParseNumber(QStringView text);
-bool IsNumberBeyondRange(QStringView text);
 
 } // namespace sarvo::files

@@ -2,6 +2,7 @@
 
 #include "core/app_error.h"
 #include "core/language_db.h"
+#include "core/utilities.h"
 #include "files/read_context.h"
 #include "files/reader_support.h"
 #include "files/text_items.h"
@@ -106,8 +107,12 @@ QStringView ReadRunReadings(CaseData& d, int run, QStringView list, int64_t skip
         if (token.isEmpty())
             throw ReadingsEndError(run, lastValue);
         const auto value = ParseNumber(token);
-        if (!value)
+        if (!value && !IsNumberBeyondRange(token))
             throw FormatError(Translate("A reading of run %1 is not a number.").arg(run));
+        // No reading a gauge gives, nor one the case database can store.
+        if (!value || !WithinSingleRange(*value))
+            throw AppError(AppError::kOverflow,
+                           Translate("A reading of run %1 is out of range: \"%2\".").arg(run).arg(token.toString()));
         return *value;
     };
     for (int64_t k = 0; k < skip; ++k)
@@ -117,7 +122,7 @@ QStringView ReadRunReadings(CaseData& d, int run, QStringView list, int64_t skip
         double sum = 0;
         for (int64_t k = 0; k < factor; ++k)
             sum += next();
-        d.Readings(run, reversed ? points - 1 - p : p) = FiniteValue(sum / double(factor), QStringLiteral("READINGS"));
+        d.Readings(run, reversed ? points - 1 - p : p) = sum / double(factor);
     }
     return list;
 }

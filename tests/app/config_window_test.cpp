@@ -157,6 +157,7 @@ TEST_F(ConfigWindowTest, RejectedOkStoresNothingAndResetsTheBox)
 
 // A number box that holds no number refuses OK naming its field and shows again the value it
 // showed; nothing is stored until a number is typed. The reliability box keeps the text when left.
+// A number with group separators is one the reading would cut ("1,250.5" reads 1.5): refused alike.
 TEST_F(ConfigWindowTest, TextThatIsNoNumberIsRefusedNamingTheFieldAndTheValueStays)
 {
     window()->close();
@@ -169,16 +170,18 @@ TEST_F(ConfigWindowTest, TextThatIsNoNumberIsRefusedNamingTheFieldAndTheValueSta
         {"txtReli", "Reliability of Ball Bar"},
     };
     for (const auto& [box, field] : boxes) {
-        prompts.messages.clear();
-        const QString shown = test::TextFieldOf(*control<QWidget>(box))->text();
-        type(box, "xyz", box == std::string_view("txtReli"));
-        QTest::keyClick(test::TextFieldOf(*control<QWidget>(box)), Qt::Key_Return);
-        ASSERT_EQ(prompts.messages.size(), 1u) << box;
-        EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Invalid Value. %1 = xyz").arg(field));
-        ASSERT_TRUE(loaded());
-        EXPECT_EQ(test::TextFieldOf(*control<QWidget>(box))->text(), shown);
-        EXPECT_TRUE(control<QWidget>(box)->hasFocus()) << box;
-        EXPECT_EQ(written(app().Settings), before);
+        for (const char* typed : {"xyz", "1,250.5", "1,000,000"}) {
+            prompts.messages.clear();
+            const QString shown = test::TextFieldOf(*control<QWidget>(box))->text();
+            type(box, typed, box == std::string_view("txtReli"));
+            QTest::keyClick(test::TextFieldOf(*control<QWidget>(box)), Qt::Key_Return);
+            ASSERT_EQ(prompts.messages.size(), 1u) << box << " " << typed;
+            EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Invalid Value. %1 = %2").arg(field, typed));
+            ASSERT_TRUE(loaded());
+            EXPECT_EQ(test::TextFieldOf(*control<QWidget>(box))->text(), shown);
+            EXPECT_TRUE(control<QWidget>(box)->hasFocus()) << box;
+            EXPECT_EQ(written(app().Settings), before);
+        }
     }
     EXPECT_EQ(control<QComboBox>("cboGaugeExp")->currentText(), "11.5");
     type("cboGaugeExp", "12.5", false);

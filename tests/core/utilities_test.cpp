@@ -49,6 +49,42 @@ TEST(UtilitiesStrToDbl, SeparatorsSignsAndExponent)
     }
 }
 
+TEST(UtilitiesParseNumber, TakesWholeNumbersOnly)
+{
+    EXPECT_EQ(ParseNumber(u"150.0012"), 150.0012);
+    EXPECT_EQ(ParseNumber(u" 150,5\t\r\n"), 150.5);
+    EXPECT_EQ(ParseNumber(u"-3"), -3.0);
+    EXPECT_EQ(ParseNumber(u"+.5"), 0.5);
+    EXPECT_EQ(ParseNumber(u"1.5E-3"), 0.0015);
+    EXPECT_EQ(ParseNumber(u"1e-400"), 0.0);
+    // The sign after the number, as StrToDbl reads it.
+    EXPECT_EQ(ParseNumber(u"3,5-"), -3.5);
+    EXPECT_EQ(ParseNumber(u" 5- "), -5.0);
+    EXPECT_EQ(ParseNumber(u"1.5e-3-"), -0.0015);
+    for (const char16_t* exp : {u"1.505e2", u"1.505D2", u"1.505d+2", u"1505E-1"})
+        EXPECT_EQ(ParseNumber(QStringView(exp)), 150.5) << QString::fromUtf16(exp).toStdString();
+    for (const char16_t* bad : {u"", u"abc", u"12abc", u"1.2.3", u"1e999", u"0,0001e400", u"-", u"nan", u"inf", u"1 2",
+                                u"1.5D", u"1.5f3", u"-5-", u"5--", u"5 -", u"1,250.5", u"1,000,000", u"1.250,5"})
+        EXPECT_FALSE(ParseNumber(QStringView(bad)).has_value()) << QString::fromUtf16(bad).toStdString();
+    EXPECT_TRUE(IsNumberBeyondRange(u"0,0001e400") && IsNumberBeyondRange(u" -1E400") && IsNumberBeyondRange(u"1E400-"));
+    EXPECT_FALSE(IsNumberBeyondRange(u"1e-400") || IsNumberBeyondRange(u"abc") || IsNumberBeyondRange(u"1e999x"));
+}
+
+// A box checks its text with ParseNumber and reads it with StrToDbl: what the one takes, the other
+// reads whole to the same number, and what the other would cut the one refuses.
+TEST(UtilitiesParseNumber, TakesWhatStrToDblReadsWhole)
+{
+    for (const char* text : {"12,5", "12.5", "-0,25", "3,5-", ",75", "5.", "007", "+5", "1,5E-3", "1.5E3", "15E2",
+                             "1E-05", "-2,5E+2", "2D3", "1e-06", "1.505d2", "1,5e-3", "1.5e-3-", "0", "-0", " 42 "}) {
+        const auto value = ParseNumber(QString::fromLatin1(text));
+        ASSERT_TRUE(value.has_value()) << text;
+        EXPECT_DOUBLE_EQ(*value, StrToDbl(QString::fromLatin1(text))) << text;
+    }
+    // StrToDbl stops short in each of these: a box refuses them.
+    for (const char* text : {"1,250.5", "1,000,000", "12.5 deg", "2.5e", "1.5E3E2"})
+        EXPECT_FALSE(ParseNumber(QString::fromLatin1(text)).has_value()) << text;
+}
+
 TEST(UtilitiesLeadingNumber, StopsAtTheFirstCharacterThatDoesNotFit)
 {
     const Case cases[] = {{"  -12.5abc", -12.5}, {"+7", 7}, {"1.2.3", 1.2}, {"12,5", 12},

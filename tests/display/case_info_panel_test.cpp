@@ -200,6 +200,17 @@ TEST_F(CaseInfoPanelTest, EditedFieldsAreWrittenBack)
     EXPECT_EQ(c.Header[HdrOrigY], "38.10");
     EXPECT_EQ(box(HdrOrigY)->text(), "1.50");
     EXPECT_EQ(c.Header[HdrOrigZ], "-0.4");
+
+    // A number the reading would cut ("1,250.5" reads 1.5) is refused as text is, naming the
+    // field; the slot and the box keep their value.
+    for (const char* typed : {"1,250.5", "1,000,000"}) {
+        prompts.messages.clear();
+        typeInto(HdrOrigZ, QString::fromLatin1(typed));
+        ASSERT_EQ(prompts.messages.size(), 1u) << typed;
+        EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Invalid Value. Origin Z = %1").arg(typed));
+        EXPECT_EQ(c.Header[HdrOrigZ], "-0.4");
+    }
+    prompts.messages.clear();
 }
 
 TEST_F(CaseInfoPanelTest, ThePlaneChoiceWritesSlotFive)

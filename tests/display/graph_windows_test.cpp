@@ -235,6 +235,17 @@ TEST_F(GraphWindowsTest, TypedScaleIsTakenWhenPositiveAndOtherwiseRestoredTextTh
     // Only the text that is no number is told.
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Invalid Value. Scale = abc");
+    // And a number the reading would cut ("1,250.5" reads 1.5), told alike.
+    for (const QString& cut : {QStringLiteral("1,250.5"), QStringLiteral("1,000,000")}) {
+        prompts.messages.clear();
+        typeScale(cut);
+        leaveScaleBox();
+        EXPECT_EQ(box->text(), "20") << cut.toStdString();
+        ASSERT_EQ(prompts.messages.size(), 1u) << cut.toStdString();
+        EXPECT_EQ(prompts.messages[0].text, "Invalid Value. Scale = " + cut);
+    }
+    EXPECT_DOUBLE_EQ(settings.GraphScale, 20);
+    prompts.messages.clear();
 
     // Leaving the box takes the value but does not redraw; Enter takes it and redraws both.
     const int refreshes = host.analysisRefreshes;

@@ -3,6 +3,7 @@
 // against its golden file, and a seeded round trip over many generated cases.
 #include "files/brv_file.h"
 
+#include "analysis/analyse_case.h"
 #include "core/dates.h"
 #include "core/number_format.h"
 #include "core/utilities.h"
@@ -11,6 +12,7 @@
 #include "files/xml_support.h"
 
 #include "tests/files/files_test_util.h"
+#include "tests/support/sample_cases.h"
 
 #include <QDir>
 #include <QFile>
@@ -362,6 +364,46 @@ TEST_F(BrvWriterTest, WritesTheDocumentAsLaidOut)
     EXPECT_EQ(standing.back(), full.back());
 }
 
+// The parts of the measurement step trap their own failures: a part that failed writes none of its
+// rows, where the case before left its values, and the next analysis that stands writes them all.
+TEST_F(BrvWriterTest, TheAnalysisWritesTheResultsOfThePartsThatStood)
+{
+    Case c = smallCase();
+    test::FillTwoWayCircle(c, true);
+    // Every reading a whole circle out: the circles and ISO values are computed, the minimum-zone
+    // search finds no zone.
+    const ReadingsTable plain = c.Data.Readings;
+    for (int r = 1; r <= 2; ++r) {
+        for (int j = 0; j < 360; ++j)
+            c.Data.Readings(r, j) += 1e30;
+    }
+    c.Results = AnalysisResults{};
+    c.Results.MzcResult.Circularity = 12.5; // the case before's
+    NoProgress none;
+    const AnalysisOutcome failed = AnalyseCase(c, Settings{}, {.measurement = true}, none);
+    ASSERT_TRUE(failed.ok());
+    ASSERT_EQ(failed.stepFailures.size(), 1u);
+    EXPECT_EQ(failed.stepFailures[0].location(), "Formulae(CalcMZC)");
+    EXPECT_TRUE(c.Results.MeasurementValid);
+    EXPECT_EQ(c.Results.FailedMeasurementParts, uint8_t(MeasurementPart::MinZone));
+    auto names = [](const QList<std::pair<QString, QString>>& items) {
+        QStringList list;
+        for (const auto& item : items)
+            list << item.first;
+        return list;
+    };
+    const QStringList written = names(children(files::BrvFileBytes(c, "1"), "child::ANALYSIS"));
+    for (const char* gone : {"CENTER_CIRCULARITY_MZC", "BEST_RADIUS_MZC", "MIN_CICULARITY_MZC", "ISO_Gb"})
+        EXPECT_FALSE(written.contains(gone)) << gone;
+    for (const char* stood : {"CIRCULARITY_LSC", "BEST_RADIUS_LSC", "ISO_HYSTERESIS", "ISO_D", "ISO_F_CW_MIN", "ISO_G_CW"})
+        EXPECT_TRUE(written.contains(stood)) << stood;
+    EXPECT_EQ(written.size(), 26 - 9);
+
+    c.Data.Readings = plain;
+    ASSERT_TRUE(AnalyseCase(c, Settings{}, {.measurement = true}, none).stepFailures.empty());
+    EXPECT_EQ(names(children(files::BrvFileBytes(c, "1"), "child::ANALYSIS")).size(), 26);
+}
+
 TEST_F(BrvWriterTest, CalibrationAndRunDirectionsChooseTheAnalysisRows)
 {
     // Runs 1 and 3 counter-clockwise, 2 and 4 clockwise: the first CCW run and the last CW run.
@@ -701,6 +743,46 @@ TEST_F(BrvReaderTest, DynamicDirectionsAndTheFlagsAreReadExactly)
         const ReadResult half = read(brvText({{"DYNAMIC", "false"}, {"START_ANGLE", "90"}, {"END_ANGLE", "270"}},
                                              {runText("CCW", points, ramp(points))}));
         EXPECT_EQ(half.ok(), points == 5) << half.message.toStdString();
+    }
+}
+
+// Blanks, tabs and line ends around a word element, as a hand edit or an XML pretty-printer puts
+// them, read as the plain word; names and comments are shown as they stand.
+TEST_F(BrvReaderTest, WordElementsReadWithoutTheWhiteSpaceAroundThem)
+{
+    const QByteArray spelled =
+        brvText({{"DYNAMIC", "\n\t\ttrue\n\t"}, {"BALLBAR_CALIBRATED", " true"}, {"PLANE", " ZX\t"},
+                 {"COMMENT", " two  blanks "}, {"DATE", "\n\t\t20040305-140709\n\t"}},
+                {runText(" CCW ", 8, ramp(8)), runText("\r\n\t\t\tCW\r\n\t\t", 8, ramp(8, -1))});
+    ASSERT_TRUE(read(spelled).ok());
+    const Case read = c;
+    c = Case{};
+    ASSERT_TRUE(BrvReaderTest::read(brvText({{"PLANE", "ZX"}, {"COMMENT", " two  blanks "}},
+                                            {runText("CCW", 8, ramp(8)), runText("CW", 8, ramp(8, -1))}))
+                    .ok());
+    EXPECT_EQ(std::tuple(read.Data.Dynamic, read.Data.Calibrated, read.Header[HdrPlane], read.Data.RunDirection[1],
+                         read.Data.RunDirection[2], read.Data.Readings(2, 0), read.Data.TestDate),
+              std::tuple(true, true, QString("zx"), int16_t(1), int16_t(-1), -0.008, c.Data.TestDate));
+    EXPECT_EQ(read.Data.Readings, c.Data.Readings);
+    EXPECT_EQ(read.Header, c.Header);
+    EXPECT_EQ(c.Header[HdrComment], " two  blanks ");
+}
+
+// A number no measurement gives and no part of the program holds is refused naming the element.
+TEST_F(BrvReaderTest, ValuesTheAnalysisCannotComputeWithAreRefusedNamingTheElement)
+{
+    const std::pair<QByteArray, QString> absurd[] = {
+        {brvText({{"TEST_RADIUS", "1e-300"}}, {runText("CCW", 8, ramp(8))}), "The value of \"TEST_RADIUS\""},
+        {brvText({{"FEEDRATE", "1e300"}}, {runText("CCW", 8, ramp(8))}), "The value of \"FEEDRATE\""},
+        {brvText({}, {runText("CCW", 8, ramp(8), {{"GAUGE_TEMPERATURE", "1e300"}})}), "The value of \"GAUGE_TEMPERATURE\""},
+        {brvText({}, {runText("CCW", 8, ramp(8), {{"MACH_TEMPERATURE", "-300"}})}), "The value of \"MACH_TEMPERATURE\""},
+        {brvText({}, {runText("CCW", 3, "0.001 1e300 0.002")}), "A reading of run 1 is out of range: \"1e300\""},
+    };
+    for (const auto& [bytes, message] : absurd) {
+        c = Case{};
+        const ReadResult r = read(bytes);
+        EXPECT_EQ(r.number, AppError::kOverflow) << message.toStdString();
+        EXPECT_TRUE(r.message.startsWith(message)) << r.message.toStdString();
     }
 }
 

@@ -3,13 +3,22 @@
 // test and the fuzz targets; an empty text means the case keeps every rule.
 
 #include "core/case.h"
+#include "core/utilities.h"
 
 #include <QString>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace sarvo::test {
+
+// A value every part of the program can hold: the readings and feedrates of a case are held in
+// single precision somewhere on their way.
+inline bool WithinSingle(double value)
+{
+    return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max();
+}
 
 inline QString HeaderInvariantFailure(const Case& c)
 {
@@ -20,8 +29,15 @@ inline QString HeaderInvariantFailure(const Case& c)
         return QStringLiteral("sweep");
     if (d.Dynamic != (c.Header[HdrStatDyn] == QLatin1String("D")))
         return QStringLiteral("Dynamic and HdrStatDyn disagree");
-    if (!std::isfinite(d.TestRadius) || d.TestRadius <= 0 || !std::isfinite(d.BallBarLength) || d.BallBarLength <= 0)
+    if (!std::isfinite(d.TestRadius) || d.TestRadius < std::numeric_limits<float>::min() || !std::isfinite(d.BallBarLength)
+        || d.BallBarLength <= 0)
         return QStringLiteral("radius or length");
+    const QString& plane = c.Header[HdrPlane];
+    if (!plane.isEmpty() && (plane.size() != 2 || plane[0] == plane[1] || !QStringLiteral("xyz").contains(plane[0])
+                             || !QStringLiteral("xyz").contains(plane[1])))
+        return QStringLiteral("plane \"%1\"").arg(plane);
+    if (!WithinSingle(LeadingNumber(c.Header[HdrFeedrate])))
+        return QStringLiteral("feedrate");
     if (!std::isfinite(d.OvershootAngle))
         return QStringLiteral("overshoot");
     if (!d.TestDate.isValid())
@@ -45,10 +61,12 @@ inline QString FullInvariantFailure(const Case& c, int maxPoints)
             return QStringLiteral("RunTargets(%1) = %2").arg(r).arg(d.RunTargets[i]);
         if (d.RunDirection[i] != 1 && d.RunDirection[i] != -1)
             return QStringLiteral("RunDirection(%1) = %2").arg(r).arg(d.RunDirection[i]);
-        if (!std::isfinite(d.GaugeTemp[i]) || !std::isfinite(d.MachineTemp[i]))
-            return QStringLiteral("temperature of run %1").arg(r);
+        for (double t : {d.GaugeTemp[i], d.MachineTemp[i]}) {
+            if (!WithinSingle(t) || t < -273.15)
+                return QStringLiteral("temperature of run %1").arg(r);
+        }
         for (int j = 0; j < d.RunTargets[i]; ++j) {
-            if (!std::isfinite(d.Readings(r, j)))
+            if (!WithinSingle(d.Readings(r, j)))
                 return QStringLiteral("Readings(%1,%2)").arg(r).arg(j);
         }
         largest = std::max<int>(largest, d.RunTargets[i]);

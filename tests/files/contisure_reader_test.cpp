@@ -101,6 +101,38 @@ TEST_F(ContiSureTest, LinesEndAtAnyLineEndAndNumbersReadAsWritten)
     EXPECT_TRUE(warm.message.contains("\"Gauge temperature\"")) << warm.message.toStdString();
 }
 
+// An empty or blank temperature line is the base temperature, not 0 degrees; a value the
+// analysis cannot compute with is refused naming its line's field, every real one read.
+TEST_F(ContiSureTest, EmptyTemperaturesAreTheBaseTemperatureAndAbsurdValuesAreRefusedByName)
+{
+    files.files.insert("/cs/ABCDEFGa.xy1", points(1, 8, ramp(8)));
+    const QByteArray crlf = header("1-1-20", 0, 360, 8);
+    for (const char* blank : {"", " ", "\t"}) {
+        const QByteArray line = QByteArray("\r\n") + blank + "\r\n";
+        files.files.insert(kHeader, QByteArray(crlf).replace("\r\n21.5\r\n", line).replace("\r\n20.5\r\n", line));
+        c = Case{};
+        ASSERT_TRUE(read().ok()) << "[" << blank << "]";
+        EXPECT_EQ(std::pair(c.Data.MachineTemp[1], c.Data.GaugeTemp[1]), std::pair(20.0, 20.0)) << "[" << blank << "]";
+    }
+    const std::tuple<QByteArray, QByteArray, QString> absurd[] = {
+        {"\r\n20.5\r\n", "\r\n1e300\r\n", "Gauge temperature"},
+        {"\r\n21.5\r\n", "\r\n-300\r\n", "Machine temperature"},
+        {"\r\n100\r\n", "\r\n1e-300\r\n", "Radius"},
+        {"\r\n1000\r\n", "\r\n1e300\r\n", "Feedrate"},
+        {"\r\n0.5\r\n", "\r\n1e300\r\n", "Gauge expansion"},
+    };
+    for (const auto& [from, to, field] : absurd) {
+        files.files.insert(kHeader, QByteArray(crlf).replace(from, to));
+        c = Case{};
+        const ReadResult r = read();
+        EXPECT_EQ(r.message, QString("The value of \"%1\" is out of range.").arg(field)) << to.constData();
+    }
+    files.files.insert(kHeader, QByteArray(crlf).replace("\r\n20.5\r\n", "\r\n-40\r\n").replace("\r\n1000\r\n", "\r\n60000\r\n"));
+    c = Case{};
+    ASSERT_TRUE(read().ok());
+    EXPECT_EQ(std::pair(c.Data.GaugeTemp[1], c.Header[HdrFeedrate]), std::pair(-40.0, QString("60000")));
+}
+
 TEST_F(ContiSureTest, StopBeforeStartReversesEveryRunAndFewSamplesRepeatPoints)
 {
     files.files.insert(kHeader, header("1-1-99", 360, 0, 8));
@@ -115,12 +147,15 @@ TEST_F(ContiSureTest, StopBeforeStartReversesEveryRunAndFewSamplesRepeatPoints)
         EXPECT_DOUBLE_EQ(c.Data.Readings(1, 7 - k), expected[k] * 1000e-6) << k;
 }
 
-TEST_F(ContiSureTest, ThePointCapKeepsTheHeadersCountAndAngleRulesHold)
+// A thinned case gives the count and rate of the points it holds, as every reader does.
+TEST_F(ContiSureTest, ThePointCapGivesTheCountAndRateKeptAndAngleRulesHold)
 {
     files.files.insert(kHeader, header("", 800, 980, 3600));
     files.files.insert("/cs/ABCDEFGc.xy1", points(1, 1800, ramp(1800)));
     ASSERT_TRUE(read(500).ok());
-    EXPECT_EQ(c.Header[HdrMaxTargets], "1800");
+    EXPECT_EQ(c.Header[HdrMaxTargets], "450");
+    EXPECT_EQ(c.Header[HdrSampling], PointSamplingRateText(c.Data, 1000, 450));
+    EXPECT_EQ(c.Header[HdrSampling], "23.8732");
     EXPECT_EQ(c.Data.RunTargets[1], 450);
     EXPECT_EQ(c.Data.RunDirection[1], -1);
     EXPECT_EQ(c.Data.StartAngle, 440); // lowered by one turn only

@@ -3,7 +3,11 @@
 
 #include "tests/files/files_test_util.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace sarvo::test {
 namespace {
@@ -200,6 +204,165 @@ TEST_F(RtbReaderTest, KeysAreMatchedAtTheStartOfTheirLine)
     EXPECT_EQ(c.Header[HdrPlane], "");
 }
 
+// The text a hand edit or another program puts around a key line or a word value: the key is
+// found behind a tab, a value reads without the blanks and tabs around it, a sign may follow the
+// number. Each spelling reads as its plain twin, whose value is never the key's default.
+TEST_F(RtbReaderTest, KeysAndWordsBehindTabsAndBlanksReadAsTheirPlainTwins)
+{
+    const QByteArray base = MakeRtb({{"Radius", "120"}, {"Length", "120"}, {"Plane", "XZ"}, {"Machine", "Mill 2"}},
+                                    {{-1, RampValues(8),
+                                      {"Direction: -1", "Data-count: 8", "Gauge Temperature: 25",
+                                       "Machine Temperature: 22"}}});
+    const auto withLine = [&base](const QString& key, const QString& line) {
+        QStringList lines = QString::fromLatin1(base).split("\r\n");
+        for (QString& l : lines) {
+            if (l.startsWith(key + ':'))
+                l = line;
+        }
+        return lines.join("\r\n").toLatin1();
+    };
+    const auto readCase = [&](const QByteArray& bytes) {
+        c = Case{};
+        const ReadResult r = read(bytes);
+        EXPECT_TRUE(r.ok()) << r.message.toStdString();
+        return c;
+    };
+    const auto headerTexts = [](const Case& x) {
+        QStringList texts;
+        for (int slot = 0; slot < kHeaderSlots; ++slot)
+            texts << x.Header[slot];
+        return texts;
+    };
+    const auto runReadings = [](const Case& x) {
+        QList<double> values;
+        for (int j = 0; j < 8; ++j)
+            values << x.Data.Readings(1, j);
+        return values;
+    };
+    const Case plain = readCase(base);
+    EXPECT_EQ(std::tuple(plain.Data.TestRadius, plain.Data.RunDirection[1], plain.Header[HdrPlane],
+                         plain.Data.GaugeTemp[1], plain.Data.Calibrated, plain.Header[HdrMachine]),
+              std::tuple(120.0, int16_t(-1), QString("xz"), 25.0, true, QString("Mill 2")));
+
+    const std::tuple<QString, QString, QString> spellings[] = {
+        {"Radius", "Radius: 120", "\tRadius: 120"},
+        {"Direction", "Direction: -1", "\tDirection: -1"},
+        {"Plane", "Plane: XZ", "\tPlane: XZ"},
+        {"Plane", "Plane: XZ", "Plane:\t xZ \t"},
+        {"Stat/Dyn", "Stat/Dyn: S", "\tStat/Dyn: S"},
+        {"Stat/Dyn", "Stat/Dyn: D", "Stat/Dyn:  D"},
+        {"Stat/Dyn", "Stat/Dyn: D", "Stat/Dyn:\tD"},
+        {"Gauge Temperature", "Gauge Temperature: 25", "\tGauge Temperature: 25"},
+        {"Gauge Temperature", "Gauge Temperature: -5", "Gauge Temperature: 5-"},
+        {"Cal Len", "Cal Len: C", "Cal Len: C "},
+        {"Cal Len", "Cal Len: C", "Cal Len:\tC"},
+        {"Machine", "Machine: Mill 2", "Machine:\tMill 2"},
+        {"Point Raw-data", "Point Raw-data:", "\tPoint Raw-data:"},
+    };
+    for (const auto& [key, line, spelled] : spellings) {
+        const Case twin = readCase(withLine(key, line));
+        const Case read = readCase(withLine(key, spelled));
+        const std::string what = spelled.toStdString();
+        EXPECT_EQ(headerTexts(read), headerTexts(twin)) << what;
+        EXPECT_EQ(runReadings(read), runReadings(twin)) << what;
+        EXPECT_EQ(std::tuple(read.Data.TestRadius, read.Data.Dynamic, read.Data.Calibrated, read.Data.RunDirection,
+                             read.Data.GaugeTemp, read.Data.RunTargets),
+                  std::tuple(twin.Data.TestRadius, twin.Data.Dynamic, twin.Data.Calibrated, twin.Data.RunDirection,
+                             twin.Data.GaugeTemp, twin.Data.RunTargets))
+            << what;
+    }
+    // Every plane of two axes, written either way round; anything else is left for the user.
+    for (const char* plane : {"ZX", "yx", "ZY", "YZ"}) {
+        EXPECT_EQ(readCase(withLine("Plane", QString("Plane: ") + plane)).Header[HdrPlane], QString(plane).toLower());
+    }
+    EXPECT_EQ(readCase(withLine("Plane", "Plane: XX")).Header[HdrPlane], "");
+}
+
+// A file cut inside the key lines of a run is damaged: it is refused naming the run and the line
+// where it ends, never read as a smaller measurement. A file that ends after the points of its
+// last run, with or without its end mark, reads.
+TEST_F(RtbReaderTest, AFileCutInsideARunsKeyLinesIsRefusedNamingTheRunAndLine)
+{
+    const QByteArray whole = MakeRtb({}, {{1, RampValues(8)},
+                                          {-1, RampValues(8, 0.002),
+                                           {"Direction: -1", "Sample Rate: 5", "Data-count: 8",
+                                            "Gauge Temperature: 21", "Machine Temperature: 22"}}});
+    const qsizetype second = whole.indexOf("Direction: -1");
+    for (const char* end : {"Direction: -1", "Sample", "Data-count: 8\r\n", "Machine Tempe"}) {
+        c = Case{};
+        const QByteArray cut = whole.left(whole.indexOf(end, second) + qsizetype(std::strlen(end)));
+        const ReadResult r = read(cut);
+        ASSERT_FALSE(r.ok()) << end;
+        const QStringList lines = QString::fromLatin1(cut).split("\r\n");
+        const qsizetype last = lines.back().isEmpty() ? lines.size() - 1 : lines.size();
+        EXPECT_EQ(r.number, 62) << end;
+        EXPECT_EQ(r.location, files::kRtbLocation);
+        EXPECT_EQ(r.message, QString("The file ends in line %1 inside the key lines of run 2, before its points: \"%2\".")
+                                 .arg(last)
+                                 .arg(lines[last - 1].trimmed()))
+            << end;
+    }
+    // Key lines before the end mark are a cut run too.
+    c = Case{};
+    QByteArray marked = whole;
+    EXPECT_FALSE(read(marked.replace("\r\n\r\nEOF::", "\r\nDirection: 1\r\nEOF::")).ok());
+
+    const qsizetype afterPoints = whole.indexOf("7  0.01600") + 10;
+    for (const QByteArray& ending : QList<QByteArray>{whole, whole.left(afterPoints), whole.left(afterPoints) + "\r\n\r\n",
+                                     whole.left(afterPoints) + "\r\nEOF::", whole + "\r\nanything after the end\r\n"}) {
+        c = Case{};
+        const ReadResult r = read(ending);
+        ASSERT_TRUE(r.ok()) << r.message.toStdString();
+        EXPECT_EQ(c.Data.RunCount, 2);
+        EXPECT_DOUBLE_EQ(c.Data.Readings(2, 0), 0.016);
+    }
+}
+
+// A number no measurement gives and no part of the program holds is refused when read, naming
+// the field; every real value reads.
+TEST_F(RtbReaderTest, ValuesTheAnalysisCannotComputeWithAreRefusedNamingTheField)
+{
+    const std::tuple<QString, QString, QString> absurd[] = {
+        {"Radius", "1e-300", "Radius"},
+        {"Radius", "1E-40", "Radius"},
+        {"Feedrate", "1e300", "Feedrate"},
+        {"Gauge Exp Coeff", "1e300", "Gauge Exp Coeff"},
+        {"Gauge Temperature", "1e300", "Gauge Temperature"},
+        {"Machine Temperature", "-1e40", "Machine Temperature"},
+        {"Gauge Temperature", "-273.2", "Gauge Temperature"},
+    };
+    const auto withRun = [](const QString& key, const QString& value) {
+        QStringList keys = {"Direction: 1", "Data-count: 8", "Gauge Temperature: 20", "Machine Temperature: 20"};
+        keys.replaceInStrings(QRegularExpression("^" + key + ": .*"), key + ": " + value);
+        return MakeRtb({}, {{1, RampValues(8), keys}});
+    };
+    for (const auto& [key, value, field] : absurd) {
+        c = Case{};
+        const bool run = key.endsWith("Temperature");
+        const ReadResult r = read(run ? withRun(key, value) : MakeRtb({{key, value}}, {{1, RampValues(8)}}));
+        EXPECT_EQ(r.location, run ? files::kRtbLocation : files::kRtbHeaderLocation) << value.toStdString();
+        EXPECT_EQ(r.message, QString("The value of \"%1\" is out of range.").arg(field)) << value.toStdString();
+    }
+    c = Case{};
+    QStringList points = RampValues(8);
+    points[3] = "1e300";
+    const ReadResult point = read(MakeRtb({}, {{1, points}}));
+    EXPECT_EQ(point.number, AppError::kOverflow);
+    EXPECT_TRUE(point.message.contains("The point value in line 33 of run 1 is out of range: \"3  1e300\"."))
+        << point.message.toStdString();
+
+    // Real values at the ends of what a test meets.
+    c = Case{};
+    points[3] = "-25.5";
+    ASSERT_TRUE(read(withRun("Gauge Temperature", "-273.15").replace("0.00100", "99.99")).ok());
+    c = Case{};
+    const ReadResult real = read(MakeRtb({{"Radius", "0.5"}, {"Length", "0.5"}, {"Feedrate", "250000"}},
+                                         {{1, points, {"Direction: 1", "Data-count: 8", "Gauge Temperature: 450"}}}));
+    ASSERT_TRUE(real.ok()) << real.message.toStdString();
+    EXPECT_EQ(std::tuple(c.Data.TestRadius, c.Header[HdrFeedrate], c.Data.GaugeTemp[1], c.Data.Readings(1, 3)),
+              std::tuple(0.5, QString("250000"), 450.0, -25.5));
+}
+
 TEST_F(RtbReaderTest, CommasInValuesAndDosCharacters)
 {
     // Unquoted, the comma splits the line; quoted, the line comes whole.
@@ -218,6 +381,11 @@ TEST_F(RtbReaderTest, CommasInValuesAndDosCharacters)
     ASSERT_TRUE(read(oem).ok());
     EXPECT_EQ(c.Header[HdrMachine], QString::fromUtf8("Mühle"));
     EXPECT_EQ(c.Header[HdrBy], QString::fromUtf8("Özil"));
+    // 0xA0 and 0x85 end a word as the letters "á" and "à", not as the blanks they are elsewhere.
+    c = Case{};
+    ASSERT_TRUE(read(oem.replace("Machine: M\x81hle", "Machine: Mor\xa0\t").replace("By: \x99zil", "By: \x85")).ok());
+    EXPECT_EQ(c.Header[HdrMachine], QString::fromUtf8("Morá"));
+    EXPECT_EQ(c.Header[HdrBy], QString::fromUtf8("à"));
 }
 
 TEST_F(RtbReaderTest, DatesFallBackToNowNeverToThePreviousCase)

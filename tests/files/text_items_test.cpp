@@ -1,4 +1,4 @@
-// The input items and number readings of the text measurement files.
+// The input items of the text measurement files.
 #include "files/text_items.h"
 
 #include <QStringList>
@@ -49,22 +49,6 @@ TEST(ItemReaderTest, SeekReturnsToAnEarlierItem)
     EXPECT_EQ(reader.next()->toString(), "two");
     EXPECT_EQ(reader.next()->toString(), "three");
     EXPECT_FALSE(reader.next());
-}
-
-TEST(NumberTest, ParseNumberTakesWholeNumbersOnly)
-{
-    EXPECT_EQ(ParseNumber(u"150.0012"), 150.0012);
-    EXPECT_EQ(ParseNumber(u" 150,5\t"), 150.5);
-    EXPECT_EQ(ParseNumber(u"-3"), -3.0);
-    EXPECT_EQ(ParseNumber(u"+.5"), 0.5);
-    EXPECT_EQ(ParseNumber(u"1.5E-3"), 0.0015);
-    EXPECT_EQ(ParseNumber(u"1e-400"), 0.0);
-    for (const char16_t* exp : {u"1.505e2", u"1.505D2", u"1.505d+2", u"1505E-1"})
-        EXPECT_EQ(ParseNumber(QStringView(exp)), 150.5) << QString::fromUtf16(exp).toStdString();
-    for (const char16_t* bad : {u"", u"abc", u"12abc", u"1.2.3", u"1e999", u"0,0001e400", u"-", u"nan", u"inf", u"1 2", u"1.5D", u"1.5f3"})
-        EXPECT_FALSE(ParseNumber(QStringView(bad)).has_value()) << QString::fromUtf16(bad).toStdString();
-    EXPECT_TRUE(IsNumberBeyondRange(u"0,0001e400") && IsNumberBeyondRange(u" -1E400"));
-    EXPECT_FALSE(IsNumberBeyondRange(u"1e-400") || IsNumberBeyondRange(u"abc") || IsNumberBeyondRange(u"1e999x"));
 }
 
 TEST(DecodingTest, Utf8WhenValidElseWindows1252)

@@ -6,6 +6,7 @@
 #include "gauge/device_thread.h"
 #include "gauge/heid_api.h"
 #include "tests/support/core_test.h"
+#include "tests/support/typing.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -128,6 +129,33 @@ TEST_F(CalibrationWindowTest, InchCalibratorLengthIsKeptInMillimetres)
     Q_EMIT length->editingFinished();
     EXPECT_NEAR(settings.Calibration.CalibratorLength[1], 149.9997, 1e-9);
     EXPECT_EQ(length->text(), QStringLiteral("5.90550"));
+}
+
+// Typed into each box, a number the reading would cut ("1,250.5" reads 1.5) is refused naming its
+// field, as text that is no number is, and the box and the table keep their values.
+TEST_F(CalibrationWindowTest, ABoxRefusesANumberTheReadingWouldCut)
+{
+    settings.GaugeExpCoeff = 11.5; // both temperatures asked for
+    settings.CalibratorExpCoeff = 11.5;
+    const auto window = open(nullptr);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const std::pair<const char*, const char*> boxes[] = {
+        {"txtCalLen", "Calibrator Length"}, {"txtGaugeTemp", "Gauge Temperature"}, {"txtCalTemp", "Calibrator Temperature"}};
+    for (const auto& [name, field] : boxes) {
+        for (const char* typed : {"1,250.5", "1,000,000"}) {
+            QLineEdit* box = child<QLineEdit>(*window, name);
+            ASSERT_TRUE(box && box->isEnabled()) << name;
+            const QString shown = box->text();
+            prompts.messages.clear();
+            test::TypeInto(*box, QString::fromLatin1(typed));
+            ASSERT_EQ(prompts.messages.size(), 1u) << name << " " << typed;
+            EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Invalid Value. %1 = %2").arg(field, typed));
+            EXPECT_EQ(box->text(), shown) << name;
+        }
+    }
+    EXPECT_EQ(settings.Calibration.CalibratorLength[1], 150.5);
+    prompts.messages.clear();
 }
 
 } // namespace

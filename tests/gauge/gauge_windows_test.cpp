@@ -12,6 +12,7 @@
 #include "tests/gauge/simulator_process.h"
 #include "tests/support/core_test.h"
 #include "tests/support/sample_cases.h"
+#include "tests/support/typing.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -232,6 +233,39 @@ TEST_F(GaugeWindows, CaseInformationNeverKeepsARadiusItsChecksRefuse)
     EXPECT_EQ(prompts.messages[0].text, "Test radius can not be smaller than 50mm.");
     EXPECT_EQ(again.findChild<QLineEdit*>(QStringLiteral("txtRadius"))->text(), "100.000");
     EXPECT_EQ(std::pair(acceptedCount, settings.DefaultTestRadius), std::pair(1, 20.0f));
+}
+
+// A number with group separators is one the reading would cut ("1,000,000" reads 1): the radius
+// and the coefficient boxes refuse it naming their field, and OK takes nothing.
+TEST_F(GaugeWindows, CaseInformationRefusesANumberTheReadingWouldCut)
+{
+    settings = ReadSettings(appPath, iniFile).settings;
+    settings.TemperatureUnits = QStringLiteral("Celsius");
+    Case openCase;
+    int acceptedCount = 0;
+    frmBasic dialog(openCase, settings, units, IniFile(iniFile), nullptr, [&] { ++acceptedCount; }, true);
+    prompts.messages.clear();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    for (const char* name : {"cmbMachine", "cmbSession"})
+        test::TypeInto(*dialog.findChild<QComboBox*>(QString::fromLatin1(name)), QStringLiteral("M"));
+    for (const char* typed : {"1,000,000", "1,250.5"}) {
+        prompts.messages.clear();
+        auto* radius = dialog.findChild<QLineEdit*>(QStringLiteral("txtRadius"));
+        test::TypeInto(*radius, QString::fromLatin1(typed));
+        ASSERT_FALSE(prompts.messages.empty()) << typed;
+        EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Invalid Value. Test Radius = %1").arg(typed));
+        EXPECT_NE(radius->text(), typed);
+
+        prompts.messages.clear();
+        auto* coefficient = dialog.findChild<QComboBox*>(QStringLiteral("cboMacExp"));
+        test::TypeInto(*coefficient, QString::fromLatin1(typed), false);
+        QTest::keyClick(coefficient->lineEdit(), Qt::Key_Return);
+        ASSERT_EQ(prompts.messages.size(), 1u) << typed;
+        EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Invalid Value. Machine Expansion Coefficient = %1").arg(typed));
+        EXPECT_TRUE(dialog.isVisible());
+    }
+    EXPECT_EQ(acceptedCount, 0);
 }
 
 TEST_F(GaugeWindows, CaseInformationHintAndInchLengthsComeFromWhatItOpensWith)

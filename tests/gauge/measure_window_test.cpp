@@ -317,15 +317,18 @@ TEST_F(MeasureWindow, WithoutAGaugeTheNominalLengthShowsAndTheWindowCloses)
     view->click();
     EXPECT_EQ(view->text(), "&View");
 
-    // A text that is no number is told naming the field, which shows its number again.
+    // A text that is no number, or one the reading would cut ("1,250.5" reads 1.5), is told naming
+    // the field, which shows its number again.
     for (const auto& [name, field] : {std::pair{"txtFeedrate", "Feedrate"}, {"txtCenter1", "Centre Y"}}) {
-        auto* box = window->findChild<QLineEdit*>(name);
-        const QString shown = box->text();
-        test::TypeInto(*box, "abc");
-        ASSERT_EQ(prompts.messages.size(), 1u) << name;
-        EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Invalid Value. %1 = abc").arg(field));
-        EXPECT_EQ(box->text(), shown);
-        prompts.messages.clear();
+        for (const char* typed : {"abc", "1,250.5", "1,000,000"}) {
+            auto* box = window->findChild<QLineEdit*>(name);
+            const QString shown = box->text();
+            test::TypeInto(*box, typed);
+            ASSERT_EQ(prompts.messages.size(), 1u) << name << " " << typed;
+            EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Invalid Value. %1 = %2").arg(field, typed));
+            EXPECT_EQ(box->text(), shown);
+            prompts.messages.clear();
+        }
     }
 
     // Closing without runs and without a save changes nothing; Esc closes as the button does.

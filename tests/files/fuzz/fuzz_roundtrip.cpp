@@ -23,13 +23,20 @@ QString latin1Text(FuzzedDataProvider& p, size_t maxLength)
 }
 
 // What a text slot comes back as: line breaks become blanks, letters outside the DOS code page a
-// question mark, and a quote inside a line that holds a comma an apostrophe.
+// question mark, a quote inside a line that holds a comma an apostrophe, and the blanks and tabs
+// around the value are no part of it.
 QString expectedText(QString s)
 {
     s.replace(u'\r', u' ').replace(u'\n', u' ');
     if (s.contains(u','))
         s.replace(u'"', u'\'');
-    return OemToAnsi(AnsiToOem(s));
+    s = OemToAnsi(AnsiToOem(s));
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; };
+    while (!s.isEmpty() && blank(s.front()))
+        s.remove(0, 1);
+    while (!s.isEmpty() && blank(s.back()))
+        s.chop(1);
+    return s;
 }
 
 bool readBack(const QByteArray& bytes, Case& c)

@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         last = reader.position();
         fuzz::Require(item->isEmpty() || (item->data() >= text.data() && item->data() + item->size() <= text.data() + text.size()),
                       "an item lies inside the text");
-        if (const auto v = files::ParseNumber(*item))
-            fuzz::Require(std::isfinite(*v) && !files::IsNumberBeyondRange(*item), "a parsed number is finite");
+        if (const auto v = ParseNumber(*item))
+            fuzz::Require(std::isfinite(*v) && !IsNumberBeyondRange(*item), "a parsed number is finite");
         if (const auto v = LeadingNumberInRange(*item))
             fuzz::Require(std::isfinite(*v), "a leading value is finite");
         else
