@@ -4,6 +4,7 @@
 #include "core/language_db.h"
 #include "core/number_format.h"
 #include "core/number_text.h"
+#include "core/units.h"
 #include "core/utilities.h"
 
 #include <algorithm>
@@ -150,20 +151,34 @@ ConfigurationResult ConfigurationModel::accept(const ConfigurationEntries& e, co
     s = current;
     // A text that is no number would be read as 0: refused, the box back at what it showed before.
     using Box = ConfigurationRejection::Box;
+    struct Coefficient {
+        const Shown& shown;
+        const QList<double>& list;
+    };
     const struct {
         Box box;
         const char* field;
         const QString& typed;
         const QString& before;
+        std::optional<Coefficient> coefficient;
     } numberBoxes[] = {
-        {Box::GaugeCoefficient, "Gauge Expansion Coefficient", e.gaugeCoefficient, gauge_.text},
-        {Box::CalibratorCoefficient, "Calibrator Expansion Coefficient", e.calibratorCoefficient, calibrator_.text},
-        {Box::ScaleFactor, "Scale Factor", e.scaleFactor, scaleFactor_.text},
-        {Box::StaticCount, "Static Measurements / Point", e.staticCount, initial_.staticCount},
-        {Box::Reliability, "Reliability of Ball Bar", e.reliability, reliability_.text},
+        {Box::GaugeCoefficient, "Gauge Expansion Coefficient", e.gaugeCoefficient, gauge_.text,
+         Coefficient{gauge_, kGaugeCoefficients}},
+        {Box::CalibratorCoefficient, "Calibrator Expansion Coefficient", e.calibratorCoefficient, calibrator_.text,
+         Coefficient{calibrator_, kCalibratorCoefficients}},
+        {Box::ScaleFactor, "Scale Factor", e.scaleFactor, scaleFactor_.text, std::nullopt},
+        {Box::StaticCount, "Static Measurements / Point", e.staticCount, initial_.staticCount, std::nullopt},
+        {Box::Reliability, "Reliability of Ball Bar", e.reliability, reliability_.text, std::nullopt},
     };
     for (const auto& number : numberBoxes) {
-        if (number.typed != number.before && !IsNumericText(number.typed)) {
+        if (number.typed == number.before)
+            continue;
+        // A coefficient the temperature compensation cannot work with is refused as the start
+        // refuses it in the settings file.
+        if (!IsNumericText(number.typed)
+            || (number.coefficient
+                && !IsUsableExpansionCoefficient(
+                    coefficientOf(number.coefficient->shown, number.typed, e.celsius, number.coefficient->list)))) {
             result.rejection = {number.box, InvalidValueText(QString::fromLatin1(number.field), number.typed), number.before};
             return result;
         }

@@ -6,6 +6,7 @@
 #include "core/ini_file.h"
 #include "core/language_db.h"
 #include "core/number_format.h"
+#include "core/units.h"
 #include "core/utilities.h"
 
 #include <QLocale>
@@ -60,15 +61,6 @@ QString formatted(double value, const char* pattern)
     return FormatNumber(value, QString::fromLatin1(pattern), QLocale::c());
 }
 
-// A temperature in degrees Celsius: none is colder than absolute zero, and the case information
-// takes its temperature range from within a million degrees either way. Outside, the temperature
-// compensation would have nothing real to work with (and 1e300 overflows it).
-constexpr double kAbsoluteZero = -273.15;
-constexpr double kTemperatureBound = 1e6;
-// An expansion coefficient in ppm per degree: a million of them would grow or shrink the bar by
-// its whole length for one degree, which no material does.
-constexpr double kCoefficientBound = 1e6;
-
 // StrToDbl, where a number beyond the range of a double is refused instead of read as 0.
 double readBoundedNumber(const QString& text)
 {
@@ -80,7 +72,7 @@ double readBoundedNumber(const QString& text)
 double readTemperature(const QString& text)
 {
     const double t = readBoundedNumber(text);
-    if (!(t >= kAbsoluteZero && t < kTemperatureBound))
+    if (!IsUsableTemperature(t))
         throw AppError::invalidCall();
     return t;
 }
@@ -88,7 +80,7 @@ double readTemperature(const QString& text)
 double readCoefficient(const QString& text)
 {
     const double c = readBoundedNumber(text);
-    if (!(std::fabs(c) < kCoefficientBound))
+    if (!IsUsableExpansionCoefficient(c))
         throw AppError::invalidCall();
     return c;
 }

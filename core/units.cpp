@@ -9,6 +9,8 @@
 
 #include <QLocale>
 
+#include <cmath>
+
 namespace sarvo {
 
 namespace {
@@ -76,6 +78,19 @@ QString TempUnitCaption(const Settings& settings, const IniFile& ini)
     if (TemperaturesInCelsius(settings))
         return caption(ini, QStringLiteral("Celsius caption"), QStringLiteral("\u00B0C"));
     return caption(ini, QStringLiteral("Fahrenheit caption"), QStringLiteral("\u00B0F"));
+}
+
+bool IsUsableTemperature(double celsius)
+{
+    constexpr double kAbsoluteZero = -273.15;
+    constexpr double kTemperatureBound = 1e6;
+    return celsius >= kAbsoluteZero && celsius < kTemperatureBound;
+}
+
+bool IsUsableExpansionCoefficient(double ppmPerDegreeCelsius)
+{
+    constexpr double kCoefficientBound = 1e6;
+    return std::fabs(ppmPerDegreeCelsius) < kCoefficientBound;
 }
 
 } // namespace sarvo

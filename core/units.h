@@ -31,4 +31,12 @@ double TempToCelsius(const QString& text, const Settings& settings);
 QString FormatTemp(double celsius, const Settings& settings);
 QString TempUnitCaption(const Settings& settings, const IniFile& ini);
 
+// What the temperature compensation can work with, wherever a temperature or an expansion
+// coefficient comes from: no temperature colder than absolute zero, and none of a million
+// degrees or more, from within which the case information takes its temperatures; no
+// coefficient (ppm per degree Celsius) of a million or more either way, which would grow or
+// shrink the bar by its whole length for one degree.
+bool IsUsableTemperature(double celsius);
+bool IsUsableExpansionCoefficient(double ppmPerDegreeCelsius);
+
 } // namespace sarvo

@@ -109,7 +109,8 @@ void applyHeader(Case& c, const B5rParts& p, const ReadContext& ctx)
 
     // One material for machine and bar. Without it no compensation is made: the previous case's
     // coefficient belongs to another machine.
-    const QString coefficient = XmlTextOr(p.spec, "descendant::TEMP_MATERIAL_COEFFICIENT", QStringLiteral("0"));
+    const QString coefficient = ShortestDecimal(CoefficientValue(
+        numberOr(p.spec, "descendant::TEMP_MATERIAL_COEFFICIENT", 0.0), QStringLiteral("TEMP_MATERIAL_COEFFICIENT")));
     h[HdrGaugeExp] = coefficient;
     h[HdrMachineExp] = coefficient;
     for (int slot : {HdrOrigX, HdrOrigY, HdrOrigZ})

@@ -119,7 +119,7 @@ void applyHeader(Case& c, const BrvDocument& doc, const ReadContext& ctx)
 
     for (const auto& [slot, query] : {std::pair{HdrMachineExp, "child::MACH_EXP_COEFFICIENT"},
                                       {HdrGaugeExp, "child::GAUGE_EXP_COEFFICIENT"}})
-        h[slot] = ShortestDecimal(SingleRangeValue(numberOr(spec, query, 0.0), nameOf(query)));
+        h[slot] = ShortestDecimal(CoefficientValue(numberOr(spec, query, 0.0), nameOf(query)));
     h[HdrOrigX] = numberText(spec, "child::MEASURE_ORIGIN_X");
     h[HdrOrigY] = numberText(spec, "child::MEASURE_ORIGIN_Y");
     h[HdrOrigZ] = numberText(spec, "child::MEASURE_ORIGIN_Z");

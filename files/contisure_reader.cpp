@@ -76,7 +76,7 @@ RunFacts applyHeader(Case& c, const ReadContext& ctx)
         return TemperatureValue(lineValue(lines, line, name, ctx.baseTemperature), name);
     };
     const auto coefficient = [&](int line, const QString& name) {
-        return FixedText(SingleRangeValue(lineValue(lines, line, name), name), "###0.00####");
+        return FixedText(CoefficientValue(lineValue(lines, line, name), name), "###0.00####");
     };
     facts.machineTemp = temperature(5, QStringLiteral("Machine temperature"));
     h[HdrMachineExp] = coefficient(6, QStringLiteral("Machine expansion"));

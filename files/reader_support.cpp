@@ -3,6 +3,7 @@
 #include "core/language_db.h"
 #include "core/number_format.h"
 #include "core/pi.h"
+#include "core/units.h"
 #include "core/utilities.h"
 #include "files/text_items.h"
 
@@ -97,10 +98,16 @@ double SingleRangeValue(double value, const QString& name)
 
 double TemperatureValue(double celsius, const QString& name)
 {
-    constexpr double kAbsoluteZero = -273.15;
-    if (celsius < kAbsoluteZero)
+    if (!IsUsableTemperature(celsius))
         throw AppError(AppError::kOverflow, outOfRange(name));
-    return SingleRangeValue(celsius, name);
+    return celsius;
+}
+
+double CoefficientValue(double ppmPerDegree, const QString& name)
+{
+    if (!IsUsableExpansionCoefficient(ppmPerDegree))
+        throw AppError(AppError::kOverflow, outOfRange(name));
+    return ppmPerDegree;
 }
 
 QString PlaneText(QStringView text)

@@ -45,14 +45,14 @@ double LengthValue(double value, const QString& name);
 
 // Numbers the analysis computes with. A file may hold a number no measurement gives and no part of
 // the program can hold (1e300 degrees, a reading of 1e300 mm): refused naming the field, every
-// real value kept. A reading, a feedrate (mm/min) and an expansion coefficient must lie within
-// single precision: the case database stores readings so, the error-model fit holds the feedrate
-// so, and the compensation turns a coefficient and a temperature into a length of the readings.
+// real value kept. A reading and a feedrate (mm/min) must lie within single precision: the case
+// database stores readings so, and the error-model fit holds the feedrate so.
 double SingleRangeValue(double value, const QString& name);
 bool WithinSingleRange(double value);
-// A temperature in degrees Celsius: no colder than absolute zero, and within single precision as
-// the temperature boxes of the measurement and calibration windows hold one.
+// A temperature in degrees Celsius and an expansion coefficient in ppm per degree that the
+// temperature compensation can work with (IsUsableTemperature, IsUsableExpansionCoefficient).
 double TemperatureValue(double celsius, const QString& name);
+double CoefficientValue(double ppmPerDegree, const QString& name);
 
 // The plane as every reader gives it: two axes of x, y and z in lower case, the blanks around
 // them dropped ("ZX" is "zx"); anything else is no plane (empty), left for the user to set. The

@@ -203,7 +203,7 @@ HeaderFacts applyHeader(Case& c, const RtbFile& f, const ReadContext& ctx)
     for (int slot : {HdrCustomer, HdrComment, HdrOrigX, HdrOrigY, HdrOrigZ, HdrName})
         h[slot].clear();
     for (const auto& [slot, key] : {std::pair{HdrGaugeExp, u"Gauge Exp Coeff"}, {HdrMachineExp, u"Machine Exp Coeff"}})
-        h[slot] = FixedText(SingleRangeValue(number(key, 0.0), QString::fromUtf16(key)), "###0.00####");
+        h[slot] = FixedText(CoefficientValue(number(key, 0.0), QString::fromUtf16(key)), "###0.00####");
     h[HdrEquipmentManufacturer] = OemToAnsi(valueOr(items, u"Manufacturer", QString::fromLatin1(kRtbManufacturer)));
     h[HdrEquipmentModel] = OemToAnsi(valueOr(items, u"Model", QString::fromLatin1(kRtbModel)));
     h[HdrEquipmentSerial] = OemToAnsi(valueOr(items, u"Serial Number", QString()));

@@ -1,6 +1,7 @@
 #include "core/configuration.h"
 
 #include "core/ini_file.h"
+#include "core/number_text.h"
 #include "core/settings_file.h"
 #include "tests/support/core_test.h"
 
@@ -80,6 +81,38 @@ TEST_F(ConfigurationTest, UnitSwitchConvertsTheShownCoefficients)
     ASSERT_TRUE(r.rejection);
     EXPECT_EQ(r.rejection->box, ConfigurationRejection::Box::CalibratorCoefficient);
     EXPECT_EQ(r.rejection->resetText, "10.7");
+}
+
+// A coefficient the temperature compensation cannot work with is refused as text is, judged per
+// degree Celsius whatever unit it is typed in; the largest real one is kept.
+TEST_F(ConfigurationTest, CoefficientsTheCompensationCannotUseAreRefused)
+{
+    ConfigurationModel m = model();
+    ConfigurationEntries e = m.initialEntries();
+    e.gaugeCoefficient = "1e300";
+    ConfigurationResult r = m.accept(e, settings);
+    ASSERT_TRUE(r.rejection);
+    EXPECT_EQ(r.rejection->box, ConfigurationRejection::Box::GaugeCoefficient);
+    EXPECT_EQ(r.rejection->message, InvalidValueText("Gauge Expansion Coefficient", "1e300"));
+    EXPECT_EQ(r.rejection->resetText, "11.5");
+
+    e.gaugeCoefficient = "999999";
+    e.calibratorCoefficient = "-1000000";
+    r = m.accept(e, settings);
+    ASSERT_TRUE(r.rejection);
+    EXPECT_EQ(r.rejection->box, ConfigurationRejection::Box::CalibratorCoefficient);
+    e.calibratorCoefficient = "-999999";
+    r = m.accept(e, settings);
+    ASSERT_TRUE(r.accepted());
+    EXPECT_EQ(r.settings.GaugeExpCoeff, 999999.0);
+
+    // 600000 per degree Fahrenheit is 1080000 per degree Celsius.
+    m.switchTemperatureUnit(e, false);
+    e.gaugeCoefficient = "600000";
+    e.calibratorCoefficient = "5.9";
+    r = m.accept(e, settings);
+    ASSERT_TRUE(r.rejection);
+    EXPECT_EQ(r.rejection->box, ConfigurationRejection::Box::GaugeCoefficient);
 }
 
 TEST_F(ConfigurationTest, NumberBoxes)

@@ -473,9 +473,12 @@ TEST_F(B5rReaderTest, TemperaturesAndCoefficientsGoToBothMachineAndBar)
     EXPECT_EQ(c.Data.MachineTemp[1], 22.75);
     EXPECT_EQ(c.Data.GaugeTemp[2], ctx.baseTemperature);
     EXPECT_EQ(c.Data.MachineTemp[2], ctx.baseTemperature);
-    // The coefficient text as it stands.
-    EXPECT_EQ(c.Header[HdrGaugeExp], "11,5");
-    EXPECT_EQ(c.Header[HdrMachineExp], "11,5");
+    // The coefficient as a number, either separator read; one the compensation cannot work with
+    // is refused naming the element.
+    EXPECT_EQ(c.Header[HdrGaugeExp], "11.5");
+    EXPECT_EQ(c.Header[HdrMachineExp], "11.5");
+    expectFailure(read(MakeB5r({{"TEMP_MATERIAL_COEFFICIENT", "1e300"}}, {}, {{RampValues(8)}})),
+                  "TEMP_MATERIAL_COEFFICIENT");
     // Another base temperature in the settings.
     c = Case{};
     files.files.insert("/m/test.b5r", MakeB5r({}, {}, {{RampValues(8)}}));

@@ -3,6 +3,7 @@
 // test and the fuzz targets; an empty text means the case keeps every rule.
 
 #include "core/case.h"
+#include "core/units.h"
 #include "core/utilities.h"
 
 #include <QString>
@@ -62,7 +63,7 @@ inline QString FullInvariantFailure(const Case& c, int maxPoints)
         if (d.RunDirection[i] != 1 && d.RunDirection[i] != -1)
             return QStringLiteral("RunDirection(%1) = %2").arg(r).arg(d.RunDirection[i]);
         for (double t : {d.GaugeTemp[i], d.MachineTemp[i]}) {
-            if (!WithinSingle(t) || t < -273.15)
+            if (!IsUsableTemperature(t))
                 return QStringLiteral("temperature of run %1").arg(r);
         }
         for (int j = 0; j < d.RunTargets[i]; ++j) {
