@@ -838,4 +838,5 @@ INSERT INTO Errors (ErrNo, English, German) VALUES (5003, 'Readings are missing 
 INSERT INTO Errors (ErrNo, English, German) VALUES (5004, 'The gauge is out of range', 'Das Messgerät ist außerhalb seines Messbereichs');
 INSERT INTO Errors (ErrNo, English, German) VALUES (5005, 'The gauge sent an unreadable reading', 'Das Messgerät hat einen unlesbaren Messwert gesendet');
 INSERT INTO Errors (ErrNo, English, German) VALUES (5006, 'Counter card buffer overflow', 'Überlauf des Puffers der Zählerkarte');
+INSERT INTO Errors (ErrNo, English, German) VALUES (5007, 'The program''s buffer of readings is full', 'Der Messwertpuffer des Programms ist voll');
 INSERT INTO Errors (ErrNo, English, German) VALUES (32755, 'Cancel was selected.', 'Abbrechen wurde gewählt.');

@@ -163,6 +163,12 @@ void DynamicTrace::checkAfterEnd(std::span<const float> after)
                                   }));
 }
 
+double FastestFeedrate(const CapturePlan& plan)
+{
+    const double programmed = plan.programmedFeedrate;
+    return std::isfinite(programmed) && programmed > 0 ? programmed * 10.0 / kFewestPointsTenths : 0.0;
+}
+
 float MeasuredFeedrate(const CaseData& data, qint64 elapsedMs)
 {
     const double arcMm = (2.0 * data.OvershootAngle + data.SweepAngle) / 360.0 * 2.0 * data.TestRadius * kPi12;
@@ -210,7 +216,7 @@ RunEvaluation EvaluateRun(const CapturePlan& plan, const CaseData& data, int poi
     }
     if (!plan.dynamic)
         return evaluation;
-    if (10 * points < 7 * plan.expectedPoints) { // below 0.7 of the expected, in whole numbers
+    if (10 * points < kFewestPointsTenths * plan.expectedPoints) { // in whole numbers
         evaluation.verdict = RunVerdict::TooFewPoints;
         evaluation.messages << interrupted + high + QStringLiteral(" (") + shown + QStringLiteral(")");
         return evaluation;

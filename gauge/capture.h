@@ -111,6 +111,13 @@ private:
     bool outOfRange_ = false;
 };
 
+// A dynamic run with fewer than this many tenths of its expected points is refused as too fast.
+inline constexpr int kFewestPointsTenths = 7;
+// So the fastest run the capture accepts moves at 10/7 of the programmed feedrate, and no faster does
+// the bar's length change in a run whose feed-in and feed-out go at the feedrate: the fastest feed
+// the gauge is told of. 0 without a programmed feedrate.
+double FastestFeedrate(const CapturePlan& plan);
+
 // The arc including both overshoots over the time from the trigger to the stop; a run stopped
 // within the same millisecond counts one.
 float MeasuredFeedrate(const CaseData& data, qint64 elapsedMs);

@@ -26,6 +26,7 @@ struct ReadingReply {
     float mm = 0;
     bool plausible = true;
     bool outOfRange = false;
+    bool steady = true;
 };
 
 QString StartingCaption()
@@ -109,6 +110,7 @@ void CaptureSession::start()
     device_.post<int16_t>(
         [perBlock, rate, plan = plan_](GaugeDevice& device) {
             device.judgeSeriesReadings([plan](double mm) { return ReadingPlausible(plan, mm); });
+            device.limitSeriesFeed(FastestFeedrate(plan));
             return device.startSeries(perBlock, rate);
         },
         this,
@@ -298,12 +300,12 @@ void CaptureSession::pollStatic()
     device_.post<ReadingReply>(
         [](GaugeDevice& device) {
             const GaugeReading reading = device.readOne();
-            return ReadingReply{reading.status, reading.mm, true, reading.outOfRange};
+            return ReadingReply{reading.status, reading.mm, true, reading.outOfRange, reading.steady};
         },
-        this, [this](const ReadingReply& reply) { staticReading(reply.status, reply.mm, reply.outOfRange); });
+        this, [this](const ReadingReply& reply) { staticReading(reply.status, reply.mm, reply.outOfRange, reply.steady); });
 }
 
-void CaptureSession::staticReading(int16_t status, float mm, bool outOfRange)
+void CaptureSession::staticReading(int16_t status, float mm, bool outOfRange, bool steady)
 {
     if (status != 0) {
         failDevice(status, ReadingCaption());
@@ -312,6 +314,7 @@ void CaptureSession::staticReading(int16_t status, float mm, bool outOfRange)
     }
     lastReading_ = mm;
     lastOutOfRange_ = outOfRange;
+    lastSteady_ = steady;
     readingShown_ = true;
     Q_EMIT liveReading(mm);
     if (latchPressed_ || stopRequested_)
@@ -326,15 +329,17 @@ void CaptureSession::latchStaticPoint()
     const int point = static_cast<int>(staticPoints_.size());
     Q_EMIT statusChanged(Translate(QStringLiteral("Measuring")) + u' ' + QString::number(point + 1) +
                          QStringLiteral(". ") + Translate(QStringLiteral("point")) + QStringLiteral("..."));
-    // The reading shown last, then the further ones 10 ms apart.
+    // The reading shown last, then the further ones 10 ms apart. The machine stands still while a
+    // point is measured: a reading whose samples moved is a shifted stream's.
     const float first = lastReading_;
     const bool firstOutOfRange = lastOutOfRange_;
+    const bool firstSteady = lastSteady_;
     const int count = std::max<int>(1, settings_.StaticMeasurements);
     const CapturePlan plan = plan_;
     device_.post<ReadingReply>(
-        [first, firstOutOfRange, count, plan](GaugeDevice& device) {
+        [first, firstOutOfRange, firstSteady, count, plan](GaugeDevice& device) {
             double sum = first;
-            bool plausible = ReadingPlausible(plan, first);
+            bool plausible = firstSteady && ReadingPlausible(plan, first);
             // The end of the range is where the gauge stopped measuring: never a point.
             if (firstOutOfRange)
                 return ReadingReply{kGaugeOutOfRange, 0};
@@ -345,7 +350,7 @@ void CaptureSession::latchStaticPoint()
                     return ReadingReply{reading.status, 0};
                 if (reading.outOfRange)
                     return ReadingReply{kGaugeOutOfRange, 0};
-                plausible = plausible && ReadingPlausible(plan, reading.mm);
+                plausible = plausible && reading.steady && ReadingPlausible(plan, reading.mm);
                 sum += reading.mm;
             }
             return ReadingReply{0, static_cast<float>(sum / count), plausible};

@@ -86,7 +86,7 @@ private:
     void seriesStopped();
 
     void pollStatic();
-    void staticReading(int16_t status, float mm, bool outOfRange);
+    void staticReading(int16_t status, float mm, bool outOfRange, bool steady);
     void latchStaticPoint();
     void staticPointAveraged(int16_t status, float mm, bool plausible);
     void waitForStaticPoint();
@@ -125,6 +125,7 @@ private:
     QTimer pollTimer_;
     float lastReading_ = 0;
     bool lastOutOfRange_ = false;
+    bool lastSteady_ = true;
     bool readingShown_ = false;
 };
 

@@ -33,6 +33,8 @@ QString DeviceErrorText(int16_t status)
         return QStringLiteral("The gauge sent an unreadable reading");
     case kCounterCardOverflow:
         return QStringLiteral("Counter card buffer overflow");
+    case kReadingBufferFull:
+        return QStringLiteral("The program's buffer of readings is full");
     default:
         return StandardErrorText(status);
     }

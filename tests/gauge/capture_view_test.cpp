@@ -176,7 +176,7 @@ std::vector<RefusedRun> RunsTheGaugeDidNotMeasure()
     const QString outOfRange = QStringLiteral("Capturing several measurements: The gauge is out of range\n");
     const QStringList arc{"--mark-ms", "0", "--arc-ms", "300", "611"};
     // Four seconds at 1440 mm/min: a gap of one second leaves the three quarters that once passed.
-    const QStringList longArc{"--mark-ms", "0", "--arc-ms", "1500", "4000"};
+    const QStringList longArc{"--mark-ms", "0", "--arc-ms", "1500", "4000", "--feed-mm-min", "1440"};
     return {
         // Stray bytes after 82 % of the arc, where the shortened run passed the point check, and
         // after 16 %.
