@@ -440,7 +440,8 @@ const QStringList kLumpsSlowLate{"--handover-ms", "32", "--slow-percent", "5", "
 const QStringList kLumpsFastLate{"--handover-ms", "32", "--slow-percent", "-5", "--start-late-ms", "50"};
 
 // The own gauge at its usual reading, at a raw reading of 0.02 mm, with at most 500 points a run
-// (pairs of samples); the QC10 10 µm short of the end of its range, and resting at it. Lines and
+// (pairs of samples); the QC10 10 µm short of the end of its range, resting at it, and losing a
+// byte at rest before the run, where no angle hangs on the count. Lines and
 // gauges that lose nothing, however their bytes come: a rest in a band whose records take five
 // bytes, a rest at 4 mm and a feed-in of 0.5 mm at 1.4 times the feedrate (the fastest run the
 // capture accepts is 10/7 of it) and so from rests at -3 mm and 12 mm and onto a circle 2 µm from
@@ -454,6 +455,7 @@ INSTANTIATE_TEST_SUITE_P(
                     StoredRun{"OwnGaugeAtMost500Points", false, 0, 0.4, -1, 500, 360},
                     StoredRun{"Qc10NearTheEndOfItsRange", true, -1.39, -0.985, 1, 2500, 125},
                     StoredRun{"Qc10RestingAtTheEndOfItsRange", true, 0.5, 0.9, 1, 2500, 125},
+                    StoredRun{"Qc10LosingAByteAtRestBeforeTheRun", true, 0, 0.4, 1, 2500, 125, {"--lose-ms", "100"}},
                     StoredRun{"OwnGaugeAfter5sInAFiveByteBand", false, 0, 0.4, 1, 2500, 720, {"--rest-mm", "0.4265"}, {5000, 611}},
                     StoredRun{.name = "OwnGaugeFeedingIn0_5mmAt1_4TimesTheFeedrateFromARestAt4mm", .qc10 = false, .offsetMm = 3.1,
                               .zeroOffset = 3.5, .direction = 1, .maxPoints = 2500, .targets = 724, .feedMmPerMin = 1.4 * 9425,

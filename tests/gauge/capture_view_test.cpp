@@ -208,6 +208,25 @@ std::vector<RefusedRun> RunsTheGaugeDidNotMeasure()
         // The QC10 at the top end of its range for 0.1 s mid-run and late in it: no end of the run.
         {GaugeType::Qc10, longArc + QStringList{"--count-zero-ms", "3000", "100"}, "1440", "0.4", outOfRange},
         {GaugeType::Qc10, longArc + QStringList{"--count-zero-ms", "5000", "100"}, "1440", "0.4", outOfRange},
+        // A bar zeroed near its nominal length (resting at 1.0004 mm, its circle 2 µm from zero, fed
+        // in at the feedrate): a stray byte and a lost one 3 records later mid-run, and 1 record later
+        // near the run's end, shift only the records between them, which read some 0.5 mm: a step no
+        // machine makes at this feedrate, not the run's end.
+        {GaugeType::OwnGauge, arc + QStringList{"--rest-mm", "1.3984", "--offset-mm", "-0.398", "--feed-mm-min", "9425",
+                                                "--stray-ms", "500", "--stray-bytes", "1", "--lose-ms", "502"},
+         "9425", "0.002", unreadable},
+        {GaugeType::OwnGauge, arc + QStringList{"--rest-mm", "1.3984", "--offset-mm", "-0.398", "--feed-mm-min", "9425",
+                                                "--stray-ms", "880", "--stray-bytes", "1", "--lose-ms", "881.2"},
+         "9425", "0.002", unreadable},
+        // The QC10 losing a byte mid-run: every later reading would come 4 ms early.
+        {GaugeType::Qc10, arc + QStringList{"--lose-ms", "500"}, "9425", "0.4", unreadable},
+        // Still static readings losing a byte 60 ms into every stream: at 78.4 µm and 4.8 µm, multiples
+        // of 16 (0.1 µm), whose later records read 1/256 of them and hold still; and at 2 µm with a
+        // stray byte one record before.
+        {GaugeType::OwnGauge, {"--mark-ms", "0", "--rest-mm", "0.0784", "--lose-ms", "60"}, "400", "0.4", unreadable, true},
+        {GaugeType::OwnGauge, {"--mark-ms", "0", "--rest-mm", "0.0048", "--lose-ms", "60"}, "400", "0.4", unreadable, true},
+        {GaugeType::OwnGauge, {"--mark-ms", "0", "--rest-mm", "0.002", "--stray-ms", "60", "--stray-bytes", "1", "--lose-ms",
+                               "60.5"}, "400", "0.4", unreadable, true},
         // A still static reading of 4.0 µm (0.1 µm more each reading) with a stray byte 60 ms into
         // the 8th reading's stream: its shifted records read 1 mm and never move.
         {GaugeType::OwnGauge, {"--mark-ms", "0", "--step-mm", "0.0001", "--offset-mm", "-0.496", "--stray-ms", "60",
