@@ -62,6 +62,7 @@ CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings)
                                : data.ZeroOffset;
     plan.nominalReading = data.ZeroOffset;
     plan.readsRangeEnds = settings.BallBarType == static_cast<int16_t>(GaugeType::Qc10);
+    plan.recordsShift = settings.BallBarType == static_cast<int16_t>(GaugeType::OwnGauge);
     return plan;
 }
 
@@ -136,7 +137,8 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
     }
     if (!triggered_)
         return 0;
-    for (float reading : block) {
+    for (auto it = block.begin(); it != block.end(); ++it) {
+        const float reading = *it;
         if (!ReadingPlausible(plan_, reading)) {
             unreadable_ = true;
             break;
@@ -145,6 +147,7 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
         if (reading > level_) {
             endedByReading_ = true; // the end of the range too, where the run has left the circle
             endedAtRangeEnd_ = atRangeEnd;
+            afterEnd_.assign(it + 1, block.end());
             break;
         }
         if (atRangeEnd) {
@@ -158,9 +161,13 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
 
 void DynamicTrace::checkAfterEnd(std::span<const float> after)
 {
-    outOfRange_ = outOfRange_ || (endedAtRangeEnd_ && std::any_of(after.begin(), after.end(), [&](float v) {
-                                      return ReadingPlausible(plan_, v) && v <= level_;
-                                  }));
+    const auto backBelow = [&](double mark) {
+        const auto below = [&](float v) { return ReadingPlausible(plan_, v) && v <= mark; };
+        return std::any_of(afterEnd_.begin(), afterEnd_.end(), below) || std::any_of(after.begin(), after.end(), below);
+    };
+    outOfRange_ = outOfRange_ || (endedAtRangeEnd_ && backBelow(level_));
+    endUndone_ = endUndone_ || (plan_.recordsShift && endedByReading_ && !endedAtRangeEnd_ && level_ > plan_.expectedReading &&
+                                backBelow((level_ + plan_.expectedReading) / 2));
 }
 
 double FastestFeedrate(const CapturePlan& plan)

@@ -54,6 +54,7 @@ struct CapturePlan {
     double expectedReading = 0; // the raw reading expected on the circle
     double nominalReading = 0;  // the raw reading at the bar's nominal length
     bool readsRangeEnds = false; // the QC10: a point at the end of its range reads that end
+    bool recordsShift = false;   // the own gauge: a lost or stray byte shifts its unframed records
 };
 
 CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings);
@@ -87,10 +88,15 @@ public:
     bool unreadable() const { return unreadable_; }
     // A reading of the run at the end of the gauge's range: the gauge stopped measuring there.
     bool outOfRange() const { return outOfRange_; }
-    // The readings that followed a run's end: a run that ended on the end of the range and whose
-    // bar is back on the circle after it did not end there (the gauge left its range and came
-    // back), which makes it out of range.
+    // The readings that followed a run's end, after those of its own block: a run that ended on the
+    // end of the range and whose bar is back on the circle after it did not end there (the gauge
+    // left its range and came back), which makes it out of range.
     void checkAfterEnd(std::span<const float> after);
+    // A run that ended on a reading above the level whose bar is back on the circle after it, more
+    // than half the way from the level to the reading expected there: a bar feeding out never comes
+    // back so far, so the end was a record shifted by a stray byte before a lost one put the stream
+    // back in step (the own gauge), and none of the run can be trusted.
+    bool endUndone() const { return endUndone_; }
     bool pastLimit() const { return static_cast<int>(points_.size()) > plan_.pointLimit; }
     // The level the run triggered on and ends above; set by the first block.
     bool levelSet() const { return levelSet_; }
@@ -107,6 +113,8 @@ private:
     bool triggered_ = false;
     bool endedByReading_ = false;
     bool endedAtRangeEnd_ = false;
+    std::vector<float> afterEnd_; // the rest of the block the run ended in
+    bool endUndone_ = false;
     bool unreadable_ = false;
     bool outOfRange_ = false;
 };

@@ -211,8 +211,9 @@ void CaptureSession::blockArrived(int16_t status, const std::vector<float>& bloc
 void CaptureSession::confirmEnd()
 {
     // A record shifted by a stray byte also reads as the end of the run, and near zero its stream
-    // shows the shift only in the records after it: one more stretch of the stream is judged, and
-    // the run's end is the time it was seen.
+    // shows the shift only in the records after it: one more stretch of the stream is judged (a
+    // bar back on the circle after it, a step no machine makes), and the run's end is the time it
+    // was seen.
     elapsedMs_ = sinceTrigger_.elapsed();
     endTimed_ = true;
     Q_EMIT runEnded();
@@ -236,6 +237,8 @@ void CaptureSession::confirmEnd()
                                                                                                  : int16_t(0);
             if (status != 0)
                 failDevice(status, CapturingCaption());
+            else if (trace_->endUndone())
+                breakOff(CaptureEnd::DeviceFailed, UnreadableMessage());
             endDynamic(status);
         });
 }

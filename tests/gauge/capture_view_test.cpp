@@ -218,6 +218,12 @@ std::vector<RefusedRun> RunsTheGaugeDidNotMeasure()
         {GaugeType::OwnGauge, arc + QStringList{"--rest-mm", "1.3984", "--offset-mm", "-0.398", "--feed-mm-min", "9425",
                                                 "--stray-ms", "880", "--stray-bytes", "1", "--lose-ms", "881.2"},
          "9425", "0.002", unreadable},
+        // A still circle 0.3 µm from zero, its rest 0.1 mm above it: one record shifted near the run's
+        // end reads 77 µm, a step this feedrate allows, above the run's end level; the bar back on
+        // the circle after it shows it was no end.
+        {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "-0.3997", "--arc-rise-mm", "0", "--stray-ms", "880",
+                                                "--stray-bytes", "1", "--lose-ms", "880.8"},
+         "9425", "0.0003", unreadable},
         // The QC10 losing a byte mid-run: every later reading would come 4 ms early.
         {GaugeType::Qc10, arc + QStringList{"--lose-ms", "500"}, "9425", "0.4", unreadable},
         // Still static readings losing a byte 60 ms into every stream: at 78.4 µm and 4.8 µm, multiples
