@@ -78,6 +78,11 @@ QString UnreadableMessage()
     return Translate(QStringLiteral("The gauge sent an unreadable reading."));
 }
 
+QString MovedDuringPointMessage()
+{
+    return Translate(QStringLiteral("The gauge's reading moved while the point was measured."));
+}
+
 int TriggerWaitLimitMs(const CapturePlan& plan)
 {
     const double msPerPoint = plan.samplingRateHz > 0 ? 1000.0 / plan.samplingRateHz : plan.samplingIntervalMs;

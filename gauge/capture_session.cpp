@@ -232,9 +232,9 @@ void CaptureSession::confirmEnd()
             // circle after the end of the range tell of the run's readings; anything else came after
             // them.
             trace_->checkAfterEnd(reply.values);
-            const int16_t status = reply.status == kUnreadableStream || reply.status == kStreamGap ? reply.status
-                                   : trace_->outOfRange()                                        ? kGaugeOutOfRange
-                                                                                                 : int16_t(0);
+            const bool ofTheRun =
+                reply.status == kUnreadableStream || reply.status == kStreamGap || reply.status == kStreamTooFast;
+            const int16_t status = ofTheRun ? reply.status : trace_->outOfRange() ? kGaugeOutOfRange : int16_t(0);
             if (status != 0)
                 failDevice(status, CapturingCaption());
             else if (trace_->endUndone())
@@ -332,8 +332,7 @@ void CaptureSession::latchStaticPoint()
     const int point = static_cast<int>(staticPoints_.size());
     Q_EMIT statusChanged(Translate(QStringLiteral("Measuring")) + u' ' + QString::number(point + 1) +
                          QStringLiteral(". ") + Translate(QStringLiteral("point")) + QStringLiteral("..."));
-    // The reading shown last, then the further ones 10 ms apart. The machine stands still while a
-    // point is measured: a reading whose samples moved is a shifted stream's.
+    // The reading shown last, then the further ones 10 ms apart, each of them still.
     const float first = lastReading_;
     const bool firstOutOfRange = lastOutOfRange_;
     const bool firstSteady = lastSteady_;
@@ -342,7 +341,8 @@ void CaptureSession::latchStaticPoint()
     device_.post<ReadingReply>(
         [first, firstOutOfRange, firstSteady, count, plan](GaugeDevice& device) {
             double sum = first;
-            bool plausible = firstSteady && ReadingPlausible(plan, first);
+            bool plausible = ReadingPlausible(plan, first);
+            bool steady = firstSteady;
             // The end of the range is where the gauge stopped measuring: never a point.
             if (firstOutOfRange)
                 return ReadingReply{kGaugeOutOfRange, 0};
@@ -353,15 +353,16 @@ void CaptureSession::latchStaticPoint()
                     return ReadingReply{reading.status, 0};
                 if (reading.outOfRange)
                     return ReadingReply{kGaugeOutOfRange, 0};
-                plausible = plausible && reading.steady && ReadingPlausible(plan, reading.mm);
+                plausible = plausible && ReadingPlausible(plan, reading.mm);
+                steady = steady && reading.steady;
                 sum += reading.mm;
             }
-            return ReadingReply{0, static_cast<float>(sum / count), plausible};
+            return ReadingReply{0, static_cast<float>(sum / count), plausible, false, steady};
         },
-        this, [this](const ReadingReply& reply) { staticPointAveraged(reply.status, reply.mm, reply.plausible); });
+        this, [this](const ReadingReply& reply) { staticPointAveraged(reply.status, reply.mm, reply.plausible, reply.steady); });
 }
 
-void CaptureSession::staticPointAveraged(int16_t status, float mm, bool plausible)
+void CaptureSession::staticPointAveraged(int16_t status, float mm, bool plausible, bool steady)
 {
     if (status != 0) {
         // A point the gauge could not measure ends the run: it must not enter as a wrong value.
@@ -369,8 +370,8 @@ void CaptureSession::staticPointAveraged(int16_t status, float mm, bool plausibl
         endStatic(status);
         return;
     }
-    if (!plausible) {
-        breakOff(CaptureEnd::DeviceFailed, UnreadableMessage());
+    if (!plausible || !steady) {
+        breakOff(CaptureEnd::DeviceFailed, plausible ? MovedDuringPointMessage() : UnreadableMessage());
         endStatic(0);
         return;
     }

@@ -88,7 +88,7 @@ private:
     void pollStatic();
     void staticReading(int16_t status, float mm, bool outOfRange, bool steady);
     void latchStaticPoint();
-    void staticPointAveraged(int16_t status, float mm, bool plausible);
+    void staticPointAveraged(int16_t status, float mm, bool plausible, bool steady);
     void waitForStaticPoint();
     void endStatic(int16_t deviceStatus);
 

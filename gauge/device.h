@@ -34,6 +34,7 @@ inline constexpr int16_t kGaugeOutOfRange = 5004;  // a reading at the end of th
 inline constexpr int16_t kUnreadableStream = 5005; // records no bar can give: a broken stream
 inline constexpr int16_t kCounterCardOverflow = 5006; // more values than the card's series holds
 inline constexpr int16_t kReadingBufferFull = 5007;   // more values than the caller's buffer holds
+inline constexpr int16_t kStreamTooFast = 5008;       // a step between records beyond the run's feed
 
 // The name the closing of the device is reported under.
 inline constexpr char kClosingOperation[] = "Closing the device";
@@ -114,7 +115,7 @@ public:
     virtual void judgeSeriesReadings(ReadingJudge) {}
     // The fastest the bar's length may change during the next series, mm/min: the machine's fastest
     // feed in the run. A gauge whose unframed records a lost or stray byte shifts (the own gauge)
-    // refuses a record that steps further from the one before (kUnreadableStream). Starting the
+    // refuses a record that steps further from the one before (kStreamTooFast). Starting the
     // series takes it; a series started without it allows any step a machine makes.
     virtual void limitSeriesFeed(double /*fastestMmPerMin*/) {}
     // Waits until `until`, then stores the values that arrived since the last fetch into out from

@@ -138,8 +138,10 @@ bool RecordCheck::accept(int32_t value)
                                             ShiftedLowNibble(value);
             shiftedMoves_ = keptShiftedLowByte ? shiftedMoves_ + 1 : 0;
         }
-        broken_ = step > stepLimit_ || shiftedMoves_ >= kShiftedMovesLimit || shiftedFrom(value, last_) ||
-                  shiftedFrom(value, beforeLast_);
+        const bool shifted = step > kRecordStepLimit || shiftedMoves_ >= kShiftedMovesLimit ||
+                             shiftedFrom(value, last_) || shiftedFrom(value, beforeLast_);
+        steppedTooFar_ = !shifted && step > stepLimit_;
+        broken_ = shifted || steppedTooFar_;
         if (!broken_)
             largestStep_ = std::max(largestStep_, static_cast<int32_t>(step));
     }
@@ -192,7 +194,7 @@ int SeriesDecoder::feed(const QByteArray& bytes, std::span<int32_t> out)
         if (!record)
             break;
         if (!check_.accept(record->value)) {
-            fault_ = StreamFault::Unreadable;
+            fault_ = check_.steppedTooFar() ? StreamFault::TooFast : StreamFault::Unreadable;
             break;
         }
         if (!averager_.add(record->value, out, stored)) {

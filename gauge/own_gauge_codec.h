@@ -95,6 +95,8 @@ public:
     bool accept(int32_t value);
     // The largest step between two records accepted so far (0.1 µm).
     int32_t largestStep() const { return largestStep_; }
+    // The stream broke on a step beyond the limit alone, one a machine makes at a faster feed.
+    bool steppedTooFar() const { return steppedTooFar_; }
 
 private:
     // Whether value reads as a record before it shifted by a byte.
@@ -105,6 +107,7 @@ private:
     std::optional<int32_t> beforeLast_;
     int shiftedMoves_ = 0;
     int32_t largestStep_ = 0;
+    bool steppedTooFar_ = false;
     bool broken_ = false;
 };
 
@@ -129,7 +132,7 @@ public:
     void reset(int samplesPerPoint, int32_t stepLimit = kRecordStepLimit);
     // Appends bytes and stores finished points into out from index 0; returns the count.
     // Stops at a full out: the remaining bytes stay carried (overflowed() tells), and at a record
-    // the check refuses (fault() is Unreadable).
+    // the check refuses (fault() is TooFast for a step beyond the limit alone, else Unreadable).
     int feed(const QByteArray& bytes, std::span<int32_t> out);
 
 private:

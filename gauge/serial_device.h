@@ -94,6 +94,8 @@ protected:
                 return handOver(failed(0));
             if (decoder.fault() == StreamFault::Unreadable)
                 return handOver(kUnreadableStream);
+            if (decoder.fault() == StreamFault::TooFast)
+                return handOver(kStreamTooFast);
             // The caller's buffer is full, not the port's.
             if (decoder.overflowed())
                 return handOver(kReadingBufferFull);

@@ -39,8 +39,10 @@ private:
 };
 
 // What a stream showed that the gauge protocol does not promise: records no bar can give (a lost
-// or stray byte shifts the own gauge's records). Decoding stops there; nothing after it is taken.
-enum class StreamFault { None, Unreadable };
+// or stray byte shifts the own gauge's records), or a step between two records further than the
+// machine moves at the run's feed (a shifted record, or a feed faster than the one set). Decoding
+// stops there; nothing after it is taken.
+enum class StreamFault { None, Unreadable, TooFast };
 
 // What both protocols' series decoders keep between fetches: the averager, the bytes not yet
 // decoded, whether the caller's buffer ran full, the samples decoded since the start and the

@@ -374,7 +374,7 @@ TEST(GaugeDevice, EveryErrorNumberSpeaksGermanInTheShippedTableOfErrors)
     QList<int> numbers = StandardErrorNumbers();
     numbers << kGaugeNotAnswering << kGaugeTimeout << kIk110Late << kGaugeNotConnected << kHeidMarkNotCrossed
             << kBufferOverflow << kStreamGap << kGaugeOutOfRange << kUnreadableStream << kCounterCardOverflow
-            << kReadingBufferFull;
+            << kReadingBufferFull << kStreamTooFast;
     const QList<int> databaseNumbers{AppError::kDatabaseError, casedb::kDatabaseReadOnly, casedb::kNotACaseDatabase};
     for (const int number : numbers + databaseNumbers) {
         SetTextLanguage("English");
