@@ -782,7 +782,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The case holds
 
 -- A capture's broken stream, a run that never starts, a static point being measured.
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge sent an unreadable reading.', 'Das Messgerät hat einen unlesbaren Messwert gesendet.');
-INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge''s reading moved while the point was measured.', 'Der Messwert des Messgeräts hat sich bewegt, während der Punkt gemessen wurde.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge''s reading moved while it was measured.', 'Der Messwert des Messgeräts hat sich bewegt, während er gemessen wurde.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The run did not start in time.', 'Der Messlauf hat nicht rechtzeitig begonnen.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Measuring', 'Messe');
 -- The device layer's operations, and the table of errors: every error number the program raises,

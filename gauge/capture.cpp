@@ -78,9 +78,9 @@ QString UnreadableMessage()
     return Translate(QStringLiteral("The gauge sent an unreadable reading."));
 }
 
-QString MovedDuringPointMessage()
+QString MovedWhileMeasuredMessage()
 {
-    return Translate(QStringLiteral("The gauge's reading moved while the point was measured."));
+    return Translate(QStringLiteral("The gauge's reading moved while it was measured."));
 }
 
 int TriggerWaitLimitMs(const CapturePlan& plan)

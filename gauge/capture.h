@@ -63,9 +63,9 @@ CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings);
 // reading expected on the circle or at the bar's nominal length.
 bool ReadingPlausible(const CapturePlan& plan, double mm);
 QString UnreadableMessage();
-// A static point is measured with the machine standing still: a reading that moved there is a
-// shifted stream's or a machine's that had not stopped, no length of the point.
-QString MovedDuringPointMessage();
+// A static point and a calibration are measured with the bar standing still: a reading that moved
+// there is a shifted stream's or a machine's that had not stopped, no length to keep.
+QString MovedWhileMeasuredMessage();
 
 int TriggerWaitLimitMs(const CapturePlan& plan);
 QString NoTriggerMessage(int limitMs);

@@ -371,7 +371,7 @@ void CaptureSession::staticPointAveraged(int16_t status, float mm, bool plausibl
         return;
     }
     if (!plausible || !steady) {
-        breakOff(CaptureEnd::DeviceFailed, plausible ? MovedDuringPointMessage() : UnreadableMessage());
+        breakOff(CaptureEnd::DeviceFailed, plausible ? MovedWhileMeasuredMessage() : UnreadableMessage());
         endStatic(0);
         return;
     }

@@ -176,7 +176,7 @@ std::vector<RefusedRun> RunsTheGaugeDidNotMeasure()
     const QString outOfRange = QStringLiteral("Capturing several measurements: The gauge is out of range\n");
     const QString tooFast = QStringLiteral(
         "Capturing several measurements: A reading of the gauge's stream moved further than the set feedrate allows\n");
-    const QString moved = QStringLiteral("The gauge's reading moved while the point was measured.\n");
+    const QString moved = QStringLiteral("The gauge's reading moved while it was measured.\n");
     const QStringList arc{"--mark-ms", "0", "--arc-ms", "300", "611"};
     // Four seconds at 1440 mm/min: a gap of one second leaves the three quarters that once passed.
     const QStringList longArc{"--mark-ms", "0", "--arc-ms", "1500", "4000", "--feed-mm-min", "1440"};
