@@ -783,6 +783,7 @@ INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The case holds
 
 -- A capture's broken stream, a run that never starts, a static point being measured.
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge sent an unreadable reading.', 'Das Messgerät hat einen unlesbaren Messwert gesendet.');
+INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The gauge''s reading moved while it was measured.', 'Der Messwert des Messgeräts hat sich bewegt, während er gemessen wurde.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'The run did not start in time.', 'Der Messlauf hat nicht rechtzeitig begonnen.');
 INSERT INTO Languages (Form, English, German) VALUES ('Message', 'Measuring', 'Messe');
 -- The device layer's operations, and the table of errors: every error number the program raises,
@@ -839,4 +840,6 @@ INSERT INTO Errors (ErrNo, English, German) VALUES (5003, 'Readings are missing 
 INSERT INTO Errors (ErrNo, English, German) VALUES (5004, 'The gauge is out of range', 'Das Messgerät ist außerhalb seines Messbereichs');
 INSERT INTO Errors (ErrNo, English, German) VALUES (5005, 'The gauge sent an unreadable reading', 'Das Messgerät hat einen unlesbaren Messwert gesendet');
 INSERT INTO Errors (ErrNo, English, German) VALUES (5006, 'Counter card buffer overflow', 'Überlauf des Puffers der Zählerkarte');
+INSERT INTO Errors (ErrNo, English, German) VALUES (5007, 'The program''s buffer of readings is full', 'Der Messwertpuffer des Programms ist voll');
+INSERT INTO Errors (ErrNo, English, German) VALUES (5008, 'A reading of the gauge''s stream moved further than the set feedrate allows', 'Ein Messwert im Datenstrom des Messgeräts hat sich weiter bewegt, als der eingestellte Vorschub erlaubt');
 INSERT INTO Errors (ErrNo, English, German) VALUES (32755, 'Cancel was selected.', 'Abbrechen wurde gewählt.');

@@ -1,6 +1,7 @@
 #include "gauge/calibration.h"
 
 #include "core/language_db.h"
+#include "gauge/capture.h"
 #include "gauge/measure_setup.h"
 
 #include <algorithm>
@@ -72,9 +73,9 @@ Outcome CalibrationModel::calibrate(const GaugeReading& reading, CalibrationRead
     static const QString location = QStringLiteral("Calibrating");
     if (selected_ < 0)
         return {};
-    if (!reading.ok()) {
-        const QString why = TranslatedDeviceErrorText(reading.status) + QStringLiteral(". ") +
-                            Translate("The calibration was left unchanged.");
+    if (!reading.ok() || !reading.steady) {
+        const QString why = (reading.ok() ? MovedWhileMeasuredMessage() : TranslatedDeviceErrorText(reading.status) + u'.') +
+                            u' ' + Translate("The calibration was left unchanged.");
         return Outcome::failure(location, AppError::standard(AppError::kDeviceIoError, why));
     }
     CalibrationTable& table = settings_.Calibration;

@@ -62,6 +62,7 @@ CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings)
                                : data.ZeroOffset;
     plan.nominalReading = data.ZeroOffset;
     plan.readsRangeEnds = settings.BallBarType == static_cast<int16_t>(GaugeType::Qc10);
+    plan.recordsShift = settings.BallBarType == static_cast<int16_t>(GaugeType::OwnGauge);
     return plan;
 }
 
@@ -75,6 +76,11 @@ bool ReadingPlausible(const CapturePlan& plan, double mm)
 QString UnreadableMessage()
 {
     return Translate(QStringLiteral("The gauge sent an unreadable reading."));
+}
+
+QString MovedWhileMeasuredMessage()
+{
+    return Translate(QStringLiteral("The gauge's reading moved while it was measured."));
 }
 
 int TriggerWaitLimitMs(const CapturePlan& plan)
@@ -136,7 +142,8 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
     }
     if (!triggered_)
         return 0;
-    for (float reading : block) {
+    for (auto it = block.begin(); it != block.end(); ++it) {
+        const float reading = *it;
         if (!ReadingPlausible(plan_, reading)) {
             unreadable_ = true;
             break;
@@ -145,6 +152,7 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
         if (reading > level_) {
             endedByReading_ = true; // the end of the range too, where the run has left the circle
             endedAtRangeEnd_ = atRangeEnd;
+            afterEnd_.assign(it + 1, block.end());
             break;
         }
         if (atRangeEnd) {
@@ -158,9 +166,19 @@ int DynamicTrace::addBlock(std::span<const float> block, bool latchPending)
 
 void DynamicTrace::checkAfterEnd(std::span<const float> after)
 {
-    outOfRange_ = outOfRange_ || (endedAtRangeEnd_ && std::any_of(after.begin(), after.end(), [&](float v) {
-                                      return ReadingPlausible(plan_, v) && v <= level_;
-                                  }));
+    const auto backBelow = [&](double mark) {
+        const auto below = [&](float v) { return ReadingPlausible(plan_, v) && v <= mark; };
+        return std::any_of(afterEnd_.begin(), afterEnd_.end(), below) || std::any_of(after.begin(), after.end(), below);
+    };
+    outOfRange_ = outOfRange_ || (endedAtRangeEnd_ && backBelow(level_));
+    endUndone_ = endUndone_ || (plan_.recordsShift && endedByReading_ && !endedAtRangeEnd_ && level_ > plan_.expectedReading &&
+                                backBelow((level_ + plan_.expectedReading) / 2));
+}
+
+double FastestFeedrate(const CapturePlan& plan)
+{
+    const double programmed = plan.programmedFeedrate;
+    return std::isfinite(programmed) && programmed > 0 ? programmed * 10.0 / kFewestPointsTenths : 0.0;
 }
 
 float MeasuredFeedrate(const CaseData& data, qint64 elapsedMs)
@@ -210,7 +228,7 @@ RunEvaluation EvaluateRun(const CapturePlan& plan, const CaseData& data, int poi
     }
     if (!plan.dynamic)
         return evaluation;
-    if (10 * points < 7 * plan.expectedPoints) { // below 0.7 of the expected, in whole numbers
+    if (10 * points < kFewestPointsTenths * plan.expectedPoints) { // in whole numbers
         evaluation.verdict = RunVerdict::TooFewPoints;
         evaluation.messages << interrupted + high + QStringLiteral(" (") + shown + QStringLiteral(")");
         return evaluation;

@@ -54,6 +54,7 @@ struct CapturePlan {
     double expectedReading = 0; // the raw reading expected on the circle
     double nominalReading = 0;  // the raw reading at the bar's nominal length
     bool readsRangeEnds = false; // the QC10: a point at the end of its range reads that end
+    bool recordsShift = false;   // the own gauge: a lost or stray byte shifts its unframed records
 };
 
 CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings);
@@ -62,6 +63,9 @@ CapturePlan MakeCapturePlan(const Case& openCase, const Settings& settings);
 // reading expected on the circle or at the bar's nominal length.
 bool ReadingPlausible(const CapturePlan& plan, double mm);
 QString UnreadableMessage();
+// A static point and a calibration are measured with the bar standing still: a reading that moved
+// there is a shifted stream's or a machine's that had not stopped, no length to keep.
+QString MovedWhileMeasuredMessage();
 
 int TriggerWaitLimitMs(const CapturePlan& plan);
 QString NoTriggerMessage(int limitMs);
@@ -87,10 +91,15 @@ public:
     bool unreadable() const { return unreadable_; }
     // A reading of the run at the end of the gauge's range: the gauge stopped measuring there.
     bool outOfRange() const { return outOfRange_; }
-    // The readings that followed a run's end: a run that ended on the end of the range and whose
-    // bar is back on the circle after it did not end there (the gauge left its range and came
-    // back), which makes it out of range.
+    // The readings that followed a run's end, after those of its own block: a run that ended on the
+    // end of the range and whose bar is back on the circle after it did not end there (the gauge
+    // left its range and came back), which makes it out of range.
     void checkAfterEnd(std::span<const float> after);
+    // A run that ended on a reading above the level whose bar is back on the circle after it, more
+    // than half the way from the level to the reading expected there: a bar feeding out never comes
+    // back so far, so the end was a record shifted by a stray byte before a lost one put the stream
+    // back in step (the own gauge), and none of the run can be trusted.
+    bool endUndone() const { return endUndone_; }
     bool pastLimit() const { return static_cast<int>(points_.size()) > plan_.pointLimit; }
     // The level the run triggered on and ends above; set by the first block.
     bool levelSet() const { return levelSet_; }
@@ -107,9 +116,18 @@ private:
     bool triggered_ = false;
     bool endedByReading_ = false;
     bool endedAtRangeEnd_ = false;
+    std::vector<float> afterEnd_; // the rest of the block the run ended in
+    bool endUndone_ = false;
     bool unreadable_ = false;
     bool outOfRange_ = false;
 };
+
+// A dynamic run with fewer than this many tenths of its expected points is refused as too fast.
+inline constexpr int kFewestPointsTenths = 7;
+// So the fastest run the capture accepts moves at 10/7 of the programmed feedrate, and no faster does
+// the bar's length change in a run whose feed-in and feed-out go at the feedrate: the fastest feed
+// the gauge is told of. 0 without a programmed feedrate.
+double FastestFeedrate(const CapturePlan& plan);
 
 // The arc including both overshoots over the time from the trigger to the stop; a run stopped
 // within the same millisecond counts one.

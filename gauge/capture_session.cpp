@@ -26,6 +26,7 @@ struct ReadingReply {
     float mm = 0;
     bool plausible = true;
     bool outOfRange = false;
+    bool steady = true;
 };
 
 QString StartingCaption()
@@ -109,6 +110,7 @@ void CaptureSession::start()
     device_.post<int16_t>(
         [perBlock, rate, plan = plan_](GaugeDevice& device) {
             device.judgeSeriesReadings([plan](double mm) { return ReadingPlausible(plan, mm); });
+            device.limitSeriesFeed(FastestFeedrate(plan));
             return device.startSeries(perBlock, rate);
         },
         this,
@@ -209,8 +211,9 @@ void CaptureSession::blockArrived(int16_t status, const std::vector<float>& bloc
 void CaptureSession::confirmEnd()
 {
     // A record shifted by a stray byte also reads as the end of the run, and near zero its stream
-    // shows the shift only in the records after it: one more stretch of the stream is judged, and
-    // the run's end is the time it was seen.
+    // shows the shift only in the records after it: one more stretch of the stream is judged (a
+    // bar back on the circle after it, a step no machine makes), and the run's end is the time it
+    // was seen.
     elapsedMs_ = sinceTrigger_.elapsed();
     endTimed_ = true;
     Q_EMIT runEnded();
@@ -229,11 +232,13 @@ void CaptureSession::confirmEnd()
             // circle after the end of the range tell of the run's readings; anything else came after
             // them.
             trace_->checkAfterEnd(reply.values);
-            const int16_t status = reply.status == kUnreadableStream || reply.status == kStreamGap ? reply.status
-                                   : trace_->outOfRange()                                        ? kGaugeOutOfRange
-                                                                                                 : int16_t(0);
+            const bool ofTheRun =
+                reply.status == kUnreadableStream || reply.status == kStreamGap || reply.status == kStreamTooFast;
+            const int16_t status = ofTheRun ? reply.status : trace_->outOfRange() ? kGaugeOutOfRange : int16_t(0);
             if (status != 0)
                 failDevice(status, CapturingCaption());
+            else if (trace_->endUndone())
+                breakOff(CaptureEnd::DeviceFailed, UnreadableMessage());
             endDynamic(status);
         });
 }
@@ -298,12 +303,12 @@ void CaptureSession::pollStatic()
     device_.post<ReadingReply>(
         [](GaugeDevice& device) {
             const GaugeReading reading = device.readOne();
-            return ReadingReply{reading.status, reading.mm, true, reading.outOfRange};
+            return ReadingReply{reading.status, reading.mm, true, reading.outOfRange, reading.steady};
         },
-        this, [this](const ReadingReply& reply) { staticReading(reply.status, reply.mm, reply.outOfRange); });
+        this, [this](const ReadingReply& reply) { staticReading(reply.status, reply.mm, reply.outOfRange, reply.steady); });
 }
 
-void CaptureSession::staticReading(int16_t status, float mm, bool outOfRange)
+void CaptureSession::staticReading(int16_t status, float mm, bool outOfRange, bool steady)
 {
     if (status != 0) {
         failDevice(status, ReadingCaption());
@@ -312,6 +317,7 @@ void CaptureSession::staticReading(int16_t status, float mm, bool outOfRange)
     }
     lastReading_ = mm;
     lastOutOfRange_ = outOfRange;
+    lastSteady_ = steady;
     readingShown_ = true;
     Q_EMIT liveReading(mm);
     if (latchPressed_ || stopRequested_)
@@ -326,15 +332,17 @@ void CaptureSession::latchStaticPoint()
     const int point = static_cast<int>(staticPoints_.size());
     Q_EMIT statusChanged(Translate(QStringLiteral("Measuring")) + u' ' + QString::number(point + 1) +
                          QStringLiteral(". ") + Translate(QStringLiteral("point")) + QStringLiteral("..."));
-    // The reading shown last, then the further ones 10 ms apart.
+    // The reading shown last, then the further ones 10 ms apart, each of them still.
     const float first = lastReading_;
     const bool firstOutOfRange = lastOutOfRange_;
+    const bool firstSteady = lastSteady_;
     const int count = std::max<int>(1, settings_.StaticMeasurements);
     const CapturePlan plan = plan_;
     device_.post<ReadingReply>(
-        [first, firstOutOfRange, count, plan](GaugeDevice& device) {
+        [first, firstOutOfRange, firstSteady, count, plan](GaugeDevice& device) {
             double sum = first;
             bool plausible = ReadingPlausible(plan, first);
+            bool steady = firstSteady;
             // The end of the range is where the gauge stopped measuring: never a point.
             if (firstOutOfRange)
                 return ReadingReply{kGaugeOutOfRange, 0};
@@ -346,14 +354,15 @@ void CaptureSession::latchStaticPoint()
                 if (reading.outOfRange)
                     return ReadingReply{kGaugeOutOfRange, 0};
                 plausible = plausible && ReadingPlausible(plan, reading.mm);
+                steady = steady && reading.steady;
                 sum += reading.mm;
             }
-            return ReadingReply{0, static_cast<float>(sum / count), plausible};
+            return ReadingReply{0, static_cast<float>(sum / count), plausible, false, steady};
         },
-        this, [this](const ReadingReply& reply) { staticPointAveraged(reply.status, reply.mm, reply.plausible); });
+        this, [this](const ReadingReply& reply) { staticPointAveraged(reply.status, reply.mm, reply.plausible, reply.steady); });
 }
 
-void CaptureSession::staticPointAveraged(int16_t status, float mm, bool plausible)
+void CaptureSession::staticPointAveraged(int16_t status, float mm, bool plausible, bool steady)
 {
     if (status != 0) {
         // A point the gauge could not measure ends the run: it must not enter as a wrong value.
@@ -361,8 +370,8 @@ void CaptureSession::staticPointAveraged(int16_t status, float mm, bool plausibl
         endStatic(status);
         return;
     }
-    if (!plausible) {
-        breakOff(CaptureEnd::DeviceFailed, UnreadableMessage());
+    if (!plausible || !steady) {
+        breakOff(CaptureEnd::DeviceFailed, plausible ? MovedWhileMeasuredMessage() : UnreadableMessage());
         endStatic(0);
         return;
     }

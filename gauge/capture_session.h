@@ -86,9 +86,9 @@ private:
     void seriesStopped();
 
     void pollStatic();
-    void staticReading(int16_t status, float mm, bool outOfRange);
+    void staticReading(int16_t status, float mm, bool outOfRange, bool steady);
     void latchStaticPoint();
-    void staticPointAveraged(int16_t status, float mm, bool plausible);
+    void staticPointAveraged(int16_t status, float mm, bool plausible, bool steady);
     void waitForStaticPoint();
     void endStatic(int16_t deviceStatus);
 
@@ -125,6 +125,7 @@ private:
     QTimer pollTimer_;
     float lastReading_ = 0;
     bool lastOutOfRange_ = false;
+    bool lastSteady_ = true;
     bool readingShown_ = false;
 };
 

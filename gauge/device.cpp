@@ -33,6 +33,10 @@ QString DeviceErrorText(int16_t status)
         return QStringLiteral("The gauge sent an unreadable reading");
     case kCounterCardOverflow:
         return QStringLiteral("Counter card buffer overflow");
+    case kReadingBufferFull:
+        return QStringLiteral("The program's buffer of readings is full");
+    case kStreamTooFast:
+        return QStringLiteral("A reading of the gauge's stream moved further than the set feedrate allows");
     default:
         return StandardErrorText(status);
     }

@@ -33,6 +33,8 @@ inline constexpr int16_t kStreamGap = 5003;        // a stream fell short of the
 inline constexpr int16_t kGaugeOutOfRange = 5004;  // a reading at the end of the gauge's range
 inline constexpr int16_t kUnreadableStream = 5005; // records no bar can give: a broken stream
 inline constexpr int16_t kCounterCardOverflow = 5006; // more values than the card's series holds
+inline constexpr int16_t kReadingBufferFull = 5007;   // more values than the caller's buffer holds
+inline constexpr int16_t kStreamTooFast = 5008;       // a step between records beyond the run's feed
 
 // The name the closing of the device is reported under.
 inline constexpr char kClosingOperation[] = "Closing the device";
@@ -58,6 +60,11 @@ struct GaugeReading {
     bool outOfRange = false;
     // After a failed reading of a connected device: how its closing went.
     DeviceClosing closing;
+    // None of the reading's own samples stepped further from the one before than a still bar's
+    // noise (the own gauge's records, which a lost or stray byte shifts; the other gauges' readings
+    // are always steady). A static point is measured with the machine standing still, so it takes
+    // only steady readings.
+    bool steady = true;
     bool ok() const { return status == 0; }
 };
 
@@ -106,11 +113,17 @@ public:
     // Stopping the series forgets it.
     using ReadingJudge = std::function<bool(double mm)>;
     virtual void judgeSeriesReadings(ReadingJudge) {}
+    // The fastest the bar's length may change during the next series, mm/min: the machine's fastest
+    // feed in the run. A gauge whose unframed records a lost or stray byte shifts (the own gauge)
+    // refuses a record that steps further from the one before (kStreamTooFast). Starting the
+    // series takes it; a series started without it allows any step a machine makes.
+    virtual void limitSeriesFeed(double /*fastestMmPerMin*/) {}
     // Waits until `until`, then stores the values that arrived since the last fetch into out from
-    // index 0, never more than out holds (513 when more arrived); count = values stored. A stream
-    // that is not what the gauge promises fails: a stretch its line left (nearly) quiet
-    // (kStreamGap), records no bar gives (kUnreadableStream). A QC10 point at the end of its range
-    // reads exactly that end; the capture judges it.
+    // index 0, never more than out holds (kReadingBufferFull when more arrived); count = values
+    // stored. A stream that is not what the gauge promises fails: a stretch its line left (nearly)
+    // quiet (kStreamGap), records no bar gives (kUnreadableStream). A QC10 point at the end of its
+    // range reads exactly that end, one beside a byte that fit no pair not a number; the capture
+    // judges them.
     virtual int16_t fetchSeries(std::span<float> out, int& count, QDeadlineTimer until) = 0;
     virtual int16_t stopSeries() = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "core/app_error.h"
 #include "core/library_binding.h"
+#include "gauge/device.h"
 
 #include <algorithm>
 #include <array>
@@ -98,7 +99,7 @@ int16_t Ik121Series::fetch(std::span<float> out, int& count)
     count = std::min(available, static_cast<int>(out.size()));
     std::copy_n(buffer_.begin(), count, out.begin());
     if (status == 0 && count < available)
-        status = kBufferOverflow;
+        status = kReadingBufferFull;
     return status;
 }
 

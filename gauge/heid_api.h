@@ -38,7 +38,8 @@ public:
     // Room for twice the expected points; one value per samplingIntervalMs.
     int16_t start(int16_t handle, int expectedPoints, int samplingIntervalMs);
     // The new values (mm) into out from index 0, never more than out holds; count is the number
-    // stored. More values than out holds is status 513, the values that fit kept.
+    // stored. More values than out holds is kReadingBufferFull (device.h; the values that fit kept);
+    // 513 is the library's own: more values than its buffer held.
     int16_t fetch(std::span<float> out, int& count);
     int16_t stop();
     bool running() const { return running_; }

@@ -179,7 +179,7 @@ private:
                 QThread::msleep(1);
             } while (deadline_.elapsed() <= deadlineMs_);
             if (static_cast<size_t>(count) >= out.size())
-                return kCounterCardOverflow;
+                return kReadingBufferFull; // the card has no series: the buffer is the caller's
             out[static_cast<size_t>(count++)] = refused.value_or(static_cast<float>(sum / readings));
             if (until.hasExpired())
                 return 0;

@@ -94,9 +94,18 @@ bool ReferencePassed(const QByteArray& reply)
     return reply.size() == 1 && reply[0] == kReferencePassed;
 }
 
+int32_t RunStepLimit(double fastestMmPerMin)
+{
+    if (!(fastestMmPerMin > 0) || !std::isfinite(fastestMmPerMin))
+        return kRecordStepLimit;
+    // A slow clock puts its records furthest apart.
+    const double perRecord = fastestMmPerMin / 60.0 / (kSamplesPerSecond * (1.0 - kClockTolerance)) * 1e4;
+    return kStillStepLimit + static_cast<int32_t>(std::min<double>(kRecordStepLimit - kStillStepLimit, std::ceil(perRecord)));
+}
+
 void RecordCheck::reset()
 {
-    *this = RecordCheck{};
+    *this = RecordCheck{stepLimit_};
 }
 
 namespace {
@@ -123,17 +132,42 @@ bool RecordCheck::shiftedFrom(int32_t value, std::optional<int32_t> before)
 bool RecordCheck::accept(int32_t value)
 {
     if (last_ && !broken_) {
+        const int64_t step = std::abs(static_cast<int64_t>(value) - *last_);
         if (value != *last_) {
             const bool keptShiftedLowByte = (static_cast<uint32_t>(value) & 0xFF) == (static_cast<uint32_t>(*last_) & 0xFF) &&
                                             ShiftedLowNibble(value);
             shiftedMoves_ = keptShiftedLowByte ? shiftedMoves_ + 1 : 0;
         }
-        broken_ = std::abs(static_cast<int64_t>(value) - *last_) > kRecordStepLimit || shiftedMoves_ >= kShiftedMovesLimit ||
-                  shiftedFrom(value, last_) || shiftedFrom(value, beforeLast_);
+        const bool shifted = step > kRecordStepLimit || shiftedMoves_ >= kShiftedMovesLimit ||
+                             shiftedFrom(value, last_) || shiftedFrom(value, beforeLast_);
+        steppedTooFar_ = !shifted && step > stepLimit_;
+        broken_ = shifted || steppedTooFar_;
+        if (!broken_)
+            largestStep_ = std::max(largestStep_, static_cast<int32_t>(step));
     }
     beforeLast_ = last_;
     last_ = value;
     return !broken_;
+}
+
+OneReading DecodeReading(const QByteArray& bytes)
+{
+    OneReading reading;
+    int64_t sum = 0;
+    RecordCheck check;
+    qsizetype pos = 0;
+    while (const auto record = DecodeAt(bytes, pos)) {
+        if (!check.accept(record->value)) {
+            reading.readable = false;
+            return reading;
+        }
+        sum += record->value;
+        ++reading.records;
+    }
+    if (reading.records > 0)
+        reading.value = static_cast<int32_t>(std::nearbyint(static_cast<double>(sum) / reading.records));
+    reading.steady = check.largestStep() <= kStillStepLimit;
+    return reading;
 }
 
 int SamplesPerPoint(double samplingRateHz)
@@ -143,10 +177,10 @@ int SamplesPerPoint(double samplingRateHz)
     return std::max(1, static_cast<int>(std::nearbyint(kSamplesPerSecond / samplingRateHz)));
 }
 
-void SeriesDecoder::reset(int samplesPerPoint)
+void SeriesDecoder::reset(int samplesPerPoint, int32_t stepLimit)
 {
     SeriesDecoderState::reset(samplesPerPoint);
-    check_.reset();
+    check_ = RecordCheck(stepLimit);
 }
 
 int SeriesDecoder::feed(const QByteArray& bytes, std::span<int32_t> out)
@@ -160,7 +194,7 @@ int SeriesDecoder::feed(const QByteArray& bytes, std::span<int32_t> out)
         if (!record)
             break;
         if (!check_.accept(record->value)) {
-            fault_ = StreamFault::Unreadable;
+            fault_ = check_.steppedTooFar() ? StreamFault::TooFast : StreamFault::Unreadable;
             break;
         }
         if (!averager_.add(record->value, out, stored)) {

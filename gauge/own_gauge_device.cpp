@@ -3,6 +3,8 @@
 #include "gauge/own_gauge_codec.h"
 #include "gauge/serial_device.h"
 
+#include <utility>
+
 namespace sarvo::gauge {
 
 namespace {
@@ -59,19 +61,12 @@ public:
         link_.waitForMoreThan(kOneReadingBytes, kExchangeLimitMs);
         // What came, and the tail that follows the stop: all of it this reading's.
         const QByteArray bytes = stopAndTakeTail(Cmd(owngauge::kCmdStop), {});
-        int64_t sum = 0;
-        int records = 0;
-        owngauge::RecordCheck check;
-        qsizetype pos = 0;
-        while (const auto record = owngauge::DecodeAt(bytes, pos)) {
-            if (!check.accept(record->value))
-                return failedReading(kUnreadableStream);
-            sum += record->value;
-            ++records;
-        }
-        if (records == 0)
+        const owngauge::OneReading reading = owngauge::DecodeReading(bytes);
+        if (!reading.readable)
+            return failedReading(kUnreadableStream);
+        if (reading.records == 0)
             return failedReading(kGaugeTimeout);
-        return {0, static_cast<float>(std::nearbyint(static_cast<double>(sum) / records) / 10000.0), false, {}};
+        return {0, static_cast<float>(reading.value / 10000.0), false, {}, reading.steady};
     }
 
     QString name() override
@@ -127,7 +122,7 @@ public:
         if (!connected_)
             return kGaugeNotConnected;
         stopStream();
-        decoder_.reset(owngauge::SamplesPerPoint(samplingRateHz));
+        decoder_.reset(owngauge::SamplesPerPoint(samplingRateHz), std::exchange(seriesStepLimit_, owngauge::kRecordStepLimit));
         link_.write(Cmd(owngauge::kCmdBegin));
         if (!link_.write(Cmd(owngauge::kCmdStream)))
             return failed(AppError::kDeviceIoError);
@@ -136,6 +131,8 @@ public:
         return 0;
     }
 
+    void limitSeriesFeed(double fastestMmPerMin) override { seriesStepLimit_ = owngauge::RunStepLimit(fastestMmPerMin); }
+
     int16_t fetchSeries(std::span<float> out, int& count, QDeadlineTimer until) override
     {
         return fetch(decoder_, out, count, until);
@@ -143,6 +140,7 @@ public:
 
     int16_t stopSeries() override
     {
+        seriesStepLimit_ = owngauge::kRecordStepLimit;
         if (!connected_)
             return 0;
         stopStream();
@@ -189,6 +187,7 @@ private:
     bool searching_;
     QByteArray versionReply_;
     bool referenceMode_ = false;
+    int32_t seriesStepLimit_ = owngauge::kRecordStepLimit; // for the next series
     owngauge::SeriesDecoder decoder_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace sarvo::gauge::qc10 {
 
@@ -41,6 +42,36 @@ std::optional<int32_t> FirstReading(const QByteArray& bytes)
         if (value)
             return value;
     }
+    return std::nullopt;
+}
+
+std::optional<PairReading> NextReading(const QByteArray& bytes, qsizetype& pos, bool& afterSkip)
+{
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    while (pos + 1 < bytes.size()) {
+        const auto value = DecodePair(byte(pos), byte(pos + 1));
+        if (!value) {
+            ++pos;
+            afterSkip = true;
+            continue;
+        }
+        if (pos + 2 >= bytes.size())
+            break; // the byte after it tells whether it is sound
+        const PairReading reading{*value, !afterSkip && byte(pos + 2) < 128};
+        afterSkip = false;
+        pos += 2;
+        return reading;
+    }
+    return std::nullopt;
+}
+
+std::optional<int32_t> FirstSoundReading(const QByteArray& bytes)
+{
+    qsizetype pos = 0;
+    bool afterSkip = false;
+    while (const auto reading = NextReading(bytes, pos, afterSkip))
+        if (reading->sound)
+            return reading->value;
     return std::nullopt;
 }
 
@@ -85,18 +116,21 @@ int SeriesDecoder::feed(const QByteArray& bytes, std::span<int32_t> out)
     carry_.append(bytes);
     int stored = 0;
     qsizetype p = 0;
-    while (p + 1 < carry_.size()) {
-        const auto value = DecodePair(static_cast<unsigned char>(carry_[p]), static_cast<unsigned char>(carry_[p + 1]));
-        if (!value) {
-            ++p; // resynchronise on the next byte
-            continue;
-        }
-        if (!averager_.add(*value, out, stored, AtRangeEnd(*value))) {
+    for (;;) {
+        const qsizetype before = p;
+        const bool skippedBefore = afterSkip_;
+        const std::optional<PairReading> reading = NextReading(carry_, p, afterSkip_);
+        if (!reading)
+            break;
+        const SampleKind kind = !reading->sound             ? SampleKind::Unsound
+                                : AtRangeEnd(reading->value) ? SampleKind::RangeEnd
+                                                             : SampleKind::Length;
+        if (!averager_.add(reading->value, out, stored, kind)) {
+            std::tie(p, afterSkip_) = std::tuple(before, skippedBefore); // taken at the next fetch
             overflowed_ = true;
             break;
         }
         ++samples_;
-        p += 2;
     }
     carry_.remove(0, p);
     return stored;

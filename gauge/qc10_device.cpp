@@ -43,13 +43,13 @@ public:
         QDeadlineTimer limit(kExchangeLimitMs);
         while (!reading && link_.waitForMoreThan(0, static_cast<int>(std::max<qint64>(0, limit.remainingTime())))) {
             bytes += link_.readAll();
-            reading = qc10::FirstReading(bytes);
+            reading = qc10::FirstSoundReading(bytes);
         }
         // The rest of this stream is this reading's: the next one starts with its own values.
         stopAndTakeTail(qc10::Command(qc10::kCmdStop), bytes);
         if (!reading)
             return failedReading(kGaugeTimeout);
-        return {0, static_cast<float>(*reading / 10000.0), qc10::AtRangeEnd(*reading), {}};
+        return {0, static_cast<float>(*reading / 10000.0), qc10::AtRangeEnd(*reading), {}, true};
     }
 
     QString name() override

@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace sarvo::gauge {
@@ -64,8 +65,10 @@ protected:
             return kGaugeNotConnected;
         std::vector<int32_t> raw(out.size());
         const auto handOver = [&](int16_t status) {
-            for (int i = 0; i < count; ++i)
-                out[static_cast<size_t>(i)] = static_cast<float>(raw[static_cast<size_t>(i)] / 10000.0);
+            for (int i = 0; i < count; ++i) {
+                const int32_t value = raw[static_cast<size_t>(i)];
+                out[static_cast<size_t>(i)] = value == kUnsoundPoint ? std::nanf("") : static_cast<float>(value / 10000.0);
+            }
             return status;
         };
         // Taken as the line hands bytes over, a read at most every kReadSpacingMs and at least every
@@ -84,17 +87,18 @@ protected:
             // Full: bytes were lost (a program held up for seconds).
             if (link_.bytesWaiting() >= link_.inputBufferSize())
                 return handOver(kBufferOverflow);
-            // Taken before the read, so everything sent by then is read below.
-            const qint64 readAtMs = sinceSeriesAsked_.isValid() ? sinceSeriesAsked_.elapsed() : 0;
-            const QByteArray bytes = link_.readAll();
+            const QByteArray bytes = pace_.take([&] { return sinceSeriesAsked_.isValid() ? sinceSeriesAsked_.elapsed() : 0; },
+                                                [&] { return link_.readAll(); });
             count += decoder.feed(bytes, std::span<int32_t>(raw).subspan(static_cast<size_t>(count)));
-            pace_.note(readAtMs, bytes.size());
             if (link_.lost())
                 return handOver(failed(0));
             if (decoder.fault() == StreamFault::Unreadable)
                 return handOver(kUnreadableStream);
+            if (decoder.fault() == StreamFault::TooFast)
+                return handOver(kStreamTooFast);
+            // The caller's buffer is full, not the port's.
             if (decoder.overflowed())
-                return handOver(kBufferOverflow);
+                return handOver(kReadingBufferFull);
             if (pace_.fellShort())
                 return handOver(kStreamGap);
             if (until.hasExpired() && !pace_.weighing())

@@ -11,21 +11,26 @@ void SeriesAverager::reset(int samplesPerPoint)
     sum_ = 0;
     count_ = 0;
     pinned_.reset();
+    unsound_ = false;
 }
 
-bool SeriesAverager::add(int32_t sample, std::span<int32_t> out, int& stored, bool pins)
+bool SeriesAverager::add(int32_t sample, std::span<int32_t> out, int& stored, SampleKind kind)
 {
     if (count_ + 1 == samplesPerPoint_ && stored >= static_cast<int>(out.size()))
         return false;
     sum_ += sample;
-    if (pins && !pinned_)
+    if (kind == SampleKind::RangeEnd && !pinned_)
         pinned_ = sample;
+    unsound_ = unsound_ || kind == SampleKind::Unsound;
     if (++count_ == samplesPerPoint_) {
         out[static_cast<size_t>(stored++)] =
-            pinned_ ? *pinned_ : static_cast<int32_t>(std::nearbyint(static_cast<double>(sum_) / samplesPerPoint_));
+            unsound_  ? kUnsoundPoint
+            : pinned_ ? *pinned_
+                      : static_cast<int32_t>(std::nearbyint(static_cast<double>(sum_) / samplesPerPoint_));
         sum_ = 0;
         count_ = 0;
         pinned_.reset();
+        unsound_ = false;
     }
     return true;
 }

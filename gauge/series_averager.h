@@ -7,11 +7,20 @@
 
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <optional>
 #include <span>
 #include <utility>
 
 namespace sarvo::gauge {
+
+// A point that holds a sample a lost or stray byte may have touched: it reads no length (the
+// devices hand it over as not a number).
+inline constexpr int32_t kUnsoundPoint = std::numeric_limits<int32_t>::min();
+
+// What a sample is to its point: a length; the end of the gauge's range, which pins the point to
+// exactly that so that it is never taken for a length; or unsound, which makes it kUnsoundPoint.
+enum class SampleKind { Length, RangeEnd, Unsound };
 
 class SeriesAverager {
 public:
@@ -19,20 +28,21 @@ public:
     int samplesPerPoint() const { return samplesPerPoint_; }
 
     // Adds one sample; returns false (sample not taken) when a finished point has no room left.
-    // A pinning sample (the end of the gauge's range) makes its point read exactly that, so a
-    // point that holds one is never taken for a length.
-    bool add(int32_t sample, std::span<int32_t> out, int& stored, bool pins = false);
+    bool add(int32_t sample, std::span<int32_t> out, int& stored, SampleKind kind = SampleKind::Length);
 
 private:
     int samplesPerPoint_ = 1;
     int64_t sum_ = 0;
     int count_ = 0;
     std::optional<int32_t> pinned_;
+    bool unsound_ = false;
 };
 
 // What a stream showed that the gauge protocol does not promise: records no bar can give (a lost
-// or stray byte shifts the own gauge's records). Decoding stops there; nothing after it is taken.
-enum class StreamFault { None, Unreadable };
+// or stray byte shifts the own gauge's records), or a step between two records further than the
+// machine moves at the run's feed (a shifted record, or a feed faster than the one set). Decoding
+// stops there; nothing after it is taken.
+enum class StreamFault { None, Unreadable, TooFast };
 
 // What both protocols' series decoders keep between fetches: the averager, the bytes not yet
 // decoded, whether the caller's buffer ran full, the samples decoded since the start and the
@@ -89,8 +99,20 @@ class StreamPace {
 public:
     // A stream of bytesPerSecond was asked for.
     void start(double bytesPerSecond);
-    // A read atMs after the stream was asked for took `bytes`.
+    // A read atMs after the stream was asked for took `bytes`, all of which had come by then.
     void note(int64_t atMs, int64_t bytes);
+    // Reads the line with read() and notes what it took at now() (ms since the stream was asked
+    // for) after the read: a time taken before it would count the bytes that come while a loaded
+    // machine holds the thread up in between as come by then, and leave the lag that much too low,
+    // the lowest of the next second, so that every later read looks risen. A time taken late only
+    // makes one read look late.
+    template <class Now, class Read>
+    QByteArray take(Now now, Read read)
+    {
+        QByteArray bytes = read();
+        note(now(), bytes.size());
+        return bytes;
+    }
     bool fellShort() const { return fellShort_; }
     // Bytes are missing or the lag has risen, and not yet for long enough: the stream is judged
     // once they come or that time has passed.

@@ -21,11 +21,18 @@
 //                          stream after its samples of the first N ms (mid-run with --arc-ms),
 //                          which shift every later own-gauge record; with --stray-on-stream K only in
 //                          its K-th stream
+//   --lose-ms N            the first sample at or after N ms of every stream (fractions allowed) loses
+//                          its first byte (with the CR that escapes it), which shifts every later
+//                          own-gauge record back by a byte (after stray bytes: back into step);
+//                          with --lose-on-stream K only in its K-th stream
 //   --count-zero-ms START LENGTH  the QC10 sends count 0, the top end of its range, from START ms of
 //                          every stream for LENGTH ms
 //   --arc-ms START LENGTH  a circle run in every stream, timed by its samples: from START ms after
 //                          the stream began, for LENGTH ms (fractions allowed), the length is
 //                          0.4 mm rising by 10 µm (--arc-rise-mm X: by X) over the arc, then rest
+//   --feed-mm-min F        the bar feeds onto the circle before the arc and off it after it at F
+//                          mm/min, as a test program's feed-in and feed-out move it (without it the
+//                          bar is on the circle at once)
 //   --rest-mm X            the bar rests still at X mm instead of 0.5 mm swinging 2 µm either way
 //   --offset-mm X          every length it sends is X mm more (X may be negative)
 //   --step-mm X            each stream sends one length throughout: 0.5 mm + k·X in its k-th stream
@@ -80,14 +87,17 @@ struct Options {
     long replyGapMs = 0;
     long gapStartMs = -1;
     long gapLengthMs = 0;
-    long strayMs = -1;
+    double strayMs = -1;
     long strayBytes = 3;
     long strayOnStream = 0; // 0: every stream
+    double loseMs = -1;
+    long loseOnStream = 0;  // 0: every stream
     double countZeroStartMs = -1;
     double countZeroLengthMs = 0;
     double arcStartMs = -1;
     double arcLengthMs = 0;
     int32_t arcRise = 100;  // 0.1 µm
+    double feedMmPerMin = 0; // 0: no feed-in
     bool restStill = false;
     int32_t rest = 5000;    // 0.1 µm, with restStill
     int32_t offset = 0;     // 0.1 µm
@@ -118,6 +128,31 @@ bool ArcLengthAt(const Options& options, double streamMs, int32_t& value)
         return false;
     value = 4000 + static_cast<int32_t>(std::lround(options.arcRise * intoArc / options.arcLengthMs));
     return true;
+}
+
+// The length of a sample on the feed-in before the arc or the feed-out after it, if it is: the
+// way between the rest and the arc's end at the feed.
+bool FeedLengthAt(const Options& options, double streamMs, int32_t rest, int32_t& value)
+{
+    if (options.arcStartMs < 0 || options.feedMmPerMin <= 0)
+        return false;
+    const double tenthsPerMs = options.feedMmPerMin / 60000.0 * 1e4;
+    const double nominalRest = options.restStill ? options.rest : 5000;
+    // share: of the way from the rest to the arc's end
+    const auto along = [&](int32_t arcEnd, double share) {
+        value = static_cast<int32_t>(std::lround(rest + (arcEnd - rest) * share));
+        return true;
+    };
+    const double inMs = std::fabs(4000 - nominalRest) / tenthsPerMs;
+    const double intoFeedIn = streamMs - (options.arcStartMs - inMs);
+    if (intoFeedIn >= 0 && streamMs < options.arcStartMs)
+        return along(4000, intoFeedIn / inMs);
+    const int32_t arcLast = 4000 + options.arcRise;
+    const double outMs = std::fabs(arcLast - nominalRest) / tenthsPerMs;
+    const double intoFeedOut = streamMs - (options.arcStartMs + options.arcLengthMs);
+    if (intoFeedOut >= 0 && intoFeedOut < outMs)
+        return along(arcLast, 1.0 - intoFeedOut / outMs);
+    return false;
 }
 
 bool InGap(const Options& options, double streamMs)
@@ -275,7 +310,7 @@ private:
                 hangup_ = true;
                 return;
             }
-            if (!straySent_ && options_.strayMs >= 0 && streamMs >= static_cast<double>(options_.strayMs) &&
+            if (!straySent_ && options_.strayMs >= 0 && streamMs >= options_.strayMs &&
                 (options_.strayOnStream == 0 || streams_ == options_.strayOnStream)) {
                 send(std::string("\x11\x22\x33", static_cast<size_t>(options_.strayBytes)));
                 straySent_ = true;
@@ -283,16 +318,24 @@ private:
             if (InGap(options_, streamMs))
                 continue;
             int32_t value = 0;
+            const int32_t rest = RestingLengthAt(options_, streamBeganMs_ + streamMs);
             if (options_.step != 0)
                 value = 5000 + static_cast<int32_t>(streams_) * options_.step;
-            else if (!ArcLengthAt(options_, streamMs, value))
-                value = RestingLengthAt(options_, streamBeganMs_ + streamMs);
+            else if (!ArcLengthAt(options_, streamMs, value) && !FeedLengthAt(options_, streamMs, rest, value))
+                value = rest;
             value += options_.offset;
             const double intoCountZero = streamMs - options_.countZeroStartMs;
+            std::string sample;
             if (options_.qc10 && options_.countZeroStartMs >= 0 && intoCountZero >= 0 && intoCountZero < options_.countZeroLengthMs)
-                send(std::string("\x00\x80", 2));
+                sample = std::string("\x00\x80", 2);
             else
-                send(options_.qc10 ? qc10::EncodeReading(value).toStdString() : owngauge::EncodeRecord(value).toStdString());
+                sample = options_.qc10 ? qc10::EncodeReading(value).toStdString() : owngauge::EncodeRecord(value).toStdString();
+            if (!loseDone_ && options_.loseMs >= 0 && streamMs >= options_.loseMs &&
+                (options_.loseOnStream == 0 || streams_ == options_.loseOnStream)) {
+                sample.erase(0, sample.size() > 1 && sample[0] == '\r' && sample[1] == '\n' ? 2 : 1);
+                loseDone_ = true;
+            }
+            send(sample);
         }
     }
 
@@ -314,6 +357,7 @@ private:
         streamBeganMs_ = Ms(start_) + static_cast<double>(options_.startLateMs);
         samplesSent_ = 0;
         straySent_ = false;
+        loseDone_ = false;
     }
 
     void command(char c)
@@ -367,6 +411,7 @@ private:
     long samplesSent_ = 0;
     bool streaming_ = false;
     bool straySent_ = false;
+    bool loseDone_ = false;
     bool begun_ = false;
     bool referenceMode_ = false;
     double silentFromMs_ = -1;
@@ -394,7 +439,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: sarvotex-gauge-sim owngauge|qc10 [--mark-ms N] [--version TEXT] [--serial TEXT] "
                              "[--silent] [--silent-on-stream K [--silent-for N]] [--hangup-on-stream K] "
                              "[--hangup-in-stream N] [--hangup-on-serial] [--reply-gap-ms N] [--gap-ms START LENGTH] "
-                             "[--stray-ms N [--stray-bytes K] [--stray-on-stream K]] [--count-zero-ms START LENGTH] [--arc-ms START LENGTH [--arc-rise-mm X]] [--rest-mm X] [--offset-mm X] "
+                             "[--stray-ms N [--stray-bytes K] [--stray-on-stream K]] [--lose-ms N [--lose-on-stream K]] "
+                             "[--count-zero-ms START LENGTH] [--arc-ms START LENGTH [--arc-rise-mm X] [--feed-mm-min F]] [--rest-mm X] [--offset-mm X] "
                              "[--step-mm X] [--latency-ms N] [--handover-ms N] [--slow-percent P] [--start-late-ms N]\n");
         return 2;
     }
@@ -423,7 +469,13 @@ int main(int argc, char** argv)
         else if (arg == "--serial" && hasValue)
             options.serial = argv[++i];
         else if (arg == "--stray-ms" && hasValue)
-            options.strayMs = std::atol(argv[++i]);
+            options.strayMs = std::strtod(argv[++i], nullptr);
+        else if (arg == "--lose-ms" && hasValue)
+            options.loseMs = std::strtod(argv[++i], nullptr);
+        else if (arg == "--lose-on-stream" && hasValue)
+            options.loseOnStream = std::atol(argv[++i]);
+        else if (arg == "--feed-mm-min" && hasValue)
+            options.feedMmPerMin = std::strtod(argv[++i], nullptr);
         else if (arg == "--stray-bytes" && hasValue)
             options.strayBytes = std::clamp(std::atol(argv[++i]), 1L, 3L);
         else if (arg == "--stray-on-stream" && hasValue)

@@ -248,7 +248,9 @@ protected:
         ASSERT_EQ(app().OpenCase.Data.RunCount, 0);
     }
 
-    gauge::Simulator sim{{"owngauge", "--mark-ms", "0", "--arc-ms", "300", "2356"}};
+    // Every stream plays the circle, a static point's reading too, whose stream a loaded machine may
+    // stop late: the circle begins well after a reading's 140 ms, so a static point holds still.
+    gauge::Simulator sim{{"owngauge", "--mark-ms", "0", "--arc-ms", "1000", "2356"}};
     QPointer<gauge::frmMeasure> measure;
 };
 

@@ -41,6 +41,8 @@ TEST(Calibration, StoresTheOffsetOfAReadingOnlyAndMakesTheEntryTheOnlyCalibrated
 
     const CalibrationTable after = settings.Calibration;
     EXPECT_FALSE(model.calibrate(GaugeReading{kGaugeTimeout, 0}, shown).ok());
+    // A bar in the calibrator stands still: a reading whose records moved is refused.
+    EXPECT_FALSE(model.calibrate(GaugeReading{0, 0.0015f, false, {}, false}, shown).ok());
     model.select(-1); // nothing chosen: nothing happens
     EXPECT_TRUE(model.calibrate(GaugeReading{0, 1}, shown).ok());
     EXPECT_EQ(settings.Calibration.LengthOffset, after.LengthOffset);

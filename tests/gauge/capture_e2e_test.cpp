@@ -313,7 +313,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A dynamic run of the simulator's circle: its arc (from arcMs[0] for arcMs[1] ms of the stream's
 // samples, 0.4 mm rising riseMm) against the rest, at a rate (0: one point a sample) whose points
-// begin with the arc's first sample.
+// begin with the arc's first sample; with a feed, the bar fed onto the circle and off it at that
+// feed from a still rest.
 struct StoredRun {
     const char* name;
     bool qc10;
@@ -326,6 +327,8 @@ struct StoredRun {
     float overshoot = 10;
     double riseMm = 0.01;
     int holdUpMs = 0; // the device thread held up once the run has triggered
+    double feedMmPerMin = 0;
+    double restMm = 0.5; // still, with a feed
 };
 
 void PrintTo(const StoredRun& run, std::ostream* os)
@@ -339,28 +342,54 @@ TEST_P(StoredAsSent, DynamicRunIsStoredAsTheGaugeSentItAndReadsBackFromItsFiles)
 {
     const StoredRun& k = GetParam();
     settings.MaxPoints = k.maxPoints;
+    const QStringList feed = k.feedMmPerMin > 0 ? QStringList{"--feed-mm-min", QString::number(k.feedMmPerMin), "--rest-mm",
+                                                                QString::number(k.restMm)}
+                                                : QStringList{};
     Simulator sim(QStringList{k.qc10 ? "qc10" : "owngauge", "--mark-ms", "0", "--arc-ms", QString::number(k.arcMs[0]),
                               QString::number(k.arcMs[1]), "--offset-mm", QString::number(k.offsetMm), "--arc-rise-mm",
-                              QString::number(k.riseMm)} + k.simulator);
+                              QString::number(k.riseMm)} + feed + k.simulator);
     auto device = gauge(k.qc10 ? GaugeType::Qc10 : GaugeType::OwnGauge, sim.path());
     const double sampleRate = k.qc10 ? 1000.0 / qc10::kMsPerSample : owngauge::kSamplesPerSecond;
     const double rate = k.rateHz > 0 ? k.rateHz : sampleRate;
     const int perPoint = k.qc10 ? qc10::SamplesPerPoint(rate) : owngauge::SamplesPerPoint(rate);
-    // Every point of the arc as sent, in 0.1 µm: the mean of its samples.
-    std::vector<float> sent;
+    // The length served at a time of the stream, in 0.1 µm, as the simulator serves it: the arc, the
+    // feed between it and the rest, the rest.
+    const double arcEnd = k.arcMs[0] + k.arcMs[1];
+    const auto rise = int32_t(std::lround(1e4 * k.riseMm));
+    const auto rest = int32_t(std::lround(1e4 * k.restMm));
+    const double tenthsPerMs = k.feedMmPerMin / 60000 * 1e4;
+    const double inMs = k.feedMmPerMin > 0 ? std::fabs(4000 - rest) / tenthsPerMs : 0;
+    const double outMs = k.feedMmPerMin > 0 ? std::fabs(4000 + rise - rest) / tenthsPerMs : 0;
+    const auto servedAt = [&](double ms) {
+        int32_t length = rest;
+        if (ms >= k.arcMs[0] && ms < arcEnd)
+            length = 4000 + int32_t(std::lround(rise * (ms - k.arcMs[0]) / k.arcMs[1]));
+        else if (ms < k.arcMs[0] && ms >= k.arcMs[0] - inMs)
+            length = int32_t(std::lround(rest + (4000 - rest) * (ms - (k.arcMs[0] - inMs)) / inMs));
+        else if (ms >= arcEnd && ms < arcEnd + outMs)
+            length = int32_t(std::lround(rest + (4000 + rise - rest) * (1.0 - (ms - arcEnd) / outMs)));
+        const auto served = length + int32_t(std::lround(1e4 * k.offsetMm));
+        return k.qc10 ? *qc10::FirstReading(qc10::EncodeReading(served)) : served;
+    };
+    // Every point from the rest before the feed to the rest after it, in mm: the mean of its samples.
     const long first = std::lround(std::ceil(k.arcMs[0] * sampleRate / 1000));
     ASSERT_EQ(first % perPoint, 0);
+    const long from = std::max(0L, (std::lround(std::floor((k.arcMs[0] - inMs) * sampleRate / 1000)) / perPoint - 1) * perPoint);
+    std::vector<float> points;
     int64_t sum = 0;
-    for (long i = first; i * 1000 / sampleRate < k.arcMs[0] + k.arcMs[1]; ++i) {
-        const double intoArc = double(i) * 1000 / sampleRate - k.arcMs[0];
-        const auto served =
-            int32_t(4000 + std::lround(1e4 * k.riseMm * intoArc / k.arcMs[1]) + std::lround(1e4 * k.offsetMm));
-        sum += k.qc10 ? *qc10::FirstReading(qc10::EncodeReading(served)) : served;
-        if ((i + 1) % perPoint == 0)
-            sent.push_back(float(std::nearbyint(double(std::exchange(sum, 0)) / perPoint) / 10000.0));
+    int arcPoints = 0;
+    for (long i = from; i * 1000 / sampleRate < arcEnd + outMs + 2000 / rate; ++i) {
+        sum += servedAt(double(i) * 1000 / sampleRate);
+        if ((i + 1) % perPoint == 0) {
+            points.push_back(float(std::nearbyint(double(std::exchange(sum, 0)) / perPoint) / 10000.0));
+            arcPoints += i >= first && i * 1000 / sampleRate < arcEnd;
+        }
     }
-    ASSERT_EQ(sum, 0);
-    const int arcPoints = int(sent.size());
+    // The run as sent: triggered on the first point below the level a quarter of the way from the rest
+    // to the expected reading, ended on the first above it.
+    const double level = points.front() - 0.25 * (points.front() - k.zeroOffset);
+    const auto begins = std::find_if(points.begin(), points.end(), [&](float v) { return v < level; });
+    const std::vector<float> sent(begins, std::find_if(begins, points.end(), [&](float v) { return v > level; }));
     prepare({.direction = k.direction, .overshoot = k.overshoot,
              .pointsPerRun = k.pointsPerRun > 0 ? k.pointsPerRun : RoundToInt(arcPoints * 90.0 / 110), .rateHz = rate,
              .zeroOffset = k.zeroOffset, .feedrate = QStringLiteral("9425")});
@@ -371,7 +400,7 @@ TEST_P(StoredAsSent, DynamicRunIsStoredAsTheGaugeSentItAndReadsBackFromItsFiles)
             });
     });
     ASSERT_EQ(result.end, CaptureEnd::Stored) << result.messages.join(u'\n').toStdString() << " " << result.deviceStatus;
-    // Triggered on the circle's first point, ended on the first after it: every point as sent.
+    // Triggered on the level, ended on it: every point as sent.
     ASSERT_EQ(captured, sent);
     // The run's points past the lead-in, each the mean of as many points as thinning takes, in
     // rising angle, less the offset.
@@ -382,8 +411,8 @@ TEST_P(StoredAsSent, DynamicRunIsStoredAsTheGaugeSentItAndReadsBackFromItsFiles)
     const double pointRate = StrToDbl(openCase.Header[HdrSampling]);
     EXPECT_NEAR(pointRate, k.targets / (0.5 * M_PI * 50 / (9425 / 60.0)), 1e-3);
     const double arc = 2.0 * k.overshoot + 90;
-    const int leadIn = RoundToInt(k.overshoot / arc * arcPoints);
-    const int per = RoundToInt(90.0 / arc * arcPoints) / targets;
+    const int leadIn = RoundToInt(k.overshoot / arc * double(sent.size()));
+    const int per = RoundToInt(90.0 / arc * double(sent.size())) / targets;
     for (int j = 0; j < targets; ++j) {
         double pointSum = 0;
         for (int q = 0; q < per; ++q)
@@ -411,9 +440,12 @@ const QStringList kLumpsSlowLate{"--handover-ms", "32", "--slow-percent", "5", "
 const QStringList kLumpsFastLate{"--handover-ms", "32", "--slow-percent", "-5", "--start-late-ms", "50"};
 
 // The own gauge at its usual reading, at a raw reading of 0.02 mm, with at most 500 points a run
-// (pairs of samples); the QC10 10 µm short of the end of its range, and resting at it. Lines and
+// (pairs of samples); the QC10 10 µm short of the end of its range, resting at it, and losing a
+// byte at rest before the run, where no angle hangs on the count. Lines and
 // gauges that lose nothing, however their bytes come: a rest in a band whose records take five
-// bytes, a rest at 4 mm and a feed-in of 0.5 mm in one record, a still bar at exactly 0, bytes
+// bytes, a rest at 4 mm and a feed-in of 0.5 mm at 1.4 times the feedrate (the fastest run the
+// capture accepts is 10/7 of it) and so from rests at -3 mm and 12 mm and onto a circle 2 µm from
+// zero, a still bar at exactly 0, bytes
 // handed over every 32 ms, the program held up, a clock 5 % slow over 10 s, the slowest rates, and
 // bytes in 32 ms lumps from a clock 5 % slow or fast whose stream begins 50 ms late.
 INSTANTIATE_TEST_SUITE_P(
@@ -423,8 +455,19 @@ INSTANTIATE_TEST_SUITE_P(
                     StoredRun{"OwnGaugeAtMost500Points", false, 0, 0.4, -1, 500, 360},
                     StoredRun{"Qc10NearTheEndOfItsRange", true, -1.39, -0.985, 1, 2500, 125},
                     StoredRun{"Qc10RestingAtTheEndOfItsRange", true, 0.5, 0.9, 1, 2500, 125},
+                    StoredRun{"Qc10LosingAByteAtRestBeforeTheRun", true, 0, 0.4, 1, 2500, 125, {"--lose-ms", "100"}},
                     StoredRun{"OwnGaugeAfter5sInAFiveByteBand", false, 0, 0.4, 1, 2500, 720, {"--rest-mm", "0.4265"}, {5000, 611}},
-                    StoredRun{"OwnGaugeFeedingIn0_5mmFromARestAt4mm", false, 3.1, 3.5, 1, 2500, 720, {"--rest-mm", "0.9"}},
+                    StoredRun{.name = "OwnGaugeFeedingIn0_5mmAt1_4TimesTheFeedrateFromARestAt4mm", .qc10 = false, .offsetMm = 3.1,
+                              .zeroOffset = 3.5, .direction = 1, .maxPoints = 2500, .targets = 724, .feedMmPerMin = 1.4 * 9425,
+                              .restMm = 0.9},
+                    StoredRun{.name = "OwnGaugeFedAt1_4TimesTheFeedrateFromARestAtMinus3mm", .qc10 = false, .offsetMm = -3.9,
+                              .zeroOffset = -3.5, .direction = -1, .maxPoints = 2500, .targets = 724, .feedMmPerMin = 1.4 * 9425,
+                              .restMm = 0.9},
+                    StoredRun{.name = "OwnGaugeFedAt1_4TimesTheFeedrateFromARestAt12mm", .qc10 = false, .offsetMm = 11.1,
+                              .zeroOffset = 11.5, .direction = 1, .maxPoints = 2500, .targets = 724, .feedMmPerMin = 1.4 * 9425,
+                              .restMm = 0.9},
+                    StoredRun{.name = "OwnGaugeFedAt1_4TimesTheFeedrateOntoACircleAt2um", .qc10 = false, .offsetMm = -0.398,
+                              .zeroOffset = 0.002, .direction = -1, .maxPoints = 2500, .targets = 721, .feedMmPerMin = 1.4 * 9425},
                     StoredRun{"OwnGaugeStillAtExactlyZero", false, -0.4, 0, 1, 2500, 720, {}, {300, 611}, 0, 0, 10, 0},
                     StoredRun{"OwnGaugeHandedOverEvery32ms", false, 0, 0.4, 1, 2500, 720, {"--handover-ms", "32"}},
                     StoredRun{"Qc10HandedOverEvery32ms", true, 0, 0.4, -1, 2500, 125, {"--handover-ms", "32"}},

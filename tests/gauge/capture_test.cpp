@@ -168,6 +168,33 @@ TEST(DynamicTrace, TriggersEndsAndLatches)
         EXPECT_NEAR(trace.level(), 0.774625, 1e-6);
     }
 
+    // The own gauge's run ended on a reading above the level: a feed-out that wavers at the level
+    // ends it; a bar back on the circle after it, more than half the way from the level (0.4) to the
+    // expected reading (0.1), in the same block or in the stream after it, shows a shifted record.
+    CapturePlan own = TracePlan();
+    own.recordsShift = true;
+    const struct {
+        const char* what;
+        std::vector<float> block, after;
+        bool undone;
+    } ends[] = {
+        {"a feed-out wavering at the level", {0.5f, 0.2f, 0.3f, 0.41f, 0.39f, 0.42f}, {0.45f, 0.5f}, false},
+        {"back on the circle in the block", {0.5f, 0.2f, 0.3f, 0.9f, 0.2f}, {0.5f}, true},
+        {"back on the circle after it", {0.5f, 0.2f, 0.3f, 0.9f}, {0.9f, 0.24f}, true},
+    };
+    for (const auto& end : ends) {
+        SCOPED_TRACE(end.what);
+        for (const bool shifts : {true, false}) {
+            CapturePlan plan = own;
+            plan.recordsShift = shifts;
+            DynamicTrace trace(plan);
+            trace.addBlock(end.block, false);
+            trace.checkAfterEnd(end.after);
+            EXPECT_EQ(std::vector<float>(trace.points().begin(), trace.points().end()), std::vector<float>({0.2f, 0.3f}));
+            EXPECT_EQ(std::tuple(trace.endedByReading(), trace.endUndone()), std::tuple(true, end.undone && shifts));
+        }
+    }
+
     // A block larger than the buffer's room never writes past it.
     DynamicTrace small(TracePlan(2));
     const std::vector<float> flood(50, 0.0f);

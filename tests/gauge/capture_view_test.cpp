@@ -174,23 +174,25 @@ std::vector<RefusedRun> RunsTheGaugeDidNotMeasure()
     const QString neverStarted = NeverStartedMessage();
     const QString gap = QStringLiteral("Capturing several measurements: Readings are missing from the gauge's stream\n");
     const QString outOfRange = QStringLiteral("Capturing several measurements: The gauge is out of range\n");
+    const QString tooFast = QStringLiteral(
+        "Capturing several measurements: A reading of the gauge's stream moved further than the set feedrate allows\n");
+    const QString moved = QStringLiteral("The gauge's reading moved while it was measured.\n");
     const QStringList arc{"--mark-ms", "0", "--arc-ms", "300", "611"};
     // Four seconds at 1440 mm/min: a gap of one second leaves the three quarters that once passed.
-    const QStringList longArc{"--mark-ms", "0", "--arc-ms", "1500", "4000"};
+    const QStringList longArc{"--mark-ms", "0", "--arc-ms", "1500", "4000", "--feed-mm-min", "1440"};
     return {
         // Stray bytes after 82 % of the arc, where the shortened run passed the point check, and
         // after 16 %.
         {GaugeType::OwnGauge, arc + QStringList{"--stray-ms", "800"}, "9425", "0.4", unreadable},
         {GaugeType::OwnGauge, arc + QStringList{"--stray-ms", "400"}, "9425", "0.4", unreadable},
         // One stray byte at a raw reading of 0.02 mm: the shifted records decode to some 6 mm; at
-        // 4 mm to metres; 4 µm from zero to 1 mm, which ends the run as a reading above its level
-        // would, with too few points, and the stream after it shows the shift.
+        // 4 mm to metres; 4 µm from zero to 1 mm, a step no machine makes at this feedrate.
         {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "-0.38", "--stray-ms", "800", "--stray-bytes", "1"}, "9425",
          "0.02", unreadable},
         {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "3.6", "--stray-ms", "800", "--stray-bytes", "1"}, "9425",
          "4.0", unreadable},
         {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "-0.397", "--stray-ms", "400", "--stray-bytes", "1"}, "9425",
-         "0.003", unreadable},
+         "0.003", tooFast},
         // A stop of a second and one of 0.2 s in the middle of the run, and one before it starts.
         {GaugeType::OwnGauge, longArc + QStringList{"--gap-ms", "3000", "1000"}, "1440", "0.4", gap},
         {GaugeType::Qc10, longArc + QStringList{"--gap-ms", "3000", "1000"}, "1440", "0.4", gap},
@@ -208,6 +210,31 @@ std::vector<RefusedRun> RunsTheGaugeDidNotMeasure()
         // The QC10 at the top end of its range for 0.1 s mid-run and late in it: no end of the run.
         {GaugeType::Qc10, longArc + QStringList{"--count-zero-ms", "3000", "100"}, "1440", "0.4", outOfRange},
         {GaugeType::Qc10, longArc + QStringList{"--count-zero-ms", "5000", "100"}, "1440", "0.4", outOfRange},
+        // A bar zeroed near its nominal length (resting at 1.0004 mm, its circle 2 µm from zero rising
+        // 10 µm, fed in at the feedrate): a stray byte and a lost one 3 records later mid-run, and 1
+        // record later near the run's end, shift only the records between them, which read 1.4 mm
+        // and 2.9 mm: a step no machine makes at this feedrate or at all, not the run's end.
+        {GaugeType::OwnGauge, arc + QStringList{"--rest-mm", "1.3984", "--offset-mm", "-0.398", "--feed-mm-min", "9425",
+                                                "--stray-ms", "500", "--stray-bytes", "1", "--lose-ms", "502"},
+         "9425", "0.002", tooFast},
+        {GaugeType::OwnGauge, arc + QStringList{"--rest-mm", "1.3984", "--offset-mm", "-0.398", "--feed-mm-min", "9425",
+                                                "--stray-ms", "880", "--stray-bytes", "1", "--lose-ms", "881.2"},
+         "9425", "0.002", unreadable},
+        // A still circle 0.3 µm from zero, its rest 0.1 mm above it: one record shifted near the run's
+        // end reads 77 µm, a step this feedrate allows, above the run's end level; the bar back on
+        // the circle after it shows it was no end.
+        {GaugeType::OwnGauge, arc + QStringList{"--offset-mm", "-0.3997", "--arc-rise-mm", "0", "--stray-ms", "880",
+                                                "--stray-bytes", "1", "--lose-ms", "880.8"},
+         "9425", "0.0003", unreadable},
+        // The QC10 losing a byte mid-run: every later reading would come 4 ms early.
+        {GaugeType::Qc10, arc + QStringList{"--lose-ms", "500"}, "9425", "0.4", unreadable},
+        // Still static readings losing a byte 60 ms into every stream: at 78.4 µm and 4.8 µm, multiples
+        // of 16 (0.1 µm), whose later records read 1/256 of them and hold still; and at 2 µm with a
+        // stray byte one record before.
+        {GaugeType::OwnGauge, {"--mark-ms", "0", "--rest-mm", "0.0784", "--lose-ms", "60"}, "400", "0.4", moved, true},
+        {GaugeType::OwnGauge, {"--mark-ms", "0", "--rest-mm", "0.0048", "--lose-ms", "60"}, "400", "0.4", moved, true},
+        {GaugeType::OwnGauge, {"--mark-ms", "0", "--rest-mm", "0.002", "--stray-ms", "60", "--stray-bytes", "1", "--lose-ms",
+                               "60.5"}, "400", "0.4", moved, true},
         // A still static reading of 4.0 µm (0.1 µm more each reading) with a stray byte 60 ms into
         // the 8th reading's stream: its shifted records read 1 mm and never move.
         {GaugeType::OwnGauge, {"--mark-ms", "0", "--step-mm", "0.0001", "--offset-mm", "-0.496", "--stray-ms", "60",

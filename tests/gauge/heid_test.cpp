@@ -77,22 +77,24 @@ TEST_F(HeidTest, SeriesNeverDeliversPastEitherBuffer)
     qputenv("SARVOTEX_HEID_MARK_MS", "0");
     ASSERT_EQ(HeidInit121(0x330, 12, 1, handle_), 0);
     Ik121Series series;
-    ASSERT_EQ(series.start(handle_, 5, 4), 0); // room for 10 values, one every 4 ms
+    ASSERT_EQ(series.start(handle_, 50, 4), 0); // room for 100 values, one every 4 ms
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 120) // at least 30 values are due by then
         QThread::msleep(10);
+    // More than the caller's buffer holds: it is full, not the card's.
     std::array<float, 20> out{};
     int count = 0;
-    EXPECT_EQ(series.fetch(out, count), kBufferOverflow);
-    EXPECT_EQ(count, 10);
-    EXPECT_NEAR(out[9], 0.5, 0.006);
+    EXPECT_EQ(series.fetch(out, count), kReadingBufferFull);
+    EXPECT_EQ(count, 20);
+    EXPECT_NEAR(out[19], 0.5, 0.006);
 
-    while (clock.elapsed() < 200)
+    // More than the card's buffer held: the library's own overflow.
+    while (clock.elapsed() < 700) // 100 more are due by then
         QThread::msleep(10);
-    std::array<float, 3> small{};
-    EXPECT_EQ(series.fetch(small, count), kBufferOverflow);
-    EXPECT_EQ(count, 3);
+    std::array<float, 200> wide{};
+    EXPECT_EQ(series.fetch(wide, count), kBufferOverflow);
+    EXPECT_EQ(count, 100);
     EXPECT_EQ(series.stop(), 0);
     EXPECT_FALSE(series.running());
 }
@@ -135,7 +137,7 @@ TEST_F(HeidTest, MissingLibraryIsARunTimeError)
     SetHeidLibraryPath(SARVOTEX_HEID_LIBRARY);
 }
 
-TEST_F(HeidTest, TheDeviceTellsAMissingReadingCallAtTheMarkAndTheCardsOverflowAsTheCards)
+TEST_F(HeidTest, TheDeviceTellsAMissingReadingCallAtTheMarkAndWhichBufferOverflowed)
 {
     // Either card without HeidGetOneMeas: no 10 s wait for a mark it cannot report, then a capture.
     Settings settings;
@@ -153,6 +155,14 @@ TEST_F(HeidTest, TheDeviceTellsAMissingReadingCallAtTheMarkAndTheCardsOverflowAs
     int count = 0;
     EXPECT_EQ(DeviceErrorText(card->fetchSeries(out, count, QDeadlineTimer(120))), "Counter card buffer overflow");
     EXPECT_EQ(DeviceErrorText(kBufferOverflow), "Serial port buffer overflow"); // the serial gauges' own
+    // The IK110 has no series in the card: what fills is the buffer the program handed over.
+    settings.BallBarType = static_cast<int16_t>(GaugeType::Ik110);
+    const std::unique_ptr<GaugeDevice> polled = MakeGaugeDevice(settings);
+    ASSERT_EQ(polled->open(), 0);
+    ASSERT_EQ(polled->startSeries(5, 10), 0); // windows of 100 ms, which a loaded machine keeps
+    std::array<float, 2> two{};
+    EXPECT_EQ(DeviceErrorText(polled->fetchSeries(two, count, QDeadlineTimer(1000))), "The program's buffer of readings is full");
+    EXPECT_EQ(count, 2);
 }
 
 } // namespace
